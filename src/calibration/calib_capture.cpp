@@ -1,0 +1,7 @@
+#include "calibration/calib_capture.h"
+
+void calib_capture_release(calib_capture_rec& rec)
+{
+    std::vector<double>().swap(rec.results);
+    std::vector<double>().swap(rec.volumes);
+}

@@ -1,0 +1,10 @@
+#include <cstdio>
+
+#include "calibration/calibration_modes.h"
+#include "core/proc_group.h"
+
+// TODO: MLSL calibration mode.
+void mlsl_calibrate(int /*argc*/, char** /*argv*/)
+{
+    std::printf("MLSL calibration is not available yet.\n");
+}

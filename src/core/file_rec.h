@@ -1,0 +1,67 @@
+// The file handle every reader and writer opens through, and the name
+// resolver that decides where a file is read from or written to.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+constexpr int file_name_capacity = 1023; // longest resolved name
+constexpr int file_mode_capacity = 4;    // longest open mode
+
+struct file_rec {
+    std::FILE* fp = nullptr;       // the open stream; null when closed
+    std::FILE* fp_check = nullptr; // copy of fp, compared before each operation
+    std::string name;              // resolved name that was opened
+    std::string mode;              // open mode given by the caller
+
+    file_rec() = default;
+    ~file_rec();
+    file_rec(const file_rec&) = delete;
+    file_rec& operator=(const file_rec&) = delete;
+};
+
+// Clears all four fields.
+file_rec& file_rec_init(file_rec& rec);
+
+// Resolves the name and opens it. The caller's name loses its surrounding
+// quotes. Reopening an open record closes its earlier stream first.
+bool file_rec_open(file_rec& rec, std::string& name, const char* mode);
+bool file_rec_open(file_rec& rec, const std::string& name, const char* mode);
+
+// Explicit close: check, close, clear. Returns 0.
+int file_rec_close(file_rec& rec);
+
+// Destructor form: only an open record is checked, closed and cleared.
+int file_rec_release(file_rec& rec);
+
+// ---- name resolver -------------------------------------------------------
+
+// Folder separator used when folders are joined with names.
+constexpr char folder_separator = '/';
+
+extern std::string project_dir; // project folder ending with a separator, or empty
+extern std::string output_dir;  // output folder ending with a separator, or empty
+extern int output_dir_set;
+
+// Run numbering of batch and calibration runs.
+extern int run_number;        // printed as the "%04d_" prefix
+extern int run_number_prefix; // non-zero: output names get the prefix
+extern int replace_line_index; // 0-based line of the replacement-values file
+
+// Fills out with the name to open (empty when the name is empty).
+void resolve_file_name(std::string& name, const char* mode, std::string& out);
+
+// Probes the candidates for a name; true when one opened.
+bool find_file_in_folders(const std::string& folder, const std::string& name, const char* mode,
+                          bool write, std::string& out);
+
+// The output folder relative to the project folder, created when missing.
+void make_output_subfolder(const std::string& folder, std::string& out);
+
+void set_output_folder(const std::string& folder);
+
+// Sets the project folder; a separator is appended to path when missing.
+void set_project_path(std::string& path);
+
+// Forgets the folders and the run numbering (tests).
+void reset_file_name_globals();

@@ -1,0 +1,56 @@
+#include "core/model_state.h"
+
+#include "calibration/calib_capture.h"
+#include "coupling/kz_data.h"
+#include "input/replace_params.h"
+#include "input/series_lists.h"
+#include "subsurface/wells.h"
+
+model_state::model_state()
+{
+    model_state_construct(*this);
+}
+
+model_state::~model_state() = default;
+
+model_state& model_state_construct(model_state& s)
+{
+    sediment_block_construct(s.sed);
+    for (auto& rec : s.soil_layers) soil_layer_rec_clear(rec);
+    s.precip.kind = 0;
+    s.precip.gauge_option = 1;
+    map_series_construct(s.snow_temp_series);
+    constituent_state_name_arrays(s);
+
+    s.qout_cfs_factor = 35.314667;
+    s.float_maps_flag = 1;
+    s.snow_darcy_f = -1.0;
+    s.ov_sweep_toggle = 1;
+    s.ov_con_sweep_toggle = 1;
+    s.lake_first_step = 1;
+    s.overbank_factor = 0.01;
+    s.chan_con_output_name = "con_output";
+    s.rain_period_index = 1;
+    s.snow_param_a = 3.0;
+    s.snow_param_b = 0.67;
+    s.snow_period_s = 3600;
+    s.snow_param_c = 80.0;
+    s.snow_param_d = 27.0;
+    s.gw_sweep_toggle = 1;
+    s.num_contam = -1;
+    s.flush_buffer_lines = 5000;
+    s.soil_work.row_count = -1;
+    return s;
+}
+
+void model_state_destroy(model_state& s)
+{
+    if (s.calib_capture) calib_capture_release(*s.calib_capture);
+    s.ov_sed.reset();
+    kz_coupling_free(s.kz_coupling);
+    ts_free_all();
+    elev_series_free_all();
+    wells_free();
+    replace_params_free();
+    qbn_object_free(s);
+}

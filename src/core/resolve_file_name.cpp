@@ -1,0 +1,111 @@
+// The name resolver: quotes stripped, run prefix for files written in
+// numbered runs, and the probe order between the output folder, the bare
+// name and the project folder. The process's working directory is never
+// changed; folders are joined to names instead.
+#include "core/file_rec.h"
+
+#include <cstdio>
+
+#include "core/platform.h"
+#include "core/text_parse.h"
+
+std::string project_dir;
+std::string output_dir;
+int output_dir_set = 0;
+int run_number = 0;
+int run_number_prefix = 0;
+int replace_line_index = 0;
+
+namespace {
+
+// Opens a candidate with the real mode and closes it at once.
+bool probe(const std::string& candidate, const char* mode)
+{
+    if (candidate.empty() || candidate.size() > static_cast<size_t>(file_name_capacity)) return false;
+    std::FILE* f = std::fopen(candidate.c_str(), mode);
+    if (!f) return false;
+    std::fclose(f);
+    return true;
+}
+
+bool starts_with(const std::string& s, const std::string& prefix)
+{
+    return s.size() >= prefix.size() && s.compare(0, prefix.size(), prefix) == 0;
+}
+
+} // namespace
+
+void reset_file_name_globals()
+{
+    project_dir.clear();
+    output_dir.clear();
+    output_dir_set = 0;
+    run_number = 0;
+    run_number_prefix = 0;
+    replace_line_index = 0;
+}
+
+void set_output_folder(const std::string& folder)
+{
+    output_dir = folder;
+    // An empty folder stays empty: a lone separator would send every
+    // output to the root of the file system.
+    if (!output_dir.empty() && output_dir.back() != folder_separator) output_dir += folder_separator;
+    output_dir_set = 1;
+}
+
+void set_project_path(std::string& path)
+{
+    if (path.empty()) return;
+    if (path.back() != folder_separator) path += folder_separator;
+    project_dir = path;
+}
+
+void make_output_subfolder(const std::string& folder, std::string& out)
+{
+    out = folder;
+    if (project_dir.empty() || !starts_with(folder, project_dir)) return;
+    out = folder.substr(project_dir.size());
+    const std::string full = project_dir + out;
+    if (!folder_exists(full) && !make_folder(full)) out.clear();
+    set_output_folder(out);
+    out = output_dir;
+}
+
+bool find_file_in_folders(const std::string& folder, const std::string& name, const char* mode,
+                          bool write, std::string& out)
+{
+    std::string sub;
+    if (write) {
+        make_output_subfolder(folder, sub);
+        out = project_dir + sub + name;
+        if (probe(out, mode)) return true;
+        out = name;
+        if (probe(out, mode)) return true;
+        out = project_dir + name;
+        return probe(out, mode);
+    }
+    out = name;
+    if (probe(out, mode)) return true;
+    make_output_subfolder(folder, sub);
+    out = project_dir + sub + name;
+    return probe(out, mode);
+}
+
+void resolve_file_name(std::string& name, const char* mode, std::string& out)
+{
+    out.clear();
+    strip_quotes(name);
+    if (name.empty() || !mode) return;
+    const bool write = mode[0] == 'w' || mode[0] == 'a';
+    std::string candidate;
+    if (run_number_prefix && write) {
+        char prefix[32];
+        std::snprintf(prefix, sizeof prefix, "%04d_", run_number);
+        candidate = prefix + name;
+    } else {
+        candidate = name;
+    }
+    if (!find_file_in_folders(output_dir, candidate, mode, write, out))
+        std::printf("Error getting new filename from %s\n", candidate.c_str());
+}

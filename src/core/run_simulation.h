@@ -1,0 +1,19 @@
+// One complete model run: the model state from allocation to destruction,
+// the initialisation chain, the time loop, the end-of-run summaries and the
+// clean-up.
+#pragma once
+
+#include <string>
+
+struct calib_capture_rec;
+struct model_state;
+
+// Runs the project; returns the error record's code after clean-up (0 after
+// a reported error). mode is the caller's command-line switch.
+int run_simulation(const std::string& project_path, calib_capture_rec* sink, const std::string& mode);
+
+// Closes every file record the model state holds, the run summary last.
+void close_run_files(model_state& state);
+
+// Longest project path the run keeps.
+constexpr int project_path_capacity = 2055;

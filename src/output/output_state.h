@@ -1,0 +1,47 @@
+// Output members of the model state: the channel link/node output files,
+// the map output flags and the run's output writers and analyzers.
+#pragma once
+
+#include <memory>
+
+#include "core/arrays.h"
+#include "core/containers.h"
+#include "core/file_rec.h"
+#include "output/analyzer.h"
+#include "output/linknode_series.h"
+#include "output/map_series.h"
+
+struct chan_output_files {
+    file_rec chan_depth_file;
+    file_rec chan_discharge_file;
+    file_rec chan_velocity_file;
+    file_rec chan_stage_file;
+    file_rec chan_sed_flux_file;
+};
+
+struct map_output_flags {
+    int depth = 0;
+    int dis_rain = 0;
+    int discharge = 0;
+    int map_dataset = 0;
+    int map_binary = 0;
+    int chan_discharge_output = 0;
+    int float_maps_flag = 0;
+};
+
+struct daily_output_rec {
+    int daily_output = 0;
+    dvec daily_values;
+    dvec daily_totals;
+    file_rec file;
+};
+
+struct output_run_state {
+    daily_output_rec daily_output;
+    int con_map_count = 0;
+    row_array<map_series> con_map_series;
+    int con_map_format = 0;
+    row_array<linknode_series> con_linknode_series;
+    std::unique_ptr<analyzer> analyzers_head;
+    map_series snow_temp_series;
+};

@@ -1,0 +1,69 @@
+// Per-cell surface arrays of the model state: elevation, slopes, overland
+// depths and discharges, embankments, low spots, interception, retention
+// and roughness, with their switches.
+#pragma once
+
+#include <vector>
+
+#include "core/arrays.h"
+
+// One embankment low spot (records 1..n; entry 0 empty).
+struct lowspot_rec {
+    int row = 0;
+    int col = 0;
+    int side = 0; // 1 top, 2 right, 4 bottom, 8 left
+    double fraction = 0.0;
+    double elevation = 0.0;
+    double discharge = 0.0;
+};
+
+struct surface_state {
+    dvec ground_elev;  // m
+    dvec slope_x;      // toward the right neighbour
+    dvec slope_y;      // toward the lower neighbour
+    dvec ov_depth;     // m
+    dvec ov_qx;        // face discharge toward the right, m3/s
+    dvec ov_qy;        // face discharge toward the lower neighbour, m3/s
+    dvec ov_cell_work; // work array of the routing schemes
+    ivec boundary_type;
+    int ov_boundary = 0;
+    double head_bc_out_total = 0.0;
+
+    ivec dike_mask;
+    int dike_map_given = 0;
+    std::vector<lowspot_rec> lowspots; // 1..lowspot_count
+    int lowspot_count = 0;
+    ivec low_spot_flow_cell;
+    ivec wetland_id;
+
+    dvec storage_capacity;
+    dvec interception_coeff;
+    dvec interception_storage;
+    dvec reten_depth;
+    dvec manning_n;
+    dvec area_reduction;
+
+    int overtype = 0;
+    int ov_sweep_toggle = 0;
+    double snow_darcy_f = 0.0;
+    double surface_initial_volume = 0.0; // m3
+    double ov_cleanup_volume = 0.0;      // m3 of clipped negative depths
+};
+
+// Overland lakes over the cells of the lake map.
+struct ov_lake {
+    double step_rain = 0.0; // m3 fallen on the lake in this overland step
+    double volume = 0.0;
+    double wse = 0.0;
+    int num_cells = 0;
+};
+
+struct overland_lake_state {
+    int overland_lake_on = 0;
+    int num_oland_lakes = 0;
+    ivec oland_lake_mask;
+    ivec oland_lake_new;
+    std::vector<ov_lake> oland_lakes; // 1..num_oland_lakes
+    int oland_lake_changed = 0;
+    double oland_lake_inflow_volume = 0.0;
+};

@@ -1,0 +1,118 @@
+// Constituent transport on the land surface and in the soil: switches,
+// constituent clocks, per-cell tables and the per-constituent mass totals.
+#pragma once
+
+#include <memory>
+
+#include "core/arrays.h"
+#include "core/containers.h"
+#include "core/file_rec.h"
+
+struct constituent_state {
+    int ov_con_trans = 0;
+    int con_any = 0;
+    int chan_con_trans = 0;
+    int all_contam_output = 0;
+
+    // Constituent clocks (next and last time; intervals borrowed).
+    double contam_dt = 0.0, contam_dt_days = 0.0;
+    double contam_next = 0.0, contam_last = 0.0;
+    double precip_con_next = 0.0, precip_con_last = 0.0;
+    double precip_load_next = 0.0, precip_load_last = 0.0;
+    double soil_exch_next = 0.0, soil_exch_last = 0.0;
+    double ov_loss_next = 0.0, ov_loss_last = 0.0;
+    double outlet_con_next = 0.0, outlet_con_last = 0.0;
+    double ov_chan_exch_next = 0.0, ov_chan_exch_last = 0.0;
+    double qbn_ov_next = 0.0, qbn_ov_last = 0.0;
+    double qbn_ov2_next = 0.0, qbn_ov2_last = 0.0;
+    double chan_con_next = 0.0, chan_con_last = 0.0;
+    double chan_outlet_next = 0.0, chan_outlet_last = 0.0;
+    double chan_kin_next = 0.0, chan_kin_last = 0.0;
+    double chan_load_next = 0.0, chan_load_last = 0.0;
+    double chan_qbn_next = 0.0, chan_qbn_last = 0.0;
+    double soil_layer_next = 0.0, soil_layer_last = 0.0;
+    double soil_con_next = 0.0, soil_con_last = 0.0;
+
+    // [constituent][cell] tables.
+    row_array<double> ov_conc;
+    row_array<double> ov_soil_conc;
+    row_array<double> ov_mass;
+    row_array<double> ov_decay;
+    row_array<double> ov_uptake;
+
+    // Per-constituent mass totals (zero-based, named for their reports).
+    checked_array<double> precip_conc;
+    checked_array<double> OV_MASS_INIT;
+    checked_array<double> OV_MASS_FINAL;
+    checked_array<double> OV_MASS_OUT;
+    checked_array<double> OV_QLAT_MASS;
+    checked_array<double> OV_MASS_DECAY;
+    checked_array<double> OV_POINT_MASS;
+    checked_array<double> OV_EXFIL_MASS;
+    checked_array<double> OV_PRECIP_MASS;
+    checked_array<double> OV_INFIL_MASS;
+    checked_array<double> OV_MASS_ERROR;
+    checked_array<double> OV_LAND_MASS;
+    checked_array<double> OV_LAND_MASS_INIT;
+    checked_array<double> OV_LAND_MASS_FINAL;
+    checked_array<double> OV_UPTAKE_MASS;
+    checked_array<double> event_ov_mass_init;
+    checked_array<double> event_ov_decay_mass;
+    checked_array<double> event_ov_uptake_mass;
+    checked_array<double> event_ov_infil_mass;
+    checked_array<double> event_ov_exfil_mass;
+    checked_array<double> event_ov_qlat_mass;
+    checked_array<double> event_ov_mass_out;
+    checked_array<double> event_ov_point_mass;
+    checked_array<double> event_ov_precip_mass;
+    checked_array<double> event_ov_land_mass;
+    checked_array<double> event_ov_neg_mass;
+    checked_array<double> ov_out_dmt;
+    checked_array<double> ov_point_dmt;
+    checked_array<double> ov_decay_dmt;
+    checked_array<double> ov_infil_dmt;
+    checked_array<double> ov_qlat_dmt;
+    checked_array<double> ov_uptake_dmt;
+    checked_array<double> ov_qbn_dmt;
+    checked_array<double> ov_qbn_dmt_in;
+    checked_array<double> ov_qbn_dmt_out;
+    checked_array<double> ov_precip_dmt;
+    checked_array<double> ov_exit_mass;
+    checked_array<double> GLOBAL_MASS_CON_ERROR;
+    checked_array<double> GLOBAL_MASS_DECAY;
+    checked_array<double> GLOBAL_MASS_INIT;
+    checked_array<double> GLOBAL_MASS_FINAL;
+    checked_array<double> GLOBAL_POINT_SOURCE;
+    checked_array<double> GLOBAL_MASS_OUT;
+    checked_array<double> GLOBAL_GW_MASS;
+    checked_array<int> constituent_type;
+    checked_array<double> water_soil_partition_coef;
+
+    int num_constituents = 0;
+    int num_contam = 0; // -1 until the contaminant table is read
+    int ov_con_sweep_toggle = 0;
+    int soil_con_trans = 0;
+    int soil_con_layers = 0;
+    double mixing_layer_depth = 0.0;
+
+    // [constituent][cell][layer] stacks.
+    matrix_stack soil_mass;
+    matrix_stack soil_conc;
+    matrix_stack soil_sed_con;
+
+    int sed_contam_on = 0;
+};
+
+// Sediment-attached constituents.
+struct sed_constituent_state {
+    row_array<double> ov_sed_con;
+    matrix_stack sed_con_class;
+    matrix_stack sed_con_class_out;
+    checked_array<double> ov_sed_attached_mass;
+    checked_array<double> ov_total_mass;
+    checked_array<double> soil_sed_mass;
+    checked_array<double> sed_out_mass;
+};
+
+// Gives the named totals and stacks their names.
+void constituent_state_name_arrays(constituent_state& c);

@@ -1,0 +1,17 @@
+// TODO: the nutrient module's overland, stream, lake and soil parts and its
+// output writers; this holds the object the model state owns.
+#include "quality/qbn_model.h"
+
+#include <new>
+
+qbn_model* qbn_model_construct(void* storage)
+{
+    return new (storage) qbn_model();
+}
+
+void qbn_model_destroy(qbn_model* model)
+{
+    if (!model) return;
+    for (auto& f : model->conc_files) file_rec_release(f);
+    for (auto& f : model->mass_files) file_rec_release(f);
+}

@@ -1,0 +1,38 @@
+// Water-quality members of the run bookkeeping: the nutrient object, the
+// soil constituent work record, the overland sediment work record and the
+// nutrient total files.
+#pragma once
+
+#include <memory>
+
+#include "core/containers.h"
+#include "core/file_rec.h"
+#include "quality/qbn_model.h"
+#include "quality/sediment_block.h"
+
+struct soil_layer_work {
+    row_array<double> table;
+    int row_count = -1; // -1: not yet sized
+    int col_count = 0;
+    int redist = 0;
+    checked_array<double> work1;
+    checked_array<double> work2;
+};
+
+struct qbn_model_deleter {
+    void operator()(qbn_model* m) const;
+};
+
+struct quality_run_state {
+    int nutrients = 0;
+    std::unique_ptr<qbn_model, qbn_model_deleter> qbn_object;
+    int first_qbn_constituent = 0;
+    std::unique_ptr<sediment_table> ov_sed;
+    file_rec total_chan_n_file;
+    file_rec total_chan_p_file;
+    file_rec total_chan_kn_file;
+    soil_layer_work soil_work;
+};
+
+// Destroys the nutrient object and frees it.
+void qbn_object_free(quality_run_state& q);

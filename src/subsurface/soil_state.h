@@ -1,0 +1,81 @@
+// Subsurface members of the model state: per-cell infiltration, soil water
+// and evapotranspiration arrays; groundwater, Richards, Sacramento and
+// conceptual groundwater state; and the table of soil types.
+#pragma once
+
+#include <array>
+
+#include "core/arrays.h"
+
+struct soil_surface_state {
+    dvec inf_rate;      // m/s
+    dvec inf_depth;     // m
+    dvec soil_moisture; // surface water content
+    dvec hyd_cond;      // m/s
+    dvec cap_head;      // m
+    dvec porosity;
+    dvec pore_index;
+    dvec residual_sat;
+    dvec init_moisture;
+    int soil_water_acct = 0;
+    double top_layer_depth = 0.0; // cm
+    double soil_moist_depth = 0.0;
+    dvec soil_water_top; // cm
+    dvec soil_water_low; // cm
+    dvec soil_depth;     // cm
+    dvec pet_rate;       // cm/s
+    dvec et_rate;        // cm/s
+    dvec albedo;
+    dvec vheight;
+    dvec tcoeff;
+    dvec canopy;
+    dvec wilting_point;
+    double evap_total = 0.0;  // m3
+    double infil_total = 0.0; // m3
+};
+
+struct subsurface_state {
+    int gw_simulation = 0;
+    double aquifer_delta_z = 0.0;
+    int gw_porosity_map = 0;
+    int gw_unif_porosity = 0;
+    int gw_hycond_map = 0;
+    int gw_unif_hycond = 0;
+    double gw_relax_coeff = 0.0;
+    int gw_sweep_toggle = 0;
+    int gw_exfil_any = 0;
+    int gw_step_count = 0;
+    dvec gw_head;
+    dvec elevgw;
+    dvec bottom_elev;
+    dmat THETA;     // Richards water content per cell and node
+    dmat THETA_ML;  // layered-soil water content per cell and layer
+    dvec soil_bottom_flux;
+    dvec PHEADOLD;
+    int sacramento = 0;
+    double sac_next = 0.0, sac_dt_days = 0.0;
+    int conceptual_gw = 0;
+    double cgw_next = 0.0, cgw_dt_days = 0.0;
+    int water_table = 0;
+};
+
+// Layered-soil parameters of one soil type: one value per layer.
+struct soil_layer_rec {
+    double depth[3] = {};
+    double hyd_cond[3] = {};
+    double porosity[3] = {};
+    double cap_head[3] = {};
+    double pore_index[3] = {};
+    double residual_sat[3] = {};
+    double field_capacity[3] = {};
+    double wilting_point[3] = {};
+    double init_moisture[3] = {};
+};
+
+constexpr int soil_type_count = 10000;
+
+struct soil_type_table {
+    std::array<soil_layer_rec, soil_type_count> soil_layers{};
+};
+
+void soil_layer_rec_clear(soil_layer_rec& rec);
