@@ -6,10 +6,25 @@
 
 #include "core/file_rec.h"
 
+struct qbn_params {
+    int num_ids = 0;
+};
+
+struct qbn_overland {
+    int num_cells = 0;
+};
+
+struct qbn_soil {
+    int num_cells = 0;
+};
+
 struct qbn_model {
     int num_cells = 0;
     double ov_next = 0.0, ov_last = 0.0, ov_dt = 0.0, ov_dt_days = 0.0;
     std::string aq_env_file;
+    qbn_params params;
+    qbn_overland overland;
+    qbn_soil soil;
     file_rec conc_files[9];
     file_rec mass_files[9];
 };

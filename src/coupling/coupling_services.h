@@ -1,0 +1,15 @@
+// Readers of the XY boundary inputs, the groundwater interpolation weights and the KZ coupling set-up.
+#pragma once
+
+#include <string>
+#include "core/arrays.h"
+#include "coupling/kz_data.h"
+#include "coupling/xy_boundary.h"
+
+struct model_state;
+
+void kz_coupling_init(model_state& state, kz_data& kz);
+void read_xy_bdy_file(xy_input& in, const std::string& path, const std::string& kind, const std::string& header, checked_array<xy_point>& points, int& count, int by_cell);
+void read_xy_stream_bdy_file(xy_input& in, const std::string& path);
+void read_xy_stream_ts_file(xy_input& in, const std::string& path);
+void gw_interp_weights(xy_input& in, ivec& gwbound, int num_cells, const dvec& cell_x, const dvec& cell_y);

@@ -1,0 +1,8 @@
+#include "coupling/coupling_services.h"
+
+#include "core/model_state.h"
+
+// TODO: overland and groundwater XY boundary file reader.
+void read_xy_bdy_file(xy_input& /*in*/, const std::string& /*path*/, const std::string& /*kind*/, const std::string& /*header*/, checked_array<xy_point>& /*points*/, int& /*count*/, int /*by_cell*/)
+{
+}
