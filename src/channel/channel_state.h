@@ -19,6 +19,16 @@ struct pipe_network_state {
     int superlink_max_nodes = 0;
     ivec superlink_cnodes;
     int gw_surface_flag = 0;
+    int superlink_c_opt = 0;
+    int high_head_release = 0;
+    int superlink_drainmod = 0;
+    int superlink_junc_location_given = 0;
+    int superlink_node_location_given = 0;
+    int superlink_junc_flow_given = 0;
+    int superlink_node_flow_given = 0;
+    int pipe_head_given = 0;
+    int pipe_tile_given = 0;
+    int pipe_flow_given = 0;
 };
 
 struct channel_state {
@@ -57,6 +67,28 @@ struct channel_state {
     file_rec chan_aux_file;
     std::string chan_con_output_name;
     double overbank_factor = 0.0;
+    int chan_drain_backwater = 0;
+    int chan_drain = 0;
+    int xsec_summary_depth = 0, xsec_summary_area = 0, xsec_summary_width = 0, xsec_summary_conveyance = 0;
+    double max_courant_number = 0.0;
+    int overbank_flow = 0;
+    int overland_backwater = 0;
+    int grid_stream = 0;
+    double bound_depth = 0.0;
+    int bound_ts_given = 0;
+    double k_river = 0.0;
+    double m_river = 0.0;
+    double m_lake = 0.0;
+    int hotstart_is_depth = 0;
+    int chan_hotstart_write = 0;
+    int chan_hotstart_read = 0;
+    int stream_loss = 0;
+    double first_order_chan_q = 0.0;
+    double chan_decay_coef = 0.0;
+    double chan_disp_coef = 0.0;
+    double init_chan_conc = 0.0;
+    dvec lake_init_wse; // initial water surface per channel lake, m
+    dvec lake_min_elev; // minimum level per channel lake, m
 };
 
 // Cell-to-channel connectivity and the pipe-network output files.

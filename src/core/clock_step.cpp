@@ -22,13 +22,8 @@ void clock_step(model_state& s)
                          s.cur_minute, s.cur_seconds);
     s.cur_second = static_cast<int>(s.cur_seconds);
 
-    // TODO: Gregorian leap-year rule for the day of the year.
-    month_days[2] = ((s.cur_year - 1900) % 4 == 0) ? 29 : 28;
-    if (s.cur_month <= 1) {
-        s.cur_yday = s.cur_day;
-    } else {
-        int yday = 0;
-        for (int m = 1; m < s.cur_month; ++m) yday += month_days[m];
-        s.cur_yday = yday + s.cur_day;
-    }
+    month_days[2] = gregorian_leap_year(s.cur_year) ? 29 : 28;
+    int yday = s.cur_day;
+    for (int m = 1; m < s.cur_month && m <= 12; ++m) yday += month_days[m];
+    s.cur_yday = yday;
 }

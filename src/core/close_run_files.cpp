@@ -2,6 +2,7 @@
 // run summary last. Closing a closed record does nothing.
 #include "core/model_state.h"
 #include "core/run_simulation.h"
+#include "coupling/coupling_state.h"
 
 void close_run_files(model_state& s)
 {
@@ -21,7 +22,10 @@ void close_run_files(model_state& s)
                         &s.snow_file, &s.ov_boundary_file, &s.flood_dataset_file,
                         &s.pipe_head_file, &s.pipe_tile_file, &s.pipe_flow_file,
                         &s.total_chan_n_file, &s.total_chan_p_file, &s.total_chan_kn_file,
-                        &s.daily_output.file})
+                        &s.daily_output.file, &s.overland_depth_location_file, &s.overland_depths_file,
+                        &s.overland_wse_location_file, &s.overland_wse_file, &s.gw_boundary_file,
+                        &s.gw_well_level_file, &s.gw_hycond_file, &s.gw_porosity_file, &s.evap_log,
+                        &s.swe_hotstart_file, &s.linknode_out_file, &kz_inflow_file})
         file_rec_close(*f);
     file_rec_close(s.summary_file);
 }

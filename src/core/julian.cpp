@@ -1,5 +1,8 @@
 #include "core/julian.h"
 
+#include <algorithm>
+#include <cstdio>
+
 double julian_date(int year, int month, int day, int hour, int minute, double seconds)
 {
     double s = minute * 60.0 + hour * 3600.0 + seconds;
@@ -54,4 +57,32 @@ void calendar_from_julian(double jd, int& year, int& month, int& day, int& hour,
     t -= 3600.0 * hour;
     minute = static_cast<int>(t / 60.0);
     seconds = t - 60.0 * minute;
+}
+
+bool gregorian_leap_year(int year)
+{
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+void find_gnum_location(const imat& mask, int rows, int cols, const ivec& row_list,
+                        const ivec& col_list, ivec& numbers, int k)
+{
+    if (k < 0 || k > row_list.size() || k > col_list.size() || k > numbers.size()) return;
+    const int want_row = row_list[k];
+    const int want_col = col_list[k];
+    // Never walk past the grid that is actually there.
+    rows = std::min(rows, mask.rows());
+    cols = std::min(cols, mask.cols());
+    int count = 0;
+    for (int r = 1; r <= rows; ++r) {
+        for (int c = 1; c <= cols; ++c) {
+            if (mask[r][c] == 0) continue;
+            ++count;
+            if (r == want_row && c == want_col) {
+                numbers[k] = count;
+                std::printf("%d  %d   %d \n", r, c, count);
+                return;
+            }
+        }
+    }
 }

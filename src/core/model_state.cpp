@@ -2,8 +2,9 @@
 
 #include "calibration/calib_capture.h"
 #include "coupling/kz_data.h"
+#include "input/elev_series.h"
 #include "input/replace_params.h"
-#include "input/series_lists.h"
+#include "input/time_series.h"
 #include "subsurface/wells.h"
 
 model_state::model_state()
@@ -16,10 +17,13 @@ model_state::~model_state() = default;
 model_state& model_state_construct(model_state& s)
 {
     sediment_block_construct(s.sed);
+    project_cards_construct(s.cards);
+    run_params_construct(s.run);
     for (auto& rec : s.soil_layers) soil_layer_rec_clear(rec);
+    array_bundle_construct(s.soil_work);
+    map_series_construct(s.snow_temp_series);
     s.precip.kind = 0;
     s.precip.gauge_option = 1;
-    map_series_construct(s.snow_temp_series);
     constituent_state_name_arrays(s);
 
     s.qout_cfs_factor = 35.314667;
@@ -39,7 +43,6 @@ model_state& model_state_construct(model_state& s)
     s.gw_sweep_toggle = 1;
     s.num_contam = -1;
     s.flush_buffer_lines = 5000;
-    s.soil_work.row_count = -1;
     return s;
 }
 
@@ -51,6 +54,6 @@ void model_state_destroy(model_state& s)
     ts_free_all();
     elev_series_free_all();
     wells_free();
-    replace_params_free();
+    free_replace_params();
     qbn_object_free(s);
 }

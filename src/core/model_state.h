@@ -17,6 +17,7 @@
 #include "output/output_state.h"
 #include "overland/surface_state.h"
 #include "quality/constituent_state.h"
+#include "quality/contaminant_settings.h"
 #include "quality/quality_run_state.h"
 #include "quality/sediment_block.h"
 #include "subsurface/soil_state.h"
@@ -29,6 +30,7 @@ struct model_state
     , surface_state          // per-cell surface arrays
     , soil_surface_state     // per-cell infiltration and soil water
     , constituent_state      // constituent transport
+    , contaminant_settings   // contaminant switches and coefficients
     , sed_constituent_state  // sediment-attached constituents
     , pipe_network_state     // pipe network
     , channel_state          // channel network

@@ -120,4 +120,35 @@ struct run_control_state {
     int chan_velocity_given = 0;
     int chan_stage_given = 0;
     int chan_sed_flux_given = 0;
+    // Switches and given flags of further cards.
+    int area_reduction_given = 0;
+    int contam_map_given = 0;
+    int in_celldepdis_location_given = 0;
+    int in_gwflux_location_given = 0;
+    int in_hyd_location_given = 0;
+    int in_theta_location_given = 0;
+    int out_con_location_given = 0;
+    int out_dep_location_given = 0;
+    int out_mass_location_given = 0;
+    int interception = 0;
+    int retention_given = 0;
+    int reten_depth_given = 0;
+    int lowspot_file_given = 0;
+    int overland_depths = 0;
+    int overland_wse = 0;
+    int sig_outlet_hydro = 0;
+    int lake_output = 0;
+    int sourcefile = 0;
+    int strict_julian_date = 0;
+    int end_test_offset = 0;
+    int optimize_sed = 0;
+    int ov_point_source = 0;
+    int flood_grid = 0;
+    int flood_stream = 0;
+    int vks_hydro = 0;
+    // Location of the basin and time zone.
+    double latitude = 0.0;
+    double longitude = 0.0;
+    double gmt = 0.0; // hours
+    int gmt_given = 0;
 };

@@ -1,13 +1,154 @@
 #include "core/text_parse.h"
 
+#include <cctype>
+#include <climits>
+#include <cstdlib>
+#include <type_traits>
+#include <vector>
+
+#include "core/file_rec.h"
+
+namespace {
+
+// Separators of the value parsers.
+bool is_value_sep(char c)
+{
+    return c == ' ' || c == '\t' || c == ',' || c == '\n';
+}
+
+// Separators of next_word: a comma belongs to the word.
+bool is_word_sep(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n';
+}
+
+std::size_t skip_value_seps(std::string_view line, std::size_t i)
+{
+    while (i < line.size() && is_value_sep(line[i])) ++i;
+    return i;
+}
+
+int read_line_stream(std::string& line, std::FILE* fp, int size)
+{
+    if (!fp || size < 2 || std::feof(fp)) return 0;
+    thread_local std::vector<char> buf;
+    if (buf.size() < static_cast<std::size_t>(size)) buf.resize(static_cast<std::size_t>(size));
+    if (!std::fgets(buf.data(), size, fp)) return 0;
+    line.assign(buf.data());
+    const bool had_newline = !line.empty() && line.back() == '\n';
+    if (had_newline) line.pop_back();
+    if (!line.empty() && line.back() == '\r' && (had_newline || std::feof(fp))) line.pop_back();
+    if (replace_on) replace_pairs_in_line(line, size - 1);
+    return 1;
+}
+
+// Where the next token of a line lies.
+struct token_scan {
+    bool found = false;              // a token (possibly an empty "") starts here
+    bool quoted = false;
+    std::size_t begin = 0;           // first character of the token text
+    std::size_t end = 0;             // one past its last character
+    std::size_t open_quote = 0;      // the opening quote of a quoted token
+    std::size_t close_quote = std::string_view::npos;
+    std::size_t rest = 0;            // where the rest of the line starts
+};
+
+token_scan scan_token(std::string_view line)
+{
+    token_scan t;
+    std::size_t i = skip_value_seps(line, 0);
+    if (i >= line.size()) return t;
+    t.found = true;
+    if (line[i] == '"') {
+        t.quoted = true;
+        t.open_quote = i;
+        t.begin = i + 1;
+        t.close_quote = line.find('"', t.begin);
+        t.end = t.close_quote == std::string_view::npos ? line.size() : t.close_quote;
+        t.rest = t.close_quote == std::string_view::npos ? line.size() : t.close_quote + 1;
+    } else {
+        t.begin = i;
+        t.end = i;
+        while (t.end < line.size() && !is_value_sep(line[t.end])) ++t.end;
+        t.rest = t.end;
+    }
+    t.rest = skip_value_seps(line, t.rest);
+    return t;
+}
+
+// Where the next numeric word lies; false when the line is exhausted or
+// the word is nothing but white space (the scan would find no input).
+bool scan_word(std::string_view line, std::size_t& begin, std::size_t& end, std::size_t& rest)
+{
+    begin = skip_value_seps(line, 0);
+    if (begin >= line.size()) return false;
+    end = begin;
+    while (end < line.size() && !is_value_sep(line[end])) ++end;
+    bool all_space = true;
+    for (std::size_t i = begin; i < end; ++i)
+        if (!std::isspace(static_cast<unsigned char>(line[i]))) all_space = false;
+    if (all_space) return false;
+    rest = skip_value_seps(line, end);
+    return true;
+}
+
+double word_to_double(std::string_view word)
+{
+    const std::string w(word);
+    return std::strtod(w.c_str(), nullptr);
+}
+
+int word_to_int(std::string_view word)
+{
+    const std::string w(word);
+    const long v = std::strtol(w.c_str(), nullptr, 10);
+    if (v > INT_MAX) return INT_MAX;
+    if (v < INT_MIN) return INT_MIN;
+    return static_cast<int>(v);
+}
+
+template <class Line, class Convert, class T>
+int pop_number(Line& line, T& out, Convert convert)
+{
+    out = T();
+    std::size_t begin, end, rest;
+    if (!scan_word(line, begin, end, rest)) return 0;
+    out = convert(std::string_view(line).substr(begin, end - begin));
+    if constexpr (std::is_same_v<Line, std::string>)
+        line.erase(0, rest);
+    else
+        line.remove_prefix(rest);
+    return 1;
+}
+
+std::string lower_first_token(std::string_view text)
+{
+    std::string token;
+    pop_token(text, token);
+    for (char& c : token) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return token;
+}
+
+} // namespace
+
+int read_line_fp(std::string& line, std::FILE* fp)
+{
+    return read_line_stream(line, fp, line_buffer_size);
+}
+
+int read_line_rec(std::string& line, file_rec& rec, int size)
+{
+    return read_line_stream(line, rec.fp, size);
+}
+
 int delete_prefix(std::string& text, int n)
 {
     if (text.empty()) return -1;
     if (n < 0) n = 0;
-    if (static_cast<size_t>(n) >= text.size())
+    if (static_cast<std::size_t>(n) >= text.size())
         text.clear();
     else
-        text.erase(0, static_cast<size_t>(n));
+        text.erase(0, static_cast<std::size_t>(n));
     return 0;
 }
 
@@ -16,4 +157,83 @@ void strip_quotes(std::string& text)
     if (text.empty()) return;
     if (text.front() == '"') delete_prefix(text, 1);
     if (!text.empty() && text.back() == '"') text.pop_back();
+}
+
+int pop_token(std::string& line, std::string& dest)
+{
+    dest.clear();
+    const token_scan t = scan_token(line);
+    if (!t.found) return 0;
+    if (t.begin == t.end) {
+        // An empty "": both quotes become blanks so the next pop takes the
+        // value after them.
+        line[t.open_quote] = ' ';
+        if (t.close_quote != std::string::npos) line[t.close_quote] = ' ';
+        return 0;
+    }
+    dest.assign(line, t.begin, t.end - t.begin);
+    line.erase(0, t.rest);
+    return 1;
+}
+
+int pop_token(std::string_view& line, std::string& dest)
+{
+    dest.clear();
+    const token_scan t = scan_token(line);
+    if (!t.found) return 0;
+    if (t.begin == t.end) {
+        line.remove_prefix(t.close_quote == std::string_view::npos ? line.size() : t.close_quote + 1);
+        return 0;
+    }
+    dest.assign(line.substr(t.begin, t.end - t.begin));
+    line.remove_prefix(t.rest);
+    return 1;
+}
+
+int pop_double(std::string& line, double& out)
+{
+    return pop_number(line, out, word_to_double);
+}
+
+int pop_double(std::string_view& line, double& out)
+{
+    return pop_number(line, out, word_to_double);
+}
+
+int pop_int(std::string& line, int& out)
+{
+    return pop_number(line, out, word_to_int);
+}
+
+int pop_int(std::string_view& line, int& out)
+{
+    return pop_number(line, out, word_to_int);
+}
+
+std::size_t next_word(std::string_view text)
+{
+    if (text.empty()) return 0;
+    std::size_t i = 0;
+    while (i < text.size() && is_word_sep(text[i])) ++i;
+    while (i < text.size() && !is_word_sep(text[i])) ++i;
+    while (i < text.size() && is_word_sep(text[i])) ++i;
+    return i < text.size() ? i : text.size() - 1;
+}
+
+int same_first_word(std::string_view a, std::string_view b)
+{
+    return lower_first_token(a) == lower_first_token(b) ? 1 : 0;
+}
+
+bool read_raw_line(std::FILE* fp, std::string& line)
+{
+    line.clear();
+    int ch;
+    bool any = false;
+    while ((ch = std::fgetc(fp)) != EOF) {
+        any = true;
+        if (ch == '\n') break;
+        line += static_cast<char>(ch);
+    }
+    return any;
 }

@@ -1,8 +1,125 @@
+// Rejects combinations of options the model cannot run, switches a few
+// dependent options, and announces runs driven by the host environment.
+#include <cstdio>
+
+#include "core/error_state.h"
+#include "core/model_state.h"
 #include "core/run_steps.h"
 
-#include "core/model_state.h"
+namespace {
 
-// TODO: option validation and coupling notices.
-void validate_options(model_state& /*state*/)
+void clear_green_ampt_flags(model_state& s)
 {
+    s.moisture_given = 0;
+    s.conductivity_given = 0;
+    s.capillary_given = 0;
+    s.porosity_given = 0;
+    s.pore_index_given = 0;
+    s.residual_sat_given = 0;
+}
+
+// The first failing check stores its code; true when it stops here.
+bool fail(int code)
+{
+    error_set(code);
+    return true;
+}
+
+bool check_long_term(model_state& s)
+{
+    if (s.long_term && s.et_calc_penman && s.et_calc_deardorff) return fail(err_et_both);
+    if (s.hmet_surfaways + s.hmet_samson + s.hmet_ktr >= 2) return fail(err_hmet_two_kinds);
+    if (s.long_term && !s.et_calc_penman && !s.et_calc_deardorff) return fail(err_et_none);
+    if (s.precip_file_on && s.precip_unif) return fail(err_rain_both);
+    if (s.precip_unif && (s.rain_intensity == 0.0 || s.rain_duration == 0.0)) return fail(err_no_precip);
+    if (!s.long_term) return false;
+    if (!s.inf_redist && !s.inf_richards && !s.inf_layered_soil) return fail(err_lt_needs_redist);
+    const int et_table = s.mapping_table_flags[mt_evapotranspiration];
+    if (!s.albedo_given && !s.inf_richards && !et_table) return fail(err_lt_no_albedo);
+    if (s.et_calc_penman && !s.inf_richards && !et_table) {
+        if (!s.vheight_given) return fail(err_lt_no_veg_height);
+        if (!s.tcoeff_given) return fail(err_lt_no_transmission);
+        if (!s.canopy_given) return fail(err_lt_no_stomatal);
+        if (!s.wilting_point_given) return fail(err_lt_no_wilting);
+    }
+    return false;
+}
+
+bool check_infiltration(model_state& s)
+{
+    if (s.inf_layered_soil) {
+        if (s.green_ampt) return fail(err_ga_and_mlga);
+        if (s.inf_redist) return fail(err_redist_and_mlga);
+        if (s.inf_richards) return fail(err_ga_and_richards); // layered soil with Richards
+        clear_green_ampt_flags(s);
+    }
+    if (s.inf_richards) {
+        if (s.green_ampt) return fail(err_ga_and_richards2);
+        if (s.inf_redist) return fail(err_redist_and_richards);
+        if (s.inf_layered_soil) return fail(err_layered_and_richards);
+        if (s.gw_simulation && s.aquifer_delta_z < 0.0) return fail(err_gw_no_vertical_size);
+        clear_green_ampt_flags(s);
+    }
+    if (s.green_ampt && s.inf_redist) return fail(err_ga_and_redist);
+    return false;
+}
+
+bool check_groundwater(model_state& s)
+{
+    if (!s.gw_simulation) return false;
+    const int gw_table = s.mapping_table_flags[mt_groundwater];
+    if (s.gw_porosity_map && s.gw_unif_porosity) return fail(err_gw_porosity_both);
+    if (!s.gw_porosity_map && !s.gw_unif_porosity && !gw_table) {
+        error_set(err_gw_porosity_none);
+        report_error(error_state);
+    }
+    if (s.gw_hycond_map && s.gw_unif_hycond) return fail(err_gw_ks_both);
+    if (!s.gw_hycond_map && !s.gw_unif_hycond && !gw_table) {
+        error_set(err_gw_ks_none);
+        report_error(error_state);
+    }
+    if (s.sacramento) return fail(err_gw_and_sacramento);
+    return false;
+}
+
+bool check_host_environment(model_state& s)
+{
+    if (s.qnt_mode) {
+        std::printf("Running TORVA in QNT environment\n");
+        if (!s.zebo_exchange) return fail(err_qnt_no_comodel);
+        std::printf("TORVA will share data with ZEBO through file: %s\n", s.zebo_path.c_str());
+        if (s.qnt_event_num) {
+            std::printf("This is an event call of TORVA by QNT, qnt_event_num=%d\n", s.qnt_event_num_value);
+            if (s.qnt_event_num_value < 0) return fail(err_qnt_event_num);
+        }
+        if (s.gw_simulation) return fail(err_qnt_gw);
+    }
+    if (s.zebo_exchange && !s.qnt_mode) return fail(err_zebo_without_qnt);
+    return false;
+}
+
+} // namespace
+
+void validate_options(model_state& s)
+{
+    if (s.manning_n_given && s.roughness_given) {
+        fail(err_roughness_both);
+        return;
+    }
+    if (check_long_term(s) || check_infiltration(s)) return;
+    if (s.chan_drain_backwater) {
+        fail(err_chan_preissmann);
+        return;
+    }
+    if (s.chan_explicit && s.chan_mesh) {
+        fail(err_chan_explicit_and_mesh);
+        return;
+    }
+    if (s.chan_explicit && s.sed.soil_erosion) s.chan_sed_on = 1;
+    if (s.chan_discharge_given && !s.chan_explicit) {
+        s.chan_discharge_given = 0;
+        s.chan_discharge_output = 0;
+    }
+    if (check_groundwater(s)) return;
+    check_host_environment(s);
 }

@@ -37,4 +37,9 @@ struct rainfall_state {
     double precip_long_dt = 0.0;
     int rain_period_index = 0;
     dvec rain_rate; // per cell, m/s
+    int rain_record_gages = 0;
+    int rain_record_rates = 0;
+    int rain_record_accum = 0;
+    int rain_record_radar = 0;
+    int radar_mm = 0;
 };

@@ -1,6 +1,8 @@
 // Snow and orographic hydrometeorology members of the model state.
 #pragma once
 
+#include <string>
+
 #include "core/arrays.h"
 #include "core/file_rec.h"
 
@@ -14,4 +16,24 @@ struct snow_state {
     file_rec snow_file;
     double hmet_elev_gage = 0.0;
     double hmet_lapse_rate = 0.0;
+    double event_min_q = 0.0; // m3/s
+    int seasonal_rs = 0;
+    int seasonal_rs_spring = 0, seasonal_rs_fall = 0, seasonal_rs_summer_start = 0, seasonal_rs_summer_end = 0;
+    int nwsrfs_snow = 0;
+    int eb_snow = 0;
+    int nwsrfs_retention = 0;
+    int snap_retention = 0;
+    int route_lat_snow = 0;
+    int nwsrfs_mf_max_given = 0, nwsrfs_mf_min_given = 0, nwsrfs_fr_use_given = 0, nwsrfs_scf_given = 0;
+    int nwsrfs_tipm_given = 0, nwsrfs_nmf_given = 0, nwsrfs_fua_given = 0, nwsrfs_plwhc_given = 0;
+    int snow_temp_base_given = 0;
+    int hmet_elev_gage_given = 0;
+    int hmet_lapse_rate_given = 0;
+    int nwsrfs_elev_snow = 0;
+    int orogvar_hmet = 0;
+    int hmet_orog_gages_given = 0;
+    int hmet_first_date[4] = {}; // year, month, day, hour of the first record
+    int hmet_last_date[4] = {};
+    file_rec evap_log;          // hourly log of long-term runs, "evap_out"
+    file_rec swe_hotstart_file; // initial snow water equivalent map
 };

@@ -16,6 +16,10 @@ void read_run_parameters(model_state& state, const std::string& project_path);
 void read_project_file(const std::string& path, project_cards& cards, run_params& run,
                        precip_settings& precip, int toolbox_trial);
 
+// Sets the project folder from the folder card of a project file, or from
+// the folder part of its path.
+void find_project_folder(const std::string& path);
+
 // Opens every input and output file the project names.
 void open_run_files(model_state& state);
 

@@ -12,20 +12,20 @@ project_cards::~project_cards()
 
 void project_cards_construct(project_cards& cards)
 {
-    cards.analyzers = 0;
-    cards.analyzers_path.clear();
+    static_cast<card_values&>(cards) = card_values();
     cards.write_sm_hotstart = "0";
     cards.read_sm_hotstart = "0";
     cards.calib_comp_data = 1;
     cards.calib_obj_func = 1;
-    cards.no2_km.reset();
+    cards.nutrient_object.reset();
     xy_output_construct(cards.xy_out);
     xy_input_construct(cards.xy_in);
 }
 
 void project_cards_destroy(project_cards& cards)
 {
-    cards.no2_km.reset();
+    std::vector<double>().swap(cards.no2_km);
+    cards.nutrient_object.reset();
     xy_input_destroy(cards.xy_in);
     xy_output_destroy(cards.xy_out);
 }
@@ -33,4 +33,17 @@ void project_cards_destroy(project_cards& cards)
 void run_params_construct(run_params& run)
 {
     run = run_params();
+}
+
+void clear_card_records(project_cards& cards, run_params& run, precip_settings& precip)
+{
+    project_cards_destroy(cards);
+    static_cast<card_values&>(cards) = card_values();
+    xy_output_construct(cards.xy_out);
+    xy_input_construct(cards.xy_in);
+    run = run_params();
+    run.latitude = 0.0;
+    run.longitude = 0.0;
+    precip = precip_settings();
+    precip.gauge_option = 0;
 }

@@ -15,3 +15,11 @@ struct linknode_series {
 
 linknode_series& linknode_series_construct(linknode_series& w);
 void linknode_series_destroy(linknode_series& w);
+
+// Grows a row array of writers by n rows (the width defaults to 2); every
+// new row holds width + 1 writers built by linknode_series_construct.
+void linknode_series_row_array_add_rows(row_array<linknode_series>& a, int n);
+
+// After a successful verification destroys the writers of every owned row
+// and releases the rows and tables; adopted rows are left alone.
+void linknode_series_row_array_destroy(row_array<linknode_series>& a);

@@ -17,6 +17,7 @@ struct chan_output_files {
     file_rec chan_velocity_file;
     file_rec chan_stage_file;
     file_rec chan_sed_flux_file;
+    file_rec linknode_out_file; // flood stream stage
 };
 
 struct map_output_flags {
@@ -27,6 +28,14 @@ struct map_output_flags {
     int map_binary = 0;
     int chan_discharge_output = 0;
     int float_maps_flag = 0;
+    int map_type_grids = 0;
+    int include_channel_depth = 0;
+    int gw_recharge_cum = 0;
+    int gw_recharge_inc = 0;
+    int inf_depth_map = 0;
+    int surf_moist = 0;
+    int rate_of_infil = 0;
+    int ov_con_map = 0;
 };
 
 struct daily_output_rec {
@@ -35,6 +44,15 @@ struct daily_output_rec {
     dvec daily_totals;
     file_rec file;
 };
+
+// Closes the record's file when it is open (with the corrupt-pointer check)
+// and releases its arrays.
+inline void daily_output_rec_destroy(daily_output_rec& d)
+{
+    file_rec_release(d.file);
+    d.daily_values.reset();
+    d.daily_totals.reset();
+}
 
 struct output_run_state {
     daily_output_rec daily_output;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/arrays.h"
+#include "core/file_rec.h"
 
 // One embankment low spot (records 1..n; entry 0 empty).
 struct lowspot_rec {
@@ -48,6 +49,21 @@ struct surface_state {
     double snow_darcy_f = 0.0;
     double surface_initial_volume = 0.0; // m3
     double ov_cleanup_volume = 0.0;      // m3 of clipped negative depths
+    double manning_n_value = 0.0; // uniform Manning roughness
+    int ovr_flow_block = 0;
+    int snow_no_infiltrate = 0;
+    int snow_roughness_given = 0;
+    double snow_roughness = 0.0;
+    int snow_darcy = 0;
+    int snow_reynolds = 0;
+    double snow_reynolds_value = 0.0;
+    double uniform_retention = 0.0; // m
+    int xybdyinput_ovdep = 0;
+    int wetlands_on = 0;
+    file_rec overland_depth_location_file;
+    file_rec overland_depths_file;
+    file_rec overland_wse_location_file;
+    file_rec overland_wse_file;
 };
 
 // Overland lakes over the cells of the lake map.

@@ -88,6 +88,10 @@ struct constituent_state {
     checked_array<int> constituent_type;
     checked_array<double> water_soil_partition_coef;
 
+    // Unnamed totals read by the constituent steps.
+    checked_array<double> soil_infil_mass;
+    checked_array<double> qbn_uptake_mass;
+
     int num_constituents = 0;
     int num_contam = 0; // -1 until the contaminant table is read
     int ov_con_sweep_toggle = 0;

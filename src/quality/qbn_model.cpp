@@ -15,3 +15,15 @@ void qbn_model_destroy(qbn_model* model)
     for (auto& f : model->conc_files) file_rec_release(f);
     for (auto& f : model->mass_files) file_rec_release(f);
 }
+
+void qbn_model_deleter::operator()(qbn_model* m) const
+{
+    if (!m) return;
+    qbn_model_destroy(m);
+    delete m;
+}
+
+std::unique_ptr<qbn_model, qbn_model_deleter> qbn_model_create()
+{
+    return std::unique_ptr<qbn_model, qbn_model_deleter>(new qbn_model());
+}

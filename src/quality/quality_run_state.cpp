@@ -1,13 +1,21 @@
 #include "quality/quality_run_state.h"
 
-void qbn_model_deleter::operator()(qbn_model* m) const
-{
-    if (!m) return;
-    qbn_model_destroy(m);
-    delete m;
-}
-
 void qbn_object_free(quality_run_state& q)
 {
     q.qbn_object.reset();
+}
+
+void array_bundle_construct(soil_layer_work& w)
+{
+    soil_layer_work_destroy(w);
+    w.row_count = -1;
+    w.col_count = 0;
+    w.redist = 0;
+}
+
+void soil_layer_work_destroy(soil_layer_work& w)
+{
+    checked_array_destroy(w.work2);
+    checked_array_destroy(w.work1);
+    row_array_destroy(w.table);
 }

@@ -19,9 +19,11 @@ struct soil_layer_work {
     checked_array<double> work2;
 };
 
-struct qbn_model_deleter {
-    void operator()(qbn_model* m) const;
-};
+// Empties the table and both arrays, clears the column count and switch and
+// sets the row count to -1 (not yet sized).
+void array_bundle_construct(soil_layer_work& w);
+// Destroys the second array, then the first, then the table.
+void soil_layer_work_destroy(soil_layer_work& w);
 
 struct quality_run_state {
     int nutrients = 0;

@@ -44,12 +44,18 @@ struct sediment_totals {
     dvec org_bel;
 };
 
-// Overland sediment work record, created by the sediment set-up.
+// Overland sediment work record, created by the sediment set-up when
+// overland erosion is on; its arrays are released with it.
 struct sediment_table {
     int num_classes = 0;
     dvec ov_qsvol;
+    checked_array<file_rec> files;
 };
 
+// Clears every slot and empties the file-record array; returns the table.
+sediment_table& sediment_table_construct(sediment_table& table);
+
+// The six file records closed, the scalar switches 0, the nine names empty.
 void sediment_block_construct(sediment_block& sed);
 // Closes the six files, tss_loc_file first and sed_susp_file last.
 void sediment_block_destroy(sediment_block& sed);

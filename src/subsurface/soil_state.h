@@ -6,6 +6,7 @@
 #include <array>
 
 #include "core/arrays.h"
+#include "core/file_rec.h"
 
 struct soil_surface_state {
     dvec inf_rate;      // m/s
@@ -32,6 +33,20 @@ struct soil_surface_state {
     dvec wilting_point;
     double evap_total = 0.0;  // m3
     double infil_total = 0.0; // m3
+    int cont_redist = 0;
+    int uniform_moisture = 0;
+    double uniform_init_moisture = 0.0;
+    int richards_iter_max = 0;
+    double richards_weight = 0.0;
+    int richards_k_option = 0;
+    int richards_c_option = 0;
+    double richards_dtheta_max = 0.0;
+    int richards_upper_option = 0;
+    // Exfiltration volumes, m3.
+    double exfil_vol_event_start = 0.0;
+    double exfil_vol_event = 0.0;
+    double exfil_vol_total = 0.0;
+    double inf_exfil_vol = 0.0;
 };
 
 struct subsurface_state {
@@ -57,6 +72,22 @@ struct subsurface_state {
     int conceptual_gw = 0;
     double cgw_next = 0.0, cgw_dt_days = 0.0;
     int water_table = 0;
+    int gw_assign_theta = 0;
+    int gw_lsor_dir = 0;
+    double gw_lsor_con = 0.0;
+    double single_unsat_sat = 0.0;
+    double gw_leakage_rate = 0.0;
+    double gw_unif_porosity_value = 0.0;
+    double gw_unif_hycond_value = 0.0;
+    int gw_well_level = 0;
+    int gw_output = 0;
+    int gw_fluxboundtable = 0;
+    int sac_topo_index = 0;
+    int cgw_topo_index = 0;
+    file_rec gw_boundary_file;
+    file_rec gw_well_level_file;
+    file_rec gw_hycond_file;
+    file_rec gw_porosity_file;
 };
 
 // Layered-soil parameters of one soil type: one value per layer.

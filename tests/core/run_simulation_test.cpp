@@ -7,7 +7,8 @@
 #include "core/proc_group.h"
 #include "core/run_simulation.h"
 #include "input/replace_params.h"
-#include "input/series_lists.h"
+#include "input/elev_series.h"
+#include "input/time_series.h"
 #include "subsurface/wells.h"
 #include "support/test_support.h"
 
@@ -30,11 +31,7 @@ struct RunSimulation : testing::Test {
         reset_file_name_globals();
         error_state_clear();
     }
-    std::string header_only_project()
-    {
-        write_file(dir.file("tiny.prj"), "TORVAPROJECT\n");
-        return dir.file("tiny.prj");
-    }
+    std::string tiny_project() { return write_tiny_project(dir.path()); }
     int count_lines(const std::string& text)
     {
         int n = 0;
@@ -48,7 +45,7 @@ struct RunSimulation : testing::Test {
 TEST_F(RunSimulation, ManyRunsReleaseEverything)
 {
     const std::string missing = dir.file("missing.prj");
-    const std::string tiny = header_only_project();
+    const std::string tiny = tiny_project();
     // Warm up the runtime's own descriptors before counting.
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
@@ -73,7 +70,7 @@ TEST_F(RunSimulation, ManyRunsReleaseEverything)
 
 TEST_F(RunSimulation, ToolboxTrialsAreSilent)
 {
-    const std::string tiny = header_only_project();
+    const std::string tiny = tiny_project();
     testing::internal::CaptureStdout();
     run_simulation(tiny, nullptr, "-slm");
     const std::string trial = testing::internal::GetCapturedStdout();

@@ -69,6 +69,25 @@ bool file_exists(const std::string& path)
     return fs::exists(path, ec);
 }
 
+const char* const tiny_project_cards = "WATERSHED_MASK tiny.msk\n"
+                                       "ELEVATION tiny.ele\n"
+                                       "GRIDSIZE 10\nROWS 2\nCOLS 2\nTOT_TIME 30\nTIMESTEP 30\n"
+                                       "OUTROW 1\nOUTCOL 2\nOUTSLOPE 0.01\n"
+                                       "PRECIP_UNIF\nRAIN_INTENSITY 50\nRAIN_DURATION 10\n"
+                                       "START_DATE 2000 1 1\nSTART_TIME 12 0\n"
+                                       "HYD_FREQ 1\nMAP_FREQ 10\n"
+                                       "SUMMARY run.sum\nOUTLET_HYDRO run.otl\n";
+
+std::string write_tiny_project(const std::string& folder, const std::string& extra_cards)
+{
+    const std::string grid = "north: 20\nsouth: 0\neast: 20\nwest: 0\nrows: 2\ncols: 2\n";
+    write_file(folder + "/tiny.msk", grid + "1 1\n1 1\n");
+    write_file(folder + "/tiny.ele", grid + "10 9\n10 9\n");
+    const std::string path = folder + "/p.prj";
+    write_file(path, "TORVAPROJECT\nPROJECT_PATH " + folder + "\n" + tiny_project_cards + extra_cards);
+    return path;
+}
+
 int open_descriptor_count()
 {
     int n = 0;

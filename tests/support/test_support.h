@@ -29,6 +29,13 @@ std::string read_file(const std::string& path);
 void write_file(const std::string& path, const std::string& text);
 bool file_exists(const std::string& path);
 
+// Writes a 2 x 2 uniform-rain project with its mask and elevation grids into
+// the folder; extra cards are appended. Returns the project's path.
+std::string write_tiny_project(const std::string& folder, const std::string& extra_cards = "");
+
+// The cards of that project (without header and folder card).
+extern const char* const tiny_project_cards;
+
 // Number of open file descriptors of this process.
 int open_descriptor_count();
 

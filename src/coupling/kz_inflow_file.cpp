@@ -1,0 +1,3 @@
+#include "coupling/coupling_state.h"
+
+file_rec kz_inflow_file;

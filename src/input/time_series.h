@@ -1,0 +1,67 @@
+// Named series of values over time (Julian days), read from the time-series
+// file and from the multi-column blocks of the XY boundary files. All series
+// of a run live in one program-wide list, emptied at the end of every run.
+#pragma once
+
+#include <forward_list>
+#include <list>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct file_rec;
+
+constexpr int series_name_limit = 149; // longest series name
+constexpr double relative_time_base = 1721028.5; // Julian date of the all-zero date
+
+struct time_series {
+    std::vector<double> times;  // Julian days, or day offsets for a relative series
+    std::vector<double> values;
+    int relative = 0;           // 1 when the block said RELATIVE
+    std::string name;
+    int count = 0;
+    int cursor = 0;             // start of the interval found by the last lookup
+};
+
+// Binds an id of the TIME_SERIES_INDEX table to a series.
+struct ts_index_entry {
+    int id = 0;
+    time_series* series = nullptr;
+};
+
+// Series in file order (elements keep their addresses while the list grows).
+extern std::list<time_series> time_series_list;
+// Id table; the mapping-table reader pushes its entries at the head.
+extern std::forward_list<ts_index_entry> ts_index_list;
+
+// Reads every block of the file into the list and prints how many.
+void read_ts_file(const std::string& file_name);
+
+// Reads the next block; 1 when a series was read, 0 when no further block
+// exists or the block was refused (unsorted times, name too long: the run is
+// then stopped through the error record).
+int ts_read_block(file_rec& rec);
+
+// A new empty absolute series appended to the list.
+time_series* ts_new();
+
+// Frees every series and the id table.
+void ts_free_all();
+
+// The first series whose name begins with the given name.
+time_series* ts_find(std::string_view name);
+
+// Value at Julian time t: linear between samples, the first or last value
+// outside the series' range.
+double ts_value_at(double t, time_series* series);
+
+// Value at t of the series bound to the id in ts_index_list.
+double ts_value_by_index(int id, double t);
+
+// Reads a multi-column block up to (not including) its "END_TS" line into n
+// new series named "<prefix>_%04d"; returns the first, or null when n <= 0
+// or the block was refused.
+time_series* ts_read_columns(file_rec& rec, int n, const std::string& prefix);
+
+// 3 "END_TS", 2 "ABSOLUTE", 1 "RELATIVE", 0 "TORVA_TS", 4 anything else.
+int ts_line_kind(std::string_view line);

@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "core/error_state.h"
+#include "core/file_rec.h"
+#include "input/elev_series.h"
+#include "support/test_support.h"
+
+namespace {
+
+const std::string fixture = std::string(TORVA_TEST_DATA) + "/series/elevation.txt";
+
+class ElevSeries : public ::testing::Test {
+protected:
+    void SetUp() override { reset(); }
+    void TearDown() override { reset(); }
+    static void reset()
+    {
+        reset_file_name_globals();
+        elev_series_free_all();
+        error_state_clear();
+    }
+
+    elev_series* curve(const std::string& name)
+    {
+        for (elev_series& c : elev_series_list)
+            if (c.name == name) return &c;
+        return nullptr;
+    }
+
+    torva_test::scratch_dir dir{"elev_series"};
+};
+
+TEST_F(ElevSeries, FileAndNames)
+{
+    testing::internal::CaptureStdout();
+    read_elev_series_file(fixture);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "3 elevation series read from file " + fixture + "\n");
+    ASSERT_EQ(elev_series_list.size(), 3u);
+    EXPECT_EQ(elev_series_list.front().name, "weir crest"); // quoted: the blank stays
+    ASSERT_NE(curve("two"), nullptr);                       // unquoted: the first word only
+    elev_series* partial = curve("short_line");
+    ASSERT_NE(partial, nullptr);
+    ASSERT_EQ(partial->count, 2);
+    EXPECT_EQ(partial->x[1], 3.0);
+    EXPECT_EQ(partial->y[1], 1.0); // a line without its y keeps the one before
+}
+
+TEST_F(ElevSeries, LinearAndStepLookupsTable)
+{
+    testing::internal::CaptureStdout();
+    read_elev_series_file(fixture);
+    testing::internal::GetCapturedStdout();
+    elev_series* weir = curve("weir crest");
+    elev_series* one = curve("two");
+    ASSERT_NE(weir, nullptr);
+    ASSERT_NE(one, nullptr);
+    struct lookup_case {
+        elev_series* c;
+        double x;
+        double linear;
+        double step;
+    };
+    const lookup_case cases[] = {
+        {weir, -5.0, 0.0, 0.0},  {weir, 0.0, 0.0, 0.0},   {weir, 0.5, 5.0, 0.0},
+        {weir, 1.0, 10.0, 0.0},  // at an interior abscissa the left interval is found first
+        {weir, 1.5, 20.0, 10.0}, {weir, 2.0, 30.0, 30.0}, {weir, 99.0, 30.0, 30.0},
+        {one, -1.0, 1.0, 1.0},   {one, 5.0, 1.0, 1.0},    {one, 1e9, 1.0, 1.0},
+    };
+    for (const lookup_case& c : cases) {
+        EXPECT_NEAR(elev_series_interp(c.x, c.c), c.linear, 1e-12) << c.c->name << " " << c.x;
+        EXPECT_EQ(elev_series_step(c.x, c.c), c.step) << c.c->name << " " << c.x;
+    }
+    EXPECT_EQ(error_state.raised, 0);
+}
+
+TEST_F(ElevSeries, EqualAbscissaeGiveAPointNeverNaN)
+{
+    elev_series* c = elev_series_new();
+    c->x = {1.0, 1.0, 2.0};
+    c->y = {4.0, 8.0, 9.0};
+    c->count = 3;
+    EXPECT_EQ(elev_series_interp(1.0, c), 4.0);
+    EXPECT_EQ(elev_series_step(1.0, c), 4.0);
+
+    elev_series* mid = elev_series_new();
+    mid->x = {0.0, 1.0, 1.0, 2.0};
+    mid->y = {0.0, 4.0, 8.0, 9.0};
+    mid->count = 4;
+    const double v = elev_series_interp(1.0, mid);
+    EXPECT_TRUE(v == 4.0 || v == 8.0) << v;
+    EXPECT_NEAR(elev_series_interp(1.5, mid), 8.5, 1e-12);
+}
+
+TEST_F(ElevSeries, UnsortedCurvesAreRefused)
+{
+    const std::string path = dir.file("bad.txt");
+    torva_test::write_file(path, "TORVA_ES\nrising\n0 1\n1 2\nEND_ES\nTORVA_ES\nfalling\n2 1\n1 2\nEND_ES\n");
+    testing::internal::CaptureStdout();
+    read_elev_series_file(path);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Error: the abscissae of elevation series [falling] go back at point 2.\n"
+              "1 elevation series read from file " + path + "\n");
+    EXPECT_EQ(error_state.code, err_stop);
+    ASSERT_EQ(elev_series_list.size(), 1u);
+    EXPECT_EQ(elev_series_list.front().name, "rising");
+
+    error_state_clear();
+    torva_test::write_file(path, "TORVA_ES\nnan_x\n0 1\nnan 2\nEND_ES\n");
+    testing::internal::CaptureStdout();
+    read_elev_series_file(path);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(error_state.code, err_stop);
+    EXPECT_EQ(elev_series_list.size(), 1u);
+}
+
+TEST_F(ElevSeries, MissingFilesAndCurves)
+{
+    testing::internal::CaptureStdout();
+    read_elev_series_file(dir.file("none"));
+    // The name resolver announces the miss first.
+    const std::string missing = testing::internal::GetCapturedStdout();
+    EXPECT_NE(missing.find("Error: Elevation series file not found [" + dir.file("none") + "]\n"),
+              std::string::npos)
+        << missing;
+    EXPECT_EQ(error_state.raised, 0);
+
+    const std::string none = "Error: attempting to extract a value from an elevation series that does not exist.\n";
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(elev_series_interp(1.0, nullptr), 0.0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout().rfind(none, 0), 0u);
+    EXPECT_EQ(error_state.raised, 1);
+
+    error_state_clear();
+    elev_series* empty = elev_series_new();
+    empty->name = "empty";
+    const std::string no_points =
+        "Error: attempting to extract a value from an elevation series [empty] with no entries.\n";
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(elev_series_step(1.0, empty), 0.0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout().rfind(no_points, 0), 0u);
+    EXPECT_EQ(error_state.raised, 1);
+    error_state_clear();
+}
+
+} // namespace

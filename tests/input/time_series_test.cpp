@@ -1,0 +1,230 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "core/error_state.h"
+#include "core/file_rec.h"
+#include "core/julian.h"
+#include "core/text_parse.h"
+#include "input/time_series.h"
+#include "support/test_support.h"
+
+namespace {
+
+const std::string fixture = std::string(TORVA_TEST_DATA) + "/series/timeseries.txt";
+
+class TimeSeries : public ::testing::Test {
+protected:
+    void SetUp() override { reset(); }
+    void TearDown() override { reset(); }
+    static void reset()
+    {
+        reset_file_name_globals();
+        ts_free_all();
+        error_state_clear();
+    }
+
+    void read_fixture()
+    {
+        testing::internal::CaptureStdout();
+        read_ts_file(fixture);
+        printed = testing::internal::GetCapturedStdout();
+    }
+
+    std::string printed;
+    torva_test::scratch_dir dir{"time_series"};
+};
+
+TEST_F(TimeSeries, FileReadsEveryBlockInOrder)
+{
+    read_fixture();
+    EXPECT_EQ(printed, "Read time series gate release\nRead time series gate_rel\nRead time series pump\n"
+                       "3 time series read from file " + fixture + "\n");
+    ASSERT_EQ(time_series_list.size(), 3u);
+    const time_series& gate = time_series_list.front();
+    EXPECT_EQ(gate.relative, 0);
+    EXPECT_EQ(gate.count, 3);
+    EXPECT_EQ(gate.times[0], julian_date(2000, 1, 1, 0, 0, 0.0));
+
+    EXPECT_EQ(ts_find("gate"), &gate); // a prefix of several names finds the first
+    EXPECT_EQ(ts_find(""), &gate);
+    ASSERT_NE(ts_find("gate_"), nullptr);
+    EXPECT_EQ(ts_find("gate_")->name, "gate_rel");
+    EXPECT_EQ(ts_find("pumps"), nullptr);
+
+    // Two files add to the same list.
+    testing::internal::CaptureStdout();
+    read_ts_file(fixture);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(time_series_list.size(), 6u);
+}
+
+TEST_F(TimeSeries, AbsoluteLookupsTable)
+{
+    read_fixture();
+    time_series* gate = ts_find("gate release");
+    ASSERT_NE(gate, nullptr);
+    const double t0 = julian_date(2000, 1, 1, 0, 0, 0.0);
+    struct lookup_case {
+        double t;
+        double value;
+    };
+    // In this order: the last two go back in time and wrap the search.
+    const lookup_case cases[] = {
+        {t0 - 3.0, 1.0}, {t0, 1.0},        {t0 + 0.25, 2.0}, {t0 + 0.5, 3.0},
+        {t0 + 0.75, 4.0}, {t0 + 1.0, 5.0}, {t0 + 9.0, 5.0},  {t0 + 0.125, 1.5},
+    };
+    for (const lookup_case& c : cases) EXPECT_NEAR(ts_value_at(c.t, gate), c.value, 1e-9) << c.t - t0;
+    EXPECT_EQ(ts_value_at(t0 + 3.0, ts_find("pump")), 2.0); // one sample
+    EXPECT_EQ(error_state.raised, 0);
+}
+
+TEST_F(TimeSeries, RelativeBlocksHoldOffsetsUntilAnchored)
+{
+    read_fixture();
+    time_series* rel = ts_find("gate_rel");
+    ASSERT_NE(rel, nullptr);
+    EXPECT_EQ(rel->relative, 1);
+    ASSERT_EQ(rel->count, 4); // the blank line repeats the line before it
+    EXPECT_NEAR(rel->times[0], 1.5 / 24.0, 1e-9);
+    EXPECT_NEAR(rel->times[1], 1.0, 1e-9);
+    EXPECT_NEAR(rel->times[2], 2.0, 1e-9);
+    EXPECT_NEAR(rel->times[3], 2.0, 1e-9);
+    EXPECT_EQ(rel->values[2], 5.0);
+
+    const double anchor = julian_date(2010, 6, 1, 0, 0, 0.0);
+    for (double& t : rel->times) t += anchor;
+    EXPECT_NEAR(ts_value_at(anchor + 1.0, rel), 5.0, 1e-9);
+    EXPECT_NEAR(ts_value_at(anchor + 1.5 / 24.0, rel), 2.0, 1e-9);
+    EXPECT_NEAR(ts_value_at(anchor + 2.0, rel), 5.0, 1e-9);
+}
+
+TEST_F(TimeSeries, EqualTimesGiveASampleNeverNaN)
+{
+    time_series* s = ts_new();
+    s->name = "steps";
+    s->times = {0.0, 1.0, 1.0, 2.0};
+    s->values = {0.0, 10.0, 20.0, 30.0};
+    s->count = 4;
+    for (int cursor = 0; cursor < 3; ++cursor) {
+        s->cursor = cursor;
+        const double v = ts_value_at(1.0, s);
+        EXPECT_TRUE(v == 10.0 || v == 20.0) << cursor << " " << v;
+    }
+    s->cursor = 2;
+    EXPECT_NEAR(ts_value_at(1.5, s), 25.0, 1e-12);
+}
+
+TEST_F(TimeSeries, UnsortedAndOverlongBlocksAreRefused)
+{
+    const std::string path = dir.file("bad.txt");
+    torva_test::write_file(path, "TORVA_TS\nok\nABSOLUTE\n2000 1 1 0 0 1\nEND_TS\n"
+                                 "TORVA_TS\nback\nABSOLUTE\n2000 1 2 0 0 1\n2000 1 1 0 0 2\nEND_TS\n");
+    testing::internal::CaptureStdout();
+    read_ts_file(path);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Read time series ok\nError: the times of time series [back] go back at sample 2.\n"
+              "1 time series read from file " + path + "\n");
+    EXPECT_EQ(error_state.code, err_stop);
+    ASSERT_EQ(time_series_list.size(), 1u);
+    EXPECT_EQ(time_series_list.front().name, "ok");
+
+    error_state_clear();
+    torva_test::write_file(path, "TORVA_TS\n" + std::string(150, 'n') + "\nABSOLUTE\nEND_TS\n");
+    testing::internal::CaptureStdout();
+    read_ts_file(path);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_NE(out.find("is longer than 149 characters"), std::string::npos) << out;
+    EXPECT_EQ(error_state.code, err_stop);
+    EXPECT_EQ(time_series_list.size(), 1u);
+}
+
+TEST_F(TimeSeries, MissingFilesAndSeries)
+{
+    testing::internal::CaptureStdout();
+    read_ts_file(dir.file("nothing.txt"));
+    // The name resolver announces the miss first.
+    const std::string missing = testing::internal::GetCapturedStdout();
+    EXPECT_NE(missing.find("Error: Time series file not found [" + dir.file("nothing.txt") + "]\n"),
+              std::string::npos)
+        << missing;
+    EXPECT_EQ(error_state.code, 0);
+    EXPECT_EQ(error_state.raised, 0);
+
+    struct stop_case {
+        const char* what;
+        double (*lookup)();
+        std::string printed;
+    };
+    const stop_case cases[] = {
+        {"no series", [] { return ts_value_at(1.0, nullptr); },
+         "Error: attempting to extract a value from a time series that does not exist.\n"},
+        {"no samples",
+         [] {
+             time_series* e = ts_new();
+             e->name = "empty";
+             return ts_value_at(1.0, e);
+         },
+         "Error: attempting to extract a value from a time series [empty] with no entries.\n"},
+        {"unknown id", [] { return ts_value_by_index(42, 1.0); },
+         "Error: attempting to extract a value from an unknown time series in the time series table.    "
+         "Check the mapping table file (.cmt). The specified time series index is 42, but the \nindex is not "
+         "found in the time series index table.\n"},
+    };
+    for (const stop_case& c : cases) {
+        error_state_clear();
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(c.lookup(), 0.0) << c.what;
+        const std::string out = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(out.substr(0, c.printed.size()), c.printed) << c.what;
+        EXPECT_EQ(error_state.raised, 1) << c.what;
+    }
+    error_state_clear();
+
+    time_series* s = ts_new();
+    s->times = {0.0, 1.0};
+    s->values = {4.0, 6.0};
+    s->count = 2;
+    ts_index_list.push_front({7, s});
+    EXPECT_EQ(ts_value_by_index(7, 0.5), 5.0);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(ts_value_at(std::nan(""), s), 0.0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Error: something is really messed up with your time series [].\n");
+    EXPECT_EQ(error_state.raised, 0);
+}
+
+TEST_F(TimeSeries, LineKinds)
+{
+    const std::pair<const char*, int> kinds[] = {
+        {"END_TS", 3}, {"ABSOLUTE x", 2}, {"RELATIVE", 1}, {"TORVA_TS", 0}, {"torva_ts", 4}, {" END_TS", 4}, {"", 4},
+    };
+    for (const auto& [line, kind] : kinds) EXPECT_EQ(ts_line_kind(line), kind) << line;
+}
+
+TEST_F(TimeSeries, MultiColumnBlocks)
+{
+    const std::string path = dir.file("columns.txt");
+    torva_test::write_file(path, "2000 1 1 0 0 1.0 10.0\n2000 1 1 6 0 2.0\nEND_TS\nafter\n");
+    file_rec rec;
+    ASSERT_TRUE(file_rec_open(rec, path, "r"));
+    time_series* first = ts_read_columns(rec, 2, std::string(120, 'p'));
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->name, std::string(100, 'p') + "_0000");
+    ASSERT_EQ(time_series_list.size(), 2u);
+    const time_series& second = time_series_list.back();
+    EXPECT_EQ(second.name, std::string(100, 'p') + "_0001");
+    EXPECT_EQ(first->count, 2);
+    EXPECT_EQ(first->values[1], 2.0);
+    EXPECT_EQ(second.values[1], 10.0); // a missing value keeps the column's last one
+    EXPECT_NEAR(second.times[1], julian_date(2000, 1, 1, 6, 0, 0.0), 1e-9);
+
+    std::string line;
+    ASSERT_EQ(read_line_rec(line, rec), 1);
+    EXPECT_EQ(line, "END_TS"); // left for the caller
+    EXPECT_EQ(ts_read_columns(rec, 0, "x"), nullptr);
+    file_rec_close(rec);
+}
+
+} // namespace
