@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/arrays.h"
+#include "core/containers.h"
 #include "core/file_rec.h"
 
 // One embankment low spot (records 1..n; entry 0 empty).
@@ -19,6 +20,12 @@ struct lowspot_rec {
 };
 
 struct surface_state {
+    // Location of every cell: grid row and column, centre coordinates.
+    checked_array<int> cell_row;
+    checked_array<int> cell_col;
+    checked_array<double> cell_x;
+    checked_array<double> cell_y;
+
     dvec ground_elev;  // m
     dvec slope_x;      // toward the right neighbour
     dvec slope_y;      // toward the lower neighbour
@@ -37,12 +44,15 @@ struct surface_state {
     ivec low_spot_flow_cell;
     ivec wetland_id;
 
-    dvec storage_capacity;
-    dvec interception_coeff;
-    dvec interception_storage;
-    dvec reten_depth;
-    dvec manning_n;
-    dvec area_reduction;
+    // Surface parameters per cell.
+    dvec dist_icep_cap;   // interception storage capacity, mm
+    dvec dist_icep_coeff; // interception coefficient
+    dvec retent_dep;      // retention depth, m
+    dvec dist_rough;      // Manning n
+    dvec roughness_exp;   // exponent of the depth-dependent roughness
+    dvec dist_rough_copy; // Manning n before snow roughness
+    dvec ov_block_frac;   // blocked fraction of the cell
+    dmat ovr_flow_block_frac; // blocked fraction per cell side [cell][1..4]
 
     int overtype = 0;
     int ov_sweep_toggle = 0;
