@@ -15,6 +15,7 @@
 #include "input/project_cards.h"
 #include "input/run_files.h"
 #include "output/output_state.h"
+#include "overland/overland_routing_state.h"
 #include "overland/surface_state.h"
 #include "quality/constituent_state.h"
 #include "quality/contaminant_settings.h"
@@ -28,6 +29,7 @@ struct model_state
     , chan_output_files      // channel link/node output files
     , clock_state            // calendar and process clocks
     , surface_state          // per-cell surface arrays
+    , overland_routing_state // overland routing work arrays and totals
     , soil_surface_state     // per-cell infiltration and soil water
     , constituent_state      // constituent transport
     , contaminant_settings   // contaminant switches and coefficients
