@@ -34,6 +34,7 @@ struct pipe_network_state {
 struct channel_state {
     int num_links = 0;
     ivec nx;        // nodes per link
+    ivec ltype;     // link kind bits: 4 trapezoid, 8 break-point, 32 lake, 64 structure, 128 captured
     dvec link_dx;   // node spacing per link, m
     dmat yp;        // depth [link][node], m
     dmat qp;        // discharge [link][node], m3/s
@@ -57,7 +58,9 @@ struct channel_state {
     int chan_lakes = 0;
     int num_lakes = 0;
     dvec lake_volume;
+    dvec lake_elev; // water-surface elevation per channel lake, m
     ivec lake_mask;
+    ivec lake_num; // channel lake of each cell, allocated with the watershed
     double lake_inflow_volume = 0.0;
     int lake_at_max = 0;
     int lake_first_step = 0;

@@ -1,46 +1,296 @@
-// Event initialisation: at the start of a rain event, restart the surface
-// clocks, clear the event's accumulators and set the end of an event run.
+// Event initialisation: at the start of a rain event, restart the process
+// clocks, clear the event's accumulators, take the event-start copies the
+// event summary subtracts later, re-initialise soil moisture from the
+// soil-water accounting column and measure the storages the event's water
+// balance starts from. Arrays of processes that the run does not use are
+// absent and left alone.
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
+#include "calibration/calib_capture.h"
 #include "core/model_state.h"
 #include "core/run_steps.h"
 
-void event_start_step(model_state& s)
+namespace
 {
-    if (!process_due(s, s.next_event_time)) return;
-    const double now = s.current_time;
-    s.surface_active = 1;
 
-    // TODO: dry-gap Richards update of long-term runs.
+// Clocks of the processes that follow the overland step during an event.
+void restart_clocks(model_state& s, double now)
+{
     s.ov_last = now;
     s.ov_next = now + s.ov_dt_days;
     s.inf_dt = s.ov_dt;
     s.inf_dt_days = s.ov_dt_days;
-    if (s.inf_next > now + 2.0 * s.ov_dt_days) s.inf_next = now + 2.0 * s.ov_dt_days;
+    if (s.inf_next > now + 2.0 * s.ov_dt_days)
+        s.inf_next = now + 2.0 * s.ov_dt_days;
 
-    // TODO: constituent clocks and accumulators, groundwater, soil-water
-    // accounting, the per-cell initial state of the infiltration schemes,
-    // calibration peaks, initial surface, sediment, channel, snow and pipe
-    // storages of the event.
+    if (s.ov_con_trans) {
+        s.contam_dt = s.ov_dt;
+        s.contam_dt_days = s.ov_dt_days;
+        s.contam_next = s.precip_con_next = s.outlet_con_next = s.ov_next;
+        s.contam_last = s.precip_con_last = s.outlet_con_last = now;
+        s.precip_load_next = s.inf_next;
+        s.precip_load_last = s.inf_last;
+        if (s.contam_table_read) {
+            s.ov_loss_next = s.soil_exch_next = s.ov_next;
+            s.ov_loss_last = s.soil_exch_last = now;
+        }
+        if (s.nutrients) {
+            s.qbn_ov_next = s.qbn_ov2_next = s.ov_next;
+            s.qbn_ov_last = s.qbn_ov2_last = s.ov_last;
+        }
+    }
+    if (s.gw_simulation) {
+        s.gw_dt = s.ov_dt;
+        s.gw_dt_days = s.ov_dt_days;
+        if (s.gw_next > now + 2.0 * s.ov_dt_days)
+            s.gw_next = now + 2.0 * s.ov_dt_days;
+        // TODO: clear the averaged river-aquifer exchange of every channel
+        // node (stream-aquifer exchange).
+    }
+    if (s.soil_water_acct) {
+        s.et_dt = s.inf_dt;
+        s.et_dt_days = s.inf_dt_days;
+        s.et_next = s.inf_next;
+        if (s.soil_con_trans)
+            s.soil_con_next = s.inf_next;
+    }
+}
 
-    if (s.clock_passes != 1) s.event_step = 1;
+// The event's overland constituent accumulators and initial masses.
+void clear_constituent_event(model_state& s)
+{
+    if (!s.ov_con_trans)
+        return;
+    checked_array<double>* cleared[] = {
+        &s.event_ov_precip_mass, &s.event_ov_decay_mass, &s.event_ov_uptake_mass, &s.event_ov_qlat_mass,
+        &s.event_ov_mass_out,    &s.event_ov_exfil_mass, &s.event_ov_infil_mass,  &s.event_ov_point_mass,
+        &s.event_ov_mass_init,   &s.event_ov_land_mass,  &s.event_ov_neg_mass,
+    };
+    for (int i = 1; i <= s.num_constituents; ++i)
+        for (checked_array<double>* a : cleared)
+            (*a)[i] = 0.0;
+    // TODO: the nutrient, soil, sediment and channel constituent
+    // accumulators of the event (water quality).
+
+    const bool lakes = s.chan_lakes && s.lake_mask.size() >= s.num_cells;
+    for (int i = 1; i <= s.num_constituents; ++i) {
+        const double* mass = row_array_get(s.ov_mass, i);
+        if (!mass || s.ov_mass.width < s.num_cells)
+            continue;
+        for (int j = 1; j <= s.num_cells; ++j)
+            if (!lakes || s.lake_mask[j] == 0)
+                s.event_ov_mass_init[i] += mass[j] / 1000.0;
+    }
+    // TODO: initial land and soil constituent masses of the event (water quality).
+}
+
+// Layered soils take their three layer water contents from the accounting
+// column. A layer's water is divided by that layer's own thickness; a
+// column that does not reach below the first layer leaves the lower layers
+// saturated, and a layer of no thickness takes its saturated content.
+void layered_soil_moisture(model_state& s)
+{
+    s.init_avg_moisture = 0.0;
+    const int n = s.num_cells;
+    if (n < 1 || s.THETA_ML.rows() < n || s.THETA_ML.cols() < 3 || s.soiltype.size() < n ||
+        s.soil_depth.size() < n || s.soil_water_top.size() < n || s.soil_water_low.size() < n)
+        return;
+    const double area = s.gridsize * s.gridsize;
+    const bool move_flux = !s.gw_simulation && s.unsat_down_flux.size() >= n;
+    const bool move_evap = s.long_term && s.direct_evap.size() >= n;
+    for (int j = 1; j <= n; ++j) {
+        const int t = s.soiltype[j];
+        if (t < 0 || t >= soil_type_count)
+            continue;
+        const soil_layer_rec& soil = s.soil_layers[static_cast<std::size_t>(t)];
+        const double d1 = soil.depth[0];
+        const double d2 = soil.depth[1];
+        const double* sat = soil.porosity;
+        const double* res = soil.residual_sat;
+        const double depth = s.soil_depth[j];
+        double th[3] = {sat[0], sat[1], sat[2]};
+        if (depth > 1e-16) {
+            if (depth <= d1) {
+                th[0] = s.soil_water_top[j] / depth;
+            } else {
+                if (d1 > 1e-16)
+                    th[0] = s.soil_water_top[j] / d1;
+                if (depth < d1 + d2) {
+                    th[1] = s.soil_water_low[j] / (depth - d1);
+                } else if (d2 > 1e-16) {
+                    th[1] = s.soil_water_low[j] / d2;
+                    th[2] = th[1];
+                }
+            }
+        }
+        for (int k = 0; k < 3; ++k) {
+            th[k] = std::max(th[k], res[k]);
+            th[k] = std::min(th[k], sat[k]);
+            s.THETA_ML[j][k + 1] = th[k];
+        }
+        s.init_avg_moisture += th[0] / sat[0];
+        if (std::isnan(s.init_avg_moisture))
+            std::printf("bad initial value of soil moisture cell %d\n", j);
+        if (move_flux) {
+            s.unsat_down_flux_total += s.unsat_down_flux[j] / 100.0 * area;
+            s.unsat_down_flux[j] = 0.0;
+        }
+        if (move_evap) {
+            s.direct_evap_total += s.direct_evap[j] / 100.0 * area;
+            s.direct_evap[j] = 0.0;
+        }
+    }
+    s.init_avg_moisture /= n;
+}
+
+// Per-location peaks and volumes of a calibration start the event empty.
+void clear_calibration_peaks(model_state& s)
+{
+    if (!s.in_hyd_location_given || !s.optimize || s.optimize_sed)
+        return;
+    for (int i = 1; i <= s.num_hyd_locations; ++i) {
+        if (i <= s.opt_peak_q.size())
+            s.opt_peak_q[i] = 0.0;
+        if (i <= s.opt_volume.size())
+            s.opt_volume[i] = 0.0;
+        if (calib_capture_rec* sink = s.calib_capture) {
+            const auto slot = static_cast<std::size_t>(i);
+            if (slot < sink->event_peak.size())
+                sink->event_peak[slot] = -999.99;
+            if (slot < sink->event_volume.size())
+                sink->event_volume[slot] = -999.99;
+        }
+    }
+    // TODO: the same for the sediment hydrograph locations (channel sediment).
+}
+
+// Water on the surface at the event's start, for the runs that can hold
+// some; a cell inside an overland lake counts the lake's depth over it.
+void initial_surface_volume(model_state& s)
+{
+    const bool carried = s.inf_richards == 1 || s.gw_simulation || s.soil_water_acct || s.overland_lake_on ||
+                         s.wetlands_on || s.cards.ov_init_depth_given || s.cards.init_elev_head_given;
+    if (!carried)
+        return;
+    const int n = std::min(s.num_cells, s.ov_depth.size());
+    const double area = s.gridsize * s.gridsize;
+    const bool lakes = s.overland_lake_on && s.oland_lake_new.size() >= n && s.ground_elev.size() >= n;
+    const int ov_lakes = static_cast<int>(s.oland_lakes.size()) - 1;
+    double volume = 0.0;
+    for (int j = 1; j <= n; ++j) {
+        const int k = lakes ? s.oland_lake_new[j] : 0;
+        if (k > 0 && k <= ov_lakes)
+            volume += (s.oland_lakes[static_cast<std::size_t>(k)].wse - s.ground_elev[j]) * area;
+        else
+            volume += s.ov_depth[j] * area;
+    }
+    s.init_surface_vol = volume;
+    if (volume > 1e-6) {
+        s.awaiting_rain = 0;
+        s.event_rain_sum = volume;
+    }
+}
+
+} // namespace
+
+void event_start_step(model_state& s)
+{
+    if (!process_due(s, s.next_event_time))
+        return;
+    const double now = s.current_time;
+    const int n = s.num_cells;
+    s.surface_active = 1;
+
+    // TODO: Richards soil columns over the dry gap since the previous event
+    // in long-term runs (Richards infiltration).
+    restart_clocks(s, now);
+    clear_constituent_event(s);
+    // TODO: the Richards and Sacramento event totals and the per-cell
+    // Richards state (Richards infiltration, Sacramento model).
+
+    // TODO: the overland depth and wetland state at the event's start
+    // (overland flow), and the Green-Ampt event depths (infiltration).
+    if (s.inf_layered_soil && s.inf_rate.size() >= n)
+        for (int j = 1; j <= n; ++j)
+            s.inf_rate[j] = 0.0;
+    if (s.interception && s.icep_dep.size() >= n)
+        for (int j = 1; j <= n; ++j)
+            s.icep_dep[j] = 0.0;
+
+    s.richards_volume_event = 0.0;
+    if (s.clock_passes != 1)
+        s.event_step = 1;
     s.inf_step_count = 1;
     s.peak_q = 0.0;
+    s.neg_area_count = 0;
     s.rain_vol = 0.0;
+    s.event_lake_rain_vol = 0.0;
+    s.ov_to_lake_vol = 0.0;
+    s.ov_from_lake_vol = 0.0;
     s.init_surface_vol = 0.0;
     s.outflow_vol = 0.0;
+    s.event_outflow_vol = 0.0;
     s.event_peak_q = 0.0;
+    s.et_volume_event = 0.0;
+    s.infil_volume_event = 0.0;
+    s.event_exfil_vol = 0.0;
     s.exfil_vol_event_start = s.exfil_vol_total;
+    // TODO: event-start copies of the boundary, lake evaporation and other
+    // running totals the event summary subtracts (output and reporting).
     s.awaiting_rain = 1;
     s.event_rain_sum = 0.0;
+
+    clear_calibration_peaks(s);
+    initial_surface_volume(s);
+
     s.infil_vol = 0.0;
+    s.event_vol_extra = 0.0;
     s.rain_start_min = 0.0;
     s.rain_steps = 0;
     s.rain_period = 1;
-    if (!s.super_quiet && !s.calib_mode) std::printf("Initialized Arrays\n");
+    if (!s.super_quiet && !s.calib_mode)
+        std::printf("Initialized Arrays\n");
+
+    // TODO: the event's sediment volumes and sediment-bound constituents
+    // (sediment transport).
 
     if (!s.long_term && !s.qnt_mode) {
-        if (!s.super_quiet && !s.calib_mode) std::printf("simulation duration %d minutes\n", s.tot_time);
+        if (!s.super_quiet && !s.calib_mode)
+            std::printf("simulation duration %d minutes\n", s.tot_time);
         s.event_end_time = s.sim_start_jd + s.tot_time / 1440.0;
     }
+
+    // TODO: soil moisture of the Green-Ampt redistribution scheme from the
+    // accounting column (infiltration with redistribution).
+    if (s.inf_layered_soil && s.long_term)
+        layered_soil_moisture(s);
+
+    if (s.chan_explicit) {
+        s.chan_dt = s.ov_dt;
+        s.chan_dt_days = s.ov_dt_days;
+        s.chan_next = s.ov_next;
+        s.chan_last = s.ov_last;
+        if (s.ov_con_trans) {
+            s.ov_chan_exch_next = s.ov_next;
+            s.ov_chan_exch_last = s.ov_last;
+        }
+        // TODO: channel constituent clocks and accumulators, the empty
+        // channel of an event without carried storage, cross-sections and
+        // the initial channel and lake volumes (channel routing).
+    }
+    // TODO: the snowpack's initial volume (snow model).
+
+    s.xy_gw_gain_event = 0.0;
+    s.xy_gw_loss_event = 0.0;
+    if (s.storm_sewer) {
+        s.superlink_interval = s.ov_dt_days;
+        s.superlink_next_time = s.ov_next;
+        s.superlink_last_time = std::max(s.superlink_last_time, s.ov_last);
+        s.gw_surface_flag = 1;
+        // TODO: the pipe network's event volumes and call count (pipe network).
+    }
+    // TODO: the overland boundary volumes of the event and their event-start
+    // copies (overland boundaries).
 }

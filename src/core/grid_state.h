@@ -11,6 +11,7 @@ struct grid_state {
     int num_rows = 0;
     int num_cols = 0;
     int num_cells = 0;
+    double sac_area = 0.0; // watershed area, m2
     imat mask; // cell number of each row and column, 0 outside
     imat data; // target of integer index-map reads
     std::string run_project_path;

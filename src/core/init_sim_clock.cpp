@@ -15,8 +15,7 @@ constexpr double seconds_per_day = 86400.0;
 // Start time of rain event k (events 1..num_events; 0 outside the table).
 double event_start(const model_state& s, int k)
 {
-    if (k < 1 || k >= max_rain_events) return 0.0;
-    return s.event_start_times[static_cast<size_t>(k)];
+    return event_start_time(s, k);
 }
 
 void copy_clock(double& next, double& last, double from_next, double from_last)
@@ -51,7 +50,7 @@ void init_sim_clock(model_state& s)
             s.start_yyyymmdd = s.cur_year * 10000 + s.cur_month * 100 + s.cur_day;
             s.current_time = julian_date(s.cur_year, s.cur_month, s.cur_day, s.cur_hour, s.cur_minute, 0.0);
             int before = 0;
-            for (int k = 1; k <= s.num_events && k < max_rain_events; ++k)
+            for (int k = 1; k <= s.num_events; ++k)
                 if (event_start(s, k) < s.current_time) ++before;
             k_star = 1 + before;
         }

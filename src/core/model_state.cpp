@@ -29,7 +29,7 @@ model_state& model_state_construct(model_state& s)
     s.qout_cfs_factor = 35.314667;
     s.float_maps_flag = 1;
     s.snow_darcy_f = -1.0;
-    s.ov_sweep_toggle = 1;
+    s.sweep_order = 1;
     s.ov_con_sweep_toggle = 1;
     s.lake_first_step = 1;
     s.overbank_factor = 0.01;

@@ -1,8 +1,157 @@
-#include "core/run_steps.h"
+// The input hub: every spatial input of the run in one fixed order, since
+// later readers use what earlier ones built (the mask numbers the cells,
+// the per-cell arrays are sized by that number, parameter maps and tables
+// fill them, and the channel, pipe-network, nutrient and segment-coupling
+// set-ups come last). The hub stops at the first reader that raised an
+// error; the driver then reports any code still pending.
+#include <algorithm>
+#include <memory>
 
+#include "channel/channel_steps.h"
+#include "core/error_state.h"
 #include "core/model_state.h"
+#include "core/run_steps.h"
+#include "coupling/coupling_services.h"
+#include "input/spatial_inputs.h"
+#include "quality/qbn_services.h"
 
-// TODO: input hub: mask, elevation, parameter maps, tables and set-ups in their fixed order.
-void read_inputs(model_state& /*state*/)
+namespace
 {
+
+bool raised()
+{
+    return error_state.raised == 1;
+}
+
+// The nutrient module's set-up; false when it stopped on an error.
+bool setup_nutrients(model_state& s)
+{
+    qbn_model& q = *s.qbn_object;
+    q.num_cells = s.num_cells;
+    read_aquatic_env_file(q.params, s);
+    if (error_state.code != 0)
+        return false;
+    qbn_overland_alloc(s, q.overland);
+    // TODO: grow_constituent_arrays (nine constituent slots for the nutrient
+    // module), once the constituent inputs are read.
+    assign_grid_constituents(q, s);
+    if (raised())
+        return false;
+    read_qbn_soil_groups(s);
+    qbn_overland_set_params(s, q.overland);
+    s.ov_con_trans = 1;
+    s.con_any = 1;
+    return true;
+}
+
+} // namespace
+
+void read_inputs(model_state& s)
+{
+    // The cell-number grid keeps a border of zeros on every side: rows and
+    // columns 0..rows+1 and 0..cols+1.
+    imatrix_alloc_zero(s.mask, s.rows + 1, s.cols + 1, "mask");
+    imatrix_alloc_zero(s.data, s.rows + 1, s.cols + 1, "data");
+
+    read_watershed_mask(s);
+    if (s.num_cells > 0) {
+        dvector_alloc_zero(s.ground_elev, s.num_cells, "ground_elev");
+        dvector_alloc_zero(s.exchange_buf, s.num_cells, "exchange_buf");
+    }
+    read_elevation_map(s);
+    if (raised())
+        return;
+    alloc_cell_arrays(s);
+    if (raised())
+        return;
+    read_dike_map(s);
+    if (raised())
+        return;
+    read_wetland_map(s);
+    if (raised())
+        return;
+    read_overland_boundary(s);
+    if (raised())
+        return;
+    // TODO: read_infiltration_params (soil and infiltration parameters).
+    if (raised())
+        return;
+    // TODO: read_groundwater_inputs (groundwater inputs and wells).
+    if (raised())
+        return;
+    // TODO: load_sacramento_params (Sacramento parameter file).
+    if (raised())
+        return;
+    // TODO: load_conceptual_gw_params (conceptual groundwater parameter file).
+    if (raised())
+        return;
+    // TODO: read_link_map (link map of the conceptual groundwater model).
+    // TODO: read_snow_bands (snow elevation bands).
+    if (raised())
+        return;
+    // TODO: alloc_snow_cell_array (per-cell snow band array).
+    if (raised())
+        return;
+    if (s.hmet_orog_gages_given || s.orogvar_hmet) {
+        s.hmet_elev_gage = s.cards.hmet_elev_gage_given ? s.cards.hmet_elev_gage : 0.0;
+        s.hmet_lapse_rate = s.cards.hmet_lapse_rate_given ? s.cards.hmet_lapse_rate : 5.0;
+        if (raised())
+            return;
+    }
+    read_interception_params(s);
+    if (raised())
+        return;
+    read_overland_lakes(s);
+    if (raised())
+        return;
+    read_retention_params(s);
+    if (raised())
+        return;
+    read_roughness(s);
+    if (raised())
+        return;
+    set_snow_roughness(s);
+    if (raised())
+        return;
+    read_flow_blockage(s);
+    if (raised())
+        return;
+    // TODO: read_sediment_params (sediment inputs).
+    if (raised())
+        return;
+    // TODO: read_contaminant_params (contaminant inputs).
+    if (raised())
+        return;
+    // TODO: read_cell_location_list (soil moisture output locations).
+    if (raised())
+        return;
+    if (s.inf_richards || s.gw_simulation || s.chan_explicit) {
+        // TODO: the channel link/node size and the Richards node count join
+        // the length once their readers exist.
+        dvector_alloc_zero(s.PHEADOLD, std::max(s.num_cells, 0), "PHEADOLD");
+    }
+    read_hotstart_maps(s);
+    if (raised())
+        return;
+    read_soil_moisture_hotstart(s);
+    if (raised())
+        return;
+    if (s.nutrients && s.qbn_object && !setup_nutrients(s))
+        return;
+    setup_channels(s);
+    if (raised())
+        return;
+    // TODO: read_superlink_input (pipe-network input).
+    if (raised())
+        return;
+    if (s.storm_sewer && s.chan_explicit)
+        connect_superlink_outlets(s);
+    if (s.nutrients && s.soil_con_trans) {
+        read_qbn_mapping_groups(s);
+        // TODO: link the nutrient object's soil part to the soil-constituent arrays.
+    }
+    if (s.cards.kz_input_given && s.cards.kz_fluxes) {
+        s.kz_coupling = std::make_unique<kz_data>();
+        kz_coupling_init(s, *s.kz_coupling);
+    }
 }

@@ -35,6 +35,7 @@ struct run_control_state {
     int outlet_cell = 0;
 
     int keep_running = 0;
+    int chan_routing_active = 0; // the channel network is routed
     int clock_passes = 0;
 
     // Neighbour cell numbers (0: none), per cell.
@@ -48,6 +49,7 @@ struct run_control_state {
 
     // Event water balance (m3) and the event-start copies.
     double outflow_vol = 0.0;
+    double discharge_total = 0.0; // run total at the outlet, m3
     double surface_vol = 0.0;
     double chan_vol = 0.0;
     double rain_vol = 0.0;
@@ -58,6 +60,13 @@ struct run_control_state {
     double init_chan_vol = 0.0;
     double init_rain_vol = 0.0;
     double init_infil_vol = 0.0;
+    double event_outflow_vol = 0.0;
+    double et_volume_event = 0.0;
+    double infil_volume_event = 0.0;
+    double event_exfil_vol = 0.0;
+    double event_vol_extra = 0.0;
+    double richards_volume_event = 0.0;
+    int neg_area_count = 0;
 
     // Rain-period bookkeeping.
     int raining = 0;

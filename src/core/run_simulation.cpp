@@ -51,16 +51,6 @@ bool stop_after_check()
     return error_state.raised != 0;
 }
 
-// Relative time series hold day offsets; shift them by the current time.
-void anchor_relative_time_series(model_state& s)
-{
-    for (auto& ts : time_series_list) {
-        if (!ts.relative) continue;
-        for (int i = 0; i < ts.count && i < static_cast<int>(ts.times.size()); ++i)
-            ts.times[static_cast<size_t>(i)] += s.current_time;
-    }
-}
-
 bool toolbox_trial(const std::string& mode)
 {
     return mode == "-slm" || mode == "-ms" || mode == "-tr" || mode == "-mlsl";
@@ -123,9 +113,6 @@ bool run_init_chain(model_state& s, const std::string& path, bool have_sink)
     });
     if (stop_after_check()) return false;
 
-    run_step([&] { anchor_relative_time_series(s); });
-    if (stop_after_check()) return false;
-
     run_step([&] { init_xy_outputs(s); });
     if (stop_after_check()) return false;
 
@@ -134,6 +121,10 @@ bool run_init_chain(model_state& s, const std::string& path, bool have_sink)
         init_soil_constituents(s);
         init_sim_clock(s);
     });
+    if (stop_after_check()) return false;
+
+    // The simulation start is known only once the clock is set.
+    run_step([&] { anchor_relative_time_series(s); });
     if (stop_after_check()) return false;
 
     run_step([&] {
@@ -198,6 +189,15 @@ void append_run_time(double seconds)
 }
 
 } // namespace
+
+void anchor_relative_time_series(model_state& s)
+{
+    for (auto& ts : time_series_list) {
+        if (!ts.relative) continue;
+        for (int i = 0; i < ts.count && i < static_cast<int>(ts.times.size()); ++i)
+            ts.times[static_cast<size_t>(i)] += s.time_origin;
+    }
+}
 
 int run_simulation(const std::string& project_path, calib_capture_rec* sink, const std::string& mode)
 {

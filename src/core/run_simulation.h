@@ -12,6 +12,12 @@ struct model_state;
 // a reported error). mode is the caller's command-line switch.
 int run_simulation(const std::string& project_path, calib_capture_rec* sink, const std::string& mode);
 
+// Relative time series hold day offsets from the start of the simulation;
+// once the simulation clock is set, shifts them to absolute times. Every
+// kind of run (uniform rain, precipitation file, long-term, host event)
+// counts from the origin of its step clock.
+void anchor_relative_time_series(model_state& state);
+
 // Closes every file record the model state holds, the run summary last.
 void close_run_files(model_state& state);
 

@@ -18,7 +18,8 @@ struct snow_state {
     double hmet_lapse_rate = 0.0;
     double event_min_q = 0.0; // m3/s
     int seasonal_rs = 0;
-    int seasonal_rs_spring = 0, seasonal_rs_fall = 0, seasonal_rs_summer_start = 0, seasonal_rs_summer_end = 0;
+    int seasonal_rs_spring = 0, seasonal_rs_fall = 0, seasonal_rs_summer_start = 0,
+        seasonal_rs_summer_end = 0;
     int nwsrfs_snow = 0;
     int eb_snow = 0;
     int nwsrfs_retention = 0;
@@ -36,4 +37,16 @@ struct snow_state {
     int hmet_last_date[4] = {};
     file_rec evap_log;          // hourly log of long-term runs, "evap_out"
     file_rec swe_hotstart_file; // initial snow water equivalent map
+    // Snow arrays of long-term runs, allocated with the watershed.
+    dvec snow_depth_in; // 10 x snow_swe per cell
+    dcube Melt_Waves;   // [cell][0..6][0..3]
+    dmat sn_stat;       // snow status [cell][0..23]
+    dcube wave;         // [cell][0..51][0..5]
+    dvec snow_scf;      // snowfall correction factor per cell
+    dvec cfgi;          // frozen-ground index per cell
+    dvec snow_temp_map; // per-cell temperature of the snow model
+    dmat HSNOW;         // [cell][0..8]
+    ivec St_Event;
+    dvec snow_hour_rain;
+    int snow_retention_kind = 0; // 6 with SNAP_RETENTION, else 1
 };

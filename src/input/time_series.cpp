@@ -87,6 +87,7 @@ void ts_free_all()
 {
     time_series_list.clear();
     ts_index_list.clear();
+    ts_index_read = 0;
 }
 
 int ts_line_kind(std::string_view line)

@@ -33,6 +33,8 @@ struct ts_index_entry {
 extern std::list<time_series> time_series_list;
 // Id table; the mapping-table reader pushes its entries at the head.
 extern std::forward_list<ts_index_entry> ts_index_list;
+// Set once the mapping-table reader has read the id table of this run.
+extern int ts_index_read;
 
 // Reads every block of the file into the list and prints how many.
 void read_ts_file(const std::string& file_name);

@@ -57,6 +57,8 @@ inline void daily_output_rec_destroy(daily_output_rec& d)
 struct output_run_state {
     daily_output_rec daily_output;
     int con_map_count = 0;
+    double output_time = 0.0; // time column of long-term rows
+    int hyd_rows_written = 0;
     row_array<map_series> con_map_series;
     int con_map_format = 0;
     row_array<linknode_series> con_linknode_series;

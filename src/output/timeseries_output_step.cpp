@@ -1,8 +1,74 @@
-#include "output/output_steps.h"
+// Time-series outputs: every hydrograph interval one row is appended to
+// each series of the run, the outlet hydrograph first.
+#include <cstdio>
 
 #include "core/model_state.h"
+#include "output/output_steps.h"
 
-// TODO: time-series outputs every hydrograph interval.
-void timeseries_output_step(model_state& /*state*/)
+namespace
 {
+
+// Decimal year of the current time (or its Julian date with
+// STRICT_JULIAN_DATE), the time column of long-term rows.
+double long_term_time(const model_state& s)
+{
+    if (s.strict_julian_date)
+        return s.current_time;
+    const double minutes_in_year = (s.cur_year - 1900) % 4 == 0 ? 527040.0 : 525600.0;
+    const double minutes = (s.cur_yday - 1) * 1440.0 + s.cur_hour * 60.0 + s.cur_minute;
+    return s.cur_year + minutes / minutes_in_year;
+}
+
+// One row of the outlet hydrograph and of the second, six-decimal one.
+void write_outlet_hydrograph(model_state& s)
+{
+    const double q = s.qout_cfs ? s.qout * s.qout_cfs_factor : s.qout;
+    double t;
+    const char* format;
+    if (s.long_term) {
+        t = s.output_time;
+        format = "%16.8lf %11.4lf\n";
+    } else if (s.strict_julian_date) {
+        t = s.current_time;
+        format = s.qout_cfs ? "%16.8lf %10.3lf\n" : "%16.8lf %9.3lf\n";
+    } else {
+        t = s.elapsed_min;
+        format = s.qout_cfs ? "%8.2lf %10.3lf\n" : "%8.2lf %9.3lf\n";
+    }
+    if (s.hydrograph_file.fp)
+        std::fprintf(s.hydrograph_file.fp, format, t, q);
+    if (s.sig_outlet_hydro && s.sig_outlet_hydro_file.fp)
+        std::fprintf(s.sig_outlet_hydro_file.fp, "%8.2lf %12.6lf\n", t, q);
+    ++s.hyd_rows_written;
+}
+
+} // namespace
+
+void timeseries_output_step(model_state& s)
+{
+    // TODO: KZ segment flux accumulation (kz_accumulate_fluxes) every step with KZ_FLUXES.
+    const int h = s.hyd_freq_steps;
+    if (h < 1 || s.step_count % h != 0)
+        return;
+    if (s.long_term)
+        s.output_time = long_term_time(s);
+
+    // TODO: KZ inflow row (KZ_INPUT) and KZ segment fluxes (kz_write_fluxes).
+    write_outlet_hydrograph(s);
+    // TODO: outlet sediment rows (OUTLET_SED_FLUX, OUTLET_SED_TSS).
+    // TODO: point series OUT_HYD_LOCATION, OUT_GWFLUX_LOCATION, OUT_CELLDEPDIS_LOCATION,
+    // SUPERLINK_JUNC_FLOW, SUPERLINK_NODE_FLOW, OUT_DEP_LOCATION, OUT_CON_LOCATION,
+    // OUT_MASS_LOCATION.
+    // TODO: soil moisture (OUT_THETA_LOCATION), well levels (GW_WELL_LEVEL), overland depths
+    // (OVERLAND_DEPTHS), overland water surface (OVERLAND_WSE), lakes (LAKE_OUTPUT).
+    // TODO: sediment by class (OUT_SED_LOC) and suspended solids (OUT_TSS_LOC) at the
+    // sediment locations.
+    if (s.hydrograph_file.fp)
+        std::fflush(s.hydrograph_file.fp);
+    if (s.sig_outlet_hydro && s.sig_outlet_hydro_file.fp)
+        std::fflush(s.sig_outlet_hydro_file.fp);
+    // TODO: channel link/node files (CHAN_DEPTH, CHAN_SED_FLUX, CHAN_DISCHARGE, CHAN_VELOCITY,
+    // CHAN_STAGE) and pipe-network link/node files (PIPE_FLOW, PIPE_HEAD, PIPE_TILE).
+    // TODO: nutrient series (write_qbn_series), contaminant link/node series and the XY
+    // outputs of nested models (xy_output_write).
 }

@@ -1,4 +1,5 @@
-// Overland flow and lake steps called by the run driver.
+// Overland flow and lake steps called by the run driver, and the pieces of
+// the overland step that other parts of the model and the tests use.
 #pragma once
 
 #include "core/arrays.h"
@@ -15,3 +16,27 @@ void olake_step(model_state& state);
 // Fills the four neighbour lists from the cell-number grid.
 void build_neighbour_lists(int rows, int cols, ivec& right, ivec& below, ivec& above, ivec& left,
                            const imat& grid);
+
+// Sizes the per-cell work arrays of the overland routing for the run's cell
+// and lake counts (arrays of the right size are left as they are).
+void alloc_overland_routing(model_state& state);
+
+// True when the arrays the routing reads are there for every cell.
+bool overland_routing_ready(const model_state& state);
+
+// Weir flow over the embankment low spots for dt seconds; out_vol and
+// in_vol grow by the water given to and taken from fixed-head cells.
+void embankment_flow(model_state& state, double dt, double& out_vol, double& in_vol);
+
+// out[i] = nb[i] exp(-b[i] h[i]) for i = 1..n.
+void effective_roughness(int n, const double* nb, const double* b, const double* h, double* out);
+
+// max[i] = the larger of max[i] and depth[i] for i = 1..n.
+void update_max_flood_depth(const double* depth, double* max, int n);
+
+// Boundary values of the current time; `first` at the first overland step
+// of the run, when the fixed values take effect.
+void ov_bc_series_values(model_state& state, bool first);
+
+// Applies the boundary conditions over dt seconds before routing.
+void apply_ov_boundaries(model_state& state, double dt, bool first);

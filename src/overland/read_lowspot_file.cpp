@@ -1,7 +1,86 @@
+// The low-spot file: the places where water crosses an embankment, one
+// SPOT card each.
+#include <cctype>
+#include <cstdio>
+#include <string>
+
+#include "core/error_state.h"
 #include "core/model_state.h"
+#include "core/text_parse.h"
 #include "overland/lake_files.h"
 
-// TODO: low-spot file reader.
-void read_lowspot_file(file_rec& /*file*/, const std::string& /*name*/, int& /*count*/, std::vector<lowspot_rec>& /*spots*/)
+namespace {
+
+std::string lower(std::string text)
 {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+bool is_spot_card(const std::string& line)
+{
+    std::size_t i = 0;
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\n')) ++i;
+    std::size_t j = i;
+    while (j < line.size() && line[j] != ' ' && line[j] != '\t' && line[j] != '\n') ++j;
+    return lower(line.substr(i, j - i)) == "spot";
+}
+
+void stop_run()
+{
+    error_set(err_stop);
+    report_error(error_state);
+}
+
+} // namespace
+
+void read_lowspot_file(file_rec& file, const std::string& name, int& count, std::vector<lowspot_rec>& spots)
+{
+    count = 0;
+    spots.clear();
+    std::string line;
+    const bool have_header = file.fp && read_line_rec(line, file);
+    std::string token;
+    if (have_header) pop_token(line, token);
+    token = lower(token);
+    const std::string header = "lowspot";
+    if (have_header && (token.size() > header.size() || header.compare(0, token.size(), token) != 0)) {
+        std::fprintf(stderr, "The lowspot input file: %s does not start with the LOWSPOT card.\n", name.c_str());
+        std::fprintf(stderr, "The file format is invalid.  Program terminated.\n");
+        stop_run();
+        return;
+    }
+
+    int n = 0;
+    while (have_header && read_line_rec(line, file))
+        if (is_spot_card(line)) ++n;
+    if (n == 0) {
+        std::fprintf(stderr, "Premature end-of-file in the lowspot input file.\n");
+        std::fprintf(stderr, "No SPOT cards encountered before end of file.\n");
+        std::fprintf(stderr, "Program terminated.\n");
+        stop_run();
+        return;
+    }
+
+    spots.assign(static_cast<size_t>(n) + 1, lowspot_rec{});
+    std::rewind(file.fp);
+    int k = 0;
+    while (k < n && read_line_rec(line, file)) {
+        if (!is_spot_card(line)) continue;
+        lowspot_rec& spot = spots[static_cast<size_t>(++k)];
+        std::string word;
+        pop_token(line, word);
+        const bool complete = pop_int(line, spot.row) && pop_int(line, spot.col) && pop_int(line, spot.side) &&
+                              pop_double(line, spot.fraction) && pop_double(line, spot.elevation);
+        if (!complete) {
+            std::fprintf(stderr,
+                         "SPOT card %d of the lowspot input file %s needs a row, a column, a side, a fraction and "
+                         "an elevation.\nProgram terminated.\n",
+                         k, name.c_str());
+            spots.clear();
+            stop_run();
+            return;
+        }
+    }
+    count = n;
 }

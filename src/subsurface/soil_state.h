@@ -24,6 +24,12 @@ struct soil_surface_state {
     dvec soil_water_top; // cm
     dvec soil_water_low; // cm
     dvec soil_depth;     // cm
+    ivec soiltype;                      // soil type of each cell
+    double init_avg_moisture = 0.0;     // mean relative moisture at the event's start
+    dvec unsat_down_flux;               // cm passed down since the last event, per cell
+    dvec direct_evap;                   // cm evaporated since the last event, per cell
+    double unsat_down_flux_total = 0.0; // m3
+    double direct_evap_total = 0.0;     // m3
     dvec pet_rate;       // cm/s
     dvec et_rate;        // cm/s
     dvec albedo;
@@ -34,6 +40,7 @@ struct soil_surface_state {
     double evap_total = 0.0;  // m3
     double infil_total = 0.0; // m3
     int cont_redist = 0;
+    int redist_initialised = 0;
     int uniform_moisture = 0;
     double uniform_init_moisture = 0.0;
     int richards_iter_max = 0;
@@ -47,6 +54,35 @@ struct soil_surface_state {
     double exfil_vol_event = 0.0;
     double exfil_vol_total = 0.0;
     double inf_exfil_vol = 0.0;
+    // Per-cell soil parameters and infiltration state, allocated with the
+    // watershed for the schemes that are on.
+    ivec yes_exfil;            // 1 where the cell exfiltrates
+    dvec dist_ksat;            // saturated conductivity, m/s
+    dvec dist_cap_head;        // capillary head, m
+    dvec dist_porosity;
+    dvec dist_pore_index;
+    dvec dist_resid_sat;       // residual saturation
+    dvec dist_init_moisture;   // initial water content
+    dvec dist_inf_col6;        // sixth column of the Green-Ampt table
+    dvec dist_wilting_point;
+    dvec event_inf_depth;      // infiltrated depth of the event, m
+    dvec inf_depth_mark;       // infiltrated depth at the last mark, m
+    ivec iter_pond_1;          // redistribution iteration state
+    ivec iter_n;
+    ivec no_wat_prof;
+    ivec iter_i_less_k;
+    dvec soil_water;           // cm
+    dvec et_removed;           // cm
+    dvec gw_inf_redist_theta;
+    dvec sm_bottom_loss;
+    dvec topo_dex;             // topographic index (Sacramento)
+    dvec wetdep;               // wetting-front depth of the layered soils
+    dvec root_depth;
+    // Evapotranspiration parameters per cell.
+    dvec dist_albedo;
+    dvec dist_veg_height;
+    dvec dist_trans_coeff;
+    dvec dist_canopy_resist;
 };
 
 struct subsurface_state {
@@ -88,6 +124,27 @@ struct subsurface_state {
     file_rec gw_well_level_file;
     file_rec gw_hycond_file;
     file_rec gw_porosity_file;
+    // Richards columns and groundwater arrays allocated with the watershed.
+    dvec VOLCHANGE;
+    dvec MASSERROR;
+    dvec dtr;
+    dvec avgks;
+    dvec totaldz;
+    ivec num1; // nodes of soil layers 1, 2 and 3 per soil type (151 entries)
+    ivec num2;
+    ivec num3;
+    ivec numcells;  // nodes of each cell's column
+    ivec numtot;    // total nodes of each cell's column
+    ivec bound_type;
+    dvec gw_flux;
+    dvec inf_rich;
+    ivec gwbound;   // groundwater boundary type per cell
+    ivec num_unsat_cells;
+    dvec well_flux;
+    dvec A;         // tridiagonal work vectors of the groundwater solver
+    dvec B;
+    dvec C;
+    dvec D;
 };
 
 // Layered-soil parameters of one soil type: one value per layer.

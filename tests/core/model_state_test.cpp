@@ -38,7 +38,7 @@ TEST(ModelState, DefaultsAndNames)
     EXPECT_DOUBLE_EQ(s->qout_cfs_factor, 35.314667);
     EXPECT_EQ(s->float_maps_flag, 1);
     EXPECT_EQ(s->snow_darcy_f, -1.0);
-    EXPECT_EQ(s->ov_sweep_toggle, 1);
+    EXPECT_EQ(s->sweep_order, 1);
     EXPECT_EQ(s->ov_con_sweep_toggle, 1);
     EXPECT_EQ(s->lake_first_step, 1);
     EXPECT_EQ(s->overbank_factor, 0.01);
@@ -59,8 +59,8 @@ TEST(ModelState, DefaultsAndNames)
     EXPECT_EQ(s->precip.gauge_option, 1);
     EXPECT_EQ(s->snow_temp_series.nodata, -999.99);
     EXPECT_EQ(s->snow_temp_series.next_seq, 1);
-    EXPECT_EQ(s->rain_period_dates[max_rain_periods - 1].year, 0);
-    EXPECT_EQ(s->event_start_times[max_rain_events - 1], 0.0);
+    EXPECT_TRUE(s->rain_period_dates.empty());
+    EXPECT_EQ(s->event_start_times, std::vector<double>(2, 0.0));
 
     EXPECT_EQ(s->precip_conc.name, "precip_conc");
     EXPECT_EQ(s->OV_MASS_INIT.name, "OV_MASS_INIT");

@@ -1,5 +1,5 @@
-// Neighbour lists, slopes, the initial surface volume and the overland
-// clock on a small irregular watershed.
+// Neighbour lists, slopes and the initial surface volume on a small
+// irregular watershed.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -75,25 +75,4 @@ TEST(CellConnectivity, InitialSurfaceVolumeLeavesLakesOut)
     s->oland_lake_mask[5] = 2;
     sum_initial_surface_volume(*s);
     EXPECT_NEAR(s->surface_initial_volume, 1.6, 1e-12);
-}
-
-TEST(OverlandStep, AdvancesItsClockAndTogglesTheSweep)
-{
-    auto state = std::make_unique<model_state>(); // far too large for the stack
-    model_state& s = *state;
-    s.time_tol = process_time_tol;
-    s.ov_dt_days = 30.0 / 86400.0;
-    s.current_time = 2451545.0;
-    s.ov_next = s.current_time;
-    s.ov_last = s.current_time - s.ov_dt_days;
-    std::vector<int> toggles;
-    for (int step = 0; step < 6; ++step) {
-        s.current_time = 2451545.0 + step * 10.0 / 86400.0; // 10 s base step
-        const int before = s.ov_sweep_toggle;
-        overland_step(s);
-        if (s.ov_last == s.current_time) toggles.push_back(before);
-    }
-    EXPECT_EQ(toggles, (std::vector<int>{1, 2}));
-    EXPECT_NEAR((s.ov_next - 2451545.0) * 86400.0, 60.0, 1e-3);
-    EXPECT_EQ(s.ov_sweep_toggle, 1);
 }

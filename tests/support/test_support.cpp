@@ -72,7 +72,7 @@ bool file_exists(const std::string& path)
 const char* const tiny_project_cards = "WATERSHED_MASK tiny.msk\n"
                                        "ELEVATION tiny.ele\n"
                                        "GRIDSIZE 10\nROWS 2\nCOLS 2\nTOT_TIME 30\nTIMESTEP 30\n"
-                                       "OUTROW 1\nOUTCOL 2\nOUTSLOPE 0.01\n"
+                                       "OUTROW 1\nOUTCOL 2\nOUTSLOPE 0.01\nMANNING_N 0.05\n"
                                        "PRECIP_UNIF\nRAIN_INTENSITY 50\nRAIN_DURATION 10\n"
                                        "START_DATE 2000 1 1\nSTART_TIME 12 0\n"
                                        "HYD_FREQ 1\nMAP_FREQ 10\n"

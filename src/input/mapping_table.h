@@ -1,0 +1,204 @@
+// The mapping-table file: table keywords and codes, the search for a table,
+// its rows, and the readers that turn tables into per-cell values, wells,
+// wetland types, rating curves and the time-series index.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "core/arrays.h"
+#include "core/file_rec.h"
+
+struct model_state;
+struct wetland_rec;
+struct ov_bc_cell;
+
+// Codes of the table keywords and of the keywords that structure a table.
+enum table_code : int {
+    tc_roughness = 1,
+    tc_interception = 2,
+    tc_retention = 3,
+    tc_green_ampt_infiltration = 4,
+    tc_green_ampt_initial_soil_moisture = 5,
+    tc_richards_havercamp = 6,
+    tc_richards_brooks = 7,
+    tc_evapotranspiration = 8,
+    tc_sediments = 9,
+    tc_soil_erosion_props = 10,
+    tc_contaminant_transport = 11,
+    tc_wetland_properties = 12,
+    tc_material_index = 13,
+    tc_overland_boundary = 14,
+    tc_time_series_index = 15,
+    tc_well_table = 16,
+    tc_groundwater = 17,
+    tc_groundwater_boundary = 18,
+    tc_area_reduction = 19,
+    tc_qbn_n = 20,
+    tc_qbn_p = 21,
+    tc_qbn_c = 22,
+    tc_qbn_oth = 23,
+    tc_dispersion = 24,
+    tc_qbn_soil_c = 25,
+    tc_qbn_soil_n = 26,
+    tc_qbn_soil_p = 27,
+    tc_qbn_gw_n = 28,
+    tc_qbn_gw_p = 29,
+    tc_qbn_gw_oth = 30,
+    tc_qbn_soil_km = 31,
+    tc_qbn_soil_koc = 32,
+    tc_rough_exp = 33,
+    tc_ovr_flow_block = 34,
+    tc_num_ids = 137,
+    tc_index_map = 138,
+    tc_num_contam = 139,
+    tc_num_sed = 140,
+    tc_multi_layer_soil = 201,
+    tc_ratingcurves = 202,
+    tc_precip_conc = 50000,
+    tc_partition = 60000,
+};
+
+// Code of the keyword that begins the line (each keyword compared over its
+// own length, in a fixed order); 0 when none. ROUGHNESS is not among them.
+int table_code_from_name(const std::string& line);
+
+// Code of a table line: 1 for a line beginning with ROUGHNESS, else the
+// keyword's code.
+int table_line_code(const std::string& line);
+
+// Keyword of a code ("ROUGHNESS" for 1); empty for an unknown code.
+std::string table_name_from_code(int code);
+
+// Value columns the generic reader takes for a code (0 for tables with a
+// layout of their own).
+int table_values_per_row(int code);
+
+// ---- search and rows on an open mapping-table file ---------------------------
+
+// From the start of the file: 1 when the table is found (its index-map file
+// name in index_map, empty for TIME_SERIES_INDEX and CONTAMINANT_TRANSPORT),
+// the file then positioned after the table line; else 0.
+int find_mapping_table(file_rec& file, int code, std::string& index_map);
+int find_sediments_table(file_rec& file);
+int find_ratingcurves_table(file_rec& file);
+
+// The next line's count when it is a NUM_IDS (NUM_SED, NUM_CONTAM) line, else 0.
+int read_num_ids(file_rec& file);
+int read_num_sed(file_rec& file);
+int read_num_contam(file_rec& file);
+
+// Skips keyword lines and drops the column-header line after them.
+void skip_table_headers(file_rec& file);
+
+// One data row: the ID from columns 1-6, k values from column 87. 1 when the
+// ID and all k values scanned; 0 otherwise (also at the end of the file).
+int read_table_row(file_rec& file, int& id, int k, double* values);
+
+// Largest ID a table row may carry (tables are looked up by ID).
+constexpr int max_table_id = 10000000;
+
+// Reads n rows of k values into ids and values (row-major); a row that does
+// not scan or whose ID is outside 1..max_table_id is refused with a message naming the table
+// (code 4000, reported). Returns the largest ID, or -1 after a refusal.
+int read_table_rows(file_rec& file, const std::string& table_file, int code, int n, int k,
+                    std::vector<int>& ids, std::vector<double>& values);
+
+// The rainfall concentrations of a nutrient table: when the next line is a
+// PRECIP_CONC line its p values go to target[1..p] and the column-header
+// line is read; otherwise the line read was the column header.
+void read_precip_conc_line(file_rec& file, int p, dvec& target);
+
+// ---- the generic reader --------------------------------------------------------
+
+// Column i of the values (rows in file order) by ID: by_id[1..largest_id],
+// cleared first; a later row of the same ID wins.
+void scatter_table_column(const std::vector<double>& values, int n, int k, int column,
+                          const std::vector<int>& ids, int largest_id, std::vector<double>& by_id);
+
+// Every active cell's value by its ID, stored at the cell's number (the
+// cell-number grid at the map position); cells with ID 0 are left alone.
+void ids_to_cells(dvec& dest, const std::vector<double>& by_id, const imat& id_grid, const imat& cell_numbers,
+                  int rows, int cols);
+
+using table_destinations = std::array<dvec*, 7>;
+
+// One table of the mapping-table file through its index map into up to
+// seven per-cell destinations (column i into destination i; a null
+// destination is skipped). 1 when read, 0 when not (errors 64, 65, 66,
+// reported here).
+int read_mapping_table(int quiet, const std::string& table_file, int code, const table_destinations& dest,
+                       double& north, double& south, double& east, double& west, int& rows, int& cols,
+                       const imat& mask, int expected_rows, int expected_cols, const file_rec* log, int p = 0,
+                       dvec* precip_target = nullptr);
+
+// The usual call over the model: its grid, mask, size, summary log and
+// toolbox-trial switch.
+int read_state_mapping_table(model_state& state, int code, const table_destinations& dest);
+
+// The grid a table's index map is read against, and where its header goes.
+struct table_grid {
+    double& north;
+    double& south;
+    double& east;
+    double& west;
+    int& rows;
+    int& cols;
+    const imat& mask;
+    int expected_rows;
+    int expected_cols;
+    const file_rec* log;
+    int quiet;
+};
+
+// A table's rows (k values each, by row) and its index map.
+struct table_load {
+    int n = 0;
+    int k = 0;
+    int largest = 0;
+    std::vector<int> ids;
+    std::vector<double> values;
+    std::string index_map; // name of the index-map file
+    imat id_grid;
+};
+
+// Opens the mapping-table file, finds the table, reads its NUM_IDS rows and
+// then its index map. 0 after a reported failure before the index map was
+// read; 1 once the index map was read (id_grid stays empty when that read
+// failed). With p > 0 the table's precipitation-concentration line is read
+// into precip_target instead of skipping the column headers.
+int load_table_with_index_map(const std::string& table_file, int code, int k, const table_grid& grid,
+                              table_load& out, bool zero_ids_allowed, int p = 0, dvec* precip_target = nullptr);
+
+// The same grid description for the state's own grid and mapping table.
+table_grid state_table_grid(model_state& state);
+
+// ---- the mapping-table checks (run after the project file is read) -------------
+
+// One table's presence flag, with its Y/N line unless quiet.
+void check_mapping_table(int& flag, int code, const std::string& table_file, const char* label, int quiet);
+
+// ---- tables with a layout of their own -------------------------------------------
+
+// Reads TIME_SERIES_INDEX into ts_index_list and marks the index read for
+// this run (ts_index_read, cleared with the run's time series). 1 when the
+// file was read.
+int read_ts_index_table(const std::string& table_file);
+
+// Reads WELL_TABLE and binds its wells to the cells of its index map.
+int read_well_table(model_state& state, const std::string& table_file);
+
+// Reads WETLAND_PROPERTIES: the wetland types and each cell's wetland number.
+int read_wetland_table(model_state& state, const std::string& table_file, int& wetland_count,
+                       std::vector<wetland_rec>& props, ivec& wetland_mask);
+
+// Binds the elevation series of the RATINGCURVES table to the boundary cells
+// of types 6 and 7 (records 1..N, made here).
+int read_ov_rating_curves(const std::string& table_file, std::vector<ov_bc_cell>& curves,
+                          const ivec& boundary_type, const dvec& bc_values_b, int num_cells);
+
+// The soil tables of the mapping-table file through their soil-type index
+// maps: option 1 the Brooks-Corey table, 2 the Havercamp table.
+int read_richards_table(model_state& state, const std::string& table_file, int option);
+int read_multilayer_table(model_state& state, const std::string& table_file);

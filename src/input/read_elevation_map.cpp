@@ -1,0 +1,35 @@
+// Ground elevation of every cell and the outlet cell.
+#include <cstdio>
+
+#include "core/error_state.h"
+#include "core/model_state.h"
+#include "input/grid_map.h"
+#include "input/reader_echo.h"
+#include "input/spatial_inputs.h"
+
+void read_elevation_map(model_state& s)
+{
+    // After a failed mask read the cells are not numbered: nothing to read into.
+    if (error_state.raised)
+        return;
+    reader_echo(s, echo_rule::normal,
+                text_format("reading elevation map from file: %s\n", s.elevation_name.c_str()));
+    read_cell_reals(s, s.elevation_file, s.elevation_name, s.ground_elev);
+    file_rec_close(s.elevation_file);
+    if (error_state.raised)
+        return;
+
+    s.outlet_cell = 0;
+    if (s.outrow >= 1 && s.outrow <= s.grid_rows && s.outcol >= 1 && s.outcol <= s.grid_cols)
+        s.outlet_cell = s.mask[s.outrow][s.outcol];
+    if (s.outlet_cell == 0 && !s.chan_explicit) {
+        std::printf("\nThe outlet row and column you specified in the project file are not\n");
+        std::printf("inside the watershed mask.  Check the outlet row and column again, and\n");
+        std::printf("make sure they are correctly specified in the project file using the\n");
+        std::printf("OUTROW and OUTCOL project file cards.  TORVA terminating.\n\n");
+        error_set(err_stop);
+        report_error(error_state);
+        return;
+    }
+    reader_echo(s, echo_rule::normal, text_format("outlet is in grid cell: %d\n", s.outlet_cell));
+}

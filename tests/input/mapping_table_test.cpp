@@ -1,0 +1,405 @@
+// The mapping-table file: keyword codes, the table search and rows, index
+// maps, the generic reader, the presence report and the tables with
+// layouts of their own (time-series index, wells, wetlands, rating curves).
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "core/error_state.h"
+#include "core/model_state.h"
+#include "input/elev_series.h"
+#include "input/input_fixture.h"
+#include "input/mapping_table.h"
+#include "input/mapping_table_checks.h"
+#include "input/time_series.h"
+#include "subsurface/wells.h"
+#include "support/test_support.h"
+
+using namespace torva_test;
+
+namespace
+{
+
+// A data row: ID in columns 1-6, a description up to column 86, values.
+std::string table_row(int id, const std::string& values, const std::string& description = "")
+{
+    char id_field[16];
+    std::snprintf(id_field, sizeof id_field, "%6d", id);
+    std::string desc = description;
+    desc.resize(80, ' ');
+    return id_field + desc + values + "\n";
+}
+
+struct MappingTable : testing::Test {
+    scratch_dir dir{"mapping"};
+    imat mask;
+    std::string out;
+    double north = 0, south = 0, east = 0, west = 0;
+    int rows = 0, cols = 0;
+
+    void SetUp() override
+    {
+        reset_file_name_globals();
+        error_state_clear();
+        mask.assign(4, 5, 0);
+        const int numbers[3][4] = {{0, 1, 2, 0}, {3, 4, 5, 6}, {7, 8, 9, 0}};
+        for (int r = 1; r <= 3; ++r)
+            for (int c = 1; c <= 4; ++c)
+                mask[r][c] = numbers[r - 1][c - 1];
+        ts_index_read = 1; // no time-series index in these files
+    }
+    void TearDown() override
+    {
+        ts_free_all();
+        error_state_clear();
+    }
+    std::string path(const std::string& name) const { return dir.file(name); }
+    void file(const std::string& name, const std::string& text) { write_file(path(name), text); }
+    void grid(const std::string& name, const std::string& values) { file(name, grid_header_3x4 + values); }
+
+    // A mapping-table file with one index map "Map" and the given tables.
+    void table_file(const std::string& tables, const std::string& index_map = "ids.idx")
+    {
+        file("t.cmt", "TORVA_INDEX_MAP_TABLES\nINDEX_MAP " + path(index_map) + " Map\n" + tables);
+    }
+    int read(int code, dvec* a, dvec* b = nullptr)
+    {
+        testing::internal::CaptureStdout();
+        const int got = read_mapping_table(1, path("t.cmt"), code, table_destinations{a, b}, north, south,
+                                           east, west, rows, cols, mask, 3, 4, nullptr);
+        out = testing::internal::GetCapturedStdout();
+        return got;
+    }
+    bool printed(const std::string& text) const { return out.find(text) != std::string::npos; }
+};
+
+} // namespace
+
+TEST(TableCodes, KeywordsAreComparedOverTheirOwnLength)
+{
+    struct code_case {
+        const char* line;
+        int code;
+    };
+    const code_case cases[] = {
+        {"ROUGHNESS Map", 0}, // only table_line_code knows ROUGHNESS
+        {"ROUGH_EXP Map", tc_rough_exp},
+        {"GROUNDWATER_BOUNDARY Map", tc_groundwater_boundary},
+        {"GROUNDWATER Map", tc_groundwater},
+        {"QBN_NITROGEN Map", tc_qbn_n},
+        {"QBN_SOIL_KOC Map", tc_qbn_soil_koc},
+        {"RICHARDS_EQN_INFILTRAIION_HAVERCAMP Map", tc_richards_havercamp},
+        {"NUM_IDS 3", tc_num_ids},
+        {" ROUGH_EXP Map", 0},
+        {"rough_exp Map", 0},
+    };
+    for (const code_case& c : cases)
+        EXPECT_EQ(table_code_from_name(c.line), c.code) << c.line;
+    EXPECT_EQ(table_line_code("ROUGHNESS Map"), tc_roughness);
+    EXPECT_EQ(table_name_from_code(tc_roughness), "ROUGHNESS");
+    EXPECT_EQ(table_name_from_code(tc_well_table), "WELL_TABLE");
+    EXPECT_EQ(table_values_per_row(tc_green_ampt_infiltration), 7);
+    EXPECT_EQ(table_values_per_row(tc_ovr_flow_block), 5);
+}
+
+// The fixture file: two index maps (one of them declared twice, with a
+// quoted name holding a blank), a roughness and an interception table.
+TEST_F(InputProject, RoughnessAndInterceptionTablesFillTheRightCells)
+{
+    for (const auto& e : std::filesystem::directory_iterator(TORVA_TEST_DATA "/mapping"))
+        std::filesystem::copy_file(e.path(), dir.file(e.path().filename().string()));
+    ASSERT_TRUE(load(std::string(base_cards_3x4) + "MAPPING_TABLE land.cmt\nINTERCEPTION\n")) << out;
+
+    const double n[] = {0, 0.15, 0.035, 0.011, 0.15, 0.035, 0.011, 0.15, 0.011, 0.035};
+    const double cap[] = {0, 0.5, 1.5, 1.5, 1.5, 0.5, 0.5, 0.5, 0.5, 1.5};
+    const double coeff[] = {0, 0.8, 0.2, 0.2, 0.2, 0.8, 0.8, 0.8, 0.8, 0.2};
+    for (int i = 1; i <= 9; ++i) {
+        EXPECT_DOUBLE_EQ(s->dist_rough[i], n[i]) << i;
+        EXPECT_DOUBLE_EQ(s->dist_icep_cap[i], cap[i]) << i;
+        EXPECT_DOUBLE_EQ(s->dist_icep_coeff[i], coeff[i]) << i;
+        EXPECT_EQ(s->roughness_exp[i], 0.0);
+    }
+    EXPECT_TRUE(printed("reading roughness table and map from master table file\n")) << out;
+    EXPECT_TRUE(printed("In map land use.idx category 1 has 3 values\n"
+                        "In map land use.idx category 2 has 3 values\n"
+                        "In map land use.idx category 3 has 3 values\n"))
+        << out;
+    EXPECT_TRUE(
+        printed("In map soils.idx category 10 has 5 values\nIn map soils.idx category 20 has 4 values\n"));
+    const std::string summary = read_file(dir.file("run.sum"));
+    EXPECT_NE(summary.find("In map soils.idx category 20 has 4 values\n"), std::string::npos);
+    EXPECT_NE(summary.find("reading interception coeff. table and map from the master table file\n"),
+              std::string::npos);
+}
+
+TEST_F(InputProject, PresenceReportLayout)
+{
+    for (const auto& e : std::filesystem::directory_iterator(TORVA_TEST_DATA "/mapping"))
+        std::filesystem::copy_file(e.path(), dir.file(e.path().filename().string()));
+    load(std::string(base_cards_3x4) + "MAPPING_TABLE land.cmt\nINTERCEPTION\n");
+    const std::string report = "\nChecking 2D grid mapping tables...\n"
+                               "  Roughness..........................Y\n"
+                               "  Rough_exp..........................N\n"
+                               "  Ovr_flow_block.....................N\n"
+                               "  Interception.......................Y\n"
+                               "  Retention..........................N\n"
+                               "  G&A Infiltration...................N\n"
+                               "  G&A Soil Moisture..................N\n"
+                               "  Multi layer G&A Infiltration.......N\n"
+                               "  Richards Havercamp.................N\n"
+                               "  Richards Brooks....................N\n"
+                               "  Evapotranspiration.................N\n"
+                               "  Sediments..........................N\n"
+                               "  Sediment Erosion Properties........N\n"
+                               "  Contaminants.......................N\n"
+                               "  Wetlands...........................N\n"
+                               "  Overland Boundary..................N\n"
+                               "  Groundwater Wells..................N\n"
+                               "  Groundwater........................N\n"
+                               "  Groundwater Boundary...............N\n"
+                               "  Area Reduction.....................N\n"
+                               "  QBN Nitrogen.......................N\n"
+                               "  QBN Phosphorus.....................N\n"
+                               "  QBN Other..........................N\n"
+                               "  QBN Carbon.........................N\n"
+                               "  QBN Dispersion.....................N\n"
+                               "  QBN Soil Carbon....................N\n"
+                               "  QBN Soil Nitrogen..................N\n"
+                               "  QBN Soil Phosphorus................N\n"
+                               "  QBN Groundwater Nitrogen...........N\n"
+                               "  QBN Groundwater Phosphorus.........N\n"
+                               "  QBN Groundwater Other..............N\n"
+                               "  QBN Soil Km........................N\n"
+                               "  QBN Soil Koc.......................N\n";
+    EXPECT_TRUE(printed(report)) << out;
+    EXPECT_EQ(s->mapping_table_flags[mt_roughness], 1);
+    EXPECT_EQ(s->mapping_table_flags[mt_interception], 1);
+    EXPECT_EQ(s->mapping_table_flags[mt_retention], 0);
+}
+
+TEST_F(MappingTable, PresenceFlagsFollowTheIndexMapsAndCountLines)
+{
+    grid("ids.idx", "0 1 1 0\n1 1 1 1\n1 1 1 0\n");
+    table_file("RETENTION Map\nNUM_IDS 1\nhdr\n" + table_row(1, "5") +
+               "EVAPOTRANSPIRATION Missing\n"
+               "SEDIMENTS Map\nNUM_SED 0\n"
+               "CONTAMINANT_TRANSPORT\nNUM_CONTAM 2\n");
+    // A second declaration pointing at a file that does not exist.
+    std::string text = read_file(path("t.cmt"));
+    text.insert(text.find('\n') + 1, "INDEX_MAP " + path("none.idx") + " Missing\n");
+    file("t.cmt", text);
+
+    int flags[mapping_table_flag_total] = {};
+    testing::internal::CaptureStdout();
+    check_mapping_tables(path("t.cmt"), flags, 1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout().find("Retention"), std::string::npos); // quiet
+    EXPECT_EQ(flags[mt_retention], 1);
+    EXPECT_EQ(flags[mt_evapotranspiration], 0); // its index map does not open
+    EXPECT_EQ(flags[mt_sediments], 0);          // NUM_SED 0
+    EXPECT_EQ(flags[mt_contaminants], 1);
+    EXPECT_EQ(flags[mt_roughness], 0);
+
+    testing::internal::CaptureStdout();
+    check_mapping_tables(path("nothing.cmt"), flags, 0);
+    out = testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(printed("\nUnable to open Mapping Table file: " + path("nothing.cmt") + "\n")) << out;
+    EXPECT_FALSE(printed("Checking"));
+    EXPECT_EQ(flags[mt_retention], 1) << "flags are left alone";
+}
+
+TEST_F(MappingTable, TableAndIndexMapErrors)
+{
+    grid("ids.idx", "0 1 1 0\n1 2 1 2\n1 1 2 0\n");
+    struct bad {
+        std::string tables;
+        const char* message;
+    };
+    const std::string hdr = "NUM_IDS 2\nID   DESCRIPTION\n";
+    const std::string rows2 = table_row(1, "5") + table_row(2, "6");
+    const bad cases[] = {
+        {"ROUGHNESS Map\n" + hdr + rows2,
+         "Problem reading mapping table file -- no entries found in table RETENTION (NUM_IDS is 0)\n"},
+        {"RETENTION Map \n" + hdr + rows2, // the map name carries a trailing blank
+         "no entries found in table RETENTION"},
+        {"RETENTION Map\nNUM_IDS 0\n", "no entries found in table RETENTION"},
+        {"RETENTION Map\n" + hdr + table_row(0, "5") + table_row(2, "6"),
+         "has the ID 0; table IDs run from 1 to 10000000.\n"},
+        {"RETENTION Map\n" + hdr + table_row(1, "5") + "     2 short row\n",
+         "Error: row 2 of table RETENTION in the mapping table file "},
+        {"RETENTION Map\nNUM_IDS 1\nID\n" + table_row(1, "5"), // ID 2 of the map is beyond the table
+         "Index ID exceeds table limit, file: "},
+    };
+    for (const bad& b : cases) {
+        error_state_clear();
+        table_file(b.tables);
+        dvec v;
+        v.assign(9, -1.0);
+        read(tc_retention, &v);
+        EXPECT_TRUE(printed(b.message)) << b.tables << "\n---\n" << out;
+        EXPECT_EQ(error_state.raised, 1);
+    }
+    EXPECT_TRUE(printed("[row 2:col 2]")) << out;
+
+    // A declaration separated from the header block by a blank line is
+    // never collected.
+    error_state_clear();
+    file("t.cmt",
+         "TORVA_INDEX_MAP_TABLES\n\nINDEX_MAP " + path("ids.idx") + " Map\nRETENTION Map\n" + hdr + rows2);
+    dvec v;
+    v.assign(9, 0.0);
+    read(tc_retention, &v);
+    EXPECT_TRUE(printed("no entries found in table RETENTION")) << out;
+
+    // The index map does not open.
+    error_state_clear();
+    table_file("RETENTION Map\n" + hdr + rows2, "gone.idx");
+    read(tc_retention, &v);
+    EXPECT_TRUE(printed("Unable to open index file " + path("gone.idx") + "\n")) << out;
+}
+
+TEST_F(MappingTable, ActiveCellWithoutIdIsRefusedAndNoValueShifts)
+{
+    // Cell 4 has ID 0: refused, and the cells before it hold their own values.
+    grid("ids.idx", "7 1 2 0\n1 0 1 2\n1 1 2 0\n");
+    table_file("RETENTION Map\nNUM_IDS 2\nID\n" + table_row(1, "5") + table_row(2, "6"));
+    dvec v;
+    v.assign(9, -1.0);
+    read(tc_retention, &v);
+    EXPECT_TRUE(printed("Error: cell 4 (row 2, column 2) of index map " + path("ids.idx") +
+                        " has the ID 0; every cell of the watershed needs an ID from 1 to 2 of its table.\n"))
+        << out;
+    EXPECT_EQ(error_state.raised, 1);
+    EXPECT_EQ(v[1], 5.0);
+    EXPECT_EQ(v[2], 6.0);
+    EXPECT_EQ(v[3], 5.0);
+    EXPECT_EQ(v[4], -1.0);
+    EXPECT_EQ(v[5], -1.0) << "cells after the refused one get no neighbour's value";
+}
+
+TEST_F(MappingTable, TimeSeriesIndexBindsByNamePrefix)
+{
+    ts_index_read = 0;
+    for (const char* name : {"flow_a", "flow_b", "stage"})
+        ts_new()->name = name;
+    file("t.cmt", "TORVA_INDEX_MAP_TABLES\nTIME_SERIES_INDEX\nNUM_IDS 3\nID  NAME\n"
+                  "     1 flow\n     2 \"stage\" trailing words\n     3 missing\n");
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(read_ts_index_table(path("t.cmt")), 1);
+    out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out, "Adding table to list: flow... Success!\nAdding table to list: stage... Success!\n"
+                   "Adding table to list: missing... Failure, table not found.\n");
+    auto it = ts_index_list.begin(); // the last row first
+    EXPECT_EQ(it->id, 3);
+    EXPECT_EQ(it->series, nullptr);
+    ++it;
+    EXPECT_EQ(it->series->name, "stage");
+    ++it;
+    EXPECT_EQ(it->series->name, "flow_a");
+    EXPECT_EQ(ts_index_read, 1);
+    ts_free_all();
+    EXPECT_EQ(ts_index_read, 0) << "the next run reads its own index";
+}
+
+TEST_F(InputProject, WellTableBindsWellsToCells)
+{
+    grid("wells.idx", "2 1 0 0\n0 0 2 0\n0 0 0 0\n");
+    file("t.cmt", "TORVA_INDEX_MAP_TABLES\nINDEX_MAP wells.idx Wells\nWELL_TABLE Wells\nNUM_IDS 2\nID\n" +
+                      table_row(1, "0 -250 9") + table_row(2, "2 3.7 0"));
+    ASSERT_TRUE(load(std::string(base_cards_3x4) + "MANNING_N 0.05\nMAPPING_TABLE t.cmt\n")) << out;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(read_well_table(*s, s->mapping_table_name), 1);
+    out = testing::internal::GetCapturedStdout();
+    // Wells at cell 1 (row 1, col 2: ID 1) and cell 5 (row 2, col 3: ID 2);
+    // position (1,1) lies outside the watershed. The last placed comes first.
+    ASSERT_EQ(well_list.size(), 2u) << out;
+    EXPECT_EQ(well_list[0].id, 5);
+    EXPECT_EQ(well_list[0].kind, 2);
+    EXPECT_EQ(well_list[0].ts_id, 3);
+    EXPECT_EQ(well_list[0].flux, 0.0);
+    EXPECT_EQ(well_list[1].id, 1);
+    EXPECT_EQ(well_list[1].kind, 0);
+    EXPECT_EQ(well_list[1].flux, -250.0);
+    EXPECT_TRUE(well_table_list.empty());
+
+    // An ID of the map that the table does not list.
+    wells_free();
+    grid("wells.idx", "0 1 0 0\n0 0 2 0\n0 0 0 0\n");
+    file("t.cmt", "TORVA_INDEX_MAP_TABLES\nINDEX_MAP wells.idx Wells\nWELL_TABLE Wells\nNUM_IDS 2\nID\n" +
+                      table_row(1, "0 -250 9") + table_row(3, "0 1 0"));
+    testing::internal::CaptureStdout();
+    read_well_table(*s, s->mapping_table_name);
+    out = testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(printed("Error: A well was found in the index map (cell [2,3]) that \n"
+                        "  was not found in the well table.\n"))
+        << out;
+    EXPECT_EQ(error_state.raised, 1);
+    EXPECT_TRUE(well_table_list.empty());
+}
+
+TEST_F(InputProject, WetlandsAreNumberedInOrderOfFirstAppearance)
+{
+    const std::string rows = table_row(5, "100 200 8640 300 86400 0.2 50") + table_row(9, "1 2 3 4 5 6 7");
+    const auto wetland_file = [&](const std::string& table_rows, int count) {
+        file("t.cmt", "TORVA_INDEX_MAP_TABLES\nINDEX_MAP wet.idx Wet\nWETLAND_PROPERTIES Wet\nNUM_IDS " +
+                          std::to_string(count) + "\nID\n" + table_rows);
+    };
+    grid("wet.idx", "5 9 0 0\n0 5 0 9\n0 0 0 0\n");
+    wetland_file(rows, 2);
+    ASSERT_TRUE(load(std::string(base_cards_3x4) + "MANNING_N 0.05\nMAPPING_TABLE t.cmt\n")) << out;
+    EXPECT_TRUE(printed("Simulating wetlands\n"));
+    EXPECT_EQ(s->wetland_count, 2);
+    // Cell 1 holds ID 9 (first met: wetland 1), cell 4 ID 5 (wetland 2).
+    const int want[] = {0, 1, 0, 0, 2, 0, 1, 0, 0, 0};
+    for (int i = 1; i <= 9; ++i)
+        EXPECT_EQ(s->wetland_mask[i], want[i]) << i;
+    const wetland_rec& w = s->wetland_props[2];
+    EXPECT_DOUBLE_EQ(w.initial_depth, 0.1);
+    EXPECT_DOUBLE_EQ(w.layer_depth, 0.2);
+    EXPECT_DOUBLE_EQ(w.layer_conductivity, 0.1);
+    EXPECT_DOUBLE_EQ(w.transition_depth, 0.3);
+    EXPECT_DOUBLE_EQ(w.surface_conductivity, 1.0);
+    EXPECT_EQ(w.spare, 0.0);
+    EXPECT_DOUBLE_EQ(w.wetland_roughness, 0.2);
+    EXPECT_DOUBLE_EQ(w.elevation_offset, 0.05);
+
+    // Three table rows for two IDs of the map.
+    wetland_file(rows + table_row(7, "1 1 1 1 1 1 1"), 3);
+    EXPECT_FALSE(load(std::string(base_cards_3x4) + "MANNING_N 0.05\nMAPPING_TABLE t.cmt\n"));
+    EXPECT_TRUE(printed("It contains\n2 ID's, while the mapping table file contains 3 ID's.\n")) << out;
+
+    // An ID above 300, even with only two types.
+    grid("wet.idx", "5 301 0 0\n0 5 0 0\n0 0 0 0\n");
+    wetland_file(table_row(5, "1 1 1 1 1 1 1") + table_row(301, "1 1 1 1 1 1 1"), 2);
+    EXPECT_FALSE(load(std::string(base_cards_3x4) + "MANNING_N 0.05\nMAPPING_TABLE t.cmt\n"));
+    EXPECT_TRUE(printed("The number of wetland ids specified in the master table file \nis over 300!"))
+        << out;
+}
+
+TEST_F(MappingTable, RatingCurvesBindElevationSeriesToBoundaryCells)
+{
+    elev_series_new()->name = "weir_high";
+    elev_series_new()->name = "weir";
+    file("t.cmt", "TORVA_INDEX_MAP_TABLES\nRATINGCURVES\nNUM_IDS 2\nID  NAME\n     2 weir\n     3 nothing\n");
+    ivec type;
+    dvec b;
+    type.assign(4, 0);
+    b.assign(4, 0.0);
+    type[1] = 6, b[1] = 2.0;  // bound
+    type[2] = 7, b[2] = 5.0;  // no row: stays unbound, no error
+    type[4] = 99, b[4] = 3.0; // receiving cell: not bound
+    std::vector<ov_bc_cell> curves;
+    EXPECT_EQ(read_ov_rating_curves(path("t.cmt"), curves, type, b, 4), 1);
+    ASSERT_EQ(curves.size(), 5u);
+    EXPECT_EQ(curves[1].rating, &elev_series_list.front()); // first name beginning with "weir"
+    EXPECT_EQ(curves[2].rating, nullptr);
+    EXPECT_EQ(curves[4].rating, nullptr);
+    EXPECT_EQ(error_state.raised, 0);
+
+    type[3] = 6, b[3] = 3.0; // its series does not exist
+    read_ov_rating_curves(path("t.cmt"), curves, type, b, 4);
+    EXPECT_EQ(error_state.code, err_rating_curve_series);
+    EXPECT_EQ(error_state.raised, 1);
+    elev_series_free_all();
+}

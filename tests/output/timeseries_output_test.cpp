@@ -1,0 +1,81 @@
+// Outlet hydrograph rows of the time-series output step.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "core/file_rec.h"
+#include "core/model_state.h"
+#include "output/output_steps.h"
+#include "support/test_support.h"
+
+namespace
+{
+
+struct hydro_case {
+    const char* name;
+    int long_term, strict, cfs;
+    const char* row;     // OUTLET_HYDRO
+    const char* sig_row; // SIG_OUTLET_HYDRO
+};
+
+} // namespace
+
+TEST(TimeseriesOutput, OutletHydrographRows)
+{
+    // 2.5 m3/s at 90 minutes into a run on 2000-01-01 12:00 (Julian 2451545.0625
+    // at 13:30); 2000 - 1900 is divisible by 4, so the year has 527,040 minutes.
+    const hydro_case cases[] = {
+        {"event", 0, 0, 0, "   90.00     2.500\n", "   90.00     2.500000\n"},
+        {"event, Julian", 0, 1, 0, "2451545.06250000     2.500\n", "2451545.06     2.500000\n"},
+        {"long-term", 1, 0, 0, "   2000.00153689      2.5000\n", " 2000.00     2.500000\n"},
+        {"long-term, Julian", 1, 1, 0, "2451545.06250000      2.5000\n", "2451545.06     2.500000\n"},
+        {"event, cubic feet", 0, 0, 1, "   90.00     88.287\n", "   90.00    88.286667\n"},
+        {"event, Julian, cubic feet", 0, 1, 1, "2451545.06250000     88.287\n", "2451545.06    88.286667\n"},
+        {"long-term, cubic feet", 1, 0, 1, "   2000.00153689     88.2867\n", " 2000.00    88.286667\n"},
+    };
+    for (const hydro_case& c : cases) {
+        torva_test::scratch_dir dir("hydro");
+        auto s = std::make_unique<model_state>();
+        ASSERT_TRUE(file_rec_open(s->hydrograph_file, dir.file("q.otl"), "w"));
+        ASSERT_TRUE(file_rec_open(s->sig_outlet_hydro_file, dir.file("q6.otl"), "w"));
+        s->sig_outlet_hydro = 1;
+        s->long_term = c.long_term;
+        s->strict_julian_date = c.strict;
+        s->qout_cfs = c.cfs;
+        s->hyd_freq_steps = 3;
+        s->qout = 2.5;
+        s->cur_year = 2000;
+        s->cur_yday = 1;
+        s->cur_hour = 13;
+        s->cur_minute = 30;
+        s->current_time = 2451545.0625;
+        // Rows at steps 0, 3, 6, ...: step 2 writes nothing, step 9 one row.
+        s->step_count = 2;
+        s->elapsed_min = 60.0;
+        timeseries_output_step(*s);
+        s->step_count = 9;
+        s->elapsed_min = 90.0;
+        timeseries_output_step(*s);
+        EXPECT_EQ(s->hyd_rows_written, 1) << c.name;
+        // Rows are on disk before the files close: they are flushed.
+        EXPECT_EQ(torva_test::read_file(dir.file("q.otl")), c.row) << c.name;
+        EXPECT_EQ(torva_test::read_file(dir.file("q6.otl")), c.sig_row) << c.name;
+    }
+}
+
+TEST(TimeseriesOutput, DecimalYearAtTheStartOfAYear)
+{
+    torva_test::scratch_dir dir("hydro");
+    auto s = std::make_unique<model_state>();
+    ASSERT_TRUE(file_rec_open(s->hydrograph_file, dir.file("q.otl"), "w"));
+    s->long_term = 1;
+    s->hyd_freq_steps = 1;
+    s->cur_year = 2001;
+    s->cur_yday = 1;
+    timeseries_output_step(*s);
+    EXPECT_EQ(s->output_time, 2001.0);
+    s->cur_hour = 12;
+    timeseries_output_step(*s);
+    EXPECT_DOUBLE_EQ(s->output_time, 2001.0 + 720.0 / 525600.0);
+}

@@ -1,0 +1,294 @@
+// The ADE and ADE-PC schemes over whole overland steps: sub-step control,
+// restarts, fatal stops, the outlet, conservation and the process-wide
+// work state across runs.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "core/error_state.h"
+#include "overland/ade_kernels.h"
+#include "overland/overland_fixture.h"
+#include "overland/overland_steps.h"
+
+using overland_test::make_plane;
+using overland_test::plane_spec;
+using overland_test::surface_volume;
+
+namespace
+{
+
+struct AdeRoute : testing::Test {
+    ade_state st;
+    void SetUp() override { error_state_clear(); }
+    void TearDown() override { error_state_clear(); }
+};
+
+// Routes `steps` overland steps; returns the outlet volume (or -1).
+double route(model_state& s, ade_state& st, double step, int steps)
+{
+    double out = 0.0;
+    for (int k = 0; k < steps; ++k) {
+        const double v = ade_overland_route(s, st, step);
+        if (v < 0.0)
+            return v;
+        out += v;
+        s.sweep_order = s.sweep_order == 1 ? 2 : 1;
+    }
+    return out;
+}
+
+bool has_negative(const model_state& s)
+{
+    for (int i = 1; i <= s.num_cells; ++i)
+        if (!(s.ov_depth[i] >= 0.0))
+            return true;
+    return false;
+}
+
+} // namespace
+
+TEST_F(AdeRoute, SubStepStartsWithTheWholeStepAndGrowsToIt)
+{
+    plane_spec spec;
+    spec.depth = 0.002; // slow, stable flow
+    auto s = make_plane(spec);
+    ASSERT_GE(ade_overland_route(*s, st, 60.0), 0.0);
+    EXPECT_EQ(st.calls_made, 1);
+    EXPECT_DOUBLE_EQ(st.last_dt, 60.0); // first call: the whole step, no pre-check
+
+    // A later call starts from the sub-step that ended the previous step and
+    // grows it by 1.4 while the pre-check finds the flow stable.
+    st.last_dt = 10.0;
+    ASSERT_GE(ade_overland_route(*s, st, 60.0), 0.0);
+    EXPECT_DOUBLE_EQ(st.last_dt, 14.0);
+    EXPECT_EQ(st.stable_count, 1);
+    for (int k = 0; k < 10; ++k) {
+        ASSERT_GE(ade_overland_route(*s, st, 60.0), 0.0);
+        EXPECT_LE(st.last_dt, 60.0);
+    }
+    EXPECT_GT(st.last_dt, 40.0);
+}
+
+TEST_F(AdeRoute, CourantFactorRecoversAfterManyStablePrechecks)
+{
+    plane_spec spec;
+    spec.depth = 0.002;
+    auto s = make_plane(spec);
+    ASSERT_GE(ade_overland_route(*s, st, 60.0), 0.0);
+    st.courant = 0.5;
+    st.stable_count = 100;
+    ASSERT_GE(ade_overland_route(*s, st, 60.0), 0.0);
+    EXPECT_EQ(st.courant, 1.0);
+    EXPECT_EQ(st.stable_count, 0);
+    ASSERT_GE(ade_overland_route(*s, st, 60.0), 0.0);
+    EXPECT_EQ(st.courant, 1.0); // never beyond 1.0
+}
+
+TEST_F(AdeRoute, FailedSweepsRestartAndConserveWater)
+{
+    // Steep, smooth and shallow: a 60 s sweep would empty cells many times
+    // over, so the step restarts with shorter sub-steps.
+    plane_spec spec;
+    spec.cols = 8;
+    spec.dx = 1.0;
+    spec.slope_x = 0.5;
+    spec.n = 0.01;
+    spec.depth = 0.02;
+    auto s = make_plane(spec);
+    const double before = surface_volume(*s);
+    const double out = route(*s, st, 60.0, 3);
+    ASSERT_GE(out, 0.0);
+    EXPECT_LT(st.courant, 1.0);
+    EXPECT_LT(st.last_dt, 60.0);
+    EXPECT_FALSE(has_negative(*s));
+    EXPECT_NEAR(surface_volume(*s) + out - s->ov_cleanup_volume, before, 1e-12 * before);
+    EXPECT_LT(s->ov_cleanup_volume, 1e-6 * before);
+}
+
+TEST_F(AdeRoute, SubStepBelowTheMinimumStopsTheRun)
+{
+    plane_spec spec;
+    spec.cols = 3;
+    spec.depth = 0.1;
+    auto s = make_plane(spec);
+    s->dist_rough[1] = 0.0; // an infinite discharge fails every sweep
+    testing::internal::CaptureStdout();
+    const double out = ade_overland_route(*s, st, 60.0);
+    const std::string text = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out, -1.0);
+    EXPECT_EQ(error_state.raised, 1);
+    EXPECT_NE(text.find("The ADE overland routing time step is getting really small\n"
+                        "Your time step is "),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find(" seconds \nMinimum time step allowed for your problem is 0.000100 seconds \n"
+                        "The biggest instability problem was encountered at cell 0 \n"
+                        "Reduce the model time step by a factor of 2 and try again.\n"
+                        "Program stopped.\n"),
+              std::string::npos)
+        << text;
+}
+
+TEST_F(AdeRoute, DepthCheckAtTheStartOfTheStep)
+{
+    struct start_case {
+        double depth;
+        const char* message;
+        bool stops;
+    };
+    const start_case cases[] = {
+        {std::numeric_limits<double>::quiet_NaN(),
+         "Overland depth is NaN at beginning of overland routing time step in cell 2 \nProgram stopped.\n",
+         true},
+        {-2e-5,
+         "Negative depth encountered at the beginning of the overland routing time step in cell 2 \n"
+         "Program stopped.\n",
+         true},
+        {-2e-6, "Negative depth encountered at the beginning of the overland routing time step in cell 2 \n",
+         false},
+    };
+    for (const start_case& c : cases) {
+        error_state_clear();
+        plane_spec spec;
+        spec.cols = 3;
+        spec.depth = 0.01;
+        auto s = make_plane(spec);
+        s->ov_depth[2] = c.depth;
+        testing::internal::CaptureStdout();
+        const double out = ade_overland_route(*s, st, 10.0);
+        const std::string text = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(text.rfind(c.message, 0), 0u) << text;
+        EXPECT_EQ(out < 0.0, c.stops) << c.message;
+        EXPECT_EQ(error_state.raised, c.stops ? 1 : 0) << c.message;
+        if (!c.stops) {
+            // The water the clipping adds is booked, never lost from the balance.
+            EXPECT_NEAR(s->ov_cleanup_volume, 2e-6 * 100.0, 1e-15);
+            EXPECT_FALSE(has_negative(*s));
+        }
+    }
+}
+
+TEST_F(AdeRoute, OutletThatWouldLoseMoreThanItsDepthIsEmptied)
+{
+    plane_spec spec;
+    spec.cols = 1;
+    spec.depth = 0.001;
+    auto s = make_plane(spec);
+    s->outslope = 100.0;
+    EXPECT_DOUBLE_EQ(ade_overland_route(*s, st, 60.0), 0.001 * 100.0);
+    EXPECT_EQ(s->ov_depth[1], 0.0);
+}
+
+TEST_F(AdeRoute, OtherSchemeNumbersMoveNoWater)
+{
+    plane_spec spec;
+    spec.depth = 0.05;
+    spec.overtype = 7;
+    auto s = make_plane(spec);
+    EXPECT_EQ(ade_overland_route(*s, st, 60.0), 0.0);
+    for (int i = 1; i <= s->num_cells; ++i)
+        EXPECT_EQ(s->ov_depth[i], 0.05);
+}
+
+TEST_F(AdeRoute, BothSchemesConserveWaterOnATwoDimensionalPlane)
+{
+    for (int overtype : {2, 3}) {
+        plane_spec spec;
+        spec.rows = 6;
+        spec.cols = 9;
+        spec.slope_y = 0.004;
+        spec.depth = 0.02;
+        spec.overtype = overtype;
+        auto s = make_plane(spec);
+        s->ov_depth[20] = 0.3; // a mound that spreads both ways
+        const double before = surface_volume(*s);
+        const double out = route(*s, st, 2.0, 300); // within ADE-PC's stable range
+        ASSERT_GE(out, 0.0) << overtype;
+        EXPECT_GT(out, 0.0) << overtype;
+        EXPECT_NEAR(surface_volume(*s) + out - s->ov_cleanup_volume, before, 1e-12 * before) << overtype;
+    }
+}
+
+TEST_F(AdeRoute, FixedHeadCellsKeepTheirDepthAndBookTheExchange)
+{
+    for (int overtype : {2, 3}) {
+        plane_spec spec;
+        spec.cols = 6;
+        spec.depth = 0.05;
+        spec.overtype = overtype;
+        auto s = make_plane(spec);
+        s->ov_boundary = 1;
+        s->boundary_type.assign(6, 0);
+        s->boundary_type[3] = 3;
+        s->ov_depth[3] = 0.2;
+        const double before = surface_volume(*s);
+        const double out = route(*s, st, 2.0, 150);
+        ASSERT_GE(out, 0.0);
+        EXPECT_EQ(s->ov_depth[3], 0.2) << overtype;
+        EXPECT_GT(s->head_bc_in_total, 0.0) << overtype;
+        EXPECT_NEAR(surface_volume(*s) + out,
+                    before + s->head_bc_in_total - s->head_bc_out_total + s->ov_cleanup_volume,
+                    1e-12 * before)
+            << overtype;
+    }
+}
+
+TEST_F(AdeRoute, LaterRunsWithMoreCellsAndAnotherGridSize)
+{
+    // The work state outlives a run; a later, larger run of the same process
+    // gets work arrays of its own size and its own cell area.
+    plane_spec small;
+    small.cols = 4;
+    small.depth = 0.01;
+    auto a = make_plane(small);
+    ASSERT_GE(route(*a, st, 10.0, 3), 0.0);
+
+    for (int overtype : {2, 3}) {
+        plane_spec big;
+        big.rows = 5;
+        big.cols = 30;
+        big.dx = 4.0;
+        big.depth = 0.01;
+        big.overtype = overtype;
+        auto b = make_plane(big);
+        const double before = surface_volume(*b);
+        const double out = route(*b, st, 7.0, 10);
+        ASSERT_GE(out, 0.0);
+        EXPECT_GE(st.saved_depth.size(), 151u);
+        EXPECT_DOUBLE_EQ(st.cell_area, 16.0);
+        EXPECT_DOUBLE_EQ(st.step_over_area, 7.0 / 16.0);
+        EXPECT_DOUBLE_EQ(st.min_dt, 4e-5);
+        EXPECT_NEAR(surface_volume(*b) + out - b->ov_cleanup_volume, before, 1e-12 * before);
+    }
+}
+
+TEST_F(AdeRoute, ChannelLakeCellsKeepTheirDepthAndTakeTheInflow)
+{
+    plane_spec spec;
+    spec.cols = 5;
+    spec.depth = 0.05;
+    auto s = make_plane(spec);
+    s->chan_lakes = 1;
+    s->num_lakes = 1;
+    s->lake_mask.assign(5, 0);
+    s->lake_mask[4] = 1;
+    s->lake_elev.assign(1, s->ground_elev[4]);
+    s->lake_volume.assign(1, 0.0);
+    alloc_overland_routing(*s);
+    const double before = surface_volume(*s);
+    double out = 0.0;
+    double gained = 0.0;
+    for (int k = 0; k < 20; ++k) {
+        const double v = ade_overland_route(*s, st, 10.0);
+        ASSERT_GE(v, 0.0);
+        out += v;
+        gained += s->lake_in_dv[1] - s->lake_out_dv[1];
+    }
+    EXPECT_EQ(s->ov_depth[4], 0.05);
+    EXPECT_GT(s->lake_volume[1], 0.0);
+    EXPECT_NEAR(s->lake_volume[1], gained, 1e-12);
+    // Lake cell water is the lake's, not the surface's.
+    EXPECT_NEAR(surface_volume(*s) + out + s->lake_volume[1], before, 1e-12 * before);
+}

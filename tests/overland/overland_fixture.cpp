@@ -1,0 +1,51 @@
+#include "overland/overland_fixture.h"
+
+#include "overland/overland_steps.h"
+
+namespace overland_test
+{
+
+std::unique_ptr<model_state> make_plane(const plane_spec& spec)
+{
+    auto state = std::make_unique<model_state>();
+    model_state& s = *state;
+    const int n = spec.rows * spec.cols;
+    s.num_rows = spec.rows;
+    s.num_cols = spec.cols;
+    s.num_cells = n;
+    s.gridsize = spec.dx;
+    s.overtype = spec.overtype;
+    s.mask.assign(spec.rows + 1, spec.cols + 1, 0);
+    s.ground_elev.assign(n, 0.0);
+    s.ov_depth.assign(n, spec.depth);
+    s.dist_rough.assign(n, spec.n);
+    s.retent_dep.assign(n, 0.0);
+    s.roughness_exp.assign(n, 0.0);
+    int k = 0;
+    for (int r = 1; r <= spec.rows; ++r)
+        for (int c = 1; c <= spec.cols; ++c) {
+            s.mask[r][c] = ++k;
+            s.ground_elev[k] = 100.0 - spec.slope_x * spec.dx * (c - 1) - spec.slope_y * spec.dx * (r - 1);
+        }
+    s.super_quiet = 1;
+    build_cell_connectivity(s);
+    s.outlet_cell = n;
+    s.outslope = spec.slope_x > 0.0 ? spec.slope_x : spec.slope_y;
+    s.time_tol = process_time_tol;
+    s.ov_dt = spec.step;
+    s.ov_dt_days = s.ov_dt / 86400.0;
+    s.current_time = 2451545.0;
+    s.ov_next = s.current_time;
+    s.ov_last = s.current_time - s.ov_dt_days;
+    return state;
+}
+
+double surface_volume(const model_state& s)
+{
+    double v = 0.0;
+    for (int i = 1; i <= s.num_cells; ++i)
+        v += s.ov_depth[i];
+    return v * s.gridsize * s.gridsize;
+}
+
+} // namespace overland_test
