@@ -182,7 +182,7 @@ void initial_surface_volume(model_state& s)
     for (int j = 1; j <= n; ++j) {
         const int k = lakes ? s.oland_lake_new[j] : 0;
         if (k > 0 && k <= ov_lakes)
-            volume += (s.oland_lakes[static_cast<std::size_t>(k)].wse - s.ground_elev[j]) * area;
+            volume += (s.oland_lakes[static_cast<std::size_t>(k)].stage - s.ground_elev[j]) * area;
         else
             volume += s.ov_depth[j] * area;
     }

@@ -76,7 +76,6 @@ void read_lake_file(file_rec& file, int kind, int expected, std::vector<ov_lake>
         ov_lake& lake = lakes[static_cast<size_t>(id)];
         lake.stage = elev;
         lake.stage_init = elev;
-        lake.wse = elev;
         lake.volume = volume;
     }
     if (cards == expected) return;

@@ -127,7 +127,6 @@ struct surface_state {
 struct ov_lake {
     double step_rain = 0.0; // m3 fallen on the lake in this overland step
     double volume = 0.0;
-    double wse = 0.0;
     int num_cells = 0;
     double stage = 0.0;      // water-surface elevation, m
     double stage_init = 0.0; // initial water-surface elevation, m
