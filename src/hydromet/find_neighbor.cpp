@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "core/error_state.h"
+#include "core/parallel.h"
 #include "hydromet/rain_services.h"
 
 namespace
@@ -24,7 +25,7 @@ bool find_neighbor(int num_gages, const imat& mask, const dvec& gage_x, const dv
     int failed = 0;
     // A thread that meets a failure skips its remaining rows; the failure is
     // reported once, after the loop.
-#pragma omp parallel for schedule(static) reduction(| : failed)
+#pragma omp parallel for schedule(static) reduction(| : failed) if (cells >= parallel_min_cells)
     for (int r = 1; r <= rows; ++r) {
         if (failed)
             continue;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "hydromet/rain_services.h"
+#include "core/parallel.h"
 
 void spread_rain_inverse_distance(double dx, int period, const imat& mask, int num_gages, const dvec& gage_y,
                                   const dvec& gage_x, double north, double west,
@@ -15,7 +16,7 @@ void spread_rain_inverse_distance(double dx, int period, const imat& mask, int n
         return;
     const int cells = rain_rate.size();
     double* const* rate_rows = rates.row_table;
-#pragma omp parallel for schedule(static)
+#pragma omp parallel for schedule(static) if (cells >= parallel_min_cells)
     for (int r = 1; r <= rows; ++r) {
         const double y = north - (r - 0.5) * dx;
         for (int c = 1; c <= cols; ++c) {

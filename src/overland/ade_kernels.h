@@ -3,6 +3,8 @@
 // carries the sub-step control from one overland step (and run) to the next.
 #pragma once
 
+#include "core/parallel.h"
+
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -12,9 +14,8 @@ struct model_state;
 struct ov_lake;
 struct wetland_rec;
 
-// Smallest grid whose per-cell loops run in parallel; below it the cost of
-// starting the threads exceeds the work.
-constexpr int ade_parallel_cells = 4096;
+// Smallest grid whose per-cell loops run in parallel.
+constexpr int ade_parallel_cells = parallel_min_cells;
 
 // Sweep direction: x pairs every cell with its right neighbour, y with the
 // cell below.
