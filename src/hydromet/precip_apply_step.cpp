@@ -15,15 +15,26 @@ namespace
 
 constexpr double mm_h_seconds = 3.6e6; // mm/h times seconds to metres
 
-// Length of the overland interval now ending, in seconds. The clock holds
-// Julian days, whose rounding leaves up to some 1e-5 s on the difference;
-// an interval that is a whole number of milliseconds is taken as exactly
-// that, so the rain of a run adds up to rate times duration.
+// Length of the overland interval now ending, in seconds.
 double interval_seconds(const model_state& s)
 {
-    const double t = (s.current_time - s.ov_last) * 86400.0;
-    const double whole_ms = std::round(t * 1000.0) / 1000.0;
-    return std::fabs(whole_ms - t) < 1e-4 ? whole_ms : t;
+    return seconds_between(s.ov_last, s.current_time);
+}
+
+// The mean rate of the interval now ending for rain from a precipitation
+// file: the banked rain of the periods that ended within the interval plus
+// the current rate since the last boundary. Clears the bank.
+const dvec& file_rain_rates(model_state& s, double t, int n)
+{
+    const double tail = seconds_between(s.rain_mark, s.current_time);
+    for (int i = 1; i <= n; ++i) {
+        const double depth = s.rain_pending[i] + (tail > 0.0 ? s.rain_rate[i] * tail : 0.0);
+        s.rain_step_rate[i] = t > 0.0 ? depth / t : 0.0;
+        s.rain_pending[i] = 0.0;
+    }
+    s.rain_mark = s.current_time;
+    s.rain_pending_on = 0;
+    return s.rain_step_rate;
 }
 
 bool interception_ready(const model_state& s, int n)
@@ -36,13 +47,17 @@ bool interception_ready(const model_state& s, int n)
 
 void precip_apply_step(model_state& s)
 {
-    if (s.rain_state != 1 || !process_due(s, s.ov_next))
+    const bool file_rain = s.precip_file_on && s.rain_pending.size() >= s.num_cells &&
+                           s.rain_step_rate.size() >= s.num_cells;
+    // The last interval of a file's rain is still applied after its rain ended.
+    if (!(s.rain_state == 1 || (file_rain && s.rain_pending_on)) || !process_due(s, s.ov_next))
         return;
     const double t = interval_seconds(s);
     if (s.precip_unif)
         ++s.rain_period_index;
 
     const int n = std::min({s.num_cells, s.rain_rate.size(), s.ov_depth.size()});
+    const dvec& rates = file_rain ? file_rain_rates(s, t, n) : s.rain_rate;
     const double area = s.gridsize * s.gridsize;
     const bool icep = s.interception != 0;
     if (icep) {
@@ -60,7 +75,7 @@ void precip_apply_step(model_state& s)
         season.fall = s.seasonal_rs_fall;
         season.summer_start = s.seasonal_rs_summer_start;
         season.summer_end = s.seasonal_rs_summer_end;
-        intercept_rain(n, t, s.dist_icep_cap, s.dist_icep_coeff, s.rain_rate, s.ri_eff, s.icep_dep,
+        intercept_rain(n, t, s.dist_icep_cap, s.dist_icep_coeff, rates, s.ri_eff, s.icep_dep,
                        s.interception_total, s.gridsize, season, s.chan_lakes, s.lake_mask);
     }
     if (s.overland_lake_on)
@@ -76,7 +91,7 @@ void precip_apply_step(model_state& s)
     const int ov_lakes = static_cast<int>(s.oland_lakes.size()) - 1;
 
     for (int i = 1; i <= n; ++i) {
-        const double gross = t * s.rain_rate[i] * area / mm_h_seconds;
+        const double gross = t * rates[i] * area / mm_h_seconds;
         if (chan_lake) {
             const int k = s.lake_mask[i];
             if (k > 0 && k <= lakes) {
@@ -97,7 +112,7 @@ void precip_apply_step(model_state& s)
                 s.oland_lake_inflow_volume += gross;
             }
         }
-        const double rate = icep ? s.ri_eff[i] : s.rain_rate[i];
+        const double rate = icep ? s.ri_eff[i] : rates[i];
         const double volume = icep ? area * rate * t / mm_h_seconds : gross;
         s.precip_total += volume;
         s.rain_vol += volume;

@@ -48,6 +48,7 @@ bool load_radar_period(model_state& s)
 // One period boundary of the event; false when the run must stop.
 bool period_boundary(model_state& s)
 {
+    bank_rain_until(s, s.rain_period_next);
     const int m = s.num_rain_periods;
     const bool have_next = s.rain_period >= 1 && s.rain_period < m &&
                            static_cast<std::size_t>(s.rain_period) + 1 < s.rain_period_dates.size();

@@ -71,3 +71,10 @@ double seasonal_canopy_factor(const interception_season& season);
 void intercept_rain(int num_cells, double t, const dvec& capacity, const dvec& coefficient,
                     const dvec& gross_rate, dvec& net_rate, dvec& held, double& total, double dx,
                     const interception_season& season, int chan_lakes, const ivec& lake_mask);
+
+// Seconds from Julian day a to Julian day b; a difference within 1e-4 s of a
+// whole number of milliseconds is taken as exactly that.
+double seconds_between(double a, double b);
+
+// Banks the rain of the current rates from the rain mark up to time t.
+void bank_rain_until(model_state& state, double t);

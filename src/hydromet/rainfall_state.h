@@ -59,6 +59,13 @@ struct rainfall_state {
     double precip_long_dt = 0.0;
     int rain_period_index = 0;
     dvec rain_rate; // per cell, mm/h
+    // Rain of a precipitation file between two rain steps: at each period
+    // boundary the rate of the period that ends is banked (mm/h x s) up to
+    // the boundary, so the rain step integrates every period exactly.
+    dvec rain_pending;
+    dvec rain_step_rate; // mean rate of the rain step's interval, mm/h
+    double rain_mark = 0.0; // time up to which the rain is banked or applied
+    int rain_pending_on = 0;
     int rain_record_gages = 0;
     int rain_record_rates = 0;
     int rain_record_accum = 0;

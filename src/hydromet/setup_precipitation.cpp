@@ -34,6 +34,12 @@ void fit_rain_arrays(model_state& s)
     const int n = s.num_cells;
     if (s.rain_rate.size() != n)
         dvector_alloc_zero(s.rain_rate, n, "rain_rate");
+    if (s.precip_file_on) {
+        if (s.rain_pending.size() != n)
+            dvector_alloc_zero(s.rain_pending, n, "rain_pending");
+        if (s.rain_step_rate.size() != n)
+            dvector_alloc_zero(s.rain_step_rate, n, "rain_step_rate");
+    }
     if (!s.interception)
         return;
     if (s.ri_eff.size() != n)

@@ -35,6 +35,8 @@ struct snow_state {
     int hmet_orog_gages_given = 0;
     int hmet_first_date[4] = {}; // year, month, day, hour of the first record
     int hmet_last_date[4] = {};
+    std::string hmet_station; // station name of the hydrometeorological file
+    int hmet_repaired = 0;    // records repaired while reading it
     file_rec evap_log;          // hourly log of long-term runs, "evap_out"
     file_rec swe_hotstart_file; // initial snow water equivalent map
     // Snow arrays of long-term runs, allocated with the watershed.
