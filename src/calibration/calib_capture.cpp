@@ -2,6 +2,6 @@
 
 void calib_capture_release(calib_capture_rec& rec)
 {
-    std::vector<double>().swap(rec.results);
-    std::vector<double>().swap(rec.volumes);
+    std::vector<double>().swap(rec.event_peak);
+    std::vector<double>().swap(rec.event_volume);
 }

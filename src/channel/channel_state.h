@@ -29,6 +29,19 @@ struct pipe_network_state {
     int pipe_head_given = 0;
     int pipe_tile_given = 0;
     int pipe_flow_given = 0;
+    // Pipe-network volumes, m3: storage, exchanges of the running event and
+    // run totals.
+    double superlink_storage_volume = 0.0;
+    double superlink_volume_remaining = 0.0;
+    double superlink_ov_in_event = 0.0;
+    double superlink_to_ov_event = 0.0;
+    double superlink_to_chan_event = 0.0;
+    double gw_to_tile_event = 0.0;
+    double superlink_sed_water_event = 0.0;
+    double superlink_ov_in_total = 0.0;
+    double superlink_to_ov_total = 0.0;
+    double superlink_to_chan_total = 0.0;
+    double gw_to_tile_total = 0.0;
 };
 
 struct channel_state {
@@ -36,10 +49,11 @@ struct channel_state {
     ivec nx;        // nodes per link
     ivec ltype;     // link kind bits: 4 trapezoid, 8 break-point, 32 lake, 64 structure, 128 captured
     dvec link_dx;   // node spacing per link, m
-    dmat yp;        // depth [link][node], m
-    dmat qp;        // discharge [link][node], m3/s
-    dmat bel;       // bed elevation [link][node], m
-    dmat area;      // flow area [link][node], m2
+    // Node arrays are [node][link]: rows 0..MAXNODES + 1, columns 0..L + 1.
+    dmat yp;   // water-surface elevation (stage), m
+    dmat qp;   // discharge toward the next node downstream, m3/s
+    dmat bel;  // bed elevation, m
+    dmat area; // flow area, m2
     file_rec chan_input_file;
     file_rec chan_depth_hotstart_in;
     file_rec chan_flow_hotstart_in;
@@ -92,6 +106,29 @@ struct channel_state {
     double init_chan_conc = 0.0;
     dvec lake_init_wse; // initial water surface per channel lake, m
     dvec lake_min_elev; // minimum level per channel lake, m
+    // Node dimension of the [node][link] arrays and the node count of each
+    // link as read.
+    int node_dim = 0;
+    ivec og_nx1;
+    dmat stream_pointsource; // [node][link] series references of POINTSOURCE cards
+    int lake_gw_exchange = 0; // lake beds exchange with the aquifer (MLAKE)
+    int xsec_range_flag = 0;  // a depth left the look-up tables during the event
+    // Cross-section kinds met in the channel input file.
+    int trapezoid_sections = 0;
+    int lookup_sections = 0;
+    int lookup_table_read = 0;
+    // Run totals of the channel network, m3; the lateral outflow total is
+    // kept as a negative number.
+    double chan_initial_volume = 0.0;
+    double lake_run_initial_volume = 0.0;
+    double lateral_inflow_total = 0.0;
+    double lateral_in_event = 0.0;
+    double lateral_out_event = 0.0;
+    double chan_point_total = 0.0;
+    double stream_point_sink_total = 0.0;
+    double lake_point_source_total = 0.0;
+    double lake_point_sink_total = 0.0;
+    double lake_evap_total = 0.0;
 };
 
 // Cell-to-channel connectivity and the pipe-network output files.

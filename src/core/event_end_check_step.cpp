@@ -28,9 +28,9 @@ void end_event(model_state& s, bool last, const char* last_message)
 bool channel_above(const model_state& s, double q_min)
 {
     const int links = std::min(s.num_links, s.nx.size());
-    for (int l = 1; l <= links && l <= s.qp.rows(); ++l)
-        for (int n = 1; n <= s.nx[l] && n <= s.qp.cols(); ++n)
-            if (s.qp[l][n] > q_min)
+    for (int l = 1; l <= links && l <= s.qp.cols(); ++l)
+        for (int n = 1; n <= s.nx[l] && n <= s.qp.rows(); ++n)
+            if (s.qp[n][l] > q_min)
                 return true;
     return false;
 }

@@ -193,6 +193,46 @@ void initial_surface_volume(model_state& s)
     }
 }
 
+// The event's water-balance tallies start empty, and the running totals
+// are copied so that the event close can take the event's share of them.
+void start_event_balance(model_state& s)
+{
+    s.ov_point_vol = 0.0;
+    s.head_bc_in_event = s.head_bc_out_event = s.slope_bc_out_event = 0.0;
+    s.discharge_bc_in_event = s.discharge_bc_out_event = s.discharge_bc_unmet_event = 0.0;
+    s.superlink_ov_in_event = s.superlink_to_ov_event = s.superlink_to_chan_event = 0.0;
+    s.gw_to_tile_event = s.superlink_sed_water_event = 0.0;
+    s.chan_to_gw_event = s.gw_to_chan_event = s.gw_to_unsat_event = 0.0;
+    s.gw_to_lake_event = s.lake_to_gw_event = 0.0;
+    s.sac_aet_event = s.sac_baseflow_event = s.sac_infil_event = s.evap_event = 0.0;
+    s.chan_sand_from_ov_event = s.chan_sand_out_event = 0.0;
+    s.chan_washload_out_event = s.chan_washload_peak_event = 0.0;
+    s.lake_washload_in_event = s.lake_washload_settled_event = 0.0;
+    for (dvec* per_class : {&s.chan_sed_in_event, &s.superlink_sed_in_event})
+        for (int c = 0; c <= per_class->size() && !per_class->empty(); ++c)
+            (*per_class)[c] = 0.0;
+    s.xsec_range_flag = 0;
+
+    s.ov_cleanup_volume_start = s.ov_cleanup_volume;
+    s.interception_total_start = s.interception_total;
+    s.head_bc_out_total_start = s.head_bc_out_total;
+    s.head_bc_in_total_start = s.head_bc_in_total;
+    s.slope_bc_out_total_start = s.slope_bc_out_total;
+    s.discharge_bc_in_total_start = s.discharge_bc_in_total;
+    s.discharge_bc_out_total_start = s.discharge_bc_out_total;
+    s.discharge_bc_unmet_total_start = s.discharge_bc_unmet_total;
+    s.lake_point_source_total_start = s.lake_point_source_total;
+    s.lake_point_sink_total_start = s.lake_point_sink_total;
+    s.stream_point_sink_total_start = s.stream_point_sink_total;
+    s.chan_point_total_start = s.chan_point_total;
+    s.lake_evap_total_start = s.lake_evap_total;
+    s.lateral_in_event_b = s.lateral_in_event;
+    s.lateral_out_event_b = s.lateral_out_event;
+    s.lateral_net_event_b = s.lateral_inflow_total;
+    if (s.storm_sewer)
+        s.superlink_initial_volume = s.superlink_storage_volume;
+}
+
 } // namespace
 
 void event_start_step(model_state& s)
@@ -237,8 +277,7 @@ void event_start_step(model_state& s)
     s.infil_volume_event = 0.0;
     s.event_exfil_vol = 0.0;
     s.exfil_vol_event_start = s.exfil_vol_total;
-    // TODO: event-start copies of the boundary, lake evaporation and other
-    // running totals the event summary subtracts (output and reporting).
+    start_event_balance(s);
     s.awaiting_rain = 1;
     s.event_rain_sum = 0.0;
 
@@ -291,6 +330,4 @@ void event_start_step(model_state& s)
         s.gw_surface_flag = 1;
         // TODO: the pipe network's event volumes and call count (pipe network).
     }
-    // TODO: the overland boundary volumes of the event and their event-start
-    // copies (overland boundaries).
 }

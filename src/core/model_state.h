@@ -15,6 +15,7 @@
 #include "input/project_cards.h"
 #include "input/run_files.h"
 #include "output/output_state.h"
+#include "output/water_balance_state.h"
 #include "overland/overland_routing_state.h"
 #include "overland/surface_state.h"
 #include "quality/constituent_state.h"
@@ -52,6 +53,7 @@ struct model_state
     , quality_run_state      // nutrient object, soil work record
     , hotstart_files         // hotstart file records
     , output_run_state       // output writers and analyzers
+    , water_balance_state    // event and run water balances
     , coupling_state         // KZ coupling and XY totals
 {
     model_state();

@@ -24,9 +24,9 @@ void peak_q_step(model_state& s)
             break;
         const int link = s.hlink[i];
         const int node = s.hnode[i];
-        if (link < 1 || link > s.qp.rows() || node < 1 || node > s.qp.cols())
+        if (link < 1 || link > s.qp.cols() || node < 1 || node > s.qp.rows())
             continue;
-        const double q = s.qp[link][node];
+        const double q = s.qp[node][link];
         if (q >= s.opt_peak_q[i])
             s.opt_peak_q[i] = q;
     }

@@ -18,10 +18,10 @@ void stream_extremes(const model_state& s)
 {
     extreme max_y{-5000.0}, min_y{5000.0}, max_q{-5000.0}, min_q{5000.0};
     const int links = s.num_links < s.nx.size() ? s.num_links : s.nx.size();
-    for (int l = 1; l <= links && l <= s.yp.rows() && l <= s.qp.rows() && l <= s.bel.rows(); ++l) {
-        for (int n = 1; n <= s.nx[l] && n <= s.yp.cols() && n <= s.qp.cols() && n <= s.bel.cols(); ++n) {
-            const double y = s.yp[l][n] - s.bel[l][n];
-            const double q = s.qp[l][n];
+    for (int l = 1; l <= links && l <= s.yp.cols() && l <= s.qp.cols() && l <= s.bel.cols(); ++l) {
+        for (int n = 1; n <= s.nx[l] && n <= s.yp.rows() && n <= s.qp.rows() && n <= s.bel.rows(); ++n) {
+            const double y = s.yp[n][l] - s.bel[n][l];
+            const double q = s.qp[n][l];
             if (y > max_y.value)
                 max_y = {y, n, l};
             if (y < min_y.value)

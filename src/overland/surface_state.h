@@ -61,6 +61,11 @@ struct surface_state {
     double head_bc_out_total = 0.0;
     double discharge_bc_in_total = 0.0;
     double discharge_bc_out_total = 0.0;
+    double slope_bc_out_total = 0.0;
+    double discharge_bc_unmet_total = 0.0;
+    // Overland point sources: volume of the running event and run total, m3.
+    double ov_point_vol = 0.0;
+    double ov_point_vol_total = 0.0;
 
     ivec dike_mask;
     int dike_map_given = 0;
@@ -141,4 +146,6 @@ struct overland_lake_state {
     std::vector<ov_lake> oland_lakes; // 1..num_oland_lakes
     int oland_lake_changed = 0;
     double oland_lake_inflow_volume = 0.0;
+    double oland_lake_outflow_volume = 0.0;
+    double oland_lake_initial_volume = 0.0; // water above the ground in lake cells at the start, m3
 };

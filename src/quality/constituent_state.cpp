@@ -48,6 +48,21 @@ void constituent_state_name_arrays(constituent_state& c)
     checked_array_set_name(c.GLOBAL_GW_MASS, "GLOBAL_GW_MASS");
     checked_array_set_name(c.constituent_type, "constituent_type");
     checked_array_set_name(c.water_soil_partition_coef, "water_soil_partition_coef");
+    checked_array_set_name(c.event_soil_mass_init, "event_soil_mass_init");
+    checked_array_set_name(c.event_soil_infil_mass, "event_soil_infil_mass");
+    checked_array_set_name(c.event_soil_gw_in_mass, "event_soil_gw_in_mass");
+    checked_array_set_name(c.event_soil_gw_out_mass, "event_soil_gw_out_mass");
+    checked_array_set_name(c.event_soil_decay_mass, "event_soil_decay_mass");
+    checked_array_set_name(c.event_soil_to_ov_mass, "event_soil_to_ov_mass");
+    checked_array_set_name(c.event_soil_sed_mass, "event_soil_sed_mass");
+    checked_array_set_name(c.soil_mass_final, "soil_mass_final");
+    checked_array_set_name(c.soil_mass_error, "soil_mass_error");
+    checked_array_set_name(c.event_ov_to_soil_mass, "event_ov_to_soil_mass");
+    checked_array_set_name(c.event_sed_out_mass, "event_sed_out_mass");
+    checked_array_set_name(c.event_ov_sed_source_mass, "event_ov_sed_source_mass");
+    checked_array_set_name(c.event_ov_qbn_loss_mass, "event_ov_qbn_loss_mass");
+    checked_array_set_name(c.event_ov_qbn_gain_mass, "event_ov_qbn_gain_mass");
     c.soil_mass.name = "soil_mass";
     c.soil_conc.name = "soil_conc";
+    c.chan_sed_contam_node_conc.name = "chan_sed_contam_node_conc";
 }

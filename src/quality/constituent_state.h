@@ -3,6 +3,8 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "core/arrays.h"
 #include "core/containers.h"
@@ -92,6 +94,69 @@ struct constituent_state {
     checked_array<double> soil_infil_mass;
     checked_array<double> qbn_uptake_mass;
 
+    // Event masses per constituent (kg) of the soil and overland balances,
+    // with the soil mass at the close and the soil balance error (percent).
+    checked_array<double> event_soil_mass_init;
+    checked_array<double> event_soil_infil_mass;
+    checked_array<double> event_soil_gw_in_mass;
+    checked_array<double> event_soil_gw_out_mass;
+    checked_array<double> event_soil_decay_mass;
+    checked_array<double> event_soil_to_ov_mass;
+    checked_array<double> event_soil_sed_mass;
+    checked_array<double> soil_mass_final;
+    checked_array<double> soil_mass_error;
+    checked_array<double> event_ov_to_soil_mass;
+    checked_array<double> event_sed_out_mass;
+    checked_array<double> event_ov_sed_source_mass;
+    checked_array<double> event_ov_qbn_loss_mass;
+    checked_array<double> event_ov_qbn_gain_mass;
+
+    // Channel and lake masses per constituent (kg) of the event, at the
+    // close, and their balance errors (percent).
+    dvec chan_point_mass_event;
+    dvec chan_initial_dissolved_event;
+    dvec chan_ov_mass_event;
+    dvec chan_gw_mass_event;
+    dvec chan_decay_mass_event;
+    dvec chan_final_dissolved;
+    dvec chan_outlet_flux_event;
+    dvec chan_outlet_mass_event;
+    dvec chan_to_lake_mass_event;
+    dvec chan_sed_exchange_event;
+    dvec chan_qlat_mass_event;
+    dvec chan_qbn_gained_event;
+    dvec chan_qbn_lost_event;
+    dvec chan_total_mass_event;
+    dvec chan_attached_final;
+    dvec chan_contam_error;
+    dvec lake_initial_dissolved_event;
+    dvec lake_final_dissolved_event;
+    dvec lake_ov_mass_event;
+    dvec lake_point_mass_event;
+    dvec lake_precip_mass_event;
+    dvec lake_gw_mass_event;
+    dvec lake_outlet_mass_event;
+    dvec lake_chan_exchange_event;
+    dvec lake_decay_mass_event;
+    dvec event_ov_lake_sed_contam_mass;
+    dvec event_chan_lake_sed_contam_mass;
+    dvec event_lake_sed_contam_source_mass;
+    dvec lake_contam_error;
+
+    // Name of each constituent of the contaminant table (entries 1..n).
+    std::vector<std::string> constituent_names;
+    // [constituent][cell] mass not dissolved on the land surface, g.
+    row_array<double> land_mass;
+    // [constituent][link x node_dim + node] channel concentration (g/m3)
+    // and total node mass (g); [constituent][lake] lake mass (g) and
+    // concentration (mg/L).
+    row_array<double> chan_conc;
+    row_array<double> chan_tot_node_mass;
+    row_array<double> lake_mass;
+    row_array<double> lake_conc;
+    // [constituent][link x node_dim + node][class] attached concentration.
+    matrix_stack chan_sed_contam_node_conc;
+
     int num_constituents = 0;
     int num_contam = 0; // -1 until the contaminant table is read
     int ov_con_sweep_toggle = 0;
@@ -116,6 +181,7 @@ struct sed_constituent_state {
     checked_array<double> ov_total_mass;
     checked_array<double> soil_sed_mass;
     checked_array<double> sed_out_mass;
+    row_array<double> sed_con_mass; // [constituent][cell] attached mass, g
 };
 
 // Gives the named totals and stacks their names.

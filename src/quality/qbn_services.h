@@ -1,6 +1,8 @@
 // Set-up calls of the nutrient module used by the input hub and the channel set-up.
 #pragma once
 
+#include <string>
+
 #include "quality/qbn_model.h"
 
 struct model_state;
@@ -13,3 +15,13 @@ void read_qbn_soil_groups(model_state& state);
 void read_qbn_mapping_groups(model_state& state);
 void assign_stream_constituents(qbn_model& model, model_state& state);
 void qbn_soil_alloc(model_state& state, qbn_soil& soil);
+
+// Title of nutrient constituent `index` (counted from the first nutrient
+// constituent): a soil-pool title with soil 1, a water-column title with
+// soil 0. An index outside the list leaves the title unchanged.
+void qbn_constituent_title(std::string& title, int index, int soil);
+
+// Position of the overland water-column counterpart of each soil pool
+// (positions counted from the first nutrient constituent), -1 for none.
+constexpr int qbn_remap_count = 14;
+extern const int class_remap_table[qbn_remap_count];

@@ -28,6 +28,9 @@ sediment_table& sediment_table_construct(sediment_table& table)
 {
     table.num_classes = 0;
     table.ov_qsvol.reset();
+    table.cell_tally.reset();
+    table.class_tally.reset();
+    table.fine_class.reset();
     file_rec_array_destroy(table.files);
     return table;
 }

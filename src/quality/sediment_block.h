@@ -42,6 +42,53 @@ struct sediment_totals {
     int chan_sed_on = 0;
     dvec new_bel;
     dvec org_bel;
+    int ov_sed_scheme = 0; // overland sediment scheme, 1 or 2
+    int num_fine_classes = 0;
+    int num_sand_classes = 0;
+    ivec sand;             // per size class: 1 for a sand class
+    int sed_hyd_locations_on = 0;
+    int num_sed_hyd_locations = 0;
+    dmat ov_sed_vol_susp;  // [cell][class] suspended volume, m3
+    dcube ch_sand_vol;     // [node][link][class] sand on the bed, m3
+    dcube ch_wash_vol;     // [node][link][class] wash load in suspension; class 0 all fine classes, m3
+    // Sediment volumes (m3): per class (entry 0 the wash-load total where
+    // kept), per lake and class (row 0 all lakes), and event totals.
+    dvec chan_sed_in_event;
+    dvec chan_sed_in_total;
+    dvec superlink_sed_in_event;
+    dvec superlink_sed_in_total;
+    dmat sed_vol_overland_to_lake;
+    dmat SS_vol_overland_to_lake;
+    dmat SS_vol_chan_to_lake;
+    dmat SS_vol_lake_to_chan;
+    dmat SS_vol_lake_settled;
+    dmat SS_vol_lake;
+    dmat SS_conc_vol_lake; // volume concentration
+    dmat SS_conc_lake;     // mg/L
+    dvec init_sed_vol_lake;
+    dvec event_lake_sand_in; // per lake, entry 0 all lakes
+    dvec event_lake_depo_in; // per lake, entry 0 all lakes
+    double chan_sand_initial_event = 0.0;
+    double chan_sand_from_ov_event = 0.0;
+    double chan_sand_out_event = 0.0;
+    double chan_sand_final = 0.0;
+    double chan_washload_initial_event = 0.0;
+    double chan_washload_out_event = 0.0;
+    double chan_washload_peak_event = 0.0; // m3/s
+    double chan_wash_final = 0.0;
+    double lake_washload_in_event = 0.0;
+    double lake_washload_settled_event = 0.0;
+};
+
+// Overland sediment volumes of one cell or one size class (m3): a spare
+// value, the net eroded volume (negative when eroded), the volume in
+// suspension, the deposited volume and the volume routed through the outlet.
+struct sed_tally {
+    double spare = 0.0;
+    double eroded = 0.0;
+    double suspended = 0.0;
+    double deposited = 0.0;
+    double outlet = 0.0;
 };
 
 // Overland sediment work record, created by the sediment set-up when
@@ -50,6 +97,9 @@ struct sediment_table {
     int num_classes = 0;
     dvec ov_qsvol;
     checked_array<file_rec> files;
+    mat1<sed_tally> cell_tally; // [cell][class]
+    vec1<sed_tally> class_tally; // [class], summed over the cells by the event close
+    ivec fine_class;             // size class of each fine (wash-load) class
 };
 
 // Clears every slot and empties the file-record array; returns the table.

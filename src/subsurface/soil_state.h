@@ -83,6 +83,10 @@ struct soil_surface_state {
     dvec dist_veg_height;
     dvec dist_trans_coeff;
     dvec dist_canopy_resist;
+    dvec redist_theta_2;              // redistribution: water content of the second profile
+    double layered_et_total = 0.0;    // m3
+    double soil_initial_volume_run = 0.0; // soil water at the start of the run, m3
+    double soil_initial_volume = 0.0;     // accounting column at the start of the run, m3
 };
 
 struct subsurface_state {
@@ -145,6 +149,47 @@ struct subsurface_state {
     dvec B;
     dvec C;
     dvec D;
+    dmat THETAS; // Richards saturated water content per cell and node
+    dmat DZ;     // Richards node thickness per cell and node, cm
+    dvec gw_porosity; // aquifer porosity per cell
+    // Groundwater volumes, m3: event exchanges (reset at the event start),
+    // run totals and the saturated storage at the start of the run.
+    double gw_to_chan_event = 0.0;
+    double chan_to_gw_event = 0.0;
+    double gw_to_lake_event = 0.0;
+    double lake_to_gw_event = 0.0;
+    double gw_to_unsat_event = 0.0;
+    double evap_event = 0.0;
+    double gw_initial_volume = 0.0;
+    double gw_inputs_total = 0.0;
+    double gw_recharge_total = 0.0;
+    double gw_leakage_total = 0.0;
+    double gw_pumping_total = 0.0;
+    double gw_boundary_flux_total = 0.0;
+    double sat_unsat_volume = 0.0;
+    double gw_to_river_total = 0.0;
+    double river_to_gw_total = 0.0;
+    double gw_to_lake_total = 0.0;
+    double lake_to_gw_total = 0.0;
+    // Sacramento soil-moisture accounting: capacities and contents (mm),
+    // the contents at the start (uztwc, uzfwc, lztwc, lzfpc, lzfsc), run
+    // totals (mm unless stated) and event volumes (m3).
+    double uztwm = 0.0, uzfwm = 0.0, lztwm = 0.0, lzfsm = 0.0, lzfpm = 0.0;
+    double uztwc = 0.0, uzfwc = 0.0, lztwc = 0.0, lzfsc = 0.0, lzfpc = 0.0;
+    double sac_initial_contents[5] = {};
+    double sac_initial_storage = 0.0;
+    double sac_rain_total = 0.0;
+    double sac_pet_total = 0.0;
+    double sac_aet_total = 0.0;
+    double sac_runoff_total = 0.0;
+    double sac_deep_recharge = 0.0;
+    double sac_residual = 0.0;
+    double sac_river_to_gw = 0.0; // m3
+    double sac_aet_event = 0.0;
+    double sac_baseflow_event = 0.0;
+    double sac_infil_event = 0.0;
+    double sac_subsurface_start_event = 0.0;
+    double sac_subsurface_end_event = 0.0;
 };
 
 // Layered-soil parameters of one soil type: one value per layer.

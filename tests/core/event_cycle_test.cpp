@@ -230,14 +230,14 @@ TEST_F(EventCycle, PeakAndProgressLine)
     s->stream_info = 1;
     s->num_links = 1;
     s->nx.assign(1, 3);
-    s->yp.assign(1, 3, 0.0);
-    s->qp.assign(1, 3, 0.0);
-    s->bel.assign(1, 3, 0.0);
+    s->yp.assign(3, 1, 0.0); // [node][link]
+    s->qp.assign(3, 1, 0.0);
+    s->bel.assign(3, 1, 0.0);
     const double depth[] = {0, 0.5, 2.0, 0.5}, q[] = {0, 3.0, 1.0, 4.0};
     for (int n = 1; n <= 3; ++n) {
-        s->bel[1][n] = 100.0 - n;
-        s->yp[1][n] = s->bel[1][n] + depth[n];
-        s->qp[1][n] = q[n];
+        s->bel[n][1] = 100.0 - n;
+        s->yp[n][1] = s->bel[n][1] + depth[n];
+        s->qp[n][1] = q[n];
     }
     s->ov_last = s->current_time;
     testing::internal::CaptureStdout();
