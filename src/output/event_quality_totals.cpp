@@ -4,6 +4,7 @@
 // and in the channels (kg; the per-cell masses are held in grams).
 #include <algorithm>
 
+#include "channel/routed_nodes.h"
 #include "core/model_state.h"
 #include "output/state_access.h"
 #include "output/summary_writers.h"
@@ -123,37 +124,27 @@ void channel_constituents(model_state& s)
         if (!s.ov_con_trans)
             s.GLOBAL_MASS_FINAL[k] = 0.0;
     }
-    const int links = std::min({s.num_links, s.nx.size(), s.link_dx.size()});
-    for (int l = 1; l <= links; ++l) {
-        if (!routed_link(s, l))
-            continue;
-        int nodes = s.nx[l];
-        if (s.chan_lakes)
-            nodes = std::min(nodes, value_at(s.og_nx1, l));
-        for (int n = 1; n <= nodes; ++n) {
-            const double v = value_at(s.area, n, l) * s.link_dx[l];
-            const int i = s.node_dim * l + n;
-            for (int k = 1; k <= nc; ++k) {
-                const double* conc = row_of(s.chan_conc, k, i);
-                const double dissolved = conc ? v * conc[i] / 1000.0 : 0.0;
-                if (double* total = slot_at(s.chan_final_dissolved, k))
-                    *total += dissolved;
-                s.GLOBAL_MASS_FINAL[k] += dissolved;
-                if (!s.sediment_contam)
-                    continue;
-                if (const double* node_mass = row_of(s.chan_tot_node_mass, k, i))
-                    if (double* total = slot_at(s.chan_total_mass_event, k))
-                        *total += node_mass[i] / 1000.0;
-                double* attached = slot_at(s.chan_attached_final, k);
-                if (!attached || !s.ov_sed)
-                    continue;
-                for (int c = 1; c <= s.num_fine_classes; ++c)
-                    *attached +=
-                        value_at(s.chan_sed_contam_node_conc, k, i, value_at(s.ov_sed->fine_class, c)) *
-                        value_at(s.ch_wash_vol, n, l, c) / 1000.0;
-            }
+    for_each_routed_node(s, s.chan_lakes != 0, [&](int l, int n, double v) {
+        const int i = s.node_dim * l + n;
+        for (int k = 1; k <= nc; ++k) {
+            const double* conc = row_of(s.chan_conc, k, i);
+            const double dissolved = conc ? v * conc[i] / 1000.0 : 0.0;
+            if (double* total = slot_at(s.chan_final_dissolved, k))
+                *total += dissolved;
+            s.GLOBAL_MASS_FINAL[k] += dissolved;
+            if (!s.sediment_contam)
+                continue;
+            if (const double* node_mass = row_of(s.chan_tot_node_mass, k, i))
+                if (double* total = slot_at(s.chan_total_mass_event, k))
+                    *total += node_mass[i] / 1000.0;
+            double* attached = slot_at(s.chan_attached_final, k);
+            if (!attached || !s.ov_sed)
+                continue;
+            for (int c = 1; c <= s.num_fine_classes; ++c)
+                *attached += value_at(s.chan_sed_contam_node_conc, k, i, value_at(s.ov_sed->fine_class, c)) *
+                             value_at(s.ch_wash_vol, n, l, c) / 1000.0;
         }
-    }
+    });
 }
 
 void attached_constituents(model_state& s)

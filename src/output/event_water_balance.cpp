@@ -3,6 +3,7 @@
 // so a positive error means water was lost; -1 marks an event without input.
 #include <algorithm>
 
+#include "channel/routed_nodes.h"
 #include "core/model_state.h"
 #include "output/state_access.h"
 #include "output/summary_writers.h"
@@ -10,32 +11,6 @@
 double balance_error_pct(double in, double out, double threshold)
 {
     return in > threshold ? (in - out) / in * 100.0 : 0.0;
-}
-
-bool routed_link(const model_state& s, int link)
-{
-    const int type = value_at(s.ltype, link);
-    if (type & (32 | 64))
-        return false;
-    return !((type & 128) && (type & (4 | 8 | 16)));
-}
-
-double channel_water_volume(const model_state& s, bool lake_nodes_out)
-{
-    double vol = 0.0;
-    const int links = std::min({s.num_links, s.nx.size(), s.link_dx.size()});
-    for (int l = 1; l <= links; ++l) {
-        if (!routed_link(s, l))
-            continue;
-        int nodes = std::min(s.nx[l], s.area.rows());
-        if (lake_nodes_out)
-            nodes = std::min(nodes, value_at(s.og_nx1, l));
-        if (l > s.area.cols())
-            continue;
-        for (int n = 1; n <= nodes; ++n)
-            vol += s.area[n][l] * s.link_dx[l];
-    }
-    return vol;
 }
 
 void event_water_balance(model_state& s)

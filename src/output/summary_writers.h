@@ -39,11 +39,3 @@ void print_dot_line(std::FILE* fp, const char* label, double value, dot_format f
 // (in - out) / in x 100 when in exceeds the threshold, else 0.
 double balance_error_pct(double in, double out, double threshold);
 
-// True for a routed channel link: neither a structure nor a lake link, nor
-// a section link a lake has captured.
-bool routed_link(const model_state& state, int link);
-
-// Water in the routed channel links: node area times node spacing over
-// nodes 1..nx; with `lake_nodes_out`, nodes above the link's node count as
-// read are left out.
-double channel_water_volume(const model_state& state, bool lake_nodes_out);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "channel/routed_nodes.h"
 #include "core/model_state.h"
 #include "output/output_steps.h"
 #include "output/state_access.h"
@@ -159,35 +160,26 @@ void channel_totals(model_state& s)
     s.chan_vol = channel_water_volume(s, s.chan_lakes != 0);
     if (nc == 0)
         return;
-    const int links = std::min({s.num_links, s.nx.size(), s.link_dx.size()});
-    for (int l = 1; l <= links; ++l) {
-        if (!routed_link(s, l))
-            continue;
-        int nodes = s.nx[l];
-        if (s.chan_lakes)
-            nodes = std::min(nodes, value_at(s.og_nx1, l));
-        for (int n = 1; n <= nodes; ++n) {
-            const double v = value_at(s.area, n, l) * s.link_dx[l];
-            const int i = s.node_dim * l + n;
-            for (int k = 1; k <= nc; ++k) {
-                const double* conc = row_of(s.chan_conc, k, i);
-                const double dissolved = conc ? v * conc[i] / 1000.0 : 0.0;
-                if (double* total = slot_at(s.chan_final_dissolved, k))
-                    *total += dissolved;
-                s.GLOBAL_MASS_FINAL[k] += dissolved;
-                if (!s.sediment_contam || !s.ov_sed)
-                    continue;
-                for (int c = 1; c <= s.num_fine_classes; ++c) {
-                    const double x =
-                        value_at(s.chan_sed_contam_node_conc, k, i, value_at(s.ov_sed->fine_class, c)) *
-                        value_at(s.ch_wash_vol, n, l, c) / 1000.0;
-                    if (double* total = slot_at(s.chan_attached_final, k))
-                        *total += x;
-                    s.GLOBAL_MASS_FINAL[k] += x;
-                }
+    for_each_routed_node(s, s.chan_lakes != 0, [&](int l, int n, double v) {
+        const int i = s.node_dim * l + n;
+        for (int k = 1; k <= nc; ++k) {
+            const double* conc = row_of(s.chan_conc, k, i);
+            const double dissolved = conc ? v * conc[i] / 1000.0 : 0.0;
+            if (double* total = slot_at(s.chan_final_dissolved, k))
+                *total += dissolved;
+            s.GLOBAL_MASS_FINAL[k] += dissolved;
+            if (!s.sediment_contam || !s.ov_sed)
+                continue;
+            for (int c = 1; c <= s.num_fine_classes; ++c) {
+                const double x =
+                    value_at(s.chan_sed_contam_node_conc, k, i, value_at(s.ov_sed->fine_class, c)) *
+                    value_at(s.ch_wash_vol, n, l, c) / 1000.0;
+                if (double* total = slot_at(s.chan_attached_final, k))
+                    *total += x;
+                s.GLOBAL_MASS_FINAL[k] += x;
             }
         }
-    }
+    });
 }
 
 void snow_total(model_state& s)

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "channel/routed_nodes.h"
 #include "core/error_state.h"
 #include "core/model_state.h"
 #include "overland/ade_kernels.h"
@@ -93,25 +94,6 @@ void book_lake_exchange(model_state& s)
         s.lake_in_dv[k] = 0.0;
         s.lake_out_dv[k] = 0.0;
     }
-}
-
-// Water in the routed channel links: node flow area times node spacing.
-double channel_volume(const model_state& s)
-{
-    double vol = 0.0;
-    for (int l = 1; l <= s.num_links; ++l) {
-        const int type = s.ltype.size() >= l ? s.ltype[l] : 0;
-        if (type & (32 | 64))
-            continue;
-        if ((type & 128) && (type & (4 | 8 | 16)))
-            continue;
-        if (s.nx.size() < l || s.link_dx.size() < l)
-            continue;
-        for (int node = 1; node <= s.nx[l]; ++node)
-            if (s.area.rows() >= node && s.area.cols() >= l)
-                vol += s.area[node][l] * s.link_dx[l];
-    }
-    return vol;
 }
 
 double next_event_start(const model_state& s)
@@ -311,7 +293,7 @@ void overland_step(model_state& s)
     }
 
     if (!s.long_term && !s.ov_wet && !s.qnt_mode && s.chan_explicit) {
-        s.chan_vol = channel_volume(s);
+        s.chan_vol = channel_water_volume(s, false);
         if (s.chan_vol < s.rain_vol * 1e-4) {
             if (!s.calib_mode)
                 std::printf("Rainfall for this event has ended.\n");
