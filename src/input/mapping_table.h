@@ -110,6 +110,12 @@ int read_table_rows(file_rec& file, const std::string& table_file, int code, int
 // line is read; otherwise the line read was the column header.
 void read_precip_conc_line(file_rec& file, int p, dvec& target);
 
+// One row of a table that names a series: an ID in columns 1-6, then the
+// series name. false after a refused row (no line, or an ID that does not
+// scan or lies outside 1..max_table_id), reported and the run stopped.
+bool read_id_name_row(file_rec& file, const std::string& table_file, const char* table, int row, int& id,
+                      std::string& name);
+
 // ---- the generic reader --------------------------------------------------------
 
 // Column i of the values (rows in file order) by ID: by_id[1..largest_id],

@@ -57,23 +57,11 @@ int read_ov_rating_curves(const std::string& table_file, std::vector<ov_bc_cell>
         skip_table_headers(table);
         std::string line;
         for (int row = 1; row <= k; ++row) {
-            const bool have = read_line_rec(line, table) != 0;
-            const std::string id_field = have ? line.substr(0, 6) : std::string();
-            char* end = nullptr;
-            const long id = std::strtol(id_field.c_str(), &end, 10);
-            if (!have || end == id_field.c_str() || id < 1 || id > max_table_id) {
-                std::printf(
-                    "Error: row %d of table RATINGCURVES in the mapping table file %s needs an ID from 1 "
-                    "to %d in columns 1-6.\n",
-                    row, table_file.c_str(), max_table_id);
-                error_set(err_stop);
-                report_error(error_state);
-                return 0;
-            }
-            std::string rest = line.size() > 6 ? line.substr(6) : std::string();
+            int id = 0;
             std::string name;
-            pop_token(rest, name);
-            rows.push_back({static_cast<int>(id), name});
+            if (!read_id_name_row(table, table_file, "RATINGCURVES", row, id, name))
+                return 0;
+            rows.push_back({id, name});
         }
     }
     for (int i = 1; i <= n; ++i) {
