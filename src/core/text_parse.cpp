@@ -1,6 +1,8 @@
 #include "core/text_parse.h"
 
 #include <cctype>
+#include <charconv>
+#include <cmath>
 #include <climits>
 #include <cstdlib>
 #include <type_traits>
@@ -208,6 +210,111 @@ int pop_int(std::string& line, int& out)
 int pop_int(std::string_view& line, int& out)
 {
     return pop_number(line, out, word_to_int);
+}
+
+namespace {
+
+// Removes a leading '+' (from_chars takes only '-'); a sign alone is not a
+// number.
+bool strip_plus(std::string_view& text)
+{
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+        if (text.empty() || text.front() == '-' || text.front() == '+') return false;
+    }
+    return true;
+}
+
+bool looks_non_finite(std::string_view text)
+{
+    if (!text.empty() && (text.front() == '-' || text.front() == '+')) text.remove_prefix(1);
+    if (text.size() < 3) return false;
+    auto lower = [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); };
+    const std::string head{lower(text[0]), lower(text[1]), lower(text[2])};
+    return head == "nan" || head == "inf";
+}
+
+template <class T>
+num_status parse_integer_strict(std::string_view text, T& out)
+{
+    out = T();
+    if (text.empty()) return num_status::empty;
+    std::string_view t = text;
+    if (!strip_plus(t)) return num_status::not_number;
+    T v{};
+    const auto r = std::from_chars(t.data(), t.data() + t.size(), v, 10);
+    if (r.ec == std::errc::result_out_of_range) return num_status::out_of_range;
+    if (r.ec != std::errc() || r.ptr == t.data()) return num_status::not_number;
+    if (r.ptr != t.data() + t.size()) {
+        // A fraction or exponent after the digits: a number, not a whole one.
+        double d;
+        return parse_double_strict(text, d) == num_status::ok ? num_status::not_whole
+                                                               : num_status::not_number;
+    }
+    out = v;
+    return num_status::ok;
+}
+
+} // namespace
+
+num_status parse_double_strict(std::string_view text, double& out)
+{
+    out = 0.0;
+    if (text.empty()) return num_status::empty;
+    if (looks_non_finite(text)) return num_status::not_finite;
+    std::string_view t = text;
+    if (!strip_plus(t)) return num_status::not_number;
+    double v = 0.0;
+    const auto r = std::from_chars(t.data(), t.data() + t.size(), v, std::chars_format::general);
+    if (r.ptr != t.data() + t.size() || r.ptr == t.data()) return num_status::not_number;
+    if (r.ec == std::errc::result_out_of_range) return num_status::out_of_range;
+    if (r.ec != std::errc()) return num_status::not_number;
+    if (!std::isfinite(v)) return num_status::not_finite;
+    out = v;
+    return num_status::ok;
+}
+
+num_status parse_int_strict(std::string_view text, int& out)
+{
+    return parse_integer_strict(text, out);
+}
+
+num_status parse_long_strict(std::string_view text, long long& out)
+{
+    return parse_integer_strict(text, out);
+}
+
+const char* num_status_text(num_status s)
+{
+    switch (s) {
+    case num_status::ok: return "";
+    case num_status::empty: return "is missing";
+    case num_status::not_number: return "is not a number";
+    case num_status::not_whole: return "is not a whole number";
+    case num_status::out_of_range: return "is out of range";
+    case num_status::not_finite: return "is not finite";
+    }
+    return "is not a number";
+}
+
+num_status pop_double_strict(std::string_view& line, double& out)
+{
+    out = 0.0;
+    std::size_t begin, end, rest;
+    if (!scan_word(line, begin, end, rest)) return num_status::empty;
+    const num_status s = parse_double_strict(line.substr(begin, end - begin), out);
+    line.remove_prefix(rest);
+    return s;
+}
+
+num_status pop_int_strict(std::string_view& line, int& out)
+{
+    out = 0;
+    std::size_t begin, end, rest;
+    if (!scan_word(line, begin, end, rest)) return num_status::empty;
+    const num_status s = parse_int_strict(line.substr(begin, end - begin), out);
+    line.remove_prefix(rest);
+    return s;
 }
 
 std::size_t next_word(std::string_view text)

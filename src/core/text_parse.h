@@ -52,6 +52,25 @@ int pop_double(std::string_view& line, double& out);
 int pop_int(std::string& line, int& out);
 int pop_int(std::string_view& line, int& out);
 
+// Strict conversions for readers that must refuse bad input: the whole
+// text is one number (a leading '+' or '-' allowed, no blanks, no trailing
+// characters), finite and within the type's range. Integers take no
+// fraction or exponent ("1e7" and "10.0" are not whole numbers).
+enum class num_status { ok, empty, not_number, not_whole, out_of_range, not_finite };
+num_status parse_double_strict(std::string_view text, double& out);
+num_status parse_int_strict(std::string_view text, int& out);
+num_status parse_long_strict(std::string_view text, long long& out);
+
+// What is wrong with a value, for messages: "is missing", "is not a
+// number", "is not a whole number", "is out of range", "is not finite";
+// "" for ok.
+const char* num_status_text(num_status s);
+
+// Take the next token and convert it strictly. The token is consumed
+// unless the line is exhausted (num_status::empty).
+num_status pop_double_strict(std::string_view& line, double& out);
+num_status pop_int_strict(std::string_view& line, int& out);
+
 // Position of the first character of the text's second word (blank, tab
 // and newline separate, a comma does not); with one word the position of
 // the last character, 0 for an empty text.

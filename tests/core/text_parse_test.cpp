@@ -166,4 +166,53 @@ TEST(TextParse, LineReadersStripLineEndsAndSplitLongLines)
     std::fclose(f);
 }
 
+TEST(TextParse, StrictNumbersRefuseWhatIsNotOneFiniteNumber)
+{
+    struct dcase { const char* text; num_status want; double value; };
+    const dcase dcases[] = {
+        {"12.5", num_status::ok, 12.5},      {"+3", num_status::ok, 3.0},
+        {"-1e-3", num_status::ok, -1e-3},    {"", num_status::empty, 0},
+        {"nan", num_status::not_finite, 0},  {"-INF", num_status::not_finite, 0},
+        {"Infinity", num_status::not_finite, 0}, {"1e400", num_status::out_of_range, 0},
+        {"12abc", num_status::not_number, 0}, {"abc", num_status::not_number, 0},
+        {"+", num_status::not_number, 0},    {"+-1", num_status::not_number, 0},
+        {"0x10", num_status::not_number, 0}, {" 1", num_status::not_number, 0},
+    };
+    for (const dcase& c : dcases) {
+        double v = -7;
+        EXPECT_EQ(parse_double_strict(c.text, v), c.want) << c.text;
+        EXPECT_EQ(v, c.value) << c.text;
+    }
+    double v = 0;
+    EXPECT_EQ(parse_double_strict(std::string_view("1\0" "0", 3), v), num_status::not_number);
+
+    struct icase { const char* text; num_status want; int value; };
+    const icase icases[] = {
+        {"42", num_status::ok, 42},          {"-7", num_status::ok, -7},
+        {"+8", num_status::ok, 8},           {"1e7", num_status::not_whole, 0},
+        {"10.0", num_status::not_whole, 0},  {"99999999999", num_status::out_of_range, 0},
+        {"2147483647", num_status::ok, 2147483647}, {"1x", num_status::not_number, 0},
+        {"", num_status::empty, 0},          {"nan", num_status::not_number, 0},
+    };
+    for (const icase& c : icases) {
+        int n = -7;
+        EXPECT_EQ(parse_int_strict(c.text, n), c.want) << c.text;
+        EXPECT_EQ(n, c.value) << c.text;
+    }
+    long long big = 0;
+    EXPECT_EQ(parse_long_strict("99999999999", big), num_status::ok);
+    EXPECT_EQ(big, 99999999999LL);
+    EXPECT_STREQ(num_status_text(num_status::not_whole), "is not a whole number");
+
+    std::string_view line = " 4, 2.5 x";
+    int n = 0;
+    double d = 0;
+    EXPECT_EQ(pop_int_strict(line, n), num_status::ok);
+    EXPECT_EQ(n, 4);
+    EXPECT_EQ(pop_double_strict(line, d), num_status::ok);
+    EXPECT_EQ(d, 2.5);
+    EXPECT_EQ(pop_double_strict(line, d), num_status::not_number);
+    EXPECT_EQ(pop_double_strict(line, d), num_status::empty);
+}
+
 } // namespace
