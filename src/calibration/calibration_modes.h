@@ -1,13 +1,14 @@
-// Entries of the calibration modes the program entry dispatches to.
+// Entries of the calibration modes the program entry dispatches to. Each
+// returns the exit status: 1 when the mode stopped on an error.
 #pragma once
 
 #include <string>
 
 struct proc_group;
 
-void run_sce_calibration(proc_group& group, const std::string& control_file);
-void run_monte_carlo(proc_group& group, int runs, const std::string& control_file);
-void slm_main(int argc, char** argv);
-void multistart_calibrate(int argc, char** argv);
-void trajrep_calibrate(int argc, char** argv);
-void mlsl_calibrate(int argc, char** argv);
+int run_sce_calibration(proc_group& group, const std::string& control_file);
+int run_monte_carlo(proc_group& group, int runs, const std::string& control_file);
+int slm_main(int argc, char** argv);
+int multistart_calibrate(int argc, char** argv);
+int trajrep_calibrate(int argc, char** argv);
+int mlsl_calibrate(int argc, char** argv);

@@ -4,7 +4,8 @@
 #include "core/proc_group.h"
 
 // TODO: MLSL calibration mode.
-void mlsl_calibrate(int /*argc*/, char** /*argv*/)
+int mlsl_calibrate(int /*argc*/, char** /*argv*/)
 {
     std::printf("MLSL calibration is not available yet.\n");
+    return 1;
 }

@@ -4,7 +4,8 @@
 #include "core/proc_group.h"
 
 // TODO: multistart calibration mode.
-void multistart_calibrate(int /*argc*/, char** /*argv*/)
+int multistart_calibrate(int /*argc*/, char** /*argv*/)
 {
     std::printf("Multistart calibration is not available yet.\n");
+    return 1;
 }

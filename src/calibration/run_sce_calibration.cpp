@@ -4,7 +4,8 @@
 #include "core/proc_group.h"
 
 // TODO: SCE-UA calibration mode.
-void run_sce_calibration(proc_group& /*group*/, const std::string& /*control_file*/)
+int run_sce_calibration(proc_group& /*group*/, const std::string& /*control_file*/)
 {
     std::printf("SCE-UA calibration is not available yet.\n");
+    return 1;
 }

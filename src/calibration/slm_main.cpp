@@ -4,7 +4,8 @@
 #include "core/proc_group.h"
 
 // TODO: secant Levenberg-Marquardt calibration mode.
-void slm_main(int /*argc*/, char** /*argv*/)
+int slm_main(int /*argc*/, char** /*argv*/)
 {
     std::printf("Secant Levenberg-Marquardt calibration is not available yet.\n");
+    return 1;
 }

@@ -4,7 +4,8 @@
 #include "core/proc_group.h"
 
 // TODO: trajectory-repulsion calibration mode.
-void trajrep_calibrate(int /*argc*/, char** /*argv*/)
+int trajrep_calibrate(int /*argc*/, char** /*argv*/)
 {
     std::printf("Trajectory-repulsion calibration is not available yet.\n");
+    return 1;
 }

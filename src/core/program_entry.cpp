@@ -1,6 +1,7 @@
 #include "core/program_entry.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -11,6 +12,7 @@
 #include "core/platform.h"
 #include "core/proc_group.h"
 #include "core/run_simulation.h"
+#include "core/text_parse.h"
 
 bool web_mode = false;
 
@@ -21,13 +23,24 @@ bool begins_with(const char* s, const char* prefix)
     return std::strncmp(s, prefix, std::strlen(prefix)) == 0;
 }
 
-// Run count from the digits after a two-letter switch; 1 when none.
+// Run count from the text after a two-letter switch: 1 when there is none,
+// else a whole number of at least 1; -1 (after a message naming the switch)
+// when the text is anything else.
+constexpr int min_run_count = 1;
+
 int count_after_switch(const char* arg)
 {
     if (std::strlen(arg) <= 2) return 1;
     int n = 0;
-    if (std::sscanf(arg + 2, "%d", &n) != 1) return 1;
-    return n;
+    const num_status st = parse_int_strict(arg + 2, n);
+    if (st == num_status::ok && n >= min_run_count) return n;
+    if (st == num_status::ok || st == num_status::out_of_range)
+        std::printf("Error: the run count of the switch %s is out of range; give a whole number from %d "
+                    "to %d.\n",
+                    arg, min_run_count, INT_MAX);
+    else
+        std::printf("Error: the run count of the switch %s %s.\n", arg, num_status_text(st));
+    return -1;
 }
 
 // The name the program was invoked under, without its folders.
@@ -144,7 +157,10 @@ int parse_command_line(int argc, char** argv, command_line& cmd)
         return -1;
     }
     int count = 1;
-    if (cmd.mode == mode_batch || cmd.mode == mode_monte_carlo) count = count_after_switch(sw);
+    if (cmd.mode == mode_batch || cmd.mode == mode_monte_carlo) {
+        count = count_after_switch(sw);
+        if (count < 0) return -2;
+    }
     if (cmd.mode != mode_version) cmd.file = argv[2];
     return count;
 }
@@ -159,10 +175,13 @@ int torva_main(int argc, char** argv)
         std::fflush(stdout);
     }
 
+    // Exit status: 1 when a run or mode stopped on an error (in a batch, when
+    // any of its runs did), 0 otherwise.
     int status = 0;
     command_line cmd;
     const int count = parse_command_line(argc, argv, cmd);
-    if (count != -1) {
+    if (count == -2) status = 1;
+    if (count >= 0) {
         switch (cmd.mode) {
         case mode_single:
             group_ctx.proc_number = 0;
@@ -172,7 +191,7 @@ int torva_main(int argc, char** argv)
         case mode_sce:
             group_ctx.proc_number = 0;
             group_ctx.group_size = 1;
-            run_sce_calibration(group_ctx, cmd.file);
+            status = run_sce_calibration(group_ctx, cmd.file);
             break;
         case mode_batch:
             group_ctx.proc_number = 0;
@@ -182,7 +201,7 @@ int torva_main(int argc, char** argv)
                 replace_line_index = i;
                 run_number_prefix = 1;
                 run_number = i;
-                run_simulation(cmd.file, nullptr, argv[1]);
+                if (run_simulation(cmd.file, nullptr, argv[1]) != 0) status = 1;
             }
             break;
         case mode_version:
@@ -193,19 +212,19 @@ int torva_main(int argc, char** argv)
         case mode_monte_carlo:
             group_ctx.proc_number = 0;
             group_ctx.group_size = 1;
-            run_monte_carlo(group_ctx, count, cmd.file);
+            status = run_monte_carlo(group_ctx, count, cmd.file);
             break;
         case mode_slm:
-            slm_main(argc, argv);
+            status = slm_main(argc, argv);
             break;
         case mode_multistart:
-            multistart_calibrate(argc, argv);
+            status = multistart_calibrate(argc, argv);
             break;
         case mode_trajrep:
-            trajrep_calibrate(argc, argv);
+            status = trajrep_calibrate(argc, argv);
             break;
         case mode_mlsl:
-            mlsl_calibrate(argc, argv);
+            status = mlsl_calibrate(argc, argv);
             break;
         default:
             break;

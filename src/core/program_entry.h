@@ -28,8 +28,8 @@ constexpr char program_release = ' ';
 
 extern bool web_mode;
 
-// Fills the mode and the file name; returns the run count, or -1 when the
-// usage text was printed.
+// Fills the mode and the file name; returns the run count, -1 when the
+// usage text was printed, -2 when the run count of -b or -m was refused.
 int parse_command_line(int argc, char** argv, command_line& cmd);
 
 void print_usage();

@@ -208,6 +208,8 @@ int run_simulation(const std::string& project_path, calib_capture_rec* sink, con
 
     if (!state) {
         std::printf("Error allocating memory for variable model_state\n");
+        error_set(err_stop);
+        report_error(error_state);
     } else if (project_path.size() > static_cast<size_t>(project_path_capacity)) {
         std::printf("Error: the project file path is longer than %d characters.\n",
                     project_path_capacity);
@@ -264,5 +266,7 @@ int run_simulation(const std::string& project_path, calib_capture_rec* sink, con
             std::printf("Run time: %6.2lf(s) \n", run_time);
         std::fflush(stdout);
     }
-    return error_state.code;
+    // A reported error leaves the raised flag set (warnings clear it); a code
+    // still pending was never reported. Either way the run failed.
+    return error_state.raised != 0 || error_state.code != 0 ? 1 : 0;
 }

@@ -8,8 +8,9 @@
 struct calib_capture_rec;
 struct model_state;
 
-// Runs the project; returns the error record's code after clean-up (0 after
-// a reported error). mode is the caller's command-line switch.
+// Runs the project; returns 1 when the run stopped on an error (reported or
+// not), 0 when it ran to its end; the program's exit status follows it.
+// mode is the caller's command-line switch.
 int run_simulation(const std::string& project_path, calib_capture_rec* sink, const std::string& mode);
 
 // Relative time series hold day offsets from the start of the simulation;

@@ -10,6 +10,7 @@
 
 #include "core/error_state.h"
 #include "core/file_rec.h"
+#include "core/julian.h"
 #include "core/platform.h"
 #include "core/proc_group.h"
 #include "core/text_parse.h"
@@ -25,39 +26,201 @@ namespace {
 
 using card_action = void (*)(card_context&, std::string&);
 
+} // namespace
+
+// The values a numeric card allows, kept beside the card in the table.
+// Cards with several integers check them together as a calendar date
+// (year month day), a clock time (hour minute) or both.
+struct value_rule {
+    enum kind_t { any, above, at_least, from_to, date, time, date_time } kind = any;
+    double lo = 0.0;
+    double hi = 0.0;
+};
+
+namespace {
+
+constexpr value_rule any_value{};
+constexpr value_rule positive{value_rule::above, 0.0, 0.0};
+constexpr value_rule non_negative{value_rule::at_least, 0.0, 0.0};
+constexpr value_rule at_least_one{value_rule::at_least, 1.0, 0.0};
+constexpr value_rule fraction{value_rule::from_to, 0.0, 1.0};
+constexpr value_rule calendar_date{value_rule::date, 0.0, 0.0};
+constexpr value_rule clock_time{value_rule::time, 0.0, 0.0};
+constexpr value_rule date_and_time{value_rule::date_time, 0.0, 0.0};
+
+constexpr value_rule from_to(double lo, double hi)
+{
+    return value_rule{value_rule::from_to, lo, hi};
+}
+
 struct card_def {
     const char* word; // lower case
     card_action apply;
+    value_rule rule = any_value;
 };
 
-// Parsing helpers: a missing number reads as 0, a missing name as empty.
-void take_name(std::string& line, std::string& dest)
+std::string upper(const char* word)
+{
+    std::string s(word);
+    for (char& ch : s) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    return s;
+}
+
+// The value as it stood in the file, with control characters made visible.
+std::string printable(const std::string& value)
+{
+    std::string out;
+    for (const char ch : value) {
+        const unsigned char u = static_cast<unsigned char>(ch);
+        if (u >= 0x20 && u != 0x7f) {
+            out += ch;
+        } else {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\x%02x", u);
+            out += buf;
+        }
+    }
+    return out;
+}
+
+// Refuses the card: the message names the file, the line, the card and the
+// value; the reading stops and the run stops with code 4000.
+void refuse(card_context& c, const std::string& value, const char* what)
+{
+    const std::string card = upper(c.word);
+    if (value.empty())
+        std::printf("Error: project file %s, line %d: the value of card %s %s.\n", c.file.c_str(), c.line,
+                    card.c_str(), what);
+    else
+        std::printf("Error: project file %s, line %d: the value \"%s\" of card %s %s.\n", c.file.c_str(),
+                    c.line, printable(value).c_str(), card.c_str(), what);
+    error_set(err_stop);
+    c.stop = true;
+}
+
+void refuse_status(card_context& c, const std::string& value, num_status st)
+{
+    refuse(c, value, num_status_text(st));
+}
+
+// True when v lies within the card's rule; else the card is refused.
+bool within_rule(card_context& c, const std::string& value, double v)
+{
+    const value_rule& r = c.rule ? *c.rule : any_value;
+    char what[128];
+    switch (r.kind) {
+    case value_rule::above:
+        if (v > r.lo) return true;
+        std::snprintf(what, sizeof what, "is out of range: it must be above %g", r.lo);
+        break;
+    case value_rule::at_least:
+        if (v >= r.lo) return true;
+        std::snprintf(what, sizeof what, "is out of range: it must be %g or above", r.lo);
+        break;
+    case value_rule::from_to:
+        if (v >= r.lo && v <= r.hi) return true;
+        std::snprintf(what, sizeof what, "is out of range: it must be from %g to %g", r.lo, r.hi);
+        break;
+    default:
+        return true;
+    }
+    refuse(c, value, what);
+    return false;
+}
+
+bool real_date(int year, int month, int day)
+{
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1) return false;
+    const int last = days[month - 1] + (month == 2 && gregorian_leap_year(year) ? 1 : 0);
+    return day <= last;
+}
+
+bool real_time(int hour, int minute)
+{
+    return hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59;
+}
+
+// The card's integers, in order, read strictly and checked together by the
+// card's date or time rule; all are left unchanged when the card is refused.
+template <size_t N>
+void take_ints(card_context& c, std::string& l, int* const (&dest)[N])
+{
+    std::string text = l;
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.pop_back();
+    const size_t lead = text.find_first_not_of(" \t,");
+    text = lead == std::string::npos ? std::string() : text.substr(lead);
+    static_assert(N <= 5, "a date and a time at most");
+    int v[5] = {};
+    for (size_t i = 0; i < N; ++i) {
+        std::string token;
+        if (!pop_token(l, token)) return refuse(c, text, "is missing a number");
+        const num_status st = parse_int_strict(token, v[i]);
+        if (st != num_status::ok) return refuse(c, text, num_status_text(st));
+    }
+    const value_rule::kind_t k = c.rule ? c.rule->kind : value_rule::any;
+    const bool has_date = k == value_rule::date || k == value_rule::date_time;
+    const int hour_at = k == value_rule::time ? 0 : 3;
+    const bool has_time = k == value_rule::time || k == value_rule::date_time;
+    const bool end_time_off = k == value_rule::date_time && v[0] == 0; // END_TIME year 0: no end time
+    if (!end_time_off && has_date && !real_date(v[0], v[1], v[2]))
+        return refuse(c, text, "is not a calendar date (year month day)");
+    if (!end_time_off && has_time && !real_time(v[hour_at], v[hour_at + 1]))
+        return refuse(c, text, "is not a time of day (hour 0 to 23, minute 0 to 59)");
+    for (size_t i = 0; i < N; ++i) *dest[i] = v[i];
+}
+
+// A name card needs its name.
+void take_name(card_context& c, std::string& line, std::string& dest)
+{
+    dest.clear();
+    if (!pop_token(line, dest)) refuse(c, "", "is missing");
+}
+
+// Names that may be missing.
+void take_optional_name(std::string& line, std::string& dest)
 {
     dest.clear();
     pop_token(line, dest);
 }
 
-void take_int(std::string& line, int& dest)
+void take_int(card_context& c, std::string& line, int& dest)
 {
     dest = 0;
-    pop_int(line, dest);
+    std::string token;
+    if (!pop_token(line, token)) return refuse(c, "", "is missing");
+    int v = 0;
+    const num_status st = parse_int_strict(token, v);
+    if (st != num_status::ok) return refuse_status(c, token, st);
+    if (within_rule(c, token, v)) dest = v;
 }
 
-void take_real(std::string& line, double& dest)
+void take_real(card_context& c, std::string& line, double& dest)
 {
     dest = 0.0;
-    pop_double(line, dest);
+    std::string token;
+    if (!pop_token(line, token)) return refuse(c, "", "is missing");
+    double v = 0.0;
+    const num_status st = parse_double_strict(token, v);
+    if (st != num_status::ok) return refuse_status(c, token, st);
+    if (within_rule(c, token, v)) dest = v;
 }
 
-// True when the whole token reads as a real number ("%lf").
-bool reads_as_real(const std::string& token, double& value)
+// A token that may be a number or a name: ok with the number, not_number
+// for a name; a number that is not finite or too large is refused.
+num_status number_or_name(card_context& c, const std::string& token, double& value)
 {
-    return std::sscanf(token.c_str(), "%lf", &value) == 1;
+    const num_status st = parse_double_strict(token, value);
+    if (st == num_status::not_finite || st == num_status::out_of_range) refuse_status(c, token, st);
+    return st;
 }
 
-bool reads_as_int(const std::string& token, int& value)
+// The first token of what is left of the line, without taking it.
+std::string peek_token(const std::string& line)
 {
-    return std::sscanf(token.c_str(), "%d", &value) == 1;
+    std::string copy = line, token;
+    pop_token(copy, token);
+    return token;
 }
 
 std::string lower(std::string s)
@@ -83,26 +246,26 @@ void nutrient_init(card_context& c, std::string& line, qbn_init_entry& e)
         return;
     }
     double v = 0.0;
-    if (reads_as_real(token, v)) {
+    const num_status st = number_or_name(c, token, v);
+    if (st == num_status::ok) {
         e.kind = 3;
         e.value = v;
-    } else {
+    } else if (!c.stop) {
         e.kind = 1;
         e.map = token;
     }
-    (void)c;
 }
 
-void nutrient_output(std::string& line, qbn_output_entry& e)
+void nutrient_output(card_context& c, std::string& line, qbn_output_entry& e)
 {
     e.flag = 1;
-    take_name(line, e.name);
+    take_name(c, line, e.name);
 }
 
 void sorption_constant(card_context& c, std::string& line, int index)
 {
     if (c.cards.no2_km.empty()) c.cards.no2_km.assign(12, 0.0);
-    take_real(line, c.cards.no2_km[static_cast<size_t>(index)]);
+    take_real(c, line, c.cards.no2_km[static_cast<size_t>(index)]);
 }
 
 // First four letters of the lower-cased word compared with a choice.
@@ -113,28 +276,31 @@ bool same_four(const std::string& word, const char* choice)
 
 } // namespace
 
+// The generic cards. A number card may name its allowed values after its
+// slot (positive, non_negative, fraction, from_to(lo, hi)...); without one
+// any finite value is taken.
 #define SWITCH(W, F) {W, [](card_context& c, std::string&) { c.cards.F = 1; }}
-#define REAL(W, F) {W, [](card_context& c, std::string& l) { take_real(l, c.cards.F); }}
-#define REAL_GIVEN(W, F)                                                                                \
+#define REAL(W, F, ...) {W, [](card_context& c, std::string& l) { take_real(c, l, c.cards.F); }, __VA_ARGS__}
+#define REAL_GIVEN(W, F, ...)                                                                           \
     {W, [](card_context& c, std::string& l) {                                                           \
-         take_real(l, c.cards.F);                                                                        \
+         take_real(c, l, c.cards.F);                                                                     \
          c.cards.F##_given = 1;                                                                          \
-     }}
-#define INTEGER(W, F) {W, [](card_context& c, std::string& l) { take_int(l, c.cards.F); }}
-#define INTEGER_GIVEN(W, F)                                                                             \
+     }, __VA_ARGS__}
+#define INTEGER(W, F, ...) {W, [](card_context& c, std::string& l) { take_int(c, l, c.cards.F); }, __VA_ARGS__}
+#define INTEGER_GIVEN(W, F, ...)                                                                        \
     {W, [](card_context& c, std::string& l) {                                                           \
-         take_int(l, c.cards.F);                                                                         \
+         take_int(c, l, c.cards.F);                                                                      \
          c.cards.F##_given = 1;                                                                          \
-     }}
-#define NAME(W, F) {W, [](card_context& c, std::string& l) { take_name(l, c.cards.F); }}
+     }, __VA_ARGS__}
+#define NAME(W, F) {W, [](card_context& c, std::string& l) { take_name(c, l, c.cards.F); }}
 #define NAME_GIVEN(W, F)                                                                                \
     {W, [](card_context& c, std::string& l) {                                                           \
-         take_name(l, c.cards.F);                                                                        \
+         take_name(c, l, c.cards.F);                                                                     \
          c.cards.F##_given = 1;                                                                          \
      }}
 #define IGNORED(W) {W, [](card_context&, std::string&) {}}
-#define RUN_INT(W, F) {W, [](card_context& c, std::string& l) { take_int(l, c.run.F); }}
-#define RUN_REAL(W, F) {W, [](card_context& c, std::string& l) { take_real(l, c.run.F); }}
+#define RUN_INT(W, F, ...) {W, [](card_context& c, std::string& l) { take_int(c, l, c.run.F); }, __VA_ARGS__}
+#define RUN_REAL(W, F, ...) {W, [](card_context& c, std::string& l) { take_real(c, l, c.run.F); }, __VA_ARGS__}
 #define RUN_SWITCH(W, F) {W, [](card_context& c, std::string&) { c.run.F = 1; }}
 #define INFIL(W, N) {W, [](card_context& c, std::string&) { c.run.infil_type = N; }}
 #define ROUTE(W, N) {W, [](card_context& c, std::string&) { c.run.chan_route_type = N; }}
@@ -148,79 +314,73 @@ bool same_four(const std::string& word, const char* choice)
      }}
 #define OUT_NUT(W, TABLE, OBJ, I)                                                                       \
     {W, [](card_context& c, std::string& l) {                                                           \
-         if (need_nutrients(c, OBJ)) nutrient_output(l, c.cards.nutrient_object->TABLE[I]);              \
+         if (need_nutrients(c, OBJ)) nutrient_output(c, l, c.cards.nutrient_object->TABLE[I]);          \
      }}
 #define SORPTION(W, I) {W, [](card_context& c, std::string& l) { sorption_constant(c, l, I); }}
 #define PRINTED_REAL(W, FMT)                                                                            \
-    {W, [](card_context&, std::string& l) {                                                             \
+    {W, [](card_context& c, std::string& l) {                                                           \
          double v = 0.0;                                                                                 \
-         pop_double(l, v);                                                                               \
-         std::printf(FMT, v);                                                                            \
+         take_real(c, l, v);                                                                             \
+         if (!c.stop) std::printf(FMT, v);                                                               \
      }}
 #define PRINTED_INT(W, FMT)                                                                             \
-    {W, [](card_context&, std::string& l) {                                                             \
+    {W, [](card_context& c, std::string& l) {                                                           \
          int v = 0;                                                                                      \
-         pop_int(l, v);                                                                                  \
-         std::printf(FMT, v);                                                                            \
+         take_int(c, l, v);                                                                              \
+         if (!c.stop) std::printf(FMT, v);                                                               \
      }}
 
 namespace {
 
 const card_def card_table[] = {
     // Run parameters.
-    RUN_INT("rows", rows),
-    RUN_INT("cols", cols),
-    RUN_REAL("gridsize", gridsize),
-    RUN_INT("tot_time", tot_time),
-    RUN_REAL("timestep", timestep),
-    RUN_INT("outrow", outrow),
-    RUN_INT("outcol", outcol),
+    RUN_INT("rows", rows, positive),
+    RUN_INT("cols", cols, positive),
+    RUN_REAL("gridsize", gridsize, positive),
+    RUN_INT("tot_time", tot_time, positive),
+    RUN_REAL("timestep", timestep, positive),
+    RUN_INT("outrow", outrow, positive),
+    RUN_INT("outcol", outcol, positive),
     {"latitude", [](card_context& c, std::string& l) {
-         take_real(l, c.run.latitude);
+         take_real(c, l, c.run.latitude);
          c.run.latitude_given = 1;
-     }},
+     }, from_to(-90.0, 90.0)},
     {"longitude", [](card_context& c, std::string& l) {
-         take_real(l, c.run.longitude);
+         take_real(c, l, c.run.longitude);
          c.run.longitude_given = 1;
-     }},
+     }, from_to(-360.0, 360.0)},
     {"gmt", [](card_context& c, std::string& l) {
-         take_real(l, c.run.gmt);
+         take_real(c, l, c.run.gmt);
          c.run.gmt_given = 1;
-     }},
+     }, from_to(-24.0, 24.0)},
     RUN_SWITCH("qout_cfs", qout_cfs),
     RUN_SWITCH("quiet", quiet),
-    RUN_REAL("outslope", outslope),
-    RUN_REAL("hyd_freq", hyd_freq),
-    RUN_INT("map_freq", map_freq),
-    RUN_INT("map_type", map_type),
-    RUN_REAL("st_time_step", st_time_step),
+    RUN_REAL("outslope", outslope, positive),
+    RUN_REAL("hyd_freq", hyd_freq, positive),
+    RUN_INT("map_freq", map_freq, positive),
+    RUN_INT("map_type", map_type, from_to(0.0, 4.0)), // 4: the hierarchical format, refused later
+    RUN_REAL("st_time_step", st_time_step, non_negative), // below 0.01 s: the overland step
     {"units", [](card_context& c, std::string& l) {
-         take_int(l, c.run.units);
-         std::printf("Units flag = %d\n", c.run.units);
+         take_int(c, l, c.run.units);
+         if (!c.stop) std::printf("Units flag = %d\n", c.run.units);
      }},
     {"start_date", [](card_context& c, std::string& l) {
-         take_int(l, c.run.start_year);
-         take_int(l, c.run.start_month);
-         take_int(l, c.run.start_day);
-     }},
+         take_ints(c, l, {&c.run.start_year, &c.run.start_month, &c.run.start_day});
+     }, calendar_date},
     {"start_time", [](card_context& c, std::string& l) {
-         take_int(l, c.run.start_hour);
-         take_int(l, c.run.start_minute);
-     }},
+         take_ints(c, l, {&c.run.start_hour, &c.run.start_minute});
+     }, clock_time},
     {"end_time", [](card_context& c, std::string& l) {
-         take_int(l, c.run.end_year);
-         take_int(l, c.run.end_month);
-         take_int(l, c.run.end_day);
-         take_int(l, c.run.end_hour);
-         take_int(l, c.run.end_minute);
-     }},
+         take_ints(c, l, {&c.run.end_year, &c.run.end_month, &c.run.end_day, &c.run.end_hour,
+                          &c.run.end_minute});
+     }, date_and_time},
     {"gw_fluxboundtable", [](card_context& c, std::string& l) {
-         take_name(l, c.cards.gw_fluxboundtable);
+         take_name(c, l, c.cards.gw_fluxboundtable);
          c.cards.gw_fluxboundtable_given = 1;
          c.run.gw_fluxboundtable = 1;
      }},
     {"gw_flux_boundtable", [](card_context& c, std::string& l) {
-         take_name(l, c.cards.gw_fluxboundtable);
+         take_name(c, l, c.cards.gw_fluxboundtable);
          c.cards.gw_fluxboundtable_given = 1;
          c.run.gw_fluxboundtable = 1;
      }},
@@ -245,12 +405,14 @@ const card_def card_table[] = {
     {"precip_unif", [](card_context& c, std::string&) { c.precip.kind = 0; }},
     {"precip_file", [](card_context& c, std::string& l) {
          c.precip.kind = 1;
-         take_name(l, c.precip.precip_file);
+         take_name(c, l, c.precip.precip_file);
      }},
     {"rain_inv_distance", [](card_context& c, std::string&) { c.precip.gauge_option = 0; }},
     {"rain_thiessen", [](card_context& c, std::string&) { c.precip.gauge_option = 1; }},
-    {"rain_intensity", [](card_context& c, std::string& l) { take_real(l, c.precip.rain_intensity); }},
-    {"rain_duration", [](card_context& c, std::string& l) { take_int(l, c.precip.rain_duration); }},
+    {"rain_intensity", [](card_context& c, std::string& l) { take_real(c, l, c.precip.rain_intensity); },
+     non_negative},
+    {"rain_duration", [](card_context& c, std::string& l) { take_int(c, l, c.precip.rain_duration); },
+     non_negative},
     {"soils_qbn_p", [](card_context& c, std::string&) { c.cards.soils_qbn_p = 2; }},
     {"soils_qbn_c", [](card_context& c, std::string&) { c.cards.soils_qbn_c = 2; }},
     {"soils_qbn_n", [](card_context& c, std::string&) { c.cards.soils_qbn_n = 2; }},
@@ -268,11 +430,12 @@ const card_def card_table[] = {
 
     // Integers with actions of their own.
     {"replace_line", [](card_context& c, std::string& l) {
-         take_int(l, c.cards.replace_line);
-         replace_line_index = c.cards.replace_line - 1;
-     }},
+         take_int(c, l, c.cards.replace_line);
+         if (!c.stop) replace_line_index = c.cards.replace_line - 1;
+     }, at_least_one},
     {"num_threads", [](card_context& c, std::string& l) {
-         take_int(l, c.cards.num_threads);
+         take_int(c, l, c.cards.num_threads);
+         if (c.stop) return;
          if (c.cards.num_threads >= 1) {
              set_thread_count(c.cards.num_threads);
              std::printf("Setting the thread level to %d.\n", c.cards.num_threads);
@@ -281,51 +444,52 @@ const card_def card_table[] = {
          }
      }},
     {"qnt_event_num", [](card_context& c, std::string& l) {
-         int v = 0;
-         c.cards.qnt_event_num = pop_int(l, v) ? v : -1;
          c.cards.qnt_event_num_given = 1;
+         c.cards.qnt_event_num = -1; // no value: -1
+         if (!l.empty() && l.find_first_not_of(" \t,") != std::string::npos)
+             take_int(c, l, c.cards.qnt_event_num);
      }},
 
     // Names sharing a slot.
     {"hmet_surfaways", [](card_context& c, std::string& l) {
-         take_name(l, c.cards.hmet_file);
+         take_name(c, l, c.cards.hmet_file);
          c.cards.hmet_surfaways = 1;
      }},
     {"hmet_samson", [](card_context& c, std::string& l) {
-         take_name(l, c.cards.hmet_file);
+         take_name(c, l, c.cards.hmet_file);
          c.cards.hmet_samson = 1;
      }},
     {"hmet_ktr", [](card_context& c, std::string& l) {
-         take_name(l, c.cards.hmet_file);
+         take_name(c, l, c.cards.hmet_file);
          c.cards.hmet_ktr = 1;
      }},
     {"hmet_ascii", [](card_context& c, std::string& l) {
-         take_name(l, c.cards.hmet_file);
+         take_name(c, l, c.cards.hmet_file);
          c.cards.hmet_ascii = 1;
      }},
     {"hmet_ascii_pet", [](card_context& c, std::string& l) {
-         take_name(l, c.cards.hmet_file);
+         take_name(c, l, c.cards.hmet_file);
          c.cards.hmet_ascii_pet = 1;
      }},
     {"hmet_orog_gages", [](card_context& c, std::string& l) {
-         take_name(l, c.cards.hmet_orog_gages);
+         take_name(c, l, c.cards.hmet_orog_gages);
          c.cards.hmet_orog_gages_given = 1;
          c.cards.orogvar_hmet = 1;
      }},
     {"explic_backwater", [](card_context& c, std::string& l) {
-         take_name(l, c.cards.chan_hotstart_write_stem);
+         take_name(c, l, c.cards.chan_hotstart_write_stem);
          c.cards.explic_backwater = 1;
      }},
     {"write_chan_hotstart", [](card_context& c, std::string& l) {
-         take_name(l, c.cards.chan_hotstart_write_stem);
+         take_name(c, l, c.cards.chan_hotstart_write_stem);
          c.cards.write_chan_hotstart = 1;
      }},
     {"explic_hotstart", [](card_context& c, std::string& l) {
-         take_name(l, c.cards.chan_hotstart_read_stem);
+         take_name(c, l, c.cards.chan_hotstart_read_stem);
          c.cards.explic_hotstart = 1;
      }},
     {"read_chan_hotstart", [](card_context& c, std::string& l) {
-         take_name(l, c.cards.chan_hotstart_read_stem);
+         take_name(c, l, c.cards.chan_hotstart_read_stem);
          c.cards.read_chan_hotstart = 1;
      }},
 
@@ -337,7 +501,7 @@ const card_def card_table[] = {
      }},
     {"area_reduction", [](card_context& c, std::string& l) {
          c.cards.area_reduction_given = 1;
-         take_name(l, c.cards.area_reduction);
+         take_optional_name(l, c.cards.area_reduction);
      }},
     {"gw_boundfile", [](card_context& c, std::string& l) {
          std::string t;
@@ -352,9 +516,11 @@ const card_def card_table[] = {
              c.cards.reten_depth_given = 1;
              return;
          }
-         c.cards.reten_depth = t;
          double v = 0.0;
-         if (reads_as_real(t, v)) {
+         const num_status st = number_or_name(c, t, v);
+         if (c.stop) return;
+         c.cards.reten_depth = t;
+         if (st == num_status::ok) {
              std::printf("Warning: Incorrect use of RETEN_DEPTH card\n  Usage: RETEN_DEPTH "
                          "<filename>-or-\nRETENTION <value>  -or-\nRETEN_DEPTH \n  Using %lf for the "
                          "uniform retention depth\n\n",
@@ -369,7 +535,9 @@ const card_def card_table[] = {
          std::string t;
          pop_token(l, t);
          double v = 0.0;
-         if (!t.empty() && reads_as_real(t, v)) {
+         const num_status st = t.empty() ? num_status::empty : number_or_name(c, t, v);
+         if (c.stop) return;
+         if (st == num_status::ok) {
              c.cards.init_swe_depth_kind = 3;
              c.cards.init_swe_depth = v;
          } else {
@@ -380,13 +548,7 @@ const card_def card_table[] = {
 
     // Option words.
     {"overtype", [](card_context& c, std::string& l) {
-         std::string t;
-         pop_token(l, t);
-         int n = 0;
-         if (reads_as_int(t, n)) {
-             c.cards.overtype = n;
-             return;
-         }
+         const std::string t = peek_token(l);
          const std::string w = lower(t);
          if (w == "explicit")
              c.cards.overtype = 1;
@@ -394,7 +556,13 @@ const card_def card_table[] = {
              c.cards.overtype = 2;
          else if (w == "ade-pc")
              c.cards.overtype = 3;
-     }},
+         else if (t.empty() || std::isdigit(static_cast<unsigned char>(t[0])) || t[0] == '-' || t[0] == '+')
+             return take_int(c, l, c.cards.overtype);
+         else
+             return refuse(c, t, "is not one of 1, 2, 3, explicit, ade or ade-pc");
+         std::string taken;
+         pop_token(l, taken);
+     }, from_to(1.0, 3.0)},
     {"richards_k_option", [](card_context& c, std::string& l) {
          std::string t;
          pop_token(l, t);
@@ -446,35 +614,35 @@ const card_def card_table[] = {
 
     // Cards acting at once.
     {"time_series_file", [](card_context& c, std::string& l) {
-         take_name(l, c.cards.time_series_file);
-         read_ts_file(c.cards.time_series_file);
+         take_name(c, l, c.cards.time_series_file);
+         if (!c.stop) read_ts_file(c.cards.time_series_file);
      }},
     {"elev_series_file", [](card_context& c, std::string& l) {
-         take_name(l, c.cards.elev_series_file);
-         read_elev_series_file(c.cards.elev_series_file);
+         take_name(c, l, c.cards.elev_series_file);
+         if (!c.stop) read_elev_series_file(c.cards.elev_series_file);
      }},
     {"replace_params", [](card_context& c, std::string& l) {
-         take_name(l, c.cards.replace_params);
-         read_replace_params(c.cards.replace_params);
+         take_name(c, l, c.cards.replace_params);
+         if (!c.stop) read_replace_params(c.cards.replace_params);
      }},
     {"replace_vals", [](card_context& c, std::string& l) {
-         take_name(l, c.cards.replace_vals);
-         read_replace_values(c.cards.replace_vals);
+         take_name(c, l, c.cards.replace_vals);
+         if (!c.stop) read_replace_values(c.cards.replace_vals);
      }},
     {"replace_folder", [](card_context& c, std::string& l) {
-         take_name(l, c.cards.output_folder);
-         set_output_folder(c.cards.output_folder);
+         take_name(c, l, c.cards.output_folder);
+         if (!c.stop) set_output_folder(c.cards.output_folder);
      }},
     {"output_folder", [](card_context& c, std::string& l) {
-         take_name(l, c.cards.output_folder);
-         set_output_folder(c.cards.output_folder);
+         take_name(c, l, c.cards.output_folder);
+         if (!c.stop) set_output_folder(c.cards.output_folder);
      }},
     {"project_folder", [](card_context& c, std::string& l) {
-         take_name(l, c.cards.project_folder);
+         take_name(c, l, c.cards.project_folder);
          if (!c.cards.project_folder.empty()) set_project_path(c.cards.project_folder);
      }},
     {"project_path", [](card_context& c, std::string& l) {
-         take_name(l, c.cards.project_folder);
+         take_name(c, l, c.cards.project_folder);
          if (!c.cards.project_folder.empty()) set_project_path(c.cards.project_folder);
      }},
     {"nutrients", [](card_context& c, std::string&) {
@@ -483,36 +651,41 @@ const card_def card_table[] = {
      }},
     {"xybdyinput_ovdep", [](card_context& c, std::string& l) {
          std::string t;
-         take_name(l, t);
+         take_name(c, l, t);
          xy_input& in = c.cards.xy_in;
+         if (c.stop) return;
          read_xy_bdy_file(in, t, "overland", "XY_OV_DEPTH", in.ovpts, in.num_ov_points, 1);
          c.cards.ov_boundary = 1;
          c.cards.xybdyinput_ovdep_given = 1;
      }},
     {"xybdyinput_gwhead", [](card_context& c, std::string& l) {
          std::string t;
-         take_name(l, t);
+         take_name(c, l, t);
          xy_input& in = c.cards.xy_in;
+         if (c.stop) return;
          read_xy_bdy_file(in, t, "groundwater", "XY_GW_HEAD", in.gwpts, in.num_gw_points, 1);
          c.cards.xybdyinput_gwhead_given = 1;
      }},
     {"xybdyinput_gwheadinterp", [](card_context& c, std::string& l) {
          std::string t;
-         take_name(l, t);
+         take_name(c, l, t);
          xy_input& in = c.cards.xy_in;
+         if (c.stop) return;
          read_xy_bdy_file(in, t, "groundwater", "XY_GW_HEAD_INTERP", in.gw_interp_pts,
                           in.num_gw_interp_points, 0);
          c.cards.xybdyinput_gwheadinterp_given = 1;
      }},
     {"xybdyinput_stflow", [](card_context& c, std::string& l) {
          std::string t;
-         take_name(l, t);
+         take_name(c, l, t);
+         if (c.stop) return;
          read_xy_stream_bdy_file(c.cards.xy_in, t);
          c.cards.xybdyinput_stflow_given = 1;
      }},
     {"xybdyinput_sttimeseries", [](card_context& c, std::string& l) {
          std::string t;
-         take_name(l, t);
+         take_name(c, l, t);
+         if (c.stop) return;
          read_xy_stream_ts_file(c.cards.xy_in, t);
          c.cards.xybdyinput_sttimeseries_given = 1;
      }},
@@ -521,21 +694,21 @@ const card_def card_table[] = {
     {"xybdyoutput_pts", [](card_context& c, std::string& l) {
          c.cards.xy_out.output_on = 1;
          c.cards.xy_out.mode = 0;
-         take_name(l, c.cards.xy_out.points_file);
+         take_name(c, l, c.cards.xy_out.points_file);
      }},
     {"xybdyoutput_mask", [](card_context& c, std::string& l) {
          c.cards.xy_out.output_on = 1;
          c.cards.xy_out.mode = 1;
-         take_name(l, c.cards.xy_out.points_file);
+         take_name(c, l, c.cards.xy_out.points_file);
      }},
-    {"xybdyoutput_ovdep", [](card_context& c, std::string& l) { take_name(l, c.cards.xy_out.ov_depth_name); }},
-    {"xybdyoutput_gwhead", [](card_context& c, std::string& l) { take_name(l, c.cards.xy_out.gw_head_name); }},
+    {"xybdyoutput_ovdep", [](card_context& c, std::string& l) { take_name(c, l, c.cards.xy_out.ov_depth_name); }},
+    {"xybdyoutput_gwhead", [](card_context& c, std::string& l) { take_name(c, l, c.cards.xy_out.gw_head_name); }},
     {"xybdyoutput_stflow",
-     [](card_context& c, std::string& l) { take_name(l, c.cards.xy_out.stream_flow_name); }},
+     [](card_context& c, std::string& l) { take_name(c, l, c.cards.xy_out.stream_flow_name); }},
 
     // Nutrient module.
     {"aq_env", [](card_context& c, std::string& l) {
-         if (need_nutrients(c, "AQ_ENV")) take_name(l, c.cards.nutrient_object->aq_env_file);
+         if (need_nutrients(c, "AQ_ENV")) take_name(c, l, c.cards.nutrient_object->aq_env_file);
      }},
     OV_INIT("ov_init_no2", 0), OV_INIT("ov_init_no3", 1), OV_INIT("ov_init_nh4", 2),
     OV_INIT("ov_init_on", 3), OV_INIT("ov_init_op", 4), OV_INIT("ov_init_dp", 5),
@@ -619,48 +792,48 @@ const card_def card_table[] = {
     SWITCH("route_lat_snow", route_lat_snow),
     SWITCH("orogvar_hmet", orogvar_hmet),
     SWITCH("ovr_flow_block", ovr_flow_block),
-    REAL("event_min_q", event_min_q),
-    REAL("soil_moist_depth", soil_moist_depth),
-    REAL("top_layer_depth", top_layer_depth),
-    REAL("mixing_layer_depth", mixing_layer_depth),
-    REAL("bound_depth", bound_depth),
+    REAL("event_min_q", event_min_q, non_negative),
+    REAL("soil_moist_depth", soil_moist_depth, positive),
+    REAL("top_layer_depth", top_layer_depth, non_negative),
+    REAL("mixing_layer_depth", mixing_layer_depth, non_negative),
+    REAL("bound_depth", bound_depth, non_negative),
     REAL("k_river", k_river),
     REAL("m_river", m_river),
     REAL("m_lake", m_lake),
-    REAL("sand_size", sand_size),
-    REAL("silt_size", silt_size),
-    REAL("clay_size", clay_size),
+    REAL("sand_size", sand_size, positive),
+    REAL("silt_size", silt_size, positive),
+    REAL("clay_size", clay_size, positive),
     REAL("water_temp", water_temp),
-    REAL("sed_porosity", sed_porosity),
-    REAL("richards_weight", richards_weight),
-    REAL("richards_dtheta_max", richards_dtheta_max),
+    REAL("sed_porosity", sed_porosity, fraction),
+    REAL("richards_weight", richards_weight, fraction),
+    REAL("richards_dtheta_max", richards_dtheta_max, positive),
     REAL("aquifer_delta_z", aquifer_delta_z),
-    REAL("gw_timestep", gw_timestep),
-    REAL("gw_lsor_con", gw_lsor_con),
-    REAL("single_unsat_sat", single_unsat_sat),
-    REAL("gw_leakage_rate", gw_leakage_rate),
-    REAL("gw_relax_coeff", gw_relax_coeff),
-    REAL("chan_decay_coef", chan_decay_coef),
-    REAL("chan_disp_coef", chan_disp_coef),
-    REAL("init_chan_conc", init_chan_conc),
-    REAL("ov_decay_coef", ov_decay_coef),
-    REAL("ov_disp_coef", ov_disp_coef),
-    REAL("ov_uptake_rate", ov_uptake_rate),
-    REAL("kinetics_timestep_factor", kinetics_timestep_factor),
-    REAL("soil_kinetics_timestep_factor", soil_kinetics_timestep_factor),
-    REAL("ov_mass_load", ov_mass_load),
-    REAL("max_courant_number", max_courant_number),
-    REAL("first_order_chan_q", first_order_chan_q),
-    REAL("chan_ph", chan_ph),
-    REAL_GIVEN("manning_n", manning_n),
-    REAL_GIVEN("overbank_max_dv", overbank_max_dv),
-    REAL_GIVEN("retention", retention),
-    REAL_GIVEN("unif_area_reduction", unif_area_reduction),
+    REAL("gw_timestep", gw_timestep, positive),
+    REAL("gw_lsor_con", gw_lsor_con, positive),
+    REAL("single_unsat_sat", single_unsat_sat, fraction),
+    REAL("gw_leakage_rate", gw_leakage_rate, non_negative),
+    REAL("gw_relax_coeff", gw_relax_coeff, positive),
+    REAL("chan_decay_coef", chan_decay_coef, non_negative),
+    REAL("chan_disp_coef", chan_disp_coef, non_negative),
+    REAL("init_chan_conc", init_chan_conc, non_negative),
+    REAL("ov_decay_coef", ov_decay_coef, non_negative),
+    REAL("ov_disp_coef", ov_disp_coef, non_negative),
+    REAL("ov_uptake_rate", ov_uptake_rate, non_negative),
+    REAL("kinetics_timestep_factor", kinetics_timestep_factor, positive),
+    REAL("soil_kinetics_timestep_factor", soil_kinetics_timestep_factor, positive),
+    REAL("ov_mass_load", ov_mass_load, non_negative),
+    REAL("max_courant_number", max_courant_number, positive),
+    REAL("first_order_chan_q", first_order_chan_q, non_negative),
+    REAL("chan_ph", chan_ph, from_to(0.0, 14.0)),
+    REAL_GIVEN("manning_n", manning_n, positive),
+    REAL_GIVEN("overbank_max_dv", overbank_max_dv, non_negative),
+    REAL_GIVEN("retention", retention, non_negative),
+    REAL_GIVEN("unif_area_reduction", unif_area_reduction, fraction),
     REAL_GIVEN("snow_roughness", snow_roughness),
     REAL_GIVEN("snow_darcy", snow_darcy),
     REAL_GIVEN("snow_reynolds", snow_reynolds),
-    REAL_GIVEN("gw_unif_porosity", gw_unif_porosity),
-    REAL_GIVEN("gw_unif_hycond", gw_unif_hycond),
+    REAL_GIVEN("gw_unif_porosity", gw_unif_porosity, fraction),
+    REAL_GIVEN("gw_unif_hycond", gw_unif_hycond, non_negative),
     REAL_GIVEN("init_elev_head", init_elev_head),
     REAL_GIVEN("nwsrfs_mf_max", nwsrfs_mf_max),
     REAL_GIVEN("nwsrfs_mf_min", nwsrfs_mf_min),
@@ -673,7 +846,7 @@ const card_def card_table[] = {
     REAL_GIVEN("nwsrfs_fua", nwsrfs_fua),
     REAL_GIVEN("nwsrfs_plwhc", nwsrfs_plwhc),
     REAL_GIVEN("snow_temp_base", snow_temp_base),
-    INTEGER("richards_iter_max", richards_iter_max),
+    INTEGER("richards_iter_max", richards_iter_max, positive),
     INTEGER("seasonal_rs_spring", seasonal_rs_spring),
     INTEGER("seasonal_rs_fall", seasonal_rs_fall),
     INTEGER("seasonal_rs_summer_start", seasonal_rs_summer_start),
@@ -824,7 +997,7 @@ const card_def card_table[] = {
     NAME_GIVEN("fyssi", fyssi),
     NAME_GIVEN("daily_output", daily_output),
     {"analyzers", [](card_context& c, std::string& l) {
-         take_name(l, c.cards.analyzers_path);
+         take_name(c, l, c.cards.analyzers_path);
          c.cards.analyzers = 1;
      }},
     NAME_GIVEN("total_ov_n", total_ov_n),
@@ -911,5 +1084,7 @@ int card_code(std::string& line, int toolbox_trial)
 void apply_card(int code, card_context& ctx, std::string& rest)
 {
     if (code < 0 || code >= table_size) return;
+    ctx.word = card_table[code].word;
+    ctx.rule = &card_table[code].rule;
     card_table[code].apply(ctx, rest);
 }

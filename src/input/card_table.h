@@ -7,6 +7,7 @@
 struct project_cards;
 struct run_params;
 struct precip_settings;
+struct value_rule;
 
 // What a card's action works on while the project file is read.
 struct card_context {
@@ -15,6 +16,12 @@ struct card_context {
     precip_settings& precip;
     int toolbox_trial;
     bool stop = false; // set by a card that ends the reading
+    // Where the card stands, for messages: the project file and line, and
+    // the card's word and allowed values (set by apply_card).
+    std::string file;
+    int line = 0;
+    const char* word = "";
+    const value_rule* rule = nullptr;
 };
 
 constexpr int card_ignore = -1;
@@ -24,7 +31,11 @@ constexpr int card_ignore = -1;
 // toolbox trial or off the first process) and give card_ignore.
 int card_code(std::string& line, int toolbox_trial);
 
-// Carries out the action of a card on the rest of its line.
+// Carries out the action of a card on the rest of its line. Numbers are read
+// strictly and checked against the card's allowed values; a value that is
+// missing, not a number of the card's kind, not finite or out of range is
+// refused with a message naming the file, line, card and value (the reading
+// stops, code 4000).
 void apply_card(int code, card_context& ctx, std::string& rest);
 
 // The lower-case word of a card code (the first of its synonyms).

@@ -16,11 +16,14 @@ namespace {
 constexpr int project_line_capacity = 255;
 
 // One line of the project file, substituted in replacement mode. False at
-// end of file or when the line does not fit (the error is then set).
+// end of file or when the line does not fit (the error is then set). A card
+// line's trailing carriage return is never part of a value or a name; the
+// header keeps it, so that a CR-LF header is refused as before.
 bool read_project_line(std::FILE* f, std::string& line, int line_number, bool& too_long)
 {
     too_long = false;
     if (!read_raw_line(f, line)) return false;
+    if (line_number > 1 && !line.empty() && line.back() == '\r') line.pop_back();
     if (replace_on && !replace_pairs_in_line(line, project_line_capacity)) {
         too_long = true;
         return false;
@@ -96,11 +99,12 @@ void read_project_file(const std::string& path, project_cards& cards, run_params
     clear_card_records(cards, run, precip);
     set_card_defaults(cards);
 
-    card_context ctx{cards, run, precip, toolbox_trial};
+    card_context ctx{cards, run, precip, toolbox_trial, false, path, 0, "", nullptr};
     int line_number = 1;
     while (read_project_line(project.fp, line, ++line_number, too_long)) {
         const int code = card_code(line, toolbox_trial);
         if (code == card_ignore) continue;
+        ctx.line = line_number;
         apply_card(code, ctx, line);
         if (ctx.stop) break;
     }

@@ -55,7 +55,7 @@ TEST(ProgramEntry, ParsesSwitchesInTheirOrder)
         {{"-slm", "c.pst"}, mode_slm, 1, "c.pst"},
         {{"-sensitivity", "c.pst"}, mode_slm, 1, "c.pst"},
         {{"-ms", "c.pst"}, mode_multistart, 1, "c.pst"},
-        {{"-msx", "c.in"}, mode_monte_carlo, 1, "c.in"}, // longer than -ms: Monte Carlo, one run
+        {{"-msx", "c.in"}, mode_monte_carlo, -2, ""}, // longer than -ms: Monte Carlo, "sx" no count
         {{"-mls", "c.pst"}, mode_mlsl, 1, "c.pst"},
         {{"-mlsl", "c.pst"}, mode_mlsl, 1, "c.pst"},
         {{"-m20", "mc.in"}, mode_monte_carlo, 20, "mc.in"},
@@ -64,7 +64,10 @@ TEST(ProgramEntry, ParsesSwitchesInTheirOrder)
         {{"-c", "sce.in"}, mode_sce, 1, "sce.in"},
         {{"-b3", "p.prj"}, mode_batch, 3, "p.prj"},
         {{"-b", "p.prj"}, mode_batch, 1, "p.prj"},
-        {{"-b0", "p.prj"}, mode_batch, 0, "p.prj"},
+        {{"-b0", "p.prj"}, mode_batch, -2, ""},
+        {{"-b99999999999", "p.prj"}, mode_batch, -2, ""},
+        {{"-b3x", "p.prj"}, mode_batch, -2, ""},
+        {{"-m-4", "mc.in"}, mode_monte_carlo, -2, ""},
         {{"-h", "p.prj"}, mode_help, 1, "p.prj"},
         {{"run", "%s%d.prj"}, mode_none, -1, ""}, // unknown switch: usage
         {{}, mode_none, -1, ""},
@@ -82,7 +85,10 @@ TEST(ProgramEntry, ParsesSwitchesInTheirOrder)
         EXPECT_EQ(count, c.count) << label;
         EXPECT_EQ(cmd.mode, c.mode) << label;
         EXPECT_EQ(cmd.file, c.file) << label;
-        EXPECT_EQ(printed, c.count == -1 ? std::string(usage_text) : std::string()) << label;
+        if (c.count == -2)
+            EXPECT_EQ(printed.rfind("Error: the run count of the switch " + c.args[0], 0), 0u) << printed;
+        else
+            EXPECT_EQ(printed, c.count == -1 ? std::string(usage_text) : std::string()) << label;
     }
 }
 
@@ -116,7 +122,7 @@ TEST(ProgramEntry, CalibrationModesSayTheyAreNotAvailable)
     const std::string b = banner();
     for (const auto& c : cases) {
         std::string out;
-        EXPECT_EQ(run_command(torva_exe() + " " + c.first + " control.in", out), 0);
+        EXPECT_EQ(run_command(torva_exe() + " " + c.first + " control.in", out), 1);
         EXPECT_EQ(out, b + c.second) << c.first;
     }
 }
@@ -126,7 +132,7 @@ TEST(ProgramEntry, MissingProjectReportsAndStillWritesTheRunTime)
     scratch_dir dir("missing");
     std::string out;
     const int rc = run_command("cd " + dir.path() + " && " + torva_exe() + " missing.prj 2>&1", out);
-    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(rc, 1);
     EXPECT_NE(out.find("reading run parameters from project file: missing.prj\n"), std::string::npos);
     EXPECT_NE(out.find("Error opening project file named: missing.prj\n"), std::string::npos);
     EXPECT_NE(out.find("\nError: The specified project file was not found.\n"), std::string::npos);
@@ -140,16 +146,23 @@ TEST(ProgramEntry, BatchNumbersItsRuns)
 {
     scratch_dir dir("batch");
     std::string out;
-    EXPECT_EQ(run_command("cd " + dir.path() + " && " + torva_exe() + " -b3 missing.prj 2>&1", out), 0);
+    EXPECT_EQ(run_command("cd " + dir.path() + " && " + torva_exe() + " -b3 missing.prj 2>&1", out), 1);
     EXPECT_NE(out.find("TORVA is running in batch mode, and is running 3 runs...\n"), std::string::npos);
     for (const char* name : {"0000_out_time.out", "0001_out_time.out", "0002_out_time.out"})
         EXPECT_TRUE(file_exists(dir.file(name))) << name;
     EXPECT_FALSE(file_exists(dir.file("0003_out_time.out")));
     EXPECT_FALSE(file_exists(dir.file("out_time.out")));
 
+    // A run count below 1, or one that does not fit, is refused before any run.
     scratch_dir none("batch0");
-    EXPECT_EQ(run_command("cd " + none.path() + " && " + torva_exe() + " -b0 missing.prj", out), 0);
-    EXPECT_NE(out.find("is running 0 runs...\n"), std::string::npos);
+    for (const char* sw : {"-b0", "-b99999999999"}) {
+        EXPECT_EQ(run_command("cd " + none.path() + " && " + torva_exe() + " " + sw + " missing.prj", out), 1);
+        EXPECT_NE(out.find(std::string("Error: the run count of the switch ") + sw +
+                           " is out of range; give a whole number from 1 to 2147483647.\n"),
+                  std::string::npos)
+            << out;
+        EXPECT_EQ(out.find("batch mode"), std::string::npos);
+    }
     EXPECT_TRUE(std::filesystem::is_empty(none.path()));
 }
 

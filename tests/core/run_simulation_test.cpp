@@ -52,7 +52,7 @@ TEST_F(RunSimulation, ManyRunsReleaseEverything)
     run_simulation(missing, nullptr, "");
     const int before = open_descriptor_count();
     for (int i = 0; i < 500; ++i) {
-        EXPECT_EQ(run_simulation(missing, nullptr, ""), 0);
+        EXPECT_EQ(run_simulation(missing, nullptr, ""), 1);
         EXPECT_EQ(run_simulation(tiny, nullptr, ""), 0);
     }
     const int after = open_descriptor_count();
@@ -112,7 +112,7 @@ TEST_F(RunSimulation, OverlongProjectPathIsRefused)
 {
     const std::string path = dir.path() + "/" + std::string(2100, 'p') + ".prj";
     testing::internal::CaptureStdout();
-    EXPECT_EQ(run_simulation(path, nullptr, ""), 0);
+    EXPECT_EQ(run_simulation(path, nullptr, ""), 1);
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_NE(out.find("Error: the project file path is longer than 2055 characters.\n"),
               std::string::npos);
