@@ -63,6 +63,7 @@ made make_matrix(mat1<T>& out, int n, int m)
 {
     out.reset();
     if (n <= 0 || m <= 0) return made::zero_dim;
+    if (slot_count(sizeof(T), n, m, 0) == 0) return made::no_memory;
     return guarded([&] { out.assign(n, m, T()); });
 }
 

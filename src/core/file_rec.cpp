@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "core/platform.h"
+
 namespace {
 
 void report_corrupt(const file_rec& rec)
@@ -54,7 +56,7 @@ bool file_rec_open(file_rec& rec, std::string& name, const char* mode)
         std::printf("Error.... name too long!!!\n\n\n");
         return false;
     }
-    if (resolved.empty()) return false;
+    if (resolved.empty() || folder_exists(resolved)) return false; // a folder: the resolver said so
 
     std::FILE* f = std::fopen(resolved.c_str(), mode);
     if (!f) {

@@ -5,6 +5,8 @@
 // set-ups come last). The hub stops at the first reader that raised an
 // error; the driver then reports any code still pending.
 #include <algorithm>
+#include <climits>
+#include <cstdio>
 #include <memory>
 
 #include "channel/channel_steps.h"
@@ -21,6 +23,16 @@ namespace
 bool raised()
 {
     return error_state.raised == 1;
+}
+
+// Stops the run after a message already printed (no second report when the
+// allocation reported itself).
+void stop_run()
+{
+    if (raised())
+        return;
+    error_set(err_stop);
+    report_error(error_state);
 }
 
 // The nutrient module's set-up; false when it stopped on an error.
@@ -49,9 +61,19 @@ bool setup_nutrients(model_state& s)
 void read_inputs(model_state& s)
 {
     // The cell-number grid keeps a border of zeros on every side: rows and
-    // columns 0..rows+1 and 0..cols+1.
-    imatrix_alloc_zero(s.mask, s.rows + 1, s.cols + 1, "mask");
-    imatrix_alloc_zero(s.data, s.rows + 1, s.cols + 1, "data");
+    // columns 0..rows+1 and 0..cols+1. The sizes are checked before they are
+    // computed, and the hub stops at the first grid it cannot allocate.
+    if (s.rows < 1 || s.cols < 1 || s.rows > INT_MAX - 2 || s.cols > INT_MAX - 2) {
+        std::printf("Error: the grid of ROWS %d and COLS %d cannot be held: each must be from 1 to %d.\n",
+                    s.rows, s.cols, INT_MAX - 2);
+        stop_run();
+        return;
+    }
+    if (!imatrix_alloc_zero(s.mask, s.rows + 1, s.cols + 1, "mask") ||
+        !imatrix_alloc_zero(s.data, s.rows + 1, s.cols + 1, "data")) {
+        stop_run();
+        return;
+    }
 
     read_watershed_mask(s);
     if (s.num_cells > 0) {

@@ -18,10 +18,18 @@ int replace_line_index = 0;
 
 namespace {
 
-// Opens a candidate with the real mode and closes it at once.
+// The first candidate of the current resolution that named a folder.
+std::string folder_met;
+
+// Opens a candidate with the real mode and closes it at once. A folder is
+// never a file (reading one would give an empty file on some systems).
 bool probe(const std::string& candidate, const char* mode)
 {
     if (candidate.empty() || candidate.size() > static_cast<size_t>(file_name_capacity)) return false;
+    if (folder_exists(candidate)) {
+        if (folder_met.empty()) folder_met = candidate;
+        return false;
+    }
     std::FILE* f = std::fopen(candidate.c_str(), mode);
     if (!f) return false;
     std::fclose(f);
@@ -106,6 +114,10 @@ void resolve_file_name(std::string& name, const char* mode, std::string& out)
     } else {
         candidate = name;
     }
-    if (!find_file_in_folders(output_dir, candidate, mode, write, out))
+    folder_met.clear();
+    if (!find_file_in_folders(output_dir, candidate, mode, write, out)) {
         std::printf("Error getting new filename from %s\n", candidate.c_str());
+        if (!folder_met.empty())
+            std::printf("Error: %s names a folder where a file is expected.\n", folder_met.c_str());
+    }
 }

@@ -11,6 +11,7 @@
 #include "core/clock_step.h"
 #include "core/error_state.h"
 #include "core/model_state.h"
+#include "core/pending_processes.h"
 #include "core/platform.h"
 #include "core/proc_group.h"
 #include "core/run_steps.h"
@@ -63,7 +64,10 @@ bool run_init_chain(model_state& s, const std::string& path, bool have_sink)
     if (stop_after_check()) return false;
 
     if (have_sink) s.optimize = 1;
-    run_step([&] { validate_options(s); });
+    run_step([&] {
+        validate_options(s);
+        if (error_state.code == 0 && !error_state.raised) refuse_pending_processes(s);
+    });
     if (stop_after_check()) return false;
 
     run_step([&] { open_run_files(s); });
@@ -75,7 +79,10 @@ bool run_init_chain(model_state& s, const std::string& path, bool have_sink)
     });
     if (stop_after_check()) return false;
 
-    run_step([&] { read_inputs(s); });
+    run_step([&] {
+        read_inputs(s);
+        if (error_state.code == 0 && !error_state.raised) refuse_pending_boundary_types(s);
+    });
     if (stop_after_check()) return false;
 
     run_step([&] { open_map_outputs(s); });

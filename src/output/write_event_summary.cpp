@@ -314,7 +314,10 @@ void run_lists(const model_state& s, std::FILE* fp)
     line_if(fp, s.interception, "Interception losses.\n");
     line_if(fp, s.roughness_given, "Distributed overland roughness.\n");
     line_if(fp, s.manning_n_given, "Uniform overland roughness.\n");
-    line_if(fp, s.moisture_given, "Distributed initial soil moisture.\n");
+    // The mapping table sets moisture_given on its own; the moisture is used
+    // only by an infiltration method.
+    const bool infiltration = s.green_ampt || s.inf_redist || s.inf_layered_soil || s.inf_richards;
+    line_if(fp, s.moisture_given && infiltration, "Distributed initial soil moisture.\n");
     line_if(fp, s.chan_lakes, "Lakes were simulated.\n");
     line_if(fp, s.reten_depth_given, "Spatially varied retention.\n");
     line_if(fp, s.retention_given, "Uniform retention depth.\n");

@@ -87,7 +87,8 @@ TEST_F(RunSetup, OptionConflictsStopWithTheirMessages)
         {lt + "ET_CALC_PENMAN\nINF_REDIST\nALBEDO a.map\n", "Error: Vegetation height values not specified"},
         {lt + "ET_CALC_PENMAN\nINF_REDIST\nALBEDO a\nVHEIGHT v\nTCOEFF t\nCANOPY c\n",
          "Error: Wilting point values not specified"},
-        {"INF_LAYERED_SOIL\nGREEN_AMPT\n", ""}, // the later selector wins: no conflict
+        // The later selector wins: no conflict, Green-Ampt is asked for.
+        {"INF_LAYERED_SOIL\nGREEN_AMPT\n", "Green-Ampt infiltration (GREEN_AMPT) is not available yet.\n"},
         {"CHAN_DRAIN\n", "Error: Preissmann implicit channel routing is not supported by TORVA.\n"},
         {"CHAN_BACKWATER\n", "Error: Preissmann implicit channel routing is not supported by TORVA.\n"},
         {"WATER_TABLE w.map\nGW_SIMULATION\nGW_POROSITY_MAP p\nGW_UNIF_POROSITY 0.3\n",
@@ -121,9 +122,9 @@ TEST_F(RunSetup, GroundwaterWithoutSourcesWarnsAndGoesOn)
                         "porosity for\n"));
     EXPECT_TRUE(printed("\nWarning: You have specified neither spatially-varied, uniform, or mapping table "
                         "hydraulic \n"));
-    // The run went on to the opening of the files, where the boundary file
-    // is missing.
-    EXPECT_TRUE(printed("Error: Unable to open groundwater boundary file.\n  (File: )\n")) << out;
+    // The run went on past the warnings, to the refusal of a process that is
+    // not built yet.
+    EXPECT_TRUE(printed("Saturated groundwater (GW_SIMULATION) is not available yet.\n")) << out;
 }
 
 TEST_F(RunSetup, FilesThatCannotBeOpenedStopTheRun)
@@ -143,8 +144,8 @@ TEST_F(RunSetup, FilesThatCannotBeOpenedStopTheRun)
     EXPECT_NE(read_file(dir.file("run.sum")).find("Error: Unable to open output hydrograph file."),
               std::string::npos);
 
-    run("IN_HYD_LOCATION missing.ihl\nOUT_HYD_LOCATION o.ohl\nREAD_OV_HOTSTART missing.ovh\n");
-    EXPECT_TRUE(printed("Error: Unable to open hydrograph location file.\n  (File: missing.ihl)\n")) << out;
+    run("INIT_SWE_DEPTH missing.swe\nREAD_OV_HOTSTART missing.ovh\n");
+    EXPECT_TRUE(printed("Error: Unable to open SWE input hotstart file.\n  (File: missing.swe)\n")) << out;
     EXPECT_FALSE(printed("overland hotstart"));
 }
 

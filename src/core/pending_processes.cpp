@@ -1,0 +1,146 @@
+// The processes that cards can switch on but whose steps, readers or
+// writers are still empty (each marked TODO where it will live). One row per
+// card or switch: the card as the user writes it, the process, and the test
+// that the project asked for it. Remove a row when its process is built.
+#include "core/pending_processes.h"
+
+#include <cstdio>
+
+#include "core/error_state.h"
+#include "core/model_state.h"
+
+namespace {
+
+struct pending_process {
+    const char* card;
+    const char* process;
+    bool (*asked)(const model_state&);
+};
+
+#define ON(expr) [](const model_state& s) { return static_cast<bool>(expr); }
+
+const pending_process pending_table[] = {
+    // Subsurface water: infiltration_step, soil_et_step, groundwater_step,
+    // sacramento_step, conceptual_gw_step.
+    {"GREEN_AMPT", "Green-Ampt infiltration", ON(s.green_ampt)},
+    {"INF_REDIST", "Green-Ampt infiltration with redistribution", ON(s.inf_redist)},
+    {"INF_LAYERED_SOIL", "Multi-layer Green-Ampt infiltration", ON(s.inf_layered_soil)},
+    {"INF_RICHARDS", "Richards infiltration", ON(s.inf_richards)},
+    {"GW_SIMULATION", "Saturated groundwater", ON(s.gw_simulation)},
+    {"SACRAMENTO", "Sacramento soil-moisture accounting", ON(s.sacramento)},
+    {"CONCEPTUAL_GW", "Conceptual groundwater", ON(s.cards.conceptual_gw_given)},
+    // Hydrometeorology: longterm_hmet_step (hourly records and
+    // evapotranspiration) and the snow model of long-term runs.
+    {"LONG_TERM", "Long-term simulation (hourly hydrometeorology, evapotranspiration and snow)",
+     ON(s.long_term)},
+    // Overland flow and lakes: the explicit scheme of overland_step,
+    // ov_point_source_step, overland pumping, olake_step.
+    {"OVERTYPE", "Explicit overland routing", ON(s.overtype == 1)},
+    {"OV_POINT_SOURCE", "Overland point sources", ON(s.cards.ov_point_source_given)},
+    {"OV_PUMP", "Overland pumping", ON(s.cards.ov_pump_given)},
+    {"OVERLAND_LAKE_MAP", "Overland lakes", ON(s.cards.overland_lake_map_given)},
+    {"XYBDYINPUT_OVDEP", "XY overland boundary inputs", ON(s.cards.xybdyinput_ovdep_given)},
+    // Channels and pipes: channel_step, storm_sewer_step.
+    {"CHAN_EXPLIC", "Channel routing", ON(s.chan_explicit)},
+    {"CHAN_MESH", "Mesh channel routing", ON(s.chan_mesh)},
+    {"STORM_SEWER", "Pipe network", ON(s.storm_sewer)},
+    // Water quality: the sediment and contaminant steps, the nutrient module.
+    {"SOIL_EROSION", "Soil erosion and sediment transport", ON(s.cards.soil_erosion_given)},
+    {"OV_CON_TRANS", "Overland contaminant transport", ON(s.cards.ov_con_trans)},
+    {"CHAN_CON_TRANS", "Channel contaminant transport", ON(s.cards.chan_con_trans)},
+    {"SOIL_CON_TRANS", "Soil contaminant transport", ON(s.cards.soil_con_trans)},
+    {"SEDIMENT_CONTAM", "Sediment-bound contaminants", ON(s.cards.sediment_contam)},
+    {"CONTAM_MAP", "Contaminant maps", ON(s.cards.contam_map_given)},
+    {"NUTRIENTS", "The nutrient module", ON(s.cards.nutrients)},
+    // Outputs: open_map_outputs and map_output_step, the point and link/node
+    // series of timeseries_output_step, the end-of-run files.
+    {"DEPTH", "Map outputs", ON(s.cards.depth_given)},
+    {"DISCHARGE", "Map outputs", ON(s.cards.discharge_given)},
+    {"DIS_RAIN", "Map outputs", ON(s.cards.dis_rain_given)},
+    {"INF_DEPTH", "Map outputs", ON(s.cards.inf_depth_given)},
+    {"SURF_MOIST", "Map outputs", ON(s.cards.surf_moist_given)},
+    {"RATE_OF_INFIL", "Map outputs", ON(s.cards.rate_of_infil_given)},
+    {"GW_RECHARGE_CUM", "Map outputs", ON(s.cards.gw_recharge_cum_given)},
+    {"GW_RECHARGE_INC", "Map outputs", ON(s.cards.gw_recharge_inc_given)},
+    {"FLOOD_GRID", "Map outputs", ON(s.cards.flood_grid_given)},
+    {"NET_SED_VOLUME", "Map outputs", ON(s.cards.net_sed_volume_given)},
+    {"VOL_SED_SUSP", "Map outputs", ON(s.cards.vol_sed_susp_given)},
+    {"MAX_SED_FLUX", "Map outputs", ON(s.cards.max_sed_flux_given)},
+    {"IN_HYD_LOCATION", "Hydrographs at selected locations", ON(s.cards.in_hyd_location_given)},
+    {"IN_GWFLUX_LOCATION", "Groundwater fluxes at selected locations", ON(s.cards.in_gwflux_location_given)},
+    {"IN_CELLDEPDIS_LOCATION", "Depths and discharges at selected cells",
+     ON(s.cards.in_celldepdis_location_given)},
+    {"IN_THETA_LOCATION", "Soil moisture at selected locations", ON(s.cards.in_theta_location_given)},
+    {"OVERLAND_DEPTHS", "Overland depths at selected locations", ON(s.cards.overland_depths_given)},
+    {"OVERLAND_WSE", "Overland water surface at selected locations", ON(s.cards.overland_wse_given)},
+    {"LAKE_OUTPUT", "Lake output", ON(s.cards.lake_output_given)},
+    {"OUTLET_SED_FLUX", "Outlet sediment output", ON(!s.cards.outlet_sed_flux.empty())},
+    {"OUTLET_SED_TSS", "Outlet sediment output", ON(s.cards.outlet_sed_tss_given)},
+    {"CHAN_DEPTH", "Channel link/node outputs", ON(s.cards.chan_depth_given)},
+    {"CHAN_DISCHARGE", "Channel link/node outputs", ON(s.cards.chan_discharge_given)},
+    {"CHAN_STAGE", "Channel link/node outputs", ON(s.cards.chan_stage_given)},
+    {"CHAN_VELOCITY", "Channel link/node outputs", ON(s.cards.chan_velocity_given)},
+    {"CHAN_SED_FLUX", "Channel link/node outputs", ON(s.cards.chan_sed_flux_given)},
+    {"VKS_HYDRO", "The companion program's hydrograph file", ON(s.cards.vks_hydro_given)},
+    {"WRITE_OV_HOTSTART", "Hotstart writing", ON(s.cards.write_ov_hotstart_given)},
+    {"WRITE_SM_HOTSTART", "Hotstart writing", ON(s.cards.write_sm_hotstart_given)},
+    {"ANALYZERS", "Analyzers", ON(s.cards.analyzers)},
+    // Coupling: the host-environment exchange, the KZ segment coupling and
+    // the XY outputs of nested models.
+    {"QNT", "The host environment (QNT) exchange", ON(s.qnt_mode)},
+    {"KZ_INPUT", "The KZ segment coupling", ON(s.cards.kz_input_given)},
+    {"KZ_FLUXES", "The KZ segment coupling", ON(s.cards.kz_fluxes)},
+    {"XYBDYOUTPUT_PTS", "XY boundary outputs", ON(s.cards.xy_out.output_on)},
+};
+
+#undef ON
+
+// Overland boundary types whose treatment apply_ov_boundaries does not have
+// yet (types 2 and 3, the fixed heads, are built).
+struct pending_boundary {
+    int type;
+    const char* process;
+};
+
+const pending_boundary pending_boundaries[] = {
+    {1, "Overland boundary type 1 (free outflow)"},
+    {4, "Overland boundary type 4 (specified discharge)"},
+    {5, "Overland boundary type 5 (specified discharge)"},
+    {6, "Overland boundary type 6 (rating curve)"},
+    {7, "Overland boundary type 7 (rating curve)"},
+    {9, "Overland boundary type 9 (XY overland boundary)"},
+};
+
+void stop_run()
+{
+    error_set(err_stop);
+}
+
+} // namespace
+
+void refuse_pending_processes(model_state& s)
+{
+    for (const pending_process& p : pending_table) {
+        if (!p.asked(s))
+            continue;
+        std::printf("%s (%s) is not available yet.\n", p.process, p.card);
+        stop_run();
+        return;
+    }
+}
+
+void refuse_pending_boundary_types(model_state& s)
+{
+    if (!s.ov_boundary || s.boundary_type.size() < s.num_cells)
+        return;
+    for (int i = 1; i <= s.num_cells; ++i) {
+        for (const pending_boundary& b : pending_boundaries) {
+            if (s.boundary_type[i] != b.type)
+                continue;
+            std::printf("%s at cell %d (row %d, column %d) is not available yet.\n", b.process, i,
+                        s.cell_row[i], s.cell_col[i]);
+            stop_run();
+            return;
+        }
+    }
+}
