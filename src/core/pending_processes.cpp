@@ -20,6 +20,10 @@ struct pending_process {
 #define ON(expr) [](const model_state& s) { return static_cast<bool>(expr); }
 
 const pending_process pending_table[] = {
+    // Hydrometeorology: longterm_hmet_step (hourly records and
+    // evapotranspiration) and the snow model of long-term runs.
+    {"LONG_TERM", "Long-term simulation (hourly hydrometeorology, evapotranspiration and snow)",
+     ON(s.long_term)},
     // Subsurface water: infiltration_step, soil_et_step, groundwater_step,
     // sacramento_step, conceptual_gw_step.
     {"GREEN_AMPT", "Green-Ampt infiltration", ON(s.green_ampt)},
@@ -29,10 +33,6 @@ const pending_process pending_table[] = {
     {"GW_SIMULATION", "Saturated groundwater", ON(s.gw_simulation)},
     {"SACRAMENTO", "Sacramento soil-moisture accounting", ON(s.sacramento)},
     {"CONCEPTUAL_GW", "Conceptual groundwater", ON(s.cards.conceptual_gw_given)},
-    // Hydrometeorology: longterm_hmet_step (hourly records and
-    // evapotranspiration) and the snow model of long-term runs.
-    {"LONG_TERM", "Long-term simulation (hourly hydrometeorology, evapotranspiration and snow)",
-     ON(s.long_term)},
     // Overland flow and lakes: the explicit scheme of overland_step,
     // ov_point_source_step, overland pumping, olake_step.
     {"OVERTYPE", "Explicit overland routing", ON(s.overtype == 1)},

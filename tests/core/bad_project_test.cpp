@@ -1,0 +1,207 @@
+// Bad variants of examples/tiny run through the program itself: each must
+// stop before the time loop, exit with status 1 and name the card, file or
+// value at fault. The good variants next to them must still run and exit 0.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "support/test_support.h"
+
+using namespace torva_test;
+
+namespace {
+
+const std::string tiny_folder = std::string(TORVA_EXAMPLES) + "/tiny";
+
+// The project with the value of one card replaced ("" drops the value).
+std::function<std::string(std::string)> set_card(const std::string& card, const std::string& value)
+{
+    return [card, value](std::string prj) {
+        const size_t at = prj.find("\n" + card + " ");
+        EXPECT_NE(at, std::string::npos) << card;
+        const size_t end = prj.find('\n', at + 1);
+        prj.replace(at + 1, end - at - 1, value.empty() ? card : card + " " + value);
+        return prj;
+    };
+}
+
+std::function<std::string(std::string)> add_cards(const std::string& lines)
+{
+    return [lines](std::string prj) { return prj + lines; };
+}
+
+// Every line after the header ends in CR-LF.
+std::string crlf_cards(std::string prj)
+{
+    std::string out;
+    const size_t header_end = prj.find('\n');
+    out = prj.substr(0, header_end + 1);
+    for (size_t i = header_end + 1; i < prj.size(); ++i) {
+        if (prj[i] == '\n') out += '\r';
+        out += prj[i];
+    }
+    return out;
+}
+
+// The six header lines of the tiny grids.
+std::string grid_header()
+{
+    const std::string mask = read_file(tiny_folder + "/tiny.msk");
+    size_t at = 0;
+    for (int line = 0; line < 6; ++line) at = mask.find('\n', at) + 1;
+    return mask.substr(0, at);
+}
+
+struct bad_case {
+    bad_case(const char* l, std::function<std::string(std::string)> e, std::string m, int s = 1,
+             std::string a = "tiny.prj", std::string x = "")
+        : label(l), edit(std::move(e)), message(std::move(m)), status(s), args(std::move(a)),
+          extra_file(std::move(x))
+    {
+    }
+    const char* label;
+    std::function<std::string(std::string)> edit; // of tiny.prj
+    std::string message;                          // must appear in the output
+    int status;
+    std::string args;       // the command line after the program
+    std::string extra_file; // name=content of one more file, or ""
+};
+
+std::vector<bad_case> cases()
+{
+    std::vector<bad_case> c;
+    // Exit status of what is not a run.
+    c.push_back({"usage", nullptr, "Usage: torva [-option] [inputfile]", 0, ""});
+    c.push_back({"version", nullptr, "-- TORVA version", 0, "-v x"});
+    c.push_back({"clean run", nullptr, "Running....", 0});
+    c.push_back({"missing project", nullptr, "Error: The specified project file was not found.", 1, "none.prj"});
+    c.push_back({"batch with a failing run", nullptr, "Error: The specified project file was not found.", 1,
+                 "-b2 none.prj"});
+    c.push_back({"batch count 0", nullptr,
+                 "Error: the run count of the switch -b0 is out of range; give a whole number from 1 to "
+                 "2147483647.",
+                 1, "-b0 tiny.prj"});
+    c.push_back({"batch count too large", nullptr,
+                 "Error: the run count of the switch -b99999999999 is out of range", 1,
+                 "-b99999999999 tiny.prj"});
+    c.push_back({"calibration mode", nullptr, "SCE-UA calibration is not available yet.", 1, "-c sce.in"});
+
+    // Integer cards read strictly, values present.
+    c.push_back({"exponent in an integer", set_card("TOT_TIME", "1e7"),
+                 "line 8: the value \"1e7\" of card TOT_TIME is not a whole number."});
+    c.push_back({"integer too large", set_card("TOT_TIME", "99999999999"),
+                 "the value \"99999999999\" of card TOT_TIME is out of range."});
+    c.push_back({"fraction in an integer", set_card("ROWS", "3.5"),
+                 "the value \"3.5\" of card ROWS is not a whole number."});
+    c.push_back({"NUL inside a number", set_card("TIMESTEP", std::string("1\0" "0", 3)),
+                 "the value \"1\\x000\" of card TIMESTEP is not a number."});
+    c.push_back({"missing number", set_card("TOT_TIME", ""), "line 8: the value of card TOT_TIME is missing."});
+    c.push_back({"missing name", set_card("WATERSHED_MASK", ""),
+                 "line 3: the value of card WATERSHED_MASK is missing."});
+    c.push_back({"word for a number", set_card("GRIDSIZE", "ten"),
+                 "the value \"ten\" of card GRIDSIZE is not a number."});
+
+    // Ranges kept beside the cards.
+    c.push_back({"total time 0", set_card("TOT_TIME", "0"),
+                 "the value \"0\" of card TOT_TIME is out of range: it must be above 0."});
+    c.push_back({"negative time step", set_card("TIMESTEP", "-10"),
+                 "the value \"-10\" of card TIMESTEP is out of range: it must be above 0."});
+    c.push_back({"hydrograph interval 0", set_card("HYD_FREQ", "0"),
+                 "of card HYD_FREQ is out of range: it must be above 0."});
+    c.push_back({"map interval 0", set_card("MAP_FREQ", "0"), "of card MAP_FREQ is out of range: it must be above 0."});
+    c.push_back({"grid size 0", set_card("GRIDSIZE", "0"), "of card GRIDSIZE is out of range: it must be above 0."});
+    c.push_back({"no rows", set_card("ROWS", "0"), "of card ROWS is out of range: it must be above 0."});
+    c.push_back({"negative columns", set_card("COLS", "-4"), "of card COLS is out of range: it must be above 0."});
+    c.push_back({"negative rain duration", set_card("RAIN_DURATION", "-10"),
+                 "the value \"-10\" of card RAIN_DURATION is out of range: it must be 0 or above."});
+    c.push_back({"negative rain intensity", set_card("RAIN_INTENSITY", "-50"),
+                 "of card RAIN_INTENSITY is out of range: it must be 0 or above."});
+    c.push_back({"latitude beyond the pole", add_cards("LATITUDE 91\n"),
+                 "of card LATITUDE is out of range: it must be from -90 to 90."});
+
+    // Numbers that are not finite or beyond a double.
+    c.push_back({"nan roughness", set_card("MANNING_N", "nan"),
+                 "the value \"nan\" of card MANNING_N is not finite."});
+    c.push_back({"infinite grid size", set_card("GRIDSIZE", "inf"), "of card GRIDSIZE is not finite."});
+    c.push_back({"beyond a double", set_card("RAIN_INTENSITY", "1e400"),
+                 "the value \"1e400\" of card RAIN_INTENSITY is out of range."});
+
+    // Dates and times.
+    c.push_back({"month 13", set_card("START_DATE", "2000 13 45"),
+                 "the value \"2000 13 45\" of card START_DATE is not a calendar date (year month day)."});
+    c.push_back({"29 February of a common year", set_card("START_DATE", "2001 02 29"),
+                 "of card START_DATE is not a calendar date"});
+    c.push_back({"hour 24", set_card("START_TIME", "24 00"),
+                 "the value \"24 00\" of card START_TIME is not a time of day"});
+    c.push_back({"end minute 60", add_cards("END_TIME 2000 01 01 12 60\n"),
+                 "of card END_TIME is not a time of day"});
+    c.push_back({"date missing its day", set_card("START_DATE", "2000 01"),
+                 "the value \"2000 01\" of card START_DATE is missing a number."});
+
+    // Line ends.
+    c.push_back({"CR-LF cards after an LF header", crlf_cards, "Running....", 0});
+    c.push_back({"CR-LF header", [](std::string prj) { return crlf_cards(prj).insert(12, "\r"); },
+                 "File Does not Appear to be a Valid TORVA/ORLENT Project file"});
+
+    // Files.
+    c.push_back({"folder for the mask", set_card("WATERSHED_MASK", "maps"),
+                 "Error: maps names a folder where a file is expected."});
+    c.push_back({"missing elevation", set_card("ELEVATION", "none.ele"),
+                 "Error: Unable to open elevation data file.\n  (File: none.ele)"});
+
+    // Sizes that cannot be held.
+    c.push_back({"rows overflow", set_card("ROWS", "2147483647"),
+                 "Error: the grid of ROWS 2147483647 and COLS 4 cannot be held"});
+
+    // Processes that are not built yet.
+    c.push_back({"infiltration", add_cards("GREEN_AMPT\n"),
+                 "Green-Ampt infiltration (GREEN_AMPT) is not available yet."});
+    c.push_back({"explicit overland scheme", add_cards("OVERTYPE explicit\n"),
+                 "Explicit overland routing (OVERTYPE) is not available yet."});
+    c.push_back({"channel routing", add_cards("CHAN_EXPLIC\n"), "Channel routing (CHAN_EXPLIC) is not available yet."});
+    c.push_back({"map output", add_cards("DEPTH tiny.dep\n"), "Map outputs (DEPTH) is not available yet."});
+    c.push_back({"hotstart writing", add_cards("WRITE_OV_HOTSTART tiny.hot\n"),
+                 "Hotstart writing (WRITE_OV_HOTSTART) is not available yet."});
+    c.push_back({"long-term run", add_cards("LONG_TERM\nET_CALC_DEARDORFF\nINF_REDIST\nALBEDO a.map\n"),
+                 "Long-term simulation (hourly hydrometeorology, evapotranspiration and snow) (LONG_TERM) is "
+                 "not available yet."});
+    c.push_back({"empty XY boundary reader", add_cards("XYBDYINPUT_OVDEP xy.bdy\n"),
+                 "XY overland and groundwater boundary input files are not available yet."});
+    c.push_back({"free-outflow boundary",
+                 add_cards("MAPPING_TABLE tiny.cmt\nOV_BOUNDARY\n"),
+                 "Overland boundary type 1 (free outflow) at cell 4 (row 1, column 4) is not available yet.", 1,
+                 "tiny.prj",
+                 "tiny.cmt=TORVA_INDEX_MAP_TABLES\nINDEX_MAP tiny.idx All\nOVERLAND_BOUNDARY All\nNUM_IDS 2\nID\n"
+                 "     1" + std::string(80, ' ') + "0 0\n     2" + std::string(80, ' ') + "1 0\n"});
+    return c;
+}
+
+} // namespace
+
+TEST(BadProject, StopsWithStatusOneAndNamesTheFault)
+{
+    const std::string prj = read_file(tiny_folder + "/tiny.prj");
+    for (const bad_case& c : cases()) {
+        scratch_dir dir("bad");
+        for (const char* name : {"tiny.msk", "tiny.ele"})
+            write_file(dir.file(name), read_file(tiny_folder + "/" + name));
+        write_file(dir.file("tiny.prj"), c.edit ? c.edit(prj) : prj);
+        write_file(dir.file("tiny.idx"), grid_header() + "1 1 1 2\n1 1 1 1\n1 1 1 1\n");
+        std::filesystem::create_directory(dir.file("maps"));
+        if (!c.extra_file.empty()) {
+            const size_t eq = c.extra_file.find('=');
+            write_file(dir.file(c.extra_file.substr(0, eq)), c.extra_file.substr(eq + 1));
+        }
+        std::string out;
+        const int status = run_command("cd '" + dir.path() + "' && '" + torva_exe() + "' " + c.args + " 2>&1", out);
+        EXPECT_EQ(status, c.status) << c.label << "\n" << out;
+        EXPECT_NE(out.find(c.message), std::string::npos) << c.label << "\n" << out;
+        if (c.status != 0) {
+            EXPECT_EQ(out.find("Running...."), std::string::npos) << c.label << "\n" << out;
+        }
+    }
+}
