@@ -3,12 +3,17 @@
 // value at fault. The good variants next to them must still run and exit 0.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "core/error_state.h"
+#include "core/model_state.h"
+#include "core/run_steps.h"
 #include "support/test_support.h"
 
 using namespace torva_test;
@@ -204,4 +209,35 @@ TEST(BadProject, StopsWithStatusOneAndNamesTheFault)
             EXPECT_EQ(out.find("Running...."), std::string::npos) << c.label << "\n" << out;
         }
     }
+}
+
+// The input hub allocates the cell-number grids first: a size that cannot be
+// computed or allocated stops it there, before any reader runs.
+TEST(BadProject, InputHubStopsAtTheFirstGridItCannotHold)
+{
+    struct size_case {
+        int rows, cols;
+        const char* message;
+    };
+    const size_case cases[] = {
+        {INT_MAX, 4, "Error: the grid of ROWS 2147483647 and COLS 4 cannot be held: each must be from 1 to "
+                     "2147483645.\n"},
+        {INT_MAX - 2, INT_MAX - 2, "Error allocating memory for variable mask\n"},
+    };
+    for (const size_case& c : cases) {
+        error_state_clear();
+        auto s = std::make_unique<model_state>();
+        s->rows = c.rows;
+        s->cols = c.cols;
+        s->watershed_mask_name = "never-read.msk";
+        testing::internal::CaptureStdout();
+        read_inputs(*s);
+        const std::string out = testing::internal::GetCapturedStdout();
+        EXPECT_NE(out.find(c.message), std::string::npos) << out;
+        EXPECT_EQ(out.find("reading watershed mask"), std::string::npos) << out;
+        EXPECT_EQ(error_state.raised, 1);
+        EXPECT_TRUE(s->mask.empty());
+        model_state_destroy(*s);
+    }
+    error_state_clear();
 }
