@@ -1,10 +1,8 @@
 #include "hydromet/precip_words.h"
 
+#include "core/text_parse.h"
+
 #include <cctype>
-#include <cerrno>
-#include <climits>
-#include <cmath>
-#include <cstdlib>
 #include <cstring>
 
 namespace
@@ -84,25 +82,10 @@ bool word_starts_with(const std::string& word, const char* key)
 
 bool parse_int_word(const std::string& word, int& out)
 {
-    if (word.empty())
-        return false;
-    errno = 0;
-    char* end = nullptr;
-    const long v = std::strtol(word.c_str(), &end, 10);
-    if (*end != '\0' || end == word.c_str() || errno == ERANGE || v < INT_MIN || v > INT_MAX)
-        return false;
-    out = static_cast<int>(v);
-    return true;
+    return parse_int_strict(word, out) == num_status::ok;
 }
 
 bool parse_real_word(const std::string& word, double& out)
 {
-    if (word.empty())
-        return false;
-    char* end = nullptr;
-    const double v = std::strtod(word.c_str(), &end);
-    if (*end != '\0' || end == word.c_str() || !std::isfinite(v))
-        return false;
-    out = v;
-    return true;
+    return parse_double_strict(word, out) == num_status::ok;
 }

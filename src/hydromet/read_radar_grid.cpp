@@ -41,8 +41,12 @@ int read_radar_grid(const std::string& name, radar_grid& r, int millimetres)
     for (int i = 0; i < rows; ++i) {
         for (int j = 0; j < cols; ++j) {
             double v = 0.0;
-            if (in.real(v) != word_status::ok) {
+            const word_status got = in.real(v);
+            if (got != word_status::ok) {
                 std::printf("Error in reading radar precip file %s\n", name.c_str());
+                std::printf("The value of row %d, column %d %s.\n", i + 1, j + 1,
+                            got == word_status::end ? "is missing: the file ends before it"
+                                                    : "is not a finite number");
                 return -1;
             }
             if (std::fabs(v - r.nodata) < 0.01 || v <= 0.0)

@@ -17,6 +17,7 @@ namespace
 
 constexpr int word_search_limit = 10000;
 constexpr std::size_t title_capacity = 254;
+constexpr int max_rain_lines = 99999; // the date store holds 100,000 records
 
 int stop_event()
 {
@@ -105,6 +106,8 @@ int read_rain_event(file_rec& rec, model_state& s)
     // NRGAG and NRPDS, in either order.
     int gauges = s.num_gages;
     int lines = 0;
+    std::string gauge_token; // an NRGAG word that is neither a count nor FILES
+    std::string lines_token;
     int cards = 0;
     for (int i = 0; i < word_search_limit && cards < 2; ++i) {
         if (!in.word(w, 5))
@@ -115,20 +118,20 @@ int read_rain_event(file_rec& rec, model_state& s)
             if (!in.word(token, 255))
                 return -1;
             int n = 0;
-            if (parse_int_word(token, n)) {
+            std::string lower = token;
+            for (char& c : lower)
+                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            if (parse_int_word(token, n))
                 gauges = n;
-            } else {
-                for (char& c : token)
-                    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-                if (token.find("files") != std::string::npos)
-                    gauges = -1;
-            }
+            else if (lower.find("files") != std::string::npos)
+                gauges = -1;
+            else
+                gauge_token = token;
         } else if (word_starts_with(w, "nrpd")) {
             ++cards;
-            const word_status st = in.integer(lines);
-            if (st == word_status::end)
+            if (!in.word(lines_token))
                 return -1;
-            if (st == word_status::bad)
+            if (!parse_int_word(lines_token, lines))
                 lines = 0;
         }
     }
@@ -139,11 +142,16 @@ int read_rain_event(file_rec& rec, model_state& s)
         std::printf("Check the format of the rainfall input file.\n");
         return stop_event();
     }
+    if (!gauge_token.empty())
+        return refuse_event(s, "NRGAG gives \"" + gauge_token +
+                                   "\": it must give the number of rain gages, or the word FILES for radar grid "
+                                   "files.");
     if (gauges == 0 || gauges < -1)
         return refuse_event(
             s, "NRGAG must give at least one rain gage, or the word FILES for radar grid files.");
-    if (lines < 1)
-        return refuse_event(s, "NRPDS must give at least one data line.");
+    if (lines < 1 || lines > max_rain_lines)
+        return refuse_event(s, "NRPDS gives \"" + lines_token + "\": it must give the number of data lines, from 1 to " +
+                                   std::to_string(max_rain_lines) + ".");
     const bool radar_files = gauges == -1;
     s.num_gages = gauges;
     s.num_rain_periods = lines;
@@ -159,6 +167,8 @@ int read_rain_event(file_rec& rec, model_state& s)
                 std::printf(
                     "\nCannot find gage coordinate card in rainfall input file for event entitled:\n");
                 std::printf("       %s\n\n", s.event_title.c_str());
+                std::printf("Gage %d of the %d that NRGAG gives has no COORD card: \"%s\" stands in its place.\n",
+                            g, gauges, w.c_str());
                 std::printf("Check rainfall input file format.\n");
                 return stop_event();
             }
@@ -248,6 +258,7 @@ int read_rain_event(file_rec& rec, model_state& s)
                 return stop_event();
             }
         }
+        const bool same_time = l >= 2 && !date_before(s.rain_period_dates.back(), d);
         s.rain_period_dates.push_back(d);
 
         if (radar_files) {
@@ -268,16 +279,26 @@ int read_rain_event(file_rec& rec, model_state& s)
 
         for (int g = 1; g <= gauges; ++g) {
             double v = 0.0;
-            const word_status st = in.real(v);
-            if (st == word_status::end) {
+            std::string word;
+            if (!in.word(word)) {
                 print_last_date(last);
                 return -1;
             }
-            if (st == word_status::bad) {
+            const num_status st = parse_double_strict(word, v);
+            if (st != num_status::ok) {
                 std::printf("\n ERROR: \n");
                 std::printf("\n check out gage input for precip record %d", l);
                 std::printf("\n look at gage %d \n", g);
-                return -1;
+                return refuse_event(s, "On line no. " + std::to_string(l) + " the value \"" + word + "\" of gage " +
+                                           std::to_string(g) + " " + num_status_text(st) + ".");
+            }
+            if (s.precip_accum && same_time) {
+                const double before = values[values.size() - static_cast<std::size_t>(gauges)];
+                if (v != before)
+                    return refuse_event(
+                        s, "On line no. " + std::to_string(l) + " the accumulated precip. of gage " +
+                               std::to_string(g) + " differs from the previous line, which has the same date and "
+                               "time: the depth between them would fall in no time.");
             }
             if (s.precip_accum && l >= 2) {
                 const double before = values[values.size() - static_cast<std::size_t>(gauges)];

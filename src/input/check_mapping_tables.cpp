@@ -76,9 +76,11 @@ int count_line(file_rec& file, const char* keyword)
 void check_mapping_table(int& flag, int code, const std::string& table_file, const char* label, int quiet)
 {
     file_rec file;
-    std::string index_map;
+    std::string index_map, map_name;
     file_rec_open(file, table_file, "r");
-    flag = find_mapping_table(file, code, index_map);
+    const table_search found = search_mapping_table(file, code, index_map, map_name);
+    flag = found == table_search::found ? 1 : 0;
+    bool map_missing = false;
     if (code == tc_sediments || code == tc_contaminant_transport) {
         if (flag) {
             const int n = count_line(file, code == tc_sediments ? "NUM_SED" : "NUM_CONTAM");
@@ -88,6 +90,7 @@ void check_mapping_table(int& flag, int code, const std::string& table_file, con
     } else if (flag) {
         file_rec map;
         flag = file_rec_open(map, index_map, "r") ? 1 : 0;
+        map_missing = flag == 0;
     }
     if (quiet != 1) {
         const int width = 35 - static_cast<int>(std::strlen(label));
@@ -95,6 +98,15 @@ void check_mapping_table(int& flag, int code, const std::string& table_file, con
         for (int i = 0; i < width; ++i)
             std::fputc('.', stdout);
         std::fputs(flag ? "Y\n" : "N\n", stdout);
+    }
+    // A table that is there but cannot be used stops the run: it must never
+    // give way silently to a uniform value or a default.
+    report_table_search(found, code, table_file, map_name);
+    if (map_missing) {
+        std::printf("Error: the index map of table %s in the mapping table file %s cannot be opened.\n",
+                    table_name_from_code(code).c_str(), table_file.c_str());
+        error_set(err_index_map_open, nullptr, index_map.c_str());
+        report_error(error_state);
     }
 }
 
@@ -108,8 +120,21 @@ void check_mapping_tables(const std::string& name, int (&flags)[mapping_table_fl
             return;
         }
     }
+    {
+        file_rec file;
+        std::string index_map, map_name;
+        file_rec_open(file, name, "r");
+        const table_search found = search_mapping_table(file, tc_roughness, index_map, map_name);
+        if (found == table_search::no_header) {
+            report_table_search(found, tc_roughness, name, map_name);
+            return;
+        }
+    }
     if (quiet != 1)
         std::printf("\nChecking 2D grid mapping tables...\n");
-    for (const table_check& t : checks)
+    for (const table_check& t : checks) {
         check_mapping_table(flags[t.flag], t.code, name, t.label, quiet);
+        if (error_state.raised)
+            return;
+    }
 }

@@ -1,6 +1,7 @@
 #include "input/elev_series.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -106,6 +107,13 @@ int elev_series_read_block(file_rec& rec)
     while (read_line_rec(line, rec) && !starts_with(line, "END_ES")) {
         const char* p = line.c_str();
         if (scan_double(p, x)) scan_double(p, y);
+        if (!std::isfinite(x) || !std::isfinite(y)) {
+            std::printf("Error: point %d of elevation series [%s] in file %s is not a pair of finite numbers: %s\n",
+                        static_cast<int>(c->x.size()) + 1, c->name.c_str(), rec.name.c_str(), line.c_str());
+            elev_series_list.remove_if([c](const elev_series& e) { return &e == c; });
+            error_set(err_stop);
+            return 0;
+        }
         c->x.push_back(x);
         c->y.push_back(y);
     }

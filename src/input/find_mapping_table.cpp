@@ -84,11 +84,12 @@ int read_count_line(file_rec& file, int code)
 
 } // namespace
 
-int find_mapping_table(file_rec& file, int code, std::string& index_map)
+table_search search_mapping_table(file_rec& file, int code, std::string& index_map, std::string& map_name)
 {
     index_map.clear();
+    map_name.clear();
     if (!header_ok(file))
-        return 0;
+        return table_search::no_header;
 
     struct index_map_entry {
         std::string map_name;
@@ -108,18 +109,40 @@ int find_mapping_table(file_rec& file, int code, std::string& index_map)
     while (have && table_line_code(line) != code)
         have = read_line_rec(line, file) != 0;
     if (!have)
-        return 0;
+        return table_search::absent;
     if (code == tc_time_series_index || code == tc_contaminant_transport)
-        return 1;
+        return table_search::found;
 
-    const std::string map_name = table_line_map_name(line);
+    map_name = table_line_map_name(line);
     for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
         if (it->map_name == map_name) {
             index_map = it->file_name;
-            return 1;
+            return table_search::found;
         }
     }
-    return 0;
+    return table_search::map_undeclared;
+}
+
+int find_mapping_table(file_rec& file, int code, std::string& index_map)
+{
+    std::string map_name;
+    return search_mapping_table(file, code, index_map, map_name) == table_search::found ? 1 : 0;
+}
+
+void report_table_search(table_search result, int code, const std::string& table_file, const std::string& map_name)
+{
+    if (result == table_search::no_header)
+        std::printf("Error: the first line of the mapping table file %s is not its header: it must begin with "
+                    "%s.\n",
+                    table_file.c_str(), mapping_table_header);
+    else if (result == table_search::map_undeclared)
+        std::printf("Error: table %s of the mapping table file %s uses the index map \"%s\", which no INDEX_MAP "
+                    "line of the block after the header declares.\n",
+                    table_name_from_code(code).c_str(), table_file.c_str(), map_name.c_str());
+    else
+        return;
+    error_set(err_stop);
+    report_error(error_state);
 }
 
 int find_sediments_table(file_rec& file)
@@ -155,42 +178,70 @@ void skip_table_headers(file_rec& file)
             return;
 }
 
-int read_table_row(file_rec& file, int& id, int k, double* values)
+namespace
+{
+
+// What is wrong with a data row: the 1-based value column (0 for the ID or
+// a row that is not there) and why.
+struct row_fault {
+    int column = 0;
+    std::string word;
+    num_status status = num_status::ok;
+};
+
+// One data row: the ID ("%d" over columns 1-6) and k values, the first at
+// column 87, then word by word (blanks and tabs separate). Each value must
+// be one whole finite number. 1 when the row was read, 0 with the fault.
+int scan_table_row(file_rec& file, int& id, int k, double* values, row_fault& fault)
 {
     for (int i = 0; i < k; ++i)
         values[i] = 0.0;
     id = 0;
+    fault = row_fault();
     std::string line;
-    if (!read_line_rec(line, file))
+    if (!read_line_rec(line, file)) {
+        fault.status = num_status::empty;
         return 0;
+    }
 
-    // The ID: "%d" over the first six characters.
     const std::string id_field = line.substr(0, 6);
     const char* p = id_field.c_str();
     char* end = nullptr;
     const long v = std::strtol(p, &end, 10);
-    if (end == p)
+    if (end == p) {
+        fault.status = num_status::not_number;
+        fault.word = id_field;
         return 0;
+    }
     id = v > INT_MAX ? INT_MAX : v < INT_MIN ? INT_MIN : static_cast<int>(v);
 
-    // The values: the first at column 87, then word by word.
     constexpr std::size_t value_column = 86;
     std::size_t i = line.size() < value_column ? line.size() : value_column;
     for (int n = 0; n < k; ++n) {
         while (i < line.size() && std::isspace(static_cast<unsigned char>(line[i])))
             ++i;
-        if (i >= line.size())
-            return 0;
-        const char* w = line.c_str() + i;
-        char* w_end = nullptr;
-        const double x = std::strtod(w, &w_end);
-        if (w_end == w)
-            return 0;
-        values[n] = x;
+        const std::size_t w = i;
         while (i < line.size() && !is_blank_or_tab(line[i]))
             ++i;
+        fault.word = line.substr(w, i - w);
+        while (!fault.word.empty() && std::isspace(static_cast<unsigned char>(fault.word.back())))
+            fault.word.pop_back();
+        fault.status = parse_double_strict(fault.word, values[n]);
+        if (fault.status != num_status::ok) {
+            fault.column = n + 1;
+            return 0;
+        }
     }
+    fault = row_fault();
     return 1;
+}
+
+} // namespace
+
+int read_table_row(file_rec& file, int& id, int k, double* values)
+{
+    row_fault fault;
+    return scan_table_row(file, id, k, values, fault);
 }
 
 int read_table_rows(file_rec& file, const std::string& table_file, int code, int n, int k,
@@ -204,11 +255,20 @@ int read_table_rows(file_rec& file, const std::string& table_file, int code, int
     int largest = 0;
     for (int row = 1; row <= n; ++row) {
         int id = 0;
-        if (!read_table_row(file, id, k, row_values.data())) {
-            std::printf(
-                "Error: row %d of table %s in the mapping table file %s cannot be read: it needs an ID "
-                "in columns 1-6 and %d values from column 87.\n",
-                row, table.c_str(), table_file.c_str(), k);
+        row_fault fault;
+        if (!scan_table_row(file, id, k, row_values.data(), fault)) {
+            if (fault.column > 0 && fault.word.empty())
+                std::printf("Error: in table %s of the mapping table file %s, column %d of ID %d is missing.\n",
+                            table.c_str(), table_file.c_str(), fault.column, id);
+            else if (fault.column > 0)
+                std::printf("Error: in table %s of the mapping table file %s, column %d of ID %d (\"%s\") %s.\n",
+                            table.c_str(), table_file.c_str(), fault.column, id, fault.word.c_str(),
+                            num_status_text(fault.status));
+            else
+                std::printf(
+                    "Error: row %d of table %s in the mapping table file %s cannot be read: it needs an ID "
+                    "in columns 1-6 and %d values from column 87.\n",
+                    row, table.c_str(), table_file.c_str(), k);
             error_set(err_stop);
             report_error(error_state);
             return -1;
@@ -217,6 +277,18 @@ int read_table_rows(file_rec& file, const std::string& table_file, int code, int
             std::printf("Error: row %d of table %s in the mapping table file %s has the ID %d; table IDs run "
                         "from 1 to %d.\n",
                         row, table.c_str(), table_file.c_str(), id, max_table_id);
+            error_set(err_stop);
+            report_error(error_state);
+            return -1;
+        }
+        for (int c = 1; c <= k; ++c) {
+            const char* wanted = table_value_refusal(code, c, row_values[static_cast<std::size_t>(c - 1)]);
+            if (!wanted)
+                continue;
+            std::printf("Error: in table %s of the mapping table file %s, column %d of ID %d is %.6g; it must be "
+                        "%s.\n",
+                        table.c_str(), table_file.c_str(), c, id, row_values[static_cast<std::size_t>(c - 1)],
+                        wanted);
             error_set(err_stop);
             report_error(error_state);
             return -1;

@@ -42,11 +42,7 @@ std::string read_word(std::FILE* fp, std::size_t max_len)
 
 bool whole_real(const std::string& w, double& out)
 {
-    if (w.empty())
-        return false;
-    char* end = nullptr;
-    out = std::strtod(w.c_str(), &end);
-    return end == w.c_str() + w.size();
+    return parse_double_strict(w, out) == num_status::ok;
 }
 
 bool whole_int(const std::string& w, int& out)
@@ -105,11 +101,22 @@ int read_grid_header(std::FILE* fp, grid_header& h)
             return k + 1;
     }
     skip_space(fp);
+    if (h.north < h.south)
+        return grid_north_below_south;
+    if (h.east < h.west)
+        return grid_east_below_west;
     return 0;
 }
 
-void print_bad_grid_header(const std::string& map_name, int position)
+void print_bad_grid_header(const std::string& map_name, int position, const grid_header& h)
 {
+    if (position == grid_north_below_south || position == grid_east_below_west) {
+        const bool ns = position == grid_north_below_south;
+        std::printf("Error: the header of map %s puts the %s edge (%.6g) below the %s edge (%.6g).\n",
+                    map_name.c_str(), ns ? "north" : "east", ns ? h.north : h.east, ns ? "south" : "west",
+                    ns ? h.south : h.west);
+        return;
+    }
     static const char* const names[6] = {"north edge", "south edge", "east edge",
                                          "west edge",  "rows",       "cols"};
     const char* field = position >= 1 && position <= 6 ? names[position - 1] : "header";
@@ -118,7 +125,7 @@ void print_bad_grid_header(const std::string& map_name, int position)
                 field, kind);
 }
 
-double word_real_value(const char* begin, const char* end)
+num_status word_real_strict(const char* begin, const char* end, double& out)
 {
     // Plain decimals of at most 15 digits are converted exactly here (the
     // digits and the power of ten are both exact doubles, so one division
@@ -148,9 +155,10 @@ double word_real_value(const char* begin, const char* end)
     }
     if (p == end && digits > 0 && digits <= 15) {
         const double v = static_cast<double>(mantissa) / exact_powers_of_ten[fraction];
-        return negative ? -v : v;
+        out = negative ? -v : v;
+        return num_status::ok;
     }
-    return std::strtod(begin, nullptr);
+    return parse_double_strict(std::string_view(begin, static_cast<std::size_t>(end - begin)), out);
 }
 
 int_scanner::result int_scanner::next(int& value)

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <string>
 
+#include "core/text_parse.h"
+
 // Reads one line of any length; the newline and a carriage return before it
 // are removed. False at end of file when nothing was read.
 bool read_any_line(std::FILE* fp, std::string& line);
@@ -21,11 +23,14 @@ struct grid_header {
 // Reads the header: six label-and-number pairs (labels of at most 6, 6, 5,
 // 5, 5, 5 characters, thrown away), then skips the white space after them.
 // Returns 0, or the position 1..6 of the value that is missing or not a
-// number (rows and cols must be integers).
+// finite number (rows and cols must be integers), or grid_north_below_south
+// or grid_east_below_west when the edges are the wrong way round.
+constexpr int grid_north_below_south = 7;
+constexpr int grid_east_below_west = 8;
 int read_grid_header(std::FILE* fp, grid_header& header);
 
-// Prints the refusal of a header that read_grid_header could not read.
-void print_bad_grid_header(const std::string& map_name, int position);
+// Prints the refusal of a header that read_grid_header did not accept.
+void print_bad_grid_header(const std::string& map_name, int position, const grid_header& header);
 
 // Separators of the values of a real grid row.
 inline bool is_row_separator(char c)
@@ -33,10 +38,10 @@ inline bool is_row_separator(char c)
     return c == ' ' || c == '\t' || c == ',' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
-// The leading number of the word [begin, end) (a word that does not start
-// with a number is 0.0), rounded exactly as strtod rounds. begin must point
-// into a null-terminated buffer.
-double word_real_value(const char* begin, const char* end);
+// The word [begin, end) as one finite number, rounded exactly as strtod
+// rounds; anything else (trailing characters, nan, inf, 1e400) is refused
+// with the status that says why.
+num_status word_real_strict(const char* begin, const char* end, double& out);
 
 // Integers separated by any white space, line ends included.
 class int_scanner

@@ -81,6 +81,18 @@ int table_values_per_row(int code);
 // name in index_map, empty for TIME_SERIES_INDEX and CONTAMINANT_TRANSPORT),
 // the file then positioned after the table line; else 0.
 int find_mapping_table(file_rec& file, int code, std::string& index_map);
+
+// The same search, telling why a table was not found: the file has no
+// header, the table is not in it, or its table line names an index map
+// that no INDEX_MAP line declared (map_name then holds that name).
+enum class table_search { found, absent, no_header, map_undeclared };
+table_search search_mapping_table(file_rec& file, int code, std::string& index_map, std::string& map_name);
+
+// Refuses a mapping table file without its header or a table whose index
+// map is not declared, naming the file, the table and the map (code 4000,
+// reported); nothing for the other results.
+void report_table_search(table_search result, int code, const std::string& table_file,
+                         const std::string& map_name);
 int find_sediments_table(file_rec& file);
 int find_ratingcurves_table(file_rec& file);
 
@@ -92,16 +104,23 @@ int read_num_contam(file_rec& file);
 // Skips keyword lines and drops the column-header line after them.
 void skip_table_headers(file_rec& file);
 
-// One data row: the ID from columns 1-6, k values from column 87. 1 when the
-// ID and all k values scanned; 0 otherwise (also at the end of the file).
+// One data row: the ID from columns 1-6, k values from column 87, each one
+// whole finite number. 1 when the ID and all k values were read; 0
+// otherwise (also at the end of the file).
 int read_table_row(file_rec& file, int& id, int k, double* values);
+
+// The allowed range of value column `column` (from 1) of a table: nullptr
+// when the value lies in it, else the wanted range as text ("above 0").
+const char* table_value_refusal(int code, int column, double value);
 
 // Largest ID a table row may carry (tables are looked up by ID).
 constexpr int max_table_id = 10000000;
 
 // Reads n rows of k values into ids and values (row-major); a row that does
-// not scan or whose ID is outside 1..max_table_id is refused with a message naming the table
-// (code 4000, reported). Returns the largest ID, or -1 after a refusal.
+// not scan, a value that is not a finite number or lies outside its column's
+// range, or an ID outside 1..max_table_id is refused with a message naming
+// the table, the ID and the column (code 4000, reported). Returns the
+// largest ID, or -1 after a refusal.
 int read_table_rows(file_rec& file, const std::string& table_file, int code, int n, int k,
                     std::vector<int>& ids, std::vector<double>& values);
 

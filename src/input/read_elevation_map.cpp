@@ -7,6 +7,13 @@
 #include "input/reader_echo.h"
 #include "input/spatial_inputs.h"
 
+namespace
+{
+
+constexpr double no_data_elevation = -9999.0;
+
+} // namespace
+
 void read_elevation_map(model_state& s)
 {
     // After a failed mask read the cells are not numbered: nothing to read into.
@@ -18,6 +25,14 @@ void read_elevation_map(model_state& s)
     file_rec_close(s.elevation_file);
     if (error_state.raised)
         return;
+
+    // -9999 is the customary no-data value: on an active cell it is almost
+    // surely a hole in the elevation data rather than a real ground level.
+    for (int i = 1; i <= s.num_cells && i <= s.ground_elev.size(); ++i)
+        if (s.ground_elev[i] == no_data_elevation)
+            std::printf("Warning: cell %d (row %d, column %d) of elevation map %s holds %.0f, the usual "
+                        "no-data value.\n",
+                        i, s.cell_row[i], s.cell_col[i], s.elevation_name.c_str(), no_data_elevation);
 
     s.outlet_cell = 0;
     if (s.outrow >= 1 && s.outrow <= s.grid_rows && s.outcol >= 1 && s.outcol <= s.grid_cols)

@@ -39,9 +39,11 @@ bool size_matches(const std::string& name, int rows, int cols, int expected_rows
     return false;
 }
 
-void unexpected_end(const std::string& name)
+// The file ended before the value at row r, column c.
+void unexpected_end(const std::string& name, int r, int c)
 {
     std::printf("Unexpected end of file in file: %s\n", name.c_str());
+    std::printf("Error: row %d, column %d of map %s is missing: the file ends before it.\n", r, c, name.c_str());
     stop_run();
 }
 
@@ -69,8 +71,17 @@ bool storage_fits(const std::string& name, int type, const imat& grid, int rows,
     return fits;
 }
 
+// Names the row and column where the values of a map stopped or went bad.
+void refuse_value(const std::string& name, int r, int c, const char* what)
+{
+    std::printf("Error: row %d, column %d of map %s %s.\n", r, c, name.c_str(), what);
+    stop_run();
+}
+
 // Real rows: one line per row, values separated by blanks, tabs or commas;
-// a missing or non-numeric value reads 0.0. Returns false after an error.
+// words after the cols-th are ignored. A missing row or value and a word
+// that is not a finite number stop the run naming the row and column.
+// Returns false after an error.
 bool read_real_rows(std::FILE* fp, const std::string& name, int rows, int cols, const imat& grid, dvec& dest,
                     bool& any_nonzero, int& zero_cells)
 {
@@ -80,7 +91,7 @@ bool read_real_rows(std::FILE* fp, const std::string& name, int rows, int cols, 
     int next = 0;
     for (int r = 1; r <= rows; ++r) {
         if (!read_any_line(fp, line)) {
-            unexpected_end(name);
+            unexpected_end(name, r, 1);
             return false;
         }
         if (replace_on) {
@@ -93,14 +104,22 @@ bool read_real_rows(std::FILE* fp, const std::string& name, int rows, int cols, 
         for (int c = 1; c <= cols; ++c) {
             while (p < end && is_row_separator(*p))
                 ++p;
-            double v = 0.0;
-            if (p < end) {
-                const char* w = p;
-                while (p < end && !is_row_separator(*p))
-                    ++p;
-                v = word_real_value(w, p);
+            if (p == end) {
+                refuse_value(name, r, c, "is missing: the row is short");
+                return false;
             }
-            if (v != 0.0 || v != v)
+            const char* w = p;
+            while (p < end && !is_row_separator(*p))
+                ++p;
+            double v = 0.0;
+            const num_status st = word_real_strict(w, p, v);
+            if (st != num_status::ok) {
+                const std::string what =
+                    "holds \"" + std::string(w, p) + "\", which " + num_status_text(st);
+                refuse_value(name, r, c, what.c_str());
+                return false;
+            }
+            if (v != 0.0)
                 any_nonzero = true;
             if (active[c] != 0) {
                 out[++next] = v;
@@ -125,7 +144,7 @@ bool read_int_values(std::FILE* fp, const std::string& name, int type, int rows,
             int v = 0;
             const int_scanner::result got = in.next(v);
             if (got == int_scanner::end_of_file) {
-                unexpected_end(name);
+                unexpected_end(name, r, c);
                 return false;
             }
             if (got == int_scanner::not_integer) {
@@ -176,7 +195,7 @@ void read_grid_map(file_rec& file, const std::string& name, int type, double& no
     rows = h.rows;
     cols = h.cols;
     if (bad != 0) {
-        print_bad_grid_header(name, bad);
+        print_bad_grid_header(name, bad, h);
         stop_run();
         return;
     }

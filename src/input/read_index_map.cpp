@@ -36,7 +36,7 @@ void read_index_map(file_rec& file, const std::string& name, double& north, doub
     rows = h.rows;
     cols = h.cols;
     if (bad != 0) {
-        print_bad_grid_header(name, bad);
+        print_bad_grid_header(name, bad, h);
         error_set(err_stop);
         report_error(error_state);
         return;

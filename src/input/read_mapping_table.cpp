@@ -50,7 +50,13 @@ int load_table_with_index_map(const std::string& table_file, int code, int k, co
     }
     std::string& index_map = out.index_map;
     out.n = 0;
-    if (find_mapping_table(table, code, index_map))
+    std::string map_name;
+    const table_search found = search_mapping_table(table, code, index_map, map_name);
+    if (found == table_search::no_header || found == table_search::map_undeclared) {
+        report_table_search(found, code, table_file, map_name);
+        return 0;
+    }
+    if (found == table_search::found)
         out.n = read_num_ids(table);
     if (out.n <= 0) {
         error_set(err_table_empty, table_name_from_code(code).c_str());

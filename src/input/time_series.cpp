@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -131,6 +132,13 @@ int ts_read_block(file_rec& rec)
         int k = 0;
         while (k < 5 && scan_int(p, date[k])) ++k;
         if (k == 5) scan_double(p, value);
+        if (!std::isfinite(value)) {
+            std::printf("Error: sample %d of time series [%s] in file %s is not a finite number: %s\n",
+                        static_cast<int>(s->times.size()) + 1, s->name.c_str(), rec.name.c_str(), line.c_str());
+            remove_series(s);
+            error_set(err_stop);
+            return 0;
+        }
         double t = julian_date(date[0], date[1], date[2], date[3], date[4], 0.0);
         if (s->relative) t -= relative_time_base;
         s->times.push_back(t);

@@ -206,6 +206,24 @@ void clear_lake_changes(model_state& s, const ade_grid& g, ade_state& st)
             st.olake_dv[static_cast<size_t>(k)] = 0.0;
 }
 
+// Names the cell of the worst instability and the advice to halve the
+// step; when no cell was found (a depth that is not a number compares with
+// nothing) the first cell whose depth is not finite is named instead.
+void report_worst_cell(const ade_grid& g, const double* depth, int worst_cell)
+{
+    if (worst_cell >= 1 && worst_cell <= g.n) {
+        std::printf("The biggest instability problem was encountered at cell %ld \n", static_cast<long>(worst_cell));
+        std::printf("Reduce the model time step by a factor of 2 and try again.\n");
+        return;
+    }
+    for (int i = 1; i <= g.n; ++i)
+        if (!std::isfinite(depth[i])) {
+            std::printf("The overland depth of cell %d is not a finite number: check the inputs of that cell.\n", i);
+            return;
+        }
+    std::printf("Reduce the model time step by a factor of 2 and try again.\n");
+}
+
 // ADE: sub-steps of both sweeps until the step is covered; a failed sweep
 // restarts the step from its saved depths with half the sub-step.
 bool route_ade(model_state& s, ade_state& st, const ade_grid& g, double step, step_sums& sums)
@@ -260,9 +278,7 @@ bool route_ade(model_state& s, ade_state& st, const ade_grid& g, double step, st
             std::printf("The ADE overland routing time step is getting really small\n");
             std::printf("Your time step is %lf seconds \n", dt);
             std::printf("Minimum time step allowed for your problem is %lf seconds \n", st.min_dt);
-            std::printf("The biggest instability problem was encountered at cell %ld \n",
-                        static_cast<long>(worst_cell));
-            std::printf("Reduce the model time step by a factor of 2 and try again.\n");
+            report_worst_cell(g, depth, worst_cell);
             stop_run();
             return false;
         }

@@ -114,6 +114,19 @@ TEST_F(ElevSeries, UnsortedCurvesAreRefused)
     testing::internal::GetCapturedStdout();
     EXPECT_EQ(error_state.code, err_stop);
     EXPECT_EQ(elev_series_list.size(), 1u);
+
+    // A level that is not finite is named with its point.
+    error_state_clear();
+    torva_test::write_file(path, "TORVA_ES\ninf_y\n0 1\n1 inf\nEND_ES\n");
+    testing::internal::CaptureStdout();
+    read_elev_series_file(path);
+    const std::string text = testing::internal::GetCapturedStdout();
+    EXPECT_NE(text.find("Error: point 2 of elevation series [inf_y] in file " + path +
+                        " is not a pair of finite numbers: 1 inf\n"),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(error_state.code, err_stop);
+    EXPECT_EQ(elev_series_list.size(), 1u);
 }
 
 TEST_F(ElevSeries, MissingFilesAndCurves)

@@ -58,11 +58,12 @@ TEST_F(GridMap, RealRowsFillTheActiveCellsInOrder)
 {
     // Labels are any words (glued to their number when short enough), blank
     // lines may follow the header, values are split by blanks, tabs and
-    // commas, a word that is not a number reads 0 and a short row ends in 0s.
+    // commas, CR-LF line ends are read as LF, and words after the row's last
+    // column are ignored.
     dvec v;
     v.assign(9, -1.0);
-    read("NORTH: 30\nS 0\neast:40\n  west:\n 0\nrows: 3 cols: 4\n\n\n"
-         "-9999 1.5 2.5 -9999\n3,4\t5 6e0\n7 8abc\n",
+    read("NORTH: 30\r\nS 0\neast:40\n  west:\n 0\nrows: 3 cols: 4\r\n\n\n"
+         "-9999 1.5 2.5 -9999\r\n3,4\t5 6e0\r\n7 8 0 0 extra words\n",
          grid_cell_reals, &v, nullptr);
     EXPECT_EQ(error_state.raised, 0) << out;
     EXPECT_EQ(north, 30.0);
@@ -77,13 +78,12 @@ TEST_F(GridMap, RealRowsFillTheActiveCellsInOrder)
 
 TEST_F(GridMap, RowLinesOfAnyLengthAndBlankRows)
 {
-    // A row far longer than 25,000 characters is still one row; a blank line
-    // is a row of zeros.
+    // A row far longer than 25,000 characters is still one row.
     dvec v;
     v.assign(9, -1.0);
     const std::string pad(30000, ' ');
-    read(std::string(header_3x4) + "0 1" + pad + "2 0\n\n7" + pad + "8 9 0\n", grid_cell_reals, &v, nullptr,
-         1);
+    read(std::string(header_3x4) + "0 1" + pad + "2 0\n0 0 0 0\n7" + pad + "8 9 0\n", grid_cell_reals, &v,
+         nullptr, 1);
     EXPECT_EQ(error_state.raised, 0) << out;
     const double want[] = {0, 1, 2, 0, 0, 0, 0, 7, 8, 9};
     for (int i = 1; i <= 9; ++i)
@@ -96,20 +96,45 @@ TEST_F(GridMap, ExactConversionOfDecimals)
     dvec v;
     v.assign(9, 0.0);
     read(std::string(header_3x4) +
-             "0 0.1 -123.456789012345 0\n1e-3 0x10 .5 -0\n9007199254740993 123456789.123456789 nan 0\n",
+             "0 0.1 -123.456789012345 0\n1e-3 +2.5E2 .5 -0\n9007199254740993 123456789.123456789 1e-300 0\n",
          grid_cell_reals, &v, nullptr, 1);
-    const char* words[] = {"",
-                           "0.1",
-                           "-123.456789012345",
-                           "1e-3",
-                           "0x10",
-                           ".5",
-                           "-0",
-                           "9007199254740993",
-                           "123456789.123456789"};
-    for (int i = 1; i <= 8; ++i)
+    EXPECT_EQ(error_state.raised, 0) << out;
+    const char* words[] = {"",     "0.1",
+                           "-123.456789012345", "1e-3",
+                           "+2.5E2", ".5",
+                           "-0",   "9007199254740993",
+                           "123456789.123456789", "1e-300"};
+    for (int i = 1; i <= 9; ++i)
         EXPECT_EQ(v[i], std::strtod(words[i], nullptr)) << words[i];
-    EXPECT_TRUE(v[9] != v[9]);
+}
+
+TEST_F(GridMap, BadValuesAreRefusedAtTheirRowAndColumn)
+{
+    // Nothing is read as 0: a word that is not a finite number, a short row,
+    // a blank row and a missing row each stop the run naming the place.
+    struct bad {
+        std::string values;
+        const char* message;
+    };
+    const bad cases[] = {
+        {"0 1 2 0\n3 4 nan 6\n7 8 9 0\n", "Error: row 2, column 3 of map g.map holds \"nan\", which is not finite.\n"},
+        {"0 1 2 0\n3 4 5 -inf\n7 8 9 0\n", "Error: row 2, column 4 of map g.map holds \"-inf\", which is not finite.\n"},
+        {"0 1 2 0\n3 4 5 6\n7 1e400 9 0\n", "Error: row 3, column 2 of map g.map holds \"1e400\", which is out of range.\n"},
+        {"0 1 2 0\n3 4 5 6\n7 8abc 9 0\n", "Error: row 3, column 2 of map g.map holds \"8abc\", which is not a number.\n"},
+        {"0 1 2 0\n3 4 5 6\n7 0x10 9 0\n", "Error: row 3, column 2 of map g.map holds \"0x10\", which is not a number.\n"},
+        {"0 1 2 0\n3 4 5\n7 8 9 0\n", "Error: row 2, column 4 of map g.map is missing: the row is short.\n"},
+        {"0 1 2 0\n\n7 8 9 0\n", "Error: row 2, column 1 of map g.map is missing: the row is short.\n"},
+        {"0 1 2 0\n3 4 5 6\n", "Unexpected end of file in file: g.map\n"
+                                 "Error: row 3, column 1 of map g.map is missing: the file ends before it.\n"},
+    };
+    for (const bad& b : cases) {
+        error_state_clear();
+        dvec v;
+        v.assign(9, 0.0);
+        read(std::string(header_3x4) + b.values, grid_cell_reals, &v, nullptr);
+        EXPECT_TRUE(printed(b.message)) << out;
+        EXPECT_EQ(error_state.raised, 1) << b.message;
+    }
 }
 
 TEST_F(GridMap, SizeDifferentFromTheModelStopsTheRun)
@@ -148,6 +173,14 @@ TEST_F(GridMap, UnreadableHeaderOrEarlyEndStopsTheRun)
          "Error: the header of map g.map does not give the rows as an integer after its label.\n"},
         {"north: 30\nsouth: 0\n", "Error: the header of map g.map does not give the east edge as a number"},
         {std::string(header_3x4) + "1 1 1 1\n1 1 1 1\n", "Unexpected end of file in file: g.map\n"},
+        {"north: nan\nsouth: 0\neast: 40\nwest: 0\nrows: 3\ncols: 4\n",
+         "Error: the header of map g.map does not give the north edge as a number after its label.\n"},
+        {"north: 30\nsouth: 0\neast: 1e400\nwest: 0\nrows: 3\ncols: 4\n",
+         "Error: the header of map g.map does not give the east edge as a number after its label.\n"},
+        {"north: 0\nsouth: 30\neast: 40\nwest: 0\nrows: 3\ncols: 4\n",
+         "Error: the header of map g.map puts the north edge (0) below the south edge (30).\n"},
+        {"north: 30\nsouth: 0\neast: -40\nwest: 0\nrows: 3\ncols: 4\n",
+         "Error: the header of map g.map puts the east edge (-40) below the west edge (0).\n"},
     };
     for (const bad& b : cases) {
         error_state_clear();

@@ -183,21 +183,16 @@ TEST_F(MappingTable, PresenceFlagsFollowTheIndexMapsAndCountLines)
 {
     grid("ids.idx", "0 1 1 0\n1 1 1 1\n1 1 1 0\n");
     table_file("RETENTION Map\nNUM_IDS 1\nhdr\n" + table_row(1, "5") +
-               "EVAPOTRANSPIRATION Missing\n"
                "SEDIMENTS Map\nNUM_SED 0\n"
                "CONTAMINANT_TRANSPORT\nNUM_CONTAM 2\n");
-    // A second declaration pointing at a file that does not exist.
-    std::string text = read_file(path("t.cmt"));
-    text.insert(text.find('\n') + 1, "INDEX_MAP " + path("none.idx") + " Missing\n");
-    file("t.cmt", text);
 
     int flags[mapping_table_flag_total] = {};
     testing::internal::CaptureStdout();
     check_mapping_tables(path("t.cmt"), flags, 1);
     EXPECT_EQ(testing::internal::GetCapturedStdout().find("Retention"), std::string::npos); // quiet
+    EXPECT_EQ(error_state.raised, 0);
     EXPECT_EQ(flags[mt_retention], 1);
-    EXPECT_EQ(flags[mt_evapotranspiration], 0); // its index map does not open
-    EXPECT_EQ(flags[mt_sediments], 0);          // NUM_SED 0
+    EXPECT_EQ(flags[mt_sediments], 0); // NUM_SED 0
     EXPECT_EQ(flags[mt_contaminants], 1);
     EXPECT_EQ(flags[mt_roughness], 0);
 
@@ -207,6 +202,36 @@ TEST_F(MappingTable, PresenceFlagsFollowTheIndexMapsAndCountLines)
     EXPECT_TRUE(printed("\nUnable to open Mapping Table file: " + path("nothing.cmt") + "\n")) << out;
     EXPECT_FALSE(printed("Checking"));
     EXPECT_EQ(flags[mt_retention], 1) << "flags are left alone";
+
+    // A table that is there but unusable stops the run at the check, naming
+    // the table: it never reads as absent (which would let a uniform card
+    // stand in for it).
+    struct broken {
+        std::string text;
+        std::string message;
+    };
+    const std::string declared = "TORVA_INDEX_MAP_TABLES\nINDEX_MAP " + path("ids.idx") + " Map\n";
+    const broken cases[] = {
+        {"INDEX_MAP " + path("ids.idx") + " Map\nROUGHNESS Map\nNUM_IDS 1\nhdr\n" + table_row(1, "0.05"),
+         "Error: the first line of the mapping table file " + path("t.cmt") +
+             " is not its header: it must begin with TORVA_INDEX_MAP_TABLES.\n"},
+        {declared + "ROUGHNESS Other\nNUM_IDS 1\nhdr\n" + table_row(1, "0.05"),
+         "Error: table ROUGHNESS of the mapping table file " + path("t.cmt") +
+             " uses the index map \"Other\", which no INDEX_MAP line of the block after the header declares.\n"},
+        {declared + "INDEX_MAP " + path("none.idx") + " Missing\nEVAPOTRANSPIRATION Missing\nNUM_IDS 1\n",
+         "Error: the index map of table EVAPOTRANSPIRATION in the mapping table file " + path("t.cmt") +
+             " cannot be opened.\n"},
+    };
+    for (const broken& b : cases) {
+        error_state_clear();
+        file("t.cmt", b.text);
+        testing::internal::CaptureStdout();
+        check_mapping_tables(path("t.cmt"), flags, 1);
+        out = testing::internal::GetCapturedStdout();
+        EXPECT_TRUE(printed(b.message)) << out;
+        EXPECT_EQ(error_state.raised, 1) << b.message;
+    }
+    error_state_clear();
 }
 
 TEST_F(MappingTable, TableAndIndexMapErrors)
@@ -222,12 +247,17 @@ TEST_F(MappingTable, TableAndIndexMapErrors)
         {"ROUGHNESS Map\n" + hdr + rows2,
          "Problem reading mapping table file -- no entries found in table RETENTION (NUM_IDS is 0)\n"},
         {"RETENTION Map \n" + hdr + rows2, // the map name carries a trailing blank
-         "no entries found in table RETENTION"},
+         "uses the index map \"Map \", which no INDEX_MAP line of the block after the header declares.\n"},
         {"RETENTION Map\nNUM_IDS 0\n", "no entries found in table RETENTION"},
         {"RETENTION Map\n" + hdr + table_row(0, "5") + table_row(2, "6"),
          "has the ID 0; table IDs run from 1 to 10000000.\n"},
         {"RETENTION Map\n" + hdr + table_row(1, "5") + "     2 short row\n",
-         "Error: row 2 of table RETENTION in the mapping table file "},
+         "Error: in table RETENTION of the mapping table file "},
+        {"RETENTION Map\n" + hdr + table_row(1, "5") + "     2\n", ", column 1 of ID 2 is missing.\n"},
+        {"RETENTION Map\n" + hdr + table_row(1, "5") + table_row(2, "nan"), ", column 1 of ID 2 (\"nan\") is not finite.\n"},
+        {"RETENTION Map\n" + hdr + table_row(1, "5") + table_row(2, "1e400"), ", column 1 of ID 2 (\"1e400\") is out of range.\n"},
+        {"RETENTION Map\n" + hdr + table_row(1, "5") + table_row(2, "6mm"), ", column 1 of ID 2 (\"6mm\") is not a number.\n"},
+        {"RETENTION Map\n" + hdr + table_row(1, "5") + table_row(2, "-6"), ", column 1 of ID 2 is -6; it must be 0 or more.\n"},
         {"RETENTION Map\nNUM_IDS 1\nID\n" + table_row(1, "5"), // ID 2 of the map is beyond the table
          "Index ID exceeds table limit, file: "},
     };
@@ -250,7 +280,8 @@ TEST_F(MappingTable, TableAndIndexMapErrors)
     dvec v;
     v.assign(9, 0.0);
     read(tc_retention, &v);
-    EXPECT_TRUE(printed("no entries found in table RETENTION")) << out;
+    EXPECT_TRUE(printed("Error: table RETENTION of the mapping table file " + path("t.cmt") +
+                        " uses the index map \"Map\", which no INDEX_MAP line")) << out;
 
     // The index map does not open.
     error_state_clear();

@@ -138,6 +138,22 @@ TEST_F(TimeSeries, UnsortedAndOverlongBlocksAreRefused)
     EXPECT_NE(out.find("is longer than 149 characters"), std::string::npos) << out;
     EXPECT_EQ(error_state.code, err_stop);
     EXPECT_EQ(time_series_list.size(), 1u);
+
+    // A value that is not a finite number never enters a series.
+    for (const char* value : {"nan", "-inf", "1e400"}) {
+        error_state_clear();
+        torva_test::write_file(path, std::string("TORVA_TS\nflow\nABSOLUTE\n2000 1 1 0 0 1\n2000 1 1 1 0 ") +
+                                         value + "\nEND_TS\n");
+        testing::internal::CaptureStdout();
+        read_ts_file(path);
+        const std::string text = testing::internal::GetCapturedStdout();
+        EXPECT_NE(text.find("Error: sample 2 of time series [flow] in file " + path +
+                            " is not a finite number: 2000 1 1 1 0 " + value + "\n"),
+                  std::string::npos)
+            << text;
+        EXPECT_EQ(error_state.code, err_stop);
+        EXPECT_EQ(time_series_list.size(), 1u);
+    }
 }
 
 TEST_F(TimeSeries, MissingFilesAndSeries)

@@ -123,12 +123,28 @@ TEST_F(AdeRoute, SubStepBelowTheMinimumStopsTheRun)
                         "Your time step is "),
               std::string::npos)
         << text;
+    // No sub-step was checked before the failure: no cell is named, never
+    // the cell 0 that does not exist.
     EXPECT_NE(text.find(" seconds \nMinimum time step allowed for your problem is 0.000100 seconds \n"
-                        "The biggest instability problem was encountered at cell 0 \n"
                         "Reduce the model time step by a factor of 2 and try again.\n"
                         "Program stopped.\n"),
               std::string::npos)
         << text;
+}
+
+TEST_F(AdeRoute, NonFiniteRoughnessNeverBlamesCellZero)
+{
+    plane_spec spec;
+    spec.cols = 3;
+    spec.depth = 0.1;
+    auto s = make_plane(spec);
+    s->dist_rough[2] = std::numeric_limits<double>::quiet_NaN();
+    testing::internal::CaptureStdout();
+    const double out = ade_overland_route(*s, st, 60.0);
+    const std::string text = testing::internal::GetCapturedStdout();
+    ASSERT_EQ(out, -1.0) << text;
+    EXPECT_EQ(text.find("cell 0"), std::string::npos) << text;
+    EXPECT_NE(text.find("The overland depth of cell "), std::string::npos) << text;
 }
 
 TEST_F(AdeRoute, DepthCheckAtTheStartOfTheStep)
