@@ -9,7 +9,8 @@
 #include "core/error_state.h"
 #include "core/model_state.h"
 
-namespace {
+namespace
+{
 
 struct pending_process {
     const char* card;

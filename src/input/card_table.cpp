@@ -812,7 +812,7 @@ const card_def card_table[] = {
     REAL("sed_porosity", sed_porosity, fraction),
     REAL("richards_weight", richards_weight, fraction),
     REAL("richards_dtheta_max", richards_dtheta_max, positive),
-    REAL("aquifer_delta_z", aquifer_delta_z),
+    REAL("aquifer_delta_z", aquifer_delta_z, positive),
     REAL("gw_timestep", gw_timestep, positive),
     REAL("gw_lsor_con", gw_lsor_con, positive),
     REAL("single_unsat_sat", single_unsat_sat, fraction),

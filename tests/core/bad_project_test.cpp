@@ -18,7 +18,8 @@
 
 using namespace torva_test;
 
-namespace {
+namespace
+{
 
 const std::string tiny_folder = std::string(TORVA_EXAMPLES) + "/tiny";
 
@@ -46,7 +47,8 @@ std::string crlf_cards(std::string prj)
     const size_t header_end = prj.find('\n');
     out = prj.substr(0, header_end + 1);
     for (size_t i = header_end + 1; i < prj.size(); ++i) {
-        if (prj[i] == '\n') out += '\r';
+        if (prj[i] == '\n')
+            out += '\r';
         out += prj[i];
     }
     return out;
@@ -57,7 +59,8 @@ std::string grid_header()
 {
     const std::string mask = read_file(tiny_folder + "/tiny.msk");
     size_t at = 0;
-    for (int line = 0; line < 6; ++line) at = mask.find('\n', at) + 1;
+    for (int line = 0; line < 6; ++line)
+        at = mask.find('\n', at) + 1;
     return mask.substr(0, at);
 }
 
@@ -83,7 +86,8 @@ std::vector<bad_case> cases()
     c.push_back({"usage", nullptr, "Usage: torva [-option] [inputfile]", 0, ""});
     c.push_back({"version", nullptr, "-- TORVA version", 0, "-v x"});
     c.push_back({"clean run", nullptr, "Running....", 0});
-    c.push_back({"missing project", nullptr, "Error: The specified project file was not found.", 1, "none.prj"});
+    c.push_back(
+        {"missing project", nullptr, "Error: The specified project file was not found.", 1, "none.prj"});
     c.push_back({"batch with a failing run", nullptr, "Error: The specified project file was not found.", 1,
                  "-b2 none.prj"});
     c.push_back({"batch count 0", nullptr,
@@ -102,9 +106,13 @@ std::vector<bad_case> cases()
                  "the value \"99999999999\" of card TOT_TIME is out of range."});
     c.push_back({"fraction in an integer", set_card("ROWS", "3.5"),
                  "the value \"3.5\" of card ROWS is not a whole number."});
-    c.push_back({"NUL inside a number", set_card("TIMESTEP", std::string("1\0" "0", 3)),
+    c.push_back({"NUL inside a number",
+                 set_card("TIMESTEP", std::string("1\0"
+                                                  "0",
+                                                  3)),
                  "the value \"1\\x000\" of card TIMESTEP is not a number."});
-    c.push_back({"missing number", set_card("TOT_TIME", ""), "line 8: the value of card TOT_TIME is missing."});
+    c.push_back(
+        {"missing number", set_card("TOT_TIME", ""), "line 8: the value of card TOT_TIME is missing."});
     c.push_back({"missing name", set_card("WATERSHED_MASK", ""),
                  "line 3: the value of card WATERSHED_MASK is missing."});
     c.push_back({"word for a number", set_card("GRIDSIZE", "ten"),
@@ -117,10 +125,13 @@ std::vector<bad_case> cases()
                  "the value \"-10\" of card TIMESTEP is out of range: it must be above 0."});
     c.push_back({"hydrograph interval 0", set_card("HYD_FREQ", "0"),
                  "of card HYD_FREQ is out of range: it must be above 0."});
-    c.push_back({"map interval 0", set_card("MAP_FREQ", "0"), "of card MAP_FREQ is out of range: it must be above 0."});
-    c.push_back({"grid size 0", set_card("GRIDSIZE", "0"), "of card GRIDSIZE is out of range: it must be above 0."});
+    c.push_back({"map interval 0", set_card("MAP_FREQ", "0"),
+                 "of card MAP_FREQ is out of range: it must be above 0."});
+    c.push_back(
+        {"grid size 0", set_card("GRIDSIZE", "0"), "of card GRIDSIZE is out of range: it must be above 0."});
     c.push_back({"no rows", set_card("ROWS", "0"), "of card ROWS is out of range: it must be above 0."});
-    c.push_back({"negative columns", set_card("COLS", "-4"), "of card COLS is out of range: it must be above 0."});
+    c.push_back(
+        {"negative columns", set_card("COLS", "-4"), "of card COLS is out of range: it must be above 0."});
     c.push_back({"negative rain duration", set_card("RAIN_DURATION", "-10"),
                  "the value \"-10\" of card RAIN_DURATION is out of range: it must be 0 or above."});
     c.push_back({"negative rain intensity", set_card("RAIN_INTENSITY", "-50"),
@@ -142,8 +153,8 @@ std::vector<bad_case> cases()
                  "of card START_DATE is not a calendar date"});
     c.push_back({"hour 24", set_card("START_TIME", "24 00"),
                  "the value \"24 00\" of card START_TIME is not a time of day"});
-    c.push_back({"end minute 60", add_cards("END_TIME 2000 01 01 12 60\n"),
-                 "of card END_TIME is not a time of day"});
+    c.push_back(
+        {"end minute 60", add_cards("END_TIME 2000 01 01 12 60\n"), "of card END_TIME is not a time of day"});
     c.push_back({"date missing its day", set_card("START_DATE", "2000 01"),
                  "the value \"2000 01\" of card START_DATE is missing a number."});
 
@@ -167,7 +178,8 @@ std::vector<bad_case> cases()
                  "Green-Ampt infiltration (GREEN_AMPT) is not available yet."});
     c.push_back({"explicit overland scheme", add_cards("OVERTYPE explicit\n"),
                  "Explicit overland routing (OVERTYPE) is not available yet."});
-    c.push_back({"channel routing", add_cards("CHAN_EXPLIC\n"), "Channel routing (CHAN_EXPLIC) is not available yet."});
+    c.push_back({"channel routing", add_cards("CHAN_EXPLIC\n"),
+                 "Channel routing (CHAN_EXPLIC) is not available yet."});
     c.push_back({"map output", add_cards("DEPTH tiny.dep\n"), "Map outputs (DEPTH) is not available yet."});
     c.push_back({"hotstart writing", add_cards("WRITE_OV_HOTSTART tiny.hot\n"),
                  "Hotstart writing (WRITE_OV_HOTSTART) is not available yet."});
@@ -176,12 +188,13 @@ std::vector<bad_case> cases()
                  "not available yet."});
     c.push_back({"empty XY boundary reader", add_cards("XYBDYINPUT_OVDEP xy.bdy\n"),
                  "XY overland and groundwater boundary input files are not available yet."});
-    c.push_back({"free-outflow boundary",
-                 add_cards("MAPPING_TABLE tiny.cmt\nOV_BOUNDARY\n"),
-                 "Overland boundary type 1 (free outflow) at cell 4 (row 1, column 4) is not available yet.", 1,
-                 "tiny.prj",
-                 "tiny.cmt=TORVA_INDEX_MAP_TABLES\nINDEX_MAP tiny.idx All\nOVERLAND_BOUNDARY All\nNUM_IDS 2\nID\n"
-                 "     1" + std::string(80, ' ') + "0 0\n     2" + std::string(80, ' ') + "1 0\n"});
+    c.push_back(
+        {"free-outflow boundary", add_cards("MAPPING_TABLE tiny.cmt\nOV_BOUNDARY\n"),
+         "Overland boundary type 1 (free outflow) at cell 4 (row 1, column 4) is not available yet.", 1,
+         "tiny.prj",
+         "tiny.cmt=TORVA_INDEX_MAP_TABLES\nINDEX_MAP tiny.idx All\nOVERLAND_BOUNDARY All\nNUM_IDS 2\nID\n"
+         "     1" +
+             std::string(80, ' ') + "0 0\n     2" + std::string(80, ' ') + "1 0\n"});
     return c;
 }
 
@@ -202,7 +215,8 @@ TEST(BadProject, StopsWithStatusOneAndNamesTheFault)
             write_file(dir.file(c.extra_file.substr(0, eq)), c.extra_file.substr(eq + 1));
         }
         std::string out;
-        const int status = run_command("cd '" + dir.path() + "' && '" + torva_exe() + "' " + c.args + " 2>&1", out);
+        const int status =
+            run_command("cd '" + dir.path() + "' && '" + torva_exe() + "' " + c.args + " 2>&1", out);
         EXPECT_EQ(status, c.status) << c.label << "\n" << out;
         EXPECT_NE(out.find(c.message), std::string::npos) << c.label << "\n" << out;
         if (c.status != 0) {
@@ -220,8 +234,9 @@ TEST(BadProject, InputHubStopsAtTheFirstGridItCannotHold)
         const char* message;
     };
     const size_case cases[] = {
-        {INT_MAX, 4, "Error: the grid of ROWS 2147483647 and COLS 4 cannot be held: each must be from 1 to "
-                     "2147483645.\n"},
+        {INT_MAX, 4,
+         "Error: the grid of ROWS 2147483647 and COLS 4 cannot be held: each must be from 1 to "
+         "2147483645.\n"},
         {INT_MAX - 2, INT_MAX - 2, "Error allocating memory for variable mask\n"},
     };
     for (const size_case& c : cases) {
