@@ -255,9 +255,12 @@ TEST_F(EventSummaryLayout, DotLeaderLines)
         print_dot_line(s->summary_file.fp, c.label, c.value, c.format, c.extra);
         const std::string text = summary();
         EXPECT_EQ(text, c.line) << c.label;
+        // The value's point stands in column 66 unless the value is wider
+        // than its field.
+        if (c.value < 1.0e12) {
+            EXPECT_EQ(text.rfind('.', text.find('\n')), 65u) << c.label;
+        }
     }
-    const std::string first = cases[0].line;
-    EXPECT_EQ(first.find('.', 50), 65u); // the point in column 66
 }
 
 TEST_F(EventSummaryLayout, ConstituentSections)
