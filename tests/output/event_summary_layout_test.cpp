@@ -19,9 +19,17 @@ namespace
 const torva_test::golden_tolerance exact{0.0, 0.0};
 
 struct EventSummaryLayout : SummaryFixture {
-    // Distinct values, so that a line printing the wrong field shows.
-    double next = 0.0;
-    double value() { return next += 1.25; }
+    // Distinct values whose pairwise sums (and so differences) all differ
+    // (2pk + k^2 mod p, a Sidon set for k < p), so that a line printing the
+    // wrong field, or the wrong pair of fields, shows.
+    int drawn = 0;
+    double value()
+    {
+        constexpr int p = 401;
+        ++drawn;
+        EXPECT_LT(drawn, p) << "more values than the set holds";
+        return 0.25 * (2.0 * p * drawn + (drawn * drawn) % p);
+    }
 
     void fill(checked_array<double>& a, int n)
     {
