@@ -146,6 +146,14 @@ double outlet_discharge(const ade_grid& g, double h)
     return h * ade_cbrt(h * h) / ade_cell_roughness(g, g.outlet, h) * std::sqrt(g.outslope) * g.dx;
 }
 
+// Blocked fraction of the outlet cell (OVR_FLOW_BLOCK): its water stands on
+// the rest, so a depth removed there is the volume over that part.
+double outlet_blocked_fraction(const ade_grid& g)
+{
+    const int o = g.outlet;
+    return g.block_frac && g.block_frac[o] < 1.0 ? g.block_frac[o] : 0.0;
+}
+
 struct step_sums {
     double bc_in = 0.0;
     double bc_out = 0.0;
@@ -270,6 +278,7 @@ bool route_ade(model_state& s, ade_state& st, const ade_grid& g, double step, st
     const ade_direction* dirs = s.sweep_order == 1 ? order[0] : order[1];
     const bool lakes = has_lakes(g);
     const bool drains = outlet_drains(g);
+    const double open_o = drains ? 1.0 - outlet_blocked_fraction(g) : 1.0; // water stands on this part
 
     for (;;) { // one attempt at the whole step
         st.shrink = 0;
@@ -339,10 +348,10 @@ bool route_ade(model_state& s, ade_state& st, const ade_grid& g, double step, st
                 const int o = g.outlet;
                 const double h = depth[o];
                 const double vol = dt * outlet_discharge(g, h);
-                const double removal = vol / area;
+                const double removal = vol / (area * open_o);
                 change[o] = removal;
                 if (removal > h) {
-                    sums.outlet += area * h;
+                    sums.outlet += area * open_o * h;
                     depth[o] = 0.0;
                 } else {
                     depth[o] = h - removal;
@@ -381,7 +390,7 @@ void route_ade_pc(model_state& s, ade_state& st, const ade_grid& g, double step,
 
     const bool drains = outlet_drains(g);
     const int o = g.outlet;
-    const double f_o = drains && g.block_frac && g.block_frac[o] < 1.0 ? g.block_frac[o] : 0.0;
+    const double f_o = drains ? outlet_blocked_fraction(g) : 0.0;
     const ade_direction dirs[2] = {s.sweep_order == 1 ? ade_x : ade_y, s.sweep_order == 1 ? ade_y : ade_x};
     for (const ade_direction d : dirs) {
         double* q = d == ade_x ? qx : qy;

@@ -143,3 +143,24 @@ TEST_F(Radar, EventGridThatCannotBeUsedStopsTheRun)
         EXPECT_EQ(error_state.code, err_stop) << out;
     }
 }
+
+TEST_F(Radar, HeaderThatPromisesMoreValuesThanTheFileHoldsIsRefusedBeforeAllocating)
+{
+    // 4 x 8,000,010 values would claim 256 MB; the file holds four.
+    torva_test::write_file(dir.file("big.asc"),
+                           "ncols 4\nnrows 8000010\nxllcorner 0\nyllcorner 0\ncellsize 1000\nNODATA_value -9999\n"
+                           "1 2 3 4\n");
+    radar_grid r;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(read_radar_header(r, dir.file("big.asc")), -1);
+    out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out, "Error: the header of radar grid " + dir.file("big.asc") +
+                       " gives 4 columns and 8000010 rows, more values than the file holds.\n");
+    EXPECT_TRUE(r.precip_data.empty());
+
+    // The exact grid fits: 2 x 2 values in the smallest file.
+    torva_test::write_file(dir.file("small.asc"),
+                           "ncols 2\nnrows 2\nxllcorner 0\nyllcorner 0\ncellsize 1000\nNODATA_value -9999\n1 2\n3 4");
+    EXPECT_EQ(read_radar_header(r, dir.file("small.asc")), 0);
+    EXPECT_EQ(r.precip_data.size(), 4u);
+}

@@ -9,6 +9,7 @@
 #include "calibration/calib_capture.h"
 #include "core/run_steps.h"
 #include "output/output_steps.h"
+#include "output/summary_writers.h"
 #include "output/summary_fixture.h"
 
 using namespace summary_test;
@@ -86,6 +87,50 @@ TEST_F(EventClose, ErrorSignNotesAndEventsWithoutInput)
         EXPECT_EQ(holds(text, "-Mass conservation error (absolute)"), !no_input) << c.name;
         EXPECT_FALSE(has_bad_number(text)) << c.name;
     }
+}
+
+TEST_F(EventClose, ChannelRoutedBalanceCountsEveryTerm)
+{
+    // Every term a power of two, so the sums show any term dropped, doubled
+    // or moved to the other side. In: 1 + 2 + ... + 32768 = 65535. Out:
+    // the powers 1 to 16384, the channel's 32 m3 (one link of two nodes of
+    // 0.5 m2 every 32 m) among them, and 0.5 from the pipes: 32767.5. So
+    // half the input is lost: an error of exactly 0.5.
+    model_state& m = *s;
+    m.chan_explicit = 1;
+    m.num_links = 1;
+    m.nx.assign(1, 2);
+    m.ltype.assign(1, 0);
+    m.link_dx.assign(1, 32.0);
+    m.area.assign(2, 1, 0.5);
+    double* in[] = {&m.event_lake_rain_vol,     &m.rain_vol,           &m.event_exfil_vol,
+                    &m.init_chan_vol,           &m.init_surface_vol,   &m.gw_to_chan_event,
+                    &m.gw_to_lake_event,        &m.lake_initial_volume, &m.snow_initial_volume,
+                    &m.ov_point_vol,            &m.head_bc_in_event,   &m.lake_point_source_event,
+                    &m.stream_point_source_event, &m.discharge_bc_in_event, &m.superlink_to_chan_event,
+                    &m.superlink_to_ov_event};
+    double* out[] = {&m.infil_vol,           &m.surface_vol,           &m.event_outflow_vol,
+                     &m.et_volume_event,     &m.snow_final_volume,     nullptr, // the channel
+                     &m.lake_final_volume,   &m.chan_to_gw_event,      &m.lake_to_gw_event,
+                     &m.head_bc_out_event,   &m.slope_bc_out_event,    &m.lake_point_sink_event,
+                     &m.stream_point_sink_event, &m.lake_evap_event,   &m.discharge_bc_out_event};
+    double power = 1.0;
+    for (double* v : in) {
+        *v = power;
+        power *= 2.0;
+    }
+    power = 1.0;
+    for (double* v : out) {
+        if (v)
+            *v = power;
+        power *= 2.0;
+    }
+    m.superlink_ov_in_event = 0.5;
+    event_water_balance(m);
+    EXPECT_DOUBLE_EQ(m.chan_vol, 32.0);
+    EXPECT_DOUBLE_EQ(m.event_mass_in, 65535.0);
+    EXPECT_DOUBLE_EQ(m.event_mass_out, 32767.5);
+    EXPECT_DOUBLE_EQ(m.mass_error_pct, 0.5);
 }
 
 TEST_F(EventClose, SacramentoBalanceHasTheCommonSignAndRefreshesItsSides)
