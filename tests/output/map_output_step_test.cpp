@@ -11,6 +11,7 @@
 #include "core/error_state.h"
 #include "core/file_rec.h"
 #include "core/model_state.h"
+#include "core/platform.h"
 #include "output/map_readers.h"
 #include "output/output_steps.h"
 #include "support/test_support.h"
@@ -277,4 +278,27 @@ TEST_F(MapStep, DatasetThatCannotBeOpenedStopsTheRunAtStartUp)
     step(1, 1);
     write_map_dataset_ends(*s);
     EXPECT_EQ(read_binary_dataset(read_file(dir.file("depth.dat"))).steps.size(), 1u);
+}
+
+TEST_F(MapStep, GridThatCannotBeOpenedEndsThatMapTime)
+{
+    map_type(0);
+    s->depth = s->dis_rain = 1;
+    s->depth_name = s->dis_rain_name = dir.path();
+    s->cards.snow_temp_given = 1;
+    s->cards.snow_temp = dir.path();
+    open();
+    step(1, 1);
+    ASSERT_TRUE(file_exists(dir.file("Snow_Temperature.0001")));
+    make_folder(dir.file("depth.0002.asc")); // a folder where the next depth map goes
+    const std::string printed = printed_step(2, 2);
+    EXPECT_NE(printed.find("Can't open depth map for writing: " + dir.path() + "/depth.0002.asc\n"),
+              std::string::npos)
+        << printed;
+    EXPECT_EQ(error_state.raised, 1);
+    EXPECT_EQ(s->map_output_count, 2);
+    // Neither the later kinds nor the series of that time are written.
+    EXPECT_FALSE(file_exists(dir.file("rain.0002.asc")));
+    EXPECT_FALSE(file_exists(dir.file("Snow_Temperature.0002")));
+    EXPECT_EQ(s->snow_temp_series.seq, 2);
 }
