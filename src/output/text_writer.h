@@ -43,14 +43,6 @@ class text_writer
         buf_[used_++] = c;
     }
 
-    // "%d"
-    void put_int(int v)
-    {
-        reserve();
-        used_ +=
-            static_cast<std::size_t>(std::to_chars(buf_ + used_, buf_ + sizeof buf_, v).ptr - (buf_ + used_));
-    }
-
     // "%<width>.<precision>lf"
     void put_fixed(double v, int precision, int width = 0)
     {
@@ -75,11 +67,6 @@ class text_writer
     static constexpr std::size_t max_number = 400;
 
     std::size_t room() const { return sizeof buf_ - used_; }
-    void reserve()
-    {
-        if (room() < max_number)
-            flush();
-    }
 
     std::FILE* fp_;
     std::size_t used_ = 0;

@@ -302,3 +302,31 @@ TEST_F(MapStep, GridThatCannotBeOpenedEndsThatMapTime)
     EXPECT_FALSE(file_exists(dir.file("Snow_Temperature.0002")));
     EXPECT_EQ(s->snow_temp_series.seq, 2);
 }
+
+TEST_F(MapStep, EveryOpenDatasetEndsOnceAlsoAfterAChannelDrain)
+{
+    for (int type = 1; type <= 2; ++type) {
+        SetUp();
+        map_type(type);
+        s->chan_drain = 1;
+        s->depth = s->flood_grid = 1;
+        s->depth_name = dir.file("depth.dat");
+        s->flood_grid_name = dir.file("flood.dat");
+        s->max_flood_depth.assign(5, 0.5);
+        open();
+        step(1, 1);
+        s->elapsed_min = 30;
+        write_map_dataset_ends(*s);
+        write_map_dataset_ends(*s); // a second call finds the files closed
+        const dataset depth = finish_and_read("depth.dat");
+        EXPECT_EQ(depth.error, "") << type;
+        EXPECT_TRUE(depth.ended);
+        // FLOOD_GRID: one closing step of the largest depths, then its marker.
+        const dataset flood = finish_and_read("flood.dat");
+        ASSERT_EQ(flood.error, "") << type;
+        ASSERT_EQ(flood.steps.size(), 1u);
+        EXPECT_EQ(flood.steps[0].time, 30.0);
+        EXPECT_EQ(active(flood.steps[0]), std::vector<double>(5, 0.5));
+        EXPECT_EQ(flood.object_id, 1021);
+    }
+}
