@@ -330,3 +330,34 @@ TEST_F(MapStep, EveryOpenDatasetEndsOnceAlsoAfterAChannelDrain)
         EXPECT_EQ(flood.object_id, 1021);
     }
 }
+
+TEST_F(MapStep, SedimentMapsSumAndScaleTheirClasses)
+{
+    map_type(1);
+    s->sed.soil_erosion = s->sed.max_sed_flux = s->sed.net_sed_volume = s->sed.vol_sed_susp = 1;
+    s->sed.num_sed = 2;
+    s->cards.max_sed_flux = dir.file("flux.dat");
+    s->cards.net_sed_volume = dir.file("net.dat");
+    s->cards.vol_sed_susp = dir.file("susp.dat");
+    s->ov_sed = std::make_unique<sediment_table>();
+    sediment_table& t = *s->ov_sed;
+    t.ov_qsmax.assign(5, 2, 0.0);
+    t.ov_qsvol.assign(5, 2, 0.0);
+    t.ov_qsconc.assign(5, 2, 0.0);
+    for (int c = 1; c <= 5; ++c) {
+        t.ov_qsmax[c][0] = 99.0; // entry 0 is not a class of the flux
+        t.ov_qsmax[c][1] = 1e-6 * c;
+        t.ov_qsmax[c][2] = 2e-6 * c;
+        t.ov_qsvol[c][0] = 0.5 * c; // m3 on 100 m2
+        t.ov_qsconc[c][0] = 0.25 * c;
+    }
+    open();
+    step(1, 1);
+    // Flux: the classes times 1e6; net volume: m3 x 1000 / cell area; suspended: entry 0.
+    EXPECT_EQ(active(finish_and_read("flux.dat").steps.at(0)), (std::vector<double>{3, 6, 9, 12, 15}));
+    EXPECT_EQ(active(finish_and_read("net.dat").steps.at(0)), (std::vector<double>{5, 10, 15, 20, 25}));
+    const dataset susp = finish_and_read("susp.dat");
+    EXPECT_EQ(active(susp.steps.at(0)), (std::vector<double>{0.25, 0.5, 0.75, 1, 1.25}));
+    EXPECT_EQ(susp.object_id, 1019);
+    EXPECT_EQ(susp.name, "suspended_sediment_conc");
+}
