@@ -25,7 +25,9 @@ void close_run_files(model_state& s)
                         &s.daily_output.file, &s.overland_depth_location_file, &s.overland_depths_file,
                         &s.overland_wse_location_file, &s.overland_wse_file, &s.gw_boundary_file,
                         &s.gw_well_level_file, &s.gw_hycond_file, &s.gw_porosity_file, &s.evap_log,
-                        &s.swe_hotstart_file, &s.linknode_out_file, &kz_inflow_file})
+                        &s.swe_hotstart_file, &s.linknode_out_file, &kz_inflow_file,
+                        &s.gw_head_dataset_file, &s.sed_flux_dataset_file, &s.net_sed_dataset_file,
+                        &s.susp_sed_dataset_file, &s.swe_dataset_file})
         file_rec_close(*f);
     file_rec_close(s.summary_file);
 }

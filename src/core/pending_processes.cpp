@@ -53,20 +53,8 @@ const pending_process pending_table[] = {
     {"SEDIMENT_CONTAM", "Sediment-bound contaminants", ON(s.cards.sediment_contam)},
     {"CONTAM_MAP", "Contaminant maps", ON(s.cards.contam_map_given)},
     {"NUTRIENTS", "The nutrient module", ON(s.cards.nutrients)},
-    // Outputs: open_map_outputs and map_output_step, the point and link/node
-    // series of timeseries_output_step, the end-of-run files.
-    {"DEPTH", "Map outputs", ON(s.cards.depth_given)},
-    {"DISCHARGE", "Map outputs", ON(s.cards.discharge_given)},
-    {"DIS_RAIN", "Map outputs", ON(s.cards.dis_rain_given)},
-    {"INF_DEPTH", "Map outputs", ON(s.cards.inf_depth_given)},
-    {"SURF_MOIST", "Map outputs", ON(s.cards.surf_moist_given)},
-    {"RATE_OF_INFIL", "Map outputs", ON(s.cards.rate_of_infil_given)},
-    {"GW_RECHARGE_CUM", "Map outputs", ON(s.cards.gw_recharge_cum_given)},
-    {"GW_RECHARGE_INC", "Map outputs", ON(s.cards.gw_recharge_inc_given)},
-    {"FLOOD_GRID", "Map outputs", ON(s.cards.flood_grid_given)},
-    {"NET_SED_VOLUME", "Map outputs", ON(s.cards.net_sed_volume_given)},
-    {"VOL_SED_SUSP", "Map outputs", ON(s.cards.vol_sed_susp_given)},
-    {"MAX_SED_FLUX", "Map outputs", ON(s.cards.max_sed_flux_given)},
+    // Outputs: the point and link/node series of timeseries_output_step and
+    // the end-of-run files.
     {"IN_HYD_LOCATION", "Hydrographs at selected locations", ON(s.cards.in_hyd_location_given)},
     {"IN_GWFLUX_LOCATION", "Groundwater fluxes at selected locations", ON(s.cards.in_gwflux_location_given)},
     {"IN_CELLDEPDIS_LOCATION", "Depths and discharges at selected cells",

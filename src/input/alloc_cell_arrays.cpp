@@ -181,6 +181,10 @@ void alloc_cell_arrays(model_state& s)
             dv(s.gw_flux, "gw_flux");
         }
     }
+    if (s.gw_recharge_cum || s.gw_recharge_inc) {
+        dv(s.cell_recharge_cum, "cell_recharge_cum");
+        dv(s.cell_recharge_prev, "cell_recharge_prev");
+    }
     if (s.gw_simulation == 1) {
         iv(s.num_unsat_cells, "num_unsat_cells");
         dv(s.well_flux, "well_flux");

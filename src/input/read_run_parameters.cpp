@@ -524,6 +524,10 @@ void read_run_parameters(model_state& s, const std::string& project_path)
     s.optimize_sed = c.optimize_sed;
     s.sed.soil_erosion = c.soil_erosion_given;
     s.sed.adjust_channel_bed = c.adjust_channel_bed;
+    // The sediment maps exist only with overland erosion.
+    s.sed.max_sed_flux = c.soil_erosion_given && c.max_sed_flux_given;
+    s.sed.net_sed_volume = c.soil_erosion_given && c.net_sed_volume_given;
+    s.sed.vol_sed_susp = c.soil_erosion_given && c.vol_sed_susp_given;
 
     copy_channel_cards(s, c);
     copy_infiltration_cards(s, c);

@@ -64,4 +64,13 @@ struct output_run_state {
     row_array<linknode_series> con_linknode_series;
     std::unique_ptr<analyzer> analyzers_head;
     map_series snow_temp_series;
+    // Dataset files of the fixed map kinds that have no record among the
+    // run files, and the bookkeeping of the map output step.
+    file_rec gw_head_dataset_file;
+    file_rec sed_flux_dataset_file;
+    file_rec net_sed_dataset_file;
+    file_rec susp_sed_dataset_file;
+    file_rec swe_dataset_file;
+    int map_output_count = 0; // MAP_TYPE 0 output times so far
+    dvec map_zero_values;     // zeros for a kind whose process keeps no array
 };

@@ -4,9 +4,15 @@
 struct model_state;
 
 void open_map_outputs(model_state& state);
+void open_nutrient_outputs(model_state& state);
 void write_linknode_headers(model_state& state);
 void event_summary_step(model_state& state);
 void timeseries_output_step(model_state& state);
 void map_output_step(model_state& state);
+void write_qbn_outputs(model_state& state);
 void write_final_summary(model_state& state);
+// The closing steps and end markers of the map dataset files: FLOOD_GRID and
+// the fixed kinds (with the nutrient series), then the snow outputs.
+void write_map_dataset_ends(model_state& state);
+void write_snow_dataset_ends(model_state& state);
 void write_option_summary(model_state& state);

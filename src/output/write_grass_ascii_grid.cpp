@@ -1,4 +1,5 @@
 #include "output/grid_writers.h"
+#include "output/text_writer.h"
 
 void write_grass_ascii_grid(std::FILE* fp, const imat& mask, double north, double south, double east,
                             double west, int rows, int cols, const double* values)
@@ -9,10 +10,14 @@ void write_grass_ascii_grid(std::FILE* fp, const imat& mask, double north, doubl
     std::fprintf(fp, "west: %9.2lf\n", west);
     std::fprintf(fp, "rows: %5d\n", rows);
     std::fprintf(fp, "cols: %5d\n", cols);
+    // Each value as "%lf ".
+    text_writer out(fp);
     int k = 0;
     for (int r = 1; r <= rows; ++r) {
-        for (int c = 1; c <= cols; ++c)
-            std::fprintf(fp, "%lf ", grid_cell_active(mask, r, c) ? values[++k] : 0.0);
-        std::fprintf(fp, "\n");
+        for (int c = 1; c <= cols; ++c) {
+            out.put_fixed(grid_cell_active(mask, r, c) ? values[++k] : 0.0, 6);
+            out.put(' ');
+        }
+        out.put('\n');
     }
 }

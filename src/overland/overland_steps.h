@@ -31,6 +31,10 @@ void embankment_flow(model_state& state, double dt, double& out_vol, double& in_
 // out[i] = nb[i] exp(-b[i] h[i]) for i = 1..n.
 void effective_roughness(int n, const double* nb, const double* b, const double* h, double* out);
 
+// The depth map: out[i] = depth[i] for i = 1..n, and with channel lakes the
+// lake depth over the flooded cells of each lake.
+void lake_depth_fork(const model_state& state, const double* depth, double* out, int n);
+
 // max[i] = the larger of max[i] and depth[i] for i = 1..n.
 void update_max_flood_depth(const double* depth, double* max, int n);
 

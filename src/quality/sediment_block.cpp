@@ -27,7 +27,12 @@ void sediment_block_construct(sediment_block& sed)
 sediment_table& sediment_table_construct(sediment_table& table)
 {
     table.num_classes = 0;
+    table.ov_qsmax.reset();
     table.ov_qsvol.reset();
+    table.ov_qsconc.reset();
+    table.ov_qsmax_total.reset();
+    table.ov_net_sed.reset();
+    table.ov_conc.reset();
     table.cell_tally.reset();
     table.class_tally.reset();
     table.fine_class.reset();

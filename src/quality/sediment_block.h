@@ -95,7 +95,16 @@ struct sed_tally {
 // overland erosion is on; its arrays are released with it.
 struct sediment_table {
     int num_classes = 0;
-    dvec ov_qsvol;
+    // Per cell and size class, kept by the overland sediment routine:
+    // sediment flux (classes 1..num_sed), volume and suspended sediment
+    // (entry 0 read by the maps).
+    dmat ov_qsmax;
+    dmat ov_qsvol;
+    dmat ov_qsconc;
+    // Per-cell map buffers of MAX_SED_FLUX, NET_SED_VOLUME and VOL_SED_SUSP.
+    dvec ov_qsmax_total;
+    dvec ov_net_sed;
+    dvec ov_conc;
     checked_array<file_rec> files;
     mat1<sed_tally> cell_tally; // [cell][class]
     vec1<sed_tally> class_tally; // [class], summed over the cells by the event close

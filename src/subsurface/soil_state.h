@@ -101,6 +101,8 @@ struct subsurface_state {
     int gw_exfil_any = 0;
     int gw_step_count = 0;
     dvec gw_head;
+    dvec cell_recharge_cum;  // cumulative groundwater recharge per cell
+    dvec cell_recharge_prev; // its value at the previous map output time
     dvec elevgw;
     dvec bottom_elev;
     dmat THETA;     // Richards water content per cell and node

@@ -180,7 +180,7 @@ std::vector<bad_case> cases()
                  "Explicit overland routing (OVERTYPE) is not available yet."});
     c.push_back({"channel routing", add_cards("CHAN_EXPLIC\n"),
                  "Channel routing (CHAN_EXPLIC) is not available yet."});
-    c.push_back({"map output", add_cards("DEPTH tiny.dep\n"), "Map outputs (DEPTH) is not available yet."});
+    c.push_back({"lake output", add_cards("LAKE_OUTPUT lake.out\n"), "Lake output (LAKE_OUTPUT) is not available yet."});
     c.push_back({"hotstart writing", add_cards("WRITE_OV_HOTSTART tiny.hot\n"),
                  "Hotstart writing (WRITE_OV_HOTSTART) is not available yet."});
     c.push_back({"long-term run", add_cards("LONG_TERM\nET_CALC_DEARDORFF\nINF_REDIST\nALBEDO a.map\n"),

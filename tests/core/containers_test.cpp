@@ -315,12 +315,12 @@ TEST(RowArray, WriterRowsAreBuiltAndDestroyedWithTheirWriters)
     reset_file_name_globals();
     torva_test::scratch_dir dir("writer_rows");
     map_series outside[3];
-    ASSERT_TRUE(file_rec_open(outside[1].file, dir.file("kept"), "w"));
+    ASSERT_TRUE(file_rec_open(outside[1].out, dir.file("kept"), "w"));
     map_series* source[2] = {nullptr, outside};
     row_array<map_series> adopted;
     row_array_adopt_rows(adopted, 1, source, 2);
     map_series_row_array_destroy(adopted);
-    EXPECT_NE(outside[1].file.fp, nullptr); // an adopted row's writers are not destroyed
+    EXPECT_NE(outside[1].out.fp, nullptr); // an adopted row's writers are not destroyed
     map_series_row_array_destroy(maps);
     linknode_series_row_array_destroy(links);
     EXPECT_EQ(maps.count, 0);

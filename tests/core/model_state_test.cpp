@@ -58,7 +58,7 @@ TEST(ModelState, DefaultsAndNames)
     EXPECT_EQ(s->precip.kind, 0);
     EXPECT_EQ(s->precip.gauge_option, 1);
     EXPECT_EQ(s->snow_temp_series.nodata, -999.99);
-    EXPECT_EQ(s->snow_temp_series.next_seq, 1);
+    EXPECT_EQ(s->snow_temp_series.seq, 1);
     EXPECT_TRUE(s->rain_period_dates.empty());
     EXPECT_EQ(s->event_start_times, std::vector<double>(2, 0.0));
 
