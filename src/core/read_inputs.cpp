@@ -13,6 +13,7 @@
 #include "core/run_steps.h"
 #include "coupling/coupling_services.h"
 #include "input/spatial_inputs.h"
+#include "input/subsurface_inputs.h"
 #include "quality/qbn_services.h"
 
 namespace
@@ -73,19 +74,19 @@ void read_inputs(model_state& s)
     read_overland_boundary(s);
     if (raised())
         return;
-    // TODO: read_infiltration_params (soil and infiltration parameters).
+    read_infiltration_params(s);
     if (raised())
         return;
-    // TODO: read_groundwater_inputs (groundwater inputs and wells).
+    read_groundwater_inputs(s);
     if (raised())
         return;
-    // TODO: load_sacramento_params (Sacramento parameter file).
+    load_sacramento_params(s);
     if (raised())
         return;
-    // TODO: load_conceptual_gw_params (conceptual groundwater parameter file).
+    load_conceptual_gw_params(s);
     if (raised())
         return;
-    // TODO: read_link_map (link map of the conceptual groundwater model).
+    read_link_map(s);
     // TODO: read_snow_bands (snow elevation bands).
     if (raised())
         return;
@@ -126,9 +127,9 @@ void read_inputs(model_state& s)
     if (raised())
         return;
     if (s.inf_richards || s.gw_simulation || s.chan_explicit) {
-        // TODO: the channel link/node size and the Richards node count join
-        // the length once their readers exist.
-        dvector_alloc_zero(s.PHEADOLD, std::max(s.num_cells, 0), "PHEADOLD");
+        // TODO: the channel link/node size joins the length once the channel
+        // input reader exists.
+        dvector_alloc_zero(s.PHEADOLD, std::max({s.num_cells, s.richards_max_nodes, 0}), "PHEADOLD");
     }
     read_hotstart_maps(s);
     if (raised())

@@ -38,6 +38,9 @@ struct InputProject : testing::Test {
     scratch_dir dir{"input"};
     std::unique_ptr<model_state> s;
     std::string out, err;
+    // The option checks refuse processes whose steps are not built yet;
+    // tests of those processes' readers leave them out.
+    bool option_checks = true;
 
     void SetUp() override
     {
@@ -86,7 +89,8 @@ struct InputProject : testing::Test {
                 report_error(error_state);
         };
         step([&] { read_run_parameters(*s, path); });
-        step([&] { validate_options(*s); });
+        if (option_checks)
+            step([&] { validate_options(*s); });
         step([&] { open_run_files(*s); });
         step([&] { set_run_controls(*s); });
         step([&] { read_inputs(*s); });

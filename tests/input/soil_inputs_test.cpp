@@ -1,0 +1,180 @@
+// Soil and infiltration parameters through the input hub: units at input,
+// grids and mapping tables giving the same cells, area reduction, the
+// redistribution stops, the water table and aquifer bottom of Richards
+// columns, the node matrices and the evapotranspiration maps.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/error_state.h"
+#include "core/model_state.h"
+#include "input/input_fixture.h"
+#include "input/subsurface_inputs.h"
+
+using namespace torva_test;
+
+namespace
+{
+
+std::string table_row(int id, const std::string& values)
+{
+    std::string row = std::to_string(id);
+    row.insert(0, 6 - row.size(), ' ');
+    return row + std::string(80, ' ') + values + "\n";
+}
+
+struct SoilInputs : InputProject {
+    void SetUp() override
+    {
+        InputProject::SetUp();
+        option_checks = false;
+    }
+};
+
+} // namespace
+
+TEST_F(SoilInputs, GreenAmptGridsAndTablesGiveTheSameCellsInModelUnits)
+{
+    // Soil 1 on the west half, soil 2 on the east half.
+    grid("k.map", "0 3.6 7.2 0\n3.6 3.6 7.2 7.2\n3.6 3.6 7.2 0\n");
+    grid("hc.map", "0 25 10 0\n25 25 10 10\n25 25 10 0\n");
+    grid("por.map", "0 0.4 0.45 0\n0.4 0.4 0.45 0.45\n0.4 0.4 0.45 0\n");
+    grid("m0.map", "0 0.2 0.3 0\n0.2 0.2 0.3 0.3\n0.2 0.2 0.3 0\n");
+    ASSERT_TRUE(load(cards_with("GREEN_AMPT\nCONDUCTIVITY k.map\nCAPILLARY hc.map\nPOROSITY por.map\n"
+                                "MOISTURE m0.map\n")))
+        << out;
+    EXPECT_TRUE(printed("reading saturated hydraulic conductivity map from file: k.map\n")) << out;
+    EXPECT_DOUBLE_EQ(s->dist_ksat[1], 1e-5); // 3.6 cm/h
+    EXPECT_DOUBLE_EQ(s->dist_cap_head[1], 0.25); // 25 cm
+    const int n = s->num_cells;
+    std::vector<double> ksat, cap, por, moist;
+    for (int i = 1; i <= n; ++i) {
+        ksat.push_back(s->dist_ksat[i]);
+        cap.push_back(s->dist_cap_head[i]);
+        por.push_back(s->dist_porosity[i]);
+        moist.push_back(s->dist_init_moisture[i]);
+        // The Green-Ampt starting moisture is the moisture map, not zeros.
+        EXPECT_EQ(s->soil_moisture[i], s->dist_init_moisture[i]) << i;
+        EXPECT_GT(s->soil_moisture[i], 0.0) << i;
+    }
+
+    grid("soils.idx", "0 1 2 0\n1 1 2 2\n1 1 2 0\n");
+    file("t.cmt", "TORVA_INDEX_MAP_TABLES\nINDEX_MAP soils.idx Soils\n"
+                  "GREEN_AMPT_INFILTRATION Soils\nNUM_IDS 2\nID\n" +
+                      table_row(1, "3.6 25 0.4 0.3 0.05 0 0.1") + table_row(2, "7.2 10 0.45 0.3 0.05 0 0.1") +
+                      "GREEN_AMPT_INITIAL_SOIL_MOISTURE Soils\nNUM_IDS 2\nID\n" + table_row(1, "0.2") +
+                      table_row(2, "0.3"));
+    ASSERT_TRUE(load(cards_with("GREEN_AMPT\nMAPPING_TABLE t.cmt\n"))) << out;
+    EXPECT_TRUE(printed("reading saturated hydraulic conductivity table and map from the master table file\n"))
+        << out;
+    for (int i = 1; i <= n; ++i) {
+        EXPECT_EQ(s->dist_ksat[i], ksat[static_cast<size_t>(i - 1)]) << i;
+        EXPECT_EQ(s->dist_cap_head[i], cap[static_cast<size_t>(i - 1)]) << i;
+        EXPECT_EQ(s->dist_porosity[i], por[static_cast<size_t>(i - 1)]) << i;
+        EXPECT_EQ(s->dist_init_moisture[i], moist[static_cast<size_t>(i - 1)]) << i;
+        EXPECT_EQ(s->soil_moisture[i], moist[static_cast<size_t>(i - 1)]) << i;
+    }
+}
+
+TEST_F(SoilInputs, AreaReductionKeepsTheOpenFraction)
+{
+    grid("k.map", "0 3.6 3.6 0\n3.6 3.6 3.6 3.6\n3.6 3.6 3.6 0\n");
+    const std::string ga = "GREEN_AMPT\nCONDUCTIVITY k.map\nCAPILLARY k.map\nPOROSITY k.map\n";
+    grid("ar.map", "0 0.3 0 0\n0.3 0.3 0.3 0.3\n0.3 0.3 0.3 0\n");
+    ASSERT_TRUE(load(cards_with(ga + "AREA_REDUCTION ar.map\n"))) << out;
+    EXPECT_TRUE(printed("reading area reduction map from file: ar.map\n")) << out;
+    EXPECT_DOUBLE_EQ(s->area_reduction_values[1], 0.7);
+    EXPECT_DOUBLE_EQ(s->area_reduction_values[2], 1.0);
+
+    // The card without a file or a table: every cell stays open.
+    ASSERT_TRUE(load(cards_with(ga + "AREA_REDUCTION\n"))) << out;
+    for (int i = 1; i <= s->num_cells; ++i)
+        EXPECT_EQ(s->area_reduction_values[i], 1.0) << i;
+
+    EXPECT_FALSE(load(cards_with(ga + "AREA_REDUCTION none.map\n")));
+    EXPECT_TRUE(printed("Can't open area reduction file named: none.map\n")) << out;
+}
+
+TEST_F(SoilInputs, RedistributionWithoutPoreIndexOrResidualSaturationStops)
+{
+    grid("k.map", "0 3.6 3.6 0\n3.6 3.6 3.6 3.6\n3.6 3.6 3.6 0\n");
+    const std::string ga = "INF_REDIST\nCONDUCTIVITY k.map\nCAPILLARY k.map\nPOROSITY k.map\n";
+    EXPECT_FALSE(load(cards_with(ga + "RESIDUAL_SAT k.map\n")));
+    EXPECT_EQ(err, "For infiltration redistribution, pore index map must be specified\nProgram stopped.\n");
+    EXPECT_FALSE(printed("reading pore distribution")) << out;
+
+    EXPECT_FALSE(load(cards_with(ga + "PORE_INDEX k.map\n")));
+    EXPECT_EQ(err, "Program stopped.\n");
+    EXPECT_TRUE(printed("reading pore distribution index map from file: k.map\n")) << out;
+
+    ASSERT_TRUE(load(cards_with(ga + "PORE_INDEX k.map\nRESIDUAL_SAT k.map\n"))) << out;
+    EXPECT_DOUBLE_EQ(s->dist_resid_sat[3], 3.6);
+}
+
+TEST_F(SoilInputs, RichardsColumnsEndOnAThinAquiferBelowTheWaterTable)
+{
+    grid("soil.map", "0 1 1 0\n1 1 1 1\n1 1 1 0\n");
+    file("soil.tab", "");
+    // Cell 6 (ground 100) has its table 0.2 m above the ground.
+    grid("wt.map", "0 100 99 0\n98 97 96 100.2\n97 96 95 0\n");
+    ASSERT_TRUE(load(cards_with("INF_RICHARDS\nRICHARDS_C_OPTION brooks\nSOIL_TYPE_MAP soil.map\n"
+                                "SOIL_LAYER_INPUT_FILE soil.tab\nWATER_TABLE wt.map\nAQUIFER_DELTA_Z 5\n")))
+        << out;
+    EXPECT_EQ(s->aquifer_delta_z, 0.1);
+    EXPECT_DOUBLE_EQ(s->bottom_elev[1], 99.9);
+    EXPECT_DOUBLE_EQ(s->bottom_elev[5], 95.9);
+    EXPECT_EQ(s->bottom_elev[6], 100.0);
+    EXPECT_TRUE(printed("Aquifer bottom elevation 100.100000 for cell 6 is at or above ground surface elevation "
+                        "100.000000 \nAquifer bottom elevation set to ground elevation \n"))
+        << out;
+    EXPECT_FALSE(printed("for cell 5 ")) << out;
+    EXPECT_TRUE(printed("Reading Soil Table   Done\n")) << out;
+}
+
+TEST_F(SoilInputs, RetentionOptionDecidesTheNodeMatrices)
+{
+    ASSERT_TRUE(load(cards_with(""))) << out;
+    const auto made = [&] {
+        const dmat* all[] = {&s->PHEAD,  &s->KHEAD,  &s->THETA,  &s->WATCAP,  &s->WATFLUX, &s->SOURCE, &s->DZ,
+                             &s->KS,     &s->THETAS, &s->THETAR, &s->THETAWP, &s->THETAFC, &s->LAM,    &s->BP,
+                             &s->thehac, &s->BChc,   &s->AHAV,   &s->BHAV,    &s->ALPHA,   &s->BETA};
+        int count = 0;
+        for (const dmat* m : all)
+            if (*m) {
+                ++count;
+                EXPECT_EQ(m->rows(), s->num_cells);
+                EXPECT_EQ(m->cols(), 7);
+            }
+        return count;
+    };
+    s->richards_c_option = 1; // brooks
+    alloc_richards_nodes(*s, 7);
+    EXPECT_EQ(made(), 16);
+    ASSERT_TRUE(load(cards_with(""))) << out;
+    s->richards_c_option = 2; // havercamp
+    alloc_richards_nodes(*s, 7);
+    EXPECT_EQ(made(), 20);
+}
+
+TEST_F(SoilInputs, VegetationHeightNeedsPenmanEvapotranspiration)
+{
+    grid("vh.map", "0 2 2 0\n2 2 2 2\n2 2 2 0\n");
+    ASSERT_TRUE(load(cards_with(""))) << out;
+    s->long_term = 1;
+    s->vheight_given = 1;
+    s->vheight_name = "vh.map";
+    dvector_alloc_zero(s->dist_veg_height, s->num_cells, "dist_veg_height");
+    ASSERT_TRUE(file_rec_open(s->vheight_file, dir.file("vh.map"), "r"));
+    testing::internal::CaptureStdout();
+    read_et_and_moisture_maps(*s);
+    out = testing::internal::GetCapturedStdout();
+    EXPECT_FALSE(printed("vegetation-height")) << out;
+    EXPECT_EQ(s->dist_veg_height[1], 0.0);
+
+    s->et_calc_penman = 1;
+    testing::internal::CaptureStdout();
+    read_et_and_moisture_maps(*s);
+    out = testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(printed("reading vegetation-height map from file: vh.map\n")) << out;
+    EXPECT_EQ(s->dist_veg_height[1], 2.0);
+}
