@@ -55,9 +55,9 @@ bool word_reader::next(std::string& word)
     while ((ch = std::fgetc(fp_)) != EOF && std::isspace(ch))
         if (ch == '\n')
             ++line_;
-    word_line_ = line_;
     if (ch == EOF)
         return false;
+    word_line_ = line_;
     do {
         word.push_back(static_cast<char>(ch));
     } while ((ch = std::fgetc(fp_)) != EOF && !std::isspace(ch));
@@ -81,7 +81,7 @@ field_result read_real_field(word_reader& in, const std::string& file, int entry
 
 void refuse_early_end(const word_reader& in, const std::string& file, int entry, const num_field& field)
 {
-    std::printf("Error: file %s ends at line %d before the %s of entry %d.\n", file.c_str(), in.line(), field.name,
-                entry);
+    std::printf("Error: file %s ends after line %d, before the %s of entry %d.\n", file.c_str(), in.line(),
+                field.name, entry);
     stop_run();
 }

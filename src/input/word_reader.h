@@ -13,7 +13,7 @@ class word_reader
     explicit word_reader(std::FILE* fp) : fp_(fp) {}
     // The next word; false at the end of the file.
     bool next(std::string& word);
-    // Line of the last word read (of the end of the file after a failed next).
+    // Line of the last word read.
     int line() const { return word_line_; }
 
   private:

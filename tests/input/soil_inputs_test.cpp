@@ -16,13 +16,6 @@ using namespace torva_test;
 namespace
 {
 
-std::string table_row(int id, const std::string& values)
-{
-    std::string row = std::to_string(id);
-    row.insert(0, 6 - row.size(), ' ');
-    return row + std::string(80, ' ') + values + "\n";
-}
-
 struct SoilInputs : InputProject {
     void SetUp() override
     {
@@ -61,9 +54,9 @@ TEST_F(SoilInputs, GreenAmptGridsAndTablesGiveTheSameCellsInModelUnits)
     grid("soils.idx", "0 1 2 0\n1 1 2 2\n1 1 2 0\n");
     file("t.cmt", "TORVA_INDEX_MAP_TABLES\nINDEX_MAP soils.idx Soils\n"
                   "GREEN_AMPT_INFILTRATION Soils\nNUM_IDS 2\nID\n" +
-                      table_row(1, "3.6 25 0.4 0.3 0.05 0 0.1") + table_row(2, "7.2 10 0.45 0.3 0.05 0 0.1") +
-                      "GREEN_AMPT_INITIAL_SOIL_MOISTURE Soils\nNUM_IDS 2\nID\n" + table_row(1, "0.2") +
-                      table_row(2, "0.3"));
+                      mapping_row(1, "3.6 25 0.4 0.3 0.05 0 0.1") + mapping_row(2, "7.2 10 0.45 0.3 0.05 0 0.1") +
+                      "GREEN_AMPT_INITIAL_SOIL_MOISTURE Soils\nNUM_IDS 2\nID\n" + mapping_row(1, "0.2") +
+                      mapping_row(2, "0.3"));
     ASSERT_TRUE(load(cards_with("GREEN_AMPT\nMAPPING_TABLE t.cmt\n"))) << out;
     EXPECT_TRUE(printed("reading saturated hydraulic conductivity table and map from the master table file\n"))
         << out;
