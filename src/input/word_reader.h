@@ -10,7 +10,8 @@
 class word_reader
 {
   public:
-    explicit word_reader(std::FILE* fp) : fp_(fp) {}
+    // The stream is read from its present position, which lies on first_line.
+    explicit word_reader(std::FILE* fp, int first_line = 1) : fp_(fp), line_(first_line), word_line_(first_line) {}
     // The next word; false at the end of the file.
     bool next(std::string& word);
     // Line of the last word read.
@@ -18,8 +19,8 @@ class word_reader
 
   private:
     std::FILE* fp_;
-    int line_ = 1;
-    int word_line_ = 1;
+    int line_;
+    int word_line_;
 };
 
 // One numeric field of a file: its name in messages and its allowed range.
