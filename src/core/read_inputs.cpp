@@ -12,6 +12,7 @@
 #include "core/model_state.h"
 #include "core/run_steps.h"
 #include "coupling/coupling_services.h"
+#include "input/quality_inputs.h"
 #include "input/spatial_inputs.h"
 #include "input/subsurface_inputs.h"
 #include "quality/qbn_services.h"
@@ -33,8 +34,7 @@ bool setup_nutrients(model_state& s)
     if (error_state.code != 0)
         return false;
     qbn_overland_alloc(s, q.overland);
-    // TODO: grow_constituent_arrays (nine constituent slots for the nutrient
-    // module), once the constituent inputs are read.
+    grow_constituent_arrays(s, qbn_constituent_count, s.num_cells, 1);
     assign_grid_constituents(q, s);
     if (raised())
         return false;
@@ -117,10 +117,10 @@ void read_inputs(model_state& s)
     read_flow_blockage(s);
     if (raised())
         return;
-    // TODO: read_sediment_params (sediment inputs).
+    read_sediment_params(s);
     if (raised())
         return;
-    // TODO: read_contaminant_params (contaminant inputs).
+    read_contaminant_params(s);
     if (raised())
         return;
     // TODO: read_cell_location_list (soil moisture output locations).

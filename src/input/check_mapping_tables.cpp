@@ -78,7 +78,8 @@ void check_mapping_table(int& flag, int code, const std::string& table_file, con
     file_rec file;
     std::string index_map;
     file_rec_open(file, table_file, "r");
-    flag = find_mapping_table(file, code, index_map);
+    // SEDIMENTS names no index map.
+    flag = code == tc_sediments ? find_sediments_table(file) : find_mapping_table(file, code, index_map);
     if (code == tc_sediments || code == tc_contaminant_transport) {
         if (flag) {
             const int n = count_line(file, code == tc_sediments ? "NUM_SED" : "NUM_CONTAM");
