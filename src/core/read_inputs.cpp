@@ -123,7 +123,7 @@ void read_inputs(model_state& s)
     read_contaminant_params(s);
     if (raised())
         return;
-    // TODO: read_cell_location_list (soil moisture output locations).
+    read_cell_location_list(s);
     if (raised())
         return;
     if (s.inf_richards || s.gw_simulation || s.chan_explicit) {

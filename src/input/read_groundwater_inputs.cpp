@@ -44,26 +44,6 @@ const num_field well_count_field{"number of wells", 0, 10000000};
 const num_field well_row_field{"row", 1, 2147483647.0};
 const num_field well_col_field{"column", 1, 2147483647.0};
 
-// The cell at (row, col) of a user's list; 0 after a refusal naming the
-// file, entry, row and column (outside the grid, or outside the watershed).
-int listed_cell(const model_state& s, const std::string& file, int entry, int row, int col)
-{
-    if (row < 1 || row > s.rows || col < 1 || col > s.cols) {
-        std::printf("Error: entry %d of %s, row %d column %d, lies outside the grid of %d rows and %d columns.\n",
-                    entry, file.c_str(), row, col, s.rows, s.cols);
-        stop_run();
-        return 0;
-    }
-    const int cell = s.mask[row][col];
-    if (cell < 1) {
-        std::printf("Error: entry %d of %s, row %d column %d, lies outside the watershed.\n", entry, file.c_str(),
-                    row, col);
-        stop_run();
-        return 0;
-    }
-    return cell;
-}
-
 bool read_boundary_types(model_state& s)
 {
     const int n = s.num_cells;
@@ -125,7 +105,7 @@ bool read_static_flux_table(model_state& s, const std::string& name)
             if (r != field_result::ok)
                 return false;
         }
-        const int cell = listed_cell(s, name, i, row, col);
+        const int cell = listed_cell_number(s, name, i, row, col);
         if (cell == 0)
             return false;
         s.well_flux[cell] = flux / 86400.0 / cell_area;
@@ -251,7 +231,7 @@ void read_well_level_list(model_state& s)
                 return;
         }
         if (s.well_row[i] > s.rows || s.well_column[i] > s.cols) {
-            listed_cell(s, name, i, s.well_row[i], s.well_column[i]);
+            listed_cell_number(s, name, i, s.well_row[i], s.well_column[i]);
             return;
         }
     }

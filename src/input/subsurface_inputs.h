@@ -4,6 +4,8 @@
 // returns nothing.
 #pragma once
 
+#include <string>
+
 struct model_state;
 
 // Soil and infiltration parameters of the scheme that is on; calls the four
@@ -25,6 +27,11 @@ void load_sacramento_params(model_state& state);
 void load_conceptual_gw_params(model_state& state);
 // Channel link of each cell for the conceptual groundwater model.
 void read_link_map(model_state& state);
+
+// The cell number at (row, col) of entry `entry` of a user's list of cells;
+// 0 after a refusal naming the file, entry, row and column (outside the
+// grid, or outside the watershed), reported with the run stopped.
+int listed_cell_number(const model_state& state, const std::string& file, int entry, int row, int col);
 
 // IN_THETA_LOCATION: the cells (and Richards nodes) whose water content is written.
 void read_cell_location_list(model_state& state);

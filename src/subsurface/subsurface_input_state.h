@@ -29,6 +29,12 @@ struct richards_node_state {
     dmat BETA;
     dvec rich_work_1; // column work vectors, one value per node
     dvec rich_work_2;
+    // Cells (and, with Richards columns, nodes) whose water content is
+    // written: entries 1..num_theta_cells.
+    int num_theta_cells = 0;
+    ivec cell_loc;      // cell number of each entry
+    ivec cell_num;      // number of nodes listed for each entry
+    imat cell_node_list; // [entry][1..cell_num] node ids
 };
 
 struct groundwater_input_state {

@@ -171,3 +171,60 @@ TEST_F(SoilInputs, VegetationHeightNeedsPenmanEvapotranspiration)
     EXPECT_TRUE(printed("reading vegetation-height map from file: vh.map\n")) << out;
     EXPECT_EQ(s->dist_veg_height[1], 2.0);
 }
+
+TEST_F(SoilInputs, SoilMoistureLocationsLieInTheWatershedAndTheirColumns)
+{
+    const std::string cards = cards_with("IN_THETA_LOCATION th.loc\nOUT_THETA_LOCATION th.out\n");
+    file("th.loc", "2\n1 2\n3 1\n");
+    ASSERT_TRUE(load(cards)) << out;
+    ASSERT_EQ(s->num_theta_cells, 2);
+    EXPECT_EQ(s->cell_loc[1], 1);
+    EXPECT_EQ(s->cell_loc[2], 7);
+
+    const struct {
+        const char* text;
+        const char* message;
+    } refused[] = {
+        {"2\n1 2\n", "End of file reached in file th.loc, exiting\n"},
+        {"1\n4 1\n", "Error: entry 1 of th.loc, row 4 column 1, lies outside the grid of 3 rows and 4 columns.\n"},
+        {"1\n1 1\n", "Error: entry 1 of th.loc, row 1 column 1, lies outside the watershed.\n"},
+        {"1\n1 x\n", "Error: file th.loc, line 2, entry 1: the column \"x\" is not a number.\n"},
+    };
+    for (const auto& c : refused) {
+        file("th.loc", c.text);
+        EXPECT_FALSE(load(cards)) << c.text;
+        EXPECT_TRUE(printed(c.message)) << c.text << out;
+    }
+
+    // Richards columns: row, column, node count and the nodes of each entry.
+    const auto read_richards = [&](const std::string& text) {
+        file("th.loc", "0\n");
+        EXPECT_TRUE(load(cards)) << out;
+        s->inf_richards = 1;
+        ivector_alloc_zero(s->numcells, s->num_cells, "numcells");
+        for (int i = 1; i <= s->num_cells; ++i)
+            s->numcells[i] = 3;
+        file("th.loc", text);
+        EXPECT_TRUE(file_rec_open(s->in_theta_location_file, dir.file("th.loc"), "r"));
+        testing::internal::CaptureStdout();
+        read_cell_location_list(*s);
+        out = testing::internal::GetCapturedStdout();
+        return error_state.raised == 0;
+    };
+    ASSERT_TRUE(read_richards("2 3\n2 2 2 1 3\n3 3 0\n")) << out;
+    EXPECT_EQ(s->num_theta_cells, 2);
+    EXPECT_EQ(s->cell_loc[1], 4);
+    EXPECT_EQ(s->cell_num[1], 2);
+    EXPECT_EQ(s->cell_node_list[1][2], 3);
+    EXPECT_EQ(s->cell_num[2], 0);
+    EXPECT_EQ(s->cell_loc[2], 9);
+
+    EXPECT_FALSE(read_richards("1 3\n2 2 2 1 4\n"));
+    EXPECT_TRUE(printed("Error: entry 1 of th.loc, row 2 column 2, lists node 4; the soil column of cell 4 has 3 "
+                        "nodes.\n"))
+        << out;
+    EXPECT_FALSE(read_richards("1 1\n2 2 3 1 2 3\n"));
+    EXPECT_TRUE(printed("Error: entry 1 of th.loc lists 3 nodes, more than the 2 the file allows.\n")) << out;
+    EXPECT_FALSE(read_richards("1 3\n2 2 2 1\n"));
+    EXPECT_TRUE(printed("End of file reached in file th.loc, exiting\n")) << out;
+}
