@@ -228,3 +228,34 @@ TEST_F(SoilInputs, SoilMoistureLocationsLieInTheWatershedAndTheirColumns)
     EXPECT_FALSE(read_richards("1 3\n2 2 2 1\n"));
     EXPECT_TRUE(printed("End of file reached in file th.loc, exiting\n")) << out;
 }
+
+TEST_F(SoilInputs, LayeredSoilsStartFromTheirSoilTypes)
+{
+    grid("soil.map", "0 1 1 0\n1 1 2 2\n1 1 2 0\n");
+    file("layers.tab", "");
+    const std::string cards =
+        cards_with("INF_LAYERED_SOIL\nSOIL_TYPE_MAP soil.map\nSOIL_LAYER_INPUT_FILE layers.tab\n");
+    ASSERT_TRUE(load(cards)) << out;
+    EXPECT_TRUE(printed("reading soil map from file: soil.map\n")) << out;
+    EXPECT_EQ(s->soiltype[4], 1);
+    EXPECT_EQ(s->soiltype[5], 2);
+
+    // The starting water content of every layer comes from the soil type.
+    s->soil_layers[2].init_moisture[0] = 0.1;
+    s->soil_layers[2].init_moisture[1] = 0.2;
+    s->soil_layers[2].init_moisture[2] = 0.3;
+    ASSERT_TRUE(file_rec_open(s->soil_type_map_file, dir.file("soil.map"), "r"));
+    testing::internal::CaptureStdout();
+    read_infiltration_params(*s);
+    out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(s->soil_moisture[5], 0.1);
+    EXPECT_EQ(s->THETA_ML[5][1], 0.1);
+    EXPECT_EQ(s->THETA_ML[5][3], 0.3);
+    EXPECT_EQ(s->THETA_ML[4][2], 0.0);
+
+    grid("soil.map", "0 1 1 0\n1 1 10000 2\n1 1 2 0\n");
+    EXPECT_FALSE(load(cards));
+    EXPECT_TRUE(printed("Error: the soil type map soil.map gives soil type 10000 at row 2 column 3; soil types run "
+                        "from 0 to 9999.\n"))
+        << out;
+}
