@@ -15,47 +15,30 @@ int read_erosion_table(model_state& s, int sed_classes)
     const std::string& table_file = s.mapping_table_name;
     if (!ts_index_read)
         read_ts_index_table(table_file);
-    file_rec table;
-    if (!file_rec_open(table, table_file, "r")) {
-        error_set(err_mapping_table_open, nullptr, table_file.c_str());
-        report_error(error_state);
-        return 0;
+    // The NUM_SED line after NUM_IDS must give the SEDIMENTS class count.
+    {
+        file_rec table;
+        std::string index_map;
+        if (file_rec_open(table, table_file, "r") && find_mapping_table(table, tc_soil_erosion_props, index_map) &&
+            read_num_ids(table) > 0) {
+            const int table_classes = read_num_sed(table);
+            if (table_classes != sed_classes) {
+                error_set(err_sediment_count_mismatch, nullptr, nullptr, sed_classes, table_classes);
+                error_state.raised = 1; // the driver reports it after the input step
+                return 0;
+            }
+        }
     }
-    std::string index_map;
-    int n = 0;
-    if (find_mapping_table(table, tc_soil_erosion_props, index_map))
-        n = read_num_ids(table);
-    if (n <= 0) {
-        error_set(err_table_empty, "SOIL_EROSION_PROPS");
-        report_error(error_state);
-        return 0;
-    }
-    const int table_classes = read_num_sed(table);
-    if (table_classes != sed_classes) {
-        error_set(err_sediment_count_mismatch, nullptr, nullptr, sed_classes, table_classes);
-        error_state.raised = 1; // the driver reports it after the input step
-        return 0;
-    }
-    skip_table_headers(table);
     const int k = 5 + sed_classes;
-    std::vector<int> ids;
-    std::vector<double> values;
-    const int largest = read_table_rows(table, table_file, tc_soil_erosion_props, n, k, ids, values);
-    if (largest < 0)
+    table_load t;
+    if (!load_table_with_index_map(table_file, tc_soil_erosion_props, k, state_table_grid(s), t, false) ||
+        error_state.raised || !t.id_grid)
         return 0;
-
-    file_rec map;
-    if (!file_rec_open(map, index_map, "r")) {
-        error_set(err_index_map_open, nullptr, index_map.c_str());
-        report_error(error_state);
-        return 0;
-    }
-    imat id_grid;
-    read_index_map(map, index_map, s.grid_north, s.grid_south, s.grid_east, s.grid_west, s.grid_rows, s.grid_cols,
-                   s.mask, id_grid, largest, s.rows, s.cols, &s.summary_file, s.calib_mode, false);
-    file_rec_close(map);
-    if (error_state.raised || !id_grid)
-        return 0;
+    const int n = t.n;
+    const int largest = t.largest;
+    const std::vector<int>& ids = t.ids;
+    const std::vector<double>& values = t.values;
+    const imat& id_grid = t.id_grid;
 
     // Value columns 1-5 in this order.
     dvec* props[5] = {&s.splash_K, &s.detach_coef, &s.detach_exp, &s.detach_crit, &s.sed_K};

@@ -132,7 +132,7 @@ TEST_F(QualityInputs, SedimentTablesThatDoNotFitStopTheRun)
 
 TEST_F(QualityInputs, ContaminantsKeepTheirOwnValues)
 {
-    grid("land.idx", "0 2 2 0\n2 2 2 2\n2 2 2 0\n");
+    grid("land.idx", "0 1 2 0\n2 2 2 2\n2 2 2 0\n");
     const std::string header = "ID\n";
     file("t.cmt", "TORVA_INDEX_MAP_TABLES\nINDEX_MAP soils.idx \"Soils\"\nINDEX_MAP land.idx \"Land\"\n"
                   "CONTAMINANT_TRANSPORT\nNUM_CONTAM 3\n"
@@ -141,8 +141,9 @@ TEST_F(QualityInputs, ContaminantsKeepTheirOwnValues)
                   // The second shares the first's index map and lacks its PRECIP_CONC line.
                   "\"Atrazine\" \"Soils\" \"atr.out\"\nPARTITION 3\nNUM_IDS 2\n" + header +
                   mapping_row(1, "3 0.3 0 30 3 0.7 9 0.07") + mapping_row(2, "4 0.4 0 40 4 0.8 9 0.08") +
-                  // The third's map uses ID 2, which only the earlier tables list.
-                  "\"Lead\" \"Land\" \"pb.out\"\nPRECIP_CONC 0.7\nPARTITION 4\nNUM_IDS 1\n" + header +
+                  // The third's map uses ID 2, which only the earlier tables list; it
+                  // lacks its PARTITION line.
+                  "\"Lead\" \"Land\" \"pb.out\"\nPRECIP_CONC 0.7\nNUM_IDS 1\n" + header +
                   mapping_row(1, "5 0.5 0 50 5 0.9 9 0.09"));
     ASSERT_TRUE(load(cards_with("OV_CON_TRANS\nMAPPING_TABLE t.cmt\n"))) << out;
     EXPECT_TRUE(printed("\nReading contaminant table...  3 contaminants found\n"
@@ -158,7 +159,10 @@ TEST_F(QualityInputs, ContaminantsKeepTheirOwnValues)
     EXPECT_EQ(s->precip_conc[2], 0.0);
     EXPECT_EQ(s->precip_conc[3], 0.7);
     EXPECT_EQ(s->water_soil_partition_coef[2], 3.0);
-    EXPECT_EQ(s->water_soil_partition_coef[3], 4.0);
+    EXPECT_EQ(s->water_soil_partition_coef[1], 2.0);
+    EXPECT_EQ(s->water_soil_partition_coef[3], 0.0);
+    EXPECT_TRUE(printed("Error in reading the partition coefficient of constituent #3\n")) << out;
+    EXPECT_EQ(s->ov_decay[3][1], 0.5) << "the third constituent's table is still read";
     // Cell 4 has soil ID 1, cell 5 ID 2 (both maps of the first two).
     EXPECT_EQ(s->ov_con_table_1[1][4], 1.0);
     EXPECT_EQ(s->ov_decay[1][5], 0.2);
@@ -174,6 +178,7 @@ TEST_F(QualityInputs, ContaminantsKeepTheirOwnValues)
     file("t.cmt", text);
     EXPECT_FALSE(load(cards_with("OV_CON_TRANS\nMAPPING_TABLE t.cmt\n")));
     EXPECT_TRUE(printed("  Checking Atrazine...........................unable to match index map\n"
+                        "Error in reading the partition coefficient of constituent #3\n"
                         "  Checking Lead...............................In map land.idx"))
         << out;
     EXPECT_TRUE(printed("Error reading the contaminant transport tables in the mapping table file.\n")) << out;
