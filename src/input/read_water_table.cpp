@@ -13,6 +13,12 @@ void read_water_table(model_state& s)
 {
     if (!s.water_table)
         return;
+    // Runs without groundwater or soil columns have not opened it yet.
+    if (!s.water_table_file.fp && !file_rec_open(s.water_table_file, s.water_table_name, "r")) {
+        error_set(err_open_file, "water table", s.water_table_name.c_str());
+        error_state.raised = 1;
+        return;
+    }
     reader_echo(s, echo_rule::normal, text_format("reading water table map from file: %s\n", s.water_table_name.c_str()));
     read_cell_reals(s, s.water_table_file, s.water_table_name, s.elevgw);
     file_rec_close(s.water_table_file);

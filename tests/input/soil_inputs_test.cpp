@@ -259,3 +259,14 @@ TEST_F(SoilInputs, LayeredSoilsStartFromTheirSoilTypes)
                         "from 0 to 9999.\n"))
         << out;
 }
+
+TEST_F(SoilInputs, GreenAmptReadsTheWaterTableItNames)
+{
+    grid("k.map", "0 3.6 3.6 0\n3.6 3.6 3.6 3.6\n3.6 3.6 3.6 0\n");
+    grid("wt.map", "0 100 99 0\n98 97 96 95\n97 96 95 0\n");
+    const std::string ga = "GREEN_AMPT\nCONDUCTIVITY k.map\nCAPILLARY k.map\nPOROSITY k.map\n";
+    ASSERT_TRUE(load(cards_with(ga + "WATER_TABLE wt.map\n"))) << out;
+    EXPECT_EQ(s->elevgw[4], 97.0);
+    EXPECT_FALSE(load(cards_with(ga + "WATER_TABLE none.map\n")));
+    EXPECT_TRUE(printed("none.map")) << out;
+}
