@@ -19,10 +19,12 @@
 #include "overland/overland_routing_state.h"
 #include "overland/surface_state.h"
 #include "quality/constituent_state.h"
+#include "quality/constituent_input_state.h"
 #include "quality/contaminant_settings.h"
 #include "quality/quality_run_state.h"
 #include "quality/sediment_block.h"
 #include "subsurface/soil_state.h"
+#include "subsurface/subsurface_input_state.h"
 
 struct model_state
     : run_file_records       // the run's dedicated file records
@@ -40,12 +42,16 @@ struct model_state
     , rainfall_state         // rainfall
     , sediment_region        // sediment block
     , sediment_totals        // sediment totals
+    , sediment_input_state   // size classes and erosion properties
+    , constituent_input_state // contaminant table and constituent work arrays
     , snow_state             // snow and orographic data
     , overland_lake_state    // overland lakes
     , map_output_flags       // map and series output flags
     , card_records           // cards, run parameters, precipitation settings
     , input_names_state      // working names and table flags
     , subsurface_state       // groundwater and lumped models
+    , richards_node_state    // Richards node matrices
+    , groundwater_input_state // aquifer parameters, wells, lumped-model records
     , exchange_names         // co-run exchange
     , soil_type_table        // the 10,000 soil types
     , grid_state             // grid, cell numbers, run bookkeeping

@@ -14,7 +14,9 @@
 #include "core/model_state.h"
 #include "core/run_steps.h"
 #include "coupling/coupling_services.h"
+#include "input/quality_inputs.h"
 #include "input/spatial_inputs.h"
+#include "input/subsurface_inputs.h"
 #include "quality/qbn_services.h"
 
 namespace
@@ -44,8 +46,7 @@ bool setup_nutrients(model_state& s)
     if (error_state.code != 0)
         return false;
     qbn_overland_alloc(s, q.overland);
-    // TODO: grow_constituent_arrays (nine constituent slots for the nutrient
-    // module), once the constituent inputs are read.
+    grow_constituent_arrays(s, qbn_constituent_count, s.num_cells, 1);
     assign_grid_constituents(q, s);
     if (raised())
         return false;
@@ -95,19 +96,19 @@ void read_inputs(model_state& s)
     read_overland_boundary(s);
     if (raised())
         return;
-    // TODO: read_infiltration_params (soil and infiltration parameters).
+    read_infiltration_params(s);
     if (raised())
         return;
-    // TODO: read_groundwater_inputs (groundwater inputs and wells).
+    read_groundwater_inputs(s);
     if (raised())
         return;
-    // TODO: load_sacramento_params (Sacramento parameter file).
+    load_sacramento_params(s);
     if (raised())
         return;
-    // TODO: load_conceptual_gw_params (conceptual groundwater parameter file).
+    load_conceptual_gw_params(s);
     if (raised())
         return;
-    // TODO: read_link_map (link map of the conceptual groundwater model).
+    read_link_map(s);
     // TODO: read_snow_bands (snow elevation bands).
     if (raised())
         return;
@@ -138,19 +139,19 @@ void read_inputs(model_state& s)
     read_flow_blockage(s);
     if (raised())
         return;
-    // TODO: read_sediment_params (sediment inputs).
+    read_sediment_params(s);
     if (raised())
         return;
-    // TODO: read_contaminant_params (contaminant inputs).
+    read_contaminant_params(s);
     if (raised())
         return;
-    // TODO: read_cell_location_list (soil moisture output locations).
+    read_cell_location_list(s);
     if (raised())
         return;
     if (s.inf_richards || s.gw_simulation || s.chan_explicit) {
-        // TODO: the channel link/node size and the Richards node count join
-        // the length once their readers exist.
-        dvector_alloc_zero(s.PHEADOLD, std::max(s.num_cells, 0), "PHEADOLD");
+        // TODO: the channel link/node size joins the length once the channel
+        // input reader exists.
+        dvector_alloc_zero(s.PHEADOLD, std::max({s.num_cells, s.richards_max_nodes, 0}), "PHEADOLD");
     }
     read_hotstart_maps(s);
     if (raised())

@@ -12,4 +12,5 @@ void kz_coupling_init(model_state& state, kz_data& kz);
 void read_xy_bdy_file(xy_input& in, const std::string& path, const std::string& kind, const std::string& header, checked_array<xy_point>& points, int& count, int by_cell);
 void read_xy_stream_bdy_file(xy_input& in, const std::string& path);
 void read_xy_stream_ts_file(xy_input& in, const std::string& path);
-void gw_interp_weights(xy_input& in, ivec& gwbound, int num_cells, const dvec& cell_x, const dvec& cell_y);
+void gw_interp_weights(xy_input& in, ivec& gwbound, int num_cells, const checked_array<double>& cell_x,
+                       const checked_array<double>& cell_y);

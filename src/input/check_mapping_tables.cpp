@@ -78,7 +78,10 @@ void check_mapping_table(int& flag, int code, const std::string& table_file, con
     file_rec file;
     std::string index_map, map_name;
     file_rec_open(file, table_file, "r");
-    const table_search found = search_mapping_table(file, code, index_map, map_name);
+    // SEDIMENTS names no index map.
+    const table_search found =
+        code == tc_sediments ? (find_sediments_table(file) ? table_search::found : table_search::absent)
+                             : search_mapping_table(file, code, index_map, map_name);
     flag = found == table_search::found ? 1 : 0;
     bool map_missing = false;
     if (code == tc_sediments || code == tc_contaminant_transport) {

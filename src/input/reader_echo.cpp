@@ -9,15 +9,21 @@
 
 void reader_echo(const model_state& s, echo_rule rule, const std::string& text)
 {
+    reader_echo_split(s, rule, text, text);
+}
+
+void reader_echo_split(const model_state& s, echo_rule rule, const std::string& screen_text,
+                       const std::string& summary_text)
+{
     bool screen = group_ctx.rank == 0;
     if (rule == echo_rule::normal)
         screen = screen && !s.super_quiet && !s.calib_mode;
     if (rule == echo_rule::with_trials)
         screen = screen && !s.super_quiet;
     if (screen)
-        std::fputs(text.c_str(), stdout);
+        std::fputs(screen_text.c_str(), stdout);
     if (s.summary_file.fp)
-        std::fputs(text.c_str(), s.summary_file.fp);
+        std::fputs(summary_text.c_str(), s.summary_file.fp);
 }
 
 std::string text_format(const char* format, ...)

@@ -19,3 +19,7 @@ void reader_echo(const model_state& state, echo_rule rule, const std::string& te
 
 // printf-style formatting into a string; the format is always a literal.
 std::string text_format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// One line with a screen wording and a summary wording of its own.
+void reader_echo_split(const model_state& state, echo_rule rule, const std::string& screen_text,
+                       const std::string& summary_text);

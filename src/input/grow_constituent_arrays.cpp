@@ -1,0 +1,133 @@
+// Growth of the per-constituent containers by a number of constituents:
+// contaminants (kind 1), or the nutrient module's nine species (kind 2)
+// and, with soil constituent transport, its four soil species (kind 3).
+#include <algorithm>
+
+#include "core/model_state.h"
+#include "input/quality_inputs.h"
+#include "quality/qbn_services.h"
+
+namespace
+{
+
+constexpr int contaminant_kind = 1;
+constexpr int nutrient_kind = 2;
+constexpr int nutrient_soil_kind = 3;
+constexpr int nutrient_species = 9;
+constexpr int nutrient_soil_species = 4;
+
+// One value per constituent, on the land surface: masses, step increments,
+// run and event totals.
+checked_array<double> model_state::*const scalar_totals[] = {
+    &model_state::ov_exit_mass,          &model_state::precip_conc,          &model_state::water_soil_partition_coef,
+    &model_state::OV_MASS_INIT,          &model_state::OV_MASS_FINAL,        &model_state::OV_MASS_OUT,
+    &model_state::OV_QLAT_MASS,          &model_state::OV_MASS_DECAY,        &model_state::OV_POINT_MASS,
+    &model_state::OV_EXFIL_MASS,         &model_state::OV_PRECIP_MASS,       &model_state::OV_INFIL_MASS,
+    &model_state::OV_MASS_ERROR,         &model_state::OV_LAND_MASS,         &model_state::OV_LAND_MASS_INIT,
+    &model_state::OV_LAND_MASS_FINAL,    &model_state::OV_UPTAKE_MASS,       &model_state::ov_qbn_gain_mass,
+    &model_state::ov_qbn_loss_mass,      &model_state::ov_out_dmt,           &model_state::ov_point_dmt,
+    &model_state::ov_decay_dmt,          &model_state::ov_infil_dmt,         &model_state::ov_qlat_dmt,
+    &model_state::ov_uptake_dmt,         &model_state::ov_precip_dmt,        &model_state::ov_qbn_dmt,
+    &model_state::ov_qbn_dmt_in,         &model_state::ov_qbn_dmt_out,       &model_state::GLOBAL_MASS_CON_ERROR,
+    &model_state::GLOBAL_MASS_DECAY,     &model_state::GLOBAL_MASS_INIT,     &model_state::GLOBAL_MASS_FINAL,
+    &model_state::GLOBAL_POINT_SOURCE,   &model_state::GLOBAL_MASS_OUT,      &model_state::GLOBAL_GW_MASS,
+    &model_state::global_precip_mass,    &model_state::event_ov_mass_init,   &model_state::event_ov_decay_mass,
+    &model_state::event_ov_qbn_gain_mass, &model_state::event_ov_qbn_loss_mass, &model_state::event_ov_uptake_mass,
+    &model_state::event_ov_infil_mass,   &model_state::event_ov_exfil_mass,  &model_state::event_ov_qlat_mass,
+    &model_state::event_ov_mass_out,     &model_state::event_ov_point_mass,  &model_state::event_ov_precip_mass,
+    &model_state::event_ov_land_mass,    &model_state::event_ov_neg_mass,
+};
+
+// One value per constituent in the soil.
+checked_array<double> model_state::*const soil_totals[] = {
+    &model_state::soil_infil_mass,       &model_state::qbn_uptake_mass,      &model_state::soil_gw_in_mass,
+    &model_state::soil_gw_out_mass,      &model_state::soil_exfil_mass,      &model_state::soil_decay_mass,
+    &model_state::soil_mass_error,       &model_state::soil_mass_final,      &model_state::event_soil_infil_mass,
+    &model_state::event_soil_gw_in_mass, &model_state::event_soil_gw_out_mass, &model_state::event_soil_exfil_mass,
+    &model_state::event_soil_decay_mass,
+};
+
+// One value per constituent attached to sediment.
+checked_array<double> model_state::*const sediment_totals_[] = {
+    &model_state::soil_sed_mass,         &model_state::event_soil_sed_mass,  &model_state::ov_sed_source_mass,
+    &model_state::ov_sed_attached_mass,  &model_state::ov_total_mass,        &model_state::event_ov_sed_source_mass,
+    &model_state::event_sed_out_mass,    &model_state::sed_out_mass,         &model_state::ov_sed_con_arr,
+};
+
+// One row per constituent, one value per cell, besides the three
+// concentration and mass rows.
+row_array<double> model_state::*const surface_rows[] = {
+    &model_state::land_mass, &model_state::ov_decay, &model_state::ov_uptake,
+};
+
+void grow_all(model_state& s, checked_array<double> model_state::*const* first,
+              checked_array<double> model_state::*const* last, int n)
+{
+    for (; first != last; ++first)
+        checked_array_grow(s.**first, n);
+}
+
+// Rows of the overland concentrations and masses.
+void add_concentration_rows(model_state& s, int n, int cells)
+{
+    for (row_array<double>* r : {&s.ov_conc, &s.ov_soil_conc, &s.ov_mass})
+        row_array_add_rows(*r, n, cells);
+}
+
+} // namespace
+
+void grow_constituent_arrays(model_state& s, int n, int cells, int nutrient)
+{
+    n = std::max(n, 0);
+    const int extra = s.soil_con_trans && s.nutrients ? nutrient_soil_species : 0;
+    if (nutrient)
+        n = nutrient_species + extra;
+    const int width = s.soil_con_layers + 1;
+
+    if (!s.ov_point_q) {
+        for (dvec* v : {&s.ov_point_q, &s.con_inf_work, &s.con_chan_work, &s.con_inf_acc})
+            dvector_alloc_zero(*v, cells, "constituent work array");
+        if (s.contam_map_given)
+            dvector_alloc_zero(s.contam_map, cells, "contam_map");
+    }
+    grow_all(s, std::begin(scalar_totals), std::end(scalar_totals), n);
+
+    const int first_new = s.constituent_type.cap + 1;
+    checked_int_array_grow_fill(s.constituent_type, n, nutrient ? nutrient_kind : contaminant_kind);
+    s.num_constituents += n;
+    if (nutrient) {
+        s.num_qbn_constituents = n;
+        s.first_qbn_constituent = first_new;
+        for (int i = first_new + nutrient_species; i < first_new + n; ++i)
+            s.constituent_type[i] = nutrient_soil_kind;
+        // TODO: the concentration and mass rows of the nine species are to
+        // be the nutrient overland part's own arrays (adopted) once that part
+        // holds them; until then the rows are owned here.
+        add_concentration_rows(s, n, cells);
+    } else {
+        s.num_contam = n;
+        add_concentration_rows(s, n, cells);
+    }
+    for (row_array<double> model_state::*r : surface_rows)
+        row_array_add_rows(s.*r, n, cells);
+
+    if (s.soil_con_trans) {
+        if (nutrient && s.qbn_object)
+            qbn_soil_alloc(s, s.qbn_object->soil);
+        grow_all(s, std::begin(soil_totals), std::end(soil_totals), n);
+        // TODO: soil_mass is to take over the nutrient soil part's thirteen
+        // pool matrices once qbn_soil_alloc makes them; until then they are
+        // owned here.
+        for (matrix_stack* m : {&s.soil_mass, &s.soil_conc, &s.soil_sed_con})
+            matrix_stack_add(*m, n, 0.0, cells, width);
+    }
+    if (s.sediment_contam) {
+        const int classes = s.sed.num_sed;
+        grow_all(s, std::begin(sediment_totals_), std::end(sediment_totals_), n);
+        for (row_array<double>* r : {&s.ov_sed_con, &s.sed_con_mass})
+            row_array_add_rows(*r, n, cells);
+        row_array_add_rows(s.sed_con_rows, n, classes);
+        for (matrix_stack* m : {&s.sed_con_class, &s.sed_con_class_out})
+            matrix_stack_add(*m, n, 0.0, cells, classes);
+    }
+}

@@ -1,0 +1,280 @@
+// The CONTAMINANT_TRANSPORT table of the mapping-table file: per constituent
+// a names line (description, index-map name, output name), its rain
+// concentration and partition coefficient, and a table of eight values per
+// ID spread over the cells through the constituent's index map.
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/error_state.h"
+#include "core/model_state.h"
+#include "core/text_parse.h"
+#include "input/grid_map.h"
+#include "input/mapping_table.h"
+#include "input/quality_inputs.h"
+
+namespace
+{
+
+constexpr int contam_line_size = 400;
+constexpr int contam_values = 8;
+
+// The per-constituent values of the keyword lines and their ranges.
+struct keyword_value {
+    int code;
+    const char* keyword;
+    const char* what; // in the message of a missing line
+    double low;
+    double high;
+};
+const keyword_value precip_conc_line{tc_precip_conc, "PRECIP_CONC", "precip concentration", 0.0, 1e15};
+const keyword_value partition_line{tc_partition, "PARTITION", "partition coefficient", 0.0, 1e15};
+
+// Lines of the table file with one line of look-ahead, so a line that is
+// not the expected keyword line stays to be read as what it is.
+struct line_cursor {
+    file_rec& file;
+    std::string pending;
+    bool has_pending = false;
+
+    bool next(std::string& line)
+    {
+        if (has_pending) {
+            line = pending;
+            has_pending = false;
+            return true;
+        }
+        return read_line_rec(line, file, contam_line_size) != 0;
+    }
+    void put_back(const std::string& line)
+    {
+        pending = line;
+        has_pending = true;
+    }
+};
+
+void stop_run()
+{
+    error_set(err_stop);
+    report_error(error_state);
+}
+
+// The value of a "KEYWORD value" line of the constituent. Returns false after
+// a refused value (reported); a line that is some other line is put back and
+// the constituent keeps 0, with the message naming it.
+bool read_keyword_value(line_cursor& in, const std::string& file, int constituent, const keyword_value& kv,
+                        double& out)
+{
+    out = 0.0;
+    std::string line;
+    const bool have = in.next(line);
+    if (!have || table_code_from_name(line) != kv.code) {
+        if (have)
+            in.put_back(line);
+        std::printf("Error in reading the %s of constituent #%d\n", kv.what, constituent);
+        return true;
+    }
+    std::string_view rest(line);
+    std::string keyword, word;
+    pop_token(rest, keyword);
+    double v = 0.0;
+    const num_status st = pop_token(rest, word) ? parse_double_strict(word, v) : num_status::empty;
+    const char* problem = st != num_status::ok ? num_status_text(st)
+                          : (v < kv.low || v > kv.high) ? "lies outside its range"
+                                                        : nullptr;
+    if (problem) {
+        std::printf("Error: table CONTAMINANT_TRANSPORT in the mapping table file %s: the %s of constituent #%d "
+                    "\"%s\" %s.\n",
+                    file.c_str(), kv.keyword, constituent, word.c_str(), problem);
+        stop_run();
+        return false;
+    }
+    out = v;
+    return true;
+}
+
+// The row count of the constituent's NUM_IDS line; 0 (line put back) when
+// the next line is not one, -1 after a refused count.
+int read_constituent_num_ids(line_cursor& in, const std::string& file, int constituent)
+{
+    std::string line;
+    if (!in.next(line))
+        return 0;
+    if (table_code_from_name(line) != tc_num_ids) {
+        in.put_back(line);
+        return 0;
+    }
+    std::string_view rest(line);
+    std::string keyword, word;
+    pop_token(rest, keyword);
+    int n = 0;
+    const num_status st = pop_token(rest, word) ? parse_int_strict(word, n) : num_status::empty;
+    if (st != num_status::ok || n < 0 || n > max_table_id) {
+        std::printf("Error: table CONTAMINANT_TRANSPORT in the mapping table file %s: the NUM_IDS of constituent "
+                    "#%d \"%s\" %s.\n",
+                    file.c_str(), constituent, word.c_str(),
+                    st != num_status::ok ? num_status_text(st) : "lies outside its range");
+        stop_run();
+        return -1;
+    }
+    return n;
+}
+
+// Row `row` of the row array takes each cell's value by its ID.
+void ids_to_row(row_array<double>& rows, int row, const std::vector<double>& by_id, const imat& id_grid,
+                const imat& cell_numbers, int num_cells)
+{
+    if (row < 1 || row > rows.count)
+        return;
+    double* dest = rows[row];
+    const int largest = static_cast<int>(by_id.size()) - 1;
+    for (int r = 1; r <= id_grid.rows() && r < cell_numbers.rows(); ++r)
+        for (int c = 1; c <= id_grid.cols() && c < cell_numbers.cols(); ++c) {
+            const int id = id_grid[r - 1][c - 1];
+            const int cell = cell_numbers[r][c];
+            if (id >= 1 && id <= largest && cell >= 1 && cell <= num_cells && cell <= rows.width)
+                dest[cell] = by_id[static_cast<std::size_t>(id)];
+        }
+}
+
+} // namespace
+
+int read_contam_table(model_state& s)
+{
+    const std::string& table_file = s.mapping_table_name;
+    file_rec table;
+    if (!file_rec_open(table, table_file, "r")) {
+        error_set(err_mapping_table_open, nullptr, table_file.c_str());
+        report_error(error_state);
+        return 0;
+    }
+    line_cursor in{table, std::string(), false};
+    std::string line;
+    if (!in.next(line) || line.compare(0, 22, "TORVA_INDEX_MAP_TABLES") != 0)
+        return 0;
+
+    struct entry {
+        std::string map_name;
+        std::string file_name;
+    };
+    std::vector<entry> entries;
+    bool have = in.next(line);
+    while (have && table_line_code(line) == tc_index_map) {
+        std::string rest = line, keyword, file_name;
+        pop_token(rest, keyword);
+        pop_token(rest, file_name);
+        entries.push_back({rest, file_name});
+        have = in.next(line);
+    }
+    while (have && table_line_code(line) != tc_contaminant_transport)
+        have = in.next(line);
+    std::printf("\nReading contaminant table...  ");
+    bool failed = !have;
+    const int m = have ? read_num_contam(table) : 0;
+    if (have) {
+        s.num_contam = m;
+        std::printf("%d contaminants found\n", m);
+        if (m <= 0)
+            return 0;
+    }
+
+    const int cells = s.num_cells;
+    if (!failed) {
+        s.constituent_names.assign(static_cast<std::size_t>(m) + 1, std::string());
+        s.contam_output_names.assign(static_cast<std::size_t>(m) + 1, std::string());
+        const int first_slot = s.precip_conc.cap + 1;
+        checked_array_grow(s.precip_conc, m);
+        checked_array_grow(s.water_soil_partition_coef, m);
+        row_array<double>* row_arrays[contam_values] = {&s.ov_con_table_1, &s.ov_decay, &s.ov_uptake,
+                                                        &s.land_mass,      &s.soil_group_rows, &s.ov_conc,
+                                                        &s.ov_con_table_7, &s.ov_soil_conc};
+        const int first_row = s.ov_conc.count + 1;
+        for (row_array<double>* r : row_arrays)
+            row_array_add_rows(*r, m, cells);
+
+        int largest = 0;
+        std::vector<int> ids;
+        std::vector<double> values;
+        std::vector<double> by_id;
+        for (int i = 1; i <= m; ++i) {
+            if (!in.next(line))
+                line.clear();
+            std::string description, map_name, output;
+            pop_quoted_field(line, description);
+            strip_quotes_all(description);
+            pop_quoted_field(line, map_name);
+            pop_quoted_field(line, output);
+            strip_quotes_all(output);
+            s.constituent_names[static_cast<std::size_t>(i)] = description;
+            s.contam_output_names[static_cast<std::size_t>(i)] = output;
+
+            // Each constituent keeps its own slot, whatever line is missing.
+            double v = 0.0;
+            if (!read_keyword_value(in, table_file, i, precip_conc_line, v))
+                return 0;
+            s.precip_conc[first_slot + i - 1] = v;
+            if (!read_keyword_value(in, table_file, i, partition_line, v))
+                return 0;
+            s.water_soil_partition_coef[first_slot + i - 1] = v;
+
+            std::printf("  Checking %s", description.c_str());
+            for (int d = static_cast<int>(description.size()); d < 35; ++d)
+                std::fputc('.', stdout);
+
+            std::string index_map;
+            bool matched = false;
+            for (auto it = entries.rbegin(); it != entries.rend() && !matched; ++it)
+                if (it->map_name == map_name) {
+                    index_map = it->file_name;
+                    matched = true;
+                }
+            if (!matched) {
+                std::printf("unable to match index map\n");
+                failed = true;
+            }
+            const int k = read_constituent_num_ids(in, table_file, i);
+            if (k < 0)
+                return 0;
+            if (k == 0)
+                continue;
+            skip_table_headers(table);
+            const int t = read_table_rows(table, table_file, tc_contaminant_transport, k, contam_values, ids, values);
+            if (t < 0)
+                return 0;
+            // The rows are consumed even for an unmatched map, so the next
+            // constituent starts on its own names line.
+            if (!matched)
+                continue;
+            largest = std::max(largest, t);
+
+            file_rec map;
+            if (!file_rec_open(map, index_map, "r")) {
+                std::printf("unable to open index map file.\n");
+                error_set(err_index_map_open, nullptr, index_map.c_str());
+                report_error(error_state);
+                return 0;
+            }
+            imat id_grid;
+            read_index_map(map, index_map, s.grid_north, s.grid_south, s.grid_east, s.grid_west, s.grid_rows,
+                           s.grid_cols, s.mask, id_grid, largest, s.rows, s.cols, &s.summary_file, s.calib_mode,
+                           false);
+            file_rec_close(map);
+            if (error_state.raised)
+                return 0;
+            for (int col = 1; col <= contam_values; ++col) {
+                scatter_table_column(values, k, contam_values, col, ids, largest, by_id);
+                ids_to_row(*row_arrays[col - 1], first_row + i - 1, by_id, id_grid, s.mask, cells);
+            }
+            std::printf("found and read index map\n");
+        }
+    }
+    if (failed) {
+        error_set(err_contam_tables);
+        report_error(error_state);
+        return 0;
+    }
+    return 1;
+}

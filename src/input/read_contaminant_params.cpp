@@ -1,0 +1,90 @@
+// Contaminant transport set-up: the CONTAMINANT_TRANSPORT table, the soil
+// constituent layers, the growth of the per-constituent containers, the
+// contaminant load map and the sediment-attached volumes.
+#include <algorithm>
+
+#include "core/error_state.h"
+#include "core/model_state.h"
+#include "input/grid_map.h"
+#include "input/mapping_table_checks.h"
+#include "input/quality_inputs.h"
+#include "input/reader_echo.h"
+
+namespace
+{
+
+constexpr double depth_eps = 1e-16; // cm
+
+int soil_constituent_layers(const model_state& s)
+{
+    if (s.inf_redist == 1)
+        return 1 + (s.soil_moist_depth - s.top_layer_depth > depth_eps) +
+               (s.top_layer_depth - s.mixing_layer_depth > depth_eps);
+    if (s.green_ampt == 1)
+        return 1;
+    if (s.inf_layered_soil == 1)
+        return s.mixing_layer_depth > depth_eps ? 3 : 2;
+    return 0;
+}
+
+} // namespace
+
+void read_contaminant_params(model_state& s)
+{
+    if (!s.ov_con_trans)
+        return;
+    const int cells = s.num_cells;
+    const bool table = s.mapping_table_given && s.mapping_table_flags[mt_contaminants];
+    if (!table && !s.sed.soil_erosion) {
+        reader_echo(s, echo_rule::with_trials, "using uniform contaminant transport values\n");
+        s.num_contam = 0;
+        error_set(err_contam_count);
+        error_state.raised = 1;
+        return;
+    }
+    reader_echo(s, echo_rule::with_trials, "reading contaminant transport table and map from master table file\n");
+    s.contam_table_read = 1;
+    if (table && !read_contam_table(s))
+        return;
+    // Erosion without a contaminant table carries no contaminants.
+    s.num_contam = std::max(s.num_contam, 0);
+    if (s.green_ampt || s.inf_redist) {
+        if (s.top_layer_depth < depth_eps)
+            s.top_layer_depth = s.soil_moist_depth;
+        if (s.mixing_layer_depth < depth_eps)
+            s.mixing_layer_depth = s.top_layer_depth;
+    }
+    s.soil_con_layers = soil_constituent_layers(s);
+    // The Richards columns have their own water-content matrices.
+    if (!s.THETA)
+        dmatrix_alloc_zero(cells, s.soil_con_layers + 1, s.THETA, "THETA");
+    if (!s.THETAS)
+        dmatrix_alloc_zero(cells, s.soil_con_layers + 1, s.THETAS, "THETAS");
+    grow_constituent_arrays(s, s.num_contam, cells, 0);
+    if (error_state.raised)
+        return;
+
+    if (s.contam_map_given) {
+        const std::string& name = s.cards.contam_map;
+        if (!s.contam_map_file.fp && !file_rec_open(s.contam_map_file, name, "r")) {
+            error_set(err_open_file, "contaminant load map", name.c_str());
+            error_state.raised = 1;
+            return;
+        }
+        reader_echo_split(s, echo_rule::with_trials,
+                          text_format("reading contamimant load map from file: %s\n", name.c_str()),
+                          text_format("reading contaminant load map from file: %s\n", name.c_str()));
+        read_cell_reals(s, s.contam_map_file, name, s.contam_map);
+        file_rec_close(s.contam_map_file);
+        if (error_state.raised)
+            return;
+        if (s.land_mass.count >= 1)
+            for (int i = 1; i <= cells && i <= s.land_mass.width && i <= s.contam_map.size(); ++i)
+                s.land_mass[1][i] = s.contam_map[i];
+    }
+    if (s.sediment_contam) {
+        const int classes = s.sed.num_sed;
+        for (dmat* m : {&s.ov_sed_vol_qsx, &s.ov_sed_vol_qsy, &s.ov_sed_vol_susp, &s.ov_vol_sed_susp})
+            dmatrix_alloc_zero(cells, classes, *m, "sediment-attached volume");
+    }
+}

@@ -1,0 +1,96 @@
+// The SEDIMENTS table of the mapping-table file: one row per size class with
+// its specific gravity, diameter (mm), binding fraction and output name,
+// read from column 41 and checked against the ranges below.
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "core/error_state.h"
+#include "core/text_parse.h"
+#include "input/mapping_table.h"
+#include "input/quality_inputs.h"
+
+namespace
+{
+
+struct class_field {
+    const char* name;
+    double low;
+    double high;
+};
+
+// The three values of a class row, in column order.
+const class_field class_fields[3] = {
+    {"specific gravity", 1.0, 25.0},
+    {"particle diameter", 0.0, 1000.0}, // mm
+    {"binding fraction", 0.0, 1.0},
+};
+
+constexpr std::size_t class_value_column = 40;
+
+void refuse(const std::string& file, int row, const char* field, const std::string& word, const char* what)
+{
+    std::printf("Error: row %d of table SEDIMENTS in the mapping table file %s: the %s \"%s\" %s.\n", row,
+                file.c_str(), field, word.c_str(), what);
+    error_set(err_stop);
+    report_error(error_state);
+}
+
+} // namespace
+
+bool read_sediments_table(const std::string& table_file, int& n, dvec& spec_grav, dvec& part_diam,
+                          std::vector<std::string>& output_names, dvec& f_bind)
+{
+    n = 0;
+    file_rec table;
+    if (!file_rec_open(table, table_file, "r")) {
+        error_set(err_mapping_table_open, nullptr, table_file.c_str());
+        report_error(error_state);
+        return false;
+    }
+    if (find_sediments_table(table))
+        n = read_num_sed(table);
+    if (n <= 0) {
+        n = 0;
+        return true;
+    }
+    dvector_alloc_zero(spec_grav, n, "spec_grav");
+    dvector_alloc_zero(part_diam, n, "part_diam");
+    dvector_alloc_zero(f_bind, n, "f_bind");
+    output_names.assign(static_cast<std::size_t>(n) + 1, std::string());
+    std::string line;
+    read_line_rec(line, table, 1024); // column header
+    for (int i = 1; i <= n; ++i) {
+        if (!read_line_rec(line, table, 1024)) {
+            std::printf("Error: table SEDIMENTS in the mapping table file %s ends before the row of class %d.\n",
+                        table_file.c_str(), i);
+            error_set(err_stop);
+            report_error(error_state);
+            return false;
+        }
+        std::string_view rest(line);
+        rest.remove_prefix(rest.size() < class_value_column ? rest.size() : class_value_column);
+        double* targets[3] = {&spec_grav[i], &part_diam[i], &f_bind[i]};
+        for (int f = 0; f < 3; ++f) {
+            const class_field& field = class_fields[f];
+            std::string word;
+            double v = 0.0;
+            const num_status st = pop_token(rest, word) ? parse_double_strict(word, v) : num_status::empty;
+            if (st != num_status::ok) {
+                refuse(table_file, i, field.name, word, num_status_text(st));
+                return false;
+            }
+            if (v < field.low || v > field.high) {
+                char range[64];
+                std::snprintf(range, sizeof range, "lies outside %g to %g", field.low, field.high);
+                refuse(table_file, i, field.name, word, range);
+                return false;
+            }
+            *targets[f] = v;
+        }
+        std::string name;
+        pop_token(rest, name);
+        output_names[static_cast<std::size_t>(i)] = name;
+    }
+    return true;
+}

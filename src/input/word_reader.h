@@ -1,0 +1,44 @@
+// Free-format numeric files (whitespace-separated words over any number of
+// lines), read strictly: each word must be one whole number within the
+// range its reader gives for that field.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+// Whitespace-separated words of a text file, with the line each began on.
+class word_reader
+{
+  public:
+    // The stream is read from its present position, which lies on first_line.
+    explicit word_reader(std::FILE* fp, int first_line = 1) : fp_(fp), line_(first_line), word_line_(first_line) {}
+    // The next word; false at the end of the file.
+    bool next(std::string& word);
+    // Line of the last word read.
+    int line() const { return word_line_; }
+
+  private:
+    std::FILE* fp_;
+    int line_;
+    int word_line_;
+};
+
+// One numeric field of a file: its name in messages and its allowed range.
+struct num_field {
+    const char* name;
+    double low;
+    double high;
+};
+
+enum class field_result { ok, end_of_file, refused };
+
+// Reads the next word as the field. A word that is not a number of the
+// field's kind, or lies outside its range, prints a message naming the
+// file, line, entry and field and stops the run (code 4000, reported):
+// refused. The end of the file is left to the caller: end_of_file.
+field_result read_int_field(word_reader& in, const std::string& file, int entry, const num_field& field, int& out);
+field_result read_real_field(word_reader& in, const std::string& file, int entry, const num_field& field,
+                             double& out);
+
+// The message of a file that ends before the entry is complete; stops the run.
+void refuse_early_end(const word_reader& in, const std::string& file, int entry, const num_field& field);
