@@ -135,12 +135,24 @@ TEST_F(ChannelProject, CardsAnyCaseAndKindFlags)
     std::string net = edited(full_network, "LINK 1\nTRAPEZOID\n", "link 1\nErode\nTrapezoid\n");
     net = edited(net, "LINK 2\nBREAKPOINT\n", "LINK 2\nBREAKPOINT\nERODE\nerode\nOVERBANK\nOVERBANK\n");
     net = edited(net, "TORVA_CHAN", "torva_chan_v2");
+    net = edited(net, "MANNINGS_N 0.04", "LINK,2\nMANNINGS_N 0.04"); // the word "link,2" is no keyword
     ASSERT_TRUE(load_network(net)) << out;
     EXPECT_EQ(s->ltype[1], 4);
     EXPECT_EQ(s->ltype[2], 8 + 2 + 256);
     EXPECT_EQ(s->chan_overbank, 1);
     EXPECT_EQ(s->bplink[2], 1);
+    EXPECT_DOUBLE_EQ(s->inv_mannings_n[1], 25.0);
     EXPECT_TRUE(printed("    num w/ erodible attribute:             1\n"));
+}
+
+TEST_F(ChannelProject, SubsurfaceCountMismatchOnlyPrinted)
+{
+    ASSERT_TRUE(load_network(edited(full_network, "LINK 1\nTRAPEZOID\n", "LINK 1\nSUBSURFACE_TRAPEZOID\n"))) << out;
+    EXPECT_EQ(s->ltype[1], 5);
+    EXPECT_TRUE(printed("  number of groundwater links:           0\n ===> Error: the number of specified subsurface "
+                        "links does not match the number of subsurface \nparameters. Check your subsurface links to "
+                        "ensure that they specify the bed concuctivity and thickness\n"))
+        << out;
 }
 
 TEST_F(ChannelProject, ErodibleBreakpointResampledPerNode)
@@ -189,7 +201,11 @@ TEST_F(ChannelProject, RefusedNetworks)
         {"header", "TORVA_CHAN", "CHANNEL", "Error: the channel input file c.chn does not begin with TORVA_CHAN.\n"},
         {"globals", "ALPHA 1\nBETA 1\nTHETA 0.5\nLINKS 6\nMAXNODES 5\n", "ALPHA 1\n",
          "Premature end-of-file in the channel input file.\n"
-         "The channel input file does not contain all the required parameter cards.\n"},
+         "The channel input file does not contain all the required parameter cards.\n"
+         "These include: ALPHA, BETA, THETA, DX, LINKS, and MAXNODES.\n"
+         "Repair your channel input file and try again.  These cards must appear at\n"
+         "The beginning of the file before and COORD or LINK cards.\n"
+         "Program terminated in read_chan_input.\n"},
         {"manning", "MANNINGS_N 0.04", "MANNINGS_N 0",
          "Error encountered when reading the channel input file, link 1:\n    Manning's Roughness is 0.000\n"},
         {"connect count", "CONNECT 6 0 1 5\n", "",

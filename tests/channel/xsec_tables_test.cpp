@@ -181,6 +181,11 @@ TEST(BreakpointTables, FiftyIslandsStop)
                           0),
               0u)
         << b.out;
+    // Building the nodes of an erodible link: the same lines without the
+    // two leading newlines.
+    bp_link erodible({saw}, {1}, 1, 2, 8 | 2);
+    EXPECT_FALSE(erodible.ok);
+    EXPECT_EQ(erodible.out.rfind("There is a serious problem with a channel cross-section in\nlink 1.", 0), 0u);
     saw.resize(99); // 49 valleys
     bp_link fewer({saw}, {1}, 1, 2);
     EXPECT_TRUE(fewer.ok) << fewer.out;
