@@ -106,8 +106,8 @@ void islands_message(int link, bool rebuild)
 
 // Fills rows 1..numhts[t] of table t from points 1..m. checks: the spacing
 // range of surveyed sections; ordinal names the section in messages.
-bool table_from_points(channel_state& c, int t, const double* x, const double* y, int m, double inv_n, int link,
-                       int ordinal, bool checks, bool rebuild)
+bool table_from_points(channel_state& c, int t, const double* x, const double* y, int m, double inv_n,
+                       int link, int ordinal, bool checks, bool rebuild)
 {
     const int n = c.numhts[t];
     const auto [lo, hi] = std::minmax_element(y + 1, y + m + 1);
@@ -115,9 +115,10 @@ bool table_from_points(channel_state& c, int t, const double* x, const double* y
     const double d = (*hi - ymin) / n;
     c.ht_spc[t] = d;
     if (checks && (d < min_spacing || d > max_spacing)) {
-        std::printf("\n\nError: The interpolation distance [%6.5lf] produced by the number of interpolation points "
-                    "[%d]\nfor table %d in link %d is invalid. (Range is 0.0001 to 1.0)\n",
-                    d, n, ordinal, link);
+        std::printf(
+            "\n\nError: The interpolation distance [%6.5lf] produced by the number of interpolation points "
+            "[%d]\nfor table %d in link %d is invalid. (Range is 0.0001 to 1.0)\n",
+            d, n, ordinal, link);
         chan_stop();
         return false;
     }
@@ -130,7 +131,8 @@ bool table_from_points(channel_state& c, int t, const double* x, const double* y
             return false;
         }
         if (fail == level_fail::flat_opening) {
-            std::printf("Error in your channel (%d). Each Z values must be different from it's neighbor\n", link);
+            std::printf("Error in your channel (%d). Each Z values must be different from it's neighbor\n",
+                        link);
             if (pause_on_exit)
                 pause_prompt();
             chan_stop();
@@ -148,9 +150,10 @@ bool levels_in_range(int levels, int ordinal, int link)
 {
     if (levels >= 1 && levels <= max_levels)
         return true;
-    std::printf("\n\nError: The number of interpolation points [%d] for table %d in link %d is invalid. (Range is "
-                "1-30000.) \n",
-                levels, ordinal, link);
+    std::printf(
+        "\n\nError: The number of interpolation points [%d] for table %d in link %d is invalid. (Range is "
+        "1-30000.) \n",
+        levels, ordinal, link);
     chan_stop();
     return false;
 }
@@ -207,9 +210,10 @@ bool surveyed_link(channel_state& c, const bp_link_sections& in, int& counter)
         counter = base + 1;
     } else {
         if (in.pairs[1] != in.pairs[2]) {
-            std::printf("\n\nWARNING!!!! When using two break-point cross-sections the number of pairs \n            "
-                        "must be equal, which they are not for link %d.\n\n",
-                        link);
+            std::printf(
+                "\n\nWARNING!!!! When using two break-point cross-sections the number of pairs \n            "
+                "must be equal, which they are not for link %d.\n\n",
+                link);
             if (in.pairs[2] > in.pairs[1])
                 std::printf("  ---> Disregarding the last %d pairs of the second cross-section. <---\n\n",
                             in.pairs[2] - in.pairs[1]);
@@ -218,9 +222,10 @@ bool surveyed_link(channel_state& c, const bp_link_sections& in, int& counter)
                             in.pairs[1] - in.pairs[2]);
         }
         if (in.levels[1] != in.levels[2])
-            std::printf("\nUsing the greater of the two number of interpolation points \nfor both cross-section in "
-                        "link %d.\n",
-                        link);
+            std::printf(
+                "\nUsing the greater of the two number of interpolation points \nfor both cross-section in "
+                "link %d.\n",
+                link);
         pairs = std::min(in.pairs[1], in.pairs[2]);
         levels = std::max(in.levels[1], in.levels[2]);
         const int first = q[1], last = q[in.count];
@@ -256,9 +261,10 @@ bool erodible_link(channel_state& c, const bp_link_sections& in, int& counter)
     const int* q = in.node_of;
     for (int J = 1; J <= in.count; ++J) {
         if (in.pairs[J] != m || m < 2) {
-            std::printf("Error in the channel input file: the cross-sections of erodible break-point link %d must\n"
-                        "all have the same number of pairs, at least 2 (section 1 has %d, section %d has %d).\n",
-                        link, m, J, in.pairs[J]);
+            std::printf(
+                "Error in the channel input file: the cross-sections of erodible break-point link %d must\n"
+                "all have the same number of pairs, at least 2 (section 1 has %d, section %d has %d).\n",
+                link, m, J, in.pairs[J]);
             chan_stop();
             return false;
         }
@@ -292,8 +298,9 @@ bool erodible_link(channel_state& c, const bp_link_sections& in, int& counter)
             int k = 1;
             while (k < m && X[k][J] < xp)
                 ++k;
-            ys[p] = k == 1 ? Y[1][J]
-                           : Y[k - 1][J] + (xp - X[k - 1][J]) * (Y[k][J] - Y[k - 1][J]) / (X[k][J] - X[k - 1][J]);
+            ys[p] =
+                k == 1 ? Y[1][J]
+                       : Y[k - 1][J] + (xp - X[k - 1][J]) * (Y[k][J] - Y[k - 1][J]) / (X[k][J] - X[k - 1][J]);
         }
     }
     // Other nodes: copies beyond the first and last section, linear in node
@@ -301,8 +308,10 @@ bool erodible_link(channel_state& c, const bp_link_sections& in, int& counter)
     for (int k = 1; k <= in.nodes; ++k) {
         int below = 0, above = 0;
         for (int J = 1; J <= in.count; ++J) {
-            if (q[J] <= k) below = q[J];
-            if (q[J] >= k && above == 0) above = q[J];
+            if (q[J] <= k)
+                below = q[J];
+            if (q[J] >= k && above == 0)
+                above = q[J];
         }
         if (below == k)
             continue;
@@ -335,5 +344,6 @@ void build_node_xsec_table(channel_state& c, int link, int node, double inv_n)
     const int t = c.table_num[node][link];
     if (e < 1 || t < 1)
         return;
-    table_from_points(c, t, c.xbp_lnn[e][node], c.ybp_lnn[e][node], c.numpairs[t], inv_n, link, node, false, true);
+    table_from_points(c, t, c.xbp_lnn[e][node], c.ybp_lnn[e][node], c.numpairs[t], inv_n, link, node, false,
+                      true);
 }

@@ -6,20 +6,68 @@
 
 enum class chan_card {
     none,
-    alpha, beta, theta, links, maxnodes, dx, connect, link, nodes, node, x_y, elev,
-    kind,        // arg: the kind word (4..11)
-    erodible, subsurface, overbank, backwater, lake, structure, xsec,
-    bottom_width, bankfull_depth, side_slope, mannings_n, max_erosion,
-    gw_bed_conductivity, gw_bed_thickness, npairs, x1, num_interp, ignored,
-    numstructs, structtype,
+    alpha,
+    beta,
+    theta,
+    links,
+    maxnodes,
+    dx,
+    connect,
+    link,
+    nodes,
+    node,
+    x_y,
+    elev,
+    kind, // arg: the kind word (4..11)
+    erodible,
+    subsurface,
+    overbank,
+    backwater,
+    lake,
+    structure,
+    xsec,
+    bottom_width,
+    bankfull_depth,
+    side_slope,
+    mannings_n,
+    max_erosion,
+    gw_bed_conductivity,
+    gw_bed_thickness,
+    npairs,
+    x1,
+    num_interp,
+    ignored,
+    numstructs,
+    structtype,
     struct_value, // arg: the chan_struct_rec field (struct_field)
-    mlake, static_lake, numrate, minwse, initwse, maxwse, numpts, pointsource, pumpto,
-    streamcells, cellij, numnodes, linknode,
+    mlake,
+    static_lake,
+    numrate,
+    minwse,
+    initwse,
+    maxwse,
+    numpts,
+    pointsource,
+    pumpto,
+    streamcells,
+    cellij,
+    numnodes,
+    linknode,
 };
 
 // Fields of a structure element that the parameter cards fill.
-enum struct_field { sf_length, sf_up_elev, sf_down_invert, sf_slope, sf_coeff_forward, sf_coeff_reverse,
-                    sf_size1, sf_size2, sf_crest_low_loc, sf_rough_coeff };
+enum struct_field {
+    sf_length,
+    sf_up_elev,
+    sf_down_invert,
+    sf_slope,
+    sf_coeff_forward,
+    sf_coeff_reverse,
+    sf_size1,
+    sf_size2,
+    sf_crest_low_loc,
+    sf_rough_coeff
+};
 
 // Allowed range of one value; the bounds that depend on the network are
 // resolved by the reader (links 1..L, nodes 1..MAXNODES, grid rows and
@@ -38,7 +86,7 @@ enum class value_limit {
 };
 
 struct chan_card_def {
-    const char* word;  // lower case
+    const char* word; // lower case
     chan_card card;
     int arg;
     value_limit limits[3]; // of the card's first values, in order

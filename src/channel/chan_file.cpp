@@ -20,16 +20,26 @@ struct range {
 range limit_range(const chan_file& f, value_limit lim)
 {
     switch (lim) {
-    case value_limit::nonneg: return {0.0, DBL_MAX, false};
-    case value_limit::count: return {0.0, INT_MAX, true};
-    case value_limit::positive: return {1.0, INT_MAX, true};
-    case value_limit::integer: return {INT_MIN, INT_MAX, true};
-    case value_limit::link: return {1.0, static_cast<double>(f.links), true};
-    case value_limit::link0: return {0.0, static_cast<double>(f.links), true};
-    case value_limit::node: return {1.0, static_cast<double>(f.max_nodes), true};
-    case value_limit::row: return {1.0, static_cast<double>(f.rows), true};
-    case value_limit::col: return {1.0, static_cast<double>(f.cols), true};
-    case value_limit::real: break;
+    case value_limit::nonneg:
+        return {0.0, DBL_MAX, false};
+    case value_limit::count:
+        return {0.0, INT_MAX, true};
+    case value_limit::positive:
+        return {1.0, INT_MAX, true};
+    case value_limit::integer:
+        return {INT_MIN, INT_MAX, true};
+    case value_limit::link:
+        return {1.0, static_cast<double>(f.links), true};
+    case value_limit::link0:
+        return {0.0, static_cast<double>(f.links), true};
+    case value_limit::node:
+        return {1.0, static_cast<double>(f.max_nodes), true};
+    case value_limit::row:
+        return {1.0, static_cast<double>(f.rows), true};
+    case value_limit::col:
+        return {1.0, static_cast<double>(f.cols), true};
+    case value_limit::real:
+        break;
     }
     return {-DBL_MAX, DBL_MAX, false};
 }
@@ -38,7 +48,8 @@ void refuse(const chan_file& f, const chan_card_def& d, int index, const std::st
             const range* r)
 {
     std::printf("Error in the %s file %s, line %d, card %s (link %d, node %d): value %d \"%s\" %s", f.title,
-                f.path.c_str(), f.line_no, chan_card_name(d).c_str(), f.link, f.node, index, token.c_str(), what);
+                f.path.c_str(), f.line_no, chan_card_name(d).c_str(), f.link, f.node, index, token.c_str(),
+                what);
     if (r)
         std::printf(" (allowed %.15g to %.15g)", r->lo, r->hi);
     std::printf(".\n");
@@ -46,7 +57,8 @@ void refuse(const chan_file& f, const chan_card_def& d, int index, const std::st
 }
 
 // Takes the next token and converts it; false after a refusal.
-bool take(chan_file& f, const chan_card_def& d, std::string_view& rest, int index, value_limit lim, double& out)
+bool take(chan_file& f, const chan_card_def& d, std::string_view& rest, int index, value_limit lim,
+          double& out)
 {
     const range r = limit_range(f, lim);
     std::string token;

@@ -30,9 +30,9 @@ double lake_rating_interp(int lake, double x, int n, const double* x_table, cons
 // The cross-sections one break-point link gives in the file.
 struct bp_link_sections {
     int link = 0;
-    int nodes = 0;    // node points of the link
-    int type = 0;     // link kind bits
-    int count = 0;    // sections
+    int nodes = 0;           // node points of the link
+    int type = 0;            // link kind bits
+    int count = 0;           // sections
     const dmat* x = nullptr; // [point][section]
     const dmat* y = nullptr;
     const int* node_of = nullptr; // node of section J, 1..count, increasing

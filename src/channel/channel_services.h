@@ -10,11 +10,11 @@ struct model_state;
 // of the state's arrays.
 struct xsec_arrays {
     int links = 0;
-    const dmat* bottom = nullptr;   // [node][link] trapezoid bottom width
-    const dmat* sslope = nullptr;   // [node][link] trapezoid side slope
+    const dmat* bottom = nullptr; // [node][link] trapezoid bottom width
+    const dmat* sslope = nullptr; // [node][link] trapezoid side slope
     const dvec* inv_mannings_n = nullptr;
-    dmat* yp = nullptr;             // stage
-    const dmat* bel = nullptr;      // bed elevation
+    dmat* yp = nullptr;        // stage
+    const dmat* bel = nullptr; // bed elevation
     dmat* area = nullptr;
     dmat* conv = nullptr;
     dmat* dconv = nullptr;
@@ -22,13 +22,13 @@ struct xsec_arrays {
     const ivec* nx = nullptr;
     const ivec* ltype = nullptr;
     const ivec* ldex = nullptr;
-    int* range_flag = nullptr;      // set when a break-point node lies above its table
-    const dmat* xarea = nullptr;    // [level][table]
+    int* range_flag = nullptr;   // set when a break-point node lies above its table
+    const dmat* xarea = nullptr; // [level][table]
     const dmat* xtw = nullptr;
     const dmat* xk = nullptr;
     const ivec* numhts = nullptr;
     const dvec* ht_spc = nullptr;
-    int num_tables = 0;             // valid table numbers 1..num_tables
+    int num_tables = 0; // valid table numbers 1..num_tables
     const imat* table_num = nullptr;
     dmat* chan_depth = nullptr;
 };

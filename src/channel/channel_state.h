@@ -15,19 +15,19 @@ struct elev_series;
 // scheduled release, rule curve).
 struct chan_struct_rec {
     int unused = 0;
-    int type = 0;               // 1 weir .. 8 rule curve
-    double length = 0.0;        // LENGTH or CREST_LENGTH, m
-    double up_elev = 0.0;       // UPINVERT or CREST_LOW_ELEV, m
-    double down_invert = 0.0;   // DOWNINVERT, m
-    double slope = 0.0;         // SLOPE
+    int type = 0;             // 1 weir .. 8 rule curve
+    double length = 0.0;      // LENGTH or CREST_LENGTH, m
+    double up_elev = 0.0;     // UPINVERT or CREST_LOW_ELEV, m
+    double down_invert = 0.0; // DOWNINVERT, m
+    double slope = 0.0;       // SLOPE
     double spare = 0.0;
-    double coeff_forward = 0.0; // INLET_DISCH_COEFF or DISCHARGE_COEFF_FORWARD
-    double coeff_reverse = 0.0; // REV_FLOW_DISCH_COEFF or DISCHARGE_COEFF_REVERSE
-    double work_coeff = 0.0;    // culvert computation's working coefficient
-    double size1 = 0.0;         // WIDTH, DIAMETER, A_VALUE or STEEP_SLOPE
-    double size2 = 0.0;         // HEIGHT, B_VALUE or SHALLOW_SLOPE
-    double crest_low_loc = 0.0; // CREST_LOW_LOC
-    double rough_coeff = 0.0;   // ROUGH_COEFF
+    double coeff_forward = 0.0;      // INLET_DISCH_COEFF or DISCHARGE_COEFF_FORWARD
+    double coeff_reverse = 0.0;      // REV_FLOW_DISCH_COEFF or DISCHARGE_COEFF_REVERSE
+    double work_coeff = 0.0;         // culvert computation's working coefficient
+    double size1 = 0.0;              // WIDTH, DIAMETER, A_VALUE or STEEP_SLOPE
+    double size2 = 0.0;              // HEIGHT, B_VALUE or SHALLOW_SLOPE
+    double crest_low_loc = 0.0;      // CREST_LOW_LOC
+    double rough_coeff = 0.0;        // ROUGH_COEFF
     elev_series* rating = nullptr;   // types 6 and 8
     time_series* schedule = nullptr; // type 7
 };
@@ -42,10 +42,10 @@ struct link_struct_range {
 // A pump from a channel node to another node (read and stored only).
 struct pump_rec {
     int unused = 0;
-    int cell = 0;       // overland pumps only
+    int cell = 0; // overland pumps only
     int dest_link = 0;
     int dest_node = 0;
-    int flow_type = 0;  // 1 time series (TS), 0 rate over water level (ELEV)
+    int flow_type = 0; // 1 time series (TS), 0 rate over water level (ELEV)
     time_series* ts = nullptr;
     elev_series* es = nullptr;
 };
@@ -92,47 +92,47 @@ struct channel_state {
     // ---- the network as read from the channel input file ----
     double alpha = 0.0, beta = 0.0, theta = 0.0;
     int num_links = 0;
-    int max_nodes = 0;       // most node points of any link (MAXNODES)
-    int link_dim = 0;        // L + 1
-    int node_dim = 0;        // MAXNODES + 1
-    int link_node_cells = 0; // link_dim x node_dim
-    int max_npairs = 0;      // largest NPAIRS
+    int max_nodes = 0;         // most node points of any link (MAXNODES)
+    int link_dim = 0;          // L + 1
+    int node_dim = 0;          // MAXNODES + 1
+    int link_node_cells = 0;   // link_dim x node_dim
+    int max_npairs = 0;        // largest NPAIRS
     int max_interp_points = 0; // largest NUM_INTERP
     int num_erodible_bp_links = 0;
-    int num_bp_tables = 0;   // break-point tables built (valid table numbers 1..this)
+    int num_bp_tables = 0; // break-point tables built (valid table numbers 1..this)
     int chan_overbank = 0;
-    int chan_sediment = 0;   // channel sediment switch saved across the reader
+    int chan_sediment = 0; // channel sediment switch saved across the reader
     // Per link 1..L.
-    ivec ltype;     // link kind bits: 1 subsurface, 2 erodible, 4 trapezoid, 8 break-point,
-                    // 32 lake, 64 structure, 128 captured, 256 overbank, 512 backwater
-    ivec ldex;      // the link's own number; the lake number of a lake link
-    ivec ndep;      // upstream link count
-    ivec dslink;    // downstream link
-    ivec nx1;       // node points
-    ivec nx;        // computational nodes
-    ivec og_nx1;    // nodes as read (copy of nx)
-    ivec bplink;    // ordinal among erodible break-point links, 0 for others
-    dvec link_dx;   // node spacing per link, m
+    ivec ltype;          // link kind bits: 1 subsurface, 2 erodible, 4 trapezoid, 8 break-point,
+                         // 32 lake, 64 structure, 128 captured, 256 overbank, 512 backwater
+    ivec ldex;           // the link's own number; the lake number of a lake link
+    ivec ndep;           // upstream link count
+    ivec dslink;         // downstream link
+    ivec nx1;            // node points
+    ivec nx;             // computational nodes
+    ivec og_nx1;         // nodes as read (copy of nx)
+    ivec bplink;         // ordinal among erodible break-point links, 0 for others
+    dvec link_dx;        // node spacing per link, m
     dvec inv_mannings_n; // 1/n
-    imat uslinks;   // [link][k] upstream links
+    imat uslinks;        // [link][k] upstream links
     // Node arrays are [node][link]: rows 0..node_dim, columns 0..link_dim.
-    dmat yp;   // water-surface elevation (stage), m
-    dmat qp;   // discharge toward the next node downstream, m3/s
-    dmat bel;  // bed elevation, m
-    dmat area; // flow area, m2
-    dmat lnx, lny;       // node point coordinates
-    dmat bottom;         // trapezoid bottom width, m
-    dmat bankfull_dep;   // m
-    dmat sslope;         // trapezoid side slope (run per rise)
-    dmat sslope2;        // second side slope (no card sets it)
-    dmat max_eros;       // largest erosion depth, m
+    dmat yp;           // water-surface elevation (stage), m
+    dmat qp;           // discharge toward the next node downstream, m3/s
+    dmat bel;          // bed elevation, m
+    dmat area;         // flow area, m2
+    dmat lnx, lny;     // node point coordinates
+    dmat bottom;       // trapezoid bottom width, m
+    dmat bankfull_dep; // m
+    dmat sslope;       // trapezoid side slope (run per rise)
+    dmat sslope2;      // second side slope (no card sets it)
+    dmat max_eros;     // largest erosion depth, m
     dmat Fr, qp_vol, qp_vol_sed;
-    dmat chan_depth;     // water depth, m
-    dmat conv;           // conveyance
-    dmat dconv;          // derivative of the conveyance with depth
-    dmat topw;           // top width, m
-    imat table_num;      // break-point table of each node
-    dmat Krb, Mrb;       // river-bed conductivity and thickness per node
+    dmat chan_depth; // water depth, m
+    dmat conv;       // conveyance
+    dmat dconv;      // derivative of the conveyance with depth
+    dmat topw;       // top width, m
+    imat table_num;  // break-point table of each node
+    dmat Krb, Mrb;   // river-bed conductivity and thickness per node
     // Erodible break-point links: [erodible link][node][pair] section points.
     dcube xbp_lnn, ybp_lnn;
     dmat max_yp, ch_sand_vol0; // [erodible link][node]
@@ -141,22 +141,22 @@ struct channel_state {
     ivec numpairs, numhts; // per table
     dvec ht_spc;           // level spacing per table, m
     // Structures, pumps and point sources.
-    std::vector<chan_struct_rec> chan_structures;  // elements 1..n
+    std::vector<chan_struct_rec> chan_structures;     // elements 1..n
     std::vector<link_struct_range> chan_struct_table; // links 0..link_dim
     int num_struct_elements = 0;
-    std::list<pump_rec> chan_pump_list;            // newest first
-    mat1<pump_rec*> stream_pumps;                  // [node][link]
-    mat1<time_series*> stream_pointsource;         // [node][link] POINTSOURCE series
+    std::list<pump_rec> chan_pump_list;    // newest first
+    mat1<pump_rec*> stream_pumps;          // [node][link]
+    mat1<time_series*> stream_pointsource; // [node][link] POINTSOURCE series
     // Channel lakes 1..num_lakes.
     ivec numpts, lake_cells, numrate, yes_static_lake, yes_defined_curve_lake, calc_loss;
     dvec minwse, initwse, maxwse;
     dvec cumulative_lake_evap, prevlake_volume, lake_volume_last_chan, lake_area;
-    dvec Mlake;                 // lake-bed thickness, m (lake_in_dv, lake_out_dv: overland routing state)
+    dvec Mlake;              // lake-bed thickness, m (lake_in_dv, lake_out_dv: overland routing state)
     ivec lake_rating_warned; // the broken-rating-curve line was printed for the lake
     icube lake_search;       // [lake][1 row, 2 column][k]
     dmat lake_rate_elev, lake_rate_volume, lake_rate_area; // [lake][k]
-    ivec lake2link;          // lake of a lake link, 0 for others
-    dmat pct_flooded;        // [node][link]
+    ivec lake2link;                                        // lake of a lake link, 0 for others
+    dmat pct_flooded;                                      // [node][link]
     // Copies of the network as read (networks with lakes).
     int og_num_links = 0;
     ivec og_ndep, og_dslink, og_lytpe;
@@ -167,8 +167,8 @@ struct channel_state {
     ivec gst_ncellsingrid;
     imat gst_link, gst_node, gst_gnum, gst_row, gst_col;
     dmat gst_pct, gst_sac_weight, gst_Vlat, gst_qlat, gst_qriv, gst_qriv_vol;
-    dmat gst_Vp;               // [node][link]
-    dvec gst_lake_exchange;    // per grid cell
+    dmat gst_Vp;            // [node][link]
+    dvec gst_lake_exchange; // per grid cell
     file_rec chan_input_file;
     file_rec chan_depth_hotstart_in;
     file_rec chan_flow_hotstart_in;
@@ -187,9 +187,9 @@ struct channel_state {
     int chan_lakes = 0;
     int num_lakes = 0;
     dvec lake_volume; // m3
-    dvec lake_elev; // water-surface elevation per channel lake, m
+    dvec lake_elev;   // water-surface elevation per channel lake, m
     ivec lake_mask;   // lake covering each cell (0..num_cells)
-    ivec lake_num; // channel lake of each cell, allocated with the watershed
+    ivec lake_num;    // channel lake of each cell, allocated with the watershed
     double lake_inflow_volume = 0.0;
     int lake_at_max = 0;
     int lake_first_step = 0;

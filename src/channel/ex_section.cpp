@@ -52,9 +52,8 @@ bool trap_from_area(const xsec_arrays& a, int k, int l, int g)
     const double h = area > 0.0 ? 2.0 * area / (std::sqrt(b * b + 4.0 * z * area) + b) : 0.0;
     (*a.chan_depth)[k][l] = h;
     (*a.yp)[k][l] = h + (*a.bel)[k][l];
-    (*a.conv)[k][l] = h > 0.0
-                          ? trap_conveyance((*a.inv_mannings_n)[l], area, b + 2.0 * h * std::sqrt(1.0 + z * z))
-                          : 0.0;
+    (*a.conv)[k][l] =
+        h > 0.0 ? trap_conveyance((*a.inv_mannings_n)[l], area, b + 2.0 * h * std::sqrt(1.0 + z * z)) : 0.0;
     return true;
 }
 

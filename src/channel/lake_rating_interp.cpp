@@ -17,9 +17,10 @@ double lake_rating_interp(int lake, double x, int n, const double* xt, const dou
         return yt[1];
     // Outside the table: the nearest end, with the line printed once.
     if (!warned || !*warned)
-        std::printf("Error: the rating curve of lake %d is broken: %g lies outside its table; the nearest end of "
-                    "the table is used.\n",
-                    lake, x);
+        std::printf(
+            "Error: the rating curve of lake %d is broken: %g lies outside its table; the nearest end of "
+            "the table is used.\n",
+            lake, x);
     if (warned)
         *warned = 1;
     const bool low_end = (xt[1] <= xt[n]) == (x < xt[1]);

@@ -14,10 +14,10 @@
 #include "channel/channel_input.h"
 #include "core/error_state.h"
 #include "core/model_state.h"
+#include "core/text_parse.h"
 #include "input/elev_series.h"
 #include "input/reader_echo.h"
 #include "input/time_series.h"
-#include "core/text_parse.h"
 
 namespace
 {
@@ -26,8 +26,8 @@ constexpr int max_upstream_links = 20;
 constexpr int max_table_levels = 30000;
 constexpr double network_cell_limit = 1e8; // node x link slots of the [node][link] arrays
 
-const char* const struct_type_names[] = {"weir", "sag_weir", "round_culvert", "oval_culvert",
-                                          "rect_culvert", "rating_curve", "scheduled_release", "rule_curve"};
+const char* const struct_type_names[] = {"weir",         "sag_weir",     "round_culvert",     "oval_culvert",
+                                         "rect_culvert", "rating_curve", "scheduled_release", "rule_curve"};
 
 // Type 1..8 of a STRUCTTYPE word (the first name the lower-cased word begins
 // with), 0 for none.
@@ -67,16 +67,20 @@ struct chan_reader {
     std::vector<std::vector<int>> xsec_nodes;
     imat got_xsec;
 
-    explicit chan_reader(model_state& st) : s(st), f(st.chan_input_file, st.channel_input_name, "channel input") {}
+    explicit chan_reader(model_state& st)
+        : s(st), f(st.chan_input_file, st.channel_input_name, "channel input")
+    {
+    }
 };
 
 // A card the counting pass did not see (it stands above the global cards)
 // would not fit the arrays sized by that pass.
 bool layout_error(const chan_reader& r, const char* card)
 {
-    std::printf("Error in the channel input file %s, line %d: this %s card does not fit the network counted\n"
-                "below the global cards (ALPHA, BETA, THETA, LINKS, MAXNODES); every link block must follow them.\n",
-                r.f.path.c_str(), r.f.line_no, card);
+    std::printf(
+        "Error in the channel input file %s, line %d: this %s card does not fit the network counted\n"
+        "below the global cards (ALPHA, BETA, THETA, LINKS, MAXNODES); every link block must follow them.\n",
+        r.f.path.c_str(), r.f.line_no, card);
     chan_stop();
     return false;
 }
@@ -118,12 +122,23 @@ bool read_globals(chan_reader& r)
         }
         bool ok = true;
         switch (d->card) {
-        case chan_card::alpha: ok = chan_take_real(r.f, *d, rest, 1, s.alpha); break;
-        case chan_card::beta: ok = chan_take_real(r.f, *d, rest, 1, s.beta); break;
-        case chan_card::theta: ok = chan_take_real(r.f, *d, rest, 1, s.theta); break;
-        case chan_card::links: ok = chan_take_int(r.f, *d, rest, 1, s.num_links); break;
-        case chan_card::maxnodes: ok = chan_take_int(r.f, *d, rest, 1, s.max_nodes); break;
-        default: continue;
+        case chan_card::alpha:
+            ok = chan_take_real(r.f, *d, rest, 1, s.alpha);
+            break;
+        case chan_card::beta:
+            ok = chan_take_real(r.f, *d, rest, 1, s.beta);
+            break;
+        case chan_card::theta:
+            ok = chan_take_real(r.f, *d, rest, 1, s.theta);
+            break;
+        case chan_card::links:
+            ok = chan_take_int(r.f, *d, rest, 1, s.num_links);
+            break;
+        case chan_card::maxnodes:
+            ok = chan_take_int(r.f, *d, rest, 1, s.max_nodes);
+            break;
+        default:
+            continue;
         }
         if (!ok)
             return false;
@@ -131,9 +146,10 @@ bool read_globals(chan_reader& r)
     }
     if (s.num_links < 1 || s.max_nodes < 1 ||
         (s.num_links + 1.0) * (s.max_nodes + 2.0) > network_cell_limit) {
-        std::printf("Error in the channel input file %s: LINKS (%d) and MAXNODES (%d) must both be at least 1\n"
-                    "and their network must hold fewer than %.0f nodes.\n",
-                    r.f.path.c_str(), s.num_links, s.max_nodes, network_cell_limit);
+        std::printf(
+            "Error in the channel input file %s: LINKS (%d) and MAXNODES (%d) must both be at least 1\n"
+            "and their network must hold fewer than %.0f nodes.\n",
+            r.f.path.c_str(), s.num_links, s.max_nodes, network_cell_limit);
         chan_stop();
         return false;
     }
@@ -172,12 +188,16 @@ void count_kind(chan_reader& r, int link, int kind)
     s.ldex[link] = link;
     if (kind <= 7) {
         ++r.trap;
-        if (kind == 5 || kind == 7) ++r.trap_sub;
-        if (kind == 6 || kind == 7) ++r.trap_ero;
+        if (kind == 5 || kind == 7)
+            ++r.trap_sub;
+        if (kind == 6 || kind == 7)
+            ++r.trap_ero;
     } else {
         ++r.bp;
-        if (kind == 9 || kind == 11) ++r.bp_sub;
-        if (kind == 10 || kind == 11) s.bplink[link] = ++r.bp_ero;
+        if (kind == 9 || kind == 11)
+            ++r.bp_sub;
+        if (kind == 10 || kind == 11)
+            s.bplink[link] = ++r.bp_ero;
     }
 }
 
@@ -189,9 +209,12 @@ bool counting_card(chan_reader& r, const chan_card_def& d, std::string_view& res
     int v = 0;
     double x = 0.0;
     switch (d.card) {
-    case chan_card::dx: return chan_take_real(f, d, rest, 1, s.link_dx[link]);
-    case chan_card::link: return chan_take_int(f, d, rest, 1, link);
-    case chan_card::nodes: return chan_take_int(f, d, rest, 1, s.nx1[link]);
+    case chan_card::dx:
+        return chan_take_real(f, d, rest, 1, s.link_dx[link]);
+    case chan_card::link:
+        return chan_take_int(f, d, rest, 1, link);
+    case chan_card::nodes:
+        return chan_take_int(f, d, rest, 1, s.nx1[link]);
     case chan_card::connect: {
         int l = 0, down = 0;
         if (!chan_take_int(f, d, rest, 1, l) || !chan_take_int(f, d, rest, 2, down) ||
@@ -201,26 +224,34 @@ bool counting_card(chan_reader& r, const chan_card_def& d, std::string_view& res
         r.max_up = std::max(r.max_up, v);
         return true;
     }
-    case chan_card::kind: count_kind(r, link, d.arg); return true;
+    case chan_card::kind:
+        count_kind(r, link, d.arg);
+        return true;
     case chan_card::erodible:
         if (!has(s.ltype[link], 2)) {
             s.ltype[link] += 2;
-            if (has(s.ltype[link], 4)) ++r.trap_ero;
-            if (has(s.ltype[link], 8)) s.bplink[link] = ++r.bp_ero;
+            if (has(s.ltype[link], 4))
+                ++r.trap_ero;
+            if (has(s.ltype[link], 8))
+                s.bplink[link] = ++r.bp_ero;
         }
         return true;
     case chan_card::subsurface:
         if (!has(s.ltype[link], 1)) {
             s.ltype[link] += 1;
-            if (has(s.ltype[link], 4)) ++r.trap_sub;
-            if (has(s.ltype[link], 8)) ++r.bp_sub;
+            if (has(s.ltype[link], 4))
+                ++r.trap_sub;
+            if (has(s.ltype[link], 8))
+                ++r.bp_sub;
         }
         return true;
     case chan_card::overbank:
         s.ltype[link] |= 256;
         s.chan_overbank = 1;
         return true;
-    case chan_card::backwater: s.ltype[link] |= 512; return true;
+    case chan_card::backwater:
+        s.ltype[link] |= 512;
+        return true;
     case chan_card::mannings_n:
         if (!chan_take_real(f, d, rest, 1, x))
             return false;
@@ -235,12 +266,14 @@ bool counting_card(chan_reader& r, const chan_card_def& d, std::string_view& res
     case chan_card::gw_bed_conductivity:
         ++r.gw_links;
         return chan_take_real(f, d, rest, 1, r.krb_link[static_cast<size_t>(link)]);
-    case chan_card::gw_bed_thickness: return chan_take_real(f, d, rest, 1, r.mrb_link[static_cast<size_t>(link)]);
+    case chan_card::gw_bed_thickness:
+        return chan_take_real(f, d, rest, 1, r.mrb_link[static_cast<size_t>(link)]);
     case chan_card::npairs:
         if (!chan_take_int(f, d, rest, 1, v))
             return false;
         s.max_npairs = std::max(s.max_npairs, v);
-        if (has(s.ltype[link], 8)) ++r.xsec_count[static_cast<size_t>(link)];
+        if (has(s.ltype[link], 8))
+            ++r.xsec_count[static_cast<size_t>(link)];
         return true;
     case chan_card::num_interp:
         if (!chan_take_int(f, d, rest, 1, v))
@@ -261,7 +294,8 @@ bool counting_card(chan_reader& r, const chan_card_def& d, std::string_view& res
     case chan_card::structtype: {
         std::string word;
         pop_token(rest, word);
-        if (struct_type_of(word)) ++r.struct_elements;
+        if (struct_type_of(word))
+            ++r.struct_elements;
         return true;
     }
     case chan_card::lake:
@@ -269,7 +303,9 @@ bool counting_card(chan_reader& r, const chan_card_def& d, std::string_view& res
         s.ldex[link] = ++r.lakes;
         s.chan_lakes = 1;
         return true;
-    case chan_card::mlake: r.mlake = 1; return true;
+    case chan_card::mlake:
+        r.mlake = 1;
+        return true;
     case chan_card::numrate:
         if (!chan_take_int(f, d, rest, 1, v))
             return false;
@@ -280,9 +316,14 @@ bool counting_card(chan_reader& r, const chan_card_def& d, std::string_view& res
             return false;
         r.max_numpts = std::max(r.max_numpts, v);
         return true;
-    case chan_card::pointsource: ++r.pointsources; return true;
-    case chan_card::pumpto: ++r.pumps; return true;
-    default: return true;
+    case chan_card::pointsource:
+        ++r.pointsources;
+        return true;
+    case chan_card::pumpto:
+        ++r.pumps;
+        return true;
+    default:
+        return true;
     }
 }
 
@@ -298,7 +339,8 @@ bool counting_pass(chan_reader& r)
     if (r.struct_elements != r.numstructs_sum) {
         std::printf("\nThe sum of NUMSTRUCTS arguments is %d, while the total number\n", r.numstructs_sum);
         std::printf("of hydraulic structure element cards (e.g. WEIR, ROUND_CULVERT,\n");
-        std::printf("etc.) is %d.  This inconstency is intolerable.  Check your channel\n", r.struct_elements);
+        std::printf("etc.) is %d.  This inconstency is intolerable.  Check your channel\n",
+                    r.struct_elements);
         std::printf("input file.  Program terminated.\n");
         chan_stop();
         return false;
@@ -312,8 +354,9 @@ bool counting_pass(chan_reader& r)
     }
     for (int l = 1; l <= s.num_links; ++l) {
         if (s.nx1[l] > s.max_nodes) {
-            std::printf("Error in the channel input file %s: link %d has %d node points, more than MAXNODES (%d).\n",
-                        r.f.path.c_str(), l, s.nx1[l], s.max_nodes);
+            std::printf(
+                "Error in the channel input file %s: link %d has %d node points, more than MAXNODES (%d).\n",
+                r.f.path.c_str(), l, s.nx1[l], s.max_nodes);
             chan_stop();
             return false;
         }
@@ -365,7 +408,8 @@ bool check_counts(chan_reader& r)
         return false;
     }
     if (r.connects != s.num_links) {
-        std::printf("Your channel input file contains %d links, and %d CONNECT cards\n", s.num_links, r.connects);
+        std::printf("Your channel input file contains %d links, and %d CONNECT cards\n", s.num_links,
+                    r.connects);
         std::printf("These two numbers must be equal.  Therefore, you have a major \n");
         std::printf("problem with your channel input file.  TORVA cannot proceed.\n");
         std::printf("Fifteen yard penalty from the line of scrimmage.\n");
@@ -404,9 +448,10 @@ bool locate_sections(chan_reader& r)
             if (q[j] < 1 || q[j] > s.nx1[l] || (j > 0 && q[j] <= q[j - 1]))
                 ordered = false;
         if (!ordered) {
-            std::printf("Error in the channel input file %s: the cross-sections (NPAIRS cards) of break-point\n"
-                        "link %d must lie at increasing nodes 1..%d, one per node; it has %d.\n",
-                        r.f.path.c_str(), l, s.nx1[l], static_cast<int>(q.size()));
+            std::printf(
+                "Error in the channel input file %s: the cross-sections (NPAIRS cards) of break-point\n"
+                "link %d must lie at increasing nodes 1..%d, one per node; it has %d.\n",
+                r.f.path.c_str(), l, s.nx1[l], static_cast<int>(q.size()));
             chan_stop();
             return false;
         }
@@ -484,8 +529,7 @@ bool connect_pass(chan_reader& r)
 }
 
 // The first series of the list whose name begins with the given name.
-template <class T>
-T* find_series(std::list<T>& list, const std::string& name)
+template <class T> T* find_series(std::list<T>& list, const std::string& name)
 {
     for (T& series : list)
         if (series.name.compare(0, name.size(), name) == 0)
@@ -513,8 +557,9 @@ bool struct_type_card(chan_reader& r, std::string_view& rest, int& element)
         return true;
     std::string name;
     pop_token(rest, name);
-    const int usage = type == 6 ? err_rating_curve_usage : type == 7 ? err_scheduled_release_usage
-                                                                     : err_rule_curve_usage;
+    const int usage = type == 6   ? err_rating_curve_usage
+                      : type == 7 ? err_scheduled_release_usage
+                                  : err_rule_curve_usage;
     if (name.empty()) {
         error_set(usage);
         error_state.raised = 1;
@@ -561,9 +606,10 @@ bool pump_card(chan_reader& r, const chan_card_def& d, std::string_view& rest)
         p.flow_type = 1;
         p.ts = find_series(time_series_list, name);
     } else {
-        std::printf("\n\nError in the channel input file: Flow type for pump is incorrectly\ndefined for link %d. "
-                    "Must be ELEV or TS.\n",
-                    link);
+        std::printf(
+            "\n\nError in the channel input file: Flow type for pump is incorrectly\ndefined for link %d. "
+            "Must be ELEV or TS.\n",
+            link);
         chan_stop();
         return true; // reading goes on; the node keeps no pump
     }
@@ -581,25 +627,36 @@ bool main_card(chan_reader& r, const chan_card_def& d, std::string_view& rest, i
     chan_file& f = r.f;
     const int l = f.link, n = f.node;
     switch (d.card) {
-    case chan_card::link: return chan_take_int(f, d, rest, 1, f.link);
-    case chan_card::node: return chan_take_int(f, d, rest, 1, f.node);
-    case chan_card::elev: return chan_take_real(f, d, rest, 1, s.bel[n][l]);
-    case chan_card::x_y: return chan_take_real(f, d, rest, 1, s.lnx[n][l]) && chan_take_real(f, d, rest, 2, s.lny[n][l]);
-    case chan_card::bottom_width: return chan_take_real(f, d, rest, 1, s.bottom[n][l]);
-    case chan_card::bankfull_depth: return chan_take_real(f, d, rest, 1, s.bankfull_dep[n][l]);
-    case chan_card::side_slope: return chan_take_real(f, d, rest, 1, s.sslope[n][l]);
-    case chan_card::max_erosion: return chan_take_real(f, d, rest, 1, s.max_eros[n][l]);
-    case chan_card::xsec: r.got_xsec[n][l] = s.ltype[l]; return true;
+    case chan_card::link:
+        return chan_take_int(f, d, rest, 1, f.link);
+    case chan_card::node:
+        return chan_take_int(f, d, rest, 1, f.node);
+    case chan_card::elev:
+        return chan_take_real(f, d, rest, 1, s.bel[n][l]);
+    case chan_card::x_y:
+        return chan_take_real(f, d, rest, 1, s.lnx[n][l]) && chan_take_real(f, d, rest, 2, s.lny[n][l]);
+    case chan_card::bottom_width:
+        return chan_take_real(f, d, rest, 1, s.bottom[n][l]);
+    case chan_card::bankfull_depth:
+        return chan_take_real(f, d, rest, 1, s.bankfull_dep[n][l]);
+    case chan_card::side_slope:
+        return chan_take_real(f, d, rest, 1, s.sslope[n][l]);
+    case chan_card::max_erosion:
+        return chan_take_real(f, d, rest, 1, s.max_eros[n][l]);
+    case chan_card::xsec:
+        r.got_xsec[n][l] = s.ltype[l];
+        return true;
     case chan_card::numstructs:
         return chan_take_int(f, d, rest, 1, s.chan_struct_table[static_cast<size_t>(l)].count);
-    case chan_card::structtype: return struct_type_card(r, rest, element);
+    case chan_card::structtype:
+        return struct_type_card(r, rest, element);
     case chan_card::struct_value: {
         double v = 0.0;
         if (!chan_take_real(f, d, rest, 1, v))
             return false;
         chan_struct_rec& e = s.chan_structures[static_cast<size_t>(element)];
-        double* fields[] = {&e.length, &e.up_elev, &e.down_invert, &e.slope, &e.coeff_forward,
-                            &e.coeff_reverse, &e.size1, &e.size2, &e.crest_low_loc, &e.rough_coeff};
+        double* fields[] = {&e.length,        &e.up_elev, &e.down_invert, &e.slope,         &e.coeff_forward,
+                            &e.coeff_reverse, &e.size1,   &e.size2,       &e.crest_low_loc, &e.rough_coeff};
         *fields[d.arg] = v;
         return true;
     }
@@ -622,7 +679,8 @@ bool main_card(chan_reader& r, const chan_card_def& d, std::string_view& rest, i
         if (s.stream_pumps.empty())
             return layout_error(r, "PUMPTO");
         return pump_card(r, d, rest);
-    default: return true;
+    default:
+        return true;
     }
 }
 
@@ -700,21 +758,22 @@ bool link_sections(chan_reader& r)
 // ---- break-point tables -----------------------------------------------------
 
 struct section_set {
-    dmat x, y;                                  // [pair][section]
-    std::vector<int> pairs, levels, node_of;    // per section, 1-based
-    int current = 0;                            // section being read
-    int points = 0;                             // points read of it
-    int link = 0;                               // link the sections belong to
-    std::vector<char> built;                    // per link: tables built
+    dmat x, y;                               // [pair][section]
+    std::vector<int> pairs, levels, node_of; // per section, 1-based
+    int current = 0;                         // section being read
+    int points = 0;                          // points read of it
+    int link = 0;                            // link the sections belong to
+    std::vector<char> built;                 // per link: tables built
 };
 
 bool incomplete(const chan_reader& r, const section_set& w)
 {
     if (w.current == 0 || w.points == w.pairs[static_cast<size_t>(w.current)])
         return false;
-    std::printf("Error in the channel input file %s: cross-section %d of link %d has %d X1 cards; its NPAIRS\n"
-                "card says %d.\n",
-                r.f.path.c_str(), w.current, w.link, w.points, w.pairs[static_cast<size_t>(w.current)]);
+    std::printf(
+        "Error in the channel input file %s: cross-section %d of link %d has %d X1 cards; its NPAIRS\n"
+        "card says %d.\n",
+        r.f.path.c_str(), w.current, w.link, w.points, w.pairs[static_cast<size_t>(w.current)]);
     chan_stop();
     return true;
 }
@@ -724,9 +783,12 @@ bool table_card(chan_reader& r, const chan_card_def& d, std::string_view& rest, 
     model_state& s = r.s;
     chan_file& f = r.f;
     switch (d.card) {
-    case chan_card::link: return chan_take_int(f, d, rest, 1, f.link);
-    case chan_card::node: return chan_take_int(f, d, rest, 1, f.node);
-    default: break;
+    case chan_card::link:
+        return chan_take_int(f, d, rest, 1, f.link);
+    case chan_card::node:
+        return chan_take_int(f, d, rest, 1, f.node);
+    default:
+        break;
     }
     const int l = f.link;
     if (l < 1 || !has(s.ltype[l], 8))
@@ -737,9 +799,10 @@ bool table_card(chan_reader& r, const chan_card_def& d, std::string_view& rest, 
         if (incomplete(r, w))
             return false;
         if (w.current > 0 && w.link != l) {
-            std::printf("Error in the channel input file %s, line %d: the cross-sections of break-point link %d\n"
-                        "must follow one another; link %d starts a section before they are complete.\n",
-                        f.path.c_str(), f.line_no, w.link, l);
+            std::printf(
+                "Error in the channel input file %s, line %d: the cross-sections of break-point link %d\n"
+                "must follow one another; link %d starts a section before they are complete.\n",
+                f.path.c_str(), f.line_no, w.link, l);
             chan_stop();
             return false;
         }
@@ -753,10 +816,12 @@ bool table_card(chan_reader& r, const chan_card_def& d, std::string_view& rest, 
         if (!chan_take_int(f, d, rest, 1, w.pairs[j + 1]))
             return false;
         return w.pairs[j + 1] <= w.x.rows() || layout_error(r, "NPAIRS");
-    case chan_card::num_interp: return chan_take_int(f, d, rest, 1, w.levels[j]);
+    case chan_card::num_interp:
+        return chan_take_int(f, d, rest, 1, w.levels[j]);
     case chan_card::x1: {
         if (++w.points > w.pairs[j]) {
-            std::printf("\n\nError: There are more X1 cards than the NPAIRS card specifies \nfor table %d in link %d.\n",
+            std::printf("\n\nError: There are more X1 cards than the NPAIRS card specifies \nfor table %d in "
+                        "link %d.\n",
                         w.current, l);
             chan_stop();
             return false;
@@ -784,7 +849,8 @@ bool table_card(chan_reader& r, const chan_card_def& d, std::string_view& rest, 
         w.current = w.points = 0;
         return true;
     }
-    default: return true;
+    default:
+        return true;
     }
 }
 
@@ -795,8 +861,9 @@ bool breakpoint_tables(chan_reader& r)
         return true;
     chan_rewind(r.f);
     if (s.max_interp_points < 1) {
-        std::printf("Error: the number of interpolation points has not been specifiedfor any table. Each "
-                    "break-point cross-section table should have a NUM_INTERP ### card below the NPAIRS card\n");
+        std::printf(
+            "Error: the number of interpolation points has not been specifiedfor any table. Each "
+            "break-point cross-section table should have a NUM_INTERP ### card below the NPAIRS card\n");
         chan_stop();
         return false;
     }
@@ -833,9 +900,10 @@ bool breakpoint_tables(chan_reader& r)
         return false;
     for (int l = 1; l <= s.num_links; ++l) {
         if (has(s.ltype[l], 8) && !w.built[static_cast<size_t>(l)]) {
-            std::printf("Error in the channel input file %s: the cross-sections of break-point link %d were not\n"
-                        "all read (NPAIRS, NUM_INTERP and X1 cards below its LINK card).\n",
-                        r.f.path.c_str(), l);
+            std::printf(
+                "Error in the channel input file %s: the cross-sections of break-point link %d were not\n"
+                "all read (NPAIRS, NUM_INTERP and X1 cards below its LINK card).\n",
+                r.f.path.c_str(), l);
             chan_stop();
             return false;
         }
@@ -872,7 +940,9 @@ bool lake_tables_pass(chan_reader& r)
     while (const chan_card_def* d = chan_next_card(f, rest)) {
         bool ok = true;
         switch (d->card) {
-        case chan_card::link: ok = chan_take_int(f, *d, rest, 1, f.link); break;
+        case chan_card::link:
+            ok = chan_take_int(f, *d, rest, 1, f.link);
+            break;
         case chan_card::lake:
             lake = std::min(lake + 1, s.num_lakes);
             s.lake2link[f.link] = lake;
@@ -881,10 +951,18 @@ bool lake_tables_pass(chan_reader& r)
             ok = chan_take_real(f, *d, rest, 1, s.Mlake[lake]);
             s.calc_loss[lake] = 1;
             break;
-        case chan_card::static_lake: s.yes_static_lake[lake] = 1; break;
-        case chan_card::minwse: ok = chan_take_real(f, *d, rest, 1, s.minwse[lake]); break;
-        case chan_card::initwse: ok = chan_take_real(f, *d, rest, 1, s.initwse[lake]); break;
-        case chan_card::maxwse: ok = chan_take_real(f, *d, rest, 1, s.maxwse[lake]); break;
+        case chan_card::static_lake:
+            s.yes_static_lake[lake] = 1;
+            break;
+        case chan_card::minwse:
+            ok = chan_take_real(f, *d, rest, 1, s.minwse[lake]);
+            break;
+        case chan_card::initwse:
+            ok = chan_take_real(f, *d, rest, 1, s.initwse[lake]);
+            break;
+        case chan_card::maxwse:
+            ok = chan_take_real(f, *d, rest, 1, s.maxwse[lake]);
+            break;
         case chan_card::numrate: {
             ok = chan_take_int(f, *d, rest, 1, s.numrate[lake]);
             if (ok && s.numrate[lake] > s.lake_rate_elev.cols())
@@ -893,9 +971,10 @@ bool lake_tables_pass(chan_reader& r)
             for (int k = 1; ok && k <= s.numrate[lake]; ++k) {
                 std::string_view row;
                 if (!chan_next_line(f)) {
-                    std::printf("Error in the channel input file %s: end of file in the NUMRATE table of lake %d "
-                                "(%d of %d lines read).\n",
-                                f.path.c_str(), lake, k - 1, s.numrate[lake]);
+                    std::printf(
+                        "Error in the channel input file %s: end of file in the NUMRATE table of lake %d "
+                        "(%d of %d lines read).\n",
+                        f.path.c_str(), lake, k - 1, s.numrate[lake]);
                     chan_stop();
                     return false;
                 }
@@ -914,9 +993,10 @@ bool lake_tables_pass(chan_reader& r)
             for (int k = 1; ok && k <= s.numpts[lake]; ++k) {
                 if ((k - 1) % 10 == 0) {
                     if (!chan_next_line(f)) {
-                        std::printf("Error in the channel input file %s: end of file in the NUMPTS cells of lake %d "
-                                    "(%d of %d cells read).\n",
-                                    f.path.c_str(), lake, k - 1, s.numpts[lake]);
+                        std::printf(
+                            "Error in the channel input file %s: end of file in the NUMPTS cells of lake %d "
+                            "(%d of %d cells read).\n",
+                            f.path.c_str(), lake, k - 1, s.numpts[lake]);
                         chan_stop();
                         return false;
                     }
@@ -928,7 +1008,8 @@ bool lake_tables_pass(chan_reader& r)
             }
             break;
         }
-        default: break;
+        default:
+            break;
         }
         if (!ok)
             return false;
@@ -958,20 +1039,24 @@ bool lake_initial_state(chan_reader& r)
         s.lake_in_dv[j] = 0.0;
         s.lake_out_dv[j] = 0.0;
         auto cell_of = [&](int k) { return s.mask[s.lake_search[j][1][k]][s.lake_search[j][2][k]]; };
-        auto ground = [&](int cell) { return cell >= 1 && cell <= s.ground_elev.size() ? s.ground_elev[cell] : 0.0; };
+        auto ground = [&](int cell) {
+            return cell >= 1 && cell <= s.ground_elev.size() ? s.ground_elev[cell] : 0.0;
+        };
         if (s.yes_defined_curve_lake[j]) {
             const int n = s.numrate[j];
             const double* elev = s.lake_rate_elev[j];
-            if (n < 1 || s.initwse[j] < std::min(elev[1], elev[n]) || s.initwse[j] > std::max(elev[1], elev[n])) {
-                std::printf("Error in the channel input file %s: the initial water surface (INITWSE %.2lf) of lake "
-                            "%d lies outside its rating curve (NUMRATE table).\n",
-                            r.f.path.c_str(), s.initwse[j], j);
+            if (n < 1 || s.initwse[j] < std::min(elev[1], elev[n]) ||
+                s.initwse[j] > std::max(elev[1], elev[n])) {
+                std::printf(
+                    "Error in the channel input file %s: the initial water surface (INITWSE %.2lf) of lake "
+                    "%d lies outside its rating curve (NUMRATE table).\n",
+                    r.f.path.c_str(), s.initwse[j], j);
                 chan_stop();
                 return false;
             }
             s.lake_elev[j] = s.initwse[j];
-            s.lake_volume[j] = lake_rating_interp(j, s.initwse[j], n, elev, s.lake_rate_volume[j],
-                                                  &s.lake_rating_warned[j]);
+            s.lake_volume[j] =
+                lake_rating_interp(j, s.initwse[j], n, elev, s.lake_rate_volume[j], &s.lake_rating_warned[j]);
             s.lake_area[j] = lake_rating_interp(j, s.lake_volume[j], n, s.lake_rate_volume[j],
                                                 s.lake_rate_area[j], &s.lake_rating_warned[j]);
             s.prevlake_volume[j] = s.lake_volume[j];
@@ -1003,9 +1088,9 @@ bool read_lakes(chan_reader& r)
     for (ivec* v : {&s.numpts, &s.lake_cells, &s.numrate, &s.yes_static_lake, &s.yes_defined_curve_lake,
                     &s.lake_rating_warned, &s.calc_loss})
         v->assign(n, 0);
-    for (dvec* v : {&s.minwse, &s.initwse, &s.maxwse, &s.lake_volume, &s.cumulative_lake_evap,
-                    &s.prevlake_volume, &s.lake_volume_last_chan, &s.lake_area, &s.lake_elev, &s.lake_in_dv,
-                    &s.lake_out_dv, &s.Mlake})
+    for (dvec* v :
+         {&s.minwse, &s.initwse, &s.maxwse, &s.lake_volume, &s.cumulative_lake_evap, &s.prevlake_volume,
+          &s.lake_volume_last_chan, &s.lake_area, &s.lake_elev, &s.lake_in_dv, &s.lake_out_dv, &s.Mlake})
         v->assign(n, 0.0);
     s.lake2link.assign(s.num_links, 0);
     s.lake_mask.assign(s.num_cells, 0);

@@ -16,8 +16,8 @@ namespace
 
 bool refuse_extra(const chan_file& f, const char* what, int count)
 {
-    std::printf("Error in the grid-stream file %s, line %d: %s (%d announced).\n", f.path.c_str(), f.line_no, what,
-                count);
+    std::printf("Error in the grid-stream file %s, line %d: %s (%d announced).\n", f.path.c_str(), f.line_no,
+                what, count);
     chan_stop();
     return false;
 }
@@ -85,7 +85,8 @@ bool read_entries(model_state& s, chan_file& f)
             if (!chan_take_int(f, *d, rest, 2, node) || !chan_take_real(f, *d, rest, 3, share))
                 return false;
             if (node > s.nx1[link]) {
-                std::printf("Error in the grid-stream file %s, line %d: LINKNODE %d %d names node %d of link %d, which "
+                std::printf("Error in the grid-stream file %s, line %d: LINKNODE %d %d names node %d of link "
+                            "%d, which "
                             "has %d node points.\n",
                             f.path.c_str(), f.line_no, link, node, node, link, s.nx1[link]);
                 chan_stop();

@@ -147,11 +147,13 @@ TEST_F(ChannelProject, CardsAnyCaseAndKindFlags)
 
 TEST_F(ChannelProject, SubsurfaceCountMismatchOnlyPrinted)
 {
-    ASSERT_TRUE(load_network(edited(full_network, "LINK 1\nTRAPEZOID\n", "LINK 1\nSUBSURFACE_TRAPEZOID\n"))) << out;
+    ASSERT_TRUE(load_network(edited(full_network, "LINK 1\nTRAPEZOID\n", "LINK 1\nSUBSURFACE_TRAPEZOID\n")))
+        << out;
     EXPECT_EQ(s->ltype[1], 5);
-    EXPECT_TRUE(printed("  number of groundwater links:           0\n ===> Error: the number of specified subsurface "
-                        "links does not match the number of subsurface \nparameters. Check your subsurface links to "
-                        "ensure that they specify the bed concuctivity and thickness\n"))
+    EXPECT_TRUE(
+        printed("  number of groundwater links:           0\n ===> Error: the number of specified subsurface "
+                "links does not match the number of subsurface \nparameters. Check your subsurface links to "
+                "ensure that they specify the bed concuctivity and thickness\n"))
         << out;
 }
 
@@ -198,7 +200,8 @@ std::string edited_twice(const refusal& c, const std::string& text)
 TEST_F(ChannelProject, RefusedNetworks)
 {
     const refusal cases[] = {
-        {"header", "TORVA_CHAN", "CHANNEL", "Error: the channel input file c.chn does not begin with TORVA_CHAN.\n"},
+        {"header", "TORVA_CHAN", "CHANNEL",
+         "Error: the channel input file c.chn does not begin with TORVA_CHAN.\n"},
         {"globals", "ALPHA 1\nBETA 1\nTHETA 0.5\nLINKS 6\nMAXNODES 5\n", "ALPHA 1\n",
          "Premature end-of-file in the channel input file.\n"
          "The channel input file does not contain all the required parameter cards.\n"
@@ -207,13 +210,14 @@ TEST_F(ChannelProject, RefusedNetworks)
          "The beginning of the file before and COORD or LINK cards.\n"
          "Program terminated in read_chan_input.\n"},
         {"manning", "MANNINGS_N 0.04", "MANNINGS_N 0",
-         "Error encountered when reading the channel input file, link 1:\n    Manning's Roughness is 0.000\n"},
+         "Error encountered when reading the channel input file, link 1:\n    Manning's Roughness is "
+         "0.000\n"},
         {"connect count", "CONNECT 6 0 1 5\n", "",
          "Your channel input file contains 6 links, and 5 CONNECT cards\n"},
         {"21 upstream", "CONNECT 6 0 1 5", "CONNECT 6 0 21 5",
          "Whoa there pardner!  You mean to tell me that you have more than 20\n"},
-        {"no xsec", "XSEC\nBOTTOM_WIDTH 2", "BOTTOM_WIDTH 2", "Error: Cross section parameters not found for link 1.\n",
-         "XSEC\nBOTTOM_WIDTH 1", "BOTTOM_WIDTH 1"},
+        {"no xsec", "XSEC\nBOTTOM_WIDTH 2", "BOTTOM_WIDTH 2",
+         "Error: Cross section parameters not found for link 1.\n", "XSEC\nBOTTOM_WIDTH 1", "BOTTOM_WIDTH 1"},
         {"no num_interp", "NUM_INTERP 10\nX1 0 1", "X1 0 1",
          "Error: the number of interpolation points has not been specifiedfor any table. Each break-point "
          "cross-section table should have a NUM_INTERP ### card below the NPAIRS card\n",
@@ -222,8 +226,10 @@ TEST_F(ChannelProject, RefusedNetworks)
          "\n\nError: The number of interpolation points [30001] for table 1 in link 2 is invalid. (Range is "
          "1-30000.) \n"},
         {"spacing", "NUM_INTERP 10\nX1 0 2", "NUM_INTERP 1\nX1 0 2",
-         "\n\nError: The interpolation distance [2.00000] produced by the number of interpolation points [1]\n"
-         "for table 2 in link 2 is invalid. (Range is 0.0001 to 1.0)\n", "NUM_INTERP 10\nX1 0 1", "NUM_INTERP 1\nX1 0 1"},
+         "\n\nError: The interpolation distance [2.00000] produced by the number of interpolation points "
+         "[1]\n"
+         "for table 2 in link 2 is invalid. (Range is 0.0001 to 1.0)\n",
+         "NUM_INTERP 10\nX1 0 1", "NUM_INTERP 1\nX1 0 1"},
         {"extra X1", "X1 1 0\nX1 2 1\n", "X1 1 0\nX1 2 1\nX1 3 3\n",
          "\n\nError: There are more X1 cards than the NPAIRS card specifies \nfor table 1 in link 2.\n"},
         {"numstructs sum", "NUMSTRUCTS 2", "NUMSTRUCTS 3",
@@ -234,30 +240,40 @@ TEST_F(ChannelProject, RefusedNetworks)
          "\n\nError in the channel input file: Flow type for pump is incorrectly\ndefined for link 1. "
          "Must be ELEV or TS.\n"},
         {"point source series", "POINTSOURCE release", "POINTSOURCE nothing",
-         "Error: The time series \"nothing\" of the POINTSOURCE card at link 1, node 2 of the channel input file\n"},
+         "Error: The time series \"nothing\" of the POINTSOURCE card at link 1, node 2 of the channel input "
+         "file\n"},
         {"pump series", "PUMPTO 2 3 TS release", "PUMPTO 2 3 TS nothing",
-         "Error: The time series \"nothing\" of the PUMPTO card at link 1, node 2 of the channel input file\n"},
+         "Error: The time series \"nothing\" of the PUMPTO card at link 1, node 2 of the channel input "
+         "file\n"},
         {"link beyond LINKS", "LINK 4\n", "LINK 7\n",
-         "Error in the channel input file c.chn, line 64, card LINK (link 3, node 0): value 1 \"7\" is out of "
+         "Error in the channel input file c.chn, line 64, card LINK (link 3, node 0): value 1 \"7\" is out "
+         "of "
          "range (allowed 1 to 6).\n"},
         {"node beyond MAXNODES", "NODE 3\nELEV 8", "NODE 6\nELEV 8",
          "card NODE (link 1, node 2): value 1 \"6\" is out of range (allowed 1 to 5).\n"},
-        {"NODES beyond MAXNODES", "NODES 4", "NODES 9", "card NODES (link 2, node 0): value 1 \"9\" is out of range"},
-        {"connect link", "CONNECT 2 3 1 1", "CONNECT 2 3 1 0", "card CONNECT (link 2, node 0): value 4 \"0\" is out of range"},
-        {"not a number", "ELEV 9\n", "ELEV nan\n", "card ELEV (link 1, node 2): value 1 \"nan\" is not finite.\n"},
-        {"trailing garbage", "DX 100", "DX 100m", "card DX (link 1, node 0): value 1 \"100m\" is not a number.\n"},
+        {"NODES beyond MAXNODES", "NODES 4", "NODES 9",
+         "card NODES (link 2, node 0): value 1 \"9\" is out of range"},
+        {"connect link", "CONNECT 2 3 1 1", "CONNECT 2 3 1 0",
+         "card CONNECT (link 2, node 0): value 4 \"0\" is out of range"},
+        {"not a number", "ELEV 9\n", "ELEV nan\n",
+         "card ELEV (link 1, node 2): value 1 \"nan\" is not finite.\n"},
+        {"trailing garbage", "DX 100", "DX 100m",
+         "card DX (link 1, node 0): value 1 \"100m\" is not a number.\n"},
         {"infinite", "SIDE_SLOPE 1\n", "SIDE_SLOPE inf\n", "value 1 \"inf\" is not"},
         {"negative width", "BOTTOM_WIDTH 1\n", "BOTTOM_WIDTH -1\n", "value 1 \"-1\" is out of range"},
         {"missing value", "ELEV 7\n", "ELEV\n", "card ELEV (link 1, node 4): value 1 \"\" is missing.\n"},
         {"lake cell outside grid", "1 1 1 2 1 3", "1 1 1 2 1 5",
          "card NUMPTS (link 5, node 0): value 6 \"5\" is out of range (allowed 1 to 4).\n"},
         {"initwse outside rating", "INITWSE 100.5", "INITWSE 101.5",
-         "Error in the channel input file c.chn: the initial water surface (INITWSE 101.50) of lake 2 lies outside "
+         "Error in the channel input file c.chn: the initial water surface (INITWSE 101.50) of lake 2 lies "
+         "outside "
          "its rating curve (NUMRATE table).\n"},
         {"flat trapezoid", "BOTTOM_WIDTH 2\nSIDE_SLOPE 0.5", "BOTTOM_WIDTH 0\nSIDE_SLOPE 0",
-         "the trapezoidal section of link 1 (node 4)\nhas neither a BOTTOM_WIDTH nor a SIDE_SLOPE above 0.\n"},
+         "the trapezoidal section of link 1 (node 4)\nhas neither a BOTTOM_WIDTH nor a SIDE_SLOPE above "
+         "0.\n"},
         {"sections out of order", "NODE 3\nELEV 5\nNPAIRS", "NODE 1\nELEV 5\nNPAIRS",
-         "the cross-sections (NPAIRS cards) of break-point\nlink 2 must lie at increasing nodes 1..4, one per node; "
+         "the cross-sections (NPAIRS cards) of break-point\nlink 2 must lie at increasing nodes 1..4, one "
+         "per node; "
          "it has 2.\n"},
         {"missing X1", "X1 0 2\nX1 1 0\nX1 2 2\n", "X1 0 2\nX1 1 0\n",
          "cross-section 2 of link 2 has 2 X1 cards; its NPAIRS\ncard says 3.\n"},
@@ -275,8 +291,9 @@ TEST_F(ChannelProject, StructureCardsWithoutStructureLink)
     std::string net = edited(full_network, "LINK 3\nSTRUCTURE\n", "LINK 3\nTRAPEZOID\nMANNINGS_N 0.1\n");
     net = edited(net, "LINK 4\nSTRUCTURE\n", "LINK 4\nLAKE\n");
     EXPECT_FALSE(load_network(net));
-    EXPECT_TRUE(printed("Error in the channel input file c.chn: it holds 5 structure elements (NUMSTRUCTS and\n"
-                        "STRUCTTYPE cards) but no STRUCTURE link.\n"))
+    EXPECT_TRUE(
+        printed("Error in the channel input file c.chn: it holds 5 structure elements (NUMSTRUCTS and\n"
+                "STRUCTTYPE cards) but no STRUCTURE link.\n"))
         << out;
 }
 
@@ -288,9 +305,12 @@ TEST_F(ChannelProject, StructureSeriesCodes)
         const char* message;
     } cases[] = {
         {"RATING_CURVE weir_rat", "RATING_CURVE", "Error: Incorrect usage of the RATING_CURVE card."},
-        {"RATING_CURVE weir_rat", "RATING_CURVE nothing", "Error: The elevation series for a RATING_CURVE card"},
-        {"SCHEDULED_RELEASE release", "SCHEDULED_RELEASE", "Error: Incorrect usage of the SCHEDULED_RELEASE card."},
-        {"SCHEDULED_RELEASE release", "SCHEDULED_RELEASE x", "Error: The time series for a SCHEDULED_RELEASE card"},
+        {"RATING_CURVE weir_rat", "RATING_CURVE nothing",
+         "Error: The elevation series for a RATING_CURVE card"},
+        {"SCHEDULED_RELEASE release", "SCHEDULED_RELEASE",
+         "Error: Incorrect usage of the SCHEDULED_RELEASE card."},
+        {"SCHEDULED_RELEASE release", "SCHEDULED_RELEASE x",
+         "Error: The time series for a SCHEDULED_RELEASE card"},
         {"RULE_CURVE weir_rat", "RULE_CURVE", "Error: Incorrect usage of the RULE_CURVE card."},
         {"RULE_CURVE weir_rat", "RULE_CURVE x", "Error: The elevation series for a RULE_CURVE card"},
     };
@@ -306,9 +326,10 @@ TEST_F(ChannelProject, StructureSeriesCodes)
 
 TEST_F(ChannelProject, GridStreamFile)
 {
-    ASSERT_TRUE(load_network(full_network,
-                             "GRIDSTREAMFILE\nSTREAMCELLS 3\nCELLIJ 1 1\nNUMNODES 2\nLINKNODE 1 1 .5\nLINKNODE 1 2 .5\n"
-                             "CELLIJ 1 2\nNUMNODES 5\nLINKNODE 2 1 1\nCELLIJ 3 4\nNUMNODES 1\nLINKNODE 1 4 1\n"));
+    ASSERT_TRUE(load_network(
+        full_network,
+        "GRIDSTREAMFILE\nSTREAMCELLS 3\nCELLIJ 1 1\nNUMNODES 2\nLINKNODE 1 1 .5\nLINKNODE 1 2 .5\n"
+        "CELLIJ 1 2\nNUMNODES 5\nLINKNODE 2 1 1\nCELLIJ 3 4\nNUMNODES 1\nLINKNODE 1 4 1\n"));
     EXPECT_EQ(s->gst_max_entries, 5);
     EXPECT_EQ(s->gst_link.rows(), 3);
     EXPECT_EQ(s->gst_link.cols(), 5);
@@ -328,21 +349,30 @@ TEST_F(ChannelProject, GridStreamFile)
     s->link_dx[1] = 0.00005;
     grid_stream_setup(*s);
     const std::string o = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(o.rfind("\nYour channel node spacing is 0.000050 in link 1\nYou must specify a realistic value.  "
-                      "Program terminated.\n", 0), 0u);
+    EXPECT_EQ(
+        o.rfind("\nYour channel node spacing is 0.000050 in link 1\nYou must specify a realistic value.  "
+                "Program terminated.\n",
+                0),
+        0u);
     EXPECT_EQ(error_state.raised, 1);
 
     const refusal cases[] = {
-        {"header", "GRIDSTREAMFILE", "gridstreamfile", "Error: the grid-stream file s.gst does not begin with GRIDSTREAMFILE.\n"},
-        {"second card", "STREAMCELLS 2", "CELLIJ 2", "The second card in the grid-stream file must be STREAMCELLS\n"
-                                                     "File format error, program terminating.\n"},
-        {"zero cells", "STREAMCELLS 2", "STREAMCELLS 0", "The number of STREAMCELLS in the grid-stream (.gst) file\n"
-                                                         "must be greater than 0.  File format error, program terminating\n"},
-        {"too many cells", "STREAMCELLS 2", "STREAMCELLS 1", "more NUMNODES cards than STREAMCELLS (1 announced).\n"},
+        {"header", "GRIDSTREAMFILE", "gridstreamfile",
+         "Error: the grid-stream file s.gst does not begin with GRIDSTREAMFILE.\n"},
+        {"second card", "STREAMCELLS 2", "CELLIJ 2",
+         "The second card in the grid-stream file must be STREAMCELLS\n"
+         "File format error, program terminating.\n"},
+        {"zero cells", "STREAMCELLS 2", "STREAMCELLS 0",
+         "The number of STREAMCELLS in the grid-stream (.gst) file\n"
+         "must be greater than 0.  File format error, program terminating\n"},
+        {"too many cells", "STREAMCELLS 2", "STREAMCELLS 1",
+         "more NUMNODES cards than STREAMCELLS (1 announced).\n"},
         {"too many entries", "NUMNODES 2", "NUMNODES 1",
          "line 6: more LINKNODE cards in the stream cell than its NUMNODES (1 announced).\n"},
-        {"cell outside grid", "CELLIJ 2 1", "CELLIJ 4 1", "card CELLIJ (link 0, node 0): value 1 \"4\" is out of range (allowed 1 to 3).\n"},
-        {"link outside", "LINKNODE 1 1 0.5", "LINKNODE 9 1 0.5", "card LINKNODE (link 0, node 0): value 1 \"9\" is out of range"},
+        {"cell outside grid", "CELLIJ 2 1", "CELLIJ 4 1",
+         "card CELLIJ (link 0, node 0): value 1 \"4\" is out of range (allowed 1 to 3).\n"},
+        {"link outside", "LINKNODE 1 1 0.5", "LINKNODE 9 1 0.5",
+         "card LINKNODE (link 0, node 0): value 1 \"9\" is out of range"},
         {"node outside link", "LINKNODE 1 3 1.0", "LINKNODE 2 5 1.0",
          "LINKNODE 2 5 names node 5 of link 2, which has 4 node points.\n"},
     };

@@ -104,12 +104,21 @@ TEST(BreakpointTables, ClosedFormShapes)
 {
     const double r2 = std::sqrt(2.0);
     const closed_form shapes[] = {
-        {"V", {{0, 1}, {1, 0}, {2, 1}}, [](double h) { return h * h; }, [](double h) { return 2 * h; },
+        {"V",
+         {{0, 1}, {1, 0}, {2, 1}},
+         [](double h) { return h * h; },
+         [](double h) { return 2 * h; },
          [r2](double h) { return 2 * r2 * h; }},
-        {"rectangle", {{0, 1}, {0, 0}, {2, 0}, {2, 1}}, [](double h) { return 2 * h; }, [](double) { return 2.0; },
+        {"rectangle",
+         {{0, 1}, {0, 0}, {2, 0}, {2, 1}},
+         [](double h) { return 2 * h; },
+         [](double) { return 2.0; },
          [](double h) { return 2 + 2 * h; }},
-        {"trapezoid", {{0, 1}, {1, 0}, {3, 0}, {4, 1}}, [](double h) { return h * (2 + h); },
-         [](double h) { return 2 + 2 * h; }, [r2](double h) { return 2 + 2 * r2 * h; }},
+        {"trapezoid",
+         {{0, 1}, {1, 0}, {3, 0}, {4, 1}},
+         [](double h) { return h * (2 + h); },
+         [](double h) { return 2 + 2 * h; },
+         [r2](double h) { return 2 + 2 * r2 * h; }},
     };
     for (const closed_form& f : shapes) {
         SCOPED_TRACE(f.name);
@@ -134,8 +143,8 @@ TEST(BreakpointTables, SectionsEdgeShapes)
     // the section's end.
     bp_link low_end({{{0, 2}, {1, 0}, {2, 1}}}, {1}, 1, 4);
     ASSERT_TRUE(low_end.ok);
-    EXPECT_DOUBLE_EQ(low_end.c.xtw[4][1], 2.0);    // level 2: from station 0 to the end
-    EXPECT_DOUBLE_EQ(low_end.c.xtw[1][1], 0.75);   // level 0.5: 0.75..1.5
+    EXPECT_DOUBLE_EQ(low_end.c.xtw[4][1], 2.0);  // level 2: from station 0 to the end
+    EXPECT_DOUBLE_EQ(low_end.c.xtw[1][1], 0.75); // level 0.5: 0.75..1.5
 
     // A bar in the middle: two segments below its top, one above.
     bp_link bar({{{0, 2}, {1, 0}, {2, 1}, {3, 0}, {4, 2}}}, {1}, 1, 4);
@@ -158,7 +167,8 @@ TEST(BreakpointTables, FlatPieceAtLevel)
     // error of surveyed sections ...
     bp_link opening({{{0, 0}, {1, 1}, {2, 1}, {3, 0}}}, {1}, 1, 1);
     EXPECT_FALSE(opening.ok);
-    EXPECT_EQ(opening.out, "Error in your channel (1). Each Z values must be different from it's neighbor\n\n");
+    EXPECT_EQ(opening.out,
+              "Error in your channel (1). Each Z values must be different from it's neighbor\n\n");
 
     // ... and takes the flat's far end when an erodible node is built.
     bp_link erodible({{{0, 0}, {1, 1}, {2, 1}, {3, 0}}}, {1}, 1, 1, 8 | 2);
@@ -176,16 +186,19 @@ TEST(BreakpointTables, FiftyIslandsStop)
         saw.push_back({static_cast<double>(k), k % 2 == 0 ? 1.0 : 0.0});
     bp_link b({saw}, {1}, 1, 2);
     EXPECT_FALSE(b.ok);
-    EXPECT_EQ(b.out.rfind("\n\nThere is a serious problem with a channel cross-section in\nlink 1.  The cross-section "
-                          "interpolation routine has found\n",
-                          0),
-              0u)
+    EXPECT_EQ(
+        b.out.rfind(
+            "\n\nThere is a serious problem with a channel cross-section in\nlink 1.  The cross-section "
+            "interpolation routine has found\n",
+            0),
+        0u)
         << b.out;
     // Building the nodes of an erodible link: the same lines without the
     // two leading newlines.
     bp_link erodible({saw}, {1}, 1, 2, 8 | 2);
     EXPECT_FALSE(erodible.ok);
-    EXPECT_EQ(erodible.out.rfind("There is a serious problem with a channel cross-section in\nlink 1.", 0), 0u);
+    EXPECT_EQ(erodible.out.rfind("There is a serious problem with a channel cross-section in\nlink 1.", 0),
+              0u);
     saw.resize(99); // 49 valleys
     bp_link fewer({saw}, {1}, 1, 2);
     EXPECT_TRUE(fewer.ok) << fewer.out;
@@ -196,8 +209,9 @@ TEST(BreakpointTables, NodeBetweenSectionsInterpolated)
     // V sections of depth 1 (node 1) and 2 (node 5), 3 and 5 pairs.
     bp_link link({{{0, 1}, {1, 0}, {2, 1}}, {{0, 2}, {1, 0}, {2, 2}, {3, 3}, {4, 4}}}, {1, 5}, 6, 10);
     ASSERT_TRUE(link.ok) << link.out;
-    EXPECT_NE(link.out.find("must be equal, which they are not for link 1.\n\n  ---> Disregarding the last 2 pairs of "
-                            "the second cross-section. <---\n"),
+    EXPECT_NE(link.out.find(
+                  "must be equal, which they are not for link 1.\n\n  ---> Disregarding the last 2 pairs of "
+                  "the second cross-section. <---\n"),
               std::string::npos)
         << link.out;
     const channel_state& c = link.c;
@@ -225,7 +239,8 @@ TEST(BreakpointTables, ErodibleSectionsRefused)
 {
     bp_link counts({{{0, 1}, {1, 0}, {2, 1}}, {{0, 1}, {1, 0}, {2, 0}, {3, 1}}}, {1, 2}, 2, 10, 8 | 2);
     EXPECT_FALSE(counts.ok);
-    EXPECT_NE(counts.out.find("erodible break-point link 1 must\nall have the same number of pairs"), std::string::npos);
+    EXPECT_NE(counts.out.find("erodible break-point link 1 must\nall have the same number of pairs"),
+              std::string::npos);
     bp_link one({{{0, 1}}}, {1}, 1, 10, 8 | 2);
     EXPECT_FALSE(one.ok);
 }
@@ -421,7 +436,8 @@ TEST(ExSection, FailuresStopAndLeaveLaterNodes)
     net.area[1][2] = 1.0;
     testing::internal::CaptureStderr();
     run_mode(net.a, 1);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error in section: Request for table beyond max. table number.\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Error in section: Request for table beyond max. table number.\n");
     error_state_clear();
 }
 
@@ -436,7 +452,8 @@ TEST(LakeRating, InterpolatesAndUsesNearestEnd)
     EXPECT_DOUBLE_EQ(lake_rating_interp(2, 98.0, 3, elev, vol, &warned), 0.0);
     EXPECT_DOUBLE_EQ(lake_rating_interp(2, 105.0, 3, elev, vol, &warned), 3000.0);
     const std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(out, "Error: the rating curve of lake 2 is broken: 98 lies outside its table; the nearest end of the "
-                   "table is used.\n");
+    EXPECT_EQ(
+        out, "Error: the rating curve of lake 2 is broken: 98 lies outside its table; the nearest end of the "
+             "table is used.\n");
     EXPECT_EQ(warned, 1);
 }
