@@ -382,3 +382,16 @@ TEST_F(ChannelProject, GridStreamFile)
         EXPECT_TRUE(printed(c.message)) << out;
     }
 }
+
+TEST_F(ChannelProject, LakeCellsTenPairsPerLine)
+{
+    // Twelve cells: ten pairs from the first line, two from the next; the
+    // line after them is a card again.
+    const std::string cells = "NUMPTS 12\n1 1 1 2 1 3 1 4 2 1 2 2 2 3 2 4 3 1 3 2\n3 3 3 4\nMAXWSE 103\n";
+    ASSERT_TRUE(load_network(edited(full_network, "NUMPTS 3\n1 1 1 2 1 3\n", cells))) << out;
+    EXPECT_EQ(s->numpts[1], 12);
+    EXPECT_EQ(s->lake_search[1][1][11], 3);
+    EXPECT_EQ(s->lake_search[1][2][12], 4);
+    EXPECT_EQ(s->maxwse[1], 103.0);
+    EXPECT_TRUE(printed("number of coords for lake #1's search order: 12\n"));
+}
