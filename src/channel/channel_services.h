@@ -6,5 +6,41 @@
 
 struct model_state;
 
+// The arrays ex_section works on; the routing may pass work copies in place
+// of the state's arrays.
+struct xsec_arrays {
+    int links = 0;
+    const dmat* bottom = nullptr; // [node][link] trapezoid bottom width
+    const dmat* sslope = nullptr; // [node][link] trapezoid side slope
+    const dvec* inv_mannings_n = nullptr;
+    dmat* yp = nullptr;        // stage
+    const dmat* bel = nullptr; // bed elevation
+    dmat* area = nullptr;
+    dmat* conv = nullptr;
+    dmat* dconv = nullptr;
+    dmat* topw = nullptr;
+    const ivec* nx = nullptr;
+    const ivec* ltype = nullptr;
+    const ivec* ldex = nullptr;
+    int* range_flag = nullptr;   // set when a break-point node lies above its table
+    const dmat* xarea = nullptr; // [level][table]
+    const dmat* xtw = nullptr;
+    const dmat* xk = nullptr;
+    const ivec* numhts = nullptr;
+    const dvec* ht_spc = nullptr;
+    int num_tables = 0; // valid table numbers 1..num_tables
+    const imat* table_num = nullptr;
+    dmat* chan_depth = nullptr;
+};
+
+// Hydraulic properties of every trapezoid and break-point node: mode 1 from
+// the flow area (depth, stage, conveyance), mode 2 from the stage (area, top
+// width, conveyance and its derivative). A failure prints its lines, stops
+// the run (code 4000, reported) and leaves later nodes unchanged.
+void ex_section(const xsec_arrays& a, int mode);
+
+// The same on the state's own arrays (nothing while the network's node
+// arrays are not allocated).
 void ex_section(model_state& state, int mode);
+
 int read_superlink_file(model_state& state, file_rec& pipe_file, file_rec& grid_pipe_file, int c_option);

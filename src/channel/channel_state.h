@@ -1,10 +1,54 @@
 // Channel network and pipe network members of the model state.
 #pragma once
 
+#include <list>
 #include <string>
+#include <vector>
 
 #include "core/arrays.h"
 #include "core/file_rec.h"
+
+struct time_series;
+struct elev_series;
+
+// One element of a hydraulic structure link (weir, culvert, rating curve,
+// scheduled release, rule curve).
+struct chan_struct_rec {
+    int unused = 0;
+    int type = 0;             // 1 weir .. 8 rule curve
+    double length = 0.0;      // LENGTH or CREST_LENGTH, m
+    double up_elev = 0.0;     // UPINVERT or CREST_LOW_ELEV, m
+    double down_invert = 0.0; // DOWNINVERT, m
+    double slope = 0.0;       // SLOPE
+    double spare = 0.0;
+    double coeff_forward = 0.0;      // INLET_DISCH_COEFF or DISCHARGE_COEFF_FORWARD
+    double coeff_reverse = 0.0;      // REV_FLOW_DISCH_COEFF or DISCHARGE_COEFF_REVERSE
+    double work_coeff = 0.0;         // culvert computation's working coefficient
+    double size1 = 0.0;              // WIDTH, DIAMETER, A_VALUE or STEEP_SLOPE
+    double size2 = 0.0;              // HEIGHT, B_VALUE or SHALLOW_SLOPE
+    double crest_low_loc = 0.0;      // CREST_LOW_LOC
+    double rough_coeff = 0.0;        // ROUGH_COEFF
+    elev_series* rating = nullptr;   // types 6 and 8
+    time_series* schedule = nullptr; // type 7
+};
+
+// The structure elements of one link: first..last of chan_structures.
+struct link_struct_range {
+    int count = 0;
+    int first = 10000;
+    int last = 0;
+};
+
+// A pump from a channel node to another node (read and stored only).
+struct pump_rec {
+    int unused = 0;
+    int cell = 0; // overland pumps only
+    int dest_link = 0;
+    int dest_node = 0;
+    int flow_type = 0; // 1 time series (TS), 0 rate over water level (ELEV)
+    time_series* ts = nullptr;
+    elev_series* es = nullptr;
+};
 
 struct pipe_network_state {
     file_rec storm_sewer_file;
@@ -45,15 +89,86 @@ struct pipe_network_state {
 };
 
 struct channel_state {
+    // ---- the network as read from the channel input file ----
+    double alpha = 0.0, beta = 0.0, theta = 0.0;
     int num_links = 0;
-    ivec nx;        // nodes per link
-    ivec ltype;     // link kind bits: 4 trapezoid, 8 break-point, 32 lake, 64 structure, 128 captured
-    dvec link_dx;   // node spacing per link, m
-    // Node arrays are [node][link]: rows 0..MAXNODES + 1, columns 0..L + 1.
-    dmat yp;   // water-surface elevation (stage), m
-    dmat qp;   // discharge toward the next node downstream, m3/s
-    dmat bel;  // bed elevation, m
-    dmat area; // flow area, m2
+    int max_nodes = 0;         // most node points of any link (MAXNODES)
+    int link_dim = 0;          // L + 1
+    int node_dim = 0;          // MAXNODES + 1
+    int link_node_cells = 0;   // link_dim x node_dim
+    int max_npairs = 0;        // largest NPAIRS
+    int max_interp_points = 0; // largest NUM_INTERP
+    int num_erodible_bp_links = 0;
+    int num_bp_tables = 0; // break-point tables built (valid table numbers 1..this)
+    int chan_overbank = 0;
+    int chan_sediment = 0; // channel sediment switch saved across the reader
+    // Per link 1..L.
+    ivec ltype;          // link kind bits: 1 subsurface, 2 erodible, 4 trapezoid, 8 break-point,
+                         // 32 lake, 64 structure, 128 captured, 256 overbank, 512 backwater
+    ivec ldex;           // the link's own number; the lake number of a lake link
+    ivec ndep;           // upstream link count
+    ivec dslink;         // downstream link
+    ivec nx1;            // node points
+    ivec nx;             // computational nodes
+    ivec og_nx1;         // nodes as read (copy of nx)
+    ivec bplink;         // ordinal among erodible break-point links, 0 for others
+    dvec link_dx;        // node spacing per link, m
+    dvec inv_mannings_n; // 1/n
+    imat uslinks;        // [link][k] upstream links
+    // Node arrays are [node][link]: rows 0..node_dim, columns 0..link_dim.
+    dmat yp;           // water-surface elevation (stage), m
+    dmat qp;           // discharge toward the next node downstream, m3/s
+    dmat bel;          // bed elevation, m
+    dmat area;         // flow area, m2
+    dmat lnx, lny;     // node point coordinates
+    dmat bottom;       // trapezoid bottom width, m
+    dmat bankfull_dep; // m
+    dmat sslope;       // trapezoid side slope (run per rise)
+    dmat sslope2;      // second side slope (no card sets it)
+    dmat max_eros;     // largest erosion depth, m
+    dmat Fr, qp_vol, qp_vol_sed;
+    dmat chan_depth; // water depth, m
+    dmat conv;       // conveyance
+    dmat dconv;      // derivative of the conveyance with depth
+    dmat topw;       // top width, m
+    imat table_num;  // break-point table of each node
+    dmat Krb, Mrb;   // river-bed conductivity and thickness per node
+    // Erodible break-point links: [erodible link][node][pair] section points.
+    dcube xbp_lnn, ybp_lnn;
+    dmat max_yp, ch_sand_vol0; // [erodible link][node]
+    // Break-point depth tables, [level][table].
+    dmat xarea, xtw, xk, xp, xi1, xdkda;
+    ivec numpairs, numhts; // per table
+    dvec ht_spc;           // level spacing per table, m
+    // Structures, pumps and point sources.
+    std::vector<chan_struct_rec> chan_structures;     // elements 1..n
+    std::vector<link_struct_range> chan_struct_table; // links 0..link_dim
+    int num_struct_elements = 0;
+    std::list<pump_rec> chan_pump_list;    // newest first
+    mat1<pump_rec*> stream_pumps;          // [node][link]
+    mat1<time_series*> stream_pointsource; // [node][link] POINTSOURCE series
+    // Channel lakes 1..num_lakes.
+    ivec numpts, lake_cells, numrate, yes_static_lake, yes_defined_curve_lake, calc_loss;
+    dvec minwse, initwse, maxwse;
+    dvec cumulative_lake_evap, prevlake_volume, lake_volume_last_chan, lake_area;
+    dvec Mlake;              // lake-bed thickness, m (lake_in_dv, lake_out_dv: overland routing state)
+    ivec lake_rating_warned; // the broken-rating-curve line was printed for the lake
+    icube lake_search;       // [lake][1 row, 2 column][k]
+    dmat lake_rate_elev, lake_rate_volume, lake_rate_area; // [lake][k]
+    ivec lake2link;                                        // lake of a lake link, 0 for others
+    dmat pct_flooded;                                      // [node][link]
+    // Copies of the network as read (networks with lakes).
+    int og_num_links = 0;
+    ivec og_ndep, og_dslink, og_lytpe;
+    imat og_uslinks;
+    // Grid-stream file: stream cells 1..gst_ncells, entries 1..gst_max_entries.
+    int gst_ncells = 0;
+    int gst_max_entries = 0;
+    ivec gst_ncellsingrid;
+    imat gst_link, gst_node, gst_gnum, gst_row, gst_col;
+    dmat gst_pct, gst_sac_weight, gst_Vlat, gst_qlat, gst_qriv, gst_qriv_vol;
+    dmat gst_Vp;            // [node][link]
+    dvec gst_lake_exchange; // per grid cell
     file_rec chan_input_file;
     file_rec chan_depth_hotstart_in;
     file_rec chan_flow_hotstart_in;
@@ -71,14 +186,14 @@ struct channel_state {
     std::string bound_ts_name;
     int chan_lakes = 0;
     int num_lakes = 0;
-    dvec lake_volume;
-    dvec lake_elev; // water-surface elevation per channel lake, m
-    ivec lake_mask;
-    ivec lake_num; // channel lake of each cell, allocated with the watershed
+    dvec lake_volume; // m3
+    dvec lake_elev;   // water-surface elevation per channel lake, m
+    ivec lake_mask;   // lake covering each cell (0..num_cells)
+    ivec lake_num;    // channel lake of each cell, allocated with the watershed
     double lake_inflow_volume = 0.0;
     int lake_at_max = 0;
     int lake_first_step = 0;
-    imat new_flooded_grid;
+    ivec new_flooded_grid; // working marker of the lake routing, per cell
     file_rec chan_point_file;
     int chan_point_on = 0;
     file_rec chan_aux_file;
@@ -104,13 +219,6 @@ struct channel_state {
     double chan_decay_coef = 0.0;
     double chan_disp_coef = 0.0;
     double init_chan_conc = 0.0;
-    dvec lake_init_wse; // initial water surface per channel lake, m
-    dvec lake_min_elev; // minimum level per channel lake, m
-    // Node dimension of the [node][link] arrays and the node count of each
-    // link as read.
-    int node_dim = 0;
-    ivec og_nx1;
-    dmat stream_pointsource; // [node][link] series references of POINTSOURCE cards
     int lake_gw_exchange = 0; // lake beds exchange with the aquifer (MLAKE)
     int xsec_range_flag = 0;  // a depth left the look-up tables during the event
     // Cross-section kinds met in the channel input file.

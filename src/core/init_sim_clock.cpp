@@ -189,8 +189,8 @@ void init_sim_clock(model_state& s)
             s.chan_next = ek + s.chan_dt_days;
         }
         s.lake_at_max = 0;
-        for (int l = 1; l <= s.num_lakes && l <= s.lake_init_wse.size() && l <= s.lake_min_elev.size(); ++l) {
-            if (s.lake_init_wse[l] <= s.lake_min_elev[l]) continue;
+        for (int l = 1; l <= s.num_lakes && l <= s.initwse.size() && l <= s.minwse.size(); ++l) {
+            if (s.initwse[l] <= s.minwse[l]) continue;
             s.chan_dt = s.timestep > 60.0 ? s.timestep : 60.0;
             s.chan_dt_days = s.chan_dt / seconds_per_day;
             s.chan_last = now;

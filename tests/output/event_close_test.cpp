@@ -158,7 +158,7 @@ TEST_F(EventClose, EventValuesAreRunTotalsLessTheirEventStartCopies)
     s->time_tol = process_time_tol;
     s->ov_boundary = 1;
     s->interception = 1;
-    s->stream_pointsource.assign(1, 1, 0.0);
+    s->stream_pointsource.assign(1, 1, nullptr);
     for (int k = 1; k <= 3; ++k) {
         s->current_time = s->next_event_time = 2451545.0 + k;
         testing::internal::CaptureStdout();
