@@ -66,6 +66,8 @@ void read_index_map(file_rec& file, const std::string& name, double& north, doub
             int id = 0;
             const int_scanner::result got = in.next(id);
             if (got == int_scanner::end_of_file) {
+                std::printf("Error: row %d, column %d of index map %s is missing: the file ends before it.\n", r,
+                            c, name.c_str());
                 report_code(err_unexpected_eof, name);
                 return;
             }
