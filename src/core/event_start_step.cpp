@@ -155,12 +155,12 @@ void clear_calibration_peaks(model_state& s)
             s.opt_peak_q[i] = 0.0;
         if (i <= s.opt_volume.size())
             s.opt_volume[i] = 0.0;
-        if (calib_capture_rec* sink = s.calib_capture) {
+        if (calib_sink* sink = s.calib_capture) {
             const auto slot = static_cast<std::size_t>(i);
-            if (slot < sink->event_peak.size())
-                sink->event_peak[slot] = -999.99;
-            if (slot < sink->event_volume.size())
-                sink->event_volume[slot] = -999.99;
+            if (slot < sink->loc_peak.size())
+                sink->loc_peak[slot] = -999.99;
+            if (slot < sink->loc_volume.size())
+                sink->loc_volume[slot] = -999.99;
         }
     }
     // TODO: the same for the sediment hydrograph locations (channel sediment).

@@ -5,12 +5,12 @@
 
 #include <string>
 
-struct calib_capture_rec;
+struct calib_sink;
 struct model_state;
 
 // Runs the project; returns the error record's code after clean-up (0 after
 // a reported error). mode is the caller's command-line switch.
-int run_simulation(const std::string& project_path, calib_capture_rec* sink, const std::string& mode);
+int run_simulation(const std::string& project_path, calib_sink* sink, const std::string& mode);
 
 // Relative time series hold day offsets from the start of the simulation;
 // once the simulation clock is set, shifts them to absolute times. Every
