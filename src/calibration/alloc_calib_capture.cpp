@@ -18,7 +18,8 @@ void alloc_calib_capture(model_state& s)
     }
     calib_sink& sink = *s.calib_capture;
     sink.stride = (s.optimize_sed ? s.num_sed_hyd_locations : s.num_hyd_locations) + 1;
-    sink.nevents = s.num_events > 0 ? s.num_events : 0;
+    // A run without a precipitation file still closes its one event.
+    sink.nevents = s.num_events > 1 ? s.num_events : 1;
     const auto loc = static_cast<std::size_t>(sink.stride) + 1;
     sink.loc_peak.assign(loc, 0.0);
     sink.loc_volume.assign(loc, 0.0);

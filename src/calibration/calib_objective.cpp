@@ -10,16 +10,31 @@
 #include "core/run_simulation.h"
 #include "input/replace_params.h"
 
-bool replace_list_matches(const std::string& replace_file, int n)
+namespace
 {
-    read_replace_params(replace_file);
+
+bool count_matches(const std::string& replace_file, int n)
+{
     const int listed = static_cast<int>(replace_param_list.size());
-    free_replace_params();
     if (listed == n) return true;
     std::printf("Error: the replacement parameter file %s lists %d parameters, but %d trial values are "
                 "given.\n",
                 replace_file.c_str(), listed, n);
     return false;
+}
+
+} // namespace
+
+bool replace_list_matches(const std::string& replace_file, int n, std::vector<std::string>* keys)
+{
+    read_replace_params(replace_file);
+    if (keys) {
+        keys->clear();
+        for (const replace_param& p : replace_param_list) keys->push_back(p.key);
+    }
+    const bool ok = count_matches(replace_file, n);
+    free_replace_params();
+    return ok;
 }
 
 double calib_objective(const std::string& replace_file, const std::string& project_file, const double* x,
@@ -31,10 +46,7 @@ double calib_objective(const std::string& replace_file, const std::string& proje
     run_number = group_ctx.rank;
 
     read_replace_params(replace_file);
-    if (static_cast<int>(replace_param_list.size()) != n) {
-        std::printf("Error: the replacement parameter file %s lists %d parameters, but %d trial values are "
-                    "given.\n",
-                    replace_file.c_str(), static_cast<int>(replace_param_list.size()), n);
+    if (!count_matches(replace_file, n)) {
         free_replace_params();
         return objective.evaluate(absent, absent, group_ctx.rank, n, x);
     }

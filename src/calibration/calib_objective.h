@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 struct obs_objective;
 
@@ -13,5 +14,6 @@ double calib_objective(const std::string& replace_file, const std::string& proje
                        obs_objective& objective, int n, const std::string& mode);
 
 // Reads the replacement list once and compares its length with the number
-// of trial values; false after a message when they differ.
-bool replace_list_matches(const std::string& replace_file, int n);
+// of trial values; false after a message when they differ. The keys are
+// returned in list order when asked for.
+bool replace_list_matches(const std::string& replace_file, int n, std::vector<std::string>* keys = nullptr);
