@@ -10,8 +10,8 @@
 namespace
 {
 
-// The free-format numbers after the name lines: tokens separated by white
-// space, line breaks included.
+// The free-format numbers after the name lines: tokens separated by blanks,
+// tabs, commas and line breaks.
 struct token_reader {
     file_rec& file;
     std::string line;
@@ -21,10 +21,10 @@ struct token_reader {
     bool next(std::string& token)
     {
         for (;;) {
-            const std::size_t start = rest.find_first_not_of(" \t\r\n");
+            const std::size_t start = rest.find_first_not_of(" \t\r\n,");
             if (start != std::string_view::npos) {
                 rest.remove_prefix(start);
-                const std::size_t end = rest.find_first_of(" \t\r\n");
+                const std::size_t end = rest.find_first_of(" \t\r\n,");
                 token = std::string(rest.substr(0, end));
                 rest.remove_prefix(end == std::string_view::npos ? rest.size() : end);
                 return true;
