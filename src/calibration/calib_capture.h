@@ -9,10 +9,10 @@
 // at (e - 1) x stride + 1 + m.
 struct calib_sink {
     int nevents = 0;
-    int stride = 0;              // locations + 1
-    std::vector<double> peaks;   // nevents x stride + 2
-    std::vector<double> volumes; // same layout
-    std::vector<double> loc_peak;   // current event, location m in slot m
+    int stride = 0;               // locations + 1
+    std::vector<double> peaks;    // nevents x stride + 2
+    std::vector<double> volumes;  // same layout
+    std::vector<double> loc_peak; // current event, location m in slot m
     std::vector<double> loc_volume;
 };
 

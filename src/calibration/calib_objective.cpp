@@ -16,7 +16,8 @@ namespace
 bool count_matches(const std::string& replace_file, int n)
 {
     const int listed = static_cast<int>(replace_param_list.size());
-    if (listed == n) return true;
+    if (listed == n)
+        return true;
     std::printf("Error: the replacement parameter file %s lists %d parameters, but %d trial values are "
                 "given.\n",
                 replace_file.c_str(), listed, n);
@@ -30,7 +31,8 @@ bool replace_list_matches(const std::string& replace_file, int n, std::vector<st
     read_replace_params(replace_file);
     if (keys) {
         keys->clear();
-        for (const replace_param& p : replace_param_list) keys->push_back(p.key);
+        for (const replace_param& p : replace_param_list)
+            keys->push_back(p.key);
     }
     const bool ok = count_matches(replace_file, n);
     free_replace_params();
@@ -51,13 +53,15 @@ double calib_objective(const std::string& replace_file, const std::string& proje
         return objective.evaluate(absent, absent, group_ctx.rank, n, x);
     }
     int i = 1;
-    for (replace_param& p : replace_param_list) p.value_real = x[i++];
+    for (replace_param& p : replace_param_list)
+        p.value_real = x[i++];
     replace_on = 1;
 
     run_simulation(project_file, &sink, mode);
 
     // A run that stopped on an error is not scored on a partial sink.
-    if (error_state.raised) return objective.evaluate(absent, absent, group_ctx.rank, n, x);
+    if (error_state.raised)
+        return objective.evaluate(absent, absent, group_ctx.rank, n, x);
     const long long stored = static_cast<long long>(sink.nevents) * sink.stride;
     if (!sink.peaks.empty() && objective.nevents > stored) {
         std::printf("Error: the observation file lists %d entries, but the run stores only %lld (%d events x "

@@ -24,7 +24,8 @@ void jacobi(double** a, int n, double* d, double** v, int& nrot)
     double* b = dvector(1, n);
     double* z = dvector(1, n);
     for (int p = 1; p <= n; ++p) {
-        for (int q = 1; q <= n; ++q) v[p][q] = 0.0;
+        for (int q = 1; q <= n; ++q)
+            v[p][q] = 0.0;
         v[p][p] = 1.0;
         b[p] = d[p] = a[p][p];
         z[p] = 0.0;
@@ -33,7 +34,8 @@ void jacobi(double** a, int n, double* d, double** v, int& nrot)
     for (int sweep = 1; sweep <= max_sweeps; ++sweep) {
         double sm = 0.0;
         for (int p = 1; p <= n - 1; ++p)
-            for (int q = p + 1; q <= n; ++q) sm += std::fabs(a[p][q]);
+            for (int q = p + 1; q <= n; ++q)
+                sm += std::fabs(a[p][q]);
         if (sm == 0.0) {
             free_dvector(z, 1);
             free_dvector(b, 1);
@@ -54,7 +56,8 @@ void jacobi(double** a, int n, double* d, double** v, int& nrot)
                     } else {
                         const double theta = 0.5 * h / a[p][q];
                         t = 1.0 / (std::fabs(theta) + std::sqrt(1.0 + theta * theta));
-                        if (theta < 0.0) t = -t;
+                        if (theta < 0.0)
+                            t = -t;
                     }
                     const double c = 1.0 / std::sqrt(1.0 + t * t);
                     const double s = t * c;
@@ -65,10 +68,14 @@ void jacobi(double** a, int n, double* d, double** v, int& nrot)
                     d[p] -= h;
                     d[q] += h;
                     a[p][q] = 0.0;
-                    for (int j = 1; j <= p - 1; ++j) rotate(a[j][p], a[j][q], s, tau);
-                    for (int j = p + 1; j <= q - 1; ++j) rotate(a[p][j], a[j][q], s, tau);
-                    for (int j = q + 1; j <= n; ++j) rotate(a[p][j], a[q][j], s, tau);
-                    for (int j = 1; j <= n; ++j) rotate(v[j][p], v[j][q], s, tau);
+                    for (int j = 1; j <= p - 1; ++j)
+                        rotate(a[j][p], a[j][q], s, tau);
+                    for (int j = p + 1; j <= q - 1; ++j)
+                        rotate(a[p][j], a[j][q], s, tau);
+                    for (int j = q + 1; j <= n; ++j)
+                        rotate(a[p][j], a[q][j], s, tau);
+                    for (int j = 1; j <= n; ++j)
+                        rotate(v[j][p], v[j][q], s, tau);
                     ++nrot;
                 }
             }

@@ -15,7 +15,8 @@ void lu_decomp(double** a, int n, int* indx, double& d, int& singular)
     d = 1.0;
     for (int i = 1; i <= n; ++i) {
         double big = 0.0;
-        for (int j = 1; j <= n; ++j) big = std::fmax(big, std::fabs(a[i][j]));
+        for (int j = 1; j <= n; ++j)
+            big = std::fmax(big, std::fabs(a[i][j]));
         if (big == 0.0) {
             singular = 1;
             free_dvector(scale, 1);
@@ -26,14 +27,16 @@ void lu_decomp(double** a, int n, int* indx, double& d, int& singular)
     for (int j = 1; j <= n; ++j) {
         for (int i = 1; i < j; ++i) {
             double sum = a[i][j];
-            for (int k = 1; k < i; ++k) sum -= a[i][k] * a[k][j];
+            for (int k = 1; k < i; ++k)
+                sum -= a[i][k] * a[k][j];
             a[i][j] = sum;
         }
         double big = 0.0;
         int imax = j;
         for (int i = j; i <= n; ++i) {
             double sum = a[i][j];
-            for (int k = 1; k < j; ++k) sum -= a[i][k] * a[k][j];
+            for (int k = 1; k < j; ++k)
+                sum -= a[i][k] * a[k][j];
             a[i][j] = sum;
             const double candidate = scale[i] * std::fabs(sum);
             if (candidate >= big) { // a later row wins a tie
@@ -51,10 +54,12 @@ void lu_decomp(double** a, int n, int* indx, double& d, int& singular)
             scale[imax] = scale[j];
         }
         indx[j] = imax;
-        if (a[j][j] == 0.0) a[j][j] = tiny_pivot;
+        if (a[j][j] == 0.0)
+            a[j][j] = tiny_pivot;
         if (j != n) {
             const double inv = 1.0 / a[j][j];
-            for (int i = j + 1; i <= n; ++i) a[i][j] *= inv;
+            for (int i = j + 1; i <= n; ++i)
+                a[i][j] *= inv;
         }
     }
     free_dvector(scale, 1);
@@ -68,7 +73,8 @@ void lu_backsub(double** a, int n, const int* indx, double* b)
         double sum = b[ip];
         b[ip] = b[i];
         if (first) {
-            for (int j = first; j <= i - 1; ++j) sum -= a[i][j] * b[j];
+            for (int j = first; j <= i - 1; ++j)
+                sum -= a[i][j] * b[j];
         } else if (sum != 0.0) {
             first = i;
         }
@@ -76,7 +82,8 @@ void lu_backsub(double** a, int n, const int* indx, double* b)
     }
     for (int i = n; i >= 1; --i) {
         double sum = b[i];
-        for (int j = i + 1; j <= n; ++j) sum -= a[i][j] * b[j];
+        for (int j = i + 1; j <= n; ++j)
+            sum -= a[i][j] * b[j];
         b[i] = sum / a[i][i];
     }
 }
@@ -92,10 +99,12 @@ void dminverse(double** a, int n, double** y, int& singular)
         singular = 1;
     } else {
         for (int j = 1; j <= n; ++j) {
-            for (int i = 1; i <= n; ++i) col[i] = 0.0;
+            for (int i = 1; i <= n; ++i)
+                col[i] = 0.0;
             col[j] = 1.0;
             lu_backsub(a, n, indx, col);
-            for (int i = 1; i <= n; ++i) y[i][j] = col[i];
+            for (int i = 1; i <= n; ++i)
+                y[i][j] = col[i];
         }
     }
     free_dvector(col, 1);
@@ -110,9 +119,11 @@ void dmsolve3(double** a, int /*n*/, double** b, double** x)
     int singular = 0;
     lu_decomp(a, 3, indx, d, singular);
     if (!singular) {
-        for (int i = 1; i <= 3; ++i) col[i] = b[i][1];
+        for (int i = 1; i <= 3; ++i)
+            col[i] = b[i][1];
         lu_backsub(a, 3, indx, col);
-        for (int i = 1; i <= 3; ++i) x[i][1] = col[i];
+        for (int i = 1; i <= 3; ++i)
+            x[i][1] = col[i];
     }
     free_dvector(col, 1);
     free_ivector(indx, 1);

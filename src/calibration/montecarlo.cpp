@@ -23,9 +23,11 @@ bool read_name(file_rec& in, std::string& name)
 {
     std::string line;
     name.clear();
-    if (!read_line_rec(line, in)) return false;
+    if (!read_line_rec(line, in))
+        return false;
     pop_token(line, name);
-    if (name.size() > 199) name.resize(199);
+    if (name.size() > 199)
+        name.resize(199);
     return true;
 }
 
@@ -44,10 +46,12 @@ int mc_draw(mc_generator& g)
     return static_cast<int>((g.next / 65536u) % 32768u);
 }
 
-montecarlo::montecarlo(int run_count, const std::string& input_file, proc_group& g) : group(g), runs(run_count)
+montecarlo::montecarlo(int run_count, const std::string& input_file, proc_group& g)
+    : group(g), runs(run_count)
 {
     read_input(input_file);
-    if (!input_ok) return;
+    if (!input_ok)
+        return;
     mc_seed(generator, static_cast<std::uint32_t>(group.rank + montecarlo_clock()));
     proc_number = group.proc_number;
     sampling = group.member == 0 ? 1 : 0;
@@ -59,9 +63,11 @@ void montecarlo::read_input(const std::string& input_file)
 {
     input_ok = 0;
     file_rec in;
-    if (!file_rec_open(in, input_file, "r")) return;
+    if (!file_rec_open(in, input_file, "r"))
+        return;
     if (!read_name(in, project_file) || !read_name(in, replace_file) || !read_name(in, obs_file)) {
-        std::printf("Error: the Monte Carlo input file %s ends before its three file names.\n", in.name.c_str());
+        std::printf("Error: the Monte Carlo input file %s ends before its three file names.\n",
+                    in.name.c_str());
         return;
     }
     std::string line;
@@ -107,8 +113,8 @@ void montecarlo::read_input(const std::string& input_file)
                 s = pop_double_strict(rest, pmax[k]);
         }
         if (s != num_status::ok) {
-            std::printf("Error: line %d of the Monte Carlo input file %s: a bound %s.\n", i + 4, in.name.c_str(),
-                        num_status_text(s));
+            std::printf("Error: line %d of the Monte Carlo input file %s: a bound %s.\n", i + 4,
+                        in.name.c_str(), num_status_text(s));
             return;
         }
     }
@@ -118,7 +124,8 @@ void montecarlo::read_input(const std::string& input_file)
 void montecarlo::sample()
 {
     if (!sampling) {
-        for (double& v : samples) v = 0.0;
+        for (double& v : samples)
+            v = 0.0;
         return;
     }
     for (int i = 1; i <= nparams; ++i) {
@@ -145,14 +152,16 @@ int montecarlo::run()
         return 0;
     }
     // Every sampled value needs its replacement parameter, and no more.
-    if (!replace_list_matches(replace_file, nparams, &param_keys)) return 0;
+    if (!replace_list_matches(replace_file, nparams, &param_keys))
+        return 0;
     for (int k = 0; k < runs; ++k) {
         sample();
         const double cost = run_model(replace_file, project_file, samples.data(), objective, nparams, "temp");
         log_run(cost);
         if (k == 0 || std::fabs(best_cost) > std::fabs(cost)) {
             best_cost = cost;
-            for (int i = 1; i <= nparams; ++i) best[static_cast<std::size_t>(i)] = samples[static_cast<std::size_t>(i)];
+            for (int i = 1; i <= nparams; ++i)
+                best[static_cast<std::size_t>(i)] = samples[static_cast<std::size_t>(i)];
         }
         objective.write_results(group.rank, group.member, group.group_id);
     }
@@ -161,20 +170,24 @@ int montecarlo::run()
 
 void montecarlo::log_run(double cost)
 {
-    if (!sampling) return;
+    if (!sampling)
+        return;
     if (!log.fp) {
         char name[48];
         std::snprintf(name, sizeof name, "log_file_p%d.log", proc_number);
         bool created = false;
-        if (!open_log_for_append(log, name, created)) return;
+        if (!open_log_for_append(log, name, created))
+            return;
         if (created) {
             std::fprintf(log.fp, "Cost  \t");
-            for (const std::string& key : param_keys) std::fprintf(log.fp, "%s\t", key.c_str());
+            for (const std::string& key : param_keys)
+                std::fprintf(log.fp, "%s\t", key.c_str());
             std::fprintf(log.fp, "\n");
         }
     }
     std::fprintf(log.fp, "%lf\t", cost);
-    for (int i = 1; i <= nparams; ++i) std::fprintf(log.fp, "%le\t", samples[static_cast<std::size_t>(i)]);
+    for (int i = 1; i <= nparams; ++i)
+        std::fprintf(log.fp, "%le\t", samples[static_cast<std::size_t>(i)]);
     std::fprintf(log.fp, "\n");
     std::fflush(log.fp);
 }
@@ -183,12 +196,14 @@ void montecarlo::report_best()
 {
     std::fflush(stdout);
     std::printf("\n\nBest objective function value: %lf\nParameters:\n ", best_cost);
-    for (int i = 1; i <= nparams; ++i) std::printf("%lf ", best[static_cast<std::size_t>(i)]);
+    for (int i = 1; i <= nparams; ++i)
+        std::printf("%lf ", best[static_cast<std::size_t>(i)]);
     std::printf("\n");
     file_rec out;
     if (file_rec_open(out, std::string("best.out"), "w")) {
         std::fprintf(out.fp, "%lf:  ", best_cost);
-        for (int i = 1; i <= nparams; ++i) std::fprintf(out.fp, "%le ", best[static_cast<std::size_t>(i)]);
+        for (int i = 1; i <= nparams; ++i)
+            std::fprintf(out.fp, "%le ", best[static_cast<std::size_t>(i)]);
         std::fprintf(out.fp, "\n");
         file_rec_close(out);
     } else {

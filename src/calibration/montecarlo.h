@@ -27,8 +27,9 @@ struct mc_generator {
 void mc_seed(mc_generator& g, std::uint32_t seed);
 int mc_draw(mc_generator& g);
 
-class montecarlo {
-public:
+class montecarlo
+{
+  public:
     montecarlo(int runs, const std::string& input_file, proc_group& group);
     virtual ~montecarlo() = default;
     montecarlo(const montecarlo&) = delete;

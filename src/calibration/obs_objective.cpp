@@ -13,7 +13,7 @@
 namespace
 {
 
-constexpr double weight_floor = 1e-6;  // a weight above it counts
+constexpr double weight_floor = 1e-6;    // a weight above it counts
 constexpr double missing_below = -1e-16; // a simulated value below it has no value
 
 bool counts(double weight)
@@ -34,7 +34,8 @@ bool no_value(double simulated)
 
 void dashes(std::FILE* f, int n)
 {
-    for (int i = 0; i < n; ++i) std::fputc('-', f);
+    for (int i = 0; i < n; ++i)
+        std::fputc('-', f);
     std::fputc('\n', f);
 }
 
@@ -53,10 +54,7 @@ struct hmle_terms {
         return sum;
     }
 
-    double f(double lambda) const
-    {
-        return weighted_sum(lambda, false) / weighted_sum(lambda, true) - 1.0;
-    }
+    double f(double lambda) const { return weighted_sum(lambda, false) / weighted_sum(lambda, true) - 1.0; }
 };
 
 // Golden-section search for the smallest |F| on [0.1, 3.0]; a point
@@ -126,8 +124,10 @@ double stat_value(const calib_result& r, int stat)
 bool open_log_for_append(file_rec& rec, const std::string& name, bool& created)
 {
     created = false;
-    if (!file_rec_open(rec, name, "a")) return false;
-    if (std::fseek(rec.fp, 0, SEEK_END) == 0 && std::ftell(rec.fp) == 0) created = true;
+    if (!file_rec_open(rec, name, "a"))
+        return false;
+    if (std::fseek(rec.fp, 0, SEEK_END) == 0 && std::ftell(rec.fp) == 0)
+        created = true;
     return true;
 }
 
@@ -149,13 +149,15 @@ void calib_results_add(calib_results& store, calib_result record)
 void calib_results_clear(calib_results& store)
 {
     store.records.clear();
-    for (auto& idx : store.index) idx.clear();
+    for (auto& idx : store.index)
+        idx.clear();
 }
 
 int obs_objective::read(const std::string& path)
 {
     file_rec rec;
-    if (!file_rec_open(rec, path, "r")) return -1;
+    if (!file_rec_open(rec, path, "r"))
+        return -1;
     std::string line;
     int n = 0;
     if (!read_line_rec(line, rec)) {
@@ -181,8 +183,8 @@ int obs_objective::read(const std::string& path)
     nevents = 0;
     for (int k = 1; k <= n; ++k) {
         if (!read_line_rec(line, rec)) {
-            std::printf("Error: the observation file %s ends after %d of %d entries.\n", rec.name.c_str(), k - 1,
-                        n);
+            std::printf("Error: the observation file %s ends after %d of %d entries.\n", rec.name.c_str(),
+                        k - 1, n);
             file_rec_close(rec);
             return -1;
         }
@@ -190,7 +192,8 @@ int obs_objective::read(const std::string& path)
         std::string_view rest(line);
         for (int j = 0; j < 4; ++j) {
             const num_status s = pop_double_strict(rest, v[j]);
-            if (s == num_status::ok) continue;
+            if (s == num_status::ok)
+                continue;
             if (s == num_status::empty)
                 std::printf("Error: line %d of the observation file %s needs four numbers (peak, peak "
                             "weight, volume, volume weight).\n",
@@ -215,7 +218,8 @@ int obs_objective::read(const std::string& path)
 
 double obs_objective::observation_scale() const
 {
-    if (nevents <= 0) return 1.0;
+    if (nevents <= 0)
+        return 1.0;
     double peak = -1.0;
     double volume = -1.0;
     for (int i = 1; i <= nevents; ++i) {
@@ -227,67 +231,87 @@ double obs_objective::observation_scale() const
 
 double obs_objective::calc_hmle(const std::vector<double>& peaks, const std::vector<double>& volumes) const
 {
-    if (peaks.empty() || volumes.empty()) return calib_fail_value;
-    if (nevents <= 0) return -1.0;
+    if (peaks.empty() || volumes.empty())
+        return calib_fail_value;
+    if (nevents <= 0)
+        return -1.0;
     int counted = 0;
     hmle_terms t;
     for (int i = 1; i <= nevents; ++i) {
         const auto k = static_cast<std::size_t>(i);
         if (counts(peak_weight[k])) {
-            if (no_value(sim(peaks, i))) return calib_fail_value;
+            if (no_value(sim(peaks, i)))
+                return calib_fail_value;
             ++counted;
             t.q.push_back(obs_peak[k]);
             t.e.push_back(obs_peak[k] - sim(peaks, i));
         }
         if (counts(volume_weight[k])) {
-            if (no_value(sim(volumes, i))) return calib_fail_value;
+            if (no_value(sim(volumes, i)))
+                return calib_fail_value;
             ++counted;
         }
     }
-    if (counted == 0) return -1.0;
+    if (counted == 0)
+        return -1.0;
     // No counted peak, or a peak whose logarithm is undefined: no estimate.
-    if (t.q.empty()) return calib_fail_value;
+    if (t.q.empty())
+        return calib_fail_value;
     for (double q : t.q)
-        if (q <= 0.0) return calib_fail_value;
+        if (q <= 0.0)
+            return calib_fail_value;
     const double m = static_cast<double>(t.q.size());
     double log_sum = 0.0;
-    for (double q : t.q) log_sum += std::log(q);
+    for (double q : t.q)
+        log_sum += std::log(q);
     t.mean_log = log_sum / m;
-    for (double q : t.q) t.r.push_back(std::log(q) / t.mean_log);
+    for (double q : t.q)
+        t.r.push_back(std::log(q) / t.mean_log);
     const double lambda = golden_lambda(t);
     return t.weighted_sum(lambda, false) / m / std::exp(2.0 * (lambda - 1.0) * t.mean_log);
 }
 
 double obs_objective::calc_rmse(const std::vector<double>& peaks, const std::vector<double>& volumes) const
 {
-    if (peaks.empty() || volumes.empty()) return calib_fail_value;
+    if (peaks.empty() || volumes.empty())
+        return calib_fail_value;
     const double s = observation_scale();
     double sum = 0.0;
     for (int i = 1; i <= nevents; ++i) {
         const auto k = static_cast<std::size_t>(i);
         const double p = sim(peaks, i);
-        if (no_value(p)) return calib_fail_value;
-        if (counts(peak_weight[k])) sum += (p - obs_peak[k]) * (p - obs_peak[k]);
+        if (no_value(p))
+            return calib_fail_value;
+        if (counts(peak_weight[k]))
+            sum += (p - obs_peak[k]) * (p - obs_peak[k]);
         const double v = sim(volumes, i);
-        if (no_value(v)) return calib_fail_value;
-        if (counts(volume_weight[k])) sum += ((v - obs_volume[k]) * s) * ((v - obs_volume[k]) * s);
+        if (no_value(v))
+            return calib_fail_value;
+        if (counts(volume_weight[k]))
+            sum += ((v - obs_volume[k]) * s) * ((v - obs_volume[k]) * s);
     }
     return std::sqrt(sum);
 }
 
-double obs_objective::calc_log_error(const std::vector<double>& peaks, const std::vector<double>& volumes) const
+double obs_objective::calc_log_error(const std::vector<double>& peaks,
+                                     const std::vector<double>& volumes) const
 {
-    if (peaks.empty() || volumes.empty()) return calib_fail_value;
+    if (peaks.empty() || volumes.empty())
+        return calib_fail_value;
     const double s = observation_scale();
     double sum = 0.0;
     for (int i = 1; i <= nevents; ++i) {
         const auto k = static_cast<std::size_t>(i);
         const double p = sim(peaks, i);
-        if (no_value(p)) return calib_fail_value;
-        if (counts(peak_weight[k])) sum += std::fabs(std::log(p) - std::log(obs_peak[k]));
+        if (no_value(p))
+            return calib_fail_value;
+        if (counts(peak_weight[k]))
+            sum += std::fabs(std::log(p) - std::log(obs_peak[k]));
         const double v = sim(volumes, i);
-        if (no_value(v)) return calib_fail_value;
-        if (counts(volume_weight[k])) sum += std::fabs(std::log(v * s) - std::log(s * obs_volume[k]));
+        if (no_value(v))
+            return calib_fail_value;
+        if (counts(volume_weight[k]))
+            sum += std::fabs(std::log(v * s) - std::log(s * obs_volume[k]));
     }
     return sum;
 }
@@ -295,7 +319,8 @@ double obs_objective::calc_log_error(const std::vector<double>& peaks, const std
 double obs_objective::calc_cost(const std::vector<double>& peaks, const std::vector<double>& volumes,
                                 int rank) const
 {
-    if (peaks.empty() || volumes.empty()) return calib_fail_value;
+    if (peaks.empty() || volumes.empty())
+        return calib_fail_value;
     char name[32];
     std::snprintf(name, sizeof name, "%d_cost.out", rank);
     file_rec log;
@@ -307,15 +332,18 @@ double obs_objective::calc_cost(const std::vector<double>& peaks, const std::vec
         const auto k = static_cast<std::size_t>(i);
         if (counts(peak_weight[k])) {
             const double p = sim(peaks, i);
-            if (no_value(p)) return calib_fail_value; // the record closes the log
-            if (f) std::fprintf(f, "p:%lf, %lf  ", p, p - obs_peak[k]);
+            if (no_value(p))
+                return calib_fail_value; // the record closes the log
+            if (f)
+                std::fprintf(f, "p:%lf, %lf  ", p, p - obs_peak[k]);
             const double rel = obs_peak[k] > 1e-16 ? (p - obs_peak[k]) / obs_peak[k] : p - obs_peak[k];
             sum += std::fabs(rel * peak_weight[k]);
             ++points;
         }
         if (counts(volume_weight[k])) {
             const double v = sim(volumes, i);
-            if (no_value(v)) return calib_fail_value;
+            if (no_value(v))
+                return calib_fail_value;
             if (f) {
                 std::fprintf(f, "v:%lf, %lf  ", v, v - obs_volume[k]);
                 std::fprintf(f, "\n");
@@ -325,7 +353,8 @@ double obs_objective::calc_cost(const std::vector<double>& peaks, const std::vec
             ++points;
         }
     }
-    if (points == 0) return -1.0;
+    if (points == 0)
+        return -1.0;
     if (f) {
         std::fprintf(f, "Total Points: %d\n", points);
         std::fprintf(f, "cost: %lf\n", sum);
@@ -336,24 +365,30 @@ double obs_objective::calc_cost(const std::vector<double>& peaks, const std::vec
 
 double obs_objective::calc_max_peak(const std::vector<double>& peaks) const
 {
-    if (peaks.empty()) return calib_no_max;
+    if (peaks.empty())
+        return calib_no_max;
     double c = calib_no_max;
     for (int i = 1; i <= nevents; ++i) {
         const double p = sim(peaks, i);
-        if (no_value(p)) break;
-        if (counts(peak_weight[static_cast<std::size_t>(i)]) && p > c) c = p;
+        if (no_value(p))
+            break;
+        if (counts(peak_weight[static_cast<std::size_t>(i)]) && p > c)
+            c = p;
     }
     return c;
 }
 
 double obs_objective::calc_max_volume(const std::vector<double>& volumes) const
 {
-    if (volumes.empty()) return calib_no_max;
+    if (volumes.empty())
+        return calib_no_max;
     double c = calib_no_max;
     for (int i = 1; i <= nevents; ++i) {
         const double v = sim(volumes, i);
-        if (no_value(v)) break;
-        if (counts(volume_weight[static_cast<std::size_t>(i)]) && v > c) c = v;
+        if (no_value(v))
+            break;
+        if (counts(volume_weight[static_cast<std::size_t>(i)]) && v > c)
+            c = v;
     }
     return c;
 }
@@ -361,21 +396,25 @@ double obs_objective::calc_max_volume(const std::vector<double>& volumes) const
 void obs_objective::write_obs_log(const std::vector<double>& peaks, const std::vector<double>& volumes,
                                   int rank) const
 {
-    if (peaks.empty() || volumes.empty()) return;
+    if (peaks.empty() || volumes.empty())
+        return;
     char name[32];
     std::snprintf(name, sizeof name, "%d_obs.log", rank);
     file_rec log;
-    if (!file_rec_open(log, std::string(name), "a")) return;
+    if (!file_rec_open(log, std::string(name), "a"))
+        return;
     std::FILE* f = log.fp;
     dashes(f, 55);
-    std::fprintf(f, "Event\tWeight\tObs Peak   \tSim Peak    \tDiff        \tWeight\tObs Vol     \tSim Vol     "
-                    "\tDiff\n");
+    std::fprintf(f,
+                 "Event\tWeight\tObs Peak   \tSim Peak    \tDiff        \tWeight\tObs Vol     \tSim Vol     "
+                 "\tDiff\n");
     for (int i = 1; i <= nevents; ++i) {
         const auto k = static_cast<std::size_t>(i);
         const double p = sim(peaks, i);
         const double v = sim(volumes, i);
-        std::fprintf(f, "%-5d\t%-6.2lf\t%-12.2lf\t%-12.2lf\t%-12.2lf\t%-6.2lf\t%-12.2lf\t%-12.2lf\t%-12.2lf\n", i,
-                     peak_weight[k], obs_peak[k], p, obs_peak[k] - p, volume_weight[k], obs_volume[k], v,
+        std::fprintf(f,
+                     "%-5d\t%-6.2lf\t%-12.2lf\t%-12.2lf\t%-12.2lf\t%-6.2lf\t%-12.2lf\t%-12.2lf\t%-12.2lf\n",
+                     i, peak_weight[k], obs_peak[k], p, obs_peak[k] - p, volume_weight[k], obs_volume[k], v,
                      obs_volume[k] - v);
     }
     std::fprintf(f, "\n\n");
@@ -400,7 +439,8 @@ double obs_objective::evaluate(const std::vector<double>& peaks, const std::vect
     r.log_error = log_error;
     r.n = n;
     r.params.assign(1, 0.0);
-    for (int i = 1; i <= n; ++i) r.params.push_back(x[i]);
+    for (int i = 1; i <= n; ++i)
+        r.params.push_back(x[i]);
     calib_results_add(results, std::move(r));
     write_obs_log(peaks, volumes, rank);
     return cost;
@@ -418,9 +458,10 @@ void obs_objective::write_results(int rank, int member, int /*group_id*/)
                                 "Vol---\t: params\n");
             for (int pos : results.index[stat_max_volume]) {
                 const calib_result& r = results.records[static_cast<std::size_t>(pos)];
-                std::fprintf(f, "%-8.2lf\t%-12.4lf\t%-12.2lf\t%-12.6lf\t%-12.2lf\t%-12.2lf\t: ", r.cost, r.hmle,
-                             r.rmse, r.log_error, r.max_peak, r.max_volume);
-                for (int i = 1; i <= r.n; ++i) std::fprintf(f, "%-6.4lf  ", r.params[static_cast<std::size_t>(i)]);
+                std::fprintf(f, "%-8.2lf\t%-12.4lf\t%-12.2lf\t%-12.6lf\t%-12.2lf\t%-12.2lf\t: ", r.cost,
+                             r.hmle, r.rmse, r.log_error, r.max_peak, r.max_volume);
+                for (int i = 1; i <= r.n; ++i)
+                    std::fprintf(f, "%-6.4lf  ", r.params[static_cast<std::size_t>(i)]);
                 std::fprintf(f, "\n");
             }
             file_rec_close(out);

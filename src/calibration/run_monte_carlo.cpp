@@ -8,6 +8,7 @@ int run_monte_carlo(proc_group& group, int requested, const std::string& input_f
     montecarlo mc(requested / (group.group_size > 0 ? group.group_size : 1), input_file, group);
     mc.run_model = calib_objective;
     const int result = mc.run();
-    if (result == 1) mc.report_best();
+    if (result == 1)
+        mc.report_best();
     return result;
 }

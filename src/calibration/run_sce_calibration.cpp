@@ -17,7 +17,8 @@ void run_sce_calibration(proc_group& /*group*/, const std::string& control_file)
         return;
     }
     // Every trial value needs its replacement parameter, and no more.
-    if (ctx.input_ok && !replace_list_matches(ctx.replace_file, ctx.nopt)) ctx.input_ok = 0;
+    if (ctx.input_ok && !replace_list_matches(ctx.replace_file, ctx.nopt))
+        ctx.input_ok = 0;
     const int r = SCEUA(ctx);
     if (r <= 0) {
         std::printf("Error: unable to successfully run the SCE method\n");
@@ -27,10 +28,12 @@ void run_sce_calibration(proc_group& /*group*/, const std::string& control_file)
     file_rec out;
     file_rec_open(out, std::string("sce_best.out"), "w");
     std::printf("The best results of the SCE calibration after %d runs:\n", r);
-    if (out.fp) std::fprintf(out.fp, "The best results of the SCE calibration %d runs:\n", r);
+    if (out.fp)
+        std::fprintf(out.fp, "The best results of the SCE calibration %d runs:\n", r);
     for (int i = 1; i <= ctx.nopt; ++i) {
         const double v = best[static_cast<std::size_t>(i)];
-        if (out.fp) std::fprintf(out.fp, "%le\n", v);
+        if (out.fp)
+            std::fprintf(out.fp, "%le\n", v);
         std::printf("%le\n", v);
     }
     file_rec_close(out);

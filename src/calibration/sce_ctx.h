@@ -48,8 +48,8 @@ struct sce_ctx {
     std::vector<double> stat_min;
     std::vector<double> stat_mean;
     int idum = 0;
-    uniform_table table;     // shuffle table of the search's generator
-    int normal_cached = 0;   // a polar-method deviate is waiting
+    uniform_table table;   // shuffle table of the search's generator
+    int normal_cached = 0; // a polar-method deviate is waiting
     double normal_value = 0.0;
 };
 

@@ -8,7 +8,8 @@
 // counts as 1, a failed trial as 999999.99.
 double sce_evaluate(sce_ctx& ctx, const double* x)
 {
-    const double cost = calib_objective(ctx.replace_file, ctx.project_file, x, ctx.objective, ctx.nopt, "temp");
+    const double cost =
+        calib_objective(ctx.replace_file, ctx.project_file, x, ctx.objective, ctx.nopt, "temp");
     ctx.objective.write_results(group_ctx.rank, group_ctx.member, group_ctx.group_id);
     return std::fabs(cost);
 }

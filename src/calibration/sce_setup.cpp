@@ -29,15 +29,15 @@ struct token_reader {
                 rest.remove_prefix(end == std::string_view::npos ? rest.size() : end);
                 return true;
             }
-            if (!read_line_rec(line, file)) return false;
+            if (!read_line_rec(line, file))
+                return false;
             rest = line;
         }
     }
 };
 
 // Reads one number; prints what is wrong (naming the setting) on failure.
-template <class T>
-bool read_number(token_reader& in, const char* what, T& out)
+template <class T> bool read_number(token_reader& in, const char* what, T& out)
 {
     std::string token;
     if (!in.next(token)) {
@@ -49,7 +49,8 @@ bool read_number(token_reader& in, const char* what, T& out)
         st = parse_int_strict(token, out);
     else
         st = parse_double_strict(token, out);
-    if (st == num_status::ok) return true;
+    if (st == num_status::ok)
+        return true;
     std::printf("Error: %s \"%s\" in the SCE input file %s %s.\n", what, token.c_str(), in.file.name.c_str(),
                 num_status_text(st));
     return false;
@@ -60,7 +61,8 @@ void read_name(file_rec& control, std::string& name)
 {
     std::string line;
     name.clear();
-    if (read_line_rec(line, control, 207)) pop_token(line, name);
+    if (read_line_rec(line, control, 207))
+        pop_token(line, name);
 }
 
 const char* const settings_names[7] = {"maxn", "kstop", "pcento", "ngs", "iseed", "ideflt", "nopt"};
@@ -93,11 +95,12 @@ int SCEIN(sce_ctx& ctx, file_rec& control)
         return -1;
     }
     if (ctx.nopt < 1 || ctx.nopt > sce_max_params) {
-        std::printf("Error: the number of parameters %d in the SCE input file %s must be 1 to %d.\n", ctx.nopt,
-                    control.name.c_str(), sce_max_params);
+        std::printf("Error: the number of parameters %d in the SCE input file %s must be 1 to %d.\n",
+                    ctx.nopt, control.name.c_str(), sce_max_params);
         return -1;
     }
-    if (ctx.iseed == 0) ctx.iseed = 3737;
+    if (ctx.iseed == 0)
+        ctx.iseed = 3737;
     const auto slots = static_cast<std::size_t>(ctx.nopt) + 1;
     ctx.initial.assign(slots, 0.0);
     ctx.lower.assign(slots, 0.0);
@@ -105,7 +108,8 @@ int SCEIN(sce_ctx& ctx, file_rec& control)
 
     int options[6] = {};
     for (int k = 0; k < 6; ++k)
-        if (!read_number(in, option_names[k], options[k])) return -1;
+        if (!read_number(in, option_names[k], options[k]))
+            return -1;
     if (ctx.ideflt == 1) {
         ctx.npg = options[0];
         ctx.nps = options[1];
@@ -142,7 +146,8 @@ int sce_check_settings(sce_ctx& ctx)
         ctx.nspl = 2 * nopt + 1;
     }
     if (ctx.ngs < 1 || ctx.ngs >= 1320) {
-        std::printf(" **ERROR** NUMBER OF COMPLEXES IN INITIAL POPULATION %d IS NOT A VALID CHOICE\n", ctx.ngs);
+        std::printf(" **ERROR** NUMBER OF COMPLEXES IN INITIAL POPULATION %d IS NOT A VALID CHOICE\n",
+                    ctx.ngs);
         return -1;
     }
     int warnings = 0;
@@ -186,7 +191,8 @@ int sce_check_settings(sce_ctx& ctx)
         ctx.nps = nopt + 1;
         ++warnings;
     }
-    if (warnings > 0) std::printf(" *** TOTAL NUMBER OF WARNING MESSAGES IS %d\n", warnings);
+    if (warnings > 0)
+        std::printf(" *** TOTAL NUMBER OF WARNING MESSAGES IS %d\n", warnings);
     return warnings;
 }
 

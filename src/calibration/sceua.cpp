@@ -100,8 +100,10 @@ void sce_get_point(search& s, int kind, const std::vector<double>& d, const doub
             } while (!inside(ctx, j, out[j]));
         }
         bool all_inside = true;
-        for (int j = 1; j <= s.nopt; ++j) all_inside = all_inside && inside(ctx, j, out[j]);
-        if (all_inside) return;
+        for (int j = 1; j <= s.nopt; ++j)
+            all_inside = all_inside && inside(ctx, j, out[j]);
+        if (all_inside)
+            return;
     }
 }
 
@@ -109,15 +111,18 @@ void log_line(sce_ctx& ctx, int number, double value, double bestf, const double
 {
     std::FILE* f = ctx.log_file.fp;
     std::fprintf(f, "%-5d  %9.4lf %9.4lf  : ", number, value, bestf);
-    for (int j = 1; j <= ctx.nopt; ++j) std::fprintf(f, " %le", x[j]);
+    for (int j = 1; j <= ctx.nopt; ++j)
+        std::fprintf(f, " %le", x[j]);
     std::fprintf(f, "\n");
 }
 
 void sce_log_population(search& s)
 {
-    for (int i = 1; i <= s.npt; ++i) s.bestf = std::min(s.bestf, s.pop.f[static_cast<std::size_t>(i)]);
+    for (int i = 1; i <= s.npt; ++i)
+        s.bestf = std::min(s.bestf, s.pop.f[static_cast<std::size_t>(i)]);
     sce_ctx& ctx = s.ctx;
-    if (ctx.log_off) return;
+    if (ctx.log_off)
+        return;
     if (!ctx.log_file.fp) {
         if (!file_rec_open(ctx.log_file, std::string("sce_log_file.txt"), "w")) {
             std::printf("Error: unable to open the log file.\n");
@@ -126,13 +131,15 @@ void sce_log_population(search& s)
         }
         std::fprintf(ctx.log_file.fp, "Sim No.   Cost     Minimum Cost:  Parameter Values\n");
     }
-    for (int i = 1; i <= s.npt; ++i) log_line(ctx, i, s.pop.f[static_cast<std::size_t>(i)], s.bestf, s.pop.row(i));
+    for (int i = 1; i <= s.npt; ++i)
+        log_line(ctx, i, s.pop.f[static_cast<std::size_t>(i)], s.bestf, s.pop.row(i));
     std::fflush(ctx.log_file.fp);
 }
 
 void sce_log_trial(sce_ctx& ctx, int number, double value, double bestf, const double* x)
 {
-    if (ctx.log_off || !ctx.log_file.fp) return;
+    if (ctx.log_off || !ctx.log_file.fp)
+        return;
     log_line(ctx, number, value, bestf, x);
     std::fflush(ctx.log_file.fp);
 }
@@ -141,7 +148,8 @@ void sce_log_trial(sce_ctx& ctx, int number, double value, double bestf, const d
 double trial(search& s, const double* x)
 {
     const double f = s.ctx.trial(s.ctx, x);
-    if (f < s.bestf) s.bestf = f;
+    if (f < s.bestf)
+        s.bestf = f;
     sce_log_trial(s.ctx, s.icall, f, s.bestf, x);
     ++s.icall;
     return f;
@@ -151,8 +159,10 @@ double trial(search& s, const double* x)
 void sce_index_heapsort(int n, const double* a, std::vector<int>& idx)
 {
     idx.assign(static_cast<std::size_t>(n) + 1, 0);
-    for (int j = 1; j <= n; ++j) idx[static_cast<std::size_t>(j)] = j;
-    if (n < 2) return;
+    for (int j = 1; j <= n; ++j)
+        idx[static_cast<std::size_t>(j)] = j;
+    if (n < 2)
+        return;
     const auto at = [&](int k) { return a[idx[static_cast<std::size_t>(k)]]; };
     int l = n / 2 + 1;
     int ir = n;
@@ -174,7 +184,8 @@ void sce_index_heapsort(int n, const double* a, std::vector<int>& idx)
         int i = l;
         int j = 2 * l;
         while (j <= ir) {
-            if (j < ir && at(j) < at(j + 1)) ++j;
+            if (j < ir && at(j) < at(j + 1))
+                ++j;
             if (q < at(j)) {
                 idx[static_cast<std::size_t>(i)] = idx[static_cast<std::size_t>(j)];
                 i = j;
@@ -194,18 +205,22 @@ void sce_sort_population(point_set& p, int n)
     sce_index_heapsort(n, p.f.data(), idx);
     point_set work;
     work.resize(n, p.nopt);
-    for (int i = 1; i <= n; ++i) work.copy_point(i, p, idx[static_cast<std::size_t>(i)]);
-    for (int i = 1; i <= n; ++i) p.copy_point(i, work, i);
+    for (int i = 1; i <= n; ++i)
+        work.copy_point(i, p, idx[static_cast<std::size_t>(i)]);
+    for (int i = 1; i <= n; ++i)
+        p.copy_point(i, work, i);
 }
 
 void sce_sort_ints(std::vector<int>& list, int n)
 {
     std::vector<double> values(static_cast<std::size_t>(n) + 1, 0.0);
-    for (int k = 1; k <= n; ++k) values[static_cast<std::size_t>(k)] = list[static_cast<std::size_t>(k)];
+    for (int k = 1; k <= n; ++k)
+        values[static_cast<std::size_t>(k)] = list[static_cast<std::size_t>(k)];
     std::vector<int> idx;
     sce_index_heapsort(n, values.data(), idx);
     for (int k = 1; k <= n; ++k)
-        list[static_cast<std::size_t>(k)] = static_cast<int>(values[static_cast<std::size_t>(idx[static_cast<std::size_t>(k)])]);
+        list[static_cast<std::size_t>(k)] =
+            static_cast<int>(values[static_cast<std::size_t>(idx[static_cast<std::size_t>(k)])]);
 }
 
 void sce_population_stats(search& s)
@@ -227,7 +242,8 @@ void sce_population_stats(search& s)
         }
         const double mean = sum / s.npt;
         double variance = squares / s.npt - mean * mean;
-        if (variance <= 1e-20) variance = 1e-20;
+        if (variance <= 1e-20)
+            variance = 1e-20;
         s.spread[k] = std::sqrt(variance) / s.bound[k];
         ctx.stat_max[k] = largest;
         ctx.stat_min[k] = smallest;
@@ -248,7 +264,8 @@ void sce_cce_step(search& s, point_set& sub, int nps)
     std::vector<double> snew(static_cast<std::size_t>(nopt) + 1, 0.0);
     for (int j = 1; j <= nopt; ++j) {
         double sum = 0.0;
-        for (int i = 1; i < nps; ++i) sum += sub.row(i)[j];
+        for (int i = 1; i < nps; ++i)
+            sum += sub.row(i)[j];
         ce[static_cast<std::size_t>(j)] = sum / (nps - 1);
     }
     bool outside = false;
@@ -257,7 +274,8 @@ void sce_cce_step(search& s, point_set& sub, int nps)
         snew[k] = ce[k] + (ce[k] - sw[j]);
         outside = outside || !inside(s.ctx, j, snew[k]);
     }
-    if (outside) sce_get_point(s, normal_point, s.spread, sb, snew.data());
+    if (outside)
+        sce_get_point(s, normal_point, s.spread, sb, snew.data());
     double fnew = trial(s, snew.data());
     if (fnew > fw) {
         for (int j = 1; j <= nopt; ++j) {
@@ -290,13 +308,15 @@ void sce_cce(search& s, int igs)
     const int nps = ctx.nps;
     point_set cx;
     cx.resize(npg, s.nopt);
-    for (int k = 1; k <= npg; ++k) cx.copy_point(k, s.pop, igs + (k - 1) * s.ngs);
+    for (int k = 1; k <= npg; ++k)
+        cx.copy_point(k, s.pop, igs + (k - 1) * s.ngs);
     std::vector<int> lcs(static_cast<std::size_t>(nps) + 1, 0);
     point_set sub;
     sub.resize(nps, s.nopt);
     for (int loop = 1; loop <= ctx.nspl; ++loop) {
         if (nps == npg) {
-            for (int k = 1; k <= nps; ++k) lcs[static_cast<std::size_t>(k)] = k;
+            for (int k = 1; k <= nps; ++k)
+                lcs[static_cast<std::size_t>(k)] = k;
         } else {
             lcs[1] = draw_position(s, npg);
             for (int k = 2; k <= nps; ++k) {
@@ -310,12 +330,15 @@ void sce_cce(search& s, int igs)
             }
             sce_sort_ints(lcs, nps);
         }
-        for (int k = 1; k <= nps; ++k) sub.copy_point(k, cx, lcs[static_cast<std::size_t>(k)]);
+        for (int k = 1; k <= nps; ++k)
+            sub.copy_point(k, cx, lcs[static_cast<std::size_t>(k)]);
         sce_cce_step(s, sub, nps);
-        for (int k = 1; k <= nps; ++k) cx.copy_point(lcs[static_cast<std::size_t>(k)], sub, k);
+        for (int k = 1; k <= nps; ++k)
+            cx.copy_point(lcs[static_cast<std::size_t>(k)], sub, k);
         sce_sort_population(cx, npg);
     }
-    for (int k = 1; k <= npg; ++k) s.pop.copy_point(igs + (k - 1) * s.ngs, cx, k);
+    for (int k = 1; k <= npg; ++k)
+        s.pop.copy_point(igs + (k - 1) * s.ngs, cx, k);
 }
 
 // From ngs complexes to ngs - 1: the last complex's points are dropped and
@@ -328,33 +351,40 @@ void sce_drop_complex(search& s)
     point_set work;
     work.resize(npg * new_ngs, s.nopt);
     for (int igs = 1; igs <= new_ngs; ++igs)
-        for (int p = 1; p <= npg; ++p) work.copy_point((p - 1) * new_ngs + igs, s.pop, (p - 1) * old_ngs + igs);
+        for (int p = 1; p <= npg; ++p)
+            work.copy_point((p - 1) * new_ngs + igs, s.pop, (p - 1) * old_ngs + igs);
     s.ngs = new_ngs;
     s.npt = npg * new_ngs;
-    for (int i = 1; i <= s.npt; ++i) s.pop.copy_point(i, work, i);
+    for (int i = 1; i <= s.npt; ++i)
+        s.pop.copy_point(i, work, i);
 }
 
 void write_loop_report(search& s, int loop, double best, double worst)
 {
     sce_ctx& ctx = s.ctx;
     std::FILE* f = ctx.out_file.fp;
-    if (!f) return;
+    if (!f)
+        return;
     const int nopt = s.nopt;
     std::fprintf(f, "%5d %5d   %5d %10.3lf %10.3lf %10.3lf\n", loop, s.icall, s.ngs, best, worst, s.gnrng);
-    for (int j = 1; j <= std::min(nopt, 8); ++j) std::fprintf(f, "%10.3lf ", ctx.bestx[static_cast<std::size_t>(j)]);
+    for (int j = 1; j <= std::min(nopt, 8); ++j)
+        std::fprintf(f, "%10.3lf ", ctx.bestx[static_cast<std::size_t>(j)]);
     std::fprintf(f, "\n");
     if (nopt > 8) {
-        for (int j = 9; j <= nopt; ++j) std::fprintf(f, "%10.3lf ", ctx.bestx[static_cast<std::size_t>(j)]);
+        for (int j = 9; j <= nopt; ++j)
+            std::fprintf(f, "%10.3lf ", ctx.bestx[static_cast<std::size_t>(j)]);
         std::fprintf(f, "\n");
     }
     if (ctx.iprint == 1) {
         std::fprintf(f, " POPULATION AT LOOP %d\n", loop);
         for (int i = 1; i <= s.npt; ++i) {
             std::fprintf(f, "%10.5lf ", s.pop.f[static_cast<std::size_t>(i)]);
-            for (int j = 1; j <= std::min(nopt, 8); ++j) std::fprintf(f, "%10.5lf ", s.pop.row(i)[j]);
+            for (int j = 1; j <= std::min(nopt, 8); ++j)
+                std::fprintf(f, "%10.5lf ", s.pop.row(i)[j]);
             std::fprintf(f, "\n");
             if (nopt > 8) {
-                for (int j = 9; j <= nopt; ++j) std::fprintf(f, "%10.3lf ", s.pop.row(i)[j]);
+                for (int j = 9; j <= nopt; ++j)
+                    std::fprintf(f, "%10.3lf ", s.pop.row(i)[j]);
                 std::fprintf(f, "\n");
             }
         }
@@ -380,14 +410,16 @@ int SCEUA(sce_ctx& ctx)
     }
     std::printf(" ENTER THE SCEUA SUBROUTINE --- \n");
     std::FILE* out = ctx.out_file.fp;
-    if (out) std::fprintf(out, "ENTER THE SHUFFLED COMPLEX EVOLUTION GLOBAL SEARCH\n");
+    if (out)
+        std::fprintf(out, "ENTER THE SHUFFLED COMPLEX EVOLUTION GLOBAL SEARCH\n");
 
     search s(ctx);
     ctx.idum = ctx.iseed < 0 ? ctx.iseed : -ctx.iseed;
     std::printf(" ***  Evolution Loop Number %d\n", 0);
     if (ctx.maxn < s.npt) {
-        std::printf("Error: maximum number of function calls is less than the number of points in the initial "
-                    "population\n");
+        std::printf(
+            "Error: maximum number of function calls is less than the number of points in the initial "
+            "population\n");
         std::printf("Increase the number of function calls to at least %d\n", s.npt);
         return -1;
     }
@@ -395,7 +427,8 @@ int SCEUA(sce_ctx& ctx)
     s.bound.assign(slots, 0.0);
     s.unit.assign(slots, 1.0);
     s.spread.assign(slots, 0.0);
-    for (std::size_t j = 1; j < slots; ++j) s.bound[j] = ctx.upper[j] - ctx.lower[j];
+    for (std::size_t j = 1; j < slots; ++j)
+        s.bound[j] = ctx.upper[j] - ctx.lower[j];
     ctx.bestx.assign(slots, 0.0);
     ctx.stat_max.assign(slots, 0.0);
     ctx.stat_min.assign(slots, 0.0);
@@ -418,7 +451,8 @@ int SCEUA(sce_ctx& ctx)
     if (s.icall < ctx.maxn && s.gnrng > 0.001) {
         for (int loop = 1;; ++loop) {
             std::printf(" ***  Evolution Loop Number %d\n", loop);
-            for (int igs = 1; igs <= s.ngs; ++igs) sce_cce(s, igs);
+            for (int igs = 1; igs <= s.ngs; ++igs)
+                sce_cce(s, igs);
             sort_and_measure(s);
             const double best = s.pop.f[1];
             const double worst = s.pop.f[static_cast<std::size_t>(s.npt)];
@@ -434,28 +468,33 @@ int SCEUA(sce_ctx& ctx)
                 const double h = history[20 - ctx.kstop];
                 if (ctx.pcento > std::fabs(h - best) / (std::fabs(h + best) * 0.5)) {
                     if (out) {
-                        std::fprintf(out, " *** OPTIMIZATION TERMINATED BECAUSE THE CRITERION VALUE HAS NOT\n");
-                        std::fprintf(out, " CHANGED %5.2lf PERCENT IN %5d SHUFFLING LOOPS ***\n", ctx.pcento * 100.0,
-                                     ctx.kstop);
+                        std::fprintf(out,
+                                     " *** OPTIMIZATION TERMINATED BECAUSE THE CRITERION VALUE HAS NOT\n");
+                        std::fprintf(out, " CHANGED %5.2lf PERCENT IN %5d SHUFFLING LOOPS ***\n",
+                                     ctx.pcento * 100.0, ctx.kstop);
                     }
                     break;
                 }
             }
-            for (int k = 1; k <= 19; ++k) history[k] = history[k + 1];
+            for (int k = 1; k <= 19; ++k)
+                history[k] = history[k + 1];
             if (s.gnrng <= 0.001) {
                 if (out) {
-                    std::fprintf(out, " *** OPTIMIZATION TERMINATED BECAUSE THE POPULATION HAS CONVERGED INTO\n");
+                    std::fprintf(out,
+                                 " *** OPTIMIZATION TERMINATED BECAUSE THE POPULATION HAS CONVERGED INTO\n");
                     std::fprintf(out, "    %5.2lf PERCENT OF THE FEASIBLE SPACE ***\n", s.gnrng * 100.0);
                 }
                 break;
             }
-            if (ctx.mings < s.ngs) sce_drop_complex(s);
+            if (ctx.mings < s.ngs)
+                sce_drop_complex(s);
         }
     }
     if (out) {
         std::fprintf(out, " *** PRINT THE FINAL PARAMETER ESTIMATE AND ITS CRITERION VALUE ***\n");
         std::fprintf(out, "%lf ", s.pop.f[1]);
-        for (int j = 1; j <= s.nopt; ++j) std::fprintf(out, "%le ", ctx.bestx[static_cast<std::size_t>(j)]);
+        for (int j = 1; j <= s.nopt; ++j)
+            std::fprintf(out, "%le ", ctx.bestx[static_cast<std::size_t>(j)]);
         std::fprintf(out, "\n");
         std::fflush(out);
     }

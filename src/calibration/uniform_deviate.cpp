@@ -18,7 +18,8 @@ void step(std::int32_t& state)
 {
     const std::int32_t k = state / iq;
     state = ia * (state - k * iq) - ir * k;
-    if (state < 0) state += im;
+    if (state < 0)
+        state += im;
 }
 
 uniform_table toolbox_table;
@@ -31,11 +32,13 @@ double uniform_deviate(int& state, uniform_table& table)
     if (s <= 0 || table.iy == 0) {
         // -state, kept within 1 .. modulus - 1 (0 would repeat for ever)
         std::int64_t start = -static_cast<std::int64_t>(s);
-        if (start >= im) start %= im;
+        if (start >= im)
+            start %= im;
         s = start < 1 ? 1 : static_cast<std::int32_t>(start);
         for (int j = ntab + 7; j >= 0; --j) {
             step(s);
-            if (j < ntab) table.iv[j] = s;
+            if (j < ntab)
+                table.iv[j] = s;
         }
         table.iy = table.iv[0];
     }

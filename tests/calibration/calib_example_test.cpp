@@ -26,7 +26,8 @@ void copy_example(const scratch_dir& dir)
 
 int run_in(const scratch_dir& dir, const std::string& args, std::string& out)
 {
-    return torva_test::run_command("cd '" + dir.path() + "' && '" + torva_test::torva_exe() + "' " + args, out);
+    return torva_test::run_command("cd '" + dir.path() + "' && '" + torva_test::torva_exe() + "' " + args,
+                                   out);
 }
 
 // SCE-UA finds the roughness the observations were made with (0.05) and
@@ -56,12 +57,14 @@ TEST(CalibExample, SceCalibratesTheKnownRoughness)
         {"0000_0_cost.out", "calib_cost.golden"},
         {"0000_0_obs.log", "calib_obs_log.golden"},
     };
-    for (const auto& f : files) EXPECT_TRUE(torva_test::matches_golden(f[1], read_file(first.file(f[0])), tol)) << f[0];
+    for (const auto& f : files)
+        EXPECT_TRUE(torva_test::matches_golden(f[1], read_file(first.file(f[0])), tol)) << f[0];
 
     scratch_dir second("calib_sce_again");
     copy_example(second);
     ASSERT_EQ(run_in(second, "-c sce.in", out), 0);
-    EXPECT_EQ(read_file(second.file("0000_sce_log_file.txt")), read_file(first.file("0000_sce_log_file.txt")));
+    EXPECT_EQ(read_file(second.file("0000_sce_log_file.txt")),
+              read_file(first.file("0000_sce_log_file.txt")));
 }
 
 // Twenty samples: twenty runs and log lines, values inside the bounds, and
@@ -73,7 +76,8 @@ TEST(CalibExample, MonteCarloTwentyRuns)
     std::string out;
     ASSERT_EQ(run_in(dir, "-m20 mc.in", out), 0);
     std::size_t runs = 0;
-    for (std::size_t p = out.find("Run time:"); p != std::string::npos; p = out.find("Run time:", p + 1)) ++runs;
+    for (std::size_t p = out.find("Run time:"); p != std::string::npos; p = out.find("Run time:", p + 1))
+        ++runs;
     EXPECT_EQ(runs, 20u);
 
     std::istringstream log(read_file(dir.file("0000_log_file_p0.log")));

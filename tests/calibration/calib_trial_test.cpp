@@ -69,7 +69,8 @@ struct CalibTrial : testing::Test {
         testing::internal::CaptureStdout();
         const double cost = calib_objective(dir.file("mann.rpl"), project, x, obj, 1, "temp");
         const std::string out = testing::internal::GetCapturedStdout();
-        if (screen) *screen = out;
+        if (screen)
+            *screen = out;
         return cost;
     }
 };
@@ -89,7 +90,7 @@ TEST_F(CalibTrial, SinkHoldsTheOutletEventAndCfsScalesIt)
     ASSERT_EQ(sink.peaks.size(), 3u);
     EXPECT_GT(sink.peaks[1], 0.0);
     EXPECT_GT(sink.volumes[1], 0.0);
-    EXPECT_EQ(sink.peaks[2], -999.99); // no event end writes the spare slot
+    EXPECT_EQ(sink.peaks[2], -999.99);  // no event end writes the spare slot
     EXPECT_TRUE(sink.loc_peak.empty()); // released by the run
 
     make_project("QOUT_CFS\n");
@@ -116,7 +117,8 @@ TEST_F(CalibTrial, ObservationsFromAKnownValueScoreItBest)
 
     // Observations made from n = 0.05 (the cost log holds the values).
     double p = 0, dp = 0, v = 0, dv = 0;
-    ASSERT_EQ(std::sscanf(read_file(dir.file("0000_0_cost.out")).c_str(), "p:%lf, %lf  v:%lf, %lf", &p, &dp, &v, &dv),
+    ASSERT_EQ(std::sscanf(read_file(dir.file("0000_0_cost.out")).c_str(), "p:%lf, %lf  v:%lf, %lf", &p, &dp,
+                          &v, &dv),
               4);
     char obs[200];
     std::snprintf(obs, sizeof obs, "1\n%.6f 1 %.6f 1\n", p, v);
@@ -164,9 +166,10 @@ TEST_F(CalibTrial, FailedRunsAndMismatchedCountsGetTheFailureCost)
     ASSERT_EQ(three.read(dir.file("three.obs")), 1);
     std::string screen;
     EXPECT_EQ(trial(three, 0.05, &screen), 999999.99);
-    EXPECT_NE(screen.find("Error: the observation file lists 3 entries, but the run stores only 1 (1 events x 1 "
-                          "locations and outlet)."),
-              std::string::npos)
+    EXPECT_NE(
+        screen.find("Error: the observation file lists 3 entries, but the run stores only 1 (1 events x 1 "
+                    "locations and outlet)."),
+        std::string::npos)
         << screen;
 }
 
@@ -183,11 +186,13 @@ TEST_F(CalibTrial, ThousandTrialsHoldMemoryDescriptorsAndListsSteady)
         calib_objective(dir.file("mann.rpl"), project, x, obj, 1, "temp");
         obj.write_results(0, 0, 0);
     };
-    for (int k = 0; k < 100; ++k) run(k);
+    for (int k = 0; k < 100; ++k)
+        run(k);
     const long pages = resident_pages();
     const int descriptors = torva_test::open_descriptor_count();
     const std::clock_t start = std::clock();
-    for (int k = 100; k < 1000; ++k) run(k);
+    for (int k = 100; k < 1000; ++k)
+        run(k);
     const double per_trial_ms = 1000.0 * (std::clock() - start) / CLOCKS_PER_SEC / 900.0;
     testing::internal::GetCapturedStdout();
     EXPECT_LE(torva_test::open_descriptor_count(), descriptors);

@@ -57,14 +57,14 @@ struct MonteCarlo : testing::Test {
     // Runs the mode on the given parameter lines; returns the screen.
     std::string run(int runs, const std::string& params, int& result, int nparams = 3)
     {
-        write_file(dir.file("mc.in"),
-                   "p.prj\np.rpl\np.obs\n" + std::to_string(nparams) + "\n" + params);
+        write_file(dir.file("mc.in"), "p.prj\np.rpl\np.obs\n" + std::to_string(nparams) + "\n" + params);
         testing::internal::CaptureStdout();
         {
             montecarlo mc(runs, dir.file("mc.in"), group_ctx);
             mc.run_model = scripted_trial;
             result = mc.run();
-            if (result == 1) mc.report_best();
+            if (result == 1)
+                mc.report_best();
         }
         return testing::internal::GetCapturedStdout();
     }
@@ -124,8 +124,10 @@ TEST_F(MonteCarlo, RefusedInputsMakeNoRunsAndNoReport)
         const char* screen;
     };
     const refused cases[] = {
-        {0, 3, "0 1\n0 1\n0 1\n", "Error: the number of Monte Carlo runs must be 1 or more; 0 was asked for.\n"},
-        {5, 3, "0 1\n0 1\n", "ends after 2 of 3 parameter lines.\nError: unable to read the input monte carlo file.\n"},
+        {0, 3, "0 1\n0 1\n0 1\n",
+         "Error: the number of Monte Carlo runs must be 1 or more; 0 was asked for.\n"},
+        {5, 3, "0 1\n0 1\n",
+         "ends after 2 of 3 parameter lines.\nError: unable to read the input monte carlo file.\n"},
         {5, 3, "0 1\n0 x\n0 1\n", "line 6 of the Monte Carlo input file"},
         {5, 2, "0 1\n0 1\n", "lists 3 parameters, but 2 trial values are given.\n"},
     };
@@ -146,7 +148,8 @@ TEST_F(MonteCarlo, RefusedInputsMakeNoRunsAndNoReport)
         result = mc.run();
     }
     const std::string screen = testing::internal::GetCapturedStdout();
-    EXPECT_NE(screen.find("Error: unable to read the input monte carlo file.\n"), std::string::npos) << screen;
+    EXPECT_NE(screen.find("Error: unable to read the input monte carlo file.\n"), std::string::npos)
+        << screen;
     EXPECT_EQ(result, 0);
 }
 

@@ -14,7 +14,8 @@ double** make_matrix(int n, const std::vector<std::vector<double>>& rows)
 {
     double** a = matrix(1, n, 1, n);
     for (int i = 1; i <= n; ++i)
-        for (int j = 1; j <= n; ++j) a[i][j] = rows[i - 1][j - 1];
+        for (int j = 1; j <= n; ++j)
+            a[i][j] = rows[i - 1][j - 1];
     return a;
 }
 
@@ -26,7 +27,8 @@ TEST(NumericalRoutines, CholeskySolveMeetsKnownSolution)
     double x[4] = {};
     choldc(a, 3, p);
     chol_solve(a, 3, p, b, x);
-    for (int i = 1; i <= 3; ++i) EXPECT_NEAR(x[i], i, 1e-12);
+    for (int i = 1; i <= 3; ++i)
+        EXPECT_NEAR(x[i], i, 1e-12);
     EXPECT_DOUBLE_EQ(p[1], 2.0);
     free_dvector(p, 1);
     free_matrix(a, 1, 1);
@@ -69,7 +71,8 @@ TEST(NumericalRoutines, LuSolveInverseAndThreeByThreeAgree)
     for (int i = 1; i <= 3; ++i)
         for (int j = 1; j <= 3; ++j) {
             double sum = 0.0;
-            for (int k = 1; k <= 3; ++k) sum += rows[i - 1][k - 1] * y[k][j];
+            for (int k = 1; k <= 3; ++k)
+                sum += rows[i - 1][k - 1] * y[k][j];
             EXPECT_NEAR(sum, i == j ? 1.0 : 0.0, 1e-12);
         }
     free_matrix(a, 1, 1);
@@ -84,7 +87,8 @@ TEST(NumericalRoutines, LuSolveInverseAndThreeByThreeAgree)
     EXPECT_NEAR(sol[1][1], 1.0, 1e-12);
     EXPECT_NEAR(sol[2][1], -1.0, 1e-12);
     EXPECT_NEAR(sol[3][1], 2.0, 1e-12);
-    for (double** m : {a, y, rhs, sol}) free_matrix(m, 1, 1);
+    for (double** m : {a, y, rhs, sol})
+        free_matrix(m, 1, 1);
 }
 
 TEST(NumericalRoutines, LuPivotTieTakesLowerRowAndZeroRowIsFlagged)
@@ -121,9 +125,11 @@ TEST(NumericalRoutines, MatrixProducts)
     double** t = matrix(1, 3, 1, 2);
     int v = 1;
     for (int i = 1; i <= 2; ++i)
-        for (int j = 1; j <= 3; ++j) a[i][j] = v++;
+        for (int j = 1; j <= 3; ++j)
+            a[i][j] = v++;
     for (int i = 1; i <= 3; ++i)
-        for (int j = 1; j <= 2; ++j) b[i][j] = i == j ? 1.0 : (i == 3 ? 1.0 : 0.0);
+        for (int j = 1; j <= 2; ++j)
+            b[i][j] = i == j ? 1.0 : (i == 3 ? 1.0 : 0.0);
     dmmult(a, 2, 3, b, 3, 2, c);
     EXPECT_EQ(c[1][1], 4.0);  // 1 + 3
     EXPECT_EQ(c[2][2], 11.0); // 5 + 6
@@ -139,8 +145,10 @@ TEST(NumericalRoutines, MatrixProducts)
     EXPECT_EQ(y[1], 6.0);
     EXPECT_EQ(y[2], 15.0);
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(dmmult(a, 2, 3, c, 2, 2, c), testing::ExitedWithCode(1), "a_cols <> b_rows \\(3,2\\): dmmult");
-    for (double** m : {a, b, c, t}) free_matrix(m, 1, 1);
+    EXPECT_EXIT(dmmult(a, 2, 3, c, 2, 2, c), testing::ExitedWithCode(1),
+                "a_cols <> b_rows \\(3,2\\): dmmult");
+    for (double** m : {a, b, c, t})
+        free_matrix(m, 1, 1);
 }
 
 TEST(NumericalRoutines, JacobiEigenpairs)
@@ -159,7 +167,8 @@ TEST(NumericalRoutines, JacobiEigenpairs)
     for (int k = 1; k <= 3; ++k)
         for (int i = 1; i <= 3; ++i) {
             double av = 0.0;
-            for (int j = 1; j <= 3; ++j) av += rows[i - 1][j - 1] * v[j][k];
+            for (int j = 1; j <= 3; ++j)
+                av += rows[i - 1][j - 1] * v[j][k];
             EXPECT_NEAR(av, d[k] * v[i][k], 1e-12);
         }
     EXPECT_EQ(a[2][1], 1.0); // lower triangle kept
@@ -171,7 +180,8 @@ TEST(NumericalRoutines, JacobiEigenpairs)
     EXPECT_EQ(nrot, 0);
     EXPECT_EQ(d[2], 7.0);
     for (int i = 1; i <= 3; ++i)
-        for (int j = 1; j <= 3; ++j) EXPECT_EQ(v[i][j], i == j ? 1.0 : 0.0);
+        for (int j = 1; j <= 3; ++j)
+            EXPECT_EQ(v[i][j], i == j ? 1.0 : 0.0);
     free_matrix(a, 1, 1);
 
     a = make_matrix(1, {{-2.5}});
@@ -214,7 +224,8 @@ TEST(NumericalRoutines, IndexxSortsShortAndLongArrays)
                     << "n " << n;
             }
         }
-        for (int i = 1; i <= n; ++i) EXPECT_EQ(seen[static_cast<std::size_t>(i)], 1);
+        for (int i = 1; i <= n; ++i)
+            EXPECT_EQ(seen[static_cast<std::size_t>(i)], 1);
     }
     // Seven elements are sorted by insertion alone, which keeps equal values
     // in their original order.
@@ -222,7 +233,8 @@ TEST(NumericalRoutines, IndexxSortsShortAndLongArrays)
     int indx[8] = {};
     indexx(7, arr, indx);
     const int expected[8] = {0, 6, 2, 4, 7, 3, 1, 5};
-    for (int i = 1; i <= 7; ++i) EXPECT_EQ(indx[i], expected[i]);
+    for (int i = 1; i <= 7; ++i)
+        EXPECT_EQ(indx[i], expected[i]);
 }
 
 // Park-Miller by 64-bit products and the Bays-Durham shuffle, written out
@@ -239,7 +251,8 @@ struct reference_generator {
             seed = seed * 16807 % 2147483647;
             steps.push_back(seed);
         }
-        for (int k = 8; k < 40; ++k) table[39 - k] = steps[static_cast<std::size_t>(k)];
+        for (int k = 8; k < 40; ++k)
+            table[39 - k] = steps[static_cast<std::size_t>(k)];
         last = table[0];
     }
     double next()

@@ -42,7 +42,8 @@ double hmle_by_scan(const std::vector<double>& q, const std::vector<double>& sim
 {
     const double m = static_cast<double>(q.size());
     double mean_log = 0.0;
-    for (double v : q) mean_log += std::log(v) / m;
+    for (double v : q)
+        mean_log += std::log(v) / m;
     const auto sums = [&](double lambda, double& a, double& b) {
         a = b = 0.0;
         for (std::size_t k = 0; k < q.size(); ++k) {
@@ -87,12 +88,14 @@ TEST_F(ObsObjective, StatisticsMatchHandValues)
               "p:12.000000, 2.000000  v:110.000000, 10.000000  \np:18.000000, -2.000000  Total Points: 3\n"
               "cost: 0.400000\n" +
                   std::string(79, '-') + "\n");
-    EXPECT_EQ(read_file(dir.file("0_obs.log")),
-              std::string(55, '-') +
-                  "\nEvent\tWeight\tObs Peak   \tSim Peak    \tDiff        \tWeight\tObs Vol     \tSim Vol     \tDiff\n"
-                  "1    \t1.00  \t10.00       \t12.00       \t-2.00       \t1.00  \t100.00      \t110.00      \t-10.00      \n"
-                  "2    \t1.00  \t20.00       \t18.00       \t2.00        \t0.00  \t400.00      \t300.00      \t100.00      \n"
-                  "\n\n");
+    EXPECT_EQ(read_file(dir.file("0_obs.log")), std::string(55, '-') +
+                                                    "\nEvent\tWeight\tObs Peak   \tSim Peak    \tDiff        "
+                                                    "\tWeight\tObs Vol     \tSim Vol     \tDiff\n"
+                                                    "1    \t1.00  \t10.00       \t12.00       \t-2.00       "
+                                                    "\t1.00  \t100.00      \t110.00      \t-10.00      \n"
+                                                    "2    \t1.00  \t20.00       \t18.00       \t2.00        "
+                                                    "\t0.00  \t400.00      \t300.00      \t100.00      \n"
+                                                    "\n\n");
 
     obj.write_results(0, 0, 0);
     obj.evaluate(peaks, volumes, 0, 2, x);
@@ -103,8 +106,8 @@ TEST_F(ObsObjective, StatisticsMatchHandValues)
         return std::string(b);
     }() + "18.00       \t110.00      \t: 0.5000  7.0000  \n";
     EXPECT_EQ(read_file(dir.file("results_all.out")),
-              "--Cost--\t----HMLE----\t----RMSE----\t-Log Error--\t--Max Peak--\t--Max Vol---\t: params\n" + line +
-                  line);
+              "--Cost--\t----HMLE----\t----RMSE----\t-Log Error--\t--Max Peak--\t--Max Vol---\t: params\n" +
+                  line + line);
     EXPECT_TRUE(obj.results.records.empty());
 }
 
@@ -120,14 +123,57 @@ TEST_F(ObsObjective, TableOfEdgeCases)
     const double fail = 999999.99;
     const double none = -99999.999;
     const stat_case cases[] = {
-        {"all weights 0", "2\n10 0 100 0\n20 0 200 0\n", {0, 11, 19, 0}, {0, 90, 210, 0}, -1, 0, 0, -1, none, none},
-        {"perfect fit", "2\n10 1 100 1\n20 2 200 0.5\n", {0, 10, 20, 0}, {0, 100, 200, 0}, 0, 0, 0, 0, 20, 200},
+        {"all weights 0",
+         "2\n10 0 100 0\n20 0 200 0\n",
+         {0, 11, 19, 0},
+         {0, 90, 210, 0},
+         -1,
+         0,
+         0,
+         -1,
+         none,
+         none},
+        {"perfect fit",
+         "2\n10 1 100 1\n20 2 200 0.5\n",
+         {0, 10, 20, 0},
+         {0, 100, 200, 0},
+         0,
+         0,
+         0,
+         0,
+         20,
+         200},
         {"observed peak 0", "1\n0 1 100 0\n", {0, 3, 0}, {0, 100, 0}, fail, 3, INFINITY, 3, 3, none},
-        {"only volumes count", "1\n5 0 100 1\n", {0, 4, 0}, {0, 150, 0}, fail, 2.5, std::log(1.5), 0.5, none, 150},
-        {"value-less entry after the largest", "2\n10 1 100 1\n20 0 200 0\n", {0, 12, -999.99, 0},
-         {0, 110, -999.99, 0}, 4, fail, fail, 0.3, 12, 110}, // one peak: F is 0 everywhere, lambda 0.1
-        {"counted value-less entry", "2\n10 1 100 1\n20 1 200 1\n", {0, 12, -999.99, 0}, {0, 110, -999.99, 0}, fail,
-         fail, fail, fail, 12, 110},
+        {"only volumes count",
+         "1\n5 0 100 1\n",
+         {0, 4, 0},
+         {0, 150, 0},
+         fail,
+         2.5,
+         std::log(1.5),
+         0.5,
+         none,
+         150},
+        {"value-less entry after the largest",
+         "2\n10 1 100 1\n20 0 200 0\n",
+         {0, 12, -999.99, 0},
+         {0, 110, -999.99, 0},
+         4,
+         fail,
+         fail,
+         0.3,
+         12,
+         110}, // one peak: F is 0 everywhere, lambda 0.1
+        {"counted value-less entry",
+         "2\n10 1 100 1\n20 1 200 1\n",
+         {0, 12, -999.99, 0},
+         {0, 110, -999.99, 0},
+         fail,
+         fail,
+         fail,
+         fail,
+         12,
+         110},
         {"absent arrays", "1\n10 1 100 1\n", {}, {}, fail, fail, fail, fail, none, none},
     };
     for (const stat_case& c : cases) {

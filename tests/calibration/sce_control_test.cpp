@@ -21,7 +21,8 @@ struct SceControl : testing::Test {
     std::string setup(sce_ctx& ctx, const std::string& numbers)
     {
         write_file(dir.file("p.prj"), "");
-        write_file(dir.file("sce.in"), dir.file("p.prj") + "\nlist.rpl  # the parameters\n\"obs file.in\"\n" + numbers);
+        write_file(dir.file("sce.in"),
+                   dir.file("p.prj") + "\nlist.rpl  # the parameters\n\"obs file.in\"\n" + numbers);
         testing::internal::CaptureStdout();
         sce_setup(ctx, dir.file("sce.in"), "sce_output.out");
         return testing::internal::GetCapturedStdout();
@@ -31,8 +32,7 @@ struct SceControl : testing::Test {
 TEST_F(SceControl, ReadsNamesSettingsAndBoundsWithDefaults)
 {
     sce_ctx ctx;
-    const std::string screen =
-        setup(ctx, "500 5 0.01 2 0 0\n3\n9 9 9 9 9 9\n1 0 2\n0.5, 0.1, 1\n-1 -2 0\n");
+    const std::string screen = setup(ctx, "500 5 0.01 2 0 0\n3\n9 9 9 9 9 9\n1 0 2\n0.5, 0.1, 1\n-1 -2 0\n");
     EXPECT_EQ(screen, " ENTER THE SCEIN SUBROUTINE --- \n");
     EXPECT_EQ(ctx.input_ok, 1);
     EXPECT_EQ(ctx.project_file, dir.file("p.prj"));
@@ -84,7 +84,8 @@ TEST(SceMode, ControlFileNameIsNotAFormat)
 {
     torva_test::scratch_dir dir("sce_mode");
     std::string out;
-    torva_test::run_command("cd '" + dir.path() + "' && '" + torva_test::torva_exe() + "' -c 'no%s%n%d.in'", out);
+    torva_test::run_command("cd '" + dir.path() + "' && '" + torva_test::torva_exe() + "' -c 'no%s%n%d.in'",
+                            out);
     EXPECT_NE(out.find("Can't open SCE input file no%s%n%d.in\n"
                        "Error: unable to open the observation file for reading or problem while reading it.\n"
                        "Attempted to read file: \n"),

@@ -17,9 +17,10 @@ double goldstein_price(sce_ctx&, const double* x)
 {
     trials_seen.push_back({x[1], x[2]});
     const double a = x[1], b = x[2];
-    const double t1 = 1 + (a + b + 1) * (a + b + 1) * (19 - 14 * a + 3 * a * a - 14 * b + 6 * a * b + 3 * b * b);
-    const double t2 =
-        30 + (2 * a - 3 * b) * (2 * a - 3 * b) * (18 - 32 * a + 12 * a * a + 48 * b - 36 * a * b + 27 * b * b);
+    const double t1 =
+        1 + (a + b + 1) * (a + b + 1) * (19 - 14 * a + 3 * a * a - 14 * b + 6 * a * b + 3 * b * b);
+    const double t2 = 30 + (2 * a - 3 * b) * (2 * a - 3 * b) *
+                               (18 - 32 * a + 12 * a * a + 48 * b - 36 * a * b + 27 * b * b);
     return t1 * t2;
 }
 
@@ -142,15 +143,17 @@ TEST(SceSearch, StopsAfterOneLoopWithKstopZeroAndDropsComplexes)
     const int r = search_quietly(ctx);
     file_rec_close(ctx.out_file);
     const std::string out = torva_test::read_file(dir.file("sce_output.out"));
-    EXPECT_NE(out.find(" *** OPTIMIZATION TERMINATED BECAUSE THE CRITERION VALUE HAS NOT\n CHANGED  0.01 PERCENT "
-                       "IN     0 SHUFFLING LOOPS ***\n"),
-              std::string::npos)
+    EXPECT_NE(
+        out.find(" *** OPTIMIZATION TERMINATED BECAUSE THE CRITERION VALUE HAS NOT\n CHANGED  0.01 PERCENT "
+                 "IN     0 SHUFFLING LOOPS ***\n"),
+        std::string::npos)
         << out;
     // One loop: 15 initial trials, 3 complexes x 5 steps of 1 to 3 trials.
     EXPECT_GE(r, 15 + 15);
     EXPECT_LE(r, 15 + 45);
     EXPECT_EQ(out.rfind("ENTER THE SHUFFLED COMPLEX EVOLUTION GLOBAL SEARCH\n", 0), 0u);
-    EXPECT_NE(out.find("\n *** PRINT THE FINAL PARAMETER ESTIMATE AND ITS CRITERION VALUE ***\n"), std::string::npos);
+    EXPECT_NE(out.find("\n *** PRINT THE FINAL PARAMETER ESTIMATE AND ITS CRITERION VALUE ***\n"),
+              std::string::npos);
 
     // kstop 5: loops run on, one complex fewer each loop down to mings.
     sce_ctx more;
