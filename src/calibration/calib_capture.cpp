@@ -1,7 +1,7 @@
 #include "calibration/calib_capture.h"
 
-void calib_capture_release(calib_capture_rec& rec)
+void calib_capture_release(calib_sink& sink)
 {
-    std::vector<double>().swap(rec.event_peak);
-    std::vector<double>().swap(rec.event_volume);
+    std::vector<double>().swap(sink.loc_peak);
+    std::vector<double>().swap(sink.loc_volume);
 }

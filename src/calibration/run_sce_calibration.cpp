@@ -1,11 +1,41 @@
 #include <cstdio>
 
+#include "calibration/calib_objective.h"
 #include "calibration/calibration_modes.h"
+#include "calibration/sce_ctx.h"
 #include "core/proc_group.h"
 
-// TODO: SCE-UA calibration mode.
-int run_sce_calibration(proc_group& /*group*/, const std::string& /*control_file*/)
+int run_sce_calibration(proc_group& /*group*/, const std::string& control_file)
 {
-    std::printf("SCE-UA calibration is not available yet.\n");
-    return 1;
+    sce_ctx ctx;
+    ctx.trial = sce_evaluate;
+    sce_setup(ctx, control_file, "sce_output.out");
+    if (sce_read_observations(ctx) == -1) {
+        std::printf("Error: unable to open the observation file for reading or problem while reading it.\n"
+                    "Attempted to read file: %s\n",
+                    ctx.obs_file.c_str());
+        return 1;
+    }
+    // Every trial value needs its replacement parameter, and no more.
+    if (ctx.input_ok && !replace_list_matches(ctx.replace_file, ctx.nopt))
+        ctx.input_ok = 0;
+    const int r = SCEUA(ctx);
+    if (r <= 0) {
+        std::printf("Error: unable to successfully run the SCE method\n");
+        return 1;
+    }
+    const std::vector<double> best = ctx.bestx;
+    file_rec out;
+    file_rec_open(out, std::string("sce_best.out"), "w");
+    std::printf("The best results of the SCE calibration after %d runs:\n", r);
+    if (out.fp)
+        std::fprintf(out.fp, "The best results of the SCE calibration %d runs:\n", r);
+    for (int i = 1; i <= ctx.nopt; ++i) {
+        const double v = best[static_cast<std::size_t>(i)];
+        if (out.fp)
+            std::fprintf(out.fp, "%le\n", v);
+        std::printf("%le\n", v);
+    }
+    file_rec_close(out);
+    return 0;
 }

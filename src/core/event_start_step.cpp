@@ -145,25 +145,31 @@ void layered_soil_moisture(model_state& s)
     s.init_avg_moisture /= n;
 }
 
-// Per-location peaks and volumes of a calibration start the event empty.
+// Per-location peaks and volumes of a calibration start the event empty:
+// the hydrograph locations in discharge mode, the sediment locations in
+// sediment mode.
 void clear_calibration_peaks(model_state& s)
 {
-    if (!s.in_hyd_location_given || !s.optimize || s.optimize_sed)
+    if (!s.optimize)
         return;
-    for (int i = 1; i <= s.num_hyd_locations; ++i) {
+    int locations = 0;
+    if (!s.optimize_sed && s.in_hyd_location_given)
+        locations = s.num_hyd_locations;
+    else if (s.optimize_sed && s.sed_hyd_locations_on && s.chan_sed_on)
+        locations = s.num_sed_hyd_locations;
+    for (int i = 1; i <= locations; ++i) {
         if (i <= s.opt_peak_q.size())
             s.opt_peak_q[i] = 0.0;
         if (i <= s.opt_volume.size())
             s.opt_volume[i] = 0.0;
-        if (calib_capture_rec* sink = s.calib_capture) {
+        if (calib_sink* sink = s.calib_capture) {
             const auto slot = static_cast<std::size_t>(i);
-            if (slot < sink->event_peak.size())
-                sink->event_peak[slot] = -999.99;
-            if (slot < sink->event_volume.size())
-                sink->event_volume[slot] = -999.99;
+            if (slot < sink->loc_peak.size())
+                sink->loc_peak[slot] = -999.99;
+            if (slot < sink->loc_volume.size())
+                sink->loc_volume[slot] = -999.99;
         }
     }
-    // TODO: the same for the sediment hydrograph locations (channel sediment).
 }
 
 // Water on the surface at the event's start, for the runs that can hold

@@ -1,11 +1,12 @@
 // The grid, the cell numbering and the run's own bookkeeping.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "core/arrays.h"
 
-struct calib_capture_rec; // the calibration's result sink (not owned)
+struct calib_sink; // the calibration's result sink
 
 struct grid_state {
     int num_rows = 0;
@@ -19,7 +20,8 @@ struct grid_state {
     double end_time_julian = 0.0;
     int super_quiet = 0;
     int calib_mode = 0; // toolbox trial: screen lines silenced
-    calib_capture_rec* calib_capture = nullptr;
+    calib_sink* calib_capture = nullptr;
+    std::shared_ptr<calib_sink> own_calib_sink; // a sink the run made for itself
     int flush_line_count = 0;
     int flush_buffer_lines = 0;
 };

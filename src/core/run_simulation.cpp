@@ -206,7 +206,7 @@ void anchor_relative_time_series(model_state& s)
     }
 }
 
-int run_simulation(const std::string& project_path, calib_capture_rec* sink, const std::string& mode)
+int run_simulation(const std::string& project_path, calib_sink* sink, const std::string& mode)
 {
     const double start = processor_clock_seconds();
     const bool trial = toolbox_trial(mode);

@@ -5,13 +5,13 @@
 
 #include <string>
 
-struct calib_capture_rec;
+struct calib_sink;
 struct model_state;
 
 // Runs the project; returns 1 when the run stopped on an error (reported or
 // not), 0 when it ran to its end; the program's exit status follows it.
 // mode is the caller's command-line switch.
-int run_simulation(const std::string& project_path, calib_capture_rec* sink, const std::string& mode);
+int run_simulation(const std::string& project_path, calib_sink* sink, const std::string& mode);
 
 // Relative time series hold day offsets from the start of the simulation;
 // once the simulation clock is set, shifts them to absolute times. Every

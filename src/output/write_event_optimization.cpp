@@ -28,12 +28,12 @@ double stored(const std::vector<double>& v, int slot)
 // Copies the location values of the event into the capture record.
 void copy_locations(model_state& s, int locations)
 {
-    calib_capture_rec* sink = s.calib_capture;
+    calib_sink* sink = s.calib_capture;
     if (!sink)
         return;
     for (int m = 1; m <= locations; ++m) {
-        store(sink->event_peak, m, value_at(s.opt_peak_q, m));
-        store(sink->event_volume, m, value_at(s.opt_volume, m));
+        store(sink->loc_peak, m, value_at(s.opt_peak_q, m));
+        store(sink->loc_volume, m, value_at(s.opt_volume, m));
     }
 }
 
@@ -41,16 +41,16 @@ void copy_locations(model_state& s, int locations)
 // times `factor`; an event beyond the record's room is not stored.
 void capture_event(model_state& s, double peak, double volume, int locations, double factor)
 {
-    calib_capture_rec* sink = s.calib_capture;
+    calib_sink* sink = s.calib_capture;
     if (!sink || s.event_num == 0)
         return;
-    const int first = sink->num_locations * (s.event_num - 1) + 1;
-    store(sink->results, first, peak * factor);
+    const int first = sink->stride * (s.event_num - 1) + 1;
+    store(sink->peaks, first, peak * factor);
     store(sink->volumes, first, volume * factor);
     copy_locations(s, locations);
     for (int m = 1; m <= locations; ++m) {
-        store(sink->results, first + m, stored(sink->event_peak, m) * factor);
-        store(sink->volumes, first + m, stored(sink->event_volume, m) * factor);
+        store(sink->peaks, first + m, stored(sink->loc_peak, m) * factor);
+        store(sink->volumes, first + m, stored(sink->loc_volume, m) * factor);
     }
 }
 

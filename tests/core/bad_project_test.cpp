@@ -97,7 +97,7 @@ std::vector<bad_case> cases()
     c.push_back({"batch count too large", nullptr,
                  "Error: the run count of the switch -b99999999999 is out of range", 1,
                  "-b99999999999 tiny.prj"});
-    c.push_back({"calibration mode", nullptr, "SCE-UA calibration is not available yet.", 1, "-c sce.in"});
+    c.push_back({"calibration mode", nullptr, "Can't open SCE input file sce.in", 1, "-c sce.in"});
 
     // Integer cards read strictly, values present.
     c.push_back({"exponent in an integer", set_card("TOT_TIME", "1e7"),

@@ -154,9 +154,9 @@ TEST_F(EventCycle, EventStartClearsTheEventAndMeasuresItsStartingStorage)
     s->num_hyd_locations = 2;
     s->opt_peak_q.assign(100, 3.0);
     s->opt_volume.assign(100, 3.0);
-    calib_capture_rec sink;
-    sink.event_peak.assign(3, 0.0);
-    sink.event_volume.assign(3, 0.0);
+    calib_sink sink;
+    sink.loc_peak.assign(3, 0.0);
+    sink.loc_volume.assign(3, 0.0);
     s->calib_capture = &sink;
 
     testing::internal::CaptureStdout();
@@ -173,8 +173,8 @@ TEST_F(EventCycle, EventStartClearsTheEventAndMeasuresItsStartingStorage)
     EXPECT_EQ(s->awaiting_rain, 0);
     EXPECT_EQ(s->opt_peak_q[2], 0.0);
     EXPECT_EQ(s->opt_volume[1], 0.0);
-    EXPECT_EQ(sink.event_peak[2], -999.99);
-    EXPECT_EQ(sink.event_volume[1], -999.99);
+    EXPECT_EQ(sink.loc_peak[2], -999.99);
+    EXPECT_EQ(sink.loc_volume[1], -999.99);
     s->calib_capture = nullptr;
 }
 

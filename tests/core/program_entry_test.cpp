@@ -109,11 +109,13 @@ TEST(ProgramEntry, UsageVersionAndHelpTexts)
     EXPECT_EQ(out, b + usage_text);
 }
 
-TEST(ProgramEntry, CalibrationModesSayTheyAreNotAvailable)
+TEST(ProgramEntry, CalibrationModesStopOnMissingFilesOrSayTheyAreNotAvailable)
 {
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"-c", "SCE-UA calibration is not available yet.\n"},
-        {"-m5", "Monte Carlo calibration is not available yet.\n"},
+        {"-c", "Error getting new filename from control.in\nCan't open SCE input file control.in\n"
+               "Error: unable to open the observation file for reading or problem while reading it.\n"
+               "Attempted to read file: \n"},
+        {"-m5", "Error getting new filename from control.in\nError: unable to read the input monte carlo file.\n"},
         {"-slm", "Secant Levenberg-Marquardt calibration is not available yet.\n"},
         {"-ms", "Multistart calibration is not available yet.\n"},
         {"-tr", "Trajectory-repulsion calibration is not available yet.\n"},

@@ -267,26 +267,26 @@ TEST_F(EventClose, OptimisationLineAndCalibrationCapture)
             s->opt_peak_q[m] = m + 1.0;
             s->opt_volume[m] = 10.0 * (m + 1);
         }
-        calib_capture_rec sink;
-        sink.num_events = 2;
-        sink.num_locations = c.locations + 1;
-        sink.results.assign(static_cast<std::size_t>(sink.num_locations * 2 + 2), 0.0);
-        sink.volumes = sink.results;
-        sink.event_peak.assign(static_cast<std::size_t>(sink.num_locations + 1), 0.0);
-        sink.event_volume = sink.event_peak;
+        calib_sink sink;
+        sink.nevents = 2;
+        sink.stride = c.locations + 1;
+        sink.peaks.assign(static_cast<std::size_t>(sink.stride * 2 + 2), 0.0);
+        sink.volumes = sink.peaks;
+        sink.loc_peak.assign(static_cast<std::size_t>(sink.stride + 1), 0.0);
+        sink.loc_volume = sink.loc_peak;
         s->calib_capture = &sink;
 
         event_summary_step(*s);
         file_rec_close(s->optimize_file);
         EXPECT_EQ(torva_test::read_file(dir.file("optim.out")), c.line) << c.name;
-        const std::size_t first = static_cast<std::size_t>(sink.num_locations + 1); // event 2
-        EXPECT_NEAR(sink.results[first], c.outlet_peak, 1e-9) << c.name;
+        const std::size_t first = static_cast<std::size_t>(sink.stride + 1); // event 2
+        EXPECT_NEAR(sink.peaks[first], c.outlet_peak, 1e-9) << c.name;
         if (c.event_num == 0) {
             for (double v : sink.volumes)
                 EXPECT_EQ(v, 0.0) << c.name;
         }
         for (int m = 1; m <= c.locations; ++m) {
-            EXPECT_EQ(sink.event_peak[static_cast<std::size_t>(m)], m + 1.0) << c.name;
+            EXPECT_EQ(sink.loc_peak[static_cast<std::size_t>(m)], m + 1.0) << c.name;
             EXPECT_EQ(sink.volumes[first + static_cast<std::size_t>(m)], 10.0 * (m + 1)) << c.name;
         }
         s->calib_capture = nullptr;
