@@ -13,3 +13,7 @@ void read_xy_bdy_file(xy_input& in, const std::string& path, const std::string& 
 void read_xy_stream_bdy_file(xy_input& in, const std::string& path);
 void read_xy_stream_ts_file(xy_input& in, const std::string& path);
 void gw_interp_weights(xy_input& in, ivec& gwbound, int num_cells, const dvec& cell_x, const dvec& cell_y);
+
+// Sets the overland depths of the XY boundary cells at time t; vol_in and
+// vol_out grow by the water added and removed (m3).
+void apply_ov_xy_bdy(xy_input& in, dvec& depth, double dx, double& vol_in, double& vol_out, double t);
