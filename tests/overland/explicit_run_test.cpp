@@ -139,3 +139,40 @@ TEST(ExplicitRun, SameHydrographOnOneAndFourThreads)
     EXPECT_GT(q[30], 0.1); // water reached the outlet
     EXPECT_EQ(hydrographs[0], hydrographs[1]);
 }
+
+TEST(ExplicitRun, WithdrawalAndEdgeOutflowKeepTheBalancesClosed)
+{
+    // The boundary example with two more boundary cells: a withdrawal of
+    // 0.5 ft3/s at column 30 (type 4, series 2) and free outflow over the
+    // strip's long sides at column 45 (type 1, slope 0.01).
+    scratch_dir dir("strip_bc_more");
+    copy_strip_files(dir, {"strip.msk", "strip.ele", "strip_bc.prj"});
+    std::string idx = read_file(std::string(TORVA_EXAMPLES) + "/strip/strip_bc.idx");
+    const size_t row = idx.rfind("rows: 1\ncols: 60\n") + 17;
+    std::string values = "2";
+    for (int c = 2; c <= 60; ++c)
+        values += c == 30 ? " 3" : c == 45 ? " 4" : " 1";
+    write_file(dir.file("strip_bc.idx"), idx.substr(0, row) + values + "\n");
+    std::string cmt = read_file(std::string(TORVA_EXAMPLES) + "/strip/strip_bc.cmt");
+    cmt.replace(cmt.find("NUM_IDS 1"), 9, "NUM_IDS 2");
+    const std::string first_series = "     1 upstream_inflow\n";
+    cmt.insert(cmt.find(first_series) + first_series.size(), "     2 withdrawal\n");
+    cmt.replace(cmt.find("NUM_IDS 2\nID    DESCRIPTION"), 9, "NUM_IDS 4");
+    char rows[256];
+    std::snprintf(rows, sizeof rows, "%6d%-80s%s\n%6d%-80s%s\n", 3, "", "4 2", 4, "", "1 0.01");
+    write_file(dir.file("strip_bc.cmt"), cmt + rows);
+    write_file(dir.file("strip_bc.ts"), read_file(std::string(TORVA_EXAMPLES) + "/strip/strip_bc.ts") +
+                                            "TORVA_TS\nwithdrawal\nABSOLUTE\n2000 1 1 0 0 -0.5\nEND_TS\n");
+    run_in(dir, "strip_bc.prj");
+
+    const std::string summary = read_file(dir.file("strip_bc.sum"));
+    EXPECT_GT(value_after(summary, "Volume to specified slope (out):"), 1.0);
+    EXPECT_GT(value_after(summary, "Volume to specified discharge (out):"), 1.0);
+    // 0.5 ft3/s over the run, taken or unmet.
+    EXPECT_NEAR(value_after(summary, "Volume lost from specified discharge boundary:") +
+                    value_after(summary, "Volume of specified discharge boundary unmet:"),
+                0.5 * 0.0283168466 * 9000.0, 0.01);
+    for (const char* label : {"mass conservation error:", "Mass balance error of surface components =",
+                              "Overall mass balance error ="})
+        EXPECT_LT(std::fabs(value_after(summary, label)), 1e-4) << label;
+}

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/error_state.h"
 #include "core/platform.h"
 #include "overland/overland_fixture.h"
 #include "overland/overland_steps.h"
@@ -275,4 +276,23 @@ TEST(ExplicitRoute, SavedDepthsFollowEachRunsCellCount)
     const double out_vol = ov_explicit_route(*b, st, 5.0);
     EXPECT_EQ(st.saved_depth.size(), 37u);
     EXPECT_NEAR(surface_volume(*b) + out_vol, start, 1e-12);
+}
+
+TEST(ExplicitRoute, ProjectWithLakesIsRefused)
+{
+    plane_spec spec;
+    spec.cols = 2;
+    spec.overtype = 1;
+    auto s = make_plane(spec);
+    s->overland_lake_on = 1;
+    error_state_clear();
+    testing::internal::CaptureStdout();
+    build_cell_connectivity(*s);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_NE(out.find("Error: explicit overland routing (OVERTYPE explicit) cannot route a watershed with "
+                       "overland or channel lakes yet; use OVERTYPE ade for this project.\n"),
+              std::string::npos)
+        << out;
+    EXPECT_EQ(error_state.raised, 1);
+    error_state_clear();
 }
