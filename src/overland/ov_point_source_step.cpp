@@ -50,10 +50,9 @@ void init_redistribution(model_state& s)
             const double phi = s.dist_porosity[i];
             const double thr = s.dist_resid_sat[i];
             double theta = phi;
-            if (s.soil_depth[i] > 1e-16) {
-                const double depth = s.soil_depth[i] < s.top_layer_depth ? s.soil_depth[i] : s.top_layer_depth;
+            const double depth = s.soil_depth[i] < s.top_layer_depth ? s.soil_depth[i] : s.top_layer_depth;
+            if (s.soil_depth[i] > 1e-16 && depth > 1e-16)
                 theta = s.soil_water_top[i] / depth;
-            }
             if (theta < thr || theta > phi) {
                 std::printf("cell: %d  thi: %lf  thr: %lf   phi: %lf\n", i, theta, thr, phi);
                 if (theta < thr) {

@@ -233,3 +233,41 @@ TEST(OverlandPointSources, EventRunStartsRedistributionFromTheInitialWaterConten
     EXPECT_EQ(s->redist_theta_1[2], 0.25);
     EXPECT_EQ(s->redist_theta_2[1], 0.25);
 }
+
+TEST(OverlandPointSources, LongTermRedistributionBringsWaterContentsIntoRange)
+{
+    auto s = bc_grid(1, 3, 0.0);
+    s->ov_con_trans = 1;
+    s->ov_point_source = 1;
+    s->inf_redist = 1;
+    s->long_term = 1;
+    s->contam_next = s->current_time;
+    s->contam_last = s->current_time;
+    s->inf_next = s->current_time + 1.0;
+    s->top_layer_depth = 10.0;
+    s->soil_depth.assign(3, 20.0);
+    s->soil_water_top.assign(3, 0.0);
+    s->soil_water_top[1] = 0.2; // 0.02: below the residual 0.05
+    s->soil_water_top[2] = 3.0; // 0.3
+    s->soil_water_top[3] = 6.0; // 0.6: above the porosity 0.4
+    s->dist_porosity.assign(3, 0.4);
+    s->dist_resid_sat.assign(3, 0.05);
+    s->dist_init_moisture.assign(3, 0.0);
+    s->unsat_down_flux.assign(3, 1.0); // cm
+    s->direct_evap.assign(3, 2.0);     // cm
+    testing::internal::CaptureStdout();
+    ov_point_source_step(*s);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out, "cell: 1  thi: 0.020000  thr: 0.050000   phi: 0.400000\n"
+                   "Problem initializing inf_redist in main loop, thi<thr at grid cell 1, increasing it to "
+                   "0.060000\n"
+                   "cell: 3  thi: 0.600000  thr: 0.050000   phi: 0.400000\n"
+                   "Problem initializing inf_redist in main loop, thi>phi at grid cell 3, decreasing it to "
+                   "0.390000\n");
+    EXPECT_DOUBLE_EQ(s->dist_init_moisture[2], 0.3);
+    EXPECT_DOUBLE_EQ(s->dist_init_moisture[3], 0.39);
+    // The per-cell accumulators move into their totals: 3 x 1 cm and 3 x 2 cm over 100 m2.
+    EXPECT_DOUBLE_EQ(s->unsat_down_flux_total, 3.0);
+    EXPECT_DOUBLE_EQ(s->direct_evap_total, 6.0);
+    EXPECT_EQ(s->direct_evap[2], 0.0);
+}
