@@ -50,7 +50,10 @@ struct bc_cells {
     double area;
     bool lakes;
 
-    int lake(int i) const { return lakes && s.lake_mask[i] > 0 && s.lake_mask[i] <= s.num_lakes ? s.lake_mask[i] : 0; }
+    int lake(int i) const
+    {
+        return lakes && s.lake_mask[i] > 0 && s.lake_mask[i] <= s.num_lakes ? s.lake_mask[i] : 0;
+    }
     double surface(int i) const
     {
         const int k = lake(i);
@@ -95,8 +98,9 @@ void side_cells(const model_state& s, int i, int (&nb)[5])
 
 double rating(const model_state& s, int i, double head)
 {
-    elev_series* curve =
-        static_cast<int>(s.ov_rating_curves.size()) > i ? s.ov_rating_curves[static_cast<size_t>(i)].rating : nullptr;
+    elev_series* curve = static_cast<int>(s.ov_rating_curves.size()) > i
+                             ? s.ov_rating_curves[static_cast<size_t>(i)].rating
+                             : nullptr;
     return elev_series_interp(head, curve);
 }
 

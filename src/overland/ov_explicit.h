@@ -17,14 +17,14 @@ struct ov_explicit_grid {
     const int* left = nullptr;
     const int* above = nullptr;
     const int* below = nullptr;
-    const double* slope_x = nullptr; // (z_i - z_right) / dx
-    const double* slope_y = nullptr; // (z_i - z_below) / dx
-    const double* retent = nullptr;  // retention depth (null: 0)
-    const double* rough = nullptr;   // Manning roughness
+    const double* slope_x = nullptr;   // (z_i - z_right) / dx
+    const double* slope_y = nullptr;   // (z_i - z_below) / dx
+    const double* retent = nullptr;    // retention depth (null: 0)
+    const double* rough = nullptr;     // Manning roughness
     const double* rough_exp = nullptr; // depth exponent of the roughness (null: none)
-    const int* dike = nullptr;       // embankment side bits (DIKE_MAP)
-    const int* bc_type = nullptr;    // boundary type (OV_BOUNDARY)
-    const int* wetland = nullptr;    // wetland number per cell
+    const int* dike = nullptr;         // embankment side bits (DIKE_MAP)
+    const int* bc_type = nullptr;      // boundary type (OV_BOUNDARY)
+    const int* wetland = nullptr;      // wetland number per cell
     const wetland_rec* wetlands = nullptr;
 
     bool fixed_head(int i) const

@@ -340,7 +340,8 @@ double ov_explicit_route(model_state& s, ov_explicit_state& st, double step)
         const double h = s.ov_depth[o];
         const double area = g.dx * g.dx;
         if (h > 0.0) {
-            const double q = std::pow(h, outlet_power) * std::sqrt(s.outslope) * g.dx / roughness(g, o, s.ov_depth.data());
+            const double q =
+                std::pow(h, outlet_power) * std::sqrt(s.outslope) * g.dx / roughness(g, o, s.ov_depth.data());
             const double removal = q * step / area;
             if (removal > h) {
                 result = h * area;

@@ -83,8 +83,16 @@ TEST_F(OverlandSeries, OneRowPerOutputTime)
     run_steps();
     EXPECT_EQ(read_file(dir.file("cell.out")),
               // time, five blanks, depths, eight blanks, discharges
-              "    0.00000000" "     " "    0.020000      0.030000  " "        " "    0.500000      0.000000  \n"
-              "    2.00000000" "     " "    0.020000      0.030000  " "        " "    0.500000      0.000000  \n");
+              "    0.00000000"
+              "     "
+              "    0.020000      0.030000  "
+              "        "
+              "    0.500000      0.000000  \n"
+              "    2.00000000"
+              "     "
+              "    0.020000      0.030000  "
+              "        "
+              "    0.500000      0.000000  \n");
     EXPECT_EQ(read_file(dir.file("depth.out")), "    0.00000000     0.030000     0.000000 \n"
                                                 "    2.00000000     0.030000     0.000000 \n");
     EXPECT_EQ(read_file(dir.file("wse.out")), "    0.00000000   101.010000 \n    2.00000000   101.010000 \n");
@@ -97,9 +105,15 @@ TEST_F(OverlandSeries, CubicFeetLeaveOnlyTheDischarges)
     s.strict_julian_date = 1;
     s.current_time = 2451545.25;
     run_steps();
-    EXPECT_EQ(read_file(dir.file("cell.out")),
-              "2451545.25000000" "     " "        " "   17.657334      0.000000  \n"
-              "2451545.25000000" "     " "        " "   17.657334      0.000000  \n");
+    EXPECT_EQ(read_file(dir.file("cell.out")), "2451545.25000000"
+                                               "     "
+                                               "        "
+                                               "   17.657334      0.000000  \n"
+                                               "2451545.25000000"
+                                               "     "
+                                               "        "
+                                               "   17.657334      0.000000  \n");
     // Depths and water surfaces are never converted.
-    EXPECT_EQ(read_file(dir.file("wse.out")), "2451545.25000000   101.010000 \n2451545.25000000   101.010000 \n");
+    EXPECT_EQ(read_file(dir.file("wse.out")),
+              "2451545.25000000   101.010000 \n2451545.25000000   101.010000 \n");
 }

@@ -86,7 +86,8 @@ TEST(ExplicitRun, StripReachesRainTimesAreaAndFollowsTheAde)
 TEST(ExplicitRun, SpecifiedDischargeAddsItsInflowAndTheBalancesClose)
 {
     scratch_dir dir("strip_bc");
-    copy_strip_files(dir, {"strip.msk", "strip.ele", "strip_bc.prj", "strip_bc.cmt", "strip_bc.idx", "strip_bc.ts"});
+    copy_strip_files(
+        dir, {"strip.msk", "strip.ele", "strip_bc.prj", "strip_bc.cmt", "strip_bc.idx", "strip_bc.ts"});
     run_in(dir, "strip_bc.prj");
     const std::vector<double> q = discharges(read_file(dir.file("strip_bc6.otl")));
     ASSERT_EQ(q.size(), 151u);
@@ -97,7 +98,8 @@ TEST(ExplicitRun, SpecifiedDischargeAddsItsInflowAndTheBalancesClose)
 
     const std::string summary = read_file(dir.file("strip_bc.sum"));
     EXPECT_NE(summary.find("Volume from specified discharge (in):           450.0\n"), std::string::npos);
-    EXPECT_NE(summary.find("Volume gained from specified discharge boundary:        450.00\n"), std::string::npos);
+    EXPECT_NE(summary.find("Volume gained from specified discharge boundary:        450.00\n"),
+              std::string::npos);
     for (const char* label : {"mass conservation error:", "Mass balance error of surface components =",
                               "Overall mass balance error ="})
         EXPECT_LT(std::fabs(value_after(summary, label)), 1e-4) << label;

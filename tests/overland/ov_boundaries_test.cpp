@@ -80,7 +80,7 @@ TEST_F(BoundaryTest, EdgeOutflowLeavesThroughEveryOpenSide)
     apply_ov_boundaries(*s, dt, true);
     // Manning outflow depth through one side over the step.
     const double m = std::sqrt(slope) * std::pow(h, 1.666667) * 10.0 / 0.05 * dt / 100.0;
-    EXPECT_EQ(s->ov_depth[5], h);             // centre: no open side
+    EXPECT_EQ(s->ov_depth[5], h);              // centre: no open side
     EXPECT_NEAR(s->ov_depth[2], h - m, 1e-15); // top edge
     EXPECT_NEAR(s->ov_depth[1], h - 2 * m, 1e-15);
     EXPECT_NEAR(s->slope_bc_out_total, (4 * m + 4 * 2 * m) * 100.0, 1e-12);
@@ -144,8 +144,9 @@ TEST_F(BoundaryTest, MissingRatingCurveStopsTheRun)
     testing::internal::CaptureStdout();
     overland_step(*s);
     const std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_NE(out.find("Error: attempting to extract a value from an elevation series that does not exist.\n"),
-              std::string::npos)
+    EXPECT_NE(
+        out.find("Error: attempting to extract a value from an elevation series that does not exist.\n"),
+        std::string::npos)
         << out;
     EXPECT_TRUE(error_state.raised);
     EXPECT_DOUBLE_EQ(s->ov_depth[1], 0.1);

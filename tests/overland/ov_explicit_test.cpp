@@ -9,9 +9,9 @@
 
 #include "core/error_state.h"
 #include "core/platform.h"
+#include "overland/ov_explicit.h"
 #include "overland/overland_fixture.h"
 #include "overland/overland_steps.h"
-#include "overland/ov_explicit.h"
 
 using namespace overland_test;
 
@@ -57,7 +57,9 @@ TEST(ExplicitFaceLaw, ManningAndWetlandVariants)
     s->wetland_mask.assign(4, 0);
     ov_explicit_grid g = ov_explicit_grid_from_state(*s);
     const double n = 0.05;
-    auto man = [](double slope, double rough, double d) { return std::sqrt(slope) / rough * std::pow(d, 5.0 / 3.0); };
+    auto man = [](double slope, double rough, double d) {
+        return std::sqrt(slope) / rough * std::pow(d, 5.0 / 3.0);
+    };
 
     struct face_case {
         const char* what;
@@ -69,12 +71,14 @@ TEST(ExplicitFaceLaw, ManningAndWetlandVariants)
     const double T = 0.1, K1 = 0.01, D = 0.05, K2 = 0.02;
     const double s1 = 0.3 / 10.0; // head 0.3 m over 10 m
     const face_case cases[] = {
-        {"level surfaces flow as if falling by 1e-20", 0.1, 0.1, false, false, true, man(1e-20, n, 0.098), true},
+        {"level surfaces flow as if falling by 1e-20", 0.1, 0.1, false, false, true, man(1e-20, n, 0.098),
+         true},
         {"below the retention depth nothing moves", 0.001, 0.5, false, false, true, 0.0, false},
-        {"reverse flow on the neighbour's depth", 0.1, 0.4, false, false, true, -man(s1, n, 0.4 - 0.002), true},
+        {"reverse flow on the neighbour's depth", 0.1, 0.4, false, false, true, -man(s1, n, 0.4 - 0.002),
+         true},
         {"wetland water within the layer", 0.08, 0.05, true, true, true, K1 * 0.003 * 0.08, true},
-        {"wetland above the transition depth", 0.5, 0.2, true, true, true,
-         K1 * s1 * T + man(s1, 0.2, 0.4), true},
+        {"wetland above the transition depth", 0.5, 0.2, true, true, true, K1 * s1 * T + man(s1, 0.2, 0.4),
+         true},
         {"wetland below the transition depth", 0.13, 0.1, true, true, true,
          K1 * 0.003 * T + (1.0 - 0.03 / D) * K2 * 0.003 * 0.03 + man(0.003, 0.2, 0.03) * 0.03 / D, true},
         {"wetland toward a plain cell, right face: roughness of i", 0.2, 0.5, true, false, true,
@@ -123,7 +127,8 @@ TEST(ExplicitRoute, OneDivisionRemembersTheSubStepForFourCalls)
         ov_explicit_route(*s, st, 10.0);
         out = testing::internal::GetCapturedStdout();
         EXPECT_EQ(count_of(out, "need to split...(x-dir) curr_du="), 1u) << out;
-        EXPECT_EQ(count_of(out, " *Changing overland time step to 3.33 seconds...\n"), quiet ? 0u : 1u) << out;
+        EXPECT_EQ(count_of(out, " *Changing overland time step to 3.33 seconds...\n"), quiet ? 0u : 1u)
+            << out;
         EXPECT_DOUBLE_EQ(st.remembered_dt, 10.0 / 3.0);
         // The first call sweeps the lower faces first: one sweep of each
         // direction before the restart, then three sub-steps.
@@ -181,7 +186,7 @@ TEST(ExplicitRoute, LastSubStepIsCutToTheRemainder)
     st.remembered_dt = 3.0;
     st.calls_left = 2;
     ov_explicit_route(*s, st, 10.0);
-    EXPECT_EQ(st.sweeps, 8); // 3 + 3 + 3 + 1 s
+    EXPECT_EQ(st.sweeps, 8);      // 3 + 3 + 3 + 1 s
     const double q = s->ov_qx[1]; // m3/s after the call
     EXPECT_GT(q, 0.0);
     EXPECT_NEAR(s->head_bc_in_total, q * 10.0, 1e-12);
