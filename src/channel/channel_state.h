@@ -181,6 +181,12 @@ struct channel_state {
     int num_hyd_locations = 0;
     ivec hlink;
     ivec hnode;
+    // Cell locations of IN_CELLDEPDIS_LOCATION: grid row, column and the
+    // cell found there (0 outside the watershed), entries 1..count.
+    int num_cell_locations = 0;
+    ivec celrowloc;
+    ivec celcolloc;
+    ivec gnumlocater;
     dvec opt_peak_q;
     int head_bound = 0;
     std::string bound_ts_name;

@@ -34,11 +34,9 @@ const pending_process pending_table[] = {
     {"GW_SIMULATION", "Saturated groundwater", ON(s.gw_simulation)},
     {"SACRAMENTO", "Sacramento soil-moisture accounting", ON(s.sacramento)},
     {"CONCEPTUAL_GW", "Conceptual groundwater", ON(s.cards.conceptual_gw_given)},
-    // Overland flow and lakes: the explicit scheme of overland_step,
-    // ov_point_source_step, overland pumping, olake_step.
-    {"OVERTYPE", "Explicit overland routing", ON(s.overtype == 1)},
+    // Overland flow and lakes: the point-source inputs, olake_step and the
+    // XY boundary inputs.
     {"OV_POINT_SOURCE", "Overland point sources", ON(s.cards.ov_point_source_given)},
-    {"OV_PUMP", "Overland pumping", ON(s.cards.ov_pump_given)},
     {"OVERLAND_LAKE_MAP", "Overland lakes", ON(s.cards.overland_lake_map_given)},
     {"XYBDYINPUT_OVDEP", "XY overland boundary inputs", ON(s.cards.xybdyinput_ovdep_given)},
     // Channels and pipes: channel_step, storm_sewer_step.
@@ -60,8 +58,6 @@ const pending_process pending_table[] = {
     {"IN_CELLDEPDIS_LOCATION", "Depths and discharges at selected cells",
      ON(s.cards.in_celldepdis_location_given)},
     {"IN_THETA_LOCATION", "Soil moisture at selected locations", ON(s.cards.in_theta_location_given)},
-    {"OVERLAND_DEPTHS", "Overland depths at selected locations", ON(s.cards.overland_depths_given)},
-    {"OVERLAND_WSE", "Overland water surface at selected locations", ON(s.cards.overland_wse_given)},
     {"LAKE_OUTPUT", "Lake output", ON(s.cards.lake_output_given)},
     {"OUTLET_SED_FLUX", "Outlet sediment output", ON(!s.cards.outlet_sed_flux.empty())},
     {"OUTLET_SED_TSS", "Outlet sediment output", ON(s.cards.outlet_sed_tss_given)},
@@ -85,18 +81,13 @@ const pending_process pending_table[] = {
 #undef ON
 
 // Overland boundary types whose treatment apply_ov_boundaries does not have
-// yet (types 2 and 3, the fixed heads, are built).
+// yet.
 struct pending_boundary {
     int type;
     const char* process;
 };
 
 const pending_boundary pending_boundaries[] = {
-    {1, "Overland boundary type 1 (free outflow)"},
-    {4, "Overland boundary type 4 (specified discharge)"},
-    {5, "Overland boundary type 5 (specified discharge)"},
-    {6, "Overland boundary type 6 (rating curve)"},
-    {7, "Overland boundary type 7 (rating curve)"},
     {9, "Overland boundary type 9 (XY overland boundary)"},
 };
 

@@ -1,5 +1,7 @@
 // Time-series outputs: every hydrograph interval one row is appended to
 // each series of the run, the outlet hydrograph first.
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "core/model_state.h"
@@ -42,6 +44,73 @@ void write_outlet_hydrograph(model_state& s)
     ++s.hyd_rows_written;
 }
 
+// Time column of the point series: elapsed minutes in event runs, the
+// long-term time otherwise.
+void write_point_time(std::FILE* fp, const model_state& s)
+{
+    if (s.long_term)
+        std::fprintf(fp, "%16.8lf ", s.output_time);
+    else
+        std::fprintf(fp, "%14.8lf ", s.elapsed_min);
+}
+
+// Cell depth and discharge at the IN_CELLDEPDIS_LOCATION cells: the current
+// overland depths (left out with QOUT_CFS), then the magnitudes of the
+// cells' face discharges.
+void write_cell_depth_discharge(model_state& s)
+{
+    std::FILE* fp = s.out_celldepdis_location_file.fp;
+    if (!s.in_celldepdis_location_given || !fp)
+        return;
+    if (s.long_term)
+        std::fprintf(fp, "%16.8lf     ", s.output_time);
+    else
+        std::fprintf(fp, "%14.8lf     ", s.elapsed_min);
+    const int count = std::min(s.num_cell_locations, s.gnumlocater.size());
+    auto cell_at = [&s](int k) {
+        const int c = s.gnumlocater[k];
+        return c >= 1 && c <= s.num_cells ? c : 0;
+    };
+    if (!s.qout_cfs)
+        for (int k = 1; k <= count; ++k) {
+            const int c = cell_at(k);
+            std::fprintf(fp, "%12.6lf  ", c && s.ov_depth.size() >= c ? s.ov_depth[c] : 0.0);
+        }
+    std::fprintf(fp, "        ");
+    const double factor = s.qout_cfs ? s.qout_cfs_factor : 1.0;
+    for (int k = 1; k <= count; ++k) {
+        const int c = cell_at(k);
+        double q = 0.0;
+        if (c && s.ov_qx.size() >= c && s.ov_qy.size() >= c)
+            q = std::sqrt(s.ov_qx[c] * s.ov_qx[c] + s.ov_qy[c] * s.ov_qy[c]);
+        std::fprintf(fp, "%12.6lf  ", q * factor);
+    }
+    std::fprintf(fp, "\n");
+}
+
+// Overland depth (or ground plus depth, the water surface) at the listed
+// grid positions; a position outside the watershed writes 0.
+void write_overland_cells(model_state& s, int on, file_rec& file, int count, const ivec& rows, const ivec& cols,
+                          bool surface)
+{
+    if (!on || !file.fp)
+        return;
+    write_point_time(file.fp, s);
+    count = std::min({count, rows.size(), cols.size()});
+    for (int k = 1; k <= count; ++k) {
+        const int r = rows[k];
+        const int c = cols[k];
+        int cell = 0;
+        if (r >= 1 && c >= 1 && r <= s.mask.rows() && c <= s.mask.cols())
+            cell = s.mask[r][c];
+        double v = 0.0;
+        if (cell >= 1 && cell <= s.num_cells && s.ov_depth.size() >= cell)
+            v = s.ov_depth[cell] + (surface && s.ground_elev.size() >= cell ? s.ground_elev[cell] : 0.0);
+        std::fprintf(file.fp, "%12.6lf ", v);
+    }
+    std::fprintf(file.fp, "\n");
+}
+
 } // namespace
 
 void timeseries_output_step(model_state& s)
@@ -56,11 +125,16 @@ void timeseries_output_step(model_state& s)
     // TODO: KZ inflow row (KZ_INPUT) and KZ segment fluxes (kz_write_fluxes).
     write_outlet_hydrograph(s);
     // TODO: outlet sediment rows (OUTLET_SED_FLUX, OUTLET_SED_TSS).
-    // TODO: point series OUT_HYD_LOCATION, OUT_GWFLUX_LOCATION, OUT_CELLDEPDIS_LOCATION,
-    // SUPERLINK_JUNC_FLOW, SUPERLINK_NODE_FLOW, OUT_DEP_LOCATION, OUT_CON_LOCATION,
-    // OUT_MASS_LOCATION.
-    // TODO: soil moisture (OUT_THETA_LOCATION), well levels (GW_WELL_LEVEL), overland depths
-    // (OVERLAND_DEPTHS), overland water surface (OVERLAND_WSE), lakes (LAKE_OUTPUT).
+    // TODO: point series OUT_HYD_LOCATION, OUT_GWFLUX_LOCATION.
+    write_cell_depth_discharge(s);
+    // TODO: point series SUPERLINK_JUNC_FLOW, SUPERLINK_NODE_FLOW, OUT_DEP_LOCATION,
+    // OUT_CON_LOCATION, OUT_MASS_LOCATION.
+    // TODO: soil moisture (OUT_THETA_LOCATION), well levels (GW_WELL_LEVEL).
+    write_overland_cells(s, s.overland_depths, s.overland_depths_file, s.num_overland_depth_cells,
+                         s.overland_depth_row, s.overland_depth_col, false);
+    write_overland_cells(s, s.overland_wse, s.overland_wse_file, s.num_overland_wse_cells, s.overland_wse_row,
+                         s.overland_wse_col, true);
+    // TODO: lakes (LAKE_OUTPUT).
     // TODO: sediment by class (OUT_SED_LOC) and suspended solids (OUT_TSS_LOC) at the
     // sediment locations.
     if (s.hydrograph_file.fp)

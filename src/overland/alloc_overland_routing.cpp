@@ -2,6 +2,7 @@
 // the time loop allocates nothing.
 #include "core/model_state.h"
 #include "overland/ade_kernels.h"
+#include "overland/ov_explicit.h"
 #include "overland/overland_steps.h"
 
 namespace
@@ -31,6 +32,10 @@ void alloc_overland_routing(model_state& s)
     }
     if (s.flood_grid)
         fit(s.max_flood_depth, n);
+    if (s.ov_boundary || s.xybdyinput_ovdep)
+        fit(s.ov_bc_rough, n);
+    if (s.overtype == 1)
+        ov_explicit_reserve(ov_explicit_process_state(), n);
     if (s.chan_lakes && s.num_lakes > 0) {
         fit(s.lake_in_dv, s.num_lakes);
         fit(s.lake_out_dv, s.num_lakes);

@@ -11,6 +11,7 @@ struct overland_routing_state {
     dvec ov_depth_pred;   // predicted depth of the predictor-corrector scheme, m
     dvec ov_q_first;      // first-stage face discharge of that scheme, m3/s
     dvec max_flood_depth; // largest depth reached per cell (FLOOD_GRID), m
+    dvec ov_bc_rough;     // effective roughness of the boundary step (OV_BOUNDARY)
 
     int ov_wet = 0;        // some non-lake cell holds water
     int ov_flowing = 0;    // some non-lake cell has a face discharge

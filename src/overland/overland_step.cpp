@@ -9,6 +9,7 @@
 #include "core/error_state.h"
 #include "core/model_state.h"
 #include "overland/ade_kernels.h"
+#include "overland/ov_explicit.h"
 #include "overland/overland_steps.h"
 
 namespace
@@ -197,15 +198,17 @@ void overland_step(model_state& s)
     }
 
     // Boundary conditions and pumping.
-    if (s.ov_boundary) {
+    if (s.ov_boundary || s.xybdyinput_ovdep) {
         const bool first = s.ov_bc_started == 0;
         ov_bc_series_values(s, first);
-        if (error_state.code != 0)
-            return;
-        apply_ov_boundaries(s, step, first);
+        if (!error_state.raised && error_state.code == 0)
+            apply_ov_boundaries(s, step, first);
+        if (error_state.raised || error_state.code != 0)
+            return; // a missing series or rating curve, reported by the lookup
         s.ov_bc_started = 1;
     }
-    // TODO: overland pumping (ov_pump_step) of the OV_PUMP card.
+    if (s.cards.ov_pump_given)
+        ov_pump_step(s, step);
 
     // TODO: release of snowmelt packets into the cells (sum_melt_packets,
     // draw_melt_packet) in long-term runs.
@@ -235,7 +238,7 @@ void overland_step(model_state& s)
         }
         double vol = 0.0;
         if (s.overtype == 1) {
-            // TODO: explicit overland routing (ov_explicit_route).
+            vol = ov_explicit_route(s, ov_explicit_process_state(), step);
         } else {
             vol = ade_overland_route(s, ade_process_state(), step);
             if (vol < 0.0)

@@ -44,3 +44,6 @@ void ov_bc_series_values(model_state& state, bool first);
 
 // Applies the boundary conditions over dt seconds before routing.
 void apply_ov_boundaries(model_state& state, double dt, bool first);
+
+// Overland pumping of the OV_PUMP card over dt seconds.
+void ov_pump_step(model_state& state, double dt);

@@ -66,6 +66,7 @@ struct surface_state {
     // Overland point sources: volume of the running event and run total, m3.
     double ov_point_vol = 0.0;
     double ov_point_vol_total = 0.0;
+    dvec ov_point_q; // point-source discharge per cell, m3/s (filled by the constituent input)
 
     ivec dike_mask;
     int dike_map_given = 0;

@@ -62,7 +62,6 @@ struct constituent_input_state {
     row_array<double> soil_group_rows;
     row_array<double> ov_con_table_7;
     // Per-cell work arrays of the constituent steps.
-    dvec ov_point_q;
     dvec con_inf_work;
     dvec con_chan_work;
     dvec con_inf_acc;

@@ -176,8 +176,7 @@ std::vector<bad_case> cases()
     // Processes that are not built yet.
     c.push_back({"infiltration", add_cards("GREEN_AMPT\n"),
                  "Green-Ampt infiltration (GREEN_AMPT) is not available yet."});
-    c.push_back({"explicit overland scheme", add_cards("OVERTYPE explicit\n"),
-                 "Explicit overland routing (OVERTYPE) is not available yet."});
+    c.push_back({"pipe network", add_cards("STORM_SEWER sewer.in\n"), "Pipe network (STORM_SEWER) is not available yet."});
     c.push_back({"channel routing", add_cards("CHAN_EXPLIC\n"),
                  "Channel routing (CHAN_EXPLIC) is not available yet."});
     c.push_back({"lake output", add_cards("LAKE_OUTPUT lake.out\n"), "Lake output (LAKE_OUTPUT) is not available yet."});
@@ -189,12 +188,12 @@ std::vector<bad_case> cases()
     c.push_back({"empty XY boundary reader", add_cards("XYBDYINPUT_OVDEP xy.bdy\n"),
                  "XY overland and groundwater boundary input files are not available yet."});
     c.push_back(
-        {"free-outflow boundary", add_cards("MAPPING_TABLE tiny.cmt\nOV_BOUNDARY\n"),
-         "Overland boundary type 1 (free outflow) at cell 4 (row 1, column 4) is not available yet.", 1,
+        {"XY overland boundary", add_cards("MAPPING_TABLE tiny.cmt\nOV_BOUNDARY\n"),
+         "Overland boundary type 9 (XY overland boundary) at cell 4 (row 1, column 4) is not available yet.", 1,
          "tiny.prj",
          "tiny.cmt=TORVA_INDEX_MAP_TABLES\nINDEX_MAP tiny.idx All\nOVERLAND_BOUNDARY All\nNUM_IDS 2\nID\n"
          "     1" +
-             std::string(80, ' ') + "0 0\n     2" + std::string(80, ' ') + "1 0\n"});
+             std::string(80, ' ') + "0 0\n     2" + std::string(80, ' ') + "9 0\n"});
     return c;
 }
 

@@ -1,0 +1,6 @@
+TORVA_TS
+upstream_inflow
+ABSOLUTE
+2000 1 1 0 0 0.05
+2000 1 2 0 0 0.05
+END_TS

@@ -1,0 +1,69 @@
+// The explicit overland scheme (OVERTYPE explicit): a raw view of the
+// per-cell data, the face law, and the process-wide state that carries the
+// remembered sub-step from one overland step (and run) to the next.
+#pragma once
+
+#include <vector>
+
+struct model_state;
+struct wetland_rec;
+
+// Raw pointers to the per-cell data of one call (indices 1..n). An optional
+// input is null when its switch is off or its data are absent.
+struct ov_explicit_grid {
+    int n = 0;
+    double dx = 0.0;
+    const int* right = nullptr;
+    const int* left = nullptr;
+    const int* above = nullptr;
+    const int* below = nullptr;
+    const double* slope_x = nullptr;   // (z_i - z_right) / dx
+    const double* slope_y = nullptr;   // (z_i - z_below) / dx
+    const double* retent = nullptr;    // retention depth (null: 0)
+    const double* rough = nullptr;     // Manning roughness
+    const double* rough_exp = nullptr; // depth exponent of the roughness (null: none)
+    const int* dike = nullptr;         // embankment side bits (DIKE_MAP)
+    const int* bc_type = nullptr;      // boundary type (OV_BOUNDARY)
+    const int* wetland = nullptr;      // wetland number per cell
+    const wetland_rec* wetlands = nullptr;
+
+    bool fixed_head(int i) const
+    {
+        if (!bc_type)
+            return false;
+        const int t = bc_type[i];
+        return t == 2 || t == 3 || t == 9;
+    }
+};
+
+// Builds the view of one call from the model state.
+ov_explicit_grid ov_explicit_grid_from_state(model_state& state);
+
+// Unit discharge (m2/s, positive from i to j) across the face between cell
+// i and its right (right_face) or lower neighbour j, from depths h. `tested`
+// is false when the face is cut off by a depth below the retention depth
+// and so takes no part in the stability test.
+double ov_explicit_face_q(const ov_explicit_grid& g, int i, int j, bool right_face, const double* h,
+                          bool& tested);
+
+// Work state kept for the whole process: the sweep-order toggle, the
+// remembered sub-step with the number of further calls that start from it
+// and the reset notice, and the saved depths of the current run.
+struct ov_explicit_state {
+    int toggle = 0;
+    double remembered_dt = 0.0;
+    int calls_left = 0;
+    int reset_notice = 0;
+    long long sweeps = 0; // directional sweeps made, restarts included
+    std::vector<double> saved_depth;
+};
+
+// The process-wide instance used by the overland step.
+ov_explicit_state& ov_explicit_process_state();
+
+// Sizes the saved depths for a run of n cells.
+void ov_explicit_reserve(ov_explicit_state& st, int n);
+
+// Routes the overland water for one step of `step` seconds. Returns the
+// volume drained at the outlet (m3; 0 with channel routing).
+double ov_explicit_route(model_state& state, ov_explicit_state& st, double step);
