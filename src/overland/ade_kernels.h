@@ -95,9 +95,11 @@ ade_sweep_result ade_sweep_update(const ade_grid& g, ade_direction dir, double d
                                   double* depth, double* change, double* sweep_depth, double* qsum,
                                   double courant);
 
-// Pre-check of the sub-step dt with the discharges of the previous step.
+// Pre-check of the sub-step dt with the discharges of the previous step:
+// the depth change against the depth, and the stiffness of the cell's faces
+// against its area. Parallel over the cells; prints "green" once for NaN.
 ade_stability ade_stability_ratio(const ade_grid& g, const double* q, ade_direction dir, double dt,
-                                  const double* depth, double* change, double courant);
+                                  const double* depth, double courant);
 
 // Predictor-corrector loops over the whole step (tau = step / dx2 is the
 // step over the cell area).

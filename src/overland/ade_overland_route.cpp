@@ -226,8 +226,8 @@ bool route_ade(model_state& s, ade_state& st, const ade_grid& g, double step, st
     int worst_cell = 0;
     if (st.calls_made > 1 && st.last_dt > 0.0) {
         dt = step - st.last_dt > 0.001 ? st.last_dt : step;
-        const ade_stability ry = ade_stability_ratio(g, qy, ade_y, dt, depth, change, st.courant);
-        const ade_stability rx = ade_stability_ratio(g, qx, ade_x, dt, depth, change, st.courant);
+        const ade_stability ry = ade_stability_ratio(g, qy, ade_y, dt, depth, st.courant);
+        const ade_stability rx = ade_stability_ratio(g, qx, ade_x, dt, depth, st.courant);
         const double worst = rx.ratio > ry.ratio ? rx.ratio : ry.ratio;
         worst_cell = rx.cell != 0 ? rx.cell : ry.cell;
         if (rx.unstable || ry.unstable) {

@@ -84,14 +84,56 @@ ade_sweep_result ade_sweep_update(const ade_grid& g, ade_direction dir, double d
     return r;
 }
 
+namespace
+{
+
+// Smallest water-surface difference taken across a face by the stiffness
+// bound, m: below it a face carries too little water to matter.
+constexpr double stiff_min_drop = 1e-2;
+
+// How fast the faces of cell i in one direction answer a change of its
+// water surface, m2/s: the sum over its upstream and downstream faces of
+// dq/d(drop) = |q| / (2 drop) for q proportional to the root of the slope.
+inline double face_stiffness(const ade_grid& g, const double* q, const int* up, const int* down,
+                             const double* depth, int i)
+{
+    const double w = depth[i] + g.z[i];
+    double k = 0.0;
+    const int u = up[i];
+    if (u) {
+        const double drop = std::fabs(depth[u] + g.z[u] - w);
+        k += std::fabs(q[u]) / (2.0 * (drop > stiff_min_drop ? drop : stiff_min_drop));
+    }
+    const int t = down[i];
+    if (t) {
+        const double drop = std::fabs(w - depth[t] - g.z[t]);
+        k += std::fabs(q[i]) / (2.0 * (drop > stiff_min_drop ? drop : stiff_min_drop));
+    }
+    return k;
+}
+
+} // namespace
+
 ade_stability ade_stability_ratio(const ade_grid& g, const double* q, ade_direction dir, double dt,
-                                  const double* depth, double* change, double courant)
+                                  const double* depth, double courant)
 {
     const int n = g.n;
     const int* up = dir == ade_x ? g.left : g.above;
-    const double scale = dt / (g.dx * g.dx);
+    const int* down = dir == ade_x ? g.right : g.below;
+    const double area = g.dx * g.dx;
+    const double scale = dt / area;
     const double limit = 0.25 * courant;
-    ade_stability r;
+    // An explicit update is stable while dt times the faces' stiffness stays
+    // below the cell area; the bound keeps it within half of that, so that
+    // a near-level pool (the cells round an outlet) does not ring.
+    const double stiff_limit = courant;
+
+    // The largest ratio over the threads; the first cell that reached it is
+    // the smallest such cell.
+    double worst = 0.0;
+    int unstable = 0;
+    int green = 0;
+#pragma omp parallel for schedule(static) if (n >= ade_parallel_cells) reduction(max : worst, unstable, green)
     for (int i = 1; i <= n; ++i) {
         if (g.lake_cell(i))
             continue;
@@ -106,18 +148,46 @@ ade_stability ade_stability_ratio(const ade_grid& g, const double* q, ade_direct
         double c = (q[up[i]] - q[i]) * scale;
         if (g.block_frac)
             c = g.block_frac[i] < 1.0 ? c / (1.0 - g.block_frac[i]) : 0.0;
-        change[i] = c;
-        const double ratio = std::fabs(c) / (limit * h);
+        double ratio = std::fabs(c) / (limit * h);
         if (std::isnan(ratio)) {
-            std::printf("green");
+            green = 1;
             continue;
         }
-        if (ratio > r.ratio) {
-            r.ratio = ratio;
-            r.cell = i;
+        const double stiff = face_stiffness(g, q, up, down, depth, i) * scale / stiff_limit;
+        if (stiff > ratio)
+            ratio = stiff;
+        if (ratio > worst)
+            worst = ratio;
+        if (dt > 0.1 && ratio > 1.0)
+            unstable = 1;
+    }
+    if (green)
+        std::printf("green");
+
+    ade_stability r;
+    r.ratio = worst;
+    r.unstable = unstable;
+    if (worst > 0.0) {
+        // The first cell that reached the largest ratio, for the message of
+        // a sub-step that falls below the minimum.
+        for (int i = 1; i <= n && !r.cell; ++i) {
+            if (g.lake_cell(i) || depth[i] <= 0.01)
+                continue;
+            if (g.bc_type) {
+                const int t = g.bc_type[i];
+                if (t == 2 || t == 3 || t == 4 || t == 5 || t == 9)
+                    continue;
+            }
+            double c = (q[up[i]] - q[i]) * scale;
+            if (g.block_frac)
+                c = g.block_frac[i] < 1.0 ? c / (1.0 - g.block_frac[i]) : 0.0;
+            double ratio = std::fabs(c) / (limit * depth[i]);
+            const double stiff = face_stiffness(g, q, up, down, depth, i) * scale / stiff_limit;
+            if (stiff > ratio)
+                ratio = stiff;
+            if (ratio == worst)
+                r.cell = i;
         }
-        if (dt > 0.1 && std::fabs(c) / h > limit)
-            r.unstable = 1;
     }
     return r;
 }
