@@ -295,13 +295,16 @@ bool route_ade(model_state& s, ade_state& st, const ade_grid& g, double step, st
             }
             st.shrink = 0;
 
+            // The first sweep writes its depths to the sweep array and the
+            // second writes them back, so the sub-step ends in ov_depth.
+            const bool last = remaining <= 0.0;
             for (int k = 0; k < 2 && !failed; ++k) {
                 const ade_direction d = dirs[k];
                 double* q = d == ade_x ? qx : qy;
-                ade_face_fluxes(g, depth, d, q);
                 ++st.sweeps;
-                const ade_sweep_result r = ade_sweep_update(g, d, dt, q, depth, change, sweep,
-                                                            d == ade_x ? qx_sum : qy_sum, st.courant);
+                const ade_sweep_result r = ade_sweep(g, d, dt, k == 0 ? depth : sweep, k == 0 ? sweep : depth, q,
+                                                     last ? change : nullptr, d == ade_x ? qx_sum : qy_sum,
+                                                     st.courant);
                 if (r.status == 2) {
                     dt *= 0.5;
                     st.courant *= 0.5;

@@ -2,7 +2,99 @@
 #include <cmath>
 #include <cstdio>
 
+#include <omp.h>
+
+#include "overland/ade_face_discharge.h"
 #include "overland/ade_kernels.h"
+
+namespace
+{
+
+// Running sums of one thread's cells in a depth update.
+struct update_sums {
+    double bc_in = 0.0;
+    double bc_out = 0.0;
+    double outlet = 0.0;
+    double cleanup = 0.0;
+};
+
+// Depth update of non-lake cell i by net = (q[up] - q[i]) dt / dx2 from
+// depth h; `before` is its depth at the start of the sweep. Returns the new
+// depth and raises the thread's status s; c is the cell's depth change.
+inline double update_cell(const ade_grid& g, int i, double net, double h, double before, double area, double dt,
+                          double limit, int outlet, int& s, double& c, update_sums& sums)
+{
+    c = net;
+    if (g.block_frac && g.block_frac[i] < 1.0)
+        c /= 1.0 - g.block_frac[i];
+    if (g.fixed_head(i)) {
+        // The cell keeps its depth; what flowed in or out is exchanged with
+        // the boundary.
+        const double vol = net * area;
+        if (i == outlet)
+            sums.outlet += vol;
+        else if (vol > 0.0)
+            sums.bc_out += vol;
+        else
+            sums.bc_in -= vol;
+        return h;
+    }
+    double out = h + c;
+    if (std::isnan(out)) {
+        s = 2;
+        return out;
+    }
+    if (out < 0.0) {
+        if (out < -1e-5)
+            s = 2;
+        else if (out < -1e-8 && s < 1)
+            s = 1;
+        sums.cleanup -= out * area;
+        out = 0.0;
+    }
+    if (s == 0 && std::fabs(c) > before * limit && before > 0.01 && dt > 0.1)
+        s = 1;
+    return out;
+}
+
+// Most threads whose sums are kept apart, so that they are added in thread
+// order and a run gives the same volumes every time on the same threads.
+constexpr int max_sum_threads = 256;
+
+update_sums add_in_order(const update_sums* per_thread, int threads)
+{
+    update_sums t;
+    for (int k = 0; k < threads; ++k) {
+        t.bc_in += per_thread[k].bc_in;
+        t.bc_out += per_thread[k].bc_out;
+        t.outlet += per_thread[k].outlet;
+        t.cleanup += per_thread[k].cleanup;
+    }
+    return t;
+}
+
+int sweep_threads(int n)
+{
+    if (n < ade_parallel_cells)
+        return 1;
+    const int t = omp_get_max_threads();
+    return t < max_sum_threads ? t : max_sum_threads;
+}
+
+ade_sweep_result sweep_result(int status, const update_sums& sums)
+{
+    ade_sweep_result r;
+    r.status = status;
+    if (status == 2)
+        return r;
+    r.bc_in = sums.bc_in;
+    r.bc_out = sums.bc_out;
+    r.outlet = sums.outlet;
+    r.cleanup = sums.cleanup;
+    return r;
+}
+
+} // namespace
 
 ade_sweep_result ade_sweep_update(const ade_grid& g, ade_direction dir, double dt, const double* q,
                                   double* depth, double* change, double* sweep_depth, double* qsum,
@@ -16,72 +108,94 @@ ade_sweep_result ade_sweep_update(const ade_grid& g, ade_direction dir, double d
     const int outlet = g.chan_routing ? 0 : g.outlet;
 
     int status = 0;
-    double bc_in = 0.0;
-    double bc_out = 0.0;
-    double outlet_vol = 0.0;
-    double cleanup = 0.0;
-#pragma omp parallel if (n >= ade_parallel_cells) reduction(max : status) \
-    reduction(+ : bc_in, bc_out, outlet_vol, cleanup)
+    update_sums per_thread[max_sum_threads];
+    int used = 1;
+#pragma omp parallel num_threads(sweep_threads(n)) reduction(max : status)
     {
         int s = 0;
+        update_sums sums;
 #pragma omp for schedule(static)
         for (int i = 1; i <= n; ++i) {
             if (s == 2 || g.lake_cell(i))
                 continue;
-            const double net = (q[up[i]] - q[i]) * scale;
-            double c = net;
-            if (g.block_frac && g.block_frac[i] < 1.0)
-                c /= 1.0 - g.block_frac[i];
-            change[i] = c;
             if (qsum)
                 qsum[i] += dt * q[i];
-
-            if (g.fixed_head(i)) {
-                // The cell keeps its depth; what flowed in or out is exchanged
-                // with the boundary.
-                const double vol = net * area;
-                if (i == outlet)
-                    outlet_vol += vol;
-                else if (vol > 0.0)
-                    bc_out += vol;
-                else
-                    bc_in -= vol;
-                sweep_depth[i] = depth[i];
-                continue;
-            }
-
-            const double before = sweep_depth[i];
-            double h = depth[i] + c;
-            if (std::isnan(h)) {
-                depth[i] = h;
-                s = 2;
-                continue;
-            }
-            if (h < 0.0) {
-                if (h < -1e-5)
-                    s = 2;
-                else if (h < -1e-8)
-                    s = 1;
-                cleanup -= h * area;
-                h = 0.0;
-            }
+            const double h = update_cell(g, i, (q[up[i]] - q[i]) * scale, depth[i], sweep_depth[i], area, dt,
+                                         limit, outlet, s, change[i], sums);
             depth[i] = h;
             sweep_depth[i] = h;
-            if (s == 0 && std::fabs(c) > before * limit && before > 0.01 && dt > 0.1)
-                s = 1;
         }
         status = s;
+        per_thread[omp_get_thread_num()] = sums;
+        used = omp_get_num_threads();
     }
+    const update_sums total = add_in_order(per_thread, used);
+    return sweep_result(status, total);
+}
 
-    ade_sweep_result r;
-    r.status = status;
-    if (status == 2)
-        return r;
-    r.bc_in = bc_in;
-    r.bc_out = bc_out;
-    r.outlet = outlet_vol;
-    r.cleanup = cleanup;
-    return r;
+ade_sweep_result ade_sweep(const ade_grid& g, ade_direction dir, double dt, const double* from, double* to,
+                           double* q, double* change, double* qsum, double courant)
+{
+    const int n = g.n;
+    const int* up = dir == ade_x ? g.left : g.above;
+    const int* down = dir == ade_x ? g.right : g.below;
+    const int dike_bit = dir == ade_x ? 2 : 4;
+    const int side_i = dir == ade_x ? 2 : 3;
+    const int side_t = dir == ade_x ? 4 : 1;
+    const double area = g.dx * g.dx;
+    const double scale = dt / area;
+    const double limit = 0.5 * courant;
+    const int outlet = g.chan_routing ? 0 : g.outlet;
+    const bool plain = g.plain();
+    auto face = [&](int i, int t) {
+        return plain ? ade_plain_face(g, from, i, t)
+                     : ade_face_discharge(g, from, i, t, dike_bit, side_i, side_t);
+    };
+
+    int status = 0;
+    update_sums per_thread[max_sum_threads];
+    int used = 1;
+#pragma omp parallel num_threads(sweep_threads(n)) reduction(max : status)
+    {
+        // The thread's own block of cells, as a static schedule would give.
+        const int nth = omp_get_num_threads();
+        const int tid = omp_get_thread_num();
+        const int base = n / nth;
+        const int extra = n % nth;
+        const int first = 1 + tid * base + (tid < extra ? tid : extra);
+        const int last = first + base + (tid < extra ? 1 : 0) - 1;
+
+        int s = 0;
+        update_sums sums;
+        double c = 0.0;
+        for (int i = first; i <= last; ++i) {
+            // Discharges come from the depths at the start of the sweep and
+            // the new depths go to another array, so each face is found once
+            // and used at once; a face from a cell of another block is found
+            // again here rather than waited for.
+            const double qi = face(i, down[i]);
+            q[i] = qi;
+            if (s == 2)
+                continue;
+            if (g.lake_cell(i)) {
+                to[i] = from[i];
+                continue;
+            }
+            const int u = up[i];
+            const double qu = u == 0 ? 0.0 : (u >= first && u < i ? q[u] : face(u, i));
+            if (qsum)
+                qsum[i] += dt * qi;
+            to[i] = update_cell(g, i, (qu - qi) * scale, from[i], from[i], area, dt, limit, outlet, s, c, sums);
+            if (change)
+                change[i] = c;
+        }
+        status = s;
+        per_thread[omp_get_thread_num()] = sums;
+        used = omp_get_num_threads();
+    }
+    const update_sums total = add_in_order(per_thread, used);
+    q[0] = 0.0;
+    return sweep_result(status, total);
 }
 
 namespace
