@@ -7,7 +7,9 @@
 // sub-steps per overland step and the cell updates per second (one cell of
 // one directional sweep is one update, restarts included).
 //
-//   torva_bench_plane [cells per side] [simulated minutes] [work folder]
+//   torva_bench_plane [cells per side] [simulated minutes] [work folder] [threads ...]
+//
+// Without thread counts it runs one thread and every processor.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -88,7 +90,8 @@ int main(int argc, char** argv)
     const int minutes = argc > 2 ? std::atoi(argv[2]) : 10;
     const std::string folder = argc > 3 ? argv[3] : "/tmp/torva_bench_plane";
     if (side < 2 || minutes < 1) {
-        std::fprintf(stderr, "usage: torva_bench_plane [cells per side] [simulated minutes] [work folder]\n");
+        std::fprintf(stderr,
+                     "usage: torva_bench_plane [cells per side] [simulated minutes] [work folder] [threads ...]\n");
         return 1;
     }
     std::system(("mkdir -p '" + folder + "'").c_str());
@@ -97,9 +100,15 @@ int main(int argc, char** argv)
         return 1;
     }
     const int cores = processor_count();
-    std::vector<int> counts = {1};
-    if (cores > 1)
-        counts.push_back(cores);
+    std::vector<int> counts;
+    for (int k = 4; k < argc; ++k)
+        if (std::atoi(argv[k]) > 0)
+            counts.push_back(std::atoi(argv[k]));
+    if (counts.empty()) {
+        counts.push_back(1);
+        if (cores > 1)
+            counts.push_back(cores);
+    }
 
     std::printf("plane of %d x %d cells, %d simulated minutes of 10 s steps, %d processors\n", side, side,
                 minutes, cores);
