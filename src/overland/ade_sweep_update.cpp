@@ -242,66 +242,62 @@ ade_stability ade_stability_ratio(const ade_grid& g, const double* q, ade_direct
     // a near-level pool (the cells round an outlet) does not ring.
     const double stiff_limit = courant;
 
-    // The largest ratio over the threads; the first cell that reached it is
-    // the smallest such cell.
-    double worst = 0.0;
+    // Each thread keeps the largest ratio of its block and the first cell
+    // that reached it; the blocks are taken in order, so the cell is the
+    // first of the grid whatever the thread count.
+    struct worst_cell {
+        double ratio;
+        int cell;
+    };
+    worst_cell per_thread[max_sum_threads];
+    int used = 1;
     int unstable = 0;
     int green = 0;
-#pragma omp parallel for schedule(static) if (n >= ade_parallel_cells) reduction(max : worst, unstable, green)
-    for (int i = 1; i <= n; ++i) {
-        if (g.lake_cell(i))
-            continue;
-        if (g.bc_type) {
-            const int t = g.bc_type[i];
-            if (t == 2 || t == 3 || t == 4 || t == 5 || t == 9)
-                continue;
-        }
-        const double h = depth[i];
-        if (h <= 0.01)
-            continue;
-        double c = (q[up[i]] - q[i]) * scale;
-        if (g.block_frac)
-            c = g.block_frac[i] < 1.0 ? c / (1.0 - g.block_frac[i]) : 0.0;
-        double ratio = std::fabs(c) / (limit * h);
-        if (std::isnan(ratio)) {
-            green = 1;
-            continue;
-        }
-        const double stiff = face_stiffness(g, q, up, down, depth, i) * scale / stiff_limit;
-        if (stiff > ratio)
-            ratio = stiff;
-        if (ratio > worst)
-            worst = ratio;
-        if (dt > 0.1 && ratio > 1.0)
-            unstable = 1;
-    }
-    if (green)
-        std::printf("green");
-
-    ade_stability r;
-    r.ratio = worst;
-    r.unstable = unstable;
-    if (worst > 0.0) {
-        // The first cell that reached the largest ratio, for the message of
-        // a sub-step that falls below the minimum.
-        for (int i = 1; i <= n && !r.cell; ++i) {
-            if (g.lake_cell(i) || depth[i] <= 0.01)
+#pragma omp parallel num_threads(sweep_threads(n)) reduction(max : unstable, green)
+    {
+        worst_cell w{0.0, 0};
+#pragma omp for schedule(static)
+        for (int i = 1; i <= n; ++i) {
+            if (g.lake_cell(i))
                 continue;
             if (g.bc_type) {
                 const int t = g.bc_type[i];
                 if (t == 2 || t == 3 || t == 4 || t == 5 || t == 9)
                     continue;
             }
+            const double h = depth[i];
+            if (h <= 0.01)
+                continue;
             double c = (q[up[i]] - q[i]) * scale;
             if (g.block_frac)
                 c = g.block_frac[i] < 1.0 ? c / (1.0 - g.block_frac[i]) : 0.0;
-            double ratio = std::fabs(c) / (limit * depth[i]);
+            double ratio = std::fabs(c) / (limit * h);
+            if (std::isnan(ratio)) {
+                green = 1;
+                continue;
+            }
             const double stiff = face_stiffness(g, q, up, down, depth, i) * scale / stiff_limit;
             if (stiff > ratio)
                 ratio = stiff;
-            if (ratio == worst)
-                r.cell = i;
+            if (ratio > w.ratio) {
+                w.ratio = ratio;
+                w.cell = i;
+            }
+            if (dt > 0.1 && ratio > 1.0)
+                unstable = 1;
         }
+        per_thread[omp_get_thread_num()] = w;
+        used = omp_get_num_threads();
     }
+    if (green)
+        std::printf("green");
+
+    ade_stability r;
+    r.unstable = unstable;
+    for (int k = 0; k < used; ++k)
+        if (per_thread[k].ratio > r.ratio) {
+            r.ratio = per_thread[k].ratio;
+            r.cell = per_thread[k].cell;
+        }
     return r;
 }
