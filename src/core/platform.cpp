@@ -1,8 +1,11 @@
 #include "core/platform.h"
 
+#include "core/text_parse.h"
+
 #include <omp.h>
 
 #include <cstdlib>
+#include <string_view>
 #include <ctime>
 #include <filesystem>
 #include <system_error>
@@ -26,6 +29,21 @@ int processor_count()
 void platform_override_processor_count(int count)
 {
     processor_count_override = count > 0 ? count : 0;
+}
+
+int default_thread_count()
+{
+    const char* value = std::getenv("OMP_NUM_THREADS");
+    if (!value)
+        return processor_count();
+    // A list gives the counts of nested levels; the first is ours.
+    std::string_view text(value);
+    text = text.substr(0, text.find(','));
+    int count = 0;
+    if (parse_int_strict(text, count) == num_status::ok && count >= 1)
+        return count;
+    std::fprintf(stderr, "Warning: OMP_NUM_THREADS is not a whole number above 0; using every processor.\n");
+    return processor_count();
 }
 
 void set_thread_count(int count)

@@ -14,6 +14,10 @@ double processor_clock_seconds();
 int processor_count();
 void platform_override_processor_count(int count); // 0 removes the override
 
+// Threads of a run without a NUM_THREADS card: OMP_NUM_THREADS when it is
+// set (so that jobs sharing a node can divide it), else every processor.
+int default_thread_count();
+
 // Thread count of the parallel loops.
 void set_thread_count(int count);
 int thread_count();

@@ -6,7 +6,7 @@ proc_group group_ctx;
 
 void init_process_group()
 {
-    group_ctx.num_threads = processor_count();
+    group_ctx.num_threads = default_thread_count();
     set_thread_count(group_ctx.num_threads);
     group_ctx.rank = 0;
     group_ctx.member = 0;

@@ -56,6 +56,12 @@ struct ade_grid {
     double outslope = 0.0;
     int chan_routing = 0;
 
+    // None of the optional inputs and no depth exponent: the sweep takes
+    // the plain face.
+    bool plain() const
+    {
+        return !rough_exp && !dike && !side_block && !clake && !olake && !wetland && !snow_stat;
+    }
     bool lake_cell(int i) const { return (clake && clake[i] > 0) || (olake && olake[i] > 0); }
     bool fixed_head(int i) const
     {
@@ -95,9 +101,18 @@ ade_sweep_result ade_sweep_update(const ade_grid& g, ade_direction dir, double d
                                   double* depth, double* change, double* sweep_depth, double* qsum,
                                   double courant);
 
-// Pre-check of the sub-step dt with the discharges of the previous step.
+// One ADE sweep of a direction over dt: the face discharges q from the
+// depths `from` (those at the start of the sweep) and the new depths into
+// `to` (every cell; lake and fixed-head cells keep theirs). change, when
+// given, receives each non-lake cell's change; qsum gains dt * q.
+ade_sweep_result ade_sweep(const ade_grid& g, ade_direction dir, double dt, const double* from, double* to,
+                           double* q, double* change, double* qsum, double courant);
+
+// Pre-check of the sub-step dt with the discharges of the previous step:
+// the depth change against the depth, and the stiffness of the cell's faces
+// against its area. Parallel over the cells; prints "green" once for NaN.
 ade_stability ade_stability_ratio(const ade_grid& g, const double* q, ade_direction dir, double dt,
-                                  const double* depth, double* change, double courant);
+                                  const double* depth, double courant);
 
 // Predictor-corrector loops over the whole step (tau = step / dx2 is the
 // step over the cell area).

@@ -216,7 +216,8 @@ void clear_lake_changes(model_state& s, const ade_grid& g, ade_state& st)
 
 // Names the cell of the worst instability and the advice to halve the
 // step; when no cell was found (a depth that is not a number compares with
-// nothing) the first cell whose depth is not finite is named instead.
+// nothing) the first cell whose depth, ground or roughness is not finite is
+// named instead.
 void report_worst_cell(const ade_grid& g, const double* depth, int worst_cell)
 {
     if (worst_cell >= 1 && worst_cell <= g.n) {
@@ -225,7 +226,7 @@ void report_worst_cell(const ade_grid& g, const double* depth, int worst_cell)
         return;
     }
     for (int i = 1; i <= g.n; ++i)
-        if (!std::isfinite(depth[i])) {
+        if (!std::isfinite(depth[i]) || !std::isfinite(g.z[i]) || (g.rough && !std::isfinite(g.rough[i]))) {
             std::printf("The overland depth of cell %d is not a finite number: check the inputs of that cell.\n", i);
             return;
         }
@@ -252,8 +253,8 @@ bool route_ade(model_state& s, ade_state& st, const ade_grid& g, double step, st
     int worst_cell = 0;
     if (st.calls_made > 1 && st.last_dt > 0.0) {
         dt = step - st.last_dt > 0.001 ? st.last_dt : step;
-        const ade_stability ry = ade_stability_ratio(g, qy, ade_y, dt, depth, change, st.courant);
-        const ade_stability rx = ade_stability_ratio(g, qx, ade_x, dt, depth, change, st.courant);
+        const ade_stability ry = ade_stability_ratio(g, qy, ade_y, dt, depth, st.courant);
+        const ade_stability rx = ade_stability_ratio(g, qx, ade_x, dt, depth, st.courant);
         const double worst = rx.ratio > ry.ratio ? rx.ratio : ry.ratio;
         worst_cell = rx.cell != 0 ? rx.cell : ry.cell;
         if (rx.unstable || ry.unstable) {
@@ -320,13 +321,16 @@ bool route_ade(model_state& s, ade_state& st, const ade_grid& g, double step, st
             }
             st.shrink = 0;
 
+            // The first sweep writes its depths to the sweep array and the
+            // second writes them back, so the sub-step ends in ov_depth.
+            const bool last = remaining <= 0.0;
             for (int k = 0; k < 2 && !failed; ++k) {
                 const ade_direction d = dirs[k];
                 double* q = d == ade_x ? qx : qy;
-                ade_face_fluxes(g, depth, d, q);
                 ++st.sweeps;
-                const ade_sweep_result r = ade_sweep_update(g, d, dt, q, depth, change, sweep,
-                                                            d == ade_x ? qx_sum : qy_sum, st.courant);
+                const ade_sweep_result r = ade_sweep(g, d, dt, k == 0 ? depth : sweep, k == 0 ? sweep : depth, q,
+                                                     last ? change : nullptr, d == ade_x ? qx_sum : qy_sum,
+                                                     st.courant);
                 if (r.status == 2) {
                     dt *= 0.5;
                     st.courant *= 0.5;

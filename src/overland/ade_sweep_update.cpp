@@ -2,7 +2,99 @@
 #include <cmath>
 #include <cstdio>
 
+#include <omp.h>
+
+#include "overland/ade_face_discharge.h"
 #include "overland/ade_kernels.h"
+
+namespace
+{
+
+// Running sums of one thread's cells in a depth update.
+struct update_sums {
+    double bc_in = 0.0;
+    double bc_out = 0.0;
+    double outlet = 0.0;
+    double cleanup = 0.0;
+};
+
+// Depth update of non-lake cell i by net = (q[up] - q[i]) dt / dx2 from
+// depth h; `before` is its depth at the start of the sweep. Returns the new
+// depth and raises the thread's status s; c is the cell's depth change.
+inline double update_cell(const ade_grid& g, int i, double net, double h, double before, double area, double dt,
+                          double limit, int outlet, int& s, double& c, update_sums& sums)
+{
+    c = net;
+    if (g.block_frac && g.block_frac[i] < 1.0)
+        c /= 1.0 - g.block_frac[i];
+    if (g.fixed_head(i)) {
+        // The cell keeps its depth; what flowed in or out is exchanged with
+        // the boundary.
+        const double vol = net * area;
+        if (i == outlet)
+            sums.outlet += vol;
+        else if (vol > 0.0)
+            sums.bc_out += vol;
+        else
+            sums.bc_in -= vol;
+        return h;
+    }
+    double out = h + c;
+    if (std::isnan(out)) {
+        s = 2;
+        return out;
+    }
+    if (out < 0.0) {
+        if (out < -1e-5)
+            s = 2;
+        else if (out < -1e-8 && s < 1)
+            s = 1;
+        sums.cleanup -= out * area;
+        out = 0.0;
+    }
+    if (s == 0 && std::fabs(c) > before * limit && before > 0.01 && dt > 0.1)
+        s = 1;
+    return out;
+}
+
+// Most threads whose sums are kept apart, so that they are added in thread
+// order and a run gives the same volumes every time on the same threads.
+constexpr int max_sum_threads = 256;
+
+update_sums add_in_order(const update_sums* per_thread, int threads)
+{
+    update_sums t;
+    for (int k = 0; k < threads; ++k) {
+        t.bc_in += per_thread[k].bc_in;
+        t.bc_out += per_thread[k].bc_out;
+        t.outlet += per_thread[k].outlet;
+        t.cleanup += per_thread[k].cleanup;
+    }
+    return t;
+}
+
+int sweep_threads(int n)
+{
+    if (n < ade_parallel_cells)
+        return 1;
+    const int t = omp_get_max_threads();
+    return t < max_sum_threads ? t : max_sum_threads;
+}
+
+ade_sweep_result sweep_result(int status, const update_sums& sums)
+{
+    ade_sweep_result r;
+    r.status = status;
+    if (status == 2)
+        return r;
+    r.bc_in = sums.bc_in;
+    r.bc_out = sums.bc_out;
+    r.outlet = sums.outlet;
+    r.cleanup = sums.cleanup;
+    return r;
+}
+
+} // namespace
 
 ade_sweep_result ade_sweep_update(const ade_grid& g, ade_direction dir, double dt, const double* q,
                                   double* depth, double* change, double* sweep_depth, double* qsum,
@@ -16,108 +108,196 @@ ade_sweep_result ade_sweep_update(const ade_grid& g, ade_direction dir, double d
     const int outlet = g.chan_routing ? 0 : g.outlet;
 
     int status = 0;
-    double bc_in = 0.0;
-    double bc_out = 0.0;
-    double outlet_vol = 0.0;
-    double cleanup = 0.0;
-#pragma omp parallel if (n >= ade_parallel_cells) reduction(max : status) \
-    reduction(+ : bc_in, bc_out, outlet_vol, cleanup)
+    update_sums per_thread[max_sum_threads];
+    int used = 1;
+#pragma omp parallel num_threads(sweep_threads(n)) reduction(max : status)
     {
         int s = 0;
+        update_sums sums;
 #pragma omp for schedule(static)
         for (int i = 1; i <= n; ++i) {
             if (s == 2 || g.lake_cell(i))
                 continue;
-            const double net = (q[up[i]] - q[i]) * scale;
-            double c = net;
-            if (g.block_frac && g.block_frac[i] < 1.0)
-                c /= 1.0 - g.block_frac[i];
-            change[i] = c;
             if (qsum)
                 qsum[i] += dt * q[i];
-
-            if (g.fixed_head(i)) {
-                // The cell keeps its depth; what flowed in or out is exchanged
-                // with the boundary.
-                const double vol = net * area;
-                if (i == outlet)
-                    outlet_vol += vol;
-                else if (vol > 0.0)
-                    bc_out += vol;
-                else
-                    bc_in -= vol;
-                sweep_depth[i] = depth[i];
-                continue;
-            }
-
-            const double before = sweep_depth[i];
-            double h = depth[i] + c;
-            if (std::isnan(h)) {
-                depth[i] = h;
-                s = 2;
-                continue;
-            }
-            if (h < 0.0) {
-                if (h < -1e-5)
-                    s = 2;
-                else if (h < -1e-8)
-                    s = 1;
-                cleanup -= h * area;
-                h = 0.0;
-            }
+            const double h = update_cell(g, i, (q[up[i]] - q[i]) * scale, depth[i], sweep_depth[i], area, dt,
+                                         limit, outlet, s, change[i], sums);
             depth[i] = h;
             sweep_depth[i] = h;
-            if (s == 0 && std::fabs(c) > before * limit && before > 0.01 && dt > 0.1)
-                s = 1;
         }
         status = s;
+        per_thread[omp_get_thread_num()] = sums;
+        used = omp_get_num_threads();
     }
-
-    ade_sweep_result r;
-    r.status = status;
-    if (status == 2)
-        return r;
-    r.bc_in = bc_in;
-    r.bc_out = bc_out;
-    r.outlet = outlet_vol;
-    r.cleanup = cleanup;
-    return r;
+    const update_sums total = add_in_order(per_thread, used);
+    return sweep_result(status, total);
 }
 
-ade_stability ade_stability_ratio(const ade_grid& g, const double* q, ade_direction dir, double dt,
-                                  const double* depth, double* change, double courant)
+ade_sweep_result ade_sweep(const ade_grid& g, ade_direction dir, double dt, const double* from, double* to,
+                           double* q, double* change, double* qsum, double courant)
 {
     const int n = g.n;
     const int* up = dir == ade_x ? g.left : g.above;
-    const double scale = dt / (g.dx * g.dx);
-    const double limit = 0.25 * courant;
-    ade_stability r;
-    for (int i = 1; i <= n; ++i) {
-        if (g.lake_cell(i))
-            continue;
-        if (g.bc_type) {
-            const int t = g.bc_type[i];
-            if (t == 2 || t == 3 || t == 4 || t == 5 || t == 9)
+    const int* down = dir == ade_x ? g.right : g.below;
+    const int dike_bit = dir == ade_x ? 2 : 4;
+    const int side_i = dir == ade_x ? 2 : 3;
+    const int side_t = dir == ade_x ? 4 : 1;
+    const double area = g.dx * g.dx;
+    const double scale = dt / area;
+    const double limit = 0.5 * courant;
+    const int outlet = g.chan_routing ? 0 : g.outlet;
+    const bool plain = g.plain();
+    auto face = [&](int i, int t) {
+        return plain ? ade_plain_face(g, from, i, t)
+                     : ade_face_discharge(g, from, i, t, dike_bit, side_i, side_t);
+    };
+
+    int status = 0;
+    update_sums per_thread[max_sum_threads];
+    int used = 1;
+#pragma omp parallel num_threads(sweep_threads(n)) reduction(max : status)
+    {
+        // The thread's own block of cells, as a static schedule would give.
+        const int nth = omp_get_num_threads();
+        const int tid = omp_get_thread_num();
+        const int base = n / nth;
+        const int extra = n % nth;
+        const int first = 1 + tid * base + (tid < extra ? tid : extra);
+        const int last = first + base + (tid < extra ? 1 : 0) - 1;
+
+        int s = 0;
+        update_sums sums;
+        double c = 0.0;
+        for (int i = first; i <= last; ++i) {
+            // Discharges come from the depths at the start of the sweep and
+            // the new depths go to another array, so each face is found once
+            // and used at once; a face from a cell of another block is found
+            // again here rather than waited for.
+            const double qi = face(i, down[i]);
+            q[i] = qi;
+            if (s == 2)
                 continue;
+            if (g.lake_cell(i)) {
+                to[i] = from[i];
+                continue;
+            }
+            const int u = up[i];
+            const double qu = u == 0 ? 0.0 : (u >= first && u < i ? q[u] : face(u, i));
+            if (qsum)
+                qsum[i] += dt * qi;
+            to[i] = update_cell(g, i, (qu - qi) * scale, from[i], from[i], area, dt, limit, outlet, s, c, sums);
+            if (change)
+                change[i] = c;
         }
-        const double h = depth[i];
-        if (h <= 0.01)
-            continue;
-        double c = (q[up[i]] - q[i]) * scale;
-        if (g.block_frac)
-            c = g.block_frac[i] < 1.0 ? c / (1.0 - g.block_frac[i]) : 0.0;
-        change[i] = c;
-        const double ratio = std::fabs(c) / (limit * h);
-        if (std::isnan(ratio)) {
-            std::printf("green");
-            continue;
-        }
-        if (ratio > r.ratio) {
-            r.ratio = ratio;
-            r.cell = i;
-        }
-        if (dt > 0.1 && std::fabs(c) / h > limit)
-            r.unstable = 1;
+        status = s;
+        per_thread[omp_get_thread_num()] = sums;
+        used = omp_get_num_threads();
     }
+    const update_sums total = add_in_order(per_thread, used);
+    q[0] = 0.0;
+    return sweep_result(status, total);
+}
+
+namespace
+{
+
+// Smallest water-surface difference taken across a face by the stiffness
+// bound, m: below it a face carries too little water to matter.
+constexpr double stiff_min_drop = 1e-2;
+
+// How fast the faces of cell i in one direction answer a change of its
+// water surface, m2/s: the sum over its upstream and downstream faces of
+// dq/d(drop) = |q| / (2 drop) for q proportional to the root of the slope.
+inline double face_stiffness(const ade_grid& g, const double* q, const int* up, const int* down,
+                             const double* depth, int i)
+{
+    const double w = depth[i] + g.z[i];
+    double k = 0.0;
+    const int u = up[i];
+    if (u) {
+        const double drop = std::fabs(depth[u] + g.z[u] - w);
+        k += std::fabs(q[u]) / (2.0 * (drop > stiff_min_drop ? drop : stiff_min_drop));
+    }
+    const int t = down[i];
+    if (t) {
+        const double drop = std::fabs(w - depth[t] - g.z[t]);
+        k += std::fabs(q[i]) / (2.0 * (drop > stiff_min_drop ? drop : stiff_min_drop));
+    }
+    return k;
+}
+
+} // namespace
+
+ade_stability ade_stability_ratio(const ade_grid& g, const double* q, ade_direction dir, double dt,
+                                  const double* depth, double courant)
+{
+    const int n = g.n;
+    const int* up = dir == ade_x ? g.left : g.above;
+    const int* down = dir == ade_x ? g.right : g.below;
+    const double area = g.dx * g.dx;
+    const double scale = dt / area;
+    const double limit = 0.25 * courant;
+    // An explicit update is stable while dt times the faces' stiffness stays
+    // below the cell area; the bound keeps it within half of that, so that
+    // a near-level pool (the cells round an outlet) does not ring.
+    const double stiff_limit = courant;
+
+    // Each thread keeps the largest ratio of its block and the first cell
+    // that reached it; the blocks are taken in order, so the cell is the
+    // first of the grid whatever the thread count.
+    struct worst_cell {
+        double ratio;
+        int cell;
+    };
+    worst_cell per_thread[max_sum_threads];
+    int used = 1;
+    int unstable = 0;
+    int green = 0;
+#pragma omp parallel num_threads(sweep_threads(n)) reduction(max : unstable, green)
+    {
+        worst_cell w{0.0, 0};
+#pragma omp for schedule(static)
+        for (int i = 1; i <= n; ++i) {
+            if (g.lake_cell(i))
+                continue;
+            if (g.bc_type) {
+                const int t = g.bc_type[i];
+                if (t == 2 || t == 3 || t == 4 || t == 5 || t == 9)
+                    continue;
+            }
+            const double h = depth[i];
+            if (h <= 0.01)
+                continue;
+            double c = (q[up[i]] - q[i]) * scale;
+            if (g.block_frac)
+                c = g.block_frac[i] < 1.0 ? c / (1.0 - g.block_frac[i]) : 0.0;
+            double ratio = std::fabs(c) / (limit * h);
+            if (std::isnan(ratio)) {
+                green = 1;
+                continue;
+            }
+            const double stiff = face_stiffness(g, q, up, down, depth, i) * scale / stiff_limit;
+            if (stiff > ratio)
+                ratio = stiff;
+            if (ratio > w.ratio) {
+                w.ratio = ratio;
+                w.cell = i;
+            }
+            if (dt > 0.1 && ratio > 1.0)
+                unstable = 1;
+        }
+        per_thread[omp_get_thread_num()] = w;
+        used = omp_get_num_threads();
+    }
+    if (green)
+        std::printf("green");
+
+    ade_stability r;
+    r.unstable = unstable;
+    for (int k = 0; k < used; ++k)
+        if (per_thread[k].ratio > r.ratio) {
+            r.ratio = per_thread[k].ratio;
+            r.cell = per_thread[k].cell;
+        }
     return r;
 }
