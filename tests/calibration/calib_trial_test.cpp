@@ -173,6 +173,17 @@ TEST_F(CalibTrial, FailedRunsAndMismatchedCountsGetTheFailureCost)
         << screen;
 }
 
+// Under the address sanitizer freed memory waits in a quarantine, so
+// resident pages grow by design there; its leak check covers memory, and
+// fewer trials keep the sanitizer pass short.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool check_resident_pages = false;
+constexpr int steady_trials = 300;
+#else
+constexpr bool check_resident_pages = true;
+constexpr int steady_trials = 1000;
+#endif
+
 // A calibration makes thousands of runs in one process: nothing may grow.
 TEST_F(CalibTrial, ThousandTrialsHoldMemoryDescriptorsAndListsSteady)
 {
@@ -191,18 +202,20 @@ TEST_F(CalibTrial, ThousandTrialsHoldMemoryDescriptorsAndListsSteady)
     const long pages = resident_pages();
     const int descriptors = torva_test::open_descriptor_count();
     const std::clock_t start = std::clock();
-    for (int k = 100; k < 1000; ++k)
+    for (int k = 100; k < steady_trials; ++k)
         run(k);
-    const double per_trial_ms = 1000.0 * (std::clock() - start) / CLOCKS_PER_SEC / 900.0;
+    const double per_trial_ms = 1000.0 * (std::clock() - start) / CLOCKS_PER_SEC / (steady_trials - 100);
     testing::internal::GetCapturedStdout();
     EXPECT_LE(torva_test::open_descriptor_count(), descriptors);
-    EXPECT_LE(resident_pages(), pages + 64) << "resident pages grew from " << pages; // 256 kB of slack
+    if (check_resident_pages) {
+        EXPECT_LE(resident_pages(), pages + 64) << "resident pages grew from " << pages; // 256 kB of slack
+    }
     EXPECT_TRUE(replace_param_list.empty());
     EXPECT_TRUE(time_series_list.empty());
     EXPECT_TRUE(obj.results.records.empty());
     // One line per trial in the results file, after its header.
     const std::string results = read_file(dir.file("0000_results_all.out"));
-    EXPECT_EQ(std::count(results.begin(), results.end(), '\n'), 1001);
+    EXPECT_EQ(std::count(results.begin(), results.end(), '\n'), steady_trials + 1);
     std::printf("processor time per trial: %.3f ms; resident pages %ld -> %ld\n", per_trial_ms, pages,
                 resident_pages());
 }
