@@ -121,7 +121,9 @@ void find_project_folder(const std::string& path)
     }
     std::string line;
     bool too_long = false;
-    int line_number = 0;
+    int line_number = 1;
+    // The first line is the project file's header, not a card.
+    read_project_line(project.fp, line, line_number, too_long);
     while (read_project_line(project.fp, line, ++line_number, too_long)) {
         const int code = card_code(line, 0);
         if (code == card_ignore) continue;
