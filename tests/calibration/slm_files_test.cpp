@@ -191,3 +191,155 @@ TEST_F(SlmControl, MissingControlFileIsReported)
 }
 
 } // namespace
+
+namespace
+{
+
+struct SlmInstructions : testing::Test {
+    torva_test::scratch_dir dir{"slm_ins"};
+    in_folder here{dir.path()};
+    pest_control pc;
+    pest_handles handles;
+
+    void SetUp() override
+    {
+        pc.nobs = 4;
+        pc.obs.assign(5, pest_obs());
+        const char* names[] = {"", "Q1", "Q2", "qX", "Q4"};
+        for (int i = 1; i <= 4; ++i)
+            pc.obs[i].name = names[i];
+        pc.ninsfle = 1;
+        pc.instructions.assign(2, pest_instruction{"out.ins", "out.txt"});
+    }
+    void TearDown() override { CloseInstructionFiles(pc, handles); }
+
+    // Runs the instruction text over the output text into slot 1; returns
+    // the result and the screen.
+    int run(const std::string& ins, const std::string& out, std::string& screen)
+    {
+        write_file("out.ins", ins);
+        write_file("out.txt", out);
+        CloseInstructionFiles(pc, handles);
+        EXPECT_EQ(OpenInstructionFiles(pc, handles), 0);
+        testing::internal::CaptureStdout();
+        const int rc = ReadModelOutput(pc, 1, 1, handles);
+        screen = testing::internal::GetCapturedStdout();
+        return rc;
+    }
+    double sim(int i) const { return pc.obs[i].simulated[1]; }
+};
+
+TEST_F(SlmInstructions, LineWordAndObservationItems)
+{
+    std::string screen;
+    ASSERT_EQ(run("pif @\nl1 !Q1!\nl1 w !Q2!\n", "   12.5  7.0\na 3.25\n", screen), 0) << screen;
+    EXPECT_DOUBLE_EQ(sim(1), 12.5);
+    EXPECT_DOUBLE_EQ(sim(2), 3.25);
+    // l2 skips a line; t moves from the cursor, not to a column; a '!'
+    // value stops at the first character that cannot form a number.
+    ASSERT_EQ(run("pif @\nl2 t5 !Q1!\nl1 !Q2! t1 !Q4!\n", "skip\nab   -1.5e2x\n12.5,3\n", screen), 0) << screen;
+    EXPECT_DOUBLE_EQ(sim(1), -150.0);
+    EXPECT_DOUBLE_EQ(sim(2), 12.5);
+    EXPECT_DOUBLE_EQ(sim(4), 3.0);
+}
+
+TEST_F(SlmInstructions, MarkersAndFixedObservations)
+{
+    std::string screen;
+    ASSERT_EQ(run("pif #\n#FLOW# !Q1! #peak=# !Q2!\nl1 [Q4]3:8\n",
+                  "time 1\nrun FLOW 4.5 and peak= 9.25\n  17.75\n", screen),
+              0)
+        << screen;
+    EXPECT_DOUBLE_EQ(sim(1), 4.5);
+    EXPECT_DOUBLE_EQ(sim(2), 9.25);
+    EXPECT_DOUBLE_EQ(sim(4), 17.75);
+    // A fixed observation that ends its line keeps the following lines in step.
+    ASSERT_EQ(run("pif #\nl1 [Q1]1:6\nl1 [Q2]1:6\n", "  1.5  \n  2.5\n", screen), 0) << screen;
+    EXPECT_DOUBLE_EQ(sim(1), 1.5);
+    EXPECT_DOUBLE_EQ(sim(2), 2.5);
+}
+
+TEST_F(SlmInstructions, NameMatchesAsWrittenLowerOrUpperCase)
+{
+    std::string screen;
+    pc.obs[1].name = "q1";
+    pc.obs[2].name = "Q2";
+    pc.obs[3].name = "qX";
+    pc.obs[3].simulated[1] = -7.0;
+    ASSERT_EQ(run("pif @\nl1 !Q1! !q2! !Qx!\n", "1 2 3\n", screen), 0);
+    EXPECT_DOUBLE_EQ(sim(1), 1.0);
+    EXPECT_DOUBLE_EQ(sim(2), 2.0);
+    // Qx matches neither qx nor QX here: reported, stored nowhere.
+    EXPECT_DOUBLE_EQ(sim(3), -7.0);
+    EXPECT_EQ(screen, "Observation Qx of the instruction file out.ins matches no observation of the control file.\n");
+}
+
+TEST_F(SlmInstructions, FaultsStopWithAMessage)
+{
+    struct bad_case {
+        std::string ins, out, message;
+    } cases[] = {
+        {"ptf @\nl1 !Q1!\n", "1\n", "\nout.ins is not a valid PEST instruction file.\n\n"},
+        {"pif @\n@none@ !Q1!\n", "1\n2\n",
+         "Error in the instruction file out.ins over out.txt: the search text \"none\" is not found\n"},
+        {"pif @\nl3 !Q1!\n", "1\n2\n",
+         "Error in the instruction file out.ins over out.txt: an 'l' item reads past the end of the output\n"},
+        {"pif @\nl1 !Q1!\n", "abc\n",
+         "Error in the instruction file out.ins over out.txt: the value of observation Q1 \"\" is missing\n"},
+        {"pif @\nl1 (Q1)1:4\n", "1\n",
+         "Semi-fixed observations are currently not supported with the calibration toolbox.\n"
+         "Modify the instruction file(s) accordingly and rerun the toolbox.\n"},
+    };
+    for (const bad_case& c : cases) {
+        std::string screen;
+        EXPECT_EQ(run(c.ins, c.out, screen), 1) << c.ins;
+        EXPECT_EQ(screen, c.message) << c.ins;
+    }
+    std::string screen;
+    write_file("out.ins", "pif @\nl1 !Q1!\n");
+    std::remove("out.txt");
+    ASSERT_EQ(OpenInstructionFiles(pc, handles), 0);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(ReadModelOutput(pc, 1, 1, handles), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Cannot open the model output file out.txt named in the instruction file out.ins\n");
+}
+
+TEST_F(SlmInstructions, FileCountsAndTemplateHeaders)
+{
+    pest_control many = pc;
+    many.ntplfle = 26;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(OpenTemplateFiles(many, handles), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "\nCurrently, slm_vbq does not support more than 25 template files.\n"
+              "Please modify and recompile the code to accomodate the unusually large number of template files.\n\n");
+    many.ninsfle = 26;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(OpenInstructionFiles(many, handles), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "\nCurrently, the Toolbox does not support more than 25 instruction files.\n"
+              "Please recompile the code to accomodate the unusually large number of instruction files.\n\n");
+
+    pest_control t = pc;
+    t.ntplfle = 2;
+    t.templates = {{}, {"a.tpl", "a.in"}, {"b.tpl", "b.in"}};
+    write_file("a.tpl", "ptf ~\n[KS] ~KS~\n");
+    write_file("b.tpl", "jtf $\n");
+    pest_handles th;
+    ASSERT_EQ(OpenTemplateFiles(t, th), 0);
+    EXPECT_EQ(ScanTemplateFiles(t, th), 0);
+    CloseTemplateFiles(t, th);
+    write_file("b.tpl", "pif $\n");
+    ASSERT_EQ(OpenTemplateFiles(t, th), 0);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(ScanTemplateFiles(t, th), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "\nb.tpl is not a valid PEST template file.\n\n");
+    CloseTemplateFiles(t, th);
+    std::remove("b.tpl");
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(OpenTemplateFiles(t, th), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Cannot open the template file b.tpl\n");
+}
+
+} // namespace
