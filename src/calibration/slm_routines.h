@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "calibration/pest_control.h"
 
@@ -49,3 +51,54 @@ int TestTermination(std::FILE* rec, int n, int iter_lowest, int small_changes, c
 int ReadStopRequest();
 // The same, ending the process with status 0 on a stop request.
 int CheckStopFile();
+
+// Which parameter values a model call runs with.
+enum class pest_values { current, perturbed1, perturbed2 };
+
+// One model call: the chosen values go to the model, it runs, and the
+// observations' simulated[slot] are filled. 0, or non-zero after a message
+// when the call failed (the search then ends with that result). Tests
+// replace the model by a cheap function of the values here.
+using pest_model_call = std::function<int(pest_control& pc, pest_values which, int slot)>;
+
+// Stored value one relative step (frac of its magnitude, natural units for
+// a log-transformed parameter) away from x.
+double perturbed_value(const pest_param& p, double x, double frac);
+// The two-point perturbation of p; x1 == x when the bounds leave no room.
+double two_point_value(const pest_param& p);
+// The three-point perturbations of p.
+void three_point_values(const pest_param& p, double& x1, double& x2);
+
+// Columns (parameter indices, 1-based into cols, count returned) that the
+// Jacobian of this iteration recomputes; advances the last cyclic column.
+int JacobianColumns(const pest_control& pc, const int* adjustable, int iteration, int& last_cyclic,
+                    std::vector<int>& cols);
+int CountJacobianRuns(const pest_control& pc, int three_point, const std::vector<int>& cols, int& runs);
+
+// Observation rows of the Jacobian by differences; 1 for a 'best_fit'
+// group, or the model call's result when one failed.
+int CalcJacobian(pest_control& pc, const int* adjustable, double** jac, int& model_calls, int three_point,
+                 int iteration, int& last_cyclic, const pest_model_call& model);
+
+// Tied parameters take ratio x parent value (natural units) in the chosen values.
+void SetTiedValues(pest_control& pc, pest_values which);
+
+// Residuals r[1..nobs+nprior]: measured - simulated[0] for observations,
+// provided - computed for prior items (prior matrix times the adjustable
+// stored values; prior may be null when nprior is 0).
+void Residuals(const pest_control& pc, double** prior, double* r);
+// Squared weights q[1..nobs+nprior] of the diagonal weight matrix.
+void SquaredWeights(const pest_control& pc, double* q);
+
+// The scaled Marquardt solution over n columns of J (rows 1..rows):
+// (S N S + lambda' diag(1/N_ii)) y = S J'Q r, u = S y, N = J'QJ.
+int MarquardtSolve(double** jac, int rows, int n, const double* q, const double* r, double lambda, double* u);
+// u scaled by beta = sum q r t / sum q t^2, t = J u; left as it is when
+// J u has no weighted component.
+int OptimumLengthSolve(double** jac, int rows, int n, const double* q, const double* r, double* u);
+// All adjustable columns, with the current lambda of pc.
+int MarquardtUpgrade(double** jac, double** prior, const double* q, const pest_control& pc, double* u);
+int OptimumLength(double** jac, double** prior, const double* q, const pest_control& pc, double* u);
+// J <- J + (dy - J s) s' / (s's), s the step from the iteration's start
+// values, dy the change of the trial run's outputs (and prior values).
+int BroydenUpdate(const pest_control& pc, double** jac, double** prior);
