@@ -102,3 +102,22 @@ int OptimumLength(double** jac, double** prior, const double* q, const pest_cont
 // J <- J + (dy - J s) s' / (s's), s the step from the iteration's start
 // values, dy the change of the trial run's outputs (and prior values).
 int BroydenUpdate(const pest_control& pc, double** jac, double** prior);
+
+// Writes "values.in" in the working folder: every parameter's chosen value
+// in natural units as "%.7E ", all on one line. 1 after a message when the
+// file cannot be written.
+int WriteValuesFile(const pest_control& pc, pest_values which);
+
+// The toolbox's model call: values file, model run, post-run program,
+// instruction files, stop file. The run itself is a replaceable function
+// (run_simulation by default) returning 0 for a completed run.
+using pest_model_runner = std::function<int(const std::string& project, const std::string& mode)>;
+struct toolbox_model {
+    pest_handles* handles = nullptr;
+    std::string mode; // passed to every run, as "-slm"
+    pest_model_runner run;
+    int calls = 0; // model calls made through this record
+};
+// The model output files named in the control file are removed before the
+// run, so that a failed run is never read as the previous run's output.
+int ToolboxModelCall(toolbox_model& tm, pest_control& pc, pest_values which, int slot);
