@@ -121,3 +121,12 @@ struct toolbox_model {
 // The model output files named in the control file are removed before the
 // run, so that a failed run is never read as the previous run's output.
 int ToolboxModelCall(toolbox_model& tm, pest_control& pc, pest_values which, int slot);
+
+// Composite sensitivity of every adjustable parameter; below 1e-8 (or with
+// no weighted observation) the parameter is marked insensitive.
+int CompositeSensitivities(pest_control& pc, double** jac, double** prior, const int* adjustable, std::FILE* rec);
+// Applies the upgrade u within the bounds: parameters pushed beyond a bound
+// they stand at are frozen and the upgrade is recomputed without them;
+// tied values follow. Non-zero when an upgrade cannot be computed.
+int BoundedUpgrade(double** jac, double** prior, const double* q, pest_control& pc, double* u,
+                   const int* adjustable, std::FILE* rec);
