@@ -130,3 +130,16 @@ int CompositeSensitivities(pest_control& pc, double** jac, double** prior, const
 // tied values follow. Non-zero when an upgrade cannot be computed.
 int BoundedUpgrade(double** jac, double** prior, const double* q, pest_control& pc, double* u,
                    const int* adjustable, std::FILE* rec);
+
+// Two-sided 95 % Student t for d = 2 and more degrees of freedom (table to
+// 30, linear between 30, 40, 60, 120 and 9,999,999, 1.96 beyond); t is
+// left as the caller set it for d below 2.
+void StudentT95(int d, double& t);
+// C = phi / (m - n) (J'QJ)^-1; singular is set when the normal matrix
+// cannot be inverted or when there are no more weighted rows m than
+// parameters n (after a message).
+int CovarianceMatrix(double** jac, const double* q, double phi, double** cov, const pest_control& pc,
+                     int& singular);
+int CorrelationMatrix(double** cov, double** cor, const pest_control& pc);
+// A covariance entry or eigenvalue: "%lf" above 1e-4 in magnitude, else "%.4E".
+std::string format_statistic(double v);
