@@ -143,3 +143,17 @@ int CovarianceMatrix(double** jac, const double* q, double phi, double** cov, co
 int CorrelationMatrix(double** cov, double** cor, const pest_control& pc);
 // A covariance entry or eigenvalue: "%lf" above 1e-4 in magnitude, else "%.4E".
 std::string format_statistic(double v);
+
+// Record writers: the run record on the screen, the initial record and the
+// parameter file, the iteration header (screen and record), the
+// sensitivity file and the optimisation results.
+int PrintRunRecord(double measurement_phi, double regularisation_phi, double phi, const pest_control& pc,
+                   const toolbox_names& names);
+int WriteInitialRecord(std::FILE* rec, std::FILE* par, double measurement_phi, double regularisation_phi, double phi,
+                       const pest_control& pc);
+int PrintIterationHeader(const pest_control& pc, int iteration, int model_calls, double phi,
+                         double regularisation_phi, double total_phi);
+int WriteIterationHeader(const pest_control& pc, std::FILE* rec, int iteration, int model_calls, double phi,
+                         double regularisation_phi, double total_phi);
+int WriteOptimisationResults(std::FILE* rec, double phi, double** cov, double** cor, double** eigenvectors,
+                             const double* eigenvalues, const pest_control& pc, int singular, double** prior);
