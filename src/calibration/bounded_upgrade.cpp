@@ -64,29 +64,39 @@ int reduced_upgrade(double** jac, const double* q, const double* r, pest_control
 
 } // namespace
 
-int CompositeSensitivities(pest_control& pc, double** jac, double** prior, const int* adjustable, std::FILE* rec)
+double composite_sensitivity(const pest_control& pc, double** jac, double** prior, int c, const std::string* group,
+                             int* weighted_rows)
 {
     const bool estimation = pc.mode == "estimation";
+    double sum = 0.0;
+    int count = 0, rows = 0;
+    for (int r = 1; r <= pc.nobs; ++r) {
+        const double w = pc.obs[r].weight;
+        if (w > 0.0 && (!group || pc.obs[r].group == *group)) {
+            sum += (w * jac[r][c]) * (w * jac[r][c]);
+            ++count;
+        }
+    }
+    rows = count;
+    for (int i = 1; i <= pc.nprior; ++i) {
+        const double w = pc.priors[i].weight;
+        if (!(w > 0.0) || (group && pc.priors[i].group != *group))
+            continue;
+        ++rows;
+        const double term = estimation ? w * jac[pc.nobs + i][c] : prior[i][c] * pc.weight_factor * w;
+        sum += term * term;
+    }
+    if (weighted_rows)
+        *weighted_rows = rows;
+    // With no weighted observation the parameter has no effect to measure.
+    return count > 0 ? std::sqrt(sum) / count : 0.0;
+}
+
+int CompositeSensitivities(pest_control& pc, double** jac, double** prior, const int* adjustable, std::FILE* rec)
+{
     for (int c = 1; c <= pc.num_adjustable; ++c) {
         pest_param& p = pc.params[adjustable[c]];
-        double sum = 0.0;
-        int count = 0;
-        for (int r = 1; r <= pc.nobs; ++r) {
-            const double w = pc.obs[r].weight;
-            if (w > 0.0) {
-                sum += (w * jac[r][c]) * (w * jac[r][c]);
-                ++count;
-            }
-        }
-        for (int i = 1; i <= pc.nprior; ++i) {
-            const double w = pc.priors[i].weight;
-            if (!(w > 0.0))
-                continue;
-            const double term = estimation ? w * jac[pc.nobs + i][c] : prior[i][c] * pc.weight_factor * w;
-            sum += term * term;
-        }
-        // With no weighted observation the parameter has no effect to measure.
-        p.composite_sensitivity = count > 0 ? std::sqrt(sum) / count : 0.0;
+        p.composite_sensitivity = composite_sensitivity(pc, jac, prior, c, nullptr, nullptr);
         if (std::fabs(p.composite_sensitivity) < 1e-8) {
             p.insensitive = 1;
             ++pc.num_insensitive;

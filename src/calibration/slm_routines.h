@@ -157,3 +157,11 @@ int WriteIterationHeader(const pest_control& pc, std::FILE* rec, int iteration, 
                          double regularisation_phi, double total_phi);
 int WriteOptimisationResults(std::FILE* rec, double phi, double** cov, double** cor, double** eigenvectors,
                              const double* eigenvalues, const pest_control& pc, int singular, double** prior);
+// Composite sensitivity of column c over the weighted rows (of one group
+// when given); the count of those rows, prior items included, when asked.
+double composite_sensitivity(const pest_control& pc, double** jac, double** prior, int c, const std::string* group,
+                             int* weighted_rows);
+// The sensitivity file: one table per iteration (final 0), the tables by
+// group and over all rows at completion (final 1).
+int WriteSensitivities(pest_control& pc, double** jac, double** prior, const int* adjustable,
+                       const toolbox_names& names, int iteration, std::FILE* sen, int final_flag);

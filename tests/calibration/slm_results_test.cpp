@@ -114,3 +114,48 @@ TEST(SlmResults, IterationHeaderOnlyForKnownModes)
 }
 
 } // namespace
+
+namespace
+{
+
+TEST(SlmResults, SensitivityFileByIterationAndGroup)
+{
+    pest_control pc = results_case();
+    pc.nobsgp = 2;
+    pc.obs_groups.push_back({"peaks", 0.0});
+    pc.obs[3].weight = 2.0;
+    int adjustable[3];
+    ListAdjustableParameters(pc, adjustable);
+    double** jac = matrix(1, 3, 1, 2);
+    for (int r = 1; r <= 3; ++r) {
+        jac[r][1] = r;
+        jac[r][2] = 0.0;
+    }
+    toolbox_names names;
+    names.base = "case";
+    pc.params[1].composite_sensitivity = 1.5;
+    std::FILE* sen = std::tmpfile();
+    WriteSensitivities(pc, jac, nullptr, adjustable, names, 1, sen, 0);
+    WriteSensitivities(pc, jac, nullptr, adjustable, names, 2, sen, 1);
+    // flows: sqrt(1 + 4 + 36) / 3 for KS.
+    const std::string head = " Parameter name    Group          Current value    Sensitivity       \n";
+    char ks[64];
+    std::snprintf(ks, sizeof ks, "KS\t\t2.000000\t%lf\n", std::sqrt(41.0) / 3.0);
+    EXPECT_EQ(stream_text(sen), "                        PARAMETER SENSITIVITIES: CASE case\n\n\n"
+                                " OPTIMISATION ITERATION NO.\t1 ----->\n" + head +
+                                    "KS\t\t2.000000\t1.500000\nN\t\t0.050000\t0.000000\n\n\n"
+                                    "\n                        COMPLETION OF OPTIMISATION PROCESS\n\n"
+                                    " Composite sensitivities for observation group \"flows\" ----->\n\n"
+                                    " Number of observations with non-zero weight =\t3\n" + head + ks +
+                                    "N\t\t0.050000\t0.000000\n\n\n"
+                                    " Composite sensitivities for observation group \"peaks\" ----->\n\n"
+                                    "\n No observations/prior_info with non-zero weight belong to this group.\n\n"
+                                    "\n\n"
+                                    " Composite sensitivities for all observations/prior info ----->\n\n"
+                                    " Number of observations with non-zero weight =\t3\n" + head + ks +
+                                    "N\t\t0.050000\t0.000000\n");
+    std::fclose(sen);
+    free_matrix(jac, 1, 1);
+}
+
+} // namespace
