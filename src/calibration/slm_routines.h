@@ -165,3 +165,31 @@ double composite_sensitivity(const pest_control& pc, double** jac, double** prio
 // group and over all rows at completion (final 1).
 int WriteSensitivities(pest_control& pc, double** jac, double** prior, const int* adjustable,
                        const toolbox_names& names, int iteration, std::FILE* sen, int final_flag);
+
+// What the iteration loop keeps between iterations and saves in the
+// restart file. Vectors are 1-based; the Jacobians are rows x n matrices.
+struct pest_search_state {
+    double** jac = nullptr;      // current Jacobian
+    double** best_jac = nullptr; // Jacobian at the lowest phi
+    int iteration = 0;
+    double phi = 0.0;
+    double phi_prev = 0.0; // phi at the start of the previous iteration
+    std::vector<double> phi_history;  // 1..iteration
+    std::vector<double> best_values;  // 1..npar
+    std::vector<double> best_outputs; // 1..nobs
+    double lowest_phi = 0.0;
+    int iter_lowest = 0;
+    int three_point = 0;
+    double max_rel_change = 0.0;
+    int small_changes = 0;
+    double last_rel_change = 0.0;
+    std::vector<double> start_values; // 1..n
+    int model_calls = 0;
+    int last_cyclic = 0;
+};
+// Replaces the .rst file with the state. 1 after a message when it cannot be written.
+int WriteRestartFile(const pest_search_state& st, const pest_control& pc, const toolbox_names& names);
+// Restores the state (the Jacobians must be allocated). 1 after a message
+// when the file is missing or does not hold exactly what the control
+// file's counts call for.
+int ReadRestartFile(pest_search_state& st, pest_control& pc, const toolbox_names& names);
