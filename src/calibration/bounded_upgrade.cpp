@@ -19,7 +19,8 @@ void say(std::FILE* rec, const char* format, const std::string& name)
         std::fprintf(rec, format, name.c_str());
 }
 
-const char* const frozen_gradient = "      parameter \"%s\" frozen: gradient and update vectors out of bounds\n";
+const char* const frozen_gradient =
+    "      parameter \"%s\" frozen: gradient and update vectors out of bounds\n";
 const char* const frozen_update = "      parameter \"%s\" frozen: update vectors out of bounds\n";
 
 void freeze(pest_control& pc, pest_param& p, const char* message, std::FILE* rec)
@@ -64,8 +65,8 @@ int reduced_upgrade(double** jac, const double* q, const double* r, pest_control
 
 } // namespace
 
-double composite_sensitivity(const pest_control& pc, double** jac, double** prior, int c, const std::string* group,
-                             int* weighted_rows)
+double composite_sensitivity(const pest_control& pc, double** jac, double** prior, int c,
+                             const std::string* group, int* weighted_rows)
 {
     const bool estimation = pc.mode == "estimation";
     double sum = 0.0;
@@ -92,7 +93,8 @@ double composite_sensitivity(const pest_control& pc, double** jac, double** prio
     return count > 0 ? std::sqrt(sum) / count : 0.0;
 }
 
-int CompositeSensitivities(pest_control& pc, double** jac, double** prior, const int* adjustable, std::FILE* rec)
+int CompositeSensitivities(pest_control& pc, double** jac, double** prior, const int* adjustable,
+                           std::FILE* rec)
 {
     for (int c = 1; c <= pc.num_adjustable; ++c) {
         pest_param& p = pc.params[adjustable[c]];

@@ -179,8 +179,9 @@ int CalcJacobian(pest_control& pc, const int* adjustable, double** jac, int& mod
         if (runs_for(g, three_point) == 1) {
             const double x1 = two_point_value(par);
             if (x1 == x) {
-                std::printf("Parameter %s has no room between its bounds for a derivative step: its column is 0.\n",
-                            par.name.c_str());
+                std::printf(
+                    "Parameter %s has no room between its bounds for a derivative step: its column is 0.\n",
+                    par.name.c_str());
                 for (int r = 1; r <= pc.nobs; ++r)
                     jac[r][c] = 0.0;
                 continue;

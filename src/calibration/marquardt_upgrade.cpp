@@ -54,7 +54,8 @@ int MarquardtSolve(double** jac, int rows, int n, const double* q, const double*
         insensitive = insensitive || !(a[i][i] > 0.0);
     if (insensitive) {
         // A zero column has no scale; such parameters must be left out first.
-        std::printf("The upgrade cannot be computed: a parameter has no effect on the weighted observations.\n");
+        std::printf(
+            "The upgrade cannot be computed: a parameter has no effect on the weighted observations.\n");
         free_dvector(y, 1);
         free_dvector(p, 1);
         free_dvector(b, 1);

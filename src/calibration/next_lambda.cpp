@@ -2,8 +2,8 @@
 // phi; when going down from the starting lambda failed, continue above it.
 #include "calibration/slm_routines.h"
 
-int NextLambda(double lambda_start, double& lambda_prev, int& reversal, double /*phi*/, const double* trial_phi,
-               int m, pest_control& pc)
+int NextLambda(double lambda_start, double& lambda_prev, int& reversal, double /*phi*/,
+               const double* trial_phi, int m, pest_control& pc)
 {
     const double r = pc.rlamfac;
     double& lambda = pc.lambda;

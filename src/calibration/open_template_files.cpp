@@ -28,7 +28,8 @@ int open_files(const pest_control& pc, pest_handles& handles, bool templates)
         return 1;
     }
     for (int k = 1; k <= count; ++k) {
-        const std::string& name = templates ? pc.templates[k].template_file : pc.instructions[k].instruction_file;
+        const std::string& name =
+            templates ? pc.templates[k].template_file : pc.instructions[k].instruction_file;
         handles.file[k] = std::fopen(name.c_str(), templates ? "rb" : "r");
         if (!handles.file[k]) {
             std::printf("Cannot open the %s file %s\n", templates ? "template" : "instruction", name.c_str());

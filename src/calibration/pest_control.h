@@ -114,18 +114,18 @@ struct pest_control {
     double relparstp = 0.0;
     int nrelpar = 0, icov = 0, icor = 0, ieig = 0;
 
-    int method = 0;            // 0 LM, 1 SLM
-    int full_update = 0;       // 1: whole Jacobian when the phi ratio exceeds the threshold
+    int method = 0;      // 0 LM, 1 SLM
+    int full_update = 0; // 1: whole Jacobian when the phi ratio exceeds the threshold
     double full_update_threshold = 0.0;
-    int cyclic_columns = 0;    // SLM columns recomputed per iteration
+    int cyclic_columns = 0; // SLM columns recomputed per iteration
     double critical_distance = 0.0;
-    int mlsl_samples = 0;      // filled by the MLSL driver
+    int mlsl_samples = 0; // filled by the MLSL driver
     double mlsl_gamma = 0.0, mlsl_sigma = 0.0, mlsl_end_distance = 0.0;
     std::string project_file;
 
     double phi_ratio = 0.0; // phi at this iteration's start over the previous one's
 
-    bool has_svd = false;   // singular-value section present (read, not used)
+    bool has_svd = false; // singular-value section present (read, not used)
     int svd_mode = 0, svd_maxsing = 0, svd_eigthresh_int = 0;
     double svd_eigthresh = 0.0;
 

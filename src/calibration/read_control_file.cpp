@@ -137,21 +137,22 @@ bool read_control_data(control_stream& cs, pest_control& pc)
     return cs.name(pc.restart_word, "RSTFLE") && cs.name(pc.mode, "PESTMODE") &&
            cs.integer(pc.npar, "NPAR", positive_count) && cs.integer(pc.nobs, "NOBS", positive_count) &&
            cs.integer(pc.npargp, "NPARGP", positive_count) && cs.integer(pc.nprior, "NPRIOR") &&
-           cs.integer(pc.nobsgp, "NOBSGP", positive_count) && cs.integer(pc.ntplfle, "NTPLFLE", count_range) &&
-           cs.integer(pc.ninsfle, "NINSFLE", count_range) && cs.name(pc.precis, "PRECIS") &&
-           cs.name(pc.dpoint, "DPOINT") && cs.integer(pc.numcom, "NUMCOM", any_value) &&
-           cs.integer(pc.jacfile, "JACFILE", any_value) && cs.integer(pc.messfile, "MESSFILE", any_value) &&
-           cs.real(pc.lambda, "RLAMBDA1", {0.0, 1.0e300}) && cs.real(pc.rlamfac, "RLAMFAC", {0.0, 1.0e300}) &&
-           cs.real(pc.phiratsuf, "PHIRATSUF") && cs.real(pc.phiredlam, "PHIREDLAM") &&
-           cs.integer(pc.numlam, "NUMLAM", count_range) && cs.real(pc.relparmax, "RELPARMAX") &&
-           cs.real(pc.facparmax, "FACPARMAX") && cs.real(pc.facorig, "FACORIG") &&
-           cs.integer(pc.unused_int, "IBOUNDSTICK", any_value) && cs.real(pc.phiredswh, "PHIREDSWH") &&
-           cs.name(pc.unused_word, "item 25") && cs.integer(pc.noptmax, "NOPTMAX", noptmax_range) &&
-           cs.real(pc.phiredstp, "PHIREDSTP") && cs.integer(pc.nphistp, "NPHISTP") &&
-           cs.integer(pc.nphinored, "NPHINORED") && cs.real(pc.relparstp, "RELPARSTP") &&
-           cs.integer(pc.nrelpar, "NRELPAR") && cs.integer(pc.icov, "ICOV", any_value) &&
-           cs.integer(pc.icor, "ICOR", any_value) && cs.integer(pc.ieig, "IEIG", any_value) &&
-           cs.integer(pc.method, "method", method_range) && cs.integer(pc.full_update, "full-update flag", method_range) &&
+           cs.integer(pc.nobsgp, "NOBSGP", positive_count) &&
+           cs.integer(pc.ntplfle, "NTPLFLE", count_range) && cs.integer(pc.ninsfle, "NINSFLE", count_range) &&
+           cs.name(pc.precis, "PRECIS") && cs.name(pc.dpoint, "DPOINT") &&
+           cs.integer(pc.numcom, "NUMCOM", any_value) && cs.integer(pc.jacfile, "JACFILE", any_value) &&
+           cs.integer(pc.messfile, "MESSFILE", any_value) && cs.real(pc.lambda, "RLAMBDA1", {0.0, 1.0e300}) &&
+           cs.real(pc.rlamfac, "RLAMFAC", {0.0, 1.0e300}) && cs.real(pc.phiratsuf, "PHIRATSUF") &&
+           cs.real(pc.phiredlam, "PHIREDLAM") && cs.integer(pc.numlam, "NUMLAM", count_range) &&
+           cs.real(pc.relparmax, "RELPARMAX") && cs.real(pc.facparmax, "FACPARMAX") &&
+           cs.real(pc.facorig, "FACORIG") && cs.integer(pc.unused_int, "IBOUNDSTICK", any_value) &&
+           cs.real(pc.phiredswh, "PHIREDSWH") && cs.name(pc.unused_word, "item 25") &&
+           cs.integer(pc.noptmax, "NOPTMAX", noptmax_range) && cs.real(pc.phiredstp, "PHIREDSTP") &&
+           cs.integer(pc.nphistp, "NPHISTP") && cs.integer(pc.nphinored, "NPHINORED") &&
+           cs.real(pc.relparstp, "RELPARSTP") && cs.integer(pc.nrelpar, "NRELPAR") &&
+           cs.integer(pc.icov, "ICOV", any_value) && cs.integer(pc.icor, "ICOR", any_value) &&
+           cs.integer(pc.ieig, "IEIG", any_value) && cs.integer(pc.method, "method", method_range) &&
+           cs.integer(pc.full_update, "full-update flag", method_range) &&
            cs.real(pc.full_update_threshold, "full-update threshold") &&
            cs.integer(pc.cyclic_columns, "cyclic column count") &&
            cs.real(pc.critical_distance, "critical distance") && cs.name(pc.project_file, "project file");
@@ -251,8 +252,9 @@ int ReadControlFile(pest_control& pc, int argc, char** argv)
         if (ok && head.size() >= 10 && head.compare(2, 8, "singular") == 0) {
             cs.section = "singular value decomposition";
             pc.has_svd = true;
-            ok = cs.integer(pc.svd_mode, "SVDMODE", any_value) && cs.integer(pc.svd_maxsing, "MAXSING", any_value) &&
-                 cs.real(pc.svd_eigthresh, "EIGTHRESH") && cs.integer(pc.svd_eigthresh_int, "EIGWRITE", any_value) &&
+            ok = cs.integer(pc.svd_mode, "SVDMODE", any_value) &&
+                 cs.integer(pc.svd_maxsing, "MAXSING", any_value) && cs.real(pc.svd_eigthresh, "EIGTHRESH") &&
+                 cs.integer(pc.svd_eigthresh_int, "EIGWRITE", any_value) &&
                  cs.header(head, "parameter groups");
         }
     }
@@ -277,7 +279,8 @@ int ReadControlFile(pest_control& pc, int argc, char** argv)
             ok = cs.name(p.name, "parameter name") && cs.name(p.transform, "PARTRANS") &&
                  cs.name(p.change_limit, "PARCHGLIM") && cs.real(p.value, "PARVAL1") &&
                  cs.real(p.lower, "PARLBND") && cs.real(p.upper, "PARUBND") && cs.name(p.group, "PARGP") &&
-                 cs.real(p.scale, "SCALE") && cs.real(p.offset, "OFFSET") && cs.integer(p.dercom, "DERCOM", any_value);
+                 cs.real(p.scale, "SCALE") && cs.real(p.offset, "OFFSET") &&
+                 cs.integer(p.dercom, "DERCOM", any_value);
             if (ok)
                 list_text += "[" + p.name + "] \"%16.8lf\"\n";
         }
@@ -293,7 +296,8 @@ int ReadControlFile(pest_control& pc, int argc, char** argv)
                 p.lower = std::log10(p.lower);
                 p.upper = std::log10(p.upper);
             } else {
-                std::printf("\nThe log transformed parameter %s has an input value less than zero!", p.name.c_str());
+                std::printf("\nThe log transformed parameter %s has an input value less than zero!",
+                            p.name.c_str());
                 std::printf("\nProgram terminating.\n");
                 ok = false;
                 break;
@@ -319,7 +323,8 @@ int ReadControlFile(pest_control& pc, int argc, char** argv)
         }
     }
     if (ok && (ok = cs.header(head, "model command line")))
-        ok = cs.name(pc.pre_run_batch, "pre-run batch file") && cs.name(pc.post_run_batch, "post-run batch file");
+        ok = cs.name(pc.pre_run_batch, "pre-run batch file") &&
+             cs.name(pc.post_run_batch, "post-run batch file");
     if (ok && (ok = cs.header(head, "model input/output"))) {
         pc.templates.assign(pc.ntplfle + 1, pest_template());
         pc.instructions.assign(pc.ninsfle + 1, pest_instruction());

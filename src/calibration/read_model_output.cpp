@@ -33,9 +33,9 @@ struct instruction_run {
     const std::string& ins_name;
     const std::string& out_name;
     int slot;
-    std::string ins;  // instruction text after the header line
+    std::string ins; // instruction text after the header line
     std::size_t ip = 0;
-    std::string out;  // model output
+    std::string out; // model output
     std::size_t cursor = 0;
 
     bool fail(const std::string& what)
@@ -185,7 +185,8 @@ struct instruction_run {
         int c1 = 0;
         const num_status st = parse_int_strict(first_col, c1);
         if (st != num_status::ok)
-            return fail("the first column of observation " + name + " \"" + first_col + "\" " + num_status_text(st));
+            return fail("the first column of observation " + name + " \"" + first_col + "\" " +
+                        num_status_text(st));
         while (ip < ins.size() && number_char(ins[ip]))
             ++ip;
         if (ip < ins.size())
@@ -264,7 +265,8 @@ int ReadModelOutput(pest_control& pc, int file, int slot, pest_handles& handles)
         else if (c == '[')
             ok = run.fixed_observation();
         else if (c == '(') {
-            std::printf("Semi-fixed observations are currently not supported with the calibration toolbox.\n");
+            std::printf(
+                "Semi-fixed observations are currently not supported with the calibration toolbox.\n");
             std::printf("Modify the instruction file(s) accordingly and rerun the toolbox.\n");
             ok = false;
         }

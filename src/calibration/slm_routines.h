@@ -11,10 +11,22 @@
 #include "calibration/pest_control.h"
 
 // Parameter classes, from the transform word.
-inline bool is_tied(const pest_param& p) { return p.transform == "tied"; }
-inline bool is_fixed(const pest_param& p) { return p.transform == "fixed"; }
-inline bool is_adjustable(const pest_param& p) { return !is_tied(p) && !is_fixed(p); }
-inline bool is_log(const pest_param& p) { return p.transform == "log"; }
+inline bool is_tied(const pest_param& p)
+{
+    return p.transform == "tied";
+}
+inline bool is_fixed(const pest_param& p)
+{
+    return p.transform == "fixed";
+}
+inline bool is_adjustable(const pest_param& p)
+{
+    return !is_tied(p) && !is_fixed(p);
+}
+inline bool is_log(const pest_param& p)
+{
+    return p.transform == "log";
+}
 // The value in natural units.
 double natural_value(const pest_param& p, double stored);
 
@@ -39,8 +51,8 @@ int ObjectiveByGroup(pest_control& pc, int slot, double& phi);
 // matrix has nprior rows and one column per adjustable parameter.
 int PriorObjective(pest_control& pc, double** prior, double& prior_phi);
 
-int NextLambda(double lambda_start, double& lambda_prev, int& reversal, double phi, const double* trial_phi, int m,
-               pest_control& pc);
+int NextLambda(double lambda_start, double& lambda_prev, int& reversal, double phi, const double* trial_phi,
+               int m, pest_control& pc);
 int TestLambdaSearch(std::FILE* rec, double phi_start, int m, const double* trial_phi, const pest_control& pc,
                      int& chosen);
 int TestTermination(std::FILE* rec, int n, int iter_lowest, int small_changes, const double* phi_history,
@@ -124,7 +136,8 @@ int ToolboxModelCall(toolbox_model& tm, pest_control& pc, pest_values which, int
 
 // Composite sensitivity of every adjustable parameter; below 1e-8 (or with
 // no weighted observation) the parameter is marked insensitive.
-int CompositeSensitivities(pest_control& pc, double** jac, double** prior, const int* adjustable, std::FILE* rec);
+int CompositeSensitivities(pest_control& pc, double** jac, double** prior, const int* adjustable,
+                           std::FILE* rec);
 // Applies the upgrade u within the bounds: parameters pushed beyond a bound
 // they stand at are frozen and the upgrade is recomputed without them;
 // tied values follow. Non-zero when an upgrade cannot be computed.
@@ -149,8 +162,8 @@ std::string format_statistic(double v);
 // sensitivity file and the optimisation results.
 int PrintRunRecord(double measurement_phi, double regularisation_phi, double phi, const pest_control& pc,
                    const toolbox_names& names);
-int WriteInitialRecord(std::FILE* rec, std::FILE* par, double measurement_phi, double regularisation_phi, double phi,
-                       const pest_control& pc);
+int WriteInitialRecord(std::FILE* rec, std::FILE* par, double measurement_phi, double regularisation_phi,
+                       double phi, const pest_control& pc);
 int PrintIterationHeader(const pest_control& pc, int iteration, int model_calls, double phi,
                          double regularisation_phi, double total_phi);
 int WriteIterationHeader(const pest_control& pc, std::FILE* rec, int iteration, int model_calls, double phi,
@@ -159,8 +172,8 @@ int WriteOptimisationResults(std::FILE* rec, double phi, double** cov, double** 
                              const double* eigenvalues, const pest_control& pc, int singular, double** prior);
 // Composite sensitivity of column c over the weighted rows (of one group
 // when given); the count of those rows, prior items included, when asked.
-double composite_sensitivity(const pest_control& pc, double** jac, double** prior, int c, const std::string* group,
-                             int* weighted_rows);
+double composite_sensitivity(const pest_control& pc, double** jac, double** prior, int c,
+                             const std::string* group, int* weighted_rows);
 // The sensitivity file: one table per iteration (final 0), the tables by
 // group and over all rows at completion (final 1).
 int WriteSensitivities(pest_control& pc, double** jac, double** prior, const int* adjustable,
@@ -173,7 +186,7 @@ struct pest_search_state {
     double** best_jac = nullptr; // Jacobian at the lowest phi
     int iteration = 0;
     double phi = 0.0;
-    double phi_prev = 0.0; // phi at the start of the previous iteration
+    double phi_prev = 0.0;            // phi at the start of the previous iteration
     std::vector<double> phi_history;  // 1..iteration
     std::vector<double> best_values;  // 1..npar
     std::vector<double> best_outputs; // 1..nobs

@@ -33,7 +33,8 @@ int TestLambdaSearch(std::FILE* rec, double phi_start, int m, const double* tria
 {
     char text[256];
     if (m == pc.numlam) {
-        std::snprintf(text, sizeof text, "No more lambdas: allowed lambdas per iteration =  %d\n\n", pc.numlam);
+        std::snprintf(text, sizeof text, "No more lambdas: allowed lambdas per iteration =  %d\n\n",
+                      pc.numlam);
         say(rec, text);
         chosen = lowest_trial(m, trial_phi);
         return 0;
@@ -55,7 +56,8 @@ int TestLambdaSearch(std::FILE* rec, double phi_start, int m, const double* tria
     }
     if (m > 1 && 1.0 - trial_phi[m] / trial_phi[m - 1] <= pc.phiredlam) {
         std::snprintf(text, sizeof text,
-                      "No more lambdas: relative phi reduction between lambdas less than %lf\n\n", pc.phiredlam);
+                      "No more lambdas: relative phi reduction between lambdas less than %lf\n\n",
+                      pc.phiredlam);
         say(rec, text);
         chosen = lowest_trial(m, trial_phi);
     }

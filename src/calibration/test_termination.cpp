@@ -29,7 +29,8 @@ int TestTermination(std::FILE* rec, int n, int iter_lowest, int small_changes, c
     }
     if (close_count >= pc.nphistp) {
         std::snprintf(line1, sizeof line1,
-                      "Optimization complete: the  %d lowest phi's are within a relative distance\n", pc.nphistp);
+                      "Optimization complete: the  %d lowest phi's are within a relative distance\n",
+                      pc.nphistp);
         std::snprintf(line2, sizeof line2, "                       of each other of %lf\n", pc.phiredstp);
     } else if (n - iter_lowest > pc.nphinored) {
         std::snprintf(line1, sizeof line1,
@@ -39,7 +40,8 @@ int TestTermination(std::FILE* rec, int n, int iter_lowest, int small_changes, c
     } else if (small_changes >= pc.nrelpar) {
         std::snprintf(line1, sizeof line1, "Optimization complete: relative parameter change less than %lf\n",
                       pc.relparstp);
-        std::snprintf(line2, sizeof line2, "                       over %d successive iterations.\n", pc.nrelpar);
+        std::snprintf(line2, sizeof line2, "                       over %d successive iterations.\n",
+                      pc.nrelpar);
     } else {
         return 0;
     }

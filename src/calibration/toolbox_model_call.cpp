@@ -44,10 +44,10 @@ int ToolboxModelCall(toolbox_model& tm, pest_control& pc, pest_values which, int
         return 1;
     for (int k = 1; k <= pc.ninsfle; ++k)
         std::remove(pc.instructions[k].model_file.c_str());
-    const pest_model_runner& run = tm.run ? tm.run : pest_model_runner([](const std::string& project,
-                                                                           const std::string& mode) {
-        return run_simulation(project, nullptr, mode);
-    });
+    const pest_model_runner& run =
+        tm.run ? tm.run : pest_model_runner([](const std::string& project, const std::string& mode) {
+            return run_simulation(project, nullptr, mode);
+        });
     if (run(pc.project_file, tm.mode) != 0) {
         std::printf("Model run %d of the calibration stopped on an error; the search ends.\n", tm.calls);
         return 1;

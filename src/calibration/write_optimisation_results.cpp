@@ -16,7 +16,8 @@ bool regularisation(const pest_control& pc)
 void regularisation_lines(std::FILE* out, const char* indent, const pest_control& pc, double weight_factor,
                           double measurement_phi, double regularisation_phi)
 {
-    std::fprintf(out, "%sCurrent regularization weight factor                      =  %E\n", indent, weight_factor);
+    std::fprintf(out, "%sCurrent regularization weight factor                      =  %E\n", indent,
+                 weight_factor);
     std::fprintf(out, "%sCurrent value of measurement objective function           =  %E\n", indent,
                  measurement_phi);
     std::fprintf(out, "%sCurrent value of regularisation objective function        =  %E\n\n", indent,
@@ -37,8 +38,8 @@ void iteration_header(std::FILE* out, const pest_control& pc, int iteration, int
         regularisation_lines(out, "", pc, pc.weight_factor, phi, regularisation_phi);
     std::fprintf(out, "Starting objective function value for this iteration\t: %E\n", est ? phi : total_phi);
     for (int g = 1; g <= pc.nobsgp; ++g)
-        std::fprintf(out, "Contribution to phi from observation group '%s'\t= %E\n", pc.obs_groups[g].name.c_str(),
-                     pc.obs_groups[g].contribution);
+        std::fprintf(out, "Contribution to phi from observation group '%s'\t= %E\n",
+                     pc.obs_groups[g].name.c_str(), pc.obs_groups[g].contribution);
     std::fprintf(out, "\n");
 }
 
@@ -101,8 +102,8 @@ int PrintRunRecord(double measurement_phi, double regularisation_phi, double phi
     return 0;
 }
 
-int WriteInitialRecord(std::FILE* rec, std::FILE* par, double measurement_phi, double regularisation_phi, double phi,
-                       const pest_control& pc)
+int WriteInitialRecord(std::FILE* rec, std::FILE* par, double measurement_phi, double regularisation_phi,
+                       double phi, const pest_control& pc)
 {
     std::fprintf(rec, "                            OPTIMIZATION RECORD\n\n");
     std::fprintf(rec, "INITIAL CONDITIONS:\n");
@@ -110,8 +111,8 @@ int WriteInitialRecord(std::FILE* rec, std::FILE* par, double measurement_phi, d
         regularisation_lines(rec, "  ", pc, pc.wfinit, measurement_phi, regularisation_phi);
     std::fprintf(rec, "   Sum of squared weighted residuals = %E\n", phi);
     for (int g = 1; g <= pc.nobsgp; ++g)
-        std::fprintf(rec, "   Contribution to phi from observation group '%s' = %E\n", pc.obs_groups[g].name.c_str(),
-                     pc.obs_groups[g].contribution);
+        std::fprintf(rec, "   Contribution to phi from observation group '%s' = %E\n",
+                     pc.obs_groups[g].name.c_str(), pc.obs_groups[g].contribution);
     std::fprintf(rec, "\n");
     std::fprintf(rec, "      Current parameter values\n");
     for (int i = 1; i <= pc.npar; ++i)
@@ -199,18 +200,20 @@ int WriteOptimisationResults(std::FILE* rec, double phi, double** cov, double** 
         std::fprintf(rec, "\n\n");
     }
     std::fprintf(rec, "Observations ----->\n\n");
-    std::fprintf(rec, "Observation            Measured       Calculated     Residual       Weight     Group\n");
+    std::fprintf(rec,
+                 "Observation            Measured       Calculated     Residual       Weight     Group\n");
     std::fprintf(rec, "                       value          value\n");
     for (int i = 1; i <= pc.nobs; ++i) {
         const pest_obs& o = pc.obs[i];
-        std::fprintf(rec, "%s\t\t%.20lf\t%.20lf\t%.20lf\t%lf\t%s\n", o.name.c_str(), o.measured, o.simulated[0],
-                     o.measured - o.simulated[0], o.weight, o.group.c_str());
+        std::fprintf(rec, "%s\t\t%.20lf\t%.20lf\t%.20lf\t%lf\t%s\n", o.name.c_str(), o.measured,
+                     o.simulated[0], o.measured - o.simulated[0], o.weight, o.group.c_str());
     }
     std::fprintf(rec, "\n");
     std::fprintf(rec, "\n");
     if (pc.nprior > 0) {
         std::fprintf(rec, "Prior information ----->\n\n");
-        std::fprintf(rec, "Prior                  Provided       Calculated     Residual       Weight     Group\n");
+        std::fprintf(
+            rec, "Prior                  Provided       Calculated     Residual       Weight     Group\n");
         std::fprintf(rec, "information            value          value\n");
         for (int i = 1; i <= pc.nprior; ++i) {
             const pest_prior& pr = pc.priors[i];
@@ -219,8 +222,8 @@ int WriteOptimisationResults(std::FILE* rec, double phi, double** cov, double** 
             for (int j = 1; j <= pc.npar; ++j)
                 if (is_adjustable(pc.params[j]))
                     computed += prior[i][++col] * pc.params[j].value;
-            std::fprintf(rec, "%s\t\t%.20lf\t%.20lf\t%.20lf\t%lf\t%s\n", pr.label.c_str(), pr.provided, computed,
-                         pr.provided - computed, pr.weight, pr.group.c_str());
+            std::fprintf(rec, "%s\t\t%.20lf\t%.20lf\t%.20lf\t%lf\t%s\n", pr.label.c_str(), pr.provided,
+                         computed, pr.provided - computed, pr.weight, pr.group.c_str());
         }
         std::fprintf(rec, "\n");
         std::fprintf(rec, "\n");
@@ -229,8 +232,8 @@ int WriteOptimisationResults(std::FILE* rec, double phi, double** cov, double** 
     std::fprintf(rec, "Objective function ----->\n\n");
     std::fprintf(rec, "Sum of squared weighted residuals (ie phi)\t\t: %E\n", phi);
     for (int g = 1; g <= pc.nobsgp; ++g)
-        std::fprintf(rec, "Contribution to phi from observation group '%s'\t= %E\n", pc.obs_groups[g].name.c_str(),
-                     pc.obs_groups[g].contribution);
+        std::fprintf(rec, "Contribution to phi from observation group '%s'\t= %E\n",
+                     pc.obs_groups[g].name.c_str(), pc.obs_groups[g].contribution);
     std::fprintf(rec, "\n");
     std::fprintf(rec, "\n");
     if (none) {

@@ -87,16 +87,18 @@ int ReadRestartFile(pest_search_state& st, pest_control& pc, const toolbox_names
     const int rows = pc.nobs + pc.nprior;
     const std::size_t k_at = 5 + 2 * static_cast<std::size_t>(rows) * n;
     auto refuse = [&](const std::string& why) {
-        std::printf("The restart file %s does not match the control file: %s.\n", names.rst.c_str(), why.c_str());
+        std::printf("The restart file %s does not match the control file: %s.\n", names.rst.c_str(),
+                    why.c_str());
         return 1;
     };
     int k = -1;
     if (tokens.size() <= k_at || parse_int_strict(tokens[k_at], k) != num_status::ok || k < 0)
         return refuse("no iteration count where the counts place it");
-    const std::size_t expected = k_at + 1 + 2 + k + pc.npar + pc.nobs + 3 + 2 * pc.nobs + pc.npar + pc.nobsgp + 4 +
-                                 n + 2;
+    const std::size_t expected =
+        k_at + 1 + 2 + k + pc.npar + pc.nobs + 3 + 2 * pc.nobs + pc.npar + pc.nobsgp + 4 + n + 2;
     if (tokens.size() != expected)
-        return refuse(std::to_string(tokens.size()) + " values where " + std::to_string(expected) + " belong");
+        return refuse(std::to_string(tokens.size()) + " values where " + std::to_string(expected) +
+                      " belong");
 
     std::size_t at = 0;
     bool ok = true;

@@ -23,7 +23,8 @@ int WriteSensitivities(pest_control& pc, double** jac, double** prior, const int
 {
     if (final_flag == 0) {
         if (iteration == 1)
-            std::fprintf(sen, "                        PARAMETER SENSITIVITIES: CASE %s\n\n\n", names.base.c_str());
+            std::fprintf(sen, "                        PARAMETER SENSITIVITIES: CASE %s\n\n\n",
+                         names.base.c_str());
         std::fprintf(sen, " OPTIMISATION ITERATION NO.\t%d ----->\n", iteration);
         rows(sen, pc, adjustable);
         std::fprintf(sen, "\n\n");
@@ -48,7 +49,8 @@ int WriteSensitivities(pest_control& pc, double** jac, double** prior, const int
     std::fprintf(sen, " Composite sensitivities for all observations/prior info ----->\n\n");
     int weighted = 0;
     for (int c = 1; c <= pc.num_adjustable; ++c)
-        pc.params[adjustable[c]].composite_sensitivity = composite_sensitivity(pc, jac, prior, c, nullptr, &weighted);
+        pc.params[adjustable[c]].composite_sensitivity =
+            composite_sensitivity(pc, jac, prior, c, nullptr, &weighted);
     std::fprintf(sen, " Number of observations with non-zero weight =\t%d\n", weighted);
     rows(sen, pc, adjustable);
     return 0;

@@ -37,7 +37,10 @@ TEST(SlmDecisions, LambdaSearchRules)
         {11.0, 10, {10.0, 12.0}, 0, ""}, // m = 2 rising goes on, no reduction test
         {11.0, 3, {9.0, 7.0, 7.0}, 3, "No more lambdas: allowed lambdas per iteration =  3\n\n"},
         {11.0, 10, {10.0, 3.0}, 2, "No more lambdas: phi is less than 0.300000 of starting phi\n\n"},
-        {11.0, 10, {10.0, 9.8}, 2,
+        {11.0,
+         10,
+         {10.0, 9.8},
+         2,
          "No more lambdas: relative phi reduction between lambdas less than 0.030000\n\n"},
     };
     for (const search_case& c : cases) {
@@ -105,13 +108,37 @@ TEST(SlmDecisions, TerminationRules)
         std::string first_line;
     } cases[] = {
         {{5.0, 0.0}, 1, 0, 0.0, 0.0, 3, 1, "Optimization complete: the objective function equals zero\n"},
-        {{5.0, 4.0}, 1, 0, 4.0, 4.0, 1, 1,
+        {{5.0, 4.0},
+         1,
+         0,
+         4.0,
+         4.0,
+         1,
+         1,
          "Optimization complete: the  1 lowest phi's are within a relative distance\n"},
-        {{5.0, 4.0, 4.01, 4.02}, 1, 0, 4.0, 4.02, 3, 1,
+        {{5.0, 4.0, 4.01, 4.02},
+         1,
+         0,
+         4.0,
+         4.02,
+         3,
+         1,
          "Optimization complete: the  3 lowest phi's are within a relative distance\n"},
-        {{5.0, 4.0, 4.5, 4.6, 4.7}, 1, 0, 4.0, 4.7, 3, 1,
+        {{5.0, 4.0, 4.5, 4.6, 4.7},
+         1,
+         0,
+         4.0,
+         4.7,
+         3,
+         1,
          "Optimization complete:   3 optimization iterations have elapsed since lowest\n"},
-        {{5.0, 4.0, 3.0}, 2, 3, 3.0, 3.0, 3, 1,
+        {{5.0, 4.0, 3.0},
+         2,
+         3,
+         3.0,
+         3.0,
+         3,
+         1,
          "Optimization complete: relative parameter change less than 0.010000\n"},
         {{5.0, 4.0, 3.0}, 2, 2, 3.0, 3.0, 3, 0, ""},
     };
@@ -224,7 +251,8 @@ TEST(SlmDecisions, ParameterClassesTiesAndNames)
 
     struct name_case {
         std::string control, base;
-    } names[] = {{"case.pst", "case"}, {"case", "case"}, {"run.a.pst", "run"}, {"../runs/c.pst", "../runs/c"}};
+    } names[] = {
+        {"case.pst", "case"}, {"case", "case"}, {"run.a.pst", "run"}, {"../runs/c.pst", "../runs/c"}};
     for (const name_case& c : names) {
         std::string w0 = "torva", w1 = "-slm", w2 = c.control;
         char* argv[] = {w0.data(), w1.data(), w2.data()};

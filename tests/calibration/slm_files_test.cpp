@@ -33,7 +33,8 @@ std::string fixture(const std::string& name)
 }
 
 // Reads a control file given as text; returns the result and the screen.
-int read_control(const std::string& text, pest_control& pc, std::string& screen, const char* name = "case.pst")
+int read_control(const std::string& text, pest_control& pc, std::string& screen,
+                 const char* name = "case.pst")
 {
     write_file(name, text);
     std::vector<std::string> words{"torva", "-slm", name};
@@ -161,9 +162,11 @@ TEST_F(SlmControl, RefusesBadInputWithAMessage)
         {"1.0 * KS", "1.0 KS", "Error reading prior information\n"},
         {"3 2 1 1 1", "3 two 1 1 1", "control data, line 4: NOBS \"two\" is not a number"},
         {"3 2 1 1 1", "3 2.5 1 1 1", "control data, line 4: NOBS \"2.5\" is not a whole number"},
-        {"Q2 3.5 2.0 flows", "Q2 3.5x 2.0 flows", "observation data, line 26: OBSVAL \"3.5x\" is not a number"},
+        {"Q2 3.5 2.0 flows", "Q2 3.5x 2.0 flows",
+         "observation data, line 26: OBSVAL \"3.5x\" is not a number"},
         {"Q2 3.5 2.0 flows\n", "Q2 3.5 2.0\n", "observation data, line 26: OBGNME is missing"},
-        {"pre.bat post.bat", "pre.bat " + long_name, "post-run batch file \"" + long_name + "\" is longer than 99"},
+        {"pre.bat post.bat", "pre.bat " + long_name,
+         "post-run batch file \"" + long_name + "\" is longer than 99"},
         {"* observation groups", "observation groups", "expected the section header beginning with \"*\""},
         {"1 0 0.9 2 0.05 plane.prj", "2 0 0.9 2 0.05 plane.prj", "method \"2\" is out of range"},
     };
@@ -176,7 +179,8 @@ TEST_F(SlmControl, RefusesBadInputWithAMessage)
     pest_control pc;
     std::string screen;
     EXPECT_EQ(read_control(good.substr(0, good.find("* parameter data")), pc, screen), 1);
-    EXPECT_NE(screen.find("parameter data, line 17: the section header is missing"), std::string::npos) << screen;
+    EXPECT_NE(screen.find("parameter data, line 17: the section header is missing"), std::string::npos)
+        << screen;
 }
 
 TEST_F(SlmControl, MissingControlFileIsReported)
@@ -237,7 +241,8 @@ TEST_F(SlmInstructions, LineWordAndObservationItems)
     EXPECT_DOUBLE_EQ(sim(2), 3.25);
     // l2 skips a line; t moves from the cursor, not to a column; a '!'
     // value stops at the first character that cannot form a number.
-    ASSERT_EQ(run("pif @\nl2 t5 !Q1!\nl1 !Q2! t1 !Q4!\n", "skip\nab   -1.5e2x\n12.5,3\n", screen), 0) << screen;
+    ASSERT_EQ(run("pif @\nl2 t5 !Q1!\nl1 !Q2! t1 !Q4!\n", "skip\nab   -1.5e2x\n12.5,3\n", screen), 0)
+        << screen;
     EXPECT_DOUBLE_EQ(sim(1), -150.0);
     EXPECT_DOUBLE_EQ(sim(2), 12.5);
     EXPECT_DOUBLE_EQ(sim(4), 3.0);
@@ -271,7 +276,8 @@ TEST_F(SlmInstructions, NameMatchesAsWrittenLowerOrUpperCase)
     EXPECT_DOUBLE_EQ(sim(2), 2.0);
     // Qx matches neither qx nor QX here: reported, stored nowhere.
     EXPECT_DOUBLE_EQ(sim(3), -7.0);
-    EXPECT_EQ(screen, "Observation Qx of the instruction file out.ins matches no observation of the control file.\n");
+    EXPECT_EQ(screen,
+              "Observation Qx of the instruction file out.ins matches no observation of the control file.\n");
 }
 
 TEST_F(SlmInstructions, FaultsStopWithAMessage)
@@ -283,7 +289,8 @@ TEST_F(SlmInstructions, FaultsStopWithAMessage)
         {"pif @\n@none@ !Q1!\n", "1\n2\n",
          "Error in the instruction file out.ins over out.txt: the search text \"none\" is not found\n"},
         {"pif @\nl3 !Q1!\n", "1\n2\n",
-         "Error in the instruction file out.ins over out.txt: an 'l' item reads past the end of the output\n"},
+         "Error in the instruction file out.ins over out.txt: an 'l' item reads past the end of the "
+         "output\n"},
         {"pif @\nl1 !Q1!\n", "abc\n",
          "Error in the instruction file out.ins over out.txt: the value of observation Q1 \"\" is missing\n"},
         {"pif @\nl1 (Q1)1:4\n", "1\n",
@@ -313,7 +320,8 @@ TEST_F(SlmInstructions, FileCountsAndTemplateHeaders)
     EXPECT_EQ(OpenTemplateFiles(many, handles), 1);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "\nCurrently, slm_vbq does not support more than 25 template files.\n"
-              "Please modify and recompile the code to accomodate the unusually large number of template files.\n\n");
+              "Please modify and recompile the code to accomodate the unusually large number of template "
+              "files.\n\n");
     many.ninsfle = 26;
     testing::internal::CaptureStdout();
     EXPECT_EQ(OpenInstructionFiles(many, handles), 1);

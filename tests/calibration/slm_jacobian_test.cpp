@@ -87,8 +87,12 @@ TEST(SlmJacobian, CyclicColumnsSkipTiedAndFixed)
 {
     pest_control pc;
     pc.npar = 5;
-    pc.params = {{}, param("A", "none", 1, 0, 2), param("T", "tied", 1, 0, 2), param("B", "none", 1, 0, 2),
-                 param("F", "fixed", 1, 0, 2), param("C", "log", 0, -1, 1)};
+    pc.params = {{},
+                 param("A", "none", 1, 0, 2),
+                 param("T", "tied", 1, 0, 2),
+                 param("B", "none", 1, 0, 2),
+                 param("F", "fixed", 1, 0, 2),
+                 param("C", "log", 0, -1, 1)};
     pc.method = 1;
     pc.cyclic_columns = 2;
     ClassifyParameters(pc);
@@ -122,12 +126,16 @@ TEST(SlmJacobian, DifferencesMeetTheDerivatives)
         const char* forcen;
         const char* dermthd;
         int runs;
-    } methods[] = {{"always_2", "outside_pts", 2}, {"always_3", "outside_pts", 4}, {"always_3", "parabolic", 4}};
+    } methods[] = {
+        {"always_2", "outside_pts", 2}, {"always_3", "outside_pts", 4}, {"always_3", "parabolic", 4}};
     for (const method_case& m : methods) {
-        problem pb(2, [](const double* x, double* y) {
-            y[1] = 2.0 * x[1] + 3.0 * x[2];
-            y[2] = x[1] * x[1];
-        }, m.forcen, m.dermthd);
+        problem pb(
+            2,
+            [](const double* x, double* y) {
+                y[1] = 2.0 * x[1] + 3.0 * x[2];
+                y[2] = x[1] * x[1];
+            },
+            m.forcen, m.dermthd);
         pb.pc.params[1].value = 1.5;
         pb.model()(pb.pc, pest_values::current, 0);
         double** jac = matrix(1, 2, 1, 2);
@@ -174,8 +182,8 @@ TEST(SlmJacobian, BroydenUpdateMeetsTheSecantCondition)
     BroydenUpdate(pb.pc, jac, nullptr);
     const double s[3] = {0.0, 0.3, -0.2};
     for (int r = 1; r <= 2; ++r)
-        EXPECT_NEAR(jac[r][1] * s[1] + jac[r][2] * s[2], pb.pc.obs[r].simulated[1] - pb.pc.obs[r].simulated[0],
-                    1e-12);
+        EXPECT_NEAR(jac[r][1] * s[1] + jac[r][2] * s[2],
+                    pb.pc.obs[r].simulated[1] - pb.pc.obs[r].simulated[0], 1e-12);
     free_matrix(jac, 1, 1);
 }
 
@@ -190,19 +198,29 @@ TEST(SlmJacobian, UpgradesReachLeastSquaresMinima)
         std::function<void(const double*, double*)> f;
         double start1, start2, min1, min2;
     } cases[] = {
-        {"Rosenbrock", 2, {0.0, 0.0},
+        {"Rosenbrock",
+         2,
+         {0.0, 0.0},
          [](const double* x, double* y) {
              y[1] = 10.0 * (x[2] - x[1] * x[1]);
              y[2] = 1.0 - x[1];
          },
-         -1.2, 1.0, 1.0, 1.0},
-        {"Beale", 3, {1.5, 2.25, 2.625},
+         -1.2,
+         1.0,
+         1.0,
+         1.0},
+        {"Beale",
+         3,
+         {1.5, 2.25, 2.625},
          [](const double* x, double* y) {
              y[1] = x[1] * (1.0 - x[2]);
              y[2] = x[1] * (1.0 - x[2] * x[2]);
              y[3] = x[1] * (1.0 - x[2] * x[2] * x[2]);
          },
-         2.0, 0.2, 3.0, 0.5},
+         2.0,
+         0.2,
+         3.0,
+         0.5},
     };
     for (const ls_case& c : cases) {
         problem pb(c.nobs, c.f, "always_3", "outside_pts");

@@ -100,7 +100,8 @@ TEST_F(SlmModelCall, FailedRunAndFailedPostRunProgramEndTheSearch)
     write_output = true;
     pc.post_run_batch = "exit 3";
     EXPECT_EQ(call(pest_values::current, 1, screen), 1);
-    EXPECT_NE(screen.find("The post-run program exit 3 failed after model run 3"), std::string::npos) << screen;
+    EXPECT_NE(screen.find("The post-run program exit 3 failed after model run 3"), std::string::npos)
+        << screen;
     pc.post_run_batch = "true";
     EXPECT_EQ(call(pest_values::current, 1, screen), 0) << screen;
     // The same values after a failed trial give the same outputs.

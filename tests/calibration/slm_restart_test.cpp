@@ -98,7 +98,8 @@ TEST(SlmRestart, StateReadsBackExactlyAndShapeIsChecked)
     other.nobs = 1;
     testing::internal::CaptureStdout();
     EXPECT_EQ(ReadRestartFile(rs, other, names), 1);
-    EXPECT_NE(testing::internal::GetCapturedStdout().find("does not match the control file"), std::string::npos);
+    EXPECT_NE(testing::internal::GetCapturedStdout().find("does not match the control file"),
+              std::string::npos);
 
     names.rst = dir.file("absent.rst");
     testing::internal::CaptureStdout();

@@ -141,19 +141,22 @@ TEST(SlmResults, SensitivityFileByIterationAndGroup)
     const std::string head = " Parameter name    Group          Current value    Sensitivity       \n";
     char ks[64];
     std::snprintf(ks, sizeof ks, "KS\t\t2.000000\t%lf\n", std::sqrt(41.0) / 3.0);
-    EXPECT_EQ(stream_text(sen), "                        PARAMETER SENSITIVITIES: CASE case\n\n\n"
-                                " OPTIMISATION ITERATION NO.\t1 ----->\n" + head +
-                                    "KS\t\t2.000000\t1.500000\nN\t\t0.050000\t0.000000\n\n\n"
-                                    "\n                        COMPLETION OF OPTIMISATION PROCESS\n\n"
-                                    " Composite sensitivities for observation group \"flows\" ----->\n\n"
-                                    " Number of observations with non-zero weight =\t3\n" + head + ks +
-                                    "N\t\t0.050000\t0.000000\n\n\n"
-                                    " Composite sensitivities for observation group \"peaks\" ----->\n\n"
-                                    "\n No observations/prior_info with non-zero weight belong to this group.\n\n"
-                                    "\n\n"
-                                    " Composite sensitivities for all observations/prior info ----->\n\n"
-                                    " Number of observations with non-zero weight =\t3\n" + head + ks +
-                                    "N\t\t0.050000\t0.000000\n");
+    EXPECT_EQ(stream_text(sen),
+              "                        PARAMETER SENSITIVITIES: CASE case\n\n\n"
+              " OPTIMISATION ITERATION NO.\t1 ----->\n" +
+                  head +
+                  "KS\t\t2.000000\t1.500000\nN\t\t0.050000\t0.000000\n\n\n"
+                  "\n                        COMPLETION OF OPTIMISATION PROCESS\n\n"
+                  " Composite sensitivities for observation group \"flows\" ----->\n\n"
+                  " Number of observations with non-zero weight =\t3\n" +
+                  head + ks +
+                  "N\t\t0.050000\t0.000000\n\n\n"
+                  " Composite sensitivities for observation group \"peaks\" ----->\n\n"
+                  "\n No observations/prior_info with non-zero weight belong to this group.\n\n"
+                  "\n\n"
+                  " Composite sensitivities for all observations/prior info ----->\n\n"
+                  " Number of observations with non-zero weight =\t3\n" +
+                  head + ks + "N\t\t0.050000\t0.000000\n");
     std::fclose(sen);
     free_matrix(jac, 1, 1);
 }

@@ -13,7 +13,8 @@ TEST(SlmStatistics, StudentTTableAndInterpolation)
     struct t_case {
         int d;
         double t;
-    } cases[] = {{2, 4.303}, {30, 2.042}, {35, 2.0315}, {50, 2.0105}, {120, 1.98}, {9999999, 1.96}, {20000000, 1.96}};
+    } cases[] = {{2, 4.303},  {30, 2.042},     {35, 2.0315},    {50, 2.0105},
+                 {120, 1.98}, {9999999, 1.96}, {20000000, 1.96}};
     for (const t_case& c : cases) {
         double t = -1.0;
         StudentT95(c.d, t);
