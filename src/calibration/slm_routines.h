@@ -206,3 +206,10 @@ int WriteRestartFile(const pest_search_state& st, const pest_control& pc, const 
 // when the file is missing or does not hold exactly what the control
 // file's counts call for.
 int ReadRestartFile(pest_search_state& st, pest_control& pc, const toolbox_names& names);
+
+// 1 when the current values lie within the critical distance of one of the
+// first K recorded points (columns of points, rows 1..npar, stored values),
+// distances normalised by each parameter's range; a point at 1e-10 or less
+// is the search standing on it and does not count. Parameters whose bounds
+// are equal have no range and are left out of the distance.
+int NearEarlierPoint(const pest_control& pc, double** points, int k, int& flag);

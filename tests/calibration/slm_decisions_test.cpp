@@ -271,3 +271,28 @@ TEST(SlmDecisions, ParameterClassesTiesAndNames)
 }
 
 } // namespace
+
+namespace
+{
+
+TEST(SlmDecisions, NearEarlierPointCountsOnlyNearDistinctPoints)
+{
+    pest_control pc;
+    pc.npar = 2;
+    pc.critical_distance = 0.1;
+    pc.params.resize(3);
+    pc.params[1].value = 1.0, pc.params[1].lower = 0.0, pc.params[1].upper = 10.0;
+    pc.params[2].value = 5.0, pc.params[2].lower = 5.0, pc.params[2].upper = 5.0; // no range: left out
+    double row1[4] = {0.0, 1.0, 3.0, 1.5};
+    double row2[4] = {0.0, 5.0, 5.0, 5.0};
+    double* points[3] = {nullptr, row1, row2};
+    int flag = -1;
+    NearEarlierPoint(pc, points, 0, flag);
+    EXPECT_EQ(flag, 0); // K = 0
+    NearEarlierPoint(pc, points, 2, flag);
+    EXPECT_EQ(flag, 0); // standing on point 1; point 2 at 0.2
+    NearEarlierPoint(pc, points, 3, flag);
+    EXPECT_EQ(flag, 1); // point 3 at 0.05
+}
+
+} // namespace
