@@ -141,8 +141,8 @@ void timeseries_output_step(model_state& s)
         std::fflush(s.hydrograph_file.fp);
     if (s.sig_outlet_hydro && s.sig_outlet_hydro_file.fp)
         std::fflush(s.sig_outlet_hydro_file.fp);
-    // TODO: channel link/node files (CHAN_DEPTH, CHAN_SED_FLUX, CHAN_DISCHARGE, CHAN_VELOCITY,
-    // CHAN_STAGE) and pipe-network link/node files (PIPE_FLOW, PIPE_HEAD, PIPE_TILE).
+    write_channel_linknode_step(s);
+    // TODO: pipe-network link/node files (PIPE_FLOW, PIPE_HEAD, PIPE_TILE).
     // TODO: nutrient series (write_qbn_series), contaminant link/node series and the XY
     // outputs of nested models (xy_output_write).
 }

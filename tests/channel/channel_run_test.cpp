@@ -30,6 +30,52 @@ std::string run_channel_example(const scratch_dir& dir, int threads)
     return out;
 }
 
+// A link/node file as read back: its header items and the node values of
+// every output time (one link).
+struct linknode_file {
+    std::string kind;
+    int links = -1, time_step = -1, num_ts = -1;
+    std::string start;
+    std::vector<std::vector<double>> steps;
+};
+
+linknode_file read_linknode(const std::string& text)
+{
+    linknode_file f;
+    std::istringstream in(text);
+    std::string line;
+    std::getline(in, f.kind);
+    std::getline(in, line);
+    EXPECT_EQ(std::sscanf(line.c_str(), "NUM_LINKS %d", &f.links), 1) << line;
+    std::getline(in, line);
+    EXPECT_EQ(std::sscanf(line.c_str(), "TIME_STEP %d", &f.time_step), 1) << line;
+    std::getline(in, line);
+    EXPECT_EQ(std::sscanf(line.c_str(), "NUM_TS %d", &f.num_ts), 1) << line;
+    std::getline(in, f.start);
+    while (std::getline(in, line)) {
+        int ts = -1;
+        EXPECT_EQ(std::sscanf(line.c_str(), "TS    %d", &ts), 1) << line;
+        EXPECT_EQ(ts, static_cast<int>(f.steps.size()));
+        std::getline(in, line);
+        std::istringstream row(line);
+        int count = 0;
+        row >> count;
+        std::vector<double> values;
+        for (int k = 0; k < count; ++k) {
+            int code = 0;
+            double v = 0.0;
+            row >> code >> v;
+            EXPECT_EQ(code, 1);
+            values.push_back(v);
+        }
+        EXPECT_TRUE(row.eof() || (row >> std::ws).eof()) << line;
+        f.steps.push_back(values);
+        std::getline(in, line);
+        EXPECT_EQ(line, "");
+    }
+    return f;
+}
+
 } // namespace
 
 TEST(ChannelExample, RunsEndToEndAndClosesItsBalance)
@@ -54,6 +100,29 @@ TEST(ChannelExample, RunsEndToEndAndClosesItsBalance)
     EXPECT_EQ(rows, 61);
     EXPECT_NEAR(at_rain_end, equilibrium, 0.03 * equilibrium);
     EXPECT_LE(peak, equilibrium * 1.01 + 0.0005); // printed to 3 decimals
+
+    // The depth and discharge files: one link of five nodes at every minute
+    // from 0; the outlet hydrograph is the last node's discharge.
+    for (const char* name : {"channel.cdp", "channel.cdq"}) {
+        SCOPED_TRACE(name);
+        const linknode_file f = read_linknode(read_file(one.file(name)));
+        EXPECT_EQ(f.kind, name[10] == 'p' ? "TORVA_LINKNODE_STREAM_DEPTH" : "TORVA_LINKNODE_STREAM_FLOW");
+        EXPECT_EQ(f.links, 1);
+        EXPECT_EQ(f.time_step, 1);
+        EXPECT_EQ(f.num_ts, 60);
+        EXPECT_EQ(f.start, "START_TIME     1  1 2000 12  0  0");
+        ASSERT_EQ(f.steps.size(), 61u);
+        for (const auto& step : f.steps)
+            EXPECT_EQ(step.size(), 5u);
+        if (name[10] == 'q') {
+            std::istringstream rows(otl);
+            for (const auto& step : f.steps) {
+                double minutes = 0.0, outlet = 0.0;
+                rows >> minutes >> outlet;
+                EXPECT_NEAR(outlet, step[4], 0.0005 + 1e-9) << minutes;
+            }
+        }
+    }
 
     const std::string sum = read_file(one.file("channel.sum"));
     EXPECT_NE(sum.find("lateral flow into channel"), std::string::npos) << sum;
