@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "channel/chan_file.h"
 #include "channel/chan_routing.h"
 #include "channel/channel_services.h"
 #include "core/model_state.h"
@@ -83,6 +84,7 @@ double overland_channel_exchange(model_state& s, double dt, double& bc_vol)
     const xsec_arrays x = state_xsec_arrays(s);
     const double cell_area = s.gridsize * s.gridsize;
     int last_link = 0, last_node = 0;
+    int nan_link = 0, nan_node = 0;
     for (int m = 1; m <= s.gst_ncells; ++m) {
         for (int e = 1; e <= s.gst_ncellsingrid[m]; ++e) {
             const int l = s.gst_link[m][e], n = s.gst_node[m][e], c = s.gst_gnum[m][e];
@@ -204,14 +206,26 @@ double overland_channel_exchange(model_state& s, double dt, double& bc_vol)
                     }
                 }
             }
+            if (std::isnan(Q) && nan_link == 0) {
+                nan_link = l;
+                nan_node = n;
+            }
             s.qlat[n][l] += Q / g.dx;
             s.gst_qlat[m][e] += Q;
             // TODO: constituent exchange volumes (con_chan_work, gst_Vlat)
             // with channel constituent transport.
         }
     }
-    if (std::isnan(lumped))
-        std::printf("lateral inflow for node %ld link %ld is not a number \n", static_cast<long>(last_node),
-                    static_cast<long>(last_link));
+    // A lateral inflow that is not a number would spread through the
+    // routing: the run stops here, naming the first such entry.
+    if (std::isnan(lumped) || nan_link) {
+        if (!nan_link) {
+            nan_link = last_link;
+            nan_node = last_node;
+        }
+        std::printf("lateral inflow for node %ld link %ld is not a number \n", static_cast<long>(nan_node),
+                    static_cast<long>(nan_link));
+        chan_stop();
+    }
     return lumped;
 }

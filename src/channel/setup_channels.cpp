@@ -10,6 +10,7 @@
 #include "core/file_rec.h"
 #include "core/model_state.h"
 #include "core/text_parse.h"
+#include "input/grid_text.h"
 #include "input/reader_echo.h"
 #include "quality/quality_steps.h"
 
@@ -134,6 +135,47 @@ void bad_thalweg_report(model_state& s)
     std::fclose(fp);
 }
 
+// A list of channel nodes: the count, then link and node of each entry, read
+// as free-format integers. Entries that are not integers or that lie outside
+// the network are refused with the list file's name.
+bool location_list_read(model_state& s, file_rec& f, int& count, ivec& links, ivec& nodes)
+{
+    int_scanner in(f.fp);
+    const auto take = [&](int& v, int entry) {
+        const int_scanner::result got = f.fp ? in.next(v) : int_scanner::end_of_file;
+        if (got == int_scanner::ok)
+            return true;
+        if (got == int_scanner::not_integer)
+            std::printf("Error: the location list %s holds \"%s\" at entry %d, which is not an integer.\n",
+                        f.name.c_str(), in.bad_word().c_str(), entry);
+        else
+            std::printf("End of file reached in file %s, exiting\n", f.name.c_str());
+        chan_stop();
+        return false;
+    };
+    if (!take(count, 0))
+        return false;
+    if (count < 0) {
+        std::printf("Error: the location list %s gives a negative count (%d).\n", f.name.c_str(), count);
+        chan_stop();
+        return false;
+    }
+    links.assign(count + 1, 0);
+    nodes.assign(count + 1, 0);
+    for (int k = 1; k <= count; ++k) {
+        if (!take(links[k], k) || !take(nodes[k], k))
+            return false;
+        if (links[k] < 1 || links[k] > s.num_links || nodes[k] < 1 || nodes[k] > s.nx[links[k]]) {
+            std::printf("Error: entry %d of the location list %s, link %d node %d, lies outside the channel "
+                        "network.\n",
+                        k, f.name.c_str(), links[k], nodes[k]);
+            chan_stop();
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 // Parts of the network whose processes are not built yet stop the run.
@@ -203,7 +245,12 @@ void setup_channels(model_state& s)
     // TODO: qriv, av_qriv and lake_source (STREAM_LOSS, CHAN_CON_TRANS,
     // lake-bed exchange).
     // TODO: the channel sediment check (channel sediment transport).
-    // TODO: the six output-location lists (IN_HYD_LOCATION and the others).
+    if (s.in_hyd_location_given &&
+        !location_list_read(s, s.in_hyd_location_file, s.num_hyd_locations, s.hlink, s.hnode))
+        return;
+    // TODO: the other output-location lists: IN_GWFLUX_LOCATION (groundwater),
+    // IN_CELLDEPDIS_LOCATION, IN_SED_LOC (channel sediment) and the pipe
+    // network's SUPERLINK_JUNC_LOCATION and SUPERLINK_NODE_LOCATION.
     s.con_vect.assign(nd, ld, 0);
     s.qlat.assign(nd, ld, 0.0);
     if (!s.calib_mode)

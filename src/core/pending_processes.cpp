@@ -54,7 +54,6 @@ const pending_process pending_table[] = {
     {"NUTRIENTS", "The nutrient module", ON(s.cards.nutrients)},
     // Outputs: the point and link/node series of timeseries_output_step and
     // the end-of-run files.
-    {"IN_HYD_LOCATION", "Hydrographs at selected locations", ON(s.cards.in_hyd_location_given)},
     {"IN_GWFLUX_LOCATION", "Groundwater fluxes at selected locations", ON(s.cards.in_gwflux_location_given)},
     {"IN_CELLDEPDIS_LOCATION", "Depths and discharges at selected cells",
      ON(s.cards.in_celldepdis_location_given)},

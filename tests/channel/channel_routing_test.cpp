@@ -297,3 +297,46 @@ TEST_F(ChannelProject, NanAreaStops)
               std::string::npos);
     EXPECT_EQ(s->area[2][1], 0.0);
 }
+
+TEST_F(ChannelProject, HydrographLocationsReadFreeFormatAndRefusedOutsideTheNetwork)
+{
+    const std::string net = trapezoid_link(6, 10.0, 0.01, 1.0, 1.0, 0.03);
+    const std::string cards = "IN_HYD_LOCATION h.loc\nOUT_HYD_LOCATION h.out\n";
+    file("h.loc", "2 1 5 1\n 4\n");
+    ASSERT_TRUE(load_network(net, one_cell_gst, cards)) << out;
+    ASSERT_EQ(s->num_hyd_locations, 2);
+    EXPECT_EQ(s->hlink[1], 1);
+    EXPECT_EQ(s->hnode[1], 5);
+    EXPECT_EQ(s->hnode[2], 4);
+
+    const struct {
+        const char* text;
+        const char* message;
+    } bad[] = {
+        {"3 1 1 1 2\n", "End of file reached in file "},
+        {"1 1 6\n", "entry 1 of the location list "},
+        {"1 2 1\n", "link 2 node 1, lies outside the channel network."},
+        {"1 1 x\n", "holds \"x\" at entry 1, which is not an integer."},
+    };
+    for (const auto& b : bad) {
+        SCOPED_TRACE(b.text);
+        file("h.loc", b.text);
+        EXPECT_FALSE(load_network(net, one_cell_gst, cards));
+        EXPECT_TRUE(printed(b.message)) << out;
+        EXPECT_TRUE(printed("h.loc")) << out;
+    }
+}
+
+TEST_F(ChannelProject, LateralInflowNotANumberStops)
+{
+    ASSERT_TRUE(load_network(trapezoid_link(4, 10.0, 0.01, 1.0, 1.0, 0.03), one_cell_gst));
+    init_channel_state(*s);
+    s->ov_depth[s->gst_gnum[1][1]] = 0.1;
+    s->gst_pct[1][1] = std::nan("");
+    double bc = 0.0;
+    testing::internal::CaptureStdout();
+    overland_channel_exchange(*s, 1.0, bc);
+    const std::string o = testing::internal::GetCapturedStdout();
+    EXPECT_NE(o.find("lateral inflow for node 1 link 1 is not a number \n"), std::string::npos) << o;
+    EXPECT_NE(error_state.raised, 0);
+}

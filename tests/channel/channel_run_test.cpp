@@ -20,7 +20,7 @@ namespace
 
 std::string run_channel_example(const scratch_dir& dir, int threads)
 {
-    for (const char* f : {"channel.prj", "channel.msk", "channel.ele", "channel.chn", "channel.gst"})
+    for (const char* f : {"channel.prj", "channel.msk", "channel.ele", "channel.chn", "channel.gst", "channel.hyd"})
         write_file(dir.file(f), read_file(std::string(TORVA_EXAMPLES) + "/channel/" + f));
     std::string out;
     EXPECT_EQ(run_command("cd '" + dir.path() + "' && OMP_WAIT_POLICY=passive OMP_NUM_THREADS=" +
@@ -124,6 +124,22 @@ TEST(ChannelExample, RunsEndToEndAndClosesItsBalance)
             }
         }
     }
+
+    // The hydrograph locations (nodes 1 and 5): the last is the outlet.
+    std::istringstream hlo(read_file(one.file("channel.hlo"))), otl_rows(otl);
+    std::string line;
+    int hlo_rows = 0;
+    while (std::getline(hlo, line)) {
+        double minutes = 0.0, q1 = 0.0, q5 = 0.0, t_otl = 0.0, q_otl = 0.0;
+        ASSERT_EQ(std::sscanf(line.c_str(), "%lf %lf %lf", &minutes, &q1, &q5), 3) << line;
+        char again[128];
+        std::snprintf(again, sizeof again, "%14.8lf %12.6lf %12.6lf \n", minutes, q1, q5);
+        EXPECT_EQ(again, line + "\n");
+        otl_rows >> t_otl >> q_otl;
+        EXPECT_NEAR(q5, q_otl, 0.0005 + 1e-9) << minutes;
+        ++hlo_rows;
+    }
+    EXPECT_EQ(hlo_rows, 61);
 
     const std::string sum = read_file(one.file("channel.sum"));
     EXPECT_NE(sum.find("lateral flow into channel"), std::string::npos) << sum;
