@@ -8,6 +8,7 @@
 #include <string>
 
 #include "channel/chan_routing.h"
+#include "channel/channel_services.h"
 #include "channel/channel_steps.h"
 #include "channel/channel_fixture.h"
 #include "core/error_state.h"
@@ -339,4 +340,32 @@ TEST_F(ChannelProject, LateralInflowNotANumberStops)
     const std::string o = testing::internal::GetCapturedStdout();
     EXPECT_NE(o.find("lateral inflow for node 1 link 1 is not a number \n"), std::string::npos) << o;
     EXPECT_NE(error_state.raised, 0);
+}
+
+// Overbank water delivered in advance and withdrawn between sub-steps when
+// the channel falls below its bank: a withdrawal beyond the cell's water is
+// clipped at zero depth and booked as overland clean-up.
+TEST_F(ChannelProject, OverbankWithdrawalClippedAtZeroIsBookedAsCleanup)
+{
+    ASSERT_TRUE(load_network(trapezoid_link(6, 10.0, 0.01, 1.0, 1.0, 0.03), one_cell_gst, "OVERBANK_FLOW\n"))
+        << out;
+    model_state& m = *s;
+    init_channel_state(m);
+    for (int k = 1; k <= m.nx[1]; ++k) {
+        m.yp[k][1] = m.bel[k][1] + 0.2; // below the 5 m bank
+        m.chan_depth[k][1] = 0.2;
+        m.qp[k][1] = 0.05;
+    }
+    ex_section(m, 2);
+    m.max_courant_number = 0.001; // several sub-steps in the channel time
+    const int c = m.gst_gnum[1][1];
+    m.gst_qlat[1][1] = -1.0;
+    m.ov_depth[c] = 0.001;
+    m.ov_cleanup_volume = 0.0;
+    route_volumes v;
+    ASSERT_EQ(ex_flow_route(m, 10.0, v), 0);
+    EXPECT_EQ(m.gst_qlat[1][1], 0.0);
+    EXPECT_EQ(m.ov_depth[c], 0.0);
+    EXPECT_GT(m.ov_cleanup_volume, 0.0);
+    EXPECT_LT(m.ov_cleanup_volume, 10.0); // at most the withdrawal of the channel time
 }
