@@ -369,3 +369,20 @@ TEST_F(ChannelProject, OverbankWithdrawalClippedAtZeroIsBookedAsCleanup)
     EXPECT_GT(m.ov_cleanup_volume, 0.0);
     EXPECT_LT(m.ov_cleanup_volume, 10.0); // at most the withdrawal of the channel time
 }
+
+TEST_F(ChannelProject, SubStepBelowAMillisecondStops)
+{
+    ASSERT_TRUE(load_network(trapezoid_link(4, 10.0, 0.01, 1.0, 1.0, 0.03), one_cell_gst));
+    init_channel_state(*s);
+    route_volumes v;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(ex_flow_route(*s, 0.0005, v), -1);
+    const std::string o = testing::internal::GetCapturedStdout();
+    EXPECT_NE(o.find("The channel routing time step is getting really small\n"
+                     "less than 1/1000 of a second\n"
+                     "Reduce the model time step and/or MAX_COURANT_NUMBER (default=0.04) \n"
+                     "Program stopped.\n"),
+              std::string::npos)
+        << o;
+    EXPECT_NE(error_state.raised, 0);
+}
