@@ -43,4 +43,10 @@ void ex_section(const xsec_arrays& a, int mode);
 // arrays are not allocated).
 void ex_section(model_state& state, int mode);
 
+// One node of one link, in the modes of ex_section; false after a stop.
+bool ex_section_node(const xsec_arrays& a, int mode, int link, int node);
+
+// The state's own arrays in the form ex_section takes.
+xsec_arrays state_xsec_arrays(model_state& state);
+
 int read_superlink_file(model_state& state, file_rec& pipe_file, file_rec& grid_pipe_file, int c_option);

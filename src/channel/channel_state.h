@@ -88,6 +88,16 @@ struct pipe_network_state {
     double gw_to_tile_total = 0.0;
 };
 
+// Work arrays of the explicit channel routing, sized to the network of the
+// current run ([node][link]) and reset with it.
+struct chan_route_work {
+    int links = 0, nodes = 0, cells = 0;
+    dmat area_old, area_iter, qp_old, qp_last, qp_iter, qlat_old;
+    dvec ov_depth_saved;
+    long substeps = 0;     // sub-steps of the run; the first one seeds qp_last and qp_iter
+    int overbank_mode = 0; // OVERBANK_FLOW was met in this run
+};
+
 struct channel_state {
     // ---- the network as read from the channel input file ----
     double alpha = 0.0, beta = 0.0, theta = 0.0;
@@ -243,11 +253,24 @@ struct channel_state {
     double lake_point_source_total = 0.0;
     double lake_point_sink_total = 0.0;
     double lake_evap_total = 0.0;
+    // Channel step and routing.
+    dmat qlat;         // lateral inflow per metre of channel, m2/s
+    dmat area_old;     // node areas at the start of the channel time
+    dmat yp_max_flood; // highest stage of each node, m
+    dmat stdummy;
+    dvec exchange_roughness; // effective roughness of every cell at the exchange
+    double chan_outflow_vol = 0.0; // outlet volume of the last channel time, m3
+    int chan_route_calls = 0;
+    int stream_gw_status = 0;
+    int dry_chan_steps = 0;
+    int chan_events_started = 0; // events of the run that reset the channel // channel times of a dry spell with a nearly empty network
+    chan_route_work route_work;
+    time_series* bound_series = nullptr; // BOUND_TS series of the head boundary
 };
 
 // Cell-to-channel connectivity and the pipe-network output files.
 struct channel_grid_links {
-    ivec con_vect;
+    imat con_vect; // [node][link] cell of each channel node
     ivec con_link;
     ivec con_node;
     int channel_cells = 0;

@@ -1,8 +1,81 @@
-#include "channel/channel_steps.h"
+#include <algorithm>
+#include <cmath>
 
+#include "channel/chan_routing.h"
+#include "channel/channel_steps.h"
 #include "core/model_state.h"
 
-// TODO: channel routing.
-void channel_step(model_state& /*state*/)
+void channel_step(model_state& s)
 {
+    if (!(s.time_tol > std::fabs(s.chan_next - s.current_time) && (s.chan_explicit || s.chan_mesh)))
+        return;
+    const double since = s.current_time - s.chan_last;
+    const double dt = since > 1e-6 ? since * 86400.0 : s.chan_dt;
+    const int L = s.num_links;
+
+    for (int l = 1; l <= L; ++l)
+        for (int n = 1; n <= s.nx[l]; ++n)
+            s.area_old[n][l] = s.area[n][l];
+
+    if (s.ov_wet || s.overbank_flow) {
+        double bc = 0.0;
+        s.lateral_in_event += overland_channel_exchange(s, dt, bc);
+        s.head_bc_in_total += bc;
+        s.chan_routing_active = 1;
+    }
+    // TODO: the lumped soil models' discharge to the channel at every channel
+    // time, whether or not a cell is wet (SACRAMENTO, CONCEPTUAL_GW).
+    // TODO: channel lakes: lake volume totals and lake_extent_fork.
+
+    if (s.chan_explicit && s.chan_routing_active) {
+        ++s.chan_route_calls;
+        route_volumes v;
+        s.stream_gw_status = ex_flow_route(s, dt, v);
+        s.chan_outflow_vol = v.outlet;
+        s.lateral_in_event += v.lateral_in;
+        s.lateral_out_event += v.lateral_out;
+        s.lateral_inflow_total = s.lateral_in_event + s.lateral_out_event;
+        s.head_bc_in_total += v.bc_in;
+        s.head_bc_out_total += v.bc_out;
+        if (L >= 1 && s.nx[L] >= 1)
+            s.qout = s.qp[s.nx[L]][L];
+        // TODO: pipe-network outlet totals (STORM_SEWER).
+    } else {
+        s.chan_outflow_vol = 0.0;
+    }
+
+    for (int l = 1; l <= L; ++l) {
+        if ((s.ltype[l] & 8) && (s.ltype[l] & 2) && s.bplink[l] >= 1 && !s.max_yp.empty()) {
+            const int row = s.bplink[l];
+#pragma omp parallel for schedule(static) if (s.nx[l] >= 4096)
+            for (int n = 1; n <= s.nx[l]; ++n)
+                s.max_yp[row][n] = std::max(s.max_yp[row][n], s.yp[n][l]);
+        }
+    }
+    // TODO: channel point-input totals (CHAN_POINT_INPUT), lake totals
+    // (channel lakes) and stream-aquifer totals (WATER_TABLE, STREAM_LOSS).
+
+    if (s.flood_stream && !s.yp_max_flood.empty())
+        for (int l = 1; l <= L; ++l)
+            for (int n = 1; n <= s.nx1[l]; ++n)
+                s.yp_max_flood[n][l] = std::max(s.yp_max_flood[n][l], s.yp[n][l]);
+
+    if (s.chan_explicit) {
+        s.outflow_vol += s.chan_outflow_vol;
+        s.discharge_total += s.chan_outflow_vol;
+    } else {
+        s.outflow_vol += dt * s.qout;
+        s.discharge_total += dt * s.qout;
+    }
+    // TODO: lateral sediment inflow and channel sediment transport (channel
+    // sediment).
+
+    for (int l = 1; l <= L; ++l)
+        for (int n = 1; n <= s.nx[l]; ++n)
+            s.qlat[n][l] = 0.0;
+
+    s.chan_last = s.current_time;
+    s.chan_next = s.current_time + s.chan_dt_days;
+    ++s.step_tally;
+    // TODO: the long-term channel clock between storms (LONG_TERM).
 }

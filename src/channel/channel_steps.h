@@ -9,3 +9,10 @@ void init_channel_state(model_state& state);
 void storm_sewer_step(model_state& state);
 void channel_step(model_state& state);
 void chan_point_input_step(model_state& state);
+// The channel of a new event: emptied unless storage carries over, then
+// its sections and the event's initial channel volume.
+void channel_event_start(model_state& state);
+
+// Stops the run (true) when the network holds lake or structure links,
+// whose routing is not built yet.
+bool refuse_pending_links(model_state& state);

@@ -189,11 +189,26 @@ void ex_section(const xsec_arrays& a, int mode)
         *a.range_flag = 1;
 }
 
-void ex_section(model_state& s, int mode)
+bool ex_section_node(const xsec_arrays& a, int mode, int link, int node)
 {
-    if (s.num_links < 1 || s.area.empty() || s.conv.empty() || s.dconv.empty() || s.topw.empty() ||
-        s.chan_depth.empty())
-        return;
+    const int type = (*a.ltype)[link];
+    const bool trap = (type & 4) != 0;
+    if (!trap && !(type & 8))
+        return true;
+    bool above = false;
+    const int g = (*a.ldex)[link];
+    bool ok;
+    if (mode == 1)
+        ok = trap ? trap_from_area(a, node, link, g) : bp_from_area(a, node, link, above);
+    else
+        ok = trap ? trap_from_stage(a, node, link, g) : bp_from_stage(a, node, link);
+    if (above)
+        *a.range_flag = 1;
+    return ok;
+}
+
+xsec_arrays state_xsec_arrays(model_state& s)
+{
     xsec_arrays a;
     a.links = s.num_links;
     a.bottom = &s.bottom;
@@ -217,5 +232,13 @@ void ex_section(model_state& s, int mode)
     a.num_tables = s.num_bp_tables;
     a.table_num = &s.table_num;
     a.chan_depth = &s.chan_depth;
-    ex_section(a, mode);
+    return a;
+}
+
+void ex_section(model_state& s, int mode)
+{
+    if (s.num_links < 1 || s.area.empty() || s.conv.empty() || s.dconv.empty() || s.topw.empty() ||
+        s.chan_depth.empty())
+        return;
+    ex_section(state_xsec_arrays(s), mode);
 }

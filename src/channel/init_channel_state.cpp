@@ -1,8 +1,49 @@
+#include "channel/chan_routing.h"
+#include "channel/channel_services.h"
 #include "channel/channel_steps.h"
-
+#include "channel/routed_nodes.h"
+#include "core/error_state.h"
 #include "core/model_state.h"
+#include "input/time_series.h"
 
-// TODO: initial channel flow state.
-void init_channel_state(model_state& /*state*/)
+int stream_head_boundary(model_state& s)
 {
+    if (s.bound_ts_given && s.bound_series)
+        s.bound_depth = ts_value_at(s.current_time, s.bound_series);
+    const int L = s.num_links;
+    if (L < 1 || s.nx[L] < 1 || s.yp.empty())
+        return 0;
+    const int n = s.nx[L];
+    s.yp[n][L] = s.bel[n][L] + s.bound_depth;
+    s.chan_depth[n][L] = s.bound_depth;
+    return 0;
+}
+
+void init_channel_state(model_state& s)
+{
+    if (s.chan_explicit && refuse_pending_links(s))
+        return;
+    s.chan_routing_active = 0;
+    s.dry_chan_steps = 0;
+    s.chan_events_started = 0;
+    if (s.head_bound) {
+        if (s.bound_ts_given) {
+            s.bound_series = ts_find(s.bound_ts_name);
+            if (!s.bound_series) {
+                error_set(err_head_series_missing, s.bound_ts_name.c_str());
+                return;
+            }
+        }
+        stream_head_boundary(s);
+        s.chan_routing_active = 1;
+    }
+    if (!s.chan_explicit)
+        return;
+    chan_route_work_reset(s);
+    ex_section(s, 2);
+    s.chan_initial_volume = channel_water_volume(s, false);
+    // TODO: initial channel constituent masses (CHAN_CON_TRANS).
+    // TODO: channel point-input set-up (CHAN_POINT_INPUT).
+    // TODO: channel cells of the grid-stream entries for soil erosion
+    // (SOIL_EROSION).
 }

@@ -1,9 +1,208 @@
-#include "channel/channel_steps.h"
+#include <cstdio>
+#include <string>
+#include <string_view>
 
+#include "channel/chan_file.h"
 #include "channel/channel_input.h"
+#include "channel/channel_steps.h"
+#include "channel/routed_nodes.h"
 #include "core/error_state.h"
+#include "core/file_rec.h"
 #include "core/model_state.h"
+#include "core/text_parse.h"
+#include "input/grid_text.h"
 #include "input/reader_echo.h"
+#include "quality/quality_steps.h"
+
+namespace
+{
+
+// Hotstart links: every routed link, in link and node order.
+bool hotstart_link(const model_state& s, int l) { return routed_link(s, l); }
+
+// Water-surface elevations of the channel depth hotstart, one line per node
+// of the routed links in order; node and link numbers on the line are not
+// used. A file shorter than the network is refused.
+void chan_hotstart_load(model_state& s)
+{
+    if (!s.chan_hotstart_read)
+        return;
+    file_rec& f = s.chan_depth_hotstart_in;
+    int expected = 0;
+    for (int l = 1; l <= s.num_links; ++l)
+        if (hotstart_link(s, l))
+            expected += s.nx[l];
+    int read = 0;
+    std::string line;
+    for (int l = 1; l <= s.num_links; ++l) {
+        if (!hotstart_link(s, l))
+            continue;
+        for (int n = 1; n <= s.nx[l]; ++n) {
+            if (!f.fp || !read_line_rec(line, f)) {
+                std::printf("Error: the channel hotstart file %s holds %d lines; the network has %d routed "
+                            "nodes.\n",
+                            f.name.c_str(), read, expected);
+                chan_stop();
+                return;
+            }
+            ++read;
+            std::string_view rest(line);
+            int skip = 0;
+            double stage = 0.0, area = 0.0;
+            num_status st = pop_int_strict(rest, skip);
+            if (st == num_status::ok)
+                st = pop_int_strict(rest, skip);
+            if (st == num_status::ok)
+                st = pop_double_strict(rest, stage);
+            num_status sa = num_status::empty;
+            if (st == num_status::ok)
+                sa = pop_double_strict(rest, area);
+            if (st != num_status::ok || (sa != num_status::ok && sa != num_status::empty)) {
+                std::printf("Error: line %d of the channel hotstart file %s (link %d node %d): a value %s.\n",
+                            read, f.name.c_str(), l, n, num_status_text(st != num_status::ok ? st : sa));
+                chan_stop();
+                return;
+            }
+            s.yp[n][l] = stage;
+            if (sa == num_status::ok)
+                s.area[n][l] = area;
+            s.chan_depth[n][l] = s.yp[n][l] - s.bel[n][l];
+            if (s.chan_depth[n][l] < 0.0) {
+                s.yp[n][l] = s.bel[n][l];
+                s.chan_depth[n][l] = 0.0;
+            }
+            if (s.chan_depth[n][l] > 1e-16)
+                s.chan_routing_active = 1;
+        }
+    }
+}
+
+void cconnect(model_state& s)
+{
+    for (int i = 1; i <= s.rows; ++i) {
+        for (int j = 1; j <= s.cols; ++j) {
+            const int c = s.mask[i][j];
+            if (c > s.num_cells) {
+                std::printf("Warning in cconnect, vect>GNUM\n");
+                continue;
+            }
+            if (c < 1 || c > s.con_link.size())
+                continue;
+            const int l = s.con_link[c], n = s.con_node[c];
+            if (l >= 1 && l <= s.num_links && n >= 0 && n <= s.node_dim)
+                s.con_vect[n][l] = c;
+        }
+    }
+}
+
+void short_links_report(model_state& s)
+{
+    std::string name = "short_links.out";
+    std::string path;
+    resolve_file_name(name, "w", path);
+    std::FILE* fp = std::fopen(path.c_str(), "w");
+    if (!fp)
+        return;
+    std::fprintf(fp, "Links with 1 node:\n");
+    for (int l = 1; l <= s.num_links; ++l)
+        if (s.nx[l] == 1)
+            std::fprintf(fp, "%d\n", l);
+    std::fclose(fp);
+}
+
+void bad_thalweg_report(model_state& s)
+{
+    std::string name = "bad_thalweg.out";
+    std::string path;
+    resolve_file_name(name, "w", path);
+    std::FILE* fp = std::fopen(path.c_str(), "w");
+    if (!fp)
+        return;
+    std::fprintf(fp, "Problem    link    node    thalweg     cell    elev\n");
+    std::fprintf(fp, "--> problem codes: 0=thalweg>cell elev, 1= difference <0.5, 2= difference<1.0, "
+                     "3=difference>3.5\n");
+    if (s.grid_stream) {
+        for (int m = 1; m <= s.gst_ncells; ++m) {
+            for (int e = 1; e <= s.gst_ncellsingrid[m]; ++e) {
+                const int l = s.gst_link[m][e], n = s.gst_node[m][e], c = s.gst_gnum[m][e];
+                if (l < 1 || l > s.num_links || n < 1 || n > s.node_dim || c < 1 || c > s.num_cells)
+                    continue;
+                if (s.bel[n][l] > s.ground_elev[c])
+                    std::fprintf(fp, "0     %4d    %4d   %lf   %d   %lf\n", l, n, s.bel[n][l], c, s.ground_elev[c]);
+            }
+        }
+    }
+    std::fclose(fp);
+}
+
+// A list of channel nodes: the count, then link and node of each entry, read
+// as free-format integers. Entries that are not integers or that lie outside
+// the network are refused with the list file's name.
+bool location_list_read(model_state& s, file_rec& f, int& count, ivec& links, ivec& nodes)
+{
+    int_scanner in(f.fp);
+    const auto take = [&](int& v, int entry) {
+        const int_scanner::result got = f.fp ? in.next(v) : int_scanner::end_of_file;
+        if (got == int_scanner::ok)
+            return true;
+        if (got == int_scanner::not_integer)
+            std::printf("Error: the location list %s holds \"%s\" at entry %d, which is not an integer.\n",
+                        f.name.c_str(), in.bad_word().c_str(), entry);
+        else
+            std::printf("End of file reached in file %s, exiting\n", f.name.c_str());
+        chan_stop();
+        return false;
+    };
+    if (!take(count, 0))
+        return false;
+    if (count < 0) {
+        std::printf("Error: the location list %s gives a negative count (%d).\n", f.name.c_str(), count);
+        chan_stop();
+        return false;
+    }
+    links.assign(count + 1, 0);
+    nodes.assign(count + 1, 0);
+    for (int k = 1; k <= count; ++k) {
+        if (!take(links[k], k) || !take(nodes[k], k))
+            return false;
+        if (links[k] < 1 || links[k] > s.num_links || nodes[k] < 1 || nodes[k] > s.nx[links[k]]) {
+            std::printf("Error: entry %d of the location list %s, link %d node %d, lies outside the channel "
+                        "network.\n",
+                        k, f.name.c_str(), links[k], nodes[k]);
+            chan_stop();
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+// Parts of the network whose processes are not built yet stop the run.
+bool refuse_pending_links(model_state& s)
+{
+    for (int l = 1; l <= s.num_links; ++l) {
+        if (s.ltype[l] & 32) {
+            std::printf("Channel lakes (lake link %d) are not available yet.\n", l);
+            chan_stop();
+            return true;
+        }
+        if (s.ltype[l] & 64) {
+            std::printf("Hydraulic structures (structure link %d) are not available yet.\n", l);
+            chan_stop();
+            return true;
+        }
+    }
+    return false;
+}
+
+namespace
+{
+
+// TODO: channel sediment arrays (channel sediment transport).
+void alloc_channel_sediment(model_state& /*s*/) {}
+
+} // namespace
 
 void setup_channels(model_state& s)
 {
@@ -18,16 +217,53 @@ void setup_channels(model_state& s)
     // The reader clears the channel sediment switch; it comes back here until
     // the sediment set-up below decides it.
     s.chan_sed_on = s.chan_sediment;
-    // TODO: yp_max_flood, the channel sediment switch and alloc_channel_sediment.
-    // TODO: lake_run_initial_volume and og_gwbound_type of networks with lakes.
-    // TODO: chan_depth, area, area_old, conv, dconv, stdummy and topw.
-    // TODO: chan_hotstart_load (channel depth hotstart).
-    // TODO: nutrient stream and lake parts, alloc_channel_constituents.
-    // TODO: locate_stream_bdy_linknodes for XY stream boundary points.
-    // TODO: qriv, av_qriv and lake_source.
-    // TODO: the channel sediment check.
-    // TODO: location_list_read for the six output-location lists.
-    // TODO: con_vect and qlat, grid_stream_setup with its lines, cconnect.
-    // TODO: compute_sacramento_weights, compute_cgw_weights.
-    // TODO: short_links_report and bad_thalweg_report.
+    if (error_state.raised || s.num_links < 1)
+        return;
+    const int L = s.num_links;
+    if (routed_link(s, L) && s.nx[L] < 2) {
+        std::printf("Error: the outlet link %d has %d node(s); the outlet needs at least two nodes.\n", L, s.nx[L]);
+        chan_stop();
+        return;
+    }
+    const int nd = s.node_dim, ld = s.link_dim;
+    s.yp_max_flood.assign(nd, ld, 0.0);
+    alloc_channel_sediment(s);
+    if (s.chan_lakes) {
+        for (int k = 1; k <= s.num_lakes; ++k)
+            s.lake_run_initial_volume += s.lake_volume[k];
+        // TODO: og_gwbound_type, the groundwater boundary copy of networks
+        // with lakes (GW_SIMULATION).
+    }
+    for (dmat* m : {&s.chan_depth, &s.area, &s.area_old, &s.conv, &s.dconv, &s.stdummy, &s.topw})
+        m->assign(nd, ld, 0.0);
+    chan_hotstart_load(s);
+    if (error_state.raised)
+        return;
+    // TODO: the nutrient stream and lake parts (NUTRIENTS).
+    alloc_channel_constituents(s);
+    // TODO: stream boundary points of the XY inputs (XYBDYINPUT).
+    // TODO: qriv, av_qriv and lake_source (STREAM_LOSS, CHAN_CON_TRANS,
+    // lake-bed exchange).
+    // TODO: the channel sediment check (channel sediment transport).
+    if (s.in_hyd_location_given &&
+        !location_list_read(s, s.in_hyd_location_file, s.num_hyd_locations, s.hlink, s.hnode))
+        return;
+    // TODO: the other output-location lists: IN_GWFLUX_LOCATION (groundwater),
+    // IN_CELLDEPDIS_LOCATION, IN_SED_LOC (channel sediment) and the pipe
+    // network's SUPERLINK_JUNC_LOCATION and SUPERLINK_NODE_LOCATION.
+    s.con_vect.assign(nd, ld, 0);
+    s.qlat.assign(nd, ld, 0.0);
+    if (!s.calib_mode)
+        std::printf("Setting up the grid-stream data... ");
+    grid_stream_setup(s);
+    if (!s.super_quiet && !s.calib_mode)
+        std::printf("done.\n");
+    if (error_state.raised)
+        return;
+    if (!s.grid_stream)
+        cconnect(s);
+    // TODO: compute_sacramento_weights, compute_cgw_weights (SACRAMENTO,
+    // CONCEPTUAL_GW).
+    short_links_report(s);
+    bad_thalweg_report(s);
 }

@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "calibration/calib_capture.h"
+#include "channel/channel_steps.h"
 #include "core/model_state.h"
 #include "core/run_steps.h"
 
@@ -321,9 +322,8 @@ void event_start_step(model_state& s)
             s.ov_chan_exch_next = s.ov_next;
             s.ov_chan_exch_last = s.ov_last;
         }
-        // TODO: channel constituent clocks and accumulators, the empty
-        // channel of an event without carried storage, cross-sections and
-        // the initial channel and lake volumes (channel routing).
+        // TODO: channel constituent clocks and accumulators (CHAN_CON_TRANS).
+        channel_event_start(s);
     }
     // TODO: the snowpack's initial volume (snow model).
 

@@ -40,7 +40,8 @@ const pending_process pending_table[] = {
     {"OVERLAND_LAKE_MAP", "Overland lakes", ON(s.cards.overland_lake_map_given)},
     {"XYBDYINPUT_OVDEP", "XY overland boundary inputs", ON(s.cards.xybdyinput_ovdep_given)},
     // Channels and pipes: channel_step, storm_sewer_step.
-    {"CHAN_EXPLIC", "Channel routing", ON(s.chan_explicit)},
+    {"CHAN_POINT_INPUT", "Channel point inputs", ON(!s.cards.chan_point_input.empty())},
+    {"STREAM_LOSS", "Stream-aquifer exchange", ON(s.cards.stream_loss)},
     {"CHAN_MESH", "Mesh channel routing", ON(s.chan_mesh)},
     {"STORM_SEWER", "Pipe network", ON(s.storm_sewer)},
     // Water quality: the sediment and contaminant steps, the nutrient module.
@@ -53,7 +54,6 @@ const pending_process pending_table[] = {
     {"NUTRIENTS", "The nutrient module", ON(s.cards.nutrients)},
     // Outputs: the point and link/node series of timeseries_output_step and
     // the end-of-run files.
-    {"IN_HYD_LOCATION", "Hydrographs at selected locations", ON(s.cards.in_hyd_location_given)},
     {"IN_GWFLUX_LOCATION", "Groundwater fluxes at selected locations", ON(s.cards.in_gwflux_location_given)},
     {"IN_CELLDEPDIS_LOCATION", "Depths and discharges at selected cells",
      ON(s.cards.in_celldepdis_location_given)},
@@ -61,10 +61,6 @@ const pending_process pending_table[] = {
     {"LAKE_OUTPUT", "Lake output", ON(s.cards.lake_output_given)},
     {"OUTLET_SED_FLUX", "Outlet sediment output", ON(!s.cards.outlet_sed_flux.empty())},
     {"OUTLET_SED_TSS", "Outlet sediment output", ON(s.cards.outlet_sed_tss_given)},
-    {"CHAN_DEPTH", "Channel link/node outputs", ON(s.cards.chan_depth_given)},
-    {"CHAN_DISCHARGE", "Channel link/node outputs", ON(s.cards.chan_discharge_given)},
-    {"CHAN_STAGE", "Channel link/node outputs", ON(s.cards.chan_stage_given)},
-    {"CHAN_VELOCITY", "Channel link/node outputs", ON(s.cards.chan_velocity_given)},
     {"CHAN_SED_FLUX", "Channel link/node outputs", ON(s.cards.chan_sed_flux_given)},
     {"VKS_HYDRO", "The companion program's hydrograph file", ON(s.cards.vks_hydro_given)},
     {"WRITE_OV_HOTSTART", "Hotstart writing", ON(s.cards.write_ov_hotstart_given)},

@@ -54,6 +54,19 @@ void write_point_time(std::FILE* fp, const model_state& s)
         std::fprintf(fp, "%14.8lf ", s.elapsed_min);
 }
 
+// One row of a channel node series at the hydrograph locations: the node
+// values (discharges converted with QOUT_CFS).
+void write_channel_locations(model_state& s, int on, file_rec& file, const dmat& values, bool discharge)
+{
+    if (!on || !file.fp || values.empty())
+        return;
+    write_point_time(file.fp, s);
+    const double factor = discharge && s.qout_cfs ? s.qout_cfs_factor : 1.0;
+    for (int k = 1; k <= s.num_hyd_locations; ++k)
+        std::fprintf(file.fp, "%12.6lf ", values[s.hnode[k]][s.hlink[k]] * factor);
+    std::fprintf(file.fp, "\n");
+}
+
 // Cell depth and discharge at the IN_CELLDEPDIS_LOCATION cells: the current
 // overland depths (left out with QOUT_CFS), then the magnitudes of the
 // cells' face discharges.
@@ -125,10 +138,12 @@ void timeseries_output_step(model_state& s)
     // TODO: KZ inflow row (KZ_INPUT) and KZ segment fluxes (kz_write_fluxes).
     write_outlet_hydrograph(s);
     // TODO: outlet sediment rows (OUTLET_SED_FLUX, OUTLET_SED_TSS).
-    // TODO: point series OUT_HYD_LOCATION, OUT_GWFLUX_LOCATION.
+    write_channel_locations(s, s.in_hyd_location_given, s.out_hyd_location_file, s.qp, true);
+    // TODO: point series OUT_GWFLUX_LOCATION (groundwater).
     write_cell_depth_discharge(s);
-    // TODO: point series SUPERLINK_JUNC_FLOW, SUPERLINK_NODE_FLOW, OUT_DEP_LOCATION,
-    // OUT_CON_LOCATION, OUT_MASS_LOCATION.
+    // TODO: point series SUPERLINK_JUNC_FLOW, SUPERLINK_NODE_FLOW (pipe network).
+    write_channel_locations(s, s.out_dep_location_given, s.out_dep_location_file, s.chan_depth, false);
+    // TODO: point series OUT_CON_LOCATION, OUT_MASS_LOCATION (CHAN_CON_TRANS).
     // TODO: soil moisture (OUT_THETA_LOCATION), well levels (GW_WELL_LEVEL).
     write_overland_cells(s, s.overland_depths, s.overland_depths_file, s.num_overland_depth_cells,
                          s.overland_depth_row, s.overland_depth_col, false);
@@ -141,8 +156,8 @@ void timeseries_output_step(model_state& s)
         std::fflush(s.hydrograph_file.fp);
     if (s.sig_outlet_hydro && s.sig_outlet_hydro_file.fp)
         std::fflush(s.sig_outlet_hydro_file.fp);
-    // TODO: channel link/node files (CHAN_DEPTH, CHAN_SED_FLUX, CHAN_DISCHARGE, CHAN_VELOCITY,
-    // CHAN_STAGE) and pipe-network link/node files (PIPE_FLOW, PIPE_HEAD, PIPE_TILE).
+    write_channel_linknode_step(s);
+    // TODO: pipe-network link/node files (PIPE_FLOW, PIPE_HEAD, PIPE_TILE).
     // TODO: nutrient series (write_qbn_series), contaminant link/node series and the XY
     // outputs of nested models (xy_output_write).
 }

@@ -12,7 +12,7 @@ using namespace torva_test;
 TEST_F(InputProject, ChannelExampleReadsItsNetwork)
 {
     const std::string from = std::string(TORVA_EXAMPLES) + "/channel/";
-    for (const char* f : {"channel.msk", "channel.ele", "channel.chn", "channel.gst"})
+    for (const char* f : {"channel.msk", "channel.ele", "channel.chn", "channel.gst", "channel.hyd"})
         file(f, read_file(from + f));
     std::string cards = read_file(from + "channel.prj");
     cards.erase(0, cards.find('\n') + 1); // the header line; the fixture writes its own

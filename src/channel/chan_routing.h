@@ -1,0 +1,42 @@
+// The explicit channel routing and the overland-channel exchange.
+#pragma once
+
+#include "core/arrays.h"
+
+struct model_state;
+
+// Discharges between nodes from the current stages and conveyances, into q
+// ([node][link]). Returns 0, or -1 after the negative outlet slope stop.
+int chan_link_flows(model_state& state, dmat& q, double dt_sub);
+
+// New node areas from the discharges q and the lateral terms over one
+// sub-step (area holds the old areas and receives the new). Returns the
+// lateral inflow volume; lateral outflow (negative) is added to out_sum.
+double chan_node_continuity(model_state& state, const dmat& q, dmat& area, double dt_sub, double& out_sum);
+
+// Volumes of one routing call, m3.
+struct route_volumes {
+    double outlet = 0.0;
+    double lateral_in = 0.0;
+    double lateral_out = 0.0; // negative
+    double bc_in = 0.0;
+    double bc_out = 0.0; // overbank water withdrawn at specified-head cells
+};
+
+// Routes the network over one channel time of dt seconds. Returns the last
+// stream-aquifer status (0 here) or -1 after a stop.
+int ex_flow_route(model_state& state, double dt, route_volumes& out);
+
+// Sizes and clears the routing's work arrays for the current network.
+void chan_route_work_reset(model_state& state);
+
+// Moves water between the grid cells and the channel nodes over dt seconds.
+// Returns the volume the lumped soil models delivered; adds the volume sent
+// into specified-head boundary cells to bc_vol.
+double overland_channel_exchange(model_state& state, double dt, double& bc_vol);
+
+// Weir submergence factor of the ratio x = (downstream / upstream head)^1.5.
+double weir_submergence_factor(double x);
+
+// Puts the boundary depth on the outlet node. Returns 0.
+int stream_head_boundary(model_state& state);

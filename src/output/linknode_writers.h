@@ -1,0 +1,19 @@
+// The link/node file layout: a header of six items and, per output time, a
+// row of entries for every link.
+#pragma once
+
+#include <cstdio>
+
+#include "core/arrays.h"
+
+// Writes the kind line (kinds 0..31), NUM_LINKS, TIME_STEP, NUM_TS and
+// START_TIME.
+void write_linknode_header(std::FILE* fp, int kind, int links, int time_step, int num_steps, int day, int month,
+                           int year, int hour, int minute);
+
+// Writes one output time: mode 0 the first table, mode 1 the first minus
+// the second, mode 2 the first over the second (0 where the second is at
+// most 1e-7). entries may be null (a row then has the valued-node count).
+void write_linknode_step(std::FILE* fp, int links, const ivec& valued, const ivec* entries, const ivec& ltype,
+                         int step, const dmat& first, const dmat* second, int mode, const ivec& lake_of_link,
+                         const dvec& lake_values);

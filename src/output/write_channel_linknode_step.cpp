@@ -1,0 +1,22 @@
+#include "core/model_state.h"
+#include "output/linknode_writers.h"
+#include "output/output_steps.h"
+
+void write_channel_linknode_step(model_state& s)
+{
+    if (!s.chan_explicit || s.num_links < 1)
+        return;
+    const auto write = [&](file_rec& f, int& step, const dmat& first, const dmat* second, int mode) {
+        if (!f.fp)
+            return;
+        write_linknode_step(f.fp, s.num_links, s.nx, &s.og_nx1, s.ltype, step, first, second, mode, s.lake2link,
+                            s.lake_elev);
+        ++step;
+    };
+    write(s.chan_depth_file, s.chan_depth_steps, s.yp, &s.bel, 1);
+    // TODO: the channel sediment flux file (CHAN_SED_FLUX) with channel
+    // sediment transport.
+    write(s.chan_discharge_file, s.chan_discharge_steps, s.qp, nullptr, 0);
+    write(s.chan_velocity_file, s.chan_velocity_steps, s.qp, &s.area, 2);
+    write(s.chan_stage_file, s.chan_stage_steps, s.yp, nullptr, 0);
+}

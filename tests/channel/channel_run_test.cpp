@@ -1,0 +1,215 @@
+// Whole runs of the channel example: a plane draining into one trapezoidal
+// link. The outlet hydrograph is the outlet node's discharge, rises to the
+// rain rate times the area, the event balance closes, and one and four
+// threads print the same hydrograph.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/test_support.h"
+
+using namespace torva_test;
+
+namespace
+{
+
+std::string run_channel_example(const scratch_dir& dir, int threads)
+{
+    for (const char* f : {"channel.prj", "channel.msk", "channel.ele", "channel.chn", "channel.gst", "channel.hyd"})
+        write_file(dir.file(f), read_file(std::string(TORVA_EXAMPLES) + "/channel/" + f));
+    std::string out;
+    EXPECT_EQ(run_command("cd '" + dir.path() + "' && OMP_WAIT_POLICY=passive OMP_NUM_THREADS=" +
+                              std::to_string(threads) + " '" + torva_exe() + "' channel.prj 2>&1",
+                          out),
+              0)
+        << out;
+    return out;
+}
+
+// A link/node file as read back: its header items and the node values of
+// every output time (one link).
+struct linknode_file {
+    std::string kind;
+    int links = -1, time_step = -1, num_ts = -1;
+    std::string start;
+    std::vector<std::vector<double>> steps;
+};
+
+linknode_file read_linknode(const std::string& text)
+{
+    linknode_file f;
+    std::istringstream in(text);
+    std::string line;
+    std::getline(in, f.kind);
+    std::getline(in, line);
+    EXPECT_EQ(std::sscanf(line.c_str(), "NUM_LINKS %d", &f.links), 1) << line;
+    std::getline(in, line);
+    EXPECT_EQ(std::sscanf(line.c_str(), "TIME_STEP %d", &f.time_step), 1) << line;
+    std::getline(in, line);
+    EXPECT_EQ(std::sscanf(line.c_str(), "NUM_TS %d", &f.num_ts), 1) << line;
+    std::getline(in, f.start);
+    while (std::getline(in, line)) {
+        int ts = -1;
+        EXPECT_EQ(std::sscanf(line.c_str(), "TS    %d", &ts), 1) << line;
+        EXPECT_EQ(ts, static_cast<int>(f.steps.size()));
+        std::getline(in, line);
+        std::istringstream row(line);
+        int count = 0;
+        row >> count;
+        std::vector<double> values;
+        for (int k = 0; k < count; ++k) {
+            int code = 0;
+            double v = 0.0;
+            row >> code >> v;
+            EXPECT_EQ(code, 1);
+            values.push_back(v);
+        }
+        EXPECT_TRUE(row.eof() || (row >> std::ws).eof()) << line;
+        f.steps.push_back(values);
+        std::getline(in, line);
+        EXPECT_EQ(line, "");
+    }
+    return f;
+}
+
+} // namespace
+
+TEST(ChannelExample, RunsEndToEndAndClosesItsBalance)
+{
+    scratch_dir one("chan1"), four("chan4");
+    run_channel_example(one, 1);
+    run_channel_example(four, 4);
+    const std::string otl = read_file(one.file("channel.otl"));
+    EXPECT_EQ(otl, read_file(four.file("channel.otl")));
+
+    // 15 cells of 10 m under 50 mm/h for 30 minutes.
+    const double equilibrium = 50.0 / 1000.0 / 3600.0 * 1500.0;
+    std::istringstream in(otl);
+    double t = 0.0, q = 0.0, at_rain_end = -1.0, peak = 0.0;
+    int rows = 0;
+    while (in >> t >> q) {
+        ++rows;
+        peak = std::max(peak, q);
+        if (std::fabs(t - 30.0) < 1e-9)
+            at_rain_end = q;
+    }
+    EXPECT_EQ(rows, 61);
+    EXPECT_NEAR(at_rain_end, equilibrium, 0.03 * equilibrium);
+    EXPECT_LE(peak, equilibrium * 1.01 + 0.0005); // printed to 3 decimals
+
+    // The depth and discharge files: one link of five nodes at every minute
+    // from 0; the outlet hydrograph is the last node's discharge.
+    for (const char* name : {"channel.cdp", "channel.cdq"}) {
+        SCOPED_TRACE(name);
+        const linknode_file f = read_linknode(read_file(one.file(name)));
+        EXPECT_EQ(f.kind, name[10] == 'p' ? "TORVA_LINKNODE_STREAM_DEPTH" : "TORVA_LINKNODE_STREAM_FLOW");
+        EXPECT_EQ(f.links, 1);
+        EXPECT_EQ(f.time_step, 1);
+        EXPECT_EQ(f.num_ts, 60);
+        EXPECT_EQ(f.start, "START_TIME     1  1 2000 12  0  0");
+        ASSERT_EQ(f.steps.size(), 61u);
+        for (const auto& step : f.steps)
+            EXPECT_EQ(step.size(), 5u);
+        if (name[10] == 'q') {
+            std::istringstream rows(otl);
+            for (const auto& step : f.steps) {
+                double minutes = 0.0, outlet = 0.0;
+                rows >> minutes >> outlet;
+                EXPECT_NEAR(outlet, step[4], 0.0005 + 1e-9) << minutes;
+            }
+        }
+    }
+
+    // The hydrograph locations (nodes 1 and 5): the last is the outlet.
+    std::istringstream hlo(read_file(one.file("channel.hlo"))), otl_rows(otl);
+    std::string line;
+    int hlo_rows = 0;
+    while (std::getline(hlo, line)) {
+        double minutes = 0.0, q1 = 0.0, q5 = 0.0, t_otl = 0.0, q_otl = 0.0;
+        ASSERT_EQ(std::sscanf(line.c_str(), "%lf %lf %lf", &minutes, &q1, &q5), 3) << line;
+        char again[128];
+        std::snprintf(again, sizeof again, "%14.8lf %12.6lf %12.6lf \n", minutes, q1, q5);
+        EXPECT_EQ(again, line + "\n");
+        otl_rows >> t_otl >> q_otl;
+        EXPECT_NEAR(q5, q_otl, 0.0005 + 1e-9) << minutes;
+        ++hlo_rows;
+    }
+    EXPECT_EQ(hlo_rows, 61);
+
+    const std::string sum = read_file(one.file("channel.sum"));
+    EXPECT_NE(sum.find("lateral flow into channel"), std::string::npos) << sum;
+    const std::size_t at = sum.find("mass conservation error:");
+    ASSERT_NE(at, std::string::npos) << sum;
+    double err = 100.0;
+    ASSERT_EQ(std::sscanf(sum.c_str() + at, "mass conservation error: %lf", &err), 1);
+    EXPECT_LT(std::fabs(err), 0.1);
+}
+
+// The tilted V-catchment: two planes of 800 m by 1000 m (slope 0.05 toward
+// the channel, n 0.015) either side of a channel column (slope 0.02, n 0.15),
+// 100 m cells, 10.8 mm/h of rain. At the end of the rain the outlet carries
+// the rain rate times the area; it never exceeds it, and the event balance
+// closes.
+TEST(ChannelRun, TiltedVCatchmentReachesEquilibrium)
+{
+    scratch_dir dir("vcatch");
+    const int rows = 10, cols = 17, mid = 9;
+    std::string head = "north: 1000.00\nsouth: 0.00\neast: 1700.00\nwest: 0.00\nrows: 10\ncols: 17\n";
+    std::string msk = head, ele = head;
+    char buf[64];
+    for (int r = 1; r <= rows; ++r) {
+        for (int c = 1; c <= cols; ++c) {
+            msk += c == cols ? "1\n" : "1 ";
+            const double z = 100.0 + 0.02 * 100.0 * (rows - r) + 0.05 * 100.0 * std::abs(c - mid);
+            std::snprintf(buf, sizeof buf, "%.3f%s", z, c == cols ? "\n" : " ");
+            ele += buf;
+        }
+    }
+    write_file(dir.file("v.msk"), msk);
+    write_file(dir.file("v.ele"), ele);
+    std::string chn = "TORVA_CHAN\nALPHA 1\nBETA 1\nTHETA 0.5\nLINKS 1\nMAXNODES 11\nCONNECT 1 0 0\nLINK 1\n"
+                      "TRAPEZOID\nMANNINGS_N 0.15\nDX 100\nNODES 11\n";
+    for (int j = 1; j <= 11; ++j) {
+        std::snprintf(buf, sizeof buf, "NODE %d\nELEV %.3f\n", j, 100.5 + 2.0 * (10 - j));
+        chn += buf;
+        if (j == 1)
+            chn += "XSEC\nBOTTOM_WIDTH 20\nSIDE_SLOPE 1\nBANKFULL_DEPTH 1\n";
+    }
+    write_file(dir.file("v.chn"), chn);
+    std::string gst = "GRIDSTREAMFILE\nSTREAMCELLS 10\n";
+    for (int r = 1; r <= rows; ++r)
+        gst += "CELLIJ " + std::to_string(r) + " " + std::to_string(mid) + "\nNUMNODES 1\nLINKNODE 1 " +
+               std::to_string(r) + " 1.0\n";
+    write_file(dir.file("v.gst"), gst);
+    write_file(dir.file("v.prj"), "TORVAPROJECT\nWATERSHED_MASK v.msk\nELEVATION v.ele\nGRIDSIZE 100\nROWS 10\n"
+                                  "COLS 17\nTOT_TIME 180\nTIMESTEP 10\nOUTROW 10\nOUTCOL 9\nOUTSLOPE 0.02\n"
+                                  "MANNING_N 0.015\nPRECIP_UNIF\nRAIN_INTENSITY 10.8\nRAIN_DURATION 120\n"
+                                  "START_DATE 2000 01 01\nSTART_TIME 00 00\nHYD_FREQ 1\nMAP_FREQ 180\n"
+                                  "SUMMARY v.sum\nOUTLET_HYDRO v.otl\nSIG_OUTLET_HYDRO v6.otl\nMETRIC\n"
+                                  "CHAN_EXPLIC\nCHANNEL_INPUT v.chn\nSTREAM_CELL v.gst\n");
+    std::string out;
+    ASSERT_EQ(run_command("cd '" + dir.path() + "' && OMP_WAIT_POLICY=passive '" + torva_exe() + "' v.prj 2>&1", out),
+              0)
+        << out;
+    const double equilibrium = 10.8 / 1000.0 / 3600.0 * rows * cols * 100.0 * 100.0;
+    std::istringstream in(read_file(dir.file("v6.otl")));
+    double t = 0.0, q = 0.0, at_end = -1.0, peak = 0.0;
+    while (in >> t >> q) {
+        peak = std::max(peak, q);
+        if (std::fabs(t - 120.0) < 1e-9)
+            at_end = q;
+    }
+    EXPECT_NEAR(at_end, equilibrium, 0.03 * equilibrium);
+    EXPECT_LE(peak, 1.01 * equilibrium);
+    const std::string sum = read_file(dir.file("v.sum"));
+    const std::size_t at = sum.find("mass conservation error:");
+    ASSERT_NE(at, std::string::npos) << sum;
+    double err = 100.0;
+    ASSERT_EQ(std::sscanf(sum.c_str() + at, "mass conservation error: %lf", &err), 1);
+    EXPECT_LT(std::fabs(err), 0.1);
+}
