@@ -53,6 +53,16 @@ void scale(dvec& v, double divisor)
 bool read_green_ampt_params(model_state& s)
 {
     const bool ga_table = table_present(s, mt_green_ampt_infiltration);
+    // The schemes run on each cell's conductivity and capillary head: with
+    // neither a map nor the table they would run on zeros.
+    if (!ga_table && (s.conductivity_given != 1 || s.capillary_given != 1)) {
+        std::fprintf(stderr, "Green-Ampt infiltration needs the %s: give its map (%s) or the "
+                             "GREEN_AMPT_INFILTRATION table of the mapping table\n",
+                     s.conductivity_given != 1 ? "saturated hydraulic conductivity" : "capillary head",
+                     s.conductivity_given != 1 ? "CONDUCTIVITY" : "CAPILLARY");
+        stop_run();
+        return false;
+    }
     if (ga_table) {
         table_destinations dest{&s.dist_ksat,       &s.dist_cap_head,  &s.dist_porosity,     &s.dist_pore_index,
                                 &s.dist_resid_sat, &s.dist_inf_col6, &s.dist_wilting_point};
