@@ -160,8 +160,7 @@ bool read_layered_soil_types(model_state& s)
                 }
                 s.soiltype[cell] = type;
             }
-        read_soil_layer_table(s.soil_layer_table_file, s);
-        if (error_state.raised)
+        if (!read_soil_layer_table(s.soil_layer_table_file, s.soil_layer_input_name, s))
             return false;
     }
     for (int i = 1; i <= s.soiltype.size(); ++i) {

@@ -1,0 +1,97 @@
+// The standalone layered soil table: values land in their soil id's record
+// and layer; an id beyond the records, a table that ends early and a word
+// where a number belongs stop with a message naming the id and the field.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "core/error_state.h"
+#include "core/model_state.h"
+#include "subsurface/soil_tables.h"
+#include "support/test_support.h"
+
+using namespace torva_test;
+
+namespace
+{
+
+const std::string layer12 = "1.5 0.25 11 0.45 0.3 0.1 0.05 0.2 20\n";
+const std::string layer3 = "0.5 0.2 15 0.4 0.3 0.1 0.04 0.25\n";
+
+struct SoilTable : testing::Test {
+    scratch_dir dir{"soil_table"};
+    std::unique_ptr<model_state> s = std::make_unique<model_state>();
+    std::string out;
+    void SetUp() override { error_state_clear(); }
+    void TearDown() override { error_state_clear(); }
+
+    bool read(const std::string& text)
+    {
+        write_file(dir.file("layers.tab"), text);
+        file_rec table;
+        EXPECT_TRUE(file_rec_open(table, dir.file("layers.tab"), "r"));
+        testing::internal::CaptureStdout();
+        const bool ok = read_soil_layer_table(table, "layers.tab", *s);
+        out = testing::internal::GetCapturedStdout();
+        file_rec_close(table);
+        return ok;
+    }
+};
+
+} // namespace
+
+TEST_F(SoilTable, LayeredValuesGoToTheirIdAndLayer)
+{
+    ASSERT_TRUE(read("2\n0\n9999\n" + layer12 + "2.5, 0.3, 12, 0.5, 0.35, 0.12, 0.06, 0.22, 30\n" + layer3 + "0\n" +
+                     layer12 + layer12 + layer3))
+        << out;
+    const soil_layer_rec& r = s->soil_layers[9999];
+    EXPECT_EQ(r.hyd_cond[0], 1.5);
+    EXPECT_EQ(r.hyd_cond[1], 2.5);
+    EXPECT_EQ(r.hyd_cond[2], 0.5);
+    EXPECT_EQ(r.pore_index[1], 0.3);
+    EXPECT_EQ(r.cap_head[2], 15.0);
+    EXPECT_EQ(r.porosity[1], 0.5);
+    EXPECT_EQ(r.field_capacity[1], 0.35);
+    EXPECT_EQ(r.wilting_point[1], 0.12);
+    EXPECT_EQ(r.residual_sat[2], 0.04);
+    EXPECT_EQ(r.init_moisture[2], 0.25);
+    EXPECT_EQ(r.depth[0], 20.0);
+    EXPECT_EQ(r.depth[1], 30.0);
+    EXPECT_EQ(r.depth[2], 0.0); // the third layer has no thickness
+    EXPECT_EQ(s->soil_layers[0].hyd_cond[0], 1.5);
+}
+
+TEST_F(SoilTable, BadTablesStopNamingTheIdAndTheField)
+{
+    struct bad_case {
+        const char* name;
+        std::string text;
+        const char* message;
+    };
+    const bad_case cases[] = {
+        {"id beyond the records", "1\n0\n10000\n" + layer12 + layer12 + layer3,
+         "Error: soil table layers.tab: soil id 10000 is outside 0 to 9999.\n"},
+        {"negative id", "1\n0\n-1\n" + layer12 + layer12 + layer3,
+         "Error: soil table layers.tab: soil id -1 is outside 0 to 9999.\n"},
+        {"ends early", "1\n0\n7\n" + layer12 + layer12,
+         "Error: soil table layers.tab, soil id 7, layer 3: the conductivity is missing.\n"},
+        {"short line", "1\n0\n7\n" + layer12 + "1.5 0.25 11 0.45 0.3 0.1 0.05 0.2\n" + layer3,
+         "Error: soil table layers.tab, soil id 7, layer 2: the thickness is missing.\n"},
+        {"word for a number", "1\n0\n7\n" + layer12 + layer12 + "0.5 0.2 15 0.4 0.3 dry 0.04 0.25\n",
+         "Error: soil table layers.tab, soil id 7, layer 3: the wilting point is not a number.\n"},
+        {"porosity above one", "1\n0\n7\n" + layer12 + layer12 + "0.5 0.2 15 1.4 0.3 0.1 0.04 0.25\n",
+         "Error: soil table layers.tab, soil id 7, layer 3: the porosity 1.4 is outside 0 to 1.\n"},
+        {"fewer types than counted", "2\n0\n7\n" + layer12 + layer12 + layer3,
+         "Error: soil table layers.tab: the id of soil type 2 of 2 is missing.\n"},
+        {"no count", "", "Error: soil table layers.tab: the number of soil types is missing.\n"},
+    };
+    for (const bad_case& c : cases) {
+        error_state_clear();
+        s = std::make_unique<model_state>();
+        EXPECT_FALSE(read(c.text)) << c.name;
+        EXPECT_NE(out.find(c.message), std::string::npos) << c.name << "\n" << out;
+        EXPECT_TRUE(error_state.raised) << c.name;
+    }
+}
