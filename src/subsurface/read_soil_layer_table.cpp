@@ -60,6 +60,35 @@ bool next_line(file_rec& table, std::string& line)
 
 } // namespace
 
+bool soil_table_stop(const char* text)
+{
+    return stop(text);
+}
+
+bool read_soil_layer_values(std::string_view v, bool have, int first_field, int layer, int id, const char* file,
+                            soil_layer_rec& rec)
+{
+    char msg[512];
+    const int fields = layer < 2 ? 9 : 8; // the third layer has no thickness
+    for (int f = first_field; f < fields; ++f) {
+        const layer_field& lf = layer_fields[f];
+        double x = 0.0;
+        const num_status st = have ? pop_double_strict(v, x) : num_status::empty;
+        if (st == num_status::ok && (x < lf.lo || x > lf.hi)) {
+            std::snprintf(msg, sizeof msg, "Error: soil table %s, soil id %d, layer %d: the %s %g is outside %g to %g.\n",
+                          file, id, layer + 1, lf.name, x, lf.lo, lf.hi);
+            return stop(msg);
+        }
+        if (st != num_status::ok) {
+            std::snprintf(msg, sizeof msg, "Error: soil table %s, soil id %d, layer %d: the %s %s.\n", file, id,
+                          layer + 1, lf.name, num_status_text(st));
+            return stop(msg);
+        }
+        field_slot(rec, f)[layer] = x;
+    }
+    return true;
+}
+
 bool read_soil_layer_table(file_rec& table, const std::string& name, soil_type_table& types)
 {
     char msg[512];
@@ -100,25 +129,8 @@ bool read_soil_layer_table(file_rec& table, const std::string& name, soil_type_t
         soil_layer_rec& rec = types.soil_layers[static_cast<std::size_t>(id)];
         for (int layer = 0; layer < 3; ++layer) {
             const bool have = next_line(table, line);
-            std::string_view v(line);
-            const int fields = layer < 2 ? 9 : 8; // the third layer has no thickness
-            for (int f = 0; f < fields; ++f) {
-                const layer_field& lf = layer_fields[f];
-                double x = 0.0;
-                st = have ? pop_double_strict(v, x) : num_status::empty;
-                if (st == num_status::ok && (x < lf.lo || x > lf.hi)) {
-                    std::snprintf(msg, sizeof msg,
-                                  "Error: soil table %s, soil id %d, layer %d: the %s %g is outside %g to %g.\n", file,
-                                  id, layer + 1, lf.name, x, lf.lo, lf.hi);
-                    return stop(msg);
-                }
-                if (st != num_status::ok) {
-                    std::snprintf(msg, sizeof msg, "Error: soil table %s, soil id %d, layer %d: the %s %s.\n", file,
-                                  id, layer + 1, lf.name, num_status_text(st));
-                    return stop(msg);
-                }
-                field_slot(rec, f)[layer] = x;
-            }
+            if (!read_soil_layer_values(line, have, 0, layer, id, file, rec))
+                return false;
         }
     }
     return true;

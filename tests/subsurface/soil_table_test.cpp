@@ -8,6 +8,7 @@
 
 #include "core/error_state.h"
 #include "core/model_state.h"
+#include "input/mapping_table.h"
 #include "subsurface/soil_tables.h"
 #include "support/test_support.h"
 
@@ -93,5 +94,62 @@ TEST_F(SoilTable, BadTablesStopNamingTheIdAndTheField)
         EXPECT_FALSE(read(c.text)) << c.name;
         EXPECT_NE(out.find(c.message), std::string::npos) << c.name << "\n" << out;
         EXPECT_TRUE(error_state.raised) << c.name;
+    }
+}
+
+namespace
+{
+
+// A mapping-table file with a MULTI_LAYER_SOIL section of the given rows.
+std::string multi_layer_section(int ids, const std::string& rows)
+{
+    return "TORVA_INDEX_MAP_TABLES\nINDEX_MAP soils.idx Soils\nMULTI_LAYER_SOIL Soils\nNUM_IDS " +
+           std::to_string(ids) + "\nNUM_SATURATED_DEPTH 0\nID  DESCRIPTION  K  PSD  HC  POR  FC  WP  RES  INIT  D\n" + rows;
+}
+
+} // namespace
+
+TEST_F(SoilTable, MultiLayerSectionTakesTheFirstNonZeroNumberAfterTheId)
+{
+    struct section_case {
+        const char* name;
+        std::string rows;
+        int result;
+        double k1;
+        const char* message;
+    };
+    const std::string rest = "0.25 11 0.45 0.3 0.1 0.05 0.2 20\n" + layer12 + layer3;
+    const section_case cases[] = {
+        // "Soil 2" is meant as a name, but its number is the conductivity.
+        {"number in the description", "12 Soil 2 " + rest, 1, 2.0, ""},
+        {"zero then a number", "12 Silt 0 1.5 " + rest, 1, 1.5, ""},
+        {"id beyond the records", "10000 Loam 1.5 " + rest, -1, 0.0,
+         "Error: soil table t.cmt: soil id 10000 is outside 0 to 9999.\n"},
+        {"truncated", "12 Loam 1.5 " + rest.substr(0, rest.size() - layer3.size()), -1, 0.0,
+         "Error: soil table t.cmt, soil id 12, layer 3: the conductivity is missing.\n"},
+        {"word for a number", "12 Loam 1.5 0.25 11 0.45 wet 0.1 0.05 0.2 20\n" + layer12 + layer3, -1, 0.0,
+         "Error: soil table t.cmt, soil id 12, layer 1: the field capacity is not a number.\n"},
+    };
+    for (const section_case& c : cases) {
+        error_state_clear();
+        s = std::make_unique<model_state>();
+        write_file(dir.file("t.cmt"), multi_layer_section(1, c.rows));
+        file_rec table;
+        ASSERT_TRUE(file_rec_open(table, dir.file("t.cmt"), "r"));
+        std::string index_map;
+        find_mapping_table(table, tc_multi_layer_soil, index_map);
+        testing::internal::CaptureStdout();
+        const int got = read_multi_layer_soil_table(table, "t.cmt", *s);
+        out = testing::internal::GetCapturedStdout();
+        file_rec_close(table);
+        EXPECT_EQ(got, c.result) << c.name << "\n" << out;
+        if (c.result > 0) {
+            EXPECT_EQ(s->soil_layers[12].hyd_cond[0], c.k1) << c.name;
+            EXPECT_EQ(s->soil_layers[12].depth[0], 20.0) << c.name;
+            EXPECT_EQ(s->soil_layers[12].hyd_cond[2], 0.5) << c.name;
+            EXPECT_EQ(s->soil_layers[12].init_moisture[2], 0.25) << c.name;
+        } else {
+            EXPECT_NE(out.find(c.message), std::string::npos) << c.name << "\n" << out;
+        }
     }
 }
