@@ -127,6 +127,41 @@ void copy_initial_moisture(model_state& s)
     }
 }
 
+} // namespace
+
+// The soil type of every cell from the SOIL_TYPE_MAP grid; false when the
+// run stops.
+bool read_soil_type_map(model_state& s)
+{
+    reader_echo(s, echo_rule::normal,
+                text_format("reading soil map from file: %s\n", s.soil_type_map_name.c_str()));
+    read_grid_map(s.soil_type_map_file, s.soil_type_map_name, grid_full_ints, s.grid_north, s.grid_south,
+                  s.grid_east, s.grid_west, s.grid_rows, s.grid_cols, s.data, nullptr, nullptr, nullptr,
+                  s.rows, s.cols, s.calib_mode);
+    file_rec_close(s.soil_type_map_file);
+    if (error_state.raised)
+        return false;
+    for (int r = 1; r <= s.rows; ++r)
+        for (int c = 1; c <= s.cols; ++c) {
+            const int cell = s.mask[r][c];
+            if (cell < 1 || cell > s.soiltype.size())
+                continue;
+            const int type = s.data[r][c];
+            if (type < 0 || type >= soil_type_count) {
+                std::printf("Error: the soil type map %s gives soil type %d at row %d column %d; soil types "
+                            "run from 0 to %d.\n",
+                            s.soil_type_map_name.c_str(), type, r, c, soil_type_count - 1);
+                stop_run();
+                return false;
+            }
+            s.soiltype[cell] = type;
+        }
+    return true;
+}
+
+namespace
+{
+
 // Soil type of every cell and the soil-type records of layered soils; the
 // starting water content of each layer comes from the cell's soil type.
 bool read_layered_soil_types(model_state& s)
@@ -137,29 +172,8 @@ bool read_layered_soil_types(model_state& s)
         if (error_state.raised)
             return false;
     } else {
-        reader_echo(s, echo_rule::normal,
-                    text_format("reading soil map from file: %s\n", s.soil_type_map_name.c_str()));
-        read_grid_map(s.soil_type_map_file, s.soil_type_map_name, grid_full_ints, s.grid_north, s.grid_south,
-                      s.grid_east, s.grid_west, s.grid_rows, s.grid_cols, s.data, nullptr, nullptr, nullptr,
-                      s.rows, s.cols, s.calib_mode);
-        file_rec_close(s.soil_type_map_file);
-        if (error_state.raised)
+        if (!read_soil_type_map(s))
             return false;
-        for (int r = 1; r <= s.rows; ++r)
-            for (int c = 1; c <= s.cols; ++c) {
-                const int cell = s.mask[r][c];
-                if (cell < 1 || cell > s.soiltype.size())
-                    continue;
-                const int type = s.data[r][c];
-                if (type < 0 || type >= soil_type_count) {
-                    std::printf("Error: the soil type map %s gives soil type %d at row %d column %d; soil types "
-                                "run from 0 to %d.\n",
-                                s.soil_type_map_name.c_str(), type, r, c, soil_type_count - 1);
-                    stop_run();
-                    return false;
-                }
-                s.soiltype[cell] = type;
-            }
         if (!read_soil_layer_table(s.soil_layer_table_file, s.soil_layer_input_name, s))
             return false;
     }

@@ -107,7 +107,9 @@ TEST_F(SoilInputs, RedistributionWithoutPoreIndexOrResidualSaturationStops)
 TEST_F(SoilInputs, RichardsColumnsEndOnAThinAquiferBelowTheWaterTable)
 {
     grid("soil.map", "0 1 1 0\n1 1 1 1\n1 1 1 0\n");
-    file("soil.tab", "");
+    // One Brooks-Corey soil: 10 + 20 + 30 cm in 5 cm nodes.
+    file("soil.tab", "1 0\n1\n3.6 0.45 0.05 0.2 0.1 0.3 10 0.4 20 5\n3.6 0.45 0.05 0.2 0.1 0.3 20 0.4 20 5\n"
+                     "3.6 0.45 0.05 0.2 0.1 0.3 30 0.4 20 5\n");
     // Cell 6 (ground 100) has its table 0.2 m above the ground.
     grid("wt.map", "0 100 99 0\n98 97 96 100.2\n97 96 95 0\n");
     ASSERT_TRUE(load(cards_with("INF_RICHARDS\nRICHARDS_C_OPTION brooks\nSOIL_TYPE_MAP soil.map\n"

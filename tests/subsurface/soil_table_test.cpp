@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/error_state.h"
 #include "core/model_state.h"
@@ -151,5 +152,139 @@ TEST_F(SoilTable, MultiLayerSectionTakesTheFirstNonZeroNumberAfterTheId)
         } else {
             EXPECT_NE(out.find(c.message), std::string::npos) << c.name << "\n" << out;
         }
+    }
+}
+
+namespace
+{
+
+// Cells of one soil type each, given ground height above the aquifer bottom.
+void richards_cells(model_state& s, const std::vector<int>& types, const std::vector<double>& thickness)
+{
+    const int n = static_cast<int>(types.size());
+    s.num_cells = n;
+    s.soiltype.assign(n, 0);
+    s.numcells.assign(n, 0);
+    s.numtot.assign(n, 0);
+    s.ground_elev.assign(n, 100.0);
+    s.bottom_elev.assign(n, 0.0);
+    for (int i = 1; i <= n; ++i) {
+        s.soiltype[i] = types[static_cast<std::size_t>(i - 1)];
+        s.bottom_elev[i] = 100.0 - thickness[static_cast<std::size_t>(i - 1)];
+    }
+}
+
+// Brooks-Corey layer lines of 10, 20 and 30 cm in 5 cm nodes; the bubbling
+// head is given positive.
+const std::string brooks_layers = "3.6 0.45 0.05 0.2 0.1 0.3 10 0.4 20 5\n"
+                                  "1.8 0.40 0.04 0.2 0.1 0.3 20 0.3 25 5\n"
+                                  "0.9 0.35 0.03 0.2 0.1 0.3 30 0.2 30 5\n";
+
+} // namespace
+
+TEST_F(SoilTable, RichardsBrooksCoreyStandaloneWithVegetationAndNodeCounts)
+{
+    for (int wt : {0, 1}) {
+        error_state_clear();
+        s = std::make_unique<model_state>();
+        // Aquifer below the soil: none, 0.05, 0.33 and 0.32 m.
+        richards_cells(*s, {4, 4, 4, 4}, {0.5, 0.65, 0.93, 0.92});
+        s->long_term = 1;
+        s->water_table = wt;
+        s->aquifer_delta_z = 0.1;
+        s->dist_albedo.assign(4, 0.0);
+        s->dist_canopy_resist.assign(4, 0.0);
+        write_file(dir.file("rich.tab"), "2 0\n9\n0.2 1.5 0.8 40\n" + brooks_layers + "4 0.25 2.0 0.9 60\n" +
+                                             brooks_layers);
+        file_rec table;
+        ASSERT_TRUE(file_rec_open(table, dir.file("rich.tab"), "r"));
+        testing::internal::CaptureStdout();
+        const int most = read_richards_soil_table(*s, table, 1, 0);
+        out = testing::internal::GetCapturedStdout();
+        file_rec_close(table);
+        const soil_layer_rec& r = s->soil_layers[4];
+        EXPECT_EQ(r.bubbling_head[0], -20.0);
+        EXPECT_EQ(r.bubbling_head[2], -30.0);
+        EXPECT_EQ(r.pore_index[1], 0.3);
+        EXPECT_EQ(r.node_spacing[2], 5.0);
+        EXPECT_EQ(r.hyd_cond[2], 0.9);
+        EXPECT_EQ(r.field_capacity[0], 0.3);
+        EXPECT_EQ(s->dist_albedo[2], 0.25);
+        EXPECT_EQ(s->dist_canopy_resist[3], 60.0);
+        ASSERT_EQ(s->num3.size(), 9); // sized by the largest id
+        EXPECT_EQ(s->num1[4], 2);
+        EXPECT_EQ(s->num2[4], 6);
+        if (!wt) {
+            EXPECT_EQ(s->num3[4], 13);
+            EXPECT_EQ(s->numcells[1], 13);
+            EXPECT_EQ(most, 15);
+        } else {
+            EXPECT_EQ(s->num3[4], 12); // one less with a water table
+            const int expected[] = {13, 14, 17, 16}; // 3.3 steps round up, 3.2 do not
+            for (int i = 1; i <= 4; ++i) {
+                EXPECT_EQ(s->numtot[i], expected[i - 1]) << i;
+                EXPECT_EQ(s->numcells[i], expected[i - 1] + 9) << i;
+            }
+            EXPECT_EQ(most, 17 + 9 + 2);
+        }
+    }
+}
+
+TEST_F(SoilTable, RichardsHavercampSectionReadsValuesFromCharacter88)
+{
+    richards_cells(*s, {3, 3}, {0.5, 0.5});
+    const std::string first = "     3 Sandy loam 2 (survey 1999)";
+    const std::string values = "3.6 0.45 0.05 0.2 0.1 0.3 10 15 1.8 1e6 4.7 5\n";
+    write_file(dir.file("t.cmt"), "TORVA_INDEX_MAP_TABLES\nINDEX_MAP soils.idx Soils\n"
+                                  "RICHARDS_EQN_INFILTRAIION_HAVERCAMP Soils\nNUM_IDS 1\nNUM_SATURATED_DEPTH 0\n"
+                                  "ID DESCRIPTION K POR\n" +
+                                      first + std::string(87 - first.size(), ' ') + values + values + values);
+    file_rec table;
+    ASSERT_TRUE(file_rec_open(table, dir.file("t.cmt"), "r"));
+    std::string index_map;
+    find_mapping_table(table, tc_richards_havercamp, index_map);
+    testing::internal::CaptureStdout();
+    const int most = read_richards_soil_table(*s, table, 2, 1);
+    out = testing::internal::GetCapturedStdout();
+    file_rec_close(table);
+    EXPECT_EQ(most, 2 + 2 + 2 + 1 + 2) << out;
+    const soil_layer_rec& r = s->soil_layers[3];
+    EXPECT_EQ(r.hyd_cond[0], 3.6);
+    EXPECT_EQ(r.hav_alpha[0], 15.0);
+    EXPECT_EQ(r.hav_beta[1], 1.8);
+    EXPECT_EQ(r.hav_a[2], 1e6);
+    EXPECT_EQ(r.hav_b[2], 4.7);
+    EXPECT_EQ(r.node_spacing[2], 5.0);
+}
+
+TEST_F(SoilTable, RichardsTablesRefuseBadIdsAndShortTables)
+{
+    struct bad_case {
+        const char* name;
+        std::string text;
+        const char* message;
+    };
+    const bad_case cases[] = {
+        {"id beyond the records", "1 0\n10000\n" + brooks_layers,
+         "soil id 10000 is outside 0 to 9999.\n"},
+        {"ends early", "1 0\n4\n" + brooks_layers.substr(0, brooks_layers.size() - 6),
+         "soil id 4, layer 3: the bubbling head is missing.\n"},
+        {"word for a number", "1 0\n4\n3.6 0.45 x 0.2 0.1 0.3 10 0.4 20 5\n" + brooks_layers,
+         "soil id 4, layer 1: the residual water content is not a number.\n"},
+        {"cell of a type not in the table", "1 0\n5\n" + brooks_layers,
+         "has no soil id 4, the soil type of cell 1.\n"},
+    };
+    for (const bad_case& c : cases) {
+        error_state_clear();
+        s = std::make_unique<model_state>();
+        richards_cells(*s, {4}, {0.5});
+        write_file(dir.file("rich.tab"), c.text);
+        file_rec table;
+        ASSERT_TRUE(file_rec_open(table, dir.file("rich.tab"), "r"));
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(read_richards_soil_table(*s, table, 1, 0), -1) << c.name;
+        out = testing::internal::GetCapturedStdout();
+        file_rec_close(table);
+        EXPECT_NE(out.find(c.message), std::string::npos) << c.name << "\n" << out;
     }
 }
