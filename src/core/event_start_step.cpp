@@ -240,6 +240,51 @@ void start_event_balance(model_state& s)
         s.superlink_initial_volume = s.superlink_storage_volume;
 }
 
+// Ponded water at the event's start: a wetland cell starts at its wetland's
+// depth, every other cell dry. The wetland's elevation offset lowers the
+// ground once, at the run's first event, so it does not deepen the cell at
+// every event of a long-term run. Runs whose surface water carries over
+// (Richards, groundwater, point sources, redistribution) keep their depths.
+void event_start_depths(model_state& s)
+{
+    if (s.inf_richards || s.gw_simulation || s.cards.ov_point_source_given || s.inf_redist)
+        return;
+    const int n = s.num_cells;
+    if (!s.wetlands_on || s.wetland_mask.size() < n || s.ov_depth.size() < n || s.ground_elev.size() < n)
+        return;
+    const bool carried = s.cards.ov_init_depth_given || s.cards.init_elev_head_given;
+    const bool first = s.events_done == 0;
+    const int count = static_cast<int>(s.wetland_props.size()) - 1;
+    for (int j = 1; j <= n; ++j) {
+        const int w = s.wetland_mask[j];
+        if (w > 0 && w <= count) {
+            const wetland_rec& rec = s.wetland_props[static_cast<std::size_t>(w)];
+            s.ov_depth[j] = rec.initial_depth;
+            if (first)
+                s.ground_elev[j] -= rec.elevation_offset;
+        } else if (!carried) {
+            s.ov_depth[j] = 0.0;
+        }
+    }
+}
+
+// The Green-Ampt event depths start from zero at every event, so a long-term
+// run never carries one event's infiltration into the next.
+void reset_event_infiltration(model_state& s)
+{
+    const int n = s.num_cells;
+    if (!(s.green_ampt || s.inf_layered_soil))
+        return;
+    for (dvec* v : {&s.event_inf_depth, &s.inf_depth_mark})
+        for (int j = 1; j <= n && j <= v->size(); ++j)
+            (*v)[j] = 0.0;
+    if (!s.inf_layered_soil)
+        return;
+    for (dvec* v : {&s.wetdep, &s.inf_rate})
+        for (int j = 1; j <= n && j <= v->size(); ++j)
+            (*v)[j] = 0.0;
+}
+
 } // namespace
 
 void event_start_step(model_state& s)
@@ -257,11 +302,8 @@ void event_start_step(model_state& s)
     // TODO: the Richards and Sacramento event totals and the per-cell
     // Richards state (Richards infiltration, Sacramento model).
 
-    // TODO: the overland depth and wetland state at the event's start
-    // (overland flow), and the Green-Ampt event depths (infiltration).
-    if (s.inf_layered_soil && s.inf_rate.size() >= n)
-        for (int j = 1; j <= n; ++j)
-            s.inf_rate[j] = 0.0;
+    event_start_depths(s);
+    reset_event_infiltration(s);
     if (s.interception && s.icep_dep.size() >= n)
         for (int j = 1; j <= n; ++j)
             s.icep_dep[j] = 0.0;

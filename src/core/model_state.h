@@ -23,6 +23,7 @@
 #include "quality/contaminant_settings.h"
 #include "quality/quality_run_state.h"
 #include "quality/sediment_block.h"
+#include "subsurface/infiltration_state.h"
 #include "subsurface/soil_state.h"
 #include "subsurface/subsurface_input_state.h"
 
@@ -34,6 +35,7 @@ struct model_state
     , surface_state          // per-cell surface arrays
     , overland_routing_state // overland routing work arrays and totals
     , soil_surface_state     // per-cell infiltration and soil water
+    , infiltration_state     // Green-Ampt suction term, infiltration hand-offs
     , constituent_state      // constituent transport
     , contaminant_settings   // contaminant switches and coefficients
     , sed_constituent_state  // sediment-attached constituents

@@ -25,9 +25,8 @@ const pending_process pending_table[] = {
     // evapotranspiration) and the snow model of long-term runs.
     {"LONG_TERM", "Long-term simulation (hourly hydrometeorology, evapotranspiration and snow)",
      ON(s.long_term)},
-    // Subsurface water: infiltration_step, soil_et_step, groundwater_step,
-    // sacramento_step, conceptual_gw_step.
-    {"GREEN_AMPT", "Green-Ampt infiltration", ON(s.green_ampt)},
+    // Subsurface water: the other infiltration schemes of infiltration_step,
+    // soil_et_step, groundwater_step, sacramento_step, conceptual_gw_step.
     {"INF_REDIST", "Green-Ampt infiltration with redistribution", ON(s.inf_redist)},
     {"INF_LAYERED_SOIL", "Multi-layer Green-Ampt infiltration", ON(s.inf_layered_soil)},
     {"INF_RICHARDS", "Richards infiltration", ON(s.inf_richards)},

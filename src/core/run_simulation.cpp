@@ -27,6 +27,8 @@
 #include "quality/quality_steps.h"
 #include "subsurface/subsurface_steps.h"
 
+void (*run_step_observer)(const model_state&) = nullptr;
+
 namespace {
 
 // Runs one step. A step that runs out of memory stops the run in an orderly
@@ -183,6 +185,8 @@ bool run_time_step(model_state& s)
         if (stop_after_check()) return false;
     }
     run_step([&] { notify_analyzers(s, analyzer_step_end); });
+    if (run_step_observer)
+        run_step_observer(s);
     return true;
 }
 

@@ -13,6 +13,10 @@ struct model_state;
 // mode is the caller's command-line switch.
 int run_simulation(const std::string& project_path, calib_sink* sink, const std::string& mode);
 
+// When set, called with the state at the end of every time step of every
+// run; tests read the state through it.
+extern void (*run_step_observer)(const model_state& state);
+
 // Relative time series hold day offsets from the start of the simulation;
 // once the simulation clock is set, shifts them to absolute times. Every
 // kind of run (uniform rain, precipitation file, long-term, host event)

@@ -58,6 +58,14 @@ bool check_infiltration(model_state& s)
         if (s.inf_redist) return fail(err_redist_and_richards);
         if (s.inf_layered_soil) return fail(err_layered_and_richards);
         if (s.gw_simulation && s.aquifer_delta_z < 0.0) return fail(err_gw_no_vertical_size);
+        // Without a retention model the columns would have no soil types and
+        // no property refresh.
+        if (s.richards_c_option != 1 && s.richards_c_option != 2) {
+            std::fputs("Error: Richards infiltration needs its soil water retention model: give "
+                       "RICHARDS_C_OPTION brooks or RICHARDS_C_OPTION havercamp\n",
+                       stdout);
+            return fail(err_stop);
+        }
         clear_green_ampt_flags(s);
     }
     if (s.green_ampt && s.inf_redist) return fail(err_ga_and_redist);

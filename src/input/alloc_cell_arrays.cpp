@@ -124,6 +124,10 @@ void alloc_cell_arrays(model_state& s)
         dv(s.inf_rate, "inf_rate");
         dv(s.soil_moisture, "soil_moisture");
         dv(s.inf_depth, "inf_depth");
+        if (s.green_ampt)
+            dv(s.psi_dtheta, "psi_dtheta");
+        if (s.inf_redist || s.inf_layered_soil || s.inf_richards)
+            dv(s.exfil_cell_depth, "exfil_cell_depth");
         if (s.inf_redist) {
             iv(s.iter_pond_1, "iter_pond_1");
             iv(s.iter_n, "iter_n");

@@ -53,6 +53,16 @@ void scale(dvec& v, double divisor)
 bool read_green_ampt_params(model_state& s)
 {
     const bool ga_table = table_present(s, mt_green_ampt_infiltration);
+    // The schemes run on each cell's conductivity and capillary head: with
+    // neither a map nor the table they would run on zeros.
+    if (!ga_table && (s.conductivity_given != 1 || s.capillary_given != 1)) {
+        std::fprintf(stderr, "Green-Ampt infiltration needs the %s: give its map (%s) or the "
+                             "GREEN_AMPT_INFILTRATION table of the mapping table\n",
+                     s.conductivity_given != 1 ? "saturated hydraulic conductivity" : "capillary head",
+                     s.conductivity_given != 1 ? "CONDUCTIVITY" : "CAPILLARY");
+        stop_run();
+        return false;
+    }
     if (ga_table) {
         table_destinations dest{&s.dist_ksat,       &s.dist_cap_head,  &s.dist_porosity,     &s.dist_pore_index,
                                 &s.dist_resid_sat, &s.dist_inf_col6, &s.dist_wilting_point};
@@ -117,6 +127,41 @@ void copy_initial_moisture(model_state& s)
     }
 }
 
+} // namespace
+
+// The soil type of every cell from the SOIL_TYPE_MAP grid; false when the
+// run stops.
+bool read_soil_type_map(model_state& s)
+{
+    reader_echo(s, echo_rule::normal,
+                text_format("reading soil map from file: %s\n", s.soil_type_map_name.c_str()));
+    read_grid_map(s.soil_type_map_file, s.soil_type_map_name, grid_full_ints, s.grid_north, s.grid_south,
+                  s.grid_east, s.grid_west, s.grid_rows, s.grid_cols, s.data, nullptr, nullptr, nullptr,
+                  s.rows, s.cols, s.calib_mode);
+    file_rec_close(s.soil_type_map_file);
+    if (error_state.raised)
+        return false;
+    for (int r = 1; r <= s.rows; ++r)
+        for (int c = 1; c <= s.cols; ++c) {
+            const int cell = s.mask[r][c];
+            if (cell < 1 || cell > s.soiltype.size())
+                continue;
+            const int type = s.data[r][c];
+            if (type < 0 || type >= soil_type_count) {
+                std::printf("Error: the soil type map %s gives soil type %d at row %d column %d; soil types "
+                            "run from 0 to %d.\n",
+                            s.soil_type_map_name.c_str(), type, r, c, soil_type_count - 1);
+                stop_run();
+                return false;
+            }
+            s.soiltype[cell] = type;
+        }
+    return true;
+}
+
+namespace
+{
+
 // Soil type of every cell and the soil-type records of layered soils; the
 // starting water content of each layer comes from the cell's soil type.
 bool read_layered_soil_types(model_state& s)
@@ -127,31 +172,9 @@ bool read_layered_soil_types(model_state& s)
         if (error_state.raised)
             return false;
     } else {
-        reader_echo(s, echo_rule::normal,
-                    text_format("reading soil map from file: %s\n", s.soil_type_map_name.c_str()));
-        read_grid_map(s.soil_type_map_file, s.soil_type_map_name, grid_full_ints, s.grid_north, s.grid_south,
-                      s.grid_east, s.grid_west, s.grid_rows, s.grid_cols, s.data, nullptr, nullptr, nullptr,
-                      s.rows, s.cols, s.calib_mode);
-        file_rec_close(s.soil_type_map_file);
-        if (error_state.raised)
+        if (!read_soil_type_map(s))
             return false;
-        for (int r = 1; r <= s.rows; ++r)
-            for (int c = 1; c <= s.cols; ++c) {
-                const int cell = s.mask[r][c];
-                if (cell < 1 || cell > s.soiltype.size())
-                    continue;
-                const int type = s.data[r][c];
-                if (type < 0 || type >= soil_type_count) {
-                    std::printf("Error: the soil type map %s gives soil type %d at row %d column %d; soil types "
-                                "run from 0 to %d.\n",
-                                s.soil_type_map_name.c_str(), type, r, c, soil_type_count - 1);
-                    stop_run();
-                    return false;
-                }
-                s.soiltype[cell] = type;
-            }
-        read_soil_layer_table(s.soil_layer_table_file, s);
-        if (error_state.raised)
+        if (!read_soil_layer_table(s.soil_layer_table_file, s.soil_layer_input_name, s))
             return false;
     }
     for (int i = 1; i <= s.soiltype.size(); ++i) {

@@ -22,5 +22,5 @@ int read_multilayer_table(model_state& s, const std::string& table_file)
     file_rec_close(map);
     if (error_state.raised)
         return -1;
-    return read_multi_layer_soil_table(table, s.soiltype, s);
+    return read_multi_layer_soil_table(table, table_file, s);
 }

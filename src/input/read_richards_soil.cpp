@@ -50,6 +50,8 @@ void read_richards_soil(model_state& s)
 {
     if (s.inf_richards != 1)
         return;
+    if (s.soil_layer_table_file.fp && s.soil_type_map_file.fp && !read_soil_type_map(s))
+        return;
     screen_line(s, "Reading Soil Table");
     int nodes = 0;
     if (s.soil_layer_table_file.fp) {

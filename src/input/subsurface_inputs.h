@@ -12,6 +12,9 @@ struct model_state;
 // readers below in this order.
 void read_infiltration_params(model_state& state);
 void read_area_reduction(model_state& state);
+// The soil type of every cell from the SOIL_TYPE_MAP grid; false when the
+// run stops (a type outside 0..9999 is refused).
+bool read_soil_type_map(model_state& state);
 void read_et_and_moisture_maps(model_state& state);
 void read_water_table(model_state& state);
 void read_richards_soil(model_state& state);

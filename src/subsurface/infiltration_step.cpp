@@ -1,8 +1,63 @@
 #include "subsurface/subsurface_steps.h"
 
 #include "core/model_state.h"
+#include "subsurface/infiltration.h"
 
-// TODO: infiltration.
-void infiltration_step(model_state& /*state*/)
+namespace
 {
+
+// Between storms of a long-term run with soil accounting, the clock (and the
+// constituent clocks that follow it) waits for the next event's first
+// overland step.
+void park_on_next_event(model_state& s)
+{
+    if (!s.soil_water_acct || s.surface_active || s.ov_wet || s.gw_exfil_any || s.event_active)
+        return;
+    if (s.inf_redist)
+        s.inf_event_active = 0;
+    s.inf_next = event_start_time(s, s.event_num + 1) + s.ov_dt_days;
+    if (s.ov_con_trans) {
+        s.precip_load_next = s.contam_next = s.inf_next;
+        if (s.contam_table_read)
+            s.soil_exch_next = s.ov_loss_next = s.inf_next;
+    }
+}
+
+} // namespace
+
+// Moves ponded water into the soil with the one scheme the project selects,
+// lets groundwater above the surface out again, books the infiltrated water
+// and sets the next infiltration time. The step is the time since the last
+// pass, not the nominal interval.
+void infiltration_step(model_state& s)
+{
+    if (!(s.inf_redist == 1 || s.green_ampt == 1 || s.inf_layered_soil == 1 || s.inf_richards == 1))
+        return;
+    if (!process_due(s, s.inf_next))
+        return;
+    const double dt = (s.current_time - s.inf_last) * 86400.0;
+    const bool exfil = s.gw_exfil_any == 1;
+    if (s.inf_redist == 1) {
+        // TODO: Green-Ampt infiltration with redistribution.
+        ++s.inf_step_count;
+        if (exfil)
+            exfiltrate(s, dt, exfil_scheme::redistribution);
+    } else if (s.green_ampt == 1) {
+        if (!green_ampt_step(s, dt))
+            return;
+    } else if (s.inf_layered_soil == 1) {
+        // TODO: multi-layer Green-Ampt infiltration.
+        if (exfil)
+            exfiltrate(s, dt, exfil_scheme::multi_layer);
+    } else {
+        if (exfil)
+            exfiltrate(s, dt, exfil_scheme::richards);
+        // TODO: the Richards column step, its evaporation (evap_work,
+        // evap_event, evap_total) and the surface water content.
+    }
+    book_infiltration(s);
+
+    s.inf_last = s.current_time;
+    s.inf_next = s.current_time + s.inf_dt_days;
+    park_on_next_event(s);
 }

@@ -1,9 +1,97 @@
+// The MULTI_LAYER_SOIL section of the mapping table: NUM_IDS, a second count
+// line that is not used, the column headers, then three lines per id. The
+// first begins with the id and a description; the first non-zero number
+// after the id (within 87 words) is the layer-1 conductivity and the layer's
+// other values follow. The other two lines begin with the conductivity.
 #include "subsurface/soil_tables.h"
 
-#include "core/model_state.h"
+#include <cstdio>
+#include <string>
+#include <string_view>
 
-// TODO: multi-layer soil table reader.
-int read_multi_layer_soil_table(file_rec& /*table*/, const ivec& /*soil_type*/, soil_type_table& /*types*/)
+#include "core/model_state.h"
+#include "core/text_parse.h"
+#include "input/mapping_table.h"
+
+namespace
 {
-    return 0;
+
+constexpr int description_words = 87;
+
+// The layer-1 conductivity of a first line: the first word after the id that
+// reads as a non-zero number; words of the description are passed over.
+bool first_conductivity(std::string_view& v, double& k)
+{
+    std::string word;
+    for (int w = 0; w < description_words && pop_token(v, word); ++w) {
+        double x = 0.0;
+        if (parse_double_strict(word, x) == num_status::ok && x != 0.0) {
+            k = x;
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+int read_multi_layer_soil_table(file_rec& table, const std::string& name, soil_type_table& types)
+{
+    char msg[512];
+    const char* file = name.c_str();
+    const int count = read_num_ids(table);
+    if (count <= 0) {
+        std::snprintf(msg, sizeof msg, "Error: soil table %s: MULTI_LAYER_SOIL has no NUM_IDS line with a count.\n",
+                      file);
+        soil_table_stop(msg);
+        return -1;
+    }
+    std::string line;
+    read_line_rec(line, table); // second count line, not used
+    skip_table_headers(table);
+
+    for (int t = 1; t <= count; ++t) {
+        int id = 0;
+        num_status st = num_status::empty;
+        std::string_view v;
+        if (read_line_rec(line, table) == 1) {
+            v = line;
+            st = pop_int_strict(v, id);
+        }
+        if (st != num_status::ok) {
+            std::snprintf(msg, sizeof msg, "Error: soil table %s: the id of soil type %d of %d %s.\n", file, t, count,
+                          num_status_text(st));
+            soil_table_stop(msg);
+            return -1;
+        }
+        if (id < 0 || id >= soil_type_count) {
+            std::snprintf(msg, sizeof msg, "Error: soil table %s: soil id %d is outside 0 to %d.\n", file, id,
+                          soil_type_count - 1);
+            soil_table_stop(msg);
+            return -1;
+        }
+        soil_layer_rec& rec = types.soil_layers[static_cast<std::size_t>(id)];
+        double k = 0.0;
+        if (!first_conductivity(v, k)) {
+            std::snprintf(msg, sizeof msg,
+                          "Error: soil table %s, soil id %d, layer 1: the conductivity is missing.\n", file, id);
+            soil_table_stop(msg);
+            return -1;
+        }
+        if (k < 0.0) {
+            std::snprintf(msg, sizeof msg,
+                          "Error: soil table %s, soil id %d, layer 1: the conductivity %g is below 0.\n", file, id, k);
+            soil_table_stop(msg);
+            return -1;
+        }
+        rec.hyd_cond[0] = k;
+        if (!read_soil_layer_values(v, true, 1, 0, id, file, rec))
+            return -1;
+        for (int layer = 1; layer < 3; ++layer) {
+            const bool have = read_line_rec(line, table) == 1;
+            if (!read_soil_layer_values(line, have, 0, layer, id, file, rec))
+                return -1;
+        }
+    }
+    return count;
 }

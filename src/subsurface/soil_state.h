@@ -138,7 +138,7 @@ struct subsurface_state {
     dvec dtr;
     dvec avgks;
     dvec totaldz;
-    ivec num1; // nodes of soil layers 1, 2 and 3 per soil type (151 entries)
+    ivec num1; // nodes of soil layers 1, 2 and 3 per soil type (0..largest id in use)
     ivec num2;
     ivec num3;
     ivec numcells;  // nodes of each cell's column
@@ -207,6 +207,15 @@ struct soil_layer_rec {
     double field_capacity[3] = {};
     double wilting_point[3] = {};
     double init_moisture[3] = {};
+    // Richards table only.
+    double bubbling_head[3] = {}; // cm, stored negative
+    double node_spacing[3] = {};  // cm
+    double hav_alpha[3] = {};     // Havercamp retention alpha, cm
+    double hav_beta[3] = {};
+    double hav_a[3] = {};         // Havercamp conductivity A and B
+    double hav_b[3] = {};
+    // Long-term vegetation values of the type (standalone Richards table).
+    double albedo = 0.0, veg_height = 0.0, trans_coeff = 0.0, canopy_resist = 0.0;
 };
 
 constexpr int soil_type_count = 10000;

@@ -1,6 +1,9 @@
 // Soil tables, the Richards columns, the lumped models and the wells bound from the well index map.
 #pragma once
 
+#include <string>
+#include <string_view>
+
 #include "core/arrays.h"
 #include "core/file_rec.h"
 #include "subsurface/lumped_models.h"
@@ -11,8 +14,21 @@ struct model_state;
 double richards_solve(model_state& state, double dt_seconds);
 void wells_from_index_map(const imat& well_ids, const imat& cell_numbers, int rows, int cols);
 int read_richards_soil_table(model_state& state, file_rec& table, int retention_option, int from_mapping_table);
-int read_multi_layer_soil_table(file_rec& table, const ivec& soil_type, soil_type_table& types);
-void read_soil_layer_table(file_rec& table, soil_type_table& types);
+// The MULTI_LAYER_SOIL section of the mapping table, the file positioned
+// after its table line; the number of ids, or -1 when the run stops.
+int read_multi_layer_soil_table(file_rec& table, const std::string& name, soil_type_table& types);
+// The standalone layered soil table; false when the run stops (message
+// printed naming the file, soil id, layer and field).
+bool read_soil_layer_table(file_rec& table, const std::string& name, soil_type_table& types);
+
+// The values of one layer line from field first_field on (0 conductivity,
+// 1 pore-size index, 2 capillary head, 3 porosity, 4 field capacity, 5
+// wilting point, 6 residual and 7 initial water content, 8 thickness, not on
+// layer 3); false when the run stops, naming the id, layer and field.
+bool read_soil_layer_values(std::string_view values, bool have, int first_field, int layer, int id, const char* file,
+                            soil_layer_rec& rec);
+// Prints the message and stops the run; false.
+bool soil_table_stop(const char* text);
 void init_richards_columns(model_state& state);
 void read_sacramento_input(model_state& state, file_rec& file, sac_model& model);
 void read_conceptual_gw(model_state& state, file_rec& file, cgw_model& model, dvec& upslope_area);

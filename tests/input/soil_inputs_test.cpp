@@ -107,7 +107,9 @@ TEST_F(SoilInputs, RedistributionWithoutPoreIndexOrResidualSaturationStops)
 TEST_F(SoilInputs, RichardsColumnsEndOnAThinAquiferBelowTheWaterTable)
 {
     grid("soil.map", "0 1 1 0\n1 1 1 1\n1 1 1 0\n");
-    file("soil.tab", "");
+    // One Brooks-Corey soil: 10 + 20 + 30 cm in 5 cm nodes.
+    file("soil.tab", "1 0\n1\n3.6 0.45 0.05 0.2 0.1 0.3 10 0.4 20 5\n3.6 0.45 0.05 0.2 0.1 0.3 20 0.4 20 5\n"
+                     "3.6 0.45 0.05 0.2 0.1 0.3 30 0.4 20 5\n");
     // Cell 6 (ground 100) has its table 0.2 m above the ground.
     grid("wt.map", "0 100 99 0\n98 97 96 100.2\n97 96 95 0\n");
     ASSERT_TRUE(load(cards_with("INF_RICHARDS\nRICHARDS_C_OPTION brooks\nSOIL_TYPE_MAP soil.map\n"
@@ -232,7 +234,9 @@ TEST_F(SoilInputs, SoilMoistureLocationsLieInTheWatershedAndTheirColumns)
 TEST_F(SoilInputs, LayeredSoilsStartFromTheirSoilTypes)
 {
     grid("soil.map", "0 1 1 0\n1 1 2 2\n1 1 2 0\n");
-    file("layers.tab", "");
+    file("layers.tab", "2\n0\n1\n1 0.3 10 0.4 0.3 0.1 0.05 0.2 20\n1 0.3 10 0.4 0.3 0.1 0.05 0.2 30\n"
+                       "1 0.3 10 0.4 0.3 0.1 0.05 0.2\n2\n1 0.3 10 0.4 0.3 0.1 0.05 0.1 20\n"
+                       "1 0.3 10 0.4 0.3 0.1 0.05 0.2 30\n1 0.3 10 0.4 0.3 0.1 0.05 0.3\n");
     const std::string cards =
         cards_with("INF_LAYERED_SOIL\nSOIL_TYPE_MAP soil.map\nSOIL_LAYER_INPUT_FILE layers.tab\n");
     ASSERT_TRUE(load(cards)) << out;
@@ -241,9 +245,6 @@ TEST_F(SoilInputs, LayeredSoilsStartFromTheirSoilTypes)
     EXPECT_EQ(s->soiltype[5], 2);
 
     // The starting water content of every layer comes from the soil type.
-    s->soil_layers[2].init_moisture[0] = 0.1;
-    s->soil_layers[2].init_moisture[1] = 0.2;
-    s->soil_layers[2].init_moisture[2] = 0.3;
     ASSERT_TRUE(file_rec_open(s->soil_type_map_file, dir.file("soil.map"), "r"));
     testing::internal::CaptureStdout();
     read_infiltration_params(*s);
@@ -251,7 +252,7 @@ TEST_F(SoilInputs, LayeredSoilsStartFromTheirSoilTypes)
     EXPECT_EQ(s->soil_moisture[5], 0.1);
     EXPECT_EQ(s->THETA_ML[5][1], 0.1);
     EXPECT_EQ(s->THETA_ML[5][3], 0.3);
-    EXPECT_EQ(s->THETA_ML[4][2], 0.0);
+    EXPECT_EQ(s->THETA_ML[4][2], 0.2);
 
     grid("soil.map", "0 1 1 0\n1 1 10000 2\n1 1 2 0\n");
     EXPECT_FALSE(load(cards));

@@ -1,0 +1,24 @@
+// The infiltration schemes called by infiltration_step.
+#pragma once
+
+struct model_state;
+
+// Most Newton passes of one cell's Green-Ampt solution.
+constexpr int green_ampt_max_passes = 50;
+
+// One plain Green-Ampt pass over all cells for a step of dt seconds. The
+// first pass of a run fills psi_dtheta and refuses cells whose parameters
+// cannot give a solution. Returns false when the run must stop (the message
+// is printed and the error code set).
+bool green_ampt_step(model_state& state, double dt);
+
+// Which scheme's row of the exfiltration table applies.
+enum class exfil_scheme { redistribution, multi_layer, richards };
+
+// Groundwater standing above the ground surface comes out again (or ponded
+// water leaks down) over a step of dt seconds.
+void exfiltrate(model_state& state, double dt, exfil_scheme scheme);
+
+// The event's newly infiltrated depth of every cell, booked into the run
+// total, the map depth and the hand-offs to the lumped models.
+void book_infiltration(model_state& state);
