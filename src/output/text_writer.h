@@ -70,5 +70,5 @@ class text_writer
 
     std::FILE* fp_;
     std::size_t used_ = 0;
-    char buf_[1 << 16];
+    char buf_[1 << 16] = {}; // zeroed once per writer: keeps the compiler sure no unset byte is written
 };
