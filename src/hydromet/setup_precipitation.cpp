@@ -8,6 +8,7 @@
 #include "core/error_state.h"
 #include "core/julian.h"
 #include "core/model_state.h"
+#include "hydromet/hmet_services.h"
 #include "hydromet/hydromet_steps.h"
 #include "hydromet/rain_services.h"
 
@@ -75,8 +76,9 @@ bool open_optimize_output(model_state& s)
 void setup_precipitation(model_state& s)
 {
     if (s.long_term) {
-        // TODO: hydrometeorological set-up and the scan of the hourly
-        // hydrometeorological file for its first and last dates.
+        setup_hmet(s);
+        if (error_state.raised)
+            return;
     }
     s.event_num = 0;
     s.events_done = 0;

@@ -51,4 +51,38 @@ struct snow_state {
     ivec St_Event;
     dvec snow_hour_rain;
     int snow_retention_kind = 0; // 6 with SNAP_RETENTION, else 1
+
+    // The current hourly hydrometeorological record (read_hmet_record):
+    // radiation as in the file, cloud cover in tenths, deg C, %, mb, m/s.
+    // hmet_first_date holds the date of the record last read after the scan.
+    double hmet_direct_rad = 0.0, hmet_global_rad = 0.0, hmet_cloud = 0.0;
+    double hmet_air_temp = 0.0, hmet_rel_hum = 0.0, hmet_pressure = 0.0, hmet_wind = 0.0;
+    int hmet_record_count = 0; // records found by the scan
+    int hmet_call_count = 0;   // 1 for the scan, then 2, 3, ...
+    int hmet_lines_read = 0;   // data lines read so far by the record calls
+    double hmet_lat = 0.0, hmet_lon = 0.0; // degrees, from a SAMSON header
+    dvec hmet_cell_temp; // deg C per cell with orographic variation
+    // Orographic temperature: gauge file elevations A and B (m), the gauge's
+    // temperature of the current hour, and the last 24 hourly temperatures of
+    // the station (row 0) and of the orographic gauge (row 1), newest first.
+    double orog_elev_a = 0.0, orog_elev_b = 0.0, orog_temp = 0.0;
+    int orog_date[4] = {};
+    double orog_hourly[2][24] = {};
+    // Repair memory: the last good value of each hour of the day, and the
+    // last good value of the quantities repaired regardless of hour.
+    double hmet_last_direct[24] = {}, hmet_last_global[24] = {};
+    double hmet_last_rel_hum[24] = {}, hmet_last_temp[24] = {};
+    double hmet_last_pressure = 0.0, hmet_last_cloud = 0.0, hmet_last_wind = 0.0;
+    // Energy-balance evapotranspiration: ground surface temperature per cell
+    // (K), carried from hour to hour once started; per-cell warning flags
+    // and aerodynamic resistances of the cell loop, printed afterwards.
+    dvec ground_temp;
+    int ground_temp_started = 0;
+    ivec et_warn;
+    dvec et_warn_ra;
+    // Hourly step of long-term runs.
+    int hmet_start_skipped = 0;   // the START_DATE skip was done this run
+    double evap_total_prev = 0.0; // evap_total at the previous hour, m3
+    double aet_avg = 0.0;         // basin actual evapotranspiration of the past hour, cm
+    double avg_theta = 0.0, avg_infil = 0.0, avg_bottom_flux = 0.0;
 };

@@ -180,6 +180,8 @@ TEST_F(PrecipFile, WithoutLongTermOnlyTheFirstOfThreeEventsIsSimulated)
     s = grid(1, 1, 10.0);
     use_precip_file(*s, fixture("three_events.pre"));
     s->long_term = 1;
+    s->hmet_ktr = 1; // a long-term set-up scans the weather file too
+    file_rec_open(s->hmet_file, write("w.hmet", "2000 6 1 0 29.92 50 5 10 68 0.0 0.0\n"), "r");
     testing::internal::CaptureStdout();
     setup_precipitation(*s);
     out = testing::internal::GetCapturedStdout();

@@ -1,0 +1,91 @@
+// The hourly step: one "evap_out" row per hour with the station
+// temperature, the mean PET of the past hour and the mean frozen-ground
+// index, and the end of the data (the run ends, or the last event runs on).
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "hydromet/hmet_services.h"
+#include "hydromet/hydromet_steps.h"
+#include "hydromet/rain_fixture.h"
+#include "support/test_support.h"
+
+using namespace rain_test;
+
+namespace
+{
+
+struct HourlyStep : testing::Test {
+    torva_test::scratch_dir dir{"hmet_step"};
+    std::unique_ptr<model_state> s = grid(1, 2, 100.0);
+    void SetUp() override { error_state_clear(); }
+    void TearDown() override { error_state_clear(); }
+
+    void start(const std::string& records)
+    {
+        torva_test::write_file(dir.file("w.hmet"), records);
+        s->hmet_ktr = s->long_term = 1;
+        s->super_quiet = 1;
+        file_rec_open(s->hmet_file, dir.file("w.hmet"), "r");
+        for (dvec* v : {&s->slope_x, &s->slope_y, &s->pet_rate, &s->et_rate, &s->dist_albedo, &s->dist_veg_height,
+                        &s->dist_trans_coeff, &s->dist_canopy_resist, &s->cfgi, &s->soil_moisture, &s->inf_rate,
+                        &s->soil_bottom_flux, &s->ground_elev, &s->snow_swe})
+            v->assign(2, 0.0);
+        s->latitude = 40.0;
+        s->hmet_dt_days = 1.0 / 24.0;
+        testing::internal::CaptureStdout();
+        setup_hmet(*s);
+        testing::internal::GetCapturedStdout();
+        s->keep_running = 1;
+    }
+    // The step at each hour; the clock's calendar follows the records.
+    std::string hour(int h)
+    {
+        s->current_time = s->hmet_next = 2451000.5 + h / 24.0;
+        s->cur_year = 1998;
+        s->cur_month = 6;
+        s->cur_day = 1;
+        s->cur_hour = h;
+        testing::internal::CaptureStdout();
+        longterm_hmet_step(*s);
+        return testing::internal::GetCapturedStdout();
+    }
+};
+
+TEST_F(HourlyStep, RowsCarryStationTemperaturePetAndCfgiThenTheDataEnd)
+{
+    start("1998 6 1 0 29.92 50 5 10 14 0.0 0.0\n1998 6 1 1 29.92 50 5 10 14 0.0 0.0\n");
+    s->inf_richards = 1; // the log is written with Richards infiltration
+    s->THETA.assign(3, 2, 0.3);
+    file_rec_open(s->evap_log, dir.file("evap_out"), "w");
+    hour(0);
+    const double pet_h0 = s->pet_rate[1] * 3600.0;
+    hour(1);
+    EXPECT_EQ(hour(2), "End of meteorology data reached.  TORVA terminated\n");
+    EXPECT_EQ(s->keep_running, 0);
+    file_rec_close(s->evap_log);
+    // -10 F is -23.33 C: the index gains from the 24-hour mean (one and two
+    // hours of -23.33 among zeros).
+    const double t = (14.0 - 32.0) * 5.0 / 9.0;
+    const double cfgi1 = -t / 24.0, cfgi2 = cfgi1 * 0.99875 - 2.0 * t / 24.0;
+    char expect[512];
+    std::snprintf(expect, sizeof expect,
+                  "1998/6/1   0:00 %12.6lf %12.6lf %12.6lf %12.6lf %12.6lf %12.6lf %12.6lf\n"
+                  "1998/6/1   1:00 %12.6lf %12.6lf %12.6lf %12.6lf %12.6lf %12.6lf %12.6lf\n",
+                  0.3, 0.0, 0.0, 0.0, 0.0, 0.0, t, 0.3, pet_h0, 0.0, 0.0, 0.0, cfgi1, t);
+    EXPECT_EQ(torva_test::read_file(dir.file("evap_out")), expect);
+    EXPECT_NEAR(s->cfgi[1], cfgi2 * 0.99875 - 2.0 * t / 24.0, 1e-9); // the end hour still updates
+}
+
+TEST_F(HourlyStep, DataEndingDuringTheLastEventLetTheEventRunOn)
+{
+    start("1998 6 1 0 29.92 50 5 10 68 0.0 0.0\n");
+    s->event_active = 1;
+    s->event_num = s->num_events = 2;
+    hour(0);
+    EXPECT_EQ(hour(1), ""); // no end message
+    EXPECT_EQ(s->hmet_next, -10.0);
+    EXPECT_EQ(s->keep_running, 1);
+}
+
+} // namespace
