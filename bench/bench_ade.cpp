@@ -9,53 +9,11 @@
 #include <memory>
 #include <vector>
 
+#include "bench_grid.h"
 #include "core/model_state.h"
 #include "core/platform.h"
 #include "overland/ade_kernels.h"
 #include "overland/overland_steps.h"
-
-namespace
-{
-
-// A plane falling 1 % toward the right and 0.5 % toward the bottom, 10 m
-// cells, Manning n 0.05, 2 cm of water everywhere and a 30 cm mound.
-std::unique_ptr<model_state> make_grid(int rows, int cols)
-{
-    auto state = std::make_unique<model_state>();
-    model_state& s = *state;
-    const int n = rows * cols;
-    s.num_rows = rows;
-    s.num_cols = cols;
-    s.num_cells = n;
-    s.gridsize = 10.0;
-    s.overtype = 2;
-    s.super_quiet = 1;
-    s.mask.assign(rows + 1, cols + 1, 0);
-    s.ground_elev.assign(n, 0.0);
-    s.dist_rough.assign(n, 0.05);
-    s.retent_dep.assign(n, 0.0);
-    s.roughness_exp.assign(n, 0.0);
-    s.ov_depth.assign(n, 0.0);
-    int k = 0;
-    for (int r = 1; r <= rows; ++r)
-        for (int c = 1; c <= cols; ++c) {
-            s.mask[r][c] = ++k;
-            s.ground_elev[k] = 1000.0 - 0.1 * (c - 1) - 0.05 * (r - 1);
-        }
-    build_cell_connectivity(s);
-    s.outlet_cell = n;
-    s.outslope = 0.01;
-    return state;
-}
-
-void reset_depths(model_state& s, int rows, int cols)
-{
-    for (int i = 1; i <= s.num_cells; ++i)
-        s.ov_depth[i] = 0.02;
-    s.ov_depth[(rows / 2 - 1) * cols + cols / 2] = 0.3;
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -67,7 +25,7 @@ int main(int argc, char** argv)
         std::printf("usage: torva_bench_ade [rows] [cols] [steps]\n");
         return 1;
     }
-    auto s = make_grid(rows, cols);
+    auto s = make_bench_grid(rows, cols, 2);
     const int cores = processor_count();
     std::printf("ADE overland routing, %d x %d cells, %d steps of %.0f s, %d processors\n", rows, cols, steps,
                 step, cores);
@@ -78,7 +36,7 @@ int main(int argc, char** argv)
         counts.push_back(cores);
     for (int threads : counts) {
         set_thread_count(threads);
-        reset_depths(*s, rows, cols);
+        reset_bench_depths(*s, rows, cols);
         ade_state st;
         ade_overland_route(*s, st, step); // first call: whole step, warms the caches
         const long long before = st.sweeps;
