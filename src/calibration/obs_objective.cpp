@@ -363,34 +363,31 @@ double obs_objective::calc_cost(const std::vector<double>& peaks, const std::vec
     return sum;
 }
 
-double obs_objective::calc_max_peak(const std::vector<double>& peaks) const
+// The largest simulated value of the counted entries, up to the first entry
+// without a value.
+double obs_objective::calc_max(const std::vector<double>& values, const std::vector<double>& weights) const
 {
-    if (peaks.empty())
+    if (values.empty())
         return calib_no_max;
     double c = calib_no_max;
     for (int i = 1; i <= nevents; ++i) {
-        const double p = sim(peaks, i);
-        if (no_value(p))
+        const double v = sim(values, i);
+        if (no_value(v))
             break;
-        if (counts(peak_weight[static_cast<std::size_t>(i)]) && p > c)
-            c = p;
+        if (counts(weights[static_cast<std::size_t>(i)]) && v > c)
+            c = v;
     }
     return c;
 }
 
+double obs_objective::calc_max_peak(const std::vector<double>& peaks) const
+{
+    return calc_max(peaks, peak_weight);
+}
+
 double obs_objective::calc_max_volume(const std::vector<double>& volumes) const
 {
-    if (volumes.empty())
-        return calib_no_max;
-    double c = calib_no_max;
-    for (int i = 1; i <= nevents; ++i) {
-        const double v = sim(volumes, i);
-        if (no_value(v))
-            break;
-        if (counts(volume_weight[static_cast<std::size_t>(i)]) && v > c)
-            c = v;
-    }
-    return c;
+    return calc_max(volumes, volume_weight);
 }
 
 void obs_objective::write_obs_log(const std::vector<double>& peaks, const std::vector<double>& volumes,

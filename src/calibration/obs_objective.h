@@ -74,6 +74,7 @@ struct obs_objective {
     double calc_cost(const std::vector<double>& peaks, const std::vector<double>& volumes, int rank) const;
     double calc_max_peak(const std::vector<double>& peaks) const;
     double calc_max_volume(const std::vector<double>& volumes) const;
+    double calc_max(const std::vector<double>& values, const std::vector<double>& weights) const;
 
     // Largest observed peak over largest observed volume.
     double observation_scale() const;
