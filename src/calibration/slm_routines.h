@@ -121,7 +121,8 @@ int BroydenUpdate(const pest_control& pc, double** jac, double** prior);
 int WriteValuesFile(const pest_control& pc, pest_values which);
 
 // The toolbox's model call: values file, model run, post-run program,
-// instruction files, stop file. The run itself is a replaceable function
+// instruction files (the search checks the stop file after the runs that
+// ask for it). The run itself is a replaceable function
 // (run_simulation by default) returning 0 for a completed run.
 using pest_model_runner = std::function<int(const std::string& project, const std::string& mode)>;
 struct toolbox_model {
@@ -213,3 +214,25 @@ int ReadRestartFile(pest_search_state& st, pest_control& pc, const toolbox_names
 // is the search standing on it and does not count. Parameters whose bounds
 // are equal have no range and are left out of the distance.
 int NearEarlierPoint(const pest_control& pc, double** points, int k, int& flag);
+
+// One local search (Levenberg-Marquardt, or secant with method 1) from the
+// values in pc: the initial run, iterations until a stopping test or
+// NOPTMAX, a final run with the best values and the statistics in the
+// record. argv[1] is the mode of every run; argv[3] "/r" resumes from the
+// restart file. The record, sensitivity and parameter streams stay open;
+// the matrix stream is accepted and not written. 0, or the first non-zero
+// result of a routine or model call, which ends the search at once.
+int LMInversion(int argc, char** argv, pest_control& pc, toolbox_names names, std::FILE* rec, std::FILE* sen,
+                std::FILE* mtt, std::FILE* par, const pest_model_call& model);
+// The same for the global strategies: every iteration's point (rows
+// 1..npar, stored values) is added as a column of points, count rising; the
+// search stops as near an earlier point when it comes within the critical
+// distance of one of the first `count` columns passed in. No "jac.txt".
+int LMInversionRepelled(int argc, char** argv, pest_control& pc, toolbox_names names, std::FILE* rec,
+                        std::FILE* sen, std::FILE* mtt, std::FILE* par, const pest_model_call& model,
+                        double** points, int& count, int& model_calls);
+// The same with each point's phi in point_phi (the initial run's phi in the
+// column `count` passed in); relative parameter changes on stored values.
+int LMInversionMLSL(int argc, char** argv, pest_control& pc, toolbox_names names, std::FILE* rec,
+                    std::FILE* sen, std::FILE* mtt, std::FILE* par, const pest_model_call& model,
+                    double** points, double* point_phi, int& count, int& model_calls);

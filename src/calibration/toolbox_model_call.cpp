@@ -64,6 +64,5 @@ int ToolboxModelCall(toolbox_model& tm, pest_control& pc, pest_values which, int
     for (int k = 1; k <= pc.ninsfle; ++k)
         if (ReadModelOutput(pc, k, slot, *tm.handles) != 0)
             return 1;
-    CheckStopFile();
     return 0;
 }
