@@ -69,9 +69,12 @@ int CovarianceMatrix(double** jac, const double* q, double phi, double** cov, co
 int CorrelationMatrix(double** cov, double** cor, const pest_control& pc)
 {
     const int n = pc.num_adjustable;
+    // A parameter without variance (phi 0) correlates with nothing but itself.
     for (int i = 1; i <= n; ++i)
-        for (int j = 1; j <= n; ++j)
-            cor[i][j] = cov[i][j] / std::sqrt(cov[i][i] * cov[j][j]);
+        for (int j = 1; j <= n; ++j) {
+            const double vv = cov[i][i] * cov[j][j];
+            cor[i][j] = vv > 0.0 ? cov[i][j] / std::sqrt(vv) : (i == j ? 1.0 : 0.0);
+        }
     return 0;
 }
 

@@ -1,6 +1,7 @@
 // The restart file: the loop's state after an iteration, so that a search
 // started again with "/r" goes on as if it had not been interrupted.
 #include <cstdio>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -17,12 +18,13 @@ int WriteRestartFile(const pest_search_state& st, const pest_control& pc, const 
     }
     const int n = pc.num_adjustable;
     const int rows = pc.nobs + pc.nprior;
-    auto real = [fp](double v) { std::fprintf(fp, "%.18lf\n", v); };
+    // Seventeen significant digits: every value reads back exactly, however small.
+    auto real = [fp](double v) { std::fprintf(fp, "%.17E\n", v); };
     auto integer = [fp](int v) { std::fprintf(fp, "%d\n", v); };
     auto jacobian = [&](double** j) {
         for (int r = 1; r <= rows; ++r) {
             for (int c = 1; c <= n; ++c)
-                std::fprintf(fp, "%.18lf\t", j[r][c]);
+                std::fprintf(fp, "%.17E\t", j[r][c]);
             std::fprintf(fp, "\n");
         }
     };
@@ -118,7 +120,13 @@ int ReadRestartFile(pest_search_state& st, pest_control& pc, const toolbox_names
     pc.full_update = integer();
     pc.full_update_threshold = real();
     pc.cyclic_columns = integer();
-    pc.phi_ratio = real();
+    // The ratio after the first iteration is infinite (no phi before it).
+    if (tokens[at] == "INF") {
+        pc.phi_ratio = std::numeric_limits<double>::infinity();
+        ++at;
+    } else {
+        pc.phi_ratio = real();
+    }
     for (double** j : {st.jac, st.best_jac})
         for (int r = 1; r <= rows; ++r)
             for (int c = 1; c <= n; ++c)

@@ -1,3 +1,4 @@
+#include <limits>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -55,7 +56,7 @@ TEST(SlmRestart, StateReadsBackExactlyAndShapeIsChecked)
     st.phi_prev = 8.0;
     st.phi_history = {0.0, 20.0, 8.0, 4.0};
     st.best_values = {0.0, 1.0, 2.0, 3.0};
-    st.best_outputs = {0.0, 1.1, 2.2};
+    st.best_outputs = {0.0, 1.1e-22, 2.2}; // a tiny value keeps its digits
     st.lowest_phi = 4.0;
     st.iter_lowest = 2;
     st.three_point = 1;
@@ -65,6 +66,7 @@ TEST(SlmRestart, StateReadsBackExactlyAndShapeIsChecked)
     st.start_values = {0.0, 0.5, 0.25};
     st.model_calls = 17;
     st.last_cyclic = 2;
+    pc.phi_ratio = std::numeric_limits<double>::infinity(); // as after the first iteration
     ASSERT_EQ(WriteRestartFile(st, pc, names), 0);
 
     pest_control back = restart_case();
@@ -83,6 +85,7 @@ TEST(SlmRestart, StateReadsBackExactlyAndShapeIsChecked)
     EXPECT_EQ(rs.iteration, 3);
     EXPECT_EQ(rs.phi_history, st.phi_history);
     EXPECT_EQ(rs.best_values, st.best_values);
+    EXPECT_EQ(rs.best_outputs, st.best_outputs);
     EXPECT_EQ(rs.start_values, st.start_values);
     EXPECT_EQ(rs.model_calls, 17);
     EXPECT_EQ(rs.last_cyclic, 2);

@@ -11,12 +11,15 @@
 #include <unistd.h>
 
 #include "calibration/numerical_routines.h"
+#include "calibration/slm_record_reading.h"
 #include "calibration/slm_routines.h"
 #include "support/test_support.h"
 
 namespace
 {
 
+using slm_test::numbers;
+using slm_test::results_table;
 using torva_test::file_exists;
 using torva_test::read_file;
 
@@ -120,35 +123,6 @@ struct SlmSearch : testing::Test {
     }
 };
 
-// The estimate of every adjustable parameter in the results table of the record.
-std::vector<double> results_table(const std::string& rec)
-{
-    std::vector<double> v;
-    std::size_t at = rec.find("Adjustable Parameters ----->");
-    if (at == std::string::npos)
-        return v;
-    at = rec.find("value", rec.find("Parameter", at));
-    std::istringstream in(rec.substr(rec.find('\n', at) + 1));
-    std::string line, name;
-    while (std::getline(in, line) && !line.empty()) {
-        std::istringstream words(line);
-        double x = 0.0;
-        if (words >> name >> x)
-            v.push_back(x);
-    }
-    return v;
-}
-
-std::vector<double> parameter_file(const std::string& text)
-{
-    std::vector<double> v;
-    std::istringstream in(text);
-    double x = 0.0;
-    while (in >> x)
-        v.push_back(x);
-    return v;
-}
-
 void rosenbrock(const double* x, double* y)
 {
     y[1] = 10.0 * (x[2] - x[1] * x[1]);
@@ -193,7 +167,7 @@ TEST_F(SlmSearch, LeastSquaresMinimaWithLmAndSlm)
         EXPECT_EQ(rec.find("Maximum number of optimization iterations"), std::string::npos) << c.name;
         EXPECT_NE(rec.find("The model has been run one final time using best parameters."),
                   std::string::npos);
-        const std::vector<double> par = parameter_file(read_file("case.par"));
+        const std::vector<double> par = numbers(read_file("case.par"));
         ASSERT_EQ(par.size(), 2u) << c.name;
         EXPECT_EQ(results_table(rec), par) << c.name;
         EXPECT_NEAR(par[0], c.min1, 1e-5);
@@ -218,7 +192,7 @@ TEST_F(SlmSearch, NoptmaxZeroAndMinusOne)
     EXPECT_NE(rec.find("No optimisation iterations carried out so Jacobian never calculated."),
               std::string::npos);
     EXPECT_EQ(rec.find("Lambda ="), std::string::npos);
-    EXPECT_EQ(parameter_file(read_file("case.par")), (std::vector<double>{-1.2, 1.0}));
+    EXPECT_EQ(numbers(read_file("case.par")), (std::vector<double>{-1.2, 1.0}));
 
     problem({1.5, 2.25, 2.625}, beale, 2.0, 0.2, 0);
     pc.noptmax = -1;

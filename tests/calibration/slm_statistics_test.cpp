@@ -60,6 +60,11 @@ TEST(SlmStatistics, CovarianceOfAStraightLineFit)
     CorrelationMatrix(cov, cor, pc);
     EXPECT_NEAR(cor[1][2], -0.3 / std::sqrt(0.14), 1e-12);
     EXPECT_NEAR(cor[1][1], 1.0, 1e-15);
+    // A perfect fit (phi 0) has no variance: no 0/0 in the correlations.
+    CovarianceMatrix(jac, q, 0.0, cov, pc, singular);
+    CorrelationMatrix(cov, cor, pc);
+    EXPECT_EQ(cor[1][1], 1.0);
+    EXPECT_EQ(cor[1][2], 0.0);
 
     // Two weighted observations for two parameters: no division by m - n = 0.
     pc.obs[3].weight = pc.obs[4].weight = 0.0;

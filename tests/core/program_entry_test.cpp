@@ -116,15 +116,17 @@ TEST(ProgramEntry, CalibrationModesStopOnMissingFilesOrSayTheyAreNotAvailable)
                "Error: unable to open the observation file for reading or problem while reading it.\n"
                "Attempted to read file: \n"},
         {"-m5", "Error getting new filename from control.in\nError: unable to read the input monte carlo file.\n"},
-        {"-slm", "Secant Levenberg-Marquardt calibration is not available yet.\n"},
+        {"-slm", "\nUsing the (Secant) Levenberg-Marquardt local search method,\n"
+                 "as implemented directly in TORVA, to calibrate the current TORVA model.\n"},
         {"-ms", "Multistart calibration is not available yet.\n"},
         {"-tr", "Trajectory-repulsion calibration is not available yet.\n"},
         {"-mlsl", "MLSL calibration is not available yet.\n"},
     };
     const std::string b = banner();
+    scratch_dir dir("modes"); // the toolbox writes torva.in before it opens its control file
     for (const auto& c : cases) {
         std::string out;
-        EXPECT_EQ(run_command(torva_exe() + " " + c.first + " control.in", out), 1);
+        EXPECT_EQ(run_command("cd " + dir.path() + " && " + torva_exe() + " " + c.first + " control.in", out), 1);
         EXPECT_EQ(out, b + c.second) << c.first;
     }
 }

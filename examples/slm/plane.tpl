@@ -1,0 +1,2 @@
+ptf #
+MANNING_N       #n       #
