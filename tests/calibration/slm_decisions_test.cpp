@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "calibration/numerical_routines.h"
 #include "calibration/slm_routines.h"
 #include "support/test_support.h"
 
@@ -274,6 +275,31 @@ TEST(SlmDecisions, ParameterClassesTiesAndNames)
 
 namespace
 {
+
+// A random start draws every adjustable parameter within its bounds, a
+// log-transformed one in natural units, and advances the seed.
+TEST(SlmDecisions, RandomStartPointDrawsWithinTheBounds)
+{
+    pest_control pc;
+    pc.npar = 3;
+    pc.params.resize(4);
+    const char* transforms[] = {"", "none", "log", "fixed"};
+    for (int i = 1; i <= 3; ++i) {
+        pc.params[i].transform = transforms[i];
+        pc.params[i].value = 5.0;
+        pc.params[i].lower = i == 2 ? -1.0 : 0.0; // 0.1 to 10 in natural units
+        pc.params[i].upper = i == 2 ? 1.0 : 10.0;
+    }
+    int seed = -7, again = -7;
+    RandomStartPoint(pc, seed);
+    const double u1 = uniform_deviate(again);
+    const double u2 = uniform_deviate(again);
+    EXPECT_DOUBLE_EQ(pc.params[1].value, 10.0 * u1);
+    EXPECT_DOUBLE_EQ(pc.params[2].value, std::log10(0.1 + u2 * 9.9));
+    EXPECT_EQ(pc.params[3].value, 5.0);
+    EXPECT_EQ(seed, again);
+    EXPECT_NE(u1, u2);
+}
 
 TEST(SlmDecisions, NearEarlierPointCountsOnlyNearDistinctPoints)
 {

@@ -64,6 +64,10 @@ TEST(SlmExample, RecoversTheRoughnessAndResumesAfterAStop)
     EXPECT_NEAR(par[0], 0.05, 0.05 * 0.01);
     const std::string rec = read_file(dir.file("case.rec"));
     EXPECT_EQ(results_table(rec), par);
+    EXPECT_EQ(rec.rfind("\n                            RECORD FILE \n\n\nINPUT INFORMATION \n\n", 0), 0u);
+    EXPECT_NE(rec.find("Input control file case name: case.pst\n\n\nALGORITHM \n\nThe LM method is employed"),
+              std::string::npos);
+    EXPECT_NE(rec.find("INITIAL CONDITIONS:\n   Sum of squared weighted residuals = "), std::string::npos);
     EXPECT_NE(rec.find("Optimization complete: "), std::string::npos);
     EXPECT_EQ(read_file(dir.file("torva.in")), "1\n[n] \"%16.8lf\"\n");
     const std::string values = read_file(dir.file("values.in"));
