@@ -119,6 +119,10 @@ TEST(SlmExample, NoptmaxZeroAndMinusOne)
     EXPECT_FALSE(file_exists(dir.file("jac.txt")));
     EXPECT_NE(read_file(dir.file("case.rec")).find("No optimisation iterations carried out"),
               std::string::npos);
+    // Without iterations there is no state to resume: "/r" makes the one run.
+    fs::remove(dir.file("case.par"));
+    ASSERT_EQ(run_in(dir, "-slm case.pst /r", out), 0) << out;
+    EXPECT_EQ(numbers(read_file(dir.file("case.par"))), std::vector<double>{0.1});
 
     edit_control(dir, "\n0 0.005", "\n-1 0.005");
     ASSERT_EQ(run_in(dir, "-slm case.pst", out), 0) << out;
