@@ -1,6 +1,7 @@
 #include "channel/chan_routing.h"
 #include "channel/channel_services.h"
 #include "channel/channel_steps.h"
+#include "channel/hydraulic_structures.h"
 #include "channel/routed_nodes.h"
 #include "core/error_state.h"
 #include "core/model_state.h"
@@ -21,7 +22,7 @@ int stream_head_boundary(model_state& s)
 
 void init_channel_state(model_state& s)
 {
-    if (s.chan_explicit && refuse_pending_links(s))
+    if (s.chan_explicit && (refuse_pending_links(s) || !structure_links_setup(s)))
         return;
     s.chan_routing_active = 0;
     s.dry_chan_steps = 0;
