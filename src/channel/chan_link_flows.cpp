@@ -59,8 +59,9 @@ int chan_link_flows(model_state& s, dmat& q, double dt_sub)
         if (i == L && n >= 2) {
             if (s.head_bound) {
                 q[n][i] = s.qlat[n][i] * dx + q[n - 1][i];
-                // TODO: the outlet's seepage (STREAM_LOSS) and point input
-                // (CHAN_POINT_INPUT) terms.
+                if (s.chan_point_on)
+                    q[n][i] += s.chan_point_q[i * s.node_dim + n];
+                // TODO: the outlet's seepage term (STREAM_LOSS).
             } else {
                 const double S0 = (s.bel[n - 1][i] - s.bel[n][i]) / dx;
                 if (S0 < 0.0) {

@@ -1,3 +1,4 @@
+#include "channel/chan_point_input.h"
 #include "channel/chan_routing.h"
 #include "channel/channel_services.h"
 #include "channel/channel_steps.h"
@@ -44,7 +45,8 @@ void init_channel_state(model_state& s)
     ex_section(s, 2);
     s.chan_initial_volume = channel_water_volume(s, false);
     // TODO: initial channel constituent masses (CHAN_CON_TRANS).
-    // TODO: channel point-input set-up (CHAN_POINT_INPUT).
+    if (!s.chan_point_input_name.empty())
+        chan_point_input_setup(s);
     // TODO: channel cells of the grid-stream entries for soil erosion
     // (SOIL_EROSION).
 }
