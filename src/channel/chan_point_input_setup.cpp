@@ -13,7 +13,8 @@ void chan_point_input_setup(model_state& s)
     if (!file_rec_open(s.chan_point_file, s.chan_point_input_name, "r")) {
         // A named file that cannot be read stops the run rather than running
         // without its inflows.
-        std::printf("Can't open %s to read channel point source input file \n", s.chan_point_input_name.c_str());
+        std::printf("Can't open %s to read channel point source input file \n",
+                    s.chan_point_input_name.c_str());
         std::printf("There will be no point inputs to the channel file \n");
         chan_stop();
         return;

@@ -10,7 +10,8 @@ void chan_point_input_step(model_state& s)
 {
     // A record is due from its date on: a date between two base steps is
     // read at the first step after it rather than never.
-    if (!s.chan_point_on || s.chan_point_next_time <= 0.0 || s.current_time <= s.chan_point_next_time - s.time_tol)
+    if (!s.chan_point_on || s.chan_point_next_time <= 0.0 ||
+        s.current_time < s.chan_point_next_time - s.time_tol)
         return;
     ++s.chan_source_periods_read;
     const int r = chan_source_period_read(s);

@@ -52,9 +52,10 @@ int chan_source_header_read(model_state& s)
             (r = chan_source_real(s, "discharge", where, q)) != chan_source_item::ok)
             return r == chan_source_item::eof ? -1 : 0;
         if (link > s.num_links || node > s.nx[link] || !routed_link(s, link)) {
-            std::printf("Error in the channel point input file %s, %s: link %d node %d is not a node of a routed "
-                        "channel link.\n",
-                        s.chan_point_file.name.c_str(), where, link, node);
+            std::printf(
+                "Error in the channel point input file %s, %s: link %d node %d is not a node of a routed "
+                "channel link.\n",
+                s.chan_point_file.name.c_str(), where, link, node);
             chan_stop();
             return 0;
         }
@@ -62,7 +63,8 @@ int chan_source_header_read(model_state& s)
         s.chan_point_address[k] = i;
         s.chan_point_q[i] = q;
         for (int c = 1; c <= nc; ++c)
-            if ((r = chan_source_real(s, "concentration", where, s.chan_point_conc[c][i])) != chan_source_item::ok)
+            if ((r = chan_source_real(s, "concentration", where, s.chan_point_conc[c][i])) !=
+                chan_source_item::ok)
                 return r == chan_source_item::eof ? -1 : 0;
     }
     budget = 10000;
@@ -72,8 +74,9 @@ int chan_source_header_read(model_state& s)
         return 0;
     }
     if (r == chan_source_item::refused) {
-        problem("find the number of timed changes to your point inputs.  Check the format of your channel source "
-                "file");
+        problem(
+            "find the number of timed changes to your point inputs.  Check the format of your channel source "
+            "file");
         return 0;
     }
     int m = 0;

@@ -16,9 +16,9 @@ struct value_range {
     double lo, hi;
 };
 const value_range value_ranges[] = {
-    {"NUMPT count", 0.0, 1e6},   {"NRPDS count", -1e9, 1e9}, {"node", 1.0, 1e9},      {"link", 1.0, 1e9},
-    {"discharge", -1e30, 1e30},  {"concentration", 0.0, 1e30}, {"year", 0.0, 9999.0}, {"month", 1.0, 12.0},
-    {"day", 1.0, 31.0},          {"hour", 0.0, 24.0},       {"minute", 0.0, 59.0},
+    {"NUMPT count", 0.0, 1e6},  {"NRPDS count", -1e9, 1e9},   {"node", 1.0, 1e9},    {"link", 1.0, 1e9},
+    {"discharge", -1e30, 1e30}, {"concentration", 0.0, 1e30}, {"year", 0.0, 9999.0}, {"month", 1.0, 12.0},
+    {"day", 1.0, 31.0},         {"hour", 0.0, 24.0},          {"minute", 0.0, 59.0},
 };
 
 const value_range& range_of(const char* what)
@@ -29,10 +29,11 @@ const value_range& range_of(const char* what)
     return value_ranges[4];
 }
 
-chan_source_item refuse(model_state& s, const char* what, const char* where, const char* word, const char* why)
+chan_source_item refuse(model_state& s, const char* what, const char* where, const char* word,
+                        const char* why)
 {
-    std::printf("Error in the channel point input file %s, %s: the %s \"%s\" %s.\n", s.chan_point_file.name.c_str(),
-                where, what, word, why);
+    std::printf("Error in the channel point input file %s, %s: the %s \"%s\" %s.\n",
+                s.chan_point_file.name.c_str(), where, what, word, why);
     chan_stop();
     return chan_source_item::refused;
 }
@@ -120,6 +121,6 @@ int chan_source_date_read(model_state& s, const char* where)
 
 void chan_source_last_date_line(const int* d)
 {
-    std::printf("\n last year %d last month %d last day %d last hour %d last minute %d \n", d[0], d[1], d[2], d[3],
-                d[4]);
+    std::printf("\n last year %d last month %d last day %d last hour %d last minute %d \n", d[0], d[1], d[2],
+                d[3], d[4]);
 }

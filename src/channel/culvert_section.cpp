@@ -26,7 +26,8 @@ void culvert_section(double a, double y, double c, int shape, culvert_geometry& 
         const double x2 = x * x, x3 = x2 * x, x4 = x3 * x;
         out.area = (0.450552317 * x2 + 0.850625935 * x - 0.0265118802 - 0.48046422 * x3) * a * c;
         out.perimeter =
-            out.area / ((1.1666329 * x - 0.0382820242 - 1.32389992 * x2 + 1.04200851 * x3 - 0.526837711 * x4) * a);
+            out.area /
+            ((1.1666329 * x - 0.0382820242 - 1.32389992 * x2 + 1.04200851 * x3 - 0.526837711 * x4) * a);
         out.top_width =
             (3.13077957 * x + 0.656758295 - 9.66782176 * x2 + 11.9256017 * x3 - 5.88560436 * x4) * c;
     } else {

@@ -9,7 +9,10 @@
 namespace
 {
 
-bool captured(int type) { return (type & 128) && (type & (4 | 8 | 16)); }
+bool captured(int type)
+{
+    return (type & 128) && (type & (4 | 8 | 16));
+}
 
 } // namespace
 

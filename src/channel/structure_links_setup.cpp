@@ -26,14 +26,16 @@ bool structure_links_setup(model_state& s)
         // The structure passes the water of one link on to the next: both
         // sides must hold water levels of their own.
         if (s.ndep[l] != 1)
-            return refuse("Error: structure link %d has %d upstream links; a structure link takes the water of "
-                          "exactly one link.\n",
-                          l, s.ndep[l]);
+            return refuse(
+                "Error: structure link %d has %d upstream links; a structure link takes the water of "
+                "exactly one link.\n",
+                l, s.ndep[l]);
         const int ds = s.dslink[l];
         if (l == L || ds < 1 || ds > L)
-            return refuse("Error: structure link %d is the outlet link; a structure link needs a channel link "
-                          "or a lake downstream.\n",
-                          l, ds);
+            return refuse(
+                "Error: structure link %d is the outlet link; a structure link needs a channel link "
+                "or a lake downstream.\n",
+                l, ds);
         for (int side : {s.uslinks[l][1], ds})
             if (s.ltype[side] & 64)
                 return refuse("Error: structure link %d joins structure link %d; a structure link needs a "

@@ -59,7 +59,8 @@ TEST(WeirFlow, HandValues)
         double U, D, q;
     } cases[] = {
         {"free flow", 1, 11.0, 9.0, std::sqrt(g2 / 3.0) * 0.6 * (2.0 / 3.0) * 5.0},
-        {"linear submerged, tailwater 5 mm below", 1, 11.0, 10.995, std::sqrt(1962.0) * 0.6 * 5.0 * 0.995 * 0.005},
+        {"linear submerged, tailwater 5 mm below", 1, 11.0, 10.995,
+         std::sqrt(1962.0) * 0.6 * 5.0 * 0.995 * 0.005},
         {"submerged", 1, 11.0, 10.9, std::sqrt(0.1 * g2) * 0.6 * 5.0 * 0.9},
         {"reverse, reverse coefficient", 1, 9.0, 11.0, -std::sqrt(g2 / 3.0) * 0.5 * (2.0 / 3.0) * 5.0},
         {"both below the crest", 1, 9.5, 9.0, 0.0},
@@ -91,25 +92,27 @@ TEST(CulvertFlow, RegimesMatchHandValues)
     } cases[] = {
         {"box inlet control, yc = 2E/3", culvert(culvert_box, 10, 10, 9.8, 2, 1, 1.0), 10.6, 9.0, 1,
          1.0 * 0.4 * 2.0 * std::sqrt(g2) * std::sqrt(0.2)},
-        {"circular inlet control at the critical-depth root", culvert(culvert_round, 10, 10, 9.8), 10.6, 9.0, 1,
-         0.4550406467, 1e-4},
+        {"circular inlet control at the critical-depth root", culvert(culvert_round, 10, 10, 9.8), 10.6, 9.0,
+         1, 0.4550406467, 1e-4},
         {"outlet partly submerged", culvert(culvert_round, 10, 10, 9.8), 10.6, 10.3, 3,
          std::sqrt(g2 * 0.3) * 0.3926990 * 0.8},
         {"full barrel, SI friction term", culvert(culvert_round, 20, 10, 9.6), 12.0, 11.0, 4,
          0.7853981 * 0.8 * std::sqrt(g2 / (1.0 + g2 * 0.64 * n * n * 20.0 / std::pow(0.25, 4.0 / 3.0)))},
-        {"inlet orifice", culvert(culvert_round, 10, 10, 8.5), 11.6, 8.0, 5, 0.8 * 0.7853981 * std::sqrt(g2 * 1.6)},
-        {"outlet orifice", culvert(culvert_round, 10, 10, 9.8), 11.6, 9.0, 6, 0.8 * 0.7853981 * std::sqrt(g2 * 0.8)},
+        {"inlet orifice", culvert(culvert_round, 10, 10, 8.5), 11.6, 8.0, 5,
+         0.8 * 0.7853981 * std::sqrt(g2 * 1.6)},
+        {"outlet orifice", culvert(culvert_round, 10, 10, 9.8), 11.6, 9.0, 6,
+         0.8 * 0.7853981 * std::sqrt(g2 * 0.8)},
         {"reverse flow, reverse coefficient", culvert(culvert_box, 10, 10, 9.8, 2, 1), 10.58, 10.6, -3,
          -std::sqrt(g2 * 0.02) * 1.16 * 0.7},
         {"equal levels: reverse, no flow", culvert(culvert_box, 10, 10, 9.8, 2, 1), 10.5, 10.5, -3, 0.0},
         {"long mild, tailwater 1e-7 m over the outlet invert", culvert(culvert_round, 100, 10, 9.9), 10.5,
          9.9 + 1e-7, 2, 0.22908575766484052},
-        {"long mild, tailwater 1 mm over the outlet invert", culvert(culvert_round, 100, 10, 9.9), 10.5, 9.901, 3,
-         0.11595905964145843},
+        {"long mild, tailwater 1 mm over the outlet invert", culvert(culvert_round, 100, 10, 9.9), 10.5,
+         9.901, 3, 0.11595905964145843},
         {"long mild, outlet crown submerged", culvert(culvert_round, 100, 10, 9.9), 11.2, 11.0, 4,
          0.8828684642666922},
-        {"steep, headwater below one rise, outlet crown submerged", culvert(culvert_round, 10, 10, 9.5), 10.8, 10.6,
-         4, 0.7853981 * 0.8 * std::sqrt(g2 * 0.2)},
+        {"steep, headwater below one rise, outlet crown submerged", culvert(culvert_round, 10, 10, 9.5), 10.8,
+         10.6, 4, 0.7853981 * 0.8 * std::sqrt(g2 * 0.2)},
         {"entrance above the headwater", culvert(culvert_round, 10, 10, 9.8), 9.9, 9.0, 0, 0.0},
     };
     for (culvert_case& c : cases) {
@@ -171,7 +174,8 @@ TEST(CulvertFlow, FailuresAndCriticalDepthCodes)
     int iterations = 0;
     const culvert_inlet inlet{culvert_round, 1.0, 1.0, 0.8, 0.6};
     EXPECT_EQ(zbrent(inlet, 1.0, 2.0, 1e-4, iterations), culvert_failed);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Problem in ZBRENT root finder\nRoot must be bracketed\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Problem in ZBRENT root finder\nRoot must be bracketed\n");
 
     error_state = error_rec();
     crit_calc(culvert_oval, 1.0, 1.0, 1.0);

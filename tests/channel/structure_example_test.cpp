@@ -67,7 +67,8 @@ TEST(StructureExample, WeirReachesTheFreeWeirHeadAndTheBalanceCloses)
                           "structure.pts"})
         write_file(dir.file(f), read_file(std::string(TORVA_EXAMPLES) + "/structure/" + f));
     std::string out;
-    ASSERT_EQ(run_command("cd '" + dir.path() + "' && '" + torva_exe() + "' structure.prj 2>&1", out), 0) << out;
+    ASSERT_EQ(run_command("cd '" + dir.path() + "' && '" + torva_exe() + "' structure.prj 2>&1", out), 0)
+        << out;
 
     const double Q = 1.0, C = 0.6, L = 2.0, crest = 98.40;
     const double H = std::pow(Q / (C * (2.0 / 3.0) * L * std::sqrt(19.62 / 3.0)), 2.0 / 3.0);

@@ -130,8 +130,10 @@ TEST_F(StructureLink, ElementsAndLinksTheRoutingCannotEvaluateAreRefused)
     init_channel_state(*s);
     const std::string said = testing::internal::GetCapturedStdout();
     EXPECT_EQ(error_state.raised, 1);
-    EXPECT_NE(said.find("Error: structure link 3 is the outlet link; a structure link needs a channel link or a lake "
-                        "downstream.\n"),
-              std::string::npos)
+    EXPECT_NE(
+        said.find(
+            "Error: structure link 3 is the outlet link; a structure link needs a channel link or a lake "
+            "downstream.\n"),
+        std::string::npos)
         << said;
 }
