@@ -10,6 +10,8 @@ chan_point_rates chan_point_inflow_rates(const model_state& s)
     const bool series = !s.stream_pointsource.empty();
     if (!file && !series)
         return r;
+    // TODO: POINTSOURCE series on lake links, booked in the lake point-source
+    // totals with the lake routing (channel lakes).
     for (int l = 1; l <= s.num_links; ++l) {
         if (!routed_link(s, l))
             continue;
