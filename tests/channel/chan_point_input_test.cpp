@@ -101,11 +101,14 @@ TEST_F(PointInput, FailuresPrintTheirLinesAndStop)
          "Unexpected end of file in chan point data file.\n"},
         {junk, "There is a problem with your channel source input file.  TORVA cannot\n"
                "find the first card.  Check the format of your channel source file\n\n"},
+        {"NUMPT 1\n" + junk, "TORVA cannot\nfind the point source location card."},
+        {"NUMPT 1\nPOINT 3 1 0.5\n" + junk, "TORVA cannot\nfind the number of timed changes"},
     };
     for (const failure& c : cases) {
         start(c.file);
         EXPECT_EQ(error_state.raised, 1) << c.line;
         EXPECT_NE(said.find(c.line), std::string::npos) << said;
+        EXPECT_EQ(said.find("TORVA cannot"), said.rfind("TORVA cannot")); // reported once
     }
 
     // A file that cannot be opened stops the run.
@@ -161,4 +164,23 @@ TEST_F(PointInput, PointSourceSeriesAreBookedAndTheChannelBalanceCloses)
     EXPECT_NEAR(in, 600.0 * 0.3, 1e-9);
     EXPECT_NEAR(sink, 600.0 * 0.05, 1e-9);
     EXPECT_NEAR(channel_water_volume(m, false) + outlet, start + in - sink, 1e-9 * (start + in));
+}
+
+// Under a head boundary the outlet node's point input leaves through the
+// outlet discharge and is not stored in the node.
+TEST_F(PointInput, HeldOutletPassesItsPointInputOn)
+{
+    file("p.pts", "NUMPT 1\nPOINT 5 1 0.4\nNRPDS 0\n");
+    ASSERT_TRUE(load_network(one_link, gst, "CHAN_POINT_INPUT p.pts\nHEAD_BOUND\nBOUND_DEPTH 0.5\n")) << out;
+    model_state& m = *s;
+    init_channel_state(m);
+    ASSERT_EQ(error_state.raised, 0);
+    dmat q;
+    q.assign(m.node_dim, m.link_dim, 0.0);
+    ASSERT_EQ(chan_link_flows(m, q, 1.0), 0);
+    EXPECT_DOUBLE_EQ(q[5][1], q[4][1] + 0.4);
+    dmat area = m.area;
+    double lateral_out = 0.0;
+    chan_node_continuity(m, q, area, 1.0, lateral_out);
+    EXPECT_DOUBLE_EQ(area[5][1], m.area[5][1]);
 }
