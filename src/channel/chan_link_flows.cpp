@@ -3,6 +3,7 @@
 
 #include "channel/chan_file.h"
 #include "channel/chan_routing.h"
+#include "channel/hydraulic_structures.h"
 #include "core/model_state.h"
 
 namespace
@@ -22,7 +23,7 @@ double wave_q(double slope, double conv_up, double conv_down)
 
 } // namespace
 
-int chan_link_flows(model_state& s, dmat& q, double /*dt_sub*/)
+int chan_link_flows(model_state& s, dmat& q, double dt_sub)
 {
     const int L = s.num_links;
     for (int i = L; i >= 1; --i) {
@@ -30,8 +31,7 @@ int chan_link_flows(model_state& s, dmat& q, double /*dt_sub*/)
         if ((type & 32) || captured(type))
             continue;
         if (type & 64) {
-            // TODO: structure link flows (weirs, culverts, rating curves,
-            // scheduled releases, rule curves) with the hydraulic structures.
+            q[1][i] = q[2][i] = structure_link_flow(s, i, dt_sub);
             continue;
         }
         const int n = s.nx[i];
@@ -59,8 +59,9 @@ int chan_link_flows(model_state& s, dmat& q, double /*dt_sub*/)
         if (i == L && n >= 2) {
             if (s.head_bound) {
                 q[n][i] = s.qlat[n][i] * dx + q[n - 1][i];
-                // TODO: the outlet's seepage (STREAM_LOSS) and point input
-                // (CHAN_POINT_INPUT) terms.
+                if (s.chan_point_on)
+                    q[n][i] += s.chan_point_q[i * s.node_dim + n];
+                // TODO: the outlet's seepage term (STREAM_LOSS).
             } else {
                 const double S0 = (s.bel[n - 1][i] - s.bel[n][i]) / dx;
                 if (S0 < 0.0) {

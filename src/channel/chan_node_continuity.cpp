@@ -27,12 +27,16 @@ double chan_node_continuity(model_state& s, const dmat& q, dmat& area, double t,
                     B += (s.first_order_chan_q - q[1][i]) * t;
                 }
             }
-            if (i == L && j == n && s.head_bound)
+            const bool held_outlet = i == L && j == n && s.head_bound;
+            if (held_outlet)
                 B = 0.0;
             else if (j > 1)
                 B += (q[j - 1][i] - q[j][i]) * t;
-            // TODO: channel point inputs (CHAN_POINT_INPUT), the pipe network's
-            // outlets (STORM_SEWER) and seepage to the aquifer (STREAM_LOSS).
+            // The held outlet passes its point input on in its discharge.
+            if (s.chan_point_on && !held_outlet)
+                B += t * s.chan_point_q[i * s.node_dim + j];
+            // TODO: the pipe network's outlets (STORM_SEWER) and seepage to the
+            // aquifer (STREAM_LOSS).
             if (!s.stream_pointsource.empty()) {
                 time_series* ts = s.stream_pointsource[j][i];
                 if (ts)

@@ -21,6 +21,8 @@ struct route_volumes {
     double lateral_out = 0.0; // negative
     double bc_in = 0.0;
     double bc_out = 0.0; // overbank water withdrawn at specified-head cells
+    double point_in = 0.0;   // point inputs and POINTSOURCE inflows
+    double point_sink = 0.0; // POINTSOURCE outflows (positive)
 };
 
 // Routes the network over one channel time of dt seconds. Returns the last

@@ -3,6 +3,8 @@
 // cross-section tables and the lake rating curves.
 #pragma once
 
+#include <string>
+
 #include "core/arrays.h"
 
 struct model_state;
@@ -12,6 +14,11 @@ struct channel_state;
 // on) into the state. 1 when the file holds an MLAKE card, else 0. Errors go
 // through the error record.
 int read_chan_input(model_state& state);
+
+// Refuses structure elements the routing cannot evaluate (pipe-arch
+// culverts with code 123, culverts without length or size, sag weirs with
+// equal slopes), naming the file, link and element. False when refused.
+bool check_structure_elements(model_state& state, const std::string& path);
 
 // Reads the grid-stream file into the gst_ arrays; a step of the reader.
 // False when the file was refused (reported).

@@ -212,6 +212,14 @@ struct channel_state {
     ivec new_flooded_grid; // working marker of the lake routing, per cell
     file_rec chan_point_file;
     int chan_point_on = 0;
+    // Channel point inputs (CHAN_POINT_INPUT): node index link x node_dim + node.
+    int chan_point_count = 0, chan_point_nperiods = 0, chan_source_periods_read = 0;
+    ivec chan_point_address;      // points 1..count
+    dvec chan_point_q;            // m3/s per node index 0..link_node_cells + 1
+    dmat chan_point_conc;         // [constituent][node index]
+    dvec chan_point_vol;          // m3 per node index (channel constituent transport)
+    int chan_point_date[5] = {};  // year, month, day, hour, minute of the next record
+    double chan_point_next_time = 0.0; // Julian days; 0 when no record is pending
     file_rec chan_aux_file;
     std::string chan_con_output_name;
     double overbank_factor = 0.0;

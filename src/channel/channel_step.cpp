@@ -37,6 +37,8 @@ void channel_step(model_state& s)
         s.lateral_inflow_total = s.lateral_in_event + s.lateral_out_event;
         s.head_bc_in_total += v.bc_in;
         s.head_bc_out_total += v.bc_out;
+        s.chan_point_total += v.point_in;
+        s.stream_point_sink_total += v.point_sink;
         if (L >= 1 && s.nx[L] >= 1)
             s.qout = s.qp[s.nx[L]][L];
         // TODO: pipe-network outlet totals (STORM_SEWER).
@@ -52,7 +54,9 @@ void channel_step(model_state& s)
                 s.max_yp[row][n] = std::max(s.max_yp[row][n], s.yp[n][l]);
         }
     }
-    // TODO: channel point-input totals (CHAN_POINT_INPUT), lake totals
+    // Point-input volumes are booked with the routing above, sub-step by
+    // sub-step, as the node continuity adds them.
+    // TODO: the point inputs' constituent masses (CHAN_CON_TRANS), lake totals
     // (channel lakes) and stream-aquifer totals (WATER_TABLE, STREAM_LOSS).
 
     if (s.flood_stream && !s.yp_max_flood.empty())

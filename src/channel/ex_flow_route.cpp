@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "channel/chan_file.h"
+#include "channel/chan_point_input.h"
 #include "channel/chan_routing.h"
 #include "channel/channel_services.h"
 #include "channel/routed_nodes.h"
@@ -110,6 +111,7 @@ int ex_flow_route(model_state& s, double dt, route_volumes& out)
     const int L = s.num_links;
     const double max_c = s.max_courant_number;
 
+    const chan_point_rates points = chan_point_inflow_rates(s);
     double remaining = dt;
     double dt_sub = dt;
     while (remaining > 1e-16) {
@@ -227,6 +229,8 @@ int ex_flow_route(model_state& s, double dt, route_volumes& out)
                     s.ov_depth[c] = w.ov_depth_saved[c];
         }
         ++w.substeps;
+        out.point_in += dt_sub * points.in;
+        out.point_sink += dt_sub * points.out;
         out.lateral_in += lat_in;
         out.lateral_out += lat_out;
         each_routed(s, [&](int l, int n) {

@@ -1,6 +1,8 @@
+#include "channel/chan_point_input.h"
 #include "channel/chan_routing.h"
 #include "channel/channel_services.h"
 #include "channel/channel_steps.h"
+#include "channel/hydraulic_structures.h"
 #include "channel/routed_nodes.h"
 #include "core/error_state.h"
 #include "core/model_state.h"
@@ -21,7 +23,7 @@ int stream_head_boundary(model_state& s)
 
 void init_channel_state(model_state& s)
 {
-    if (s.chan_explicit && refuse_pending_links(s))
+    if (s.chan_explicit && (refuse_pending_links(s) || !structure_links_setup(s)))
         return;
     s.chan_routing_active = 0;
     s.dry_chan_steps = 0;
@@ -43,7 +45,8 @@ void init_channel_state(model_state& s)
     ex_section(s, 2);
     s.chan_initial_volume = channel_water_volume(s, false);
     // TODO: initial channel constituent masses (CHAN_CON_TRANS).
-    // TODO: channel point-input set-up (CHAN_POINT_INPUT).
+    if (!s.chan_point_input_name.empty())
+        chan_point_input_setup(s);
     // TODO: channel cells of the grid-stream entries for soil erosion
     // (SOIL_EROSION).
 }

@@ -1135,7 +1135,7 @@ int read_all(chan_reader& r)
     if (!check_counts(r) || !locate_sections(r))
         return r.mlake;
     alloc_network(r);
-    if (!connect_pass(r) || !main_pass(r))
+    if (!connect_pass(r) || !main_pass(r) || !check_structure_elements(s, r.f.path))
         return r.mlake;
     river_bed(r);
     if (!link_sections(r) || !breakpoint_tables(r))

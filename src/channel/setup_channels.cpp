@@ -187,11 +187,6 @@ bool refuse_pending_links(model_state& s)
             chan_stop();
             return true;
         }
-        if (s.ltype[l] & 64) {
-            std::printf("Hydraulic structures (structure link %d) are not available yet.\n", l);
-            chan_stop();
-            return true;
-        }
     }
     return false;
 }

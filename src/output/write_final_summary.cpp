@@ -205,7 +205,8 @@ bool global_balance(model_state& s)
                             s.gw_initial_volume + s.lake_run_initial_volume;
     double in = s.precip_total + s.gw_boundary_flux_total + s.ov_point_vol_total + s.gw_to_lake_total +
                 s.chan_point_total + s.bc_in_total;
-    double out = s.discharge_total + s.evap_total + s.bc_out_total + s.lake_to_gw_total + s.lake_evap_total;
+    double out = s.discharge_total + s.evap_total + s.bc_out_total + s.lake_to_gw_total + s.lake_evap_total +
+                 s.stream_point_sink_total;
     if (!s.gw_simulation) {
         out += s.green_ampt ? s.infil_total : s.unsat_down_flux_total;
         out += s.river_to_gw_total;
