@@ -33,10 +33,8 @@ const pending_process pending_table[] = {
     {"GW_SIMULATION", "Saturated groundwater", ON(s.gw_simulation)},
     {"SACRAMENTO", "Sacramento soil-moisture accounting", ON(s.sacramento)},
     {"CONCEPTUAL_GW", "Conceptual groundwater", ON(s.cards.conceptual_gw_given)},
-    // Overland flow and lakes: the point-source inputs, olake_step and the
-    // XY boundary inputs.
+    // Overland flow: the point-source inputs and the XY boundary inputs.
     {"OV_POINT_SOURCE", "Overland point sources", ON(s.cards.ov_point_source_given)},
-    {"OVERLAND_LAKE_MAP", "Overland lakes", ON(s.cards.overland_lake_map_given)},
     {"XYBDYINPUT_OVDEP", "XY overland boundary inputs", ON(s.cards.xybdyinput_ovdep_given)},
     // Channels and pipes: channel_step, storm_sewer_step.
     {"CHAN_POINT_INPUT", "Channel point inputs", ON(!s.cards.chan_point_input.empty())},

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "core/model_state.h"
+#include "overland/olake_extent.h"
 #include "input/card_table.h"
 #include "output/output_steps.h"
 #include "output/state_access.h"
@@ -44,7 +45,7 @@ void book_lake_exchange(model_state& s)
 }
 
 // Water on the cells at the close. A perennial-lake cell counts in the lake;
-// an overland-lake cell holds its lake's water surface over its ground.
+// the overland lakes count their running volumes.
 void event_surface_volume(model_state& s)
 {
     s.surface_vol = 0.0;
@@ -53,18 +54,14 @@ void event_surface_volume(model_state& s)
     const double area = s.gridsize * s.gridsize;
     const bool clakes = s.chan_lakes && s.lake_mask.size() >= n;
     const bool olakes = s.overland_lake_on && s.oland_lake_new.size() >= n && s.ground_elev.size() >= n;
-    const int ov_lakes = static_cast<int>(s.oland_lakes.size()) - 1;
     for (int m = 1; m <= n; ++m) {
-        if (clakes && s.lake_mask[m] > 0)
+        if ((clakes && s.lake_mask[m] > 0) || (olakes && s.oland_lake_new[m] > 0))
             continue;
-        const int k = olakes ? s.oland_lake_new[m] : 0;
-        if (k > 0 && k <= ov_lakes) {
-            const double v = (s.oland_lakes[static_cast<std::size_t>(k)].stage - s.ground_elev[m]) * area;
-            s.surface_vol += v;
-            s.oland_lake_volume += v;
-        } else {
-            s.surface_vol += s.ov_depth[m] * area;
-        }
+        s.surface_vol += s.ov_depth[m] * area;
+    }
+    if (olakes) {
+        s.oland_lake_volume = oland_lakes_volume(s);
+        s.surface_vol += s.oland_lake_volume;
     }
 }
 

@@ -283,21 +283,24 @@ TEST(ExplicitRoute, SavedDepthsFollowEachRunsCellCount)
     EXPECT_NEAR(surface_volume(*b) + out_vol, start, 1e-12);
 }
 
-TEST(ExplicitRoute, ProjectWithLakesIsRefused)
+TEST(ExplicitRoute, ProjectWithChannelLakesIsRefused)
 {
     plane_spec spec;
     spec.cols = 2;
     spec.overtype = 1;
     auto s = make_plane(spec);
-    s->overland_lake_on = 1;
-    error_state_clear();
-    testing::internal::CaptureStdout();
-    build_cell_connectivity(*s);
-    const std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_NE(out.find("Error: explicit overland routing (OVERTYPE explicit) cannot route a watershed with "
-                       "overland or channel lakes yet; use OVERTYPE ade for this project.\n"),
-              std::string::npos)
-        << out;
-    EXPECT_EQ(error_state.raised, 1);
+    const char* refusal = "Error: explicit overland routing (OVERTYPE explicit) cannot route a watershed with "
+                          "channel lakes yet; use OVERTYPE ade for this project.\n";
+    for (int channel : {0, 1}) {
+        s->overland_lake_on = 1;
+        s->chan_lakes = channel;
+        s->num_lakes = channel;
+        error_state_clear();
+        testing::internal::CaptureStdout();
+        build_cell_connectivity(*s);
+        const std::string out = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(out.find(refusal) != std::string::npos, channel == 1) << out;
+        EXPECT_EQ(error_state.raised, channel);
+    }
     error_state_clear();
 }
