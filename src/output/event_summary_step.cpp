@@ -6,7 +6,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "core/error_state.h"
 #include "core/model_state.h"
+#include "overland/lake_files.h"
 #include "overland/olake_extent.h"
 #include "input/card_table.h"
 #include "output/output_steps.h"
@@ -31,8 +33,9 @@ void book_lake_exchange(model_state& s)
 {
     if (!s.chan_lakes)
         return;
-    // TODO: bring each lake's extent over the cells in line with its volume
-    // (lake_extent_fork, channel lakes).
+    lake_extent_fork(s);
+    if (error_state.raised)
+        return;
     const int lakes = std::min({s.num_lakes, s.lake_in_dv.size(), s.lake_out_dv.size()});
     for (int l = 1; l <= lakes; ++l) {
         s.lake_inflow_volume += s.lake_in_dv[l];
