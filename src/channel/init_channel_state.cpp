@@ -42,6 +42,10 @@ void init_channel_state(model_state& s)
     chan_route_work_reset(s);
     ex_section(s, 2);
     s.chan_initial_volume = channel_water_volume(s, false);
+    s.lake_run_initial_volume = 0.0;
+    if (s.chan_lakes)
+        for (int k = 1; k <= s.num_lakes; ++k)
+            s.lake_run_initial_volume += s.lake_volume[k];
     // TODO: initial channel constituent masses (CHAN_CON_TRANS).
     // TODO: channel point-input set-up (CHAN_POINT_INPUT).
     // TODO: channel cells of the grid-stream entries for soil erosion

@@ -8,12 +8,13 @@
 
 #include "core/error_state.h"
 #include "core/model_state.h"
-#include "overland/lake_files.h"
-#include "overland/olake_extent.h"
 #include "input/card_table.h"
 #include "output/output_steps.h"
 #include "output/state_access.h"
 #include "output/summary_writers.h"
+#include "overland/lake_files.h"
+#include "overland/olake_extent.h"
+#include "overland/overland_steps.h"
 
 namespace
 {
@@ -28,23 +29,16 @@ void event_infiltration(model_state& s)
         s.infil_vol += s.gridsize * s.event_inf_depth[m] * s.gridsize;
 }
 
-// The lakes' exchange with the cells since the overland step last booked it.
-void book_lake_exchange(model_state& s)
+// The lakes' extent after their last changes, and their exchange since the
+// overland step last booked it.
+void close_lakes(model_state& s)
 {
     if (!s.chan_lakes)
         return;
     lake_extent_fork(s);
     if (error_state.raised)
         return;
-    const int lakes = std::min({s.num_lakes, s.lake_in_dv.size(), s.lake_out_dv.size()});
-    for (int l = 1; l <= lakes; ++l) {
-        s.lake_inflow_volume += s.lake_in_dv[l];
-        s.ov_to_lake_vol += s.lake_in_dv[l];
-        s.lake_outflow_volume += s.lake_out_dv[l];
-        s.ov_from_lake_vol += s.lake_out_dv[l];
-        s.lake_in_dv[l] = 0.0;
-        s.lake_out_dv[l] = 0.0;
-    }
+    book_lake_exchange(s);
 }
 
 // Water on the cells at the close. A perennial-lake cell counts in the lake;
@@ -257,7 +251,7 @@ void event_summary_step(model_state& s)
     s.event_done = 0;
 
     event_infiltration(s);
-    book_lake_exchange(s);
+    close_lakes(s);
     event_surface_volume(s);
     event_soil_volumes(s);
     event_lake_volumes(s);
