@@ -43,23 +43,6 @@ double lake_face_q(const ov_explicit_grid& g, int c, double S, const double* h)
     return S >= 0.0 ? q : -q;
 }
 
-// Discharge between two ordinary cells: the water comes from the higher
-// surface and its depth above that cell's retention carries it.
-double cell_face_q(const ov_explicit_grid& g, int i, int j, bool right_face, const double* h)
-{
-    if (g.wetland && g.wetland[i] >= 1) {
-        bool tested = false;
-        return ov_explicit_face_q(g, i, j, right_face, h, tested);
-    }
-    const double sg = right_face ? g.slope_x[i] : g.slope_y[i];
-    const double S = clamp_slope(sg - (h[j] - h[i]) / g.dx + slope_bias);
-    const int from = S >= 0.0 ? i : j;
-    const double d = h[from] - (g.retent ? g.retent[from] : 0.0);
-    if (d <= 0.0)
-        return 0.0;
-    const double q = ov_manning(std::fabs(S), ov_explicit_roughness(g, i, h), d);
-    return S >= 0.0 ? q : -q;
-}
 
 // Face discharges (m2/s) of one direction.
 void lake_sweep(const ov_explicit_grid& g, const double* z, const int* lake, const std::vector<ov_lake>& lakes,
@@ -80,7 +63,7 @@ void lake_sweep(const ov_explicit_grid& g, const double* z, const int* lake, con
         if (ki > 0 && kj > 0)
             continue;
         if (ki == 0 && kj == 0) {
-            q[i] = cell_face_q(g, i, j, right_face, h);
+            q[i] = ov_explicit_cell_q(g, i, j, right_face, h);
         } else if (kj > 0) {
             const double L = lakes[static_cast<size_t>(kj)].stage;
             q[i] = lake_face_q(g, i, clamp_slope((z[i] + h[i] - L) / g.dx + slope_bias), h);
@@ -111,6 +94,22 @@ void book_lake_faces(const ov_explicit_grid& g, const int* lake, bool right_face
 }
 
 } // namespace
+
+double ov_explicit_cell_q(const ov_explicit_grid& g, int i, int j, bool right_face, const double* h)
+{
+    if (g.wetland && g.wetland[i] >= 1) {
+        bool tested = false;
+        return ov_explicit_face_q(g, i, j, right_face, h, tested);
+    }
+    const double sg = right_face ? g.slope_x[i] : g.slope_y[i];
+    const double S = clamp_slope(sg - (h[j] - h[i]) / g.dx + slope_bias);
+    const int from = S >= 0.0 ? i : j;
+    const double d = h[from] - (g.retent ? g.retent[from] : 0.0);
+    if (d <= 0.0)
+        return 0.0;
+    const double q = ov_manning(std::fabs(S), ov_explicit_roughness(g, i, h), d);
+    return S >= 0.0 ? q : -q;
+}
 
 ov_explicit_sums olake_explicit_pass(model_state& s, const ov_explicit_grid& g, double step)
 {

@@ -82,6 +82,36 @@ double wetland_blend(const wetland_rec& w, double S, double e);
 // step inflow.
 ov_explicit_sums olake_explicit_pass(model_state& state, const ov_explicit_grid& g, double step);
 
+// Discharge between two ordinary cells in the lake variants: the water
+// comes from the higher surface and its depth above that cell's retention
+// carries it (wetland cells as in the plain law).
+double ov_explicit_cell_q(const ov_explicit_grid& g, int i, int j, bool right_face, const double* h);
+
+// The channel lakes as the explicit scheme sees them in one call: the lake
+// of every cell (0 none), ground, stages, and the per-lake volumes the
+// faces change (indices 1..count).
+struct clake_view {
+    const int* lake = nullptr;
+    const double* z = nullptr;
+    const double* stage = nullptr;
+    double* volume = nullptr;
+    double* in = nullptr;
+    double* out = nullptr;
+    int count = 0;
+};
+
+// Face discharges (m2/s) of one direction next to channel lakes over a
+// sub-step of dt, with the stability test of the faces whose upper cell is
+// ordinary. Returns the number of faces that asked for a split; sets
+// too_small when a face asked at a sub-step of 0.005 s or less.
+int clake_sweep(const ov_explicit_grid& g, const clake_view& v, bool right_face, double dt, const double* h,
+                double* q, bool quiet, int& too_small);
+
+// Moves the water of the lake faces of one sub-step between the cells and
+// the lake volumes, by the cells' surfaces before the sub-step.
+void clake_book(const ov_explicit_grid& g, const clake_view& v, double dt, const double* h, const double* qx,
+                const double* qy);
+
 // Work state kept for the whole process: the sweep-order toggle, the
 // remembered sub-step with the number of further calls that start from it
 // and the reset notice, and the saved depths of the current run.
@@ -92,6 +122,7 @@ struct ov_explicit_state {
     int reset_notice = 0;
     long long sweeps = 0; // directional sweeps made, restarts included
     std::vector<double> saved_depth;
+    std::vector<double> saved_lake_volume; // channel lakes at the call's entry
 };
 
 // The process-wide instance used by the overland step.

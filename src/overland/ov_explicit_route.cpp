@@ -135,13 +135,20 @@ void copy_depths(int n, const double* from, double* to)
 // The sub-step loop over the whole step; false after a division asked for
 // a restart from the saved depths.
 bool attempt(model_state& s, ov_explicit_state& st, const ov_explicit_grid& g, double step, double& dt,
-             int& divisions, int& too_small, ov_explicit_sums& sums)
+             int& divisions, int& too_small, ov_explicit_sums& sums, const clake_view* lakes)
 {
     double* h = s.ov_depth.data();
     double* qx = s.ov_qx.data();
     double* qy = s.ov_qy.data();
     const bool lower_first = st.toggle == 1;
     copy_depths(g.n, st.saved_depth.data(), h);
+    if (lakes) {
+        // The lakes start the attempt as they entered the call.
+        for (int k = 1; k <= lakes->count; ++k) {
+            lakes->volume[k] = st.saved_lake_volume[static_cast<size_t>(k)];
+            lakes->in[k] = lakes->out[k] = 0.0;
+        }
+    }
     sums = ov_explicit_sums();
     double covered = 0.0;
     while (!(std::fabs(covered - step) < 0.0001 || covered > step)) {
@@ -149,7 +156,12 @@ bool attempt(model_state& s, ov_explicit_state& st, const ov_explicit_grid& g, d
         const double sub = dt < step - covered ? dt : step - covered;
         for (int k = 0; k < 2; ++k) {
             const bool right_face = (k == 0) != lower_first;
-            const sweep_result r = sweep_faces(g, right_face, sub, h, right_face ? qx : qy);
+            sweep_result r;
+            r.too_small = too_small;
+            if (lakes)
+                r.requests = clake_sweep(g, *lakes, right_face, sub, h, right_face ? qx : qy, s.quiet, r.too_small);
+            else
+                r = sweep_faces(g, right_face, sub, h, right_face ? qx : qy);
             ++st.sweeps;
             if (r.too_small)
                 too_small = 1;
@@ -168,7 +180,10 @@ bool attempt(model_state& s, ov_explicit_state& st, const ov_explicit_grid& g, d
             if (!s.quiet)
                 std::printf(" *Time step to small to divide, continuing with current time step\n");
         }
-        const ov_explicit_sums d = apply_faces<true, true, false>(g, sub, qx, qy, nullptr, h);
+        if (lakes)
+            clake_book(g, *lakes, sub, h, qx, qy);
+        const ov_explicit_sums d = lakes ? apply_faces<true, true, true>(g, sub, qx, qy, lakes->lake, h)
+                                         : apply_faces<true, true, false>(g, sub, qx, qy, nullptr, h);
         sums.bc_in += d.bc_in;
         sums.bc_out += d.bc_out;
         sums.cleanup += d.cleanup;
@@ -334,10 +349,25 @@ double ov_explicit_route(model_state& s, ov_explicit_state& st, double step)
     int divisions = 0;
     int too_small = 0;
     ov_explicit_sums sums;
-    if (s.overland_lake_on && !s.chan_lakes && s.oland_lake_new.size() >= n) {
+    const bool clakes = s.chan_lakes && s.num_lakes > 0 && s.lake_mask.size() >= n &&
+                        s.lake_volume.size() >= s.num_lakes && s.lake_in_dv.size() >= s.num_lakes &&
+                        s.lake_out_dv.size() >= s.num_lakes && s.lake_elev.size() >= s.num_lakes;
+    if (clakes) {
+        clake_view v;
+        v.lake = s.lake_mask.data();
+        v.z = s.ground_elev.data();
+        v.stage = s.lake_elev.data();
+        v.volume = s.lake_volume.data();
+        v.in = s.lake_in_dv.data();
+        v.out = s.lake_out_dv.data();
+        v.count = s.num_lakes;
+        st.saved_lake_volume.assign(v.volume, v.volume + v.count + 1);
+        while (!attempt(s, st, g, step, dt, divisions, too_small, sums, &v)) {
+        }
+    } else if (s.overland_lake_on && s.oland_lake_new.size() >= n) {
         sums = olake_explicit_pass(s, g, step);
     } else {
-        while (!attempt(s, st, g, step, dt, divisions, too_small, sums)) {
+        while (!attempt(s, st, g, step, dt, divisions, too_small, sums, nullptr)) {
         }
     }
 

@@ -226,26 +226,15 @@ TEST(OlakeExtent, LakeOnASmallFlatGridGrowsWithoutStopping)
 TEST(OlakeExplicitPass, SameResultOnOneAndFourThreadsAndWaterKept)
 {
     // 70 x 70 cells sloping toward a lake of four cells in the middle.
-    plane_spec spec;
+    plane_spec spec; // the bowl plane's layout, for cell_of
     spec.rows = 70;
     spec.cols = 70;
-    spec.overtype = 1;
     std::vector<std::vector<double>> depths;
     std::vector<double> inflows;
     for (const int threads : {1, 4}) {
         set_thread_count(threads);
-        auto s = make_plane(spec);
+        auto s = make_bowl_plane();
         const int n = s->num_cells;
-        for (int i = 1; i <= n; ++i) {
-            const int r = (i - 1) / 70 + 1;
-            const int c = (i - 1) % 70 + 1;
-            s->ground_elev[i] = 100.0 + 0.01 * (std::abs(r - 35) + std::abs(c - 35));
-            s->ov_depth[i] = 0.01 + 0.02 * ((i * 37) % 11) / 10.0;
-        }
-        s->slope_x.assign(n, 0.0);
-        s->slope_y.assign(n, 0.0);
-        compute_cell_slopes(*s);
-        alloc_overland_routing(*s);
         s->overland_lake_on = 1;
         s->oland_lake_new.assign(n, 0);
         s->oland_lakes.resize(2);
