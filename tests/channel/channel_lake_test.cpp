@@ -165,7 +165,7 @@ chlake_run run_chlake(const std::string& extra)
     reset_file_name_globals();
     error_state_clear();
     EXPECT_EQ(rc, 0) << out.substr(0, 3000);
-    return {read_file(dir.file("chlake.lak")), read_file(dir.file("chlake.sum"))};
+    return {read_file(dir.file("chlake_lakes.out")), read_file(dir.file("chlake.sum"))};
 }
 
 void expect_lake_balance(const std::string& sum)
