@@ -208,6 +208,23 @@ TEST(OlakeExtent, FallingLakeGivesBackOnlyItsAddedCells)
     EXPECT_NEAR(b.outflow, loss + 1e4, 1e-9);
 }
 
+TEST(OlakeExtent, FallPastTheLastGroupReleasesEveryAddedCell)
+{
+    lake_grid b = bowl();
+    b.lakes[1].volume_in = 300.0; // takes cells 2 and 4: 400 m3 in all
+    ASSERT_TRUE(b.update());
+    ASSERT_EQ(b.lakes[1].num_cells, 3);
+    // 250 m3 out is more than lowering to the last group (12, 200 m3)
+    // releases: both cells go, and the initial cell holds 150 m3 at 11.5.
+    b.lakes[1].volume_in = -250.0;
+    ASSERT_TRUE(b.update());
+    EXPECT_NEAR(b.lakes[1].stage, 11.5, 1e-9);
+    EXPECT_EQ(b.lakes[1].num_cells, 1);
+    EXPECT_EQ(b.current[2], 0);
+    EXPECT_EQ(b.current[4], 0);
+    EXPECT_NEAR(b.lakes[1].volume, 150.0, 1e-9);
+}
+
 TEST(OlakeExtent, LakeOnASmallFlatGridGrowsWithoutStopping)
 {
     // 2 x 4 cells, all at the same level: every step takes the next ring.
