@@ -14,6 +14,16 @@ int chan_link_flows(model_state& state, dmat& q, double dt_sub);
 // lateral inflow volume; lateral outflow (negative) is added to out_sum.
 double chan_node_continuity(model_state& state, const dmat& q, dmat& area, double dt_sub, double& out_sum);
 
+// Lakes and channel nodes, once per routing call: a node whose cells a
+// lake floods completely joins the lake (from the downstream end of its
+// link), a node whose cells are dry again comes back (from the upstream
+// end). Returns 0, or -1 after a stop.
+int capture_lake_nodes(model_state& state);
+
+// The lake volumes of one accepted sub-step: what the channels deliver
+// into each lake and what leaves it through its structure.
+void lake_substep_volumes(model_state& state, double dt_sub);
+
 // Volumes of one routing call, m3.
 struct route_volumes {
     double outlet = 0.0;

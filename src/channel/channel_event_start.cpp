@@ -25,7 +25,11 @@ void channel_event_start(model_state& s)
             stream_head_boundary(s);
     }
     ex_section(s, 2);
-    // TODO: lake volumes of the event start (channel lakes) and the channel
-    // constituent masses (CHAN_CON_TRANS).
+    if (s.chan_lakes) {
+        s.lake_initial_volume = 0.0;
+        for (int k = 1; k <= s.num_lakes; ++k)
+            s.lake_initial_volume += s.lake_volume[k];
+    }
+    // TODO: the channel and lake constituent masses (CHAN_CON_TRANS).
     s.init_chan_vol = channel_water_volume(s, false);
 }

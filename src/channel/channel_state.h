@@ -96,6 +96,7 @@ struct chan_route_work {
     dvec ov_depth_saved;
     long substeps = 0;     // sub-steps of the run; the first one seeds qp_last and qp_iter
     int overbank_mode = 0; // OVERBANK_FLOW was met in this run
+    imat status_node;      // [node][link]: 1 while a lake holds the node
 };
 
 struct channel_state {
@@ -210,6 +211,7 @@ struct channel_state {
     int lake_at_max = 0;
     int lake_first_step = 0;
     ivec new_flooded_grid; // working marker of the lake routing, per cell
+    int lake_flood_init = 1; // the first channel step with lakes marks every lake cell as flooded
     file_rec chan_point_file;
     int chan_point_on = 0;
     // Channel point inputs (CHAN_POINT_INPUT): node index link x node_dim + node.

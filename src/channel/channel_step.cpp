@@ -3,7 +3,10 @@
 
 #include "channel/chan_routing.h"
 #include "channel/channel_steps.h"
+#include "core/error_state.h"
 #include "core/model_state.h"
+#include "overland/lake_files.h"
+#include "overland/overland_steps.h"
 
 void channel_step(model_state& s)
 {
@@ -25,7 +28,20 @@ void channel_step(model_state& s)
     }
     // TODO: the lumped soil models' discharge to the channel at every channel
     // time, whether or not a cell is wet (SACRAMENTO, CONCEPTUAL_GW).
-    // TODO: channel lakes: lake volume totals and lake_extent_fork.
+    if (s.chan_lakes) {
+        s.chan_routing_active = 1;
+        book_lake_exchange(s);
+        lake_extent_fork(s);
+        if (error_state.raised)
+            return;
+        if (s.lake_flood_init) {
+            for (int c = 1; c <= s.num_cells && c <= s.lake_mask.size(); ++c)
+                if (s.lake_mask[c] > 0)
+                    s.new_flooded_grid[c] = 1;
+            s.lake_flood_init = 0;
+        }
+        book_lake_exchange(s);
+    }
 
     if (s.chan_explicit && s.chan_routing_active) {
         ++s.chan_route_calls;
@@ -54,10 +70,11 @@ void channel_step(model_state& s)
                 s.max_yp[row][n] = std::max(s.max_yp[row][n], s.yp[n][l]);
         }
     }
+    book_lake_exchange(s);
     // Point-input volumes are booked with the routing above, sub-step by
     // sub-step, as the node continuity adds them.
-    // TODO: the point inputs' constituent masses (CHAN_CON_TRANS), lake totals
-    // (channel lakes) and stream-aquifer totals (WATER_TABLE, STREAM_LOSS).
+    // TODO: the point inputs' constituent masses (CHAN_CON_TRANS) and
+    // stream-aquifer totals (WATER_TABLE, STREAM_LOSS).
 
     if (s.flood_stream && !s.yp_max_flood.empty())
         for (int l = 1; l <= L; ++l)

@@ -13,6 +13,3 @@ void chan_point_input_step(model_state& state);
 // its sections and the event's initial channel volume.
 void channel_event_start(model_state& state);
 
-// Stops the run (true) when the network holds lake links, whose routing is
-// not built yet.
-bool refuse_pending_links(model_state& state);

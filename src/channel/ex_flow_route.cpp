@@ -25,6 +25,8 @@ void chan_route_work_reset(model_state& s)
     w.qp_last.assign(s.node_dim, s.link_dim, 0.0);
     w.qp_iter.assign(s.node_dim, s.link_dim, 0.0);
     w.qlat_old.assign(s.node_dim + 1, s.link_dim + 1, 0.0);
+    if (s.chan_lakes)
+        w.status_node.assign(s.node_dim, s.link_dim, 0);
     if (s.num_cells > 0)
         w.ov_depth_saved.assign(s.num_cells, 0.0);
 }
@@ -101,7 +103,8 @@ int ex_flow_route(model_state& s, double dt, route_volumes& out)
     if (s.overbank_flow)
         w.overbank_mode = 1;
     const int passes = (s.chan_lakes || s.chan_con_trans || s.chan_sed_on || w.overbank_mode) ? 2 : 1;
-    // TODO: capture and release of channel nodes by lakes (channel lakes).
+    if (s.chan_lakes && capture_lake_nodes(s) < 0)
+        return -1;
     if (dt <= 1e-16)
         return 0;
 
@@ -238,8 +241,9 @@ int ex_flow_route(model_state& s, double dt, route_volumes& out)
                 s.area[n][l] = 0.0;
         });
         ex_section(state_x, 1);
-        // TODO: lake volumes and lake-aquifer exchange of the sub-step (channel
-        // lakes); seepage volumes per grid-stream entry (STREAM_LOSS).
+        if (s.chan_lakes)
+            lake_substep_volumes(s, dt_sub);
+        // TODO: seepage volumes per grid-stream entry (STREAM_LOSS).
         if (w.overbank_mode && remaining > 1e-16)
             overbank_reevaluate(s, remaining, out);
         // TODO: node volumes for channel constituent and sediment transport

@@ -23,7 +23,7 @@ int stream_head_boundary(model_state& s)
 
 void init_channel_state(model_state& s)
 {
-    if (s.chan_explicit && (refuse_pending_links(s) || !structure_links_setup(s)))
+    if (s.chan_explicit && !structure_links_setup(s))
         return;
     s.chan_routing_active = 0;
     s.dry_chan_steps = 0;
@@ -44,6 +44,10 @@ void init_channel_state(model_state& s)
     chan_route_work_reset(s);
     ex_section(s, 2);
     s.chan_initial_volume = channel_water_volume(s, false);
+    s.lake_run_initial_volume = 0.0;
+    if (s.chan_lakes)
+        for (int k = 1; k <= s.num_lakes; ++k)
+            s.lake_run_initial_volume += s.lake_volume[k];
     // TODO: initial channel constituent masses (CHAN_CON_TRANS).
     if (!s.chan_point_input_name.empty())
         chan_point_input_setup(s);

@@ -178,19 +178,6 @@ bool location_list_read(model_state& s, file_rec& f, int& count, ivec& links, iv
 
 } // namespace
 
-// Parts of the network whose processes are not built yet stop the run.
-bool refuse_pending_links(model_state& s)
-{
-    for (int l = 1; l <= s.num_links; ++l) {
-        if (s.ltype[l] & 32) {
-            std::printf("Channel lakes (lake link %d) are not available yet.\n", l);
-            chan_stop();
-            return true;
-        }
-    }
-    return false;
-}
-
 namespace
 {
 

@@ -11,6 +11,7 @@
 #include "calibration/calib_capture.h"
 #include "channel/channel_steps.h"
 #include "core/model_state.h"
+#include "overland/olake_extent.h"
 #include "core/run_steps.h"
 
 namespace
@@ -174,7 +175,7 @@ void clear_calibration_peaks(model_state& s)
 }
 
 // Water on the surface at the event's start, for the runs that can hold
-// some; a cell inside an overland lake counts the lake's depth over it.
+// some; the overland lakes count their running volumes.
 void initial_surface_volume(model_state& s)
 {
     const bool carried = s.inf_richards == 1 || s.gw_simulation || s.soil_water_acct || s.overland_lake_on ||
@@ -184,15 +185,10 @@ void initial_surface_volume(model_state& s)
     const int n = std::min(s.num_cells, s.ov_depth.size());
     const double area = s.gridsize * s.gridsize;
     const bool lakes = s.overland_lake_on && s.oland_lake_new.size() >= n && s.ground_elev.size() >= n;
-    const int ov_lakes = static_cast<int>(s.oland_lakes.size()) - 1;
-    double volume = 0.0;
-    for (int j = 1; j <= n; ++j) {
-        const int k = lakes ? s.oland_lake_new[j] : 0;
-        if (k > 0 && k <= ov_lakes)
-            volume += (s.oland_lakes[static_cast<std::size_t>(k)].stage - s.ground_elev[j]) * area;
-        else
+    double volume = lakes ? oland_lakes_volume(s) : 0.0;
+    for (int j = 1; j <= n; ++j)
+        if (!(lakes && s.oland_lake_new[j] > 0))
             volume += s.ov_depth[j] * area;
-    }
     s.init_surface_vol = volume;
     if (volume > 1e-6) {
         s.awaiting_rain = 0;
@@ -326,6 +322,8 @@ void event_start_step(model_state& s)
     s.infil_volume_event = 0.0;
     s.event_exfil_vol = 0.0;
     s.exfil_vol_event_start = s.exfil_vol_total;
+    if (s.overland_lake_on)
+        s.oland_lake_changed = 1;
     start_event_balance(s);
     s.awaiting_rain = 1;
     s.event_rain_sum = 0.0;

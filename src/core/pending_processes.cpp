@@ -33,10 +33,8 @@ const pending_process pending_table[] = {
     {"GW_SIMULATION", "Saturated groundwater", ON(s.gw_simulation)},
     {"SACRAMENTO", "Sacramento soil-moisture accounting", ON(s.sacramento)},
     {"CONCEPTUAL_GW", "Conceptual groundwater", ON(s.cards.conceptual_gw_given)},
-    // Overland flow and lakes: the point-source inputs, olake_step and the
-    // XY boundary inputs.
+    // Overland flow: the point-source inputs and the XY boundary inputs.
     {"OV_POINT_SOURCE", "Overland point sources", ON(s.cards.ov_point_source_given)},
-    {"OVERLAND_LAKE_MAP", "Overland lakes", ON(s.cards.overland_lake_map_given)},
     {"XYBDYINPUT_OVDEP", "XY overland boundary inputs", ON(s.cards.xybdyinput_ovdep_given)},
     // Channels and pipes: channel_step, storm_sewer_step.
     {"STREAM_LOSS", "Stream-aquifer exchange", ON(s.cards.stream_loss)},
@@ -56,7 +54,6 @@ const pending_process pending_table[] = {
     {"IN_CELLDEPDIS_LOCATION", "Depths and discharges at selected cells",
      ON(s.cards.in_celldepdis_location_given)},
     {"IN_THETA_LOCATION", "Soil moisture at selected locations", ON(s.cards.in_theta_location_given)},
-    {"LAKE_OUTPUT", "Lake output", ON(s.cards.lake_output_given)},
     {"OUTLET_SED_FLUX", "Outlet sediment output", ON(!s.cards.outlet_sed_flux.empty())},
     {"OUTLET_SED_TSS", "Outlet sediment output", ON(s.cards.outlet_sed_tss_given)},
     {"CHAN_SED_FLUX", "Channel link/node outputs", ON(s.cards.chan_sed_flux_given)},

@@ -104,12 +104,14 @@ void precip_apply_step(model_state& s)
                 continue;
             }
         }
+        bool on_lake = false; // the lake takes the rain, the cell's depth none of it
         if (ov_lake_on) {
             const int k = s.oland_lake_new[i];
             if (k > 0 && k <= ov_lakes) {
                 s.oland_lakes[static_cast<std::size_t>(k)].step_rain += gross;
                 s.oland_lake_changed = 1;
                 s.oland_lake_inflow_volume += gross;
+                on_lake = true;
             }
         }
         const double rate = icep ? s.ri_eff[i] : rates[i];
@@ -122,7 +124,7 @@ void precip_apply_step(model_state& s)
         const int type = boundary ? s.boundary_type[i] : 0;
         if (type == 2 || type == 3 || type == 9) {
             s.head_bc_out_total += area * d;
-        } else {
+        } else if (!on_lake) {
             // TODO: in long-term runs rain at or below the snowfall threshold
             // goes into the snowpack (snow model and hourly hydrometeorological
             // record).

@@ -56,4 +56,7 @@ void read_overland_lakes(model_state& s)
         }
         lake.volume += (lake.stage - s.ground_elev[i]) * area;
     }
+    s.oland_lake_initial_volume = 0.0;
+    for (size_t k = 1; k < s.oland_lakes.size(); ++k)
+        s.oland_lake_initial_volume += s.oland_lakes[k].volume;
 }

@@ -6,11 +6,15 @@
 #include <cmath>
 #include <cstdio>
 
+#include "core/error_state.h"
 #include "core/model_state.h"
 #include "input/card_table.h"
 #include "output/output_steps.h"
 #include "output/state_access.h"
 #include "output/summary_writers.h"
+#include "overland/lake_files.h"
+#include "overland/olake_extent.h"
+#include "overland/overland_steps.h"
 
 namespace
 {
@@ -25,26 +29,20 @@ void event_infiltration(model_state& s)
         s.infil_vol += s.gridsize * s.event_inf_depth[m] * s.gridsize;
 }
 
-// The lakes' exchange with the cells since the overland step last booked it.
-void book_lake_exchange(model_state& s)
+// The lakes' extent after their last changes, and their exchange since the
+// overland step last booked it.
+void close_lakes(model_state& s)
 {
     if (!s.chan_lakes)
         return;
-    // TODO: bring each lake's extent over the cells in line with its volume
-    // (lake_extent_fork, channel lakes).
-    const int lakes = std::min({s.num_lakes, s.lake_in_dv.size(), s.lake_out_dv.size()});
-    for (int l = 1; l <= lakes; ++l) {
-        s.lake_inflow_volume += s.lake_in_dv[l];
-        s.ov_to_lake_vol += s.lake_in_dv[l];
-        s.lake_outflow_volume += s.lake_out_dv[l];
-        s.ov_from_lake_vol += s.lake_out_dv[l];
-        s.lake_in_dv[l] = 0.0;
-        s.lake_out_dv[l] = 0.0;
-    }
+    lake_extent_fork(s);
+    if (error_state.raised)
+        return;
+    book_lake_exchange(s);
 }
 
 // Water on the cells at the close. A perennial-lake cell counts in the lake;
-// an overland-lake cell holds its lake's water surface over its ground.
+// the overland lakes count their running volumes.
 void event_surface_volume(model_state& s)
 {
     s.surface_vol = 0.0;
@@ -53,18 +51,14 @@ void event_surface_volume(model_state& s)
     const double area = s.gridsize * s.gridsize;
     const bool clakes = s.chan_lakes && s.lake_mask.size() >= n;
     const bool olakes = s.overland_lake_on && s.oland_lake_new.size() >= n && s.ground_elev.size() >= n;
-    const int ov_lakes = static_cast<int>(s.oland_lakes.size()) - 1;
     for (int m = 1; m <= n; ++m) {
-        if (clakes && s.lake_mask[m] > 0)
+        if ((clakes && s.lake_mask[m] > 0) || (olakes && s.oland_lake_new[m] > 0))
             continue;
-        const int k = olakes ? s.oland_lake_new[m] : 0;
-        if (k > 0 && k <= ov_lakes) {
-            const double v = (s.oland_lakes[static_cast<std::size_t>(k)].stage - s.ground_elev[m]) * area;
-            s.surface_vol += v;
-            s.oland_lake_volume += v;
-        } else {
-            s.surface_vol += s.ov_depth[m] * area;
-        }
+        s.surface_vol += s.ov_depth[m] * area;
+    }
+    if (olakes) {
+        s.oland_lake_volume = oland_lakes_volume(s);
+        s.surface_vol += s.oland_lake_volume;
     }
 }
 
@@ -257,7 +251,7 @@ void event_summary_step(model_state& s)
     s.event_done = 0;
 
     event_infiltration(s);
-    book_lake_exchange(s);
+    close_lakes(s);
     event_surface_volume(s);
     event_soil_volumes(s);
     event_lake_volumes(s);

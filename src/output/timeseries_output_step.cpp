@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "core/julian.h"
 #include "core/model_state.h"
 #include "output/output_steps.h"
 
@@ -42,6 +43,26 @@ void write_outlet_hydrograph(model_state& s)
     if (s.sig_outlet_hydro && s.sig_outlet_hydro_file.fp)
         std::fprintf(s.sig_outlet_hydro_file.fp, "%8.2lf %12.6lf\n", t, q);
     ++s.hyd_rows_written;
+}
+
+// One row of the lake series: the time (elapsed minutes, or the date in
+// long-term runs), then every channel lake's stage and volume.
+void write_lake_levels(const model_state& s)
+{
+    std::FILE* fp = s.lake_output_file.fp;
+    if (!s.chan_lakes || !s.lake_output || !fp)
+        return;
+    if (s.long_term) {
+        int y = 0, mo = 0, d = 0, h = 0, mi = 0;
+        double sec = 0.0;
+        calendar_from_julian(s.current_time, y, mo, d, h, mi, sec);
+        std::fprintf(fp, "%4d %2d %2d %2d %2d ", y, mo, d, h, mi);
+    } else {
+        std::fprintf(fp, "%14.8lf ", s.elapsed_min);
+    }
+    for (int k = 1; k <= s.num_lakes; ++k)
+        std::fprintf(fp, "%9.3lf  %9.3lf ", s.lake_elev[k], s.lake_volume[k]);
+    std::fprintf(fp, "\n");
 }
 
 // Time column of the point series: elapsed minutes in event runs, the
@@ -149,7 +170,7 @@ void timeseries_output_step(model_state& s)
                          s.overland_depth_row, s.overland_depth_col, false);
     write_overland_cells(s, s.overland_wse, s.overland_wse_file, s.num_overland_wse_cells, s.overland_wse_row,
                          s.overland_wse_col, true);
-    // TODO: lakes (LAKE_OUTPUT).
+    write_lake_levels(s);
     // TODO: sediment by class (OUT_SED_LOC) and suspended solids (OUT_TSS_LOC) at the
     // sediment locations.
     if (s.hydrograph_file.fp)

@@ -6,6 +6,7 @@
 
 #include "channel/routed_nodes.h"
 #include "core/model_state.h"
+#include "overland/olake_extent.h"
 #include "output/output_steps.h"
 #include "output/state_access.h"
 #include "output/summary_writers.h"
@@ -100,10 +101,16 @@ void surface_and_soil(model_state& s)
     const int n = s.num_cells;
     const double area = s.gridsize * s.gridsize;
     const bool clakes = s.chan_lakes && s.lake_mask.size() >= n;
+    const bool olakes = s.overland_lake_on && s.oland_lake_new.size() >= n;
     const int nd = std::min(n, s.ov_depth.size());
     for (int m = 1; m <= nd; ++m)
-        if (!(clakes && s.lake_mask[m] != 0))
+        if (!(clakes && s.lake_mask[m] != 0) && !(olakes && s.oland_lake_new[m] > 0))
             s.surface_vol += s.ov_depth[m] * area;
+    // An overland lake's water is its own running volume.
+    if (olakes) {
+        s.oland_lake_volume = oland_lakes_volume(s);
+        s.surface_vol += s.oland_lake_volume;
+    }
 
     if (s.inf_richards) {
         if (s.numcells.size() < n || s.THETA.rows() < n || s.DZ.rows() < n)
@@ -202,7 +209,7 @@ bool global_balance(model_state& s)
     s.run_final_storage = s.chan_vol + s.surface_vol + s.soil_final_volume + s.gw_final_volume +
                           s.snow_final_volume_run + s.lake_final_volume_run + s.superlink_volume_remaining;
     s.run_initial_storage = s.surface_initial_volume + s.chan_initial_volume + s.soil_initial_volume_run +
-                            s.gw_initial_volume + s.lake_run_initial_volume;
+                            s.gw_initial_volume + s.lake_run_initial_volume + s.oland_lake_initial_volume;
     double in = s.precip_total + s.gw_boundary_flux_total + s.ov_point_vol_total + s.gw_to_lake_total +
                 s.chan_point_total + s.bc_in_total;
     double out = s.discharge_total + s.evap_total + s.bc_out_total + s.lake_to_gw_total + s.lake_evap_total +
@@ -228,7 +235,7 @@ bool global_balance(model_state& s)
                                s.discharge_total + s.infil_total + s.bc_out_total + s.lake_evap_total +
                                s.superlink_ov_in_total + f;
         s.surface_balance_error = (s.surface_initial_volume + s.chan_initial_volume +
-                                   s.lake_run_initial_volume + inputs - leaving) *
+                                   s.lake_run_initial_volume + s.oland_lake_initial_volume + inputs - leaving) *
                                   100.0 / (f + inputs);
     }
     return defined;
@@ -317,7 +324,7 @@ void sacramento_balance(model_state& s, bool& overall_defined, bool& surface_def
     s.run_final_storage = s.chan_vol + s.surface_vol + s.soil_final_volume + s.gw_final_volume +
                           s.snow_final_volume_run + s.lake_final_volume_run;
     s.run_initial_storage = s.surface_initial_volume + s.chan_initial_volume + s.soil_initial_volume_run +
-                            s.gw_initial_volume + s.lake_run_initial_volume;
+                            s.gw_initial_volume + s.lake_run_initial_volume + s.oland_lake_initial_volume;
     const double total_in = s.precip_total + s.run_initial_storage;
     overall_defined = total_in > 0.0;
     s.overall_balance_error = overall_defined
@@ -329,6 +336,7 @@ void sacramento_balance(model_state& s, bool& overall_defined, bool& surface_def
     surface_defined = s.precip_total > 0.0;
     s.surface_balance_error = surface_defined
                                   ? (s.precip_total + s.surface_initial_volume + s.chan_initial_volume +
+                                     s.oland_lake_initial_volume +
                                      (s.gw_to_river_total - s.river_to_gw_total) + s.ov_point_vol_total -
                                      (s.direct_evap_total + s.discharge_total + s.infil_total + s.chan_vol +
                                       s.snow_final_volume_run + s.surface_vol)) *

@@ -169,13 +169,6 @@ void build_cell_connectivity(model_state& s)
     build_neighbour_lists(s.num_rows, s.num_cols, s.rightcon, s.belowcon, s.abovecon, s.leftcon, s.mask);
 
     alloc_overland_routing(s);
-    if (s.overtype == 1 && (s.overland_lake_on || (s.chan_lakes && s.num_lakes > 0))) {
-        // The explicit scheme does not route next to lakes yet.
-        std::printf("Error: explicit overland routing (OVERTYPE explicit) cannot route a watershed with "
-                    "overland or channel lakes yet; use OVERTYPE ade for this project.\n");
-        stop_run();
-        return;
-    }
 
     if (!(s.dike_map_given && s.lowspot_file_given))
         return;

@@ -19,3 +19,10 @@ void read_lake_file(file_rec& file, int kind, int expected, std::vector<ov_lake>
 
 // One hour of evaporation from every channel lake, then the lakes' extent.
 void lake_evaporation(model_state& state, double wind, double air_temp, double rel_hum);
+
+// Brings every channel lake's stage, area and flooded cells in line with
+// its volume, in lake order.
+void lake_extent_fork(model_state& state);
+
+// Set once the maximum-extent warning has been given (once per process).
+int& lake_extent_warning_given();

@@ -27,16 +27,6 @@ constexpr int max_divisions = 5;
 constexpr int remembered_calls = 4;
 constexpr double outlet_power = 1.666667;
 
-inline double manning(double slope_abs, double n, double d)
-{
-    return std::sqrt(slope_abs) / n * d * std::cbrt(d * d);
-}
-
-inline double roughness(const ov_explicit_grid& g, int i, const double* h)
-{
-    return g.rough_exp ? g.rough[i] * std::exp(-g.rough_exp[i] * h[i]) : g.rough[i];
-}
-
 struct sweep_result {
     int requests = 0;
     int too_small = 0;
@@ -88,17 +78,14 @@ sweep_result sweep_faces(const ov_explicit_grid& g, bool right_face, double dt, 
     return r;
 }
 
-struct gather_sums {
-    double bc_in = 0.0;
-    double bc_out = 0.0;
-    double cleanup = 0.0;
-};
-
-// Each cell takes the change of its four faces over dt. Fixed-head cells
-// keep their depth and exchange the difference with the boundary; a depth
-// left below zero by a face that stayed unstable is set to zero and the
-// water this adds is booked as clean-up.
-gather_sums apply_faces(const ov_explicit_grid& g, double dt, const double* qx, const double* qy, double* h)
+// Each cell takes the change of its faces over dt (faces of a null
+// direction carry nothing; cells of a lake keep their depth). Fixed-head
+// cells keep their depth and exchange the difference with the boundary; a
+// depth left below zero by a face that stayed unstable is set to zero and
+// the water this adds is booked as clean-up.
+template <bool X, bool Y, bool Lakes>
+ov_explicit_sums apply_faces(const ov_explicit_grid& g, double dt, const double* qx, const double* qy,
+                             const int* lake, double* h)
 {
     const int n = g.n;
     const double scale = dt / g.dx;
@@ -108,7 +95,13 @@ gather_sums apply_faces(const ov_explicit_grid& g, double dt, const double* qx, 
     double cleanup = 0.0;
 #pragma omp parallel for schedule(static) if (n >= parallel_min_cells) reduction(+ : bc_in, bc_out, cleanup)
     for (int i = 1; i <= n; ++i) {
-        const double c = (qx[g.left[i]] - qx[i] + qy[g.above[i]] - qy[i]) * scale;
+        if (Lakes && lake[i] > 0)
+            continue;
+        double c = 0.0;
+        if (X)
+            c += (qx[g.left[i]] - qx[i]) * scale;
+        if (Y)
+            c += (qy[g.above[i]] - qy[i]) * scale;
         if (g.fixed_head(i)) {
             const double vol = c * area;
             if (vol > 0.0)
@@ -125,7 +118,7 @@ gather_sums apply_faces(const ov_explicit_grid& g, double dt, const double* qx, 
             h[i] = d;
         }
     }
-    gather_sums r;
+    ov_explicit_sums r;
     r.bc_in = bc_in;
     r.bc_out = bc_out;
     r.cleanup = cleanup;
@@ -142,21 +135,33 @@ void copy_depths(int n, const double* from, double* to)
 // The sub-step loop over the whole step; false after a division asked for
 // a restart from the saved depths.
 bool attempt(model_state& s, ov_explicit_state& st, const ov_explicit_grid& g, double step, double& dt,
-             int& divisions, int& too_small, gather_sums& sums)
+             int& divisions, int& too_small, ov_explicit_sums& sums, const clake_view* lakes)
 {
     double* h = s.ov_depth.data();
     double* qx = s.ov_qx.data();
     double* qy = s.ov_qy.data();
     const bool lower_first = st.toggle == 1;
     copy_depths(g.n, st.saved_depth.data(), h);
-    sums = gather_sums();
+    if (lakes) {
+        // The lakes start the attempt as they entered the call.
+        for (int k = 1; k <= lakes->count; ++k) {
+            lakes->volume[k] = st.saved_lake_volume[static_cast<size_t>(k)];
+            lakes->in[k] = lakes->out[k] = 0.0;
+        }
+    }
+    sums = ov_explicit_sums();
     double covered = 0.0;
     while (!(std::fabs(covered - step) < 0.0001 || covered > step)) {
         // The last sub-step is cut to what remains of the step.
         const double sub = dt < step - covered ? dt : step - covered;
         for (int k = 0; k < 2; ++k) {
             const bool right_face = (k == 0) != lower_first;
-            const sweep_result r = sweep_faces(g, right_face, sub, h, right_face ? qx : qy);
+            sweep_result r;
+            r.too_small = too_small;
+            if (lakes)
+                r.requests = clake_sweep(g, *lakes, right_face, sub, h, right_face ? qx : qy, s.quiet, r.too_small);
+            else
+                r = sweep_faces(g, right_face, sub, h, right_face ? qx : qy);
             ++st.sweeps;
             if (r.too_small)
                 too_small = 1;
@@ -175,7 +180,10 @@ bool attempt(model_state& s, ov_explicit_state& st, const ov_explicit_grid& g, d
             if (!s.quiet)
                 std::printf(" *Time step to small to divide, continuing with current time step\n");
         }
-        const gather_sums d = apply_faces(g, sub, qx, qy, h);
+        if (lakes)
+            clake_book(g, *lakes, sub, h, qx, qy);
+        const ov_explicit_sums d = lakes ? apply_faces<true, true, true>(g, sub, qx, qy, lakes->lake, h)
+                                         : apply_faces<true, true, false>(g, sub, qx, qy, nullptr, h);
         sums.bc_in += d.bc_in;
         sums.bc_out += d.bc_out;
         sums.cleanup += d.cleanup;
@@ -191,6 +199,19 @@ bool outlet_drains(const model_state& s, const ov_explicit_grid& g)
 }
 
 } // namespace
+
+ov_explicit_sums ov_explicit_apply(const ov_explicit_grid& g, double dt, const double* qx, const double* qy,
+                                   const int* lake, double* h)
+{
+    if (qx && qy)
+        return lake ? apply_faces<true, true, true>(g, dt, qx, qy, lake, h)
+                    : apply_faces<true, true, false>(g, dt, qx, qy, lake, h);
+    if (qx)
+        return lake ? apply_faces<true, false, true>(g, dt, qx, qy, lake, h)
+                    : apply_faces<true, false, false>(g, dt, qx, qy, lake, h);
+    return lake ? apply_faces<false, true, true>(g, dt, qx, qy, lake, h)
+                : apply_faces<false, true, false>(g, dt, qx, qy, lake, h);
+}
 
 ov_explicit_grid ov_explicit_grid_from_state(model_state& s)
 {
@@ -243,7 +264,7 @@ double ov_explicit_face_q(const ov_explicit_grid& g, int i, int j, bool right_fa
         const double d = down ? h[i] - ri : h[j] - ri;
         if (d <= 0.0)
             return 0.0;
-        const double q = manning(std::fabs(S), roughness(g, i, h), d);
+        const double q = ov_manning(std::fabs(S), ov_explicit_roughness(g, i, h), d);
         return down ? q : -q;
     }
 
@@ -262,17 +283,22 @@ double ov_explicit_face_q(const ov_explicit_grid& g, int i, int j, bool right_fa
             return K1 * S * h[i];
         return j_wet ? K1 * S * h[j] : 0.0;
     }
-    if (j_wet) {
-        const double e = down ? h[i] - T : h[j] - T;
-        const double M = (down ? 1.0 : -1.0) * manning(std::fabs(S), w.wetland_roughness, e);
-        const double D = w.transition_depth;
-        if (e > D)
-            return K1 * S * T + M;
-        return K1 * S * T + (1.0 - e / D) * w.surface_conductivity * S * e + M * e / D;
-    }
+    if (j_wet)
+        return wetland_blend(w, S, down ? h[i] - T : h[j] - T);
     if (down)
-        return manning(S, roughness(g, j, h), d);
-    return -manning(std::fabs(S), right_face ? roughness(g, i, h) : roughness(g, j, h), d);
+        return ov_manning(S, ov_explicit_roughness(g, j, h), d);
+    return -ov_manning(std::fabs(S), right_face ? ov_explicit_roughness(g, i, h) : ov_explicit_roughness(g, j, h), d);
+}
+
+double wetland_blend(const wetland_rec& w, double S, double e)
+{
+    const double T = w.layer_depth;
+    const double K1 = w.layer_conductivity;
+    const double M = (S >= 0.0 ? 1.0 : -1.0) * ov_manning(std::fabs(S), w.wetland_roughness, e);
+    const double D = w.transition_depth;
+    if (e > D)
+        return K1 * S * T + M;
+    return K1 * S * T + (1.0 - e / D) * w.surface_conductivity * S * e + M * e / D;
 }
 
 ov_explicit_state& ov_explicit_process_state()
@@ -322,8 +348,27 @@ double ov_explicit_route(model_state& s, ov_explicit_state& st, double step)
 
     int divisions = 0;
     int too_small = 0;
-    gather_sums sums;
-    while (!attempt(s, st, g, step, dt, divisions, too_small, sums)) {
+    ov_explicit_sums sums;
+    const bool clakes = s.chan_lakes && s.num_lakes > 0 && s.lake_mask.size() >= n &&
+                        s.lake_volume.size() >= s.num_lakes && s.lake_in_dv.size() >= s.num_lakes &&
+                        s.lake_out_dv.size() >= s.num_lakes && s.lake_elev.size() >= s.num_lakes;
+    if (clakes) {
+        clake_view v;
+        v.lake = s.lake_mask.data();
+        v.z = s.ground_elev.data();
+        v.stage = s.lake_elev.data();
+        v.volume = s.lake_volume.data();
+        v.in = s.lake_in_dv.data();
+        v.out = s.lake_out_dv.data();
+        v.count = s.num_lakes;
+        st.saved_lake_volume.assign(v.volume, v.volume + v.count + 1);
+        while (!attempt(s, st, g, step, dt, divisions, too_small, sums, &v)) {
+        }
+    } else if (s.overland_lake_on && s.oland_lake_new.size() >= n) {
+        sums = olake_explicit_pass(s, g, step);
+    } else {
+        while (!attempt(s, st, g, step, dt, divisions, too_small, sums, nullptr)) {
+        }
     }
 
     double result = 0.0;
@@ -341,7 +386,7 @@ double ov_explicit_route(model_state& s, ov_explicit_state& st, double step)
         const double area = g.dx * g.dx;
         if (h > 0.0) {
             const double q =
-                std::pow(h, outlet_power) * std::sqrt(s.outslope) * g.dx / roughness(g, o, s.ov_depth.data());
+                std::pow(h, outlet_power) * std::sqrt(s.outslope) * g.dx / ov_explicit_roughness(g, o, s.ov_depth.data());
             const double removal = q * step / area;
             if (removal > h) {
                 result = h * area;

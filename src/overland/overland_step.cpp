@@ -79,24 +79,6 @@ void stop_run()
     report_error(error_state);
 }
 
-// Moves the channel lakes' exchange with the cells into the run totals.
-void book_lake_exchange(model_state& s)
-{
-    if (!s.chan_lakes)
-        return;
-    const int lakes = s.num_lakes;
-    if (s.lake_in_dv.size() < lakes || s.lake_out_dv.size() < lakes)
-        return;
-    for (int k = 1; k <= lakes; ++k) {
-        s.lake_inflow_volume += s.lake_in_dv[k];
-        s.ov_to_lake_vol += s.lake_in_dv[k];
-        s.lake_outflow_volume += s.lake_out_dv[k];
-        s.ov_from_lake_vol += s.lake_out_dv[k];
-        s.lake_in_dv[k] = 0.0;
-        s.lake_out_dv[k] = 0.0;
-    }
-}
-
 double next_event_start(const model_state& s)
 {
     const int k = s.event_num + 1;
@@ -167,6 +149,23 @@ void skip_dry_time(model_state& s)
 }
 
 } // namespace
+
+void book_lake_exchange(model_state& s)
+{
+    if (!s.chan_lakes)
+        return;
+    const int lakes = s.num_lakes;
+    if (s.lake_in_dv.size() < lakes || s.lake_out_dv.size() < lakes)
+        return;
+    for (int k = 1; k <= lakes; ++k) {
+        s.lake_inflow_volume += s.lake_in_dv[k];
+        s.ov_to_lake_vol += s.lake_in_dv[k];
+        s.lake_outflow_volume += s.lake_out_dv[k];
+        s.ov_from_lake_vol += s.lake_out_dv[k];
+        s.lake_in_dv[k] = 0.0;
+        s.lake_out_dv[k] = 0.0;
+    }
+}
 
 void update_max_flood_depth(const double* depth, double* max, int n)
 {

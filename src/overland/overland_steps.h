@@ -13,6 +13,10 @@ void ov_point_source_step(model_state& state);
 void overland_step(model_state& state);
 void olake_step(model_state& state);
 
+// Moves the channel lakes' step gains and losses (lake_in_dv, lake_out_dv)
+// into the run's lake totals and clears them.
+void book_lake_exchange(model_state& state);
+
 // Fills the four neighbour lists from the cell-number grid.
 void build_neighbour_lists(int rows, int cols, ivec& right, ivec& below, ivec& above, ivec& left,
                            const imat& grid);

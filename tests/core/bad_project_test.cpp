@@ -183,7 +183,6 @@ std::vector<bad_case> cases()
     c.push_back({"infiltration", add_cards("INF_LAYERED_SOIL\n"),
                  "Multi-layer Green-Ampt infiltration (INF_LAYERED_SOIL) is not available yet."});
     c.push_back({"pipe network", add_cards("STORM_SEWER sewer.in\n"), "Pipe network (STORM_SEWER) is not available yet."});
-    c.push_back({"lake output", add_cards("LAKE_OUTPUT lake.out\n"), "Lake output (LAKE_OUTPUT) is not available yet."});
     c.push_back({"hotstart writing", add_cards("WRITE_OV_HOTSTART tiny.hot\n"),
                  "Hotstart writing (WRITE_OV_HOTSTART) is not available yet."});
     c.push_back({"long-term run", add_cards("LONG_TERM\nET_CALC_DEARDORFF\nINF_REDIST\nALBEDO a.map\n"),

@@ -185,8 +185,9 @@ TEST_F(EventClose, EventValuesAreRunTotalsLessTheirEventStartCopies)
 
 TEST_F(EventClose, SurfaceVolumeWithBothKindsOfLake)
 {
-    // Cell 1 lies in a perennial lake, cell 2 in an overland lake whose water
-    // stands 0.5 m over its ground, cell 3 holds 0.2 m of water.
+    // Cell 1 lies in a perennial lake, cell 2 in an overland lake that holds
+    // 50 m3 (its running volume, whatever the cell's own depth), cell 3 holds
+    // 0.2 m of water.
     cells(3, 10.0);
     s->chan_lakes = 1;
     s->lake_mask.assign(3, 0);
@@ -197,7 +198,9 @@ TEST_F(EventClose, SurfaceVolumeWithBothKindsOfLake)
     s->oland_lake_new[2] = 1;
     s->oland_lakes.resize(2);
     s->oland_lakes[1].stage = 10.5;
+    s->oland_lakes[1].volume = 50.0;
     s->ground_elev[2] = 10.0;
+    s->ov_depth[2] = 3.0;
     s->ov_depth[3] = 0.2;
     s->event_done = 1;
     testing::internal::CaptureStdout();

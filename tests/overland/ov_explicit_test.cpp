@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -283,21 +284,57 @@ TEST(ExplicitRoute, SavedDepthsFollowEachRunsCellCount)
     EXPECT_NEAR(surface_volume(*b) + out_vol, start, 1e-12);
 }
 
-TEST(ExplicitRoute, ProjectWithLakesIsRefused)
+TEST(ExplicitRoute, ChannelLakeTakesItsFacesWaterOnOneAndFourThreads)
 {
-    plane_spec spec;
-    spec.cols = 2;
-    spec.overtype = 1;
-    auto s = make_plane(spec);
-    s->overland_lake_on = 1;
-    error_state_clear();
-    testing::internal::CaptureStdout();
-    build_cell_connectivity(*s);
-    const std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_NE(out.find("Error: explicit overland routing (OVERTYPE explicit) cannot route a watershed with "
-                       "overland or channel lakes yet; use OVERTYPE ade for this project.\n"),
-              std::string::npos)
-        << out;
-    EXPECT_EQ(error_state.raised, 1);
-    error_state_clear();
+    // 70 x 70 cells falling toward a channel lake of four cells in the
+    // middle; the steps are long enough for sub-step divisions.
+    plane_spec spec; // the bowl plane's layout, for cell_of
+    spec.rows = 70;
+    spec.cols = 70;
+    std::vector<std::vector<double>> depths;
+    std::vector<double> volumes;
+    for (const int threads : {1, 4}) {
+        set_thread_count(threads);
+        auto s = make_bowl_plane();
+        const int n = s->num_cells;
+        s->ov_depth[2000] = 0.4;
+        s->chan_lakes = 1;
+        s->num_lakes = 1;
+        s->lake_mask.assign(n, 0);
+        s->lake_volume.assign(1, 500.0);
+        s->lake_elev.assign(1, 100.02);
+        s->lake_in_dv.assign(1, 0.0);
+        s->lake_out_dv.assign(1, 0.0);
+        const int lake_cells[] = {cell_of(spec, 35, 35), cell_of(spec, 35, 36), cell_of(spec, 36, 35),
+                                  cell_of(spec, 36, 36)};
+        for (int c : lake_cells) {
+            s->lake_mask[c] = 1;
+            s->ov_depth[c] = 0.7; // never routed
+        }
+        s->quiet = 1;
+        double start = -4 * 0.7 * 100.0 + 500.0;
+        for (int i = 1; i <= n; ++i)
+            start += s->ov_depth[i] * 100.0;
+        ov_explicit_state st;
+        double out_vol = 0.0;
+        for (int k = 0; k < 3; ++k) {
+            const double before = s->lake_volume[1];
+            out_vol += ov_explicit_route(*s, st, 10.0);
+            // The call's exchanges, of its completed attempt only.
+            EXPECT_NEAR(s->lake_volume[1] - before, s->lake_in_dv[1] - s->lake_out_dv[1], 1e-9);
+            s->lake_in_dv[1] = s->lake_out_dv[1] = 0.0;
+        }
+        EXPECT_GT(st.sweeps, 6); // some sub-steps were divided
+        for (int c : lake_cells)
+            EXPECT_EQ(s->ov_depth[c], 0.7);
+        double end = -4 * 0.7 * 100.0 + s->lake_volume[1];
+        for (int i = 1; i <= n; ++i)
+            end += s->ov_depth[i] * 100.0;
+        EXPECT_NEAR(end + out_vol - s->ov_cleanup_volume, start, 1e-9 * start);
+        depths.emplace_back(s->ov_depth.data() + 1, s->ov_depth.data() + n + 1);
+        volumes.push_back(s->lake_volume[1]);
+    }
+    set_thread_count(processor_count());
+    EXPECT_TRUE(depths[0] == depths[1]);
+    EXPECT_EQ(volumes[0], volumes[1]);
 }

@@ -1,5 +1,7 @@
 #include "overland/overland_fixture.h"
 
+#include <cstdlib>
+
 #include "overland/overland_steps.h"
 
 namespace overland_test
@@ -38,6 +40,27 @@ std::unique_ptr<model_state> make_plane(const plane_spec& spec)
     s.ov_next = s.current_time;
     s.ov_last = s.current_time - s.ov_dt_days;
     return state;
+}
+
+std::unique_ptr<model_state> make_bowl_plane()
+{
+    plane_spec spec;
+    spec.rows = 70;
+    spec.cols = 70;
+    spec.overtype = 1;
+    auto s = make_plane(spec);
+    const int n = s->num_cells;
+    for (int i = 1; i <= n; ++i) {
+        const int r = (i - 1) / 70 + 1;
+        const int c = (i - 1) % 70 + 1;
+        s->ground_elev[i] = 100.0 + 0.01 * (std::abs(r - 35) + std::abs(c - 35));
+        s->ov_depth[i] = 0.01 + 0.02 * ((i * 37) % 11) / 10.0;
+    }
+    s->slope_x.assign(n, 0.0);
+    s->slope_y.assign(n, 0.0);
+    compute_cell_slopes(*s);
+    alloc_overland_routing(*s);
+    return s;
 }
 
 double surface_volume(const model_state& s)

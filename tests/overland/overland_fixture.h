@@ -31,6 +31,11 @@ inline int cell_of(const plane_spec& spec, int row, int col)
     return (row - 1) * spec.cols + col;
 }
 
+// A 70 x 70 explicit plane whose ground rises 0.01 m per cell away from
+// cell (35, 35), with uneven depths of 1 to 3 cm, slopes and routing arrays
+// in place: above the single-thread cut-off, for lakes in its middle.
+std::unique_ptr<model_state> make_bowl_plane();
+
 // Water on the surface, m3.
 double surface_volume(const model_state& s);
 
