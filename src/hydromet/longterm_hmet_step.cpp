@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "core/error_state.h"
 #include "core/julian.h"
 #include "core/model_state.h"
 #include "hydromet/hmet_services.h"
@@ -125,6 +126,8 @@ void longterm_hmet_step(model_state& s)
     }
     if (result != -1)
         result = read_hmet_record(s);
+    if (error_state.raised) // a reader error stops the run, not the data's end
+        return;
     if (result == -1) {
         if (s.event_active && s.event_num == s.num_events) {
             s.hmet_next = hmet_done;
