@@ -10,6 +10,7 @@
 #include "core/julian.h"
 #include "core/model_state.h"
 #include "core/parallel.h"
+#include "hydromet/hmet_reader_state.h"
 #include "hydromet/hmet_services.h"
 
 namespace
@@ -100,8 +101,11 @@ double evapo_trans(model_state& s)
         ivector_alloc_zero(s.et_warn, n, "et_warn");
         dvector_alloc_zero(s.et_warn_ra, n, "et_warn_ra");
 #pragma omp parallel for schedule(static) if (n >= parallel_min_cells)
-        for (int i = 1; i <= n; ++i)
-            s.ground_temp[i] = (cell_temp ? s.hmet_cell_temp[i] : s.hmet_air_temp) + 273.15;
+        for (int i = 1; i <= n; ++i) {
+            // A grid cell without data starts from the basin temperature.
+            const bool own = cell_temp && !hmet_no_data(s.hmet_cell_temp[i]);
+            s.ground_temp[i] = (own ? s.hmet_cell_temp[i] : s.hmet_air_temp) + 273.15;
+        }
         s.ground_temp_started = 1;
     }
     const double phi = s.latitude * pi / 180.0;
@@ -145,6 +149,10 @@ double evapo_trans(model_state& s)
         const double t_k = (cell_temp ? s.hmet_cell_temp[i] : t_air) + 273.15;
         double p_ki = p_k, cloud_i = cloud, rs_i = rs, rh_i = rh, wind_i = wind, u_ei = u_e, f_ci = f_c;
         if (ascii) {
+            if (!hmet_cell_has_weather(s, i)) { // no weather: no evapotranspiration this hour
+                s.pet_rate[i] = s.et_rate[i] = 0.0;
+                continue;
+            }
             p_ki = s.hmet_cell_pressure[i] * 0.1;
             cloud_i = s.hmet_cell_cloud[i] / 10.0;
             if (cloud_i > 1.0) {

@@ -24,6 +24,12 @@ enum hmet_grid_kind {
     hmet_grid_direct_rad, hmet_grid_global_rad, hmet_grid_wind, hmet_grid_kinds
 };
 
+// A per-cell grid value without data (-9999 is stored for those).
+inline bool hmet_no_data(double v)
+{
+    return v <= -9990.0;
+}
+
 struct hmet_reader_state {
     // NCDC: the raw values of the day's elements per hour of the day (a
     // missing value leaves the previous day's value of that hour), which
@@ -45,6 +51,7 @@ struct hmet_reader_state {
     hmet_grid_header hmet_grid_ref;
     int hmet_grid_sized = 0;
     int hmet_grid_first_done = 0;
+    int hmet_grid_gaps_told = 0; // cells without weather were announced
     std::vector<double> hmet_grid_values[hmet_grid_kinds];
     ivec hmet_grid_pos;
     // Per-cell weather of the hour (1..N): radiation as in the grids, cloud

@@ -24,6 +24,10 @@ double check_hmet_grid_coords(int row, int col, double north, double west, doubl
 // many there are; 0 when none has.
 double hmet_cell_temp_mean(const model_state& s, int& cells_with_data);
 
+// True when hourly-grid cell i has every quantity the evapotranspiration
+// uses (none is -9999).
+bool hmet_cell_has_weather(const model_state& s, int i);
+
 // Reads the three header lines of the orographic temperature file (the
 // gauge elevations A and B); false after a reported error.
 bool read_hmet_orog_header(model_state& s);

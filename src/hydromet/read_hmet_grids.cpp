@@ -257,11 +257,18 @@ double hmet_cell_temp_mean(const model_state& s, int& cells_with_data)
     double sum = 0.0;
     cells_with_data = 0;
     for (int k = 1; k <= s.num_cells; ++k)
-        if (s.hmet_cell_temp[k] > -9990.0) {
+        if (!hmet_no_data(s.hmet_cell_temp[k])) {
             sum += s.hmet_cell_temp[k];
             ++cells_with_data;
         }
     return cells_with_data > 0 ? sum / cells_with_data : 0.0;
+}
+
+bool hmet_cell_has_weather(const model_state& s, int i)
+{
+    return !hmet_no_data(s.hmet_cell_temp[i]) && !hmet_no_data(s.hmet_cell_pressure[i]) &&
+           !hmet_no_data(s.hmet_cell_cloud[i]) && !hmet_no_data(s.hmet_cell_rel_hum[i]) &&
+           !hmet_no_data(s.hmet_cell_global_rad[i]) && !hmet_no_data(s.hmet_cell_wind[i]);
 }
 
 int scan_hmet_grids(model_state& s)
@@ -291,6 +298,7 @@ int scan_hmet_grids(model_state& s)
     s.hmet_lines_read = 0;
     s.hmet_grid_sized = 0;
     s.hmet_grid_first_done = 0;
+    s.hmet_grid_gaps_told = 0;
     size_cells(s);
     return 0;
 }
@@ -346,6 +354,17 @@ int read_hmet_grids(model_state& s)
         return -1;
     }
     s.hmet_air_temp = mean;
+    if (!s.hmet_grid_gaps_told) {
+        int gaps = 0;
+        for (int k = 1; k <= s.num_cells; ++k)
+            gaps += !hmet_cell_has_weather(s, k);
+        if (gaps > 0) {
+            std::printf("Warning: %d cells of the watershed have no data in the hourly grids of %s; their "
+                        "evapotranspiration is 0 and their frozen-ground index is kept while they have none\n",
+                        gaps, stem.c_str());
+            s.hmet_grid_gaps_told = 1;
+        }
+    }
     for (int k = 0; k < 4; ++k)
         s.hmet_first_date[k] = date[k];
     return 1;

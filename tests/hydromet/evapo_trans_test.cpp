@@ -169,6 +169,7 @@ TEST(EvapoTrans, HourlyGridsGiveEveryCellItsOwnWeatherAndTheMeanTemperature)
         s->hmet_cell_cloud[i] = cloud[i - 1];
         s->hmet_cell_global_rad[i] = rs[i - 1];
     }
+    s->hmet_air_temp = 12.5; // the reader's mean
     testing::internal::CaptureStdout();
     EXPECT_DOUBLE_EQ(evapo_trans(*s), 12.5); // the cell without data is left out
     const std::string out = testing::internal::GetCapturedStdout();
@@ -180,6 +181,15 @@ TEST(EvapoTrans, HourlyGridsGiveEveryCellItsOwnWeatherAndTheMeanTemperature)
         ASSERT_GT(expect, 0.0);
         EXPECT_NEAR(s->pet_rate[i], expect, 1e-3 * expect) << i;
     }
+    // The cell without temperature data has no evapotranspiration, a
+    // finite ground temperature and keeps its frozen-ground index.
+    EXPECT_EQ(s->pet_rate[3], 0.0);
+    EXPECT_EQ(s->et_rate[3], 0.0);
+    EXPECT_DOUBLE_EQ(s->ground_temp[3], 12.5 + 273.15);
+    s->cfgi.assign(3, 5.0);
+    update_cfgi(*s);
+    EXPECT_EQ(s->cfgi[3], 5.0);
+    EXPECT_EQ(s->cfgi[1], 0.0); // 20 C melts it
 }
 
 TEST(EvapoTrans, OneAndFourThreadsGiveTheSameRates)

@@ -122,10 +122,13 @@ TEST_F(HmetGrid, CellsTakeTheirGridValuesAndAMissingWindGridGivesThreeMetresPerS
     EXPECT_NEAR(s->hmet_cell_temp[1], 20.0, 1e-12);
     EXPECT_DOUBLE_EQ(s->hmet_cell_temp[3], -9999.0); // no data
     EXPECT_NEAR(s->hmet_air_temp, (20.0 + 10.0 + 0.0) / 3.0, 1e-12); // the mean over cells with data
+    EXPECT_TRUE(has(first, "Warning: 1 cells of the watershed have no data in the hourly grids of 2008050100"))
+        << first;
     ASSERT_EQ(read(second), 1);
     EXPECT_EQ(s->hmet_first_date[3], 1);
     EXPECT_FALSE(has(second, "NO WIND")) << second;
     EXPECT_FALSE(has(second, "Filling")) << second;
+    EXPECT_FALSE(has(second, "Warning")) << second;
     EXPECT_EQ(read(second), -1);
     EXPECT_FALSE(error_state.raised);
 }
