@@ -60,8 +60,9 @@ int main(int argc, char** argv)
     }
     auto s = make_grid(rows * cols);
     const int cores = processor_count();
-    std::printf("Evapotranspiration (Penman-Monteith, 15:00 on 1 June), %d x %d cells, %d calls, %d processors\n",
-                rows, cols, calls, cores);
+    std::printf(
+        "Evapotranspiration (Penman-Monteith, 15:00 on 1 June), %d x %d cells, %d calls, %d processors\n",
+        rows, cols, calls, cores);
     std::printf("threads  s per call  cells/s\n");
 
     std::vector<int> counts = {1, 2, 4};
@@ -73,7 +74,8 @@ int main(int argc, char** argv)
         const auto t0 = std::chrono::steady_clock::now();
         for (int k = 0; k < calls; ++k)
             evapo_trans(*s);
-        const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count() / calls;
+        const double secs =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count() / calls;
         std::printf("%7d  %10.4f  %9.3e\n", threads, secs, static_cast<double>(rows) * cols / secs);
     }
     return 0;

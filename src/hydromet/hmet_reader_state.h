@@ -9,7 +9,16 @@
 #include "core/arrays.h"
 
 // Elements of an NCDC surface-airways file, in the order of its count line.
-enum ncdc_element { ncdc_drad, ncdc_grad, ncdc_pres, ncdc_rhum, ncdc_tmpd, ncdc_tskc, ncdc_wind, ncdc_elements };
+enum ncdc_element {
+    ncdc_drad,
+    ncdc_grad,
+    ncdc_pres,
+    ncdc_rhum,
+    ncdc_tmpd,
+    ncdc_tskc,
+    ncdc_wind,
+    ncdc_elements
+};
 
 // The six header values of one hourly weather grid.
 struct hmet_grid_header {
@@ -20,8 +29,15 @@ struct hmet_grid_header {
 
 // The eight grids of a time stamp, in the order they are read.
 enum hmet_grid_kind {
-    hmet_grid_cloud, hmet_grid_precip, hmet_grid_pressure, hmet_grid_rel_hum, hmet_grid_temp,
-    hmet_grid_direct_rad, hmet_grid_global_rad, hmet_grid_wind, hmet_grid_kinds
+    hmet_grid_cloud,
+    hmet_grid_precip,
+    hmet_grid_pressure,
+    hmet_grid_rel_hum,
+    hmet_grid_temp,
+    hmet_grid_direct_rad,
+    hmet_grid_global_rad,
+    hmet_grid_wind,
+    hmet_grid_kinds
 };
 
 // A per-cell grid value without data (-9999 is stored for those).

@@ -27,9 +27,9 @@ constexpr double largest_grid = 2.0e8;   // values
 
 struct grid_file {
     const char* suffix;
-    const char* name;   // in the open and fill announcements
-    const char* fill;   // "Filling %s Array"
-    bool required;      // the evapotranspiration cannot do without it
+    const char* name; // in the open and fill announcements
+    const char* fill; // "Filling %s Array"
+    bool required;    // the evapotranspiration cannot do without it
 };
 const grid_file grid_files[hmet_grid_kinds] = {
     {"_Clod.asc", "Cloud", "Cloud", true},
@@ -56,8 +56,8 @@ bool split_stamp(std::string_view text, int date[4])
     if (parse_long_strict(text, v) != num_status::ok || v < 0 || v / 1000000 > 9999)
         return false;
     const long long m = v % 1000000 / 10000, d = v % 10000 / 100, h = v % 100;
-    if (m < stamp_month.lo || m > stamp_month.hi || d < stamp_day.lo || d > stamp_day.hi || h < stamp_hour.lo ||
-        h > stamp_hour.hi)
+    if (m < stamp_month.lo || m > stamp_month.hi || d < stamp_day.lo || d > stamp_day.hi ||
+        h < stamp_hour.lo || h > stamp_hour.hi)
         return false;
     date[0] = static_cast<int>(v / 1000000);
     date[1] = static_cast<int>(m);
@@ -124,9 +124,10 @@ bool size_grids(model_state& s, const hmet_grid_header& h, const std::string& na
 {
     const double values = static_cast<double>(h.cols) * static_cast<double>(h.rows);
     if (h.cols < 1 || h.rows < 1 || !(h.cell > 0.0) || values > largest_grid || values > value_room(fp)) {
-        std::printf("Error: the header of hydrometeorological grid %s gives %d columns, %d rows and cell size "
-                    "%lf: the grid must have a positive size and the file must hold its values\n",
-                    name.c_str(), h.cols, h.rows, h.cell);
+        std::printf(
+            "Error: the header of hydrometeorological grid %s gives %d columns, %d rows and cell size "
+            "%lf: the grid must have a positive size and the file must hold its values\n",
+            name.c_str(), h.cols, h.rows, h.cell);
         hmet_stop_reported();
         return false;
     }
@@ -146,9 +147,10 @@ bool read_grid_file(model_state& s, int kind, const std::string& name, std::FILE
     word_reader in(fp);
     hmet_grid_header h;
     if (!read_header(in, h)) {
-        std::printf("Error: the header of hydrometeorological grid %s must be six lines of a label and a number: "
-                    "ncols, nrows, xllcorner, yllcorner, cellsize (numbers) and NODATA_value (a whole number)\n",
-                    name.c_str());
+        std::printf(
+            "Error: the header of hydrometeorological grid %s must be six lines of a label and a number: "
+            "ncols, nrows, xllcorner, yllcorner, cellsize (numbers) and NODATA_value (a whole number)\n",
+            name.c_str());
         hmet_stop_reported();
         return false;
     }
@@ -156,9 +158,10 @@ bool read_grid_file(model_state& s, int kind, const std::string& name, std::FILE
         return false;
     const hmet_grid_header& r = s.hmet_grid_ref;
     if (!same_header(h, r)) {
-        std::printf("Error: hydrometeorological grid %s has %d columns, %d rows, lower-left corner (%lf, %lf) and "
-                    "cell size %lf; the first grid of the run has %d, %d, (%lf, %lf) and %lf\n",
-                    name.c_str(), h.cols, h.rows, h.llx, h.lly, h.cell, r.cols, r.rows, r.llx, r.lly, r.cell);
+        std::printf(
+            "Error: hydrometeorological grid %s has %d columns, %d rows, lower-left corner (%lf, %lf) and "
+            "cell size %lf; the first grid of the run has %d, %d, (%lf, %lf) and %lf\n",
+            name.c_str(), h.cols, h.rows, h.llx, h.lly, h.cell, r.cols, r.rows, r.llx, r.lly, r.cell);
         hmet_stop_reported();
         return false;
     }
@@ -173,7 +176,8 @@ bool read_grid_file(model_state& s, int kind, const std::string& name, std::FILE
                     std::printf("\n\nERROR!!! Counts DO NOT MATCH\n\n");
                 std::printf("Error: hydrometeorological grid %s: the value of row %d, column %d %s\n",
                             name.c_str(), i + 1, j + 1,
-                            got == word_status::end ? "is missing: the file ends before it" : "is not a number");
+                            got == word_status::end ? "is missing: the file ends before it"
+                                                    : "is not a number");
                 hmet_stop_reported();
                 return false;
             }
@@ -185,9 +189,10 @@ bool read_grid_file(model_state& s, int kind, const std::string& name, std::FILE
     std::string extra;
     if (in.word(extra)) {
         std::printf("\n\nERROR!!! Counts DO NOT MATCH\n\n");
-        std::printf("Error: hydrometeorological grid %s holds more values than the %d rows of %d columns of its "
-                    "header\n",
-                    name.c_str(), h.rows, h.cols);
+        std::printf(
+            "Error: hydrometeorological grid %s holds more values than the %d rows of %d columns of its "
+            "header\n",
+            name.c_str(), h.rows, h.cols);
         hmet_stop_reported();
         return false;
     }
@@ -359,9 +364,10 @@ int read_hmet_grids(model_state& s)
         for (int k = 1; k <= s.num_cells; ++k)
             gaps += !hmet_cell_has_weather(s, k);
         if (gaps > 0) {
-            std::printf("Warning: %d cells of the watershed have no data in the hourly grids of %s; their "
-                        "evapotranspiration is 0 and their frozen-ground index is kept while they have none\n",
-                        gaps, stem.c_str());
+            std::printf(
+                "Warning: %d cells of the watershed have no data in the hourly grids of %s; their "
+                "evapotranspiration is 0 and their frozen-ground index is kept while they have none\n",
+                gaps, stem.c_str());
             s.hmet_grid_gaps_told = 1;
         }
     }

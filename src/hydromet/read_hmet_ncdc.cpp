@@ -243,8 +243,8 @@ int scan_ncdc(model_state& s)
     if (!s.super_quiet)
         std::printf("End of hmet_NCDC file encountered after %ld lines\n", data_lines);
     std::printf("DRAD GRAD PRES RHUM TMPD TSKC WIND\n");
-    std::printf(" %d  %d  %d  %d  %d  %d  %d\n", counts[0], counts[1], counts[2], counts[3], counts[4], counts[5],
-                counts[6]);
+    std::printf(" %d  %d  %d  %d  %d  %d  %d\n", counts[0], counts[1], counts[2], counts[3], counts[4],
+                counts[5], counts[6]);
     for (int e : {ncdc_rhum, ncdc_tskc, ncdc_wind})
         if (counts[e] != counts[ncdc_tmpd]) {
             count_mismatch(e);

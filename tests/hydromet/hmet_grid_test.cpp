@@ -29,8 +29,8 @@ const char* const suffixes[hmet_grid_kinds] = {"_Clod.asc", "_Prcp.asc", "_Pres.
 std::string esri(const std::vector<double>& v, int cols = 2)
 {
     char head[160];
-    std::snprintf(head, sizeof head, "ncols %d\nnrows 2\nxllcorner 0\nyllcorner 0\ncellsize 100\nNODATA_value -9999\n",
-                  cols);
+    std::snprintf(head, sizeof head,
+                  "ncols %d\nnrows 2\nxllcorner 0\nyllcorner 0\ncellsize 100\nNODATA_value -9999\n", cols);
     std::string t = head;
     for (std::size_t k = 0; k < v.size(); ++k)
         t += std::to_string(v[k]) + ((k + 1) % cols ? " " : "\n");
@@ -44,8 +44,8 @@ struct HmetGrid : testing::Test {
     std::unique_ptr<model_state> s = grid(2, 2, 100.0);
     // The hour's grids, by kind; an empty one is not written.
     std::vector<double> values[hmet_grid_kinds] = {
-        {12, 5, 0, 10},         {0, 0, 0, 0},       {29.92, 29.92, 29.0, 29.0}, {50, 60, 70, 80},
-        {68, 50, -9999, 32},    {100, 110, 120, 130}, {400, 300, 200, 100},   {}};
+        {12, 5, 0, 10},      {0, 0, 0, 0},         {29.92, 29.92, 29.0, 29.0}, {50, 60, 70, 80},
+        {68, 50, -9999, 32}, {100, 110, 120, 130}, {400, 300, 200, 100},       {}};
 
     void SetUp() override
     {
@@ -109,20 +109,23 @@ TEST_F(HmetGrid, CellsTakeTheirGridValuesAndAMissingWindGridGivesThreeMetresPerS
     for (int k = 0; k < 4; ++k)
         EXPECT_EQ(s->hmet_first_date[k], date[k]);
     EXPECT_TRUE(has(first, "Filling Cloud Array\nFilling Precipitation Array\n")) << first;
-    EXPECT_TRUE(has(first, "ERROR!!! CANNOT OPEN Wind Speed FILE\nNO WIND VALUE READ, using 3.000000 \n")) << first;
+    EXPECT_TRUE(has(first, "ERROR!!! CANNOT OPEN Wind Speed FILE\nNO WIND VALUE READ, using 3.000000 \n"))
+        << first;
     // Cell k sits over grid value k (north row first); the record units.
     for (int k = 1; k <= 4; ++k) {
         EXPECT_DOUBLE_EQ(s->hmet_cell_cloud[k], values[hmet_grid_cloud][k - 1]) << k; // tenths
         EXPECT_NEAR(s->hmet_cell_pressure[k], values[hmet_grid_pressure][k - 1] * 1013.25 / 29.92, 1e-9) << k;
         EXPECT_DOUBLE_EQ(s->hmet_cell_rel_hum[k], values[hmet_grid_rel_hum][k - 1]) << k;
         EXPECT_DOUBLE_EQ(s->hmet_cell_direct_rad[k], values[hmet_grid_direct_rad][k - 1]) << k;
-        EXPECT_DOUBLE_EQ(s->hmet_cell_global_rad[k], values[hmet_grid_global_rad][k - 1]) << k; // its own grid
+        EXPECT_DOUBLE_EQ(s->hmet_cell_global_rad[k], values[hmet_grid_global_rad][k - 1])
+            << k; // its own grid
         EXPECT_DOUBLE_EQ(s->hmet_cell_wind[k], 3.0) << k;
     }
     EXPECT_NEAR(s->hmet_cell_temp[1], 20.0, 1e-12);
-    EXPECT_DOUBLE_EQ(s->hmet_cell_temp[3], -9999.0); // no data
+    EXPECT_DOUBLE_EQ(s->hmet_cell_temp[3], -9999.0);                 // no data
     EXPECT_NEAR(s->hmet_air_temp, (20.0 + 10.0 + 0.0) / 3.0, 1e-12); // the mean over cells with data
-    EXPECT_TRUE(has(first, "Warning: 1 cells of the watershed have no data in the hourly grids of 2008050100"))
+    EXPECT_TRUE(
+        has(first, "Warning: 1 cells of the watershed have no data in the hourly grids of 2008050100"))
         << first;
     ASSERT_EQ(read(second), 1);
     EXPECT_EQ(s->hmet_first_date[3], 1);
@@ -158,9 +161,11 @@ TEST_F(HmetGrid, ASecondHourGridThatDiffersOrAMissingTemperatureGridStopsNamingT
         std::string text; // empty: the file is not written
         const char* message;
     } cases[] = {
-        {hmet_grid_pressure, esri({1, 2, 3, 4, 5, 6}, 3), "hydrometeorological grid 2008050101_Pres.asc has 3 columns"},
+        {hmet_grid_pressure, esri({1, 2, 3, 4, 5, 6}, 3),
+         "hydrometeorological grid 2008050101_Pres.asc has 3 columns"},
         {hmet_grid_global_rad, esri({1, 2, 3, 4}) + "5\n",
-         "ERROR!!! Counts DO NOT MATCH\n\nError: hydrometeorological grid 2008050101_Grad.asc holds more values"},
+         "ERROR!!! Counts DO NOT MATCH\n\nError: hydrometeorological grid 2008050101_Grad.asc holds more "
+         "values"},
         {hmet_grid_temp, "", "Error: cannot open the hydrometeorological grid 2008050101_Temp.asc\n"},
     };
     for (const auto& c : cases) {
@@ -187,7 +192,8 @@ TEST(HmetGridCoords, ACellFarFromItsGridCellIsWarnedAbout)
     // column 0 of a grid starting at x = 0, 1.5 grid cells away.
     testing::internal::CaptureStdout();
     EXPECT_DOUBLE_EQ(check_hmet_grid_coords(1, 1, 200.0, -200.0, 100.0, 0.0, 0.0, 100.0, 0, 0, 2), 150.0);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "\nERROR!! in the conversion of X coordinates in the ASCII HMET");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "\nERROR!! in the conversion of X coordinates in the ASCII HMET");
     // Cell (2,2) of the same grid starting at x = 0 lies inside grid cell (1,1).
     testing::internal::CaptureStdout();
     EXPECT_DOUBLE_EQ(check_hmet_grid_coords(2, 2, 200.0, 0.0, 100.0, 0.0, 0.0, 100.0, 1, 1, 2), 50.0);

@@ -63,14 +63,15 @@ TEST_F(HmetNcdc, TwentyNineWindDaysAgainstThirtyTemperatureDaysStopWithTheWindMe
     }
     setup(text);
     EXPECT_TRUE(error_state.raised);
-    EXPECT_TRUE(printed("End of hmet_NCDC file encountered after 119 lines\n"
-                        "DRAD GRAD PRES RHUM TMPD TSKC WIND\n"
-                        " 0  0  0  30  30  30  29\n"
-                        "There is an error in the Surface Airways hydrometeorology\n"
-                        "data file.  There appear to be different number of days of wind data than temperature "
-                        "data.  Wind speed data is\n"
-                        "required for each day.  Examine the file and supply the \n"
-                        "missing data.  Program terminating\n\n"))
+    EXPECT_TRUE(
+        printed("End of hmet_NCDC file encountered after 119 lines\n"
+                "DRAD GRAD PRES RHUM TMPD TSKC WIND\n"
+                " 0  0  0  30  30  30  29\n"
+                "There is an error in the Surface Airways hydrometeorology\n"
+                "data file.  There appear to be different number of days of wind data than temperature "
+                "data.  Wind speed data is\n"
+                "required for each day.  Examine the file and supply the \n"
+                "missing data.  Program terminating\n\n"))
         << out;
 }
 
@@ -87,7 +88,8 @@ TEST_F(HmetNcdc, RecordsAreConsecutiveHoursInRecordUnitsThenMinusOne)
         if (k == 1)
             temp[5] = 99999;
         const int* d = days[k];
-        text += ncdc_line("DRAD", d[0], d[1], d[2], rad) + ncdc_line("PRES", d[0], d[1], d[2], std::vector<int>(24, 29920)) +
+        text += ncdc_line("DRAD", d[0], d[1], d[2], rad) +
+                ncdc_line("PRES", d[0], d[1], d[2], std::vector<int>(24, 29920)) +
                 ncdc_line("RHUM", d[0], d[1], d[2], std::vector<int>(24, 50)) +
                 ncdc_line("TMPD", d[0], d[1], d[2], temp) +
                 ncdc_line("TSKC", d[0], d[1], d[2], std::vector<int>(24, 1005)) +
