@@ -9,6 +9,7 @@
 #include "core/grid_state.h"
 #include "core/run_control_state.h"
 #include "coupling/coupling_state.h"
+#include "hydromet/hmet_reader_state.h"
 #include "hydromet/rainfall_state.h"
 #include "hydromet/snow_state.h"
 #include "input/input_state.h"
@@ -47,6 +48,7 @@ struct model_state
     , sediment_input_state   // size classes and erosion properties
     , constituent_input_state // contaminant table and constituent work arrays
     , snow_state             // snow and orographic data
+    , hmet_reader_state      // weather-file day tables and hourly grids
     , overland_lake_state    // overland lakes
     , map_output_flags       // map and series output flags
     , card_records           // cards, run parameters, precipitation settings

@@ -1,14 +1,16 @@
 // Energy-balance evapotranspiration of every cell for one hour: shortwave
 // on the sloping cell, Newton iteration of the ground temperature on the
 // radiation, sensible and latent heat balance, then Penman-Monteith or bulk
-// transfer rates. Warnings of the parallel cell loop are flagged per cell
-// and printed afterwards on the main thread.
+// transfer rates. With hourly grids every cell takes its own weather and the
+// result is the mean grid temperature. Warnings of the parallel cell loop
+// are flagged per cell and printed afterwards on the main thread.
 #include <cmath>
 #include <cstdio>
 
 #include "core/julian.h"
 #include "core/model_state.h"
 #include "core/parallel.h"
+#include "hydromet/hmet_reader_state.h"
 #include "hydromet/hmet_services.h"
 
 namespace
@@ -34,7 +36,7 @@ constexpr double canopy_hour_factor[24] = {
     1.0,         1.052613613, 1.167444189, 1.354095078, 1.636506383, 2.043283344,
     2.660309947, 3.215256127, 3.507134242, 3.688915186, 3.818082516, 3.923343877};
 
-enum et_warning { warn_converge = 1, warn_ra_negative = 2, warn_ra_nan = 4 };
+enum et_warning { warn_converge = 1, warn_ra_negative = 2, warn_ra_nan = 4, warn_cloud = 8 };
 
 double sat_vapour(double t_c)
 {
@@ -90,22 +92,27 @@ double seasonal_factor(const model_state& s, int month)
 double evapo_trans(model_state& s)
 {
     const int n = s.num_cells;
-    const bool orog = orog_hmet_on(s);
-    // TODO: the per-cell weather of hourly grids (HMET_ASCII).
+    // Hourly grids give every cell its own weather; the orographic
+    // adjustment its own temperature.
+    const bool ascii = s.hmet_ascii && s.hmet_cell_wind.size() >= n;
+    const bool cell_temp = ascii || orog_hmet_on(s);
     if (!s.ground_temp_started || s.ground_temp.size() != n) {
         dvector_alloc_zero(s.ground_temp, n, "ground_temp");
         ivector_alloc_zero(s.et_warn, n, "et_warn");
         dvector_alloc_zero(s.et_warn_ra, n, "et_warn_ra");
 #pragma omp parallel for schedule(static) if (n >= parallel_min_cells)
-        for (int i = 1; i <= n; ++i)
-            s.ground_temp[i] = (orog ? s.hmet_cell_temp[i] : s.hmet_air_temp) + 273.15;
+        for (int i = 1; i <= n; ++i) {
+            // A grid cell without data starts from the basin temperature.
+            const bool own = cell_temp && !hmet_no_data(s.hmet_cell_temp[i]);
+            s.ground_temp[i] = (own ? s.hmet_cell_temp[i] : s.hmet_air_temp) + 273.15;
+        }
         s.ground_temp_started = 1;
     }
     const double phi = s.latitude * pi / 180.0;
     const double p_k = s.hmet_pressure * 0.1;
     const double t_air = s.hmet_air_temp;
     double cloud = s.hmet_cloud / 10.0;
-    if (cloud > 1.0) {
+    if (cloud > 1.0 && !ascii) {
         cloud = 1.0;
         std::printf("WARNING: Cloud cover > 1.0 in evapo_trans - possible problem with hmet file \n");
     }
@@ -139,7 +146,25 @@ double evapo_trans(model_state& s)
 #pragma omp parallel for schedule(static) if (n >= parallel_min_cells)
     for (int i = 1; i <= n; ++i) {
         s.et_warn[i] = 0;
-        const double t_k = (orog ? s.hmet_cell_temp[i] : t_air) + 273.15;
+        const double t_k = (cell_temp ? s.hmet_cell_temp[i] : t_air) + 273.15;
+        double p_ki = p_k, cloud_i = cloud, rs_i = rs, rh_i = rh, wind_i = wind, u_ei = u_e, f_ci = f_c;
+        if (ascii) {
+            if (!hmet_cell_has_weather(s, i)) { // no weather: no evapotranspiration this hour
+                s.pet_rate[i] = s.et_rate[i] = 0.0;
+                continue;
+            }
+            p_ki = s.hmet_cell_pressure[i] * 0.1;
+            cloud_i = s.hmet_cell_cloud[i] / 10.0;
+            if (cloud_i > 1.0) {
+                cloud_i = 1.0;
+                s.et_warn[i] |= warn_cloud;
+            }
+            rs_i = s.hmet_cell_global_rad[i];
+            rh_i = s.hmet_cell_rel_hum[i] / 100.0;
+            wind_i = s.hmet_cell_wind[i];
+            u_ei = wind_i > calm ? wind_i : calm;
+            f_ci = 1.0 + 0.17 * cloud_i * cloud_i;
+        }
         const double z = penman ? s.dist_veg_height[i] : 0.001;
         double albedo = s.dist_albedo[i];
         if (s.ov_depth[i] >= z)
@@ -154,31 +179,32 @@ double evapo_trans(model_state& s)
             const double cos_theta =
                 std::cos(beta) * sin_h + std::sin(beta) * std::cos(alt) * std::cos(azimuth - aspect);
             const double beam = std::exp(-2.0 * a_m * air_mass) * solar_constant * e0 * cos_theta *
-                                (1.0 - (1.0 - a_c) * cloud);
+                                (1.0 - (1.0 - a_c) * cloud_i);
             double trans = 1.0;
             if (penman && s.dist_trans_coeff[i] != 0.0)
                 trans = s.dist_trans_coeff[i];
             const double c2 = std::cos(beta / 2.0);
-            short_net = (c2 * c2 * rs + trans * (beam > 0.0 ? beam : 0.0)) * (1.0 - albedo);
+            short_net = (c2 * c2 * rs_i + trans * (beam > 0.0 ? beam : 0.0)) * (1.0 - albedo);
         }
         const double t_a = t_k - 273.15;
-        const double e_a = sat_vapour(t_a) * rh;
-        const double eps_a = (0.74 + 0.0049 * e_a) * f_c;
-        const double rho = 3.486 * p_k / (t_a + 275.0);
-        const double q_a = 0.622 * e_a / (p_k - 0.378 * e_a);
+        const double e_a = sat_vapour(t_a) * rh_i;
+        const double eps_a = (0.74 + 0.0049 * e_a) * f_ci;
+        const double rho = 3.486 * p_ki / (t_a + 275.0);
+        const double q_a = 0.622 * e_a / (p_ki - 0.378 * e_a);
         const double long_in = eps_a * sigma * t_k * t_k * t_k * t_k;
         double t_g = s.ground_temp[i], t_new = t_g;
         double evap = 0.0, sens = 0.0, rad = 0.0;
         for (int it = 1; it <= max_newton; ++it) {
             const double e_g = sat_vapour(t_g - 273.15);
-            const double q_g = 0.622 * e_g / (p_k - 0.378 * e_g);
-            evap = q_g > q_a ? rho * c_t * u_e * (q_g - q_a) : 0.0;
-            sens = rho * c_p * c_t * u_e * (t_g - t_k);
-            rad = -(short_net + long_in - sigma * t_g * t_g * t_g * t_g) / 1000.0;
+            const double q_g = 0.622 * e_g / (p_ki - 0.378 * e_g);
+            evap = q_g > q_a ? rho * c_t * u_ei * (q_g - q_a) : 0.0;
+            sens = rho * c_p * c_t * u_ei * (t_g - t_k);
+            // With hourly grids the radiation term is the global-radiation grid's.
+            rad = ascii ? -rs_i / 1000.0 : -(short_net + long_in - sigma * t_g * t_g * t_g * t_g) / 1000.0;
             const double f = lambda * evap + sens + sens / 3.0 + rad;
-            const double df = lambda * rho * c_t * u_e * q_g * (lambda * 1000.0 / (r_v * t_g * t_g)) * p_k /
-                                  (p_k - 0.378 * e_g) +
-                              4.0 * sigma * t_g * t_g * t_g / 1000.0 + rho * c_p * c_t * u_e * (1.0 + 1.0 / 3.0);
+            const double df = lambda * rho * c_t * u_ei * q_g * (lambda * 1000.0 / (r_v * t_g * t_g)) * p_ki /
+                                  (p_ki - 0.378 * e_g) +
+                              4.0 * sigma * t_g * t_g * t_g / 1000.0 + rho * c_p * c_t * u_ei * (1.0 + 1.0 / 3.0);
             t_new = t_g - f / df;
             if (it == max_newton) {
                 s.et_warn[i] |= warn_converge;
@@ -195,15 +221,15 @@ double evapo_trans(model_state& s)
         } else {
             const double deficit = sat_vapour(t_new - 273.15) - e_a;
             const double delta = 4098.0 * sat_vapour(t_a) / ((t_a + 237.3) * (t_a + 237.3));
-            const double gamma = (c_p / 0.622) * p_k / lambda;
+            const double gamma = (c_p / 0.622) * p_ki / lambda;
             const double avail = -rad - sens / 3.0;
-            if (wind > calm) {
+            if (wind_i > calm) {
                 if (s.dist_veg_height[i] < 0.001)
                     s.dist_veg_height[i] = 0.001;
                 const double h_v = s.dist_veg_height[i];
                 const double z_d = h_v + 2.0 - 0.67 * h_v;
                 const double r_a = std::log(z_d / (0.0123 * h_v)) * std::log(z_d / (0.123 * h_v)) /
-                                   (von_karman * von_karman * wind);
+                                   (von_karman * von_karman * wind_i);
                 if (std::isnan(r_a)) {
                     s.et_warn[i] |= warn_ra_nan;
                 } else if (r_a < 0.0) {
@@ -225,17 +251,26 @@ double evapo_trans(model_state& s)
         s.et_rate[i] = aet_cm > 0.0 ? aet_cm : 0.0;
     }
 
+    bool cloud_warned = false;
     for (int i = 1; i <= n; ++i) {
         const int w = s.et_warn[i];
         if (!w)
             continue;
+        if ((w & warn_cloud) && !cloud_warned) { // the text names no cell: once per hour
+            std::printf("WARNING: Cloud cover > 1.0 in evapo_trans - possible problem with hmet file \n");
+            cloud_warned = true;
+        }
         if (w & warn_converge)
             std::printf("Ground temperature not converging in cell %d, check your hydrometeorological inputs \n",
                         i);
         if (w & warn_ra_negative)
-            std::printf("%d %lf %lf\n", i, s.et_warn_ra[i], wind);
+            std::printf("%d %lf %lf\n", i, s.et_warn_ra[i], ascii ? s.hmet_cell_wind[i] : wind);
         if (w & warn_ra_nan)
             std::printf("Ra is not a number in evapo-trans \n");
+    }
+    if (ascii) {
+        int with_data = 0;
+        return hmet_cell_temp_mean(s, with_data);
     }
     return t_air;
 }

@@ -6,11 +6,27 @@ struct model_state;
 
 // Scan call (hmet_call_count 1): finds the first and last dates and the
 // record count and rewinds; 0, or -1 after a reported format error (code
-// 4000). Record call (hmet_call_count >= 2): reads the next hour into the
+// 4000; NCDC gives 1). Record call (hmet_call_count >= 2): reads the next hour into the
 // hmet_* record fields, repairing missing values (hmet_repaired counts
-// them); KTR gives the number of fields read, SAMSON 1; -1 after the last
-// hour.
+// them); KTR gives the number of fields read, SAMSON 1, NCDC 0 (the
+// day's hours one per call), hourly grids 1 (per-cell values in the
+// hmet_cell_* arrays); -1 after the last hour or a reported error.
 int read_hmet_record(model_state& s);
+
+// Warns ("ERROR!! in the conversion of X/Y coordinates in the ASCII HMET")
+// when the centre of model cell (row, col) lies more than 1.3 grid cells
+// from the hourly-grid cell (grid_col, grid_row) it was given; returns the
+// larger of the x and y differences.
+double check_hmet_grid_coords(int row, int col, double north, double west, double cell_size, double grid_lly,
+                              double grid_llx, double grid_cell, int grid_col, int grid_row, int grid_rows);
+
+// Mean of hmet_cell_temp over the cells with data (above -9990), and how
+// many there are; 0 when none has.
+double hmet_cell_temp_mean(const model_state& s, int& cells_with_data);
+
+// True when hourly-grid cell i has every quantity the evapotranspiration
+// uses (none is -9999).
+bool hmet_cell_has_weather(const model_state& s, int i);
 
 // Reads the three header lines of the orographic temperature file (the
 // gauge elevations A and B); false after a reported error.

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "core/error_state.h"
 #include "core/julian.h"
 #include "core/model_state.h"
 #include "hydromet/hmet_services.h"
@@ -29,7 +30,9 @@ void log_hour(model_state& s)
     double infil = 0.0, bottom = 0.0, theta = 0.0, pet = 0.0, cfgi = 0.0;
     double top_sum = 0.0, low_sum = 0.0;
     int top_n = 0, low_n = 0;
-    const double top_depth = s.cards.top_layer_depth;
+    // The top layer of the accounting column (cm): the soil type's first
+    // layer with layered soil, else TOP_LAYER_DEPTH.
+    const bool layered = s.inf_layered_soil && s.soiltype.size() >= n_all;
     for (int k = 1; k <= n_all; ++k) {
         if (lake_cell(s, k)) {
             --n;
@@ -46,9 +49,10 @@ void log_hour(model_state& s)
         theta += s.soil_moisture[k];
         pet += s.pet_rate[k] * 3600.0;
         cfgi += s.cfgi[k];
-        // TODO: with INF_LAYERED_SOIL the top layer depth is the cell's
-        // soil type's first layer depth.
         if (s.soil_water_acct) {
+            double top_depth = s.top_layer_depth;
+            if (layered && s.soiltype[k] >= 0 && s.soiltype[k] < soil_type_count)
+                top_depth = s.soil_layers[static_cast<std::size_t>(s.soiltype[k])].depth[0];
             if (s.soil_depth[k] > top_depth) {
                 ++top_n;
                 ++low_n;
@@ -125,6 +129,8 @@ void longterm_hmet_step(model_state& s)
     }
     if (result != -1)
         result = read_hmet_record(s);
+    if (error_state.raised) // a reader error stops the run, not the data's end
+        return;
     if (result == -1) {
         if (s.event_active && s.event_num == s.num_events) {
             s.hmet_next = hmet_done;

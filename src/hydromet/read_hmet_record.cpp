@@ -1,4 +1,5 @@
-// Hourly station weather files: KTR text records and SAMSON fixed columns.
+// Hourly weather files: KTR text records and SAMSON fixed columns here; the
+// NCDC surface-airways lines and the hourly grids have their own files.
 // The scan call counts the records and finds their first and last dates;
 // each record call reads one hour, repairs missing values and converts the
 // units (cloud cover in tenths, deg C, %, mb, m/s). With orographic
@@ -12,6 +13,7 @@
 #include "core/julian.h"
 #include "core/model_state.h"
 #include "core/text_parse.h"
+#include "hydromet/hmet_reader_parts.h"
 #include "hydromet/hmet_services.h"
 
 namespace
@@ -30,20 +32,9 @@ struct int_range {
 };
 const int_range date_ranges[4] = {{"year", 0, 9999}, {"month", 1, 12}, {"day", 1, 31}, {"hour", 0, 24}};
 
-void stop_reported()
-{
-    error_set(err_stop);
-    report_error(error_state);
-}
-
 bool quiet_scan(const model_state& s)
 {
     return s.super_quiet || s.calib_mode;
-}
-
-bool blank_line(const std::string& line)
-{
-    return line.find_first_not_of(" \t\r") == std::string::npos;
 }
 
 // Hour 24 is hour 0 of the next day.
@@ -101,7 +92,7 @@ void ktr_format_error(int line, int field)
     std::printf(" Format:\n1   2   3   4    5     6           7        8         9    10        11  \n"
                 "Yr  Mo  Day Hr  Press. RelHumidity SkyCover WindSpeed Temp DirectRad GlobalRad\n"
                 "int int int int float  int         int      int       int  float     float\n\n");
-    stop_reported();
+    hmet_stop_reported();
 }
 
 int scan_ktr(model_state& s)
@@ -112,7 +103,7 @@ int scan_ktr(model_state& s)
     ktr_line r{};
     while (read_raw_line(fp, line)) {
         ++line_no;
-        if (blank_line(line))
+        if (hmet_blank_line(line))
             continue;
         if (const int bad = parse_ktr_line(line, r)) {
             ktr_format_error(line_no, bad);
@@ -133,42 +124,25 @@ int scan_ktr(model_state& s)
     return 0;
 }
 
-// Repairs v when it is missing: takes memory's value and counts the repair;
-// otherwise remembers v.
-double repaired(bool missing, double v, double& memory, int& count)
-{
-    if (missing) {
-        ++count;
-        return memory;
-    }
-    memory = v;
-    return v;
-}
-
 int read_ktr(model_state& s)
 {
     std::string line;
     ktr_line r{};
-    for (;;) {
-        if (!read_raw_line(s.hmet_file.fp, line))
-            return -1;
-        ++s.hmet_lines_read;
-        if (!blank_line(line))
-            break;
-    }
+    if (!hmet_next_line(s, line))
+        return -1;
     if (const int bad = parse_ktr_line(line, r)) {
         ktr_format_error(s.hmet_lines_read, bad);
         return -1;
     }
     const int h = r.date[3] % 24;
     int& n = s.hmet_repaired;
-    const double direct = repaired(r.direct > ktr_missing_rad, r.direct, s.hmet_last_direct[h], n);
-    const double global = repaired(r.global > ktr_missing_rad, r.global, s.hmet_last_global[h], n);
-    const double press = repaired(r.pressure == ktr_missing, r.pressure, s.hmet_last_pressure, n);
-    const double hum = repaired(r.rel_hum == ktr_missing, r.rel_hum, s.hmet_last_rel_hum[h], n);
-    const double temp = repaired(r.temp == ktr_missing, r.temp, s.hmet_last_temp[h], n);
-    const double sky = repaired(r.sky == ktr_missing, r.sky, s.hmet_last_cloud, n);
-    const double wind = repaired(r.wind == ktr_missing, r.wind, s.hmet_last_wind, n);
+    const double direct = hmet_repaired_value(r.direct > ktr_missing_rad, r.direct, s.hmet_last_direct[h], n);
+    const double global = hmet_repaired_value(r.global > ktr_missing_rad, r.global, s.hmet_last_global[h], n);
+    const double press = hmet_repaired_value(r.pressure == ktr_missing, r.pressure, s.hmet_last_pressure, n);
+    const double hum = hmet_repaired_value(r.rel_hum == ktr_missing, r.rel_hum, s.hmet_last_rel_hum[h], n);
+    const double temp = hmet_repaired_value(r.temp == ktr_missing, r.temp, s.hmet_last_temp[h], n);
+    const double sky = hmet_repaired_value(r.sky == ktr_missing, r.sky, s.hmet_last_cloud, n);
+    const double wind = hmet_repaired_value(r.wind == ktr_missing, r.wind, s.hmet_last_wind, n);
     s.hmet_direct_rad = direct;
     s.hmet_global_rad = global;
     s.hmet_cloud = sky; // tenths, as every other source
@@ -183,32 +157,15 @@ int read_ktr(model_state& s)
 
 // ---- SAMSON ----------------------------------------------------------------
 
-// Columns counted from 1, inclusive.
-struct column {
-    int first, last;
-};
-const column samson_year{2, 3}, samson_month{5, 6}, samson_day{8, 9}, samson_hour{11, 12};
-const column samson_rad1{34, 37}, samson_rad2{42, 45}, samson_sky{50, 51}, samson_temp{56, 60};
-const column samson_hum{68, 70}, samson_press{72, 75}, samson_wind{80, 85};
-const column samson_station{8, 29}, samson_lat_deg{40, 41}, samson_lat_min{43, 44};
-const column samson_lon_deg{48, 50}, samson_lon_min{52, 53};
+const hmet_column samson_year{2, 3}, samson_month{5, 6}, samson_day{8, 9}, samson_hour{11, 12};
+const hmet_column samson_rad1{34, 37}, samson_rad2{42, 45}, samson_sky{50, 51}, samson_temp{56, 60};
+const hmet_column samson_hum{68, 70}, samson_press{72, 75}, samson_wind{80, 85};
+const hmet_column samson_station{8, 29}, samson_lat_deg{40, 41}, samson_lat_min{43, 44};
+const hmet_column samson_lon_deg{48, 50}, samson_lon_min{52, 53};
 
-std::string_view field(const std::string& line, column c)
+bool samson_number(const std::string& line, hmet_column c, double& out)
 {
-    if (static_cast<int>(line.size()) < c.first)
-        return {};
-    std::string_view v(line);
-    v = v.substr(c.first - 1, c.last - c.first + 1);
-    while (!v.empty() && (v.front() == ' ' || v.front() == '\t'))
-        v.remove_prefix(1);
-    while (!v.empty() && (v.back() == ' ' || v.back() == '\r' || v.back() == '\t'))
-        v.remove_suffix(1);
-    return v;
-}
-
-bool samson_number(const std::string& line, column c, double& out)
-{
-    return parse_double_strict(field(line, c), out) == num_status::ok;
+    return parse_double_strict(hmet_field(line, c), out) == num_status::ok;
 }
 
 struct samson_line {
@@ -219,14 +176,14 @@ struct samson_line {
 // Column of the first field that does not read, else 0.
 int parse_samson_line(const std::string& line, samson_line& r)
 {
-    const column date_cols[4] = {samson_year, samson_month, samson_day, samson_hour};
+    const hmet_column date_cols[4] = {samson_year, samson_month, samson_day, samson_hour};
     for (int k = 0; k < 4; ++k)
-        if (parse_int_strict(field(line, date_cols[k]), r.date[k]) != num_status::ok ||
+        if (parse_int_strict(hmet_field(line, date_cols[k]), r.date[k]) != num_status::ok ||
             (k > 0 && (r.date[k] < date_ranges[k].lo || r.date[k] > date_ranges[k].hi)))
             return date_cols[k].first;
     if (r.date[0] < 100)
         r.date[0] += 1900;
-    const column cols[7] = {samson_rad1, samson_rad2, samson_sky,  samson_temp,
+    const hmet_column cols[7] = {samson_rad1, samson_rad2, samson_sky,  samson_temp,
                             samson_hum,  samson_press, samson_wind};
     double* out[7] = {&r.rad1, &r.rad2, &r.sky, &r.temp, &r.hum, &r.press, &r.wind};
     for (int k = 0; k < 7; ++k)
@@ -239,7 +196,7 @@ void samson_error(const model_state& s, int line, int col)
 {
     std::printf("Error: Problem encountered in hmet_SAMSON file %s, line %d, near column %d\n",
                 s.hmet_file.name.c_str(), line, col);
-    stop_reported();
+    hmet_stop_reported();
 }
 
 int scan_samson(model_state& s)
@@ -248,10 +205,10 @@ int scan_samson(model_state& s)
     std::string line, second;
     if (!read_raw_line(fp, line) || !read_raw_line(fp, second)) {
         std::printf("Error: hmet_SAMSON file %s has no header lines\n", s.hmet_file.name.c_str());
-        stop_reported();
+        hmet_stop_reported();
         return -1;
     }
-    s.hmet_station = std::string(field(line, samson_station));
+    s.hmet_station = std::string(hmet_field(line, samson_station));
     double ld = 0, lm = 0, od = 0, om = 0;
     if (!samson_number(line, samson_lat_deg, ld) || !samson_number(line, samson_lat_min, lm) ||
         !samson_number(line, samson_lon_deg, od) || !samson_number(line, samson_lon_min, om)) {
@@ -264,7 +221,7 @@ int scan_samson(model_state& s)
     samson_line r{};
     while (read_raw_line(fp, line)) {
         ++line_no;
-        if (blank_line(line))
+        if (hmet_blank_line(line))
             continue;
         if (const int col = parse_samson_line(line, r)) {
             samson_error(s, line_no, col);
@@ -292,13 +249,8 @@ int read_samson(model_state& s)
         read_raw_line(s.hmet_file.fp, line);
         s.hmet_lines_read = 2;
     }
-    for (;;) {
-        if (!read_raw_line(s.hmet_file.fp, line))
-            return -1;
-        ++s.hmet_lines_read;
-        if (!blank_line(line))
-            break;
-    }
+    if (!hmet_next_line(s, line))
+        return -1;
     samson_line r{};
     if (const int col = parse_samson_line(line, r)) {
         samson_error(s, s.hmet_lines_read, col);
@@ -307,14 +259,14 @@ int read_samson(model_state& s)
     roll_hour_24(r.date);
     const int h = r.date[3];
     int& n = s.hmet_repaired;
-    s.hmet_direct_rad = repaired(r.rad1 == 9999.0, r.rad1, s.hmet_last_direct[h], n);
-    s.hmet_global_rad = repaired(r.rad2 == 9999.0, r.rad2, s.hmet_last_global[h], n);
-    s.hmet_cloud = repaired(r.sky == 99.0, r.sky, s.hmet_last_cloud, n);
-    s.hmet_air_temp = repaired(std::lround(r.temp * 10.0) == 9999, r.temp, s.hmet_last_temp[h], n);
-    s.hmet_rel_hum = repaired(r.hum == 999.0, r.hum, s.hmet_last_rel_hum[h], n);
-    s.hmet_pressure = repaired(r.press == 9999.0, r.press, s.hmet_last_pressure, n);
+    s.hmet_direct_rad = hmet_repaired_value(r.rad1 == 9999.0, r.rad1, s.hmet_last_direct[h], n);
+    s.hmet_global_rad = hmet_repaired_value(r.rad2 == 9999.0, r.rad2, s.hmet_last_global[h], n);
+    s.hmet_cloud = hmet_repaired_value(r.sky == 99.0, r.sky, s.hmet_last_cloud, n);
+    s.hmet_air_temp = hmet_repaired_value(std::lround(r.temp * 10.0) == 9999, r.temp, s.hmet_last_temp[h], n);
+    s.hmet_rel_hum = hmet_repaired_value(r.hum == 999.0, r.hum, s.hmet_last_rel_hum[h], n);
+    s.hmet_pressure = hmet_repaired_value(r.press == 9999.0, r.press, s.hmet_last_pressure, n);
     const double whole = std::trunc(r.wind);
-    s.hmet_wind = repaired(whole == 99.0 || whole == 9999.0, r.wind, s.hmet_last_wind, n);
+    s.hmet_wind = hmet_repaired_value(whole == 99.0 || whole == 9999.0, r.wind, s.hmet_last_wind, n);
     for (int k = 0; k < 4; ++k)
         s.hmet_first_date[k] = r.date[k];
     return 1;
@@ -340,7 +292,7 @@ bool read_orog_header(model_state& s)
         std::printf("Error: the header of the orographic temperature file %s must give the two gauge "
                     "elevations on its second line\n",
                     s.hmet_orog_gages_file.name.c_str());
-        stop_reported();
+        hmet_stop_reported();
     }
     return ok;
 }
@@ -390,6 +342,50 @@ void spread_temperature(model_state& s)
 
 } // namespace
 
+void hmet_stop_reported()
+{
+    error_set(err_stop);
+    report_error(error_state);
+}
+
+bool hmet_blank_line(const std::string& line)
+{
+    return line.find_first_not_of(" \t\r") == std::string::npos;
+}
+
+double hmet_repaired_value(bool missing, double v, double& memory, int& count)
+{
+    if (missing) {
+        ++count;
+        return memory;
+    }
+    memory = v;
+    return v;
+}
+
+bool hmet_next_line(model_state& s, std::string& line)
+{
+    while (read_raw_line(s.hmet_file.fp, line)) {
+        ++s.hmet_lines_read;
+        if (!hmet_blank_line(line))
+            return true;
+    }
+    return false;
+}
+
+std::string_view hmet_field(const std::string& line, hmet_column c)
+{
+    if (static_cast<int>(line.size()) < c.first)
+        return {};
+    std::string_view v(line);
+    v = v.substr(c.first - 1, c.last - c.first + 1);
+    while (!v.empty() && (v.front() == ' ' || v.front() == '\t'))
+        v.remove_prefix(1);
+    while (!v.empty() && (v.back() == ' ' || v.back() == '\r' || v.back() == '\t'))
+        v.remove_suffix(1);
+    return v;
+}
+
 bool orog_hmet_on(const model_state& s)
 {
     return s.orogvar_hmet || s.hmet_orog_gages_given;
@@ -400,7 +396,7 @@ int read_hmet_record(model_state& s)
     const bool scan = s.hmet_call_count <= 1;
     if (!s.hmet_file.fp) {
         std::printf("Error: the hydrometeorological file is not open\n");
-        stop_reported();
+        hmet_stop_reported();
         return -1;
     }
     if (scan) {
@@ -409,19 +405,22 @@ int read_hmet_record(model_state& s)
             return -1;
         if (s.hmet_ktr)
             return scan_ktr(s);
-        if (s.hmet_samson)
-            return scan_samson(s);
-        // TODO: hourly grids (HMET_ASCII) and surface-airways records (HMET_SURFAWAYS).
-        std::printf("Error: this hydrometeorological file format is not available yet\n");
-        stop_reported();
-        return -1;
+        if (s.hmet_ascii)
+            return scan_hmet_grids(s);
+        if (s.hmet_surfaways)
+            return scan_ncdc(s);
+        return scan_samson(s);
     }
+    if (s.hmet_ascii && !s.hmet_ktr)
+        return read_hmet_grids(s);
     if (s.hmet_orog_gages_given)
         read_orog_line(s);
     int result = -1;
     if (s.hmet_ktr)
         result = read_ktr(s);
-    else if (s.hmet_samson)
+    else if (s.hmet_surfaways)
+        result = read_ncdc(s);
+    else
         result = read_samson(s);
     if (result != -1)
         spread_temperature(s);

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "core/model_state.h"
+#include "hydromet/hmet_reader_state.h"
 #include "hydromet/hmet_services.h"
 
 namespace
@@ -35,8 +36,11 @@ void update_cfgi(model_state& s)
     const bool orog = orog_hmet_on(s);
     for (int i = 1; i <= n; ++i) {
         double t = m1;
-        if (s.hmet_ascii)
+        if (s.hmet_ascii) {
             t = s.hmet_cell_temp[i];
+            if (hmet_no_data(t)) // no temperature: the index stays
+                continue;
+        }
         else if (orog && s.hmet_orog_gages_given && e2 != e1)
             t = m1 + (m2 - m1) / ((e2 - e1) / 1000.0) * ((s.ground_elev[i] - e1) / 1000.0);
         else if (orog)

@@ -43,8 +43,11 @@ std::unique_ptr<model_state> basin(int rows, int cols)
     return s;
 }
 
-// The night balance and Penman-Monteith PET, solved by bisection (cm/s).
-double night_pet(double p_mb, double t_c, double rh_pct, double u, double cloud_tenths, double h_v)
+// The balance and Penman-Monteith PET solved by bisection (cm/s), with the
+// net shortwave S (W/m2) of the cell; with grid_rs the radiation term is
+// that global radiation alone, as with hourly grids.
+double balance_pet(double p_mb, double t_c, double rh_pct, double u, double cloud_tenths, double h_v,
+                   double short_net = 0.0, const double* grid_rs = nullptr)
 {
     const double sigma = 5.67e-8, lambda = 2500.36, cp = 1.013, ct = 0.0025;
     const double pk = p_mb * 0.1, tk = t_c + 273.15, c = cloud_tenths / 10.0;
@@ -58,10 +61,10 @@ double night_pet(double p_mb, double t_c, double rh_pct, double u, double cloud_
         const double qg = 0.622 * eg / (pk - 0.378 * eg);
         const double e = qg > qa ? rho * ct * u * (qg - qa) : 0.0;
         h = rho * cp * ct * u * (tg - tk);
-        r = -(eps * sigma * std::pow(tk, 4) - sigma * std::pow(tg, 4)) / 1000.0;
+        r = grid_rs ? -*grid_rs / 1000.0 : -(short_net + eps * sigma * std::pow(tk, 4) - sigma * std::pow(tg, 4)) / 1000.0;
         return lambda * e + h * 4.0 / 3.0 + r;
     };
-    double lo = tk - 40, hi = tk + 40, h = 0, r = 0;
+    double lo = tk - 80, hi = tk + 80, h = 0, r = 0;
     for (int k = 0; k < 200; ++k) {
         const double mid = 0.5 * (lo + hi);
         (balance(mid, h, r) > 0 ? hi : lo) = mid;
@@ -74,6 +77,11 @@ double night_pet(double p_mb, double t_c, double rh_pct, double u, double cloud_
     const double zd = h_v + 2 - 0.67 * h_v;
     const double ra = std::log(zd / (0.0123 * h_v)) * std::log(zd / (0.123 * h_v)) / (0.41 * 0.41 * u);
     return (delta * (-r - h / 3) + rho * cp * d / ra) / (delta + gamma) / (lambda * 1000) * 100;
+}
+
+double night_pet(double p_mb, double t_c, double rh_pct, double u, double cloud_tenths, double h_v)
+{
+    return balance_pet(p_mb, t_c, rh_pct, u, cloud_tenths, h_v);
 }
 
 TEST(EvapoTrans, NightPetMatchesTheBalanceSolvedIndependently)
@@ -108,6 +116,80 @@ TEST(EvapoTrans, CalmHourGivesEqualRatesAndCloudAboveTenTenthsIsCapped)
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(out, "WARNING: Cloud cover > 1.0 in evapo_trans - possible problem with hmet file \n");
     EXPECT_DOUBLE_EQ(c->pet_rate[1], pet10);
+}
+
+TEST(EvapoTrans, ASlopeWithoutXComponentHasAspectZeroAndAFlatCellIsLit)
+{
+    // Noon of 1 June 1998 at 40 N: the sun stands due south of the hour
+    // angle's origin (azimuth 0) at 90 - (40 - declination) degrees.
+    auto s = basin(1, 2);
+    s->cur_hour = 12;
+    s->hmet_global_rad = 100.0;
+    s->slope_x[1] = s->slope_y[1] = 0.0; // flat
+    s->slope_x[2] = 0.0;                 // aspect 0: faces the sun's azimuth
+    s->slope_y[2] = 0.2;
+    evapo_trans(*s);
+    const double pi = 3.14159265358979323846, rad = pi / 180.0;
+    const int n = 152;
+    const double decl = 23.45 * std::cos(2 * pi * (172 - n) / 365.0);
+    const double alt = 90.0 - (40.0 - decl), sin_h = std::sin(alt * rad), cos_h = std::cos(alt * rad);
+    const double m = 1.0 / (0.15 * std::pow(alt + 3.885, -1.253) + sin_h);
+    const double am = 0.128 - 0.054 * std::log10(m);
+    const double g = 2 * pi * (n - 1) / 365.0;
+    const double e0 = 1.00011 + 0.034221 * std::cos(g) + 0.00128 * std::sin(g) + 0.000719 * std::cos(2 * g) +
+                      0.000077 * std::sin(2 * g);
+    const double clear = 1.0 - (1.0 - (0.18 + 0.0853 * 0.4)) * 0.5;
+    auto beam = [&](double cos_theta) { return std::exp(-2 * am * m) * 1353.0 * e0 * cos_theta * clear; };
+    const double beta = std::atan(0.2);
+    const double short_flat = (100.0 + beam(sin_h)) * 0.8;
+    const double short_tilt =
+        (std::pow(std::cos(beta / 2), 2) * 100.0 + beam(std::cos(beta) * sin_h + std::sin(beta) * cos_h)) * 0.8;
+    const double flat = balance_pet(1013.25, 20.0, 50.0, 3.0, 5.0, 0.5, short_flat);
+    const double tilt = balance_pet(1013.25, 20.0, 50.0, 3.0, 5.0, 0.5, short_tilt);
+    EXPECT_NEAR(s->pet_rate[1], flat, 1e-3 * flat);
+    EXPECT_NEAR(s->pet_rate[2], tilt, 1e-3 * tilt);
+    EXPECT_GT(s->pet_rate[2], s->pet_rate[1]); // tilted towards the sun
+}
+
+TEST(EvapoTrans, HourlyGridsGiveEveryCellItsOwnWeatherAndTheMeanTemperature)
+{
+    auto s = basin(1, 3);
+    s->hmet_ascii = 1;
+    for (dvec* v : {&s->hmet_cell_cloud, &s->hmet_cell_temp, &s->hmet_cell_rel_hum, &s->hmet_cell_pressure,
+                    &s->hmet_cell_wind, &s->hmet_cell_global_rad, &s->hmet_cell_direct_rad})
+        v->assign(3, 0.0);
+    s->cur_hour = 12; // the radiation term is the grid's, sun or not
+    const double t[3] = {20.0, 5.0, -9999.0}, rh[3] = {50.0, 80.0, 50.0}, u[3] = {3.0, 1.5, 3.0};
+    const double p[3] = {1013.25, 950.0, 1013.25}, cloud[3] = {5.0, 12.0, 5.0}, rs[3] = {200.0, 50.0, 0.0};
+    for (int i = 1; i <= 3; ++i) {
+        s->hmet_cell_temp[i] = t[i - 1];
+        s->hmet_cell_rel_hum[i] = rh[i - 1];
+        s->hmet_cell_wind[i] = u[i - 1];
+        s->hmet_cell_pressure[i] = p[i - 1];
+        s->hmet_cell_cloud[i] = cloud[i - 1];
+        s->hmet_cell_global_rad[i] = rs[i - 1];
+    }
+    s->hmet_air_temp = 12.5; // the reader's mean
+    testing::internal::CaptureStdout();
+    EXPECT_DOUBLE_EQ(evapo_trans(*s), 12.5); // the cell without data is left out
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(out.find("WARNING: Cloud cover > 1.0 in evapo_trans - possible problem with hmet file \n") !=
+                std::string::npos)
+        << out;
+    for (int i = 1; i <= 2; ++i) {
+        const double expect = balance_pet(p[i - 1], t[i - 1], rh[i - 1], u[i - 1], cloud[i - 1], 0.5, 0.0, &rs[i - 1]);
+        ASSERT_GT(expect, 0.0);
+        EXPECT_NEAR(s->pet_rate[i], expect, 1e-3 * expect) << i;
+    }
+    // The cell without temperature data has no evapotranspiration, a
+    // finite ground temperature and keeps its frozen-ground index.
+    EXPECT_EQ(s->pet_rate[3], 0.0);
+    EXPECT_EQ(s->et_rate[3], 0.0);
+    EXPECT_DOUBLE_EQ(s->ground_temp[3], 12.5 + 273.15);
+    s->cfgi.assign(3, 5.0);
+    update_cfgi(*s);
+    EXPECT_EQ(s->cfgi[3], 5.0);
+    EXPECT_EQ(s->cfgi[1], 0.0); // 20 C melts it
 }
 
 TEST(EvapoTrans, OneAndFourThreadsGiveTheSameRates)

@@ -88,4 +88,45 @@ TEST_F(HourlyStep, DataEndingDuringTheLastEventLetTheEventRunOn)
     EXPECT_EQ(s->keep_running, 1);
 }
 
+TEST_F(HourlyStep, LayerMeansUseTheTopLayerOfTheSoilTypeWithLayeredSoil)
+{
+    // Two cells of 20 cm with 4 cm of water on top and 3 cm below. The last
+    // two columns of the row are the top and lower layer means.
+    const struct {
+        int layered;
+        double top_layer; // TOP_LAYER_DEPTH, cm
+        double top, low;
+    } cases[] = {
+        {0, 15.0, 4.0 / 15.0, 3.0 / 5.0},
+        {0, 25.0, 4.0 / 20.0, 999.99},          // no cell below the top layer
+        {1, 15.0, (0.4 + 0.2) / 2.0, 3.0 / 10.0}, // soil types with top layers of 10 and 30 cm
+    };
+    for (const auto& c : cases) {
+        s = grid(1, 2, 100.0);
+        start("1998 6 1 0 29.92 50 5 10 14 0.0 0.0\n");
+        s->soil_water_acct = 1;
+        s->inf_layered_soil = c.layered;
+        s->top_layer_depth = c.top_layer;
+        for (dvec* v : {&s->soil_depth, &s->soil_water_top, &s->soil_water_low})
+            v->assign(2, 0.0);
+        s->soiltype.assign(2, 0);
+        for (int k = 1; k <= 2; ++k) {
+            s->soil_depth[k] = 20.0;
+            s->soil_water_top[k] = 4.0;
+            s->soil_water_low[k] = 3.0;
+            s->soiltype[k] = k;
+        }
+        s->soil_layers[1].depth[0] = 10.0;
+        s->soil_layers[2].depth[0] = 30.0;
+        file_rec_open(s->evap_log, dir.file("evap_out"), "w");
+        hour(0);
+        file_rec_close(s->evap_log);
+        char tail[64];
+        std::snprintf(tail, sizeof tail, "%12.6lf   %12.6lf\n", c.top, c.low);
+        const std::string row = torva_test::read_file(dir.file("evap_out"));
+        ASSERT_GE(row.size(), std::string(tail).size());
+        EXPECT_EQ(row.substr(row.size() - std::string(tail).size()), tail) << c.layered << " " << c.top_layer;
+    }
+}
+
 } // namespace
