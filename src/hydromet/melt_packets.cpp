@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "core/model_state.h"
 #include "hydromet/snow_services.h"
 
 namespace
@@ -88,4 +89,21 @@ double sum_melt_packets(int cell, int n, dcube& packets, int k, const char* mode
     for (int i = 1; i <= n; ++i)
         sum += sum_cell(packets, i, k);
     return sum;
+}
+
+double snow_water_volume(model_state& s)
+{
+    const int n = s.num_cells;
+    if (n <= 0 || s.snow_swe.size() < n)
+        return 0.0;
+    const double area = s.gridsize * s.gridsize;
+    const bool lakes = s.chan_lakes && s.lake_mask.size() >= n;
+    double snow = 0.0;
+    for (int i = 1; i <= n; ++i)
+        if (!(lakes && s.lake_mask[i] > 0))
+            snow += s.snow_swe[i] * area;
+    const int k = s.snow_retention_kind;
+    if (k >= 1 && s.Melt_Waves.dim1() >= n && s.Melt_Waves.dim2() >= k && s.Melt_Waves.dim3() >= 3)
+        snow += sum_melt_packets(0, n, s.Melt_Waves, k, "ALL") * area;
+    return snow;
 }

@@ -26,6 +26,10 @@ double draw_melt_packet(int cell, int k, dcube& packets, double fraction);
 // are emptied after their water is counted.
 double sum_melt_packets(int cell, int n, dcube& packets, int k, const char* mode);
 
+// Water held as snow outside the channel lakes plus the melt packets of all
+// cells, m3 (the event balances' snow storage).
+double snow_water_volume(model_state& s);
+
 // Days from 21 March to day 0 of the month (the day count is day + offset).
 // A month outside 1..12 prints a message and stops the run (code 4000,
 // reported); the result is then 0.
@@ -47,6 +51,10 @@ void alloc_snow_cell_array(model_state& s);
 // some cell holds snow or packet water; eb_melt is set to 1 when
 // energy-balance melt reached the ground.
 int snow_melt_step(model_state& s, double t, int hourly_call, const dvec& rain, int& eb_melt);
+
+// Steps 10 to 12 of the hourly step: the hourly snow call over t_snow
+// seconds, the surface restart on energy-balance melt, the idle snow state.
+void hourly_snow_step(model_state& s, double t_snow);
 
 // The melt-wave snowpack of one cell over one hour (SNAP_RETENTION).
 // p: the hour's rain or snow (cm), temp (deg C), wind (m/s).
