@@ -164,3 +164,16 @@ TEST_F(HourlySnow, NoRainAndNoSnowClearTheRainOnSnowState)
     EXPECT_EQ(s->St_Event[2], 0);
     EXPECT_EQ(s->snow_hour_rain[2], 0.0);
 }
+
+TEST(SnowCalls, EventStorageCountsSnowOutsideChannelLakesAndEveryPacket)
+{
+    auto s = grid(1, 2, 10.0);
+    snow_arrays(*s);
+    s->snow_swe[1] = 0.01;
+    s->snow_swe[2] = 0.02; // under a channel lake
+    s->chan_lakes = 1;
+    s->lake_mask.assign(2, 0);
+    s->lake_mask[2] = 1;
+    s->Melt_Waves[2][1][packet_amount] = s->Melt_Waves[2][1][packet_capacity] = 0.001;
+    EXPECT_NEAR(snow_water_volume(*s), (0.01 + 0.001) * 100.0, 1e-12);
+}
