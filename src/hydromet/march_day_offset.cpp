@@ -18,8 +18,9 @@ int march_day_offset(int month, int day)
     if (month < 1 || month > 12) {
         // A batch or calibration run has no console to ask: stop the run.
         std::printf("WE HAVE A PROBLEM WITH THE DATES!!!\n");
-        std::printf("Error: month %d of the hydrometeorological record is not 1 to 12 (snow melt day count)\n",
-                    month);
+        std::printf(
+            "Error: month %d of the hydrometeorological record is not 1 to 12 (snow melt day count)\n",
+            month);
         error_set(err_stop);
         report_error(error_state);
         return 0;

@@ -16,11 +16,11 @@
 namespace
 {
 
-constexpr double fusion_j_cm = 3330464.0;  // J m-2 per cm of water frozen or melted
+constexpr double fusion_j_cm = 3330464.0;      // J m-2 per cm of water frozen or melted
 constexpr double water_conductivity = 54700.0; // rho_w g / mu, cm-1 s-1
-constexpr double new_grain = 5e-5;         // m
-constexpr double new_snow_density = 0.08;  // g/cm3
-constexpr double density_cap = 0.55;       // g/cm3
+constexpr double new_grain = 5e-5;             // m
+constexpr double new_snow_density = 0.08;      // g/cm3
+constexpr double density_cap = 0.55;           // g/cm3
 constexpr double e_base = 2.718281828459;
 constexpr int max_waves = 50;
 
@@ -251,7 +251,8 @@ void compact(pack& p, double temp)
     const double rho_c = std::min(0.1, 1.15 * p.rho);
     const double c3 = p.rho > rho_c ? std::pow(e_base, -46.0 * (p.rho - rho_c)) : 1.0;
     const double c4 = std::min(1.0 + p.zw / p.h, 2.0);
-    const double cm = std::fabs(0.04 * temp) >= 50.0 ? 0.0 : -2.778e-6 * c3 * c4 * std::pow(e_base, -0.04 * temp);
+    const double cm =
+        std::fabs(0.04 * temp) >= 50.0 ? 0.0 : -2.778e-6 * c3 * c4 * std::pow(e_base, -0.04 * temp);
     const double x = 0.08 * temp + 23.0 * p.rho;
     const double co = std::fabs(x) >= 50.0 ? 0.0 : -p.rho * p.h * 0.5 * 981.0 / (9e6 * std::pow(e_base, x));
     const double h_new = p.h * (1.0 + p.dt * (cut_rate(cm) + cut_rate(co)));
@@ -308,7 +309,8 @@ void frost(pack& p, double temp)
             double a = p.t - created(p, j);
             if (a <= 0.0)
                 a = 1.0;
-            const double y = (p.n - 1.0) * std::pow(pf / p.alpha, p.n / (p.n - 1.0)) * std::pow(a, 1.0 / (1.0 - p.n));
+            const double y =
+                (p.n - 1.0) * std::pow(pf / p.alpha, p.n / (p.n - 1.0)) * std::pow(a, 1.0 / (1.0 - p.n));
             if (y > 0.0) {
                 p.wave[j][w_meet_time] = std::pow(d0 / p.alpha, p.n) * std::pow((p.n - 1.0) / y, p.n - 1.0);
                 if (p.wave[j][w_base_time] > p.wave[j][w_meet_time])
@@ -407,7 +409,8 @@ void add_wave(pack& p, double input)
         p.wave[j][w_base_time] = p.h > 0.0 ? base_time(p, j) : 0.0;
         while (p.waves >= 2) {
             const int last = p.waves;
-            if (created(p, last - 1) + p.wave[last - 1][w_base_time] > created(p, last) + p.wave[last][w_base_time])
+            if (created(p, last - 1) + p.wave[last - 1][w_base_time] >
+                created(p, last) + p.wave[last][w_base_time])
                 merge_into_previous(p, last);
             else
                 break;

@@ -39,9 +39,15 @@ constexpr int param_count = sizeof snow_params / sizeof snow_params[0];
 
 // The values of a band row, in column order, with their ranges.
 const num_field band_fields[band_columns] = {
-    {"Lower_Elevation", -1e30, 1e30}, {"Upper_Elevation", -1e30, 1e30}, {"MF_Min", 0.0, 1e30},
-    {"MF_Max", 0.0, 1e30},            {"SCF", 0.0, 1e30},               {"FR_USE", 0.0, 1e30},
-    {"TIPM", 0.0, 1.0},               {"NMF", 0.0, 1e30},               {"FUA", 0.0, 1e30},
+    {"Lower_Elevation", -1e30, 1e30},
+    {"Upper_Elevation", -1e30, 1e30},
+    {"MF_Min", 0.0, 1e30},
+    {"MF_Max", 0.0, 1e30},
+    {"SCF", 0.0, 1e30},
+    {"FR_USE", 0.0, 1e30},
+    {"TIPM", 0.0, 1.0},
+    {"NMF", 0.0, 1e30},
+    {"FUA", 0.0, 1e30},
     {"PLWHC", 0.0, 1.0},
 };
 const num_field band_count_field = {"Number_Bands", 0.0, 1e9};
@@ -70,8 +76,16 @@ void fail(model_state& s, const std::string& name)
 // failure already reported by the number reader, 0 for a bad word, else 1.
 int read_header(word_reader& in, const std::string& name, int& bands)
 {
-    static const char* const words[band_columns] = {"Lower_Elevation", "Upper_Elevation", "MF_Min", "MF_Max",
-                                                    "SCF", "FR_USE", "TIPM", "NMF", "FUA", "PLWHC"};
+    static const char* const words[band_columns] = {"Lower_Elevation",
+                                                    "Upper_Elevation",
+                                                    "MF_Min",
+                                                    "MF_Max",
+                                                    "SCF",
+                                                    "FR_USE",
+                                                    "TIPM",
+                                                    "NMF",
+                                                    "FUA",
+                                                    "PLWHC"};
     bool ok = true;
     std::string word;
     auto bad_word = [&]() {

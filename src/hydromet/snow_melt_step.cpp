@@ -28,8 +28,8 @@ bool skipped_cell(const model_state& s, int i)
 }
 
 // Energy reaching the pack, cal cm-2 h-1, and its rain part q_rain.
-double pack_energy(const model_state& s, double temp, double wind, double rel_hum, double pressure, double rain,
-                   double& q_rain)
+double pack_energy(const model_state& s, double temp, double wind, double rel_hum, double pressure,
+                   double rain, double& q_rain)
 {
     const double e_sat = 2.749e8 * std::exp(-4278.6 / (temp + 242.8)); // mbar
     const double d = wind * 2e-4 * 3.6;
@@ -67,8 +67,8 @@ double pack_outflow(model_state& s, int i, double w, double dd)
     if (s.snow_swe[i] < 1e-16)
         deficit = 0.0;
     double work = 0.0, prev_deficit = 0.0, outflow = 0.0;
-    snow_water_balance(i, std::max(w, 0.0), work, s.snow_liquid, wqx, prev_deficit, s.snow_heat_deficit, s.PLWHC,
-                       outflow, s.snow_ice);
+    snow_water_balance(i, std::max(w, 0.0), work, s.snow_liquid, wqx, prev_deficit, s.snow_heat_deficit,
+                       s.PLWHC, outflow, s.snow_ice);
     return outflow / 1000.0;
 }
 
@@ -92,7 +92,8 @@ bool snow_arrays_ready(const model_state& s, bool keeping)
         return false;
     if (keeping && s.snap_retention == 1 && (s.wave.dim1() < n || s.wave.dim2() < 51 || s.wave.dim3() < 5))
         return false;
-    return !keeping || (s.MF_Max.size() >= n && s.snow_heat_deficit.size() >= n && s.snow_temp_map.size() >= n);
+    return !keeping ||
+           (s.MF_Max.size() >= n && s.snow_heat_deficit.size() >= n && s.snow_temp_map.size() >= n);
 }
 
 } // namespace
@@ -167,8 +168,7 @@ int snow_melt_step(model_state& s, double t, int hourly_call, const dvec& rain, 
             } else {
                 double w = 0.0, dd = 0.0; // mm
                 if (nwsrfs) {
-                    const double mf =
-                        ((s.MF_Max[i] - s.MF_Min[i]) * seasonal + s.MF_Min[i]) * dtp / 6.0;
+                    const double mf = ((s.MF_Max[i] - s.MF_Min[i]) * seasonal + s.MF_Min[i]) * dtp / 6.0;
                     if (temp > 1e-16) {
                         w = temp * mf;
                     } else {

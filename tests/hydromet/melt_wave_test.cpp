@@ -127,7 +127,7 @@ TEST_F(MeltWave, AFullWaveTableMergesItsTwoOldestWavesKeepingTheWater)
     melt_wave_snowpack(*s, 1, 1.0, 5.0, 2.0); // an hour of rain and melt
     EXPECT_EQ(s->sn_stat[1][15], 50.0);
     EXPECT_EQ(s->sn_stat[1][19], 0.0);
-    EXPECT_NEAR(s->wave[1][1][3], 0.02, 1e-15); // the two oldest as one
+    EXPECT_NEAR(s->wave[1][1][3], 0.02, 1e-15);               // the two oldest as one
     EXPECT_GE(wave_volume(1) + s->sn_stat[1][19], 0.5 + 1.0); // the old waves' water and the rain
     for (int c = 1; c <= 5; ++c)
         EXPECT_EQ(s->wave[1][51][c], 0.0); // nothing written past the table

@@ -78,8 +78,9 @@ TEST_F(SnowBands, AHeaderWordInAnotherCasePrintsTheFormatAndStops)
               std::string::npos);
     EXPECT_NE(out.find("The Elevation based NWSRFS input file should have the following format: \n\n"),
               std::string::npos);
-    EXPECT_NE(out.find("...            \t100000000\t      ##    \t##    \t## \t##\t\t\t##\t\t##\t##\t##  \n\n"),
-              std::string::npos);
+    EXPECT_NE(
+        out.find("...            \t100000000\t      ##    \t##    \t## \t##\t\t\t##\t\t##\t##\t##  \n\n"),
+        std::string::npos);
     EXPECT_TRUE(error_state.raised);
 }
 

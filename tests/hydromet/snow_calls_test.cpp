@@ -75,15 +75,16 @@ struct HourlySnow : testing::Test {
     {
         std::string records;
         for (int h = 0; h < hours; ++h)
-            records += "1998 6 1 " + std::to_string(h) + " 29.92 50 5 10 " + std::to_string(temp_f) + " 0.0 0.0\n";
+            records +=
+                "1998 6 1 " + std::to_string(h) + " 29.92 50 5 10 " + std::to_string(temp_f) + " 0.0 0.0\n";
         torva_test::write_file(dir.file("w.hmet"), records);
         s->hmet_ktr = 1;
         s->super_quiet = 1;
         snow_arrays(*s);
         file_rec_open(s->hmet_file, dir.file("w.hmet"), "r");
-        for (dvec* v : {&s->slope_x, &s->slope_y, &s->pet_rate, &s->et_rate, &s->dist_albedo, &s->dist_veg_height,
-                        &s->dist_trans_coeff, &s->dist_canopy_resist, &s->cfgi, &s->soil_moisture, &s->inf_rate,
-                        &s->soil_bottom_flux})
+        for (dvec* v : {&s->slope_x, &s->slope_y, &s->pet_rate, &s->et_rate, &s->dist_albedo,
+                        &s->dist_veg_height, &s->dist_trans_coeff, &s->dist_canopy_resist, &s->cfgi,
+                        &s->soil_moisture, &s->inf_rate, &s->soil_bottom_flux})
             v->assign(2, 0.0);
         s->latitude = 40.0;
         s->hmet_dt_days = 1.0 / 24.0;

@@ -55,7 +55,10 @@ struct SnowMelt : testing::Test {
         s->hmet_air_temp = temp;
         return snow_melt_step(*s, t, t >= 3600.0 ? 1 : 0, rain, eb_melt);
     }
-    double packets(int i) { return sum_melt_packets(i, s->num_cells, s->Melt_Waves, s->snow_retention_kind, "ONE"); }
+    double packets(int i)
+    {
+        return sum_melt_packets(i, s->num_cells, s->Melt_Waves, s->snow_retention_kind, "ONE");
+    }
 };
 
 TEST_F(SnowMelt, TemperatureIndexMeltsTimesMfOverSixEachHourUntilThePackIsGone)
