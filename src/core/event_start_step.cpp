@@ -13,6 +13,7 @@
 #include "core/model_state.h"
 #include "overland/olake_extent.h"
 #include "core/run_steps.h"
+#include "hydromet/snow_services.h"
 
 namespace
 {
@@ -365,7 +366,7 @@ void event_start_step(model_state& s)
         // TODO: channel constituent clocks and accumulators (CHAN_CON_TRANS).
         channel_event_start(s);
     }
-    // TODO: the snowpack's initial volume (snow model).
+    s.snow_initial_volume = s.snow_present ? snow_water_volume(s) : 0.0;
 
     s.xy_gw_gain_event = 0.0;
     s.xy_gw_loss_event = 0.0;

@@ -14,6 +14,7 @@
 #include "core/model_state.h"
 #include "core/run_steps.h"
 #include "coupling/coupling_services.h"
+#include "hydromet/snow_services.h"
 #include "input/quality_inputs.h"
 #include "input/spatial_inputs.h"
 #include "input/subsurface_inputs.h"
@@ -109,10 +110,10 @@ void read_inputs(model_state& s)
     if (raised())
         return;
     read_link_map(s);
-    // TODO: read_snow_bands (snow elevation bands).
+    read_snow_bands(s);
     if (raised())
         return;
-    // TODO: alloc_snow_cell_array (per-cell snow band array).
+    alloc_snow_cell_array(s);
     if (raised())
         return;
     if (s.hmet_orog_gages_given || s.orogvar_hmet) {

@@ -1,7 +1,8 @@
 // Hourly step of long-term runs: reads the next weather record, logs the
 // basin means of the past hour ("evap_out"), computes evapotranspiration,
-// evaporates the channel lakes and advances the frozen-ground index. When
-// the data end the run ends, unless the last rain event is still under way.
+// evaporates the channel lakes, advances the frozen-ground index and runs
+// the hourly snow melt. When the data end the run ends, unless the last
+// rain event is still under way.
 #include <cmath>
 #include <cstdio>
 
@@ -10,6 +11,7 @@
 #include "core/model_state.h"
 #include "hydromet/hmet_services.h"
 #include "hydromet/hydromet_steps.h"
+#include "hydromet/snow_services.h"
 #include "overland/lake_files.h"
 
 namespace
@@ -114,6 +116,7 @@ void longterm_hmet_step(model_state& s)
 {
     if (!s.long_term || std::fabs(s.hmet_next - s.current_time) >= s.time_tol)
         return;
+    const double t_snow = (s.current_time - s.hmet_last) * 86400.0; // since the last hour, s
     // Records before the START_DATE are passed over once per run.
     int result = 0;
     if (s.explicit_start == 1 && !s.hmet_start_skipped) {
@@ -151,6 +154,5 @@ void longterm_hmet_step(model_state& s)
         s.hmet_next = s.current_time + s.hmet_dt_days;
     }
     update_cfgi(s);
-    // TODO: the hourly snow call, the snowmelt restart of the surface clocks
-    // and the idle snow state (snow model of long-term runs).
+    hourly_snow_step(s, t_snow);
 }

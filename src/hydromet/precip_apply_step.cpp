@@ -1,14 +1,17 @@
 // The rain step: at each overland step during rain, move the rain of the
 // elapsed interval through the canopy onto the land, into channel and
-// overland lakes or out through head boundaries, keeping the rain volumes.
+// overland lakes, into the snowpack or out through head boundaries, keeping
+// the rain volumes; in long-term runs the snow then melts over the interval.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 
 #include "core/error_state.h"
 #include "core/model_state.h"
+#include "hydromet/hmet_services.h"
 #include "hydromet/hydromet_steps.h"
 #include "hydromet/rain_services.h"
+#include "hydromet/snow_services.h"
 
 namespace
 {
@@ -35,6 +38,13 @@ const dvec& file_rain_rates(model_state& s, double t, int n)
     s.rain_mark = s.current_time;
     s.rain_pending_on = 0;
     return s.rain_step_rate;
+}
+
+// Air temperature of a cell for snow: per cell with orographic variation or
+// hourly grids, else the station's.
+double air_temp(const model_state& s, int i, bool cell_temps)
+{
+    return cell_temps && s.hmet_cell_temp.size() >= i ? s.hmet_cell_temp[i] : s.hmet_air_temp;
 }
 
 bool interception_ready(const model_state& s, int n)
@@ -89,6 +99,8 @@ void precip_apply_step(model_state& s)
     const bool work = s.ov_cell_work.size() >= n;
     const int lakes = s.lake_volume.size();
     const int ov_lakes = static_cast<int>(s.oland_lakes.size()) - 1;
+    const bool snow = s.long_term && s.snow_swe.size() >= n && s.snow_scf.size() >= n;
+    const bool cell_temps = s.hmet_ascii || orog_hmet_on(s);
 
     for (int i = 1; i <= n; ++i) {
         const double gross = t * rates[i] * area / mm_h_seconds;
@@ -124,10 +136,12 @@ void precip_apply_step(model_state& s)
         const int type = boundary ? s.boundary_type[i] : 0;
         if (type == 2 || type == 3 || type == 9) {
             s.head_bc_out_total += area * d;
-        } else if (!on_lake) {
-            // TODO: in long-term runs rain at or below the snowfall threshold
-            // goes into the snowpack (snow model and hourly hydrometeorological
-            // record).
+        } else if (on_lake) {
+            // The overland lake took this cell's rain above.
+        } else if (snow && air_temp(s, i, cell_temps) <= s.snow_temp_threshold + 1e-16) {
+            s.snow_present = 1;
+            s.snow_swe[i] += s.snow_scf[i] * d;
+        } else {
             if (blocked && s.ov_block_frac[i] < 1.0)
                 d *= 1.0 - s.ov_block_frac[i];
             s.ov_depth[i] += d;
@@ -159,5 +173,10 @@ void precip_apply_step(model_state& s)
             s.rain_start_min = s.elapsed_min;
         }
     }
-    // TODO: snow accumulation and melt step of long-term runs (snow model).
+    // Snow accumulation and melt of long-term runs, over the same interval.
+    if (snow && s.snow_present &&
+        (air_temp(s, n, cell_temps) > s.snow_temp_threshold || !s.eb_snow)) {
+        int eb_melt = 0;
+        s.snow_present = snow_melt_step(s, t, 0, icep ? s.ri_eff : rates, eb_melt);
+    }
 }

@@ -51,6 +51,20 @@ struct snow_state {
     ivec St_Event;
     dvec snow_hour_rain;
     int snow_retention_kind = 0; // 6 with SNAP_RETENTION, else 1
+    // Snow parameters per cell (read_snow_bands): melt factors in mm per
+    // deg C per 6 h, fractions otherwise.
+    dvec MF_Max, MF_Min, fr_use, TIPM, NMF, fua, PLWHC;
+    dvec snow_band_cell; // the further per-cell array of alloc_snow_cell_array
+    double snow_temp_threshold = 0.0; // deg C: rain at or below it falls as snow
+    // Pack bookkeeping per cell: heat deficit, liquid water and frozen part
+    // in mm of water, hours of sub-hourly calls towards the current hour.
+    dvec snow_heat_deficit, snow_liquid, snow_ice, snow_period_hours;
+    double snow_swe_cm = 0.0; // the last cell's snow water equivalent, cm
+    // Melt-wave working values of the last cell updated: depth (cm),
+    // density (g/cm3), irreducible liquid fraction, permeability.
+    double snow_pack_depth = 0.0, snow_pack_density = 0.0, snow_theta_r = 0.0, snow_permeability = 0.0;
+    int snow_eb_melt = 0;   // energy-balance melt reached the ground in the last snow call
+    int hmet_snow_call = 0; // 1 while the hourly step calls the snow step
 
     // The current hourly hydrometeorological record (read_hmet_record):
     // radiation as in the file, cloud cover in tenths, deg C, %, mb, m/s.

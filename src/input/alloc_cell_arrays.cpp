@@ -209,6 +209,11 @@ void alloc_cell_arrays(model_state& s)
         dc(s.Melt_Waves, 6, 3, "Melt_Waves");
         dm(s.sn_stat, 23, "sn_stat");
         dc(s.wave, 51, 5, "wave");
+        // Each snowpack starts with its wave exponent and effective porosity.
+        for (int i = 1; i <= s.sn_stat.rows(); ++i) {
+            s.sn_stat[i][16] = s.snow_param_a;
+            s.sn_stat[i][10] = s.snow_param_b;
+        }
         dv(s.snow_scf, "snow_scf");
         dv(s.cfgi, "cfgi");
         dv(s.root_depth, "root_depth");

@@ -36,6 +36,10 @@ void read_hotstart_maps(model_state& s)
         }
         for (int i = 1; i <= n && i <= s.snow_depth_in.size(); ++i)
             s.snow_depth_in[i] = 10.0 * s.snow_swe[i];
+        // The run's water balance starts from this snow.
+        s.snow_initial_volume_run = 0.0;
+        for (int i = 1; i <= n && i <= s.snow_swe.size(); ++i)
+            s.snow_initial_volume_run += s.snow_swe[i] * s.gridsize * s.gridsize;
         s.snow_present = 1;
     }
 

@@ -8,6 +8,7 @@
 
 #include "core/error_state.h"
 #include "core/model_state.h"
+#include "hydromet/snow_services.h"
 #include "input/card_table.h"
 #include "output/output_steps.h"
 #include "output/state_access.h"
@@ -139,16 +140,7 @@ void event_lake_volumes(model_state& s)
 
 void event_snow_volume(model_state& s)
 {
-    s.snow_final_volume = 0.0;
-    if (!s.snow_present)
-        return;
-    // TODO: the melt water still held in the melt packets of all cells
-    // (sum_melt_packets, snow model).
-    const int n = std::min(s.num_cells, s.snow_swe.size());
-    const bool clakes = s.chan_lakes && s.lake_mask.size() >= n;
-    for (int m = 1; m <= n; ++m)
-        if (!(clakes && s.lake_mask[m] > 0))
-            s.snow_final_volume += s.gridsize * s.snow_swe[m] * s.gridsize;
+    s.snow_final_volume = s.snow_present ? snow_water_volume(s) : 0.0;
 }
 
 // Event values of running totals: the total minus its copy from the event start.

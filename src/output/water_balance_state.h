@@ -65,6 +65,7 @@ struct water_balance_state {
     double gw_balance_error = 0.0; // percent
     double soil_final_volume_simple = 0.0;
     double snow_final_volume_run = 0.0;
+    double snow_initial_volume_run = 0.0; // snow water at the run start (INIT_SWE_DEPTH), m3
     double bc_in_total = 0.0;
     double bc_out_total = 0.0;
     double run_initial_storage = 0.0;

@@ -7,6 +7,7 @@
 #include "channel/routed_nodes.h"
 #include "core/model_state.h"
 #include "overland/olake_extent.h"
+#include "hydromet/snow_services.h"
 #include "output/output_steps.h"
 #include "output/state_access.h"
 #include "output/summary_writers.h"
@@ -196,6 +197,11 @@ void snow_total(model_state& s)
     const int n = std::min(s.num_cells, s.snow_swe.size());
     for (int m = 1; m <= n; ++m)
         s.snow_final_volume_run += s.gridsize * s.snow_swe[m] * s.gridsize;
+    // Melt water still waiting in the packets is snow water too.
+    const int k = s.snow_retention_kind;
+    if (n == s.num_cells && k >= 1 && s.Melt_Waves.dim1() >= n && s.Melt_Waves.dim2() >= k &&
+        s.Melt_Waves.dim3() >= 3)
+        s.snow_final_volume_run += sum_melt_packets(0, n, s.Melt_Waves, k, "ALL") * s.gridsize * s.gridsize;
 }
 
 // Overall and surface balances of the general case; true when the overall
@@ -209,7 +215,8 @@ bool global_balance(model_state& s)
     s.run_final_storage = s.chan_vol + s.surface_vol + s.soil_final_volume + s.gw_final_volume +
                           s.snow_final_volume_run + s.lake_final_volume_run + s.superlink_volume_remaining;
     s.run_initial_storage = s.surface_initial_volume + s.chan_initial_volume + s.soil_initial_volume_run +
-                            s.gw_initial_volume + s.lake_run_initial_volume + s.oland_lake_initial_volume;
+                            s.gw_initial_volume + s.lake_run_initial_volume + s.oland_lake_initial_volume +
+                            s.snow_initial_volume_run;
     double in = s.precip_total + s.gw_boundary_flux_total + s.ov_point_vol_total + s.gw_to_lake_total +
                 s.chan_point_total + s.bc_in_total;
     double out = s.discharge_total + s.evap_total + s.bc_out_total + s.lake_to_gw_total + s.lake_evap_total +
@@ -235,7 +242,8 @@ bool global_balance(model_state& s)
                                s.discharge_total + s.infil_total + s.bc_out_total + s.lake_evap_total +
                                s.superlink_ov_in_total + f;
         s.surface_balance_error = (s.surface_initial_volume + s.chan_initial_volume +
-                                   s.lake_run_initial_volume + s.oland_lake_initial_volume + inputs - leaving) *
+                                   s.lake_run_initial_volume + s.oland_lake_initial_volume +
+                                   s.snow_initial_volume_run + inputs - leaving) *
                                   100.0 / (f + inputs);
     }
     return defined;
@@ -324,7 +332,8 @@ void sacramento_balance(model_state& s, bool& overall_defined, bool& surface_def
     s.run_final_storage = s.chan_vol + s.surface_vol + s.soil_final_volume + s.gw_final_volume +
                           s.snow_final_volume_run + s.lake_final_volume_run;
     s.run_initial_storage = s.surface_initial_volume + s.chan_initial_volume + s.soil_initial_volume_run +
-                            s.gw_initial_volume + s.lake_run_initial_volume + s.oland_lake_initial_volume;
+                            s.gw_initial_volume + s.lake_run_initial_volume + s.oland_lake_initial_volume +
+                            s.snow_initial_volume_run;
     const double total_in = s.precip_total + s.run_initial_storage;
     overall_defined = total_in > 0.0;
     s.overall_balance_error = overall_defined
@@ -337,6 +346,7 @@ void sacramento_balance(model_state& s, bool& overall_defined, bool& surface_def
     s.surface_balance_error = surface_defined
                                   ? (s.precip_total + s.surface_initial_volume + s.chan_initial_volume +
                                      s.oland_lake_initial_volume +
+                                     s.snow_initial_volume_run +
                                      (s.gw_to_river_total - s.river_to_gw_total) + s.ov_point_vol_total -
                                      (s.direct_evap_total + s.discharge_total + s.infil_total + s.chan_vol +
                                       s.snow_final_volume_run + s.surface_vol)) *

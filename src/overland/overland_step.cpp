@@ -8,6 +8,7 @@
 #include "channel/routed_nodes.h"
 #include "core/error_state.h"
 #include "core/model_state.h"
+#include "hydromet/snow_services.h"
 #include "overland/ade_kernels.h"
 #include "overland/ov_explicit.h"
 #include "overland/overland_steps.h"
@@ -71,6 +72,36 @@ cell_scan scan_cells(const model_state& s, bool with_snow)
     r.nan_cell = nan_cell <= n ? nan_cell : 0;
     r.snow = snow;
     return r;
+}
+
+// Snowmelt of long-term runs: each cell's melt packets release the share
+// of the step onto its depth. Returns the packet water left.
+double release_melt_packets(model_state& s, double step)
+{
+    const int n = s.num_cells;
+    const int k = s.snow_retention_kind;
+    if (n <= 0 || k < 1 || s.Melt_Waves.dim1() < n || s.Melt_Waves.dim2() < k || s.Melt_Waves.dim3() < 3 ||
+        s.ov_depth.size() < n)
+        return 0.0;
+    dcube& packets = s.Melt_Waves;
+    double* depth = s.ov_depth.data();
+    const bool draw = !s.eb_snow;
+    const double share = step / 3600.0;
+    double left = 0.0;
+#pragma omp parallel for schedule(static) if (n >= ade_parallel_cells) reduction(+ : left)
+    for (int i = 1; i <= n; ++i) {
+        const double held = sum_melt_packets(i, n, packets, k, "ONE");
+        if (held <= 1e-16 || !draw) {
+            left += held;
+            continue;
+        }
+        double drawn = 0.0;
+        for (int j = 1; j <= k; ++j)
+            drawn += draw_melt_packet(i, j, packets, share);
+        depth[i] += drawn;
+        left += held - drawn;
+    }
+    return left;
 }
 
 void stop_run()
@@ -209,8 +240,7 @@ void overland_step(model_state& s)
     if (s.cards.ov_pump_given)
         ov_pump_step(s, step);
 
-    // TODO: release of snowmelt packets into the cells (sum_melt_packets,
-    // draw_melt_packet) in long-term runs.
+    const double packet_water = s.long_term ? release_melt_packets(s, step) : 0.0;
     const cell_scan scan = scan_cells(s, true);
     if (scan.nan_cell) {
         std::printf("A non-real overland flow water depth has been detected in cell %d after applying "
@@ -221,7 +251,7 @@ void overland_step(model_state& s)
     }
     s.ov_wet = scan.wet;
     s.ov_flowing = scan.flowing > 0 ? 1 : 0;
-    s.snow_present = n >= 1 && s.long_term && scan.snow > 1e-16 ? 1 : 0;
+    s.snow_present = n >= 1 && s.long_term && (scan.snow > 1e-16 || packet_water > 1e-16) ? 1 : 0;
     const int counted = n - scan.lake_cells;
     const bool erosive = counted > 0 && static_cast<double>(scan.flowing) / counted > 1e-16;
 

@@ -265,3 +265,20 @@ TEST_F(FinalSummary, DikeBlockWithoutOvertopping)
         << text;
     EXPECT_FALSE(holds(text, "Dike Overtopped in cell:"));
 }
+
+TEST_F(FinalSummary, InitialSnowAndTheWaterInItsPacketsCloseTheRunBalance)
+{
+    // 10 m3 of snow at the start: 2 m3 left as snow, 3 m3 waiting in the
+    // melt packets and 5 m3 melted onto the surface.
+    cells(1, 10.0);
+    s->snow_present = 1;
+    s->snow_initial_volume_run = 10.0;
+    s->snow_swe.assign(1, 0.02);
+    s->snow_retention_kind = 1;
+    s->Melt_Waves.assign(1, 6, 3, 0.0);
+    s->Melt_Waves[1][1][2] = s->Melt_Waves[1][1][3] = 0.03;
+    s->ov_depth[1] = 0.05;
+    write_final_summary(*s);
+    EXPECT_NEAR(s->snow_final_volume_run, 5.0, 1e-12);
+    EXPECT_NEAR(s->overall_balance_error, 0.0, 1e-12);
+}
