@@ -1,4 +1,5 @@
 #include "channel/chan_routing.h"
+#include "channel/channel_steps.h"
 #include "channel/routed_nodes.h"
 #include "core/model_state.h"
 #include "input/time_series.h"
@@ -31,8 +32,10 @@ double chan_node_continuity(model_state& s, const dmat& q, dmat& area, double t,
                 B = 0.0;
             else if (j > 1)
                 B += (q[j - 1][i] - q[j][i]) * t;
-            // TODO: channel point inputs (CHAN_POINT_INPUT), the pipe network's
-            // outlets (STORM_SEWER) and seepage to the aquifer (STREAM_LOSS).
+            // TODO: channel point inputs (CHAN_POINT_INPUT) and seepage to the
+            // aquifer (STREAM_LOSS).
+            if (s.storm_sewer)
+                B += t * superlink_chan_inflow(s, i, j);
             if (!s.stream_pointsource.empty()) {
                 time_series* ts = s.stream_pointsource[j][i];
                 if (ts)

@@ -1,0 +1,174 @@
+// The pipe-network solver on networks loaded through the input hub: a
+// network at rest stays at rest, a grate takes the weir flow of shallow
+// water, a long pipe fed at a steady rate runs at normal depth with its
+// water accounted for, parallel superlinks share the flow, and failures
+// stop the run instead of ending the process.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "channel/channel_steps.h"
+#include "channel/superlink_geometry.h"
+#include "channel/superlink_solver.h"
+#include "superlink_fixture.h"
+
+using namespace torva_test;
+
+namespace
+{
+
+// Ten 100 m pipes of 1 m falling 1 m from a manhole without inlet to an
+// outlet onto cell 9; `extra` adds lines (a parallel superlink).
+std::string long_pipe(int links = 1)
+{
+    std::string t = "SJUNC 1 101 98 1.0 0 1 2 0 0\nSJUNC 2 99 97 0 888 3 3 0 0\n";
+    for (int l = 1; l <= links; ++l) {
+        t += "CONNECT " + std::to_string(l) + " 1 2\nSLINK " + std::to_string(l) + " 10\n";
+        for (int k = 1; k <= 11; ++k)
+            t += "NODE " + std::to_string(k) + " 101 " + std::to_string(98.0 - 0.1 * (k - 1)) + " 0 0 0 0 0 0\n";
+        for (int k = 1; k <= 10; ++k)
+            t += "PIPE " + std::to_string(k) + " 1 1.0 0 0.001 0.013 100 0 0\n";
+    }
+    return t;
+}
+
+// Feeds q m3/s into superjunction 1 through the drain inflow of link 1.
+void feed(model_state& s, double q)
+{
+    s.superlink_tile_flow.assign(s.num_slink, s.superlink_node_dim, 0.0);
+    s.superlink_tile_flow[1][1] = q;
+    s.tile_exchange_status = 1;
+}
+
+} // namespace
+
+TEST_F(PipeProject, NetworkAtRestStaysAtRest)
+{
+    ASSERT_TRUE(load_pipes(two_pipe_network)) << out;
+    model_state& p = *s;
+    double captured = 0.0;
+    for (int call = 0; call < 5; ++call)
+        ASSERT_EQ(superlink_solve(p, call, 60.0, captured), 0);
+    EXPECT_EQ(captured, 0.0);
+    // Only the film of 0.1 mm the pipes start with moves.
+    for (int j = 1; j <= 2; ++j)
+        EXPECT_NEAR(p.sjunc_head[j], p.sjunc_invert_elev[j], 1e-3) << j;
+    for (int k = 1; k <= 3; ++k)
+        EXPECT_NEAR(p.slink_node_depth[1][k], 0.0, 1e-3) << k;
+    EXPECT_NEAR(p.superlink_work.Q_dn[1], 0.0, 1e-6);
+    file_rec_close(p.superlink_flows_file);
+    const std::string flows = read_file(dir.file("superlink_flows.out"));
+    EXPECT_EQ(flows.rfind("Call# VtoSL VtoTORVA   QtoSL    QtoTORVA \n0    0.000    0.000    0.000    0.000 \n", 0), 0u)
+        << flows;
+    EXPECT_NE(flows.find("\n4    0.000 "), std::string::npos) << flows;
+}
+
+TEST_F(PipeProject, GrateTakesTheWeirFlowOfShallowWater)
+{
+    ASSERT_TRUE(load_pipes(two_pipe_network)) << out;
+    model_state& p = *s;
+    // 1 cm over a grate of 0.5 m side and 0.3 m opening: 0.0877 ft3/s.
+    p.ov_depth[1] = 0.01;
+    double captured = 0.0;
+    ASSERT_EQ(superlink_solve(p, 0, 1.0, captured), 0);
+    const double q = 3.0 * (3.0 * 3.28 * 0.5) * std::pow(3.28 * 0.01, 1.5) * 0.02832;
+    EXPECT_NEAR(q, 0.00248, 1e-5);
+    EXPECT_NEAR(captured, q, 1e-12);
+    EXPECT_NEAR(p.ov_depth[1], 0.01 - q / 100.0, 1e-12);
+    EXPECT_NEAR(p.cell_superlink_vol[1], q, 1e-12);
+
+    // Over a long step the grate takes no more than the cell holds.
+    p.ov_depth[1] = 0.01;
+    captured = 0.0;
+    ASSERT_EQ(superlink_solve(p, 2, 1000.0, captured), 0);
+    EXPECT_NEAR(captured, 1.0, 1e-12);
+    EXPECT_EQ(p.ov_depth[1], 0.0);
+}
+
+TEST(SuperlinkSubsteps, CourantLimitAndStretchedLastSubstep)
+{
+    EXPECT_EQ(superlink_first_substep(0.4, 60.0), 1.0);
+    EXPECT_EQ(superlink_first_substep(0.4, 0.5), 0.5);
+    EXPECT_EQ(superlink_first_substep(100000.0, 60.0), 60.0);
+    const double dtau = superlink_first_substep(25.0, 60.0);
+    EXPECT_EQ(dtau, 25.0);
+    EXPECT_EQ(superlink_substep_length(dtau, 0.0, 60.0), 25.0);
+    EXPECT_EQ(superlink_substep_length(dtau, 25.0, 60.0), 35.0); // 10 s would be left
+}
+
+TEST_F(PipeProject, SteadyInflowRunsAtNormalDepthAndIsAccountedFor)
+{
+    ASSERT_TRUE(load_pipes(long_pipe())) << out;
+    model_state& p = *s;
+    const double q = 0.3;
+    feed(p, q);
+    double captured = 0.0, released = 0.0;
+    const int calls = 240;
+    for (int call = 0; call < calls; ++call) {
+        ASSERT_EQ(superlink_solve(p, call, 60.0, captured), 0);
+        released += p.superlink_sjunc_outflow[2];
+        p.superlink_sjunc_outflow[2] = 0.0;
+    }
+    double yn = 0.0;
+    ASSERT_EQ(superlink_norm_calc(1, 1.0, 0.0, 0.013, q, 0.001, yn), 0);
+    EXPECT_NEAR(p.slink_node_depth[1][6] / yn, 1.0, 0.05) << p.slink_node_depth[1][6] << " vs " << yn;
+    EXPECT_NEAR(p.superlink_work.Q_dn[1], q, 0.01 * q);
+    // The outlet holds its head at its invert; the water released there
+    // lands on its cell.
+    EXPECT_EQ(p.sjunc_head[2], 97.0);
+    EXPECT_NEAR(p.ov_depth[9] * 100.0, released, 1e-9);
+    // What came in left through the outlet or is still in the network.
+    const double in = q * 60.0 * calls;
+    EXPECT_NEAR((released + p.superlink_volume_remaining) / in, 1.0, 0.01)
+        << released << " + " << p.superlink_volume_remaining << " vs " << in;
+}
+
+TEST_F(PipeProject, ParallelSuperlinksShareTheFlow)
+{
+    ASSERT_TRUE(load_pipes(long_pipe(2))) << out;
+    model_state& p = *s;
+    feed(p, 0.4);
+    double captured = 0.0;
+    for (int call = 0; call < 240; ++call)
+        ASSERT_EQ(superlink_solve(p, call, 60.0, captured), 0);
+    EXPECT_NEAR(p.superlink_work.Q_dn[1], 0.2, 0.005);
+    EXPECT_NEAR(p.superlink_work.Q_dn[2], 0.2, 0.005);
+}
+
+TEST_F(PipeProject, SingularJunctionMatrixStopsTheRun)
+{
+    // A third manhole of no area that no superlink reaches.
+    ASSERT_TRUE(load_pipes(std::string(two_pipe_network) + "SJUNC 3 100 98 0 0 2 2 0 0\n")) << out;
+    double captured = 0.0;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(superlink_solve(*s, 0, 60.0, captured), -1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Numerical Recipes run-time error...\nSingular matrix in routine ludcmp_rqx\n"
+              "...now exiting to system...\n");
+    EXPECT_EQ(error_state.code, err_stop);
+}
+
+TEST_F(PipeProject, FlowsFileThatCannotBeCreatedStopsTheRun)
+{
+    ASSERT_TRUE(load_pipes(two_pipe_network)) << out;
+    model_state& p = *s;
+    ASSERT_EQ(::mkdir(dir.file("superlink_flows.out").c_str(), 0755), 0);
+    p.gw_surface_flag = 1;
+    p.current_time = p.superlink_next_time = 2451545.0;
+    p.superlink_last_time = p.current_time - 60.0 / 86400.0;
+    p.time_tol = 0.01 / 86400.0;
+    // The name resolver also tries the working folder: work in the project's.
+    char cwd[4096];
+    ASSERT_NE(::getcwd(cwd, sizeof cwd), nullptr);
+    ASSERT_EQ(::chdir(dir.path().c_str()), 0);
+    testing::internal::CaptureStdout();
+    storm_sewer_step(p);
+    const std::string printed_out = testing::internal::GetCapturedStdout();
+    ASSERT_EQ(::chdir(cwd), 0);
+    EXPECT_NE(printed_out.find("Can't open file superlink_flows.out'\n"), std::string::npos) << printed_out;
+    EXPECT_EQ(error_state.code, err_stop);
+}
