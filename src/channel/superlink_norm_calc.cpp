@@ -6,28 +6,47 @@
 namespace
 {
 
-int circular_normal_depth(double D, double n, double Q, double S, double& yn)
+// Manning conveyance of a part-full circular pipe and its derivative.
+void circular_conveyance(double D, double n, double root_s, double y, double& K, double& dK)
 {
     const double r = D / 2.0;
+    const double theta = std::acos((r - y) / r);
+    const double A = r * r * theta - (r - y) * r * std::sin(theta);
+    const double P = theta * D;
+    const double T = D * std::sin(theta);
+    const double R = A / P;
+    K = (1.0 / n) * A * std::pow(R, 2.0 / 3.0) * root_s;
+    const double dPdy = 2.0 / std::sqrt(1.0 - 4.0 * (r - y) * (r - y) / (D * D));
+    dK = (root_s / n) * (A * (2.0 / 3.0) * std::pow(R, -1.0 / 3.0) * (T / P - A * dPdy / (P * P)) +
+                         std::pow(R, 2.0 / 3.0) * T);
+}
+
+int circular_normal_depth(double D, double n, double Q, double S, double& yn)
+{
     const double root_s = std::sqrt(S);
+    // A flow the full pipe cannot carry (any flow on a level pipe) runs full.
+    const double full = (1.0 / n) * (3.1415926 * D * D / 4.0) * std::pow(D / 4.0, 2.0 / 3.0) * root_s;
+    if (Q > 0.0 && Q >= full) {
+        yn = D;
+        return 0;
+    }
+    // Below the full-pipe flow the depth is the one root between the invert
+    // and the crown. Newton steps from a quarter of the diameter; a step
+    // that leaves the bracket of the root halves it instead, so the
+    // iteration cannot cycle near the crown, where the conveyance peaks.
+    double lo = 0.0, hi = D;
     double y = D / 4.0;
     for (int it = 0; it < 1000; ++it) {
-        const double theta = std::acos((r - y) / r);
-        const double A = r * r * theta - (r - y) * r * std::sin(theta);
-        const double P = theta * D;
-        const double T = D * std::sin(theta);
-        const double R = A / P;
-        const double f = Q - (1.0 / n) * A * std::pow(R, 2.0 / 3.0) * root_s;
-        const double dPdy = 2.0 / std::sqrt(1.0 - 4.0 * (r - y) * (r - y) / (D * D));
-        const double dK = (root_s / n) * (A * (2.0 / 3.0) * std::pow(R, -1.0 / 3.0) * (T / P - A * dPdy / (P * P)) +
-                                          std::pow(R, 2.0 / 3.0) * T);
-        const double y_new = y + f / dK;
-        // A flow above the full-pipe capacity (or any flow on a level pipe)
-        // sends the step past the crown: the pipe runs full.
-        if (y_new >= D) {
-            yn = D;
-            return 0;
-        }
+        double K = 0.0, dK = 0.0;
+        circular_conveyance(D, n, root_s, y, K, dK);
+        const double f = Q - K;
+        if (f > 0.0)
+            lo = y;
+        else
+            hi = y;
+        double y_new = y + f / dK;
+        if (!(y_new > lo && y_new < hi))
+            y_new = (lo + hi) / 2.0;
         if (std::fabs(y_new - y) <= 1e-8) {
             yn = y_new;
             return 0;

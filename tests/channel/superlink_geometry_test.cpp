@@ -85,7 +85,9 @@ TEST(SuperlinkGeometry, NormalDepthMeetsManning)
     };
     for (const pipe p : {pipe{1, 1.0, 0.0, 0.013, 0.3, 0.001}, pipe{1, 0.6, 0.0, 0.015, 0.05, 0.01},
                          pipe{1, 1.5, 0.0, 0.012, 2.0, 0.002}, pipe{3, 1.0, 2.0, 0.013, 1.0, 0.001},
-                         pipe{3, 2.0, 3.0, 0.02, 5.0, 0.005}}) {
+                         pipe{3, 2.0, 3.0, 0.02, 5.0, 0.005},
+                         // Near the full-pipe flow, where plain Newton steps cycle.
+                         pipe{1, 0.6, 0.0, 0.013, 0.1193, 0.0005}, pipe{1, 0.6, 0.0, 0.013, 0.135, 0.0005}}) {
         double yn = -1.0;
         ASSERT_EQ(superlink_norm_calc(p.type, p.D, p.W, p.n, p.Q, p.S, yn), 0);
         EXPECT_NEAR(manning_q(p.type, p.D, p.W, p.n, p.S, yn) / p.Q, 1.0, 1e-6)

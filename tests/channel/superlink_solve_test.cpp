@@ -172,3 +172,36 @@ TEST_F(PipeProject, FlowsFileThatCannotBeCreatedStopsTheRun)
     EXPECT_NE(printed_out.find("Can't open file superlink_flows.out'\n"), std::string::npos) << printed_out;
     EXPECT_EQ(error_state.code, err_stop);
 }
+
+TEST_F(PipeProject, SurchargedManholeSpillsAndWakesTheSurface)
+{
+    ASSERT_TRUE(load_pipes(two_pipe_network, "HIGH_HEAD_RELEASE\n")) << out;
+    model_state& p = *s;
+    const double dt_days = 60.0 / 86400.0;
+    p.gw_surface_flag = 1;
+    p.time_tol = 0.01 / 86400.0;
+    p.ov_dt_days = 5.0 / 86400.0;
+    p.superlink_interval = dt_days;
+    p.current_time = p.superlink_next_time = 2451545.0;
+    p.superlink_last_time = p.current_time - dt_days;
+    storm_sewer_step(p); // the first call sets the network at rest
+    ASSERT_EQ(error_state.code, 0);
+
+    // The manhole stands 0.5 m above its rim while the watershed is dry
+    // and asleep.
+    p.sjunc_head[1] = p.sjunc_ground_elev[1] + 0.5;
+    p.surface_active = 0;
+    for (int c = 1; c <= p.num_cells; ++c)
+        p.ov_depth[c] = 0.0;
+    p.current_time += dt_days;
+    storm_sewer_step(p);
+    ASSERT_EQ(error_state.code, 0);
+    // Half a metre over the manhole's 1 m2 lands on its cell of 100 m2.
+    EXPECT_NEAR(p.ov_depth[1], 0.5 * 1.0 / 100.0, 1e-12);
+    EXPECT_NEAR(p.superlink_to_ov_total, 0.5, 1e-3); // and the film leaving the outlet
+    EXPECT_EQ(p.superlink_surcharge_flag, 1);
+    EXPECT_EQ(p.surface_active, 1);
+    EXPECT_DOUBLE_EQ(p.ov_last, p.current_time);
+    EXPECT_DOUBLE_EQ(p.ov_next, p.current_time + p.ov_dt_days);
+    EXPECT_EQ(p.superlink_call_count, 2);
+}
