@@ -73,6 +73,13 @@ void read_superlink_input(model_state& s)
     }
     if (error_state.code)
         return;
+    if (s.tile_drains && s.cards.water_table_given) {
+        // TODO: tile_gw_exchange between the aquifer and the leaky pipes
+        // (groundwater).
+        std::printf("Tile-drain exchange with the groundwater (WATER_TABLE) is not available yet.\n");
+        error_set(err_stop);
+        return;
+    }
     if (!make_arrays(s))
         return;
     if (!s.super_quiet)

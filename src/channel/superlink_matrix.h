@@ -19,3 +19,19 @@ void superlink_lu_solve(superlink_lu_work& w, int n);
 
 // The three-line failure banner on the error stream, then code 4000.
 void superlink_lu_failure(const char* reason);
+
+// The banded form for n junctions of half bandwidth b, once per run; false
+// after an allocation failure (printed, run stopped).
+bool superlink_band_alloc(superlink_lu_work& w, int n, int b);
+
+// Entry (i, j) of the banded form, |i - j| <= band before factoring.
+inline double& superlink_band_at(superlink_lu_work& w, int i, int j)
+{
+    return w.ab[i][j - i + w.band];
+}
+
+// Gaussian elimination of the banded form with partial pivoting, and the
+// solve of w.rhs; the same results as ludcmp_rqx and superlink_lu_solve to
+// rounding, in O(n b^2) and O(n b). -1 for a zero row, as ludcmp_rqx.
+int superlink_band_factor(superlink_lu_work& w, int n);
+void superlink_band_solve(superlink_lu_work& w, int n);

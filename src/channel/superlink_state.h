@@ -9,10 +9,15 @@
 #include "core/arrays.h"
 #include "core/file_rec.h"
 
-// The dense junction system of one sub-step and its LU factors.
+// The junction system of one sub-step and its LU factors: dense, or banded
+// when every superlink joins junctions whose numbers differ by at most
+// `band` and the band is narrow beside the junction count.
 struct superlink_lu_work {
     int n = 0;
+    int band = -1; // half bandwidth of the banded form; -1 dense
     dmat a;       // [1..n][1..n], factored in place
+    dmat ab;      // banded form: row i holds columns i - band .. i + 2 band
+    dmat al;      // banded form: multipliers of step k for rows k + 1 .. k + band
     ivec perm;    // row interchanges
     dvec rhs;     // right-hand side, replaced by the solution
     dvec scale;   // implicit pivoting scale of each row

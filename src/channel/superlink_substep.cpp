@@ -164,17 +164,18 @@ bool link_ends(model_state& s, superlink_solver_work& w, int l)
     return ok;
 }
 
-// The continuity of every superjunction over the sub-step.
-void junction_matrix(model_state& s, superlink_solver_work& w, double dtau)
+// The continuity of every superjunction over the sub-step, written through
+// add(i, j, v) into the dense or the banded form.
+template <class Add>
+void junction_matrix(model_state& s, superlink_solver_work& w, double dtau, Add add)
 {
     const int J = s.num_sjunc;
-    std::fill(w.F.data(), w.F.data() + static_cast<size_t>(J + 1) * (J + 1), 0.0);
     for (int j = 1; j <= J; ++j) {
         if (s.bound[j]) {
-            w.F[j][j] = 1.0;
+            add(j, j, 1.0);
             w.F_rhs[j] = w.fixed_head[j];
         } else {
-            w.F[j][j] = s.sjunc_area[j] / dtau;
+            add(j, j, s.sjunc_area[j] / dtau);
             w.F_rhs[j] = s.sjunc_area[j] * s.sjunc_head[j] / dtau;
             if (s.sjunc_inlet_type[j] < 888)
                 w.F_rhs[j] += s.sjunc_flow[j];
@@ -183,18 +184,42 @@ void junction_matrix(model_state& s, superlink_solver_work& w, double dtau)
     for (int m = 1; m <= s.num_slink; ++m) {
         const int up = s.us_sjunc[m], dn = s.ds_sjunc[m];
         if (!s.bound[dn]) {
-            w.F[dn][dn] -= w.beta_dn[m];
-            w.F[dn][up] -= w.alpha_dn[m];
+            add(dn, dn, -w.beta_dn[m]);
+            add(dn, up, -w.alpha_dn[m]);
             w.F_rhs[dn] += w.chi_dn[m];
         }
         // A superlink whose two ends are one superjunction counts only as
         // arriving there.
         if (up != dn && !s.bound[up]) {
-            w.F[up][up] += w.alpha_up[m];
-            w.F[up][dn] += w.beta_up[m];
+            add(up, up, w.alpha_up[m]);
+            add(up, dn, w.beta_up[m]);
             w.F_rhs[up] -= w.chi_up[m];
         }
     }
+}
+
+// New heads from the junction matrix; false after a zero row (run stopped).
+bool solve_heads(model_state& s, superlink_solver_work& w, double dtau)
+{
+    const int J = s.num_sjunc;
+    superlink_lu_work& lu = w.lu;
+    if (lu.band >= 0) {
+        std::fill(lu.ab.data(), lu.ab.data() + static_cast<size_t>(J + 1) * (3 * lu.band + 2), 0.0);
+        junction_matrix(s, w, dtau, [&](int i, int j, double v) { superlink_band_at(lu, i, j) += v; });
+        std::copy(w.F_rhs.data(), w.F_rhs.data() + J + 1, lu.rhs.data());
+        if (superlink_band_factor(lu, J) != 0)
+            return false;
+        superlink_band_solve(lu, J);
+    } else {
+        std::fill(w.F.data(), w.F.data() + static_cast<size_t>(J + 1) * (J + 1), 0.0);
+        junction_matrix(s, w, dtau, [&](int i, int j, double v) { w.F[i][j] += v; });
+        std::copy(w.F.data(), w.F.data() + static_cast<size_t>(J + 1) * (J + 1), lu.a.data());
+        std::copy(w.F_rhs.data(), w.F_rhs.data() + J + 1, lu.rhs.data());
+        if (ludcmp_rqx(lu, J) != 0)
+            return false;
+        superlink_lu_solve(lu, J);
+    }
+    return true;
 }
 
 // New end flows and depths of a superlink from the new heads, then its
@@ -237,15 +262,10 @@ bool superlink_substep(model_state& s, double dtau, superlink_call_totals& tot)
         link_recurrences(s, w, l, dtau);
         ok = link_ends(s, w, l) && ok;
     }
-    junction_matrix(s, w, dtau);
-
-    const int J = s.num_sjunc;
-    superlink_lu_work& lu = w.lu;
-    std::copy(w.F.data(), w.F.data() + static_cast<size_t>(J + 1) * (J + 1), lu.a.data());
-    std::copy(w.F_rhs.data(), w.F_rhs.data() + J + 1, lu.rhs.data());
-    if (ludcmp_rqx(lu, J) != 0)
+    if (!solve_heads(s, w, dtau))
         return false;
-    superlink_lu_solve(lu, J);
+    const int J = s.num_sjunc;
+    const superlink_lu_work& lu = w.lu;
     for (int j = 1; j <= J; ++j) {
         const double h = lu.rhs[j];
         s.sjunc_head[j] = h < s.sjunc_invert_elev[j] - 0.001 ? s.sjunc_invert_elev[j] : h;

@@ -1,6 +1,7 @@
 // The junction system's LU factorisation and solution: exact on small
 // systems, with and without row interchanges, and a zero row stops the run
 // with its banner instead of ending the process.
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -72,6 +73,41 @@ TEST(SuperlinkMatrix, LargerDiagonallyDominantSystemIsExact)
     const std::vector<double> x = solve(m, b);
     for (int i = 0; i < n; ++i)
         EXPECT_NEAR(x[i], want[i], 1e-12);
+}
+
+TEST(SuperlinkMatrix, BandedFormGivesTheDenseSolution)
+{
+    // A band of half width 3 that needs row interchanges (small diagonal).
+    const int n = 60, b = 3;
+    superlink_lu_work dense, band;
+    ASSERT_TRUE(superlink_lu_alloc(dense, n));
+    ASSERT_TRUE(superlink_band_alloc(band, n, b));
+    for (int i = 1; i <= n; ++i) {
+        for (int j = std::max(1, i - b); j <= std::min(n, i + b); ++j) {
+            const double v = i == j ? 0.01 * std::sin(i) : std::cos(3.0 * i + 7.0 * j);
+            dense.a[i][j] = v;
+            superlink_band_at(band, i, j) = v;
+        }
+        dense.rhs[i] = band.rhs[i] = std::sin(0.3 * i) * 100.0;
+    }
+    ASSERT_EQ(ludcmp_rqx(dense, n), 0);
+    superlink_lu_solve(dense, n);
+    ASSERT_EQ(superlink_band_factor(band, n), 0);
+    superlink_band_solve(band, n);
+    for (int i = 1; i <= n; ++i)
+        EXPECT_NEAR(band.rhs[i], dense.rhs[i], 1e-10 * std::max(1.0, std::fabs(dense.rhs[i]))) << i;
+
+    // A zero row is refused the same way.
+    superlink_lu_work zero;
+    ASSERT_TRUE(superlink_band_alloc(zero, 3, 1));
+    superlink_band_at(zero, 1, 1) = 1.0;
+    superlink_band_at(zero, 3, 3) = 1.0;
+    error_state = error_rec{};
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(superlink_band_factor(zero, 3), -1);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("Singular matrix in routine ludcmp_rqx\n"), std::string::npos);
+    EXPECT_EQ(error_state.code, err_stop);
+    error_state = error_rec{};
 }
 
 TEST(SuperlinkMatrix, ZeroRowStopsTheRunWithTheBanner)

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -204,4 +205,46 @@ TEST_F(PipeProject, SurchargedManholeSpillsAndWakesTheSurface)
     EXPECT_DOUBLE_EQ(p.ov_last, p.current_time);
     EXPECT_DOUBLE_EQ(p.ov_next, p.current_time + p.ov_dt_days);
     EXPECT_EQ(p.superlink_call_count, 2);
+}
+
+TEST_F(PipeProject, BandedAndDenseJunctionMatricesGiveTheSameHeads)
+{
+    // A chain of 20 manholes to an outlet, numbered along the chain (a band
+    // of half width 1) and scattered (a dense matrix): the same network.
+    const int J = 20;
+    const auto chain = [&](int (*number)(int)) {
+        std::string t;
+        for (int j = 1; j <= J; ++j) {
+            const double inv = 98.0 - 0.05 * (j - 1);
+            t += "SJUNC " + std::to_string(number(j)) + " " + std::to_string(inv + 3.0) + " " + std::to_string(inv) +
+                 (j == J ? " 0 888 3 3 0 0\n" : " 1 0 0 0 0 0\n");
+        }
+        for (int l = 1; l < J; ++l) {
+            const double inv = 98.0 - 0.05 * (l - 1);
+            t += "CONNECT " + std::to_string(l) + " " + std::to_string(number(l)) + " " + std::to_string(number(l + 1)) +
+                 "\nSLINK " + std::to_string(l) + " 2\n";
+            for (int k = 1; k <= 3; ++k)
+                t += "NODE " + std::to_string(k) + " 101 " + std::to_string(inv - 0.025 * (k - 1)) + " 0 0 0 0 0 0\n";
+            t += "PIPE 1 1 0.6 0 0.0005 0.013 50 0 0\nPIPE 2 1 0.6 0 0.0005 0.013 50 0 0\n";
+        }
+        return t;
+    };
+    static int (*const along)(int) = [](int j) { return j; };
+    static int (*const scattered)(int) = [](int j) { return (j * 7) % 20 + 1; };
+    std::vector<double> heads[2];
+    for (int pass = 0; pass < 2; ++pass) {
+        int (*number)(int) = pass == 0 ? along : scattered;
+        ASSERT_TRUE(load_pipes(chain(number))) << out;
+        model_state& p = *s;
+        feed(p, 0.05);
+        double captured = 0.0;
+        for (int call = 0; call < 30; ++call)
+            ASSERT_EQ(superlink_solve(p, call, 60.0, captured), 0);
+        EXPECT_EQ(p.superlink_work.lu.band >= 0, pass == 0);
+        for (int j = 1; j <= J; ++j)
+            heads[pass].push_back(p.sjunc_head[number(j)]);
+    }
+    EXPECT_GT(heads[0][0], 98.0 + 0.05); // water stands in the first manhole
+    for (int j = 0; j < J; ++j)
+        EXPECT_NEAR(heads[0][j], heads[1][j], 1e-10 * heads[1][j]) << j + 1;
 }
