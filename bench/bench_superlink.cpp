@@ -40,7 +40,8 @@ std::string chain_network(int J, bool scattered)
         std::snprintf(line, sizeof line, "CONNECT %d %d %d\nSLINK %d 2\n", l, num(l), num(l + 1), l);
         t += line;
         for (int k = 1; k <= 3; ++k) {
-            std::snprintf(line, sizeof line, "NODE %d %.3f %.4f 0 0 0 0 0 0\n", k, inv + 3.0, inv - drop * (k - 1) / 2.0);
+            std::snprintf(line, sizeof line, "NODE %d %.3f %.4f 0 0 0 0 0 0\n", k, inv + 3.0,
+                          inv - drop * (k - 1) / 2.0);
             t += line;
         }
         for (int k = 1; k <= 2; ++k) {

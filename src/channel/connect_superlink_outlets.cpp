@@ -26,9 +26,10 @@ void connect_superlink_outlets(model_state& s)
             return;
         }
         if (link < 0 || link > s.num_links || node < 0 || node > s.nx[link]) {
-            std::printf("Error in the pipe-network file %s: superjunction %d discharges to channel link %d, node %d, "
-                        "which the channel network does not hold.\n",
-                        s.storm_sewer_name.c_str(), j, link, node);
+            std::printf(
+                "Error in the pipe-network file %s: superjunction %d discharges to channel link %d, node %d, "
+                "which the channel network does not hold.\n",
+                s.storm_sewer_name.c_str(), j, link, node);
             error_set(err_stop);
             return;
         }

@@ -73,8 +73,8 @@ struct gp_reader {
         const num_status st = pop_int_strict(rest, out);
         if (st == num_status::ok && out >= lo && out <= hi)
             return true;
-        std::printf("Error in the grid-pipe file %s, line %d: %s %s (allowed %d to %d).\n", path.c_str(), line_no,
-                    name, st == num_status::ok ? "is out of range" : num_status_text(st), lo, hi);
+        std::printf("Error in the grid-pipe file %s, line %d: %s %s (allowed %d to %d).\n", path.c_str(),
+                    line_no, name, st == num_status::ok ? "is out of range" : num_status_text(st), lo, hi);
         return false;
     }
 };
@@ -166,8 +166,8 @@ int read_grid_pipe_file(model_state& s, file_rec& rec, const std::vector<superli
                 return -9;
             const num_status st = pop_double_strict(rest, pct);
             if (st != num_status::ok) {
-                std::printf("Error in the grid-pipe file %s, line %d: factor %s.\n", g.path.c_str(), g.line_no,
-                            num_status_text(st));
+                std::printf("Error in the grid-pipe file %s, line %d: factor %s.\n", g.path.c_str(),
+                            g.line_no, num_status_text(st));
                 return -9;
             }
             s.gpi_link[cell][entry] = link;

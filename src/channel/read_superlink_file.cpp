@@ -22,7 +22,21 @@ namespace
 
 // What one value of a line may hold; the bounds of count-limited values
 // come from the file's own counts.
-enum class lim { real, nonneg, positive, whole, count, link, junction, node, pipe, row, col, junc_inlet, node_inlet };
+enum class lim {
+    real,
+    nonneg,
+    positive,
+    whole,
+    count,
+    link,
+    junction,
+    node,
+    pipe,
+    row,
+    col,
+    junc_inlet,
+    node_inlet
+};
 
 struct field {
     const char* name;
@@ -30,22 +44,22 @@ struct field {
 };
 
 // The values of each line after its keyword, in order.
-const field connect_fields[] = {{"superlink", lim::link}, {"upstream superjunction", lim::junction},
+const field connect_fields[] = {{"superlink", lim::link},
+                                {"upstream superjunction", lim::junction},
                                 {"downstream superjunction", lim::junction}};
 const field slink_fields[] = {{"superlink", lim::link}, {"number of pipes", lim::count}};
-const field sjunc_fields[] = {{"superjunction", lim::junction}, {"ground elevation", lim::real},
-                              {"invert elevation", lim::real},  {"plan area", lim::nonneg},
-                              {"inlet type", lim::junc_inlet},  {"grid row", lim::whole},
-                              {"grid column", lim::whole},      {"grate side length", lim::nonneg},
-                              {"grate diameter", lim::nonneg}};
-const field node_fields[] = {{"node", lim::node},           {"ground elevation", lim::real},
-                             {"invert elevation", lim::real}, {"plan area", lim::nonneg},
-                             {"inlet type", lim::node_inlet}, {"grid row", lim::row},
-                             {"grid column", lim::col},      {"grate side length", lim::nonneg},
-                             {"grate diameter", lim::nonneg}};
-const field pipe_fields[] = {{"pipe", lim::pipe},       {"section type", lim::whole}, {"diameter", lim::positive},
-                             {"width", lim::nonneg},    {"slope", lim::real},         {"roughness", lim::real},
-                             {"length", lim::real},     {"conductivity", lim::nonneg}, {"drain spacing", lim::real}};
+const field sjunc_fields[] = {
+    {"superjunction", lim::junction}, {"ground elevation", lim::real},    {"invert elevation", lim::real},
+    {"plan area", lim::nonneg},       {"inlet type", lim::junc_inlet},    {"grid row", lim::whole},
+    {"grid column", lim::whole},      {"grate side length", lim::nonneg}, {"grate diameter", lim::nonneg}};
+const field node_fields[] = {
+    {"node", lim::node},        {"ground elevation", lim::real},    {"invert elevation", lim::real},
+    {"plan area", lim::nonneg}, {"inlet type", lim::node_inlet},    {"grid row", lim::row},
+    {"grid column", lim::col},  {"grate side length", lim::nonneg}, {"grate diameter", lim::nonneg}};
+const field pipe_fields[] = {
+    {"pipe", lim::pipe},    {"section type", lim::whole},  {"diameter", lim::positive},
+    {"width", lim::nonneg}, {"slope", lim::real},          {"roughness", lim::real},
+    {"length", lim::real},  {"conductivity", lim::nonneg}, {"drain spacing", lim::real}};
 
 struct reader {
     std::string path;
@@ -70,20 +84,45 @@ struct reader {
         double lo = -DBL_MAX, hi = DBL_MAX;
         bool whole = false;
         switch (f.limit) {
-        case lim::real: break;
-        case lim::nonneg: lo = 0.0; break;
-        case lim::positive: lo = 1e-12; break;
-        case lim::whole: whole = true, lo = INT_MIN, hi = INT_MAX; break;
+        case lim::real:
+            break;
+        case lim::nonneg:
+            lo = 0.0;
+            break;
+        case lim::positive:
+            lo = 1e-12;
+            break;
+        case lim::whole:
+            whole = true, lo = INT_MIN, hi = INT_MAX;
+            break;
         // Each pipe needs a line of its own.
-        case lim::count: whole = true, lo = 1, hi = static_cast<double>(lines.size()); break;
-        case lim::link: whole = true, lo = 1, hi = links; break;
-        case lim::junction: whole = true, lo = 1, hi = juncs; break;
-        case lim::node: whole = true, lo = 1, hi = cur_n + 1; break;
-        case lim::pipe: whole = true, lo = 1, hi = cur_n; break;
-        case lim::row: whole = true, lo = 0, hi = rows + 1; break;
-        case lim::col: whole = true, lo = 0, hi = cols + 1; break;
-        case lim::junc_inlet: whole = true, lo = 0, hi = 999; break;
-        case lim::node_inlet: whole = true, lo = 0, hi = 10; break;
+        case lim::count:
+            whole = true, lo = 1, hi = static_cast<double>(lines.size());
+            break;
+        case lim::link:
+            whole = true, lo = 1, hi = links;
+            break;
+        case lim::junction:
+            whole = true, lo = 1, hi = juncs;
+            break;
+        case lim::node:
+            whole = true, lo = 1, hi = cur_n + 1;
+            break;
+        case lim::pipe:
+            whole = true, lo = 1, hi = cur_n;
+            break;
+        case lim::row:
+            whole = true, lo = 0, hi = rows + 1;
+            break;
+        case lim::col:
+            whole = true, lo = 0, hi = cols + 1;
+            break;
+        case lim::junc_inlet:
+            whole = true, lo = 0, hi = 999;
+            break;
+        case lim::node_inlet:
+            whole = true, lo = 0, hi = 10;
+            break;
         }
         std::string token;
         if (!pop_token(rest, token))
@@ -107,8 +146,7 @@ struct reader {
         return true;
     }
 
-    template <size_t K>
-    bool take_all(std::string_view rest, const field (&fields)[K], double (&v)[K]) const
+    template <size_t K> bool take_all(std::string_view rest, const field (&fields)[K], double (&v)[K]) const
     {
         for (size_t k = 0; k < K; ++k)
             if (!take(rest, fields[k], v[k]))
@@ -184,8 +222,9 @@ bool check_pipe(const superlink_pipe_row& p, int pipe, int link, int& tile_drain
         return false;
     }
     if (p.conductivity > 1e-8 && p.spacing < 1e-8) {
-        std::printf("Error: drain spacing cannot be zero if pipe conductivity greater than zero: node %d link %d.\n",
-                    pipe, link);
+        std::printf(
+            "Error: drain spacing cannot be zero if pipe conductivity greater than zero: node %d link %d.\n",
+            pipe, link);
         return false;
     }
     if (p.slope < 0.0)
@@ -196,7 +235,8 @@ bool check_pipe(const superlink_pipe_row& p, int pipe, int link, int& tile_drain
     }
     if (p.sec != 1 && p.width <= 0.0) {
         // Arch and box sections divide by their width.
-        std::printf("Error: pipe width must be above 0 for arch and box sections: node %d link %d.\n", pipe, link);
+        std::printf("Error: pipe width must be above 0 for arch and box sections: node %d link %d.\n", pipe,
+                    link);
         return false;
     }
     if (p.conductivity > 0.0)
@@ -208,7 +248,8 @@ bool check_pipe(const superlink_pipe_row& p, int pipe, int link, int& tile_drain
 // The line that ends a block early is not read as anything else.
 bool read_block(reader& r, size_t& i, superlink_file_link& l, int link, int& tile_drains)
 {
-    std::vector<bool> node_seen(static_cast<size_t>(l.n) + 2, false), pipe_seen(static_cast<size_t>(l.n) + 1, false);
+    std::vector<bool> node_seen(static_cast<size_t>(l.n) + 2, false),
+        pipe_seen(static_cast<size_t>(l.n) + 1, false);
     r.cur_n = l.n;
     const int first_line = r.line_no;
     for (++i; i < r.lines.size(); ++i) {
@@ -225,7 +266,8 @@ bool read_block(reader& r, size_t& i, superlink_file_link& l, int link, int& til
             l.nodes[static_cast<size_t>(k)] = node_row(v);
             node_seen[static_cast<size_t>(k)] = true;
             if (v[2] > v[1])
-                std::printf("WARNING: ground elevation less than node bottom. superlink %d, node %d\n", link, k);
+                std::printf("WARNING: ground elevation less than node bottom. superlink %d, node %d\n", link,
+                            k);
         } else if (w == "PIPE") {
             if (!r.take_all(rest, pipe_fields, v))
                 return false;
@@ -247,9 +289,10 @@ bool read_block(reader& r, size_t& i, superlink_file_link& l, int link, int& til
     const long pipes = std::count(pipe_seen.begin() + 1, pipe_seen.end(), true);
     if (nodes != l.n + 1 || pipes != l.n) {
         r.line_no = first_line;
-        std::printf("Error in the pipe-network file %s, line %d: the block of superlink %d holds %ld of its %d "
-                    "NODE lines and %ld of its %d PIPE lines.\n",
-                    r.path.c_str(), first_line, link, nodes, l.n + 1, pipes, l.n);
+        std::printf(
+            "Error in the pipe-network file %s, line %d: the block of superlink %d holds %ld of its %d "
+            "NODE lines and %ld of its %d PIPE lines.\n",
+            r.path.c_str(), first_line, link, nodes, l.n + 1, pipes, l.n);
         return false;
     }
     return true;
@@ -307,23 +350,25 @@ bool check_complete(const reader& r, const std::vector<superlink_file_link>& lin
     for (int t = 1; t <= r.links; ++t) {
         const superlink_file_link& l = links[static_cast<size_t>(t)];
         if (!l.connect_line || !l.slink_line) {
-            std::printf("Error in the pipe-network file %s: superlink %d has no %s line.\n", r.path.c_str(), t,
-                        l.connect_line ? "SLINK" : "CONNECT");
+            std::printf("Error in the pipe-network file %s: superlink %d has no %s line.\n", r.path.c_str(),
+                        t, l.connect_line ? "SLINK" : "CONNECT");
             return false;
         }
     }
     for (int j = 1; j <= r.juncs; ++j) {
         if (!junc_line[static_cast<size_t>(j)]) {
-            std::printf("Error in the pipe-network file %s: superjunction %d has no SJUNC line.\n", r.path.c_str(), j);
+            std::printf("Error in the pipe-network file %s: superjunction %d has no SJUNC line.\n",
+                        r.path.c_str(), j);
             return false;
         }
         const superlink_node_row& n = juncs[static_cast<size_t>(j)];
         // The position of a 999 outlet is a channel link and node, checked
         // with the channel network.
         if (n.inlet != 999 && (n.row < 0 || n.row > r.rows + 1 || n.col < 0 || n.col > r.cols + 1)) {
-            std::printf("Error in the pipe-network file %s, line %d: superjunction %d lies at row %d, column %d, "
-                        "outside the grid of %d rows and %d columns.\n",
-                        r.path.c_str(), junc_line[static_cast<size_t>(j)], j, n.row, n.col, r.rows, r.cols);
+            std::printf(
+                "Error in the pipe-network file %s, line %d: superjunction %d lies at row %d, column %d, "
+                "outside the grid of %d rows and %d columns.\n",
+                r.path.c_str(), junc_line[static_cast<size_t>(j)], j, n.row, n.col, r.rows, r.cols);
             return false;
         }
     }
@@ -355,11 +400,12 @@ void store_network(model_state& s, const reader& r, const std::vector<superlink_
         v->assign(L, 0);
     for (dvec* v : {&s.slink_zinv_up, &s.slink_zinv_dn})
         v->assign(L, 0.0);
-    for (dmat* m : {&s.node_ground_elev, &s.slink_node_Zinv, &s.As, &s.grate_sidelength_node, &s.grate_dia_node,
-                    &s.slink_node_depth, &s.Q_node, &s.diameter, &s.width, &s.S0, &s.M_n, &s.dx,
-                    &s.superlink_pipe_conductivity, &s.drain_spacing, &s.dxc})
+    for (dmat* m : {&s.node_ground_elev, &s.slink_node_Zinv, &s.As, &s.grate_sidelength_node,
+                    &s.grate_dia_node, &s.slink_node_depth, &s.Q_node, &s.diameter, &s.width, &s.S0, &s.M_n,
+                    &s.dx, &s.superlink_pipe_conductivity, &s.drain_spacing, &s.dxc})
         m->assign(L, C, 0.0);
-    for (imat* m : {&s.inlet_type, &s.superlink_node_i, &s.superlink_node_j, &s.sec_type, &s.otc_node, &s.otc_pipe})
+    for (imat* m :
+         {&s.inlet_type, &s.superlink_node_i, &s.superlink_node_j, &s.sec_type, &s.otc_node, &s.otc_pipe})
         m->assign(L, C, 0);
 
     for (int j = 1; j <= J; ++j) {
@@ -451,7 +497,8 @@ int read_superlink_file(model_state& s, file_rec& pipe_file, file_rec& grid_pipe
     }
     if (s.tile_drains == 1) {
         if (!grid_pipe_file.fp) {
-            std::printf("\nSince you have leaky pipes you must include the GRID_PIPE card and grid pipe input file in "
+            std::printf("\nSince you have leaky pipes you must include the GRID_PIPE card and grid pipe "
+                        "input file in "
                         "your project file");
             error_set(err_open_file, "tile drain grid pipe", s.grid_pipe_name.c_str());
             return 0;

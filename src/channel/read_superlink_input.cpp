@@ -85,19 +85,23 @@ void read_superlink_input(model_state& s)
     if (!s.super_quiet)
         std::printf("read superlink pipe file, %d junctions, %d links\n", s.num_sjunc, s.num_slink);
     if (s.num_sjunc > 10000)
-        std::printf("Your superlink network has more than 10,000 superjunctions, expect your model to be very slow \n");
+        std::printf("Your superlink network has more than 10,000 superjunctions, expect your model to be "
+                    "very slow \n");
     if (s.superlink_max_nodes > 10000)
-        std::printf("Your superlink network has more than 10,000 nodes, expect your model to be very slow \n");
+        std::printf(
+            "Your superlink network has more than 10,000 nodes, expect your model to be very slow \n");
     if (s.num_slink > 10000)
-        std::printf("Your superlink network has more than 10,000 links, expect your model to be very slow \n");
+        std::printf(
+            "Your superlink network has more than 10,000 links, expect your model to be very slow \n");
 
     for (int j = 1; j <= s.num_sjunc; ++j) {
         if (s.sjunc_inlet_type[j] == 999) {
             if (!s.chan_explicit) {
                 // Its outflow would leave the network and reach nothing.
-                std::printf("Error in the pipe-network file %s: superjunction %d discharges to a channel (inlet "
-                            "type 999) but the project routes no channels.\n",
-                            s.storm_sewer_name.c_str(), j);
+                std::printf(
+                    "Error in the pipe-network file %s: superjunction %d discharges to a channel (inlet "
+                    "type 999) but the project routes no channels.\n",
+                    s.storm_sewer_name.c_str(), j);
                 error_set(err_stop);
                 return;
             }
@@ -106,9 +110,10 @@ void read_superlink_input(model_state& s)
             s.superlink_junc_gnum[j] = s.mask[s.superjunct_i[j]][s.superjunct_j[j]];
             if (s.sjunc_inlet_type[j] == 888 && s.superlink_junc_gnum[j] == 0) {
                 // Its release would land on no cell and be booked as surface water.
-                std::printf("Error in the pipe-network file %s: superjunction %d releases onto the surface (inlet "
-                            "type 888) at row %d, column %d, outside the watershed.\n",
-                            s.storm_sewer_name.c_str(), j, s.superjunct_i[j], s.superjunct_j[j]);
+                std::printf(
+                    "Error in the pipe-network file %s: superjunction %d releases onto the surface (inlet "
+                    "type 888) at row %d, column %d, outside the watershed.\n",
+                    s.storm_sewer_name.c_str(), j, s.superjunct_i[j], s.superjunct_j[j]);
                 error_set(err_stop);
                 return;
             }

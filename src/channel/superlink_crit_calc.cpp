@@ -24,7 +24,8 @@ int superlink_crit_calc(int type, double D, double W, double Q, double& yc)
                 h_new = h > 0.0 ? r - 0.001 : 0.001 - r;
             } else {
                 const double f = std::pow(A, 1.5) / std::sqrt(T) - Q / std::sqrt(gravity);
-                const double fp = -3.0 * l * std::sqrt(A) / std::sqrt(T) + h * std::pow(A, 1.5) / (l * std::pow(T, 1.5));
+                const double fp =
+                    -3.0 * l * std::sqrt(A) / std::sqrt(T) + h * std::pow(A, 1.5) / (l * std::pow(T, 1.5));
                 h_new = h - f / fp;
             }
             if (h_new < -r)

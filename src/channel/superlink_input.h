@@ -27,7 +27,7 @@ struct superlink_pipe_row {
 // cut (segments 1..S, nodes 1..S+1, and the maps of the file's numbers).
 struct superlink_file_link {
     int us = 0, ds = 0, n = 0;
-    int file_n = 0; // N of the SLINK line, kept through cutting
+    int file_n = 0;                       // N of the SLINK line, kept through cutting
     int connect_line = 0, slink_line = 0; // 0 while not seen
     std::vector<superlink_node_row> nodes;
     std::vector<superlink_pipe_row> pipes;

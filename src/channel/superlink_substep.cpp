@@ -115,7 +115,8 @@ bool end_depths(const model_state& s, superlink_solver_work& w, int l, int pipe,
 {
     const int sec = s.sec_type[l][pipe];
     const double D = s.diameter[l][pipe], W = s.width[l][pipe];
-    const int rn = superlink_norm_calc(sec, D, W, s.M_n[l][pipe], std::fabs(q), std::fabs(s.S0[l][pipe]), w.yn);
+    const int rn =
+        superlink_norm_calc(sec, D, W, s.M_n[l][pipe], std::fabs(q), std::fabs(s.S0[l][pipe]), w.yn);
     const int rc = superlink_crit_calc(sec, D, W, std::fabs(q), w.yc);
     return rc == 0 && (rn == 0 || sec == 3);
 }
@@ -166,8 +167,7 @@ bool link_ends(model_state& s, superlink_solver_work& w, int l)
 
 // The continuity of every superjunction over the sub-step, written through
 // add(i, j, v) into the dense or the banded form.
-template <class Add>
-void junction_matrix(model_state& s, superlink_solver_work& w, double dtau, Add add)
+template <class Add> void junction_matrix(model_state& s, superlink_solver_work& w, double dtau, Add add)
 {
     const int J = s.num_sjunc;
     for (int j = 1; j <= J; ++j) {

@@ -29,8 +29,8 @@ double grate_inflow(double h, double side, double dia)
 
 // Water into one inlet of `count` grates or, for type 10, all the water
 // standing on the cell; the rate is kept within the water on the cell.
-double take_from_cell(model_state& s, int cell, int type, double side, double dia, double dt, double min_depth,
-                      superlink_call_totals& tot)
+double take_from_cell(model_state& s, int cell, int type, double side, double dia, double dt,
+                      double min_depth, superlink_call_totals& tot)
 {
     const double area = s.gridsize * s.gridsize;
     const double h = s.ov_depth[cell];
@@ -80,12 +80,13 @@ void superlink_surface_inlets(model_state& s, double dt, superlink_call_totals& 
         if (c < 1 || t < 1 || t > 10)
             continue; // no cell, no inlet, or an outlet
         if (t <= 9 && hhr && s.sjunc_head[j] > s.sjunc_ground_elev[j]) {
-            const double q = release_to_cell(s, c, s.sjunc_head[j] - s.sjunc_ground_elev[j], s.sjunc_area[j], t, dt, tot);
+            const double q =
+                release_to_cell(s, c, s.sjunc_head[j] - s.sjunc_ground_elev[j], s.sjunc_area[j], t, dt, tot);
             s.sjunc_flow[j] = q;
             s.superlink_sjunc_outflow[j] += -q * dt;
         } else {
-            s.sjunc_flow[j] =
-                take_from_cell(s, c, t, s.sjunc_grate_sidelength[j], s.sjunc_grate_dia[j], dt, t == 10 ? 1e-16 : 1e-8, tot);
+            s.sjunc_flow[j] = take_from_cell(s, c, t, s.sjunc_grate_sidelength[j], s.sjunc_grate_dia[j], dt,
+                                             t == 10 ? 1e-16 : 1e-8, tot);
         }
     }
     if (s.tile_exchange_status == 1) {
@@ -117,7 +118,8 @@ void superlink_surface_inlets(model_state& s, double dt, superlink_call_totals& 
                 s.superlink_sjunc_outflow[s.ds_sjunc[l]] += -qn[k] * dt;
             } else {
                 const double before = tot.captured;
-                qn[k] = take_from_cell(s, c, t, s.grate_sidelength_node[l][k], s.grate_dia_node[l][k], dt, 1e-16, tot);
+                qn[k] = take_from_cell(s, c, t, s.grate_sidelength_node[l][k], s.grate_dia_node[l][k], dt,
+                                       1e-16, tot);
                 tot.vin += tot.captured - before;
             }
         }

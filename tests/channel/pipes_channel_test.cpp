@@ -31,11 +31,13 @@ PIPE 2 1 0.3 0 0.015 0.013 10 0 0
 
 int run_with_pipes(const scratch_dir& dir, const std::string& network, std::string& out)
 {
-    for (const char* f : {"channel.prj", "channel.msk", "channel.ele", "channel.chn", "channel.gst", "channel.hyd"})
+    for (const char* f :
+         {"channel.prj", "channel.msk", "channel.ele", "channel.chn", "channel.gst", "channel.hyd"})
         write_file(dir.file(f), read_file(std::string(TORVA_EXAMPLES) + "/channel/" + f));
     write_file(dir.file("channel.pip"), network);
     write_file(dir.file("channel.prj"), read_file(dir.file("channel.prj")) + "STORM_SEWER channel.pip\n");
-    return run_command("cd '" + dir.path() + "' && OMP_NUM_THREADS=1 '" + torva_exe() + "' channel.prj 2>&1", out);
+    return run_command("cd '" + dir.path() + "' && OMP_NUM_THREADS=1 '" + torva_exe() + "' channel.prj 2>&1",
+                       out);
 }
 
 double summary_value(const std::string& text, const std::string& label)
@@ -77,8 +79,9 @@ TEST(PipesIntoChannel, OutletWithoutChannelNodeStops)
         network.replace(network.find("999 1 3"), 7, k.position);
         std::string out;
         EXPECT_EQ(run_with_pipes(dir, network, out), 1);
-        EXPECT_NE(out.find(std::string(k.lines) + "Check your superlink input file to insure that superlink outlets\n"
-                                                   "terminate on stream arcs.\n"),
+        EXPECT_NE(out.find(std::string(k.lines) +
+                           "Check your superlink input file to insure that superlink outlets\n"
+                           "terminate on stream arcs.\n"),
                   std::string::npos)
             << out;
     }

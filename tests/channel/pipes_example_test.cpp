@@ -27,8 +27,9 @@ std::string run_example(const scratch_dir& dir, const std::string& extra_cards =
     if (!extra_cards.empty())
         write_file(dir.file("pipes.prj"), read_file(dir.file("pipes.prj")) + extra_cards);
     std::string out;
-    EXPECT_EQ(run_command("cd '" + dir.path() + "' && OMP_NUM_THREADS=1 '" + torva_exe() + "' pipes.prj 2>&1", out),
-              0)
+    EXPECT_EQ(
+        run_command("cd '" + dir.path() + "' && OMP_NUM_THREADS=1 '" + torva_exe() + "' pipes.prj 2>&1", out),
+        0)
         << out;
     return out;
 }
@@ -48,9 +49,10 @@ TEST(PipesExample, CapturesAndReleasesWithClosedBalances)
     scratch_dir dir("pipes");
     write_file(dir.file("pipes.jlc"), "1\n1\n");
     write_file(dir.file("pipes.nlc"), "2\n1 2\n1 4\n");
-    const std::string out = run_example(dir, "PIPE_FLOW pipes.pfl\nPIPE_HEAD pipes.phd\n"
-                                             "SUPERLINK_JUNC_LOCATION pipes.jlc\nSUPERLINK_JUNC_FLOW pipes.jfl\n"
-                                             "SUPERLINK_NODE_LOCATION pipes.nlc\nSUPERLINK_NODE_FLOW pipes.nfl\n");
+    const std::string out =
+        run_example(dir, "PIPE_FLOW pipes.pfl\nPIPE_HEAD pipes.phd\n"
+                         "SUPERLINK_JUNC_LOCATION pipes.jlc\nSUPERLINK_JUNC_FLOW pipes.jfl\n"
+                         "SUPERLINK_NODE_LOCATION pipes.nlc\nSUPERLINK_NODE_FLOW pipes.nfl\n");
     EXPECT_NE(out.find("read superlink pipe file, 2 junctions, 1 links\n"), std::string::npos) << out;
 
     // One row per solver call, numbered from 0.
@@ -85,11 +87,12 @@ TEST(PipesExample, CapturesAndReleasesWithClosedBalances)
     // The link/node files: one link of three pipes, a TS block per output
     // time; heads carry four values, flows three and an absent fourth.
     const std::string head = read_file(dir.file("pipes.phd"));
-    EXPECT_EQ(head.rfind("TORVA_LINKNODE_SUPERLINK_HEAD\nNUM_LINKS     1\nTIME_STEP     12\nNUM_TS        10\n"
-                         "START_TIME     1  1 2000 12  0  0\nTS    0\n4   1  0.00000   1  0.00000   1  0.00000   "
-                         "1  0.00000   \n\nTS    1\n",
-                         0),
-              0u)
+    EXPECT_EQ(
+        head.rfind("TORVA_LINKNODE_SUPERLINK_HEAD\nNUM_LINKS     1\nTIME_STEP     12\nNUM_TS        10\n"
+                   "START_TIME     1  1 2000 12  0  0\nTS    0\n4   1  0.00000   1  0.00000   1  0.00000   "
+                   "1  0.00000   \n\nTS    1\n",
+                   0),
+        0u)
         << head.substr(0, 400);
     // The listed superjunction's inflow and the listed nodes' inflows, a
     // row per output time.

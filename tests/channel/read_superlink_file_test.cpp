@@ -70,10 +70,10 @@ TEST_F(PipeProject, SinglePipesAreCutByTheirLength)
         double length;
         std::vector<double> seg;
     };
-    for (const cut& c : {cut{25, {6.25, 6.25, 6.25, 6.25}}, cut{45, {5, 5, 25, 5, 5}},
-                         cut{70, {10, 25, 25, 10}}, cut{100, {10, 20, 40, 20, 10}},
-                         cut{200, {10, 20, 70, 70, 20, 10}}, cut{300, {10, 20, 50, 140, 50, 20, 10}},
-                         cut{470, {10, 20, 50, 100, 110, 100, 50, 20, 10}}}) {
+    for (const cut& c :
+         {cut{25, {6.25, 6.25, 6.25, 6.25}}, cut{45, {5, 5, 25, 5, 5}}, cut{70, {10, 25, 25, 10}},
+          cut{100, {10, 20, 40, 20, 10}}, cut{200, {10, 20, 70, 70, 20, 10}},
+          cut{300, {10, 20, 50, 140, 50, 20, 10}}, cut{470, {10, 20, 50, 100, 110, 100, 50, 20, 10}}}) {
         ASSERT_TRUE(load_pipes(single_pipe(c.length), "SUPERLINK_C_OPT\n")) << out;
         const model_state& p = *s;
         const int S = static_cast<int>(c.seg.size());
@@ -117,10 +117,11 @@ TEST_F(PipeProject, EndNodesMoveTowardTheirSuperjunctions)
     EXPECT_DOUBLE_EQ(s->dxc[1][3], 7.5);
     EXPECT_DOUBLE_EQ(s->slink_node_Zinv[1][2], 98.0 - 1.0 * 7.5 / 10.0);
     EXPECT_DOUBLE_EQ(s->slink_node_Zinv[1][3], 96.0 + 0.5 * 7.5 / 10.0);
-    EXPECT_TRUE(printed("Your first node in Superlink 1 is greater than 25% of the pipelength from the SuperNode \n"
-                        "TORVA is moving your first node to 25% of the pipelength from the SuperNode \n \n"
-                        "Your last node in Superlink 1 is greater than 25% of the pipelength from the SuperNode \n"
-                        "TORVA is moving your last node to 25% of the pipelength from the SuperNode \n \n"))
+    EXPECT_TRUE(
+        printed("Your first node in Superlink 1 is greater than 25% of the pipelength from the SuperNode \n"
+                "TORVA is moving your first node to 25% of the pipelength from the SuperNode \n \n"
+                "Your last node in Superlink 1 is greater than 25% of the pipelength from the SuperNode \n"
+                "TORVA is moving your last node to 25% of the pipelength from the SuperNode \n \n"))
         << out;
     EXPECT_FALSE(printed("10m from"));
     EXPECT_EQ(s->otc_node[1][4], 4);
@@ -159,37 +160,49 @@ TEST_F(PipeProject, BadNetworksAreRefusedWithTheirLine)
     };
     const bad cases[] = {
         {"PIPE 2 1 0.5", "PIPE 2 4 0.5", "Error: pipe cross-section type not valid: node 2 link 1.\n"},
-        {"0.01 0.013 100 0 0\nPIPE 2", "0.01 0 100 0 0\nPIPE 2", "Error: pipe roughness value not valid: node 1 link 1.\n"},
+        {"0.01 0.013 100 0 0\nPIPE 2", "0.01 0 100 0 0\nPIPE 2",
+         "Error: pipe roughness value not valid: node 1 link 1.\n"},
         {"PIPE 2 1 0.5 0 0.01 0.013 100 0 0", "PIPE 2 1 0.5 0 0.01 0.013 100 0.001 0",
          "Error: drain spacing cannot be zero if pipe conductivity greater than zero: node 2 link 1.\n"},
-        {"PIPE 2 1 0.5 0 0.01 0.013 100", "PIPE 2 1 0.5 0 0.01 0.013 0", "Error: pipe length is zero or negative: node 2 link 1.\n"},
-        {"PIPE 2 1 0.5 0", "PIPE 2 3 0.5 0", "Error: pipe width must be above 0 for arch and box sections: node 2 link 1.\n"},
+        {"PIPE 2 1 0.5 0 0.01 0.013 100", "PIPE 2 1 0.5 0 0.01 0.013 0",
+         "Error: pipe length is zero or negative: node 2 link 1.\n"},
+        {"PIPE 2 1 0.5 0", "PIPE 2 3 0.5 0",
+         "Error: pipe width must be above 0 for arch and box sections: node 2 link 1.\n"},
         {"CONNECT 1 1 2", "CONNECT 1 1 3",
-         "Error in the pipe-network file p.pip, line 3: downstream superjunction \"3\" is out of range (allowed 1 to 2).\n"},
+         "Error in the pipe-network file p.pip, line 3: downstream superjunction \"3\" is out of range "
+         "(allowed 1 to 2).\n"},
         {"CONNECT 1 1 2", "CONNECT 2 1 2",
          "Error in the pipe-network file p.pip, line 3: superlink \"2\" is out of range (allowed 1 to 1).\n"},
         {"NODE 3 99", "NODE 4 99",
          "Error in the pipe-network file p.pip, line 7: node \"4\" is out of range (allowed 1 to 3).\n"},
-        {"PIPE 2 1", "PIPE 3 1", "Error in the pipe-network file p.pip, line 9: pipe \"3\" is out of range (allowed 1 to 2).\n"},
+        {"PIPE 2 1", "PIPE 3 1",
+         "Error in the pipe-network file p.pip, line 9: pipe \"3\" is out of range (allowed 1 to 2).\n"},
         {"SJUNC 2 99 96 0 888", "SJUNC 2 99 96 0 777",
-         "Error in the pipe-network file p.pip, line 2: inlet type \"777\" is not an inlet type (0 to 10, 888 or 999).\n"},
+         "Error in the pipe-network file p.pip, line 2: inlet type \"777\" is not an inlet type (0 to 10, "
+         "888 or 999).\n"},
         {"NODE 2 99.5 97 0.5 0", "NODE 2 99.5 97 0.5 888",
-         "Error in the pipe-network file p.pip, line 6: inlet type \"888\" is out of range (allowed 0 to 10).\n"},
+         "Error in the pipe-network file p.pip, line 6: inlet type \"888\" is out of range (allowed 0 to "
+         "10).\n"},
         {"NODE 2 99.5 97 0.5 0 2 2", "NODE 2 99.5 97 0.5 0 2 7",
-         "Error in the pipe-network file p.pip, line 6: grid column \"7\" is out of range (allowed 0 to 5).\n"},
+         "Error in the pipe-network file p.pip, line 6: grid column \"7\" is out of range (allowed 0 to "
+         "5).\n"},
         {"SJUNC 1 100 98 1.0 1 1 2", "SJUNC 1 100 98 1.0 1 9 2",
-         "Error in the pipe-network file p.pip, line 1: superjunction 1 lies at row 9, column 2, outside the grid of 3 rows and 4 columns.\n"},
+         "Error in the pipe-network file p.pip, line 1: superjunction 1 lies at row 9, column 2, outside the "
+         "grid of 3 rows and 4 columns.\n"},
         {"PIPE 1 1 0.5 0 0.01 0.013 100 0 0", "PIPE 1 1 0.5 0 0.01 0.013 1OO 0 0",
          "Error in the pipe-network file p.pip, line 8: length \"1OO\" is not a number.\n"},
         {"NODE 3 99 96 0 0 3 3 0 0\n", "",
-         "Error in the pipe-network file p.pip, line 4: the block of superlink 1 holds 2 of its 3 NODE lines and 2 of its 2 PIPE lines.\n"},
+         "Error in the pipe-network file p.pip, line 4: the block of superlink 1 holds 2 of its 3 NODE lines "
+         "and 2 of its 2 PIPE lines.\n"},
         {"NODE 2 99.5 97 0.5 0 2 2 0 0\n", "CONNECT 1 1 2\n",
-         "Error in the pipe-network file p.pip, line 4: the block of superlink 1 holds 1 of its 3 NODE lines and 0 of its 2 PIPE lines.\n"},
+         "Error in the pipe-network file p.pip, line 4: the block of superlink 1 holds 1 of its 3 NODE lines "
+         "and 0 of its 2 PIPE lines.\n"},
         {"SLINK 1 2\n", "", "Error in the pipe-network file p.pip: superlink 1 has no SLINK line.\n"},
         {"SJUNC 2 99 96 0 888 3 3 0 0\n", "SJUNC 1 99 96 0 888 3 3 0 0\n",
          "Error in the pipe-network file p.pip: superjunction 2 has no SJUNC line.\n"},
         {"SJUNC 2 99 96 0 888 3 3", "SJUNC 2 99 96 0 999 1 1",
-         "Error in the pipe-network file p.pip: superjunction 2 discharges to a channel (inlet type 999) but the project routes no channels.\n"},
+         "Error in the pipe-network file p.pip: superjunction 2 discharges to a channel (inlet type 999) but "
+         "the project routes no channels.\n"},
     };
     for (const bad& c : cases) {
         EXPECT_FALSE(load_pipes(network_with(c.from, c.to))) << c.message;
@@ -199,11 +212,13 @@ TEST_F(PipeProject, BadNetworksAreRefusedWithTheirLine)
 
 TEST_F(PipeProject, GridPipeFileOfLeakyPipes)
 {
-    const std::string leaky = network_with("PIPE 2 1 0.5 0 0.01 0.013 100 0 0", "PIPE 2 1 0.5 0 0.01 0.013 100 0.001 5");
+    const std::string leaky =
+        network_with("PIPE 2 1 0.5 0 0.01 0.013 100 0 0", "PIPE 2 1 0.5 0 0.01 0.013 100 0.001 5");
     // Leaky pipes without a grid-pipe file: code 4 names it.
     EXPECT_FALSE(load_pipes(leaky));
-    EXPECT_TRUE(printed("\nSince you have leaky pipes you must include the GRID_PIPE card and grid pipe input file in "
-                        "your project file"))
+    EXPECT_TRUE(printed(
+        "\nSince you have leaky pipes you must include the GRID_PIPE card and grid pipe input file in "
+        "your project file"))
         << out;
     EXPECT_TRUE(printed("Error: Unable to open tile drain grid pipe file.")) << out;
 
@@ -258,8 +273,9 @@ TEST(GridPipeCardKind, ClassifiesAndRemovesTheFirstWord)
         int kind;
         const char* rest;
     };
-    for (const kase& k : {kase{"PIPECELLS 3", 0, " 3"}, kase{"\t cellij 2 2", 1, " 2 2"}, kase{"NumPipes 4", 2, " 4"},
-                          kase{"SPIPE 1 2 0.5", 3, " 1 2 0.5"}, kase{"SPIPES 1", 4, " 1"}, kase{"", 4, ""}}) {
+    for (const kase& k :
+         {kase{"PIPECELLS 3", 0, " 3"}, kase{"\t cellij 2 2", 1, " 2 2"}, kase{"NumPipes 4", 2, " 4"},
+          kase{"SPIPE 1 2 0.5", 3, " 1 2 0.5"}, kase{"SPIPES 1", 4, " 1"}, kase{"", 4, ""}}) {
         std::string line = k.line;
         EXPECT_EQ(gridpipe_card_kind(line), k.kind) << k.line;
         EXPECT_EQ(line, k.rest) << k.line;

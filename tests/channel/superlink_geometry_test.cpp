@@ -32,7 +32,8 @@ TEST(SuperlinkGeometry, CircleAndBoxMatchClosedForms)
     EXPECT_DOUBLE_EQ(g.wet_per, 3.1415926 * 2.0);
     superlink_section_geom(2.0, -0.1, 0.0, 1, g);
     EXPECT_EQ(g.area + g.top_width + g.wet_per, 0.0);
-    EXPECT_NEAR(superlink_section_area(1, 2.0, 0.0, 0.5), std::acos(0.5) - 0.5 * std::sin(std::acos(0.5)), 1e-12);
+    EXPECT_NEAR(superlink_section_area(1, 2.0, 0.0, 0.5), std::acos(0.5) - 0.5 * std::sin(std::acos(0.5)),
+                1e-12);
 
     superlink_section_geom(1.0, 0.4, 3.0, 3, g);
     EXPECT_DOUBLE_EQ(g.area, 1.2);
@@ -123,8 +124,9 @@ TEST(SuperlinkGeometry, ArchesAndUnconvergedBoxesAreReported)
     EXPECT_EQ(superlink_crit_calc(2, 1.0, 1.0, 0.5, y), -1);
     EXPECT_EQ(superlink_norm_calc(2, 1.0, 1.0, 0.013, 0.5, 0.01, y), -1);
     std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(out, "arch culverts not yet supported in subroutine superlink_crit_calc() \nprogram terminated\n"
-                   "arch culverts not yet supported in subroutine superlink_norm_calc() \nprogram terminated\n");
+    EXPECT_EQ(out,
+              "arch culverts not yet supported in subroutine superlink_crit_calc() \nprogram terminated\n"
+              "arch culverts not yet supported in subroutine superlink_norm_calc() \nprogram terminated\n");
     EXPECT_EQ(y, 0.25); // a failed routine leaves its result
 
     // A negative slope gives the box iteration nothing to converge to.

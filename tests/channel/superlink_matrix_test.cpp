@@ -105,7 +105,8 @@ TEST(SuperlinkMatrix, BandedFormGivesTheDenseSolution)
     error_state = error_rec{};
     testing::internal::CaptureStderr();
     EXPECT_EQ(superlink_band_factor(zero, 3), -1);
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("Singular matrix in routine ludcmp_rqx\n"), std::string::npos);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("Singular matrix in routine ludcmp_rqx\n"),
+              std::string::npos);
     EXPECT_EQ(error_state.code, err_stop);
     error_state = error_rec{};
 }

@@ -30,7 +30,8 @@ std::string long_pipe(int links = 1)
     for (int l = 1; l <= links; ++l) {
         t += "CONNECT " + std::to_string(l) + " 1 2\nSLINK " + std::to_string(l) + " 10\n";
         for (int k = 1; k <= 11; ++k)
-            t += "NODE " + std::to_string(k) + " 101 " + std::to_string(98.0 - 0.1 * (k - 1)) + " 0 0 0 0 0 0\n";
+            t += "NODE " + std::to_string(k) + " 101 " + std::to_string(98.0 - 0.1 * (k - 1)) +
+                 " 0 0 0 0 0 0\n";
         for (int k = 1; k <= 10; ++k)
             t += "PIPE " + std::to_string(k) + " 1 1.0 0 0.001 0.013 100 0 0\n";
     }
@@ -63,7 +64,9 @@ TEST_F(PipeProject, NetworkAtRestStaysAtRest)
     EXPECT_NEAR(p.superlink_work.Q_dn[1], 0.0, 1e-6);
     file_rec_close(p.superlink_flows_file);
     const std::string flows = read_file(dir.file("superlink_flows.out"));
-    EXPECT_EQ(flows.rfind("Call# VtoSL VtoTORVA   QtoSL    QtoTORVA \n0    0.000    0.000    0.000    0.000 \n", 0), 0u)
+    EXPECT_EQ(
+        flows.rfind("Call# VtoSL VtoTORVA   QtoSL    QtoTORVA \n0    0.000    0.000    0.000    0.000 \n", 0),
+        0u)
         << flows;
     EXPECT_NE(flows.find("\n4    0.000 "), std::string::npos) << flows;
 }
@@ -216,15 +219,16 @@ TEST_F(PipeProject, BandedAndDenseJunctionMatricesGiveTheSameHeads)
         std::string t;
         for (int j = 1; j <= J; ++j) {
             const double inv = 98.0 - 0.05 * (j - 1);
-            t += "SJUNC " + std::to_string(number(j)) + " " + std::to_string(inv + 3.0) + " " + std::to_string(inv) +
-                 (j == J ? " 0 888 3 3 0 0\n" : " 1 0 0 0 0 0\n");
+            t += "SJUNC " + std::to_string(number(j)) + " " + std::to_string(inv + 3.0) + " " +
+                 std::to_string(inv) + (j == J ? " 0 888 3 3 0 0\n" : " 1 0 0 0 0 0\n");
         }
         for (int l = 1; l < J; ++l) {
             const double inv = 98.0 - 0.05 * (l - 1);
-            t += "CONNECT " + std::to_string(l) + " " + std::to_string(number(l)) + " " + std::to_string(number(l + 1)) +
-                 "\nSLINK " + std::to_string(l) + " 2\n";
+            t += "CONNECT " + std::to_string(l) + " " + std::to_string(number(l)) + " " +
+                 std::to_string(number(l + 1)) + "\nSLINK " + std::to_string(l) + " 2\n";
             for (int k = 1; k <= 3; ++k)
-                t += "NODE " + std::to_string(k) + " 101 " + std::to_string(inv - 0.025 * (k - 1)) + " 0 0 0 0 0 0\n";
+                t += "NODE " + std::to_string(k) + " 101 " + std::to_string(inv - 0.025 * (k - 1)) +
+                     " 0 0 0 0 0 0\n";
             t += "PIPE 1 1 0.6 0 0.0005 0.013 50 0 0\nPIPE 2 1 0.6 0 0.0005 0.013 50 0 0\n";
         }
         return t;
