@@ -38,15 +38,26 @@ void wake_surface(model_state& s, double now)
     }
 }
 
-void book_outflows(model_state& s)
+double chan_outlet_volume(const model_state& s)
 {
+    double v = 0.0;
+    for (int j = 1; j <= s.num_sjunc; ++j)
+        v += s.sjunc_to_chan_vol[j];
+    return v;
+}
+
+// Volumes released onto the surface, and with HIGH_HEAD_RELEASE those the
+// outlets passed to channels during this call (the outlets keep adding to
+// their volume until the channel step takes it, so only this call's part is
+// booked here).
+void book_outflows(model_state& s, double to_chan)
+{
+    if (s.high_head_release) {
+        s.superlink_to_chan_event += to_chan;
+        s.superlink_to_chan_total += to_chan;
+    }
     for (int j = 1; j <= s.num_sjunc; ++j) {
-        if (s.high_head_release) {
-            s.superlink_to_chan_event += s.sjunc_to_chan_vol[j];
-            s.superlink_to_chan_total += s.sjunc_to_chan_vol[j];
-            s.superlink_to_ov_event += s.superlink_sjunc_outflow[j];
-            s.superlink_to_ov_total += s.superlink_sjunc_outflow[j];
-        } else if (s.sjunc_inlet_type[j] == 888) {
+        if (s.high_head_release || s.sjunc_inlet_type[j] == 888) {
             s.superlink_to_ov_event += s.superlink_sjunc_outflow[j];
             s.superlink_to_ov_total += s.superlink_sjunc_outflow[j];
         }
@@ -101,6 +112,7 @@ void storm_sewer_step(model_state& s)
     s.superlink_surcharge_flag = 0;
     s.superlink_chan_flag = 0;
     double captured = 0.0;
+    const double chan_before = chan_outlet_volume(s);
     const int status = superlink_solve(s, s.superlink_call_count, dt, captured);
     s.superlink_call_count += 1;
     if (status != 0) {
@@ -110,7 +122,7 @@ void storm_sewer_step(model_state& s)
     }
     s.superlink_ov_in_event += captured;
     s.superlink_ov_in_total += captured;
-    book_outflows(s);
+    book_outflows(s, chan_outlet_volume(s) - chan_before);
 
     s.superlink_last_time = now;
     s.superlink_next_time = now + s.superlink_interval;
