@@ -58,22 +58,40 @@ int circular_normal_depth(double D, double n, double Q, double S, double& yn)
     return -1;
 }
 
+int box_warning()
+{
+    std::printf("WARNING NO CONVERGENCE IN NORMCALC!!!\n");
+    std::printf("AFTER 250 ITERATIONS.  PROGRAM WILL\n");
+    std::printf("FAIL.  CHECK OUTLET SLOPE.  MUST BE\n");
+    std::printf("POSITIVE AND SUBCRITICAL.\n");
+    return -1;
+}
+
 int box_normal_depth(double D, double W, double n, double Q, double S, double& yn)
 {
+    // Newton on y from half the height with the derivative of the box's
+    // conveyance k W y (W y / P)^(2/3), P = 2 y + W, which grows with y: a
+    // step that leaves the bracket of the root halves it instead. (A fixed
+    // divisor of order W^2 creeps toward small depths and never arrives.)
     const double k = std::sqrt(S) / n;
+    double lo = 0.0, hi = -1.0; // no upper bound until the conveyance exceeds Q
     double y = D / 2.0;
     for (int it = 0;; ++it) {
-        if (it > 250) {
-            std::printf("WARNING NO CONVERGENCE IN NORMCALC!!!\n");
-            std::printf("AFTER 250 ITERATIONS.  PROGRAM WILL\n");
-            std::printf("FAIL.  CHECK OUTLET SLOPE.  MUST BE\n");
-            std::printf("POSITIVE AND SUBCRITICAL.\n");
-            return -1;
-        }
+        if (it > 250)
+            return box_warning();
         const double P = 2.0 * y + W;
-        const double f = Q - k * y * W * std::pow(y * W / P, 2.0 / 3.0);
-        const double G = k * (W / P + W * W + 2.0 * y * W / P);
-        const double y_new = y + f / G;
+        const double ratio = std::pow(y * W / P, 2.0 / 3.0);
+        const double f = Q - k * y * W * ratio;
+        const double G = k * W * ratio * (1.0 + (2.0 / 3.0) * W / P);
+        if (!std::isfinite(f))
+            return box_warning(); // a negative slope has no normal depth
+        if (f > 0.0)
+            lo = y;
+        else
+            hi = y;
+        double y_new = y + f / G;
+        if (!(y_new > lo) || (hi >= 0.0 && !(y_new < hi)))
+            y_new = hi >= 0.0 ? (lo + hi) / 2.0 : 2.0 * y;
         yn = y;
         if (std::fabs(y_new - y) <= 1e-8)
             return 0;

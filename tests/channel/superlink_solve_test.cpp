@@ -252,3 +252,22 @@ TEST_F(PipeProject, BandedAndDenseJunctionMatricesGiveTheSameHeads)
     for (int j = 0; j < J; ++j)
         EXPECT_NEAR(heads[0][j], heads[1][j], 1e-10 * heads[1][j]) << j + 1;
 }
+
+TEST_F(PipeProject, FullBoxSegmentsKeepTheirOwnSection)
+{
+    std::string boxes = two_pipe_network;
+    for (size_t at = 0; (at = boxes.find("1 0.5 0 0.01", at)) != std::string::npos;)
+        boxes.replace(at, 12, "3 0.5 1.0 0.01");
+    ASSERT_TRUE(load_pipes(boxes)) << out;
+    model_state& p = *s;
+    double captured = 0.0;
+    ASSERT_EQ(superlink_solve(p, 0, 1.0, captured), 0);
+    for (int k = 1; k <= 3; ++k)
+        p.slink_node_depth[1][k] = 1.0; // above the 0.5 m box
+    ASSERT_EQ(superlink_solve(p, 1, 1.0, captured), 0);
+    // Area W x D and perimeter 2 (W + D) of the full box; a slot of 1 % of
+    // its height as the top width.
+    EXPECT_DOUBLE_EQ(p.superlink_work.A[1][1], 0.5);
+    EXPECT_DOUBLE_EQ(p.superlink_work.wet_per[1][1], 3.0);
+    EXPECT_DOUBLE_EQ(p.superlink_work.top_width[1][1], 0.005);
+}
