@@ -21,9 +21,9 @@ bool make_work(model_state& s)
     superlink_solver_work& w = s.superlink_work;
     const int L = s.num_slink, C = s.superlink_node_dim, J = s.num_sjunc;
     try {
-        for (dmat* m : {&w.A,       &w.top_width, &w.wet_per, &w.hyd_R, &w.Ac, &w.l_veloc, &w.ldepth, &w.Q,
-                        &w.n_veloc, &w.C,         &w.a,       &w.b,     &w.c,  &w.P,       &w.D,      &w.E,
-                        &w.T,       &w.U,         &w.V,       &w.W,     &w.O,  &w.X,       &w.Y,      &w.Z})
+        for (dmat* m : {&w.A, &w.top_width, &w.wet_per, &w.hyd_R, &w.l_veloc, &w.ldepth, &w.Q, &w.n_veloc,
+                        &w.C, &w.a,         &w.b,       &w.c,     &w.P,       &w.D,      &w.E, &w.T,
+                        &w.U, &w.V,         &w.W,       &w.O,     &w.X,       &w.Y,      &w.Z})
             m->assign(L, C, 0.0);
         for (dvec* v :
              {&w.Q_up, &w.Q_dn, &w.A_dn, &w.kappa_up, &w.lambda_up, &w.mu_up, &w.kappa_dn, &w.lambda_dn,

@@ -28,7 +28,7 @@ struct superlink_lu_work {
 struct superlink_solver_work {
     int links = 0, nodes = 0; // dimensions of the [link][node] arrays
     // Per segment (and per node where the recurrences need N + 1 rows).
-    dmat A, top_width, wet_per, hyd_R, Ac, l_veloc, ldepth, Q, n_veloc, C;
+    dmat A, top_width, wet_per, hyd_R, l_veloc, ldepth, Q, n_veloc, C;
     dmat a, b, c, P, D, E, T, U, V, W, O, X, Y, Z;
     // Per superlink: end flows, downstream end area, end conditions and
     // the link coefficients of each end.

@@ -26,7 +26,7 @@ void link_recurrences(model_state& s, superlink_solver_work& w, int l, double dt
     const double* D = s.diameter[l];
     const double* Wd = s.width[l];
     const int* sec = s.sec_type[l];
-    double *A = w.A[l], *B = w.top_width[l], *P = w.wet_per[l], *R = w.hyd_R[l], *Ac = w.Ac[l];
+    double *A = w.A[l], *B = w.top_width[l], *P = w.wet_per[l], *R = w.hyd_R[l];
     double *v = w.l_veloc[l], *ld = w.ldepth[l], *Q = w.Q[l], *u = w.n_veloc[l];
     double *a = w.a[l], *b = w.b[l], *c = w.c[l], *Pm = w.P[l], *Dc = w.D[l], *E = w.E[l];
 
@@ -48,7 +48,6 @@ void link_recurrences(model_state& s, superlink_solver_work& w, int l, double dt
         P[i] = geo.wet_per;
         v[i] = A[i] > 0.0 ? Q[i] / A[i] : 0.0;
         R[i] = P[i] > 0.0 ? A[i] / P[i] : 0.0;
-        Ac[i] = A[i];
     }
     section_geom end;
     superlink_section_geom(D[N], y[N + 1], Wd[N], sec[N], end);
