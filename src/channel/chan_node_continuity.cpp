@@ -1,4 +1,5 @@
 #include "channel/chan_routing.h"
+#include "channel/channel_steps.h"
 #include "channel/routed_nodes.h"
 #include "core/model_state.h"
 #include "input/time_series.h"
@@ -35,8 +36,9 @@ double chan_node_continuity(model_state& s, const dmat& q, dmat& area, double t,
             // The held outlet passes its point input on in its discharge.
             if (s.chan_point_on && !held_outlet)
                 B += t * s.chan_point_q[i * s.node_dim + j];
-            // TODO: the pipe network's outlets (STORM_SEWER) and seepage to the
-            // aquifer (STREAM_LOSS).
+            if (s.storm_sewer)
+                B += t * superlink_chan_inflow(s, i, j);
+            // TODO: seepage to the aquifer (STREAM_LOSS).
             if (!s.stream_pointsource.empty()) {
                 time_series* ts = s.stream_pointsource[j][i];
                 if (ts)

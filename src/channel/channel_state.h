@@ -7,6 +7,7 @@
 
 #include "core/arrays.h"
 #include "core/file_rec.h"
+#include "channel/superlink_state.h"
 
 struct time_series;
 struct elev_series;
@@ -50,7 +51,7 @@ struct pump_rec {
     elev_series* es = nullptr;
 };
 
-struct pipe_network_state {
+struct pipe_network_state : superlink_network_state {
     file_rec storm_sewer_file;
     file_rec grid_pipe_file;
     int storm_sewer = 0;

@@ -46,6 +46,7 @@ void channel_step(model_state& s)
     if (s.chan_explicit && s.chan_routing_active) {
         ++s.chan_route_calls;
         route_volumes v;
+        s.superlink_chan_dt = dt; // the pipe outlets spread their volume over it
         s.stream_gw_status = ex_flow_route(s, dt, v);
         s.chan_outflow_vol = v.outlet;
         s.lateral_in_event += v.lateral_in;
@@ -57,7 +58,8 @@ void channel_step(model_state& s)
         s.stream_point_sink_total += v.point_sink;
         if (L >= 1 && s.nx[L] >= 1)
             s.qout = s.qp[s.nx[L]][L];
-        // TODO: pipe-network outlet totals (STORM_SEWER).
+        if (s.storm_sewer)
+            superlink_chan_totals(s);
     } else {
         s.chan_outflow_vol = 0.0;
     }

@@ -5,6 +5,15 @@ struct model_state;
 
 void setup_channels(model_state& state);
 void connect_superlink_outlets(model_state& state);
+void read_superlink_input(model_state& state);
+// The superjunction and superlink-node output lists; false after a refusal.
+bool read_superlink_locations(model_state& state);
+// Inflow rate from the pipe network's outlets into a channel node over the
+// channel time (m3/s), and the totals of those outlets after routing.
+double superlink_chan_inflow(const model_state& state, int link, int node);
+void superlink_chan_totals(model_state& state);
+// Groundwater flow into the leaky pipes over dt seconds; 1 when it ran.
+int tile_gw_exchange(model_state& state, double dt);
 void init_channel_state(model_state& state);
 void storm_sewer_step(model_state& state);
 void channel_step(model_state& state);

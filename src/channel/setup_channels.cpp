@@ -5,6 +5,7 @@
 #include "channel/chan_file.h"
 #include "channel/channel_input.h"
 #include "channel/channel_steps.h"
+#include "channel/read_location_list.h"
 #include "channel/routed_nodes.h"
 #include "core/error_state.h"
 #include "core/file_rec.h"
@@ -140,40 +141,14 @@ void bad_thalweg_report(model_state& s)
 // the network are refused with the list file's name.
 bool location_list_read(model_state& s, file_rec& f, int& count, ivec& links, ivec& nodes)
 {
-    int_scanner in(f.fp);
-    const auto take = [&](int& v, int entry) {
-        const int_scanner::result got = f.fp ? in.next(v) : int_scanner::end_of_file;
-        if (got == int_scanner::ok)
+    return read_location_list(f, 2, count, links, nodes, [&](int k, int link, int node) {
+        if (link >= 1 && link <= s.num_links && node >= 1 && node <= s.nx[link])
             return true;
-        if (got == int_scanner::not_integer)
-            std::printf("Error: the location list %s holds \"%s\" at entry %d, which is not an integer.\n",
-                        f.name.c_str(), in.bad_word().c_str(), entry);
-        else
-            std::printf("End of file reached in file %s, exiting\n", f.name.c_str());
-        chan_stop();
+        std::printf("Error: entry %d of the location list %s, link %d node %d, lies outside the channel "
+                    "network.\n",
+                    k, f.name.c_str(), link, node);
         return false;
-    };
-    if (!take(count, 0))
-        return false;
-    if (count < 0) {
-        std::printf("Error: the location list %s gives a negative count (%d).\n", f.name.c_str(), count);
-        chan_stop();
-        return false;
-    }
-    links.assign(count + 1, 0);
-    nodes.assign(count + 1, 0);
-    for (int k = 1; k <= count; ++k) {
-        if (!take(links[k], k) || !take(nodes[k], k))
-            return false;
-        if (links[k] < 1 || links[k] > s.num_links || nodes[k] < 1 || nodes[k] > s.nx[links[k]]) {
-            std::printf("Error: entry %d of the location list %s, link %d node %d, lies outside the channel "
-                        "network.\n",
-                        k, f.name.c_str(), links[k], nodes[k]);
-            chan_stop();
-            return false;
-        }
-    }
-    return true;
+    });
 }
 
 } // namespace

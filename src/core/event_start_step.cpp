@@ -375,6 +375,8 @@ void event_start_step(model_state& s)
         s.superlink_next_time = s.ov_next;
         s.superlink_last_time = std::max(s.superlink_last_time, s.ov_last);
         s.gw_surface_flag = 1;
-        // TODO: the pipe network's event volumes and call count (pipe network).
+        // The first call of a later event measures the stored volume.
+        if (s.superlink_call_count > 0)
+            s.superlink_call_count = 1;
     }
 }

@@ -36,10 +36,9 @@ const pending_process pending_table[] = {
     // Overland flow: the point-source inputs and the XY boundary inputs.
     {"OV_POINT_SOURCE", "Overland point sources", ON(s.cards.ov_point_source_given)},
     {"XYBDYINPUT_OVDEP", "XY overland boundary inputs", ON(s.cards.xybdyinput_ovdep_given)},
-    // Channels and pipes: channel_step, storm_sewer_step.
+    // Channels: channel_step.
     {"STREAM_LOSS", "Stream-aquifer exchange", ON(s.cards.stream_loss)},
     {"CHAN_MESH", "Mesh channel routing", ON(s.chan_mesh)},
-    {"STORM_SEWER", "Pipe network", ON(s.storm_sewer)},
     // Water quality: the sediment and contaminant steps, the nutrient module.
     {"SOIL_EROSION", "Soil erosion and sediment transport", ON(s.cards.soil_erosion_given)},
     {"OV_CON_TRANS", "Overland contaminant transport", ON(s.cards.ov_con_trans)},

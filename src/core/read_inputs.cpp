@@ -165,8 +165,8 @@ void read_inputs(model_state& s)
     setup_channels(s);
     if (raised())
         return;
-    // TODO: read_superlink_input (pipe-network input).
-    if (raised())
+    read_superlink_input(s);
+    if (raised() || error_state.code)
         return;
     if (s.storm_sewer && s.chan_explicit)
         connect_superlink_outlets(s);

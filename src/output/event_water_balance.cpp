@@ -18,10 +18,12 @@ void event_water_balance(model_state& s)
     if (!(s.chan_explicit || s.chan_mesh)) {
         const double given = s.init_surface_vol + s.rain_vol + s.event_exfil_vol + s.snow_initial_volume +
                              s.ov_point_vol + s.head_bc_in_event;
-        s.event_mass_in = given + s.discharge_bc_in_event;
+        // The pipe network takes water from the surface and releases it
+        // back, as in the channel variant below.
+        s.event_mass_in = given + s.discharge_bc_in_event + s.superlink_to_ov_event;
         s.event_mass_out = s.infil_vol + s.surface_vol + s.event_outflow_vol + s.et_volume_event +
                            s.snow_final_volume + s.head_bc_out_event + s.slope_bc_out_event +
-                           s.gw_to_tile_event + s.discharge_bc_out_event;
+                           s.gw_to_tile_event + s.discharge_bc_out_event + s.superlink_ov_in_event;
         s.mass_error_pct = given > 0.0 && s.event_mass_in > 0.0
                                ? (s.event_mass_in - s.event_mass_out) / s.event_mass_in
                                : -1.0;

@@ -145,6 +145,33 @@ void write_overland_cells(model_state& s, int on, file_rec& file, int count, con
     std::fprintf(file.fp, "\n");
 }
 
+// Flows of the listed superjunctions and superlink nodes (a node of the
+// file is found among the computational ones with SUPERLINK_C_OPT),
+// converted with QOUT_CFS.
+void write_superlink_locations(model_state& s)
+{
+    if (!s.storm_sewer)
+        return;
+    const double factor = s.qout_cfs ? s.qout_cfs_factor : 1.0;
+    if (s.superlink_junc_flow_given && s.superlink_junc_flow_file.fp && !s.sjunc_loc.empty()) {
+        std::FILE* fp = s.superlink_junc_flow_file.fp;
+        write_point_time(fp, s);
+        for (int k = 1; k <= s.num_sjunc_locations; ++k)
+            std::fprintf(fp, "%12.6lf ", s.sjunc_flow[s.sjunc_loc[k]] * factor);
+        std::fprintf(fp, "\n");
+    }
+    if (s.superlink_node_flow_given && s.superlink_node_flow_file.fp && !s.sl_link.empty()) {
+        std::FILE* fp = s.superlink_node_flow_file.fp;
+        write_point_time(fp, s);
+        for (int k = 1; k <= s.num_sl_node_locations; ++k) {
+            const int l = s.sl_link[k];
+            const int m = s.superlink_c_opt ? s.otc_node[l][s.sl_node[k]] : s.sl_node[k];
+            std::fprintf(fp, "%12.6lf ", s.Q_node[l][m] * factor);
+        }
+        std::fprintf(fp, "\n");
+    }
+}
+
 } // namespace
 
 void timeseries_output_step(model_state& s)
@@ -162,7 +189,7 @@ void timeseries_output_step(model_state& s)
     write_channel_locations(s, s.in_hyd_location_given, s.out_hyd_location_file, s.qp, true);
     // TODO: point series OUT_GWFLUX_LOCATION (groundwater).
     write_cell_depth_discharge(s);
-    // TODO: point series SUPERLINK_JUNC_FLOW, SUPERLINK_NODE_FLOW (pipe network).
+    write_superlink_locations(s);
     write_channel_locations(s, s.out_dep_location_given, s.out_dep_location_file, s.chan_depth, false);
     // TODO: point series OUT_CON_LOCATION, OUT_MASS_LOCATION (CHAN_CON_TRANS).
     // TODO: soil moisture (OUT_THETA_LOCATION), well levels (GW_WELL_LEVEL).
@@ -178,7 +205,7 @@ void timeseries_output_step(model_state& s)
     if (s.sig_outlet_hydro && s.sig_outlet_hydro_file.fp)
         std::fflush(s.sig_outlet_hydro_file.fp);
     write_channel_linknode_step(s);
-    // TODO: pipe-network link/node files (PIPE_FLOW, PIPE_HEAD, PIPE_TILE).
+    write_superlink_linknode_step(s);
     // TODO: nutrient series (write_qbn_series), contaminant link/node series and the XY
     // outputs of nested models (xy_output_write).
 }

@@ -25,6 +25,13 @@ void write_linknode_headers(model_state& s)
         if (s.chan_velocity_given)
             header(s.chan_velocity_file, 3, s.num_links);
     }
-    // TODO: the flood stream depth file (FLOOD_STREAM, kind 4) and the pipe
-    // network's files (PIPE_FLOW, PIPE_HEAD, PIPE_TILE) with their writers.
+    // TODO: the flood stream depth file (FLOOD_STREAM, kind 4).
+    if (s.storm_sewer) {
+        if (s.pipe_flow_given)
+            header(s.pipe_flow_file, 5, s.num_slink);
+        if (s.pipe_head_given)
+            header(s.pipe_head_file, 6, s.num_slink);
+        if (s.pipe_tile_given)
+            header(s.pipe_tile_file, 7, s.num_slink);
+    }
 }

@@ -121,8 +121,7 @@ double next_event_start(const model_state& s)
 // Dry time of a long-term run: the surface clocks jump to the next event.
 void skip_dry_time(model_state& s)
 {
-    // TODO: also stay awake while the pipe network returns water to the surface.
-    if (s.gw_exfil_any || s.cards.ov_pump_given || s.overbank_flow)
+    if (s.gw_exfil_any || s.cards.ov_pump_given || s.overbank_flow || (s.storm_sewer && s.superlink_surcharge_flag))
         return;
     if (s.ov_wet && s.ov_flowing)
         return;

@@ -168,6 +168,8 @@ std::vector<bad_case> cases()
                  "Error: maps names a folder where a file is expected."});
     c.push_back({"missing elevation", set_card("ELEVATION", "none.ele"),
                  "Error: Unable to open elevation data file.\n  (File: none.ele)"});
+    c.push_back({"missing pipe-network file", add_cards("STORM_SEWER sewer.in\n"),
+                 "Error: Unable to open superlink input file file.\n  (File: sewer.in)"});
 
     // Sizes that cannot be held.
     c.push_back({"rows overflow", set_card("ROWS", "2147483647"),
@@ -182,7 +184,6 @@ std::vector<bad_case> cases()
                  "or the GREEN_AMPT_INFILTRATION table of the mapping table"});
     c.push_back({"infiltration", add_cards("INF_LAYERED_SOIL\n"),
                  "Multi-layer Green-Ampt infiltration (INF_LAYERED_SOIL) is not available yet."});
-    c.push_back({"pipe network", add_cards("STORM_SEWER sewer.in\n"), "Pipe network (STORM_SEWER) is not available yet."});
     c.push_back({"hotstart writing", add_cards("WRITE_OV_HOTSTART tiny.hot\n"),
                  "Hotstart writing (WRITE_OV_HOTSTART) is not available yet."});
     c.push_back({"long-term run", add_cards("LONG_TERM\nET_CALC_DEARDORFF\nINF_REDIST\nALBEDO a.map\n"),
