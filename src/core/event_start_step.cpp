@@ -12,6 +12,7 @@
 #include "channel/channel_steps.h"
 #include "core/model_state.h"
 #include "core/run_steps.h"
+#include "subsurface/infiltration.h"
 
 namespace
 {
@@ -350,8 +351,10 @@ void event_start_step(model_state& s)
         s.event_end_time = s.sim_start_jd + s.tot_time / 1440.0;
     }
 
-    // TODO: soil moisture of the Green-Ampt redistribution scheme from the
-    // accounting column (infiltration with redistribution).
+    if (s.inf_redist) {
+        s.redist_active = s.redist_initialised = s.inf_event_active = 1;
+        reset_redistribution(s, &s.init_avg_moisture);
+    }
     if (s.inf_layered_soil && s.long_term)
         layered_soil_moisture(s);
 

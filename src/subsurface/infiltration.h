@@ -12,6 +12,21 @@ constexpr int green_ampt_max_passes = 50;
 // is printed and the error code set).
 bool green_ampt_step(model_state& state, double dt);
 
+// One pass of Green-Ampt infiltration with redistribution over all cells for
+// a step of dt seconds, the step-th infiltration step of the event. Returns
+// false when the run must stop (a cell whose parameters cannot give a
+// profile; the message is printed and the error code set).
+bool gar_step(model_state& state, double dt, int step);
+
+// Clears the redistribution state of every cell for a new event and starts
+// both profiles at the initial water content. In long-term runs the
+// initial content comes from the accounting column (clipped into its
+// residual..porosity range with a warning) and the cell's downward flux and
+// direct evaporation move into their run totals; with avg_moisture, the mean
+// of initial content / porosity over the cells is stored there (0 in event
+// runs).
+void reset_redistribution(model_state& state, double* avg_moisture);
+
 // Which scheme's row of the exfiltration table applies.
 enum class exfil_scheme { redistribution, multi_layer, richards };
 

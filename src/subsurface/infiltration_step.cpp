@@ -13,8 +13,10 @@ void park_on_next_event(model_state& s)
 {
     if (!s.soil_water_acct || s.surface_active || s.ov_wet || s.gw_exfil_any || s.event_active)
         return;
+    // Point sources may start the redistribution state again before the
+    // next event.
     if (s.inf_redist)
-        s.inf_event_active = 0;
+        s.inf_event_active = s.redist_initialised = 0;
     s.inf_next = event_start_time(s, s.event_num + 1) + s.ov_dt_days;
     if (s.ov_con_trans) {
         s.precip_load_next = s.contam_next = s.inf_next;
@@ -38,7 +40,8 @@ void infiltration_step(model_state& s)
     const double dt = (s.current_time - s.inf_last) * 86400.0;
     const bool exfil = s.gw_exfil_any == 1;
     if (s.inf_redist == 1) {
-        // TODO: Green-Ampt infiltration with redistribution.
+        if (!gar_step(s, dt, s.inf_step_count))
+            return;
         ++s.inf_step_count;
         if (exfil)
             exfiltrate(s, dt, exfil_scheme::redistribution);

@@ -83,9 +83,9 @@ struct soil_surface_state {
     dvec dist_veg_height;
     dvec dist_trans_coeff;
     dvec dist_canopy_resist;
-    dvec redist_theta_1;              // redistribution: water content of the first profile
-    dvec redist_theta_2;              // redistribution: water content of the second profile
-    dvec redist_aux;                  // redistribution: auxiliary value per cell
+    dvec redist_theta_1;              // redistribution: water content of the upper wetting profile
+    dvec redist_theta_2;              // redistribution: surface water content reported to the model
+    dvec redist_aux;                  // redistribution: depth held by the older profile, m
     double layered_et_total = 0.0;    // m3
     double soil_initial_volume_run = 0.0; // soil water at the start of the run, m3
     double soil_initial_volume = 0.0;     // accounting column at the start of the run, m3
