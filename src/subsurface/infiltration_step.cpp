@@ -49,7 +49,8 @@ void infiltration_step(model_state& s)
         if (!green_ampt_step(s, dt))
             return;
     } else if (s.inf_layered_soil == 1) {
-        // TODO: multi-layer Green-Ampt infiltration.
+        if (!layered_green_ampt_step(s, dt))
+            return;
         if (exfil)
             exfiltrate(s, dt, exfil_scheme::multi_layer);
     } else {
