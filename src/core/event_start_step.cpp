@@ -296,12 +296,11 @@ void event_start_step(model_state& s)
     const int n = s.num_cells;
     s.surface_active = 1;
 
-    // TODO: Richards soil columns over the dry gap since the previous event
-    // in long-term runs (Richards infiltration).
+    richards_dry_gap(s);
     restart_clocks(s, now);
     clear_constituent_event(s);
-    // TODO: the Richards and Sacramento event totals and the per-cell
-    // Richards state (Richards infiltration, Sacramento model).
+    richards_event_start(s);
+    // TODO: the Sacramento event totals (Sacramento model).
 
     event_start_depths(s);
     reset_event_infiltration(s);

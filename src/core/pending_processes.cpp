@@ -27,7 +27,6 @@ const pending_process pending_table[] = {
      ON(s.long_term)},
     // Subsurface water: the other infiltration schemes of infiltration_step,
     // soil_et_step, groundwater_step, sacramento_step, conceptual_gw_step.
-    {"INF_RICHARDS", "Richards infiltration", ON(s.inf_richards)},
     {"GW_SIMULATION", "Saturated groundwater", ON(s.gw_simulation)},
     {"SACRAMENTO", "Sacramento soil-moisture accounting", ON(s.sacramento)},
     {"CONCEPTUAL_GW", "Conceptual groundwater", ON(s.cards.conceptual_gw_given)},

@@ -175,6 +175,11 @@ void alloc_cell_arrays(model_state& s)
             dv(s.gw_flux, "gw_flux");
             dv(s.bottom_elev, "bottom_elev");
             dv(s.inf_rich, "inf_rich");
+            dv(s.unsat_down_flux, "unsat_down_flux");
+            if (s.gw_simulation)
+                dv(s.soil_recharge_gw, "soil_recharge_gw");
+            if (s.long_term)
+                dv(s.direct_evap, "direct_evap");
             for (int i = 1; i <= s.bound_type.size(); ++i)
                 s.bound_type[i] = 1;
         }

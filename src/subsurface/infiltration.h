@@ -43,6 +43,12 @@ double layered_keff(const soil_layer_rec& soil, const double* deficit, double f_
 // runs).
 void reset_redistribution(model_state& state, double* avg_moisture);
 
+// The Richards columns through the dry gap before an event of a long-term
+// run (not at the first step), with the evaporation it gives.
+void richards_dry_gap(model_state& state);
+// The Richards columns' event counters and the event's initial soil water.
+void richards_event_start(model_state& state);
+
 // Which scheme's row of the exfiltration table applies.
 enum class exfil_scheme { redistribution, multi_layer, richards };
 

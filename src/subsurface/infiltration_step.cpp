@@ -1,7 +1,9 @@
 #include "subsurface/subsurface_steps.h"
 
+#include "core/error_state.h"
 #include "core/model_state.h"
 #include "subsurface/infiltration.h"
+#include "subsurface/soil_tables.h"
 
 namespace
 {
@@ -23,6 +25,24 @@ void park_on_next_event(model_state& s)
         if (s.contam_table_read)
             s.soil_exch_next = s.ov_loss_next = s.inf_next;
     }
+}
+
+// The Richards columns over the step, their evaporation and the surface
+// water content of every cell outside an overland lake.
+bool richards_step(model_state& s, double dt)
+{
+    s.evap_work = richards_solve(s, dt);
+    if (error_state.code != 0)
+        return false;
+    const double area = s.gridsize * s.gridsize;
+    s.evap_event += s.evap_work * area;
+    s.evap_total += s.evap_work * area;
+    const int n = s.num_cells;
+    const bool lakes = s.overland_lake_on && s.oland_lake_new.size() >= n;
+    for (int i = 1; i <= n && i <= s.soil_moisture.size(); ++i)
+        if (!(lakes && s.oland_lake_new[i] > 0))
+            s.soil_moisture[i] = s.THETA[i][1];
+    return true;
 }
 
 } // namespace
@@ -56,8 +76,8 @@ void infiltration_step(model_state& s)
     } else {
         if (exfil)
             exfiltrate(s, dt, exfil_scheme::richards);
-        // TODO: the Richards column step, its evaporation (evap_work,
-        // evap_event, evap_total) and the surface water content.
+        if (!richards_step(s, dt))
+            return;
     }
     book_infiltration(s);
 

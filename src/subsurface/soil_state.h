@@ -110,7 +110,11 @@ struct subsurface_state {
     dmat THETA;     // Richards water content per cell and node
     dmat THETA_ML;  // layered-soil water content per cell and layer
     dvec soil_bottom_flux;
-    dvec PHEADOLD;
+    dvec PHEADOLD;       // Richards work vectors, one value per node: heads and
+    dvec theta_start;    // contents at the start of a sub-step, interface
+    dvec k_interface;    // conductivities K(l - 1/2) and heads of the last pass
+    dvec phead_iter;
+    dvec soil_recharge_gw; // water that left each column's bottom for the groundwater step, cm
     int sacramento = 0;
     double sac_next = 0.0, sac_dt_days = 0.0;
     int conceptual_gw = 0;

@@ -180,8 +180,8 @@ std::vector<bad_case> cases()
     c.push_back({"Green-Ampt without capillary head", add_cards("GREEN_AMPT\nCONDUCTIVITY tiny.ele\n"),
                  "Green-Ampt infiltration needs the capillary head: give its map (CAPILLARY) "
                  "or the GREEN_AMPT_INFILTRATION table of the mapping table"});
-    c.push_back({"infiltration", add_cards("INF_RICHARDS\nRICHARDS_C_OPTION brooks\n"),
-                 "Richards infiltration (INF_RICHARDS) is not available yet."});
+    c.push_back({"Richards passes", add_cards("INF_RICHARDS\nRICHARDS_C_OPTION brooks\nRICHARDS_ITER_MAX 0\n"),
+                 "the value \"0\" of card RICHARDS_ITER_MAX is out of range: it must be above 0."});
     c.push_back({"pipe network", add_cards("STORM_SEWER sewer.in\n"), "Pipe network (STORM_SEWER) is not available yet."});
     c.push_back({"channel point inputs", add_cards("CHAN_EXPLIC\nCHAN_POINT_INPUT points.in\n"),
                  "Channel point inputs (CHAN_POINT_INPUT) is not available yet."});
