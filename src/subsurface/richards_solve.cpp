@@ -26,11 +26,16 @@ void tridiag_solve(int first, int m, double* a, double* b, double* c, double* d)
         d[i] = (d[i] - a[i] * d[i + 1]) / b[i];
 }
 
+double richards_first_substep(double dtr, double step, double h1)
+{
+    const double s = std::min(dtr, step);
+    return s > 0.001 && h1 >= 1e-16 ? 0.001388888888888889 : s; // 5 s, in hours
+}
+
 namespace
 {
 
-constexpr double first_substep = 0.001388888888888889; // 5 s, in hours
-constexpr double capped_substep = 0.02;                // h
+constexpr double capped_substep = 0.02; // h
 
 bool held_cell(const model_state& s, int k)
 {
@@ -211,9 +216,7 @@ double richards_solve(model_state& s, double dt_seconds)
         column c = column_of(s, k);
         if (c.n < 2)
             continue;
-        double sub = std::min(s.dtr[k], step);
-        if (sub > 0.001 && c.h[1] >= 1e-16)
-            sub = first_substep;
+        double sub = richards_first_substep(s.dtr[k], step, c.h[1]);
         double next = sub;
         double left = step;
         int& state = s.bound_type[k];

@@ -15,6 +15,10 @@ struct model_state;
 // depth (m summed over cells). A flux or water content that is not a number
 // stops the run (message naming the cell and node, error code set).
 double richards_solve(model_state& state, double dt_seconds);
+// First sub-step (h) of a column whose last sub-step was dtr, in a step of
+// `step` hours: 5 s when the surface node is saturated and the sub-step
+// would be longer than 0.001 h.
+double richards_first_substep(double dtr, double step, double h1);
 // Tridiagonal system of equations first..m: super-diagonal a, diagonal b,
 // sub-diagonal c, right-hand side d; no pivoting. b and d are overwritten
 // and d holds the solution.
