@@ -411,6 +411,7 @@ double richards_solve(model_state& s, double dt_seconds)
             if (recharge_gw)
                 s.soil_recharge_gw[k] += out;
 
+            ++s.richards_substeps;
             left -= sub;
             if (left > 1e-16) {
                 const double cap = std::min(step, next);

@@ -115,6 +115,7 @@ struct subsurface_state {
     dvec k_interface;    // conductivities K(l - 1/2) and heads of the last pass
     dvec phead_iter;
     dvec soil_recharge_gw; // water that left each column's bottom for the groundwater step, cm
+    long long richards_substeps = 0; // column sub-steps solved in the run
     int sacramento = 0;
     double sac_next = 0.0, sac_dt_days = 0.0;
     int conceptual_gw = 0;

@@ -15,6 +15,10 @@ struct model_state;
 // depth (m summed over cells). A flux or water content that is not a number
 // stops the run (message naming the cell and node, error code set).
 double richards_solve(model_state& state, double dt_seconds);
+// Re-fits cell's column to a water table moved to `table` (m): returns the
+// water (cm) the column gave to the saturated zone, negative when it took
+// some. Cells of groundwater boundary types 2 and 5 are left alone.
+double refit_richards_column(model_state& state, int cell, double table);
 // First sub-step (h) of a column whose last sub-step was dtr, in a step of
 // `step` hours: 5 s when the surface node is saturated and the sub-step
 // would be longer than 0.001 h.

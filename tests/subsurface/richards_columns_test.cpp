@@ -253,3 +253,85 @@ TEST_F(RichardsColumns, FluxThatIsNotANumberStopsTheRun)
               std::string::npos)
         << out;
 }
+
+namespace
+{
+
+// One column cut by a table 34.6 cm down (35 soil nodes, the last 0.6 cm,
+// and the bottom node), ready for a re-fit.
+std::unique_ptr<model_state> refit_fixture()
+{
+    auto s = sand_columns(1, ks_sand, true, 99.654);
+    s->aquifer_delta_z = 0.1;
+    s->rich_work_1.assign(73, 0.0);
+    s->rich_work_2.assign(73, 0.0);
+    return s;
+}
+
+} // namespace
+
+TEST_F(RichardsColumns, RefitToARisingTable)
+{
+    auto s = refit_fixture();
+    double leaving = 0.0; // nodes 16..35 go below the table at 14.6 cm
+    for (int k = 16; k <= 35; ++k)
+        leaving += s->THETA[1][k] * s->DZ[1][k];
+    const double w = refit_richards_column(*s, 1, 99.854);
+    EXPECT_EQ(s->numcells[1], 16);
+    EXPECT_NEAR(s->DZ[1][15], 0.6, 1e-9);
+    EXPECT_NEAR(w, leaving, 1e-12);
+    EXPECT_EQ(s->PHEAD[1][16], 0.5);
+    EXPECT_EQ(s->THETA[1][16], 0.287);
+}
+
+TEST_F(RichardsColumns, RefitToAFallingTableSpreadsTheWaterDown)
+{
+    auto s = refit_fixture();
+    const double before = column_water(*s, 1);
+    const double w = refit_richards_column(*s, 1, 99.554);
+    ASSERT_EQ(s->numcells[1], 46);
+    EXPECT_NEAR(s->DZ[1][45], 0.6, 1e-9);
+    EXPECT_LT(w, 0.0); // the new lowest node takes water from below
+    EXPECT_NEAR(column_water(*s, 1) - before, -w, 1e-9);
+    EXPECT_EQ(s->THETA[1][46], 0.287);
+}
+
+TEST_F(RichardsColumns, RefitMergesSliversCapsSaturationAndReadsLayerBoundaries)
+{
+    // A sliver of 5e-5 cm above the table joins the node above.
+    auto sliver = refit_fixture();
+    refit_richards_column(*sliver, 1, 99.86 - 5e-7);
+    EXPECT_EQ(sliver->numcells[1], 15);
+    EXPECT_NEAR(sliver->DZ[1][14], 1.00005, 1e-9);
+
+    // Over-saturated nodes above an unmoved table give their excess; the
+    // saturated part becomes hydrostatic.
+    auto wet = refit_fixture();
+    wet->THETA[1][34] = wet->THETA[1][35] = 0.30;
+    const double w = refit_richards_column(*wet, 1, 99.654);
+    EXPECT_EQ(wet->numcells[1], 36);
+    EXPECT_NEAR(w, 0.013 * 1.6, 1e-9);
+    EXPECT_EQ(wet->THETA[1][34], 0.287);
+    EXPECT_NEAR(wet->PHEAD[1][35], 1.3, 1e-9);
+    EXPECT_NEAR(wet->PHEAD[1][34], 0.5, 1e-9);
+
+    // A table at the ground: one saturated node.
+    auto top = refit_fixture();
+    EXPECT_EQ(refit_richards_column(*top, 1, 100.0), 0.0);
+    EXPECT_EQ(top->numcells[1], 1);
+    EXPECT_EQ(top->yes_exfil[1], 1);
+    EXPECT_NEAR(top->PHEAD[1][1], 0.5, 1e-12);
+
+    // A table exactly at the base of layer 1 lies in layer 2.
+    auto edge = refit_fixture();
+    edge->soil_layers[1].porosity[1] = 0.30;
+    refit_richards_column(*edge, 1, 100.0 - 10.0 / 100.0);
+    EXPECT_EQ(edge->numcells[1], 11);
+    EXPECT_EQ(edge->THETA[1][11], 0.30);
+
+    // Fixed-head and inactive groundwater cells are left alone.
+    auto fixed = refit_fixture();
+    fixed->gwbound.assign(1, 2);
+    EXPECT_EQ(refit_richards_column(*fixed, 1, 99.854), 0.0);
+    EXPECT_EQ(fixed->numcells[1], 36);
+}
