@@ -69,7 +69,8 @@ void richards_event_start(model_state& s)
             if (counted > 0.0)
                 s.init_avg_moisture += weighted / counted;
         }
-        s.dtr[j] = std::min(s.dtr[j], s.inf_dt / 3600.0);
+        if (s.inf_dt > 0.0) // a column's sub-step never becomes 0
+            s.dtr[j] = std::min(s.dtr[j], s.inf_dt / 3600.0);
         if (flux) {
             s.unsat_down_flux_total += s.unsat_down_flux[j] / 100.0 * area;
             s.unsat_down_flux[j] = 0.0;

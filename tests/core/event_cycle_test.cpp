@@ -208,6 +208,45 @@ TEST_F(EventCycle, RedistributionStartsEachEventFromTheAccountingColumn)
     EXPECT_EQ(e->init_avg_moisture, 0.0);
 }
 
+TEST_F(EventCycle, RichardsColumnsStartTheEventFromTheirWater)
+{
+    // Two columns of three nodes (two solved, the bottom one not counted),
+    // 5 cm each; the long-term mean moisture over the top 10 cm.
+    auto s = grid(1, 2, 10.0);
+    s->inf_richards = 1;
+    s->long_term = 1;
+    s->soil_moist_depth = 10.0;
+    s->ov_dt = 60.0; // the infiltration interval follows the overland one
+    s->current_time = s->next_event_time = noon;
+    s->clock_passes = 1; // the first iteration: no dry gap
+    s->numcells.assign(2, 3);
+    s->bound_type.assign(2, 2);
+    s->THETA.assign(2, 3, 0.2);
+    s->THETAS.assign(2, 3, 0.4);
+    s->DZ.assign(2, 3, 5.0);
+    for (dvec* v : {&s->inf_rate, &s->event_inf_depth, &s->inf_depth_mark, &s->inf_rich, &s->direct_evap,
+                    &s->unsat_down_flux})
+        v->assign(2, 3.0);
+    s->dtr.assign(2, 1.0);
+    testing::internal::CaptureStdout();
+    event_start_step(*s);
+    out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(s->event_cell_count, 4);
+    EXPECT_NEAR(s->soil_initial_volume_event, 4 * 0.2 * 0.05 * 100.0, 1e-12);
+    // Node 1 weighs 0.5 x 5 cm, then the counter grows by node 2's 5 cm,
+    // and so on to 10 cm: (2.5 + 2.5) / 10.
+    EXPECT_NEAR(s->init_avg_moisture, 0.5, 1e-12);
+    for (int j = 1; j <= 2; ++j) {
+        EXPECT_EQ(s->bound_type[j], 1);
+        EXPECT_NEAR(s->dtr[j], 60.0 / 3600.0, 1e-15);
+        for (const dvec* v : {&s->inf_rate, &s->event_inf_depth, &s->inf_depth_mark, &s->inf_rich, &s->direct_evap,
+                              &s->unsat_down_flux})
+            EXPECT_EQ((*v)[j], 0.0);
+    }
+    EXPECT_NEAR(s->direct_evap_total, 2 * 3.0, 1e-12); // 3 cm over 100 m2, two cells
+    EXPECT_NEAR(s->unsat_down_flux_total, 2 * 3.0, 1e-12);
+}
+
 TEST_F(EventCycle, EventStartClearsTheEventAndMeasuresItsStartingStorage)
 {
     auto s = grid(1, 2, 10.0);
