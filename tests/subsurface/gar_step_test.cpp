@@ -2,8 +2,10 @@
 // opening phase, ponding at the Mein-Larson time, the drying of the surface
 // between bursts and the earlier ponding of a wetted profile, the bounds of
 // the upper profile's water content, the guarded empty profile, the cells
-// that are skipped or held, and the refusal of unusable parameters.
+// that are skipped or held, the refusal of unusable parameters and the
+// same cells on one and four threads.
 #include <gtest/gtest.h>
+#include <omp.h>
 
 #include <cmath>
 #include <memory>
@@ -239,4 +241,39 @@ TEST_F(GarStep, UnusableParametersStopTheRunNamingTheCell)
         EXPECT_NE(out.find("Green-Ampt infiltration with redistribution: cell 2 cannot infiltrate"), std::string::npos)
             << c.name << out;
     }
+}
+
+TEST_F(GarStep, OneAndFourThreadsGiveTheSameCells)
+{
+    // Above the single-thread size: varied soils and supplies, held cells,
+    // eight steps through opening, ponding and redistribution.
+    const int n = 4500;
+    auto run = [&](int threads) {
+        auto s = loam_cells(n);
+        s->ov_boundary = 1;
+        s->boundary_type.assign(n, 0);
+        for (int i = 1; i <= n; ++i) {
+            s->dist_ksat[i] = ks * (0.2 + (i % 17) / 10.0);
+            s->dist_init_moisture[i] = 0.08 + 0.3 * (i % 11) / 11.0;
+            if (i % 13 == 0)
+                s->boundary_type[i] = 2;
+        }
+        const int saved = omp_get_max_threads();
+        omp_set_num_threads(threads);
+        for (int step = 1; step <= 8; ++step) {
+            for (int i = 1; i <= n; ++i)
+                s->ov_depth[i] += step < 4 ? (i % 5) * ks * dt : 0.0;
+            EXPECT_TRUE(gar_step(*s, dt, step));
+        }
+        omp_set_num_threads(saved);
+        return s;
+    };
+    auto one = run(1);
+    auto four = run(4);
+    for (int i = 1; i <= n; ++i) {
+        ASSERT_EQ(one->ov_depth[i], four->ov_depth[i]) << i;
+        ASSERT_EQ(one->event_inf_depth[i], four->event_inf_depth[i]) << i;
+        ASSERT_EQ(one->redist_theta_1[i], four->redist_theta_1[i]) << i;
+    }
+    EXPECT_NEAR(one->head_bc_in_total, four->head_bc_in_total, 1e-12 * one->head_bc_in_total);
 }
