@@ -14,6 +14,7 @@
 #include "overland/olake_extent.h"
 #include "core/run_steps.h"
 #include "hydromet/snow_services.h"
+#include "subsurface/infiltration.h"
 
 namespace
 {
@@ -292,12 +293,11 @@ void event_start_step(model_state& s)
     const int n = s.num_cells;
     s.surface_active = 1;
 
-    // TODO: Richards soil columns over the dry gap since the previous event
-    // in long-term runs (Richards infiltration).
+    richards_dry_gap(s);
     restart_clocks(s, now);
     clear_constituent_event(s);
-    // TODO: the Richards and Sacramento event totals and the per-cell
-    // Richards state (Richards infiltration, Sacramento model).
+    richards_event_start(s);
+    // TODO: the Sacramento event totals (Sacramento model).
 
     event_start_depths(s);
     reset_event_infiltration(s);
@@ -349,8 +349,10 @@ void event_start_step(model_state& s)
         s.event_end_time = s.sim_start_jd + s.tot_time / 1440.0;
     }
 
-    // TODO: soil moisture of the Green-Ampt redistribution scheme from the
-    // accounting column (infiltration with redistribution).
+    if (s.inf_redist) {
+        s.redist_active = s.redist_initialised = s.inf_event_active = 1;
+        reset_redistribution(s, &s.init_avg_moisture);
+    }
     if (s.inf_layered_soil && s.long_term)
         layered_soil_moisture(s);
 

@@ -27,9 +27,6 @@ const pending_process pending_table[] = {
      ON(s.long_term)},
     // Subsurface water: the other infiltration schemes of infiltration_step,
     // soil_et_step, groundwater_step, sacramento_step, conceptual_gw_step.
-    {"INF_REDIST", "Green-Ampt infiltration with redistribution", ON(s.inf_redist)},
-    {"INF_LAYERED_SOIL", "Multi-layer Green-Ampt infiltration", ON(s.inf_layered_soil)},
-    {"INF_RICHARDS", "Richards infiltration", ON(s.inf_richards)},
     {"GW_SIMULATION", "Saturated groundwater", ON(s.gw_simulation)},
     {"SACRAMENTO", "Sacramento soil-moisture accounting", ON(s.sacramento)},
     {"CONCEPTUAL_GW", "Conceptual groundwater", ON(s.cards.conceptual_gw_given)},
@@ -52,7 +49,6 @@ const pending_process pending_table[] = {
     {"IN_GWFLUX_LOCATION", "Groundwater fluxes at selected locations", ON(s.cards.in_gwflux_location_given)},
     {"IN_CELLDEPDIS_LOCATION", "Depths and discharges at selected cells",
      ON(s.cards.in_celldepdis_location_given)},
-    {"IN_THETA_LOCATION", "Soil moisture at selected locations", ON(s.cards.in_theta_location_given)},
     {"OUTLET_SED_FLUX", "Outlet sediment output", ON(!s.cards.outlet_sed_flux.empty())},
     {"OUTLET_SED_TSS", "Outlet sediment output", ON(s.cards.outlet_sed_tss_given)},
     {"CHAN_SED_FLUX", "Channel link/node outputs", ON(s.cards.chan_sed_flux_given)},

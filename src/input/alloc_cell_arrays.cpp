@@ -133,6 +133,9 @@ void alloc_cell_arrays(model_state& s)
             iv(s.iter_n, "iter_n");
             iv(s.no_wat_prof, "no_wat_prof");
             iv(s.iter_i_less_k, "iter_i_less_k");
+            dv(s.redist_theta_1, "redist_theta_1");
+            dv(s.redist_theta_2, "redist_theta_2");
+            dv(s.redist_aux, "redist_aux");
             dv(s.dist_inf_col6, "dist_inf_col6");
             dv(s.dist_wilting_point, "dist_wilting_point");
         }
@@ -172,6 +175,11 @@ void alloc_cell_arrays(model_state& s)
             dv(s.gw_flux, "gw_flux");
             dv(s.bottom_elev, "bottom_elev");
             dv(s.inf_rich, "inf_rich");
+            dv(s.unsat_down_flux, "unsat_down_flux");
+            if (s.gw_simulation)
+                dv(s.soil_recharge_gw, "soil_recharge_gw");
+            if (s.long_term)
+                dv(s.direct_evap, "direct_evap");
             for (int i = 1; i <= s.bound_type.size(); ++i)
                 s.bound_type[i] = 1;
         }

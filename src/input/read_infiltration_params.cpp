@@ -122,7 +122,7 @@ void copy_initial_moisture(model_state& s)
     };
     copy_into(s.soil_moisture);
     if (s.inf_redist == 1) {
-        copy_into(s.init_moisture);
+        copy_into(s.redist_theta_1);
         copy_into(s.redist_theta_2);
     }
 }

@@ -76,6 +76,8 @@ void read_richards_soil(model_state& s)
     const int solver_len = s.gw_simulation ? std::max(m, n) : m;
     for (dvec* v : {&s.A, &s.B, &s.C, &s.D})
         dvector_alloc_zero(*v, solver_len, "richards tridiagonal");
+    for (dvec* v : {&s.PHEADOLD, &s.theta_start, &s.k_interface, &s.phead_iter})
+        dvector_alloc_zero(*v, m, "richards column work");
     dvector_alloc_zero(s.rich_work_1, m, "rich_work_1");
     dvector_alloc_zero(s.rich_work_2, m, "rich_work_2");
 

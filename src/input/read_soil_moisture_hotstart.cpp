@@ -28,15 +28,16 @@ void read_soil_moisture_hotstart(model_state& s)
     const bool richards = s.inf_richards && s.THETA.rows() >= n && s.THETA.cols() >= 1;
     const bool layered = s.inf_layered_soil && s.THETA_ML.rows() >= n && s.THETA_ML.cols() >= 1;
     const bool green_ampt = (s.green_ampt || s.inf_redist) && s.dist_init_moisture.size() >= n;
+    const bool redist = s.inf_redist && s.redist_theta_1.size() >= n && s.redist_theta_2.size() >= n;
     for (int i = 1; i <= n; ++i) {
         const double theta = s.soil_moisture[i];
         if (richards)
             s.THETA[i][1] = theta;
         if (green_ampt)
             s.dist_init_moisture[i] = theta;
+        if (redist)
+            s.redist_theta_1[i] = s.redist_theta_2[i] = theta;
         if (layered)
             s.THETA_ML[i][1] = theta;
     }
-    // TODO: the two further moisture arrays of the redistribution scheme,
-    // once the infiltration steps that own them exist.
 }

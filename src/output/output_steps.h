@@ -11,6 +11,8 @@ void write_channel_linknode_step(model_state& state);
 void write_superlink_linknode_step(model_state& state);
 void event_summary_step(model_state& state);
 void timeseries_output_step(model_state& state);
+// The soil-moisture row of the IN_THETA_LOCATION cells.
+void write_soil_moisture_rows(model_state& state);
 void map_output_step(model_state& state);
 void write_qbn_outputs(model_state& state);
 void write_final_summary(model_state& state);

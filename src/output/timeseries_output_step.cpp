@@ -192,7 +192,8 @@ void timeseries_output_step(model_state& s)
     write_superlink_locations(s);
     write_channel_locations(s, s.out_dep_location_given, s.out_dep_location_file, s.chan_depth, false);
     // TODO: point series OUT_CON_LOCATION, OUT_MASS_LOCATION (CHAN_CON_TRANS).
-    // TODO: soil moisture (OUT_THETA_LOCATION), well levels (GW_WELL_LEVEL).
+    write_soil_moisture_rows(s);
+    // TODO: well levels (GW_WELL_LEVEL).
     write_overland_cells(s, s.overland_depths, s.overland_depths_file, s.num_overland_depth_cells,
                          s.overland_depth_row, s.overland_depth_col, false);
     write_overland_cells(s, s.overland_wse, s.overland_wse_file, s.num_overland_wse_cells, s.overland_wse_row,

@@ -4,10 +4,9 @@
 // infiltrated within one overland interval. For Green-Ampt infiltration with
 // redistribution, an event driven by point sources alone starts the
 // redistribution state here.
-#include <cstdio>
-
 #include "core/model_state.h"
 #include "overland/overland_steps.h"
+#include "subsurface/infiltration.h"
 
 namespace
 {
@@ -25,63 +24,6 @@ bool fixed_head(const model_state& s, int i)
 template <class V> bool sized(const V& v, int n)
 {
     return v.size() >= n;
-}
-
-// Clears the redistribution state once for the event and, in long-term
-// runs, recomputes each cell's initial water content from its soil water.
-void init_redistribution(model_state& s)
-{
-    const int n = s.num_cells;
-    s.redist_initialised = 1;
-    for (ivec* flags : {&s.iter_pond_1, &s.iter_n, &s.no_wat_prof, &s.iter_i_less_k})
-        if (sized(*flags, n))
-            for (int i = 1; i <= n; ++i)
-                (*flags)[i] = 0;
-    for (dvec* values : {&s.redist_aux, &s.event_inf_depth, &s.inf_depth_mark})
-        if (sized(*values, n))
-            for (int i = 1; i <= n; ++i)
-                (*values)[i] = 0.0;
-    if (!sized(s.dist_init_moisture, n))
-        return;
-    const double area = s.gridsize * s.gridsize;
-    if (s.long_term && sized(s.soil_water_top, n) && sized(s.soil_depth, n) && sized(s.dist_porosity, n) &&
-        sized(s.dist_resid_sat, n)) {
-        for (int i = 1; i <= n; ++i) {
-            const double phi = s.dist_porosity[i];
-            const double thr = s.dist_resid_sat[i];
-            double theta = phi;
-            const double depth = s.soil_depth[i] < s.top_layer_depth ? s.soil_depth[i] : s.top_layer_depth;
-            if (s.soil_depth[i] > 1e-16 && depth > 1e-16)
-                theta = s.soil_water_top[i] / depth;
-            if (theta < thr || theta > phi) {
-                std::printf("cell: %d  thi: %lf  thr: %lf   phi: %lf\n", i, theta, thr, phi);
-                if (theta < thr) {
-                    theta = thr + 0.01;
-                    std::printf("Problem initializing inf_redist in main loop, thi<thr at grid cell %d, "
-                                "increasing it to %lf\n",
-                                i, theta);
-                } else {
-                    theta = phi - 0.01;
-                    std::printf("Problem initializing inf_redist in main loop, thi>phi at grid cell %d, "
-                                "decreasing it to %lf\n",
-                                i, theta);
-                }
-            }
-            s.dist_init_moisture[i] = theta;
-            if (!s.gw_simulation && sized(s.unsat_down_flux, n)) {
-                s.unsat_down_flux_total += s.unsat_down_flux[i] / 100.0 * area;
-                s.unsat_down_flux[i] = 0.0;
-            }
-            if (sized(s.direct_evap, n)) {
-                s.direct_evap_total += s.direct_evap[i] / 100.0 * area;
-                s.direct_evap[i] = 0.0;
-            }
-        }
-    }
-    for (dvec* theta : {&s.redist_theta_1, &s.redist_theta_2})
-        if (sized(*theta, n))
-            for (int i = 1; i <= n; ++i)
-                (*theta)[i] = s.dist_init_moisture[i];
 }
 
 } // namespace
@@ -123,7 +65,9 @@ void ov_point_source_step(model_state& s)
         s.inf_next = soon;
         if (s.inf_last > s.current_time)
             s.inf_last = s.current_time;
-        if (s.inf_redist && !s.redist_initialised)
-            init_redistribution(s);
+        if (s.inf_redist && !s.redist_initialised) {
+            s.redist_initialised = 1;
+            reset_redistribution(s, nullptr);
+        }
     }
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 struct model_state;
+struct soil_layer_rec;
 
 // Most Newton passes of one cell's Green-Ampt solution.
 constexpr int green_ampt_max_passes = 50;
@@ -11,6 +12,42 @@ constexpr int green_ampt_max_passes = 50;
 // cannot give a solution. Returns false when the run must stop (the message
 // is printed and the error code set).
 bool green_ampt_step(model_state& state, double dt);
+
+// One pass of Green-Ampt infiltration with redistribution over all cells for
+// a step of dt seconds, the step-th infiltration step of the event. Returns
+// false when the run must stop (a cell whose parameters cannot give a
+// profile; the message is printed and the error code set).
+bool gar_step(model_state& state, double dt, int step);
+
+// One pass of multi-layer Green-Ampt infiltration over all cells for a step
+// of dt seconds. Returns false when the run must stop (a cell whose soil
+// cannot give a solution; the message is printed and the error code set).
+bool layered_green_ampt_step(model_state& state, double dt);
+
+// Moisture deficit of a layer; a saturated layer counts 1 % of its porosity
+// so that the front can still move through it.
+double layered_deficit(double porosity, double theta);
+
+// Conductivity (cm/h) the front meets at depth `front` (cm) with f_cm of
+// water infiltrated: the first layer's while the front is in it, else the
+// harmonic mean over the wetted layers; layer receives the front's layer
+// (1..3). A front exactly at a boundary belongs to the layer above.
+double layered_keff(const soil_layer_rec& soil, const double* deficit, double f_cm, double front, int* layer);
+
+// Clears the redistribution state of every cell for a new event and starts
+// both profiles at the initial water content. In long-term runs the
+// initial content comes from the accounting column (clipped into its
+// residual..porosity range with a warning) and the cell's downward flux and
+// direct evaporation move into their run totals; with avg_moisture, the mean
+// of initial content / porosity over the cells is stored there (0 in event
+// runs).
+void reset_redistribution(model_state& state, double* avg_moisture);
+
+// The Richards columns through the dry gap before an event of a long-term
+// run (not at the first step), with the evaporation it gives.
+void richards_dry_gap(model_state& state);
+// The Richards columns' event counters and the event's initial soil water.
+void richards_event_start(model_state& state);
 
 // Which scheme's row of the exfiltration table applies.
 enum class exfil_scheme { redistribution, multi_layer, richards };

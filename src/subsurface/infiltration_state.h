@@ -16,5 +16,6 @@ struct infiltration_state {
     double cgw_inf_acc = 0.0;   // m summed over cells, for the conceptual groundwater model
     dvec exfil_cell_depth;      // exfiltrated depth per cell for the groundwater step, m
     double gw_exfil_volume = 0.0; // exfiltrated depth of the cell in hand, m
-    dvec gw_spec_yield;         // aquifer specific yield per cell (Richards exfiltration)
+    dvec gw_spec_yield;
+    double evap_work = 0.0;     // evaporation of the last Richards step, m over the cells         // aquifer specific yield per cell (Richards exfiltration)
 };

@@ -68,8 +68,8 @@ void havercamp_props(model_state& s, int c)
         const double ah = std::fabs(h);
         const double x = std::pow(ah / alpha, beta);
         s.KHEAD[c][k] = s.AHAV[c][k] / (s.AHAV[c][k] + std::pow(ah, s.BHAV[c][k]));
-        s.WATCAP[c][k] = std::pow(ah / alpha, beta - 1.0) * (s.THETAS[c][k] - s.THETAR[c][k]) * beta / alpha /
-                         ((x + 1.0) * (x + 1.0));
+        // (|h|/alpha)^(beta - 1) / alpha is x / |h|: one power fewer.
+        s.WATCAP[c][k] = x / ah * (s.THETAS[c][k] - s.THETAR[c][k]) * beta / ((x + 1.0) * (x + 1.0));
     }
     copy_surface_node(s, c);
 }

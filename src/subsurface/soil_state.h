@@ -83,9 +83,9 @@ struct soil_surface_state {
     dvec dist_veg_height;
     dvec dist_trans_coeff;
     dvec dist_canopy_resist;
-    dvec redist_theta_1;              // redistribution: water content of the first profile
-    dvec redist_theta_2;              // redistribution: water content of the second profile
-    dvec redist_aux;                  // redistribution: auxiliary value per cell
+    dvec redist_theta_1;              // redistribution: water content of the upper wetting profile
+    dvec redist_theta_2;              // redistribution: surface water content reported to the model
+    dvec redist_aux;                  // redistribution: depth held by the older profile, m
     double layered_et_total = 0.0;    // m3
     double soil_initial_volume_run = 0.0; // soil water at the start of the run, m3
     double soil_initial_volume = 0.0;     // accounting column at the start of the run, m3
@@ -110,7 +110,12 @@ struct subsurface_state {
     dmat THETA;     // Richards water content per cell and node
     dmat THETA_ML;  // layered-soil water content per cell and layer
     dvec soil_bottom_flux;
-    dvec PHEADOLD;
+    dvec PHEADOLD;       // Richards work vectors, one value per node: heads and
+    dvec theta_start;    // contents at the start of a sub-step, interface
+    dvec k_interface;    // conductivities K(l - 1/2) and heads of the last pass
+    dvec phead_iter;
+    dvec soil_recharge_gw; // water that left each column's bottom for the groundwater step, cm
+    long long richards_substeps = 0; // column sub-steps solved in the run
     int sacramento = 0;
     double sac_next = 0.0, sac_dt_days = 0.0;
     int conceptual_gw = 0;

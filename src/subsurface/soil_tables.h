@@ -11,7 +11,22 @@
 
 struct model_state;
 
+// Advances every Richards column over dt_seconds; returns the evaporated
+// depth (m summed over cells). A flux or water content that is not a number
+// stops the run (message naming the cell and node, error code set).
 double richards_solve(model_state& state, double dt_seconds);
+// Re-fits cell's column to a water table moved to `table` (m): returns the
+// water (cm) the column gave to the saturated zone, negative when it took
+// some. Cells of groundwater boundary types 2 and 5 are left alone.
+double refit_richards_column(model_state& state, int cell, double table);
+// First sub-step (h) of a column whose last sub-step was dtr, in a step of
+// `step` hours: 5 s when the surface node is saturated and the sub-step
+// would be longer than 0.001 h.
+double richards_first_substep(double dtr, double step, double h1);
+// Tridiagonal system of equations first..m: super-diagonal a, diagonal b,
+// sub-diagonal c, right-hand side d; no pivoting. b and d are overwritten
+// and d holds the solution.
+void tridiag_solve(int first, int m, double* a, double* b, double* c, double* d);
 void wells_from_index_map(const imat& well_ids, const imat& cell_numbers, int rows, int cols);
 int read_richards_soil_table(model_state& state, file_rec& table, int retention_option, int from_mapping_table);
 // The MULTI_LAYER_SOIL section of the mapping table, the file positioned

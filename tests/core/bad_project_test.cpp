@@ -182,8 +182,8 @@ std::vector<bad_case> cases()
     c.push_back({"Green-Ampt without capillary head", add_cards("GREEN_AMPT\nCONDUCTIVITY tiny.ele\n"),
                  "Green-Ampt infiltration needs the capillary head: give its map (CAPILLARY) "
                  "or the GREEN_AMPT_INFILTRATION table of the mapping table"});
-    c.push_back({"infiltration", add_cards("INF_LAYERED_SOIL\n"),
-                 "Multi-layer Green-Ampt infiltration (INF_LAYERED_SOIL) is not available yet."});
+    c.push_back({"Richards passes", add_cards("INF_RICHARDS\nRICHARDS_C_OPTION brooks\nRICHARDS_ITER_MAX 0\n"),
+                 "the value \"0\" of card RICHARDS_ITER_MAX is out of range: it must be above 0."});
     c.push_back({"hotstart writing", add_cards("WRITE_OV_HOTSTART tiny.hot\n"),
                  "Hotstart writing (WRITE_OV_HOTSTART) is not available yet."});
     c.push_back({"long-term run", add_cards("LONG_TERM\nET_CALC_DEARDORFF\nINF_REDIST\nALBEDO a.map\n"),

@@ -28,6 +28,11 @@ struct recording_analyzer : analyzer {
     void trigger(model_state&, int bits) override { events->push_back(bits); }
 };
 
+bool has(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
 struct EventCycle : testing::Test {
     std::string out;
     void SetUp() override { error_state_clear(); }
@@ -134,6 +139,112 @@ TEST_F(EventCycle, LayeredSoilMoistureDividesEachLayerByItsOwnThickness)
     event_start_step(*bare);
     testing::internal::GetCapturedStdout();
     EXPECT_EQ(bare->init_avg_moisture, 0.0);
+}
+
+TEST_F(EventCycle, RedistributionStartsEachEventFromTheAccountingColumn)
+{
+    // Porosity 0.45, residual 0.05, top layer 20 cm. Cell 1 holds 6 cm in
+    // its top 20 cm, cell 2 has no column (the table at the surface), cell 3
+    // is wetter than porosity and cell 4 drier than residual.
+    auto s = grid(1, 4, 10.0);
+    s->inf_redist = 1;
+    s->long_term = 1;
+    s->top_layer_depth = 20.0;
+    s->current_time = s->next_event_time = noon;
+    s->dist_porosity.assign(4, 0.45);
+    s->dist_resid_sat.assign(4, 0.05);
+    for (dvec* v : {&s->dist_init_moisture, &s->redist_theta_1, &s->redist_theta_2, &s->redist_aux,
+                    &s->event_inf_depth, &s->inf_depth_mark, &s->soil_depth, &s->soil_water_top,
+                    &s->unsat_down_flux, &s->direct_evap})
+        v->assign(4, 0.7);
+    for (ivec* v : {&s->iter_pond_1, &s->iter_n, &s->no_wat_prof, &s->iter_i_less_k})
+        v->assign(4, 3);
+    const double column[] = {0, 40, 0, 20, 20}, top[] = {0, 6, 0, 10, 0.2};
+    for (int j = 1; j <= 4; ++j) {
+        s->soil_depth[j] = column[j];
+        s->soil_water_top[j] = top[j];
+    }
+    testing::internal::CaptureStdout();
+    event_start_step(*s);
+    out = testing::internal::GetCapturedStdout();
+
+    const double expected[] = {0, 0.3, 0.45, 0.44, 0.06};
+    for (int j = 1; j <= 4; ++j) {
+        EXPECT_NEAR(s->dist_init_moisture[j], expected[j], 1e-12) << j;
+        EXPECT_EQ(s->redist_theta_1[j], s->dist_init_moisture[j]) << j;
+        EXPECT_EQ(s->redist_theta_2[j], s->dist_init_moisture[j]) << j;
+        for (const dvec* v : {&s->redist_aux, &s->event_inf_depth, &s->inf_depth_mark, &s->unsat_down_flux,
+                              &s->direct_evap})
+            EXPECT_EQ((*v)[j], 0.0) << j;
+        for (const ivec* v : {&s->iter_pond_1, &s->iter_n, &s->no_wat_prof, &s->iter_i_less_k})
+            EXPECT_EQ((*v)[j], 0) << j;
+    }
+    EXPECT_TRUE(has(out, "cell: 3  thi: 0.500000  thr: 0.050000   phi: 0.450000\n"
+                        "Problem initializing inf_redist in main loop, thi>phi at grid cell 3, decreasing it to "
+                        "0.440000\n"))
+        << out;
+    EXPECT_TRUE(has(out, "Problem initializing inf_redist in main loop, thi<thr at grid cell 4, increasing it to "
+                        "0.060000\n"))
+        << out;
+    EXPECT_NEAR(s->init_avg_moisture, (0.3 + 0.45 + 0.44 + 0.06) / 0.45 / 4.0, 1e-12);
+    EXPECT_NEAR(s->unsat_down_flux_total, 4 * 0.7, 1e-12); // 0.7 cm over 100 m2, four cells
+    EXPECT_NEAR(s->direct_evap_total, 4 * 0.7, 1e-12);
+    EXPECT_EQ(s->redist_initialised, 1); // point sources leave the state alone in the event
+
+    // An event run keeps its initial contents and copies them.
+    auto e = grid(1, 2, 10.0);
+    e->inf_redist = 1;
+    e->current_time = e->next_event_time = noon;
+    e->dist_init_moisture.assign(2, 0.2);
+    e->redist_theta_1.assign(2, 0.4);
+    e->redist_theta_2.assign(2, 0.4);
+    e->iter_n.assign(2, 9);
+    testing::internal::CaptureStdout();
+    event_start_step(*e);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(e->redist_theta_1[2], 0.2);
+    EXPECT_EQ(e->redist_theta_2[1], 0.2);
+    EXPECT_EQ(e->iter_n[1], 0);
+    EXPECT_EQ(e->init_avg_moisture, 0.0);
+}
+
+TEST_F(EventCycle, RichardsColumnsStartTheEventFromTheirWater)
+{
+    // Two columns of three nodes (two solved, the bottom one not counted),
+    // 5 cm each; the long-term mean moisture over the top 10 cm.
+    auto s = grid(1, 2, 10.0);
+    s->inf_richards = 1;
+    s->long_term = 1;
+    s->soil_moist_depth = 10.0;
+    s->ov_dt = 60.0; // the infiltration interval follows the overland one
+    s->current_time = s->next_event_time = noon;
+    s->clock_passes = 1; // the first iteration: no dry gap
+    s->numcells.assign(2, 3);
+    s->bound_type.assign(2, 2);
+    s->THETA.assign(2, 3, 0.2);
+    s->THETAS.assign(2, 3, 0.4);
+    s->DZ.assign(2, 3, 5.0);
+    for (dvec* v : {&s->inf_rate, &s->event_inf_depth, &s->inf_depth_mark, &s->inf_rich, &s->direct_evap,
+                    &s->unsat_down_flux})
+        v->assign(2, 3.0);
+    s->dtr.assign(2, 1.0);
+    testing::internal::CaptureStdout();
+    event_start_step(*s);
+    out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(s->event_cell_count, 4);
+    EXPECT_NEAR(s->soil_initial_volume_event, 4 * 0.2 * 0.05 * 100.0, 1e-12);
+    // Node 1 weighs 0.5 x 5 cm, then the counter grows by node 2's 5 cm,
+    // and so on to 10 cm: (2.5 + 2.5) / 10.
+    EXPECT_NEAR(s->init_avg_moisture, 0.5, 1e-12);
+    for (int j = 1; j <= 2; ++j) {
+        EXPECT_EQ(s->bound_type[j], 1);
+        EXPECT_NEAR(s->dtr[j], 60.0 / 3600.0, 1e-15);
+        for (const dvec* v : {&s->inf_rate, &s->event_inf_depth, &s->inf_depth_mark, &s->inf_rich, &s->direct_evap,
+                              &s->unsat_down_flux})
+            EXPECT_EQ((*v)[j], 0.0);
+    }
+    EXPECT_NEAR(s->direct_evap_total, 2 * 3.0, 1e-12); // 3 cm over 100 m2, two cells
+    EXPECT_NEAR(s->unsat_down_flux_total, 2 * 3.0, 1e-12);
 }
 
 TEST_F(EventCycle, EventStartClearsTheEventAndMeasuresItsStartingStorage)

@@ -87,8 +87,8 @@ TEST_F(RunSetup, OptionConflictsStopWithTheirMessages)
         {lt + "ET_CALC_PENMAN\nINF_REDIST\nALBEDO a.map\n", "Error: Vegetation height values not specified"},
         {lt + "ET_CALC_PENMAN\nINF_REDIST\nALBEDO a\nVHEIGHT v\nTCOEFF t\nCANOPY c\n",
          "Error: Wilting point values not specified"},
-        // The later selector wins: no conflict, the layered scheme is asked for.
-        {"GREEN_AMPT\nINF_LAYERED_SOIL\n", "Multi-layer Green-Ampt infiltration (INF_LAYERED_SOIL) is not available yet.\n"},
+        // The later selector wins: no conflict, the Richards scheme is asked for.
+        {"GREEN_AMPT\nINF_RICHARDS\n", "Error: Richards infiltration needs its soil water retention model"},
         {"INF_RICHARDS\n", "Error: Richards infiltration needs its soil water retention model: give "
                            "RICHARDS_C_OPTION brooks or RICHARDS_C_OPTION havercamp\n"},
         {"CHAN_DRAIN\n", "Error: Preissmann implicit channel routing is not supported by TORVA.\n"},

@@ -104,6 +104,22 @@ TEST_F(SoilInputs, RedistributionWithoutPoreIndexOrResidualSaturationStops)
     EXPECT_DOUBLE_EQ(s->dist_resid_sat[3], 3.6);
 }
 
+TEST_F(SoilInputs, SoilMoistureHotstartStartsBothRedistributionProfiles)
+{
+    grid("k.map", "0 1 1 0\n1 1 1 1\n1 1 1 0\n");
+    grid("m.map", "0 0.15 0.15 0\n0.15 0.15 0.15 0.15\n0.15 0.15 0.15 0\n");
+    grid("sm.map", "0 0.2 0.3 0\n0.2 0.2 0.2 0.2\n0.2 0.2 0.25 0\n");
+    ASSERT_TRUE(load(cards_with("INF_REDIST\nCONDUCTIVITY k.map\nCAPILLARY k.map\nPOROSITY k.map\n"
+                                "PORE_INDEX k.map\nRESIDUAL_SAT k.map\nMOISTURE m.map\nREAD_SM_HOTSTART sm.map\n")))
+        << out;
+    const double expected[] = {0, 0.2, 0.3, 0.2, 0.2, 0.2, 0.2, 0.2, 0.2, 0.25};
+    for (int i = 1; i <= 9; ++i) {
+        EXPECT_EQ(s->dist_init_moisture[i], expected[i]) << i;
+        EXPECT_EQ(s->redist_theta_1[i], expected[i]) << i;
+        EXPECT_EQ(s->redist_theta_2[i], expected[i]) << i;
+    }
+}
+
 TEST_F(SoilInputs, RichardsColumnsEndOnAThinAquiferBelowTheWaterTable)
 {
     grid("soil.map", "0 1 1 0\n1 1 1 1\n1 1 1 0\n");
