@@ -234,7 +234,7 @@ void setup_channels(model_state& s)
         // TODO: og_gwbound_type, the groundwater boundary copy of networks
         // with lakes (GW_SIMULATION).
     }
-    for (dmat* m : {&s.chan_depth, &s.area, &s.area_old, &s.conv, &s.dconv, &s.stdummy, &s.topw})
+    for (dnode_mat* m : {&s.chan_depth, &s.area, &s.area_old, &s.conv, &s.dconv, &s.stdummy, &s.topw})
         m->assign(nd, ld, 0.0);
     chan_hotstart_load(s);
     if (error_state.raised)

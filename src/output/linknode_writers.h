@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "core/arrays.h"
+#include "core/node_arrays.h"
 
 // Writes the kind line (kinds 0..31), NUM_LINKS, TIME_STEP, NUM_TS and
 // START_TIME.
@@ -14,6 +15,11 @@ void write_linknode_header(std::FILE* fp, int kind, int links, int time_step, in
 // Writes one output time: mode 0 the first table, mode 1 the first minus
 // the second, mode 2 the first over the second (0 where the second is at
 // most 1e-7). entries may be null (a row then has the valued-node count).
+// The tables are [node][link], link-major (the channel's own arrays) or
+// node-major.
+void write_linknode_step(std::FILE* fp, int links, const ivec& valued, const ivec* entries, const ivec& ltype,
+                         int step, const dnode_mat& first, const dnode_mat* second, int mode,
+                         const ivec& lake_of_link, const dvec& lake_values);
 void write_linknode_step(std::FILE* fp, int links, const ivec& valued, const ivec* entries, const ivec& ltype,
                          int step, const dmat& first, const dmat* second, int mode, const ivec& lake_of_link,
                          const dvec& lake_values);

@@ -6,7 +6,8 @@ void write_channel_linknode_step(model_state& s)
 {
     if (!s.chan_explicit || s.num_links < 1)
         return;
-    const auto write = [&](file_rec& f, int& step, const dmat& first, const dmat* second, int mode) {
+    const auto write = [&](file_rec& f, int& step, const dnode_mat& first, const dnode_mat* second,
+                           int mode) {
         if (!f.fp)
             return;
         write_linknode_step(f.fp, s.num_links, s.nx, &s.og_nx1, s.ltype, step, first, second, mode, s.lake2link,
