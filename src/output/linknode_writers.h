@@ -7,6 +7,20 @@
 #include "core/arrays.h"
 #include "core/node_arrays.h"
 
+struct model_state;
+
+// Header fields of a link/node file that come from the run.
+struct linknode_header_times {
+    int time_step = 0; // minutes between output times
+    int num_steps = 0;
+    int day = 0, month = 0, year = 0, hour = 0, minute = 0;
+};
+
+// The run's header fields: TIME_STEP the hydrograph interval in minutes,
+// NUM_TS the run's minutes over it (0 when the interval is under a
+// minute), START_TIME the start of the run.
+linknode_header_times linknode_run_times(const model_state& s);
+
 // Writes the kind line (kinds 0..31), NUM_LINKS, TIME_STEP, NUM_TS and
 // START_TIME.
 void write_linknode_header(std::FILE* fp, int kind, int links, int time_step, int num_steps, int day, int month,
