@@ -213,3 +213,67 @@ TEST(ChannelRun, TiltedVCatchmentReachesEquilibrium)
     ASSERT_EQ(std::sscanf(sum.c_str() + at, "mass conservation error: %lf", &err), 1);
     EXPECT_LT(std::fabs(err), 0.1);
 }
+
+// Steady uniform flow in a whole run: a 2 km trapezoidal link (40 nodes
+// 50 m apart, slope 0.001, bottom 2 m, 1:1 banks, n 0.03) fed 2 m3/s at its
+// head by FIRST_ORDER_CHAN_Q. The head inflow alone leaves the network
+// asleep; a minute of light rain on the plane (overland water, a few litres
+// reaching the channel) wakes it, and it keeps routing after the plane
+// dries. After four hours the lower half of the link stands at Manning's
+// normal depth (1 %) and every node and the outlet carry the inflow (0.5 %).
+TEST(ChannelRun, HeadInflowReachesNormalDepthOnceOverlandWaterWakesTheNetwork)
+{
+    scratch_dir dir("steady_run");
+    for (const char* f : {"channel.msk", "channel.ele"})
+        write_file(dir.file(f), read_file(std::string(TORVA_EXAMPLES) + "/channel/" + f));
+    const int points = 41;
+    std::string chn = "TORVA_CHAN\nALPHA 1\nBETA 1\nTHETA 0.5\nLINKS 1\nMAXNODES 41\nCONNECT 1 0 0\nLINK 1\n"
+                      "TRAPEZOID\nMANNINGS_N 0.03\nDX 50\nNODES 41\n";
+    char buf[64];
+    for (int k = 1; k <= points; ++k) {
+        std::snprintf(buf, sizeof buf, "NODE %d\nELEV %.3f\n", k, 100.0 - 0.05 * (k - 1));
+        chn += buf;
+        if (k == 1)
+            chn += "XSEC\nBOTTOM_WIDTH 2\nSIDE_SLOPE 1\nBANKFULL_DEPTH 5\n";
+    }
+    write_file(dir.file("s.chn"), chn);
+    write_file(dir.file("s.gst"),
+               "GRIDSTREAMFILE\nSTREAMCELLS 1\nCELLIJ 1 1\nNUMNODES 1\nLINKNODE 1 1 1.0\n");
+    write_file(dir.file("s.prj"),
+               "TORVAPROJECT\nWATERSHED_MASK channel.msk\nELEVATION channel.ele\nGRIDSIZE 10\n"
+               "ROWS 3\nCOLS 5\nTOT_TIME 240\nTIMESTEP 10\nOUTROW 3\nOUTCOL 5\nOUTSLOPE 0.005\n"
+               "MANNING_N 0.05\nPRECIP_UNIF\nRAIN_INTENSITY 1.0\nRAIN_DURATION 1\n"
+               "START_DATE 2000 01 01\nSTART_TIME 00 00\nHYD_FREQ 30\nMAP_FREQ 240\n"
+               "SUMMARY s.sum\nOUTLET_HYDRO s.otl\nSIG_OUTLET_HYDRO s6.otl\nMETRIC\n"
+               "CHAN_EXPLIC\nCHANNEL_INPUT s.chn\nSTREAM_CELL s.gst\nFIRST_ORDER_CHAN_Q 2.0\n"
+               "CHAN_DEPTH s.cdp\nCHAN_DISCHARGE s.cdq\n");
+    std::string out;
+    ASSERT_EQ(run_command(
+                  "cd '" + dir.path() + "' && OMP_WAIT_POLICY=passive '" + torva_exe() + "' s.prj 2>&1", out),
+              0)
+        << out;
+    const double Q = 2.0, b = 2.0, z = 1.0, n = 0.03, S = 0.001;
+    double lo = 0.0, hi = 20.0; // Manning's normal depth by bisection
+    for (int i = 0; i < 200; ++i) {
+        const double y = (lo + hi) / 2.0;
+        const double A = (b + z * y) * y, P = b + 2.0 * y * std::sqrt(1.0 + z * z);
+        (A * std::pow(A / P, 2.0 / 3.0) * std::sqrt(S) / n < Q ? lo : hi) = y;
+    }
+    const double yn = (lo + hi) / 2.0;
+    const linknode_file depth = read_linknode(read_file(dir.file("s.cdp")));
+    const linknode_file flow = read_linknode(read_file(dir.file("s.cdq")));
+    ASSERT_EQ(depth.steps.size(), 9u);
+    ASSERT_EQ(flow.steps.size(), 9u);
+    const std::vector<double>& d = depth.steps.back();
+    const std::vector<double>& q = flow.steps.back();
+    ASSERT_GE(d.size(), 40u);
+    for (int k = 20; k <= 40; ++k)
+        EXPECT_NEAR(d[k - 1], yn, 0.01 * yn) << "node " << k;
+    for (int k = 1; k <= 40; ++k)
+        EXPECT_NEAR(q[k - 1], Q, 0.005 * Q) << "node " << k;
+    std::istringstream in(read_file(dir.file("s6.otl")));
+    double t = 0.0, qo = 0.0, last = -1.0;
+    while (in >> t >> qo)
+        last = qo;
+    EXPECT_NEAR(last, Q, 0.005 * Q);
+}
