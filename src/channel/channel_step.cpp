@@ -3,6 +3,7 @@
 
 #include "channel/chan_routing.h"
 #include "channel/channel_steps.h"
+#include "channel/routed_nodes.h"
 #include "core/model_state.h"
 
 void channel_step(model_state& s)
@@ -39,6 +40,11 @@ void channel_step(model_state& s)
         s.head_bc_out_total += v.bc_out;
         if (L >= 1 && s.nx[L] >= 1)
             s.qout = s.qp[s.nx[L]][L];
+        // The FIRST_ORDER_CHAN_Q inflow at the head of every headwater link
+        // enters the balance with the stream point sources.
+        for (int l = 1; l <= L; ++l)
+            if (s.ndep[l] == 0 && routed_link(s, l))
+                s.chan_point_total += s.first_order_chan_q * dt;
         // TODO: pipe-network outlet totals (STORM_SEWER).
     } else {
         s.chan_outflow_vol = 0.0;

@@ -181,7 +181,7 @@ void event_differences(model_state& s)
         s.lake_point_sink_event = s.lake_point_sink_total - s.lake_point_sink_total_start;
         s.stream_point_sink_event = s.stream_point_sink_total - s.stream_point_sink_total_start;
     }
-    if (s.chan_point_on)
+    if (s.chan_point_on || s.first_order_chan_q != 0.0) // point inputs, the headwater inflow
         s.stream_point_source_event = s.chan_point_total - s.chan_point_total_start;
     if (s.chan_lakes)
         s.lake_evap_event = s.lake_evap_total - s.lake_evap_total_start;

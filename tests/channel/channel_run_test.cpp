@@ -276,4 +276,12 @@ TEST(ChannelRun, HeadInflowReachesNormalDepthOnceOverlandWaterWakesTheNetwork)
     while (in >> t >> qo)
         last = qo;
     EXPECT_NEAR(last, Q, 0.005 * Q);
+    // The head inflow is booked with the stream point sources: the balance
+    // closes.
+    const std::string sum = read_file(dir.file("s.sum"));
+    const std::size_t at = sum.find("mass conservation error:");
+    ASSERT_NE(at, std::string::npos) << sum;
+    double err = 100.0;
+    ASSERT_EQ(std::sscanf(sum.c_str() + at, "mass conservation error: %lf", &err), 1);
+    EXPECT_LT(std::fabs(err), 0.1);
 }
