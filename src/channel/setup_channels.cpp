@@ -8,6 +8,7 @@
 #include "channel/routed_nodes.h"
 #include "core/error_state.h"
 #include "core/file_rec.h"
+#include "core/julian.h"
 #include "core/model_state.h"
 #include "core/text_parse.h"
 #include "input/grid_text.h"
@@ -135,10 +136,11 @@ void bad_thalweg_report(model_state& s)
     std::fclose(fp);
 }
 
-// A list of channel nodes: the count, then link and node of each entry, read
-// as free-format integers. Entries that are not integers or that lie outside
-// the network are refused with the list file's name.
-bool location_list_read(model_state& s, file_rec& f, int& count, ivec& links, ivec& nodes)
+// A location list: the count, then two integers per entry, read as
+// free-format integers. Entries that are not integers are refused with the
+// list file's name; refused(k) refuses entry k after it is read.
+template <class Refused>
+bool pair_list_read(file_rec& f, int& count, ivec& first, ivec& second, Refused&& refused)
 {
     int_scanner in(f.fp);
     const auto take = [&](int& v, int entry) {
@@ -160,19 +162,45 @@ bool location_list_read(model_state& s, file_rec& f, int& count, ivec& links, iv
         chan_stop();
         return false;
     }
-    links.assign(count + 1, 0);
-    nodes.assign(count + 1, 0);
+    first.assign(count + 1, 0);
+    second.assign(count + 1, 0);
     for (int k = 1; k <= count; ++k) {
-        if (!take(links[k], k) || !take(nodes[k], k))
+        if (!take(first[k], k) || !take(second[k], k))
             return false;
-        if (links[k] < 1 || links[k] > s.num_links || nodes[k] < 1 || nodes[k] > s.nx[links[k]]) {
-            std::printf("Error: entry %d of the location list %s, link %d node %d, lies outside the channel "
-                        "network.\n",
-                        k, f.name.c_str(), links[k], nodes[k]);
+        if (refused(k)) {
             chan_stop();
             return false;
         }
     }
+    return true;
+}
+
+// A list of channel nodes (link and node of each entry); entries outside the
+// network are refused.
+bool location_list_read(model_state& s, file_rec& f, int& count, ivec& links, ivec& nodes)
+{
+    return pair_list_read(f, count, links, nodes, [&](int k) {
+        if (links[k] >= 1 && links[k] <= s.num_links && nodes[k] >= 1 && nodes[k] <= s.nx[links[k]])
+            return false;
+        std::printf("Error: entry %d of the location list %s, link %d node %d, lies outside the channel "
+                    "network.\n",
+                    k, f.name.c_str(), links[k], nodes[k]);
+        return true;
+    });
+}
+
+// The IN_CELLDEPDIS_LOCATION list: grid row and column of each entry and the
+// cell found there (0 outside the watershed).
+bool cell_location_list_read(model_state& s)
+{
+    if (!s.in_celldepdis_location_given)
+        return true;
+    if (!pair_list_read(s.in_celldepdis_location_file, s.num_cell_locations, s.celrowloc, s.celcolloc,
+                        [](int) { return false; }))
+        return false;
+    s.gnumlocater.assign(s.num_cell_locations + 1, 0);
+    for (int k = 1; k <= s.num_cell_locations; ++k)
+        find_gnum_location(s.mask, s.num_rows, s.num_cols, s.celrowloc, s.celcolloc, s.gnumlocater, k);
     return true;
 }
 
@@ -206,8 +234,11 @@ void alloc_channel_sediment(model_state& /*s*/) {}
 
 void setup_channels(model_state& s)
 {
-    if (!s.chan_explicit)
+    if (!s.chan_explicit) {
+        // The cell list serves projects without channels too.
+        cell_location_list_read(s);
         return;
+    }
     reader_echo(s, echo_rule::normal,
                 text_format("reading channel input data from file %s\n", s.channel_input_name.c_str()));
     s.chan_sediment = s.chan_sed_on;
@@ -248,9 +279,11 @@ void setup_channels(model_state& s)
     if (s.in_hyd_location_given &&
         !location_list_read(s, s.in_hyd_location_file, s.num_hyd_locations, s.hlink, s.hnode))
         return;
-    // TODO: the other output-location lists: IN_GWFLUX_LOCATION (groundwater),
-    // IN_CELLDEPDIS_LOCATION, IN_SED_LOC (channel sediment) and the pipe
-    // network's SUPERLINK_JUNC_LOCATION and SUPERLINK_NODE_LOCATION.
+    // TODO: the groundwater-flux list IN_GWFLUX_LOCATION (groundwater).
+    if (!cell_location_list_read(s))
+        return;
+    // TODO: IN_SED_LOC (channel sediment) and the pipe network's
+    // SUPERLINK_JUNC_LOCATION and SUPERLINK_NODE_LOCATION.
     s.con_vect.assign(nd, ld, 0);
     s.qlat.assign(nd, ld, 0.0);
     if (!s.calib_mode)

@@ -54,8 +54,6 @@ const pending_process pending_table[] = {
     // Outputs: the point and link/node series of timeseries_output_step and
     // the end-of-run files.
     {"IN_GWFLUX_LOCATION", "Groundwater fluxes at selected locations", ON(s.cards.in_gwflux_location_given)},
-    {"IN_CELLDEPDIS_LOCATION", "Depths and discharges at selected cells",
-     ON(s.cards.in_celldepdis_location_given)},
     {"IN_THETA_LOCATION", "Soil moisture at selected locations", ON(s.cards.in_theta_location_given)},
     {"LAKE_OUTPUT", "Lake output", ON(s.cards.lake_output_given)},
     {"OUTLET_SED_FLUX", "Outlet sediment output", ON(!s.cards.outlet_sed_flux.empty())},

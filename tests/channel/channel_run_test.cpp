@@ -285,3 +285,62 @@ TEST(ChannelRun, HeadInflowReachesNormalDepthOnceOverlandWaterWakesTheNetwork)
     ASSERT_EQ(std::sscanf(sum.c_str() + at, "mass conservation error: %lf", &err), 1);
     EXPECT_LT(std::fabs(err), 0.1);
 }
+
+// IN_CELLDEPDIS_LOCATION in whole runs of the channel example, with and
+// without its channel: the cells are found by row and column (printed as
+// found), and every output time writes the time, the depth of each cell and
+// the magnitude of its unit discharge. A list that ends early stops the run
+// with the end-of-file line.
+TEST(ChannelRun, CellDepthAndDischargeRowsAtListedCells)
+{
+    struct variant {
+        const char* name;
+        bool channel;
+        const char* list;
+        int status;
+    };
+    for (const variant& v : {variant{"with channel", true, "2\n3 2\n1 5\n", 0},
+                             variant{"without channel", false, "2 3 2 1 5", 0},
+                             variant{"short list", true, "3\n3 2\n1 5\n", 1}}) {
+        SCOPED_TRACE(v.name);
+        scratch_dir dir("celldepdis");
+        for (const char* f : {"channel.msk", "channel.ele", "channel.chn", "channel.gst", "channel.hyd"})
+            write_file(dir.file(f), read_file(std::string(TORVA_EXAMPLES) + "/channel/" + f));
+        std::string prj = read_file(std::string(TORVA_EXAMPLES) + "/channel/channel.prj");
+        if (!v.channel)
+            prj = prj.substr(0, prj.find("CHAN_EXPLIC"));
+        write_file(dir.file("channel.prj"),
+                   prj + "IN_CELLDEPDIS_LOCATION cells.txt\nOUT_CELLDEPDIS_LOCATION cells.out\n");
+        write_file(dir.file("cells.txt"), v.list);
+        std::string out;
+        EXPECT_EQ(run_command("cd '" + dir.path() + "' && OMP_WAIT_POLICY=passive '" + torva_exe() +
+                                  "' channel.prj 2>&1",
+                              out) != 0,
+                  v.status != 0)
+            << out;
+        if (v.status != 0) {
+            EXPECT_NE(out.find("End of file reached in file cells.txt, exiting\n"),
+                      std::string::npos)
+                << out;
+            continue;
+        }
+        // Cell numbers count the active cells row by row: (3, 2) is 12, (1, 5) is 5.
+        EXPECT_NE(out.find("3  2   12 \n1  5   5 \n"), std::string::npos) << out;
+        std::istringstream rows(read_file(dir.file("cells.out")));
+        std::string line;
+        int count = 0;
+        double wettest = 0.0;
+        while (std::getline(rows, line)) {
+            std::istringstream row(line);
+            double t = -1.0, d1 = -1.0, d2 = -1.0, q1 = -1.0, q2 = -1.0;
+            ASSERT_TRUE(static_cast<bool>(row >> t >> d1 >> d2 >> q1 >> q2)) << line;
+            EXPECT_TRUE((row >> std::ws).eof()) << line;
+            EXPECT_NEAR(t, count, 1e-6);
+            EXPECT_GE(std::min({d1, d2, q1, q2}), 0.0) << line;
+            wettest = std::max(wettest, d2);
+            ++count;
+        }
+        EXPECT_EQ(count, 61); // output times 0..60 min
+        EXPECT_GT(wettest, 0.0);
+    }
+}
