@@ -193,6 +193,7 @@ struct channel_state {
     int num_hyd_locations = 0;
     ivec hlink;
     ivec hnode;
+    ivec slink, snode; // IN_SED_LOC locations (channel sediment), entries 1..count
     // Cell locations of IN_CELLDEPDIS_LOCATION: grid row, column and the
     // cell found there (0 outside the watershed), entries 1..count.
     int num_cell_locations = 0;

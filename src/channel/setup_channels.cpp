@@ -206,6 +206,20 @@ bool cell_location_list_read(model_state& s)
 
 } // namespace
 
+bool sed_location_list_read(model_state& s)
+{
+    if (!s.sed_hyd_locations_on || !s.chan_sed_on)
+        return true;
+    if (!location_list_read(s, s.in_sed_loc_file, s.num_sed_hyd_locations, s.slink, s.snode))
+        return false;
+    if (std::FILE* fp = s.sed.sed_hyd_loc_file.fp) {
+        std::fprintf(fp, "%d\n", s.num_sed_hyd_locations);
+        for (int k = 1; k <= s.num_sed_hyd_locations; ++k)
+            std::fprintf(fp, "%4d %4d\n", s.slink[k], s.snode[k]);
+    }
+    return true;
+}
+
 // Parts of the network whose processes are not built yet stop the run.
 bool refuse_pending_links(model_state& s)
 {
@@ -282,8 +296,10 @@ void setup_channels(model_state& s)
     // TODO: the groundwater-flux list IN_GWFLUX_LOCATION (groundwater).
     if (!cell_location_list_read(s))
         return;
-    // TODO: IN_SED_LOC (channel sediment) and the pipe network's
-    // SUPERLINK_JUNC_LOCATION and SUPERLINK_NODE_LOCATION.
+    if (!sed_location_list_read(s))
+        return;
+    // TODO: the pipe network's SUPERLINK_JUNC_LOCATION and
+    // SUPERLINK_NODE_LOCATION lists (STORM_SEWER).
     s.con_vect.assign(nd, ld, 0);
     s.qlat.assign(nd, ld, 0.0);
     if (!s.calib_mode)
