@@ -37,6 +37,8 @@ void write_linknode_headers(model_state& s)
         if (s.chan_velocity_given)
             header(s.chan_velocity_file, 3, s.num_links);
     }
-    // TODO: the flood stream depth file (FLOOD_STREAM, kind 4) and the pipe
-    // network's files (PIPE_FLOW, PIPE_HEAD, PIPE_TILE) with their writers.
+    if (s.flood_stream)
+        header(s.linknode_out_file, 4, s.num_links);
+    // TODO: the pipe network's files (PIPE_FLOW, PIPE_HEAD, PIPE_TILE) with
+    // their writers (STORM_SEWER).
 }

@@ -344,3 +344,35 @@ TEST(ChannelRun, CellDepthAndDischargeRowsAtListedCells)
         EXPECT_GT(wettest, 0.0);
     }
 }
+
+// FLOOD_STREAM: its header at the start and, at the end of the run, one step
+// with the highest stage each node reached: at least the highest of the
+// stages written every minute, and within a centimetre of it.
+TEST(ChannelRun, FloodStreamFileHoldsTheHighestStages)
+{
+    scratch_dir dir("flood_stream");
+    for (const char* f : {"channel.msk", "channel.ele", "channel.chn", "channel.gst", "channel.hyd"})
+        write_file(dir.file(f), read_file(std::string(TORVA_EXAMPLES) + "/channel/" + f));
+    write_file(dir.file("channel.prj"), read_file(std::string(TORVA_EXAMPLES) + "/channel/channel.prj") +
+                                            "FLOOD_STREAM channel.fls\nCHAN_STAGE channel.cst\n");
+    std::string out;
+    ASSERT_EQ(run_command("cd '" + dir.path() + "' && OMP_WAIT_POLICY=passive '" + torva_exe() + "' channel.prj 2>&1",
+                          out),
+              0)
+        << out;
+    const linknode_file flood = read_linknode(read_file(dir.file("channel.fls")));
+    const linknode_file stage = read_linknode(read_file(dir.file("channel.cst")));
+    EXPECT_EQ(flood.kind, "TORVA_LINKNODE_FLOOD_STREAM_DEPTH");
+    EXPECT_EQ(flood.links, 1);
+    EXPECT_EQ(flood.time_step, stage.time_step);
+    EXPECT_EQ(flood.start, stage.start);
+    ASSERT_EQ(flood.steps.size(), 1u);
+    ASSERT_EQ(flood.steps[0].size(), 5u);
+    for (int k = 0; k < 5; ++k) {
+        double highest = 0.0;
+        for (const std::vector<double>& step : stage.steps)
+            highest = std::max(highest, step.at(k));
+        EXPECT_GE(flood.steps[0][k], highest - 1e-5) << "node " << k + 1;
+        EXPECT_LT(flood.steps[0][k], highest + 0.01) << "node " << k + 1;
+    }
+}
