@@ -36,8 +36,8 @@ std::unique_ptr<model_state> make_network(int L, int nodes)
     s.link_dx.assign(L, dx);
     s.inv_mannings_n.assign(L, 1.0 / 0.035);
     s.uslinks.assign(ld, 2, 0);
-    for (dmat* m : {&s.bel, &s.bottom, &s.sslope, &s.bankfull_dep, &s.yp, &s.qp, &s.area, &s.conv, &s.dconv,
-                    &s.topw, &s.chan_depth, &s.qlat, &s.area_old})
+    for (dnode_mat* m : {&s.bel, &s.bottom, &s.sslope, &s.bankfull_dep, &s.yp, &s.qp, &s.area, &s.conv,
+                         &s.dconv, &s.topw, &s.chan_depth, &s.qlat, &s.area_old})
         m->assign(nd, ld, 0.0);
     s.table_num.assign(nd, ld, 0);
     // Tree position j = L - link (0 the outlet); the parent of j is (j - 1) / 2.

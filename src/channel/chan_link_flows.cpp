@@ -23,7 +23,7 @@ double wave_q(double slope, double conv_up, double conv_down)
 
 } // namespace
 
-int chan_link_flows(model_state& s, dmat& q, double dt_sub)
+int chan_link_flows(model_state& s, dnode_mat& q, double dt_sub)
 {
     const int L = s.num_links;
     for (int i = L; i >= 1; --i) {

@@ -4,7 +4,7 @@
 #include "core/model_state.h"
 #include "input/time_series.h"
 
-double chan_node_continuity(model_state& s, const dmat& q, dmat& area, double t, double& out_sum)
+double chan_node_continuity(model_state& s, const dnode_mat& q, dnode_mat& area, double t, double& out_sum)
 {
     double in_sum = 0.0;
     const int L = s.num_links;

@@ -1,18 +1,19 @@
 // The explicit channel routing and the overland-channel exchange.
 #pragma once
 
-#include "core/arrays.h"
+#include "core/node_arrays.h"
 
 struct model_state;
 
 // Discharges between nodes from the current stages and conveyances, into q
 // ([node][link]). Returns 0, or -1 after the negative outlet slope stop.
-int chan_link_flows(model_state& state, dmat& q, double dt_sub);
+int chan_link_flows(model_state& state, dnode_mat& q, double dt_sub);
 
 // New node areas from the discharges q and the lateral terms over one
 // sub-step (area holds the old areas and receives the new). Returns the
 // lateral inflow volume; lateral outflow (negative) is added to out_sum.
-double chan_node_continuity(model_state& state, const dmat& q, dmat& area, double dt_sub, double& out_sum);
+double chan_node_continuity(model_state& state, const dnode_mat& q, dnode_mat& area, double dt_sub,
+                            double& out_sum);
 
 // Lakes and channel nodes, once per routing call: a node whose cells a
 // lake floods completely joins the lake (from the downstream end of its

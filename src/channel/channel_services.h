@@ -3,6 +3,7 @@
 
 #include "core/arrays.h"
 #include "core/file_rec.h"
+#include "core/node_arrays.h"
 
 struct model_state;
 
@@ -10,15 +11,15 @@ struct model_state;
 // of the state's arrays.
 struct xsec_arrays {
     int links = 0;
-    const dmat* bottom = nullptr; // [node][link] trapezoid bottom width
-    const dmat* sslope = nullptr; // [node][link] trapezoid side slope
+    const dnode_mat* bottom = nullptr; // [node][link] trapezoid bottom width
+    const dnode_mat* sslope = nullptr; // [node][link] trapezoid side slope
     const dvec* inv_mannings_n = nullptr;
-    dmat* yp = nullptr;        // stage
-    const dmat* bel = nullptr; // bed elevation
-    dmat* area = nullptr;
-    dmat* conv = nullptr;
-    dmat* dconv = nullptr;
-    dmat* topw = nullptr;
+    dnode_mat* yp = nullptr;        // stage
+    const dnode_mat* bel = nullptr; // bed elevation
+    dnode_mat* area = nullptr;
+    dnode_mat* conv = nullptr;
+    dnode_mat* dconv = nullptr;
+    dnode_mat* topw = nullptr;
     const ivec* nx = nullptr;
     const ivec* ltype = nullptr;
     const ivec* ldex = nullptr;
@@ -29,8 +30,8 @@ struct xsec_arrays {
     const ivec* numhts = nullptr;
     const dvec* ht_spc = nullptr;
     int num_tables = 0; // valid table numbers 1..num_tables
-    const imat* table_num = nullptr;
-    dmat* chan_depth = nullptr;
+    const inode_mat* table_num = nullptr;
+    dnode_mat* chan_depth = nullptr;
 };
 
 // Hydraulic properties of every trapezoid and break-point node: mode 1 from

@@ -8,6 +8,7 @@
 #include "core/arrays.h"
 #include "core/file_rec.h"
 #include "channel/superlink_state.h"
+#include "core/node_arrays.h"
 
 struct time_series;
 struct elev_series;
@@ -90,10 +91,10 @@ struct pipe_network_state : superlink_network_state {
 };
 
 // Work arrays of the explicit channel routing, sized to the network of the
-// current run ([node][link]) and reset with it.
+// current run ([node][link], link-major) and reset with it.
 struct chan_route_work {
     int links = 0, nodes = 0, cells = 0;
-    dmat area_old, area_iter, qp_old, qp_last, qp_iter, qlat_old;
+    dnode_mat area_old, area_iter, qp_old, qp_last, qp_iter, qlat_old;
     dvec ov_depth_saved;
     long substeps = 0;     // sub-steps of the run; the first one seeds qp_last and qp_iter
     int overbank_mode = 0; // OVERBANK_FLOW was met in this run
@@ -127,24 +128,25 @@ struct channel_state {
     dvec link_dx;        // node spacing per link, m
     dvec inv_mannings_n; // 1/n
     imat uslinks;        // [link][k] upstream links
-    // Node arrays are [node][link]: rows 0..node_dim, columns 0..link_dim.
-    dmat yp;           // water-surface elevation (stage), m
-    dmat qp;           // discharge toward the next node downstream, m3/s
-    dmat bel;          // bed elevation, m
-    dmat area;         // flow area, m2
-    dmat lnx, lny;     // node point coordinates
-    dmat bottom;       // trapezoid bottom width, m
-    dmat bankfull_dep; // m
-    dmat sslope;       // trapezoid side slope (run per rise)
-    dmat sslope2;      // second side slope (no card sets it)
-    dmat max_eros;     // largest erosion depth, m
-    dmat Fr, qp_vol, qp_vol_sed;
-    dmat chan_depth; // water depth, m
-    dmat conv;       // conveyance
-    dmat dconv;      // derivative of the conveyance with depth
-    dmat topw;       // top width, m
-    imat table_num;  // break-point table of each node
-    dmat Krb, Mrb;   // river-bed conductivity and thickness per node
+    // Node arrays are [node][link]: nodes 0..node_dim, links 0..link_dim,
+    // stored link-major (the nodes of one link side by side).
+    dnode_mat yp;           // water-surface elevation (stage), m
+    dnode_mat qp;           // discharge toward the next node downstream, m3/s
+    dnode_mat bel;          // bed elevation, m
+    dnode_mat area;         // flow area, m2
+    dnode_mat lnx, lny;     // node point coordinates
+    dnode_mat bottom;       // trapezoid bottom width, m
+    dnode_mat bankfull_dep; // m
+    dnode_mat sslope;       // trapezoid side slope (run per rise)
+    dnode_mat sslope2;      // second side slope (no card sets it)
+    dnode_mat max_eros;     // largest erosion depth, m
+    dnode_mat Fr, qp_vol, qp_vol_sed;
+    dnode_mat chan_depth; // water depth, m
+    dnode_mat conv;       // conveyance
+    dnode_mat dconv;      // derivative of the conveyance with depth
+    dnode_mat topw;       // top width, m
+    inode_mat table_num;  // break-point table of each node
+    dnode_mat Krb, Mrb;   // river-bed conductivity and thickness per node
     // Erodible break-point links: [erodible link][node][pair] section points.
     dcube xbp_lnn, ybp_lnn;
     dmat max_yp, ch_sand_vol0; // [erodible link][node]
@@ -168,7 +170,7 @@ struct channel_state {
     icube lake_search;       // [lake][1 row, 2 column][k]
     dmat lake_rate_elev, lake_rate_volume, lake_rate_area; // [lake][k]
     ivec lake2link;                                        // lake of a lake link, 0 for others
-    dmat pct_flooded;                                      // [node][link]
+    dnode_mat pct_flooded;                                 // [node][link]
     // Copies of the network as read (networks with lakes).
     int og_num_links = 0;
     ivec og_ndep, og_dslink, og_lytpe;
@@ -179,7 +181,7 @@ struct channel_state {
     ivec gst_ncellsingrid;
     imat gst_link, gst_node, gst_gnum, gst_row, gst_col;
     dmat gst_pct, gst_sac_weight, gst_Vlat, gst_qlat, gst_qriv, gst_qriv_vol;
-    dmat gst_Vp;            // [node][link]
+    dnode_mat gst_Vp;       // [node][link]
     dvec gst_lake_exchange; // per grid cell
     file_rec chan_input_file;
     file_rec chan_depth_hotstart_in;
@@ -193,6 +195,7 @@ struct channel_state {
     int num_hyd_locations = 0;
     ivec hlink;
     ivec hnode;
+    ivec slink, snode; // IN_SED_LOC locations (channel sediment), entries 1..count
     // Cell locations of IN_CELLDEPDIS_LOCATION: grid row, column and the
     // cell found there (0 outside the watershed), entries 1..count.
     int num_cell_locations = 0;
@@ -265,10 +268,10 @@ struct channel_state {
     double lake_point_sink_total = 0.0;
     double lake_evap_total = 0.0;
     // Channel step and routing.
-    dmat qlat;         // lateral inflow per metre of channel, m2/s
-    dmat area_old;     // node areas at the start of the channel time
-    dmat yp_max_flood; // highest stage of each node, m
-    dmat stdummy;
+    dnode_mat qlat;         // lateral inflow per metre of channel, m2/s
+    dnode_mat area_old;     // node areas at the start of the channel time
+    dnode_mat yp_max_flood; // highest stage of each node, m
+    dnode_mat stdummy;
     dvec exchange_roughness; // effective roughness of every cell at the exchange
     double chan_outflow_vol = 0.0; // outlet volume of the last channel time, m3
     int chan_route_calls = 0;
@@ -281,7 +284,7 @@ struct channel_state {
 
 // Cell-to-channel connectivity and the pipe-network output files.
 struct channel_grid_links {
-    imat con_vect; // [node][link] cell of each channel node
+    inode_mat con_vect; // [node][link] cell of each channel node
     ivec con_link;
     ivec con_node;
     int channel_cells = 0;

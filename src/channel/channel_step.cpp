@@ -4,6 +4,7 @@
 #include "channel/chan_routing.h"
 #include "channel/channel_steps.h"
 #include "core/error_state.h"
+#include "channel/routed_nodes.h"
 #include "core/model_state.h"
 #include "overland/lake_files.h"
 #include "overland/overland_steps.h"
@@ -60,6 +61,11 @@ void channel_step(model_state& s)
             s.qout = s.qp[s.nx[L]][L];
         if (s.storm_sewer)
             superlink_chan_totals(s);
+        // The FIRST_ORDER_CHAN_Q inflow at the head of every headwater link
+        // enters the balance with the stream point sources.
+        for (int l = 1; l <= L; ++l)
+            if (s.ndep[l] == 0 && routed_link(s, l))
+                s.chan_point_total += s.first_order_chan_q * dt;
     } else {
         s.chan_outflow_vol = 0.0;
     }

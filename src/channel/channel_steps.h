@@ -4,6 +4,10 @@
 struct model_state;
 
 void setup_channels(model_state& state);
+// The IN_SED_LOC list of channel nodes (with channel sediment), checked
+// against the network and echoed to the OUT_SED_LOC file; false after a
+// stop.
+bool sed_location_list_read(model_state& state);
 void connect_superlink_outlets(model_state& state);
 void read_superlink_input(model_state& state);
 // The superjunction and superlink-node output lists; false after a refusal.

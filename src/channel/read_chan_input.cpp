@@ -472,8 +472,8 @@ void alloc_network(chan_reader& r)
     const int nd = s.node_dim, ld = s.link_dim;
     s.uslinks.assign(ld, std::max(r.max_up, 1), 0);
     r.got_xsec.assign(nd, ld, 0);
-    for (dmat* m : {&s.bel, &s.lnx, &s.lny, &s.bottom, &s.bankfull_dep, &s.sslope, &s.sslope2, &s.max_eros,
-                    &s.yp, &s.qp, &s.Fr, &s.qp_vol, &s.qp_vol_sed})
+    for (dnode_mat* m : {&s.bel, &s.lnx, &s.lny, &s.bottom, &s.bankfull_dep, &s.sslope, &s.sslope2,
+                         &s.max_eros, &s.yp, &s.qp, &s.Fr, &s.qp_vol, &s.qp_vol_sed})
         m->assign(nd, ld, 0.0);
     if (r.gw_links > 0 || s.stream_loss) {
         s.Krb.assign(nd, ld, 0.0);

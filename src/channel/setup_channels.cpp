@@ -9,6 +9,7 @@
 #include "channel/routed_nodes.h"
 #include "core/error_state.h"
 #include "core/file_rec.h"
+#include "core/julian.h"
 #include "core/model_state.h"
 #include "core/text_parse.h"
 #include "input/grid_text.h"
@@ -151,7 +152,36 @@ bool location_list_read(model_state& s, file_rec& f, int& count, ivec& links, iv
     });
 }
 
+// The IN_CELLDEPDIS_LOCATION list: grid row and column of each entry and the
+// cell found there (0 outside the watershed).
+bool cell_location_list_read(model_state& s)
+{
+    if (!s.in_celldepdis_location_given)
+        return true;
+    if (!read_location_list(s.in_celldepdis_location_file, 2, s.num_cell_locations, s.celrowloc, s.celcolloc,
+                            [](int, int, int) { return true; }))
+        return false;
+    s.gnumlocater.assign(s.num_cell_locations + 1, 0);
+    for (int k = 1; k <= s.num_cell_locations; ++k)
+        find_gnum_location(s.mask, s.num_rows, s.num_cols, s.celrowloc, s.celcolloc, s.gnumlocater, k);
+    return true;
+}
+
 } // namespace
+
+bool sed_location_list_read(model_state& s)
+{
+    if (!s.sed_hyd_locations_on || !s.chan_sed_on)
+        return true;
+    if (!location_list_read(s, s.in_sed_loc_file, s.num_sed_hyd_locations, s.slink, s.snode))
+        return false;
+    if (std::FILE* fp = s.sed.sed_hyd_loc_file.fp) {
+        std::fprintf(fp, "%d\n", s.num_sed_hyd_locations);
+        for (int k = 1; k <= s.num_sed_hyd_locations; ++k)
+            std::fprintf(fp, "%4d %4d\n", s.slink[k], s.snode[k]);
+    }
+    return true;
+}
 
 namespace
 {
@@ -163,8 +193,11 @@ void alloc_channel_sediment(model_state& /*s*/) {}
 
 void setup_channels(model_state& s)
 {
-    if (!s.chan_explicit)
+    if (!s.chan_explicit) {
+        // The cell list serves projects without channels too.
+        cell_location_list_read(s);
         return;
+    }
     reader_echo(s, echo_rule::normal,
                 text_format("reading channel input data from file %s\n", s.channel_input_name.c_str()));
     s.chan_sediment = s.chan_sed_on;
@@ -191,7 +224,7 @@ void setup_channels(model_state& s)
         // TODO: og_gwbound_type, the groundwater boundary copy of networks
         // with lakes (GW_SIMULATION).
     }
-    for (dmat* m : {&s.chan_depth, &s.area, &s.area_old, &s.conv, &s.dconv, &s.stdummy, &s.topw})
+    for (dnode_mat* m : {&s.chan_depth, &s.area, &s.area_old, &s.conv, &s.dconv, &s.stdummy, &s.topw})
         m->assign(nd, ld, 0.0);
     chan_hotstart_load(s);
     if (error_state.raised)
@@ -205,9 +238,13 @@ void setup_channels(model_state& s)
     if (s.in_hyd_location_given &&
         !location_list_read(s, s.in_hyd_location_file, s.num_hyd_locations, s.hlink, s.hnode))
         return;
-    // TODO: the other output-location lists: IN_GWFLUX_LOCATION (groundwater),
-    // IN_CELLDEPDIS_LOCATION, IN_SED_LOC (channel sediment) and the pipe
-    // network's SUPERLINK_JUNC_LOCATION and SUPERLINK_NODE_LOCATION.
+    // TODO: the groundwater-flux list IN_GWFLUX_LOCATION (groundwater).
+    if (!cell_location_list_read(s))
+        return;
+    if (!sed_location_list_read(s))
+        return;
+    // TODO: the pipe network's SUPERLINK_JUNC_LOCATION and
+    // SUPERLINK_NODE_LOCATION lists (STORM_SEWER).
     s.con_vect.assign(nd, ld, 0);
     s.qlat.assign(nd, ld, 0.0);
     if (!s.calib_mode)

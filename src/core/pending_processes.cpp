@@ -47,8 +47,6 @@ const pending_process pending_table[] = {
     // Outputs: the point and link/node series of timeseries_output_step and
     // the end-of-run files.
     {"IN_GWFLUX_LOCATION", "Groundwater fluxes at selected locations", ON(s.cards.in_gwflux_location_given)},
-    {"IN_CELLDEPDIS_LOCATION", "Depths and discharges at selected cells",
-     ON(s.cards.in_celldepdis_location_given)},
     {"OUTLET_SED_FLUX", "Outlet sediment output", ON(!s.cards.outlet_sed_flux.empty())},
     {"OUTLET_SED_TSS", "Outlet sediment output", ON(s.cards.outlet_sed_tss_given)},
     {"CHAN_SED_FLUX", "Channel link/node outputs", ON(s.cards.chan_sed_flux_given)},

@@ -1,19 +1,59 @@
-// Output writer of one per-link/per-node quantity: a mass file and a
-// concentration file.
+// Writer of one link/node series (a nutrient or contaminant quantity at every
+// node of every link): bound to its source, given its file and header, then
+// written one output time per call.
 #pragma once
 
+#include <string>
+
+#include "core/arrays.h"
 #include "core/containers.h"
 #include "core/file_rec.h"
+#include "core/node_arrays.h"
+#include "output/linknode_writers.h"
 
 struct linknode_series {
-    file_rec mass_file;
-    file_rec conc_file;
-    checked_array<double> values;
+    int next_ts = 0;                      // number of the next output time, from 0
+    int source_kind = -1;                 // -1 unbound, 1 flat source, 2 [node][link] table source
+    const double* flat_src = nullptr;     // node j of link i at i x node_stride + j (borrowed)
+    const dnode_mat* table_src = nullptr; // borrowed
+    file_rec out;
+    int type_id = 0; // kind written in the header
+    int nlinks = 0;
+    const ivec* valued = nullptr;  // entries of a link that carry values (borrowed)
+    const ivec* entries = nullptr; // entries written per channel link (borrowed)
+    const ivec* ltype = nullptr;   // link type bits (borrowed)
+    const ivec* lake_of_link = nullptr;
+    const dvec* lake_values = nullptr;
+    dnode_mat table; // values of the current output time (owned)
+    int node_stride = 0;
+    double scale = 1.0;
 
     ~linknode_series();
 };
 
+// Makes an unbound series with a closed file.
 linknode_series& linknode_series_construct(linknode_series& w);
+
+// Bind the series to a [node][link] table or a flat source and size its
+// output table to node_dim nodes by links links.
+void linknode_series_init_table(linknode_series& w, int kind, const dnode_mat& source, const ivec& valued,
+                                const ivec& entries, const ivec& ltype, const ivec& lake_of_link,
+                                const dvec& lake_values, int links, int node_dim);
+void linknode_series_init_flat(linknode_series& w, int kind, const double* source, const ivec& valued,
+                               const ivec& entries, const ivec& ltype, const ivec& lake_of_link,
+                               const dvec& lake_values, int links, int node_dim);
+
+// Opens name + ext1 + ext2 for writing and writes the header with the run's
+// times. A file that cannot be opened prints its message and stops the run
+// (code 4000); false then.
+bool linknode_series_open(linknode_series& w, const std::string& name, const char* ext1, const char* ext2,
+                          double scale, const linknode_header_times& times);
+
+// Writes one output time (or its message when the file is not open) and
+// counts it.
+void linknode_series_write(linknode_series& w);
+
+// Closes the file once and frees the output table.
 void linknode_series_destroy(linknode_series& w);
 
 // Grows a row array of writers by n rows (the width defaults to 2); every

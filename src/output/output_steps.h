@@ -9,6 +9,8 @@ void write_linknode_headers(model_state& state);
 // One output time of the channel link/node files that are open.
 void write_channel_linknode_step(model_state& state);
 void write_superlink_linknode_step(model_state& state);
+// The single step of the FLOOD_STREAM file: the highest stage of every node.
+void write_flood_stream_step(model_state& state);
 void event_summary_step(model_state& state);
 void timeseries_output_step(model_state& state);
 // The soil-moisture row of the IN_THETA_LOCATION cells.

@@ -77,7 +77,7 @@ void write_point_time(std::FILE* fp, const model_state& s)
 
 // One row of a channel node series at the hydrograph locations: the node
 // values (discharges converted with QOUT_CFS).
-void write_channel_locations(model_state& s, int on, file_rec& file, const dmat& values, bool discharge)
+void write_channel_locations(model_state& s, int on, file_rec& file, const dnode_mat& values, bool discharge)
 {
     if (!on || !file.fp || values.empty())
         return;

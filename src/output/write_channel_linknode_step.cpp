@@ -6,7 +6,8 @@ void write_channel_linknode_step(model_state& s)
 {
     if (!s.chan_explicit || s.num_links < 1)
         return;
-    const auto write = [&](file_rec& f, int& step, const dmat& first, const dmat* second, int mode) {
+    const auto write = [&](file_rec& f, int& step, const dnode_mat& first, const dnode_mat* second,
+                           int mode) {
         if (!f.fp)
             return;
         write_linknode_step(f.fp, s.num_links, s.nx, &s.og_nx1, s.ltype, step, first, second, mode, s.lake2link,
@@ -19,4 +20,12 @@ void write_channel_linknode_step(model_state& s)
     write(s.chan_discharge_file, s.chan_discharge_steps, s.qp, nullptr, 0);
     write(s.chan_velocity_file, s.chan_velocity_steps, s.qp, &s.area, 2);
     write(s.chan_stage_file, s.chan_stage_steps, s.yp, nullptr, 0);
+}
+
+void write_flood_stream_step(model_state& s)
+{
+    if (!s.flood_stream || !s.linknode_out_file.fp || s.yp_max_flood.empty())
+        return;
+    write_linknode_step(s.linknode_out_file.fp, s.num_links, s.nx, &s.og_nx1, s.ltype, 0, s.yp_max_flood, nullptr, 0,
+                        s.lake2link, s.lake_elev);
 }

@@ -540,9 +540,11 @@ void write_final_summary(model_state& s)
     if (fp)
         std::fprintf(fp, "\n");
     // TODO: the end-of-run constituent summaries.
-    // TODO: the end-of-run files: the optimisation file's last line first.
+    // TODO: the end-of-run files: the optimisation file's last line and the
+    // FLOOD_GRID step first.
+    write_flood_stream_step(s);
     write_map_dataset_ends(s);
-    // TODO: the end-of-run files: the FLOOD_STREAM step, the channel
+    // TODO: the end-of-run files: the channel
     // hotstart pair, the hotstart and final grids, the companion hydrograph,
     // the KZ inflow file and the FYSSI file, in that order.
     write_snow_dataset_ends(s);

@@ -24,22 +24,10 @@ const char* const kind_words[32] = {
 
 void no_value(std::FILE* fp) { std::fprintf(fp, "0  -999.999   "); }
 
-} // namespace
-
-void write_linknode_header(std::FILE* fp, int kind, int links, int time_step, int num_steps, int day, int month,
-                           int year, int hour, int minute)
-{
-    if (kind >= 0 && kind <= 31)
-        std::fprintf(fp, "%s\n", kind_words[kind]);
-    std::fprintf(fp, "NUM_LINKS     %d\n", links);
-    std::fprintf(fp, "TIME_STEP     %d\n", time_step);
-    std::fprintf(fp, "NUM_TS        %d\n", num_steps);
-    std::fprintf(fp, "START_TIME    %2d %2d %4d %2d %2d %2d\n", day, month, year, hour, minute, 0);
-}
-
-void write_linknode_step(std::FILE* fp, int links, const ivec& valued, const ivec* entries, const ivec& ltype,
-                         int step, const dmat& first, const dmat* second, int mode, const ivec& lake_of_link,
-                         const dvec& lake_values)
+template <class Table>
+void write_step(std::FILE* fp, int links, const ivec& valued, const ivec* entries, const ivec& ltype,
+                int step, const Table& first, const Table* second, int mode, const ivec& lake_of_link,
+                const dvec& lake_values)
 {
     std::fprintf(fp, "TS    %d\n", step);
     for (int i = 1; i <= links; ++i) {
@@ -79,4 +67,31 @@ void write_linknode_step(std::FILE* fp, int links, const ivec& valued, const ive
         std::fprintf(fp, "\n");
     }
     std::fprintf(fp, "\n");
+}
+
+} // namespace
+
+void write_linknode_header(std::FILE* fp, int kind, int links, int time_step, int num_steps, int day, int month,
+                           int year, int hour, int minute)
+{
+    if (kind >= 0 && kind <= 31)
+        std::fprintf(fp, "%s\n", kind_words[kind]);
+    std::fprintf(fp, "NUM_LINKS     %d\n", links);
+    std::fprintf(fp, "TIME_STEP     %d\n", time_step);
+    std::fprintf(fp, "NUM_TS        %d\n", num_steps);
+    std::fprintf(fp, "START_TIME    %2d %2d %4d %2d %2d %2d\n", day, month, year, hour, minute, 0);
+}
+
+void write_linknode_step(std::FILE* fp, int links, const ivec& valued, const ivec* entries, const ivec& ltype,
+                         int step, const dnode_mat& first, const dnode_mat* second, int mode,
+                         const ivec& lake_of_link, const dvec& lake_values)
+{
+    write_step(fp, links, valued, entries, ltype, step, first, second, mode, lake_of_link, lake_values);
+}
+
+void write_linknode_step(std::FILE* fp, int links, const ivec& valued, const ivec* entries, const ivec& ltype,
+                         int step, const dmat& first, const dmat* second, int mode, const ivec& lake_of_link,
+                         const dvec& lake_values)
+{
+    write_step(fp, links, valued, entries, ltype, step, first, second, mode, lake_of_link, lake_values);
 }

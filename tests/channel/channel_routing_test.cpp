@@ -328,6 +328,34 @@ TEST_F(ChannelProject, HydrographLocationsReadFreeFormatAndRefusedOutsideTheNetw
     }
 }
 
+// The sediment locations (with channel sediment) are channel nodes like the
+// hydrograph locations and are echoed to the OUT_SED_LOC file.
+TEST_F(ChannelProject, SedimentLocationsCheckedAndEchoed)
+{
+    ASSERT_TRUE(load_network(trapezoid_link(6, 10.0, 0.01, 1.0, 1.0, 0.03), one_cell_gst)) << out;
+    model_state& m = *s;
+    m.chan_sed_on = 1;
+    m.sed_hyd_locations_on = 1;
+    file("s.loc", "2\n1 5\n1 4\n");
+    ASSERT_TRUE(file_rec_open(m.in_sed_loc_file, dir.file("s.loc"), "r"));
+    ASSERT_TRUE(file_rec_open(m.sed.sed_hyd_loc_file, dir.file("s.out"), "w"));
+    EXPECT_TRUE(sed_location_list_read(m));
+    file_rec_close(m.in_sed_loc_file);
+    file_rec_close(m.sed.sed_hyd_loc_file);
+    EXPECT_EQ(m.num_sed_hyd_locations, 2);
+    EXPECT_EQ(read_file(dir.file("s.out")), "2\n   1    5\n   1    4\n");
+
+    file("s.loc", "1\n1 9\n");
+    ASSERT_TRUE(file_rec_open(m.in_sed_loc_file, dir.file("s.loc"), "r"));
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(sed_location_list_read(m));
+    const std::string o = testing::internal::GetCapturedStdout();
+    EXPECT_NE(o.find("link 1 node 9, lies outside the channel network."), std::string::npos) << o;
+    EXPECT_NE(error_state.raised, 0);
+    file_rec_close(m.in_sed_loc_file);
+    error_state_clear();
+}
+
 TEST_F(ChannelProject, LateralInflowNotANumberStops)
 {
     ASSERT_TRUE(load_network(trapezoid_link(4, 10.0, 0.01, 1.0, 1.0, 0.03), one_cell_gst));

@@ -213,3 +213,166 @@ TEST(ChannelRun, TiltedVCatchmentReachesEquilibrium)
     ASSERT_EQ(std::sscanf(sum.c_str() + at, "mass conservation error: %lf", &err), 1);
     EXPECT_LT(std::fabs(err), 0.1);
 }
+
+// Steady uniform flow in a whole run: a 2 km trapezoidal link (40 nodes
+// 50 m apart, slope 0.001, bottom 2 m, 1:1 banks, n 0.03) fed 2 m3/s at its
+// head by FIRST_ORDER_CHAN_Q. The head inflow alone leaves the network
+// asleep; a minute of light rain on the plane (overland water, a few litres
+// reaching the channel) wakes it, and it keeps routing after the plane
+// dries. After four hours the lower half of the link stands at Manning's
+// normal depth (1 %) and every node and the outlet carry the inflow (0.5 %).
+TEST(ChannelRun, HeadInflowReachesNormalDepthOnceOverlandWaterWakesTheNetwork)
+{
+    scratch_dir dir("steady_run");
+    for (const char* f : {"channel.msk", "channel.ele"})
+        write_file(dir.file(f), read_file(std::string(TORVA_EXAMPLES) + "/channel/" + f));
+    const int points = 41;
+    std::string chn = "TORVA_CHAN\nALPHA 1\nBETA 1\nTHETA 0.5\nLINKS 1\nMAXNODES 41\nCONNECT 1 0 0\nLINK 1\n"
+                      "TRAPEZOID\nMANNINGS_N 0.03\nDX 50\nNODES 41\n";
+    char buf[64];
+    for (int k = 1; k <= points; ++k) {
+        std::snprintf(buf, sizeof buf, "NODE %d\nELEV %.3f\n", k, 100.0 - 0.05 * (k - 1));
+        chn += buf;
+        if (k == 1)
+            chn += "XSEC\nBOTTOM_WIDTH 2\nSIDE_SLOPE 1\nBANKFULL_DEPTH 5\n";
+    }
+    write_file(dir.file("s.chn"), chn);
+    write_file(dir.file("s.gst"),
+               "GRIDSTREAMFILE\nSTREAMCELLS 1\nCELLIJ 1 1\nNUMNODES 1\nLINKNODE 1 1 1.0\n");
+    write_file(dir.file("s.prj"),
+               "TORVAPROJECT\nWATERSHED_MASK channel.msk\nELEVATION channel.ele\nGRIDSIZE 10\n"
+               "ROWS 3\nCOLS 5\nTOT_TIME 240\nTIMESTEP 10\nOUTROW 3\nOUTCOL 5\nOUTSLOPE 0.005\n"
+               "MANNING_N 0.05\nPRECIP_UNIF\nRAIN_INTENSITY 1.0\nRAIN_DURATION 1\n"
+               "START_DATE 2000 01 01\nSTART_TIME 00 00\nHYD_FREQ 30\nMAP_FREQ 240\n"
+               "SUMMARY s.sum\nOUTLET_HYDRO s.otl\nSIG_OUTLET_HYDRO s6.otl\nMETRIC\n"
+               "CHAN_EXPLIC\nCHANNEL_INPUT s.chn\nSTREAM_CELL s.gst\nFIRST_ORDER_CHAN_Q 2.0\n"
+               "CHAN_DEPTH s.cdp\nCHAN_DISCHARGE s.cdq\n");
+    std::string out;
+    ASSERT_EQ(run_command(
+                  "cd '" + dir.path() + "' && OMP_WAIT_POLICY=passive '" + torva_exe() + "' s.prj 2>&1", out),
+              0)
+        << out;
+    const double Q = 2.0, b = 2.0, z = 1.0, n = 0.03, S = 0.001;
+    double lo = 0.0, hi = 20.0; // Manning's normal depth by bisection
+    for (int i = 0; i < 200; ++i) {
+        const double y = (lo + hi) / 2.0;
+        const double A = (b + z * y) * y, P = b + 2.0 * y * std::sqrt(1.0 + z * z);
+        (A * std::pow(A / P, 2.0 / 3.0) * std::sqrt(S) / n < Q ? lo : hi) = y;
+    }
+    const double yn = (lo + hi) / 2.0;
+    const linknode_file depth = read_linknode(read_file(dir.file("s.cdp")));
+    const linknode_file flow = read_linknode(read_file(dir.file("s.cdq")));
+    ASSERT_EQ(depth.steps.size(), 9u);
+    ASSERT_EQ(flow.steps.size(), 9u);
+    const std::vector<double>& d = depth.steps.back();
+    const std::vector<double>& q = flow.steps.back();
+    ASSERT_GE(d.size(), 40u);
+    for (int k = 20; k <= 40; ++k)
+        EXPECT_NEAR(d[k - 1], yn, 0.01 * yn) << "node " << k;
+    for (int k = 1; k <= 40; ++k)
+        EXPECT_NEAR(q[k - 1], Q, 0.005 * Q) << "node " << k;
+    std::istringstream in(read_file(dir.file("s6.otl")));
+    double t = 0.0, qo = 0.0, last = -1.0;
+    while (in >> t >> qo)
+        last = qo;
+    EXPECT_NEAR(last, Q, 0.005 * Q);
+    // The head inflow is booked with the stream point sources: the balance
+    // closes.
+    const std::string sum = read_file(dir.file("s.sum"));
+    const std::size_t at = sum.find("mass conservation error:");
+    ASSERT_NE(at, std::string::npos) << sum;
+    double err = 100.0;
+    ASSERT_EQ(std::sscanf(sum.c_str() + at, "mass conservation error: %lf", &err), 1);
+    EXPECT_LT(std::fabs(err), 0.1);
+}
+
+// IN_CELLDEPDIS_LOCATION in whole runs of the channel example, with and
+// without its channel: the cells are found by row and column (printed as
+// found), and every output time writes the time, the depth of each cell and
+// the magnitude of its unit discharge. A list that ends early stops the run
+// with the end-of-file line.
+TEST(ChannelRun, CellDepthAndDischargeRowsAtListedCells)
+{
+    struct variant {
+        const char* name;
+        bool channel;
+        const char* list;
+        int status;
+    };
+    for (const variant& v : {variant{"with channel", true, "2\n3 2\n1 5\n", 0},
+                             variant{"without channel", false, "2 3 2 1 5", 0},
+                             variant{"short list", true, "3\n3 2\n1 5\n", 1}}) {
+        SCOPED_TRACE(v.name);
+        scratch_dir dir("celldepdis");
+        for (const char* f : {"channel.msk", "channel.ele", "channel.chn", "channel.gst", "channel.hyd"})
+            write_file(dir.file(f), read_file(std::string(TORVA_EXAMPLES) + "/channel/" + f));
+        std::string prj = read_file(std::string(TORVA_EXAMPLES) + "/channel/channel.prj");
+        if (!v.channel)
+            prj = prj.substr(0, prj.find("CHAN_EXPLIC"));
+        write_file(dir.file("channel.prj"),
+                   prj + "IN_CELLDEPDIS_LOCATION cells.txt\nOUT_CELLDEPDIS_LOCATION cells.out\n");
+        write_file(dir.file("cells.txt"), v.list);
+        std::string out;
+        EXPECT_EQ(run_command("cd '" + dir.path() + "' && OMP_WAIT_POLICY=passive '" + torva_exe() +
+                                  "' channel.prj 2>&1",
+                              out) != 0,
+                  v.status != 0)
+            << out;
+        if (v.status != 0) {
+            EXPECT_NE(out.find("End of file reached in file cells.txt, exiting\n"),
+                      std::string::npos)
+                << out;
+            continue;
+        }
+        // Cell numbers count the active cells row by row: (3, 2) is 12, (1, 5) is 5.
+        EXPECT_NE(out.find("3  2   12 \n1  5   5 \n"), std::string::npos) << out;
+        std::istringstream rows(read_file(dir.file("cells.out")));
+        std::string line;
+        int count = 0;
+        double wettest = 0.0;
+        while (std::getline(rows, line)) {
+            std::istringstream row(line);
+            double t = -1.0, d1 = -1.0, d2 = -1.0, q1 = -1.0, q2 = -1.0;
+            ASSERT_TRUE(static_cast<bool>(row >> t >> d1 >> d2 >> q1 >> q2)) << line;
+            EXPECT_TRUE((row >> std::ws).eof()) << line;
+            EXPECT_NEAR(t, count, 1e-6);
+            EXPECT_GE(std::min({d1, d2, q1, q2}), 0.0) << line;
+            wettest = std::max(wettest, d2);
+            ++count;
+        }
+        EXPECT_EQ(count, 61); // output times 0..60 min
+        EXPECT_GT(wettest, 0.0);
+    }
+}
+
+// FLOOD_STREAM: its header at the start and, at the end of the run, one step
+// with the highest stage each node reached: at least the highest of the
+// stages written every minute, and within a centimetre of it.
+TEST(ChannelRun, FloodStreamFileHoldsTheHighestStages)
+{
+    scratch_dir dir("flood_stream");
+    for (const char* f : {"channel.msk", "channel.ele", "channel.chn", "channel.gst", "channel.hyd"})
+        write_file(dir.file(f), read_file(std::string(TORVA_EXAMPLES) + "/channel/" + f));
+    write_file(dir.file("channel.prj"), read_file(std::string(TORVA_EXAMPLES) + "/channel/channel.prj") +
+                                            "FLOOD_STREAM channel.fls\nCHAN_STAGE channel.cst\n");
+    std::string out;
+    ASSERT_EQ(run_command("cd '" + dir.path() + "' && OMP_WAIT_POLICY=passive '" + torva_exe() + "' channel.prj 2>&1",
+                          out),
+              0)
+        << out;
+    const linknode_file flood = read_linknode(read_file(dir.file("channel.fls")));
+    const linknode_file stage = read_linknode(read_file(dir.file("channel.cst")));
+    EXPECT_EQ(flood.kind, "TORVA_LINKNODE_FLOOD_STREAM_DEPTH");
+    EXPECT_EQ(flood.links, 1);
+    EXPECT_EQ(flood.time_step, stage.time_step);
+    EXPECT_EQ(flood.start, stage.start);
+    ASSERT_EQ(flood.steps.size(), 1u);
+    ASSERT_EQ(flood.steps[0].size(), 5u);
+    for (int k = 0; k < 5; ++k) {
+        double highest = 0.0;
+        for (const std::vector<double>& step : stage.steps)
+            highest = std::max(highest, step.at(k));
+        EXPECT_GE(flood.steps[0][k], highest - 1e-5) << "node " << k + 1;
+        EXPECT_LT(flood.steps[0][k], highest + 0.01) << "node " << k + 1;
+    }
+}

@@ -254,16 +254,16 @@ namespace
 // trapezoid (0,1),(1,0),(3,0),(4,1); three nodes each, beds at 10 m.
 struct xsec_net {
     bp_link tables{{{{0, 1}, {1, 0}, {3, 0}, {4, 1}}}, {1}, 3, 10};
-    dmat bottom, sslope, yp, bel, area, conv, dconv, topw, depth;
+    dnode_mat bottom, sslope, yp, bel, area, conv, dconv, topw, depth;
     dvec inv_n;
     ivec nx, ltype, ldex;
-    imat table_num;
+    inode_mat table_num;
     int flag = 0;
     xsec_arrays a;
 
     explicit xsec_net(double b, double z)
     {
-        for (dmat* m : {&bottom, &sslope, &yp, &bel, &area, &conv, &dconv, &topw, &depth})
+        for (dnode_mat* m : {&bottom, &sslope, &yp, &bel, &area, &conv, &dconv, &topw, &depth})
             m->assign(4, 3, 0.0);
         inv_n.assign(2, 20.0);
         nx.assign(2, 3);
