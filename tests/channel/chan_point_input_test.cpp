@@ -175,11 +175,11 @@ TEST_F(PointInput, HeldOutletPassesItsPointInputOn)
     model_state& m = *s;
     init_channel_state(m);
     ASSERT_EQ(error_state.raised, 0);
-    dmat q;
+    dnode_mat q;
     q.assign(m.node_dim, m.link_dim, 0.0);
     ASSERT_EQ(chan_link_flows(m, q, 1.0), 0);
     EXPECT_DOUBLE_EQ(q[5][1], q[4][1] + 0.4);
-    dmat area = m.area;
+    dnode_mat area = m.area;
     double lateral_out = 0.0;
     chan_node_continuity(m, q, area, 1.0, lateral_out);
     EXPECT_DOUBLE_EQ(area[5][1], m.area[5][1]);
