@@ -1,3 +1,6 @@
+#include <cstdio>
+
+#include "channel/chan_file.h"
 #include "channel/chan_point_input.h"
 #include "channel/chan_routing.h"
 #include "channel/channel_services.h"
@@ -21,9 +24,31 @@ int stream_head_boundary(model_state& s)
     return 0;
 }
 
+namespace
+{
+
+// POINTSOURCE series on lake links belong in the lakes' point-source totals,
+// which the lake routing does not keep yet: such a network stops the run
+// rather than dropping the series' water.
+bool refuse_lake_point_sources(const model_state& s)
+{
+    if (s.stream_pointsource.empty())
+        return false;
+    for (int l = 1; l <= s.num_links; ++l) {
+        if ((s.ltype[l] & 32) && s.stream_pointsource[1][l]) {
+            std::printf("Point sources on channel lakes (POINTSOURCE on lake link %d) are not available yet.\n", l);
+            chan_stop();
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
 void init_channel_state(model_state& s)
 {
-    if (s.chan_explicit && !structure_links_setup(s))
+    if (s.chan_explicit && (refuse_lake_point_sources(s) || !structure_links_setup(s)))
         return;
     s.chan_routing_active = 0;
     s.dry_chan_steps = 0;

@@ -216,3 +216,21 @@ TEST(ChannelLakeExample, ExplicitOverlandSchemeKeepsThePondsBalance)
 {
     expect_lake_balance(run_chlake("OVERTYPE          explicit\n").summary);
 }
+
+// A POINTSOURCE series on a lake link is refused: its water would otherwise
+// be dropped from the lake and the balances.
+TEST_F(ChannelProject, PointSourceOnALakeLinkIsRefused)
+{
+    file("ts.txt", "TORVA_TS\ninflow\nABSOLUTE\n2000 1 1 0 0 0.3\n2000 1 2 0 0 0.3\nEND_TS\n");
+    std::string net = lake_network;
+    const std::string at = "INITWSE 99.5\n";
+    net.insert(net.find(at) + at.size(), "POINTSOURCE inflow\n");
+    ASSERT_TRUE(load_network(net, lake_gst)) << out << err;
+    testing::internal::CaptureStdout();
+    init_channel_state(*s);
+    const std::string printed = testing::internal::GetCapturedStdout();
+    EXPECT_NE(error_state.raised, 0);
+    EXPECT_NE(printed.find("Point sources on channel lakes (POINTSOURCE on lake link 2) are not available yet."),
+              std::string::npos)
+        << printed;
+}
