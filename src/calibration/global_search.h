@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "calibration/pest_control.h"
+#include "calibration/slm_routines.h"
 
 // Sample seeds: a 32-bit linear congruential state; every sample advances it
 // and takes trunc(state * -0.5), a negative seed that restarts the uniform
@@ -80,3 +81,12 @@ int MLSLCriticalDistance(const pest_control& pc, int x, double& alpha);
 // The Bayesian stopping rule with w distinct minima among a reduced sample
 // of nr points (not rounded).
 bool MlslBayesianStop(int w, double nr);
+
+// The multistart search on classified parameters with the case files open
+// (rec, sen, mtt, par): the samples from `seeds`, each evaluated with one
+// run and written to "parameters.prn" and the record, then a complete local
+// search from each. A failed evaluation is reported and its record row
+// marked failed; a failed search is reported and the result is then 1.
+int MultistartSearch(int argc, char** argv, pest_control& pc, const toolbox_names& names, std::FILE* const out[4],
+                     const multistart_settings& s, sample_seeds& seeds, std::FILE* ms_rec, std::FILE* params_prn,
+                     const pest_model_call& model);
