@@ -90,3 +90,13 @@ bool MlslBayesianStop(int w, double nr);
 int MultistartSearch(int argc, char** argv, pest_control& pc, const toolbox_names& names, std::FILE* const out[4],
                      const multistart_settings& s, sample_seeds& seeds, std::FILE* ms_rec, std::FILE* params_prn,
                      const pest_model_call& model);
+
+// The trajectory-repulsion search on classified parameters with the case
+// files open: the samples, ranked by phi, then repelled searches from the
+// best-ranked ones and the summary in tr_rec. A failed sample run is ranked
+// last and never searched from; a failed search is reported, not counted
+// as an improvement, and makes the result 1. points_out, when given, is the
+// trajectory table (rows 1..npar, (NOPTMAX + 1) x maximum inversions columns).
+int TrajrepSearch(int argc, char** argv, pest_control& pc, const toolbox_names& names, std::FILE* const out[4],
+                  const trajrep_settings& s, sample_seeds& seeds, std::FILE* tr_rec, const pest_model_call& model,
+                  double** points_out = nullptr);

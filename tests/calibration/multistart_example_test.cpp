@@ -1,3 +1,4 @@
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -90,6 +91,70 @@ TEST(MultistartExample, RefusalsEndWithStatusOneBeforeAnyRun)
             write_file(dir.file("ms.in"), c.ms_in);
         std::string out;
         EXPECT_EQ(run_in(dir, c.args, out), 1) << c.message;
+        EXPECT_NE(out.find(c.message), std::string::npos) << out;
+        EXPECT_FALSE(file_exists(dir.file("values.in"))) << c.message;
+    }
+}
+
+// Trajectory repulsion on the plane: the best search of the summary finds
+// n = 0.05 within 1 %; the seeds written with "Y" and read back with "N"
+// repeat the record.
+TEST(TrajrepExample, BestSearchRecoversTheRoughnessAndSeedsRepeatIt)
+{
+    scratch_dir dir("tr_example");
+    copy_example(dir);
+    write_file(dir.file("tr.in"), "Y 4711 3 2 5 0.01\n");
+    std::string out;
+    ASSERT_EQ(run_in(dir, "-tr case.pst", out), 0) << out;
+    const std::string rec = read_file(dir.file("slm_vbq_ms2.rec"));
+    const std::vector<double> n = optimised(rec, "n");
+    const std::vector<double> phi = optimised(rec, "total");
+    ASSERT_FALSE(n.empty()) << rec;
+    ASSERT_EQ(n.size(), phi.size());
+    const std::string key = "This value was obtained from inversion run number ";
+    const std::size_t at = rec.find(key);
+    ASSERT_NE(at, std::string::npos) << rec;
+    const int best = std::atoi(rec.c_str() + at + key.size());
+    ASSERT_GE(best, 1);
+    ASSERT_LE(best, int(n.size()));
+    EXPECT_NEAR(n[best - 1], 0.05, 0.05 * 0.01) << rec;
+    for (double v : phi)
+        EXPECT_GE(v, phi[best - 1]);
+    EXPECT_EQ(numbers(read_file(dir.file("RandomNumberSeeds.prn"))).size(), 3u);
+
+    write_file(dir.file("tr.in"), "N 1 3 2 5 0.01\n");
+    ASSERT_EQ(run_in(dir, "-tr case.pst", out), 0) << out;
+    std::string again = read_file(dir.file("slm_vbq_ms2.rec"));
+    // Only the seed item of the heading differs.
+    const std::string seed_line = "Input unsigned long random seed                             : ";
+    again.replace(again.find(seed_line) + seed_line.size(), 1, "4711");
+    EXPECT_EQ(again, rec);
+}
+
+TEST(TrajrepExample, RefusalsEndWithStatusOneBeforeAnyRun)
+{
+    struct {
+        const char* tr_in;
+        const char* seeds; // nullptr: no seed file
+        const char* message;
+    } cases[] = {
+        {nullptr, nullptr, "Cannot open the file tr.in in the working folder.\n"},
+        {"N 1 3 2 5 0.01", nullptr,
+         "The seed choice is N, but there is no seed file RandomNumberSeeds.prn to read the seeds from.\n"},
+        {"N 1 3 2 5 0.01", "-5\n-6\n",
+         "The seed file RandomNumberSeeds.prn holds 2 seeds, fewer than the 3 samples to be drawn.\n"},
+        {"Y 1 3 0 5 0.01", nullptr, "Error in file tr.in, item 4 (maximum inversions) \"0\": must be at least 1.\n"},
+        {"y 1 3 2 5 0.01", nullptr, "Error in file tr.in, item 1 (seed choice) \"y\": must be Y or N.\n"},
+    };
+    for (const auto& c : cases) {
+        scratch_dir dir("tr_refusal");
+        copy_example(dir);
+        if (c.tr_in)
+            write_file(dir.file("tr.in"), c.tr_in);
+        if (c.seeds)
+            write_file(dir.file("RandomNumberSeeds.prn"), c.seeds);
+        std::string out;
+        EXPECT_EQ(run_in(dir, "-tr case.pst", out), 1) << c.message;
         EXPECT_NE(out.find(c.message), std::string::npos) << out;
         EXPECT_FALSE(file_exists(dir.file("values.in"))) << c.message;
     }

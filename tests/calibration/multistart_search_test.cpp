@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include <unistd.h>
 
 #include "calibration/global_search.h"
+#include "calibration/numerical_routines.h"
 #include "calibration/slm_routines.h"
 #include "support/test_support.h"
 
@@ -210,4 +212,114 @@ TEST_F(MultistartSearchTest, FailedSampleRunIsMarkedAndStillSearched)
     EXPECT_NE(text.find("\tfailed\t\n"), std::string::npos) << text;
     ASSERT_EQ(rows(text, "x").size(), 1u);
     EXPECT_LT(rows(text, "total")[0].second, 1e-8);
+}
+
+namespace
+{
+
+// The first numbers of the rows of a record section, one row per line.
+std::vector<std::vector<double>> table_rows(const std::string& text, std::size_t from, int count)
+{
+    std::vector<std::vector<double>> found;
+    std::size_t at = from;
+    for (int k = 0; k < count; ++k) {
+        const std::size_t end = text.find('\n', at);
+        std::vector<double> row;
+        const char* p = text.c_str() + at;
+        char* next = nullptr;
+        for (double v = std::strtod(p, &next); next != p; v = std::strtod(p, &next)) {
+            row.push_back(v);
+            p = next;
+        }
+        found.push_back(row);
+        at = end + 1;
+    }
+    return found;
+}
+
+} // namespace
+
+// Trajectory repulsion on the two minima: the first search starts from the
+// lowest-phi sample, the second from the best-ranked unused sample farthest
+// from the first path; both minima are found and the summary names the
+// best search.
+TEST_F(MultistartSearchTest, TrajectoryRepulsionStartsFarFromEarlierPaths)
+{
+    pc.critical_distance = 0.01;
+    const trajrep_settings s{'Y', 99u, 10, 4, 5, 0.01};
+    const char* argv[] = {"torva", "-tr", "case.pst", nullptr};
+    std::FILE* out[4] = {std::fopen("case.rec", "w"), std::fopen("case.sen", "w"), std::fopen("case.mtt", "w"),
+                         std::fopen("case.par", "w")};
+    std::FILE* rec = std::fopen("slm_vbq_ms2.rec", "w");
+    sample_seeds seeds;
+    ASSERT_EQ(OpenSeedFile(seeds, 'Y', s.seed), 0);
+    double** points = matrix(1, 1, 1, (pc.noptmax + 1) * s.max_inversions);
+    testing::internal::CaptureStdout();
+    const int rc = TrajrepSearch(3, const_cast<char**>(argv), pc, names, out, s, seeds, rec, model(), points);
+    const std::string screen = testing::internal::GetCapturedStdout();
+    for (std::FILE* fp : out)
+        std::fclose(fp);
+    std::fclose(rec);
+    ASSERT_EQ(rc, 0) << screen;
+    const std::string text = read_file("slm_vbq_ms2.rec");
+    const std::size_t head = text.find("x\tTotal\tobs\t\n");
+    ASSERT_NE(head, std::string::npos) << text;
+    const auto samples = table_rows(text, head + std::string("x\tTotal\tobs\t\n").size(), 10);
+    std::vector<int> order(10);
+    for (int k = 0; k < 10; ++k)
+        order[k] = k;
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return samples[a][1] < samples[b][1]; });
+
+    const auto blocks = rows(text, "x"); // start and end of every search
+    ASSERT_GE(blocks.size(), 2u) << text;
+    EXPECT_NEAR(blocks[0].first, samples[order[0]][0], 1e-9);
+    // The first path: the columns before the second search's start point.
+    int c1 = 2;
+    while (std::fabs(points[1][c1] - blocks[1].first) > 1e-9)
+        ++c1;
+    double farthest = 0.0;
+    int expected = order[0];
+    for (int pos = 1; pos < 4; ++pos)
+        for (int c = 1; c < c1; ++c) {
+            const double d = std::pow((samples[order[pos]][0] - points[1][c]) / 5.0, 2);
+            if (d > farthest) {
+                farthest = d;
+                expected = order[pos];
+            }
+        }
+    EXPECT_NEAR(blocks[1].first, samples[expected][0], 1e-9);
+    bool low = false, high = false;
+    for (const auto& b : blocks) {
+        low = low || std::fabs(b.second - 1.0) < 1e-4;
+        high = high || std::fabs(b.second - 4.0) < 1e-4;
+    }
+    EXPECT_TRUE(low && high) << text;
+    EXPECT_NE(text.find("                   RESULTS OF GLOBAL SEARCH PROCESS\n\n"
+                        "The global search process yielded a total objective function value of 0.000000\n"),
+              std::string::npos)
+        << text;
+    free_matrix(points, 1, 1);
+}
+
+// With no run without improvement allowed the strategy stops after its
+// first search.
+TEST_F(MultistartSearchTest, TrajectoryRepulsionStopsAfterOneSearchWithZeroRunsWithoutGain)
+{
+    const trajrep_settings s{'Y', 5u, 4, 3, 0, 0.01};
+    const char* argv[] = {"torva", "-tr", "case.pst", nullptr};
+    std::FILE* out[4] = {std::fopen("case.rec", "w"), std::fopen("case.sen", "w"), std::fopen("case.mtt", "w"),
+                         std::fopen("case.par", "w")};
+    std::FILE* rec = std::fopen("slm_vbq_ms2.rec", "w");
+    sample_seeds seeds;
+    ASSERT_EQ(OpenSeedFile(seeds, 'Y', s.seed), 0);
+    testing::internal::CaptureStdout();
+    const int rc = TrajrepSearch(3, const_cast<char**>(argv), pc, names, out, s, seeds, rec, model());
+    testing::internal::GetCapturedStdout();
+    for (std::FILE* fp : out)
+        std::fclose(fp);
+    std::fclose(rec);
+    ASSERT_EQ(rc, 0);
+    const std::string text = read_file("slm_vbq_ms2.rec");
+    EXPECT_EQ(rows(text, "x").size(), 1u);
+    EXPECT_NE(text.find("This value was obtained from inversion run number 1\n\n"), std::string::npos) << text;
 }
