@@ -118,8 +118,16 @@ TEST(ProgramEntry, CalibrationModesStopOnMissingFilesOrSayTheyAreNotAvailable)
         {"-m5", "Error getting new filename from control.in\nError: unable to read the input monte carlo file.\n"},
         {"-slm", "\nUsing the (Secant) Levenberg-Marquardt local search method,\n"
                  "as implemented directly in TORVA, to calibrate the current TORVA model.\n"},
-        {"-ms", "Multistart calibration is not available yet.\n"},
-        {"-tr", "Trajectory-repulsion calibration is not available yet.\n"},
+        {"-ms", "\nUsing the multistart stochastic global optimization method,\n"
+                "as implemented directly in TORVA, to calibrate the current TORVA model.\n"
+                "Multistart uses the (Secant) Levenberg-Marquardt local search method,\n"
+                "as implemented directly in TORVA, for local search.\n\n"
+                "Cannot open the file ms.in in the working folder.\n"},
+        {"-tr", "\nUsing the trajectory repulsion stochastic global optimization method,\n"
+                "as implemented directly in TORVA, to calibrate the current TORVA model.\n"
+                "Trajectory repulsion uses the (Secant) Levenberg-Marquardt local search method,\n"
+                "as implemented directly in TORVA, for local search.\n\n"
+                "Cannot open the file tr.in in the working folder.\n"},
         {"-mlsl", "MLSL calibration is not available yet.\n"},
     };
     const std::string b = banner();

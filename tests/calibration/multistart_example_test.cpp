@@ -1,0 +1,161 @@
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "slm_record_reading.h"
+#include "support/test_support.h"
+
+namespace
+{
+
+namespace fs = std::filesystem;
+using slm_test::numbers;
+using torva_test::file_exists;
+using torva_test::read_file;
+using torva_test::scratch_dir;
+using torva_test::write_file;
+
+void copy_example(const scratch_dir& dir)
+{
+    for (const auto& entry : fs::directory_iterator(std::string(TORVA_EXAMPLES) + "/slm"))
+        fs::copy_file(entry.path(), fs::path(dir.path()) / entry.path().filename());
+}
+
+int run_in(const scratch_dir& dir, const std::string& args, std::string& out)
+{
+    return torva_test::run_command("cd '" + dir.path() + "' && '" + torva_test::torva_exe() + "' " + args,
+                                   out);
+}
+
+// The optimised values of the record's result rows that begin with word.
+std::vector<double> optimised(const std::string& rec, const std::string& word)
+{
+    std::vector<double> found;
+    const std::string key = "\t" + word + "\t";
+    for (std::size_t at = rec.find(key); at != std::string::npos; at = rec.find(key, at + 1))
+        found.push_back(numbers(rec.substr(at + key.size(), rec.find('\n', at) - at - key.size())).at(1));
+    return found;
+}
+
+} // namespace
+
+// Multistart on the plane of the toolbox example: the search with the
+// lowest phi finds Manning n = 0.05 within 1 %, and a second run with the
+// same "ms.in" writes the same seeds, samples and record.
+TEST(MultistartExample, BestSearchRecoversTheRoughnessAndRepeats)
+{
+    scratch_dir dir("ms_example");
+    copy_example(dir);
+    write_file(dir.file("ms.in"), "4711 2\n");
+    std::string out;
+    ASSERT_EQ(run_in(dir, "-ms case.pst", out), 0) << out;
+    const std::string rec = read_file(dir.file("slm_vbq_ms1.rec"));
+    const std::vector<double> n = optimised(rec, "n");
+    const std::vector<double> phi = optimised(rec, "total");
+    ASSERT_EQ(n.size(), 2u) << rec;
+    ASSERT_EQ(phi.size(), 2u) << rec;
+    const std::size_t best = phi[0] <= phi[1] ? 0 : 1;
+    EXPECT_NEAR(n[best], 0.05, 0.05 * 0.01) << rec;
+    EXPECT_NE(rec.find(" Results of YQ inversion run number 2 --->"), std::string::npos);
+    const std::string prn = read_file(dir.file("parameters.prn"));
+    const std::string seeds = read_file(dir.file("RandomNumberSeeds.prn"));
+    EXPECT_EQ(numbers(prn).size(), 2u);
+    EXPECT_EQ(numbers(seeds).size(), 2u);
+
+    ASSERT_EQ(run_in(dir, "-ms case.pst", out), 0) << out;
+    EXPECT_EQ(read_file(dir.file("parameters.prn")), prn);
+    EXPECT_EQ(read_file(dir.file("RandomNumberSeeds.prn")), seeds);
+    EXPECT_EQ(read_file(dir.file("slm_vbq_ms1.rec")), rec);
+}
+
+// Refusals come before any model run: no values file is written.
+TEST(MultistartExample, RefusalsEndWithStatusOneBeforeAnyRun)
+{
+    struct {
+        const char* ms_in; // nullptr: no file
+        const char* args;
+        const char* message;
+    } cases[] = {
+        {nullptr, "-ms case.pst", "Cannot open the file ms.in in the working folder.\n"},
+        {"4711 two", "-ms case.pst", "Error in file ms.in, item 2 (pre-inversion runs) \"two\": is not a number.\n"},
+        {"4711 2", "-ms case.pst /r",
+         "The restart switch /r cannot be used with multistart: a global search cannot be resumed.\n"},
+    };
+    for (const auto& c : cases) {
+        scratch_dir dir("ms_refusal");
+        copy_example(dir);
+        if (c.ms_in)
+            write_file(dir.file("ms.in"), c.ms_in);
+        std::string out;
+        EXPECT_EQ(run_in(dir, c.args, out), 1) << c.message;
+        EXPECT_NE(out.find(c.message), std::string::npos) << out;
+        EXPECT_FALSE(file_exists(dir.file("values.in"))) << c.message;
+    }
+}
+
+// Trajectory repulsion on the plane: the best search of the summary finds
+// n = 0.05 within 1 %; the seeds written with "Y" and read back with "N"
+// repeat the record.
+TEST(TrajrepExample, BestSearchRecoversTheRoughnessAndSeedsRepeatIt)
+{
+    scratch_dir dir("tr_example");
+    copy_example(dir);
+    write_file(dir.file("tr.in"), "Y 4711 3 2 5 0.01\n");
+    std::string out;
+    ASSERT_EQ(run_in(dir, "-tr case.pst", out), 0) << out;
+    const std::string rec = read_file(dir.file("slm_vbq_ms2.rec"));
+    const std::vector<double> n = optimised(rec, "n");
+    const std::vector<double> phi = optimised(rec, "total");
+    ASSERT_FALSE(n.empty()) << rec;
+    ASSERT_EQ(n.size(), phi.size());
+    const std::string key = "This value was obtained from inversion run number ";
+    const std::size_t at = rec.find(key);
+    ASSERT_NE(at, std::string::npos) << rec;
+    const int best = std::atoi(rec.c_str() + at + key.size());
+    ASSERT_GE(best, 1);
+    ASSERT_LE(best, int(n.size()));
+    EXPECT_NEAR(n[best - 1], 0.05, 0.05 * 0.01) << rec;
+    for (double v : phi)
+        EXPECT_GE(v, phi[best - 1]);
+    EXPECT_EQ(numbers(read_file(dir.file("RandomNumberSeeds.prn"))).size(), 3u);
+
+    write_file(dir.file("tr.in"), "N 1 3 2 5 0.01\n");
+    ASSERT_EQ(run_in(dir, "-tr case.pst", out), 0) << out;
+    std::string again = read_file(dir.file("slm_vbq_ms2.rec"));
+    // Only the seed item of the heading differs.
+    const std::string seed_line = "Input unsigned long random seed                             : ";
+    again.replace(again.find(seed_line) + seed_line.size(), 1, "4711");
+    EXPECT_EQ(again, rec);
+}
+
+TEST(TrajrepExample, RefusalsEndWithStatusOneBeforeAnyRun)
+{
+    struct {
+        const char* tr_in;
+        const char* seeds; // nullptr: no seed file
+        const char* message;
+    } cases[] = {
+        {nullptr, nullptr, "Cannot open the file tr.in in the working folder.\n"},
+        {"N 1 3 2 5 0.01", nullptr,
+         "The seed choice is N, but there is no seed file RandomNumberSeeds.prn to read the seeds from.\n"},
+        {"N 1 3 2 5 0.01", "-5\n-6\n",
+         "The seed file RandomNumberSeeds.prn holds 2 seeds, fewer than the 3 samples to be drawn.\n"},
+        {"Y 1 3 0 5 0.01", nullptr, "Error in file tr.in, item 4 (maximum inversions) \"0\": must be at least 1.\n"},
+        {"y 1 3 2 5 0.01", nullptr, "Error in file tr.in, item 1 (seed choice) \"y\": must be Y or N.\n"},
+    };
+    for (const auto& c : cases) {
+        scratch_dir dir("tr_refusal");
+        copy_example(dir);
+        if (c.tr_in)
+            write_file(dir.file("tr.in"), c.tr_in);
+        if (c.seeds)
+            write_file(dir.file("RandomNumberSeeds.prn"), c.seeds);
+        std::string out;
+        EXPECT_EQ(run_in(dir, "-tr case.pst", out), 1) << c.message;
+        EXPECT_NE(out.find(c.message), std::string::npos) << out;
+        EXPECT_FALSE(file_exists(dir.file("values.in"))) << c.message;
+    }
+}

@@ -1,0 +1,325 @@
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "calibration/global_search.h"
+#include "calibration/numerical_routines.h"
+#include "calibration/slm_routines.h"
+#include "support/test_support.h"
+
+namespace
+{
+
+using torva_test::read_file;
+
+// One parameter x in [0, 5] and the residual (x - 1)(x - 4): two separated
+// minima of phi = 0 at x = 1 and x = 4, a ridge at 2.5.
+struct MultistartSearchTest : testing::Test {
+    torva_test::scratch_dir dir{"multistart_search"};
+    std::string old;
+    pest_control pc;
+    toolbox_names names{"case", "case.rec", "case.sen", "case.mtt", "case.par", "case.rst"};
+    int calls = 0;
+
+    void SetUp() override
+    {
+        char buf[4096];
+        old = getcwd(buf, sizeof buf) ? buf : ".";
+        ASSERT_EQ(chdir(dir.path().c_str()), 0);
+        pc.mode = "estimation";
+        pc.npar = 1;
+        pc.params.assign(2, pest_param());
+        pest_param& p = pc.params[1];
+        p.name = "x";
+        p.transform = "none";
+        p.value = 0.5;
+        p.lower = 0.0;
+        p.upper = 5.0;
+        p.group = "g";
+        pc.npargp = 1;
+        pc.param_groups = {{}, {"g", "relative", 0.01, 0.0, "always_3", 2.0, "outside_pts"}};
+        pc.nobs = 1;
+        pc.obs.assign(2, pest_obs());
+        pc.obs[1].name = "o1";
+        pc.obs[1].measured = 0.0;
+        pc.obs[1].weight = 1.0;
+        pc.obs[1].group = "obs";
+        pc.nobsgp = 1;
+        pc.obs_groups = {{}, {"obs", 0.0}};
+        pc.lambda = 10.0;
+        pc.rlamfac = 2.0;
+        pc.phiratsuf = 0.3;
+        pc.phiredlam = 0.01;
+        pc.numlam = 10;
+        pc.noptmax = 50;
+        pc.phiredstp = 1e-6;
+        pc.nphistp = 3;
+        pc.nphinored = 3;
+        pc.relparstp = 1e-9;
+        pc.nrelpar = 3;
+        pc.method = 0;
+        pc.cyclic_columns = 1;
+        ClassifyParameters(pc);
+        SetTieRatios(pc);
+    }
+    void TearDown() override { static_cast<void>(chdir(old.c_str())); }
+
+    pest_model_call model()
+    {
+        return [this](pest_control& c, pest_values which, int slot) {
+            ++calls;
+            const pest_param& p = c.params[1];
+            const double x = which == pest_values::current      ? p.value
+                             : which == pest_values::perturbed1 ? p.perturbed1
+                                                                : p.perturbed2;
+            c.obs[1].simulated[slot] = (x - 1.0) * (x - 4.0);
+            return 0;
+        };
+    }
+
+    int run(const multistart_settings& s, std::string& screen)
+    {
+        pest_control fresh = pc;
+        const char* argv[] = {"torva", "-ms", "case.pst", nullptr};
+        std::FILE* out[4] = {std::fopen("case.rec", "w"), std::fopen("case.sen", "w"), std::fopen("case.mtt", "w"),
+                             std::fopen("case.par", "w")};
+        std::FILE* rec = std::fopen("slm_vbq_ms1.rec", "w");
+        std::FILE* prn = std::fopen("parameters.prn", "w");
+        sample_seeds seeds;
+        EXPECT_EQ(OpenSeedFile(seeds, 'Y', s.seed), 0);
+        testing::internal::CaptureStdout();
+        const int rc = MultistartSearch(3, const_cast<char**>(argv), fresh, names, out, s, seeds, rec, prn, model());
+        screen = testing::internal::GetCapturedStdout();
+        for (std::FILE* fp : out)
+            std::fclose(fp);
+        std::fclose(rec);
+        std::fclose(prn);
+        return rc;
+    }
+};
+
+// The numbers of the rows that start with a tab and the given word.
+std::vector<std::pair<double, double>> rows(const std::string& text, const std::string& word)
+{
+    std::vector<std::pair<double, double>> found;
+    const std::string key = "\t" + word + "\t";
+    for (std::size_t at = text.find(key); at != std::string::npos; at = text.find(key, at + 1)) {
+        double a = 0.0, b = 0.0;
+        if (std::sscanf(text.c_str() + at + key.size(), "%lf %lf", &a, &b) == 2)
+            found.emplace_back(a, b);
+    }
+    return found;
+}
+
+} // namespace
+
+// Every sample's search ends in the minimum on its side of the ridge, the
+// samples are those of the seed file and "parameters.prn", and a second run
+// with the same seed repeats every file.
+TEST_F(MultistartSearchTest, EverySampleReachesTheMinimumOnItsSide)
+{
+    multistart_settings s{20250u, 6};
+    std::string screen;
+    ASSERT_EQ(run(s, screen), 0) << screen;
+    const std::string rec = read_file("slm_vbq_ms1.rec");
+    const std::string prn = read_file("parameters.prn");
+    const std::string seeds = read_file("RandomNumberSeeds.prn");
+
+    EXPECT_EQ(rec.rfind("                        YQ_MS1 CONTROL INFORMATION\n\n"
+                        "Input unsigned long random seed                             : 20250\n"
+                        "Number of pre-inversion runs to carry out                   : 6\n"
+                        "Name of existing control file : case\n\n"
+                        "                   RESULTS OF PRE-INVERSION SAMPLE RUNS\n\n"
+                        "x\tTotal\tobs\t\n",
+                        0),
+              0u);
+    const auto x = rows(rec, "x");
+    const auto total = rows(rec, "total");
+    ASSERT_EQ(x.size(), 6u);
+    ASSERT_EQ(total.size(), 6u);
+    std::vector<double> drawn;
+    for (std::size_t at = 0, end; (end = prn.find('\n', at)) != std::string::npos; at = end + 1)
+        drawn.push_back(std::stod(prn.substr(at, end - at)));
+    ASSERT_EQ(drawn.size(), 6u);
+    int lows = 0;
+    for (int k = 0; k < 6; ++k) {
+        EXPECT_NEAR(x[k].first, drawn[k], 1e-6);
+        EXPECT_GE(drawn[k], 0.0);
+        EXPECT_LE(drawn[k], 5.0);
+        const double expected = drawn[k] < 2.5 ? 1.0 : 4.0;
+        lows += drawn[k] < 2.5;
+        EXPECT_NEAR(x[k].second, expected, 1e-4) << "sample " << k + 1 << " from " << drawn[k];
+        EXPECT_NEAR(total[k].first, std::pow((drawn[k] - 1) * (drawn[k] - 4), 2), 1e-5);
+        EXPECT_LT(total[k].second, 1e-8);
+    }
+    EXPECT_GT(lows, 0);
+    EXPECT_LT(lows, 6); // both minima are found
+    EXPECT_EQ(std::count(seeds.begin(), seeds.end(), '\n'), 6);
+
+    ASSERT_EQ(run(s, screen), 0);
+    EXPECT_EQ(read_file("slm_vbq_ms1.rec"), rec);
+    EXPECT_EQ(read_file("parameters.prn"), prn);
+    EXPECT_EQ(read_file("RandomNumberSeeds.prn"), seeds);
+}
+
+TEST_F(MultistartSearchTest, ZeroSamplesWriteOnlyTheResultsHeading)
+{
+    std::string screen;
+    ASSERT_EQ(run({7u, 0}, screen), 0);
+    EXPECT_EQ(read_file("slm_vbq_ms1.rec"), "\n\n                   RESULTS OF YQ OPTIMIZATION RUNS\n\n\n");
+    EXPECT_EQ(read_file("parameters.prn"), "");
+    EXPECT_EQ(read_file("RandomNumberSeeds.prn"), "");
+    EXPECT_EQ(calls, 0);
+}
+
+// A failed sample run is reported and marked in the record; its search
+// still runs and reaches a minimum.
+TEST_F(MultistartSearchTest, FailedSampleRunIsMarkedAndStillSearched)
+{
+    const pest_model_call good = model();
+    bool first = true;
+    const char* argv[] = {"torva", "-ms", "case.pst", nullptr};
+    std::FILE* out[4] = {std::fopen("case.rec", "w"), std::fopen("case.sen", "w"), std::fopen("case.mtt", "w"),
+                         std::fopen("case.par", "w")};
+    std::FILE* rec = std::fopen("slm_vbq_ms1.rec", "w");
+    std::FILE* prn = std::fopen("parameters.prn", "w");
+    sample_seeds seeds;
+    ASSERT_EQ(OpenSeedFile(seeds, 'Y', 3u), 0);
+    multistart_settings s{3u, 1};
+    testing::internal::CaptureStdout();
+    const int rc = MultistartSearch(3, const_cast<char**>(argv), pc, names, out, s, seeds, rec, prn,
+                                    [&](pest_control& c, pest_values w, int slot) {
+                                        if (first) {
+                                            first = false;
+                                            return 1;
+                                        }
+                                        return good(c, w, slot);
+                                    });
+    const std::string screen = testing::internal::GetCapturedStdout();
+    for (std::FILE* fp : out)
+        std::fclose(fp);
+    std::fclose(rec);
+    std::fclose(prn);
+    EXPECT_EQ(rc, 0);
+    EXPECT_NE(screen.find("The evaluation of pre-inversion sample 1 failed.\n"), std::string::npos);
+    const std::string text = read_file("slm_vbq_ms1.rec");
+    EXPECT_NE(text.find("\tfailed\t\n"), std::string::npos) << text;
+    ASSERT_EQ(rows(text, "x").size(), 1u);
+    EXPECT_LT(rows(text, "total")[0].second, 1e-8);
+}
+
+namespace
+{
+
+// The first numbers of the rows of a record section, one row per line.
+std::vector<std::vector<double>> table_rows(const std::string& text, std::size_t from, int count)
+{
+    std::vector<std::vector<double>> found;
+    std::size_t at = from;
+    for (int k = 0; k < count; ++k) {
+        const std::size_t end = text.find('\n', at);
+        std::vector<double> row;
+        const char* p = text.c_str() + at;
+        char* next = nullptr;
+        for (double v = std::strtod(p, &next); next != p; v = std::strtod(p, &next)) {
+            row.push_back(v);
+            p = next;
+        }
+        found.push_back(row);
+        at = end + 1;
+    }
+    return found;
+}
+
+} // namespace
+
+// Trajectory repulsion on the two minima: the first search starts from the
+// lowest-phi sample, the second from the best-ranked unused sample farthest
+// from the first path; both minima are found and the summary names the
+// best search.
+TEST_F(MultistartSearchTest, TrajectoryRepulsionStartsFarFromEarlierPaths)
+{
+    pc.critical_distance = 0.01;
+    const trajrep_settings s{'Y', 99u, 10, 4, 5, 0.01};
+    const char* argv[] = {"torva", "-tr", "case.pst", nullptr};
+    std::FILE* out[4] = {std::fopen("case.rec", "w"), std::fopen("case.sen", "w"), std::fopen("case.mtt", "w"),
+                         std::fopen("case.par", "w")};
+    std::FILE* rec = std::fopen("slm_vbq_ms2.rec", "w");
+    sample_seeds seeds;
+    ASSERT_EQ(OpenSeedFile(seeds, 'Y', s.seed), 0);
+    double** points = matrix(1, 1, 1, (pc.noptmax + 1) * s.max_inversions);
+    testing::internal::CaptureStdout();
+    const int rc = TrajrepSearch(3, const_cast<char**>(argv), pc, names, out, s, seeds, rec, model(), points);
+    const std::string screen = testing::internal::GetCapturedStdout();
+    for (std::FILE* fp : out)
+        std::fclose(fp);
+    std::fclose(rec);
+    ASSERT_EQ(rc, 0) << screen;
+    const std::string text = read_file("slm_vbq_ms2.rec");
+    const std::size_t head = text.find("x\tTotal\tobs\t\n");
+    ASSERT_NE(head, std::string::npos) << text;
+    const auto samples = table_rows(text, head + std::string("x\tTotal\tobs\t\n").size(), 10);
+    std::vector<int> order(10);
+    for (int k = 0; k < 10; ++k)
+        order[k] = k;
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return samples[a][1] < samples[b][1]; });
+
+    const auto blocks = rows(text, "x"); // start and end of every search
+    ASSERT_GE(blocks.size(), 2u) << text;
+    EXPECT_NEAR(blocks[0].first, samples[order[0]][0], 1e-9);
+    // The first path: the columns before the second search's start point.
+    int c1 = 2;
+    while (std::fabs(points[1][c1] - blocks[1].first) > 1e-9)
+        ++c1;
+    double farthest = 0.0;
+    int expected = order[0];
+    for (int pos = 1; pos < 4; ++pos)
+        for (int c = 1; c < c1; ++c) {
+            const double d = std::pow((samples[order[pos]][0] - points[1][c]) / 5.0, 2);
+            if (d > farthest) {
+                farthest = d;
+                expected = order[pos];
+            }
+        }
+    EXPECT_NEAR(blocks[1].first, samples[expected][0], 1e-9);
+    bool low = false, high = false;
+    for (const auto& b : blocks) {
+        low = low || std::fabs(b.second - 1.0) < 1e-4;
+        high = high || std::fabs(b.second - 4.0) < 1e-4;
+    }
+    EXPECT_TRUE(low && high) << text;
+    EXPECT_NE(text.find("                   RESULTS OF GLOBAL SEARCH PROCESS\n\n"
+                        "The global search process yielded a total objective function value of 0.000000\n"),
+              std::string::npos)
+        << text;
+    free_matrix(points, 1, 1);
+}
+
+// With no run without improvement allowed the strategy stops after its
+// first search.
+TEST_F(MultistartSearchTest, TrajectoryRepulsionStopsAfterOneSearchWithZeroRunsWithoutGain)
+{
+    const trajrep_settings s{'Y', 5u, 4, 3, 0, 0.01};
+    const char* argv[] = {"torva", "-tr", "case.pst", nullptr};
+    std::FILE* out[4] = {std::fopen("case.rec", "w"), std::fopen("case.sen", "w"), std::fopen("case.mtt", "w"),
+                         std::fopen("case.par", "w")};
+    std::FILE* rec = std::fopen("slm_vbq_ms2.rec", "w");
+    sample_seeds seeds;
+    ASSERT_EQ(OpenSeedFile(seeds, 'Y', s.seed), 0);
+    testing::internal::CaptureStdout();
+    const int rc = TrajrepSearch(3, const_cast<char**>(argv), pc, names, out, s, seeds, rec, model());
+    testing::internal::GetCapturedStdout();
+    for (std::FILE* fp : out)
+        std::fclose(fp);
+    std::fclose(rec);
+    ASSERT_EQ(rc, 0);
+    const std::string text = read_file("slm_vbq_ms2.rec");
+    EXPECT_EQ(rows(text, "x").size(), 1u);
+    EXPECT_NE(text.find("This value was obtained from inversion run number 1\n\n"), std::string::npos) << text;
+}
