@@ -21,10 +21,6 @@ struct pending_process {
 #define ON(expr) [](const model_state& s) { return static_cast<bool>(expr); }
 
 const pending_process pending_table[] = {
-    // Hydrometeorology: longterm_hmet_step (hourly records and
-    // evapotranspiration) and the snow model of long-term runs.
-    {"LONG_TERM", "Long-term simulation (hourly hydrometeorology, evapotranspiration and snow)",
-     ON(s.long_term)},
     // Subsurface water: the other infiltration schemes of infiltration_step,
     // soil_et_step, groundwater_step, sacramento_step, conceptual_gw_step.
     {"GW_SIMULATION", "Saturated groundwater", ON(s.gw_simulation)},

@@ -4,6 +4,7 @@
 #include "core/model_state.h"
 #include "hydromet/hmet_services.h"
 #include "hydromet/snow_services.h"
+#include "subsurface/infiltration.h"
 
 namespace
 {
@@ -44,9 +45,13 @@ void restart_surface(model_state& s)
         if (s.soil_con_trans)
             s.soil_con_next = s.inf_next;
         if ((s.inf_redist && !s.redist_active) || s.inf_layered_soil) {
-            // TODO: re-initialise the soil state of the redistribution and
-            // layered-soil schemes from the accounting column (Green-Ampt with
-            // redistribution, multi-layer Green-Ampt).
+            // The soil state starts again from the accounting column.
+            if (s.inf_redist) {
+                s.redist_active = 1;
+                restart_redistribution(s);
+            }
+            // TODO: the layered-soil scheme's layers from the accounting
+            // column (multi-layer Green-Ampt).
             const int n = s.num_cells;
             const double area = s.gridsize * s.gridsize;
             for (int i = 1; i <= n && i <= s.direct_evap.size(); ++i) {

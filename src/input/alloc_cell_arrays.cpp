@@ -212,6 +212,8 @@ void alloc_cell_arrays(model_state& s)
     // Long-term hydrometeorology and snow.
     if (s.long_term == 1) {
         dv(s.dist_albedo, "dist_albedo");
+        dv(s.pet_rate, "pet_rate");
+        dv(s.et_rate, "et_rate");
         dv(s.snow_swe, "snow_swe");
         dv(s.snow_depth_in, "snow_depth_in");
         dc(s.Melt_Waves, 6, 3, "Melt_Waves");

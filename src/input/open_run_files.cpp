@@ -131,6 +131,13 @@ bool open_green_ampt_files(opener& o, model_state& s)
 bool open_long_term_files(opener& o, model_state& s)
 {
     if (!s.long_term) return true;
+    if (!(s.hmet_ktr || s.hmet_samson || s.hmet_surfaways || s.hmet_ascii || s.hmet_ascii_pet)) {
+        // Without a weather card there is no file to name: say what is missing.
+        std::printf("Error: LONG_TERM needs hourly weather; give HMET_KTR, HMET_SAMSON, HMET_SURFAWAYS "
+                    "or HMET_ASCII\n");
+        o.fail(err_stop, "", "");
+        return false;
+    }
     if (!o.open(s.hmet_file, s.hmet_file_name, "r", "hydromet data")) return false;
     if (s.hmet_orog_gages_given &&
         !o.open(s.hmet_orog_gages_file, s.hmet_orog_gages_name, "r", "orog met data"))

@@ -42,6 +42,10 @@ double layered_keff(const soil_layer_rec& soil, const double* deficit, double f_
 // of initial content / porosity over the cells is stored there (0 in event
 // runs).
 void reset_redistribution(model_state& state, double* avg_moisture);
+// The snowmelt restart of a long-term run: the redistribution state of
+// every cell starts again from the accounting column, without the run-total
+// moves of an event start.
+void restart_redistribution(model_state& state);
 
 // The Richards columns through the dry gap before an event of a long-term
 // run (not at the first step), with the evaporation it gives.

@@ -40,9 +40,8 @@ double column_moisture(model_state& s, int i)
     return theta;
 }
 
-} // namespace
-
-void reset_redistribution(model_state& s, double* avg_moisture)
+// Iteration flags, work value and event depths of every cell back to 0.
+void clear_redistribution(model_state& s)
 {
     const int n = s.num_cells;
     for (ivec* flags : {&s.iter_pond_1, &s.iter_n, &s.no_wat_prof, &s.iter_i_less_k})
@@ -53,6 +52,36 @@ void reset_redistribution(model_state& s, double* avg_moisture)
         if (sized(*values, n))
             for (int i = 1; i <= n; ++i)
                 (*values)[i] = 0.0;
+}
+
+// Both profiles start at the initial water content.
+void start_profiles(model_state& s)
+{
+    const int n = s.num_cells;
+    for (dvec* theta : {&s.redist_theta_1, &s.redist_theta_2})
+        if (sized(*theta, n))
+            for (int i = 1; i <= n; ++i)
+                (*theta)[i] = s.dist_init_moisture[i];
+}
+
+} // namespace
+
+void restart_redistribution(model_state& s)
+{
+    const int n = s.num_cells;
+    clear_redistribution(s);
+    if (!sized(s.dist_init_moisture, n) || !sized(s.soil_water_top, n) || !sized(s.soil_depth, n) ||
+        !sized(s.dist_porosity, n) || !sized(s.dist_resid_sat, n))
+        return;
+    for (int i = 1; i <= n; ++i)
+        s.dist_init_moisture[i] = column_moisture(s, i);
+    start_profiles(s);
+}
+
+void reset_redistribution(model_state& s, double* avg_moisture)
+{
+    const int n = s.num_cells;
+    clear_redistribution(s);
     if (avg_moisture)
         *avg_moisture = 0.0;
     if (!sized(s.dist_init_moisture, n))
@@ -80,8 +109,5 @@ void reset_redistribution(model_state& s, double* avg_moisture)
         if (avg_moisture && n > 0)
             *avg_moisture = sum / n;
     }
-    for (dvec* theta : {&s.redist_theta_1, &s.redist_theta_2})
-        if (sized(*theta, n))
-            for (int i = 1; i <= n; ++i)
-                (*theta)[i] = s.dist_init_moisture[i];
+    start_profiles(s);
 }

@@ -175,7 +175,7 @@ std::vector<bad_case> cases()
     c.push_back({"rows overflow", set_card("ROWS", "2147483647"),
                  "Error: the grid of ROWS 2147483647 and COLS 4 cannot be held"});
 
-    // Processes that are not built yet.
+    // Processes that are not built yet, and long-term runs that lack an input.
     c.push_back({"Green-Ampt without conductivity", add_cards("GREEN_AMPT\n"),
                  "Green-Ampt infiltration needs the saturated hydraulic conductivity: give its map (CONDUCTIVITY) "
                  "or the GREEN_AMPT_INFILTRATION table of the mapping table"});
@@ -186,9 +186,19 @@ std::vector<bad_case> cases()
                  "the value \"0\" of card RICHARDS_ITER_MAX is out of range: it must be above 0."});
     c.push_back({"hotstart writing", add_cards("WRITE_OV_HOTSTART tiny.hot\n"),
                  "Hotstart writing (WRITE_OV_HOTSTART) is not available yet."});
-    c.push_back({"long-term run", add_cards("LONG_TERM\nET_CALC_DEARDORFF\nINF_REDIST\nALBEDO a.map\n"),
-                 "Long-term simulation (hourly hydrometeorology, evapotranspiration and snow) (LONG_TERM) is "
-                 "not available yet."});
+    c.push_back({"long-term run without weather",
+                 add_cards("LONG_TERM\nET_CALC_DEARDORFF\nINF_REDIST\nALBEDO a.map\n"),
+                 "Error: LONG_TERM needs hourly weather; give HMET_KTR, HMET_SAMSON, HMET_SURFAWAYS or "
+                 "HMET_ASCII\n"});
+    c.push_back({"long-term run without albedo",
+                 add_cards("LONG_TERM\nET_CALC_DEARDORFF\nINF_REDIST\nHMET_KTR none.hmet\n"),
+                 "Error: Albedo values not specified for long term simulation. Check project file."});
+    c.push_back({"long-term run with a missing weather file",
+                 add_cards("LONG_TERM\nET_CALC_DEARDORFF\nINF_REDIST\nALBEDO tiny.ele\nHMET_KTR none.hmet\n"),
+                 "Error: Unable to open hydromet data file.\n  (File: none.hmet)"});
+    c.push_back({"long-term run without an evapotranspiration method",
+                 add_cards("LONG_TERM\nINF_REDIST\nHMET_KTR none.hmet\n"),
+                 "Error: You have specified neither the Penman Montieth or Deardorff\n"});
     c.push_back({"empty XY boundary reader", add_cards("XYBDYINPUT_OVDEP xy.bdy\n"),
                  "XY overland and groundwater boundary input files are not available yet."});
     c.push_back(

@@ -149,6 +149,56 @@ TEST_F(HourlySnow, EnergyBalanceMeltWakesADryWatershed)
     EXPECT_EQ(s->hmet_snow_call, 0);
 }
 
+TEST_F(HourlySnow, MeltWakingTheWatershedStartsRedistributionFromTheAccountingColumn)
+{
+    start(2, 50);
+    s->eb_snow = 1;
+    read_snow_bands(*s);
+    s->snow_swe[1] = s->snow_swe[2] = 0.05;
+    s->snow_present = 1;
+    s->surface_active = 0;
+    s->soil_water_acct = s->inf_redist = 1;
+    s->redist_active = 0;
+    s->top_layer_depth = 20.0; // cm
+    for (ivec* v : {&s->iter_pond_1, &s->iter_n, &s->no_wat_prof, &s->iter_i_less_k})
+        v->assign(2, 3);
+    for (dvec* v : {&s->redist_aux, &s->event_inf_depth, &s->inf_depth_mark, &s->redist_theta_1,
+                    &s->redist_theta_2, &s->dist_init_moisture})
+        v->assign(2, 0.3);
+    s->dist_porosity.assign(2, 0.45);
+    s->dist_resid_sat.assign(2, 0.05);
+    s->soil_depth.assign(2, 100.0);
+    s->soil_water_top.assign(2, 5.0);
+    s->soil_water_top[2] = 0.5; // 0.025, below the residual content
+    s->soil_water_low.assign(2, 0.0);
+    s->unsat_down_flux.assign(2, 2.0);
+    s->direct_evap.assign(2, 1.0);
+    s->current_time = s->hmet_next = 2451000.5;
+    s->hmet_last = s->current_time - 1.0 / 24.0;
+    testing::internal::CaptureStdout();
+    longterm_hmet_step(*s);
+    const std::string out = testing::internal::GetCapturedStdout();
+    ASSERT_EQ(s->surface_active, 1);
+    EXPECT_EQ(s->redist_active, 1);
+    const double theta[] = {0.25, 0.06};
+    for (int i = 1; i <= 2; ++i) {
+        EXPECT_EQ(s->iter_pond_1[i] + s->iter_n[i] + s->no_wat_prof[i] + s->iter_i_less_k[i], 0) << i;
+        EXPECT_EQ(s->redist_aux[i] + s->event_inf_depth[i] + s->inf_depth_mark[i], 0.0) << i;
+        EXPECT_NEAR(s->dist_init_moisture[i], theta[i - 1], 1e-12) << i;
+        EXPECT_EQ(s->redist_theta_1[i], s->dist_init_moisture[i]);
+        EXPECT_EQ(s->redist_theta_2[i], s->dist_init_moisture[i]);
+        EXPECT_EQ(s->unsat_down_flux[i], 2.0); // the restart moves no downward flux
+        EXPECT_EQ(s->direct_evap[i], 0.0);
+    }
+    EXPECT_NEAR(s->direct_evap_total, 2 * 1.0 / 100.0 * 100.0 * 100.0, 1e-9);
+    EXPECT_NE(out.find("cell: 2  thi: 0.025000  thr: 0.050000   phi: 0.450000\n"
+                       "Problem initializing inf_redist in main loop, thi<thr at grid cell 2, increasing it to "
+                       "0.060000\n"),
+              std::string::npos)
+        << out;
+    EXPECT_EQ(out.find("cell: 1 "), std::string::npos) << out;
+}
+
 TEST_F(HourlySnow, NoRainAndNoSnowClearTheRainOnSnowState)
 {
     start(2, 50);
