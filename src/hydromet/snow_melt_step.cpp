@@ -121,8 +121,9 @@ int snow_melt_step(model_state& s, double t, int hourly_call, const dvec& rain, 
     }
     const bool cell_temps = s.hmet_ascii || orog_hmet_on(s);
     const bool have_rain = rain.size() >= n;
-    // TODO: per-cell wind, humidity and pressure of hourly grids (HMET_ASCII).
-    const double wind = s.hmet_wind, rel_hum = s.hmet_rel_hum, pressure = s.hmet_pressure;
+    // Hourly grids give every cell its own wind, humidity and pressure; a
+    // cell the grids leave without weather this hour keeps its pack as it is.
+    const bool cell_weather = s.hmet_ascii && s.hmet_cell_wind.size() >= n;
 
     int result = 0;
     if (sum_melt_packets(0, n, s.Melt_Waves, k, "ALL") > 1e-16)
@@ -135,6 +136,10 @@ int snow_melt_step(model_state& s, double t, int hourly_call, const dvec& rain, 
         if (s.snow_swe[i] > 1e-16)
             result = 1;
         const double temp = cell_temps ? s.hmet_cell_temp[i] : s.hmet_air_temp;
+        const bool weather = !cell_weather || hmet_cell_has_weather(s, i);
+        const double wind = cell_weather ? s.hmet_cell_wind[i] : s.hmet_wind;
+        const double rel_hum = cell_weather ? s.hmet_cell_rel_hum[i] : s.hmet_rel_hum;
+        const double pressure = cell_weather ? s.hmet_cell_pressure[i] : s.hmet_pressure;
         const double r = have_rain ? rain[i] : 0.0;
 
         bool complete = false;
@@ -159,7 +164,7 @@ int snow_melt_step(model_state& s, double t, int hourly_call, const dvec& rain, 
             }
         }
 
-        if (s.snow_swe[i] > 1e-16 && (eb || complete)) {
+        if (s.snow_swe[i] > 1e-16 && (eb || complete) && weather) {
             double melt = 0.0; // m
             if (eb) {
                 double q_rain = 0.0;

@@ -187,6 +187,43 @@ TEST_F(SnowMelt, EnergyBalanceWithBothCardsMeltsAtEveryCallStraightOntoTheGround
     EXPECT_EQ(present, 1);
 }
 
+// With hourly grids each cell melts by its own wind, humidity and pressure,
+// not the station's; a cell the grids leave without weather keeps its pack.
+TEST_F(SnowMelt, EnergyBalanceTakesEachCellsGridWeather)
+{
+    s->eb_snow = 1;
+    read_snow_bands(*s);
+    const int n = s->num_cells;
+    s->hmet_ascii = 1;
+    s->hmet_wind = 0.0; // the station's values must not be used
+    s->hmet_rel_hum = 0.0;
+    s->hmet_pressure = 0.0;
+    for (dvec* v : {&s->hmet_cell_temp, &s->hmet_cell_wind, &s->hmet_cell_rel_hum, &s->hmet_cell_pressure,
+                    &s->hmet_cell_cloud, &s->hmet_cell_global_rad})
+        v->assign(n, 0.0);
+    const double temp = 4.0, t = 600.0;
+    const double wind[] = {0.0, 2.0, 6.0, 2.0};
+    for (int i = 1; i <= n; ++i) {
+        s->snow_swe[i] = 0.05;
+        s->hmet_cell_temp[i] = temp;
+        s->hmet_cell_wind[i] = wind[i];
+        s->hmet_cell_rel_hum[i] = 50.0;
+        s->hmet_cell_pressure[i] = 1000.0;
+    }
+    s->hmet_cell_temp[3] = -9999.0; // no weather for cell 3 this hour
+    snow_melt_step(*s, t, 0, rain, eb_melt);
+    const double e_sat = 2.749e8 * std::exp(-4278.6 / (temp + 242.8));
+    for (int i = 1; i <= 2; ++i) {
+        const double d = wind[i] * 2e-4 * 3.6;
+        const double q = 4.956e-9 * std::pow(temp + 273.15, 4) - 27.0 + 600.0 * d * (0.5 * e_sat - 6.11) +
+                         600.0 * d * 0.00061 * 1000.0 * temp;
+        EXPECT_NEAR(s->snow_swe[i], 0.05 - q / 80.0 * t / 360000.0, 1e-15) << "cell " << i;
+    }
+    EXPECT_LT(s->snow_swe[2], s->snow_swe[1]);
+    EXPECT_EQ(s->snow_swe[3], 0.05);
+    EXPECT_EQ(s->ov_depth[3], 0.0);
+}
+
 TEST_F(SnowMelt, LakeAndHeadBoundaryCellsKeepTheirSnow)
 {
     temperature_index(1.2, 0.0);
