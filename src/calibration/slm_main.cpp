@@ -71,29 +71,8 @@ int slm_main(int argc, char** argv)
     }
 
     ClassifyParameters(pc);
-    if (pc.num_adjustable == 0) {
-        std::printf("\n");
-        std::printf("\n");
-        std::printf("The number of adjustable model parameters is zero. \n");
-        std::printf("Modify the input control file and try again. \n");
-        std::printf("\n");
-        std::printf("\n");
+    if (ParametersCannotStart(pc))
         return 0;
-    }
-    bool outside = false;
-    for (int i = 1; i <= pc.npar; ++i) {
-        const pest_param& p = pc.params[i];
-        if (p.value < p.lower || p.value > p.upper) {
-            std::printf(
-                "\nThe intial value for the following parameter is outside of its specified bounds: %s",
-                p.name.c_str());
-            outside = true;
-        }
-    }
-    if (outside) {
-        std::printf("\nModify the input control file and try again.");
-        return 0;
-    }
 
     SetTieRatios(pc);
     toolbox_names names;

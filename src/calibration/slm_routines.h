@@ -40,6 +40,9 @@ struct toolbox_names {
 int FilesNamesForWrite(int argc, char** argv, toolbox_names& names);
 int ClassifyParameters(pest_control& pc);
 int SetTieRatios(pest_control& pc);
+// Reports a control file that cannot start a search (no adjustable
+// parameter, or a start value outside its bounds): true means stop.
+bool ParametersCannotStart(const pest_control& pc);
 // Slot 1 onward: the indices of the adjustable parameters in order.
 int ListAdjustableParameters(const pest_control& pc, int* list);
 int RandomStartPoint(pest_control& pc, int& seed);
