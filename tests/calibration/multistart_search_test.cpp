@@ -476,3 +476,22 @@ TEST_F(MultistartSearchTest, MlslNeverSearchesFromAFailedSample)
         << text;
     EXPECT_EQ(text.find("A LS will be performed from vector 3 "), std::string::npos);
 }
+
+// The first iteration keeps no reduced sample (gamma x kN = 0.6), the
+// second searches: that first search sets the best phi over iterations and
+// counts as an improvement, so one iteration without improvement allowed
+// does not stop the strategy at the second iteration.
+TEST_F(MultistartSearchTest, MlslFirstSearchAfterAnEmptyIterationCountsAsAnImprovement)
+{
+    const mlsl_settings s{3, 0.2, 4.0, 0.01, 'Y', 17u, 10, 50, 50, 1, 0.01};
+    std::string text;
+    ASSERT_EQ(run_mlsl(s, text), 0) << text;
+    EXPECT_NE(text.find("A LS will be performed from vector 1 of the reduced sample in iteration 2\n"),
+              std::string::npos)
+        << text;
+    int k = 0;
+    const std::size_t at = text.find("The number of MLSL iterations is: ");
+    ASSERT_NE(at, std::string::npos) << text;
+    ASSERT_EQ(std::sscanf(text.c_str() + at, "The number of MLSL iterations is: %d", &k), 1);
+    EXPECT_GE(k, 3) << text;
+}
