@@ -227,6 +227,8 @@ TEST(MlslExample, RefusalsEndWithStatusOneBeforeAnyRun)
          "Error in the seed file RandomNumberSeeds.prn, line 3: the seed \"seven\" is not a number.\n"},
         {"4 0.5 2.0 0.01 N 4711 3 4 2 2 0.01", "-5\n-6\n", "-mlsl case.pst",
          "The seed file RandomNumberSeeds.prn holds 2 seeds, fewer than the 4 samples to be drawn.\n"},
+        {"400000 0.5 2.0 0.01 Y 4711 30000 4 2 2 0.01", nullptr, "-mlsl case.pst",
+         "The MLSL tables of 400000 samples over 30000 iterations and 4 local searches are too large.\n"},
         {"4 0.5 2.0 0.01 Y 4711 3 4 2 2 0.01", nullptr, "-mlsl case.pst /r",
          "The restart switch /r cannot be used with MLSL: a global search cannot be resumed.\n"},
     };
