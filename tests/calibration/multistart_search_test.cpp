@@ -497,6 +497,25 @@ TEST_F(MultistartSearchTest, MlslFirstSearchAfterAnEmptyIterationCountsAsAnImpro
     EXPECT_GE(k, 3) << text;
 }
 
+// A failed search is reported and counted as a search, but neither as a
+// minimum nor as the best; the result is then 1.
+TEST_F(MultistartSearchTest, MlslFailedSearchIsNeitherAMinimumNorTheBest)
+{
+    const pest_model_call good = model();
+    int n = 0;
+    const mlsl_settings s{4, 0.5, 0.001, 0.0, 'Y', 8u, 1, 50, 50, 50, 0.01};
+    std::string text;
+    EXPECT_EQ(run_mlsl(s, text,
+                       [&](pest_control& c, pest_values w, int slot) { return ++n == 6 ? 1 : good(c, w, slot); }),
+              1);
+    EXPECT_NE(text.find("\n MLSL local search 1 from vector 1 in step 1 failed.\n\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Actual number of local searches performed is: 2\n"
+                        "The number of local searches that yielded distinct local minima: 1\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("This value was obtained from reported inversion run number 2\n"), std::string::npos);
+}
+
 namespace
 {
 
