@@ -106,6 +106,27 @@ struct MultistartSearchTest : testing::Test {
         return rc;
     }
 
+    // Trajectory repulsion on the two minima; the record. points, when
+    // given, receives the trajectory table.
+    int run_trajrep(const trajrep_settings& s, std::string& text, double** points = nullptr)
+    {
+        const char* argv[] = {"torva", "-tr", "case.pst", nullptr};
+        std::FILE* out[4] = {std::fopen("case.rec", "w"), std::fopen("case.sen", "w"),
+                             std::fopen("case.mtt", "w"), std::fopen("case.par", "w")};
+        std::FILE* rec = std::fopen("slm_vbq_ms2.rec", "w");
+        sample_seeds seeds;
+        EXPECT_EQ(OpenSeedFile(seeds, 'Y', s.seed), 0);
+        testing::internal::CaptureStdout();
+        const int rc =
+            TrajrepSearch(3, const_cast<char**>(argv), pc, names, out, s, seeds, rec, model(), points);
+        testing::internal::GetCapturedStdout();
+        for (std::FILE* fp : out)
+            std::fclose(fp);
+        std::fclose(rec);
+        text = read_file("slm_vbq_ms2.rec");
+        return rc;
+    }
+
     // MLSL with the model given (the two minima by default); the record.
     int run_mlsl(const mlsl_settings& s, std::string& text, const pest_model_call& m = nullptr)
     {
@@ -278,21 +299,9 @@ TEST_F(MultistartSearchTest, TrajectoryRepulsionStartsFarFromEarlierPaths)
 {
     pc.critical_distance = 0.01;
     const trajrep_settings s{'Y', 99u, 10, 4, 5, 0.01};
-    const char* argv[] = {"torva", "-tr", "case.pst", nullptr};
-    std::FILE* out[4] = {std::fopen("case.rec", "w"), std::fopen("case.sen", "w"),
-                         std::fopen("case.mtt", "w"), std::fopen("case.par", "w")};
-    std::FILE* rec = std::fopen("slm_vbq_ms2.rec", "w");
-    sample_seeds seeds;
-    ASSERT_EQ(OpenSeedFile(seeds, 'Y', s.seed), 0);
     double** points = matrix(1, 1, 1, (pc.noptmax + 1) * s.max_inversions);
-    testing::internal::CaptureStdout();
-    const int rc = TrajrepSearch(3, const_cast<char**>(argv), pc, names, out, s, seeds, rec, model(), points);
-    const std::string screen = testing::internal::GetCapturedStdout();
-    for (std::FILE* fp : out)
-        std::fclose(fp);
-    std::fclose(rec);
-    ASSERT_EQ(rc, 0) << screen;
-    const std::string text = read_file("slm_vbq_ms2.rec");
+    std::string text;
+    ASSERT_EQ(run_trajrep(s, text, points), 0) << text;
     const std::size_t head = text.find("x\tTotal\tobs\t\n");
     ASSERT_NE(head, std::string::npos) << text;
     const auto samples = table_rows(text, head + std::string("x\tTotal\tobs\t\n").size(), 10);
@@ -337,20 +346,8 @@ TEST_F(MultistartSearchTest, TrajectoryRepulsionStartsFarFromEarlierPaths)
 TEST_F(MultistartSearchTest, TrajectoryRepulsionStopsAfterOneSearchWithZeroRunsWithoutGain)
 {
     const trajrep_settings s{'Y', 5u, 4, 3, 0, 0.01};
-    const char* argv[] = {"torva", "-tr", "case.pst", nullptr};
-    std::FILE* out[4] = {std::fopen("case.rec", "w"), std::fopen("case.sen", "w"),
-                         std::fopen("case.mtt", "w"), std::fopen("case.par", "w")};
-    std::FILE* rec = std::fopen("slm_vbq_ms2.rec", "w");
-    sample_seeds seeds;
-    ASSERT_EQ(OpenSeedFile(seeds, 'Y', s.seed), 0);
-    testing::internal::CaptureStdout();
-    const int rc = TrajrepSearch(3, const_cast<char**>(argv), pc, names, out, s, seeds, rec, model());
-    testing::internal::GetCapturedStdout();
-    for (std::FILE* fp : out)
-        std::fclose(fp);
-    std::fclose(rec);
-    ASSERT_EQ(rc, 0);
-    const std::string text = read_file("slm_vbq_ms2.rec");
+    std::string text;
+    ASSERT_EQ(run_trajrep(s, text), 0);
     EXPECT_EQ(rows(text, "x").size(), 1u);
     EXPECT_NE(text.find("This value was obtained from inversion run number 1\n\n"), std::string::npos)
         << text;
@@ -505,10 +502,12 @@ TEST_F(MultistartSearchTest, MlslFailedSearchIsNeitherAMinimumNorTheBest)
     int n = 0;
     const mlsl_settings s{4, 0.5, 0.001, 0.0, 'Y', 8u, 1, 50, 50, 50, 0.01};
     std::string text;
-    EXPECT_EQ(run_mlsl(s, text,
-                       [&](pest_control& c, pest_values w, int slot) { return ++n == 6 ? 1 : good(c, w, slot); }),
-              1);
-    EXPECT_NE(text.find("\n MLSL local search 1 from vector 1 in step 1 failed.\n\n"), std::string::npos) << text;
+    EXPECT_EQ(
+        run_mlsl(s, text,
+                 [&](pest_control& c, pest_values w, int slot) { return ++n == 6 ? 1 : good(c, w, slot); }),
+        1);
+    EXPECT_NE(text.find("\n MLSL local search 1 from vector 1 in step 1 failed.\n\n"), std::string::npos)
+        << text;
     EXPECT_NE(text.find("Actual number of local searches performed is: 2\n"
                         "The number of local searches that yielded distinct local minima: 1\n"),
               std::string::npos)
@@ -545,19 +544,7 @@ TEST_F(MultistartSearchTest, ThousandsOfStrategyCallsLeaveNothingBehind)
         pc = start;
         ASSERT_EQ(run_mlsl(ml, text), 0);
         ASSERT_EQ(run(ms, text), 0);
-        const char* argv[] = {"torva", "-tr", "case.pst", nullptr};
-        std::FILE* out[4] = {std::fopen("case.rec", "w"), std::fopen("case.sen", "w"),
-                             std::fopen("case.mtt", "w"), std::fopen("case.par", "w")};
-        std::FILE* rec = std::fopen("slm_vbq_ms2.rec", "w");
-        sample_seeds seeds;
-        ASSERT_EQ(OpenSeedFile(seeds, 'Y', tr.seed), 0);
-        testing::internal::CaptureStdout();
-        const int rc = TrajrepSearch(3, const_cast<char**>(argv), pc, names, out, tr, seeds, rec, model());
-        testing::internal::GetCapturedStdout();
-        for (std::FILE* fp : out)
-            std::fclose(fp);
-        std::fclose(rec);
-        ASSERT_EQ(rc, 0);
+        ASSERT_EQ(run_trajrep(tr, text), 0);
     };
     for (int k = 0; k < 3; ++k)
         round();
