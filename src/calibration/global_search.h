@@ -24,6 +24,9 @@ struct sample_seeds {
     ~sample_seeds();
 };
 
+// Prints what the seeds are for, starts them (OpenSeedFile) and checks that
+// a seed file read back holds the `needed` first samples; 1 after a message.
+int StartSampleSeeds(sample_seeds& s, char choice, std::uint32_t seed, int needed);
 // The seed generator's step alone.
 int next_lcg_seed(std::uint32_t& state);
 // Starts the seeds from `seed`: with 'Y' creates the seed file, with 'N'
@@ -82,14 +85,35 @@ int MLSLCriticalDistance(const pest_control& pc, int x, double& alpha);
 // of nr points (not rounded).
 bool MlslBayesianStop(int w, double nr);
 
+// The next sample: its seed, uniform values of the adjustable parameters
+// between their bounds, tied values following their parents. 1 after a
+// message when no seed can be had.
+int DrawSample(pest_control& pc, sample_seeds& seeds);
+// The phi of the last run: the sum of the observation-group contributions.
+double group_sum(const pest_control& pc);
+// The heading of a record's sample rows: the adjustable names, "Total" and,
+// when asked, the observation-group names.
+void WriteSampleHeading(std::FILE* rec, const pest_control& pc, bool groups);
+// A sample's row in a strategy's record: the adjustable values in natural
+// units ("%lf", or "%.10E" when precise), then "failed", or phi and, when
+// asked, the group contributions (phis 0..NOBSGP).
+void WriteSampleRow(std::FILE* rec, const pest_control& pc, const std::vector<double>& values,
+                    const std::vector<double>& phis, bool failed, bool groups, bool precise);
+// A search's result in a strategy's record: start and final values of the
+// adjustable parameters, the start phi and group contributions (start_phis
+// 0..NOBSGP) against the current ones; "%lf", or "%.10E" and "%lE" when
+// precise.
+void WriteSearchResult(std::FILE* rec, const pest_control& pc, const std::vector<double>& start,
+                       const std::vector<double>& start_phis, bool precise);
+
 // The multistart search on classified parameters with the case files open
 // (rec, sen, mtt, par): the samples from `seeds`, each evaluated with one
 // run and written to "parameters.prn" and the record, then a complete local
 // search from each. A failed evaluation is reported and its record row
 // marked failed; a failed search is reported and the result is then 1.
-int MultistartSearch(int argc, char** argv, pest_control& pc, const toolbox_names& names, std::FILE* const out[4],
-                     const multistart_settings& s, sample_seeds& seeds, std::FILE* ms_rec, std::FILE* params_prn,
-                     const pest_model_call& model);
+int MultistartSearch(int argc, char** argv, pest_control& pc, const toolbox_names& names,
+                     std::FILE* const out[4], const multistart_settings& s, sample_seeds& seeds,
+                     std::FILE* ms_rec, std::FILE* params_prn, const pest_model_call& model);
 
 // The trajectory-repulsion search on classified parameters with the case
 // files open: the samples, ranked by phi, then repelled searches from the
@@ -97,6 +121,18 @@ int MultistartSearch(int argc, char** argv, pest_control& pc, const toolbox_name
 // last and never searched from; a failed search is reported, not counted
 // as an improvement, and makes the result 1. points_out, when given, is the
 // trajectory table (rows 1..npar, (NOPTMAX + 1) x maximum inversions columns).
-int TrajrepSearch(int argc, char** argv, pest_control& pc, const toolbox_names& names, std::FILE* const out[4],
-                  const trajrep_settings& s, sample_seeds& seeds, std::FILE* tr_rec, const pest_model_call& model,
-                  double** points_out = nullptr);
+int TrajrepSearch(int argc, char** argv, pest_control& pc, const toolbox_names& names,
+                  std::FILE* const out[4], const trajrep_settings& s, sample_seeds& seeds, std::FILE* tr_rec,
+                  const pest_model_call& model, double** points_out = nullptr);
+
+// The MLSL search on classified parameters with the case files open: per
+// iteration N samples (one run each), the ranking of all samples so far,
+// the reduced sample, the critical distance, and local searches from the
+// reduced-sample points that no better point, end point or earlier start
+// point rules out; the record, stop reason and summary go to mlsl_rec. A
+// failed sample run is ranked last and never searched from; a failed search
+// is reported, counts as a search but not as a minimum or an improvement,
+// and makes the result 1.
+int MlslSearch(int argc, char** argv, pest_control& pc, const toolbox_names& names, std::FILE* const out[4],
+               const mlsl_settings& s, sample_seeds& seeds, std::FILE* mlsl_rec,
+               const pest_model_call& model);

@@ -8,34 +8,9 @@
 #include "calibration/global_search.h"
 #include "calibration/slm_routines.h"
 
-namespace
-{
-
-// Tied parameters take their parent's new value times their ratio.
-void follow_parents(pest_control& pc)
-{
-    for (int i = 1; i <= pc.npar; ++i) {
-        pest_param& p = pc.params[i];
-        if (is_tied(p) && p.parent > 0) {
-            const double v = p.tie_ratio * natural_value(pc.params[p.parent], pc.params[p.parent].value);
-            p.value = is_log(p) ? std::log10(v) : v;
-        }
-    }
-}
-
-double group_sum(const pest_control& pc)
-{
-    double phi = 0.0;
-    for (int g = 1; g <= pc.nobsgp; ++g)
-        phi += pc.obs_groups[g].contribution;
-    return phi;
-}
-
-} // namespace
-
-int MultistartSearch(int argc, char** argv, pest_control& pc, const toolbox_names& names, std::FILE* const out[4],
-                     const multistart_settings& s, sample_seeds& seeds, std::FILE* ms_rec, std::FILE* params_prn,
-                     const pest_model_call& model)
+int MultistartSearch(int argc, char** argv, pest_control& pc, const toolbox_names& names,
+                     std::FILE* const out[4], const multistart_settings& s, sample_seeds& seeds,
+                     std::FILE* ms_rec, std::FILE* params_prn, const pest_model_call& model)
 {
     const int runs = s.runs;
     std::vector<std::vector<double>> values(runs + 1, std::vector<double>(pc.npar + 1, 0.0));
@@ -46,13 +21,10 @@ int MultistartSearch(int argc, char** argv, pest_control& pc, const toolbox_name
     const double lambda = pc.lambda;
     pc.noptmax = 0;
     for (int k = 1; k <= runs; ++k) {
-        int seed = 0;
-        if (NextSampleSeed(seeds, seed) != 0) {
+        if (DrawSample(pc, seeds) != 0) {
             pc.noptmax = noptmax;
             return 1;
         }
-        RandomStartPoint(pc, seed);
-        follow_parents(pc);
         for (int i = 1; i <= pc.npar; ++i) {
             std::fprintf(params_prn, "%.12E\t", natural_value(pc.params[i], pc.params[i].value));
             values[k][i] = pc.params[i].value;
@@ -70,27 +42,14 @@ int MultistartSearch(int argc, char** argv, pest_control& pc, const toolbox_name
         }
         if (k == 1) {
             std::fprintf(ms_rec, "                        YQ_MS1 CONTROL INFORMATION\n\n");
-            std::fprintf(ms_rec, "Input unsigned long random seed                             : %u\n", s.seed);
+            std::fprintf(ms_rec, "Input unsigned long random seed                             : %u\n",
+                         s.seed);
             std::fprintf(ms_rec, "Number of pre-inversion runs to carry out                   : %d\n", runs);
             std::fprintf(ms_rec, "Name of existing control file : %s\n\n", names.base.c_str());
             std::fprintf(ms_rec, "                   RESULTS OF PRE-INVERSION SAMPLE RUNS\n\n");
-            for (int i = 1; i <= pc.npar; ++i)
-                if (is_adjustable(pc.params[i]))
-                    std::fprintf(ms_rec, "%s\t", pc.params[i].name.c_str());
-            std::fprintf(ms_rec, "Total\t");
-            for (int g = 1; g <= pc.nobsgp; ++g)
-                std::fprintf(ms_rec, "%s\t", pc.obs_groups[g].name.c_str());
-            std::fprintf(ms_rec, "\n");
+            WriteSampleHeading(ms_rec, pc, true);
         }
-        for (int i = 1; i <= pc.npar; ++i)
-            if (is_adjustable(pc.params[i]))
-                std::fprintf(ms_rec, "%lf\t", natural_value(pc.params[i], values[k][i]));
-        if (failed[k])
-            std::fprintf(ms_rec, "failed\t");
-        else
-            for (int g = 0; g <= pc.nobsgp; ++g)
-                std::fprintf(ms_rec, "%lf\t", phis[k][g]);
-        std::fprintf(ms_rec, "\n");
+        WriteSampleRow(ms_rec, pc, values[k], phis[k], failed[k], true, false);
     }
     pc.noptmax = noptmax;
 
@@ -107,23 +66,7 @@ int MultistartSearch(int argc, char** argv, pest_control& pc, const toolbox_name
             continue;
         }
         std::fprintf(ms_rec, " Results of YQ inversion run number %d --->\n\n", k);
-        std::fprintf(ms_rec, "     Parameter values:-\n\n");
-        std::fprintf(ms_rec, "         Parameter           Starting parameter  Optimised parameter\n");
-        std::fprintf(ms_rec, "         name                value               value\n");
-        for (int i = 1; i <= pc.npar; ++i) {
-            const pest_param& p = pc.params[i];
-            if (is_adjustable(p))
-                std::fprintf(ms_rec, "\t%s\t%lf\t%lf\n", p.name.c_str(), natural_value(p, values[k][i]),
-                             natural_value(p, p.value));
-        }
-        std::fprintf(ms_rec, "\n\n     Objective function(s):-\n\n");
-        std::fprintf(ms_rec, "         Observation         Starting objective  Optimised objective\n");
-        std::fprintf(ms_rec, "         group name          function value      function value\n");
-        std::fprintf(ms_rec, "\t%s\t%lf\t%lf\n", "total", phis[k][0], group_sum(pc));
-        for (int g = 1; g <= pc.nobsgp; ++g)
-            std::fprintf(ms_rec, "\t%s\t%lf\t%lf\n", pc.obs_groups[g].name.c_str(), phis[k][g],
-                         pc.obs_groups[g].contribution);
-        std::fprintf(ms_rec, "\n\n");
+        WriteSearchResult(ms_rec, pc, values[k], phis[k], false);
     }
     return rc;
 }

@@ -58,8 +58,8 @@ int OpenSeedFile(sample_seeds& s, char choice, std::uint32_t seed)
         int v = 0;
         const num_status st = parse_int_strict(text, v);
         if (st != num_status::ok) {
-            std::printf("Error in the seed file %s, line %d: the seed \"%s\" %s.\n", seed_file_name, no, line.c_str(),
-                        num_status_text(st));
+            std::printf("Error in the seed file %s, line %d: the seed \"%s\" %s.\n", seed_file_name, no,
+                        line.c_str(), num_status_text(st));
             return 1;
         }
         s.recorded.push_back(v);
@@ -92,4 +92,12 @@ int NextSampleSeed(sample_seeds& s, int& seed)
         return 1;
     }
     return 0;
+}
+
+int StartSampleSeeds(sample_seeds& s, char choice, std::uint32_t seed, int needed)
+{
+    std::printf("This program will either generate or read seeds associated with\n");
+    std::printf("random sampling - the ability to read thus precludes having\n");
+    std::printf("to recompute previously computed pre-inversion runs.\n\n");
+    return OpenSeedFile(s, choice, seed) != 0 || CheckSeedsAvailable(s, needed) != 0 ? 1 : 0;
 }

@@ -15,25 +15,6 @@
 namespace
 {
 
-void follow_parents(pest_control& pc)
-{
-    for (int i = 1; i <= pc.npar; ++i) {
-        pest_param& p = pc.params[i];
-        if (is_tied(p) && p.parent > 0) {
-            const double v = p.tie_ratio * natural_value(pc.params[p.parent], pc.params[p.parent].value);
-            p.value = is_log(p) ? std::log10(v) : v;
-        }
-    }
-}
-
-double group_sum(const pest_control& pc)
-{
-    double phi = 0.0;
-    for (int g = 1; g <= pc.nobsgp; ++g)
-        phi += pc.obs_groups[g].contribution;
-    return phi;
-}
-
 // The trajectory table, released whichever way the search returns.
 struct point_table {
     double** m;
@@ -43,9 +24,9 @@ struct point_table {
 
 } // namespace
 
-int TrajrepSearch(int argc, char** argv, pest_control& pc, const toolbox_names& names, std::FILE* const out[4],
-                  const trajrep_settings& s, sample_seeds& seeds, std::FILE* tr_rec, const pest_model_call& model,
-                  double** points_out)
+int TrajrepSearch(int argc, char** argv, pest_control& pc, const toolbox_names& names,
+                  std::FILE* const out[4], const trajrep_settings& s, sample_seeds& seeds, std::FILE* tr_rec,
+                  const pest_model_call& model, double** points_out)
 {
     const int runs = s.runs;
     std::vector<std::vector<double>> values(runs + 1, std::vector<double>(pc.npar + 1, 0.0));
@@ -63,13 +44,10 @@ int TrajrepSearch(int argc, char** argv, pest_control& pc, const toolbox_names& 
     const double lambda = pc.lambda;
     pc.noptmax = 0;
     for (int k = 1; k <= runs; ++k) {
-        int seed = 0;
-        if (NextSampleSeed(seeds, seed) != 0) {
+        if (DrawSample(pc, seeds) != 0) {
             pc.noptmax = noptmax;
             return 1;
         }
-        RandomStartPoint(pc, seed);
-        follow_parents(pc);
         for (int i = 1; i <= pc.npar; ++i)
             values[k][i] = pc.params[i].value;
         pc.lambda = lambda;
@@ -85,30 +63,20 @@ int TrajrepSearch(int argc, char** argv, pest_control& pc, const toolbox_names& 
         }
         if (k == 1) {
             std::fprintf(tr_rec, "                        YQ_MS2 CONTROL INFORMATION\n\n");
-            std::fprintf(tr_rec, "Input unsigned long random seed                             : %u\n", s.seed);
+            std::fprintf(tr_rec, "Input unsigned long random seed                             : %u\n",
+                         s.seed);
             std::fprintf(tr_rec, "Number of pre-inversion runs to carry out                   : %d\n", runs);
-            std::fprintf(tr_rec, "Maximum number of YQ inversions to carry out                : %d\n", s.max_inversions);
-            std::fprintf(tr_rec, "Number of YQ runs with no objective function improvement    : %d\n", s.runs_no_gain);
-            std::fprintf(tr_rec, "Improvement fraction judged to be negligible                : %lf\n", s.negligible);
+            std::fprintf(tr_rec, "Maximum number of YQ inversions to carry out                : %d\n",
+                         s.max_inversions);
+            std::fprintf(tr_rec, "Number of YQ runs with no objective function improvement    : %d\n",
+                         s.runs_no_gain);
+            std::fprintf(tr_rec, "Improvement fraction judged to be negligible                : %lf\n",
+                         s.negligible);
             std::fprintf(tr_rec, "Name of existing control file : %s\n\n", names.base.c_str());
             std::fprintf(tr_rec, "                   RESULTS OF PRE-INVERSION SAMPLE RUNS\n\n");
-            for (int i = 1; i <= pc.npar; ++i)
-                if (is_adjustable(pc.params[i]))
-                    std::fprintf(tr_rec, "%s\t", pc.params[i].name.c_str());
-            std::fprintf(tr_rec, "Total\t");
-            for (int g = 1; g <= pc.nobsgp; ++g)
-                std::fprintf(tr_rec, "%s\t", pc.obs_groups[g].name.c_str());
-            std::fprintf(tr_rec, "\n");
+            WriteSampleHeading(tr_rec, pc, true);
         }
-        for (int i = 1; i <= pc.npar; ++i)
-            if (is_adjustable(pc.params[i]))
-                std::fprintf(tr_rec, "%.10E\t", natural_value(pc.params[i], values[k][i]));
-        if (failed[k])
-            std::fprintf(tr_rec, "failed\t");
-        else
-            for (int g = 0; g <= pc.nobsgp; ++g)
-                std::fprintf(tr_rec, "%lf\t", phis[k][g]);
-        std::fprintf(tr_rec, "\n");
+        WriteSampleRow(tr_rec, pc, values[k], phis[k], failed[k], true, true);
     }
     pc.noptmax = noptmax;
     indexx(runs, rank_phi.data(), rank.data());
@@ -152,8 +120,8 @@ int TrajrepSearch(int argc, char** argv, pest_control& pc, const toolbox_names& 
             points[i][count] = pc.params[i].value = values[start][i];
         used[start] = true;
         int calls = 0;
-        const int searched =
-            LMInversionRepelled(argc, argv, pc, names, out[0], out[1], out[2], out[3], model, points, count, calls);
+        const int searched = LMInversionRepelled(argc, argv, pc, names, out[0], out[1], out[2], out[3], model,
+                                                 points, count, calls);
         calls_total += calls;
         if (searched != 0) {
             std::printf("Inversion run number %d failed.\n", r);
@@ -162,23 +130,7 @@ int TrajrepSearch(int argc, char** argv, pest_control& pc, const toolbox_names& 
         } else {
             const double phi = group_sum(pc);
             std::fprintf(tr_rec, " Results of YQ inversion run number %d --->\n\n", r);
-            std::fprintf(tr_rec, "     Parameter values:-\n\n");
-            std::fprintf(tr_rec, "         Parameter           Starting parameter  Optimised parameter\n");
-            std::fprintf(tr_rec, "         name                value               value\n");
-            for (int i = 1; i <= pc.npar; ++i) {
-                const pest_param& p = pc.params[i];
-                if (is_adjustable(p))
-                    std::fprintf(tr_rec, "\t%s\t%.10E\t%.10E\n", p.name.c_str(), natural_value(p, values[start][i]),
-                                 natural_value(p, p.value));
-            }
-            std::fprintf(tr_rec, "\n\n     Objective function(s):-\n\n");
-            std::fprintf(tr_rec, "         Observation         Starting objective  Optimised objective\n");
-            std::fprintf(tr_rec, "         group name          function value      function value\n");
-            std::fprintf(tr_rec, "\t%s\t%lE\t%lE\n", "total", phis[start][0], phi);
-            for (int g = 1; g <= pc.nobsgp; ++g)
-                std::fprintf(tr_rec, "\t%s\t%lE\t%lE\n", pc.obs_groups[g].name.c_str(), phis[start][g],
-                             pc.obs_groups[g].contribution);
-            std::fprintf(tr_rec, "\n\n");
+            WriteSearchResult(tr_rec, pc, values[start], phis[start], true);
             std::fprintf(tr_rec, " Number of model runs for latest YQ run   = %d\n", calls);
             std::fprintf(tr_rec, " Total number of model calls so far       = %d\n", calls_total);
             std::fprintf(tr_rec, "\n\n");
@@ -199,7 +151,8 @@ int TrajrepSearch(int argc, char** argv, pest_control& pc, const toolbox_names& 
     }
     std::fprintf(tr_rec, "\n\n\n\n                   RESULTS OF GLOBAL SEARCH PROCESS\n\n");
     if (best_run > 0) {
-        std::fprintf(tr_rec, "The global search process yielded a total objective function value of %lf\n", best);
+        std::fprintf(tr_rec, "The global search process yielded a total objective function value of %lf\n",
+                     best);
         std::fprintf(tr_rec, "This value was obtained from inversion run number %d\n\n", best_run);
     } else {
         std::fprintf(tr_rec, "No inversion run ended without failure.\n\n");

@@ -42,14 +42,13 @@ std::vector<double> optimised(const std::string& rec, const std::string& word)
 
 } // namespace
 
-// Multistart on the plane of the toolbox example: the search with the
-// lowest phi finds Manning n = 0.05 within 1 %, and a second run with the
-// same "ms.in" writes the same seeds, samples and record.
+// Multistart on the plane of the toolbox example ("ms.in" of the example):
+// the search with the lowest phi finds Manning n = 0.05 within 1 %, and a
+// second run with the same "ms.in" writes the same seeds, samples and record.
 TEST(MultistartExample, BestSearchRecoversTheRoughnessAndRepeats)
 {
     scratch_dir dir("ms_example");
     copy_example(dir);
-    write_file(dir.file("ms.in"), "4711 2\n");
     std::string out;
     ASSERT_EQ(run_in(dir, "-ms case.pst", out), 0) << out;
     const std::string rec = read_file(dir.file("slm_vbq_ms1.rec"));
@@ -80,7 +79,8 @@ TEST(MultistartExample, RefusalsEndWithStatusOneBeforeAnyRun)
         const char* message;
     } cases[] = {
         {nullptr, "-ms case.pst", "Cannot open the file ms.in in the working folder.\n"},
-        {"4711 two", "-ms case.pst", "Error in file ms.in, item 2 (pre-inversion runs) \"two\": is not a number.\n"},
+        {"4711 two", "-ms case.pst",
+         "Error in file ms.in, item 2 (pre-inversion runs) \"two\": is not a number.\n"},
         {"4711 2", "-ms case.pst /r",
          "The restart switch /r cannot be used with multistart: a global search cannot be resumed.\n"},
     };
@@ -89,6 +89,8 @@ TEST(MultistartExample, RefusalsEndWithStatusOneBeforeAnyRun)
         copy_example(dir);
         if (c.ms_in)
             write_file(dir.file("ms.in"), c.ms_in);
+        else
+            fs::remove(dir.file("ms.in"));
         std::string out;
         EXPECT_EQ(run_in(dir, c.args, out), 1) << c.message;
         EXPECT_NE(out.find(c.message), std::string::npos) << out;
@@ -96,14 +98,13 @@ TEST(MultistartExample, RefusalsEndWithStatusOneBeforeAnyRun)
     }
 }
 
-// Trajectory repulsion on the plane: the best search of the summary finds
+// Trajectory repulsion on the plane ("tr.in" of the example): the best search of the summary finds
 // n = 0.05 within 1 %; the seeds written with "Y" and read back with "N"
 // repeat the record.
 TEST(TrajrepExample, BestSearchRecoversTheRoughnessAndSeedsRepeatIt)
 {
     scratch_dir dir("tr_example");
     copy_example(dir);
-    write_file(dir.file("tr.in"), "Y 4711 3 2 5 0.01\n");
     std::string out;
     ASSERT_EQ(run_in(dir, "-tr case.pst", out), 0) << out;
     const std::string rec = read_file(dir.file("slm_vbq_ms2.rec"));
@@ -143,7 +144,8 @@ TEST(TrajrepExample, RefusalsEndWithStatusOneBeforeAnyRun)
          "The seed choice is N, but there is no seed file RandomNumberSeeds.prn to read the seeds from.\n"},
         {"N 1 3 2 5 0.01", "-5\n-6\n",
          "The seed file RandomNumberSeeds.prn holds 2 seeds, fewer than the 3 samples to be drawn.\n"},
-        {"Y 1 3 0 5 0.01", nullptr, "Error in file tr.in, item 4 (maximum inversions) \"0\": must be at least 1.\n"},
+        {"Y 1 3 0 5 0.01", nullptr,
+         "Error in file tr.in, item 4 (maximum inversions) \"0\": must be at least 1.\n"},
         {"y 1 3 2 5 0.01", nullptr, "Error in file tr.in, item 1 (seed choice) \"y\": must be Y or N.\n"},
     };
     for (const auto& c : cases) {
@@ -151,11 +153,115 @@ TEST(TrajrepExample, RefusalsEndWithStatusOneBeforeAnyRun)
         copy_example(dir);
         if (c.tr_in)
             write_file(dir.file("tr.in"), c.tr_in);
+        else
+            fs::remove(dir.file("tr.in"));
         if (c.seeds)
             write_file(dir.file("RandomNumberSeeds.prn"), c.seeds);
         std::string out;
         EXPECT_EQ(run_in(dir, "-tr case.pst", out), 1) << c.message;
         EXPECT_NE(out.find(c.message), std::string::npos) << out;
         EXPECT_FALSE(file_exists(dir.file("values.in"))) << c.message;
+    }
+}
+
+// MLSL on the plane ("mlsl.in" of the example): the summary's best phi is
+// that of the best result block, whose n is 0.05 within 1 %; the record
+// names a stop reason; the seeds written with "Y" and read back with "N"
+// repeat the record.
+TEST(MlslExample, BestSearchRecoversTheRoughnessAndSeedsRepeatIt)
+{
+    scratch_dir dir("mlsl_example");
+    copy_example(dir);
+    std::string out;
+    ASSERT_EQ(run_in(dir, "-mlsl case.pst", out), 0) << out;
+    const std::string rec = read_file(dir.file("slm_vbq_mlsl.rec"));
+    const std::vector<double> n = optimised(rec, "n");
+    const std::vector<double> phi = optimised(rec, "total");
+    ASSERT_FALSE(n.empty()) << rec;
+    ASSERT_EQ(n.size(), phi.size());
+    std::size_t best = 0;
+    for (std::size_t b = 1; b < phi.size(); ++b)
+        if (phi[b] < phi[best])
+            best = b;
+    EXPECT_NEAR(n[best], 0.05, 0.05 * 0.01) << rec;
+    const std::string key = "The global search process yielded a total objective function value of ";
+    const std::size_t at = rec.find(key);
+    ASSERT_NE(at, std::string::npos) << rec;
+    EXPECT_NEAR(std::atof(rec.c_str() + at + key.size()), phi[best], 1e-6);
+    const std::size_t reason = rec.find("\nStopped because ", at);
+    ASSERT_NE(reason, std::string::npos) << rec;
+    EXPECT_EQ(rec.find("\n\n", reason + 1), rec.size() - 2) << "the stop reason ends the record";
+    const std::string seeds = read_file(dir.file("RandomNumberSeeds.prn"));
+    const std::string sampled = "Sampling Phase: Iteration ";
+    std::size_t iterations = 0;
+    for (std::size_t p = rec.find(sampled); p != std::string::npos; p = rec.find(sampled, p + 1))
+        ++iterations;
+    EXPECT_EQ(numbers(seeds).size(), 4 * iterations);
+
+    write_file(dir.file("mlsl.in"), "4 0.5 2.0 0.01 N 1 3 4 2 2 0.01\n");
+    ASSERT_EQ(run_in(dir, "-mlsl case.pst", out), 0) << out;
+    std::string again = read_file(dir.file("slm_vbq_mlsl.rec"));
+    const std::string seed_line = "Input unsigned long random seed                             : ";
+    again.replace(again.find(seed_line) + seed_line.size(), 1, "4711");
+    EXPECT_EQ(again, rec);
+}
+
+TEST(MlslExample, RefusalsEndWithStatusOneBeforeAnyRun)
+{
+    struct {
+        const char* mlsl_in; // nullptr: no file
+        const char* seeds;   // nullptr: no seed file
+        const char* args;
+        const char* message;
+    } cases[] = {
+        {nullptr, nullptr, "-mlsl case.pst", "Cannot open the file mlsl.in in the working folder.\n"},
+        {"4 1.5 2.0 0.01 Y 4711 3 4 2 2 0.01", nullptr, "-mlsl case.pst",
+         "Error in file mlsl.in, item 2 (gamma) \"1.5\": must lie in [0, 1].\n"},
+        {"4 0.5 2.0 0.01 Y 4711 3 4 2 2", nullptr, "-mlsl case.pst",
+         "Error in file mlsl.in: item 11 (negligible fraction) is missing.\n"},
+        {"4 0.5 2.0 0.01 y 4711 3 4 2 2 0.01", nullptr, "-mlsl case.pst",
+         "Error in file mlsl.in, item 5 (seed choice) \"y\": must be Y or N.\n"},
+        {"4 0.5 2.0 0.01 N 4711 3 4 2 2 0.01", nullptr, "-mlsl case.pst",
+         "The seed choice is N, but there is no seed file RandomNumberSeeds.prn to read the seeds from.\n"},
+        {"4 0.5 2.0 0.01 N 4711 3 4 2 2 0.01", "-5\n-6\nseven\n", "-mlsl case.pst",
+         "Error in the seed file RandomNumberSeeds.prn, line 3: the seed \"seven\" is not a number.\n"},
+        {"4 0.5 2.0 0.01 N 4711 3 4 2 2 0.01", "-5\n-6\n", "-mlsl case.pst",
+         "The seed file RandomNumberSeeds.prn holds 2 seeds, fewer than the 4 samples to be drawn.\n"},
+        {"400000 0.5 2.0 0.01 Y 4711 30000 4 2 2 0.01", nullptr, "-mlsl case.pst",
+         "The MLSL tables of 400000 samples over 30000 iterations and 4 local searches are too large.\n"},
+        {"4 0.5 2.0 0.01 Y 4711 3 4 2 2 0.01", nullptr, "-mlsl case.pst /r",
+         "The restart switch /r cannot be used with MLSL: a global search cannot be resumed.\n"},
+    };
+    for (const auto& c : cases) {
+        scratch_dir dir("mlsl_refusal");
+        copy_example(dir);
+        if (c.mlsl_in)
+            write_file(dir.file("mlsl.in"), c.mlsl_in);
+        else
+            fs::remove(dir.file("mlsl.in"));
+        if (c.seeds)
+            write_file(dir.file("RandomNumberSeeds.prn"), c.seeds);
+        std::string out;
+        EXPECT_EQ(run_in(dir, c.args, out), 1) << c.message;
+        EXPECT_NE(out.find(c.message), std::string::npos) << out;
+        EXPECT_FALSE(file_exists(dir.file("values.in"))) << c.message;
+    }
+}
+
+// An adjustable parameter with equal bounds has no range for the
+// distances: every strategy refuses it before any run.
+TEST(GlobalExamples, EqualBoundsAreRefusedByEveryStrategy)
+{
+    for (const char* mode : {"-mlsl", "-ms", "-tr"}) {
+        scratch_dir dir("global_equal_bounds");
+        copy_example(dir);
+        std::string pst = read_file(dir.file("case.pst"));
+        const std::string line = "n log factor 0.1 0.01 0.5 ";
+        pst.replace(pst.find(line), line.size(), "n log factor 0.1 0.1 0.1 ");
+        write_file(dir.file("case.pst"), pst);
+        std::string out;
+        EXPECT_EQ(run_in(dir, std::string(mode) + " case.pst", out), 1) << mode;
+        EXPECT_NE(out.find("Parameter n has equal lower and upper bounds;"), std::string::npos) << out;
+        EXPECT_FALSE(file_exists(dir.file("values.in"))) << mode;
     }
 }

@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@ namespace
 {
 
 using torva_test::read_file;
+using torva_test::write_file;
 
 // One parameter x in [0, 5] and the residual (x - 1)(x - 4): two separated
 // minima of phi = 0 at x = 1 and x = 4, a ridge at 2.5.
@@ -87,14 +89,15 @@ struct MultistartSearchTest : testing::Test {
     {
         pest_control fresh = pc;
         const char* argv[] = {"torva", "-ms", "case.pst", nullptr};
-        std::FILE* out[4] = {std::fopen("case.rec", "w"), std::fopen("case.sen", "w"), std::fopen("case.mtt", "w"),
-                             std::fopen("case.par", "w")};
+        std::FILE* out[4] = {std::fopen("case.rec", "w"), std::fopen("case.sen", "w"),
+                             std::fopen("case.mtt", "w"), std::fopen("case.par", "w")};
         std::FILE* rec = std::fopen("slm_vbq_ms1.rec", "w");
         std::FILE* prn = std::fopen("parameters.prn", "w");
         sample_seeds seeds;
         EXPECT_EQ(OpenSeedFile(seeds, 'Y', s.seed), 0);
         testing::internal::CaptureStdout();
-        const int rc = MultistartSearch(3, const_cast<char**>(argv), fresh, names, out, s, seeds, rec, prn, model());
+        const int rc =
+            MultistartSearch(3, const_cast<char**>(argv), fresh, names, out, s, seeds, rec, prn, model());
         screen = testing::internal::GetCapturedStdout();
         for (std::FILE* fp : out)
             std::fclose(fp);
@@ -102,7 +105,56 @@ struct MultistartSearchTest : testing::Test {
         std::fclose(prn);
         return rc;
     }
+
+    // Trajectory repulsion on the two minima; the record. points, when
+    // given, receives the trajectory table.
+    int run_trajrep(const trajrep_settings& s, std::string& text, double** points = nullptr)
+    {
+        const char* argv[] = {"torva", "-tr", "case.pst", nullptr};
+        std::FILE* out[4] = {std::fopen("case.rec", "w"), std::fopen("case.sen", "w"),
+                             std::fopen("case.mtt", "w"), std::fopen("case.par", "w")};
+        std::FILE* rec = std::fopen("slm_vbq_ms2.rec", "w");
+        sample_seeds seeds;
+        EXPECT_EQ(OpenSeedFile(seeds, 'Y', s.seed), 0);
+        testing::internal::CaptureStdout();
+        const int rc =
+            TrajrepSearch(3, const_cast<char**>(argv), pc, names, out, s, seeds, rec, model(), points);
+        testing::internal::GetCapturedStdout();
+        for (std::FILE* fp : out)
+            std::fclose(fp);
+        std::fclose(rec);
+        text = read_file("slm_vbq_ms2.rec");
+        return rc;
+    }
+
+    // MLSL with the model given (the two minima by default); the record.
+    int run_mlsl(const mlsl_settings& s, std::string& text, const pest_model_call& m = nullptr)
+    {
+        const char* argv[] = {"torva", "-mlsl", "case.pst", nullptr};
+        std::FILE* out[4] = {std::fopen("case.rec", "w"), std::fopen("case.sen", "w"),
+                             std::fopen("case.mtt", "w"), std::fopen("case.par", "w")};
+        std::FILE* rec = std::fopen("slm_vbq_mlsl.rec", "w");
+        sample_seeds seeds;
+        EXPECT_EQ(OpenSeedFile(seeds, s.choice, s.seed), 0);
+        testing::internal::CaptureStdout();
+        const int rc =
+            MlslSearch(3, const_cast<char**>(argv), pc, names, out, s, seeds, rec, m ? m : model());
+        testing::internal::GetCapturedStdout();
+        for (std::FILE* fp : out)
+            std::fclose(fp);
+        std::fclose(rec);
+        text = read_file("slm_vbq_mlsl.rec");
+        return rc;
+    }
 };
+
+std::size_t occurrences(const std::string& text, const std::string& part)
+{
+    std::size_t n = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
+    return n;
+}
 
 // The numbers of the rows that start with a tab and the given word.
 std::vector<std::pair<double, double>> rows(const std::string& text, const std::string& word)
@@ -185,8 +237,8 @@ TEST_F(MultistartSearchTest, FailedSampleRunIsMarkedAndStillSearched)
     const pest_model_call good = model();
     bool first = true;
     const char* argv[] = {"torva", "-ms", "case.pst", nullptr};
-    std::FILE* out[4] = {std::fopen("case.rec", "w"), std::fopen("case.sen", "w"), std::fopen("case.mtt", "w"),
-                         std::fopen("case.par", "w")};
+    std::FILE* out[4] = {std::fopen("case.rec", "w"), std::fopen("case.sen", "w"),
+                         std::fopen("case.mtt", "w"), std::fopen("case.par", "w")};
     std::FILE* rec = std::fopen("slm_vbq_ms1.rec", "w");
     std::FILE* prn = std::fopen("parameters.prn", "w");
     sample_seeds seeds;
@@ -247,21 +299,9 @@ TEST_F(MultistartSearchTest, TrajectoryRepulsionStartsFarFromEarlierPaths)
 {
     pc.critical_distance = 0.01;
     const trajrep_settings s{'Y', 99u, 10, 4, 5, 0.01};
-    const char* argv[] = {"torva", "-tr", "case.pst", nullptr};
-    std::FILE* out[4] = {std::fopen("case.rec", "w"), std::fopen("case.sen", "w"), std::fopen("case.mtt", "w"),
-                         std::fopen("case.par", "w")};
-    std::FILE* rec = std::fopen("slm_vbq_ms2.rec", "w");
-    sample_seeds seeds;
-    ASSERT_EQ(OpenSeedFile(seeds, 'Y', s.seed), 0);
     double** points = matrix(1, 1, 1, (pc.noptmax + 1) * s.max_inversions);
-    testing::internal::CaptureStdout();
-    const int rc = TrajrepSearch(3, const_cast<char**>(argv), pc, names, out, s, seeds, rec, model(), points);
-    const std::string screen = testing::internal::GetCapturedStdout();
-    for (std::FILE* fp : out)
-        std::fclose(fp);
-    std::fclose(rec);
-    ASSERT_EQ(rc, 0) << screen;
-    const std::string text = read_file("slm_vbq_ms2.rec");
+    std::string text;
+    ASSERT_EQ(run_trajrep(s, text, points), 0) << text;
     const std::size_t head = text.find("x\tTotal\tobs\t\n");
     ASSERT_NE(head, std::string::npos) << text;
     const auto samples = table_rows(text, head + std::string("x\tTotal\tobs\t\n").size(), 10);
@@ -306,20 +346,215 @@ TEST_F(MultistartSearchTest, TrajectoryRepulsionStartsFarFromEarlierPaths)
 TEST_F(MultistartSearchTest, TrajectoryRepulsionStopsAfterOneSearchWithZeroRunsWithoutGain)
 {
     const trajrep_settings s{'Y', 5u, 4, 3, 0, 0.01};
-    const char* argv[] = {"torva", "-tr", "case.pst", nullptr};
-    std::FILE* out[4] = {std::fopen("case.rec", "w"), std::fopen("case.sen", "w"), std::fopen("case.mtt", "w"),
-                         std::fopen("case.par", "w")};
-    std::FILE* rec = std::fopen("slm_vbq_ms2.rec", "w");
-    sample_seeds seeds;
-    ASSERT_EQ(OpenSeedFile(seeds, 'Y', s.seed), 0);
-    testing::internal::CaptureStdout();
-    const int rc = TrajrepSearch(3, const_cast<char**>(argv), pc, names, out, s, seeds, rec, model());
-    testing::internal::GetCapturedStdout();
-    for (std::FILE* fp : out)
-        std::fclose(fp);
-    std::fclose(rec);
-    ASSERT_EQ(rc, 0);
-    const std::string text = read_file("slm_vbq_ms2.rec");
+    std::string text;
+    ASSERT_EQ(run_trajrep(s, text), 0);
     EXPECT_EQ(rows(text, "x").size(), 1u);
-    EXPECT_NE(text.find("This value was obtained from inversion run number 1\n\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("This value was obtained from inversion run number 1\n\n"), std::string::npos)
+        << text;
+}
+
+// MLSL on the two minima: the searches end in both, the record's summary
+// counts them, and the strategy stops by the Bayesian rule once the reduced
+// sample is large enough for two minima (Nr >= 16 with gamma 0.5).
+TEST_F(MultistartSearchTest, MlslFindsBothMinimaAndStopsByTheBayesianRule)
+{
+    pc.critical_distance = 0.0;
+    const mlsl_settings s{10, 0.5, 4.0, 0.01, 'Y', 321u, 20, 50, 50, 50, 0.01};
+    std::string text;
+    ASSERT_EQ(run_mlsl(s, text), 0) << text;
+    EXPECT_EQ(text.rfind("                        YQ_MLSL CONTROL INFORMATION\n\n"
+                         "Input unsigned long random seed                             : 321\n"
+                         "Uniform random sample size at step k                        : 10\n"
+                         "Value for reduction of the sample                           : 0.500000\n",
+                         0),
+              0u);
+    const auto blocks = rows(text, "x");
+    bool low = false, high = false;
+    for (const auto& b : blocks) {
+        low = low || std::fabs(b.second - 1.0) < 1e-4;
+        high = high || std::fabs(b.second - 4.0) < 1e-4;
+    }
+    EXPECT_TRUE(low && high) << text;
+    int w = 0, k = 0;
+    const std::size_t at = text.find("The number of local searches that yielded distinct local minima: ");
+    ASSERT_NE(at, std::string::npos) << text;
+    ASSERT_EQ(std::sscanf(text.c_str() + at,
+                          "The number of local searches that yielded distinct local minima: %d\n"
+                          "The number of MLSL iterations is: %d",
+                          &w, &k),
+              2);
+    EXPECT_GE(w, 2);
+    EXPECT_EQ(occurrences(text, "Upgrade vectors for Local Search"), std::size_t(w));
+    EXPECT_NE(text.find("Stopped because Bayesian stopping criteria were satisfied.\n\n"), std::string::npos)
+        << text;
+    EXPECT_TRUE(MlslBayesianStop(w, k * 10 * 0.5));
+    EXPECT_EQ(occurrences(text, "Sampling Phase: Iteration "), std::size_t(k));
+    EXPECT_NE(text.find("The global search process yielded a total objective function value of 0.000000\n"),
+              std::string::npos);
+}
+
+// With item 9 at 0 the first search ends the phase and the strategy.
+TEST_F(MultistartSearchTest, MlslStopsAfterOneSearchWithZeroSearchesWithoutGain)
+{
+    const mlsl_settings s{10, 0.5, 4.0, 0.01, 'Y', 321u, 20, 50, 0, 50, 0.01};
+    std::string text;
+    ASSERT_EQ(run_mlsl(s, text), 0) << text;
+    EXPECT_EQ(occurrences(text, "A LS will be performed from vector "), 1u) << text;
+    EXPECT_NE(text.find("A LS will be performed from vector 1 of the reduced sample in iteration 1\n"),
+              std::string::npos);
+    EXPECT_NE(text.find("Actual number of local searches performed is: 1\n"
+                        "The number of local searches that yielded distinct local minima: 1\n"
+                        "The number of MLSL iterations is: 1\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("Stopped because there have been 0 actual local searches with no objective function "
+                        "improvement.\n\n"),
+              std::string::npos);
+}
+
+// gamma x kN below 1 keeps no reduced sample: the iterations only sample,
+// and the count of iterations without improvement still advances (from
+// the second iteration) until it stops the strategy.
+TEST_F(MultistartSearchTest, MlslWithoutReducedSampleOnlySamples)
+{
+    const mlsl_settings s{3, 0.1, 4.0, 0.01, 'Y', 11u, 5, 50, 50, 2, 0.01};
+    std::string text;
+    ASSERT_EQ(run_mlsl(s, text), 0) << text;
+    EXPECT_EQ(calls, 9);
+    EXPECT_EQ(text.find("Reduced Sample Set"), std::string::npos);
+    EXPECT_EQ(text.find("A LS will be performed"), std::string::npos);
+    EXPECT_NE(text.find("The number of MLSL iterations is: 3\n"
+                        "No local search ended without failure.\n\n"
+                        "Total model calls    = 9\n"
+                        "Stopped because there have been 2 MLSL iterations with no objective function "
+                        "improvement.\n\n"),
+              std::string::npos)
+        << text;
+}
+
+// On a flat objective every point has the same phi: points within alpha of
+// each other do not refuse each other, and a search ends where it starts,
+// so every reduced-sample point is searched from, except a sample drawn
+// from the same seed again, which lies on an earlier start point.
+TEST_F(MultistartSearchTest, MlslEqualPhiPointsSearchAndARepeatedPointIsRefused)
+{
+    write_file("RandomNumberSeeds.prn", "-5\n-9\n-5\n");
+    const mlsl_settings s{3, 1.0, 100.0, 0.0, 'N', 1u, 1, 50, 50, 50, 0.01};
+    std::string text;
+    ASSERT_EQ(run_mlsl(s, text,
+                       [](pest_control& c, pest_values, int slot) {
+                           c.obs[1].simulated[slot] = 1.0;
+                           return 0;
+                       }),
+              0)
+        << text;
+    EXPECT_EQ(text.find("with a lower obj. function value"), std::string::npos) << text;
+    EXPECT_EQ(occurrences(text, "A LS will be performed from vector "), 2u) << text;
+    EXPECT_EQ(occurrences(text, "of the reduced sample. It is too close to a previous LS start point\n"), 1u)
+        << text;
+    EXPECT_NE(text.find("Stopped because the maximum MLSL iterations, 1, to carry out were carried out\n\n"),
+              std::string::npos);
+}
+
+// A failed sample run is ranked last and never searched from.
+TEST_F(MultistartSearchTest, MlslNeverSearchesFromAFailedSample)
+{
+    const pest_model_call good = model();
+    int n = 0;
+    const mlsl_settings s{3, 1.0, 0.001, 0.0, 'Y', 8u, 1, 50, 50, 50, 0.01};
+    std::string text;
+    ASSERT_EQ(
+        run_mlsl(s, text,
+                 [&](pest_control& c, pest_values w, int slot) { return ++n == 2 ? 1 : good(c, w, slot); }),
+        0)
+        << text;
+    EXPECT_EQ(occurrences(text, "\tfailed\t\n"), 2u) << text; // sample row and reduced-sample row
+    EXPECT_NE(text.find("No LS for vector 3 of the reduced sample. Its model run failed\n"),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(text.find("A LS will be performed from vector 3 "), std::string::npos);
+}
+
+// The first iteration keeps no reduced sample (gamma x kN = 0.6), the
+// second searches: that first search sets the best phi over iterations and
+// counts as an improvement, so one iteration without improvement allowed
+// does not stop the strategy at the second iteration.
+TEST_F(MultistartSearchTest, MlslFirstSearchAfterAnEmptyIterationCountsAsAnImprovement)
+{
+    const mlsl_settings s{3, 0.2, 4.0, 0.01, 'Y', 17u, 10, 50, 50, 1, 0.01};
+    std::string text;
+    ASSERT_EQ(run_mlsl(s, text), 0) << text;
+    EXPECT_NE(text.find("A LS will be performed from vector 1 of the reduced sample in iteration 2\n"),
+              std::string::npos)
+        << text;
+    int k = 0;
+    const std::size_t at = text.find("The number of MLSL iterations is: ");
+    ASSERT_NE(at, std::string::npos) << text;
+    ASSERT_EQ(std::sscanf(text.c_str() + at, "The number of MLSL iterations is: %d", &k), 1);
+    EXPECT_GE(k, 3) << text;
+}
+
+// A failed search is reported and counted as a search, but neither as a
+// minimum nor as the best; the result is then 1.
+TEST_F(MultistartSearchTest, MlslFailedSearchIsNeitherAMinimumNorTheBest)
+{
+    const pest_model_call good = model();
+    int n = 0;
+    const mlsl_settings s{4, 0.5, 0.001, 0.0, 'Y', 8u, 1, 50, 50, 50, 0.01};
+    std::string text;
+    EXPECT_EQ(
+        run_mlsl(s, text,
+                 [&](pest_control& c, pest_values w, int slot) { return ++n == 6 ? 1 : good(c, w, slot); }),
+        1);
+    EXPECT_NE(text.find("\n MLSL local search 1 from vector 1 in step 1 failed.\n\n"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("Actual number of local searches performed is: 2\n"
+                        "The number of local searches that yielded distinct local minima: 1\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("This value was obtained from reported inversion run number 2\n"), std::string::npos);
+}
+
+namespace
+{
+
+long resident_pages()
+{
+    std::ifstream in("/proc/self/statm");
+    long size = 0, resident = 0;
+    in >> size >> resident;
+    return resident;
+}
+
+} // namespace
+
+// The strategies make thousands of model calls in one process: their
+// tables, seeds and files are released at their end, so repeated runs grow
+// neither resident memory nor open descriptors. (Under the address
+// sanitizer freed memory waits in a quarantine, so only descriptors count.)
+TEST_F(MultistartSearchTest, ThousandsOfStrategyCallsLeaveNothingBehind)
+{
+    const mlsl_settings ml{10, 0.5, 4.0, 0.01, 'Y', 321u, 20, 50, 50, 50, 0.01};
+    const multistart_settings ms{20250u, 6};
+    const trajrep_settings tr{'Y', 99u, 10, 4, 5, 0.01};
+    pc.critical_distance = 0.01;
+    const pest_control start = pc;
+    const auto round = [&] {
+        std::string text;
+        pc = start;
+        ASSERT_EQ(run_mlsl(ml, text), 0);
+        ASSERT_EQ(run(ms, text), 0);
+        ASSERT_EQ(run_trajrep(tr, text), 0);
+    };
+    for (int k = 0; k < 3; ++k)
+        round();
+    const long pages = resident_pages();
+    const int descriptors = torva_test::open_descriptor_count();
+    const int before = calls;
+    while (calls - before < 1000)
+        round();
+    EXPECT_LE(torva_test::open_descriptor_count(), descriptors);
+#if !defined(__SANITIZE_ADDRESS__)
+    EXPECT_LE(resident_pages(), pages + 64) << "resident pages grew from " << pages; // 256 kB of slack
+#endif
 }

@@ -128,7 +128,11 @@ TEST(ProgramEntry, CalibrationModesStopOnMissingFilesOrSayTheyAreNotAvailable)
                 "Trajectory repulsion uses the (Secant) Levenberg-Marquardt local search method,\n"
                 "as implemented directly in TORVA, for local search.\n\n"
                 "Cannot open the file tr.in in the working folder.\n"},
-        {"-mlsl", "MLSL calibration is not available yet.\n"},
+        {"-mlsl", "\nUsing the Multi Level Single Linkage (MLSL) stochastic global optimization method,\n"
+                  "as implemented directly in TORVA, to calibrate the current TORVA model.\n"
+                  "MLSL uses the (Secant) Levenberg-Marquardt local search method,\n"
+                  "as implemented directly in TORVA, for local search.\n\n"
+                  "Cannot open the file mlsl.in in the working folder.\n"},
     };
     const std::string b = banner();
     scratch_dir dir("modes"); // the toolbox writes torva.in before it opens its control file
