@@ -535,17 +535,13 @@ void write_final_summary(model_state& s)
         lakes_drains_dikes(s, fp);
     }
 
-    // TODO: the end-of-run overland and channel sediment summaries and the
-    // bed-elevation report (sediment transport).
-    if (fp)
-        std::fprintf(fp, "\n");
+    if (!write_final_sediment_summary(s))
+        return;
     // TODO: the end-of-run constituent summaries.
-    // TODO: the end-of-run files: the optimisation file's last line and the
-    // FLOOD_GRID step first.
+    write_optimize_end(s);
     write_flood_stream_step(s);
     write_map_dataset_ends(s);
-    // TODO: the end-of-run files: the channel
-    // hotstart pair, the hotstart and final grids, the companion hydrograph,
-    // the KZ inflow file and the FYSSI file, in that order.
+    if (!write_run_end_files(s))
+        return;
     write_snow_dataset_ends(s);
 }
