@@ -4,6 +4,7 @@
 // Every written file is flushed and checked, so a full disk or a lost
 // stream is reported with the file's name instead of leaving a truncated
 // hotstart behind unnoticed.
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -13,6 +14,7 @@
 #include "core/model_state.h"
 #include "output/grid_writers.h"
 #include "output/output_steps.h"
+#include "output/state_access.h"
 
 namespace
 {
@@ -123,6 +125,29 @@ void write_vks_hydrograph(model_state& s)
         std::fclose(locations);
 }
 
+// The lateral sediment into every node, one line per size class, appended
+// to the FYSSI file with a separator line after the last class.
+void write_fyssi_file(model_state& s)
+{
+    file_rec f;
+    if (!file_rec_open(f, s.cards.fyssi, "a")) {
+        std::printf(
+            "Error: the FYSSI file %s cannot be opened; its lateral sediment lines are not written.\n",
+            s.cards.fyssi.c_str());
+        return;
+    }
+    const int links = std::min(s.num_links, s.nx.size());
+    for (int c = 1; c <= s.sed.num_sed; ++c) {
+        for (int l = 1; l <= links; ++l)
+            for (int n = 1; n <= s.nx[l]; ++n)
+                std::fprintf(f.fp, "%6.2lf ", value_at(s.qlat_tot_sed, n, l, c));
+        std::fprintf(f.fp, "\n");
+    }
+    std::fprintf(f.fp, "\n----------------------------------------------------------\n");
+    written_ok(f.fp, f.name, "FYSSI file");
+    file_rec_close(f);
+}
+
 } // namespace
 
 void write_optimize_end(model_state& s)
@@ -198,11 +223,18 @@ bool write_run_end_files(model_state& s)
                         "Can't open overland hotstart file for writing: %s\n", "overland hotstart grid");
 
     file_rec_release(s.sm_hotstart_in_file);
-    if (s.cards.write_sm_hotstart_given && cell_values(s, s.soil_moisture))
-        write_cell_grid(s, s.write_sm_hotstart_name, s.soil_moisture.data(),
-                        "Can't open soil moisture hotstart file for writing: %s\n",
-                        "soil-moisture hotstart grid");
+    if (s.cards.write_sm_hotstart_given) {
+        if (cell_values(s, s.soil_moisture))
+            write_cell_grid(s, s.write_sm_hotstart_name, s.soil_moisture.data(),
+                            "Can't open soil moisture hotstart file for writing: %s\n",
+                            "soil-moisture hotstart grid");
+        else
+            std::printf(
+                "Error: the run keeps no soil moisture, so the soil-moisture hotstart %s is not written.\n",
+                s.write_sm_hotstart_name.c_str());
+    }
 
-    // TODO: the FYSSI lateral sediment file (channel sediment transport).
+    if (s.sed.soil_erosion && s.chan_sed_on && s.cards.fyssi_given)
+        write_fyssi_file(s);
     return true;
 }

@@ -16,6 +16,13 @@ namespace
 const torva_test::golden_tolerance exact{0.0, 0.0};
 
 struct FinalSummary : SummaryFixture {
+    // The end-of-run grids of fixed names go to the scratch folder.
+    void SetUp() override
+    {
+        SummaryFixture::SetUp();
+        std::string folder = dir.path();
+        set_project_path(folder);
+    }
     // Distinct values whose pairwise sums (and so differences) all differ
     // (2pk + k^2 mod p, a Sidon set for k < p), so that a line printing the
     // wrong field, or the wrong pair of fields, shows.

@@ -12,6 +12,8 @@
 
 #include "core/error_state.h"
 #include "core/file_rec.h"
+#include "core/model_state.h"
+#include "input/grid_map.h"
 #include "output/output_steps.h"
 #include "output/summary_fixture.h"
 #include "support/test_support.h"
@@ -103,4 +105,96 @@ TEST(RunEndFiles, StormHotstartsRestartTheNextRunWhereItStopped)
     std::string info;
     ASSERT_EQ(run_command("gdalinfo '" + dir.file("storm.ovh") + "' 2>&1", info), 0) << info;
     EXPECT_TRUE(holds(info, "Size is 5, 3")) << info;
+}
+
+namespace
+{
+
+struct EndGrids : summary_test::SummaryFixture {
+    // A 2 x 3 grid whose mask is 0 1 1 / 1 0 1.
+    void grid()
+    {
+        cells(4, 10.0);
+        s->grid_rows = s->num_rows = s->rows = 2;
+        s->grid_cols = s->num_cols = s->cols = 3;
+        s->grid_north = 20.0;
+        s->grid_south = 0.0;
+        s->grid_east = 30.0;
+        s->grid_west = 0.0;
+        s->mask.assign(2, 3, 0);
+        s->mask[1][2] = 1;
+        s->mask[1][3] = 2;
+        s->mask[2][1] = 3;
+        s->mask[2][3] = 4;
+        const double depth[] = {0.1234567, 0.0, 2.5, 1e-7};
+        s->soil_moisture.assign(4, 0.0);
+        for (int i = 1; i <= 4; ++i) {
+            s->ov_depth[i] = depth[i - 1];
+            s->soil_moisture[i] = 0.05 * i;
+        }
+    }
+    std::string run_end(bool expect_ok = true)
+    {
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(write_run_end_files(*s), expect_ok);
+        return testing::internal::GetCapturedStdout();
+    }
+};
+
+} // namespace
+
+TEST_F(EndGrids, HotstartGridsReadBackAndWriteTheSameFileAgain)
+{
+    grid();
+    s->cards.write_ov_hotstart_given = s->cards.write_sm_hotstart_given = 1;
+    s->write_ov_hotstart_name = dir.file("ov.hot");
+    s->write_sm_hotstart_name = dir.file("sm.hot");
+    EXPECT_EQ(run_end(), "");
+    const std::string ov = read_file(dir.file("ov.hot"));
+    EXPECT_EQ(ov, "north:     20.00\nsouth:      0.00\neast:     30.00\nwest:      0.00\nrows:     2\ncols:     3\n"
+                  "0.000000 0.123457 0.000000 \n2.500000 0.000000 0.000000 \n");
+    // Read back as the next run would, and written again: the same files.
+    for (const char* name : {"ov.hot", "sm.hot"}) {
+        file_rec in;
+        ASSERT_TRUE(file_rec_open(in, dir.file(name), "r"));
+        dvec back;
+        back.assign(4, -1.0);
+        testing::internal::CaptureStdout();
+        read_cell_reals(*s, in, dir.file(name), back);
+        const std::string said = testing::internal::GetCapturedStdout();
+        ASSERT_FALSE(error_state.raised) << name << "\n" << said;
+        const std::string first = read_file(dir.file(name));
+        (std::string(name) == "ov.hot" ? s->ov_depth : s->soil_moisture) = back;
+        run_end();
+        EXPECT_EQ(read_file(dir.file(name)), first) << name;
+    }
+}
+
+TEST_F(EndGrids, FailedOpensAndWritesNameTheirFile)
+{
+    grid();
+    s->cards.write_ov_hotstart_given = 1;
+    s->write_ov_hotstart_name = "/no/such/folder/ov.hot";
+    EXPECT_TRUE(holds(run_end(), "Can't open overland hotstart file for writing: /no/such/folder/ov.hot\n"));
+    EXPECT_FALSE(error_state.raised) << "the end of the run goes on";
+
+    if (file_exists("/dev/full")) {
+        s->write_ov_hotstart_name = "/dev/full";
+        const std::string out = run_end();
+        EXPECT_TRUE(holds(out, "Error: writing the overland hotstart grid /dev/full failed")) << out;
+    }
+
+    s->cards.write_sm_hotstart_given = 1;
+    s->write_sm_hotstart_name = dir.file("sm.hot");
+    s->soil_moisture.reset();
+    EXPECT_TRUE(holds(run_end(), "the run keeps no soil moisture, so the soil-moisture hotstart"));
+
+    // The adjusted elevation grid stops the end of the run: nothing after it.
+    s->cards.adjust_elev_given = 1;
+    s->cards.adjust_elev = "/no/such/folder/elev.asc";
+    s->write_ov_hotstart_name = dir.file("ov.hot");
+    const std::string out = run_end(false);
+    EXPECT_TRUE(holds(out, "Can't open adjusted elevation map for writing: /no/such/folder/elev.asc\n")) << out;
+    EXPECT_TRUE(error_state.raised);
+    EXPECT_FALSE(file_exists(dir.file("ov.hot")));
 }
