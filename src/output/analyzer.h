@@ -131,7 +131,12 @@ class st2d_logical_OP : public logical_OP
 };
 
 struct analyzer {
-    virtual ~analyzer() = default;
+    // The rest of the list is released one by one, not by recursion.
+    virtual ~analyzer()
+    {
+        for (std::unique_ptr<analyzer> rest = std::move(next); rest;)
+            rest = std::move(rest->next);
+    }
     // Examines the analyzer when the event bits hold one of its triggers.
     virtual void trigger(model_state& state, int event_bits);
     // Fills the analyzer from its line (the kind word removed); false when

@@ -170,7 +170,8 @@ TEST_F(FinalSummary, SacramentoReport)
     // 1.5 to groundwater - 60 discharge) / 100 rain.
     const std::string text = summary();
     EXPECT_TRUE(holds(text, "Overall mass balance error =                    -31.122449 percent\n")) << text;
-    EXPECT_TRUE(holds(text, "Mass balance error of surface components =               38.500000 percent\n")) << text;
+    EXPECT_TRUE(holds(text, "Mass balance error of surface components =               38.500000 percent\n"))
+        << text;
     EXPECT_TRUE(torva_test::matches_golden("final_summary_sacramento.golden", text, exact));
 }
 
@@ -288,4 +289,19 @@ TEST_F(FinalSummary, InitialSnowAndTheWaterInItsPacketsCloseTheRunBalance)
     write_final_summary(*s);
     EXPECT_NEAR(s->snow_final_volume_run, 5.0, 1e-12);
     EXPECT_NEAR(s->overall_balance_error, 0.0, 1e-12);
+}
+
+TEST_F(FinalSummary, TheMassLeftInTheSystemIsMeasuredAfreshWhateverTheSwitches)
+{
+    // Channel transport on without explicit routing: neither the lakes nor
+    // the channels add a part, and the last event close's value must not stay.
+    cells(1, 10.0);
+    s->num_constituents = 2;
+    s->chan_con_trans = 1;
+    checked_array_grow(s->GLOBAL_MASS_FINAL, 2);
+    s->GLOBAL_MASS_FINAL[1] = 5.0;
+    s->GLOBAL_MASS_FINAL[2] = 7.0;
+    write_final_summary(*s);
+    EXPECT_EQ(s->GLOBAL_MASS_FINAL[1], 0.0);
+    EXPECT_EQ(s->GLOBAL_MASS_FINAL[2], 0.0);
 }
