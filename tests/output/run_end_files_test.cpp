@@ -151,8 +151,9 @@ TEST_F(EndGrids, HotstartGridsReadBackAndWriteTheSameFileAgain)
     s->write_sm_hotstart_name = dir.file("sm.hot");
     EXPECT_EQ(run_end(), "");
     const std::string ov = read_file(dir.file("ov.hot"));
-    EXPECT_EQ(ov, "north:     20.00\nsouth:      0.00\neast:     30.00\nwest:      0.00\nrows:     2\ncols:     3\n"
-                  "0.000000 0.123457 0.000000 \n2.500000 0.000000 0.000000 \n");
+    EXPECT_EQ(
+        ov, "north:     20.00\nsouth:      0.00\neast:     30.00\nwest:      0.00\nrows:     2\ncols:     3\n"
+            "0.000000 0.123457 0.000000 \n2.500000 0.000000 0.000000 \n");
     // Read back as the next run would, and written again: the same files.
     for (const char* name : {"ov.hot", "sm.hot"}) {
         file_rec in;
@@ -194,7 +195,38 @@ TEST_F(EndGrids, FailedOpensAndWritesNameTheirFile)
     s->cards.adjust_elev = "/no/such/folder/elev.asc";
     s->write_ov_hotstart_name = dir.file("ov.hot");
     const std::string out = run_end(false);
-    EXPECT_TRUE(holds(out, "Can't open adjusted elevation map for writing: /no/such/folder/elev.asc\n")) << out;
+    EXPECT_TRUE(holds(out, "Can't open adjusted elevation map for writing: /no/such/folder/elev.asc\n"))
+        << out;
     EXPECT_TRUE(error_state.raised);
     EXPECT_FALSE(file_exists(dir.file("ov.hot")));
+}
+
+TEST(RunEndFiles, AnalyzersReportAtTheMomentsOfAWholeRun)
+{
+    scratch_dir dir("analyzer_run");
+    copy_hotstart_example(dir);
+    write_file(dir.file("watch.txt"), "# stages of the channel example\n"
+                                      "2DS depth Ss >= 0.0 fc \"" +
+                                          dir.file("depth watch.txt") +
+                                          "\"\n"
+                                          "2DS flow t > 1000 fc 600 " +
+                                          dir.file("flow.txt") + "\n");
+    write_file(dir.file("storm.prj"), read_file(dir.file("storm.prj")) + "ANALYZERS watch.txt\n");
+    std::string out;
+    ASSERT_EQ(run_in(dir, "storm.prj", out), 0) << out;
+    EXPECT_TRUE(holds(out, "Set up 2 analyzers...\n")) << out;
+    const std::string depth = read_file(dir.file("depth watch.txt"));
+    const std::size_t begin = depth.find("depth at the beginning of the simulation at 01-01-2000, 12:0: 0.");
+    const std::size_t end = depth.find("depth at the end of simulation at 01-01-2000, 12:20: 0.");
+    ASSERT_NE(begin, std::string::npos) << depth;
+    ASSERT_NE(end, std::string::npos) << depth;
+    EXPECT_LT(begin, end);
+    EXPECT_TRUE(holds(depth, "====> 5 out of 5 nodes passed the logic test.\n")) << depth;
+    // Every ten minutes of the twenty, from the first step on.
+    const std::string flow = read_file(dir.file("flow.txt"));
+    int reports = 0;
+    for (std::size_t at = flow.find("====>"); at != std::string::npos; at = flow.find("====>", at + 1))
+        ++reports;
+    EXPECT_EQ(reports, 3) << flow;
+    EXPECT_TRUE(holds(flow, "flow at 01-01-2000, 12:10: 0.  Nodes with values > 1000.000000:\n")) << flow;
 }
