@@ -230,3 +230,30 @@ TEST(RunEndFiles, AnalyzersReportAtTheMomentsOfAWholeRun)
     EXPECT_EQ(reports, 3) << flow;
     EXPECT_TRUE(holds(flow, "flow at 01-01-2000, 12:10: 0.  Nodes with values > 1000.000000:\n")) << flow;
 }
+
+TEST_F(EndGrids, ChannelHotstartHasOneLinePerRoutedNodeInLinkOrder)
+{
+    // Links of 2, 1 and 3 nodes and a structure link between them.
+    s->num_links = 4;
+    s->ltype.assign(4, 4);
+    s->ltype[3] = 64;
+    s->nx.assign(4, 0);
+    s->nx[1] = 2;
+    s->nx[2] = 1;
+    s->nx[3] = 1;
+    s->nx[4] = 3;
+    s->yp.assign(3, 4, 0.0);
+    s->qp.assign(3, 4, 0.0);
+    for (int l = 1; l <= 4; ++l)
+        for (int n = 1; n <= 3; ++n) {
+            s->yp[n][l] = 100.0 + l + 0.1 * n;
+            s->qp[n][l] = 0.5 * l + 0.01 * n;
+        }
+    ASSERT_TRUE(file_rec_open(s->chan_depth_hotstart_out, dir.file("c.dht"), "w"));
+    ASSERT_TRUE(file_rec_open(s->chan_flow_hotstart_out, dir.file("c.qht"), "w"));
+    write_channel_hotstart(*s);
+    EXPECT_EQ(read_file(dir.file("c.dht")), "1 1 101.100000 \n2 1 101.200000 \n1 2 102.100000 \n"
+                                            "1 4 104.100000 \n2 4 104.200000 \n3 4 104.300000 \n");
+    EXPECT_EQ(read_file(dir.file("c.qht")), "1 1 0.510000\n2 1 0.520000\n1 2 1.010000\n"
+                                            "1 4 2.010000\n2 4 2.020000\n3 4 2.030000\n");
+}
