@@ -25,4 +25,10 @@ void chan_point_input_step(model_state& state);
 // The channel of a new event: emptied unless storage carries over, then
 // its sections and the event's initial channel volume.
 void channel_event_start(model_state& state);
+// The bed change of every erodible break-point node since its reference
+// sand volume: a new section profile and bed elevation, kept with
+// ADJUST_CHANNEL_BED. Stops go through the error record.
+void xsec_update(model_state& state);
+// True when some link has an erodible break-point section.
+bool has_erodible_breakpoint_link(const model_state& state);
 

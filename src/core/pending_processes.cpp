@@ -46,10 +46,6 @@ const pending_process pending_table[] = {
     {"OUTLET_SED_FLUX", "Outlet sediment output", ON(!s.cards.outlet_sed_flux.empty())},
     {"OUTLET_SED_TSS", "Outlet sediment output", ON(s.cards.outlet_sed_tss_given)},
     {"CHAN_SED_FLUX", "Channel link/node outputs", ON(s.cards.chan_sed_flux_given)},
-    {"VKS_HYDRO", "The companion program's hydrograph file", ON(s.cards.vks_hydro_given)},
-    {"WRITE_OV_HOTSTART", "Hotstart writing", ON(s.cards.write_ov_hotstart_given)},
-    {"WRITE_SM_HOTSTART", "Hotstart writing", ON(s.cards.write_sm_hotstart_given)},
-    {"ANALYZERS", "Analyzers", ON(s.cards.analyzers)},
     // Coupling: the host-environment exchange, the KZ segment coupling and
     // the XY outputs of nested models.
     {"QNT", "The host environment (QNT) exchange", ON(s.qnt_mode)},

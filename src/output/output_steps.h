@@ -1,6 +1,10 @@
 // Output and reporting steps called by the run driver.
 #pragma once
 
+#include <cstdio>
+
+#include "core/arrays.h"
+
 struct model_state;
 
 void open_map_outputs(model_state& state);
@@ -23,3 +27,26 @@ void write_final_summary(model_state& state);
 void write_map_dataset_ends(model_state& state);
 void write_snow_dataset_ends(model_state& state);
 void write_option_summary(model_state& state);
+
+// The end of the run's files, after the summaries: the optimisation file's
+// last line (before the dataset ends), then the channel hotstart pair, the
+// groundwater, adjusted-elevation, saturated-source, overland and
+// soil-moisture grids, the companion hydrograph and the KZ inflow close.
+// False when a file that the run cannot end without failed to open (the
+// run is stopped and nothing after it is written).
+void write_optimize_end(model_state& state);
+// The sediment summaries of the run (with soil erosion), the bed-elevation
+// report with channel sediment, and the closing blank line; false when the
+// report's file could not be opened (the run is stopped).
+bool write_final_sediment_summary(model_state& state);
+bool write_bed_elevation_report(model_state& state);
+bool write_run_end_files(model_state& state);
+// One line per node of every routed link: "node link stage " to the .dht
+// file and "node link discharge" to the .qht file.
+void write_channel_hotstart(model_state& state);
+// The companion program's hydrograph file from the outlet hydrograph and,
+// when `locations` is open, the location hydrograph rows (time and one
+// discharge per location, no header) of the listed link/node locations.
+void write_vks_hydrograph_file(std::FILE* outlet, std::FILE* out, std::FILE* locations, const ivec& loc_links,
+                               const ivec& loc_nodes, int num_locations, int start_date, int start_time,
+                               int interval, int count);

@@ -6,11 +6,11 @@
 
 #include "channel/routed_nodes.h"
 #include "core/model_state.h"
-#include "overland/olake_extent.h"
 #include "hydromet/snow_services.h"
 #include "output/output_steps.h"
 #include "output/state_access.h"
 #include "output/summary_writers.h"
+#include "overland/olake_extent.h"
 
 namespace
 {
@@ -22,11 +22,9 @@ void lake_totals(model_state& s)
         return;
     const int lakes = std::min(s.num_lakes, s.lake_volume.size());
     const int nc = s.chan_con_trans ? s.num_constituents : 0;
-    for (int k = 1; k <= nc; ++k) {
+    for (int k = 1; k <= nc; ++k)
         if (double* v = slot_at(s.lake_final_mass_run, k))
             *v = 0.0;
-        s.GLOBAL_MASS_FINAL[k] = 0.0;
-    }
     for (int l = 1; l <= lakes; ++l) {
         s.lake_final_volume_run += s.lake_volume[l];
         for (int k = 1; k <= nc; ++k) {
@@ -162,9 +160,6 @@ void channel_totals(model_state& s)
     }
     if (!(s.chan_explicit || s.chan_mesh))
         return;
-    if (!s.chan_lakes)
-        for (int k = 1; k <= nc; ++k)
-            s.GLOBAL_MASS_FINAL[k] = 0.0;
     s.chan_vol = channel_water_volume(s, s.chan_lakes != 0);
     if (nc == 0)
         return;
@@ -241,10 +236,10 @@ bool global_balance(model_state& s)
         const double leaving = s.river_to_gw_total + s.lake_to_gw_total + s.direct_evap_total +
                                s.discharge_total + s.infil_total + s.bc_out_total + s.lake_evap_total +
                                s.superlink_ov_in_total + f;
-        s.surface_balance_error = (s.surface_initial_volume + s.chan_initial_volume +
-                                   s.lake_run_initial_volume + s.oland_lake_initial_volume +
-                                   s.snow_initial_volume_run + inputs - leaving) *
-                                  100.0 / (f + inputs);
+        s.surface_balance_error =
+            (s.surface_initial_volume + s.chan_initial_volume + s.lake_run_initial_volume +
+             s.oland_lake_initial_volume + s.snow_initial_volume_run + inputs - leaving) *
+            100.0 / (f + inputs);
     }
     return defined;
 }
@@ -345,8 +340,7 @@ void sacramento_balance(model_state& s, bool& overall_defined, bool& surface_def
     surface_defined = s.precip_total > 0.0;
     s.surface_balance_error = surface_defined
                                   ? (s.precip_total + s.surface_initial_volume + s.chan_initial_volume +
-                                     s.oland_lake_initial_volume +
-                                     s.snow_initial_volume_run +
+                                     s.oland_lake_initial_volume + s.snow_initial_volume_run +
                                      (s.gw_to_river_total - s.river_to_gw_total) + s.ov_point_vol_total -
                                      (s.direct_evap_total + s.discharge_total + s.infil_total + s.chan_vol +
                                       s.snow_final_volume_run + s.surface_vol)) *
@@ -516,6 +510,11 @@ void lakes_drains_dikes(model_state& s, std::FILE* fp)
 void write_final_summary(model_state& s)
 {
     std::FILE* fp = s.summary_file.fp;
+    // The mass left in the system is measured afresh: the lakes, channels,
+    // land surface and soil each add their part, whatever the transport
+    // switches (the last event close's value never carries over).
+    for (int k = 1; k <= s.num_constituents; ++k)
+        s.GLOBAL_MASS_FINAL[k] = 0.0;
     lake_totals(s);
     last_direct_evaporation(s);
     if (s.gw_simulation)
@@ -535,17 +534,13 @@ void write_final_summary(model_state& s)
         lakes_drains_dikes(s, fp);
     }
 
-    // TODO: the end-of-run overland and channel sediment summaries and the
-    // bed-elevation report (sediment transport).
-    if (fp)
-        std::fprintf(fp, "\n");
+    if (!write_final_sediment_summary(s))
+        return;
     // TODO: the end-of-run constituent summaries.
-    // TODO: the end-of-run files: the optimisation file's last line and the
-    // FLOOD_GRID step first.
+    write_optimize_end(s);
     write_flood_stream_step(s);
     write_map_dataset_ends(s);
-    // TODO: the end-of-run files: the channel
-    // hotstart pair, the hotstart and final grids, the companion hydrograph,
-    // the KZ inflow file and the FYSSI file, in that order.
+    if (!write_run_end_files(s))
+        return;
     write_snow_dataset_ends(s);
 }

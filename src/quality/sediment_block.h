@@ -8,6 +8,7 @@
 #include "core/arrays.h"
 #include "core/containers.h"
 #include "core/file_rec.h"
+#include "core/node_arrays.h"
 
 struct sediment_block {
     int soil_erosion = 0;
@@ -40,8 +41,9 @@ struct sediment_region {
 // Sediment size classes, totals and channel sediment.
 struct sediment_totals {
     int chan_sed_on = 0;
-    dvec new_bel;
-    dvec org_bel;
+    dnode_mat new_bel; // [node][link] bed elevation after erosion and deposition, m
+    dnode_mat org_bel; // [node][link] bed elevation as read, m
+    dnode_mat min_bel; // [node][link] floor of the bed, set by the run's first bed update, m
     int ov_sed_scheme = 0; // overland sediment scheme, 1 or 2
     int num_fine_classes = 0;
     int num_sand_classes = 0;
@@ -78,6 +80,21 @@ struct sediment_totals {
     double chan_wash_final = 0.0;
     double lake_washload_in_event = 0.0;
     double lake_washload_settled_event = 0.0;
+    // Run totals of the channel and lake sediment routing (m3), read by the
+    // end-of-run summaries and files.
+    double chan_sand_initial_total = 0.0;
+    double chan_sand_from_ov_total = 0.0;
+    double chan_sand_out_total = 0.0;
+    double chan_washload_out_total = 0.0;
+    double lake_washload_in_total = 0.0;
+    double lake_washload_settled_total = 0.0;
+    dvec tot_lake_sand_in;                 // per lake, entry 0 all lakes
+    dvec tot_lake_depo_in;                 // per lake, entry 0 all lakes
+    dmat GLOBAL_SS_vol_lake_to_chan;       // [lake][class], row 0 all lakes, class 0 all classes
+    dmat GLOBAL_SS_vol_chan_to_lake;
+    dmat GLOBAL_SS_vol_overland_to_lake;
+    dmat GLOBAL_SS_vol_lake_settled;
+    dcube qlat_tot_sed;                    // [node][link][class] lateral sediment into each node
 };
 
 // Overland sediment volumes of one cell or one size class (m3): a spare

@@ -184,8 +184,8 @@ std::vector<bad_case> cases()
                  "or the GREEN_AMPT_INFILTRATION table of the mapping table"});
     c.push_back({"Richards passes", add_cards("INF_RICHARDS\nRICHARDS_C_OPTION brooks\nRICHARDS_ITER_MAX 0\n"),
                  "the value \"0\" of card RICHARDS_ITER_MAX is out of range: it must be above 0."});
-    c.push_back({"hotstart writing", add_cards("WRITE_OV_HOTSTART tiny.hot\n"),
-                 "Hotstart writing (WRITE_OV_HOTSTART) is not available yet."});
+    c.push_back({"overland point sources", add_cards("OV_POINT_SOURCE pts.txt\n"),
+                 "Overland point sources (OV_POINT_SOURCE) is not available yet."});
     c.push_back({"long-term run without weather",
                  add_cards("LONG_TERM\nET_CALC_DEARDORFF\nINF_REDIST\nALBEDO a.map\n"),
                  "Error: LONG_TERM needs hourly weather; give HMET_KTR, HMET_SAMSON, HMET_SURFAWAYS or "

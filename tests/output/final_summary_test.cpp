@@ -16,6 +16,13 @@ namespace
 const torva_test::golden_tolerance exact{0.0, 0.0};
 
 struct FinalSummary : SummaryFixture {
+    // The end-of-run grids of fixed names go to the scratch folder.
+    void SetUp() override
+    {
+        SummaryFixture::SetUp();
+        std::string folder = dir.path();
+        set_project_path(folder);
+    }
     // Distinct values whose pairwise sums (and so differences) all differ
     // (2pk + k^2 mod p, a Sidon set for k < p), so that a line printing the
     // wrong field, or the wrong pair of fields, shows.
@@ -163,7 +170,8 @@ TEST_F(FinalSummary, SacramentoReport)
     // 1.5 to groundwater - 60 discharge) / 100 rain.
     const std::string text = summary();
     EXPECT_TRUE(holds(text, "Overall mass balance error =                    -31.122449 percent\n")) << text;
-    EXPECT_TRUE(holds(text, "Mass balance error of surface components =               38.500000 percent\n")) << text;
+    EXPECT_TRUE(holds(text, "Mass balance error of surface components =               38.500000 percent\n"))
+        << text;
     EXPECT_TRUE(torva_test::matches_golden("final_summary_sacramento.golden", text, exact));
 }
 
@@ -281,4 +289,19 @@ TEST_F(FinalSummary, InitialSnowAndTheWaterInItsPacketsCloseTheRunBalance)
     write_final_summary(*s);
     EXPECT_NEAR(s->snow_final_volume_run, 5.0, 1e-12);
     EXPECT_NEAR(s->overall_balance_error, 0.0, 1e-12);
+}
+
+TEST_F(FinalSummary, TheMassLeftInTheSystemIsMeasuredAfreshWhateverTheSwitches)
+{
+    // Channel transport on without explicit routing: neither the lakes nor
+    // the channels add a part, and the last event close's value must not stay.
+    cells(1, 10.0);
+    s->num_constituents = 2;
+    s->chan_con_trans = 1;
+    checked_array_grow(s->GLOBAL_MASS_FINAL, 2);
+    s->GLOBAL_MASS_FINAL[1] = 5.0;
+    s->GLOBAL_MASS_FINAL[2] = 7.0;
+    write_final_summary(*s);
+    EXPECT_EQ(s->GLOBAL_MASS_FINAL[1], 0.0);
+    EXPECT_EQ(s->GLOBAL_MASS_FINAL[2], 0.0);
 }

@@ -1,0 +1,259 @@
+// The files a run leaves behind: a storm stopped before its rain ends
+// writes overland and channel hotstarts that a second run starts from, with
+// the first run's remaining volumes as its initial ones; the hotstart grids
+// open in GDAL; failed opens and writes name their file.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/error_state.h"
+#include "core/file_rec.h"
+#include "core/model_state.h"
+#include "input/grid_map.h"
+#include "output/output_steps.h"
+#include "output/summary_fixture.h"
+#include "support/test_support.h"
+
+using namespace torva_test;
+using summary_test::holds;
+
+namespace
+{
+
+double value_after(const std::string& text, const std::string& label)
+{
+    const std::size_t at = text.find(label);
+    if (at == std::string::npos) {
+        ADD_FAILURE() << "no line \"" << label << "\"";
+        return NAN;
+    }
+    return std::strtod(text.c_str() + at + label.size(), nullptr);
+}
+
+std::vector<std::string> lines_of(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string l; std::getline(in, l);)
+        lines.push_back(l);
+    return lines;
+}
+
+// Copies the hotstart example into the folder.
+void copy_hotstart_example(const scratch_dir& dir)
+{
+    for (const char* f : {"storm.prj", "restart.prj", "channel.msk", "channel.ele", "channel.chn",
+                          "channel.gst", "channel.hyd"})
+        write_file(dir.file(f), read_file(std::string(TORVA_EXAMPLES) + "/hotstart/" + f));
+}
+
+int run_in(const scratch_dir& dir, const std::string& project, std::string& out)
+{
+    return run_command("cd '" + dir.path() + "' && '" + torva_exe() + "' " + project + " 2>&1", out);
+}
+
+bool gdal_available()
+{
+    std::string out;
+    return run_command("command -v gdalinfo >/dev/null 2>&1", out) == 0;
+}
+
+} // namespace
+
+TEST(RunEndFiles, StormHotstartsRestartTheNextRunWhereItStopped)
+{
+    scratch_dir dir("hotstart_example");
+    copy_hotstart_example(dir);
+    std::string out;
+    ASSERT_EQ(run_in(dir, "storm.prj", out), 0) << out;
+    const std::string storm = read_file(dir.file("storm.sum"));
+    const double surface = value_after(storm, "Final volume on surface=");
+    const double channel = value_after(storm, "Final volume in channels=");
+    ASSERT_GT(surface, 1.0) << "the storm must leave water on the plane";
+    ASSERT_GT(channel, 0.1) << "and in the channel";
+
+    // One line per node of the one five-node link; depth lines end in a blank.
+    const std::vector<std::string> dht = lines_of(read_file(dir.file("storm.dht")));
+    const std::vector<std::string> qht = lines_of(read_file(dir.file("storm.qht")));
+    ASSERT_EQ(dht.size(), 5u);
+    ASSERT_EQ(qht.size(), 5u);
+    for (int n = 1; n <= 5; ++n) {
+        const std::string head = std::to_string(n) + " 1 ";
+        EXPECT_EQ(dht[n - 1].rfind(head, 0), 0u) << dht[n - 1];
+        EXPECT_EQ(dht[n - 1].back(), ' ') << dht[n - 1];
+        EXPECT_EQ(qht[n - 1].rfind(head, 0), 0u) << qht[n - 1];
+        EXPECT_NE(qht[n - 1].back(), ' ') << qht[n - 1];
+    }
+    // The overland hotstart is the model's own grid layout.
+    const std::string ovh = read_file(dir.file("storm.ovh"));
+    EXPECT_EQ(ovh.rfind("north: ", 0), 0u) << ovh;
+    EXPECT_EQ(lines_of(ovh).size(), 6u + 3u);
+
+    ASSERT_EQ(run_in(dir, "restart.prj", out), 0) << out;
+    const std::string restart = read_file(dir.file("restart.sum"));
+    // Depths and stages are written with six decimals: 1e-6 m over 150 m2 of
+    // plane and the channel's top width.
+    EXPECT_NEAR(value_after(restart, "Initial volume on surface="), surface, 0.01);
+    EXPECT_NEAR(value_after(restart, "Initial volume in channels="), channel, 0.01);
+
+    if (!gdal_available())
+        GTEST_SKIP() << "gdalinfo is not installed; the grid layouts were checked above";
+    std::string info;
+    ASSERT_EQ(run_command("gdalinfo '" + dir.file("storm.ovh") + "' 2>&1", info), 0) << info;
+    EXPECT_TRUE(holds(info, "Size is 5, 3")) << info;
+}
+
+namespace
+{
+
+struct EndGrids : summary_test::SummaryFixture {
+    // A 2 x 3 grid whose mask is 0 1 1 / 1 0 1.
+    void grid()
+    {
+        cells(4, 10.0);
+        s->grid_rows = s->num_rows = s->rows = 2;
+        s->grid_cols = s->num_cols = s->cols = 3;
+        s->grid_north = 20.0;
+        s->grid_south = 0.0;
+        s->grid_east = 30.0;
+        s->grid_west = 0.0;
+        s->mask.assign(2, 3, 0);
+        s->mask[1][2] = 1;
+        s->mask[1][3] = 2;
+        s->mask[2][1] = 3;
+        s->mask[2][3] = 4;
+        const double depth[] = {0.1234567, 0.0, 2.5, 1e-7};
+        s->soil_moisture.assign(4, 0.0);
+        for (int i = 1; i <= 4; ++i) {
+            s->ov_depth[i] = depth[i - 1];
+            s->soil_moisture[i] = 0.05 * i;
+        }
+    }
+    std::string run_end(bool expect_ok = true)
+    {
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(write_run_end_files(*s), expect_ok);
+        return testing::internal::GetCapturedStdout();
+    }
+};
+
+} // namespace
+
+TEST_F(EndGrids, HotstartGridsReadBackAndWriteTheSameFileAgain)
+{
+    grid();
+    s->cards.write_ov_hotstart_given = s->cards.write_sm_hotstart_given = 1;
+    s->write_ov_hotstart_name = dir.file("ov.hot");
+    s->write_sm_hotstart_name = dir.file("sm.hot");
+    EXPECT_EQ(run_end(), "");
+    const std::string ov = read_file(dir.file("ov.hot"));
+    EXPECT_EQ(
+        ov, "north:     20.00\nsouth:      0.00\neast:     30.00\nwest:      0.00\nrows:     2\ncols:     3\n"
+            "0.000000 0.123457 0.000000 \n2.500000 0.000000 0.000000 \n");
+    // Read back as the next run would, and written again: the same files.
+    for (const char* name : {"ov.hot", "sm.hot"}) {
+        file_rec in;
+        ASSERT_TRUE(file_rec_open(in, dir.file(name), "r"));
+        dvec back;
+        back.assign(4, -1.0);
+        testing::internal::CaptureStdout();
+        read_cell_reals(*s, in, dir.file(name), back);
+        const std::string said = testing::internal::GetCapturedStdout();
+        ASSERT_FALSE(error_state.raised) << name << "\n" << said;
+        const std::string first = read_file(dir.file(name));
+        (std::string(name) == "ov.hot" ? s->ov_depth : s->soil_moisture) = back;
+        run_end();
+        EXPECT_EQ(read_file(dir.file(name)), first) << name;
+    }
+}
+
+TEST_F(EndGrids, FailedOpensAndWritesNameTheirFile)
+{
+    grid();
+    s->cards.write_ov_hotstart_given = 1;
+    s->write_ov_hotstart_name = "/no/such/folder/ov.hot";
+    EXPECT_TRUE(holds(run_end(), "Can't open overland hotstart file for writing: /no/such/folder/ov.hot\n"));
+    EXPECT_FALSE(error_state.raised) << "the end of the run goes on";
+
+    if (file_exists("/dev/full")) {
+        s->write_ov_hotstart_name = "/dev/full";
+        const std::string out = run_end();
+        EXPECT_TRUE(holds(out, "Error: writing the overland hotstart grid /dev/full failed")) << out;
+    }
+
+    s->cards.write_sm_hotstart_given = 1;
+    s->write_sm_hotstart_name = dir.file("sm.hot");
+    s->soil_moisture.reset();
+    EXPECT_TRUE(holds(run_end(), "the run keeps no soil moisture, so the soil-moisture hotstart"));
+
+    // The adjusted elevation grid stops the end of the run: nothing after it.
+    s->cards.adjust_elev_given = 1;
+    s->cards.adjust_elev = "/no/such/folder/elev.asc";
+    s->write_ov_hotstart_name = dir.file("ov.hot");
+    const std::string out = run_end(false);
+    EXPECT_TRUE(holds(out, "Can't open adjusted elevation map for writing: /no/such/folder/elev.asc\n"))
+        << out;
+    EXPECT_TRUE(error_state.raised);
+    EXPECT_FALSE(file_exists(dir.file("ov.hot")));
+}
+
+TEST(RunEndFiles, AnalyzersReportAtTheMomentsOfAWholeRun)
+{
+    scratch_dir dir("analyzer_run");
+    copy_hotstart_example(dir);
+    write_file(dir.file("watch.txt"), "# stages of the channel example\n"
+                                      "2DS depth Ss >= 0.0 fc \"" +
+                                          dir.file("depth watch.txt") +
+                                          "\"\n"
+                                          "2DS flow t > 1000 fc 600 " +
+                                          dir.file("flow.txt") + "\n");
+    write_file(dir.file("storm.prj"), read_file(dir.file("storm.prj")) + "ANALYZERS watch.txt\n");
+    std::string out;
+    ASSERT_EQ(run_in(dir, "storm.prj", out), 0) << out;
+    EXPECT_TRUE(holds(out, "Set up 2 analyzers...\n")) << out;
+    const std::string depth = read_file(dir.file("depth watch.txt"));
+    const std::size_t begin = depth.find("depth at the beginning of the simulation at 01-01-2000, 12:0: 0.");
+    const std::size_t end = depth.find("depth at the end of simulation at 01-01-2000, 12:20: 0.");
+    ASSERT_NE(begin, std::string::npos) << depth;
+    ASSERT_NE(end, std::string::npos) << depth;
+    EXPECT_LT(begin, end);
+    EXPECT_TRUE(holds(depth, "====> 5 out of 5 nodes passed the logic test.\n")) << depth;
+    // Every ten minutes of the twenty, from the first step on.
+    const std::string flow = read_file(dir.file("flow.txt"));
+    int reports = 0;
+    for (std::size_t at = flow.find("====>"); at != std::string::npos; at = flow.find("====>", at + 1))
+        ++reports;
+    EXPECT_EQ(reports, 3) << flow;
+    EXPECT_TRUE(holds(flow, "flow at 01-01-2000, 12:10: 0.  Nodes with values > 1000.000000:\n")) << flow;
+}
+
+TEST_F(EndGrids, ChannelHotstartHasOneLinePerRoutedNodeInLinkOrder)
+{
+    // Links of 2, 1 and 3 nodes and a structure link between them.
+    s->num_links = 4;
+    s->ltype.assign(4, 4);
+    s->ltype[3] = 64;
+    s->nx.assign(4, 0);
+    s->nx[1] = 2;
+    s->nx[2] = 1;
+    s->nx[3] = 1;
+    s->nx[4] = 3;
+    s->yp.assign(3, 4, 0.0);
+    s->qp.assign(3, 4, 0.0);
+    for (int l = 1; l <= 4; ++l)
+        for (int n = 1; n <= 3; ++n) {
+            s->yp[n][l] = 100.0 + l + 0.1 * n;
+            s->qp[n][l] = 0.5 * l + 0.01 * n;
+        }
+    ASSERT_TRUE(file_rec_open(s->chan_depth_hotstart_out, dir.file("c.dht"), "w"));
+    ASSERT_TRUE(file_rec_open(s->chan_flow_hotstart_out, dir.file("c.qht"), "w"));
+    write_channel_hotstart(*s);
+    EXPECT_EQ(read_file(dir.file("c.dht")), "1 1 101.100000 \n2 1 101.200000 \n1 2 102.100000 \n"
+                                            "1 4 104.100000 \n2 4 104.200000 \n3 4 104.300000 \n");
+    EXPECT_EQ(read_file(dir.file("c.qht")), "1 1 0.510000\n2 1 0.520000\n1 2 1.010000\n"
+                                            "1 4 2.010000\n2 4 2.020000\n3 4 2.030000\n");
+}
