@@ -4,11 +4,13 @@
 // below the horizon the mean potential rate matches the energy balance
 // solved independently; the temperature column is the converted station
 // value and the frozen-ground column follows the index's own recurrence.
-// A run whose START_DATE lies past the weather ends at the end of the data.
+// A run whose START_DATE lies past the weather ends at the end of the data;
+// data that end during the last event let the event run on.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -172,13 +174,37 @@ TEST(LongtermExample, EvapOutHasOneRowPerHourWithTheNightPetStationTemperatureAn
     }
 }
 
-TEST(LongtermExample, AStartAfterTheWeatherEndsTheRunAtTheEndOfTheDataWithItsSummary)
+TEST(LongtermExample, TheEndOfTheDataEndsTheRunWithItsSummaryUnlessTheLastEventIsUnderWay)
 {
-    scratch_dir dir("longterm_data_end");
-    copy_example(dir, "longterm.prj", {{"START_DATE         1998 07 01", "START_DATE         1998 07 05"}});
-    std::string out;
-    ASSERT_EQ(run_example(dir, out), 0) << out.substr(0, 3000);
-    EXPECT_NE(out.find("End of meteorology data reached.  TORVA terminated\n"), std::string::npos) << out;
-    const std::string summary = read_file(dir.file("longterm.sum"));
-    EXPECT_NE(summary.find("Total amount of precip="), std::string::npos) << summary;
+    // A START_DATE past the weather: the first hourly step ends the run.
+    {
+        scratch_dir dir("longterm_data_end");
+        copy_example(dir, "longterm.prj",
+                     {{"START_DATE         1998 07 01", "START_DATE         1998 07 05"}});
+        std::string out;
+        ASSERT_EQ(run_example(dir, out), 0) << out.substr(0, 3000);
+        EXPECT_NE(out.find("End of meteorology data reached.  TORVA terminated\n"), std::string::npos) << out;
+        const std::string summary = read_file(dir.file("longterm.sum"));
+        EXPECT_NE(summary.find("Total amount of precip="), std::string::npos) << summary;
+    }
+    // Weather up to 08:00 on 3 July and no END_TIME: the data end during
+    // the drizzle, which runs on to its end (24 mm on 8,100 m2) with the
+    // last hour's weather, and nothing is printed about the data.
+    {
+        scratch_dir dir("longterm_data_end_in_event");
+        copy_example(dir, "longterm.prj", {{"END_TIME           1998 07 03 12 00\n", ""}});
+        const std::string hmet = example("longterm.hmet");
+        std::size_t cut = 0;
+        for (int line = 0; line < 57; ++line)
+            cut = hmet.find('\n', cut) + 1;
+        write_file(dir.file("longterm.hmet"), hmet.substr(0, cut));
+        std::string out;
+        ASSERT_EQ(run_example(dir, out), 0) << out.substr(0, 3000);
+        EXPECT_EQ(out.find("End of meteorology data"), std::string::npos);
+        EXPECT_NE(out.find("7/03/1998 17:59:00"), std::string::npos); // the event ran on after 08:00
+        const std::string summary = read_file(dir.file("longterm.sum"));
+        const std::size_t at = summary.find("Total amount of precip=");
+        ASSERT_NE(at, std::string::npos) << summary;
+        EXPECT_NEAR(std::atof(summary.c_str() + at + 23), 0.024 * 8100.0, 0.01);
+    }
 }
