@@ -91,9 +91,8 @@ void clear_constituent_event(model_state& s)
 }
 
 // Layered soils take their three layer water contents from the accounting
-// column. A layer's water is divided by that layer's own thickness; a
-// column that does not reach below the first layer leaves the lower layers
-// saturated, and a layer of no thickness takes its saturated content.
+// column (layered_moisture_from_column); the cell's downward flux and
+// direct evaporation move into their run totals.
 void layered_soil_moisture(model_state& s)
 {
     s.init_avg_moisture = 0.0;
@@ -105,36 +104,10 @@ void layered_soil_moisture(model_state& s)
     const bool move_flux = !s.gw_simulation && s.unsat_down_flux.size() >= n;
     const bool move_evap = s.long_term && s.direct_evap.size() >= n;
     for (int j = 1; j <= n; ++j) {
-        const int t = s.soiltype[j];
-        if (t < 0 || t >= soil_type_count)
+        if (!layered_moisture_from_column(s, j))
             continue;
-        const soil_layer_rec& soil = s.soil_layers[static_cast<std::size_t>(t)];
-        const double d1 = soil.depth[0];
-        const double d2 = soil.depth[1];
-        const double* sat = soil.porosity;
-        const double* res = soil.residual_sat;
-        const double depth = s.soil_depth[j];
-        double th[3] = {sat[0], sat[1], sat[2]};
-        if (depth > 1e-16) {
-            if (depth <= d1) {
-                th[0] = s.soil_water_top[j] / depth;
-            } else {
-                if (d1 > 1e-16)
-                    th[0] = s.soil_water_top[j] / d1;
-                if (depth < d1 + d2) {
-                    th[1] = s.soil_water_low[j] / (depth - d1);
-                } else if (d2 > 1e-16) {
-                    th[1] = s.soil_water_low[j] / d2;
-                    th[2] = th[1];
-                }
-            }
-        }
-        for (int k = 0; k < 3; ++k) {
-            th[k] = std::max(th[k], res[k]);
-            th[k] = std::min(th[k], sat[k]);
-            s.THETA_ML[j][k + 1] = th[k];
-        }
-        s.init_avg_moisture += th[0] / sat[0];
+        const soil_layer_rec& soil = s.soil_layers[static_cast<std::size_t>(s.soiltype[j])];
+        s.init_avg_moisture += s.THETA_ML[j][1] / soil.porosity[0];
         if (std::isnan(s.init_avg_moisture))
             std::printf("bad initial value of soil moisture cell %d\n", j);
         if (move_flux) {

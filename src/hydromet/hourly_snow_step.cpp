@@ -9,6 +9,39 @@
 namespace
 {
 
+// The layered soils' layers start again from the accounting column; the
+// column's depths follow each cell's soil type (the last cell's stay).
+void restart_layered_soil(model_state& s)
+{
+    const int n = s.num_cells;
+    if (s.THETA_ML.rows() < n || s.THETA_ML.cols() < 3 || s.soiltype.size() < n || s.soil_depth.size() < n ||
+        s.soil_water_top.size() < n || s.soil_water_low.size() < n)
+        return;
+    for (int j = 1; j <= n; ++j) {
+        if (!layered_moisture_from_column(s, j))
+            continue;
+        const soil_layer_rec& soil = s.soil_layers[static_cast<std::size_t>(s.soiltype[j])];
+        s.soil_moist_depth = soil.depth[0] + soil.depth[1];
+        s.top_layer_depth = soil.depth[0];
+    }
+}
+
+// A pipe network with any surface inlet on its superlinks starts exchanging
+// with the surface at the overland step from now.
+void restart_pipe_exchange(model_state& s)
+{
+    long inlets = 0;
+    for (int l = 1; l <= s.num_slink; ++l)
+        for (int k = 1; k <= s.superlink_cnodes[l] + 1; ++k)
+            if (s.inlet_type[l][k] < 777)
+                inlets += s.inlet_type[l][k];
+    if (inlets <= 0)
+        return;
+    s.gw_surface_flag = 1;
+    s.superlink_last_time = s.current_time;
+    s.superlink_next_time = s.current_time + s.ov_dt_days;
+}
+
 // The overland and infiltration clocks restart at the base step from now,
 // and the clocks that follow them take their times.
 void restart_surface(model_state& s)
@@ -50,8 +83,8 @@ void restart_surface(model_state& s)
                 s.redist_active = 1;
                 restart_redistribution(s);
             }
-            // TODO: the layered-soil scheme's layers from the accounting
-            // column (multi-layer Green-Ampt).
+            if (s.inf_layered_soil)
+                restart_layered_soil(s);
             const int n = s.num_cells;
             const double area = s.gridsize * s.gridsize;
             for (int i = 1; i <= n && i <= s.direct_evap.size(); ++i) {
@@ -60,8 +93,8 @@ void restart_surface(model_state& s)
             }
         }
     }
-    // TODO: with the pipe network, activate its surface exchange and start
-    // its clock (pipe network).
+    if (s.storm_sewer && !s.gw_surface_flag)
+        restart_pipe_exchange(s);
 }
 
 // No rain and no snow: the rain-on-snow bookkeeping of every cell is cleared.

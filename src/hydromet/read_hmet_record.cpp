@@ -297,23 +297,42 @@ bool read_orog_header(model_state& s)
     return ok;
 }
 
-void read_orog_line(model_state& s)
+// The orographic gauge's line of the hour; false when the line is missing,
+// unreadable or its temperature is a missing value (below -998).
+bool read_orog_line(model_state& s)
 {
     std::string line;
     if (!read_raw_line(s.hmet_orog_gages_file.fp, line)) {
         std::printf("\nHave an Issue with the Orographic Temperature!!!");
-        return;
+        return false;
     }
     std::string_view v(line);
     bool ok = true;
     for (int k = 0; k < 4; ++k)
         ok = ok && pop_int_strict(v, s.orog_date[k]) == num_status::ok;
     ok = ok && pop_double_strict(v, s.orog_temp) == num_status::ok;
-    if (!ok || s.orog_temp < -998.0)
+    if (!ok || s.orog_temp < -998.0) {
         std::printf("\nHave an Issue with the Orographic Temperature!!!");
+        return false;
+    }
+    return true;
 }
 
-void spread_temperature(model_state& s)
+// A missing gauge temperature takes the gauge's last good value (the
+// station's before the first), like the station's own repairs, so that a
+// missing-value code never enters the lapse rate or the 24-hour table.
+void repair_orog_temp(model_state& s, bool orog_ok)
+{
+    if (orog_ok) {
+        s.orog_seen = 1;
+        s.orog_last_temp = s.orog_temp;
+        return;
+    }
+    s.orog_temp = s.orog_seen ? s.orog_last_temp : s.hmet_air_temp;
+    s.hmet_repaired += 1;
+}
+
+void spread_temperature(model_state& s, bool orog_ok)
 {
     for (int k = 23; k > 0; --k) {
         s.orog_hourly[0][k] = s.orog_hourly[0][k - 1];
@@ -323,8 +342,9 @@ void spread_temperature(model_state& s)
     double ref = s.hmet_elev_gage;
     double lapse = s.hmet_lapse_rate;
     if (s.hmet_orog_gages_given) {
+        repair_orog_temp(s, orog_ok);
         s.orog_hourly[1][0] = s.orog_temp;
-        for (int k = 0; k < 4; ++k)
+        for (int k = 0; k < 4 && orog_ok; ++k)
             if (s.orog_date[k] != s.hmet_first_date[k]) {
                 std::printf("\nHave an Issue with the correct time using the Orographic Temperature File");
                 break;
@@ -413,8 +433,7 @@ int read_hmet_record(model_state& s)
     }
     if (s.hmet_ascii && !s.hmet_ktr)
         return read_hmet_grids(s);
-    if (s.hmet_orog_gages_given)
-        read_orog_line(s);
+    const bool orog_ok = !s.hmet_orog_gages_given || read_orog_line(s);
     int result = -1;
     if (s.hmet_ktr)
         result = read_ktr(s);
@@ -423,7 +442,7 @@ int read_hmet_record(model_state& s)
     else
         result = read_samson(s);
     if (result != -1)
-        spread_temperature(s);
+        spread_temperature(s, orog_ok);
     return result;
 }
 

@@ -80,6 +80,9 @@ struct snow_state {
     // temperature of the current hour, and the last 24 hourly temperatures of
     // the station (row 0) and of the orographic gauge (row 1), newest first.
     double orog_elev_a = 0.0, orog_elev_b = 0.0, orog_temp = 0.0;
+    // The gauge's last good temperature, which a missing one takes.
+    int orog_seen = 0;
+    double orog_last_temp = 0.0;
     int orog_date[4] = {};
     double orog_hourly[2][24] = {};
     // Repair memory: the last good value of each hour of the day, and the

@@ -71,6 +71,16 @@ bool open_groundwater_files(opener& o, model_state& s)
     return true;
 }
 
+// The hourly log of long-term soil water, with its header.
+bool open_evap_log(opener& o, model_state& s)
+{
+    if (s.inf_richards || s.soil_water_acct) {
+        if (!o.open(s.evap_log, "evap_out", "w", "evaporation output")) return false;
+        write_evap_log_header(s);
+    }
+    return true;
+}
+
 bool open_soil_files(opener& o, model_state& s)
 {
     if (!(s.inf_layered_soil || s.inf_richards || s.inf_redist)) return true;
@@ -88,7 +98,9 @@ bool open_soil_files(opener& o, model_state& s)
         o.fail(err_open_file, "soil type", soil_map.c_str());
         return false;
     }
-    if (!map_open && !tables_present) return true;
+    // The redistribution scheme reads no soil types: without the map a
+    // long-term run still gets its hourly log.
+    if (!map_open && !tables_present) return !s.long_term || open_evap_log(o, s);
     if (!tables_present && (s.inf_layered_soil || s.inf_richards) &&
         !o.open(s.soil_layer_table_file, s.soil_layer_input_name, "r", "multi-layer soil table"))
         return false;
@@ -98,11 +110,7 @@ bool open_soil_files(opener& o, model_state& s)
     if (s.gw_simulation && !s.aquifer_bottom_file.fp &&
         !o.open(s.aquifer_bottom_file, s.aquifer_bottom_name, "r", "aquifer bottom"))
         return false;
-    if (s.inf_richards || s.soil_water_acct) {
-        if (!o.open(s.evap_log, "evap_out", "w", "evaporation output")) return false;
-        write_evap_log_header(s);
-    }
-    return true;
+    return open_evap_log(o, s);
 }
 
 bool open_green_ampt_files(opener& o, model_state& s)

@@ -47,6 +47,14 @@ void reset_redistribution(model_state& state, double* avg_moisture);
 // moves of an event start.
 void restart_redistribution(model_state& state);
 
+// The three layer water contents (THETA_ML) of layered-soil cell j from its
+// accounting column: each layer's water over that layer's own thickness, a
+// column not reaching below the first layer leaving the lower layers
+// saturated, a column of no depth saturated throughout; every content is
+// kept within its layer's residual and saturated contents. False when the
+// cell's soil type is outside the table (nothing is written).
+bool layered_moisture_from_column(model_state& state, int cell);
+
 // The Richards columns through the dry gap before an event of a long-term
 // run (not at the first step), with the evaporation it gives.
 void richards_dry_gap(model_state& state);

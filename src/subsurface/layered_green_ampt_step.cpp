@@ -131,12 +131,6 @@ bool layered_green_ampt_step(model_state& s, double seconds)
             }
         }
 
-        double w = g / deficit[0];
-        if (w > d1)
-            w = (g - d1 * deficit[0]) / deficit[1] + d1;
-        if (w > d1 + d2)
-            w = (g - (d2 * deficit[1] + d1 * deficit[0])) / deficit[2] + d1 + d2;
-
         double f = keff * (1.0 + sd / g);
         if (open && open[i] < 1.0)
             f *= open[i];
@@ -154,6 +148,16 @@ bool layered_green_ampt_step(model_state& s, double seconds)
         } else {
             taken = f * dt;
             rate[i] = f;
+            // The front lies where the booked depth fills the layers: the
+            // implicit solution g runs ahead of the capacity at the step's
+            // end, and a front ahead of the booked depth would give the
+            // next step a negative depth below the first layer.
+            const double booked = f_cm + taken;
+            double w = booked / deficit[0];
+            if (w > d1)
+                w = (booked - d1 * deficit[0]) / deficit[1] + d1;
+            if (w > d1 + d2)
+                w = (booked - (d2 * deficit[1] + d1 * deficit[0])) / deficit[2] + d1 + d2;
             wet[i] = w;
             if (held)
                 head_in += taken / 100.0 * area;

@@ -6,10 +6,12 @@
 
 #include <cmath>
 
+#include "hydromet/et_balance.h"
 #include "hydromet/hmet_services.h"
 #include "hydromet/rain_fixture.h"
 
 using namespace rain_test;
+using et_test::balance_pet;
 
 namespace
 {
@@ -41,42 +43,6 @@ std::unique_ptr<model_state> basin(int rows, int cols)
     s->hmet_cloud = 5.0;
     s->hmet_global_rad = 0.0;
     return s;
-}
-
-// The balance and Penman-Monteith PET solved by bisection (cm/s), with the
-// net shortwave S (W/m2) of the cell; with grid_rs the radiation term is
-// that global radiation alone, as with hourly grids.
-double balance_pet(double p_mb, double t_c, double rh_pct, double u, double cloud_tenths, double h_v,
-                   double short_net = 0.0, const double* grid_rs = nullptr)
-{
-    const double sigma = 5.67e-8, lambda = 2500.36, cp = 1.013, ct = 0.0025;
-    const double pk = p_mb * 0.1, tk = t_c + 273.15, c = cloud_tenths / 10.0;
-    auto es = [](double tc) { return 0.6108 * std::exp(17.27 * tc / (tc + 237.3)); };
-    const double ea = es(t_c) * rh_pct / 100.0;
-    const double eps = (0.74 + 0.0049 * ea) * (1 + 0.17 * c * c);
-    const double rho = 3.486 * pk / (t_c + 275.0);
-    const double qa = 0.622 * ea / (pk - 0.378 * ea);
-    auto balance = [&](double tg, double& h, double& r) {
-        const double eg = es(tg - 273.15);
-        const double qg = 0.622 * eg / (pk - 0.378 * eg);
-        const double e = qg > qa ? rho * ct * u * (qg - qa) : 0.0;
-        h = rho * cp * ct * u * (tg - tk);
-        r = grid_rs ? -*grid_rs / 1000.0 : -(short_net + eps * sigma * std::pow(tk, 4) - sigma * std::pow(tg, 4)) / 1000.0;
-        return lambda * e + h * 4.0 / 3.0 + r;
-    };
-    double lo = tk - 80, hi = tk + 80, h = 0, r = 0;
-    for (int k = 0; k < 200; ++k) {
-        const double mid = 0.5 * (lo + hi);
-        (balance(mid, h, r) > 0 ? hi : lo) = mid;
-    }
-    const double tg = 0.5 * (lo + hi);
-    balance(tg, h, r);
-    const double d = es(tg - 273.15) - ea;
-    const double delta = 4098 * es(t_c) / std::pow(t_c + 237.3, 2);
-    const double gamma = cp / 0.622 * pk / lambda;
-    const double zd = h_v + 2 - 0.67 * h_v;
-    const double ra = std::log(zd / (0.0123 * h_v)) * std::log(zd / (0.123 * h_v)) / (0.41 * 0.41 * u);
-    return (delta * (-r - h / 3) + rho * cp * d / ra) / (delta + gamma) / (lambda * 1000) * 100;
 }
 
 double night_pet(double p_mb, double t_c, double rh_pct, double u, double cloud_tenths, double h_v)
@@ -190,6 +156,25 @@ TEST(EvapoTrans, HourlyGridsGiveEveryCellItsOwnWeatherAndTheMeanTemperature)
     update_cfgi(*s);
     EXPECT_EQ(s->cfgi[3], 5.0);
     EXPECT_EQ(s->cfgi[1], 0.0); // 20 C melts it
+}
+
+TEST(EvapoTrans, DayOfYearFollowsTheGregorianLeapRule)
+{
+    // Noon rates under the same record depend on the date only through the
+    // day of the year: 1 March is day 60 in 1900 and 1901 (1900 is not a
+    // leap year), day 61 in 2000 like 2 March 2001.
+    auto noon_pet = [](int year, int month, int day) {
+        auto s = basin(1, 1);
+        s->cur_year = year;
+        s->cur_month = month;
+        s->cur_day = day;
+        s->cur_hour = 12;
+        evapo_trans(*s);
+        return s->pet_rate[1];
+    };
+    EXPECT_EQ(noon_pet(1900, 3, 1), noon_pet(1901, 3, 1));
+    EXPECT_EQ(noon_pet(2000, 3, 1), noon_pet(2001, 3, 2));
+    EXPECT_NE(noon_pet(2000, 3, 1), noon_pet(2001, 3, 1));
 }
 
 TEST(EvapoTrans, OneAndFourThreadsGiveTheSameRates)

@@ -188,4 +188,47 @@ TEST_F(HmetReader, LapseRateWarmsAHigherCellFromTheGaugeElevation)
     EXPECT_DOUBLE_EQ(s->orog_hourly[0][0], s->hmet_air_temp);
 }
 
+TEST_F(HmetReader, OrographicGaugeFileSetsTheLapseRateHourByHourAndWarnsOfItsFaults)
+{
+    // Station at gauge A (1000 m), the orographic gauge B at 2000 m: -5 and
+    // -10 deg C give -5 deg C per 1000 m, so a cell at 1500 m has -7.5.
+    use("1998 6 1 13 29.92 50 5 10 23 600.0 1.0\n1998 6 1 14 29.92 50 5 10 23 600.0 1.0\n"
+        "1998 6 1 15 29.92 50 5 10 23 600.0 1.0\n");
+    torva_test::write_file(dir.file("orog.txt"), "OROGRAPHIC TEMPERATURE\nA 1000.0 B 2000.0\nyr mo dy hr temp\n"
+                                                 "1998 6 1 13 -10.0\n1998 6 1 15 -10.0\n1998 6 1 15 -999.0\n");
+    s->hmet_orog_gages_given = 1;
+    file_rec_open(s->hmet_orog_gages_file, dir.file("orog.txt"), "r");
+    s->ground_elev.assign(2, 0.0);
+    s->ground_elev[1] = 1500.0;
+    s->ground_elev[2] = 1000.0;
+    ASSERT_EQ(setup_and_read(), 11);
+    EXPECT_NEAR(s->hmet_cell_temp[1], -7.5, 1e-12);
+    EXPECT_NEAR(s->hmet_cell_temp[2], -5.0, 1e-12);
+    EXPECT_FALSE(printed("Have an Issue")) << out;
+    // The frozen-ground index spreads the 24-hour means of both gauges the
+    // same way (one hour of data among zeros).
+    s->cfgi.assign(2, 0.0);
+    s->snow_swe.assign(2, 0.0);
+    update_cfgi(*s);
+    EXPECT_NEAR(s->cfgi[1], 7.5 / 24.0, 1e-12);
+    EXPECT_NEAR(s->cfgi[2], 5.0 / 24.0, 1e-12);
+    // 14:00 against the gauge's 15:00, then a gauge value below -998: both
+    // are told and the run goes on. The missing value is repaired with the
+    // gauge's last value, so the lapse rate and the table keep -10.
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(read_hmet_record(*s), 11);
+    out = testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(printed("\nHave an Issue with the correct time using the Orographic Temperature File")) << out;
+    const int repaired = s->hmet_repaired;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(read_hmet_record(*s), 11);
+    out = testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(printed("\nHave an Issue with the Orographic Temperature!!!")) << out;
+    EXPECT_FALSE(printed("correct time")) << out;
+    EXPECT_EQ(s->hmet_repaired, repaired + 1);
+    EXPECT_DOUBLE_EQ(s->orog_hourly[1][0], -10.0);
+    EXPECT_NEAR(s->hmet_cell_temp[1], -7.5, 1e-12);
+    EXPECT_FALSE(error_state.raised);
+}
+
 } // namespace

@@ -88,6 +88,29 @@ TEST_F(HourlyStep, DataEndingDuringTheLastEventLetTheEventRunOn)
     EXPECT_EQ(s->keep_running, 1);
 }
 
+TEST_F(HourlyStep, AnAllLakeBasinLogsZerosInsteadOfDividingByNoCells)
+{
+    start("1998 6 1 0 29.92 50 5 10 68 0.0 0.0\n1998 6 1 1 29.92 50 5 10 68 0.0 0.0\n");
+    s->inf_richards = 1;
+    s->THETA.assign(3, 2, 0.3);
+    s->overland_lake_on = 1;
+    s->oland_lake_new.assign(2, 1);
+    s->cfgi[1] = s->cfgi[2] = 7.0;
+    s->super_quiet = 0;
+    file_rec_open(s->evap_log, dir.file("evap_out"), "w");
+    hour(0);
+    const std::string screen = hour(1);
+    file_rec_close(s->evap_log);
+    EXPECT_EQ(screen, "1998/6/1  1:00 PET cm/h 0.0000 AET cm/h 0.0000 Infil cm/h 0.0000 Theta  0.00 \n");
+    char expect[512];
+    std::snprintf(expect, sizeof expect,
+                  "1998/6/1   0:00 %12.6lf %12.6lf %12.6lf %12.6lf %12.6lf %12.6lf %12.6lf\n"
+                  "1998/6/1   1:00 %12.6lf %12.6lf %12.6lf %12.6lf %12.6lf %12.6lf %12.6lf\n",
+                  0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 20.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 20.0);
+    EXPECT_EQ(torva_test::read_file(dir.file("evap_out")), expect);
+    EXPECT_EQ(s->cfgi[1], 7.0); // lake cells keep their index
+}
+
 TEST_F(HourlyStep, LayerMeansUseTheTopLayerOfTheSoilTypeWithLayeredSoil)
 {
     // Two cells of 20 cm with 4 cm of water on top and 3 cm below. The last

@@ -199,6 +199,88 @@ TEST_F(HourlySnow, MeltWakingTheWatershedStartsRedistributionFromTheAccountingCo
     EXPECT_EQ(out.find("cell: 1 "), std::string::npos) << out;
 }
 
+TEST_F(HourlySnow, MeltWakingTheWatershedStartsTheLayeredSoilFromTheAccountingColumn)
+{
+    start(2, 50);
+    s->eb_snow = 1;
+    read_snow_bands(*s);
+    s->snow_swe[1] = s->snow_swe[2] = 0.05;
+    s->snow_present = 1;
+    s->surface_active = 0;
+    s->soil_water_acct = s->inf_layered_soil = 1;
+    s->THETA_ML.assign(2, 4, 0.0);
+    s->soiltype.assign(2, 0);
+    s->soiltype[1] = 1;
+    s->soiltype[2] = 2;
+    // Type 1: 10, 20 and 30 cm; type 2: 5, 40 and 10 cm.
+    const double depth[2][3] = {{10.0, 20.0, 30.0}, {5.0, 40.0, 10.0}};
+    const double sat[2][3] = {{0.45, 0.40, 0.35}, {0.50, 0.42, 0.38}};
+    for (int t = 0; t < 2; ++t)
+        for (int k = 0; k < 3; ++k) {
+            s->soil_layers[t + 1].depth[k] = depth[t][k];
+            s->soil_layers[t + 1].porosity[k] = sat[t][k];
+            s->soil_layers[t + 1].residual_sat[k] = 0.05;
+        }
+    // Cell 1 reaches below both upper layers and holds more than its first
+    // layer can (kept at saturation); cell 2 ends inside its second layer.
+    s->soil_depth.assign(2, 0.0);
+    s->soil_water_top.assign(2, 0.0);
+    s->soil_water_low.assign(2, 0.0);
+    s->soil_depth[1] = 50.0;
+    s->soil_water_top[1] = 5.0;
+    s->soil_water_low[1] = 5.0;
+    s->soil_depth[2] = 25.0;
+    s->soil_water_top[2] = 2.0;
+    s->soil_water_low[2] = 4.0;
+    s->direct_evap.assign(2, 1.0);
+    hour(0);
+    ASSERT_EQ(s->surface_active, 1);
+    const double theta[2][3] = {{0.45, 0.25, 0.25}, {0.40, 0.20, 0.38}};
+    for (int i = 1; i <= 2; ++i) {
+        for (int k = 1; k <= 3; ++k)
+            EXPECT_NEAR(s->THETA_ML[i][k], theta[i - 1][k - 1], 1e-12) << i << " " << k;
+        EXPECT_EQ(s->direct_evap[i], 0.0);
+    }
+    EXPECT_NEAR(s->direct_evap_total, 2 * 1.0 / 100.0 * 100.0 * 100.0, 1e-9);
+    EXPECT_EQ(s->top_layer_depth, 5.0); // the last cell's soil type
+    EXPECT_EQ(s->soil_moist_depth, 45.0);
+}
+
+TEST_F(HourlySnow, MeltWakingTheWatershedStartsThePipeNetworkOnlyWithSurfaceInlets)
+{
+    // Node inlet types of one superlink of three nodes; 888 and 999 are
+    // outlets, not inlets.
+    const struct {
+        int types[3];
+        int started;
+    } cases[] = {{{0, 0, 888}, 0}, {{0, 2, 999}, 1}};
+    for (const auto& c : cases) {
+        s = grid(1, 2, 100.0);
+        start(2, 50);
+        s->eb_snow = 1;
+        read_snow_bands(*s);
+        s->snow_swe[1] = 0.05;
+        s->snow_present = 1;
+        s->surface_active = 0;
+        s->storm_sewer = 1;
+        s->num_slink = 1;
+        s->superlink_cnodes.assign(1, 2);
+        s->inlet_type.assign(1, 4, 0);
+        for (int k = 1; k <= 3; ++k)
+            s->inlet_type[1][k] = c.types[k - 1];
+        s->superlink_next_time = s->superlink_last_time = 2451100.0; // parked on a later event
+        hour(0);
+        ASSERT_EQ(s->surface_active, 1);
+        EXPECT_EQ(s->gw_surface_flag, c.started) << c.types[1];
+        if (c.started) {
+            EXPECT_NEAR(s->superlink_next_time, s->current_time + 30.0 / 86400.0, 1e-12);
+            EXPECT_EQ(s->superlink_last_time, s->current_time);
+        } else {
+            EXPECT_EQ(s->superlink_next_time, 2451100.0);
+        }
+    }
+}
+
 TEST_F(HourlySnow, NoRainAndNoSnowClearTheRainOnSnowState)
 {
     start(2, 50);
