@@ -5,9 +5,9 @@
 // when groundwater reaches it, and sets its clock.
 //
 // Not yet built (GW_SIMULATION stays refused until they are): the
-// nested-model heads, the restart of the surface processes and of the
-// infiltration state when groundwater comes out between events, and the
-// channel and lake exchange while the channel routing is idle.
+// nested-model heads, the restart of the infiltration state when
+// groundwater comes out between events, and the channel and lake exchange
+// while the channel routing is idle.
 #include <cmath>
 
 #include "core/error_state.h"
@@ -94,6 +94,46 @@ void totals(model_state& s, int n, double dt, double area)
     }
 }
 
+// Groundwater at the surface between events starts the surface processes
+// and, with them, the overland constituent clocks and the soil accounting.
+void start_surface(model_state& s)
+{
+    if (s.gw_exfil_any != 1 || s.event_active != 0 || s.surface_active != 0)
+        return;
+    const double now = s.current_time;
+    s.surface_active = 1;
+    s.ov_dt = s.inf_dt = s.timestep_base;
+    s.ov_dt_days = s.inf_dt_days = s.timestep_base / 86400.0;
+    s.ov_next = s.inf_next = now + s.inf_dt_days;
+    s.ov_last = s.inf_last = now;
+    if (s.ov_con_trans) {
+        s.contam_next = s.precip_load_next = s.inf_next;
+        s.contam_last = s.precip_load_last = now;
+        s.contam_dt = s.timestep_base;
+        s.contam_dt_days = s.timestep_base / 86400.0;
+        if (s.chan_explicit) {
+            s.ov_chan_exch_next = s.inf_next;
+            s.ov_chan_exch_last = now;
+        } else {
+            s.outlet_con_next = s.inf_next;
+            s.outlet_con_last = now;
+        }
+        if (s.contam_table_read) {
+            s.ov_loss_last = s.soil_exch_last = s.ov_last;
+            s.ov_loss_next = s.soil_exch_next = s.ov_next;
+        }
+    }
+    if (s.soil_water_acct) {
+        s.et_next = s.inf_next;
+        s.et_dt = s.inf_dt;
+        s.et_dt_days = s.inf_dt_days;
+        if (s.soil_con_trans)
+            s.soil_con_next = s.inf_next;
+        // TODO: the infiltration state of the redistribution and multi-layer
+        // schemes set up again from the accounting column.
+    }
+}
+
 // Groundwater at the surface starts the pipe network when any of its
 // superlinks has a surface inlet.
 void start_pipe_network(model_state& s)
@@ -144,8 +184,7 @@ void groundwater_step(model_state& s)
             return;
     }
     totals(s, n, dt, area);
-    // TODO: groundwater at the surface between events restarts the surface
-    // processes, their constituent clocks and the infiltration state.
+    start_surface(s);
     start_pipe_network(s);
     // TODO: the channel and lake exchange while the channel routing is idle
     // (stream_gw_exchange, the node areas, the start of the routing).

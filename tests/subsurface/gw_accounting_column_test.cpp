@@ -11,6 +11,7 @@
 
 #include "subsurface/aquifer_fixture.h"
 #include "subsurface/groundwater.h"
+#include "subsurface/subsurface_steps.h"
 
 namespace
 {
@@ -162,4 +163,36 @@ TEST(GwAccountingColumn, AHeadThatIsNotANumberStopsBeforeLaterCells)
     EXPECT_EQ(s->soil_water[2], 4.0);
     EXPECT_EQ(error_state.raised, 1);
     error_state_clear();
+}
+
+TEST(GwAccountingColumn, GroundwaterAtTheSurfaceBetweenEventsStartsTheSurfaceOnce)
+{
+    // Two cells with the table at the ground, no event running; a 600 s
+    // groundwater step due now, a base step of 30 s.
+    auto s = columns(2);
+    for (int c = 1; c <= 2; ++c) {
+        s->elevgw[c] = 100.0;
+        set_column(*s, c, 10.0, 2.0);
+    }
+    s->time_tol = 1.1574074074074074e-7;
+    s->timestep_base = 30.0;
+    s->current_time = 200.0;
+    s->gw_dt_days = 600.0 / 86400.0;
+    s->gw_next = 200.0;
+    s->gw_last = 200.0 - s->gw_dt_days;
+    testing::internal::CaptureStdout();
+    groundwater_step(*s);
+    ASSERT_FALSE(error_state.raised);
+    EXPECT_EQ(s->gw_exfil_any, 1);
+    EXPECT_EQ(s->surface_active, 1);
+    EXPECT_EQ(s->ov_dt, 30.0);
+    EXPECT_DOUBLE_EQ(s->inf_next, 200.0 + 30.0 / 86400.0);
+    EXPECT_DOUBLE_EQ(s->et_next, s->inf_next);
+    // The next step finds the surface running and leaves its clocks.
+    s->ov_next = s->inf_next = 1234.0;
+    s->current_time = s->gw_next;
+    groundwater_step(*s);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(s->gw_exfil_any, 1);
+    EXPECT_EQ(s->ov_next, 1234.0);
 }
