@@ -143,3 +143,16 @@ TEST(GwLineSor, WorkVectorsCoverTheWiderSideOfTheGrid)
     EXPECT_GE(w.a.size(), 42);
     EXPECT_GE(w.cells.size(), 42);
 }
+
+TEST(GwLineSor, SweepsThatNeverSettleStopAtTheLimit)
+{
+    // One cell relaxed with omega = 2 jumps between 0 and twice its
+    // solution for ever.
+    system_fixture f(1, 1, {1});
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(f.solve(1, 1, 1e-5, 2.0), -1);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_NE(out.find("did not converge within 200000 sweeps"), std::string::npos) << out;
+    EXPECT_EQ(error_state.code, err_stop);
+    error_state_clear();
+}
