@@ -182,7 +182,8 @@ int scan_substep(model_state& s, int n, double& h)
             storage = crossed > 0 && (j < 1 || depth > next_dz) ? stored / depth : ths[k - 1];
         } else {
             storage = ths[k - 1];
-            crossed = static_cast<int>((100.0 * q * h / ths[k - 1]) / dz[k]);
+            const double nodes = (100.0 * q * h / ths[k - 1]) / dz[k];
+            crossed = nodes < 1e6 ? static_cast<int>(nodes) : 1000000; // only "more than two" matters
         }
         most = std::max(most, crossed);
     }
