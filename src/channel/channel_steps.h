@@ -16,8 +16,23 @@ bool read_superlink_locations(model_state& state);
 // channel time (m3/s), and the totals of those outlets after routing.
 double superlink_chan_inflow(const model_state& state, int link, int node);
 void superlink_chan_totals(model_state& state);
-// Groundwater flow into the leaky pipes over dt seconds; 1 when it ran.
+// Seepage between channels and aquifer: fills qriv per node and gst_qriv
+// per grid-stream entry (m2/s, positive into the channel) with STREAM_LOSS,
+// and lake_gw_rate per lake cell when lake beds exchange. 1 when a node
+// gains from the aquifer, 2 when only wet nodes lose, else 0 (also after a
+// break-point table error, reported).
+int stream_gw_exchange(model_state& state);
+// Groundwater flow into the leaky pipes: adds each drain entry's inflow
+// (m3/s) to Q_tile_grid of its cell and superlink_tile_flow of its node.
+// 1 when it ran or stopped on an error (code 131 or 133, raised), 0 when no
+// head stands above its pipe's water surface.
 int tile_gw_exchange(model_state& state, double dt);
+// Inflow (m3/s) into a drain of wall conductivity k (m/h), spacing and
+// diameter (m), above_bottom metres over the aquifer bottom, under a head
+// rise metres above its water surface; share is the pipe length in the
+// cell (m). moody 1: Moody's equivalent depth, else the series form.
+double tile_drain_inflow(int moody, double k, double spacing, double diameter, double above_bottom, double rise,
+                         double share);
 void init_channel_state(model_state& state);
 void storm_sewer_step(model_state& state);
 void channel_step(model_state& state);

@@ -50,8 +50,8 @@ void restart_clocks(model_state& s, double now)
         s.gw_dt_days = s.ov_dt_days;
         if (s.gw_next > now + 2.0 * s.ov_dt_days)
             s.gw_next = now + 2.0 * s.ov_dt_days;
-        // TODO: clear the averaged river-aquifer exchange of every channel
-        // node (stream-aquifer exchange).
+        if (s.av_qriv)
+            s.av_qriv.assign(s.av_qriv.rows(), s.av_qriv.cols(), 0.0);
     }
     if (s.soil_water_acct) {
         s.et_dt = s.inf_dt;

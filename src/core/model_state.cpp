@@ -40,7 +40,7 @@ model_state& model_state_construct(model_state& s)
     s.snow_period_s = 3600;
     s.snow_param_c = 80.0;
     s.snow_param_d = 27.0;
-    s.gw_sweep_toggle = 1;
+    s.gw_sweep_order = 1;
     s.num_contam = -1;
     s.flush_buffer_lines = 5000;
     return s;

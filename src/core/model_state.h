@@ -24,6 +24,7 @@
 #include "quality/contaminant_settings.h"
 #include "quality/quality_run_state.h"
 #include "quality/sediment_block.h"
+#include "subsurface/groundwater_state.h"
 #include "subsurface/infiltration_state.h"
 #include "subsurface/soil_state.h"
 #include "subsurface/subsurface_input_state.h"
@@ -56,6 +57,7 @@ struct model_state
     , subsurface_state       // groundwater and lumped models
     , richards_node_state    // Richards node matrices
     , groundwater_input_state // aquifer parameters, wells, lumped-model records
+    , groundwater_state      // saturated groundwater solver
     , exchange_names         // co-run exchange
     , soil_type_table        // the 10,000 soil types
     , grid_state             // grid, cell numbers, run bookkeeping

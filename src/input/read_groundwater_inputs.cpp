@@ -201,8 +201,10 @@ bool read_aquifer_params(model_state& s)
     for (int i = 1; i <= s.num_cells; ++i) {
         s.gw_hyd_cond[i] = s.gw_hyd_cond[i] / 100.0 / 3600.0; // cm/h to m/s
         s.gw_hyd_cond_copy[i] = s.gw_hyd_cond[i];
-        s.gw_width_x[i] = s.gridsize;
-        s.gw_width_y[i] = s.gridsize;
+        s.gw_ksat_x[i] = s.gw_hyd_cond[i];
+        s.gw_ksat_y[i] = s.gw_hyd_cond[i];
+        s.gw_cell_dx[i] = s.gridsize;
+        s.gw_cell_dy[i] = s.gridsize;
         s.gw_porosity_copy[i] = s.gw_porosity[i];
     }
     return true;
@@ -245,7 +247,8 @@ void read_groundwater_inputs(model_state& s)
     if (s.gw_simulation != 1)
         return;
     const int n = s.num_cells;
-    for (dvec* v : {&s.gw_hyd_cond, &s.gw_hyd_cond_copy, &s.gw_width_x, &s.gw_width_y, &s.gw_porosity_copy})
+    for (dvec* v : {&s.gw_hyd_cond, &s.gw_hyd_cond_copy, &s.gw_cell_dx, &s.gw_cell_dy, &s.gw_porosity_copy, &s.gw_ksat_x,
+                    &s.gw_ksat_y})
         dvector_alloc_zero(*v, n, "groundwater cell array");
     if (!s.gw_porosity)
         dvector_alloc_zero(s.gw_porosity, n, "gw_porosity");

@@ -145,6 +145,27 @@ void write_overland_cells(model_state& s, int on, file_rec& file, int count, con
     std::fprintf(file.fp, "\n");
 }
 
+// Groundwater heads at the listed well cells (GW_WELL_LEVEL); a listed row
+// and column outside the watershed reads 0.
+void write_well_levels(model_state& s)
+{
+    if (!s.gw_well_level || !s.gw_well_level_file.fp)
+        return;
+    std::FILE* fp = s.gw_well_level_file.fp;
+    write_point_time(fp, s);
+    const int count = std::min({s.num_wells, s.well_row.size(), s.well_column.size()});
+    for (int k = 1; k <= count; ++k) {
+        const int r = s.well_row[k];
+        const int c = s.well_column[k];
+        int cell = 0;
+        if (r >= 1 && c >= 1 && r <= s.mask.rows() && c <= s.mask.cols())
+            cell = s.mask[r][c];
+        const double head = cell >= 1 && cell <= s.elevgw.size() ? s.elevgw[cell] : 0.0;
+        std::fprintf(fp, "%12.6lf ", head);
+    }
+    std::fprintf(fp, "\n");
+}
+
 // Flows of the listed superjunctions and superlink nodes (a node of the
 // file is found among the computational ones with SUPERLINK_C_OPT),
 // converted with QOUT_CFS.
@@ -193,7 +214,7 @@ void timeseries_output_step(model_state& s)
     write_channel_locations(s, s.out_dep_location_given, s.out_dep_location_file, s.chan_depth, false);
     // TODO: point series OUT_CON_LOCATION, OUT_MASS_LOCATION (CHAN_CON_TRANS).
     write_soil_moisture_rows(s);
-    // TODO: well levels (GW_WELL_LEVEL).
+    write_well_levels(s);
     write_overland_cells(s, s.overland_depths, s.overland_depths_file, s.num_overland_depth_cells,
                          s.overland_depth_row, s.overland_depth_col, false);
     write_overland_cells(s, s.overland_wse, s.overland_wse_file, s.num_overland_wse_cells, s.overland_wse_row,

@@ -99,7 +99,7 @@ struct subsurface_state {
     int gw_hycond_map = 0;
     int gw_unif_hycond = 0;
     double gw_relax_coeff = 0.0;
-    int gw_sweep_toggle = 0;
+    int gw_sweep_order = 0;
     int gw_exfil_any = 0;
     int gw_step_count = 0;
     dvec gw_head;

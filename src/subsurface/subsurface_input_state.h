@@ -40,8 +40,8 @@ struct richards_node_state {
 struct groundwater_input_state {
     dvec gw_hyd_cond;      // aquifer conductivity per cell, m/s
     dvec gw_hyd_cond_copy;
-    dvec gw_width_x;       // the cell's two widths, m
-    dvec gw_width_y;
+    dvec gw_cell_dx;       // the cell's two widths, m
+    dvec gw_cell_dy;
     dvec gw_porosity_copy;
     int gw_flux_cells = 0;    // cells of boundary type 6 (static flux)
     int gw_dyn_well_cells = 0; // cells of boundary type 3 (dynamic well)

@@ -6,7 +6,7 @@
 
 struct well_rec {
     int id = 0;        // table ID in well_table_list, cell number in well_list
-    double flux = 0.0; // rate of a static well, m3 per day
+    double flux = 0.0; // rate of a static well, m3/s, positive when withdrawing
     int kind = 0;      // 0 static; otherwise the rate follows a time series
     int ts_id = 0;     // TIME_SERIES_INDEX ID of a well whose rate follows a series
 };

@@ -1,5 +1,5 @@
 // Active wells from the well table's index map: one well per cell whose
-// index-map ID is not 0.
+// index-map ID is not 0. A well on a cell outside the watershed is refused.
 #include <cstdio>
 #include <vector>
 
@@ -34,6 +34,16 @@ void wells_from_index_map(const imat& well_ids, const imat& cell_numbers, int ro
             }
             well_rec w = *found;
             w.id = cell_numbers[r][c];
+            if (w.id <= 0) {
+                std::printf(
+                    "Error: well %d of the well table is placed in the index map at cell [%d,%d], which lies "
+                    "outside the watershed.\n",
+                    id, r, c);
+                error_set(err_stop);
+                report_error(error_state);
+                ok = false;
+                break;
+            }
             placed.push_back(w);
         }
     }

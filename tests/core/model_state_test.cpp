@@ -49,7 +49,7 @@ TEST(ModelState, DefaultsAndNames)
     EXPECT_EQ(s->snow_period_s, 3600);
     EXPECT_EQ(s->snow_param_c, 80.0);
     EXPECT_EQ(s->snow_param_d, 27.0);
-    EXPECT_EQ(s->gw_sweep_toggle, 1);
+    EXPECT_EQ(s->gw_sweep_order, 1);
     EXPECT_EQ(s->num_contam, -1);
     EXPECT_EQ(s->flush_buffer_lines, 5000);
     EXPECT_EQ(s->soil_work.row_count, -1);

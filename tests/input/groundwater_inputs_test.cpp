@@ -53,8 +53,10 @@ TEST_F(GroundwaterInputs, StaticFluxAndUniformConductivityInModelUnits)
         EXPECT_EQ(s->gw_hyd_cond_copy[i], s->gw_hyd_cond[i]);
         EXPECT_EQ(s->gw_porosity[i], 0.3);
         EXPECT_EQ(s->gw_porosity_copy[i], 0.3);
-        EXPECT_EQ(s->gw_width_x[i], 10.0);
-        EXPECT_EQ(s->gw_width_y[i], 10.0);
+        EXPECT_EQ(s->gw_cell_dx[i], 10.0);
+        EXPECT_EQ(s->gw_cell_dy[i], 10.0);
+        EXPECT_EQ(s->gw_ksat_x[i], s->gw_hyd_cond[i]);
+        EXPECT_EQ(s->gw_ksat_y[i], s->gw_hyd_cond[i]);
         // 8.64 m3/day over a 10 m cell (row 2, column 3 is cell 5).
         EXPECT_DOUBLE_EQ(s->well_flux[i], i == 5 ? 1e-6 : 0.0) << i;
     }

@@ -79,3 +79,30 @@ TEST(TimeseriesOutput, DecimalYearAtTheStartOfAYear)
     timeseries_output_step(*s);
     EXPECT_DOUBLE_EQ(s->output_time, 2001.0 + 720.0 / 525600.0);
 }
+
+TEST(TimeseriesOutput, WellLevelRowsGiveTheHeadsOfTheListedCells)
+{
+    // A 2 x 2 grid whose cell [2,1] lies outside; wells at [1,2] and [2,1].
+    torva_test::scratch_dir dir("wells");
+    auto s = std::make_unique<model_state>();
+    ASSERT_TRUE(file_rec_open(s->gw_well_level_file, dir.file("wells.out"), "w"));
+    s->gw_well_level = 1;
+    s->hyd_freq_steps = 1;
+    s->elapsed_min = 30.0;
+    s->mask.assign(3, 3, 0);
+    s->mask[1][1] = 1;
+    s->mask[1][2] = 2;
+    s->mask[2][2] = 3;
+    s->elevgw.assign(3, 0.0);
+    s->elevgw[2] = 12.3456789;
+    s->num_wells = 2;
+    s->well_row.assign(2, 0);
+    s->well_column.assign(2, 0);
+    s->well_row[1] = 1;
+    s->well_column[1] = 2;
+    s->well_row[2] = 2;
+    s->well_column[2] = 1;
+    timeseries_output_step(*s);
+    file_rec_close(s->gw_well_level_file);
+    EXPECT_EQ(torva_test::read_file(dir.file("wells.out")), "   30.00000000    12.345679     0.000000 \n");
+}
