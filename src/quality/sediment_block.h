@@ -109,6 +109,13 @@ struct sediment_table {
     mat1<sed_tally> cell_tally; // [cell][class]
     vec1<sed_tally> class_tally; // [class], summed over the cells by the event close
     ivec fine_class;             // size class of each fine (wash-load) class
+    // Work of the overland sediment step, sized for the run's cells: the
+    // water-surface slope toward the right and the lower neighbour and the
+    // magnitude of the outflow (m3/s), kept from step to step.
+    dvec ws_slope_x;
+    dvec ws_slope_y;
+    dvec q_out_mag;
+    double last_outlet_vol = 0.0; // m3 of all classes that left through the outlet in the last step
 };
 
 // Clears every slot and empties the file-record array; returns the table.
