@@ -8,6 +8,7 @@
 #include "core/arrays.h"
 #include "core/containers.h"
 #include "core/file_rec.h"
+#include "core/node_arrays.h"
 
 struct sediment_block {
     int soil_erosion = 0;
@@ -40,8 +41,23 @@ struct sediment_region {
 // Sediment size classes, totals and channel sediment.
 struct sediment_totals {
     int chan_sed_on = 0;
-    dvec new_bel;
-    dvec org_bel;
+    dnode_mat new_bel; // [node][link] bed elevation from the sand store, m
+    dnode_mat org_bel; // [node][link] bed elevation at the start of the run, m
+    // Channel sand (created by alloc_channel_sediment): the sand moved out of
+    // each node in the last step per flat node link x node_dim + node and
+    // column num_fine_classes + slot (m3/s), the lateral sediment delivered
+    // to each node ([node][link][class], m3), the sand delivered into each
+    // channel lake ([lake][slot], m3), the sand leaving the outlet in the
+    // last step ([slot], m3/s), the lateral sand taken up over the run
+    // ([slot], m3), the initial erodible layer of all nodes (m3), and the
+    // signed transport rate per flat node of the last step (m3/s).
+    dmat qsmax;
+    dcube qlat_sed;
+    dmat lake_depo_vol;
+    dvec chan_sand_outflow;
+    dvec chan_sand_lat_total;
+    double chan_sand_initial_total = 0.0;
+    dvec chan_sand_rate;
     int ov_sed_scheme = 0; // overland sediment scheme, 1 or 2
     int num_fine_classes = 0;
     int num_sand_classes = 0;
@@ -49,7 +65,7 @@ struct sediment_totals {
     int sed_hyd_locations_on = 0;
     int num_sed_hyd_locations = 0;
     dmat ov_sed_vol_susp;  // [cell][class] suspended volume, m3
-    dcube ch_sand_vol;     // [node][link][class] sand on the bed, m3
+    dcube ch_sand_vol;     // [node][link][slot]: sand classes 1..w, the erodible bed layer w + 1, total 0 (m3)
     dcube ch_wash_vol;     // [node][link][class] wash load in suspension; class 0 all fine classes, m3
     // Sediment volumes (m3): per class (entry 0 the wash-load total where
     // kept), per lake and class (row 0 all lakes), and event totals.
