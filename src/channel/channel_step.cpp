@@ -8,6 +8,7 @@
 #include "core/model_state.h"
 #include "overland/lake_files.h"
 #include "overland/overland_steps.h"
+#include "quality/chan_sediment.h"
 
 void channel_step(model_state& s)
 {
@@ -96,8 +97,15 @@ void channel_step(model_state& s)
         s.outflow_vol += dt * s.qout;
         s.discharge_total += dt * s.qout;
     }
-    // TODO: lateral sediment inflow and channel sediment transport (channel
-    // sediment).
+    // Sand moves along the erodible links on this step's depths and
+    // discharges.
+    if (s.chan_sed_on) {
+        chan_sed_transport(s, dt);
+        if (error_state.raised)
+            return;
+    }
+    // TODO: the lateral sediment of the overland-channel exchange (qlat_sed)
+    // and the wash-load advection (channel sediment).
 
     for (int l = 1; l <= L; ++l)
         for (int n = 1; n <= s.nx[l]; ++n)

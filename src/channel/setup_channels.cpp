@@ -14,6 +14,7 @@
 #include "core/text_parse.h"
 #include "input/grid_text.h"
 #include "input/reader_echo.h"
+#include "quality/chan_sediment.h"
 #include "quality/quality_steps.h"
 
 namespace
@@ -183,14 +184,6 @@ bool sed_location_list_read(model_state& s)
     return true;
 }
 
-namespace
-{
-
-// TODO: channel sediment arrays (channel sediment transport).
-void alloc_channel_sediment(model_state& /*s*/) {}
-
-} // namespace
-
 void setup_channels(model_state& s)
 {
     if (!s.chan_explicit) {
@@ -217,7 +210,11 @@ void setup_channels(model_state& s)
     }
     const int nd = s.node_dim, ld = s.link_dim;
     s.yp_max_flood.assign(nd, ld, 0.0);
-    alloc_channel_sediment(s);
+    if (s.chan_sed_on) {
+        alloc_channel_sediment(s);
+        if (error_state.raised)
+            return;
+    }
     if (s.chan_lakes) {
         for (int k = 1; k <= s.num_lakes; ++k)
             s.lake_run_initial_volume += s.lake_volume[k];

@@ -10,6 +10,7 @@
 
 #include "calibration/calib_capture.h"
 #include "channel/channel_steps.h"
+#include "quality/chan_sediment.h"
 #include "core/model_state.h"
 #include "overland/olake_extent.h"
 #include "core/run_steps.h"
@@ -313,8 +314,9 @@ void event_start_step(model_state& s)
     if (!s.super_quiet && !s.calib_mode)
         std::printf("Initialized Arrays\n");
 
-    // TODO: the event's sediment volumes and sediment-bound constituents
-    // (sediment transport).
+    chan_sediment_event_start(s);
+    // TODO: the sediment-bound constituents of the event (SEDIMENT_CONTAM)
+    // and the pipe network's sediment accumulators (STORM_SEWER sediment).
 
     if (!s.long_term && !s.qnt_mode) {
         if (!s.super_quiet && !s.calib_mode)

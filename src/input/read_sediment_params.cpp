@@ -2,6 +2,7 @@
 // the sediment outputs, the size classes of the SEDIMENTS table with their
 // densities and settling velocities, and the soil erosion properties.
 #include <cmath>
+#include <cstdio>
 #include <memory>
 
 #include "core/error_state.h"
@@ -33,17 +34,16 @@ void alloc_class_arrays(model_state& s, int n)
 {
     const int cells = s.num_cells;
     const auto cells_by_classes = [&](dmat& m, const char* name) { dmatrix_alloc_zero(cells, n, m, name); };
-    if (s.sed.max_sed_flux) {
-        cells_by_classes(s.ov_qsmax, "ov_qsmax");
-        dvector_alloc_zero(s.ov_qsmax_total, n, "ov_qsmax_total");
-    }
-    if (s.sed.net_sed_volume == 1)
-        dvector_alloc_zero(s.ov_net_sed, cells, "ov_net_sed");
+    sediment_table& t = *s.ov_sed;
+    if (s.sed.max_sed_flux)
+        cells_by_classes(t.ov_qsmax, "ov_qsmax");
     if (s.sed.vol_sed_susp == 1)
-        cells_by_classes(s.ov_qsconc, "ov_qsconc");
+        cells_by_classes(t.ov_qsconc, "ov_qsconc");
+    cells_by_classes(t.ov_qsvol, "ov_qsvol");
+    for (dvec* v : {&t.ws_slope_x, &t.ws_slope_y, &t.q_out_mag})
+        dvector_alloc_zero(*v, cells, "overland sediment work array");
     for (dvec* v : {&s.qsx, &s.qsy, &s.splash_K, &s.sed_K, &s.detach_coef, &s.detach_crit, &s.detach_exp})
         dvector_alloc_zero(*v, cells, "erosion cell array");
-    d3tensor_alloc_zero(cells, n, 4, s.vol_sed, "vol_sed");
     d3tensor_alloc_zero(cells, n, 4, s.sed_fract, "sed_fract");
     dmatrix_alloc_zero(n, 4, s.tot_sed, "tot_sed");
     ivector_alloc_zero(s.sed_class, n, "sed_class");
@@ -83,6 +83,15 @@ void read_sediment_params(model_state& s)
     if (!s.sed.soil_erosion)
         return;
     const project_cards& c = s.cards;
+    const int given = c.soil_erosion;
+    if (!((given >= 1 && given <= 6) || (given >= 11 && given <= 16))) {
+        std::printf("Error: SOIL_EROSION %d is not an erosion method: give 1 to 6, or 11 to 16 to carry the "
+                    "sediment as overland constituents.\n",
+                    given);
+        error_set(err_stop);
+        report_error(error_state);
+        return;
+    }
     s.ov_sed = std::make_unique<sediment_table>();
     sediment_table_construct(*s.ov_sed);
     s.sed_const_4 = 4;

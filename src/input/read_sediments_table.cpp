@@ -17,13 +17,16 @@ struct class_field {
     const char* name;
     double low;
     double high;
+    bool low_excluded; // the value must lie above low
 };
 
-// The three values of a class row, in column order.
+// The three values of a class row, in column order. The capacity formulas
+// and the settling velocity divide by the specific gravity less 1 and by the
+// diameter, so neither may reach its lower bound.
 const class_field class_fields[3] = {
-    {"specific gravity", 1.0, 25.0},
-    {"particle diameter", 0.0, 1000.0}, // mm
-    {"binding fraction", 0.0, 1.0},
+    {"specific gravity", 1.0, 25.0, true},
+    {"particle diameter", 0.0, 1000.0, true}, // mm
+    {"binding fraction", 0.0, 1.0, false},
 };
 
 constexpr std::size_t class_value_column = 40;
@@ -80,9 +83,12 @@ bool read_sediments_table(const std::string& table_file, int& n, dvec& spec_grav
                 refuse(table_file, i, field.name, word, num_status_text(st));
                 return false;
             }
-            if (v < field.low || v > field.high) {
-                char range[64];
-                std::snprintf(range, sizeof range, "lies outside %g to %g", field.low, field.high);
+            if (v < field.low || v > field.high || (field.low_excluded && v == field.low)) {
+                char range[96];
+                if (field.low_excluded)
+                    std::snprintf(range, sizeof range, "must lie above %g and at most %g", field.low, field.high);
+                else
+                    std::snprintf(range, sizeof range, "lies outside %g to %g", field.low, field.high);
                 refuse(table_file, i, field.name, word, range);
                 return false;
             }

@@ -45,6 +45,20 @@ void write_outlet_hydrograph(model_state& s)
     ++s.hyd_rows_written;
 }
 
+// One row of the outlet sediment discharge of overland flow (m3/s, or
+// ft3/s with QOUT_CFS): what left through the outlet in the last overland
+// step over the step length, at the time of the hydrograph row.
+void write_outlet_sediment(const model_state& s)
+{
+    if (!s.sed.soil_erosion || s.chan_sed_on || !s.ov_sed || !s.sed.outlet_sed_file.fp)
+        return;
+    const double t = s.long_term ? s.output_time : s.strict_julian_date ? s.current_time : s.elapsed_min;
+    double q = s.ov_dt > 0.0 ? s.ov_sed->last_outlet_vol / s.ov_dt : 0.0;
+    if (s.qout_cfs)
+        q *= s.qout_cfs_factor;
+    std::fprintf(s.sed.outlet_sed_file.fp, "%16.8lf %16.10lf\n", t, q);
+}
+
 // One row of the lake series: the time (elapsed minutes, or the date in
 // long-term runs), then every channel lake's stage and volume.
 void write_lake_levels(const model_state& s)
@@ -206,7 +220,9 @@ void timeseries_output_step(model_state& s)
 
     // TODO: KZ inflow row (KZ_INPUT) and KZ segment fluxes (kz_write_fluxes).
     write_outlet_hydrograph(s);
-    // TODO: outlet sediment rows (OUTLET_SED_FLUX, OUTLET_SED_TSS).
+    write_outlet_sediment(s);
+    // TODO: outlet sediment rows of channel sediment transport (OUTLET_SED_FLUX
+    // by class, OUTLET_SED_TSS).
     write_channel_locations(s, s.in_hyd_location_given, s.out_hyd_location_file, s.qp, true);
     // TODO: point series OUT_GWFLUX_LOCATION (groundwater).
     write_cell_depth_discharge(s);

@@ -12,6 +12,7 @@
 #include "overland/ade_kernels.h"
 #include "overland/ov_explicit.h"
 #include "overland/overland_steps.h"
+#include "quality/sediment_steps.h"
 
 namespace
 {
@@ -297,8 +298,11 @@ void overland_step(model_state& s)
         }
     }
 
-    if (s.sed.soil_erosion && erosive) {
-        // TODO: overland erosion and deposition (ov_sediment_transport).
+    if (s.sed.soil_erosion && s.ov_sed_scheme == 1 && erosive) {
+        ov_sediment_transport(s, step);
+        if (error_state.raised)
+            return; // a sediment volume that is not a number, reported
+        ov_sediment_book_step(s);
     }
 
     if (s.overland_lake_on)

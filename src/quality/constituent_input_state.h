@@ -32,20 +32,18 @@ struct sediment_input_state {
     dvec detach_coef;
     dvec detach_crit;
     dvec detach_exp;
-    dvec ov_net_sed;
     // [cell][class].
-    dmat ov_qsmax;
-    dmat ov_qsconc;
     dmat ov_sed_conc;
     dmat ov_sed_vol_deposited;
     dmat ov_sed_vol_eroded;
     dmat ov_sed_vol_qsx;
     dmat ov_sed_vol_qsy;
     dmat ov_vol_sed_susp;
-    dcube vol_sed;   // [cell][class][1..4]
-    dcube sed_fract; // [cell][class][1]: fraction of the class in the cell's soil
+    // [cell][class][slot]: fraction of the class in the cell's parent soil
+    // (slot 1), suspended load (2) and deposits (3); the volumes themselves
+    // are the overland sediment table's cell_tally.
+    dcube sed_fract;
     // [class].
-    dvec ov_qsmax_total;
     dmat tot_sed;         // [class][1..4]
     dmat GLOBAL_MASS_SED; // [class][1..4]
     dmat GLOBAL_VOL_SED;

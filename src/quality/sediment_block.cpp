@@ -36,6 +36,10 @@ sediment_table& sediment_table_construct(sediment_table& table)
     table.cell_tally.reset();
     table.class_tally.reset();
     table.fine_class.reset();
+    table.ws_slope_x.reset();
+    table.ws_slope_y.reset();
+    table.q_out_mag.reset();
+    table.last_outlet_vol = 0.0;
     file_rec_array_destroy(table.files);
     return table;
 }

@@ -44,6 +44,19 @@ struct sediment_totals {
     dnode_mat new_bel; // [node][link] bed elevation after erosion and deposition, m
     dnode_mat org_bel; // [node][link] bed elevation as read, m
     dnode_mat min_bel; // [node][link] floor of the bed, set by the run's first bed update, m
+    // Channel sand (created by alloc_channel_sediment): the sand moved out of
+    // each node in the last step per flat node link x node_dim + node and
+    // column num_fine_classes + slot (m3/s), the lateral sediment delivered
+    // to each node ([node][link][class], m3), the sand delivered into each
+    // channel lake ([lake][slot], m3), the sand leaving the outlet in the
+    // last step ([slot], m3/s), the lateral sand taken up over the run
+    // ([slot], m3), and the signed transport rate per flat node of the last step (m3/s).
+    dmat qsmax;
+    dcube qlat_sed;
+    dmat lake_depo_vol;
+    dvec chan_sand_outflow;
+    dvec chan_sand_lat_total;
+    dvec chan_sand_rate;
     int ov_sed_scheme = 0; // overland sediment scheme, 1 or 2
     int num_fine_classes = 0;
     int num_sand_classes = 0;
@@ -51,7 +64,7 @@ struct sediment_totals {
     int sed_hyd_locations_on = 0;
     int num_sed_hyd_locations = 0;
     dmat ov_sed_vol_susp;  // [cell][class] suspended volume, m3
-    dcube ch_sand_vol;     // [node][link][class] sand on the bed, m3
+    dcube ch_sand_vol;     // [node][link][slot]: sand classes 1..w, the erodible bed layer w + 1, total 0 (m3)
     dcube ch_wash_vol;     // [node][link][class] wash load in suspension; class 0 all fine classes, m3
     // Sediment volumes (m3): per class (entry 0 the wash-load total where
     // kept), per lake and class (row 0 all lakes), and event totals.
@@ -126,6 +139,13 @@ struct sediment_table {
     mat1<sed_tally> cell_tally; // [cell][class]
     vec1<sed_tally> class_tally; // [class], summed over the cells by the event close
     ivec fine_class;             // size class of each fine (wash-load) class
+    // Work of the overland sediment step, sized for the run's cells: the
+    // water-surface slope toward the right and the lower neighbour and the
+    // magnitude of the outflow (m3/s), kept from step to step.
+    dvec ws_slope_x;
+    dvec ws_slope_y;
+    dvec q_out_mag;
+    double last_outlet_vol = 0.0; // m3 of all classes that left through the outlet in the last step
 };
 
 // Clears every slot and empties the file-record array; returns the table.

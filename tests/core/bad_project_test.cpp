@@ -186,6 +186,10 @@ std::vector<bad_case> cases()
                  "the value \"0\" of card RICHARDS_ITER_MAX is out of range: it must be above 0."});
     c.push_back({"overland point sources", add_cards("OV_POINT_SOURCE pts.txt\n"),
                  "Overland point sources (OV_POINT_SOURCE) is not available yet."});
+    c.push_back({"channel sediment", add_cards("SOIL_EROSION 1\nDIFFUSIVE_WAVE\n"),
+                 "Channel sediment transport (SOIL_EROSION with channel routing) is not available yet."});
+    c.push_back({"erosion as constituents", add_cards("SOIL_EROSION 12\n"),
+                 "Soil erosion carried as overland constituents (SOIL_EROSION 11 to 16) is not available yet."});
     c.push_back({"long-term run without weather",
                  add_cards("LONG_TERM\nET_CALC_DEARDORFF\nINF_REDIST\nALBEDO a.map\n"),
                  "Error: LONG_TERM needs hourly weather; give HMET_KTR, HMET_SAMSON, HMET_SURFAWAYS or "

@@ -107,6 +107,19 @@ TEST_F(QualityInputs, ErosionClassesAndPropertiesThroughTheHub)
     EXPECT_TRUE(s->ov_point_q) << "the work arrays are sized";
 }
 
+TEST_F(QualityInputs, ErosionMethodOutsideTheFormulasIsRefused)
+{
+    sediment_tables();
+    for (const char* method : {"0", "7", "10", "17"}) {
+        EXPECT_FALSE(load(cards_with(std::string("SOIL_EROSION ") + method +
+                                     "\nOUTLET_SED_FLUX sed.out\nSAND_SIZE 0.0625\nMAPPING_TABLE t.cmt\n")));
+        EXPECT_TRUE(printed(std::string("Error: SOIL_EROSION ") + method +
+                            " is not an erosion method: give 1 to 6, or 11 to 16 to carry the sediment as "
+                            "overland constituents.\n"))
+            << out;
+    }
+}
+
 TEST_F(QualityInputs, SedimentTablesThatDoNotFitStopTheRun)
 {
     sediment_tables(2);
@@ -119,6 +132,19 @@ TEST_F(QualityInputs, SedimentTablesThatDoNotFitStopTheRun)
     EXPECT_FALSE(load(erosion_cards()));
     EXPECT_TRUE(printed("Error: row 1 of table SEDIMENTS in the mapping table file t.cmt: the specific gravity "
                         "\"2.65x\" is not a number.\n"))
+        << out;
+
+    // The capacity formulas and the settling velocity divide by the specific
+    // gravity less 1 and by the diameter.
+    sediment_tables(3, "1.0");
+    EXPECT_FALSE(load(erosion_cards()));
+    EXPECT_TRUE(printed("Error: row 1 of table SEDIMENTS in the mapping table file t.cmt: the specific gravity "
+                        "\"1.0\" must lie above 1 and at most 25.\n"))
+        << out;
+    sediment_tables(3, "2.65 0");
+    EXPECT_FALSE(load(erosion_cards()));
+    EXPECT_TRUE(printed("Error: row 1 of table SEDIMENTS in the mapping table file t.cmt: the particle diameter "
+                        "\"0\" must lie above 0 and at most 1000.\n"))
         << out;
 
     file("t.cmt", "TORVA_INDEX_MAP_TABLES\n");

@@ -1,0 +1,32 @@
+// Channel sand: the sediment arrays of the network, the sand transport
+// capacity of the flow (Yang's unit-stream-power equation), the sand moved
+// between nodes, into lakes and out of the outlet, and the bed change of
+// erodible trapezoidal links.
+#pragma once
+
+struct model_state;
+
+// Sand concentration (parts per million by weight) that flow of mean
+// velocity V (m/s) carries on energy slope S over hydraulic radius R (m),
+// for sand of diameter d (m) settling at ws (m/s) in water of kinematic
+// viscosity nu (m2/s); 0 below the critical velocity or the smooth-bed
+// limit. vc_ratio receives the critical-velocity ratio Vc / ws.
+double yang_sand_concentration(double R, double S, double V, double d, double nu, double ws,
+                               double& vc_ratio);
+
+// Area and wetted perimeter of the break-point section of a node at depth
+// (m), interpolated in its depth table.
+void bp_table_lookup(const model_state& s, int node, int link, double depth, double& A, double& P);
+
+// Creates the channel and lake sediment arrays and the initial erodible
+// sand layer of every erodible node (channel set-up, with channel sediment).
+void alloc_channel_sediment(model_state& s);
+
+// One channel step of dt seconds: capacity at every node, sand moved up to
+// it slot by slot, node totals and the bed elevation of erodible
+// trapezoidal links. A transport rate that is not a number stops the run.
+void chan_sed_transport(model_state& s, double dt);
+
+// Event start: clears the channel sediment totals of the event and sums the
+// sand and wash load the channels hold.
+void chan_sediment_event_start(model_state& s);

@@ -1,0 +1,203 @@
+// The overland sediment step on small planes: volume is conserved between
+// the parent soil, the suspended load, the deposits and the outlet; dry
+// cells settle everything; the load moves with the flow; and a value that
+// is not a number stops the run.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "core/error_state.h"
+#include "core/platform.h"
+#include "overland/overland_fixture.h"
+#include "quality/sediment_block.h"
+#include "quality/sediment_steps.h"
+
+using namespace overland_test;
+
+namespace
+{
+
+// Two classes (0.01 mm, fall velocity 1e-4 m/s; 0.3 mm, 0.04 m/s), parent
+// fractions 0.4 and 0.6, method 3, no rain.
+void add_sediment(model_state& s)
+{
+    const int n = s.num_cells;
+    s.sed.soil_erosion = 1;
+    s.sed.erosion_method = 3;
+    s.sed.num_sed = 2;
+    s.ov_sed_scheme = 1;
+    s.ov_sed = std::make_unique<sediment_table>();
+    sediment_table& t = *s.ov_sed;
+    t.cell_tally.assign(n, 2, sed_tally());
+    t.class_tally.assign(2, sed_tally());
+    t.ov_qsvol.assign(n, 2, 0.0);
+    t.ws_slope_x.assign(n, 0.0);
+    t.ws_slope_y.assign(n, 0.0);
+    t.q_out_mag.assign(n, 0.0);
+    s.part_diam.assign(2, 0.01);
+    s.part_diam[2] = 0.3;
+    s.spec_grav.assign(2, 2.65);
+    s.fall_velocity.assign(2, 1e-4);
+    s.fall_velocity[2] = 0.04;
+    s.sed_fract.assign(n, 2, 4, 0.0);
+    s.ov_sed_vol_eroded.assign(n, 2, 0.0);
+    s.ov_sed_vol_deposited.assign(n, 2, 0.0);
+    for (dvec* v : {&s.qsx, &s.qsy, &s.splash_K, &s.sed_K, &s.detach_coef, &s.detach_crit, &s.detach_exp})
+        v->assign(n, 0.0);
+    s.rain_rate.assign(n, 0.0);
+    s.ov_qx.assign(n, 0.0);
+    s.ov_qy.assign(n, 0.0);
+    for (int i = 1; i <= n; ++i) {
+        s.sed_fract[i][1][1] = 0.4;
+        s.sed_fract[i][2][1] = 0.6;
+    }
+}
+
+// Sum of every slot over the cells: the parent soil taken (negative), the
+// suspended load, the deposits and what left through the outlet.
+double total_volume(const model_state& s)
+{
+    double v = 0.0;
+    for (int i = 0; i <= s.num_cells; ++i)
+        for (int m = 1; m <= 2; ++m) {
+            const sed_tally& c = s.ov_sed->cell_tally[i][m];
+            v += c.eroded + c.suspended + c.deposited + c.outlet;
+        }
+    return v;
+}
+
+} // namespace
+
+TEST(OverlandSedimentStep, LoadMovesDownTheStripAndLeavesThroughTheOutlet)
+{
+    plane_spec spec;
+    spec.rows = 1;
+    spec.cols = 5;
+    spec.depth = 0.01;
+    auto s = make_plane(spec);
+    add_sediment(*s);
+    for (int i = 1; i <= 4; ++i)
+        s->ov_qx[i] = 0.002;
+    s->qout = 0.002;
+    s->ov_sed->cell_tally[1][1].suspended = 1e-3;
+    double outlet = 0.0;
+    for (int step = 1; step <= 30; ++step) {
+        ov_sediment_transport(*s, 10.0);
+        ASSERT_EQ(error_state.raised, 0);
+        ov_sediment_book_step(*s);
+        EXPECT_NEAR(total_volume(*s), 1e-3, 1e-15) << "step " << step;
+        const double now = s->ov_sed->cell_tally[5][0].outlet;
+        EXPECT_GE(now, outlet);
+        EXPECT_NEAR(s->ov_sed->last_outlet_vol, now - outlet, 1e-18);
+        outlet = now;
+    }
+    EXPECT_GT(outlet, 0.0);
+    // Flow detached parent soil, in the parent fractions.
+    const sed_tally* cell2 = s->ov_sed->cell_tally[2];
+    EXPECT_LT(cell2[1].eroded, 0.0);
+    EXPECT_NEAR(cell2[1].eroded / cell2[2].eroded, 0.4 / 0.6, 1e-12);
+    // The net deposition map adds up to deposits less what was taken.
+    for (int i = 1; i <= 5; ++i) {
+        const sed_tally* c = s->ov_sed->cell_tally[i];
+        EXPECT_NEAR(s->ov_sed->ov_qsvol[i][0], c[1].eroded + c[2].eroded + c[1].deposited + c[2].deposited,
+                    1e-15)
+            << i;
+    }
+}
+
+TEST(OverlandSedimentStep, WithChannelRoutingNothingLeavesThroughTheOutletFace)
+{
+    plane_spec spec;
+    spec.rows = 1;
+    spec.cols = 3;
+    spec.depth = 0.01;
+    auto s = make_plane(spec);
+    add_sediment(*s);
+    s->chan_explicit = 1;
+    s->qout = 0.01;
+    s->ov_sed->cell_tally[3][1].suspended = 1e-3;
+    ov_sediment_transport(*s, 10.0);
+    EXPECT_EQ(s->ov_sed->cell_tally[3][0].outlet, 0.0);
+    EXPECT_NEAR(total_volume(*s), 1e-3, 1e-18);
+}
+
+TEST(OverlandSedimentStep, DryCellSettlesItsWholeLoad)
+{
+    plane_spec spec;
+    spec.rows = 2;
+    spec.cols = 2;
+    auto s = make_plane(spec);
+    add_sediment(*s);
+    s->ov_sed->cell_tally[2][1].suspended = 2e-3;
+    s->ov_sed->cell_tally[2][2].suspended = 1e-3;
+    ov_sediment_transport(*s, 10.0);
+    EXPECT_EQ(s->ov_sed->cell_tally[2][1].suspended, 0.0);
+    EXPECT_EQ(s->ov_sed->cell_tally[2][1].deposited, 2e-3);
+    EXPECT_EQ(s->ov_sed_vol_deposited[2][0], 3e-3);
+    // With nothing in suspension and no water, nothing else moved.
+    EXPECT_EQ(total_volume(*s), 3e-3);
+    EXPECT_EQ(s->ov_sed->cell_tally[1][1].deposited, 0.0);
+}
+
+TEST(OverlandSedimentStep, NotANumberStopsTheRun)
+{
+    plane_spec spec;
+    spec.rows = 1;
+    spec.cols = 3;
+    auto s = make_plane(spec);
+    add_sediment(*s);
+    s->ov_sed->cell_tally[2][2].deposited = std::numeric_limits<double>::quiet_NaN();
+    testing::internal::CaptureStdout();
+    ov_sediment_transport(*s, 10.0);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_NE(out.find("PT 3 deposited soil particle  2=Nan at grid 2\n"), std::string::npos) << out;
+    EXPECT_EQ(error_state.raised, 1);
+    error_state_clear();
+}
+
+// A plane of 4,900 cells runs the per-cell passes on several threads; the
+// serial transport keeps every volume identical to a one-thread run.
+TEST(OverlandSedimentStep, SameVolumesOnOneAndFourThreads)
+{
+    mat1<sed_tally> result[2];
+    const int threads[2] = {1, 4};
+    const int saved = thread_count();
+    for (int r = 0; r < 2; ++r) {
+        plane_spec spec;
+        spec.rows = 70;
+        spec.cols = 70;
+        spec.slope_y = 0.005;
+        spec.depth = 0.01;
+        auto s = make_plane(spec);
+        add_sediment(*s);
+        const int n = s->num_cells;
+        for (int i = 1; i <= n; ++i) {
+            s->rain_rate[i] = 40.0 + (i % 7);
+            s->ov_depth[i] = 0.005 + 0.001 * (i % 5);
+            if (s->rightcon[i])
+                s->ov_qx[i] = 1e-4 * ((i - 1) % 70 + 1);
+            if (s->belowcon[i])
+                s->ov_qy[i] = (i % 3 == 0 ? -2e-5 : 3e-5) * ((i - 1) / 70 + 1);
+        }
+        s->qout = 0.01;
+        set_thread_count(threads[r]);
+        for (int step = 0; step < 5; ++step) {
+            ov_sediment_transport(*s, 10.0);
+            ov_sediment_book_step(*s);
+        }
+        result[r] = s->ov_sed->cell_tally;
+    }
+    set_thread_count(saved);
+    for (int i = 0; i <= 4900; ++i)
+        for (int m = 1; m <= 2; ++m) {
+            const sed_tally& a = result[0][i][m];
+            const sed_tally& b = result[1][i][m];
+            ASSERT_EQ(a.eroded, b.eroded) << i;
+            ASSERT_EQ(a.suspended, b.suspended) << i;
+            ASSERT_EQ(a.deposited, b.deposited) << i;
+            ASSERT_EQ(a.outlet, b.outlet) << i;
+        }
+    EXPECT_LT(result[0][100][1].eroded, 0.0);
+}
