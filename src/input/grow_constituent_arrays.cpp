@@ -44,7 +44,8 @@ checked_array<double> model_state::*const soil_totals[] = {
     &model_state::soil_gw_out_mass,      &model_state::soil_exfil_mass,      &model_state::soil_decay_mass,
     &model_state::soil_mass_error,       &model_state::soil_mass_final,      &model_state::event_soil_infil_mass,
     &model_state::event_soil_gw_in_mass, &model_state::event_soil_gw_out_mass, &model_state::event_soil_exfil_mass,
-    &model_state::event_soil_decay_mass,
+    &model_state::event_soil_decay_mass, &model_state::event_soil_mass_init, &model_state::event_soil_to_ov_mass,
+    &model_state::event_ov_to_soil_mass,
 };
 
 // One value per constituent attached to sediment.
@@ -115,6 +116,7 @@ void grow_constituent_arrays(model_state& s, int n, int cells, int nutrient)
         if (nutrient && s.qbn_object)
             qbn_soil_alloc(s, s.qbn_object->soil);
         grow_all(s, std::begin(soil_totals), std::end(soil_totals), n);
+        row_array_add_rows(s.soil_decay, n, cells);
         // TODO: soil_mass is to take over the nutrient soil part's thirteen
         // pool matrices once qbn_soil_alloc makes them; until then they are
         // owned here.
