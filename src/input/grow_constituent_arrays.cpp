@@ -75,6 +75,35 @@ void add_concentration_rows(model_state& s, int n, int cells)
         row_array_add_rows(*r, n, cells);
 }
 
+// The overland concentration, mass and largest-concentration rows of the
+// nine nutrient species are the overland part's own arrays (adopted; the
+// species keep them).
+void adopt_overland_rows(model_state& s, qbn_overland& o, int cells)
+{
+    const struct {
+        row_array<double>* rows;
+        checked_array<double> qbn_constituent::*array;
+    } adopted[] = {
+        {&s.ov_conc, &qbn_constituent::conc},
+        {&s.ov_mass, &qbn_constituent::mass},
+        {&s.ov_soil_conc, &qbn_constituent::maxconc},
+    };
+    for (const auto& a : adopted) {
+        double* source[nutrient_species + 1] = {};
+        for (int k = 0; k < nutrient_species; ++k)
+            source[k + 1] = (o.species[k].*a.array).data;
+        row_array_adopt_rows(*a.rows, nutrient_species, source, cells);
+    }
+}
+
+void adopt_soil_pools(model_state& s, qbn_soil& soil, int cells)
+{
+    double** source[qbn_soil_pool_count + 1] = {};
+    for (int k = 1; k <= qbn_soil_pool_count && k <= soil.pools.cap; ++k)
+        source[k] = soil.pools[k] ? soil.pools[k]->row_table : nullptr;
+    matrix_stack_adopt(s.soil_mass, qbn_soil_pool_count, source, cells, s.soil_mass.count ? -1 : s.soil_con_layers);
+}
+
 } // namespace
 
 void grow_constituent_arrays(model_state& s, int n, int cells, int nutrient)
@@ -101,10 +130,11 @@ void grow_constituent_arrays(model_state& s, int n, int cells, int nutrient)
         s.first_qbn_constituent = first_new;
         for (int i = first_new + nutrient_species; i < first_new + n; ++i)
             s.constituent_type[i] = nutrient_soil_kind;
-        // TODO: the concentration and mass rows of the nine species are to
-        // be the nutrient overland part's own arrays (adopted) once that part
-        // holds them; until then the rows are owned here.
-        add_concentration_rows(s, n, cells);
+        if (s.qbn_object)
+            adopt_overland_rows(s, s.qbn_object->overland, cells);
+        else
+            add_concentration_rows(s, nutrient_species, cells);
+        add_concentration_rows(s, n - nutrient_species, cells);
     } else {
         s.num_contam = n;
         add_concentration_rows(s, n, cells);
@@ -117,11 +147,16 @@ void grow_constituent_arrays(model_state& s, int n, int cells, int nutrient)
             qbn_soil_alloc(s, s.qbn_object->soil);
         grow_all(s, std::begin(soil_totals), std::end(soil_totals), n);
         row_array_add_rows(s.soil_decay, n, cells);
-        // TODO: soil_mass is to take over the nutrient soil part's thirteen
-        // pool matrices once qbn_soil_alloc makes them; until then they are
-        // owned here.
-        for (matrix_stack* m : {&s.soil_mass, &s.soil_conc, &s.soil_sed_con})
-            matrix_stack_add(*m, n, 0.0, cells, width);
+        if (nutrient && s.qbn_object && n == qbn_soil_pool_count) {
+            // The soil masses of the nutrient constituents are the soil
+            // pools' own amounts (adopted; the pools keep them).
+            adopt_soil_pools(s, s.qbn_object->soil, cells);
+            for (matrix_stack* m : {&s.soil_conc, &s.soil_sed_con})
+                matrix_stack_add(*m, n, 0.0, cells, width);
+        } else {
+            for (matrix_stack* m : {&s.soil_mass, &s.soil_conc, &s.soil_sed_con})
+                matrix_stack_add(*m, n, 0.0, cells, width);
+        }
     }
     if (s.sediment_contam) {
         const int classes = s.sed.num_sed;
