@@ -147,3 +147,49 @@ TEST_F(NutrientSetup, MissingSourcesStopTheRun)
     EXPECT_FALSE(load(cards("")));
     EXPECT_TRUE(printed("The header should be : AQUATIC_ENV_QBN10")) << out;
 }
+
+TEST_F(NutrientSetup, ContaminantsComeFirstAndKeepTheirRows)
+{
+    tables();
+    std::string t = read_file(dir.file("t.cmt"));
+    t += "CONTAMINANT_TRANSPORT\nNUM_CONTAM 2\n";
+    for (const char* name : {"a", "b"})
+        t += std::string("\"") + name + "\" \"CSoils\" \"" + name +
+             "\"\nPRECIP_CONC 0.5\nPARTITION 1\nNUM_IDS 2\nID\n" + mapping_row(1, "1 0 0 0 0 3 0 0") +
+             mapping_row(2, "2 0 0 0 0 3 0 0");
+    t.insert(t.find("\nINDEX_MAP") + 1, "INDEX_MAP soils.idx \"CSoils\"\n");
+    file("t.cmt", t);
+    ASSERT_TRUE(load(cards("OV_CON_TRANS\n"))) << out;
+    ASSERT_EQ(s->num_contam, 2);
+    const int f = s->first_qbn_constituent;
+    EXPECT_EQ(f, 3);
+    EXPECT_EQ(s->num_constituents, 11);
+    // One row and one slot per constituent, whichever reader made it.
+    for (row_array<double>* r : {&s->ov_conc, &s->ov_mass, &s->ov_soil_conc, &s->land_mass, &s->ov_decay})
+        EXPECT_EQ(r->count, 11);
+    EXPECT_EQ(s->precip_conc.cap, 11);
+    EXPECT_EQ(s->ov_conc[2][4], 3.0) << "the second contaminant's own row";
+    EXPECT_EQ(s->precip_conc[2], 0.5);
+    EXPECT_EQ(s->ov_conc[f + 2], s->qbn_object->overland.species[2].conc.data);
+    EXPECT_EQ(s->ov_conc[f + 2][4], 0.5);
+    EXPECT_EQ(s->precip_conc[f + 1], 0.2);
+    EXPECT_EQ(s->constituent_type[2], 1);
+    EXPECT_EQ(s->constituent_type[f], 2);
+}
+
+TEST_F(NutrientSetup, SeriesFilesOpenUnderTheirNames)
+{
+    tables();
+    ASSERT_TRUE(load(cards("OUT_HYD_NO3 no3\nOUT_HYD_DO oxygen\n"))) << out;
+    for (const char* name : {"no3.conc", "no3.mass", "oxygen.conc", "oxygen.mass"})
+        EXPECT_TRUE(file_exists(dir.file(name))) << name;
+    EXPECT_FALSE(file_exists(dir.file("no2.conc")));
+    EXPECT_TRUE(s->qbn_object->conc_files[1].fp);
+
+    EXPECT_FALSE(load(cards("OUT_HYD_NH4 missing/nh4\n")));
+    EXPECT_TRUE(
+        printed("Error opening nutrient concentration output file (hydrograph style )\nfor the Ammonium "
+                "(NH4+) hydrograph file. \nGiven filename: missing/nh4.conc\n"))
+        << out;
+    EXPECT_TRUE(printed("Error: Unable to open nutrient concentration file.")) << out;
+}
