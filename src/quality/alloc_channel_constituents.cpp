@@ -7,6 +7,7 @@
 
 #include "core/error_state.h"
 #include "core/model_state.h"
+#include "quality/qbn_model.h"
 #include "quality/quality_steps.h"
 
 namespace
@@ -27,11 +28,25 @@ void add_state_rows(model_state& s, int k1, int k2, int k3, int nodes)
     for (row_array<double>* r : {&s.chan_conc, &s.chan_node_mass, &s.chan_node_disp})
         row_array_add_rows(*r, k1, nodes);
     if (k2 > 0) {
-        // TODO: the nine nutrient rows are to be the nutrient stream part's
-        // own concentration, mass and dispersion arrays (adopted) once that
-        // part holds them; until then they are owned here.
-        for (row_array<double>* r : {&s.chan_conc, &s.chan_node_mass, &s.chan_node_disp})
-            row_array_add_rows(*r, nutrient_species, nodes);
+        // The nine nutrient rows are the stream part's own concentration,
+        // mass and dispersion arrays (adopted; the stream part keeps them).
+        qbn_stream* p = s.qbn_object ? &s.qbn_object->stream : nullptr;
+        if (p && p->species[0].conc.cap >= nodes && p->dispersion.cap >= nodes) {
+            double* conc[nutrient_species + 1] = {};
+            double* mass[nutrient_species + 1] = {};
+            double* disp[nutrient_species + 1] = {};
+            for (int k = 0; k < nutrient_species; ++k) {
+                conc[k + 1] = p->species[k].conc.data;
+                mass[k + 1] = p->species[k].mass.data;
+                disp[k + 1] = p->dispersion.data;
+            }
+            row_array_adopt_rows(s.chan_conc, nutrient_species, conc, nodes);
+            row_array_adopt_rows(s.chan_node_mass, nutrient_species, mass, nodes);
+            row_array_adopt_rows(s.chan_node_disp, nutrient_species, disp, nodes);
+        } else {
+            for (row_array<double>* r : {&s.chan_conc, &s.chan_node_mass, &s.chan_node_disp})
+                row_array_add_rows(*r, nutrient_species, nodes);
+        }
         for (row_array<double>* r : {&s.chan_conc, &s.chan_node_mass, &s.chan_node_disp})
             row_array_add_rows(*r, k3, nodes);
     }

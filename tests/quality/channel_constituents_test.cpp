@@ -125,3 +125,46 @@ TEST_F(ChannelConstituents, LakesStartAtTheInitialConcentration)
     EXPECT_NE(read_file(dir.file("b.mass")).find("OBJID 5004\nND 12\nNC 12\nNAME mass_02\n"),
               std::string::npos);
 }
+
+TEST_F(ChannelConstituents, NutrientStreamRowsAndInitialValues)
+{
+    file("env.dat", "AQUATIC_ENV_QBN10\nOV_MAP soils.idx\nST_MAP none.idx\nNUM_IDS 1\nID\n1\nDEFAULT\n");
+    file("t.cmt", "TORVA_INDEX_MAP_TABLES\n");
+    const std::string base =
+        "NUTRIENTS\nAQ_ENV env.dat\nCHAN_CON_TRANS\nMAPPING_TABLE t.cmt\nWATER_TEMP 20\n";
+    ASSERT_FALSE(load_network(lake_network, lake_gst, base + "ST_INIT_NO3 2.5\n"));
+    EXPECT_TRUE(printed("Allocating memory for QBN Streams...Done\n")) << out;
+    EXPECT_TRUE(printed("Allocating memory for QBN Lakes...Done\n")) << out;
+    EXPECT_TRUE(
+        printed("Error: the stream id map none.idx of the aquatic environment file cannot be read.\n"))
+        << out;
+
+    file("env.dat", "AQUATIC_ENV_QBN10\nOV_MAP soils.idx\nNUM_IDS 1\nID\n1\nDEFAULT\n");
+    ASSERT_TRUE(load_network(lake_network, lake_gst, base + "ST_INIT_NO3 2.5\n")) << out;
+    EXPECT_TRUE(printed("Assigning spatially uniform parameters for the stream constituent Nitrate (NO3-)\n"))
+        << out;
+    const int f = s->first_qbn_constituent;
+    qbn_stream& p = s->qbn_object->stream;
+    // The channel rows are the stream part's arrays.
+    EXPECT_EQ(s->chan_conc[f + 1], p.species[1].conc.data);
+    EXPECT_EQ(s->chan_node_mass[f + 4], p.species[4].mass.data);
+    EXPECT_EQ(s->chan_node_disp[f + 8], p.dispersion.data);
+    const int stride = s->max_nodes + 1;
+    EXPECT_EQ(s->chan_conc[f + 1][1 * stride + 2], 2.5) << "trapezoid link 1";
+    EXPECT_EQ(s->chan_conc[f + 1][2 * stride + 1], 0.0) << "the lake link has no sections";
+    EXPECT_EQ(s->qbn_object->params.st_index[2][1], 1);
+    EXPECT_EQ(s->qbn_object->lake.num_lakes, 1);
+
+    // The first error is kept: the stream table is missing for NH4, and the
+    // DO map after it does not change the code.
+    EXPECT_FALSE(load_network(lake_network, lake_gst, base + "ST_INIT_NH4\nST_INIT_DO none.map\n"));
+    EXPECT_TRUE(
+        printed("Error: Nutrient constituent to use mapping table for input value but no mapping table "
+                "exists (Stream): Ammonium (NH4+)\n"))
+        << out;
+    EXPECT_TRUE(
+        printed("Error opening initial condition continuous map file \nfor the stream Dissolved Oxygen (O2) "
+                "constituent. \nGiven filename: none.map\n"))
+        << out;
+    EXPECT_FALSE(printed("Error: Unable to open the nutrient file none.map")) << out;
+}
