@@ -125,6 +125,7 @@ TEST_F(NutrientSetup, SoilPoolsFromTheSoilTables)
     EXPECT_EQ((*soil_part.pools[1])[4][1], 0.0) << "no QBN_SOIL_C table";
     // The model's soil masses of the nutrient constituents are the pools.
     EXPECT_EQ(s->soil_mass.table[f + 2], soil_part.pools[3]->row_table);
+    EXPECT_EQ(s->qbn_object->overland.soil, &soil_part);
 }
 
 TEST_F(NutrientSetup, MissingSourcesStopTheRun)
