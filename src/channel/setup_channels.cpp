@@ -15,6 +15,7 @@
 #include "input/grid_text.h"
 #include "input/reader_echo.h"
 #include "quality/chan_sediment.h"
+#include "quality/qbn_services.h"
 #include "quality/quality_steps.h"
 
 namespace
@@ -226,8 +227,11 @@ void setup_channels(model_state& s)
     chan_hotstart_load(s);
     if (error_state.raised)
         return;
-    // TODO: the nutrient stream and lake parts (NUTRIENTS).
-    alloc_channel_constituents(s);
+    // The channel constituent rows, with the nutrient module's stream and
+    // lake parts and stream initial values.
+    qbn_channel_setup(s);
+    if (error_state.raised)
+        return;
     // TODO: stream boundary points of the XY inputs (XYBDYINPUT).
     // TODO: qriv, av_qriv and lake_source (STREAM_LOSS, CHAN_CON_TRANS,
     // lake-bed exchange).

@@ -11,10 +11,11 @@
 #include "calibration/calib_capture.h"
 #include "channel/channel_steps.h"
 #include "quality/chan_sediment.h"
+#include "channel/routed_nodes.h"
 #include "core/model_state.h"
-#include "overland/olake_extent.h"
 #include "core/run_steps.h"
 #include "hydromet/snow_services.h"
+#include "overland/olake_extent.h"
 #include "subsurface/infiltration.h"
 
 namespace
@@ -76,19 +77,109 @@ void clear_constituent_event(model_state& s)
     for (int i = 1; i <= s.num_constituents; ++i)
         for (checked_array<double>* a : cleared)
             (*a)[i] = 0.0;
-    // TODO: the nutrient, soil, sediment and channel constituent
-    // accumulators of the event (water quality).
+    if (s.nutrients)
+        for (int i = 1; i <= s.num_constituents; ++i)
+            s.event_ov_qbn_gain_mass[i] = s.event_ov_qbn_loss_mass[i] = 0.0;
+    if (s.soil_con_trans) {
+        checked_array<double>* soil[] = {
+            &s.event_soil_mass_init,  &s.event_soil_decay_mass, &s.event_soil_infil_mass,
+            &s.event_ov_to_soil_mass, &s.event_soil_to_ov_mass, &s.event_soil_gw_out_mass,
+            &s.event_soil_gw_in_mass,
+        };
+        for (int i = 1; i <= s.num_constituents; ++i)
+            for (checked_array<double>* a : soil)
+                (*a)[i] = 0.0;
+    }
+    // TODO: the sediment and channel constituent accumulators of the event
+    // (water quality).
 
     const bool lakes = s.chan_lakes && s.lake_mask.size() >= s.num_cells;
     for (int i = 1; i <= s.num_constituents; ++i) {
         const double* mass = row_array_get(s.ov_mass, i);
-        if (!mass || s.ov_mass.width < s.num_cells)
-            continue;
-        for (int j = 1; j <= s.num_cells; ++j)
-            if (!lakes || s.lake_mask[j] == 0)
-                s.event_ov_mass_init[i] += mass[j] / 1000.0;
+        if (mass && s.ov_mass.width >= s.num_cells)
+            for (int j = 1; j <= s.num_cells; ++j)
+                if (!lakes || s.lake_mask[j] == 0)
+                    s.event_ov_mass_init[i] += mass[j] / 1000.0;
+        const double* land = row_array_get(s.land_mass, i);
+        if (land && s.land_mass.width >= s.num_cells)
+            for (int j = 1; j <= s.num_cells; ++j)
+                s.event_ov_land_mass[i] += land[j] / 1000.0;
+        if (s.soil_con_trans && i <= s.soil_mass.count && s.soil_mass.rows >= s.num_cells) {
+            const int layers = std::min(s.soil_con_layers, s.soil_mass.cols);
+            double** sm = s.soil_mass.table[i];
+            for (int j = 1; j <= s.num_cells; ++j)
+                for (int k = 1; k <= layers; ++k)
+                    s.event_soil_mass_init[i] += sm[j][k] / 1000.0;
+        }
     }
-    // TODO: initial land and soil constituent masses of the event (water quality).
+}
+
+// The channel constituent clocks follow the channel clock; the event's
+// channel and lake accumulators start from zero.
+void restart_channel_constituents(model_state& s)
+{
+    s.chan_con_next = s.chan_outlet_next = s.chan_next;
+    s.chan_con_last = s.chan_outlet_last = s.chan_last;
+    if (s.contam_table_read) {
+        s.chan_kin_next = s.chan_next;
+        s.chan_kin_last = s.chan_last;
+    }
+    if (s.nutrients) {
+        s.chan_qbn_next = s.chan_next;
+        s.chan_qbn_last = s.chan_last;
+    }
+    if (s.gw_simulation) {
+        s.chan_load_next = s.chan_next;
+        s.chan_load_last = s.chan_last;
+    }
+    for (dvec* v : {&s.chan_point_mass_event,
+                    &s.chan_initial_dissolved_event,
+                    &s.chan_ov_mass_event,
+                    &s.chan_gw_mass_event,
+                    &s.chan_decay_mass_event,
+                    &s.chan_outlet_flux_event,
+                    &s.chan_outlet_mass_event,
+                    &s.chan_to_lake_mass_event,
+                    &s.chan_sed_exchange_event,
+                    &s.chan_qlat_mass_event,
+                    &s.chan_qbn_gained_event,
+                    &s.chan_qbn_lost_event,
+                    &s.lake_initial_dissolved_event,
+                    &s.lake_ov_mass_event,
+                    &s.lake_point_mass_event,
+                    &s.lake_precip_mass_event,
+                    &s.lake_gw_mass_event,
+                    &s.lake_outlet_mass_event,
+                    &s.lake_chan_exchange_event,
+                    &s.lake_decay_mass_event,
+                    &s.event_ov_lake_sed_contam_mass,
+                    &s.event_chan_lake_sed_contam_mass,
+                    &s.event_lake_sed_contam_source_mass})
+        for (int i = 1; i <= v->size(); ++i)
+            (*v)[i] = 0.0;
+}
+
+// The event's initial dissolved masses in the channels (node area x node
+// spacing x concentration) and in the lakes (kg).
+void channel_constituent_masses(model_state& s)
+{
+    const int c = std::min(s.num_constituents, s.chan_initial_dissolved_event.size());
+    for_each_routed_node(s, s.chan_lakes != 0, [&](int l, int n, double v) {
+        const int node = s.node_dim * l + n;
+        for (int m = 1; m <= c; ++m) {
+            const double* conc = row_array_get(s.chan_conc, m);
+            if (conc && node <= s.chan_conc.width)
+                s.chan_initial_dissolved_event[m] += v * conc[node] / 1000.0;
+        }
+    });
+    if (!s.chan_lakes)
+        return;
+    const int lakes = std::min(s.chan_lakes ? s.num_lakes : 0, s.lake_mass.width);
+    for (int m = 1; m <= c && m <= s.lake_initial_dissolved_event.size(); ++m) {
+        const double* mass = row_array_get(s.lake_mass, m);
+        for (int k = 1; mass && k <= lakes; ++k)
+            s.lake_initial_dissolved_event[m] += mass[k] / 1000.0;
+    }
 }
 
 // Layered soils take their three layer water contents from the accounting
@@ -340,8 +431,11 @@ void event_start_step(model_state& s)
             s.ov_chan_exch_next = s.ov_next;
             s.ov_chan_exch_last = s.ov_last;
         }
-        // TODO: channel constituent clocks and accumulators (CHAN_CON_TRANS).
+        if (s.chan_con_trans)
+            restart_channel_constituents(s);
         channel_event_start(s);
+        if (s.chan_con_trans)
+            channel_constituent_masses(s);
     }
     s.snow_initial_volume = s.snow_present ? snow_water_volume(s) : 0.0;
 

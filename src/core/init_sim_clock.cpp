@@ -89,10 +89,12 @@ void init_sim_clock(model_state& s)
         s.ov_next = ek + s.ov_dt_days;
     }
     if (s.qbn_object) {
-        s.qbn_object->ov_next = s.ov_next;
-        s.qbn_object->ov_last = s.ov_last;
-        s.qbn_object->ov_dt = s.ov_dt;
-        s.qbn_object->ov_dt_days = s.ov_dt_days;
+        // The nutrient clock: next and last time, interval in s and days.
+        double* clock = s.qbn_object->clock;
+        clock[1] = s.ov_next;
+        clock[2] = s.ov_last;
+        clock[3] = s.ov_dt;
+        clock[4] = s.ov_dt_days;
     }
     if (s.qnt_event_num) {
         s.ov_next = now;

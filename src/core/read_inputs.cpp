@@ -172,7 +172,11 @@ void read_inputs(model_state& s)
         connect_superlink_outlets(s);
     if (s.nutrients && s.soil_con_trans) {
         read_qbn_mapping_groups(s);
-        // TODO: link the nutrient object's soil part to the soil-constituent arrays.
+        if (s.qbn_object)
+            s.qbn_object->overland.soil = &s.qbn_object->soil;
+        // TODO: the overland part's links to the soil exchange rows
+        // (soil_exch_cell_mass, ov_soil_exch_mass) of the overland
+        // constituent steps, once those steps hold them.
     }
     if (s.cards.kz_input_given && s.cards.kz_fluxes) {
         s.kz_coupling = std::make_unique<kz_data>();

@@ -713,7 +713,7 @@ const card_def card_table[] = {
 
     // Nutrient module.
     {"aq_env", [](card_context& c, std::string& l) {
-         if (need_nutrients(c, "AQ_ENV")) take_name(c, l, c.cards.nutrient_object->aq_env_file);
+         if (need_nutrients(c, "AQ_ENV")) take_name(c, l, c.cards.nutrient_object->params.aq_env_file);
      }},
     OV_INIT("ov_init_no2", 0), OV_INIT("ov_init_no3", 1), OV_INIT("ov_init_nh4", 2),
     OV_INIT("ov_init_on", 3), OV_INIT("ov_init_op", 4), OV_INIT("ov_init_dp", 5),

@@ -157,12 +157,58 @@ struct constituent_state {
     // [constituent][link x node_dim + node][class] attached concentration.
     matrix_stack chan_sed_contam_node_conc;
 
+    // Channel constituents, [constituent][link x node_dim + node]: the
+    // node mass (g) and dispersion coefficient beside chan_conc, and the
+    // work rows of the channel transport steps (all zero at the start).
+    row_array<double> chan_node_mass;
+    row_array<double> chan_node_disp;
+    row_array<double> chan_qbn_source;
+    row_array<double> q_node_mass;
+    row_array<double> chan_point_mass_flux;
+    row_array<double> conc_qlat;
+    row_array<double> chan_qlat_mass;
+    row_array<double> chan_node_decay; // decay rate, per second
+    row_array<double> chan_disp;
+    row_array<double> chan_mass;
+    row_array<double> chan_gw_mass;
+    row_array<double> dissolved_chan_flux;
+    row_array<double> qriv_mass; // STREAM_LOSS
+    // Channel lakes, [constituent][lake]: decay rate (per second) and the
+    // masses the lake steps exchange (g); the run's initial lake mass (kg).
+    row_array<double> lake_qbn_source;
+    row_array<double> lake_decay_coef;
+    row_array<double> lake_chan_inflow_mass;
+    row_array<double> lake_ov_inflow_mass;
+    row_array<double> lake_point_mass;
+    row_array<double> lake_decay_mass;
+    row_array<double> lake_precip_mass;
+    row_array<double> lake_gw_mass;
+    row_array<double> lake_chan_outflow_mass;
+    row_array<double> lake_chan_exchange_mass;
+    checked_array<double> lake_initial_mass_total;
+    // SEDIMENT_CONTAM: per constituent the water-soil partition in the
+    // channels; per [constituent][node] the phase split and exchanges; per
+    // [constituent][node][class] the attached masses and fractions.
+    checked_array<double> chan_soil_water_partition;
+    row_array<double> chan_node_fraction_dissolved;
+    row_array<double> chan_node_sed_source_mass;
+    row_array<double> attached_chan_flux;
+    matrix_stack chan_qlat_sed_mass;
+    matrix_stack chan_sed_fract_attached;
+
     int num_constituents = 0;
     int num_contam = 0; // -1 until the contaminant table is read
     int ov_con_sweep_toggle = 0;
     int soil_con_trans = 0;
     int soil_con_layers = 0;
     double mixing_layer_depth = 0.0;
+
+    // [constituent][cell] decay rate of the soil, per second.
+    row_array<double> soil_decay;
+    // Thickness and bottom depth of each soil constituent layer (m, slots
+    // 1..3); the layered scheme sets them per cell.
+    checked_array<double> soil_con_layer_depth;
+    checked_array<double> soil_con_layer_bottom;
 
     // [constituent][cell][layer] stacks.
     matrix_stack soil_mass;

@@ -16,6 +16,18 @@ void read_qbn_mapping_groups(model_state& state);
 void assign_stream_constituents(qbn_model& model, model_state& state);
 void qbn_soil_alloc(model_state& state, qbn_soil& soil);
 
+void qbn_stream_alloc(model_state& state, qbn_stream& stream);
+void qbn_stream_set_params(model_state& state, qbn_stream& stream);
+void qbn_lake_alloc(model_state& state, qbn_lake& lake);
+void qbn_lake_set_params(model_state& state, qbn_lake& lake);
+// The channel set-up of the nutrient module: the stream and lake parts,
+// the channel constituent rows, the stream id map and the stream initial
+// values.
+void qbn_channel_setup(model_state& state);
+
+// The twelve Km/Koc values of the project cards, zeros when none was given.
+qbn_sorption_params qbn_sorption_block(const model_state& state);
+
 // Title of nutrient constituent `index` (counted from the first nutrient
 // constituent): a soil-pool title with soil 1, a water-column title with
 // soil 0. An index outside the list leaves the title unchanged.

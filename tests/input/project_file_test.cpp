@@ -205,7 +205,7 @@ TEST_F(ProjectFile, NutrientCardsFillTheObjectOfTheLastNutrientsCard)
          "ST_INIT_DO\nOUT_ST_ALG alg.out\n");
     ASSERT_TRUE(state->cards.nutrient_object);
     const qbn_model& q = *state->cards.nutrient_object;
-    EXPECT_EQ(q.aq_env_file, "env.dat");
+    EXPECT_EQ(q.params.aq_env_file, "env.dat");
     EXPECT_EQ(q.ov_init[1].kind, 0); // the first object, with NO3, was replaced
     EXPECT_EQ(q.ov_init[2].kind, 1);
     EXPECT_EQ(q.ov_init[2].map, "nh4.map");

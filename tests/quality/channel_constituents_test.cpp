@@ -1,0 +1,170 @@
+// Channel and lake constituent set-up: the rows over the flat node vector,
+// the lake start at INIT_CHAN_CONC with its mass in the run's initial mass,
+// the decay rate per second, the "con_output" file and the contaminant map
+// writers' dataset ids.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "channel/channel_fixture.h"
+#include "core/model_state.h"
+#include "quality/quality_steps.h"
+
+using namespace torva_test;
+
+namespace
+{
+
+// Link 1 of four nodes into lake link 2 (lake 1), then link 3 to the outlet.
+const char* lake_network = R"(TORVA_CHAN
+ALPHA 1
+BETA 1
+THETA 0.5
+LINKS 3
+MAXNODES 4
+CONNECT 1 2 0
+CONNECT 2 3 1 1
+CONNECT 3 0 1 2
+LINK 1
+TRAPEZOID
+MANNINGS_N 0.035
+DX 10
+NODES 4
+NODE 1
+ELEV 99.5
+XSEC
+BOTTOM_WIDTH 1.0
+SIDE_SLOPE 1.0
+BANKFULL_DEPTH 2.0
+NODE 2
+ELEV 99.4
+NODE 3
+ELEV 99.3
+NODE 4
+ELEV 99.2
+LINK 2
+LAKE
+MINWSE 98
+INITWSE 99.5
+MAXWSE 102
+NUMPTS 3
+3 4 3 3 3 2
+LINK 3
+TRAPEZOID
+MANNINGS_N 0.035
+DX 10
+NODES 3
+NODE 1
+ELEV 98.5
+XSEC
+BOTTOM_WIDTH 1.0
+SIDE_SLOPE 1.0
+BANKFULL_DEPTH 2.0
+NODE 2
+ELEV 98.4
+NODE 3
+ELEV 98.3
+)";
+
+const char* lake_gst = "GRIDSTREAMFILE\nSTREAMCELLS 3\nCELLIJ 3 1\nNUMNODES 1\nLINKNODE 1 1 1.0\n"
+                       "CELLIJ 3 2\nNUMNODES 1\nLINKNODE 1 2 1.0\nCELLIJ 3 3\nNUMNODES 1\nLINKNODE 1 3 1.0\n";
+
+struct ChannelConstituents : ChannelProject {
+    void SetUp() override
+    {
+        ChannelProject::SetUp();
+        option_checks = false; // the transport steps are not built yet
+        grid("soils.idx", "1 1 1 1\n1 1 1 1\n1 1 1 1\n");
+        std::string t =
+            "TORVA_INDEX_MAP_TABLES\nINDEX_MAP soils.idx \"Soils\"\nCONTAMINANT_TRANSPORT\nNUM_CONTAM 3\n";
+        for (const char* name : {"a", "b", "c"})
+            t += std::string("\"") + name + "\" \"Soils\" \"" + name +
+                 "\"\nPRECIP_CONC 0\nPARTITION 1\nNUM_IDS 1\nID\n" + mapping_row(1, "1 0 0 0 0 1 0 0");
+        file("t.cmt", t);
+    }
+};
+
+} // namespace
+
+TEST_F(ChannelConstituents, LakesStartAtTheInitialConcentration)
+{
+    ASSERT_TRUE(load_network(lake_network, lake_gst,
+                             "OV_CON_TRANS\nCHAN_CON_TRANS\nMAPPING_TABLE t.cmt\nINIT_CHAN_CONC 2\n"
+                             "CHAN_DECAY_COEF 0.864\nCHAN_DISP_COEF 0.3\nALL_CONTAM_OUTPUT\nMAP_TYPE 1\n"))
+        << out;
+    ASSERT_EQ(s->num_constituents, 3);
+    ASSERT_TRUE(s->chan_lakes);
+    EXPECT_EQ(s->chan_conc.count, 3);
+    EXPECT_EQ(s->chan_conc.width, s->link_node_cells);
+    EXPECT_EQ(s->lake_mass.count, 3);
+    const double volume = s->lake_volume[1];
+    ASSERT_GT(volume, 0.0);
+    for (int m = 1; m <= 3; ++m) {
+        EXPECT_EQ(s->lake_conc[m][1], 2.0) << m;
+        EXPECT_DOUBLE_EQ(s->lake_mass[m][1], 2.0 * volume) << m;
+        EXPECT_DOUBLE_EQ(s->lake_initial_mass_total[m], 2.0 * volume / 1000.0) << m;
+        EXPECT_DOUBLE_EQ(s->GLOBAL_MASS_INIT[m], 2.0 * volume / 1000.0) << m;
+        EXPECT_DOUBLE_EQ(s->lake_decay_coef[m][1], 1e-5) << m;
+        const int node = s->node_dim * 3 + 2;
+        EXPECT_DOUBLE_EQ(s->chan_node_decay[m][node], 1e-5) << m;
+        EXPECT_EQ(s->chan_node_disp[m][node], 0.3) << m;
+    }
+    EXPECT_TRUE(s->chan_aux_file.fp) << "con_output is open";
+    EXPECT_TRUE(file_exists(dir.file("con_output")));
+
+    // The map writers of constituent 2 of three carry ids 5003 and 5004.
+    testing::internal::CaptureStdout();
+    contam_map_output_setup(*s);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(s->con_map_count, 3);
+    for (int k = 1; k <= 2; ++k)
+        if (std::FILE* fp = s->con_map_series[2][k].out.fp)
+            std::fflush(fp);
+    EXPECT_NE(read_file(dir.file("b.conc")).find("OBJID 5003\n"), std::string::npos);
+    EXPECT_NE(read_file(dir.file("b.mass")).find("OBJID 5004\nND 12\nNC 12\nNAME mass_02\n"),
+              std::string::npos);
+}
+
+TEST_F(ChannelConstituents, NutrientStreamRowsAndInitialValues)
+{
+    file("env.dat", "AQUATIC_ENV_QBN10\nOV_MAP soils.idx\nST_MAP none.idx\nNUM_IDS 1\nID\n1\nDEFAULT\n");
+    file("t.cmt", "TORVA_INDEX_MAP_TABLES\n");
+    const std::string base =
+        "NUTRIENTS\nAQ_ENV env.dat\nCHAN_CON_TRANS\nMAPPING_TABLE t.cmt\nWATER_TEMP 20\n";
+    ASSERT_FALSE(load_network(lake_network, lake_gst, base + "ST_INIT_NO3 2.5\n"));
+    EXPECT_TRUE(printed("Allocating memory for QBN Streams...Done\n")) << out;
+    EXPECT_TRUE(printed("Allocating memory for QBN Lakes...Done\n")) << out;
+    EXPECT_TRUE(
+        printed("Error: the stream id map none.idx of the aquatic environment file cannot be read.\n"))
+        << out;
+
+    file("env.dat", "AQUATIC_ENV_QBN10\nOV_MAP soils.idx\nNUM_IDS 1\nID\n1\nDEFAULT\n");
+    ASSERT_TRUE(load_network(lake_network, lake_gst, base + "ST_INIT_NO3 2.5\n")) << out;
+    EXPECT_TRUE(printed("Assigning spatially uniform parameters for the stream constituent Nitrate (NO3-)\n"))
+        << out;
+    const int f = s->first_qbn_constituent;
+    qbn_stream& p = s->qbn_object->stream;
+    // The channel rows are the stream part's arrays.
+    EXPECT_EQ(s->chan_conc[f + 1], p.species[1].conc.data);
+    EXPECT_EQ(s->chan_node_mass[f + 4], p.species[4].mass.data);
+    EXPECT_EQ(s->chan_node_disp[f + 8], p.dispersion.data);
+    const int stride = s->max_nodes + 1;
+    EXPECT_EQ(s->chan_conc[f + 1][1 * stride + 2], 2.5) << "trapezoid link 1";
+    EXPECT_EQ(s->chan_conc[f + 1][2 * stride + 1], 0.0) << "the lake link has no sections";
+    EXPECT_EQ(s->qbn_object->params.st_index[2][1], 1);
+    EXPECT_EQ(s->qbn_object->lake.num_lakes, 1);
+
+    // The first error is kept: the stream table is missing for NH4, and the
+    // DO map after it does not change the code.
+    EXPECT_FALSE(load_network(lake_network, lake_gst, base + "ST_INIT_NH4\nST_INIT_DO none.map\n"));
+    EXPECT_TRUE(
+        printed("Error: Nutrient constituent to use mapping table for input value but no mapping table "
+                "exists (Stream): Ammonium (NH4+)\n"))
+        << out;
+    EXPECT_TRUE(
+        printed("Error opening initial condition continuous map file \nfor the stream Dissolved Oxygen (O2) "
+                "constituent. \nGiven filename: none.map\n"))
+        << out;
+    EXPECT_FALSE(printed("Error: Unable to open the nutrient file none.map")) << out;
+}
