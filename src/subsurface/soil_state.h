@@ -27,7 +27,7 @@ struct soil_surface_state {
     ivec soiltype;                      // soil type of each cell
     double init_avg_moisture = 0.0;     // mean relative moisture at the event's start
     dvec unsat_down_flux;               // cm passed down since the last event, per cell
-    dvec direct_evap;                   // cm evaporated since the last event, per cell
+    dvec direct_evap;                   // cm of ponded water evaporated since the last event, per cell
     double unsat_down_flux_total = 0.0; // m3
     double direct_evap_total = 0.0;     // m3
     dvec pet_rate;       // cm/s
@@ -72,7 +72,14 @@ struct soil_surface_state {
     ivec no_wat_prof;
     ivec iter_i_less_k;
     dvec soil_water;           // cm
-    dvec et_removed;           // cm
+    dvec et_removed;           // infiltration not yet taken into the accounting column, m
+    // Accounting-column tallies per cell: drainage out of the column bottom
+    // and out of the upper layer (cm), infiltration taken in (m), and the
+    // evapotranspiration drawn from groundwater (m).
+    dvec soil_bottom_drain_acc;
+    dvec soil_top_drain_acc;
+    dvec soil_acct_input;
+    dvec soil_et_array;
     dvec gw_inf_redist_theta;
     dvec sm_bottom_loss;
     dvec topo_dex;             // topographic index (Sacramento)
