@@ -3,11 +3,34 @@
 
 #include "core/arrays.h"
 
-// Sacramento soil-moisture accounting.
+struct model_state;
+
+// Sacramento soil-moisture accounting: capacities and contents in mm,
+// drainage fractions per step.
 struct sac_model {
     int num_basins = 0;
-    double uztwc = 0.0, uzfwc = 0.0, lztwc = 0.0, lzfsc = 0.0, lzfpc = 0.0; // initial contents
+    double uztwm = 0.0; // upper-zone tension water capacity
+    double uzfwm = 0.0; // upper-zone free water capacity
+    double uzk = 0.0;   // upper-zone free water drainage fraction
+    double zperc = 0.0; // percolation multiplier
+    double rexp = 0.0;  // percolation exponent
+    double lztwm = 0.0; // lower-zone tension water capacity
+    double lzfsm = 0.0; // lower-zone supplementary free water capacity
+    double lzfpm = 0.0; // lower-zone primary free water capacity
+    double lzsk = 0.0;  // supplementary drainage fraction
+    double lzpk = 0.0;  // primary drainage fraction
+    double pfree = 0.0; // share of percolation going straight to free water
+    double saved = 0.0; // lower-zone free water kept out of the tension transfer
+    double uztwc = 0.0, uzfwc = 0.0, lztwc = 0.0, lzfsc = 0.0, lzfpc = 0.0; // contents
+    double residual = 0.0; // balance residual, accumulated
+    double outflow = 0.0;  // outflow of the last step
+    double pbase = 0.0;    // lzfpm lzpk + lzfsm lzsk
 };
+
+// One Sacramento step: demand is the potential ET in (mm) and the actual
+// ET out; input the infiltrated depth (mm). The outflow is left in the
+// record.
+void sac_land_phase(sac_model& model, double& demand, double input);
 
 // Conceptual groundwater model.
 struct cgw_model {
@@ -22,3 +45,8 @@ struct cgw_model {
 // diagnostic "upslope.out".
 bool topodex(const dvec& elev, const imat& mask, dvec& out, int rows, int cols, double dx);
 bool upslope_area(const dvec& elev, const imat& mask, dvec& out, int rows, int cols, double dx);
+
+// Channel weights of the lumped models' discharge, called by the channel
+// set-up; failures print their lines and set code 4000.
+void compute_sacramento_weights(model_state& state);
+void compute_cgw_weights(model_state& state);

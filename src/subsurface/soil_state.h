@@ -187,11 +187,11 @@ struct subsurface_state {
     double river_to_gw_total = 0.0;
     double gw_to_lake_total = 0.0;
     double lake_to_gw_total = 0.0;
-    // Sacramento soil-moisture accounting: capacities and contents (mm),
-    // the contents at the start (uztwc, uzfwc, lztwc, lzfpc, lzfsc), run
-    // totals (mm unless stated) and event volumes (m3).
-    double uztwm = 0.0, uzfwm = 0.0, lztwm = 0.0, lzfsm = 0.0, lzfpm = 0.0;
-    double uztwc = 0.0, uzfwc = 0.0, lztwc = 0.0, lzfsc = 0.0, lzfpc = 0.0;
+    // Sacramento soil-moisture accounting (the model itself is `sac`): the
+    // contents at the start (uztwc, uzfwc, lztwc, lzfpc, lzfsc), run totals
+    // (mm unless stated), event volumes (m3), the clock's step count, the
+    // infiltration mark of the last step (m) and the discharge to the
+    // channel (m3/s).
     double sac_initial_contents[5] = {};
     double sac_initial_storage = 0.0;
     double sac_rain_total = 0.0;
@@ -199,13 +199,20 @@ struct subsurface_state {
     double sac_aet_total = 0.0;
     double sac_runoff_total = 0.0;
     double sac_deep_recharge = 0.0;
-    double sac_residual = 0.0;
     double sac_river_to_gw = 0.0; // m3
     double sac_aet_event = 0.0;
     double sac_baseflow_event = 0.0;
     double sac_infil_event = 0.0;
     double sac_subsurface_start_event = 0.0;
     double sac_subsurface_end_event = 0.0;
+    int sac_step_count = 0;
+    double sac_inf_mark = 0.0;
+    double sac_to_chan = 0.0;
+    // Shares of the lumped models' discharge: per grid-stream cell and
+    // entry, or per channel cell when the channel has no grid-stream file.
+    dmat gst_cgw_weight;
+    dvec sac_cell_weight;
+    double cgw_to_chan = 0.0; // m3/s
 };
 
 // Layered-soil parameters of one soil type: one value per layer.
