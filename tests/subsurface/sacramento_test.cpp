@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "channel/chan_routing.h"
 #include "core/error_state.h"
 #include "core/file_rec.h"
 #include "core/model_state.h"
@@ -222,4 +223,85 @@ TEST(SacramentoStep, TotalsKeepDemandAndActualEtApart)
     EXPECT_DOUBLE_EQ(s.sac_baseflow_event, s.sac.outflow * 0.4);
     EXPECT_NEAR(s.sac_next, 2.0 + 1.0 / 24.0, 1e-12);
     EXPECT_EQ(s.sac_inf_mark, s.sac_inf_acc);
+}
+
+namespace
+{
+
+// Two links of 3 nodes (node spacing 30 m and 45 m) crossing four stream
+// cells; cell 4 holds two entries, one on each link.
+std::unique_ptr<model_state> grid_stream_fixture()
+{
+    auto s = std::make_unique<model_state>();
+    s->num_cells = 6;
+    s->sacramento = 1;
+    s->chan_explicit = 1;
+    s->grid_stream = 1;
+    s->super_quiet = 1;
+    s->num_links = 2;
+    s->link_dx.assign(2, 0.0);
+    s->link_dx[1] = 30.0;
+    s->link_dx[2] = 45.0;
+    s->ltype.assign(2, 4);
+    s->nx.assign(2, 3);
+    s->qlat.assign(3, 2, 0.0);
+    s->gst_ncells = 4;
+    s->gst_ncellsingrid.assign(4, 1);
+    s->gst_ncellsingrid[4] = 2;
+    for (imat* a : {&s->gst_link, &s->gst_node, &s->gst_gnum})
+        a->assign(4, 2, 0);
+    for (dmat* a : {&s->gst_pct, &s->gst_sac_weight})
+        a->assign(4, 2, 0.0);
+    const int link[4][2] = {{1, 0}, {1, 0}, {2, 0}, {1, 2}};
+    const int node[4][2] = {{1, 0}, {2, 0}, {2, 0}, {3, 1}};
+    const double pct[4][2] = {{1.0, 0}, {1.0, 0}, {1.0, 0}, {0.4, 0.6}};
+    for (int m = 1; m <= 4; ++m)
+        for (int e = 1; e <= s->gst_ncellsingrid[m]; ++e) {
+            s->gst_link[m][e] = link[m - 1][e - 1];
+            s->gst_node[m][e] = node[m - 1][e - 1];
+            s->gst_pct[m][e] = pct[m - 1][e - 1];
+            s->gst_gnum[m][e] = m + 1;
+        }
+    s->sac_topo_index = 1;
+    s->topo_dex.assign(6, 0.0);
+    for (int c = 1; c <= 6; ++c)
+        s->topo_dex[c] = 5.0 + c;
+    return s;
+}
+
+} // namespace
+
+TEST(SacramentoWeights, GridStreamWeightsSumToOneAndFeedADryChannel)
+{
+    for (int topo = 1; topo >= 0; --topo) {
+        SCOPED_TRACE(topo ? "with TOPO_INDEX" : "evenly");
+        auto s = grid_stream_fixture();
+        s->sac_topo_index = topo;
+        error_state_clear();
+        compute_sacramento_weights(*s);
+        ASSERT_EQ(error_state.code, 0);
+        double sum = 0.0;
+        for (int m = 1; m <= 4; ++m)
+            for (int e = 1; e <= s->gst_ncellsingrid[m]; ++e) {
+                EXPECT_GT(s->gst_sac_weight[m][e], 0.0);
+                sum += s->gst_sac_weight[m][e];
+            }
+        EXPECT_NEAR(sum, 1.0, 1e-9);
+        // A wetter index or a longer node spacing draws a larger share.
+        if (topo) {
+            EXPECT_GT(s->gst_sac_weight[2][1], s->gst_sac_weight[1][1]);
+        }
+        EXPECT_NEAR(s->gst_sac_weight[3][1] / s->gst_sac_weight[2][1], topo ? 45.0 * 9.0 / (30.0 * 8.0) : 1.5,
+                    1e-12);
+
+        // With no cell wet, the discharge still reaches the channel whole.
+        s->sac_to_chan = 0.2;
+        const double v = lumped_channel_inflow(*s, 60.0);
+        EXPECT_NEAR(v, 0.2 * 60.0, 1e-12);
+        double q = 0.0;
+        for (int l = 1; l <= 2; ++l)
+            for (int n = 1; n <= 3; ++n)
+                q += s->qlat[n][l] * s->link_dx[l];
+        EXPECT_NEAR(q, 0.2, 1e-12);
+    }
 }
