@@ -260,7 +260,9 @@ void setup_channels(model_state& s)
     compute_sacramento_weights(s);
     if (error_state.code)
         return;
-    // TODO: compute_cgw_weights (CONCEPTUAL_GW).
+    compute_cgw_weights(s);
+    if (error_state.code)
+        return;
     short_links_report(s);
     bad_thalweg_report(s);
 }

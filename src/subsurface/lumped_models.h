@@ -22,9 +22,9 @@ struct sac_model {
     double pfree = 0.0; // share of percolation going straight to free water
     double saved = 0.0; // lower-zone free water kept out of the tension transfer
     double uztwc = 0.0, uzfwc = 0.0, lztwc = 0.0, lzfsc = 0.0, lzfpc = 0.0; // contents
-    double residual = 0.0; // balance residual, accumulated
-    double outflow = 0.0;  // outflow of the last step
-    double pbase = 0.0;    // lzfpm lzpk + lzfsm lzsk
+    double residual = 0.0;                                                  // balance residual, accumulated
+    double outflow = 0.0;                                                   // outflow of the last step
+    double pbase = 0.0;                                                     // lzfpm lzpk + lzfsm lzsk
 };
 
 // One Sacramento step: demand is the potential ET in (mm) and the actual
@@ -32,11 +32,19 @@ struct sac_model {
 // record.
 void sac_land_phase(sac_model& model, double& demand, double input);
 
-// Conceptual groundwater model.
+// Conceptual groundwater model: a slow and a fast store (mm), each draining
+// a fixed fraction per step.
 struct cgw_model {
     double slow_max = 0.0, fast_max = 0.0, slow_rate = 0.0, fast_rate = 0.0;
     double slow_content = 0.0, fast_content = 0.0, underflow_percent = 0.0;
+    double spare = 0.0;
+    double outflow = 0.0; // outflow of the last step, mm
+    double max_out = 0.0; // fast_max fast_rate + slow_max slow_rate
 };
+
+// One reservoir step with input (mm): returns the outflow (mm), the slow
+// and fast parts in the two outputs.
+double congw_reservoir_step(double input, cgw_model& model, double& slow_out, double& fast_out);
 
 // Topographic index ln(a / sum(tan b L)) and upslope contributing area (m2)
 // of every cell, by multiple-flow-direction accumulation over the

@@ -213,6 +213,8 @@ struct subsurface_state {
     dmat gst_cgw_weight;
     dvec sac_cell_weight;
     double cgw_to_chan = 0.0; // m3/s
+    int cgw_step_count = 0;
+    double cgw_inf_mark = 0.0; // cgw_inf_acc at the last step, m
 };
 
 // Layered-soil parameters of one soil type: one value per layer.
