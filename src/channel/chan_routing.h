@@ -47,6 +47,9 @@ void chan_route_work_reset(model_state& state);
 // Returns the volume the lumped soil models delivered; adds the volume sent
 // into specified-head boundary cells to bc_vol.
 double overland_channel_exchange(model_state& state, double dt, double& bc_vol);
+// Adds the lumped models' discharge (Sacramento, conceptual groundwater) to
+// the lateral inflow of the channel nodes; returns the volume over dt (m3).
+double lumped_channel_inflow(model_state& state, double dt);
 
 // Weir submergence factor of the ratio x = (downstream / upstream head)^1.5.
 double weir_submergence_factor(double x);

@@ -28,8 +28,13 @@ void channel_step(model_state& s)
         s.head_bc_in_total += bc;
         s.chan_routing_active = 1;
     }
-    // TODO: the lumped soil models' discharge to the channel at every channel
-    // time, whether or not a cell is wet (SACRAMENTO, CONCEPTUAL_GW).
+    // The lumped soil models feed the channel at every channel time.
+    if (s.sacramento || s.conceptual_gw) {
+        const double lumped = lumped_channel_inflow(s, dt);
+        s.lateral_in_event += lumped;
+        if (lumped > 0.0)
+            s.chan_routing_active = 1;
+    }
     if (s.chan_lakes) {
         s.chan_routing_active = 1;
         book_lake_exchange(s);

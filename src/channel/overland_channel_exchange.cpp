@@ -78,8 +78,8 @@ double overland_channel_exchange(model_state& s, double dt, double& bc_vol)
     for (int m = 1; m <= s.gst_ncells; ++m)
         for (int e = 1; e <= s.gst_ncellsingrid[m]; ++e)
             s.gst_qlat[m][e] = 0.0;
-    // TODO: the lumped soil models' discharge to the channel (SACRAMENTO,
-    // CONCEPTUAL_GW), to be added at every channel time, wet cells or not.
+    // The lumped soil models' discharge is added by the channel step at every
+    // channel time (lumped_channel_inflow), wet cells or not.
 
     const xsec_arrays x = state_xsec_arrays(s);
     const double cell_area = s.gridsize * s.gridsize;

@@ -9,6 +9,7 @@
 #include "channel/routed_nodes.h"
 #include "core/error_state.h"
 #include "core/file_rec.h"
+#include "subsurface/lumped_models.h"
 #include "core/julian.h"
 #include "core/model_state.h"
 #include "core/text_parse.h"
@@ -257,8 +258,12 @@ void setup_channels(model_state& s)
         return;
     if (!s.grid_stream)
         cconnect(s);
-    // TODO: compute_sacramento_weights, compute_cgw_weights (SACRAMENTO,
-    // CONCEPTUAL_GW).
+    compute_sacramento_weights(s);
+    if (error_state.code)
+        return;
+    compute_cgw_weights(s);
+    if (error_state.code)
+        return;
     short_links_report(s);
     bad_thalweg_report(s);
 }

@@ -362,7 +362,9 @@ void event_start_step(model_state& s)
     restart_clocks(s, now);
     clear_constituent_event(s);
     richards_event_start(s);
-    // TODO: the Sacramento event totals (Sacramento model).
+    if (s.sacramento)
+        s.sac_subsurface_start_event =
+            (s.sac.uztwc + s.sac.uzfwc + s.sac.lztwc + s.sac.lzfsc + s.sac.lzfpc) * s.sac_area / 1000.0;
 
     event_start_depths(s);
     reset_event_infiltration(s);

@@ -24,8 +24,6 @@ const pending_process pending_table[] = {
     // Subsurface water: the other infiltration schemes of infiltration_step,
     // soil_et_step, groundwater_step, sacramento_step, conceptual_gw_step.
     {"GW_SIMULATION", "Saturated groundwater", ON(s.gw_simulation)},
-    {"SACRAMENTO", "Sacramento soil-moisture accounting", ON(s.sacramento)},
-    {"CONCEPTUAL_GW", "Conceptual groundwater", ON(s.cards.conceptual_gw_given)},
     // Overland flow: the point-source inputs and the XY boundary inputs.
     {"OV_POINT_SOURCE", "Overland point sources", ON(s.cards.ov_point_source_given)},
     {"XYBDYINPUT_OVDEP", "XY overland boundary inputs", ON(s.cards.xybdyinput_ovdep_given)},

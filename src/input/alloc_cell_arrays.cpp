@@ -145,9 +145,17 @@ void alloc_cell_arrays(model_state& s)
             dv(s.soil_water_top, "soil_water_top");
             dv(s.soil_water_low, "soil_water_low");
             dv(s.et_removed, "et_removed");
+            dv(s.soil_bottom_drain_acc, "soil_bottom_drain_acc");
+            dv(s.soil_top_drain_acc, "soil_top_drain_acc");
+            dv(s.soil_acct_input, "soil_acct_input");
+            dv(s.soil_et_array, "soil_et_array");
+            dv(s.unsat_down_flux, "unsat_down_flux");
+            if (s.long_term)
+                dv(s.direct_evap, "direct_evap");
             if (s.gw_simulation) {
                 dv(s.gw_inf_redist_theta, "gw_inf_redist_theta");
                 dv(s.sm_bottom_loss, "sm_bottom_loss");
+                dv(s.soil_recharge_gw, "soil_recharge_gw");
             }
         }
         if (s.sacramento && s.sac_topo_index)

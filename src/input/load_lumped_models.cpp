@@ -35,7 +35,7 @@ void load_sacramento_params(model_state& s)
     const double start[5] = {s.sac.uztwc, s.sac.uzfwc, s.sac.lztwc, s.sac.lzfpc, s.sac.lzfsc};
     for (int i = 0; i < 5; ++i)
         s.sac_initial_contents[i] = start[i];
-    s.sac_residual = 0.0;
+    s.sac.residual = 0.0;
 }
 
 void load_conceptual_gw_params(model_state& s)

@@ -535,12 +535,12 @@ void read_run_parameters(model_state& s, const std::string& project_path)
 
     s.sacramento = c.sacramento_given;
     if (s.sacramento) {
-        s.sac_topo_index = c.topo_index ? 0 : 1;
+        s.sac_topo_index = c.topo_index ? 1 : 0; // TOPO_INDEX: weights from the topographic index
         s.sacramento_name = c.sacramento;
     }
     s.conceptual_gw = c.conceptual_gw_given;
     if (s.conceptual_gw) {
-        s.cgw_topo_index = c.topo_index_cgs ? 0 : 1;
+        s.cgw_topo_index = c.topo_index_cgs ? 1 : 0;
         s.conceptual_gw_name = c.conceptual_gw;
     }
 

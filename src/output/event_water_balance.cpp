@@ -32,7 +32,7 @@ void event_water_balance(model_state& s)
 
     s.chan_vol = channel_water_volume(s, false);
     if (s.sacramento) {
-        s.sac_subsurface_end_event = (s.uztwc + s.uzfwc + s.lztwc + s.lzfsc + s.lzfpc) * s.sac_area / 1000.0;
+        s.sac_subsurface_end_event = (s.sac.uztwc + s.sac.uzfwc + s.sac.lztwc + s.sac.lzfsc + s.sac.lzfpc) * s.sac_area / 1000.0;
         s.et_volume_event = s.sac_aet_event;
     }
     const double given = s.event_lake_rain_vol + s.rain_vol + s.event_exfil_vol + s.init_chan_vol +

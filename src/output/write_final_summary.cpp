@@ -270,11 +270,11 @@ void sacramento_state(std::FILE* fp, const double c[5], const double cap[5], con
 
 void sacramento_report(model_state& s, std::FILE* fp)
 {
-    s.sac_final_storage = s.uztwc + s.uzfwc + s.lztwc + s.lzfsc + s.lzfpc;
+    s.sac_final_storage = s.sac.uztwc + s.sac.uzfwc + s.sac.lztwc + s.sac.lzfsc + s.sac.lzfpc;
     s.sac_vol_factor = s.num_cells * s.gridsize * s.gridsize / 1000.0;
     const double* init = s.sac_initial_contents; // uztwc, uzfwc, lztwc, lzfpc, lzfsc
-    const double final_contents[5] = {s.uztwc, s.uzfwc, s.lztwc, s.lzfpc, s.lzfsc};
-    const double capacities[5] = {s.uztwm, s.uzfwm, s.lztwm, s.lzfpm, s.lzfsm};
+    const double final_contents[5] = {s.sac.uztwc, s.sac.uzfwc, s.sac.lztwc, s.sac.lzfpc, s.sac.lzfsc};
+    const double capacities[5] = {s.sac.uztwm, s.sac.uzfwm, s.sac.lztwm, s.sac.lzfpm, s.sac.lzfsm};
     if (!fp)
         return;
     std::fprintf(fp, "\n\nSimulation summary for the Sacramento Soil Moisture Accounting Model\n");
@@ -296,7 +296,7 @@ void sacramento_report(model_state& s, std::FILE* fp)
                  s.sac_initial_storage + s.sac_rain_total - s.sac_aet_total - s.sac_runoff_total -
                      s.sac_deep_recharge - s.sac_final_storage);
     std::fprintf(fp, "\n");
-    std::fprintf(fp, "Sacramento simulation total residual water balance: %18.16f mm\n", s.sac_residual);
+    std::fprintf(fp, "Sacramento simulation total residual water balance: %18.16f mm\n", s.sac.residual);
     std::fprintf(fp, "\nSacramento storages and fluxes expressed as volumes (m^3):\n");
     const double f = s.sac_vol_factor;
     std::fprintf(fp, "Initial volume=   %10.1lf\n", s.sac_initial_storage * f);
@@ -319,8 +319,8 @@ void sacramento_balance(model_state& s, bool& overall_defined, bool& surface_def
     const double* init = s.sac_initial_contents; // uztwc, uzfwc, lztwc, lzfpc, lzfsc
     s.soil_initial_volume_run = (init[0] + init[2]) * to_m3;
     s.gw_initial_volume = (init[1] + init[4] + init[3]) * to_m3;
-    s.soil_final_volume = (s.uztwc + s.lztwc) * to_m3;
-    s.gw_final_volume = (s.lzfsc + s.uzfwc + s.lzfpc) * to_m3;
+    s.soil_final_volume = (s.sac.uztwc + s.sac.lztwc) * to_m3;
+    s.gw_final_volume = (s.sac.lzfsc + s.sac.uzfwc + s.sac.lzfpc) * to_m3;
     s.evap_total = s.sac_aet_total * to_m3;
     s.river_to_gw_total = s.sac_river_to_gw;
     s.sac_deep_recharge *= to_m3;

@@ -27,7 +27,7 @@ struct soil_surface_state {
     ivec soiltype;                      // soil type of each cell
     double init_avg_moisture = 0.0;     // mean relative moisture at the event's start
     dvec unsat_down_flux;               // cm passed down since the last event, per cell
-    dvec direct_evap;                   // cm evaporated since the last event, per cell
+    dvec direct_evap;                   // cm of ponded water evaporated since the last event, per cell
     double unsat_down_flux_total = 0.0; // m3
     double direct_evap_total = 0.0;     // m3
     dvec pet_rate;       // cm/s
@@ -72,7 +72,14 @@ struct soil_surface_state {
     ivec no_wat_prof;
     ivec iter_i_less_k;
     dvec soil_water;           // cm
-    dvec et_removed;           // cm
+    dvec et_removed;           // infiltration not yet taken into the accounting column, m
+    // Accounting-column tallies per cell: drainage out of the column bottom
+    // and out of the upper layer (cm), infiltration taken in (m), and the
+    // evapotranspiration drawn from groundwater (m).
+    dvec soil_bottom_drain_acc;
+    dvec soil_top_drain_acc;
+    dvec soil_acct_input;
+    dvec soil_et_array;
     dvec gw_inf_redist_theta;
     dvec sm_bottom_loss;
     dvec topo_dex;             // topographic index (Sacramento)
@@ -180,11 +187,11 @@ struct subsurface_state {
     double river_to_gw_total = 0.0;
     double gw_to_lake_total = 0.0;
     double lake_to_gw_total = 0.0;
-    // Sacramento soil-moisture accounting: capacities and contents (mm),
-    // the contents at the start (uztwc, uzfwc, lztwc, lzfpc, lzfsc), run
-    // totals (mm unless stated) and event volumes (m3).
-    double uztwm = 0.0, uzfwm = 0.0, lztwm = 0.0, lzfsm = 0.0, lzfpm = 0.0;
-    double uztwc = 0.0, uzfwc = 0.0, lztwc = 0.0, lzfsc = 0.0, lzfpc = 0.0;
+    // Sacramento soil-moisture accounting (the model itself is `sac`): the
+    // contents at the start (uztwc, uzfwc, lztwc, lzfpc, lzfsc), run totals
+    // (mm unless stated), event volumes (m3), the clock's step count, the
+    // infiltration mark of the last step (m) and the discharge to the
+    // channel (m3/s).
     double sac_initial_contents[5] = {};
     double sac_initial_storage = 0.0;
     double sac_rain_total = 0.0;
@@ -192,13 +199,22 @@ struct subsurface_state {
     double sac_aet_total = 0.0;
     double sac_runoff_total = 0.0;
     double sac_deep_recharge = 0.0;
-    double sac_residual = 0.0;
     double sac_river_to_gw = 0.0; // m3
     double sac_aet_event = 0.0;
     double sac_baseflow_event = 0.0;
     double sac_infil_event = 0.0;
     double sac_subsurface_start_event = 0.0;
     double sac_subsurface_end_event = 0.0;
+    int sac_step_count = 0;
+    double sac_inf_mark = 0.0;
+    double sac_to_chan = 0.0;
+    // Shares of the lumped models' discharge: per grid-stream cell and
+    // entry, or per channel cell when the channel has no grid-stream file.
+    dmat gst_cgw_weight;
+    dvec sac_cell_weight;
+    double cgw_to_chan = 0.0; // m3/s
+    int cgw_step_count = 0;
+    double cgw_inf_mark = 0.0; // cgw_inf_acc at the last step, m
 };
 
 // Layered-soil parameters of one soil type: one value per layer.

@@ -141,7 +141,7 @@ TEST_F(EventClose, SacramentoBalanceHasTheCommonSignAndRefreshesItsSides)
     s->chan_explicit = 1;
     s->sacramento = 1;
     s->sac_area = 400.0;
-    s->uztwc = 100.0; // mm over 400 m2: 40 m3
+    s->sac.uztwc = 100.0; // mm over 400 m2: 40 m3
     s->event_mass_in = s->event_mass_out = 999.0;
     event_summary_step(*s);
     EXPECT_NEAR(s->sac_subsurface_end_event, 40.0, 1e-12);

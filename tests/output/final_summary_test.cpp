@@ -145,8 +145,8 @@ TEST_F(FinalSummary, SacramentoReport)
     m.sacramento = 1;
     m.sac_area = 400.0;
     m.chan_explicit = 1;
-    m.uztwm = 50.0, m.uzfwm = 40.0, m.lztwm = 120.0, m.lzfsm = 30.0, m.lzfpm = 0.0; // an empty store
-    m.uztwc = 25.0, m.uzfwc = 10.0, m.lztwc = 60.0, m.lzfsc = 15.0, m.lzfpc = 0.0;
+    m.sac.uztwm = 50.0, m.sac.uzfwm = 40.0, m.sac.lztwm = 120.0, m.sac.lzfsm = 30.0, m.sac.lzfpm = 0.0; // an empty store
+    m.sac.uztwc = 25.0, m.sac.uzfwc = 10.0, m.sac.lztwc = 60.0, m.sac.lzfsc = 15.0, m.sac.lzfpc = 0.0;
     const double init[5] = {30.0, 20.0, 80.0, 0.0, 12.0}; // uztwc, uzfwc, lztwc, lzfpc, lzfsc
     for (int k = 0; k < 5; ++k)
         m.sac_initial_contents[k] = init[k];
@@ -156,7 +156,7 @@ TEST_F(FinalSummary, SacramentoReport)
     m.sac_aet_total = 10.0;
     m.sac_runoff_total = 60.0;
     m.sac_deep_recharge = 2.0;
-    m.sac_residual = 0.0000125;
+    m.sac.residual = 0.0000125;
     m.precip_total = 100.0;
     m.discharge_total = 60.0;
     m.sac_river_to_gw = 1.5;
