@@ -85,6 +85,11 @@ void read_inputs(model_state& s)
     read_elevation_map(s);
     if (raised())
         return;
+    // The XY boundary files named their cells before the cells were numbered.
+    if (!check_xy_bdy_cells(s.cards.xy_in, s.num_cells)) {
+        report_error(error_state);
+        return;
+    }
     alloc_cell_arrays(s);
     if (raised())
         return;

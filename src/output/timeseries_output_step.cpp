@@ -6,6 +6,7 @@
 
 #include "core/julian.h"
 #include "core/model_state.h"
+#include "coupling/coupling_services.h"
 #include "output/output_steps.h"
 
 namespace
@@ -207,6 +208,7 @@ void timeseries_output_step(model_state& s)
         std::fflush(s.sig_outlet_hydro_file.fp);
     write_channel_linknode_step(s);
     write_superlink_linknode_step(s);
-    // TODO: nutrient series (write_qbn_series), contaminant link/node series and the XY
-    // outputs of nested models (xy_output_write).
+    // TODO: nutrient series (write_qbn_series), contaminant link/node series.
+    if (s.cards.xy_out.output_on)
+        xy_output_write(s.cards.xy_out, s.current_time);
 }
