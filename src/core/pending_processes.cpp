@@ -64,8 +64,6 @@ const pending_process pending_table[] = {
      ON(s.gw_simulation && s.cards.xybdyinput_gwheadinterp_given)},
     {"XYBDYOUTPUT_GWHEAD", "XY groundwater head outputs",
      ON(s.gw_simulation && s.cards.xy_out.output_on && !s.cards.xy_out.gw_head_name.empty())},
-    {"XYBDYOUTPUT_STFLOW", "XY stream hydrograph outputs",
-     ON(s.cards.xy_out.output_on && !s.cards.xy_out.stream_flow_name.empty())},
 };
 
 #undef ON

@@ -60,3 +60,13 @@ void xy_output_open(xy_output& out, double north, double west, int rows, int col
                     const imat& mask, const dvec* ov_depth, const dvec* heads);
 // One row of every open XY output at Julian time t.
 void xy_output_write(xy_output& out, double t);
+
+// True when channel segment P0-P1 crosses outline segment Q0-Q1: the
+// outline parameter t in [0, 1], the channel parameter u in (0, 1] (a
+// channel segment starting on the outline does not cross it).
+bool channel_segment_crosses(double p0x, double p0y, double p1x, double p1y, double q0x, double q0y,
+                             double q1x, double q1y);
+// The crossings of the channel file's X_Y lines with the inset outline, the
+// listing line and the XY_STREAM_HYDROGRAPHS header; without discharges, a
+// channel file or an output name the stream output stays off.
+void find_inset_stream_crossings(xy_output& out, const std::string& chan_file, const dnode_mat* qp);

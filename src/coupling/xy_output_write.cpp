@@ -46,8 +46,10 @@ void xy_output_write(xy_output& out, double t)
         std::FILE* fp = out.stream_flow_file.fp;
         write_date(fp, y, mo, d, h, mi);
         const dnode_mat& q = *out.qp;
-        for (const xy_crossing& c : out.crossings)
-            std::fprintf(fp, "   %12.4lf", q[c.node][c.link]);
+        for (const xy_crossing& c : out.crossings) {
+            const bool inside = c.node >= 0 && c.node <= q.rows() && c.link >= 0 && c.link <= q.cols();
+            std::fprintf(fp, "   %12.4lf", inside ? q[c.node][c.link] : 0.0);
+        }
         std::fprintf(fp, "\n");
     }
 }

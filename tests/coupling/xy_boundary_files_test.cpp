@@ -398,3 +398,79 @@ TEST_F(XyFiles, OverlandPointsSetDepthsAndBookTheirVolumes)
 }
 
 } // namespace
+
+namespace
+{
+
+TEST_F(XyFiles, StreamCrossingsKeepOneCrossingPerLinkAndReadBack)
+{
+    // A 2 x 2 inset of 10 m cells from (0, 0) to (20, 20).
+    write_file(dir.file("inset.msk"), "north: 20\nsouth: 0\neast: 20\nwest: 0\nrows: 2\ncols: 2\n1 1\n1 1\n");
+    // Link 1 enters from the west (node 2), leaves to the east (node 4):
+    // the crossing of the larger node is kept. Link 2 starts on the outline
+    // and leaves it (u = 0, not a crossing). Link 3 stays outside.
+    write_file(dir.file("net.cif"), "LINK 1\nNODE 1\nX_Y -5 10\nNODE 2\nX_Y 5 10\nNODE 3\nX_Y 15 10\nNODE 4\n"
+                                    "X_Y 25 10\n"
+                                    "LINK 2\nNODE 1\nX_Y 10 20\nNODE 2\nX_Y 10 25\nNODE 3\nX_Y 10 30\n"
+                                    "LINK 3\nNODE 1\nX_Y 30 30\nNODE 2\nX_Y 40 40\n");
+    xy_output out;
+    xy_output_construct(out);
+    out.points_file = dir.file("inset.msk");
+    out.stream_flow_name = dir.file("st.xy");
+    capture([&] { read_inset_mask(out); });
+    dnode_mat qp;
+    qp.assign(5, 3, 0.0);
+    qp[3][1] = 1.25;
+    const std::string said = capture([&] { find_inset_stream_crossings(out, dir.file("net.cif"), &qp); });
+    EXPECT_EQ(said, "TORVA identified 1 stream link/nodes as crossing the inset mask boundary.\n1,3\t\n");
+    ASSERT_EQ(out.crossings.size(), 1u);
+    EXPECT_EQ(out.crossings[0].x, 20.0);
+    EXPECT_EQ(out.crossings[0].y, 10.0);
+    xy_output_write(out, julian_date(2000, 1, 1, 6, 0, 0.0));
+    xy_output_destroy(out);
+    EXPECT_EQ(read_file(dir.file("st.xy")), "XY_STREAM_HYDROGRAPHS\n1\nX                 \t         20.000\n"
+                                            "Y                 \t         10.000\n"
+                                            "2000 01 01 06 00\t         1.2500\nEND_TS\n");
+    xy_input in;
+    xy_input_construct(in);
+    EXPECT_EQ(capture([&] { read_xy_stream_bdy_file(in, dir.file("st.xy")); }), "");
+    ASSERT_EQ(in.num_st_points, 1);
+    EXPECT_EQ(in.stpts[0].x, 20.0);
+    EXPECT_EQ(in.stpts[0].y, 10.0);
+    EXPECT_EQ(in.stpts[0].explicit_point, 0);
+    EXPECT_EQ(ts_value_at(julian_date(2000, 1, 1, 6, 0, 0.0), in.stpts[0].series), 1.25);
+
+    // The time-series file adds its points by link and node and by name.
+    write_file(dir.file("st.ts"), "TORVA_XY_ST_BDY_TS\ntorva_ts\nXY 1.5, 2.5\nLINKNODE 4 7\n"
+                                  "TIMESERIES \"XY_STREAM_HYDROGRAPHS_0000\"\nEND_TS\nTORVA_TS\n"
+                                  "TIMESERIES nothing\nEND_TS\n");
+    const std::string ts_said = capture([&] { read_xy_stream_ts_file(in, dir.file("st.ts")); });
+    EXPECT_EQ(ts_said,
+              "Error!!! unable to find time series [nothing] for the xy boundary stream time series file.\n"
+              "         Perhaps the related TIME_SERIES_FILE card in the project file is below the "
+              "XYBDYINPUT_STTIMESERIES card?\n");
+    ASSERT_EQ(in.num_st_points, 3);
+    EXPECT_EQ(in.stpts[1].link, 4);
+    EXPECT_EQ(in.stpts[1].node, 7);
+    EXPECT_EQ(in.stpts[1].explicit_point, 1);
+    EXPECT_EQ(in.stpts[1].x, 1.5);
+    EXPECT_EQ(in.stpts[1].series, in.stpts[0].series);
+    EXPECT_EQ(in.stpts[2].series, nullptr);
+    xy_input_destroy(in);
+
+    // The crossing test itself: a channel segment that starts on the
+    // outline is not a crossing, one that ends on it is.
+    EXPECT_FALSE(channel_segment_crosses(0.5, 0, 0.5, 1, 0, 0, 1, 0));
+    EXPECT_TRUE(channel_segment_crosses(0.5, -1, 0.5, 0, 0, 0, 1, 0));
+    EXPECT_FALSE(channel_segment_crosses(0, 0, 1, 0, 0, 1, 1, 1)); // parallel
+
+    // Without a channel file the stream output is off and no file is made.
+    xy_output off;
+    xy_output_construct(off);
+    off.stream_flow_name = dir.file("none.xy");
+    find_inset_stream_crossings(off, "", &qp);
+    EXPECT_EQ(off.stream_on, 0);
+    EXPECT_FALSE(file_exists(dir.file("none.xy")));
+}
+
+} // namespace
