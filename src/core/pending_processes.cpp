@@ -53,8 +53,6 @@ const pending_process pending_table[] = {
     // Coupling: the host-environment exchange, the KZ segment coupling and
     // the XY outputs of nested models.
     {"QNT", "The host environment (QNT) exchange", ON(s.qnt_mode)},
-    {"KZ_INPUT", "The KZ segment coupling", ON(s.cards.kz_input_given)},
-    {"KZ_FLUXES", "The KZ segment coupling", ON(s.cards.kz_fluxes)},
     // The groundwater points of the XY boundaries need the saturated
     // groundwater step: apply_gw_xy_bdy is not called by it yet and no heads
     // are computed for XY_GW_HEAD outputs.

@@ -179,7 +179,9 @@ void read_inputs(model_state& s)
         read_qbn_mapping_groups(s);
         // TODO: link the nutrient object's soil part to the soil-constituent arrays.
     }
-    if (s.cards.kz_input_given && s.cards.kz_fluxes) {
+    // The segment coupling sums flows for KZ_FLUXES whether or not the
+    // inflow file (KZ_INPUT) is written too.
+    if (s.cards.kz_fluxes) {
         s.kz_coupling = std::make_unique<kz_data>();
         kz_coupling_init(s, *s.kz_coupling);
     }

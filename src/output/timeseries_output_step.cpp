@@ -7,6 +7,7 @@
 #include "core/julian.h"
 #include "core/model_state.h"
 #include "coupling/coupling_services.h"
+#include "coupling/coupling_state.h"
 #include "output/output_steps.h"
 
 namespace
@@ -177,14 +178,20 @@ void write_superlink_locations(model_state& s)
 
 void timeseries_output_step(model_state& s)
 {
-    // TODO: KZ segment flux accumulation (kz_accumulate_fluxes) every step with KZ_FLUXES.
+    if (s.kz_coupling && s.cards.kz_fluxes)
+        kz_accumulate_fluxes(*s.kz_coupling, s.ov_qx, s.ov_qy, s.num_cells, s.rightcon, s.belowcon,
+                             s.chan_explicit, s.qp, s.gridsize);
     const int h = s.hyd_freq_steps;
     if (h < 1 || s.step_count % h != 0)
         return;
     if (s.long_term)
         s.output_time = long_term_time(s);
 
-    // TODO: KZ inflow row (KZ_INPUT) and KZ segment fluxes (kz_write_fluxes).
+    const double kz_day = s.cur_yday + s.cur_hour / 24.0 + s.cur_minute / 1440.0;
+    if (s.kz_input_flag && kz_inflow_file.fp)
+        std::fprintf(kz_inflow_file.fp, "%-8.1lf %-7.1f\n", kz_day, static_cast<double>(static_cast<float>(s.qout)));
+    if (s.kz_coupling && s.cards.kz_fluxes)
+        kz_write_fluxes(*s.kz_coupling, kz_day);
     write_outlet_hydrograph(s);
     // TODO: outlet sediment rows (OUTLET_SED_FLUX, OUTLET_SED_TSS).
     write_channel_locations(s, s.in_hyd_location_given, s.out_hyd_location_file, s.qp, true);
