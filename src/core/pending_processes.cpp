@@ -4,6 +4,7 @@
 // that the project asked for it. Remove a row when its process is built.
 #include "core/pending_processes.h"
 
+#include <array>
 #include <cstdio>
 
 #include "core/error_state.h"
@@ -24,9 +25,8 @@ const pending_process pending_table[] = {
     // Subsurface water: the other infiltration schemes of infiltration_step,
     // soil_et_step, groundwater_step, sacramento_step, conceptual_gw_step.
     {"GW_SIMULATION", "Saturated groundwater", ON(s.gw_simulation)},
-    // Overland flow: the point-source inputs and the XY boundary inputs.
+    // Overland flow: the point-source inputs.
     {"OV_POINT_SOURCE", "Overland point sources", ON(s.cards.ov_point_source_given)},
-    {"XYBDYINPUT_OVDEP", "XY overland boundary inputs", ON(s.cards.xybdyinput_ovdep_given)},
     // Channels: channel_step.
     {"STREAM_LOSS", "Stream-aquifer exchange", ON(s.cards.stream_loss)},
     {"CHAN_MESH", "Mesh channel routing", ON(s.chan_mesh)},
@@ -53,9 +53,15 @@ const pending_process pending_table[] = {
     // Coupling: the host-environment exchange, the KZ segment coupling and
     // the XY outputs of nested models.
     {"QNT", "The host environment (QNT) exchange", ON(s.qnt_mode)},
-    {"KZ_INPUT", "The KZ segment coupling", ON(s.cards.kz_input_given)},
-    {"KZ_FLUXES", "The KZ segment coupling", ON(s.cards.kz_fluxes)},
-    {"XYBDYOUTPUT_PTS", "XY boundary outputs", ON(s.cards.xy_out.output_on)},
+    // The groundwater points of the XY boundaries need the saturated
+    // groundwater step: apply_gw_xy_bdy is not called by it yet and no heads
+    // are computed for XY_GW_HEAD outputs.
+    {"XYBDYINPUT_GWHEAD", "XY groundwater boundary inputs",
+     ON(s.gw_simulation && s.cards.xybdyinput_gwhead_given)},
+    {"XYBDYINPUT_GWHEADINTERP", "XY groundwater boundary inputs",
+     ON(s.gw_simulation && s.cards.xybdyinput_gwheadinterp_given)},
+    {"XYBDYOUTPUT_GWHEAD", "XY groundwater head outputs",
+     ON(s.gw_simulation && s.cards.xy_out.output_on && !s.cards.xy_out.gw_head_name.empty())},
 };
 
 #undef ON
@@ -67,9 +73,8 @@ struct pending_boundary {
     const char* process;
 };
 
-const pending_boundary pending_boundaries[] = {
-    {9, "Overland boundary type 9 (XY overland boundary)"},
-};
+// None at present: every type the table may give is applied.
+const std::array<pending_boundary, 0> pending_boundaries{};
 
 void stop_run()
 {

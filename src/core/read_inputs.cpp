@@ -85,6 +85,11 @@ void read_inputs(model_state& s)
     read_elevation_map(s);
     if (raised())
         return;
+    // The XY boundary files named their cells before the cells were numbered.
+    if (!check_xy_bdy_cells(s.cards.xy_in, s.num_cells)) {
+        report_error(error_state);
+        return;
+    }
     alloc_cell_arrays(s);
     if (raised())
         return;
@@ -178,7 +183,9 @@ void read_inputs(model_state& s)
         // (soil_exch_cell_mass, ov_soil_exch_mass) of the overland
         // constituent steps, once those steps hold them.
     }
-    if (s.cards.kz_input_given && s.cards.kz_fluxes) {
+    // The segment coupling sums flows for KZ_FLUXES whether or not the
+    // inflow file (KZ_INPUT) is written too.
+    if (s.cards.kz_fluxes) {
         s.kz_coupling = std::make_unique<kz_data>();
         kz_coupling_init(s, *s.kz_coupling);
     }

@@ -1,3 +1,5 @@
+// The step after the event and run end decision: at every event end it
+// closes the event for the summary.
 #include "coupling/coupling_steps.h"
 
 #include "channel/channel_services.h"
@@ -40,8 +42,15 @@ void update_channel_beds(model_state& s)
 
 void event_end_step(model_state& s)
 {
-    if (!s.event_done)
+    if (!s.run_ended)
         return;
+    // TODO: host environment (QNT) and co-run model (ZEBO) exchange: write
+    // the exchange grids and the control file, read the grids back, end the
+    // run or jump the clocks to the next event. QNT is refused as "not
+    // available yet" until then.
     update_channel_beds(s);
-    // TODO: exchange or clock jump at an event end.
+    if (error_state.raised)
+        return;
+    s.run_ended = 0;
+    s.event_done = 1;
 }

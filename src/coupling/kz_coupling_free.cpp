@@ -2,8 +2,10 @@
 
 void kz_coupling_free(std::unique_ptr<kz_data>& kz)
 {
-    if (!kz) return;
-    kz->segment_of_cell.reset();
-    file_rec_close(kz->flux_file);
+    if (!kz)
+        return;
+    kz->seg_map.reset();
+    kz->active_array.reset();
+    file_rec_close(kz->out);
     kz.reset();
 }

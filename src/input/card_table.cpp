@@ -654,7 +654,7 @@ const card_def card_table[] = {
          take_name(c, l, t);
          xy_input& in = c.cards.xy_in;
          if (c.stop) return;
-         read_xy_bdy_file(in, t, "overland", "XY_OV_DEPTH", in.ovpts, in.num_ov_points, 1);
+         read_xy_bdy_file(in, t, "overland", "XY_OV_DEPTH", in.ov_series, in.ovpts, in.num_ov_points, 1);
          if (error_state.code != 0) c.stop = true;
          c.cards.ov_boundary = 1;
          c.cards.xybdyinput_ovdep_given = 1;
@@ -664,7 +664,7 @@ const card_def card_table[] = {
          take_name(c, l, t);
          xy_input& in = c.cards.xy_in;
          if (c.stop) return;
-         read_xy_bdy_file(in, t, "groundwater", "XY_GW_HEAD", in.gwpts, in.num_gw_points, 1);
+         read_xy_bdy_file(in, t, "groundwater", "XY_GW_HEAD", in.gw_series, in.gwpts, in.num_gw_points, 1);
          if (error_state.code != 0) c.stop = true;
          c.cards.xybdyinput_gwhead_given = 1;
      }},
@@ -673,8 +673,8 @@ const card_def card_table[] = {
          take_name(c, l, t);
          xy_input& in = c.cards.xy_in;
          if (c.stop) return;
-         read_xy_bdy_file(in, t, "groundwater", "XY_GW_HEAD_INTERP", in.gw_interp_pts,
-                          in.num_gw_interp_points, 0);
+         read_xy_bdy_file(in, t, "groundwater", "XY_GW_HEAD_INTERP", in.gw_series, in.gw_interp_src,
+                          in.num_gw_src, 0);
          if (error_state.code != 0) c.stop = true;
          c.cards.xybdyinput_gwheadinterp_given = 1;
      }},

@@ -56,6 +56,12 @@ void read_overland_boundary(model_state& s)
                                   n);
         }
     }
-    // TODO: boundary type 9 on the cells of the XY overland boundary input
-    // (XYBDYINPUT_OVDEP), once the XY boundary reader exists.
+    // The cells of the XY overland boundary input are head boundaries whose
+    // depth the XY points set (their numbers were checked against n).
+    const xy_input& xy = s.cards.xy_in;
+    for (int k = 0; k < xy.num_ov_points; ++k) {
+        const int cell = xy.ovpts[k].cell;
+        if (cell >= 1 && cell <= n)
+            s.boundary_type[cell] = 9;
+    }
 }

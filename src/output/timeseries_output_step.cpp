@@ -6,6 +6,8 @@
 
 #include "core/julian.h"
 #include "core/model_state.h"
+#include "coupling/coupling_services.h"
+#include "coupling/coupling_state.h"
 #include "output/output_steps.h"
 
 namespace
@@ -211,14 +213,20 @@ void write_superlink_locations(model_state& s)
 
 void timeseries_output_step(model_state& s)
 {
-    // TODO: KZ segment flux accumulation (kz_accumulate_fluxes) every step with KZ_FLUXES.
+    if (s.kz_coupling && s.cards.kz_fluxes)
+        kz_accumulate_fluxes(*s.kz_coupling, s.ov_qx, s.ov_qy, s.num_cells, s.rightcon, s.belowcon,
+                             s.chan_explicit, s.qp, s.gridsize);
     const int h = s.hyd_freq_steps;
     if (h < 1 || s.step_count % h != 0)
         return;
     if (s.long_term)
         s.output_time = long_term_time(s);
 
-    // TODO: KZ inflow row (KZ_INPUT) and KZ segment fluxes (kz_write_fluxes).
+    const double kz_day = s.cur_yday + s.cur_hour / 24.0 + s.cur_minute / 1440.0;
+    if (s.kz_input_flag && kz_inflow_file.fp)
+        std::fprintf(kz_inflow_file.fp, "%-8.1lf %-7.1f\n", kz_day, static_cast<double>(static_cast<float>(s.qout)));
+    if (s.kz_coupling && s.cards.kz_fluxes)
+        kz_write_fluxes(*s.kz_coupling, kz_day);
     write_outlet_hydrograph(s);
     write_outlet_sediment(s);
     // TODO: outlet sediment rows of channel sediment transport (OUTLET_SED_FLUX
@@ -244,6 +252,7 @@ void timeseries_output_step(model_state& s)
         std::fflush(s.sig_outlet_hydro_file.fp);
     write_channel_linknode_step(s);
     write_superlink_linknode_step(s);
-    // TODO: nutrient series (write_qbn_series), contaminant link/node series and the XY
-    // outputs of nested models (xy_output_write).
+    // TODO: nutrient series (write_qbn_series), contaminant link/node series.
+    if (s.cards.xy_out.output_on)
+        xy_output_write(s.cards.xy_out, s.current_time);
 }

@@ -203,15 +203,12 @@ std::vector<bad_case> cases()
     c.push_back({"long-term run without an evapotranspiration method",
                  add_cards("LONG_TERM\nINF_REDIST\nHMET_KTR none.hmet\n"),
                  "Error: You have specified neither the Penman Montieth or Deardorff\n"});
-    c.push_back({"empty XY boundary reader", add_cards("XYBDYINPUT_OVDEP xy.bdy\n"),
-                 "XY overland and groundwater boundary input files are not available yet."});
-    c.push_back(
-        {"XY overland boundary", add_cards("MAPPING_TABLE tiny.cmt\nOV_BOUNDARY\n"),
-         "Overland boundary type 9 (XY overland boundary) at cell 4 (row 1, column 4) is not available yet.", 1,
-         "tiny.prj",
-         "tiny.cmt=TORVA_INDEX_MAP_TABLES\nINDEX_MAP tiny.idx All\nOVERLAND_BOUNDARY All\nNUM_IDS 2\nID\n"
-         "     1" +
-             std::string(80, ' ') + "0 0\n     2" + std::string(80, ' ') + "9 0\n"});
+    c.push_back({"XY overland boundary cell outside the watershed", add_cards("XYBDYINPUT_OVDEP xy.bdy\n"),
+                 "Error: point 2 of the xy boundary input file xy.bdy names cell 99; the watershed's cells are 1 "
+                 "to ",
+                 1, "tiny.prj",
+                 "xy.bdy=XY_OV_DEPTH\n2\nDATE       TIME \t         1         99\n"
+                 "2000 01 01 00 00\t     0.100     0.200\nEND_TS\n"});
     return c;
 }
 
