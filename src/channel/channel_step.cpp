@@ -97,15 +97,21 @@ void channel_step(model_state& s)
         s.outflow_vol += dt * s.qout;
         s.discharge_total += dt * s.qout;
     }
-    // Sand moves along the erodible links on this step's depths and
-    // discharges.
+    // The channel cells' sediment enters the nodes, then sand moves along
+    // the erodible links on this step's depths and discharges.
     if (s.chan_sed_on) {
+        chan_lateral_sediment(s);
+        if (error_state.raised)
+            return;
         chan_sed_transport(s, dt);
         if (error_state.raised)
             return;
+        // TODO: the wash-load advection (channel sediment), which reads
+        // qp_vol_sed before it is cleared here.
+        for (int l = 1; l <= L && !s.qp_vol_sed.empty(); ++l)
+            for (int n = 1; n <= s.nx[l]; ++n)
+                s.qp_vol_sed[n][l] = 0.0;
     }
-    // TODO: the lateral sediment of the overland-channel exchange (qlat_sed)
-    // and the wash-load advection (channel sediment).
 
     for (int l = 1; l <= L; ++l)
         for (int n = 1; n <= s.nx[l]; ++n)

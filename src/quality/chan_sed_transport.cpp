@@ -171,6 +171,7 @@ void alloc_channel_sediment(model_state& s)
         s.org_bel.assign(nd, ld, 0.0);
         s.ch_wash_vol.assign(nd, ld, n, 0.0);
         s.qlat_sed.assign(nd, ld, n, 0.0);
+        s.qlat_tot_sed.assign(nd, ld, n, 0.0);
         s.ch_sand_vol.assign(nd, ld, n + 1, 0.0);
         s.qsmax.assign(flat, n + 1, 0.0);
         s.chan_sand_outflow.assign(n + 1, 0.0);
