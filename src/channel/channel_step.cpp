@@ -3,8 +3,8 @@
 
 #include "channel/chan_routing.h"
 #include "channel/channel_steps.h"
-#include "core/error_state.h"
 #include "channel/routed_nodes.h"
+#include "core/error_state.h"
 #include "core/model_state.h"
 #include "overland/lake_files.h"
 #include "overland/overland_steps.h"
@@ -106,8 +106,11 @@ void channel_step(model_state& s)
         chan_sed_transport(s, dt);
         if (error_state.raised)
             return;
-        // TODO: the wash-load advection (channel sediment), which reads
-        // qp_vol_sed before it is cleared here.
+        chan_constituent_transport(s, dt);
+        const double wash_out = s.chan_wash_outlet.empty() ? 0.0 : s.chan_wash_outlet[0];
+        s.chan_washload_out_total += dt * wash_out;
+        s.chan_washload_out_event += dt * wash_out;
+        s.chan_washload_peak_event = std::max(s.chan_washload_peak_event, wash_out);
         for (int l = 1; l <= L && !s.qp_vol_sed.empty(); ++l)
             for (int n = 1; n <= s.nx[l]; ++n)
                 s.qp_vol_sed[n][l] = 0.0;

@@ -38,3 +38,10 @@ void chan_sed_transport(model_state& s, double dt);
 // Event start: clears the channel sediment totals of the event and sums the
 // sand and wash load the channels hold.
 void chan_sediment_event_start(model_state& s);
+
+// Wash load of one channel step of dt seconds: the fine classes' lateral
+// inflow joins the nodes, moves downstream with the water volumes
+// qp_vol_sed (upwind predictor-corrector, never more than a node holds),
+// and gives each node's wash-load discharge (qsmax), the outlet's
+// (chan_wash_outlet) and the mass concentrations (chan_sed_conc).
+void chan_constituent_transport(model_state& s, double dt);
