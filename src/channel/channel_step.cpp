@@ -103,9 +103,14 @@ void channel_step(model_state& s)
         chan_lateral_sediment(s);
         if (error_state.raised)
             return;
+        // The run totals grow with what the step adds to the event's.
+        const double from_ov = s.chan_sand_from_ov_event;
+        const double sand_out = s.chan_sand_out_event;
         chan_sed_transport(s, dt);
         if (error_state.raised)
             return;
+        s.chan_sand_from_ov_total += s.chan_sand_from_ov_event - from_ov;
+        s.chan_sand_out_total += s.chan_sand_out_event - sand_out;
         chan_constituent_transport(s, dt);
         const double wash_out = s.chan_wash_outlet.empty() ? 0.0 : s.chan_wash_outlet[0];
         s.chan_washload_out_total += dt * wash_out;
