@@ -3,8 +3,8 @@
 
 #include "channel/chan_routing.h"
 #include "channel/channel_steps.h"
-#include "core/error_state.h"
 #include "channel/routed_nodes.h"
+#include "core/error_state.h"
 #include "core/model_state.h"
 #include "overland/lake_files.h"
 #include "overland/overland_steps.h"
@@ -102,15 +102,29 @@ void channel_step(model_state& s)
         s.outflow_vol += dt * s.qout;
         s.discharge_total += dt * s.qout;
     }
-    // Sand moves along the erodible links on this step's depths and
-    // discharges.
+    // The channel cells' sediment enters the nodes, then sand moves along
+    // the erodible links on this step's depths and discharges.
     if (s.chan_sed_on) {
+        chan_lateral_sediment(s);
+        if (error_state.raised)
+            return;
+        // The run totals grow with what the step adds to the event's.
+        const double from_ov = s.chan_sand_from_ov_event;
+        const double sand_out = s.chan_sand_out_event;
         chan_sed_transport(s, dt);
         if (error_state.raised)
             return;
+        s.chan_sand_from_ov_total += s.chan_sand_from_ov_event - from_ov;
+        s.chan_sand_out_total += s.chan_sand_out_event - sand_out;
+        chan_constituent_transport(s, dt);
+        const double wash_out = s.chan_wash_outlet.empty() ? 0.0 : s.chan_wash_outlet[0];
+        s.chan_washload_out_total += dt * wash_out;
+        s.chan_washload_out_event += dt * wash_out;
+        s.chan_washload_peak_event = std::max(s.chan_washload_peak_event, wash_out);
+        for (int l = 1; l <= L && !s.qp_vol_sed.empty(); ++l)
+            for (int n = 1; n <= s.nx[l]; ++n)
+                s.qp_vol_sed[n][l] = 0.0;
     }
-    // TODO: the lateral sediment of the overland-channel exchange (qlat_sed)
-    // and the wash-load advection (channel sediment).
 
     for (int l = 1; l <= L; ++l)
         for (int n = 1; n <= s.nx[l]; ++n)

@@ -246,8 +246,9 @@ int ex_flow_route(model_state& s, double dt, route_volumes& out)
         // TODO: seepage volumes per grid-stream entry (STREAM_LOSS).
         if (w.overbank_mode && remaining > 1e-16)
             overbank_reevaluate(s, remaining, out);
-        // TODO: node volumes for channel constituent and sediment transport
-        // (CHAN_CON_TRANS, channel sediment).
+        // TODO: node volumes for channel constituent transport (CHAN_CON_TRANS).
+        if (s.chan_sed_on && !s.qp_vol_sed.empty())
+            each_routed(s, [&](int l, int n) { s.qp_vol_sed[n][l] += dt_sub * s.qp[n][l]; });
         if (L >= 1 && s.nx[L] >= 1)
             out.outlet += dt_sub * s.qp[s.nx[L]][L];
         if (s.optimize && !s.optimize_sed) {

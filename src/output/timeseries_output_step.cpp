@@ -91,6 +91,63 @@ void write_point_time(std::FILE* fp, const model_state& s)
         std::fprintf(fp, "%14.8lf ", s.elapsed_min);
 }
 
+// With channel sediment: one row of the outlet sediment discharge by class
+// (the fine classes' wash load, then the sand entries, m3/s or ft3/s with
+// QOUT_CFS) and, with OUTLET_SED_TSS, the outlet node's suspended-solids
+// concentration (mg/L), at the time of the hydrograph row.
+void write_outlet_channel_sediment(const model_state& s)
+{
+    if (!s.sed.soil_erosion || !s.chan_sed_on || s.chan_wash_outlet.empty())
+        return;
+    double t;
+    const char* format;
+    if (s.long_term) {
+        t = s.output_time;
+        format = "%16.8lf";
+    } else {
+        t = s.strict_julian_date ? s.current_time : s.elapsed_min;
+        format = !s.qout_cfs ? "%16.10lf" : s.strict_julian_date ? "%16.8lf " : "%16.8lf";
+    }
+    const double f = s.qout_cfs ? s.qout_cfs_factor : 1.0;
+    if (std::FILE* fp = s.sed.outlet_sed_file.fp) {
+        std::fprintf(fp, format, t);
+        for (int k = 1; k <= s.num_fine_classes; ++k)
+            std::fprintf(fp, " %16.10lf", s.chan_wash_outlet[k] * f);
+        for (int m = 1; m <= s.num_sand_classes + 1; ++m)
+            std::fprintf(fp, " %16.10lf", s.chan_sand_outflow[m] * f);
+        std::fprintf(fp, "\n");
+    }
+    const int L = s.num_links;
+    if (std::FILE* fp = s.sed.outlet_tss_file.fp; fp && L >= 1)
+        std::fprintf(fp, "%16.4lf %16.4lf \n", t, s.chan_sed_conc[s.node_dim * L + s.nx[L]][0]);
+}
+
+// With channel sediment: one row of the sediment discharge by class
+// (OUT_SED_LOC) and of the suspended-solids concentration (OUT_TSS_LOC) at
+// every sediment location.
+void write_sediment_locations(const model_state& s)
+{
+    if (!s.chan_sed_on || s.qsmax.empty())
+        return;
+    const int n = s.num_fine_classes + s.num_sand_classes + 1;
+    const double f = s.qout_cfs ? s.qout_cfs_factor : 1.0;
+    if (std::FILE* fp = s.sed.sed_hyd_loc_file.fp) {
+        write_point_time(fp, s);
+        for (int m = 1; m <= s.num_sed_hyd_locations; ++m) {
+            const int j = s.node_dim * s.slink[m] + s.snode[m];
+            for (int k = 1; k <= n; ++k)
+                std::fprintf(fp, "%16.10lf ", s.qsmax[j][k] * f);
+        }
+        std::fprintf(fp, "\n");
+    }
+    if (std::FILE* fp = s.sed.tss_loc_file.fp) {
+        write_point_time(fp, s);
+        for (int m = 1; m <= s.num_sed_hyd_locations; ++m)
+            std::fprintf(fp, "%16.4lf", s.chan_sed_conc[s.node_dim * s.slink[m] + s.snode[m]][0]);
+        std::fprintf(fp, "\n");
+    }
+}
+
 // One row of a channel node series at the hydrograph locations: the node
 // values (discharges converted with QOUT_CFS).
 void write_channel_locations(model_state& s, int on, file_rec& file, const dnode_mat& values, bool discharge)
@@ -140,8 +197,8 @@ void write_cell_depth_discharge(model_state& s)
 
 // Overland depth (or ground plus depth, the water surface) at the listed
 // grid positions; a position outside the watershed writes 0.
-void write_overland_cells(model_state& s, int on, file_rec& file, int count, const ivec& rows, const ivec& cols,
-                          bool surface)
+void write_overland_cells(model_state& s, int on, file_rec& file, int count, const ivec& rows,
+                          const ivec& cols, bool surface)
 {
     if (!on || !file.fp)
         return;
@@ -229,8 +286,7 @@ void timeseries_output_step(model_state& s)
         kz_write_fluxes(*s.kz_coupling, kz_day);
     write_outlet_hydrograph(s);
     write_outlet_sediment(s);
-    // TODO: outlet sediment rows of channel sediment transport (OUTLET_SED_FLUX
-    // by class, OUTLET_SED_TSS).
+    write_outlet_channel_sediment(s);
     write_channel_locations(s, s.in_hyd_location_given, s.out_hyd_location_file, s.qp, true);
     // TODO: point series OUT_GWFLUX_LOCATION (groundwater).
     write_cell_depth_discharge(s);
@@ -244,8 +300,7 @@ void timeseries_output_step(model_state& s)
     write_overland_cells(s, s.overland_wse, s.overland_wse_file, s.num_overland_wse_cells, s.overland_wse_row,
                          s.overland_wse_col, true);
     write_lake_levels(s);
-    // TODO: sediment by class (OUT_SED_LOC) and suspended solids (OUT_TSS_LOC) at the
-    // sediment locations.
+    write_sediment_locations(s);
     if (s.hydrograph_file.fp)
         std::fflush(s.hydrograph_file.fp);
     if (s.sig_outlet_hydro && s.sig_outlet_hydro_file.fp)

@@ -171,6 +171,14 @@ void alloc_channel_sediment(model_state& s)
         s.org_bel.assign(nd, ld, 0.0);
         s.ch_wash_vol.assign(nd, ld, n, 0.0);
         s.qlat_sed.assign(nd, ld, n, 0.0);
+        s.qlat_tot_sed.assign(nd, ld, n, 0.0);
+        const int f = s.num_fine_classes;
+        s.SS_node_conc_vol.assign(flat, f, 0.0);
+        s.chan_wash_outlet.assign(f, 0.0);
+        s.chan_sed_conc.assign(flat, n, 0.0);
+        for (dmat* a : {&s.advect_flux, &s.temp_conc, &s.temp_flux})
+            a->assign(flat, f, 0.0);
+        s.temp_mass.assign(nd, ld, f, 0.0);
         s.ch_sand_vol.assign(nd, ld, n + 1, 0.0);
         s.qsmax.assign(flat, n + 1, 0.0);
         s.chan_sand_outflow.assign(n + 1, 0.0);

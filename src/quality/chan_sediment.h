@@ -22,6 +22,14 @@ void bp_table_lookup(const model_state& s, int node, int link, double depth, dou
 // sand layer of every erodible node (channel set-up, with channel sediment).
 void alloc_channel_sediment(model_state& s);
 
+// Lateral sediment of the overland-channel exchange (channel step): the
+// suspended and deposited volumes of every channel cell, by its share of
+// each grid-stream entry, are taken from the cell and added to the node's
+// lateral sediment and the channel inflow totals. Lateral sand waits in
+// the node until the node is wet. A volume that is not a number stops the
+// run.
+void chan_lateral_sediment(model_state& s);
+
 // One channel step of dt seconds: capacity at every node, sand moved up to
 // it slot by slot, node totals and the bed elevation of erodible
 // trapezoidal links. A transport rate that is not a number stops the run.
@@ -30,3 +38,10 @@ void chan_sed_transport(model_state& s, double dt);
 // Event start: clears the channel sediment totals of the event and sums the
 // sand and wash load the channels hold.
 void chan_sediment_event_start(model_state& s);
+
+// Wash load of one channel step of dt seconds: the fine classes' lateral
+// inflow joins the nodes, moves downstream with the water volumes
+// qp_vol_sed (upwind predictor-corrector, never more than a node holds),
+// and gives each node's wash-load discharge (qsmax), the outlet's
+// (chan_wash_outlet) and the mass concentrations (chan_sed_conc).
+void chan_constituent_transport(model_state& s, double dt);

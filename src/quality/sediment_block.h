@@ -108,6 +108,16 @@ struct sediment_totals {
     dmat GLOBAL_SS_vol_overland_to_lake;
     dmat GLOBAL_SS_vol_lake_settled;
     dcube qlat_tot_sed;                    // [node][link][class] lateral sediment into each node
+    // Wash load (created by alloc_channel_sediment, sized for the run):
+    // volume concentration per flat node and fine position, the wash load
+    // leaving the outlet per fine position (m3/s, entry 0 the sum), the mass
+    // concentration per flat node and class (mg/L, entry 0 the sum), and
+    // the predictor-corrector work of chan_constituent_transport.
+    dmat SS_node_conc_vol;
+    dvec chan_wash_outlet;
+    dmat chan_sed_conc;
+    dmat advect_flux, temp_conc, temp_flux;
+    dcube temp_mass;
 };
 
 // Overland sediment volumes of one cell or one size class (m3): a spare

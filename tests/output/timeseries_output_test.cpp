@@ -106,3 +106,52 @@ TEST(TimeseriesOutput, WellLevelRowsGiveTheHeadsOfTheListedCells)
     file_rec_close(s->gw_well_level_file);
     EXPECT_EQ(torva_test::read_file(dir.file("wells.out")), "   30.00000000    12.345679     0.000000 \n");
 }
+
+// With channel sediment the outlet row carries the wash load of each fine
+// class and the sand entries, the TSS row the outlet node's concentration,
+// and the location series the node discharges by class and the node's
+// concentration.
+TEST(TimeseriesOutput, ChannelSedimentRows)
+{
+    torva_test::scratch_dir dir("sed");
+    auto s = std::make_unique<model_state>();
+    model_state& m = *s;
+    file_rec* recs[4] = {&m.sed.outlet_sed_file, &m.sed.outlet_tss_file, &m.sed.sed_hyd_loc_file,
+                         &m.sed.tss_loc_file};
+    for (int k = 0; k < 4; ++k)
+        ASSERT_TRUE(file_rec_open(*recs[k], dir.file("f" + std::to_string(k)), "w"));
+    m.sed.soil_erosion = 1;
+    m.chan_sed_on = 1;
+    m.hyd_freq_steps = 1;
+    m.elapsed_min = 90.0;
+    m.num_links = 1;
+    m.node_dim = 3;
+    m.nx.assign(1, 2);
+    m.num_fine_classes = 1;
+    m.num_sand_classes = 1;
+    m.chan_wash_outlet.assign(1, 0.0);
+    m.chan_wash_outlet[1] = 0.25;
+    m.chan_sand_outflow.assign(3, 0.0);
+    m.chan_sand_outflow[1] = 0.125;
+    m.chan_sand_outflow[2] = 0.5;
+    m.qsmax.assign(6, 3, 0.0);
+    m.qsmax[4][1] = 1.5; // link 1, node 1
+    m.qsmax[4][2] = 2.5;
+    m.qsmax[4][3] = 3.5;
+    m.chan_sed_conc.assign(6, 2, 0.0);
+    m.chan_sed_conc[4][0] = 12.5;
+    m.chan_sed_conc[5][0] = 40.0; // the outlet node
+    m.num_sed_hyd_locations = 1;
+    m.slink.assign(1, 1);
+    m.snode.assign(1, 1);
+    timeseries_output_step(m);
+    std::string files[4];
+    for (int k = 0; k < 4; ++k) {
+        file_rec_close(*recs[k]);
+        files[k] = torva_test::read_file(dir.file("f" + std::to_string(k)));
+    }
+    EXPECT_EQ(files[0], "   90.0000000000     0.2500000000     0.1250000000     0.5000000000\n");
+    EXPECT_EQ(files[1], "         90.0000          40.0000 \n");
+    EXPECT_EQ(files[2], "   90.00000000     1.5000000000     2.5000000000     3.5000000000 \n");
+    EXPECT_EQ(files[3], "   90.00000000          12.5000\n");
+}

@@ -1,0 +1,174 @@
+// Lateral sediment of the overland-channel exchange: a channel cell's
+// suspended and deposited volumes go into the nodes by the cell's shares,
+// the channel inflow totals book them, sand waiting at a dry node is taken
+// up once the node is wet, and the channel sand balance closes.
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <memory>
+#include <string>
+
+#include "core/error_state.h"
+#include "core/model_state.h"
+#include "quality/chan_sediment.h"
+
+namespace
+{
+
+// One erodible trapezoidal link of 5 nodes 100 m apart (bottom 5 m, side
+// slope 1, bed falling 0.001, 1 m deep, 6 m3/s). Two grid cells: cell 1
+// shares its volumes equally between nodes 2 and 4, cell 2 gives all to
+// node 5. Class 1 is fine, class 2 sand (0.25 mm).
+std::unique_ptr<model_state> make_case()
+{
+    auto state = std::make_unique<model_state>();
+    model_state& s = *state;
+    const int nodes = 5;
+    s.num_links = 1;
+    s.link_dim = 2;
+    s.node_dim = nodes + 1;
+    s.ltype.assign(1, 2 | 4);
+    s.nx.assign(1, nodes);
+    s.og_nx1.assign(1, nodes);
+    s.dslink.assign(1, 0);
+    s.link_dx.assign(1, 100.0);
+    s.lake2link.assign(1, 0);
+    s.bplink.assign(1, 0);
+    for (dnode_mat* m : {&s.bel, &s.chan_depth, &s.qp, &s.bottom, &s.sslope, &s.max_eros, &s.qlat})
+        m->assign(s.node_dim, s.link_dim, 0.0);
+    for (int k = 1; k <= nodes; ++k) {
+        s.bel[k][1] = 10.0 - 0.1 * (k - 1);
+        s.chan_depth[k][1] = 1.0;
+        s.qp[k][1] = 6.0;
+        s.bottom[k][1] = 5.0;
+        s.sslope[k][1] = 1.0;
+        s.max_eros[k][1] = 0.5;
+    }
+    s.sed.num_sed = 2;
+    s.sed.water_viscosity = 1e-6;
+    s.num_fine_classes = 1;
+    s.num_sand_classes = 1;
+    s.sed_class.assign(2, 0);
+    s.sed_class[1] = 1;
+    s.sed_class[2] = 2;
+    s.sand.assign(2, 0);
+    s.sand[2] = 1;
+    s.sand_size = 0.25;
+    s.sed_porosity = 0.4;
+    s.chan_sed_on = 1;
+
+    s.num_cells = 2;
+    s.ov_depth.assign(2, 0.01);
+    s.ov_sed = std::make_unique<sediment_table>();
+    s.ov_sed->cell_tally.assign(2, 2, sed_tally());
+    for (int c = 1; c <= 2; ++c)
+        for (int m = 1; m <= 2; ++m) {
+            s.ov_sed->cell_tally[c][m].suspended = 0.1 * c + 0.01 * m;
+            s.ov_sed->cell_tally[c][m].deposited = 0.2 * c + 0.02 * m;
+        }
+    s.gst_ncells = 2;
+    s.gst_max_entries = 2;
+    s.gst_ncellsingrid.assign(2, 0);
+    s.gst_ncellsingrid[1] = 2;
+    s.gst_ncellsingrid[2] = 1;
+    for (imat* m : {&s.gst_link, &s.gst_node, &s.gst_gnum})
+        m->assign(2, 2, 0);
+    s.gst_pct.assign(2, 2, 0.0);
+    const int entries[3][4] = {{1, 1, 2, 1}, {1, 2, 4, 1}, {2, 1, 5, 2}}; // cell, entry, node, grid cell
+    for (const auto& e : entries) {
+        s.gst_link[e[0]][e[1]] = 1;
+        s.gst_node[e[0]][e[1]] = e[2];
+        s.gst_gnum[e[0]][e[1]] = e[3];
+        s.gst_pct[e[0]][e[1]] = e[0] == 1 ? 0.5 : 1.0;
+    }
+    alloc_channel_sediment(s);
+    return state;
+}
+
+double cell_volume(const model_state& s, int c, int m)
+{
+    const sed_tally& v = s.ov_sed->cell_tally[c][m];
+    return v.suspended + v.deposited;
+}
+
+double sand_held(const model_state& s)
+{
+    double v = 0.0;
+    for (int k = 1; k <= 5; ++k)
+        v += s.ch_sand_vol[k][1][1] + s.ch_sand_vol[k][1][2] + s.qlat_sed[k][1][2];
+    return v;
+}
+
+} // namespace
+
+TEST(ChannelLateralSediment, ChannelCellsDeliverBySharesAndTheInflowIsBooked)
+{
+    auto s = make_case();
+    double given[3] = {0.0, 0.0, 0.0};
+    for (int m = 1; m <= 2; ++m)
+        given[m] = cell_volume(*s, 1, m) + cell_volume(*s, 2, m);
+    const double half_cell1_fine = 0.5 * cell_volume(*s, 1, 1);
+    chan_lateral_sediment(*s);
+    ASSERT_EQ(error_state.raised, 0);
+    for (int c = 1; c <= 2; ++c)
+        for (int m = 1; m <= 2; ++m)
+            EXPECT_NEAR(cell_volume(*s, c, m), 0.0, 1e-15) << c << " " << m;
+    EXPECT_DOUBLE_EQ(s->qlat_sed[2][1][1], half_cell1_fine);
+    EXPECT_DOUBLE_EQ(s->qlat_sed[4][1][1], half_cell1_fine);
+    EXPECT_DOUBLE_EQ(s->qlat_sed[5][1][2], cell_volume(*make_case(), 2, 2));
+    for (int m = 1; m <= 2; ++m) {
+        EXPECT_NEAR(s->chan_sed_in_total[m], given[m], 1e-15);
+        EXPECT_NEAR(s->chan_sed_in_event[m], given[m], 1e-15);
+        double into_nodes = 0.0;
+        for (int k = 1; k <= 5; ++k)
+            into_nodes += s->qlat_tot_sed[k][1][m];
+        EXPECT_NEAR(into_nodes, given[m], 1e-15);
+    }
+    // Slot 0 of the inflow totals holds the fine classes only.
+    EXPECT_NEAR(s->chan_sed_in_total[0], given[1], 1e-15);
+}
+
+TEST(ChannelLateralSediment, SandWaitsAtADryNodeAndTheSandBalanceCloses)
+{
+    auto s = make_case();
+    chan_sediment_event_start(*s);
+    const double initial = s->chan_sand_initial_event;
+    s->chan_depth[5][1] = 0.0; // node 5 dry for the first step
+    chan_lateral_sediment(*s);
+    const double lateral = s->chan_sed_in_total[2];
+    chan_sed_transport(*s, 60.0);
+    EXPECT_GT(s->qlat_sed[5][1][2], 0.0); // still waiting, not lost
+    EXPECT_EQ(s->qlat_sed[2][1][2], 0.0); // taken up at a wet node
+    s->chan_depth[5][1] = 1.0;
+    chan_lateral_sediment(*s); // the cells are empty now: nothing more
+    EXPECT_EQ(s->chan_sed_in_total[2], lateral);
+    chan_sed_transport(*s, 60.0);
+    EXPECT_EQ(s->qlat_sed[5][1][2], 0.0);
+    EXPECT_NEAR(sand_held(*s) + s->chan_sand_out_event, initial + lateral, 1e-9);
+}
+
+TEST(ChannelLateralSediment, DryCellsAndBackwaterLinksWithoutInflowDeliverNothing)
+{
+    auto s = make_case();
+    s->ov_depth[2] = 0.0; // dry cell 2
+    s->ltype[1] |= 512;   // backwater exchange on the link, no lateral inflow
+    chan_lateral_sediment(*s);
+    EXPECT_EQ(s->chan_sed_in_total[1] + s->chan_sed_in_total[2], 0.0);
+    s->qlat[2][1] = 1e-3; // node 2 takes water from the cells: they deliver there
+    chan_lateral_sediment(*s);
+    EXPECT_DOUBLE_EQ(s->qlat_sed[2][1][1], 0.5 * cell_volume(*make_case(), 1, 1));
+    EXPECT_EQ(s->qlat_sed[4][1][1], 0.0);
+    EXPECT_EQ(s->qlat_sed[5][1][1] + s->qlat_sed[5][1][2], 0.0);
+}
+
+TEST(ChannelLateralSediment, NotANumberStopsTheRun)
+{
+    auto s = make_case();
+    s->ov_sed->cell_tally[2][1].deposited = std::numeric_limits<double>::quiet_NaN();
+    testing::internal::CaptureStdout();
+    chan_lateral_sediment(*s);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_NE(out.find("qlat_sed is not a number, exiting.\n"), std::string::npos) << out;
+    EXPECT_EQ(error_state.raised, 1);
+    error_state_clear();
+}
