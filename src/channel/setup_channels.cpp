@@ -229,8 +229,14 @@ void setup_channels(model_state& s)
     // TODO: the nutrient stream and lake parts (NUTRIENTS).
     alloc_channel_constituents(s);
     // TODO: stream boundary points of the XY inputs (XYBDYINPUT).
-    // TODO: qriv, av_qriv and lake_source (STREAM_LOSS, CHAN_CON_TRANS,
-    // lake-bed exchange).
+    if (s.stream_loss || s.chan_con_trans) {
+        s.qriv.assign(nd, ld, 0.0);
+        s.av_qriv.assign(nd, ld, 0.0);
+        // The seepage volumes of the channel time per cell, m3.
+        s.gw_chan_exchange.assign(s.num_cells, 0.0);
+    }
+    if (s.chan_lakes && s.lake_gw_exchange)
+        s.lake_source.assign(s.num_cells, 0.0);
     // TODO: the channel sediment check (channel sediment transport).
     if (s.in_hyd_location_given &&
         !location_list_read(s, s.in_hyd_location_file, s.num_hyd_locations, s.hlink, s.hnode))
