@@ -196,6 +196,8 @@ struct channel_state {
     int num_hyd_locations = 0;
     ivec hlink;
     ivec hnode;
+    int num_gwflux_locations = 0; // IN_GWFLUX_LOCATION nodes, entries 1..count
+    ivec gwflink, gwfnode;
     ivec slink, snode; // IN_SED_LOC locations (channel sediment), entries 1..count
     // Cell locations of IN_CELLDEPDIS_LOCATION: grid row, column and the
     // cell found there (0 outside the watershed), entries 1..count.

@@ -241,7 +241,9 @@ void setup_channels(model_state& s)
     if (s.in_hyd_location_given &&
         !location_list_read(s, s.in_hyd_location_file, s.num_hyd_locations, s.hlink, s.hnode))
         return;
-    // TODO: the groundwater-flux list IN_GWFLUX_LOCATION (groundwater).
+    if (s.in_gwflux_location_given && !location_list_read(s, s.in_gwflux_location_file, s.num_gwflux_locations,
+                                                          s.gwflink, s.gwfnode))
+        return;
     if (!cell_location_list_read(s))
         return;
     if (!sed_location_list_read(s))

@@ -471,3 +471,21 @@ TEST_F(ChannelProject, LosingReachSeepageClosesTheBalance)
         }
     }
 }
+
+// The groundwater-flux locations are channel nodes read like the hydrograph
+// locations.
+TEST_F(ChannelProject, GroundwaterFluxLocationsReadAndRefusedOutsideTheNetwork)
+{
+    const std::string net = trapezoid_link(6, 10.0, 0.01, 1.0, 1.0, 0.03);
+    const std::string cards = "IN_GWFLUX_LOCATION g.loc\nOUT_GWFLUX_LOCATION g.out\n";
+    file("g.loc", "2\n1 5\n1 2\n");
+    ASSERT_TRUE(load_network(net, one_cell_gst, cards)) << out;
+    ASSERT_EQ(s->num_gwflux_locations, 2);
+    EXPECT_EQ(s->gwflink[2], 1);
+    EXPECT_EQ(s->gwfnode[1], 5);
+    EXPECT_EQ(s->gwfnode[2], 2);
+    file("g.loc", "1 1 6\n");
+    EXPECT_FALSE(load_network(net, one_cell_gst, cards));
+    EXPECT_TRUE(printed("entry 1 of the location list ")) << out;
+    EXPECT_TRUE(printed("g.loc")) << out;
+}
