@@ -61,7 +61,8 @@ int chan_link_flows(model_state& s, dnode_mat& q, double dt_sub)
                 q[n][i] = s.qlat[n][i] * dx + q[n - 1][i];
                 if (s.chan_point_on)
                     q[n][i] += s.chan_point_q[i * s.node_dim + n];
-                // TODO: the outlet's seepage term (STREAM_LOSS).
+                if (s.stream_loss)
+                    q[n][i] += s.qriv[n][i] * dx;
             } else {
                 const double S0 = (s.bel[n - 1][i] - s.bel[n][i]) / dx;
                 if (S0 < 0.0) {

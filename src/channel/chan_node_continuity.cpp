@@ -38,14 +38,22 @@ double chan_node_continuity(model_state& s, const dnode_mat& q, dnode_mat& area,
                 B += t * s.chan_point_q[i * s.node_dim + j];
             if (s.storm_sewer)
                 B += t * superlink_chan_inflow(s, i, j);
-            // TODO: seepage to the aquifer (STREAM_LOSS).
             if (!s.stream_pointsource.empty()) {
                 time_series* ts = s.stream_pointsource[j][i];
                 if (ts)
                     B += t * ts_value_at(s.current_time, ts);
             }
             const double W = dx * area[j][i];
-            area[j][i] = (B + W) / dx;
+            if (s.stream_loss) {
+                // A losing node gives the aquifer no more than it holds.
+                double& r = s.qriv[j][i];
+                if (r < 0.0 && r * t * dx + B + W < 0.0)
+                    r = B < 0.0 ? -(B + W) / (dx * t) : -W / (dx * t);
+                if (!held_outlet)
+                    area[j][i] = (B + t * r * dx + W) / dx;
+            } else {
+                area[j][i] = (B + W) / dx;
+            }
             if (V > 0.0)
                 in_sum += V;
             else

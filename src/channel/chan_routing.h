@@ -36,8 +36,9 @@ struct route_volumes {
     double point_sink = 0.0; // POINTSOURCE outflows (positive)
 };
 
-// Routes the network over one channel time of dt seconds. Returns the last
-// stream-aquifer status (0 here) or -1 after a stop.
+// Routes the network over one channel time of dt seconds. Returns the
+// stream-aquifer status of the last sub-step (stream_gw_exchange; 0 without
+// STREAM_LOSS) or -1 after a stop.
 int ex_flow_route(model_state& state, double dt, route_volumes& out);
 
 // Sizes and clears the routing's work arrays for the current network.

@@ -95,6 +95,7 @@ struct pipe_network_state : superlink_network_state {
 struct chan_route_work {
     int links = 0, nodes = 0, cells = 0;
     dnode_mat area_old, area_iter, qp_old, qp_last, qp_iter, qlat_old;
+    dnode_mat qriv_old; // seepage at the start of the sub-step (STREAM_LOSS)
     dvec ov_depth_saved;
     long substeps = 0;     // sub-steps of the run; the first one seeds qp_last and qp_iter
     int overbank_mode = 0; // OVERBANK_FLOW was met in this run
@@ -195,6 +196,8 @@ struct channel_state {
     int num_hyd_locations = 0;
     ivec hlink;
     ivec hnode;
+    int num_gwflux_locations = 0; // IN_GWFLUX_LOCATION nodes, entries 1..count
+    ivec gwflink, gwfnode;
     ivec slink, snode; // IN_SED_LOC locations (channel sediment), entries 1..count
     // Cell locations of IN_CELLDEPDIS_LOCATION: grid row, column and the
     // cell found there (0 outside the watershed), entries 1..count.

@@ -10,6 +10,45 @@
 #include "overland/overland_steps.h"
 #include "quality/chan_sediment.h"
 
+namespace
+{
+
+// Seepage and lake-bed volumes of the channel time into the exchange totals
+// when no aquifer is simulated to take them.
+void book_seepage(model_state& s)
+{
+    const int n = s.num_cells;
+    if (s.gw_chan_exchange.size() >= n)
+        for (int i = 1; i <= n; ++i) {
+            double& v = s.gw_chan_exchange[i];
+            if (v < 0.0) {
+                s.chan_to_gw_event -= v;
+                s.river_to_gw_total -= v;
+            } else {
+                s.gw_to_chan_event += v;
+                s.gw_to_river_total += v;
+            }
+            v = 0.0;
+        }
+    if (!s.chan_lakes || !s.lake_gw_exchange || s.lake_source.size() < n || s.lake_mask.size() < n)
+        return;
+    for (int i = 1; i <= n; ++i) {
+        if (s.lake_mask[i] <= 0)
+            continue;
+        double& v = s.lake_source[i];
+        if (v < 0.0) {
+            s.lake_to_gw_event -= v;
+            s.lake_to_gw_total -= v;
+        } else {
+            s.gw_to_lake_event += v;
+            s.gw_to_lake_total += v;
+        }
+        v = 0.0;
+    }
+}
+
+} // namespace
+
 void channel_step(model_state& s)
 {
     if (!(s.time_tol > std::fabs(s.chan_next - s.current_time) && (s.chan_explicit || s.chan_mesh)))
@@ -87,8 +126,9 @@ void channel_step(model_state& s)
     book_lake_exchange(s);
     // Point-input volumes are booked with the routing above, sub-step by
     // sub-step, as the node continuity adds them.
-    // TODO: the point inputs' constituent masses (CHAN_CON_TRANS) and
-    // stream-aquifer totals (WATER_TABLE, STREAM_LOSS).
+    // TODO: the point inputs' constituent masses (CHAN_CON_TRANS).
+    if ((s.water_table || s.stream_loss) && !s.gw_simulation)
+        book_seepage(s);
 
     if (s.flood_stream && !s.yp_max_flood.empty())
         for (int l = 1; l <= L; ++l)

@@ -6,6 +6,7 @@
 #include "channel/chan_point_input.h"
 #include "channel/chan_routing.h"
 #include "channel/channel_services.h"
+#include "channel/channel_steps.h"
 #include "channel/routed_nodes.h"
 #include "core/error_state.h"
 #include "core/model_state.h"
@@ -25,6 +26,8 @@ void chan_route_work_reset(model_state& s)
     w.qp_last.assign(s.node_dim, s.link_dim, 0.0);
     w.qp_iter.assign(s.node_dim, s.link_dim, 0.0);
     w.qlat_old.assign(s.node_dim + 1, s.link_dim + 1, 0.0);
+    if (s.stream_loss)
+        w.qriv_old.assign(s.node_dim, s.link_dim, 0.0);
     if (s.chan_lakes)
         w.status_node.assign(s.node_dim, s.link_dim, 0);
     if (s.num_cells > 0)
@@ -92,6 +95,40 @@ void overbank_reevaluate(model_state& s, double remaining, route_volumes& out)
     }
 }
 
+// The seepage of every routed node back to its value at the sub-step start:
+// each continuity pass limits a losing node again from there.
+void restore_seepage(model_state& s)
+{
+    const chan_route_work& w = s.route_work;
+    each_routed(s, [&](int l, int n) { s.qriv[n][l] = w.qriv_old[n][l]; });
+}
+
+// The seepage the accepted sub-step moved, per grid-stream entry in the
+// proportion its node's seepage was limited, into the cells' exchange
+// volumes (positive from the aquifer into the channel).
+void seepage_volumes(model_state& s, double dt_sub)
+{
+    const chan_route_work& w = s.route_work;
+    for (int m = s.gst_ncells; m >= 1; --m) {
+        for (int e = s.gst_ncellsingrid[m]; e >= 1; --e) {
+            const int l = s.gst_link[m][e], n = s.gst_node[m][e], c = s.gst_gnum[m][e];
+            if (l < 1 || l > s.num_links || !routed_link(s, l))
+                continue;
+            double& gq = s.gst_qriv[m][e];
+            if (n > s.nx[l]) {
+                gq = 0.0;
+                continue;
+            }
+            const double old = w.qriv_old[n][l];
+            gq = std::fabs(old) < 1e-16 ? 0.0 : gq * s.qriv[n][l] / old;
+            const double v = s.link_dx[l] * gq * dt_sub * s.gst_pct[m][e];
+            s.gw_chan_exchange[c] += v;
+            if (s.chan_con_trans)
+                s.gst_qriv_vol[m][e] += v;
+        }
+    }
+}
+
 } // namespace
 
 int ex_flow_route(model_state& s, double dt, route_volumes& out)
@@ -115,6 +152,8 @@ int ex_flow_route(model_state& s, double dt, route_volumes& out)
     const double max_c = s.max_courant_number;
 
     const chan_point_rates points = chan_point_inflow_rates(s);
+    const bool seepage = s.stream_loss != 0;
+    int status = 0;
     double remaining = dt;
     double dt_sub = dt;
     while (remaining > 1e-16) {
@@ -147,11 +186,19 @@ int ex_flow_route(model_state& s, double dt, route_volumes& out)
             if (dt_sub < 0.001)
                 dt_sub = 0.0015;
         }
-        // TODO: stream-aquifer exchange of the sub-step (STREAM_LOSS,
-        // lake-bed exchange) with the groundwater.
+        // Seepage of the sub-step from the stages at its start.
+        // TODO: the lake-bed exchange of the sub-step (MLAKE with
+        // GW_SIMULATION) once the lake-bed thickness is read.
+        if (seepage) {
+            status = stream_gw_exchange(s);
+            if (error_state.raised)
+                return -1;
+        }
         each_routed(s, [&](int l, int n) {
             w.area_old[n][l] = s.area[n][l];
             w.qp_old[n][l] = s.qp[n][l];
+            if (seepage)
+                w.qriv_old[n][l] = s.qriv[n][l];
             if (w.substeps == 0) {
                 w.qp_last[n][l] = s.qp[n][l];
                 w.qp_iter[n][l] = s.qp[n][l];
@@ -186,6 +233,8 @@ int ex_flow_route(model_state& s, double dt, route_volumes& out)
                 if (chan_link_flows(s, w.qp_last, dt_sub) < 0)
                     return -1;
                 each_routed(s, [&](int l, int n) { s.area[n][l] = w.area_iter[n][l] = w.area_old[n][l]; });
+                if (seepage)
+                    restore_seepage(s);
                 ex_section(iter_x, 1);
                 double scratch = 0.0;
                 chan_node_continuity(s, w.qp_last, w.area_iter, dt_sub, scratch);
@@ -203,6 +252,8 @@ int ex_flow_route(model_state& s, double dt, route_volumes& out)
                     for (int n = 1; n <= s.nx[l]; ++n)
                         s.qp[n][l] = (w.qp_last[n][l] + w.qp_iter[n][l]) / 2.0;
                 }
+                if (seepage)
+                    restore_seepage(s);
                 lat_out = 0.0;
                 lat_in = chan_node_continuity(s, s.qp, s.area, dt_sub, lat_out);
                 E = 0.0;
@@ -225,6 +276,8 @@ int ex_flow_route(model_state& s, double dt, route_volumes& out)
                 if (w.overbank_mode)
                     s.qlat[n][l] = w.qlat_old[n][l];
             });
+            if (seepage)
+                restore_seepage(s);
             dt_sub /= 2.0;
             ex_section(state_x, 1);
             if (w.overbank_mode)
@@ -243,7 +296,8 @@ int ex_flow_route(model_state& s, double dt, route_volumes& out)
         ex_section(state_x, 1);
         if (s.chan_lakes)
             lake_substep_volumes(s, dt_sub);
-        // TODO: seepage volumes per grid-stream entry (STREAM_LOSS).
+        if (seepage)
+            seepage_volumes(s, dt_sub);
         if (w.overbank_mode && remaining > 1e-16)
             overbank_reevaluate(s, remaining, out);
         // TODO: node volumes for channel constituent transport (CHAN_CON_TRANS).
@@ -256,5 +310,5 @@ int ex_flow_route(model_state& s, double dt, route_volumes& out)
                 s.opt_volume[k] += dt_sub * s.qp[s.hnode[k]][s.hlink[k]];
         }
     }
-    return 0;
+    return status;
 }

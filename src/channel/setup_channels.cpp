@@ -234,13 +234,21 @@ void setup_channels(model_state& s)
     if (error_state.raised)
         return;
     // TODO: stream boundary points of the XY inputs (XYBDYINPUT).
-    // TODO: qriv, av_qriv and lake_source (STREAM_LOSS, CHAN_CON_TRANS,
-    // lake-bed exchange).
+    if (s.stream_loss || s.chan_con_trans) {
+        s.qriv.assign(nd, ld, 0.0);
+        s.av_qriv.assign(nd, ld, 0.0);
+        // The seepage volumes of the channel time per cell, m3.
+        s.gw_chan_exchange.assign(s.num_cells, 0.0);
+    }
+    if (s.chan_lakes && s.lake_gw_exchange)
+        s.lake_source.assign(s.num_cells, 0.0);
     // TODO: the channel sediment check (channel sediment transport).
     if (s.in_hyd_location_given &&
         !location_list_read(s, s.in_hyd_location_file, s.num_hyd_locations, s.hlink, s.hnode))
         return;
-    // TODO: the groundwater-flux list IN_GWFLUX_LOCATION (groundwater).
+    if (s.in_gwflux_location_given && !location_list_read(s, s.in_gwflux_location_file, s.num_gwflux_locations,
+                                                          s.gwflink, s.gwfnode))
+        return;
     if (!cell_location_list_read(s))
         return;
     if (!sed_location_list_read(s))

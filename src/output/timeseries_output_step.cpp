@@ -161,6 +161,30 @@ void write_channel_locations(model_state& s, int on, file_rec& file, const dnode
     std::fprintf(file.fp, "\n");
 }
 
+// The stream-aquifer exchange at the IN_GWFLUX_LOCATION nodes, m3/s
+// positive into the channel: the seepage summed over the groundwater steps
+// of the interval, averaged over its h steps; each sum starts again after
+// it is written. Without stream-aquifer exchange the flux is 0.
+void write_gwflux_locations(model_state& s, int h)
+{
+    std::FILE* fp = s.out_gwflux_location_file.fp;
+    if (!s.in_gwflux_location_given || !fp)
+        return;
+    write_point_time(fp, s);
+    const double factor = s.qout_cfs ? s.qout_cfs_factor : 1.0;
+    const bool summed = !s.av_qriv.empty();
+    for (int k = 1; k <= s.num_gwflux_locations; ++k) {
+        const int l = s.gwflink[k], n = s.gwfnode[k];
+        const double q = summed ? s.av_qriv[n][l] / h * s.link_dx[l] : 0.0;
+        std::fprintf(fp, "%12.6lf ", q * factor);
+    }
+    std::fprintf(fp, "\n");
+    // Cleared after the whole row, so a node listed twice shows its flux twice.
+    if (summed)
+        for (int k = 1; k <= s.num_gwflux_locations; ++k)
+            s.av_qriv[s.gwfnode[k]][s.gwflink[k]] = 0.0;
+}
+
 // Cell depth and discharge at the IN_CELLDEPDIS_LOCATION cells: the current
 // overland depths (left out with QOUT_CFS), then the magnitudes of the
 // cells' face discharges.
@@ -288,7 +312,7 @@ void timeseries_output_step(model_state& s)
     write_outlet_sediment(s);
     write_outlet_channel_sediment(s);
     write_channel_locations(s, s.in_hyd_location_given, s.out_hyd_location_file, s.qp, true);
-    // TODO: point series OUT_GWFLUX_LOCATION (groundwater).
+    write_gwflux_locations(s, h);
     write_cell_depth_discharge(s);
     write_superlink_locations(s);
     write_channel_locations(s, s.out_dep_location_given, s.out_dep_location_file, s.chan_depth, false);

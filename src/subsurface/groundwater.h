@@ -64,3 +64,9 @@ void gw_storage_from_column(model_state& state);
 // water moved is booked as recharge or as exchange with the unsaturated
 // zone. False when a head is not a number (reported, run stopped).
 bool gw_column_update(model_state& state);
+
+// Stream-aquifer exchange of a groundwater step of dt seconds while the
+// channel routing is idle: losing nodes drain into the cells' exchange
+// volumes (limited to what they hold); a gaining reach starts the routing.
+// Returns the exchange state of stream_gw_exchange (0 on an error).
+int gw_idle_channel_exchange(model_state& state, double dt);

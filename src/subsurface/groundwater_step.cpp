@@ -6,8 +6,8 @@
 //
 // Not yet built (GW_SIMULATION stays refused until they are): the
 // nested-model heads, the restart of the infiltration state when
-// groundwater comes out between events, and the channel and lake exchange
-// while the channel routing is idle.
+// groundwater comes out between events, and the lake-bed volumes while the
+// channel routing is idle.
 #include <cmath>
 
 #include "core/error_state.h"
@@ -186,8 +186,11 @@ void groundwater_step(model_state& s)
     totals(s, n, dt, area);
     start_surface(s);
     start_pipe_network(s);
-    // TODO: the channel and lake exchange while the channel routing is idle
-    // (stream_gw_exchange, the node areas, the start of the routing).
+    if (s.chan_explicit && (s.stream_loss || s.lake_gw_exchange) && s.gw_step_count == 0) {
+        gw_idle_channel_exchange(s, dt);
+        if (error_state.raised)
+            return;
+    }
     if (s.stream_loss && s.av_qriv)
         for (int l = 1; l <= s.num_links; ++l)
             for (int k = 1; k <= s.og_nx1[l]; ++k)

@@ -8,9 +8,9 @@
 #include <string>
 
 #include "channel/chan_routing.h"
+#include "channel/channel_fixture.h"
 #include "channel/channel_services.h"
 #include "channel/channel_steps.h"
-#include "channel/channel_fixture.h"
 #include "core/error_state.h"
 #include "core/model_state.h"
 
@@ -413,4 +413,79 @@ TEST_F(ChannelProject, SubStepBelowAMillisecondStops)
               std::string::npos)
         << o;
     EXPECT_NE(error_state.raised, 0);
+}
+
+// A reach losing to the aquifer without a water table: every wet node loses
+// by its depth through the bed; the inflow equals the outflow, the storage
+// change and the seepage the cells book, whether the bed lets little
+// through or more than a node holds.
+TEST_F(ChannelProject, LosingReachSeepageClosesTheBalance)
+{
+    struct row {
+        const char* k_river;
+        double q_in;
+    } rows[] = {{"0.36", 0.5}, {"3600", 0.05}};
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.k_river);
+        ASSERT_TRUE(load_network(trapezoid_link(11, 20.0, 0.02, 1.0, 1.0, 0.03), one_cell_gst,
+                                 std::string("FIRST_ORDER_CHAN_Q ") + std::to_string(r.q_in) +
+                                     "\nSTREAM_LOSS\nK_RIVER " + r.k_river + "\nM_RIVER 1\n"))
+            << out;
+        model_state& m = *s;
+        init_channel_state(m);
+        ASSERT_EQ(error_state.raised, 0);
+        ASSERT_EQ(m.gw_chan_exchange.size(), m.num_cells);
+        ASSERT_EQ(m.qriv.rows(), m.node_dim);
+        m.chan_routing_active = 1;
+        const auto storage = [&] {
+            double v = 0.0;
+            for (int k = 1; k <= m.nx[1]; ++k)
+                v += m.link_dx[1] * m.area[k][1];
+            return v;
+        };
+        const double dt = 30.0, start = storage();
+        double outlet = 0.0;
+        int status = 0;
+        route_volumes v;
+        for (int i = 0; i < 60; ++i) {
+            status = ex_flow_route(m, dt, v);
+            ASSERT_GE(status, 0);
+            outlet += v.outlet;
+        }
+        EXPECT_EQ(status, 2); // only losing nodes
+        double seepage = 0.0;
+        for (int c = 1; c <= m.num_cells; ++c) {
+            EXPECT_LE(m.gw_chan_exchange[c], 0.0);
+            seepage += m.gw_chan_exchange[c];
+        }
+        EXPECT_LT(seepage, 0.0);
+        const double in = r.q_in * dt * 60;
+        EXPECT_NEAR(in, outlet + storage() - start - seepage, 1e-9 * in);
+        for (int k = 1; k <= m.nx[1]; ++k)
+            EXPECT_GE(m.area[k][1], 0.0) << "node " << k;
+        // Unlimited loss of the first wet node by hand: depth x K / M x width.
+        if (std::string(r.k_river) == "0.36") {
+            stream_gw_exchange(m);
+            const double d = m.chan_depth[1][1], width = 1.0 + 2.0 * d;
+            EXPECT_NEAR(m.qriv[1][1], -d * 0.36 / 3600.0 * width, 1e-12);
+        }
+    }
+}
+
+// The groundwater-flux locations are channel nodes read like the hydrograph
+// locations.
+TEST_F(ChannelProject, GroundwaterFluxLocationsReadAndRefusedOutsideTheNetwork)
+{
+    const std::string net = trapezoid_link(6, 10.0, 0.01, 1.0, 1.0, 0.03);
+    const std::string cards = "IN_GWFLUX_LOCATION g.loc\nOUT_GWFLUX_LOCATION g.out\n";
+    file("g.loc", "2\n1 5\n1 2\n");
+    ASSERT_TRUE(load_network(net, one_cell_gst, cards)) << out;
+    ASSERT_EQ(s->num_gwflux_locations, 2);
+    EXPECT_EQ(s->gwflink[2], 1);
+    EXPECT_EQ(s->gwfnode[1], 5);
+    EXPECT_EQ(s->gwfnode[2], 2);
+    file("g.loc", "1 1 6\n");
+    EXPECT_FALSE(load_network(net, one_cell_gst, cards));
+    EXPECT_TRUE(printed("entry 1 of the location list ")) << out;
+    EXPECT_TRUE(printed("g.loc")) << out;
 }

@@ -155,3 +155,35 @@ TEST(TimeseriesOutput, ChannelSedimentRows)
     EXPECT_EQ(files[2], "   90.00000000     1.5000000000     2.5000000000     3.5000000000 \n");
     EXPECT_EQ(files[3], "   90.00000000          12.5000\n");
 }
+
+// The stream-aquifer flux rows: the seepage summed over the interval's
+// groundwater steps, averaged over its steps and scaled by the node spacing;
+// a node listed twice shows its flux twice, and every sum starts again after
+// the row.
+TEST(TimeseriesOutput, GroundwaterFluxRowsAverageTheIntervalAndClearTheSums)
+{
+    torva_test::scratch_dir dir("gwflux");
+    auto s = std::make_unique<model_state>();
+    ASSERT_TRUE(file_rec_open(s->out_gwflux_location_file, dir.file("gwflux.out"), "w"));
+    s->in_gwflux_location_given = 1;
+    s->hyd_freq_steps = 2;
+    s->step_count = 4;
+    s->elapsed_min = 30.0;
+    s->link_dx.assign(1, 10.0);
+    s->av_qriv.assign(3, 1, 0.0);
+    s->av_qriv[2][1] = 0.002;
+    s->av_qriv[3][1] = -0.001;
+    s->num_gwflux_locations = 3;
+    s->gwflink.assign(3, 1);
+    s->gwfnode.assign(3, 0);
+    s->gwfnode[1] = 2;
+    s->gwfnode[2] = 3;
+    s->gwfnode[3] = 2;
+    timeseries_output_step(*s);
+    s->step_count = 6;
+    timeseries_output_step(*s);
+    file_rec_close(s->out_gwflux_location_file);
+    EXPECT_EQ(torva_test::read_file(dir.file("gwflux.out")),
+              "   30.00000000     0.010000    -0.005000     0.010000 \n"
+              "   30.00000000     0.000000     0.000000     0.000000 \n");
+}
