@@ -46,6 +46,12 @@ int reduced_upgrade(double** jac, const double* q, const double* r, pest_control
             free_cols.push_back(c);
     }
     const int k = static_cast<int>(free_cols.size());
+    for (int c = 1; c <= n; ++c)
+        u[c] = 0.0;
+    // With every parameter frozen or insensitive there is nothing to solve:
+    // the upgrade is zero (and a matrix of no columns cannot be made).
+    if (k == 0)
+        return 0;
     double** red = matrix(1, rows, 1, k);
     for (int i = 1; i <= rows; ++i)
         for (int j = 1; j <= k; ++j)
@@ -54,8 +60,6 @@ int reduced_upgrade(double** jac, const double* q, const double* r, pest_control
     int rc = MarquardtSolve(red, rows, k, q, r, pc.lambda, v);
     if (rc == 0)
         OptimumLengthSolve(red, rows, k, q, r, v);
-    for (int c = 1; c <= n; ++c)
-        u[c] = 0.0;
     for (int j = 1; j <= k && rc == 0; ++j)
         u[free_cols[j - 1]] = v[j];
     free_dvector(v, 1);
