@@ -9,7 +9,7 @@
 #include "overland/overland_fixture.h"
 
 using overland_test::make_plane;
-using overland_test::plane_spec;
+using overland_test::plane_desc;
 
 namespace
 {
@@ -22,9 +22,9 @@ double manning(double d, double slope, double n, double dx)
 // Two cells side by side, ground 100.0 and 99.9, 10 m cells, n = 0.05.
 std::unique_ptr<model_state> pair()
 {
-    plane_spec spec;
-    spec.cols = 2;
-    return make_plane(spec);
+    plane_desc desc;
+    desc.cols = 2;
+    return make_plane(desc);
 }
 
 } // namespace
@@ -173,10 +173,10 @@ TEST(AdeSweepUpdate, NegativeDepthsStatusAndBoundaryCells)
         {"a fixed-head cell keeps its depth and takes", 0.3, 2.0, 0.0, 9, 0, 0.3, 0.0, 0.0, 2.0},
     };
     for (const update_case& c : cases) {
-        plane_spec spec;
-        spec.cols = 3;
-        spec.depth = 1.0; // cells 1 and 3 stay well above 0
-        auto s = make_plane(spec);
+        plane_desc desc;
+        desc.cols = 3;
+        desc.depth = 1.0; // cells 1 and 3 stay well above 0
+        auto s = make_plane(desc);
         s->ov_depth[2] = c.depth2;
         if (c.bc_type2) {
             s->ov_boundary = 1;
@@ -202,9 +202,9 @@ TEST(AdeSweepUpdate, NegativeDepthsStatusAndBoundaryCells)
 
 TEST(AdeSweepUpdate, NanDepthRestarts)
 {
-    plane_spec spec;
-    spec.cols = 2;
-    auto s = make_plane(spec);
+    plane_desc desc;
+    desc.cols = 2;
+    auto s = make_plane(desc);
     const ade_grid g = ade_grid_from_state(*s);
     double q[3] = {0.0, std::numeric_limits<double>::quiet_NaN(), 0.0};
     double change[3] = {};

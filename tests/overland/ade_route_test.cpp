@@ -13,7 +13,7 @@
 #include "overland/overland_steps.h"
 
 using overland_test::make_plane;
-using overland_test::plane_spec;
+using overland_test::plane_desc;
 using overland_test::surface_volume;
 
 namespace
@@ -51,9 +51,9 @@ bool has_negative(const model_state& s)
 
 TEST_F(AdeRoute, SubStepStartsWithTheWholeStepAndGrowsToIt)
 {
-    plane_spec spec;
-    spec.depth = 0.002; // slow, stable flow
-    auto s = make_plane(spec);
+    plane_desc desc;
+    desc.depth = 0.002; // slow, stable flow
+    auto s = make_plane(desc);
     ASSERT_GE(ade_overland_route(*s, st, 60.0), 0.0);
     EXPECT_EQ(st.calls_made, 1);
     EXPECT_DOUBLE_EQ(st.last_dt, 60.0); // first call: the whole step, no pre-check
@@ -73,9 +73,9 @@ TEST_F(AdeRoute, SubStepStartsWithTheWholeStepAndGrowsToIt)
 
 TEST_F(AdeRoute, CourantFactorRecoversAfterManyStablePrechecks)
 {
-    plane_spec spec;
-    spec.depth = 0.002;
-    auto s = make_plane(spec);
+    plane_desc desc;
+    desc.depth = 0.002;
+    auto s = make_plane(desc);
     ASSERT_GE(ade_overland_route(*s, st, 60.0), 0.0);
     st.courant = 0.5;
     st.stable_count = 100;
@@ -90,13 +90,13 @@ TEST_F(AdeRoute, FailedSweepsRestartAndConserveWater)
 {
     // Steep, smooth and shallow: a 60 s sweep would empty cells many times
     // over, so the step restarts with shorter sub-steps.
-    plane_spec spec;
-    spec.cols = 8;
-    spec.dx = 1.0;
-    spec.slope_x = 0.5;
-    spec.n = 0.01;
-    spec.depth = 0.02;
-    auto s = make_plane(spec);
+    plane_desc desc;
+    desc.cols = 8;
+    desc.dx = 1.0;
+    desc.slope_x = 0.5;
+    desc.n = 0.01;
+    desc.depth = 0.02;
+    auto s = make_plane(desc);
     const double before = surface_volume(*s);
     const double out = route(*s, st, 60.0, 3);
     ASSERT_GE(out, 0.0);
@@ -109,10 +109,10 @@ TEST_F(AdeRoute, FailedSweepsRestartAndConserveWater)
 
 TEST_F(AdeRoute, SubStepBelowTheMinimumStopsTheRun)
 {
-    plane_spec spec;
-    spec.cols = 3;
-    spec.depth = 0.1;
-    auto s = make_plane(spec);
+    plane_desc desc;
+    desc.cols = 3;
+    desc.depth = 0.1;
+    auto s = make_plane(desc);
     s->dist_rough[1] = 0.0; // an infinite discharge fails every sweep
     testing::internal::CaptureStdout();
     const double out = ade_overland_route(*s, st, 60.0);
@@ -134,10 +134,10 @@ TEST_F(AdeRoute, SubStepBelowTheMinimumStopsTheRun)
 
 TEST_F(AdeRoute, NonFiniteRoughnessNeverBlamesCellZero)
 {
-    plane_spec spec;
-    spec.cols = 3;
-    spec.depth = 0.1;
-    auto s = make_plane(spec);
+    plane_desc desc;
+    desc.cols = 3;
+    desc.depth = 0.1;
+    auto s = make_plane(desc);
     s->dist_rough[2] = std::numeric_limits<double>::quiet_NaN();
     testing::internal::CaptureStdout();
     const double out = ade_overland_route(*s, st, 60.0);
@@ -156,10 +156,10 @@ TEST_F(AdeRoute, BlockedOutletCellKeepsTheBalanceInBothSchemes)
         SCOPED_TRACE("OVERTYPE " + std::to_string(overtype));
         st = ade_state();
         error_state_clear();
-        plane_spec spec;
-        spec.depth = 0.05;
-        spec.overtype = overtype;
-        auto s = make_plane(spec);
+        plane_desc desc;
+        desc.depth = 0.05;
+        desc.overtype = overtype;
+        auto s = make_plane(desc);
         const int n = s->num_cells;
         s->ovr_flow_block = 1;
         s->ov_block_frac.assign(n, 0.0);
@@ -169,7 +169,7 @@ TEST_F(AdeRoute, BlockedOutletCellKeepsTheBalanceInBothSchemes)
             double v = 0.0;
             for (int i = 1; i <= n; ++i)
                 v += s->ov_depth[i] * (1.0 - s->ov_block_frac[i]);
-            return v * spec.dx * spec.dx;
+            return v * desc.dx * desc.dx;
         };
         const double before = stored();
         const double out = route(*s, st, 10.0, 60);
@@ -199,10 +199,10 @@ TEST_F(AdeRoute, DepthCheckAtTheStartOfTheStep)
     };
     for (const start_case& c : cases) {
         error_state_clear();
-        plane_spec spec;
-        spec.cols = 3;
-        spec.depth = 0.01;
-        auto s = make_plane(spec);
+        plane_desc desc;
+        desc.cols = 3;
+        desc.depth = 0.01;
+        auto s = make_plane(desc);
         s->ov_depth[2] = c.depth;
         testing::internal::CaptureStdout();
         const double out = ade_overland_route(*s, st, 10.0);
@@ -220,10 +220,10 @@ TEST_F(AdeRoute, DepthCheckAtTheStartOfTheStep)
 
 TEST_F(AdeRoute, OutletThatWouldLoseMoreThanItsDepthIsEmptied)
 {
-    plane_spec spec;
-    spec.cols = 1;
-    spec.depth = 0.001;
-    auto s = make_plane(spec);
+    plane_desc desc;
+    desc.cols = 1;
+    desc.depth = 0.001;
+    auto s = make_plane(desc);
     s->outslope = 100.0;
     EXPECT_DOUBLE_EQ(ade_overland_route(*s, st, 60.0), 0.001 * 100.0);
     EXPECT_EQ(s->ov_depth[1], 0.0);
@@ -231,10 +231,10 @@ TEST_F(AdeRoute, OutletThatWouldLoseMoreThanItsDepthIsEmptied)
 
 TEST_F(AdeRoute, OtherSchemeNumbersMoveNoWater)
 {
-    plane_spec spec;
-    spec.depth = 0.05;
-    spec.overtype = 7;
-    auto s = make_plane(spec);
+    plane_desc desc;
+    desc.depth = 0.05;
+    desc.overtype = 7;
+    auto s = make_plane(desc);
     EXPECT_EQ(ade_overland_route(*s, st, 60.0), 0.0);
     for (int i = 1; i <= s->num_cells; ++i)
         EXPECT_EQ(s->ov_depth[i], 0.05);
@@ -243,13 +243,13 @@ TEST_F(AdeRoute, OtherSchemeNumbersMoveNoWater)
 TEST_F(AdeRoute, BothSchemesConserveWaterOnATwoDimensionalPlane)
 {
     for (int overtype : {2, 3}) {
-        plane_spec spec;
-        spec.rows = 6;
-        spec.cols = 9;
-        spec.slope_y = 0.004;
-        spec.depth = 0.02;
-        spec.overtype = overtype;
-        auto s = make_plane(spec);
+        plane_desc desc;
+        desc.rows = 6;
+        desc.cols = 9;
+        desc.slope_y = 0.004;
+        desc.depth = 0.02;
+        desc.overtype = overtype;
+        auto s = make_plane(desc);
         s->ov_depth[20] = 0.3; // a mound that spreads both ways
         const double before = surface_volume(*s);
         const double out = route(*s, st, 2.0, 300); // within ADE-PC's stable range
@@ -262,11 +262,11 @@ TEST_F(AdeRoute, BothSchemesConserveWaterOnATwoDimensionalPlane)
 TEST_F(AdeRoute, FixedHeadCellsKeepTheirDepthAndBookTheExchange)
 {
     for (int overtype : {2, 3}) {
-        plane_spec spec;
-        spec.cols = 6;
-        spec.depth = 0.05;
-        spec.overtype = overtype;
-        auto s = make_plane(spec);
+        plane_desc desc;
+        desc.cols = 6;
+        desc.depth = 0.05;
+        desc.overtype = overtype;
+        auto s = make_plane(desc);
         s->ov_boundary = 1;
         s->boundary_type.assign(6, 0);
         s->boundary_type[3] = 3;
@@ -287,14 +287,14 @@ TEST_F(AdeRoute, LaterRunsWithMoreCellsAndAnotherGridSize)
 {
     // The work state outlives a run; a later, larger run of the same process
     // gets work arrays of its own size and its own cell area.
-    plane_spec small;
+    plane_desc small;
     small.cols = 4;
     small.depth = 0.01;
     auto a = make_plane(small);
     ASSERT_GE(route(*a, st, 10.0, 3), 0.0);
 
     for (int overtype : {2, 3}) {
-        plane_spec big;
+        plane_desc big;
         big.rows = 5;
         big.cols = 30;
         big.dx = 4.0;
@@ -314,10 +314,10 @@ TEST_F(AdeRoute, LaterRunsWithMoreCellsAndAnotherGridSize)
 
 TEST_F(AdeRoute, ChannelLakeCellsKeepTheirDepthAndTakeTheInflow)
 {
-    plane_spec spec;
-    spec.cols = 5;
-    spec.depth = 0.05;
-    auto s = make_plane(spec);
+    plane_desc desc;
+    desc.cols = 5;
+    desc.depth = 0.05;
+    auto s = make_plane(desc);
     s->chan_lakes = 1;
     s->num_lakes = 1;
     s->lake_mask.assign(5, 0);
@@ -347,13 +347,13 @@ TEST_F(AdeRoute, ChannelLakeCellsKeepTheirDepthAndTakeTheInflow)
 // step agree far more closely than a drain of the wrong sign allows.
 TEST_F(AdeRoute, PredictorCorrectorDrainsTheOutletInBothHalves)
 {
-    plane_spec spec;
-    spec.cols = 2;
-    spec.depth = 0.1;
-    spec.overtype = 3;
+    plane_desc desc;
+    desc.cols = 2;
+    desc.depth = 0.1;
+    desc.overtype = 3;
     const auto run = [&](double step, int steps) {
         st = ade_state();
-        auto s = make_plane(spec);
+        auto s = make_plane(desc);
         const double out = route(*s, st, step, steps);
         EXPECT_GE(out, 0.0);
         return s->ov_depth[1];

@@ -10,7 +10,7 @@
 #include "overland/overland_steps.h"
 
 using overland_test::make_plane;
-using overland_test::plane_spec;
+using overland_test::plane_desc;
 
 namespace
 {
@@ -19,9 +19,9 @@ namespace
 // (right side of cell 1, left side of cell 2) and one low spot on it.
 std::unique_ptr<model_state> diked_pair(const lowspot_rec& spot)
 {
-    plane_spec spec;
-    spec.cols = 2;
-    auto s = make_plane(spec);
+    plane_desc desc;
+    desc.cols = 2;
+    auto s = make_plane(desc);
     s->dike_map_given = 1;
     s->lowspot_file_given = 1;
     s->lowspot_file_name = "spots.txt";

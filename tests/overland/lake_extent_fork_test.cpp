@@ -20,10 +20,10 @@ namespace
 // channel lakes whose search lists are empty.
 std::unique_ptr<model_state> lake_row(int lakes)
 {
-    plane_spec spec;
-    spec.rows = 1;
-    spec.cols = 5;
-    auto s = make_plane(spec);
+    plane_desc desc;
+    desc.rows = 1;
+    desc.cols = 5;
+    auto s = make_plane(desc);
     for (int i = 1; i <= 5; ++i)
         s->ground_elev[i] = 99.0 + i;
     s->chan_lakes = 1;

@@ -243,9 +243,9 @@ TEST(OlakeExtent, LakeOnASmallFlatGridGrowsWithoutStopping)
 TEST(OlakeExplicitPass, SameResultOnOneAndFourThreadsAndWaterKept)
 {
     // 70 x 70 cells sloping toward a lake of four cells in the middle.
-    plane_spec spec; // the bowl plane's layout, for cell_of
-    spec.rows = 70;
-    spec.cols = 70;
+    plane_desc desc; // the bowl plane's layout, for cell_of
+    desc.rows = 70;
+    desc.cols = 70;
     std::vector<std::vector<double>> depths;
     std::vector<double> inflows;
     for (const int threads : {1, 4}) {
@@ -256,7 +256,7 @@ TEST(OlakeExplicitPass, SameResultOnOneAndFourThreadsAndWaterKept)
         s->oland_lake_new.assign(n, 0);
         s->oland_lakes.resize(2);
         s->oland_lakes[1].stage = 100.02;
-        for (int c : {cell_of(spec, 35, 35), cell_of(spec, 35, 36), cell_of(spec, 36, 35), cell_of(spec, 36, 36)}) {
+        for (int c : {cell_of(desc, 35, 35), cell_of(desc, 35, 36), cell_of(desc, 36, 35), cell_of(desc, 36, 36)}) {
             s->oland_lake_new[c] = 1;
             s->ov_depth[c] = 0.0;
         }

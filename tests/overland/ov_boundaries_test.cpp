@@ -18,12 +18,12 @@ namespace
 // A flat grid of rows x cols 10 m cells with boundary arrays.
 std::unique_ptr<model_state> bc_grid(int rows, int cols, double depth)
 {
-    plane_spec spec;
-    spec.rows = rows;
-    spec.cols = cols;
-    spec.slope_x = 0.0;
-    spec.depth = depth;
-    auto s = make_plane(spec);
+    plane_desc desc;
+    desc.rows = rows;
+    desc.cols = cols;
+    desc.slope_x = 0.0;
+    desc.depth = depth;
+    auto s = make_plane(desc);
     const int n = rows * cols;
     s->ov_boundary = 1;
     s->boundary_type.assign(n, 0);

@@ -19,10 +19,10 @@ using namespace overland_test;
 namespace
 {
 
-std::unique_ptr<model_state> explicit_plane(plane_spec spec)
+std::unique_ptr<model_state> explicit_plane(plane_desc desc)
 {
-    spec.overtype = 1;
-    auto s = make_plane(spec);
+    desc.overtype = 1;
+    auto s = make_plane(desc);
     s->slope_x.assign(s->num_cells, 0.0);
     s->slope_y.assign(s->num_cells, 0.0);
     compute_cell_slopes(*s);
@@ -42,11 +42,11 @@ size_t count_of(const std::string& text, const std::string& part)
 
 TEST(ExplicitFaceLaw, ManningAndWetlandVariants)
 {
-    plane_spec spec;
-    spec.cols = 2;
-    spec.rows = 2;
-    spec.slope_x = 0.0;
-    auto s = explicit_plane(spec);
+    plane_desc desc;
+    desc.cols = 2;
+    desc.rows = 2;
+    desc.slope_x = 0.0;
+    auto s = explicit_plane(desc);
     s->retent_dep[1] = 0.002;
     std::vector<wetland_rec> wet(2);
     wet[1].layer_depth = 0.1;           // T
@@ -113,10 +113,10 @@ TEST(ExplicitFaceLaw, ManningAndWetlandVariants)
 TEST(ExplicitRoute, OneDivisionRemembersTheSubStepForFourCalls)
 {
     // A 10 s step whose first face moves 0.13 m: divided once to 10/3 s.
-    plane_spec spec;
-    spec.cols = 2;
-    spec.step = 10.0;
-    auto s = explicit_plane(spec);
+    plane_desc desc;
+    desc.cols = 2;
+    desc.step = 10.0;
+    auto s = explicit_plane(desc);
     ov_explicit_state st;
     for (const int quiet : {0, 1}) {
         st = ov_explicit_state();
@@ -153,9 +153,9 @@ TEST(ExplicitRoute, OneDivisionRemembersTheSubStepForFourCalls)
 
 TEST(ExplicitRoute, TooSmallToDivideGoesOnAndBooksTheCleanUp)
 {
-    plane_spec spec;
-    spec.cols = 3;
-    auto s = explicit_plane(spec);
+    plane_desc desc;
+    desc.cols = 3;
+    auto s = explicit_plane(desc);
     s->ov_depth[1] = 5.0;
     const double start = surface_volume(*s);
     ov_explicit_state st;
@@ -176,10 +176,10 @@ TEST(ExplicitRoute, LastSubStepIsCutToTheRemainder)
 {
     // Two fixed-head cells: the face carries the same discharge in every
     // sub-step, so the water passed shows the time routed.
-    plane_spec spec;
-    spec.cols = 2;
-    spec.depth = 0.1;
-    auto s = explicit_plane(spec);
+    plane_desc desc;
+    desc.cols = 2;
+    desc.depth = 0.1;
+    auto s = explicit_plane(desc);
     s->ov_boundary = 1;
     s->boundary_type.assign(2, 3);
     s->chan_explicit = 1; // no outlet drain
@@ -198,10 +198,10 @@ TEST(ExplicitRoute, LastSubStepIsCutToTheRemainder)
 
 TEST(ExplicitRoute, OutletDrainsAtMostItsWaterAndNotWithChannels)
 {
-    plane_spec spec;
-    spec.cols = 1;
-    spec.depth = 0.001;
-    auto s = explicit_plane(spec);
+    plane_desc desc;
+    desc.cols = 1;
+    desc.depth = 0.001;
+    auto s = explicit_plane(desc);
     s->outslope = 100.0; // drains far more than the cell holds in 10 s
     ov_explicit_state st;
     EXPECT_NEAR(ov_explicit_route(*s, st, 10.0), 0.1, 1e-15);
@@ -215,12 +215,12 @@ TEST(ExplicitRoute, OutletDrainsAtMostItsWaterAndNotWithChannels)
 
 TEST(ExplicitRoute, EmbankmentSideAndMissingNeighbourCarryNothing)
 {
-    plane_spec spec;
-    spec.rows = 2;
-    spec.cols = 2;
-    spec.depth = 0.05;
-    spec.slope_y = 0.01;
-    auto s = explicit_plane(spec);
+    plane_desc desc;
+    desc.rows = 2;
+    desc.cols = 2;
+    desc.depth = 0.05;
+    desc.slope_y = 0.01;
+    auto s = explicit_plane(desc);
     s->dike_map_given = 1;
     s->dike_mask.assign(4, 0);
     s->dike_mask[1] = 2 + 8; // embankment on the right side of cell 1
@@ -237,14 +237,14 @@ TEST(ExplicitRoute, SameDepthsOnOneAndFourThreadsAndWaterKept)
 {
     // 70 x 70 cells: above the single-thread cut-off. Uneven depths on a
     // tilted plane, three steps with sub-step divisions.
-    plane_spec spec;
-    spec.rows = 70;
-    spec.cols = 70;
-    spec.slope_y = 0.004;
+    plane_desc desc;
+    desc.rows = 70;
+    desc.cols = 70;
+    desc.slope_y = 0.004;
     std::vector<std::vector<double>> depths;
     for (const int threads : {1, 4}) {
         set_thread_count(threads);
-        auto s = explicit_plane(spec);
+        auto s = explicit_plane(desc);
         for (int i = 1; i <= s->num_cells; ++i)
             s->ov_depth[i] = 0.01 + 0.02 * ((i * 37) % 11) / 10.0;
         s->ov_depth[2000] = 0.3;
@@ -268,12 +268,12 @@ TEST(ExplicitRoute, SameDepthsOnOneAndFourThreadsAndWaterKept)
 TEST(ExplicitRoute, SavedDepthsFollowEachRunsCellCount)
 {
     ov_explicit_state st;
-    plane_spec small;
+    plane_desc small;
     small.cols = 3;
     small.depth = 0.01;
     auto a = explicit_plane(small);
     ov_explicit_route(*a, st, 5.0);
-    plane_spec large;
+    plane_desc large;
     large.rows = 6;
     large.cols = 6;
     large.depth = 0.01;
@@ -288,9 +288,9 @@ TEST(ExplicitRoute, ChannelLakeTakesItsFacesWaterOnOneAndFourThreads)
 {
     // 70 x 70 cells falling toward a channel lake of four cells in the
     // middle; the steps are long enough for sub-step divisions.
-    plane_spec spec; // the bowl plane's layout, for cell_of
-    spec.rows = 70;
-    spec.cols = 70;
+    plane_desc desc; // the bowl plane's layout, for cell_of
+    desc.rows = 70;
+    desc.cols = 70;
     std::vector<std::vector<double>> depths;
     std::vector<double> volumes;
     for (const int threads : {1, 4}) {
@@ -305,8 +305,8 @@ TEST(ExplicitRoute, ChannelLakeTakesItsFacesWaterOnOneAndFourThreads)
         s->lake_elev.assign(1, 100.02);
         s->lake_in_dv.assign(1, 0.0);
         s->lake_out_dv.assign(1, 0.0);
-        const int lake_cells[] = {cell_of(spec, 35, 35), cell_of(spec, 35, 36), cell_of(spec, 36, 35),
-                                  cell_of(spec, 36, 36)};
+        const int lake_cells[] = {cell_of(desc, 35, 35), cell_of(desc, 35, 36), cell_of(desc, 36, 35),
+                                  cell_of(desc, 36, 36)};
         for (int c : lake_cells) {
             s->lake_mask[c] = 1;
             s->ov_depth[c] = 0.7; // never routed

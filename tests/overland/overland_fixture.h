@@ -9,7 +9,7 @@
 namespace overland_test
 {
 
-struct plane_spec {
+struct plane_desc {
     int rows = 1;
     int cols = 10;
     double dx = 10.0;
@@ -23,12 +23,12 @@ struct plane_spec {
 
 // Every cell active; the outlet is the last cell (lowest row, last column)
 // with the plane's x slope as outlet slope; the overland clock is due now.
-std::unique_ptr<model_state> make_plane(const plane_spec& spec);
+std::unique_ptr<model_state> make_plane(const plane_desc& desc);
 
 // Cell number of (row, col), both 1-based.
-inline int cell_of(const plane_spec& spec, int row, int col)
+inline int cell_of(const plane_desc& desc, int row, int col)
 {
-    return (row - 1) * spec.cols + col;
+    return (row - 1) * desc.cols + col;
 }
 
 // A 70 x 70 explicit plane whose ground rises 0.01 m per cell away from

@@ -19,7 +19,7 @@
 #include "support/test_support.h"
 
 using overland_test::make_plane;
-using overland_test::plane_spec;
+using overland_test::plane_desc;
 using overland_test::surface_volume;
 
 namespace
@@ -64,14 +64,14 @@ TEST_F(OverlandStep, KinematicWaveOnATiltedStrip)
     for (int overtype : {2, 3}) {
         SCOPED_TRACE("OVERTYPE " + std::to_string(overtype));
         ade_process_state() = ade_state();
-        plane_spec spec;
-        spec.cols = 60; // 600 m long, 10 m wide
-        spec.step = 5.0;
-        spec.overtype = overtype;
-        auto s = make_plane(spec);
+        plane_desc desc;
+        desc.cols = 60; // 600 m long, 10 m wide
+        desc.step = 5.0;
+        desc.overtype = overtype;
+        auto s = make_plane(desc);
         const double rate = 50.0 / 1000.0 / 3600.0; // 50 mm/h
-        const double alpha = std::sqrt(spec.slope_x) / spec.n;
-        const double length = spec.cols * spec.dx;
+        const double alpha = std::sqrt(desc.slope_x) / desc.n;
+        const double length = desc.cols * desc.dx;
         const double tc = std::pow(length / (alpha * std::pow(rate, 2.0 / 3.0)), 0.6);
         const int steps = static_cast<int>(3.0 * tc / s->ov_dt);
         double rain = 0.0;
@@ -87,12 +87,12 @@ TEST_F(OverlandStep, KinematicWaveOnATiltedStrip)
             const double t = (k + 1) * s->ov_dt;
             if (t < 0.2 * tc || t > 0.8 * tc)
                 continue;
-            const double analytic = alpha * std::pow(rate * t, 5.0 / 3.0) * spec.dx;
+            const double analytic = alpha * std::pow(rate * t, 5.0 / 3.0) * desc.dx;
             const double two_steps = 0.5 * (q[static_cast<size_t>(k)] + q[static_cast<size_t>(k) + 1]);
             EXPECT_NEAR(two_steps, analytic, 0.03 * analytic) << "t = " << t;
         }
         // Equilibrium: rain rate times area.
-        const double equilibrium = rate * length * spec.dx;
+        const double equilibrium = rate * length * desc.dx;
         EXPECT_NEAR(0.5 * (q[q.size() - 2] + q.back()), equilibrium, 0.005 * equilibrium);
 
         // Outflow and storage account for all the rain.
@@ -105,17 +105,17 @@ TEST_F(OverlandStep, KinematicWaveOnATiltedStrip)
 TEST_F(OverlandStep, SameResultsOnOneAndFourThreads)
 {
     // Large enough for the per-cell loops to run in parallel.
-    plane_spec spec;
-    spec.rows = 64;
-    spec.cols = 70;
-    spec.slope_y = 0.005;
-    ASSERT_GE(spec.rows * spec.cols, ade_parallel_cells);
+    plane_desc desc;
+    desc.rows = 64;
+    desc.cols = 70;
+    desc.slope_y = 0.005;
+    ASSERT_GE(desc.rows * desc.cols, ade_parallel_cells);
     const int saved = thread_count();
     std::vector<std::string> printed;
     for (int threads : {1, 4}) {
         set_thread_count(threads);
         ade_process_state() = ade_state();
-        auto s = make_plane(spec);
+        auto s = make_plane(desc);
         double rain = 0.0;
         const std::vector<double> q = rain_run(*s, 100.0 / 1000.0 / 3600.0, 120, rain);
         std::string text;
@@ -136,8 +136,8 @@ TEST_F(OverlandStep, SameResultsOnOneAndFourThreads)
 
 TEST_F(OverlandStep, ClockSweepOrderAndDryCells)
 {
-    plane_spec spec;
-    auto s = make_plane(spec);
+    plane_desc desc;
+    auto s = make_plane(desc);
     const double start = s->current_time;
 
     // Not due: nothing changes.
@@ -171,8 +171,8 @@ TEST_F(OverlandStep, ClockSweepOrderAndDryCells)
 
 TEST_F(OverlandStep, NonRealDepthStopsTheRun)
 {
-    plane_spec spec;
-    auto s = make_plane(spec);
+    plane_desc desc;
+    auto s = make_plane(desc);
     s->ov_depth[7] = std::numeric_limits<double>::quiet_NaN();
     const double next = s->ov_next;
     testing::internal::CaptureStdout();
@@ -188,8 +188,8 @@ TEST_F(OverlandStep, NonRealDepthStopsTheRun)
 TEST_F(OverlandStep, EventRunWithChannelsEndsWhenTheSurfaceIsDry)
 {
     torva_test::scratch_dir dir("ovstep");
-    plane_spec spec;
-    auto s = make_plane(spec);
+    plane_desc desc;
+    auto s = make_plane(desc);
     ASSERT_TRUE(file_rec_open(s->summary_file, dir.file("run.sum"), "w"));
     s->keep_running = 1;
     s->event_active = 1;
@@ -215,9 +215,9 @@ TEST_F(OverlandStep, EventRunWithChannelsEndsWhenTheSurfaceIsDry)
 
 TEST_F(OverlandStep, FixedHeadCellsFillOnceAndBookOnlyTheWaterAdded)
 {
-    plane_spec spec;
-    spec.cols = 3;
-    auto s = make_plane(spec);
+    plane_desc desc;
+    desc.cols = 3;
+    auto s = make_plane(desc);
     s->ov_boundary = 1;
     s->boundary_type.assign(3, 0);
     s->ov_bc_values_a.assign(3, 0.0);

@@ -10,17 +10,17 @@
 #include "overland/overland_steps.h"
 
 using overland_test::make_plane;
-using overland_test::plane_spec;
+using overland_test::plane_desc;
 using overland_test::surface_volume;
 
 TEST(SnowmeltRelease, EachOverlandStepDrawsItsShareOfThePacketsAndTheWaterBalanceCloses)
 {
     error_state_clear();
     ade_process_state() = ade_state();
-    plane_spec spec;
-    spec.cols = 5;
-    spec.step = 30.0;
-    auto s = make_plane(spec);
+    plane_desc desc;
+    desc.cols = 5;
+    desc.step = 30.0;
+    auto s = make_plane(desc);
     const int n = s->num_cells;
     s->long_term = 1;
     s->surface_active = 1;
@@ -30,7 +30,7 @@ TEST(SnowmeltRelease, EachOverlandStepDrawsItsShareOfThePacketsAndTheWaterBalanc
     const double melt = 0.006; // an hour's melt of 6 mm in every cell's packet
     for (int i = 1; i <= n; ++i)
         s->Melt_Waves[i][1][packet_amount] = s->Melt_Waves[i][1][packet_capacity] = melt;
-    const double area = spec.dx * spec.dx;
+    const double area = desc.dx * desc.dx;
     const double start = s->current_time;
     for (int k = 0; k < 10; ++k) {
         s->current_time = start + k * s->ov_dt_days;

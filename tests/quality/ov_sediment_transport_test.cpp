@@ -72,11 +72,11 @@ double total_volume(const model_state& s)
 
 TEST(OverlandSedimentStep, LoadMovesDownTheStripAndLeavesThroughTheOutlet)
 {
-    plane_spec spec;
-    spec.rows = 1;
-    spec.cols = 5;
-    spec.depth = 0.01;
-    auto s = make_plane(spec);
+    plane_desc desc;
+    desc.rows = 1;
+    desc.cols = 5;
+    desc.depth = 0.01;
+    auto s = make_plane(desc);
     add_sediment(*s);
     for (int i = 1; i <= 4; ++i)
         s->ov_qx[i] = 0.002;
@@ -109,11 +109,11 @@ TEST(OverlandSedimentStep, LoadMovesDownTheStripAndLeavesThroughTheOutlet)
 
 TEST(OverlandSedimentStep, WithChannelRoutingNothingLeavesThroughTheOutletFace)
 {
-    plane_spec spec;
-    spec.rows = 1;
-    spec.cols = 3;
-    spec.depth = 0.01;
-    auto s = make_plane(spec);
+    plane_desc desc;
+    desc.rows = 1;
+    desc.cols = 3;
+    desc.depth = 0.01;
+    auto s = make_plane(desc);
     add_sediment(*s);
     s->chan_explicit = 1;
     s->qout = 0.01;
@@ -125,10 +125,10 @@ TEST(OverlandSedimentStep, WithChannelRoutingNothingLeavesThroughTheOutletFace)
 
 TEST(OverlandSedimentStep, DryCellSettlesItsWholeLoad)
 {
-    plane_spec spec;
-    spec.rows = 2;
-    spec.cols = 2;
-    auto s = make_plane(spec);
+    plane_desc desc;
+    desc.rows = 2;
+    desc.cols = 2;
+    auto s = make_plane(desc);
     add_sediment(*s);
     s->ov_sed->cell_tally[2][1].suspended = 2e-3;
     s->ov_sed->cell_tally[2][2].suspended = 1e-3;
@@ -143,10 +143,10 @@ TEST(OverlandSedimentStep, DryCellSettlesItsWholeLoad)
 
 TEST(OverlandSedimentStep, NotANumberStopsTheRun)
 {
-    plane_spec spec;
-    spec.rows = 1;
-    spec.cols = 3;
-    auto s = make_plane(spec);
+    plane_desc desc;
+    desc.rows = 1;
+    desc.cols = 3;
+    auto s = make_plane(desc);
     add_sediment(*s);
     s->ov_sed->cell_tally[2][2].deposited = std::numeric_limits<double>::quiet_NaN();
     testing::internal::CaptureStdout();
@@ -165,12 +165,12 @@ TEST(OverlandSedimentStep, SameVolumesOnOneAndFourThreads)
     const int threads[2] = {1, 4};
     const int saved = thread_count();
     for (int r = 0; r < 2; ++r) {
-        plane_spec spec;
-        spec.rows = 70;
-        spec.cols = 70;
-        spec.slope_y = 0.005;
-        spec.depth = 0.01;
-        auto s = make_plane(spec);
+        plane_desc desc;
+        desc.rows = 70;
+        desc.cols = 70;
+        desc.slope_y = 0.005;
+        desc.depth = 0.01;
+        auto s = make_plane(desc);
         add_sediment(*s);
         const int n = s->num_cells;
         for (int i = 1; i <= n; ++i) {
