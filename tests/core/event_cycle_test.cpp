@@ -442,3 +442,26 @@ TEST_F(EventCycle, EventAndRunEndDecisions)
     EXPECT_DOUBLE_EQ(s->ov_next, noon + 2.0);
     EXPECT_DOUBLE_EQ(s->ov_last, noon + 2.0 - 30.0 / 86400.0);
 }
+
+TEST_F(EventCycle, SacramentoStoresAtAnEventStartAreItsSubsurfaceVolume)
+{
+    // The five stores in mm over the model's area give the event's starting
+    // subsurface volume in m3.
+    auto s = grid(2, 2, 10.0);
+    s->run.timestep = s->timestep = s->timestep_base = 10.0;
+    s->tot_time = 60;
+    s->cur_year = 2000;
+    s->current_time = s->sim_start_jd = s->next_event_time = s->event_start_times[1] = noon;
+    s->super_quiet = 1;
+    init_sim_clock(*s);
+    s->sacramento = 1;
+    s->sac.uztwc = 10.0;
+    s->sac.uzfwc = 5.0;
+    s->sac.lztwc = 40.0;
+    s->sac.lzfsc = 20.0;
+    s->sac.lzfpc = 25.0;
+    s->sac_area = 2.0e6;
+    event_start_step(*s);
+    ASSERT_EQ(error_state.code, 0);
+    EXPECT_NEAR(s->sac_subsurface_start_event, 100.0 * 2.0e6 / 1000.0, 1e-9);
+}
