@@ -40,19 +40,6 @@ const cgw_card cgw_cards[] = {
 };
 constexpr int cgw_card_count = sizeof cgw_cards / sizeof cgw_cards[0];
 
-bool same_word(std::string_view a, const char* b)
-{
-    std::string_view w(b);
-    if (a.size() != w.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const char x = a[i] >= 'A' && a[i] <= 'Z' ? static_cast<char>(a[i] - 'A' + 'a') : a[i];
-        if (x != w[i])
-            return false;
-    }
-    return true;
-}
-
 bool stop()
 {
     error_set(err_stop);
@@ -102,7 +89,7 @@ bool read_cards(file_rec& file, cgw_model& m)
             continue;
         int card = -1;
         for (int k = 0; k < cgw_card_count; ++k)
-            if (same_word(word, cgw_cards[k].keyword))
+            if (same_first_word(word, cgw_cards[k].keyword))
                 card = k;
         if (card < 0)
             continue; // the header keyword again, or any other line

@@ -50,19 +50,6 @@ const sac_card sac_cards[] = {
 };
 constexpr int sac_card_count = sizeof sac_cards / sizeof sac_cards[0];
 
-bool same_word(std::string_view a, const char* b)
-{
-    std::string_view w(b);
-    if (a.size() != w.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const char x = a[i] >= 'A' && a[i] <= 'Z' ? static_cast<char>(a[i] - 'A' + 'a') : a[i];
-        if (x != w[i])
-            return false;
-    }
-    return true;
-}
-
 bool stop(model_state&)
 {
     error_set(err_stop);
@@ -131,10 +118,10 @@ bool read_cards(model_state& s, file_rec& file, sac_model& m)
             continue;
         int card = -1;
         for (int k = 0; k < sac_card_count; ++k)
-            if (same_word(word, sac_cards[k].keyword))
+            if (same_first_word(word, sac_cards[k].keyword))
                 card = k;
-        const bool basins = same_word(word, "num_basins");
-        const bool basin = same_word(word, "basin");
+        const bool basins = same_first_word(word, "num_basins");
+        const bool basin = same_first_word(word, "basin");
         if (card < 0 && !basins && !basin)
             continue; // the header keyword again, or any other line
         const std::string card_name = card >= 0 ? sac_cards[card].keyword : basins ? "NUM_BASINS" : "BASIN";
