@@ -1,0 +1,135 @@
+// Files exchanged with the co-run model: full grids in the model's ASCII
+// layout and a one-line control file of day numbers.
+#include "coupling/host_exchange.h"
+
+#include <cstdio>
+
+#include "core/error_state.h"
+#include "core/file_rec.h"
+#include "core/julian.h"
+#include "core/model_state.h"
+#include "input/grid_map.h"
+#include "output/grid_writers.h"
+
+namespace
+{
+
+// Code 4000: the message is already printed.
+void raise_stop()
+{
+    error_set(err_stop);
+    error_state.raised = 1;
+}
+
+constexpr double cmh_per_ms = 360000.0; // m/s to cm/h
+
+bool stop_with(const char* format, const std::string& name)
+{
+    std::printf(format, name.c_str());
+    std::fflush(stdout);
+    raise_stop();
+    return false;
+}
+
+// One grid over the active cells; a failed open or write is reported the same way.
+bool write_exchange_grid(model_state& s, const std::string& name, const char* what, const double* values)
+{
+    file_rec f;
+    if (!file_rec_open(f, name, "w"))
+        return stop_with(what, name);
+    write_grass_ascii_grid(f.fp, s.mask, s.grid_north, s.grid_south, s.grid_east, s.grid_west, s.grid_rows,
+                           s.grid_cols, values);
+    const bool ok = std::fflush(f.fp) == 0 && !std::ferror(f.fp);
+    file_rec_close(f);
+    return ok || stop_with(what, name);
+}
+
+} // namespace
+
+int zebo_day_number(double jd, int year)
+{
+    return static_cast<int>(jd - julian_date(year - 1, 12, 31, 1, 0, 0.0));
+}
+
+bool write_exchange_files(model_state& s)
+{
+    if (s.moist_to_zebo &&
+        !write_exchange_grid(s, s.moist_to_zebo_name,
+                             "Can't open soil moisture exchange file %s for writing\n", s.inf_depth.data()))
+        return false;
+    if (s.rough_to_zebo &&
+        !write_exchange_grid(s, s.rough_to_zebo_name, "Can't open roughness exchange file %s for writing\n",
+                             s.dist_rough.data()))
+        return false;
+    if (s.ksat_to_zebo) {
+        s.exchange_buf.assign(s.num_cells, 0.0);
+        for (int i = 1; i <= s.num_cells; ++i)
+            s.exchange_buf[i] = s.dist_ksat[i] * cmh_per_ms;
+        if (!write_exchange_grid(s, s.ksat_to_zebo_name, "Can't open Ksat exchange file %s for writing\n",
+                                 s.exchange_buf.data()))
+            return false;
+    }
+    if (s.poros_to_zebo &&
+        !write_exchange_grid(s, s.poros_to_zebo_name, "Can't open porosity exchange file %s for writing\n",
+                             s.dist_porosity.data()))
+        return false;
+
+    file_rec f;
+    if (!file_rec_open(f, s.zebo_path, "w")) {
+        std::printf("unable to open zebo exchange file for writing\n");
+        raise_stop();
+        return false;
+    }
+    if (s.event_num >= s.num_events) {
+        std::fprintf(f.fp, "999 999\n");
+    } else {
+        int year = 0, month = 0, day = 0, hour = 0, minute = 0;
+        double seconds = 0.0;
+        calendar_from_julian(s.current_time, year, month, day, hour, minute, seconds);
+        const double next = event_start_time(s, s.event_num + 1);
+        const int end_day = zebo_day_number(s.current_time, year);
+        const int next_day = next > 0.0 ? zebo_day_number(next, year) : -1;
+        std::fprintf(f.fp, "%3d %3d\n", end_day, next_day);
+    }
+    const bool ok = std::fflush(f.fp) == 0 && !std::ferror(f.fp);
+    file_rec_close(f);
+    if (!ok) {
+        std::printf("unable to open zebo exchange file for writing\n");
+        raise_stop();
+    }
+    return ok;
+}
+
+bool read_exchange_grid(model_state& s, const std::string& name, const char* what, int pass, dvec& dest)
+{
+    file_rec f;
+    if (!file_rec_open(f, name, "r")) {
+        std::printf("%d Can't open %s exchange file %s for reading\n", pass, what, name.c_str());
+        std::fflush(stdout);
+        raise_stop();
+        return false;
+    }
+    read_cell_reals(s, f, name, dest);
+    file_rec_close(f);
+    return !error_state.raised;
+}
+
+void bound_exchange_moisture(model_state& s)
+{
+    for (int i = 1; i <= s.num_cells; ++i) {
+        double& theta = s.dist_init_moisture[i];
+        const double phi = s.dist_porosity[i];
+        const double thr = s.dist_resid_sat[i];
+        if (s.long_term) {
+            if (theta > phi)
+                theta = thr + 0.99 * (phi - thr);
+            if (theta <= thr)
+                theta = thr + 0.01 * (phi - thr);
+        } else {
+            if (theta > phi)
+                theta = 0.99 * phi;
+            if (theta < 0.1)
+                theta = 0.1;
+        }
+    }
+}
