@@ -46,6 +46,10 @@ void update_channel_beds(model_state& s)
 void jump_to_next_event(model_state& s)
 {
     s.keep_running = s.event_num != s.num_events;
+    // After the last event there is no start to move to: the clocks keep the
+    // run's end time for the closing outputs.
+    if (!s.keep_running)
+        return;
     const double next = event_start_time(s, s.event_num + 1);
     s.current_time = s.ov_last = s.inf_last = next - s.dt_days;
     s.ov_next = s.inf_next = next;

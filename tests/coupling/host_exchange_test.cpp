@@ -126,6 +126,8 @@ TEST(HostExchange, LastEventWritesTheEndMarkAndReadsNothingBack)
     EXPECT_EQ(read_file(s->zebo_path), "999 999\n");
     EXPECT_DOUBLE_EQ(s->dist_init_moisture[1], 0.2);
     EXPECT_EQ(s->keep_running, 0);
+    // No next event: the clock keeps the run's end time.
+    EXPECT_DOUBLE_EQ(s->current_time, julian_date(2021, 1, 1, 0, 30, 0.0));
 }
 
 TEST(HostExchange, OneEventPerRunEndsTheRunWithoutReadingBack)
