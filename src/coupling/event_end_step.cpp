@@ -99,7 +99,8 @@ void exchange_with_host(model_state& s)
         std::fprintf(stderr, "reading ZEBO exchange maps\n");
         std::fflush(stderr);
         if (s.moist_from_zebo) {
-            if (!read_exchange_grid(s, s.moist_from_zebo_name, "soil moisture", 2, s.dist_init_moisture))
+            if (!read_exchange_grid(s, s.moist_from_zebo_name, "soil moisture", 2, s.dist_init_moisture) ||
+                !exchange_moisture_bounds_known(s, s.moist_from_zebo_name))
                 return;
             bound_exchange_moisture(s);
         }

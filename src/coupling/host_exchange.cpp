@@ -31,17 +31,29 @@ bool stop_with(const char* format, const std::string& name)
     return false;
 }
 
+// A per-cell map that the run never filled (its process is off) cannot be
+// exchanged: refused by name rather than read out of range.
+bool holds_every_cell(const model_state& s, const dvec& values, const char* what, const std::string& name)
+{
+    if (values.size() >= s.num_cells)
+        return true;
+    std::printf("The run holds no %s map for exchange file %s\n", what, name.c_str());
+    std::fflush(stdout);
+    raise_stop();
+    return false;
+}
+
 // One grid over the active cells; a failed open or write is reported the same way.
-bool write_exchange_grid(model_state& s, const std::string& name, const char* what, const double* values)
+bool write_exchange_grid(model_state& s, const std::string& name, const char* message, const dvec& values)
 {
     file_rec f;
     if (!file_rec_open(f, name, "w"))
-        return stop_with(what, name);
+        return stop_with(message, name);
     write_grass_ascii_grid(f.fp, s.mask, s.grid_north, s.grid_south, s.grid_east, s.grid_west, s.grid_rows,
-                           s.grid_cols, values);
+                           s.grid_cols, values.data());
     const bool ok = std::fflush(f.fp) == 0 && !std::ferror(f.fp);
     file_rec_close(f);
-    return ok || stop_with(what, name);
+    return ok || stop_with(message, name);
 }
 
 } // namespace
@@ -54,24 +66,29 @@ int zebo_day_number(double jd, int year)
 bool write_exchange_files(model_state& s)
 {
     if (s.moist_to_zebo &&
-        !write_exchange_grid(s, s.moist_to_zebo_name,
-                             "Can't open soil moisture exchange file %s for writing\n", s.inf_depth.data()))
+        (!holds_every_cell(s, s.inf_depth, "soil moisture", s.moist_to_zebo_name) ||
+         !write_exchange_grid(s, s.moist_to_zebo_name,
+                              "Can't open soil moisture exchange file %s for writing\n", s.inf_depth)))
         return false;
     if (s.rough_to_zebo &&
-        !write_exchange_grid(s, s.rough_to_zebo_name, "Can't open roughness exchange file %s for writing\n",
-                             s.dist_rough.data()))
+        (!holds_every_cell(s, s.dist_rough, "roughness", s.rough_to_zebo_name) ||
+         !write_exchange_grid(s, s.rough_to_zebo_name, "Can't open roughness exchange file %s for writing\n",
+                              s.dist_rough)))
         return false;
     if (s.ksat_to_zebo) {
+        if (!holds_every_cell(s, s.dist_ksat, "Ksat", s.ksat_to_zebo_name))
+            return false;
         s.exchange_buf.assign(s.num_cells, 0.0);
         for (int i = 1; i <= s.num_cells; ++i)
             s.exchange_buf[i] = s.dist_ksat[i] * cmh_per_ms;
         if (!write_exchange_grid(s, s.ksat_to_zebo_name, "Can't open Ksat exchange file %s for writing\n",
-                                 s.exchange_buf.data()))
+                                 s.exchange_buf))
             return false;
     }
     if (s.poros_to_zebo &&
-        !write_exchange_grid(s, s.poros_to_zebo_name, "Can't open porosity exchange file %s for writing\n",
-                             s.dist_porosity.data()))
+        (!holds_every_cell(s, s.dist_porosity, "porosity", s.poros_to_zebo_name) ||
+         !write_exchange_grid(s, s.poros_to_zebo_name, "Can't open porosity exchange file %s for writing\n",
+                              s.dist_porosity)))
         return false;
 
     file_rec f;
@@ -102,6 +119,8 @@ bool write_exchange_files(model_state& s)
 
 bool read_exchange_grid(model_state& s, const std::string& name, const char* what, int pass, dvec& dest)
 {
+    if (!holds_every_cell(s, dest, what, name))
+        return false;
     file_rec f;
     if (!file_rec_open(f, name, "r")) {
         std::printf("%d Can't open %s exchange file %s for reading\n", pass, what, name.c_str());
@@ -132,4 +151,10 @@ void bound_exchange_moisture(model_state& s)
                 theta = 0.1;
         }
     }
+}
+
+bool exchange_moisture_bounds_known(model_state& s, const std::string& name)
+{
+    return holds_every_cell(s, s.dist_porosity, "porosity", name) &&
+           holds_every_cell(s, s.dist_resid_sat, "residual saturation", name);
 }

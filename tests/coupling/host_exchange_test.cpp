@@ -167,6 +167,9 @@ TEST(HostExchange, FileFailuresStopWithTheirMessages)
              s.poros_to_zebo_name = b;
          },
          false, "Can't open porosity exchange file " + bad + " for writing\n"},
+        {"Ksat map never filled",
+         [](model_state& s, const std::string&, const std::string&) { s.dist_ksat = dvec(); }, false,
+         "The run holds no Ksat map for exchange file "},
         {"control file", [](model_state& s, const std::string& b, const std::string&) { s.zebo_path = b; },
          false, "unable to open zebo exchange file for writing\n"},
         {"roughness read back",
