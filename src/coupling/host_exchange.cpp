@@ -155,6 +155,7 @@ void bound_exchange_moisture(model_state& s)
 
 bool exchange_moisture_bounds_known(model_state& s, const std::string& name)
 {
+    // Event runs bound by porosity alone; long-term runs also by the residual content.
     return holds_every_cell(s, s.dist_porosity, "porosity", name) &&
-           holds_every_cell(s, s.dist_resid_sat, "residual saturation", name);
+           (!s.long_term || holds_every_cell(s, s.dist_resid_sat, "residual saturation", name));
 }

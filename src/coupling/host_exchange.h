@@ -23,6 +23,6 @@ bool read_exchange_grid(model_state& state, const std::string& name, const char*
 // Bounds of a read-back soil moisture against porosity and residual content.
 void bound_exchange_moisture(model_state& state);
 
-// False (message printed, code 4000) when the porosity or residual map that
-// bounds a read-back soil moisture was never filled.
+// False (message printed, code 4000) when the porosity map (and in long-term
+// runs the residual map) that bounds a read-back soil moisture was never filled.
 bool exchange_moisture_bounds_known(model_state& state, const std::string& name);
