@@ -138,8 +138,9 @@ void bound_exchange_moisture(model_state& s)
     for (int i = 1; i <= s.num_cells; ++i) {
         double& theta = s.dist_init_moisture[i];
         const double phi = s.dist_porosity[i];
-        const double thr = s.dist_resid_sat[i];
         if (s.long_term) {
+            // Only long-term runs keep the residual content.
+            const double thr = s.dist_resid_sat[i];
             if (theta > phi)
                 theta = thr + 0.99 * (phi - thr);
             if (theta <= thr)
