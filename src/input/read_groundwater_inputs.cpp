@@ -258,8 +258,7 @@ void read_groundwater_inputs(model_state& s)
         ivector_alloc_zero(s.gwbound, n, "gwbound");
     if (!read_boundary_types(s))
         return;
-    // TODO: gw_interp_weights (XY head boundary cells of type 8) is still an
-    // empty call; the nested-model coupling builds it.
+    // Weights of the XY head boundary cells (type 8) from their source points.
     gw_interp_weights(s.cards.xy_in, s.gwbound, n, s.cell_x, s.cell_y);
     if (!read_wells(s))
         return;
