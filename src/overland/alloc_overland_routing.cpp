@@ -34,6 +34,11 @@ void alloc_overland_routing(model_state& s)
         fit(s.max_flood_depth, n);
     if (s.ov_boundary || s.xybdyinput_ovdep)
         fit(s.ov_bc_rough, n);
+    // A run starts the schemes' sweep order and remembered sub-steps afresh,
+    // so its results do not depend on the runs made before it in the process
+    // (a batch, a calibration).
+    ov_explicit_process_state() = ov_explicit_state{};
+    ade_process_state() = ade_state{};
     if (s.overtype == 1)
         ov_explicit_reserve(ov_explicit_process_state(), n);
     if (s.chan_lakes && s.num_lakes > 0) {
