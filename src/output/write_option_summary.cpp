@@ -85,4 +85,3 @@ void write_option_summary(model_state& s)
     line_if(fp, s.superlink_node_flow_given, "Flows to/from selected superlink nodes.\n");
     line_if(fp, s.in_gwflux_location_given, "Stream/groundwater exchange fluxes.\n");
 }
-
