@@ -6,12 +6,10 @@
 // all threads.
 //
 //   torva_bench_layered [rows] [cols] [steps]
-#include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
-#include <vector>
 
+#include "bench_threads.h"
 #include "core/model_state.h"
 #include "core/platform.h"
 #include "subsurface/infiltration.h"
@@ -65,35 +63,20 @@ void reset(model_state& s)
 
 int main(int argc, char** argv)
 {
-    const int rows = argc > 1 ? std::atoi(argv[1]) : 1000;
-    const int cols = argc > 2 ? std::atoi(argv[2]) : 1000;
-    const int steps = argc > 3 ? std::atoi(argv[3]) : 10;
-    const double step = 60.0; // infiltration step, s
-    if (rows < 1 || cols < 1 || steps < 1) {
-        std::printf("usage: torva_bench_layered [rows] [cols] [steps]\n");
+    bench_run_size size;
+    if (!read_bench_run_size(argc, argv, "torva_bench_layered", 1, size))
         return 1;
-    }
-    auto s = make_grid(rows * cols);
+    const double step = 60.0; // infiltration step, s
+    auto s = make_grid(size.rows * size.cols);
     const int cores = processor_count();
-    std::printf("Multi-layer Green-Ampt, %d x %d cells, ponded, %d steps of %.0f s, %d processors\n", rows,
-                cols, steps, step, cores);
-    std::printf("threads  seconds  cell-updates/s\n");
-
-    std::vector<int> counts = {1, 2, 4};
-    if (cores != 1 && cores != 2 && cores != 4)
-        counts.push_back(cores);
-    for (int threads : counts) {
-        set_thread_count(threads);
-        reset(*s);
-        if (!layered_green_ampt_step(*s, step)) // warms the caches
-            return 1;
-        const auto t0 = std::chrono::steady_clock::now();
-        for (int k = 0; k < steps; ++k)
-            if (!layered_green_ampt_step(*s, step))
-                return 1;
-        const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-        const double updates = static_cast<double>(rows) * cols * steps;
-        std::printf("%7d  %7.3f  %14.3e\n", threads, secs, updates / secs);
-    }
-    return 0;
+    std::printf("Multi-layer Green-Ampt, %d x %d cells, ponded, %d steps of %.0f s, %d processors\n",
+                size.rows, size.cols, size.steps, step, cores);
+    const bool ran = time_cell_passes(
+        size, cores,
+        [&] {
+            reset(*s);
+            return layered_green_ampt_step(*s, step); // warms the caches
+        },
+        [&](int) { return layered_green_ampt_step(*s, step); });
+    return ran ? 0 : 1;
 }

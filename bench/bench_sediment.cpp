@@ -5,13 +5,11 @@
 // all threads.
 //
 //   torva_bench_sediment [rows] [cols] [steps]
-#include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
-#include <vector>
 
 #include "bench_grid.h"
+#include "bench_threads.h"
 #include "core/platform.h"
 #include "quality/sediment_block.h"
 #include "quality/sediment_steps.h"
@@ -77,34 +75,26 @@ void add_sediment(model_state& s)
 
 int main(int argc, char** argv)
 {
-    const int rows = argc > 1 ? std::atoi(argv[1]) : 1000;
-    const int cols = argc > 2 ? std::atoi(argv[2]) : 1000;
-    const int steps = argc > 3 ? std::atoi(argv[3]) : 10;
-    const double step = 10.0; // overland step, s
-    if (rows < 2 || cols < 2 || steps < 1) {
-        std::printf("usage: torva_bench_sediment [rows] [cols] [steps]\n");
+    bench_run_size size;
+    if (!read_bench_run_size(argc, argv, "torva_bench_sediment", 2, size))
         return 1;
-    }
-    auto s = make_bench_grid(rows, cols, 2);
-    reset_bench_depths(*s, rows, cols);
+    const double step = 10.0; // overland step, s
+    auto s = make_bench_grid(size.rows, size.cols, 2);
+    reset_bench_depths(*s, size.rows, size.cols);
     add_sediment(*s);
     const int cores = processor_count();
-    std::printf("Overland sediment step, %d x %d cells, 3 classes, %d steps of %.0f s, %d processors\n", rows,
-                cols, steps, step, cores);
-    std::printf("threads  seconds  cell-updates/s\n");
-    std::vector<int> counts = {1, 2, 4};
-    if (cores != 1 && cores != 2 && cores != 4)
-        counts.push_back(cores);
-    for (int threads : counts) {
-        set_thread_count(threads);
-        ov_sediment_transport(*s, step); // warms the caches
-        const auto t0 = std::chrono::steady_clock::now();
-        for (int k = 0; k < steps; ++k) {
+    std::printf("Overland sediment step, %d x %d cells, 3 classes, %d steps of %.0f s, %d processors\n",
+                size.rows, size.cols, size.steps, step, cores);
+    time_cell_passes(
+        size, cores,
+        [&] {
+            ov_sediment_transport(*s, step); // warms the caches
+            return true;
+        },
+        [&](int) {
             ov_sediment_transport(*s, step);
             ov_sediment_book_step(*s);
-        }
-        const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-        std::printf("%7d  %7.3f  %14.3e\n", threads, secs, static_cast<double>(rows) * cols * steps / secs);
-    }
+            return true;
+        });
     return 0;
 }

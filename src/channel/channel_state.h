@@ -279,8 +279,8 @@ struct channel_state {
     double chan_outflow_vol = 0.0; // outlet volume of the last channel time, m3
     int chan_route_calls = 0;
     int stream_gw_status = 0;
-    int dry_chan_steps = 0;
-    int chan_events_started = 0; // events of the run that reset the channel // channel times of a dry spell with a nearly empty network
+    int dry_chan_steps = 0;      // channel times of a dry spell with a nearly empty network
+    int chan_events_started = 0; // events of the run that reset the channel
     chan_route_work route_work;
     time_series* bound_series = nullptr; // BOUND_TS series of the head boundary
 };

@@ -173,5 +173,5 @@ void channel_step(model_state& s)
     s.chan_last = s.current_time;
     s.chan_next = s.current_time + s.chan_dt_days;
     ++s.step_tally;
-    // TODO: the long-term channel clock between storms (LONG_TERM).
+    longterm_channel_clock(s);
 }

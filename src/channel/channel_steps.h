@@ -36,6 +36,11 @@ double tile_drain_inflow(int moody, double k, double spacing, double diameter, d
 void init_channel_state(model_state& state);
 void storm_sewer_step(model_state& state);
 void channel_step(model_state& state);
+// The channel clock between the storms of a long-term run, set at the end of
+// a channel time: shortened while a lake or a gaining stream needs routing,
+// put on the overland clock with the routing asleep once the network has
+// drained.
+void longterm_channel_clock(model_state& state);
 void chan_point_input_step(model_state& state);
 // The channel of a new event: emptied unless storage carries over, then
 // its sections and the event's initial channel volume.

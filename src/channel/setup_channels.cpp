@@ -253,8 +253,9 @@ void setup_channels(model_state& s)
         return;
     if (!sed_location_list_read(s))
         return;
-    // TODO: the pipe network's SUPERLINK_JUNC_LOCATION and
-    // SUPERLINK_NODE_LOCATION lists (STORM_SEWER).
+    // The pipe network's location lists (SUPERLINK_JUNC_LOCATION,
+    // SUPERLINK_NODE_LOCATION) are read with its file by
+    // read_superlink_input, which knows the superjunctions they name.
     s.con_vect.assign(nd, ld, 0);
     s.qlat.assign(nd, ld, 0.0);
     if (!s.calib_mode)

@@ -20,7 +20,9 @@ void wake_surface(model_state& s, double now)
     s.surface_active = 1;
     s.ov_next = now + s.ov_dt_days;
     s.ov_last = now;
-    // TODO: the infiltration-redistribution flag (INF_REDIST).
+    // Redistribution carries on from the soil state the spill finds.
+    if (s.inf_redist)
+        s.redist_active = 1;
     if (s.ov_con_trans) {
         s.contam_last = s.precip_load_last = s.ov_last;
         s.contam_next = s.precip_load_next = s.ov_next;

@@ -155,8 +155,9 @@ void read_inputs(model_state& s)
     if (raised())
         return;
     if (s.inf_richards || s.gw_simulation || s.chan_explicit) {
-        // TODO: the channel link/node size joins the length once the channel
-        // input reader exists.
+        // The channel network is read later (setup_channels), so its
+        // link/node size is still 0 here; no channel routine uses this
+        // vector (the routing keeps its own work arrays).
         dvector_alloc_zero(s.PHEADOLD, std::max({s.num_cells, s.richards_max_nodes, 0}), "PHEADOLD");
     }
     read_hotstart_maps(s);

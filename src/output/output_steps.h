@@ -26,6 +26,8 @@ void write_final_summary(model_state& state);
 // the fixed kinds (with the nutrient series), then the snow outputs.
 void write_map_dataset_ends(model_state& state);
 void write_snow_dataset_ends(model_state& state);
+// The option summary that closes every event summary: the inputs read, the
+// processes simulated and the outputs written.
 void write_option_summary(model_state& state);
 
 // The end of the run's files, after the summaries: the optimisation file's

@@ -128,6 +128,10 @@ void skip_dry_time(model_state& s)
         return;
 
     s.surface_active = 0;
+    // A sleeping surface carries no flow: the face discharges of the step
+    // that drained it are not left to keep the channel and the pipe network
+    // awake through the dry spell.
+    s.ov_flowing = 0;
     const double next = next_event_start(s);
     s.ov_next = next;
     s.ov_last = next - s.ov_dt_days;

@@ -192,9 +192,11 @@ TEST_F(PipeProject, SurchargedManholeSpillsAndWakesTheSurface)
     ASSERT_EQ(error_state.code, 0);
 
     // The manhole stands 0.5 m above its rim while the watershed is dry
-    // and asleep.
+    // and asleep, its redistribution idle.
     p.sjunc_head[1] = p.sjunc_ground_elev[1] + 0.5;
     p.surface_active = 0;
+    p.inf_redist = 1;
+    p.redist_active = 0;
     for (int c = 1; c <= p.num_cells; ++c)
         p.ov_depth[c] = 0.0;
     p.current_time += dt_days;
@@ -207,6 +209,7 @@ TEST_F(PipeProject, SurchargedManholeSpillsAndWakesTheSurface)
     EXPECT_EQ(p.surface_active, 1);
     EXPECT_DOUBLE_EQ(p.ov_last, p.current_time);
     EXPECT_DOUBLE_EQ(p.ov_next, p.current_time + p.ov_dt_days);
+    EXPECT_EQ(p.redist_active, 1);
     EXPECT_EQ(p.superlink_call_count, 2);
 }
 

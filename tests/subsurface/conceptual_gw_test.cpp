@@ -11,6 +11,7 @@
 #include "core/file_rec.h"
 #include "core/model_state.h"
 #include "subsurface/lumped_models.h"
+#include "subsurface/lumped_reader_fixture.h"
 #include "subsurface/soil_tables.h"
 #include "support/test_support.h"
 
@@ -19,31 +20,18 @@ using namespace torva_test;
 namespace
 {
 
-struct read_result {
-    bool stopped;
-    std::string out, err;
+struct read_result : lumped_read {
     cgw_model m;
 };
 
 read_result read_text(const std::string& text)
 {
-    scratch_dir dir("cgw_reader");
-    write_file(dir.file("p.cgw"), text);
-    model_state s;
-    s.num_cells = 1;
-    dvec area; // no upslope area asked for
-    file_rec f;
-    EXPECT_TRUE(file_rec_open(f, dir.file("p.cgw"), "r"));
-    error_state_clear();
-    read_result r{};
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    read_conceptual_gw(s, f, r.m, area);
-    r.err = testing::internal::GetCapturedStderr();
-    r.out = testing::internal::GetCapturedStdout();
-    file_rec_close(f);
-    r.stopped = error_state.raised != 0;
-    error_state_clear();
+    read_result r;
+    static_cast<lumped_read&>(r) =
+        read_lumped_text("cgw_reader", "p.cgw", text, [&](model_state& s, file_rec& f) {
+            dvec area; // no upslope area asked for
+            read_conceptual_gw(s, f, r.m, area);
+        });
     return r;
 }
 

@@ -13,6 +13,7 @@
 #include "core/file_rec.h"
 #include "core/model_state.h"
 #include "subsurface/lumped_models.h"
+#include "subsurface/lumped_reader_fixture.h"
 #include "subsurface/soil_tables.h"
 #include "subsurface/subsurface_steps.h"
 #include "support/test_support.h"
@@ -27,30 +28,16 @@ const char* const good_cards =
     "lzsk 0.1\nlzpk 0.01\npfree 0.2\nsaved 0\nuztwc 1.0\nuzfwc 0\nlztwc 0.5\n"
     "lzfsc 0.2\nlzfpc 0.4\n";
 
-struct read_result {
-    bool stopped;
-    std::string out, err;
+struct read_result : lumped_read {
     sac_model m;
 };
 
 read_result read_text(const std::string& text)
 {
-    scratch_dir dir("sacramento_reader");
-    write_file(dir.file("p.sac"), text);
-    model_state s;
-    s.num_cells = 1;
-    file_rec f;
-    EXPECT_TRUE(file_rec_open(f, dir.file("p.sac"), "r"));
-    error_state_clear();
-    read_result r{};
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    read_sacramento_input(s, f, r.m);
-    r.err = testing::internal::GetCapturedStderr();
-    r.out = testing::internal::GetCapturedStdout();
-    file_rec_close(f);
-    r.stopped = error_state.raised != 0;
-    error_state_clear();
+    read_result r;
+    static_cast<lumped_read&>(r) =
+        read_lumped_text("sacramento_reader", "p.sac", text,
+                         [&](model_state& s, file_rec& f) { read_sacramento_input(s, f, r.m); });
     return r;
 }
 
