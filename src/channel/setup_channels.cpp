@@ -9,7 +9,6 @@
 #include "channel/routed_nodes.h"
 #include "core/error_state.h"
 #include "core/file_rec.h"
-#include "subsurface/lumped_models.h"
 #include "core/julian.h"
 #include "core/model_state.h"
 #include "core/text_parse.h"
@@ -18,12 +17,16 @@
 #include "quality/chan_sediment.h"
 #include "quality/qbn_services.h"
 #include "quality/quality_steps.h"
+#include "subsurface/lumped_models.h"
 
 namespace
 {
 
 // Hotstart links: every routed link, in link and node order.
-bool hotstart_link(const model_state& s, int l) { return routed_link(s, l); }
+bool hotstart_link(const model_state& s, int l)
+{
+    return routed_link(s, l);
+}
 
 // Water-surface elevations of the channel depth hotstart, one line per node
 // of the routed links in order; node and link numbers on the line are not
@@ -133,7 +136,8 @@ void bad_thalweg_report(model_state& s)
                 if (l < 1 || l > s.num_links || n < 1 || n > s.node_dim || c < 1 || c > s.num_cells)
                     continue;
                 if (s.bel[n][l] > s.ground_elev[c])
-                    std::fprintf(fp, "0     %4d    %4d   %lf   %d   %lf\n", l, n, s.bel[n][l], c, s.ground_elev[c]);
+                    std::fprintf(fp, "0     %4d    %4d   %lf   %d   %lf\n", l, n, s.bel[n][l], c,
+                                 s.ground_elev[c]);
             }
         }
     }
@@ -199,6 +203,14 @@ void setup_channels(model_state& s)
     s.lake_gw_exchange = read_chan_input(s);
     if (error_state.code >= err_rating_curve_usage && error_state.code <= err_rule_curve_series)
         return;
+    // TODO: the lake-bed exchange with the aquifer (lake_bed_thick has no
+    // reader yet); until it is built such a network is refused.
+    if (s.chan_lakes && s.lake_gw_exchange == 1 && (s.stream_loss || s.gw_simulation)) {
+        std::printf("Lake-bed exchange with the groundwater (MLAKE with STREAM_LOSS or GW_SIMULATION) is not "
+                    "available yet.\n");
+        error_set(err_stop);
+        return;
+    }
     // The reader clears the channel sediment switch; it comes back here until
     // the sediment set-up below decides it.
     s.chan_sed_on = s.chan_sediment;
@@ -206,7 +218,8 @@ void setup_channels(model_state& s)
         return;
     const int L = s.num_links;
     if (routed_link(s, L) && s.nx[L] < 2) {
-        std::printf("Error: the outlet link %d has %d node(s); the outlet needs at least two nodes.\n", L, s.nx[L]);
+        std::printf("Error: the outlet link %d has %d node(s); the outlet needs at least two nodes.\n", L,
+                    s.nx[L]);
         chan_stop();
         return;
     }
@@ -246,8 +259,8 @@ void setup_channels(model_state& s)
     if (s.in_hyd_location_given &&
         !location_list_read(s, s.in_hyd_location_file, s.num_hyd_locations, s.hlink, s.hnode))
         return;
-    if (s.in_gwflux_location_given && !location_list_read(s, s.in_gwflux_location_file, s.num_gwflux_locations,
-                                                          s.gwflink, s.gwfnode))
+    if (s.in_gwflux_location_given &&
+        !location_list_read(s, s.in_gwflux_location_file, s.num_gwflux_locations, s.gwflink, s.gwfnode))
         return;
     if (!cell_location_list_read(s))
         return;

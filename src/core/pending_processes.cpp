@@ -24,21 +24,24 @@ struct pending_process {
 const pending_process pending_table[] = {
     // Subsurface water: the other infiltration schemes of infiltration_step,
     // soil_et_step, groundwater_step, sacramento_step, conceptual_gw_step.
-    {"GW_SIMULATION", "Saturated groundwater", ON(s.gw_simulation)},
+    // Saturated groundwater is built; the lake-bed exchange is not, so
+    // overland lakes are refused with it here and channel lakes by the
+    // channel set-up, which reads them.
+    {"OVERLAND_LAKE_MAP with GW_SIMULATION", "Overland lakes over the saturated groundwater",
+     ON(s.gw_simulation&& s.overland_lake_on)},
     // Overland flow: the point-source inputs.
     {"OV_POINT_SOURCE", "Overland point sources", ON(s.cards.ov_point_source_given)},
     // Channels: channel_step.
-    {"STREAM_LOSS", "Stream-aquifer exchange", ON(s.cards.stream_loss)},
     {"CHAN_MESH", "Mesh channel routing", ON(s.chan_mesh)},
     // Water quality: the sediment and contaminant steps, the nutrient module.
     // Overland erosion is built; the sediment of channels, lakes and pipes
     // and the second overland scheme (classes carried as constituents) are not.
     {"SOIL_EROSION with channel routing", "Channel sediment transport",
-     ON(s.sed.soil_erosion && s.chan_explicit)},
+     ON(s.sed.soil_erosion&& s.chan_explicit)},
     {"SOIL_EROSION with STORM_SEWER", "Sediment carried into the pipe network",
-     ON(s.sed.soil_erosion && s.storm_sewer)},
+     ON(s.sed.soil_erosion&& s.storm_sewer)},
     {"SOIL_EROSION 11 to 16", "Soil erosion carried as overland constituents",
-     ON(s.sed.soil_erosion && s.cards.soil_erosion > 9)},
+     ON(s.sed.soil_erosion&& s.cards.soil_erosion > 9)},
     {"OV_CON_TRANS", "Overland contaminant transport", ON(s.cards.ov_con_trans)},
     {"CHAN_CON_TRANS", "Channel contaminant transport", ON(s.cards.chan_con_trans)},
     {"SOIL_CON_TRANS", "Soil contaminant transport", ON(s.cards.soil_con_trans)},
@@ -47,21 +50,11 @@ const pending_process pending_table[] = {
     {"NUTRIENTS", "The nutrient module", ON(s.cards.nutrients)},
     // Outputs: the point and link/node series of timeseries_output_step and
     // the end-of-run files.
-    {"IN_GWFLUX_LOCATION", "Groundwater fluxes at selected locations", ON(s.cards.in_gwflux_location_given)},
     {"OUTLET_SED_TSS", "Outlet suspended-sediment output", ON(s.cards.outlet_sed_tss_given)},
     {"CHAN_SED_FLUX", "Channel link/node outputs", ON(s.cards.chan_sed_flux_given)},
     // Coupling: the host-environment exchange, the KZ segment coupling and
     // the XY outputs of nested models.
     {"QNT", "The host environment (QNT) exchange", ON(s.qnt_mode)},
-    // The groundwater points of the XY boundaries need the saturated
-    // groundwater step: apply_gw_xy_bdy is not called by it yet and no heads
-    // are computed for XY_GW_HEAD outputs.
-    {"XYBDYINPUT_GWHEAD", "XY groundwater boundary inputs",
-     ON(s.gw_simulation && s.cards.xybdyinput_gwhead_given)},
-    {"XYBDYINPUT_GWHEADINTERP", "XY groundwater boundary inputs",
-     ON(s.gw_simulation && s.cards.xybdyinput_gwheadinterp_given)},
-    {"XYBDYOUTPUT_GWHEAD", "XY groundwater head outputs",
-     ON(s.gw_simulation && s.cards.xy_out.output_on && !s.cards.xy_out.gw_head_name.empty())},
 };
 
 #undef ON

@@ -33,8 +33,7 @@ void apply_ov_xy_bdy(xy_input& in, dvec& depth, double dx, double& vol_in, doubl
 
 // Sets the heads of the XY groundwater boundary cells at time t; gain and
 // loss are the water added and removed (m3, storage coefficient x area x
-// head change).
-// TODO: call from the saturated groundwater step once it is built.
+// head change). Called by the groundwater step.
 void apply_gw_xy_bdy(xy_input& in, dvec& heads, const dvec& storage, double dx, double& gain, double& loss,
                      double t);
 

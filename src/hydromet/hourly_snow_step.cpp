@@ -9,23 +9,6 @@
 namespace
 {
 
-// The layered soils' layers start again from the accounting column; the
-// column's depths follow each cell's soil type (the last cell's stay).
-void restart_layered_soil(model_state& s)
-{
-    const int n = s.num_cells;
-    if (s.THETA_ML.rows() < n || s.THETA_ML.cols() < 3 || s.soiltype.size() < n || s.soil_depth.size() < n ||
-        s.soil_water_top.size() < n || s.soil_water_low.size() < n)
-        return;
-    for (int j = 1; j <= n; ++j) {
-        if (!layered_moisture_from_column(s, j))
-            continue;
-        const soil_layer_rec& soil = s.soil_layers[static_cast<std::size_t>(s.soiltype[j])];
-        s.soil_moist_depth = soil.depth[0] + soil.depth[1];
-        s.top_layer_depth = soil.depth[0];
-    }
-}
-
 // A pipe network with any surface inlet on its superlinks starts exchanging
 // with the surface at the overland step from now.
 void restart_pipe_exchange(model_state& s)
@@ -77,21 +60,7 @@ void restart_surface(model_state& s)
         s.et_dt_days = s.inf_dt_days;
         if (s.soil_con_trans)
             s.soil_con_next = s.inf_next;
-        if ((s.inf_redist && !s.redist_active) || s.inf_layered_soil) {
-            // The soil state starts again from the accounting column.
-            if (s.inf_redist) {
-                s.redist_active = 1;
-                restart_redistribution(s);
-            }
-            if (s.inf_layered_soil)
-                restart_layered_soil(s);
-            const int n = s.num_cells;
-            const double area = s.gridsize * s.gridsize;
-            for (int i = 1; i <= n && i <= s.direct_evap.size(); ++i) {
-                s.direct_evap_total += s.direct_evap[i] / 100.0 * area;
-                s.direct_evap[i] = 0.0;
-            }
-        }
+        restart_infiltration_from_column(s);
     }
     if (s.storm_sewer && !s.gw_surface_flag)
         restart_pipe_exchange(s);

@@ -53,6 +53,7 @@ void set_card_defaults(project_cards& c)
     c.max_courant_number = 0.04;
     c.gw_timestep = 1.0;
     c.gw_lsor_con = 0.00001;
+    c.gw_relax_coeff = 1.0;
     c.single_unsat_sat = 0.75;
     c.kinetics_timestep_factor = 1.0;
     c.soil_erosion = 1;

@@ -3,21 +3,34 @@
 // heads with the storage the soil scheme implies, couples the new water
 // table to the unsaturated zone, keeps the totals, starts the pipe network
 // when groundwater reaches it, and sets its clock.
-//
-// Not yet built (GW_SIMULATION stays refused until they are): the
-// nested-model heads, the restart of the infiltration state when
-// groundwater comes out between events, and the lake-bed volumes while the
-// channel routing is idle.
 #include <cmath>
 
 #include "core/error_state.h"
 #include "core/model_state.h"
+#include "coupling/coupling_services.h"
 #include "subsurface/groundwater.h"
+#include "subsurface/infiltration.h"
 #include "subsurface/soil_properties.h"
 #include "subsurface/subsurface_steps.h"
 
 namespace
 {
+
+// The heads a nested model's outer run gives at its boundary cells; the
+// water they add or remove is valued with the aquifer porosity, as the
+// run's groundwater volume is, so the balance of the summary closes.
+void apply_nested_heads(model_state& s)
+{
+    xy_input& in = s.cards.xy_in;
+    if (in.num_gw_points <= 0 && in.num_gw_interp_points <= 0)
+        return;
+    double gain = 0.0, loss = 0.0;
+    apply_gw_xy_bdy(in, s.elevgw, s.gw_porosity, s.gridsize, gain, loss, s.current_time);
+    s.xy_gw_gain_total += gain;
+    s.xy_gw_gain_event += gain;
+    s.xy_gw_loss_total += loss;
+    s.xy_gw_loss_event += loss;
+}
 
 void flip_sweep_order(model_state& s)
 {
@@ -129,8 +142,7 @@ void start_surface(model_state& s)
         s.et_dt_days = s.inf_dt_days;
         if (s.soil_con_trans)
             s.soil_con_next = s.inf_next;
-        // TODO: the infiltration state of the redistribution and multi-layer
-        // schemes set up again from the accounting column.
+        restart_infiltration_from_column(s);
     }
 }
 
@@ -165,7 +177,7 @@ void groundwater_step(model_state& s)
     if (!groundwater_solver_alloc(s, n))
         return;
     s.gw_exfil_any = 0;
-    // TODO: the nested-model heads of the XY boundary inputs (apply_gw_xy_bdy).
+    apply_nested_heads(s);
     book_exchange(s, n);
     if (s.inf_richards) {
         s.gw_inputs_total += groundwater_solve(s, n, dt);

@@ -46,6 +46,11 @@ void reset_redistribution(model_state& state, double* avg_moisture);
 // every cell starts again from the accounting column, without the run-total
 // moves of an event start.
 void restart_redistribution(model_state& state);
+// The surface processes wake between events: with the redistribution
+// scheme's front state not live (which it becomes) or the layered soils,
+// the infiltration state of every cell starts again from the accounting
+// column and the direct evaporation kept so far moves into its run total.
+void restart_infiltration_from_column(model_state& state);
 
 // The three layer water contents (THETA_ML) of layered-soil cell j from its
 // accounting column: each layer's water over that layer's own thickness, a

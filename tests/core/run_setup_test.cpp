@@ -16,7 +16,8 @@
 
 using namespace torva_test;
 
-namespace {
+namespace
+{
 
 struct RunSetup : testing::Test {
     scratch_dir dir{"setup"};
@@ -38,8 +39,7 @@ struct RunSetup : testing::Test {
     // folder card keeps every file inside the scratch folder.
     void run(const std::string& extra, const std::string& cards = tiny_project_cards)
     {
-        write_file(dir.file("p.prj"),
-                   "TORVAPROJECT\nPROJECT_PATH " + dir.path() + "\n" + cards + extra);
+        write_file(dir.file("p.prj"), "TORVAPROJECT\nPROJECT_PATH " + dir.path() + "\n" + cards + extra);
         testing::internal::CaptureStdout();
         testing::internal::CaptureStderr();
         run_simulation(dir.file("p.prj"), nullptr, "");
@@ -77,7 +77,8 @@ TEST_F(RunSetup, OptionConflictsStopWithTheirMessages)
     };
     const std::string lt = "LONG_TERM\nLATITUDE 40\nLONGITUDE -105\nGMT -7\n";
     const conflict cases[] = {
-        {"MANNING_N 0.03\nROUGHNESS r.map\n", "Error: You have specified both spatially-varied and uniform Manning roughness\n"},
+        {"MANNING_N 0.03\nROUGHNESS r.map\n",
+         "Error: You have specified both spatially-varied and uniform Manning roughness\n"},
         {lt + "ET_CALC_PENMAN\nET_CALC_DEARDORFF\n", "Error: You have specified both the Penman Montieth"},
         {lt + "HMET_KTR a\nHMET_SAMSON b\n", "Error: You have specified two of either the Surface Airways"},
         {lt + "INF_REDIST\n", "Error: You have specified neither the Penman Montieth or Deardorff"},
@@ -102,7 +103,7 @@ TEST_F(RunSetup, OptionConflictsStopWithTheirMessages)
         {"QNT\n", "Running TORVA in QNT environment\n\nError: You have specified that TORVA is being run "
                   "within QNT, but you did\n"},
         {"QNT\nZEBO z.ctl\nQNT_EVENT_NUM -2\n", "This is an event call of TORVA by QNT, qnt_event_num=-2\n"
-                                               "\nError: TORVA is running within QNT in event mode."},
+                                                "\nError: TORVA is running within QNT in event mode."},
         {"ZEBO z.ctl\n", "Error: You have specified that TORVA is being run with ZEBO, but you did\n"},
     };
     for (const auto& c : cases) {
@@ -124,9 +125,8 @@ TEST_F(RunSetup, GroundwaterWithoutSourcesWarnsAndGoesOn)
                         "porosity for\n"));
     EXPECT_TRUE(printed("\nWarning: You have specified neither spatially-varied, uniform, or mapping table "
                         "hydraulic \n"));
-    // The run went on past the warnings, to the refusal of a process that is
-    // not built yet.
-    EXPECT_TRUE(printed("Saturated groundwater (GW_SIMULATION) is not available yet.\n")) << out;
+    // The run went on past the warnings, to the boundary file it lacks.
+    EXPECT_TRUE(printed("Error: Unable to open groundwater boundary file.\n")) << out;
 }
 
 TEST_F(RunSetup, FilesThatCannotBeOpenedStopTheRun)
@@ -255,6 +255,17 @@ TEST_F(RunSetup, CardCopies)
     EXPECT_EQ(s->chan_flow_hotstart_in_name, "stem.qht");
     EXPECT_EQ(s->chan_explicit, 1);
     EXPECT_EQ(s->rate_of_infil, 0); // no infiltration card
+
+    // Groundwater settings not given take their defaults; a relaxation
+    // factor of 0 would never move a head.
+    write_file(dir.file("g.prj"), "TORVAPROJECT\nWATER_TABLE w.map\nGW_SIMULATION\n");
+    s = std::make_unique<model_state>();
+    testing::internal::CaptureStdout();
+    read_run_parameters(*s, dir.file("g.prj"));
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(s->gw_relax_coeff, 1.0);
+    EXPECT_EQ(s->gw_lsor_con, 1e-5);
+    EXPECT_EQ(s->stream_loss, 1);
 }
 
 TEST_F(RunSetup, KzInflowFileGetsItsHeaderEvenWhenTheRunStops)

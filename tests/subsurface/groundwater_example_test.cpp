@@ -1,0 +1,137 @@
+// The groundwater example end to end: an aquifer between fixed heads with a
+// pumping well under a losing stream. The summary's groundwater balance
+// closes, the well draws its cell down, the stream's seepage reaches the
+// aquifer and the flux rows, and one and four threads write the same files.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/test_support.h"
+
+using namespace torva_test;
+
+namespace
+{
+
+const char* const example_files[] = {"gw.prj",       "gw.ele",     "gw.msk",     "gw.chn",     "gw.gst",
+                                     "gw_k.map",     "gw_hc.map",  "gw_por.map", "gw_m0.map",  "gw_pi.map",
+                                     "gw_rs.map",    "gw_wt.map",  "gw_bot.map", "gw_bnd.map", "gw_wells.tab",
+                                     "gw_wells.loc", "gw_flux.loc"};
+
+void run_example(const std::string& folder, int threads)
+{
+    for (const char* name : example_files)
+        write_file(folder + "/" + name, read_file(std::string(TORVA_EXAMPLES) + "/groundwater/" + name));
+    std::string out;
+    ASSERT_EQ(run_command("cd '" + folder + "' && OMP_NUM_THREADS=" + std::to_string(threads) + " '" +
+                              torva_exe() + "' gw.prj 2>&1",
+                          out),
+              0)
+        << out;
+}
+
+// The number printed after the label (NaN when the label is missing).
+double summary_value(const std::string& text, const std::string& label)
+{
+    const std::size_t at = text.find(label);
+    double v = NAN;
+    if (at != std::string::npos)
+        std::sscanf(text.c_str() + at + label.size(), "%lf", &v);
+    return v;
+}
+
+// The rows of a whitespace-separated numeric file.
+std::vector<std::vector<double>> rows_of(const std::string& text)
+{
+    std::vector<std::vector<double>> rows;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream fields(line);
+        std::vector<double> row;
+        double v = 0.0;
+        while (fields >> v)
+            row.push_back(v);
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+} // namespace
+
+TEST(GroundwaterExample, BalanceClosesAndThreadsAgree)
+{
+    scratch_dir one("gw_example1");
+    scratch_dir four("gw_example4");
+    run_example(one.path(), 1);
+    run_example(four.path(), 4);
+    const std::string sum = read_file(one.file("gw.sum"));
+
+    // Initial storage + net inputs + head-boundary flux = final storage.
+    const double start = summary_value(sum, "GW volume start =");
+    const double end = summary_value(sum, "GW volume end =");
+    const double inputs = summary_value(sum, "Total inputs to groundwater=");
+    const double boundary = summary_value(sum, "Flux across head boundaries=");
+    ASSERT_GT(start, 0.0) << sum;
+    EXPECT_NEAR(start + inputs + boundary, end, 1e-6 * start) << sum;
+    EXPECT_NE(boundary, 0.0);
+    // The well and the stream's seepage appear in the totals.
+    EXPECT_GT(summary_value(sum, "Pumping"), 0.0) << sum;
+    EXPECT_GT(summary_value(sum, "vol from chan to gw  this event (cu. m):"), 0.0) << sum;
+
+    // Well levels: the pumped cell (row 1) is drawn down below its start and
+    // below the cell next to it.
+    const auto wells = rows_of(read_file(one.file("gw.wel")));
+    ASSERT_GE(wells.size(), 3u);
+    ASSERT_EQ(wells.front().size(), 3u);
+    EXPECT_EQ(wells.front()[1], 97.8);
+    EXPECT_LT(wells.back()[1], 97.8);
+    EXPECT_LT(wells.back()[1], wells.back()[2]);
+    // The losing stream shows as negative flux rows at both nodes.
+    const auto flux = rows_of(read_file(one.file("gw.gfl")));
+    ASSERT_EQ(flux.size(), wells.size());
+    double least = 0.0;
+    for (const auto& r : flux) {
+        ASSERT_EQ(r.size(), 3u);
+        least = std::fmin(least, std::fmin(r[1], r[2]));
+    }
+    EXPECT_LT(least, 0.0);
+
+    for (const char* name : {"gw.sum", "gw.wel", "gw.gfl", "gw.otl"})
+        EXPECT_EQ(read_file(one.file(name)), read_file(four.file(name))) << name;
+}
+
+// Lakes over the aquifer need the lake-bed exchange, which is not built:
+// overland lakes with the groundwater and channel lakes whose beds would
+// exchange with it are refused by name, with exit status 1.
+TEST(GroundwaterExample, LakesOverTheAquiferAreRefusedByName)
+{
+    scratch_dir dir("gw_lakes");
+    run_example(dir.path(), 1);
+    write_file(dir.file("gw.prj"), read_file(dir.file("gw.prj")) + "OVERLAND_LAKE_MAP  gw_wt.map\n");
+    std::string out;
+    EXPECT_EQ(run_command("cd '" + dir.path() + "' && '" + torva_exe() + "' gw.prj 2>&1", out), 1);
+    EXPECT_NE(
+        out.find("Overland lakes over the saturated groundwater (OVERLAND_LAKE_MAP with GW_SIMULATION) is "
+                 "not available yet.\n"),
+        std::string::npos)
+        << out;
+
+    const std::string from = std::string(TORVA_EXAMPLES) + "/chlake/";
+    for (const char* f : {"chlake.msk", "chlake.ele", "chlake.gst"})
+        write_file(dir.file(f), read_file(from + f));
+    std::string chn = read_file(from + "chlake.chn");
+    chn.replace(chn.find("\nLAKE\n"), 6, "\nLAKE\nMLAKE 1.0\n");
+    write_file(dir.file("chlake.chn"), chn);
+    write_file(dir.file("chlake.prj"), read_file(from + "chlake.prj") + "STREAM_LOSS\n");
+    EXPECT_EQ(run_command("cd '" + dir.path() + "' && '" + torva_exe() + "' chlake.prj 2>&1", out), 1);
+    EXPECT_NE(
+        out.find("Lake-bed exchange with the groundwater (MLAKE with STREAM_LOSS or GW_SIMULATION) is not "
+                 "available yet.\n"),
+        std::string::npos)
+        << out;
+}
