@@ -323,3 +323,52 @@ TEST_F(ChannelConstituents, MassIsConservedWhenNodesAndCellsJoinAndLeaveALake)
     EXPECT_EQ(m.lake_conc[2][1], 0.0);
     testing::internal::GetCapturedStdout();
 }
+
+// The run starts each wet routed node at volume x INIT_CHAN_CONC in its
+// initial mass; an event start counts the node and lake masses of channels
+// that carry their water over, and empties the nodes' masses with their
+// water otherwise.
+TEST_F(ChannelConstituents, NodeMassesAtTheRunAndEventStarts)
+{
+    ASSERT_TRUE(load_network(lake_network, lake_gst,
+                             "OV_CON_TRANS\nCHAN_CON_TRANS\nMAPPING_TABLE t.cmt\nINIT_CHAN_CONC 2\n"))
+        << out;
+    model_state& m = *s;
+    // Link 3 holds water as from a hotstart; node 3 of link 1 is dry.
+    for (int n = 1; n <= 2; ++n) {
+        m.yp[n][3] = m.bel[n][3] + 0.3;
+        m.chan_depth[n][3] = 0.3;
+    }
+    ex_section(m, 2);
+    const int d = m.node_dim;
+    for (int c = 1; c <= 3; ++c) {
+        m.chan_conc[c][3 * d + 1] = m.chan_conc[c][3 * d + 2] = 2.0;
+        m.chan_conc[c][d + 3] = 2.0;
+    }
+    const double lake = m.GLOBAL_MASS_INIT[1];
+    testing::internal::CaptureStdout();
+    init_channel_state(m);
+    const double volume = (m.area[1][3] + m.area[2][3]) * m.link_dx[3];
+    ASSERT_GT(volume, 0.0);
+    for (int c = 1; c <= 3; ++c) {
+        EXPECT_DOUBLE_EQ(m.chan_node_mass[c][3 * d + 1], 2.0 * m.area[1][3] * m.link_dx[3]);
+        EXPECT_EQ(m.chan_conc[c][d + 3], 0.0) << "a dry node holds no concentration";
+        EXPECT_NEAR(m.chan_initial_mass_total[c], 2.0 * volume / 1000.0, 1e-12);
+        EXPECT_NEAR(m.GLOBAL_MASS_INIT[c], lake + 2.0 * volume / 1000.0, 1e-12);
+    }
+
+    // Soil-water accounting carries the channel's water into a later event.
+    m.soil_water_acct = 1;
+    m.chan_events_started = 1;
+    channel_event_start(m);
+    EXPECT_NEAR(m.chan_initial_dissolved_event[2], 2.0 * volume / 1000.0, 1e-12);
+    EXPECT_NEAR(m.lake_initial_dissolved_event[2], m.lake_mass[2][1] / 1000.0, 1e-15);
+    // Without it the channel starts the event empty, masses included.
+    m.soil_water_acct = 0;
+    m.chan_initial_dissolved_event[2] = 0.0;
+    channel_event_start(m);
+    EXPECT_EQ(m.chan_node_mass[2][3 * d + 1], 0.0);
+    EXPECT_EQ(m.chan_conc[2][3 * d + 1], 0.0);
+    EXPECT_EQ(m.chan_initial_dissolved_event[2], 0.0);
+    testing::internal::GetCapturedStdout();
+}
