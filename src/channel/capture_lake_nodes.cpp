@@ -61,8 +61,9 @@ int lake_constituents(const model_state& s)
                      s.lake_chan_exchange_mass.count});
 }
 
-// A captured node's dissolved mass waits in the lake's channel exchange;
-// the node keeps none.
+// A captured node's dissolved mass waits in the lake's channel exchange
+// (and, with attached constituents, the rest of its total in the lake's
+// attached inflow); the node keeps none.
 void node_mass_to_lake(model_state& s, int l, int k, int lake)
 {
     const int node = s.node_dim * l + k;
@@ -70,14 +71,22 @@ void node_mass_to_lake(model_state& s, int l, int k, int lake)
     if (node > s.chan_node_mass.width || lake > s.lake_chan_exchange_mass.width)
         return;
     for (int m = 1; m <= c; ++m) {
-        s.lake_chan_exchange_mass[m][lake] += s.chan_node_mass[m][node];
+        const double dissolved = s.chan_node_mass[m][node];
+        s.lake_chan_exchange_mass[m][lake] += dissolved;
         s.chan_node_mass[m][node] = 0.0;
         s.chan_conc[m][node] = 0.0;
+        // The attached rest of the node's total joins the lake's attached
+        // inflow.
+        if (m <= s.chan_tot_node_mass.count && node <= s.chan_tot_node_mass.width) {
+            if (m <= s.chan_lake_sed_source.count && lake <= s.chan_lake_sed_source.width)
+                s.chan_lake_sed_source[m][lake] += s.chan_tot_node_mass[m][node] - dissolved;
+            s.chan_tot_node_mass[m][node] = 0.0;
+        }
     }
 }
 
-// A released node takes the lake's concentration; its mass comes out of
-// the lake's channel exchange.
+// A released node takes the lake's concentration (all of its mass
+// dissolved); its mass comes out of the lake's channel exchange.
 void node_mass_from_lake(model_state& s, int l, int k, int lake)
 {
     const int node = s.node_dim * l + k;
@@ -91,6 +100,8 @@ void node_mass_from_lake(model_state& s, int l, int k, int lake)
         s.chan_conc[m][node] = conc;
         s.chan_node_mass[m][node] = mass;
         s.lake_chan_exchange_mass[m][lake] -= mass;
+        if (m <= s.chan_tot_node_mass.count && node <= s.chan_tot_node_mass.width)
+            s.chan_tot_node_mass[m][node] = mass;
     }
 }
 

@@ -13,7 +13,7 @@ namespace
 void clear_node_constituents(model_state& s, int l, int n)
 {
     const int node = s.node_dim * l + n;
-    for (row_array<double>* rows : {&s.chan_conc, &s.chan_node_mass})
+    for (row_array<double>* rows : {&s.chan_conc, &s.chan_node_mass, &s.chan_tot_node_mass})
         for (int m = 1; m <= rows->count; ++m)
             if (node <= rows->width)
                 (*rows)[m][node] = 0.0;

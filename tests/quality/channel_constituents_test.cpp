@@ -253,9 +253,14 @@ TEST_F(ChannelConstituents, MassIsConservedWhenNodesAndCellsJoinAndLeaveALake)
     }
     ex_section(m, 2);
     const int d = m.node_dim;
+    // With attached constituents each node's total holds 5 g on the wash
+    // load besides its dissolved mass.
+    row_array_add_rows(m.chan_tot_node_mass, 3, m.link_node_cells);
+    row_array_add_rows(m.chan_lake_sed_source, 3, m.num_lakes);
     for (int c = 1; c <= 3; ++c)
         for (int n = 1; n <= 3; ++n) {
             m.chan_node_mass[c][d + n] = 10.0 * c + n;
+            m.chan_tot_node_mass[c][d + n] = 10.0 * c + n + 5.0;
             m.chan_conc[c][d + n] = 1.0;
         }
     const auto held = [&](int c) {
@@ -277,6 +282,8 @@ TEST_F(ChannelConstituents, MassIsConservedWhenNodesAndCellsJoinAndLeaveALake)
     ASSERT_EQ(m.nx[1], 1);
     for (int c = 1; c <= 3; ++c) {
         EXPECT_DOUBLE_EQ(m.lake_chan_exchange_mass[c][1], 20.0 * c + 5.0) << c;
+        EXPECT_DOUBLE_EQ(m.chan_lake_sed_source[c][1], 10.0) << "the attached mass joins the lake";
+        EXPECT_EQ(m.chan_tot_node_mass[c][d + 3], 0.0);
         EXPECT_EQ(m.chan_node_mass[c][d + 2], 0.0);
         EXPECT_EQ(m.chan_conc[c][d + 3], 0.0);
         EXPECT_NEAR(held(c), before[c], 1e-12) << c;
@@ -288,6 +295,7 @@ TEST_F(ChannelConstituents, MassIsConservedWhenNodesAndCellsJoinAndLeaveALake)
     for (int c = 1; c <= 3; ++c) {
         EXPECT_EQ(m.chan_conc[c][d + 2], m.lake_conc[c][1]);
         EXPECT_NEAR(m.chan_node_mass[c][d + 2], m.lake_conc[c][1] * m.area[2][1] * m.link_dx[1], 1e-12);
+        EXPECT_EQ(m.chan_tot_node_mass[c][d + 2], m.chan_node_mass[c][d + 2]);
         EXPECT_NEAR(held(c), before[c], 1e-12) << c;
     }
 
