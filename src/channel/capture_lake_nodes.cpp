@@ -4,6 +4,7 @@
 // nodes have all joined becomes part of that lake. A node whose cells are
 // all dry of lake again comes back, upstream nodes first, with a level
 // taken from the lake or from the water next to it.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -51,6 +52,59 @@ void flooded_fractions(model_state& s)
     }
 }
 
+// Number of constituents whose node and lake rows exist.
+int lake_constituents(const model_state& s)
+{
+    if (!s.chan_con_trans)
+        return 0;
+    return std::min({s.num_constituents, s.chan_conc.count, s.chan_node_mass.count, s.lake_conc.count,
+                     s.lake_chan_exchange_mass.count});
+}
+
+// A captured node's dissolved mass waits in the lake's channel exchange
+// (and, with attached constituents, the rest of its total in the lake's
+// attached inflow); the node keeps none.
+void node_mass_to_lake(model_state& s, int l, int k, int lake)
+{
+    const int node = s.node_dim * l + k;
+    const int c = lake_constituents(s);
+    if (node > s.chan_node_mass.width || lake > s.lake_chan_exchange_mass.width)
+        return;
+    for (int m = 1; m <= c; ++m) {
+        const double dissolved = s.chan_node_mass[m][node];
+        s.lake_chan_exchange_mass[m][lake] += dissolved;
+        s.chan_node_mass[m][node] = 0.0;
+        s.chan_conc[m][node] = 0.0;
+        // The attached rest of the node's total joins the lake's attached
+        // inflow.
+        if (m <= s.chan_tot_node_mass.count && node <= s.chan_tot_node_mass.width) {
+            if (m <= s.chan_lake_sed_source.count && lake <= s.chan_lake_sed_source.width)
+                s.chan_lake_sed_source[m][lake] += s.chan_tot_node_mass[m][node] - dissolved;
+            s.chan_tot_node_mass[m][node] = 0.0;
+        }
+    }
+}
+
+// A released node takes the lake's concentration (all of its mass
+// dissolved); its mass comes out of the lake's channel exchange.
+void node_mass_from_lake(model_state& s, int l, int k, int lake)
+{
+    const int node = s.node_dim * l + k;
+    const int c = lake_constituents(s);
+    if (node > s.chan_node_mass.width || lake > s.lake_conc.width)
+        return;
+    const double volume = s.area[k][l] * s.link_dx[l];
+    for (int m = 1; m <= c; ++m) {
+        const double conc = s.lake_conc[m][lake];
+        const double mass = conc * volume;
+        s.chan_conc[m][node] = conc;
+        s.chan_node_mass[m][node] = mass;
+        s.lake_chan_exchange_mass[m][lake] -= mass;
+        if (m <= s.chan_tot_node_mass.count && node <= s.chan_tot_node_mass.width)
+            s.chan_tot_node_mass[m][node] = mass;
+    }
+}
+
 void capture(model_state& s, imat& status)
 {
     for (int l = s.num_links - 1; l >= 1; --l) {
@@ -77,7 +131,7 @@ void capture(model_state& s, imat& status)
             const double v = s.link_dx[l] * s.area[k][l];
             s.lake_volume[lake] += v;
             s.lake_in_dv[lake] += v;
-            // TODO: the node's constituent masses join the lake (CHAN_CON_TRANS).
+            node_mass_to_lake(s, l, k, lake);
             s.area[k][l] = s.qp[k][l] = s.yp[k][l] = s.chan_depth[k][l] = 0.0;
             --s.nx[l];
             std::printf("node taken: [%d][%d] lake_elev: %7.2lf, dslink:%d nx: %d\n", k, l, s.lake_elev[lake], ds,
@@ -143,7 +197,7 @@ bool release(model_state& s, imat& status)
             const double v = s.area[k][l] * s.link_dx[l];
             s.lake_volume[lake] -= v;
             s.lake_out_dv[lake] += v;
-            // TODO: the node takes the lake's concentrations (CHAN_CON_TRANS).
+            node_mass_from_lake(s, l, k, lake);
             std::printf("node released:[%d][%d], elev:%.1lf, depth:%.3lf, lakeelev:%.1lf, dslink:%d,nx: %d, "
                         "nx1_og: %d\n",
                         s.nx[l], l, b, depth, s.lake_elev[lake], ds, s.nx[l], s.og_nx1[l]);

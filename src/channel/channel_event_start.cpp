@@ -1,8 +1,46 @@
+#include <algorithm>
+
 #include "channel/chan_routing.h"
 #include "channel/channel_services.h"
 #include "channel/channel_steps.h"
 #include "channel/routed_nodes.h"
 #include "core/model_state.h"
+
+namespace
+{
+
+// An emptied node keeps no dissolved mass.
+void clear_node_constituents(model_state& s, int l, int n)
+{
+    const int node = s.node_dim * l + n;
+    for (row_array<double>* rows : {&s.chan_conc, &s.chan_node_mass, &s.chan_tot_node_mass})
+        for (int m = 1; m <= rows->count; ++m)
+            if (node <= rows->width)
+                (*rows)[m][node] = 0.0;
+}
+
+// The event's initial dissolved masses in the routed nodes and in the
+// lakes (kg).
+void event_constituent_masses(model_state& s)
+{
+    const int c =
+        std::min({s.num_constituents, s.chan_initial_dissolved_event.size(), s.chan_node_mass.count});
+    for_each_routed_node(s, s.chan_lakes != 0, [&](int l, int n, double) {
+        const int node = s.node_dim * l + n;
+        for (int m = 1; m <= c && node <= s.chan_node_mass.width; ++m)
+            s.chan_initial_dissolved_event[m] += s.chan_node_mass[m][node] / 1000.0;
+    });
+    if (!s.chan_lakes)
+        return;
+    const int lakes = std::min(s.num_lakes, s.lake_mass.width);
+    for (int m = 1; m <= c && m <= s.lake_initial_dissolved_event.size(); ++m) {
+        const double* mass = row_array_get(s.lake_mass, m);
+        for (int k = 1; mass && k <= lakes; ++k)
+            s.lake_initial_dissolved_event[m] += mass[k] / 1000.0;
+    }
+}
+
+} // namespace
 
 void channel_event_start(model_state& s)
 {
@@ -19,6 +57,8 @@ void channel_event_start(model_state& s)
                 s.yp[n][l] = s.bel[n][l];
                 s.chan_depth[n][l] = 0.0;
                 s.qlat[n][l] = 0.0;
+                if (s.chan_con_trans)
+                    clear_node_constituents(s, l, n);
             }
         }
         if (s.head_bound)
@@ -30,6 +70,7 @@ void channel_event_start(model_state& s)
         for (int k = 1; k <= s.num_lakes; ++k)
             s.lake_initial_volume += s.lake_volume[k];
     }
-    // TODO: the channel and lake constituent masses (CHAN_CON_TRANS).
+    if (s.chan_con_trans)
+        event_constituent_masses(s);
     s.init_chan_vol = channel_water_volume(s, false);
 }

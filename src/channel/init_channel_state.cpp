@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdio>
 
 #include "channel/chan_file.h"
@@ -44,6 +45,33 @@ bool refuse_lake_point_sources(const model_state& s)
     return false;
 }
 
+// Each routed node's dissolved mass is its water volume times its
+// concentration (a dry node holds neither); the masses join the run's
+// initial channel mass.
+void initial_channel_masses(model_state& s)
+{
+    const int c = std::min({s.num_constituents, s.chan_conc.count, s.chan_node_mass.count});
+    for_each_routed_node(s, false, [&](int l, int n, double volume) {
+        const int node = s.node_dim * l + n;
+        if (node > s.chan_conc.width || node > s.chan_node_mass.width)
+            return;
+        const bool wet = s.area[n][l] > 1e-16;
+        for (int m = 1; m <= c; ++m) {
+            double mass = 0.0;
+            if (wet)
+                mass = volume * s.chan_conc[m][node];
+            else
+                s.chan_conc[m][node] = 0.0;
+            s.chan_node_mass[m][node] = mass;
+            // With attached constituents the node's total starts dissolved.
+            if (m <= s.chan_tot_node_mass.count && node <= s.chan_tot_node_mass.width)
+                s.chan_tot_node_mass[m][node] = mass;
+            s.chan_initial_mass_total[m] += mass / 1000.0;
+            s.GLOBAL_MASS_INIT[m] += mass / 1000.0;
+        }
+    });
+}
+
 } // namespace
 
 void init_channel_state(model_state& s)
@@ -73,7 +101,8 @@ void init_channel_state(model_state& s)
     if (s.chan_lakes)
         for (int k = 1; k <= s.num_lakes; ++k)
             s.lake_run_initial_volume += s.lake_volume[k];
-    // TODO: initial channel constituent masses (CHAN_CON_TRANS).
+    if (s.chan_con_trans)
+        initial_channel_masses(s);
     if (!s.chan_point_input_name.empty())
         chan_point_input_setup(s);
     // TODO: channel cells of the grid-stream entries for soil erosion

@@ -212,8 +212,14 @@ double overland_channel_exchange(model_state& s, double dt, double& bc_vol)
             }
             s.qlat[n][l] += Q / g.dx;
             s.gst_qlat[m][e] += Q;
-            // TODO: constituent exchange volumes (con_chan_work, gst_Vlat)
-            // with channel constituent transport.
+            // The exchanged volume carries the constituents (m3, positive
+            // from the cell into the channel).
+            if (s.con_any) {
+                if (c <= s.con_chan_work.size())
+                    s.con_chan_work[c] += Q * dt;
+                if (m <= s.gst_Vlat.rows() && e <= s.gst_Vlat.cols())
+                    s.gst_Vlat[m][e] += Q * dt;
+            }
         }
     }
     // A lateral inflow that is not a number would spread through the

@@ -72,7 +72,7 @@ void move_clocks_to_next_event(model_state& s, bool peak_below_threshold)
             s.chan_qbn_next = s.chan_next;
             s.chan_qbn_last = s.chan_last;
         }
-        if (s.stream_loss) {
+        if (s.stream_loss || s.lake_gw_exchange) {
             s.chan_load_next = s.chan_next;
             s.chan_load_last = s.chan_last;
         }

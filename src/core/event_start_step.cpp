@@ -89,9 +89,12 @@ void clear_constituent_event(model_state& s)
         for (int i = 1; i <= s.num_constituents; ++i)
             for (checked_array<double>* a : soil)
                 (*a)[i] = 0.0;
+        // The attached-phase totals; the channel and lake ones are cleared
+        // with the channel clocks below.
+        if (s.sediment_contam)
+            for (int i = 1; i <= s.num_constituents; ++i)
+                s.event_soil_sed_mass[i] = s.event_ov_sed_source_mass[i] = 0.0;
     }
-    // TODO: the sediment and channel constituent accumulators of the event
-    // (water quality).
 
     const bool lakes = s.chan_lakes && s.lake_mask.size() >= s.num_cells;
     for (int i = 1; i <= s.num_constituents; ++i) {
@@ -128,7 +131,7 @@ void restart_channel_constituents(model_state& s)
         s.chan_qbn_next = s.chan_next;
         s.chan_qbn_last = s.chan_last;
     }
-    if (s.gw_simulation) {
+    if (s.gw_simulation || s.stream_loss || s.lake_gw_exchange) {
         s.chan_load_next = s.chan_next;
         s.chan_load_last = s.chan_last;
     }
@@ -154,31 +157,41 @@ void restart_channel_constituents(model_state& s)
                     &s.lake_decay_mass_event,
                     &s.event_ov_lake_sed_contam_mass,
                     &s.event_chan_lake_sed_contam_mass,
-                    &s.event_lake_sed_contam_source_mass})
+                    &s.event_lake_sed_contam_source_mass,
+                    &s.event_lake_settled_sed_mass})
         for (int i = 1; i <= v->size(); ++i)
             (*v)[i] = 0.0;
 }
 
-// The event's initial dissolved masses in the channels (node area x node
-// spacing x concentration) and in the lakes (kg).
-void channel_constituent_masses(model_state& s)
+// The sediment still suspended over the land at an event's start settles
+// back into the soil with its attached constituents: each class's attached
+// mass moves from the cell's attached total to the soil exchange (at most
+// what the cell holds, so no mass is made), and the suspended volumes start
+// the event empty.
+void settle_attached_constituents(model_state& s)
 {
-    const int c = std::min(s.num_constituents, s.chan_initial_dissolved_event.size());
-    for_each_routed_node(s, s.chan_lakes != 0, [&](int l, int n, double v) {
-        const int node = s.node_dim * l + n;
-        for (int m = 1; m <= c; ++m) {
-            const double* conc = row_array_get(s.chan_conc, m);
-            if (conc && node <= s.chan_conc.width)
-                s.chan_initial_dissolved_event[m] += v * conc[node] / 1000.0;
-        }
-    });
-    if (!s.chan_lakes)
+    const int n = std::min(s.num_cells, s.ov_sed_vol_susp.rows());
+    const int classes = std::min(s.sed.num_sed, s.ov_sed_vol_susp.cols());
+    const int c =
+        std::min({s.num_constituents, s.sed_con_class.count, s.sed_con_mass.count, s.sed_con_work.count});
+    if (n < 1 || c < 1 || s.sed_con_class.rows < n || s.sed_con_class.cols < classes ||
+        s.sed_con_mass.width < n || s.sed_con_work.width < n)
         return;
-    const int lakes = std::min(s.chan_lakes ? s.num_lakes : 0, s.lake_mass.width);
-    for (int m = 1; m <= c && m <= s.lake_initial_dissolved_event.size(); ++m) {
-        const double* mass = row_array_get(s.lake_mass, m);
-        for (int k = 1; mass && k <= lakes; ++k)
-            s.lake_initial_dissolved_event[m] += mass[k] / 1000.0;
+    for (int j = 1; j <= n; ++j) {
+        for (int k = 1; k <= classes; ++k) {
+            for (int m = 1; m <= c; ++m) {
+                double** cls = s.sed_con_class.table[m];
+                // The soil receives what the cell held, never more.
+                const double x =
+                    std::min(cls[j][k] * s.ov_sed_vol_susp[j][k], std::max(s.sed_con_mass[m][j], 0.0));
+                s.sed_con_work[m][j] += x;
+                s.sed_con_work[m][0] += x;
+                s.sed_con_mass[m][j] -= x;
+                cls[j][k] = 0.0;
+                cls[j][0] = 0.0;
+            }
+            s.ov_sed_vol_susp[j][k] = 0.0;
+        }
     }
 }
 
@@ -408,8 +421,9 @@ void event_start_step(model_state& s)
         std::printf("Initialized Arrays\n");
 
     chan_sediment_event_start(s);
-    // TODO: the sediment-bound constituents of the event (SEDIMENT_CONTAM)
-    // and the pipe network's sediment accumulators (STORM_SEWER sediment).
+    if (s.sed.soil_erosion && s.sediment_contam)
+        settle_attached_constituents(s);
+    // TODO: the pipe network's sediment accumulators (STORM_SEWER sediment).
 
     if (!s.long_term && !s.qnt_mode) {
         if (!s.super_quiet && !s.calib_mode)
@@ -436,8 +450,6 @@ void event_start_step(model_state& s)
         if (s.chan_con_trans)
             restart_channel_constituents(s);
         channel_event_start(s);
-        if (s.chan_con_trans)
-            channel_constituent_masses(s);
     }
     s.snow_initial_volume = s.snow_present ? snow_water_volume(s) : 0.0;
 

@@ -213,7 +213,8 @@ void init_sim_clock(model_state& s)
                 copy_clock(s.chan_qbn_next, s.chan_qbn_last, s.chan_next, s.chan_last);
                 copy_clock(s.soil_layer_next, s.soil_layer_last, s.et_next, s.et_last);
             }
-            if (s.gw_simulation)
+            // The groundwater loads run with any bed exchange.
+            if (s.gw_simulation || s.stream_loss || s.lake_gw_exchange)
                 copy_clock(s.chan_load_next, s.chan_load_last, s.chan_next, s.chan_last);
         }
     }

@@ -98,6 +98,8 @@ void precip_apply_step(model_state& s)
     const bool blocked = s.ovr_flow_block && s.ov_block_frac.size() >= n;
     const bool work = s.ov_cell_work.size() >= n;
     const int lakes = s.lake_volume.size();
+    // The channel constituent step carries each lake's rain volume.
+    const bool lake_rain = s.chan_con_trans && s.lake_precip_conc.size() >= lakes;
     const int ov_lakes = static_cast<int>(s.oland_lakes.size()) - 1;
     const bool snow = s.long_term && s.snow_swe.size() >= n && s.snow_scf.size() >= n;
     const bool cell_temps = s.hmet_ascii || orog_hmet_on(s);
@@ -112,7 +114,8 @@ void precip_apply_step(model_state& s)
                 s.lake_rain_vol += gross;
                 s.event_lake_rain_vol += gross;
                 s.precip_total += gross;
-                // TODO: lake k's rain volume for channel constituent transport.
+                if (lake_rain)
+                    s.lake_precip_conc[k] += gross;
                 continue;
             }
         }

@@ -9,14 +9,14 @@ namespace
 {
 
 void bind(linknode_series& w, int kind, const ivec& valued, const ivec& entries, const ivec& ltype,
-          const ivec& lake_of_link, const dvec& lake_values, int links, int node_dim)
+          const ivec& lake_of_link, lake_values_view lake_values, int links, int node_dim)
 {
     w.type_id = kind;
     w.valued = &valued;
     w.entries = &entries;
     w.ltype = &ltype;
     w.lake_of_link = &lake_of_link;
-    w.lake_values = &lake_values;
+    w.lake_values = lake_values;
     w.nlinks = links;
     w.node_stride = node_dim;
     w.table.assign(node_dim, links, 0.0);
@@ -37,7 +37,7 @@ linknode_series& linknode_series_construct(linknode_series& w)
 
 void linknode_series_init_table(linknode_series& w, int kind, const dnode_mat& source, const ivec& valued,
                                 const ivec& entries, const ivec& ltype, const ivec& lake_of_link,
-                                const dvec& lake_values, int links, int node_dim)
+                                lake_values_view lake_values, int links, int node_dim)
 {
     bind(w, kind, valued, entries, ltype, lake_of_link, lake_values, links, node_dim);
     w.source_kind = 2;
@@ -46,7 +46,7 @@ void linknode_series_init_table(linknode_series& w, int kind, const dnode_mat& s
 
 void linknode_series_init_flat(linknode_series& w, int kind, const double* source, const ivec& valued,
                                const ivec& entries, const ivec& ltype, const ivec& lake_of_link,
-                               const dvec& lake_values, int links, int node_dim)
+                               lake_values_view lake_values, int links, int node_dim)
 {
     bind(w, kind, valued, entries, ltype, lake_of_link, lake_values, links, node_dim);
     w.source_kind = 1;
@@ -87,7 +87,7 @@ void linknode_series_write(linknode_series& w)
     }
     if (w.out.fp && w.source_kind > 0)
         write_linknode_step(w.out.fp, w.nlinks, *w.valued, w.entries, *w.ltype, w.next_ts, w.table, nullptr,
-                            0, *w.lake_of_link, *w.lake_values);
+                            0, *w.lake_of_link, w.lake_values);
     else
         std::printf("Error writing to link/node file...\n");
     ++w.next_ts;

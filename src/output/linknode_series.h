@@ -23,7 +23,7 @@ struct linknode_series {
     const ivec* entries = nullptr; // entries written per channel link (borrowed)
     const ivec* ltype = nullptr;   // link type bits (borrowed)
     const ivec* lake_of_link = nullptr;
-    const dvec* lake_values = nullptr;
+    lake_values_view lake_values; // borrowed
     dnode_mat table; // values of the current output time (owned)
     int node_stride = 0;
     double scale = 1.0;
@@ -38,10 +38,10 @@ linknode_series& linknode_series_construct(linknode_series& w);
 // output table to node_dim nodes by links links.
 void linknode_series_init_table(linknode_series& w, int kind, const dnode_mat& source, const ivec& valued,
                                 const ivec& entries, const ivec& ltype, const ivec& lake_of_link,
-                                const dvec& lake_values, int links, int node_dim);
+                                lake_values_view lake_values, int links, int node_dim);
 void linknode_series_init_flat(linknode_series& w, int kind, const double* source, const ivec& valued,
                                const ivec& entries, const ivec& ltype, const ivec& lake_of_link,
-                               const dvec& lake_values, int links, int node_dim);
+                               lake_values_view lake_values, int links, int node_dim);
 
 // Opens name + ext1 + ext2 for writing and writes the header with the run's
 // times. A file that cannot be opened prints its message and stops the run

@@ -9,6 +9,21 @@
 
 struct model_state;
 
+// The values of lakes 1..count, borrowed: a per-lake vector, or one
+// constituent's row of a [constituent][lake] array. The storage must stay
+// in place while the view is held.
+struct lake_values_view {
+    const double* values = nullptr;
+    int count = 0;
+
+    lake_values_view() = default;
+    lake_values_view(const dvec& v) : values(v.data()), count(v.size()) {}
+    lake_values_view(const double* row, int lakes) : values(row), count(row ? lakes : 0) {}
+
+    int size() const { return count; }
+    double operator[](int lake) const { return values[lake]; }
+};
+
 // Header fields of a link/node file that come from the run.
 struct linknode_header_times {
     int time_step = 0; // minutes between output times
@@ -33,7 +48,7 @@ void write_linknode_header(std::FILE* fp, int kind, int links, int time_step, in
 // node-major.
 void write_linknode_step(std::FILE* fp, int links, const ivec& valued, const ivec* entries, const ivec& ltype,
                          int step, const dnode_mat& first, const dnode_mat* second, int mode,
-                         const ivec& lake_of_link, const dvec& lake_values);
+                         const ivec& lake_of_link, lake_values_view lake_values);
 void write_linknode_step(std::FILE* fp, int links, const ivec& valued, const ivec* entries, const ivec& ltype,
                          int step, const dmat& first, const dmat* second, int mode, const ivec& lake_of_link,
-                         const dvec& lake_values);
+                         lake_values_view lake_values);

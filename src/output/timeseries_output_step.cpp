@@ -8,6 +8,7 @@
 #include "core/model_state.h"
 #include "coupling/coupling_services.h"
 #include "coupling/coupling_state.h"
+#include "output/linknode_series.h"
 #include "output/output_steps.h"
 
 namespace
@@ -290,6 +291,55 @@ void write_superlink_locations(model_state& s)
     }
 }
 
+// Channel constituents at the hydrograph locations: OUT_CON_LOCATION the
+// node concentration of every constituent, OUT_MASS_LOCATION its dissolved
+// flux (g/s) followed, with SEDIMENT_CONTAM, by the attached flux.
+void write_constituent_locations(model_state& s)
+{
+    if (!s.chan_con_trans || s.hnode.empty() || s.hlink.empty())
+        return;
+    const int count = std::min({s.num_hyd_locations, s.hnode.size(), s.hlink.size()});
+    const auto value = [](const row_array<double>& rows, int k, int node) {
+        const double* row = row_array_get(rows, k);
+        return row && node >= 0 && node <= rows.width ? row[node] : 0.0;
+    };
+    if (s.out_con_location_given && s.out_con_location_file.fp) {
+        std::FILE* fp = s.out_con_location_file.fp;
+        write_point_time(fp, s);
+        for (int m = 1; m <= count; ++m) {
+            const int node = s.node_dim * s.hlink[m] + s.hnode[m];
+            for (int k = 1; k <= s.num_constituents; ++k)
+                std::fprintf(fp, "%12.6lf ", value(s.chan_conc, k, node));
+        }
+        std::fprintf(fp, "\n");
+    }
+    if (s.out_mass_location_given && s.out_mass_location_file.fp) {
+        std::FILE* fp = s.out_mass_location_file.fp;
+        write_point_time(fp, s);
+        for (int m = 1; m <= count; ++m) {
+            const int node = s.node_dim * s.hlink[m] + s.hnode[m];
+            for (int k = 1; k <= s.num_constituents; ++k) {
+                std::fprintf(fp, "%12.6lf ", value(s.dissolved_chan_flux, k, node));
+                if (s.sediment_contam)
+                    std::fprintf(fp, "%12.6lf ", value(s.attached_chan_flux, k, node));
+            }
+        }
+        std::fprintf(fp, "\n");
+    }
+}
+
+// The contaminant link/node series: each contaminant's concentration, then
+// its mass.
+void write_contaminant_series(model_state& s)
+{
+    if (!s.chan_con_trans)
+        return;
+    for (int c = 1; c <= s.con_map_count && c <= s.con_linknode_series.count; ++c) {
+        linknode_series_write(s.con_linknode_series[c][1]);
+        linknode_series_write(s.con_linknode_series[c][2]);
+    }
+}
+
 } // namespace
 
 void timeseries_output_step(model_state& s)
@@ -316,7 +366,7 @@ void timeseries_output_step(model_state& s)
     write_cell_depth_discharge(s);
     write_superlink_locations(s);
     write_channel_locations(s, s.out_dep_location_given, s.out_dep_location_file, s.chan_depth, false);
-    // TODO: point series OUT_CON_LOCATION, OUT_MASS_LOCATION (CHAN_CON_TRANS).
+    write_constituent_locations(s);
     write_soil_moisture_rows(s);
     write_well_levels(s);
     write_overland_cells(s, s.overland_depths, s.overland_depths_file, s.num_overland_depth_cells,
@@ -331,7 +381,8 @@ void timeseries_output_step(model_state& s)
         std::fflush(s.sig_outlet_hydro_file.fp);
     write_channel_linknode_step(s);
     write_superlink_linknode_step(s);
-    // TODO: nutrient series (write_qbn_series), contaminant link/node series.
+    // TODO: nutrient series (write_qbn_series).
+    write_contaminant_series(s);
     if (s.cards.xy_out.output_on)
         xy_output_write(s.cards.xy_out, s.current_time);
 }

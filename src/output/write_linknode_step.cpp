@@ -27,7 +27,7 @@ void no_value(std::FILE* fp) { std::fprintf(fp, "0  -999.999   "); }
 template <class Table>
 void write_step(std::FILE* fp, int links, const ivec& valued, const ivec* entries, const ivec& ltype,
                 int step, const Table& first, const Table* second, int mode, const ivec& lake_of_link,
-                const dvec& lake_values)
+                lake_values_view lake_values)
 {
     std::fprintf(fp, "TS    %d\n", step);
     for (int i = 1; i <= links; ++i) {
@@ -84,14 +84,14 @@ void write_linknode_header(std::FILE* fp, int kind, int links, int time_step, in
 
 void write_linknode_step(std::FILE* fp, int links, const ivec& valued, const ivec* entries, const ivec& ltype,
                          int step, const dnode_mat& first, const dnode_mat* second, int mode,
-                         const ivec& lake_of_link, const dvec& lake_values)
+                         const ivec& lake_of_link, lake_values_view lake_values)
 {
     write_step(fp, links, valued, entries, ltype, step, first, second, mode, lake_of_link, lake_values);
 }
 
 void write_linknode_step(std::FILE* fp, int links, const ivec& valued, const ivec* entries, const ivec& ltype,
                          int step, const dmat& first, const dmat* second, int mode, const ivec& lake_of_link,
-                         const dvec& lake_values)
+                         lake_values_view lake_values)
 {
     write_step(fp, links, valued, entries, ltype, step, first, second, mode, lake_of_link, lake_values);
 }

@@ -8,6 +8,7 @@
 // The lakes are updated one after another in lake order: the cell sets of
 // two lakes can touch, and the first lake to reach a cell keeps it whatever
 // the thread count.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -32,6 +33,36 @@ int search_cell(const model_state& s, int k, int entry)
     return cell >= 1 && cell <= s.num_cells ? cell : 0;
 }
 
+// The dissolved mass of a flooded cell waits in the lake's overland
+// inflow; the cell keeps none.
+void cell_constituents_to_lake(model_state& s, int k, int cell)
+{
+    if (!s.con_any)
+        return;
+    const int c =
+        std::min({s.num_constituents, s.ov_mass.count, s.ov_conc.count, s.lake_ov_inflow_mass.count});
+    if (cell > s.ov_mass.width || cell > s.ov_conc.width || k > s.lake_ov_inflow_mass.width)
+        return;
+    for (int m = 1; m <= c; ++m) {
+        s.lake_ov_inflow_mass[m][k] += s.ov_mass[m][cell];
+        s.ov_mass[m][cell] = 0.0;
+        s.ov_conc[m][cell] = 0.0;
+    }
+}
+
+// Lake concentrations from the lake masses; a lake without water holds no
+// concentration.
+void lake_concentrations(model_state& s, int k, double volume)
+{
+    if (!s.con_any)
+        return;
+    const int c = std::min({s.num_constituents, s.lake_mass.count, s.lake_conc.count});
+    if (k > s.lake_mass.width || k > s.lake_conc.width)
+        return;
+    for (int m = 1; m <= c; ++m)
+        s.lake_conc[m][k] = volume > 0.0 ? s.lake_mass[m][k] / volume : 0.0;
+}
+
 // Cell joins lake k; its water joins the lake (deeper than `wet` m).
 // Returns the volume added.
 double flood_cell(model_state& s, int k, int cell, double wet)
@@ -45,8 +76,9 @@ double flood_cell(model_state& s, int k, int cell, double wet)
     if (h > wet) {
         v = s.gridsize * s.gridsize * h;
         s.lake_in_dv[k] += v;
-        // TODO: the cell's constituent masses and suspended sediment join the
-        // lake (CHAN_CON_TRANS, channel sediment).
+        cell_constituents_to_lake(s, k, cell);
+        // TODO: the cell's suspended sediment joins the lake (channel
+        // sediment).
     }
     std::printf("Lake %d is taking cell %d with depth %lf\n", k, cell, h);
     s.ov_depth[cell] = 0.0;
@@ -203,6 +235,6 @@ void lake_extent_fork(model_state& s)
         s.lake_area[k] = A;
         s.lake_elev[k] = P;
         s.lake_cells[k] = C;
-        // TODO: lake concentrations from the lake masses (CHAN_CON_TRANS).
+        lake_concentrations(s, k, V);
     }
 }

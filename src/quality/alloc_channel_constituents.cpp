@@ -62,7 +62,11 @@ void add_work_rows(model_state& s, int c, int nodes)
         row_array_add_rows(*r, c, nodes);
     if (s.stream_loss)
         row_array_add_rows(s.qriv_mass, c, nodes);
+    checked_array_grow(s.chan_initial_mass_total, c);
     if (s.chan_lakes) {
+        dvector_alloc_zero(s.lake_precip_conc, s.num_lakes, "lake_precip_conc");
+        if (s.lake_gw_exchange)
+            dvector_alloc_zero(s.lake_gw_cell_vol, s.num_cells, "lake_gw_cell_vol");
         row_array<double>* lake_rows[] = {&s.lake_conc,
                                           &s.lake_mass,
                                           &s.lake_qbn_source,
@@ -88,6 +92,19 @@ void add_work_rows(model_state& s, int c, int nodes)
         for (matrix_stack* m :
              {&s.chan_qlat_sed_mass, &s.chan_sed_contam_node_conc, &s.chan_sed_fract_attached})
             matrix_stack_add(*m, c, 0.0, nodes, classes);
+        dvector_alloc_zero(s.chan_sed_con_out, nodes, "chan_sed_con_out");
+        dvector_alloc_zero(s.chan_sed_con_lat, nodes, "chan_sed_con_lat");
+        if (s.chan_lakes) {
+            for (row_array<double>* r :
+                 {&s.ov_lake_sed_source, &s.chan_lake_sed_source, &s.lake_tot_mass, &s.lake_settled_sed_mass,
+                  &s.lake_sed_contam_source, &s.lake_fraction_dissolved})
+                row_array_add_rows(*r, c, s.num_lakes);
+            for (matrix_stack* m : {&s.lake_sed_contam_conc, &s.lake_sed_fract_attached})
+                matrix_stack_add(*m, c, 0.0, s.num_lakes, classes);
+            for (dvec* v : {&s.OV_LAKE_SED_CONTAM_MASS, &s.CHAN_LAKE_SED_CONTAM_MASS,
+                            &s.LAKE_SED_CONTAM_SOURCE_MASS, &s.LAKE_SETTLED_SED_MASS})
+                dvector_alloc_zero(*v, c, "lake attached constituent total");
+        }
     }
 }
 
@@ -99,7 +116,7 @@ void alloc_event_totals(model_state& s, int c)
                     &s.chan_outlet_flux_event,  &s.chan_outlet_mass_event,       &s.chan_to_lake_mass_event,
                     &s.chan_sed_exchange_event, &s.chan_qlat_mass_event,         &s.chan_qbn_gained_event,
                     &s.chan_qbn_lost_event,     &s.chan_total_mass_event,        &s.chan_attached_final,
-                    &s.chan_contam_error};
+                    &s.chan_contam_error,       &s.chan_outlet_mass_total};
     for (dvec* v : chan)
         dvector_alloc_zero(*v, c, "channel constituent total");
     if (!s.chan_lakes)
@@ -116,6 +133,7 @@ void alloc_event_totals(model_state& s, int c)
                     &s.event_ov_lake_sed_contam_mass,
                     &s.event_chan_lake_sed_contam_mass,
                     &s.event_lake_sed_contam_source_mass,
+                    &s.event_lake_settled_sed_mass,
                     &s.lake_contam_error};
     for (dvec* v : lake)
         dvector_alloc_zero(*v, c, "lake constituent total");
@@ -150,6 +168,8 @@ void initial_values(model_state& s, int c)
                 const double mass = conc * s.lake_volume[lake];
                 s.lake_conc[m][lake] = conc;
                 s.lake_mass[m][lake] = mass;
+                if (s.sediment_contam)
+                    s.lake_tot_mass[m][lake] = mass;
                 s.lake_initial_mass_total[m] += mass / 1000.0;
                 s.GLOBAL_MASS_INIT[m] += mass / 1000.0;
                 s.lake_decay_coef[m][lake] = decay;
@@ -200,6 +220,12 @@ void alloc_channel_constituents(model_state& s)
             double* row = row_array_get(s.sed_con_rows, m);
             for (int j = 1; row && j <= s.sed_con_rows.width; ++j)
                 row[j] = 0.33;
+            // Until a node or lake first meets wash load its mass is all
+            // dissolved.
+            for (int j = 0; j <= nodes; ++j)
+                s.chan_node_fraction_dissolved[m][j] = 1.0;
+            for (int k = 0; s.chan_lakes && k <= s.num_lakes; ++k)
+                s.lake_fraction_dissolved[m][k] = 1.0;
         }
     }
 }

@@ -65,8 +65,11 @@ void constituent_state_name_arrays(constituent_state& c)
     checked_array_set_name(c.soil_con_layer_depth, "soil_con_layer_depth");
     checked_array_set_name(c.soil_con_layer_bottom, "soil_con_layer_bottom");
     checked_array_set_name(c.lake_initial_mass_total, "lake_initial_mass_total");
+    checked_array_set_name(c.chan_initial_mass_total, "chan_initial_mass_total");
     checked_array_set_name(c.chan_soil_water_partition, "chan_soil_water_partition");
     c.chan_qlat_sed_mass.name = "chan_qlat_sed_mass";
+    c.lake_sed_contam_conc.name = "lake_sed_contam_conc";
+    c.lake_sed_fract_attached.name = "lake_sed_fract_attached";
     c.chan_sed_fract_attached.name = "chan_sed_fract_attached";
     c.soil_mass.name = "soil_mass";
     c.soil_conc.name = "soil_conc";

@@ -186,6 +186,13 @@ struct constituent_state {
     row_array<double> lake_chan_outflow_mass;
     row_array<double> lake_chan_exchange_mass;
     checked_array<double> lake_initial_mass_total;
+    // The run's initial dissolved mass in the channel nodes (kg).
+    checked_array<double> chan_initial_mass_total;
+    // Per lake: the rain volume (m3) that fell on it since the last channel
+    // constituent step; per cell: the lake-bed exchange volume (m3,
+    // positive into the lake) since the last groundwater load.
+    dvec lake_precip_conc;
+    dvec lake_gw_cell_vol;
     // SEDIMENT_CONTAM: per constituent the water-soil partition in the
     // channels; per [constituent][node] the phase split and exchanges; per
     // [constituent][node][class] the attached masses and fractions.
@@ -195,6 +202,34 @@ struct constituent_state {
     row_array<double> attached_chan_flux;
     matrix_stack chan_qlat_sed_mass;
     matrix_stack chan_sed_fract_attached;
+    // SEDIMENT_CONTAM with channel lakes: per [constituent][lake] the
+    // attached mass carried in from the land and from the channels (g,
+    // signed), the total of both phases, the settled attached mass, the
+    // queued change of the dissolved mass and the dissolved fraction; per
+    // [constituent][lake][class] the attached mass per m3 of wash load and
+    // the attached fractions; per constituent the event and run totals (kg).
+    row_array<double> ov_lake_sed_source;
+    row_array<double> chan_lake_sed_source;
+    row_array<double> lake_tot_mass;
+    row_array<double> lake_settled_sed_mass;
+    row_array<double> lake_sed_contam_source;
+    row_array<double> lake_fraction_dissolved;
+    matrix_stack lake_sed_contam_conc;
+    matrix_stack lake_sed_fract_attached;
+    dvec event_lake_settled_sed_mass;
+    // Work of the attached routing, per flat node: the attached mass that
+    // left each node and its lateral attached inflow in the step (g).
+    dvec chan_sed_con_out;
+    dvec chan_sed_con_lat;
+    // Run total of the mass that left through the outlet node attached to
+    // the wash load (kg per constituent).
+    dvec chan_outlet_mass_total;
+    // Length of the last groundwater-load sub-step (s).
+    double chan_load_dt = 0.0;
+    dvec OV_LAKE_SED_CONTAM_MASS;
+    dvec CHAN_LAKE_SED_CONTAM_MASS;
+    dvec LAKE_SED_CONTAM_SOURCE_MASS;
+    dvec LAKE_SETTLED_SED_MASS;
 
     int num_constituents = 0;
     int num_contam = 0; // -1 until the contaminant table is read
@@ -228,6 +263,9 @@ struct sed_constituent_state {
     checked_array<double> soil_sed_mass;
     checked_array<double> sed_out_mass;
     row_array<double> sed_con_mass; // [constituent][cell] attached mass, g
+    // [constituent][cell] attached mass handed back to (positive) or taken
+    // from (negative) the soil, g; slot 0 the sum over the cells.
+    row_array<double> sed_con_work;
 };
 
 // Gives the named totals and stacks their names.

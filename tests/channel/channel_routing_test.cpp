@@ -197,6 +197,8 @@ TEST_F(ChannelProject, SpillLimitedByOverbankMaxDv)
     const double ys = 102.5;
     m.yp[1][1] = ys;
     m.chan_depth[1][1] = ys - 100.0;
+    m.con_any = 1; // constituents follow the exchanged volume
+    m.con_chan_work.assign(m.num_cells, 0.0);
     double bc = 0.0;
     overland_channel_exchange(m, dt, bc);
     // Spillable volume: area between stage 102.5 and 102.0, times dx.
@@ -206,6 +208,8 @@ TEST_F(ChannelProject, SpillLimitedByOverbankMaxDv)
     EXPECT_NEAR(m.gst_qlat[1][1], q, 1e-9);
     EXPECT_NEAR(m.ov_depth[c], Vb * 0.01 / cell, 1e-12);
     EXPECT_NEAR(m.yp[1][1], ys, 1e-12); // the stage is restored
+    EXPECT_NEAR(m.gst_Vlat[1][1], q * dt, 1e-9);
+    EXPECT_NEAR(m.con_chan_work[c], q * dt, 1e-9);
 }
 
 TEST_F(ChannelProject, HeadBoundaryHoldsTheOutlet)

@@ -465,3 +465,36 @@ TEST_F(EventCycle, SacramentoStoresAtAnEventStartAreItsSubsurfaceVolume)
     ASSERT_EQ(error_state.code, 0);
     EXPECT_NEAR(s->sac_subsurface_start_event, 100.0 * 2.0e6 / 1000.0, 1e-9);
 }
+
+// Sediment still suspended at an event's start settles into the soil with
+// its attached mass, which leaves the cell's attached total; a cell never
+// gives the soil more than it holds.
+TEST_F(EventCycle, SuspendedSedimentSettlesWithItsAttachedMassAtAnEventStart)
+{
+    auto s = grid(1, 2, 10.0);
+    s->current_time = s->next_event_time = s->sim_start_jd = noon;
+    s->ov_dt_days = 30.0 / 86400.0;
+    s->super_quiet = 1;
+    s->sed.soil_erosion = 1;
+    s->sed.num_sed = 1;
+    s->sediment_contam = 1;
+    s->num_constituents = 1;
+    s->ov_sed_vol_susp.assign(2, 1, 0.0);
+    s->ov_sed_vol_susp[1][1] = 0.5;
+    s->ov_sed_vol_susp[2][1] = 2.0;
+    matrix_stack_add(s->sed_con_class, 1, 10.0, 2, 1); // g per m3 of sediment
+    for (row_array<double>* r : {&s->sed_con_mass, &s->sed_con_work})
+        row_array_add_rows(*r, 1, 2);
+    s->sed_con_mass[1][1] = 8.0;
+    s->sed_con_mass[1][2] = 6.0;
+
+    event_start_step(*s);
+    EXPECT_DOUBLE_EQ(s->sed_con_work[1][1], 5.0);
+    EXPECT_DOUBLE_EQ(s->sed_con_mass[1][1], 3.0);
+    EXPECT_DOUBLE_EQ(s->sed_con_work[1][2], 6.0) << "only what the cell held";
+    EXPECT_DOUBLE_EQ(s->sed_con_mass[1][2], 0.0);
+    EXPECT_DOUBLE_EQ(s->sed_con_work[1][0], 11.0);
+    EXPECT_EQ(s->sed_con_class.table[1][1][1], 0.0);
+    EXPECT_EQ(s->sed_con_class.table[1][2][0], 0.0);
+    EXPECT_EQ(s->ov_sed_vol_susp[2][1], 0.0);
+}

@@ -42,6 +42,8 @@ TEST(RainApply, RainGoesToDepthsBoundariesAndLakes)
     s->lake_mask.assign(4, 0);
     s->lake_mask[4] = 1;
     s->lake_volume.assign(1, 0.0);
+    s->chan_con_trans = 1; // the lake's rain volume is kept for its constituents
+    s->lake_precip_conc.assign(1, 0.0);
     s->awaiting_rain = 1;
     s->elapsed_min = 7.5;
 
@@ -56,6 +58,7 @@ TEST(RainApply, RainGoesToDepthsBoundariesAndLakes)
     EXPECT_EQ(s->ov_depth[4], 0.0);
     EXPECT_DOUBLE_EQ(s->lake_volume[1], volume);
     EXPECT_DOUBLE_EQ(s->lake_rain_vol, volume);
+    EXPECT_DOUBLE_EQ(s->lake_precip_conc[1], volume);
     // The blocked cell still counts its rain whole; the lake's rain is not
     // event rain on the land.
     EXPECT_DOUBLE_EQ(s->rain_vol, 3.0 * volume);
