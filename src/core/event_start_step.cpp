@@ -10,12 +10,12 @@
 
 #include "calibration/calib_capture.h"
 #include "channel/channel_steps.h"
-#include "quality/chan_sediment.h"
 #include "channel/routed_nodes.h"
 #include "core/model_state.h"
 #include "core/run_steps.h"
 #include "hydromet/snow_services.h"
 #include "overland/olake_extent.h"
+#include "quality/chan_sediment.h"
 #include "subsurface/infiltration.h"
 
 namespace
@@ -89,9 +89,12 @@ void clear_constituent_event(model_state& s)
         for (int i = 1; i <= s.num_constituents; ++i)
             for (checked_array<double>* a : soil)
                 (*a)[i] = 0.0;
+        if (s.sediment_contam)
+            for (int i = 1; i <= s.num_constituents; ++i)
+                s.event_soil_sed_mass[i] = s.event_ov_sed_source_mass[i] = 0.0;
     }
-    // TODO: the sediment and channel constituent accumulators of the event
-    // (water quality).
+    // TODO: the channel constituent accumulators of the event (channel
+    // constituent transport).
 
     const bool lakes = s.chan_lakes && s.lake_mask.size() >= s.num_cells;
     for (int i = 1; i <= s.num_constituents; ++i) {
