@@ -50,6 +50,7 @@ void add_constituents(model_state& s, double step)
             s.ov_mass[k][i] = s.ov_conc[k][i] * s.ov_depth[i] * area;
         }
     ov_contam_alloc(s);
+    s.time_tol = 0.01 / 86400.0;
     s.contam_dt_days = step / 86400.0;
     s.contam_last = 0.0;
     s.contam_next = s.contam_dt_days;

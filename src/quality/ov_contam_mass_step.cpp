@@ -341,7 +341,11 @@ void ov_contam_mass_step(model_state& s)
     s.contam_last = now;
     s.contam_next = now + s.contam_dt_days;
     s.ov_con_sweep = s.ov_con_sweep == 1 ? 2 : 1;
-    if (s.ov_depth_old.size() >= n && s.ov_depth.size() >= n)
+    if (s.ov_depth_old.size() >= n && s.ov_depth.size() >= n) {
+        double* old = s.ov_depth_old.data();
+        const double* depth = s.ov_depth.data();
+#pragma omp parallel for schedule(static) if (n >= parallel_min_cells)
         for (int j = 1; j <= n; ++j)
-            s.ov_depth_old[j] = s.ov_depth[j];
+            old[j] = depth[j];
+    }
 }
