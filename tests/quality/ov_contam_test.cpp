@@ -60,6 +60,10 @@ struct StillPlane : InputProject {
         event_start_step(*s);
         out += testing::internal::GetCapturedStdout();
         s->raining = 0;
+        // The plane has no infiltration scheme; its infiltration clock is
+        // taken to follow the overland one, as the schemes' clocks do.
+        s->precip_load_next = s->ov_next;
+        s->precip_load_last = s->current_time;
         return error_state.raised == 0;
     }
     // The constituent steps of `steps` base steps, with the surface clocks
@@ -143,6 +147,49 @@ TEST_F(StillPlane, ConservesTheTracerDecaysTheOtherAndTheBalanceCloses)
     std::fclose(fp);
     for (int i = 1; i <= 2; ++i)
         EXPECT_LT(std::fabs(printed_value(text, "Dissolved mass balance error", i)), 0.01) << text;
+}
+
+TEST_F(StillPlane, RainAndInfiltrationEnterTheBalance)
+{
+    ASSERT_TRUE(load_plane()) << out;
+    // 36 mm/h at 2 mg/L of the tracer; half of it infiltrates.
+    s->raining = 1;
+    for (int j = 1; j <= s->num_cells; ++j)
+        s->rain_rate[j] = 36.0;
+    s->precip_conc[1] = 2.0;
+    const double infiltrated = 0.5e-5 * s->ov_dt * 100.0; // m3 per cell and step
+    const int steps = 60;
+    for (int k = 0; k < steps; ++k) {
+        for (int j = 1; j <= s->num_cells; ++j)
+            s->con_inf_acc[j] += infiltrated;
+        run_steps(1);
+    }
+    // 1e-5 m/s x 2 g/m3 x 100 m2 x 30 s per cell and step, nine cells.
+    // The step lengths come from Julian dates, good to about 1e-5 s.
+    const double rained = 1e-5 * 2.0 * 100.0 * 30.0 * 9 * steps / 1000.0;
+    EXPECT_NEAR(s->event_ov_precip_mass[1], rained, 1e-6 * rained);
+    EXPECT_EQ(s->event_ov_precip_mass[2], 0.0);
+    for (int i = 1; i <= 2; ++i) {
+        EXPECT_GT(s->event_ov_infil_mass[i], 0.0);
+        const double in = s->event_ov_mass_init[i] + s->event_ov_precip_mass[i];
+        const double out_ = surface_mass(i) / 1000.0 + s->event_ov_infil_mass[i] + s->event_ov_decay_mass[i] +
+                            s->event_ov_mass_out[i];
+        EXPECT_NEAR(out_, in, 1e-12 * in) << "constituent " << i;
+    }
+}
+
+TEST_F(StillPlane, ADryCellLosesItsMassToTheSoilWhenWaterInfiltrates)
+{
+    ASSERT_TRUE(load_plane()) << out;
+    const double held = s->ov_mass[1][5];
+    s->ov_depth[5] = 0.0;
+    s->con_inf_acc[5] = 1e-3;
+    run_steps(1);
+    EXPECT_EQ(s->ov_mass[1][5], 0.0);
+    EXPECT_NEAR(s->soil_con_inflow[1][5], held, 1e-12 * held) << "handed to the soil once";
+    EXPECT_NEAR(s->event_ov_infil_mass[1], held / 1000.0, 1e-15);
+    EXPECT_EQ(s->land_mass[1][5], 0.0);
+    EXPECT_EQ(s->con_inf_acc[5], 0.0) << "cleared after every constituent used it";
 }
 
 TEST_F(StillPlane, StepWaitsForItsClockAndAlternatesTheSweeps)
