@@ -441,3 +441,71 @@ TEST(OvConSources, TermsAreProRatedInSecondsAndCutAtAnEmptyCell)
     EXPECT_EQ(exch[1], 0.0);
     EXPECT_NEAR(land[1], 97.0, 1e-12);
 }
+
+TEST(OvContamMassStep, OneAndFourThreadsBookTheSameMasses)
+{
+    // 80 x 80 cells of 10 m (enough for the loops to run in parallel), two
+    // decaying contaminants carried by a sheet flow, one cell drying out.
+    auto run = [](int threads) {
+        set_thread_count(threads);
+        model_state s;
+        const int rows = 80, cols = 80, n = rows * cols;
+        s.num_rows = rows;
+        s.num_cols = cols;
+        s.num_cells = n;
+        s.gridsize = 10.0;
+        s.time_tol = 0.01 / day;
+        s.ov_con_trans = 1;
+        s.contam_table_read = 1;
+        s.outlet_cell = n;
+        for (ivec* v : {&s.rightcon, &s.belowcon, &s.leftcon, &s.abovecon})
+            v->assign(n, 0);
+        for (dvec* v : {&s.ov_depth, &s.ov_depth_old, &s.ov_qx, &s.ov_qy})
+            v->assign(n, 0.0);
+        for (int i = 1; i <= n; ++i) {
+            const int c = (i - 1) % cols + 1, r = (i - 1) / cols + 1;
+            s.rightcon[i] = c < cols ? i + 1 : 0;
+            s.leftcon[i] = c > 1 ? i - 1 : 0;
+            s.belowcon[i] = r < rows ? i + cols : 0;
+            s.abovecon[i] = r > 1 ? i - cols : 0;
+            s.ov_depth[i] = s.ov_depth_old[i] = 0.01 + 0.001 * (i % 9);
+            s.ov_qx[i] = s.rightcon[i] ? 2e-4 * (i % 5) : 0.0;
+            s.ov_qy[i] = s.belowcon[i] ? 1e-4 * ((i % 3) - 1) : 0.0;
+        }
+        s.ov_depth[77] = 0.0;
+        grow_constituent_arrays(s, 2, n, 0);
+        row_array_add_rows(s.ov_con_table_1, 2, n);
+        for (int k = 1; k <= 2; ++k)
+            for (int i = 1; i <= n; ++i) {
+                s.ov_con_table_1[k][i] = 0.05;
+                s.ov_decay[k][i] = 1e-4 * k;
+                s.ov_conc[k][i] = (i % 11) * 0.3;
+                s.ov_mass[k][i] = s.ov_conc[k][i] * s.ov_depth_old[i] * 100.0;
+            }
+        EXPECT_TRUE(ov_contam_alloc(s));
+        s.contam_dt_days = 10.0 / day;
+        s.contam_next = s.contam_dt_days;
+        for (int step = 0; step < 5; ++step) {
+            s.current_time = s.contam_next;
+            for (int k = 1; k <= 2; ++k)
+                ov_con_decay(s, k, 10.0);
+            s.ov_loss_dt = 10.0;
+            ov_contam_mass_step(s);
+        }
+        std::vector<double> result;
+        for (int k = 1; k <= 2; ++k) {
+            for (int i = 1; i <= n; ++i)
+                result.push_back(s.ov_mass[k][i]);
+            for (double v : {s.event_ov_decay_mass[k], s.OV_MASS_DECAY[k], s.event_ov_neg_mass[k],
+                             s.land_mass[k][77]})
+                result.push_back(v);
+        }
+        return result;
+    };
+    const std::vector<double> one = run(1);
+    const std::vector<double> four = run(4);
+    set_thread_count(processor_count());
+    ASSERT_EQ(one.size(), four.size());
+    EXPECT_GT(one[one.size() - 4], 0.0) << "decay was booked";
+    EXPECT_EQ(one, four);
+}
