@@ -10,12 +10,12 @@
 
 #include "calibration/calib_capture.h"
 #include "channel/channel_steps.h"
-#include "quality/chan_sediment.h"
 #include "channel/routed_nodes.h"
 #include "core/model_state.h"
 #include "core/run_steps.h"
 #include "hydromet/snow_services.h"
 #include "overland/olake_extent.h"
+#include "quality/chan_sediment.h"
 #include "subsurface/infiltration.h"
 
 namespace

@@ -30,7 +30,7 @@ model_state& model_state_construct(model_state& s)
     s.float_maps_flag = 1;
     s.snow_darcy_f = -1.0;
     s.sweep_order = 1;
-    s.ov_con_sweep_toggle = 1;
+    s.ov_con_sweep = 1;
     s.lake_first_step = 1;
     s.overbank_factor = 0.01;
     s.chan_con_output_name = "con_output";

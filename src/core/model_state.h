@@ -22,6 +22,7 @@
 #include "quality/constituent_state.h"
 #include "quality/constituent_input_state.h"
 #include "quality/contaminant_settings.h"
+#include "quality/ov_constituent_state.h"
 #include "quality/quality_run_state.h"
 #include "quality/sediment_block.h"
 #include "subsurface/groundwater_state.h"
@@ -48,6 +49,7 @@ struct model_state
     , sediment_totals        // sediment totals
     , sediment_input_state   // size classes and erosion properties
     , constituent_input_state // contaminant table and constituent work arrays
+    , ov_constituent_state   // overland constituent accumulators and work vectors
     , snow_state             // snow and orographic data
     , hmet_reader_state      // weather-file day tables and hourly grids
     , overland_lake_state    // overland lakes

@@ -112,7 +112,9 @@ void overland_errors(model_state& s)
             s.OV_MASS_ERROR[i] = 0.0;
             continue;
         }
-        double in = s.event_ov_point_mass[i] + s.event_ov_mass_init[i] + s.event_ov_precip_mass[i];
+        // Negative masses set to zero added that much to the water.
+        double in = s.event_ov_point_mass[i] + s.event_ov_mass_init[i] + s.event_ov_precip_mass[i] +
+                    s.event_ov_neg_mass[i];
         if (s.water_table)
             in += s.event_ov_exfil_mass[i];
         double out = s.event_ov_infil_mass[i] + s.OV_MASS_FINAL[i];

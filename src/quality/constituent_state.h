@@ -233,7 +233,6 @@ struct constituent_state {
 
     int num_constituents = 0;
     int num_contam = 0; // -1 until the contaminant table is read
-    int ov_con_sweep_toggle = 0;
     int soil_con_trans = 0;
     int soil_con_layers = 0;
     double mixing_layer_depth = 0.0;

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "core/model_state.h"
+#include "quality/ov_contam.h"
 
 namespace
 {
@@ -76,6 +77,8 @@ void init_soil_constituents(model_state& s)
 {
     if (!s.ov_con_trans)
         return;
+    if (!ov_contam_alloc(s))
+        return;
     const int n = s.num_cells;
     const double area = s.gridsize * s.gridsize;
     const bool lakes = s.chan_lakes && s.lake_mask.size() >= n;
@@ -92,6 +95,9 @@ void init_soil_constituents(model_state& s)
         double* decay = row_array_get(s.ov_decay, i);
         double* uptake = row_array_get(s.ov_uptake, i);
         double* soil_decay = s.soil_con_trans ? row_array_get(s.soil_decay, i) : nullptr;
+        // With sorbed constituents a cell's total starts as its dissolved mass.
+        double* sed_total =
+            s.sediment_contam && s.sed_con_mass.width >= n ? row_array_get(s.sed_con_mass, i) : nullptr;
         const bool soil =
             s.soil_con_trans && kind == contaminant_kind && i <= s.soil_mass.count && i <= s.soil_conc.count;
         s.OV_MASS_INIT[i] = 0.0;
@@ -133,6 +139,8 @@ void init_soil_constituents(model_state& s)
                 sm[j][1] = m;
                 land[j] = m;
             }
+            if (sed_total)
+                sed_total[j] = mass[j];
             land_init += land[j] / 1000.0;
             global += (mass[j] + land[j]) / 1000.0;
         }

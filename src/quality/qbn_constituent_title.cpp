@@ -42,6 +42,19 @@ const char* const soil_titles[] = {
 
 const int class_remap_table[qbn_remap_count] = {-1, -1, 2, 1, 3, -1, -1, -1, 5, -1, 4, -1, -1, 0};
 
+int qbn_con_remap(int table, int position)
+{
+    // Nitrate, ammonium, organic N, organic P and dissolved P go to their
+    // soil pools; the other water-column species have none.
+    static const int pool_of_position[] = {-1, 3, 2, 4, 10, 8};
+    constexpr int pools = sizeof pool_of_position / sizeof *pool_of_position;
+    if (position < 0)
+        return -1;
+    if (table == 0)
+        return position < qbn_remap_count ? class_remap_table[position] : -1;
+    return position < pools ? pool_of_position[position] : -1;
+}
+
 void qbn_constituent_title(std::string& title, int index, int soil)
 {
     const char* const* titles = soil ? soil_titles : water_titles;

@@ -37,3 +37,9 @@ void qbn_constituent_title(std::string& title, int index, int soil);
 // (positions counted from the first nutrient constituent), -1 for none.
 constexpr int qbn_remap_count = 14;
 extern const int class_remap_table[qbn_remap_count];
+
+// The two tables between nutrient positions and soil pools: table 0 gives
+// the water-column position of a soil pool (class_remap_table), table 1 the
+// soil pool offset that takes what a water-column position (counted from
+// the first nutrient constituent) infiltrates. -1 for none.
+int qbn_con_remap(int table, int position);

@@ -39,7 +39,7 @@ TEST(ModelState, DefaultsAndNames)
     EXPECT_EQ(s->float_maps_flag, 1);
     EXPECT_EQ(s->snow_darcy_f, -1.0);
     EXPECT_EQ(s->sweep_order, 1);
-    EXPECT_EQ(s->ov_con_sweep_toggle, 1);
+    EXPECT_EQ(s->ov_con_sweep, 1);
     EXPECT_EQ(s->lake_first_step, 1);
     EXPECT_EQ(s->overbank_factor, 0.01);
     EXPECT_EQ(s->chan_con_output_name, "con_output");
