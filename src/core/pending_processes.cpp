@@ -50,10 +50,7 @@ const pending_process pending_table[] = {
     {"IN_GWFLUX_LOCATION", "Groundwater fluxes at selected locations", ON(s.cards.in_gwflux_location_given)},
     {"OUTLET_SED_TSS", "Outlet suspended-sediment output", ON(s.cards.outlet_sed_tss_given)},
     {"CHAN_SED_FLUX", "Channel link/node outputs", ON(s.cards.chan_sed_flux_given)},
-    // Coupling: the host-environment exchange, the KZ segment coupling and
-    // the XY outputs of nested models.
-    {"QNT", "The host environment (QNT) exchange", ON(s.qnt_mode)},
-    // The groundwater points of the XY boundaries need the saturated
+    // Coupling: the groundwater points of the XY boundaries need the saturated
     // groundwater step: apply_gw_xy_bdy is not called by it yet and no heads
     // are computed for XY_GW_HEAD outputs.
     {"XYBDYINPUT_GWHEAD", "XY groundwater boundary inputs",
