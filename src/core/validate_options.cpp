@@ -152,5 +152,12 @@ void validate_options(model_state& s)
         s.chan_discharge_output = 0;
     }
     if (check_groundwater(s)) return;
-    check_host_environment(s);
+    if (check_host_environment(s)) return;
+    // Stream boundary points feed channel nodes: without channel routing
+    // their discharges would go nowhere.
+    if (s.cards.xy_in.num_st_points > 0 && !s.chan_explicit) {
+        std::printf("Error: the stream xy boundary points of %s need channel routing (CHAN_EXPLIC).\n",
+                    s.cards.xybdyinput_stflow_given ? "XYBDYINPUT_STFLOW" : "XYBDYINPUT_STTIMESERIES");
+        fail(err_stop);
+    }
 }

@@ -14,8 +14,8 @@ using namespace torva_test;
 namespace
 {
 
-const char* const plot_files[] = {"infil.msk", "infil.ele", "infil_hc.map", "infil_k.map", "infil_m0.map",
-                                  "infil_por.map"};
+const char* const plot_files[] = {"infil.msk",   "infil.ele",    "infil_hc.map",
+                                  "infil_k.map", "infil_m0.map", "infil_por.map"};
 
 // Two 90-minute storms of 50 mm/h, on 1 and 3 June 2000 at noon.
 const char* const two_storms = "EVENT first\nNRGAG 1\nNRPDS 2\nCOORD 45.0 45.0 \"Gauge A\"\n"
@@ -51,7 +51,8 @@ struct plot {
     int run(const std::string& host_cards)
     {
         write_file(dir.file("p.prj"), project(host_cards));
-        return run_command("cd '" + dir.path() + "' && OMP_NUM_THREADS=1 '" + torva_exe() + "' p.prj 2>&1", log);
+        return run_command("cd '" + dir.path() + "' && OMP_NUM_THREADS=1 '" + torva_exe() + "' p.prj 2>&1",
+                           log);
     }
     bool logged(const std::string& text) const { return log.find(text) != std::string::npos; }
     // Sum of the outlet discharges of the hydrograph.
@@ -130,5 +131,6 @@ TEST(HostExchangeRun, EventCallsWriteTheDayNumbersAndTheNextCallTakesTheCoRunMoi
     // A missing grid stops the call with its message.
     std::remove(p.dir.file("exchange/moist.asc").c_str());
     EXPECT_EQ(p.run("QNT_EVENT_NUM 2\nZEBO_FIRST\nMOIST_FROM_ZEBO moist.asc\n"), 1);
-    EXPECT_TRUE(p.logged("1 Can't open soil moisture exchange file exchange/moist.asc for reading\n")) << p.log;
+    EXPECT_TRUE(p.logged("1 Can't open soil moisture exchange file exchange/moist.asc for reading\n"))
+        << p.log;
 }
