@@ -3,6 +3,8 @@
 // channel balance books them with the stream point sources.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <sstream>
 #include <string>
 
 #include "support/test_support.h"
@@ -184,4 +186,90 @@ TEST(StreamBoundaryRun, EventSummaryBooksTheInflowAndBalances)
     EXPECT_NEAR(std::stod(summary.substr(at + 24, 30)), 0.0, 1e-6) << summary.substr(at, 80);
     EXPECT_NE(summary.find("Total channel point sources=                            720.00\n"),
               std::string::npos);
+}
+
+// An outer model hands its stream on to an inset through the file it
+// writes: the channel example writes the discharge where its channel enters
+// an inset over its three eastern columns, and the inset, reading that file,
+// places the point at the head of its own channel and takes in what the
+// outer channel carried across.
+TEST(StreamBoundaryRun, AnInsetTakesInTheDischargeItsParentWrote)
+{
+    scratch_dir dir("st_bdy_nest");
+    const std::string ex = std::string(TORVA_EXAMPLES) + "/channel/";
+    for (const char* f : {"channel.ele", "channel.msk", "channel.gst", "channel.hyd"})
+        write_file(dir.file(f), read_file(ex + f));
+    // The node points lie along the lower row, 9.2 m apart from x = 2 to 48:
+    // the reach of node 2 crosses the inset's west side at x = 20.
+    std::string chn = read_file(ex + "channel.chn");
+    for (int k = 6; k >= 1; --k) {
+        const std::string node = "NODE " + std::to_string(k) + "\n";
+        chn.replace(chn.find(node), node.size(),
+                    node + "X_Y " + std::to_string(2.0 + 9.2 * (k - 1)) + " 5.0\n");
+    }
+    write_file(dir.file("channel.chn"), chn);
+    const std::string header3x5 = "north: 30.00\nsouth: 0.00\neast: 50.00\nwest: 0.00\nrows: 3\ncols: 5\n";
+    write_file(dir.file("outline.msk"), header3x5 + "0 0 1 1 1\n0 0 1 1 1\n0 0 1 1 1\n");
+    std::string parent = read_file(ex + "channel.prj");
+    write_file(dir.file("parent.prj"),
+               parent + "XYBDYOUTPUT_MASK outline.msk\nXYBDYOUTPUT_STFLOW parent_st.xy\n");
+
+    // The inset: the three eastern columns with the last three nodes.
+    const std::string header3x3 = "north: 30.00\nsouth: 0.00\neast: 50.00\nwest: 20.00\nrows: 3\ncols: 3\n";
+    write_file(dir.file("inset.msk"), header3x3 + "1 1 1\n1 1 1\n1 1 1\n");
+    write_file(dir.file("inset.ele"),
+               header3x3 + "100.10 100.05 100.00\n100.00 99.95 99.90\n99.90 99.85 99.80\n");
+    write_file(dir.file("inset.chn"),
+               "TORVA_CHAN\nALPHA 1.0\nBETA 1.0\nTHETA 0.5\nLINKS 1\nMAXNODES 4\n"
+               "CONNECT 1 0 0\nLINK 1\nTRAPEZOID\nMANNINGS_N 0.035\nDX 10\nNODES 4\n"
+               "NODE 1\nX_Y 20.4 5.0\nELEV 98.90\nXSEC\nBOTTOM_WIDTH 1.0\nSIDE_SLOPE 1.0\n"
+               "BANKFULL_DEPTH 0.5\nNODE 2\nX_Y 29.6 5.0\nELEV 98.85\nNODE 3\n"
+               "X_Y 38.8 5.0\nELEV 98.80\nNODE 4\nX_Y 48.0 5.0\nELEV 98.75\n");
+    write_file(dir.file("inset.gst"),
+               "GRIDSTREAMFILE\nSTREAMCELLS 3\nCELLIJ 3 1\nNUMNODES 1\nLINKNODE 1 1 1.0\n"
+               "CELLIJ 3 2\nNUMNODES 1\nLINKNODE 1 2 1.0\nCELLIJ 3 3\nNUMNODES 1\n"
+               "LINKNODE 1 3 1.0\n");
+    std::string inset = parent;
+    const auto swap = [&](const std::string& from, const std::string& to) {
+        inset.replace(inset.find(from), from.size(), to);
+    };
+    swap("channel.msk", "inset.msk");
+    swap("channel.ele", "inset.ele");
+    swap("COLS              5", "COLS              3");
+    swap("OUTCOL            5", "OUTCOL            3");
+    swap("channel.chn", "inset.chn");
+    swap("channel.gst", "inset.gst");
+    swap("channel.sum", "inset.sum");
+    swap("channel.otl", "inset.otl");
+    swap("IN_HYD_LOCATION   channel.hyd\n", "");
+    write_file(dir.file("inset.prj"), inset + "XYBDYINPUT_STFLOW parent_st.xy\n");
+
+    std::string log;
+    const std::string run = "cd '" + dir.path() + "' && OMP_NUM_THREADS=1 '" + torva_exe() + "' ";
+    ASSERT_EQ(run_command(run + "parent.prj 2>&1", log), 0) << log;
+    EXPECT_NE(log.find("TORVA identified 1 stream link/nodes as crossing the inset mask boundary.\n1,2\t\n"),
+              std::string::npos)
+        << log;
+    ASSERT_EQ(run_command(run + "inset.prj 2>&1", log), 0) << log;
+    EXPECT_NE(log.find("TORVA placed 1 stream xy boundary points on link/nodes.\n1,1\t\n"), std::string::npos)
+        << log;
+
+    // What the parent wrote, a discharge a minute, integrated over the run.
+    std::istringstream written(read_file(dir.file("parent_st.xy")));
+    std::string line;
+    double carried = 0.0;
+    while (std::getline(written, line)) {
+        int y, mo, d, h, mi;
+        double q;
+        if (std::sscanf(line.c_str(), "%d %d %d %d %d %lf", &y, &mo, &d, &h, &mi, &q) == 6)
+            carried += 60.0 * q;
+    }
+    ASSERT_GT(carried, 1.0);
+    const std::string summary = read_file(dir.file("inset.sum"));
+    const size_t at = summary.find("volume of stream point sources:");
+    ASSERT_NE(at, std::string::npos) << summary;
+    EXPECT_NEAR(std::stod(summary.substr(at + 31, 30)), carried, 0.02 * carried) << summary.substr(at, 60);
+    const size_t err = summary.find("mass conservation error:");
+    ASSERT_NE(err, std::string::npos);
+    EXPECT_NEAR(std::stod(summary.substr(err + 24, 30)), 0.0, 1e-6) << summary.substr(err, 80);
 }
