@@ -192,7 +192,9 @@ TEST(StreamBoundaryRun, EventSummaryBooksTheInflowAndBalances)
 // writes: the channel example writes the discharge where its channel enters
 // an inset over its three eastern columns, and the inset, reading that file,
 // places the point at the head of its own channel and takes in what the
-// outer channel carried across.
+// outer channel carried across. Its ring of cells, the channel cells among
+// them, holds the parent's overland depths, and the inset's balance closes
+// on what the boundary gave and took.
 TEST(StreamBoundaryRun, AnInsetTakesInTheDischargeItsParentWrote)
 {
     scratch_dir dir("st_bdy_nest");
@@ -211,8 +213,9 @@ TEST(StreamBoundaryRun, AnInsetTakesInTheDischargeItsParentWrote)
     const std::string header3x5 = "north: 30.00\nsouth: 0.00\neast: 50.00\nwest: 0.00\nrows: 3\ncols: 5\n";
     write_file(dir.file("outline.msk"), header3x5 + "0 0 1 1 1\n0 0 1 1 1\n0 0 1 1 1\n");
     std::string parent = read_file(ex + "channel.prj");
-    write_file(dir.file("parent.prj"),
-               parent + "XYBDYOUTPUT_MASK outline.msk\nXYBDYOUTPUT_STFLOW parent_st.xy\n");
+    write_file(dir.file("parent.prj"), parent +
+                                           "XYBDYOUTPUT_MASK outline.msk\nXYBDYOUTPUT_STFLOW parent_st.xy\n"
+                                           "XYBDYOUTPUT_OVDEP parent_ov.xy\n");
 
     // The inset: the three eastern columns with the last three nodes.
     const std::string header3x3 = "north: 30.00\nsouth: 0.00\neast: 50.00\nwest: 20.00\nrows: 3\ncols: 3\n";
@@ -242,7 +245,8 @@ TEST(StreamBoundaryRun, AnInsetTakesInTheDischargeItsParentWrote)
     swap("channel.sum", "inset.sum");
     swap("channel.otl", "inset.otl");
     swap("IN_HYD_LOCATION   channel.hyd\n", "");
-    write_file(dir.file("inset.prj"), inset + "XYBDYINPUT_STFLOW parent_st.xy\n");
+    write_file(dir.file("inset.prj"),
+               inset + "XYBDYINPUT_STFLOW parent_st.xy\nXYBDYINPUT_OVDEP parent_ov.xy\n");
 
     std::string log;
     const std::string run = "cd '" + dir.path() + "' && OMP_NUM_THREADS=1 '" + torva_exe() + "' ";
