@@ -61,6 +61,8 @@ int chan_link_flows(model_state& s, dnode_mat& q, double dt_sub)
                 q[n][i] = s.qlat[n][i] * dx + q[n - 1][i];
                 if (s.chan_point_on)
                     q[n][i] += s.chan_point_q[i * s.node_dim + n];
+                if (!s.xy_stream_q.empty())
+                    q[n][i] += s.xy_stream_q[n][i];
                 if (s.stream_loss)
                     q[n][i] += s.qriv[n][i] * dx;
             } else {

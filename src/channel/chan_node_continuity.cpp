@@ -36,6 +36,8 @@ double chan_node_continuity(model_state& s, const dnode_mat& q, dnode_mat& area,
             // The held outlet passes its point input on in its discharge.
             if (s.chan_point_on && !held_outlet)
                 B += t * s.chan_point_q[i * s.node_dim + j];
+            if (!s.xy_stream_q.empty() && !held_outlet)
+                B += t * s.xy_stream_q[j][i];
             if (s.storm_sewer)
                 B += t * superlink_chan_inflow(s, i, j);
             if (!s.stream_pointsource.empty()) {

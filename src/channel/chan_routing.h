@@ -45,9 +45,10 @@ int ex_flow_route(model_state& state, double dt, route_volumes& out);
 void chan_route_work_reset(model_state& state);
 
 // Moves water between the grid cells and the channel nodes over dt seconds.
-// Returns the volume the lumped soil models delivered; adds the volume sent
-// into specified-head boundary cells to bc_vol.
-double overland_channel_exchange(model_state& state, double dt, double& bc_vol);
+// Returns the volume the lumped soil models delivered. Specified-head
+// boundary cells keep their depth: what they give the channel grows bc_in,
+// what the channel spills into them grows bc_out (m3).
+double overland_channel_exchange(model_state& state, double dt, double& bc_in, double& bc_out);
 // Adds the lumped models' discharge (Sacramento, conceptual groundwater) to
 // the lateral inflow of the channel nodes; returns the volume over dt (m3).
 double lumped_channel_inflow(model_state& state, double dt);

@@ -229,6 +229,9 @@ struct channel_state {
     dvec chan_point_vol;          // m3 per node index (channel constituent transport)
     int chan_point_date[5] = {};  // year, month, day, hour, minute of the next record
     double chan_point_next_time = 0.0; // Julian days; 0 when no record is pending
+    // Inflow of the stream boundary points of a nested run (XYBDYINPUT_STFLOW,
+    // XYBDYINPUT_STTIMESERIES), m3/s [node][link]; empty without points.
+    dnode_mat xy_stream_q;
     file_rec chan_aux_file;
     std::string chan_con_output_name;
     double overbank_factor = 0.0;

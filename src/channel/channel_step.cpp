@@ -62,9 +62,10 @@ void channel_step(model_state& s)
             s.area_old[n][l] = s.area[n][l];
 
     if (s.ov_wet || s.overbank_flow) {
-        double bc = 0.0;
-        s.lateral_in_event += overland_channel_exchange(s, dt, bc);
-        s.head_bc_in_total += bc;
+        double bc_in = 0.0, bc_out = 0.0;
+        s.lateral_in_event += overland_channel_exchange(s, dt, bc_in, bc_out);
+        s.head_bc_in_total += bc_in;
+        s.head_bc_out_total += bc_out;
         s.chan_routing_active = 1;
     }
     // The lumped soil models feed the channel at every channel time.

@@ -10,6 +10,7 @@
 #include "channel/routed_nodes.h"
 #include "core/error_state.h"
 #include "core/model_state.h"
+#include "coupling/coupling_services.h"
 
 void chan_route_work_reset(model_state& s)
 {
@@ -151,6 +152,9 @@ int ex_flow_route(model_state& s, double dt, route_volumes& out)
     const int L = s.num_links;
     const double max_c = s.max_courant_number;
 
+    // The stream boundary points' discharges hold for the whole routing call.
+    if (!s.xy_stream_q.empty())
+        apply_st_xy_bdy(s.cards.xy_in, s.xy_stream_q, s.current_time);
     const chan_point_rates points = chan_point_inflow_rates(s);
     const bool seepage = s.stream_loss != 0;
     int status = 0;

@@ -105,6 +105,9 @@ void init_channel_state(model_state& s)
         initial_channel_masses(s);
     if (!s.chan_point_input_name.empty())
         chan_point_input_setup(s);
+    // Stream boundary points keep feeding the network from the start.
+    if (!s.xy_stream_q.empty())
+        s.chan_routing_active = 1;
     // TODO: channel cells of the grid-stream entries for soil erosion
     // (SOIL_EROSION).
 }

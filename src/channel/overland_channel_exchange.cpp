@@ -67,7 +67,7 @@ double weir_submergence_factor(double x)
     return 0.0;
 }
 
-double overland_channel_exchange(model_state& s, double dt, double& bc_vol)
+double overland_channel_exchange(model_state& s, double dt, double& bc_in, double& bc_out)
 {
     double lumped = 0.0;
     const int N = s.num_cells;
@@ -171,13 +171,14 @@ double overland_channel_exchange(model_state& s, double dt, double& bc_vol)
             if (f.kind == 0) {
                 Q = 0.0;
             } else if (f.kind == 1) {
-                if (!boundary) {
-                    if (h * cell_area - Q * dt < -1e-16) {
-                        Q = h * cell_area / dt;
-                        s.ov_depth[c] = 0.0;
-                    } else {
-                        s.ov_depth[c] -= Q * dt / cell_area;
-                    }
+                // A boundary cell keeps its depth: the boundary supplies the water.
+                if (boundary) {
+                    bc_in += Q * dt;
+                } else if (h * cell_area - Q * dt < -1e-16) {
+                    Q = h * cell_area / dt;
+                    s.ov_depth[c] = 0.0;
+                } else {
+                    s.ov_depth[c] -= Q * dt / cell_area;
                 }
             } else {
                 // Spillable volume: the node's area above the stage lowered by
@@ -196,7 +197,7 @@ double overland_channel_exchange(model_state& s, double dt, double& bc_vol)
                     Q = Vb * s.overbank_factor / dt;
                 Q = -Q;
                 if (boundary) {
-                    bc_vol += -Q * dt;
+                    bc_out += -Q * dt; // leaves through the boundary
                 } else {
                     s.ov_depth[c] += -Q * dt / cell_area;
                     const double excess = s.ov_depth[c] + zg - ys;

@@ -12,6 +12,7 @@
 #include "core/julian.h"
 #include "core/model_state.h"
 #include "core/text_parse.h"
+#include "coupling/coupling_services.h"
 #include "input/grid_text.h"
 #include "input/reader_echo.h"
 #include "quality/chan_sediment.h"
@@ -246,7 +247,15 @@ void setup_channels(model_state& s)
     qbn_channel_setup(s);
     if (error_state.raised)
         return;
-    // TODO: stream boundary points of the XY inputs (XYBDYINPUT).
+    // The stream boundary points of a nested run, placed once on the network.
+    if (s.cards.xy_in.num_st_points > 0) {
+        const stream_network_view net{s.num_links, &s.nx, &s.nx1, &s.ltype, &s.lnx, &s.lny};
+        if (!locate_stream_bdy_linknodes(s.cards.xy_in, net)) {
+            report_error(error_state);
+            return;
+        }
+        s.xy_stream_q.assign(nd, ld, 0.0);
+    }
     if (s.stream_loss || s.chan_con_trans) {
         s.qriv.assign(nd, ld, 0.0);
         s.av_qriv.assign(nd, ld, 0.0);

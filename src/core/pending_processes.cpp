@@ -52,9 +52,6 @@ const pending_process pending_table[] = {
     // the end-of-run files.
     {"OUTLET_SED_TSS", "Outlet suspended-sediment output", ON(s.cards.outlet_sed_tss_given)},
     {"CHAN_SED_FLUX", "Channel link/node outputs", ON(s.cards.chan_sed_flux_given)},
-    // Coupling: the host-environment exchange, the KZ segment coupling and
-    // the XY outputs of nested models.
-    {"QNT", "The host environment (QNT) exchange", ON(s.qnt_mode)},
 };
 
 #undef ON

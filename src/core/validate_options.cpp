@@ -103,6 +103,29 @@ bool check_host_environment(model_state& s)
         if (s.gw_simulation) return fail(err_qnt_gw);
     }
     if (s.zebo_exchange && !s.qnt_mode) return fail(err_zebo_without_qnt);
+    // The co-run exchange knows these grids by name only: the model keeps
+    // no erosivity, crop factor, net erosion or ET demand map to write or to
+    // take back, so a project asking for one is refused rather than ignored.
+    struct unexchanged {
+        int given;
+        const char* card;
+        const char* way;
+    };
+    const unexchanged grids[] = {
+        {s.erosivity_to_zebo, "EROSIVITY_TO_ZEBO", "write"},
+        {s.crop_fact_to_zebo, "CROP_FACT_TO_ZEBO", "write"},
+        {s.net_erosion_to_zebo, "NET_EROSION_TO_ZEBO", "write"},
+        {s.erosivity_from_zebo, "EROSIVITY_FROM_ZEBO", "read"},
+        {s.crop_fact_from_zebo, "CROP_FACT_FROM_ZEBO", "read"},
+        {s.et_demand_from_zebo, "ET_DEMAND_FROM_ZEBO", "read"},
+    };
+    for (const unexchanged& g : grids) {
+        if (!g.given) continue;
+        std::printf("Error: TORVA cannot %s the ZEBO exchange grid of the %s card.\n"
+                    "Remove the card from the project file.\n",
+                    g.way, g.card);
+        return fail(err_stop);
+    }
     return false;
 }
 
@@ -129,5 +152,12 @@ void validate_options(model_state& s)
         s.chan_discharge_output = 0;
     }
     if (check_groundwater(s)) return;
-    check_host_environment(s);
+    if (check_host_environment(s)) return;
+    // Stream boundary points feed channel nodes: without channel routing
+    // their discharges would go nowhere.
+    if (s.cards.xy_in.num_st_points > 0 && !s.chan_explicit) {
+        std::printf("Error: the stream xy boundary points of %s need channel routing (CHAN_EXPLIC).\n",
+                    s.cards.xybdyinput_stflow_given ? "XYBDYINPUT_STFLOW" : "XYBDYINPUT_STTIMESERIES");
+        fail(err_stop);
+    }
 }

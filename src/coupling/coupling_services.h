@@ -37,6 +37,26 @@ void apply_ov_xy_bdy(xy_input& in, dvec& depth, double dx, double& vol_in, doubl
 void apply_gw_xy_bdy(xy_input& in, dvec& heads, const dvec& storage, double dx, double& gain, double& loss,
                      double t);
 
+// The channel network as the stream boundary points see it: computational
+// nodes and node points per link, link kinds and node point positions
+// ([node point][link]).
+struct stream_network_view {
+    int num_links = 0;
+    const ivec* nodes = nullptr;
+    const ivec* node_points = nullptr;
+    const ivec* link_type = nullptr;
+    const dnode_mat* lnx = nullptr;
+    const dnode_mat* lny = nullptr;
+};
+// Gives every stream boundary point given by X and Y the routed link and
+// node nearest to it and checks the points given by link and node; prints
+// the placed link/nodes. False (after a message naming the point, run
+// stopped) when a point names no routed node or cannot be placed.
+bool locate_stream_bdy_linknodes(xy_input& in, const stream_network_view& net);
+// Sets inflow[node][link] at the points' nodes to the sum of their series
+// at time t, m3/s; a negative discharge counts as none.
+void apply_st_xy_bdy(const xy_input& in, dnode_mat& inflow, double t);
+
 // False (after a message naming the file, the point and the number, run
 // stopped) when a by-cell XY boundary file names a cell outside 1..num_cells.
 bool check_xy_bdy_cells(const xy_input& in, int num_cells);

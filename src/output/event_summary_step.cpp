@@ -167,8 +167,10 @@ void event_differences(model_state& s)
         s.lake_point_sink_event = s.lake_point_sink_total - s.lake_point_sink_total_start;
         s.stream_point_sink_event = s.stream_point_sink_total - s.stream_point_sink_total_start;
     }
-    // Point inputs, POINTSOURCE series and the headwater inflow.
-    if (s.chan_point_on || !s.stream_pointsource.empty() || s.first_order_chan_q != 0.0)
+    // Point inputs, POINTSOURCE series, stream boundary points and the
+    // headwater inflow.
+    if (s.chan_point_on || !s.stream_pointsource.empty() || !s.xy_stream_q.empty() ||
+        s.first_order_chan_q != 0.0)
         s.stream_point_source_event = s.chan_point_total - s.chan_point_total_start;
     if (s.chan_lakes)
         s.lake_evap_event = s.lake_evap_total - s.lake_evap_total_start;

@@ -172,7 +172,7 @@ TEST_F(ChannelProject, ExchangeRulesMatchHandValues)
         m.yp[1][1] = k.stage;
         m.chan_depth[1][1] = k.stage - m.bel[1][1];
         double bc = 0.0;
-        overland_channel_exchange(m, k.dt, bc);
+        overland_channel_exchange(m, k.dt, bc, bc);
         EXPECT_NEAR(m.gst_qlat[1][1], k.q_expected, 1e-9 * std::max(1.0, k.q_expected));
         EXPECT_NEAR(m.qlat[1][1], k.q_expected / dx, 1e-11 * std::max(1.0, k.q_expected));
         if (std::string(k.name) != "backwater above 0.66 meets Manning") {
@@ -200,7 +200,7 @@ TEST_F(ChannelProject, SpillLimitedByOverbankMaxDv)
     m.con_any = 1; // constituents follow the exchanged volume
     m.con_chan_work.assign(m.num_cells, 0.0);
     double bc = 0.0;
-    overland_channel_exchange(m, dt, bc);
+    overland_channel_exchange(m, dt, bc, bc);
     // Spillable volume: area between stage 102.5 and 102.0, times dx.
     const double a_hi = (2.0 + 2.5) * 2.5, a_lo = (2.0 + 2.0) * 2.0;
     const double Vb = (a_hi - a_lo) * dx;
@@ -210,6 +210,45 @@ TEST_F(ChannelProject, SpillLimitedByOverbankMaxDv)
     EXPECT_NEAR(m.yp[1][1], ys, 1e-12); // the stage is restored
     EXPECT_NEAR(m.gst_Vlat[1][1], q * dt, 1e-9);
     EXPECT_NEAR(m.con_chan_work[c], q * dt, 1e-9);
+}
+
+// A specified-head boundary cell keeps its depth in both directions: the
+// water it gives the channel comes in through the boundary, the water the
+// channel spills onto it leaves through the boundary.
+TEST_F(ChannelProject, BoundaryCellsBookTheirExchangeOnTheBoundary)
+{
+    const double dx = 100.0, dt = 30.0;
+    ASSERT_TRUE(load_network(trapezoid_link(3, dx, 0.0, 2.0, 1.0, 0.03, 1.0), one_cell_gst,
+                             "OVERBANK_FLOW\nOVERBANK_MAX_DV 0.01\n"))
+        << out;
+    model_state& m = *s;
+    init_channel_state(m);
+    const int c = m.gst_gnum[1][1];
+    m.ov_boundary = 1;
+    m.boundary_type.assign(m.num_cells, 0);
+    m.boundary_type[c] = 9;
+
+    // The channel spills onto the cell (as in the spill above).
+    m.ov_depth[c] = 0.0;
+    m.yp[1][1] = 102.5;
+    m.chan_depth[1][1] = 2.5;
+    double in = 0.0, out_vol = 0.0;
+    overland_channel_exchange(m, dt, in, out_vol);
+    const double Vb = ((2.0 + 2.5) * 2.5 - (2.0 + 2.0) * 2.0) * dx;
+    EXPECT_NEAR(out_vol, Vb * 0.01, 1e-9);
+    EXPECT_EQ(in, 0.0);
+    EXPECT_EQ(m.ov_depth[c], 0.0);
+
+    // The cell drains into a low channel.
+    m.ov_depth[c] = 0.1;
+    m.yp[1][1] = 100.0;
+    m.chan_depth[1][1] = 0.0;
+    in = out_vol = 0.0;
+    overland_channel_exchange(m, 1.0, in, out_vol);
+    EXPECT_GT(m.gst_qlat[1][1], 0.0);
+    EXPECT_NEAR(in, m.gst_qlat[1][1] * 1.0, 1e-12);
+    EXPECT_EQ(out_vol, 0.0);
+    EXPECT_EQ(m.ov_depth[c], 0.1);
 }
 
 TEST_F(ChannelProject, HeadBoundaryHoldsTheOutlet)
@@ -368,7 +407,7 @@ TEST_F(ChannelProject, LateralInflowNotANumberStops)
     s->gst_pct[1][1] = std::nan("");
     double bc = 0.0;
     testing::internal::CaptureStdout();
-    overland_channel_exchange(*s, 1.0, bc);
+    overland_channel_exchange(*s, 1.0, bc, bc);
     const std::string o = testing::internal::GetCapturedStdout();
     EXPECT_NE(o.find("lateral inflow for node 1 link 1 is not a number \n"), std::string::npos) << o;
     EXPECT_NE(error_state.raised, 0);

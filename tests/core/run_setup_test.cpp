@@ -105,6 +105,13 @@ TEST_F(RunSetup, OptionConflictsStopWithTheirMessages)
         {"QNT\nZEBO z.ctl\nQNT_EVENT_NUM -2\n", "This is an event call of TORVA by QNT, qnt_event_num=-2\n"
                                                 "\nError: TORVA is running within QNT in event mode."},
         {"ZEBO z.ctl\n", "Error: You have specified that TORVA is being run with ZEBO, but you did\n"},
+        // Exchange grids the model keeps no map for are refused by card.
+        {"QNT\nZEBO z.ctl\nEROSIVITY_TO_ZEBO e.asc\n",
+         "Error: TORVA cannot write the ZEBO exchange grid of the EROSIVITY_TO_ZEBO card.\n"
+         "Remove the card from the project file.\n"},
+        {"QNT\nZEBO z.ctl\nMOIST_FROM_ZEBO m.asc\nET_DEMAND_FROM_ZEBO d.asc\n",
+         "Error: TORVA cannot read the ZEBO exchange grid of the ET_DEMAND_FROM_ZEBO card.\n"},
+        {"QNT\nZEBO z.ctl\nNET_EROSION_TO_ZEBO n.asc\n", "grid of the NET_EROSION_TO_ZEBO card"},
     };
     for (const auto& c : cases) {
         run(c.cards);
