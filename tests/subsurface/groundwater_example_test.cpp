@@ -105,9 +105,8 @@ TEST(GroundwaterExample, BalanceClosesAndThreadsAgree)
         EXPECT_EQ(read_file(one.file(name)), read_file(four.file(name))) << name;
 }
 
-// Lakes over the aquifer need the lake-bed exchange, which is not built:
-// overland lakes with the groundwater and channel lakes whose beds would
-// exchange with it are refused by name, with exit status 1.
+// Overland lakes over the aquifer, and lake beds without a conductivity
+// to value their exchange, are refused by name with exit status 1.
 TEST(GroundwaterExample, LakesOverTheAquiferAreRefusedByName)
 {
     scratch_dir dir("gw_lakes");
@@ -130,8 +129,81 @@ TEST(GroundwaterExample, LakesOverTheAquiferAreRefusedByName)
     write_file(dir.file("chlake.prj"), read_file(from + "chlake.prj") + "STREAM_LOSS\n");
     EXPECT_EQ(run_command("cd '" + dir.path() + "' && '" + torva_exe() + "' chlake.prj 2>&1", out), 1);
     EXPECT_NE(
-        out.find("Lake-bed exchange with the groundwater (MLAKE with STREAM_LOSS or GW_SIMULATION) is not "
-                 "available yet.\n"),
+        out.find(
+            "Lake-bed exchange without a saturated conductivity per cell (MLAKE without CONDUCTIVITY) is "
+            "not available yet.\n"),
         std::string::npos)
         << out;
+}
+
+namespace
+{
+
+// A uniform 3 x 7 grid of the pond example's extent.
+std::string pond_grid(const std::string& value)
+{
+    std::string g = "north: 30.00\nsouth: 0.00\neast: 70.00\nwest: 0.00\nrows: 3\ncols: 7\n";
+    for (int r = 0; r < 3; ++r) {
+        for (int c = 0; c < 7; ++c)
+            g += value + (c < 6 ? " " : "\n");
+    }
+    return g;
+}
+
+} // namespace
+
+// The pond example over an aquifer whose table lies below the pond's bed:
+// the pond loses through its 1 m bed (MLAKE, metres) into the aquifer. The
+// volume the lake loses is the volume the aquifer books, the lake, the
+// groundwater and the overall balances close, and a pond without MLAKE
+// exchanges nothing.
+TEST(GroundwaterExample, PondLosesThroughItsBedIntoTheAquifer)
+{
+    struct outcome {
+        double lake_to_gw = NAN, gw_balance = NAN, lake_error = NAN, start = NAN;
+        std::string sum;
+    };
+    auto run = [](bool bed) {
+        scratch_dir dir("gw_pond");
+        const std::string from = std::string(TORVA_EXAMPLES) + "/chlake/";
+        for (const char* f : {"chlake.msk", "chlake.ele", "chlake.gst"})
+            write_file(dir.file(f), read_file(from + f));
+        std::string chn = read_file(from + "chlake.chn");
+        if (bed)
+            chn.replace(chn.find("\nLAKE\n"), 6, "\nLAKE\nMLAKE 1.0\n");
+        write_file(dir.file("chlake.chn"), chn);
+        const char* maps[][2] = {{"k", "1.0"},   {"hc", "11.0"},  {"por", "0.45"},
+                                 {"m0", "0.15"}, {"pi", "0.25"},  {"rs", "0.05"},
+                                 {"wt", "97.0"}, {"bot", "50.0"}, {"bnd", "1"}};
+        for (const auto& m : maps)
+            write_file(dir.file(std::string("p_") + m[0] + ".map"), pond_grid(m[1]));
+        write_file(dir.file("chlake.prj"),
+                   read_file(from + "chlake.prj") +
+                       "INF_REDIST\nCONDUCTIVITY p_k.map\nCAPILLARY p_hc.map\nPOROSITY p_por.map\n"
+                       "MOISTURE p_m0.map\nPORE_INDEX p_pi.map\nRESIDUAL_SAT p_rs.map\nSOIL_MOIST_DEPTH 1.0\n"
+                       "TOP_LAYER_DEPTH 0.2\nWATER_TABLE p_wt.map\nGW_SIMULATION\nAQUIFER_BOTTOM p_bot.map\n"
+                       "GW_BOUNDFILE p_bnd.map\nGW_UNIF_HYCOND 36.0\nGW_UNIF_POROSITY 0.3\nGW_TIMESTEP 60\n");
+        std::string out;
+        EXPECT_EQ(run_command("cd '" + dir.path() + "' && '" + torva_exe() + "' chlake.prj 2>&1", out), 0)
+            << out.substr(out.size() > 3000 ? out.size() - 3000 : 0);
+        outcome o;
+        o.sum = read_file(dir.file("chlake.sum"));
+        o.lake_to_gw = summary_value(o.sum, "vol from lakes to gw this event (cu. m):");
+        o.start = summary_value(o.sum, "GW volume start =");
+        o.gw_balance = summary_value(o.sum, "GW volume end =") - o.start -
+                       summary_value(o.sum, "Total inputs to groundwater=") -
+                       summary_value(o.sum, "Flux across head boundaries=");
+        o.lake_error = summary_value(o.sum, "Perennial lake mass bal error m^3=");
+        return o;
+    };
+    const outcome with_bed = run(true);
+    EXPECT_GT(with_bed.lake_to_gw, 1.0) << with_bed.sum;
+    EXPECT_NEAR(with_bed.gw_balance, 0.0, 1e-6 * with_bed.start) << with_bed.sum;
+    EXPECT_NEAR(with_bed.lake_error, 0.0, 0.011) << with_bed.sum;
+    // The water stays in the run: the overall balance counts it in the
+    // aquifer's storage, not as a loss.
+    EXPECT_LT(std::fabs(summary_value(with_bed.sum, "Overall mass balance error =")), 1e-4) << with_bed.sum;
+    const outcome without = run(false);
+    EXPECT_EQ(without.lake_to_gw, 0.0) << without.sum;
+    EXPECT_NEAR(without.lake_error, 0.0, 0.011) << without.sum;
 }
