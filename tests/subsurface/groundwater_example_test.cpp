@@ -105,20 +105,53 @@ TEST(GroundwaterExample, BalanceClosesAndThreadsAgree)
         EXPECT_EQ(read_file(one.file(name)), read_file(four.file(name))) << name;
 }
 
-// Overland lakes over the aquifer, and lake beds without a conductivity
-// to value their exchange, are refused by name with exit status 1.
-TEST(GroundwaterExample, LakesOverTheAquiferAreRefusedByName)
+namespace
+{
+
+// A uniform grid of rows x cols cells of 10 m from (0, 0).
+std::string uniform_grid(int rows, int cols, const std::string& value)
+{
+    std::string g =
+        "north: " + std::to_string(10 * rows) + ".00\nsouth: 0.00\neast: " + std::to_string(10 * cols) +
+        ".00\nwest: 0.00\nrows: " + std::to_string(rows) + "\ncols: " + std::to_string(cols) + "\n";
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < cols; ++c)
+            g += value + (c + 1 < cols ? " " : "\n");
+    return g;
+}
+
+// The redistribution scheme and an aquifer with its table 3 m below the
+// ground, as uniform maps in the folder; returns the cards that use them.
+std::string write_aquifer(const std::string& folder, int rows, int cols)
+{
+    const char* maps[][2] = {{"k", "1.0"},   {"hc", "11.0"}, {"por", "0.45"}, {"m0", "0.15"}, {"pi", "0.25"},
+                             {"rs", "0.05"}, {"wt", "97.0"}, {"bot", "50.0"}, {"bnd", "1"}};
+    for (const auto& m : maps)
+        write_file(folder + "/p_" + m[0] + ".map", uniform_grid(rows, cols, m[1]));
+    return "INF_REDIST\nCONDUCTIVITY p_k.map\nCAPILLARY p_hc.map\nPOROSITY p_por.map\nMOISTURE p_m0.map\n"
+           "PORE_INDEX p_pi.map\nRESIDUAL_SAT p_rs.map\nSOIL_MOIST_DEPTH 1.0\nTOP_LAYER_DEPTH 0.2\n"
+           "WATER_TABLE p_wt.map\nGW_SIMULATION\nAQUIFER_BOTTOM p_bot.map\nGW_BOUNDFILE p_bnd.map\n"
+           "GW_UNIF_HYCOND 36.0\nGW_UNIF_POROSITY 0.3\nGW_TIMESTEP 60\n";
+}
+
+} // namespace
+
+// The overland-lake example runs over an aquifer with its balances closed;
+// lake beds without a conductivity to value their exchange are refused by
+// name with exit status 1.
+TEST(GroundwaterExample, OverlandLakesRunOverTheAquiferAndBedsNeedAConductivity)
 {
     scratch_dir dir("gw_lakes");
-    run_example(dir.path(), 1);
-    write_file(dir.file("gw.prj"), read_file(dir.file("gw.prj")) + "OVERLAND_LAKE_MAP  gw_wt.map\n");
+    const std::string lake = std::string(TORVA_EXAMPLES) + "/lake/";
+    for (const char* f : {"lake.msk", "lake.ele", "lake.lkm", "lake.lak", "lake.dik", "lake.spt"})
+        write_file(dir.file(f), read_file(lake + f));
+    write_file(dir.file("lake.prj"), read_file(lake + "lake.prj") + write_aquifer(dir.path(), 5, 7));
     std::string out;
-    EXPECT_EQ(run_command("cd '" + dir.path() + "' && '" + torva_exe() + "' gw.prj 2>&1", out), 1);
-    EXPECT_NE(
-        out.find("Overland lakes over the saturated groundwater (OVERLAND_LAKE_MAP with GW_SIMULATION) is "
-                 "not available yet.\n"),
-        std::string::npos)
-        << out;
+    EXPECT_EQ(run_command("cd '" + dir.path() + "' && '" + torva_exe() + "' lake.prj 2>&1", out), 0) << out;
+    const std::string sum = read_file(dir.file("lake.sum"));
+    EXPECT_LT(std::fabs(summary_value(sum, "Overall mass balance error =")), 1e-4) << sum;
+    EXPECT_LT(std::fabs(summary_value(sum, "Overland lake mass bal error m^3:")), 0.01) << sum;
+    EXPECT_GT(summary_value(sum, "GW volume start ="), 0.0) << sum;
 
     const std::string from = std::string(TORVA_EXAMPLES) + "/chlake/";
     for (const char* f : {"chlake.msk", "chlake.ele", "chlake.gst"})
@@ -129,28 +162,11 @@ TEST(GroundwaterExample, LakesOverTheAquiferAreRefusedByName)
     write_file(dir.file("chlake.prj"), read_file(from + "chlake.prj") + "STREAM_LOSS\n");
     EXPECT_EQ(run_command("cd '" + dir.path() + "' && '" + torva_exe() + "' chlake.prj 2>&1", out), 1);
     EXPECT_NE(
-        out.find(
-            "Lake-bed exchange without a saturated conductivity per cell (MLAKE without CONDUCTIVITY) is "
-            "not available yet.\n"),
+        out.find("Lake-bed exchange without a saturated conductivity per cell (MLAKE without CONDUCTIVITY) "
+                 "is not available yet.\n"),
         std::string::npos)
         << out;
 }
-
-namespace
-{
-
-// A uniform 3 x 7 grid of the pond example's extent.
-std::string pond_grid(const std::string& value)
-{
-    std::string g = "north: 30.00\nsouth: 0.00\neast: 70.00\nwest: 0.00\nrows: 3\ncols: 7\n";
-    for (int r = 0; r < 3; ++r) {
-        for (int c = 0; c < 7; ++c)
-            g += value + (c < 6 ? " " : "\n");
-    }
-    return g;
-}
-
-} // namespace
 
 // The pond example over an aquifer whose table lies below the pond's bed:
 // the pond loses through its 1 m bed (MLAKE, metres) into the aquifer. The
@@ -172,17 +188,7 @@ TEST(GroundwaterExample, PondLosesThroughItsBedIntoTheAquifer)
         if (bed)
             chn.replace(chn.find("\nLAKE\n"), 6, "\nLAKE\nMLAKE 1.0\n");
         write_file(dir.file("chlake.chn"), chn);
-        const char* maps[][2] = {{"k", "1.0"},   {"hc", "11.0"},  {"por", "0.45"},
-                                 {"m0", "0.15"}, {"pi", "0.25"},  {"rs", "0.05"},
-                                 {"wt", "97.0"}, {"bot", "50.0"}, {"bnd", "1"}};
-        for (const auto& m : maps)
-            write_file(dir.file(std::string("p_") + m[0] + ".map"), pond_grid(m[1]));
-        write_file(dir.file("chlake.prj"),
-                   read_file(from + "chlake.prj") +
-                       "INF_REDIST\nCONDUCTIVITY p_k.map\nCAPILLARY p_hc.map\nPOROSITY p_por.map\n"
-                       "MOISTURE p_m0.map\nPORE_INDEX p_pi.map\nRESIDUAL_SAT p_rs.map\nSOIL_MOIST_DEPTH 1.0\n"
-                       "TOP_LAYER_DEPTH 0.2\nWATER_TABLE p_wt.map\nGW_SIMULATION\nAQUIFER_BOTTOM p_bot.map\n"
-                       "GW_BOUNDFILE p_bnd.map\nGW_UNIF_HYCOND 36.0\nGW_UNIF_POROSITY 0.3\nGW_TIMESTEP 60\n");
+        write_file(dir.file("chlake.prj"), read_file(from + "chlake.prj") + write_aquifer(dir.path(), 3, 7));
         std::string out;
         EXPECT_EQ(run_command("cd '" + dir.path() + "' && '" + torva_exe() + "' chlake.prj 2>&1", out), 0)
             << out.substr(out.size() > 3000 ? out.size() - 3000 : 0);
