@@ -203,7 +203,10 @@ TEST(GroundwaterExample, PondLosesThroughItsBedIntoTheAquifer)
         return o;
     };
     const outcome with_bed = run(true);
+    // A bed read as 1 cm instead of 1 m would pass a hundred times more,
+    // more than the pond ever holds.
     EXPECT_GT(with_bed.lake_to_gw, 1.0) << with_bed.sum;
+    EXPECT_LT(with_bed.lake_to_gw, 3.0) << with_bed.sum;
     EXPECT_NEAR(with_bed.gw_balance, 0.0, 1e-6 * with_bed.start) << with_bed.sum;
     EXPECT_NEAR(with_bed.lake_error, 0.0, 0.011) << with_bed.sum;
     // The water stays in the run: the overall balance counts it in the
