@@ -216,3 +216,33 @@ TEST(GroundwaterExample, PondLosesThroughItsBedIntoTheAquifer)
     EXPECT_EQ(without.lake_to_gw, 0.0) << without.sum;
     EXPECT_NEAR(without.lake_error, 0.0, 0.011) << without.sum;
 }
+
+// An outer run's XY_GW_HEAD output at the pumped cell's centre carries that
+// cell's heads, the ones the well-level file prints, at the same times.
+TEST(GroundwaterExample, XyHeadOutputFollowsTheCellAtItsCentre)
+{
+    scratch_dir dir("gw_xy_out");
+    run_example(dir.path(), 1);
+    write_file(dir.file("pts.xy"), "1\n25.0 25.0 1\n");
+    write_file(dir.file("gw.prj"),
+               read_file(dir.file("gw.prj")) + "XYBDYOUTPUT_PTS    pts.xy\nXYBDYOUTPUT_GWHEAD gwhead.xy\n");
+    std::string out;
+    ASSERT_EQ(run_command("cd '" + dir.path() + "' && '" + torva_exe() + "' gw.prj 2>&1", out), 0) << out;
+    const auto wells = rows_of(read_file(dir.file("gw.wel")));
+    const std::string xy = read_file(dir.file("gwhead.xy"));
+    ASSERT_EQ(xy.rfind("XY_GW_HEAD\n1\n", 0), 0u) << xy;
+    std::istringstream in(xy);
+    std::string line;
+    std::size_t row = 0;
+    while (std::getline(in, line)) {
+        int y = 0, mo = 0, d = 0, h = 0, mi = 0;
+        double head = 0.0;
+        if (std::sscanf(line.c_str(), "%d %d %d %d %d %lf", &y, &mo, &d, &h, &mi, &head) != 6)
+            continue;
+        ASSERT_LT(row, wells.size());
+        EXPECT_EQ((h - 12) * 60 + mi, static_cast<int>(wells[row][0])) << line;
+        EXPECT_NEAR(head, wells[row][1], 0.0005) << line;
+        ++row;
+    }
+    EXPECT_EQ(row, wells.size());
+}
