@@ -22,6 +22,11 @@ void superlink_chan_totals(model_state& state);
 // gains from the aquifer, 2 when only wet nodes lose, else 0 (also after a
 // break-point table error, reported).
 int stream_gw_exchange(model_state& state);
+// The lake-bed exchange of dt seconds at the rates stream_gw_exchange left
+// in lake_gw_rate: every flooded cell of a lake with a bed (MLAKE) adds
+// rate x dt x dx to its lake's volume (booked as lake inflow or outflow)
+// and to the cell's lake_source for the groundwater step.
+void lake_bed_volumes(model_state& state, double dt);
 // Groundwater flow into the leaky pipes: adds each drain entry's inflow
 // (m3/s) to Q_tile_grid of its cell and superlink_tile_flow of its node.
 // 1 when it ran or stopped on an error (code 131 or 133, raised), 0 when no

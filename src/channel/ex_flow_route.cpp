@@ -190,9 +190,8 @@ int ex_flow_route(model_state& s, double dt, route_volumes& out)
             if (dt_sub < 0.001)
                 dt_sub = 0.0015;
         }
-        // Seepage of the sub-step from the stages at its start.
-        // TODO: the lake-bed exchange of the sub-step (MLAKE with
-        // GW_SIMULATION) once the lake-bed thickness is read.
+        // Seepage of the sub-step (and the lake-bed rates) from the stages
+        // at its start.
         if (seepage) {
             status = stream_gw_exchange(s);
             if (error_state.raised)

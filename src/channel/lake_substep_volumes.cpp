@@ -1,7 +1,9 @@
 // The lake volumes of one accepted channel sub-step: the discharge of the
 // channels that end in a lake (or in a link the lake has taken) joins the
-// lake, and what its outlet structure passes leaves it.
+// lake, what its outlet structure passes leaves it, and the water its bed
+// exchanges with the aquifer joins or leaves it.
 #include "channel/chan_routing.h"
+#include "channel/channel_steps.h"
 #include "core/model_state.h"
 
 namespace
@@ -48,5 +50,29 @@ void lake_substep_volumes(model_state& s, double dt_sub)
             book(s, lake, dt_sub * s.qp[s.nx[up]][up]);
         }
     }
-    // TODO: lake-bed exchange with the aquifer (MLAKE with GW_SIMULATION).
+    lake_bed_volumes(s, dt_sub);
+}
+
+void lake_bed_volumes(model_state& s, double dt)
+{
+    if (!s.chan_lakes || s.lake_gw_exchange != 1 || s.lake_gw_rate.size() < s.num_cells ||
+        s.lake_source.size() < s.num_cells)
+        return;
+    const double dx = s.gridsize;
+    for (int lake = 1; lake <= s.num_lakes; ++lake) {
+        if (lake > s.calc_loss.size() || !s.calc_loss[lake])
+            continue;
+        for (int k = 1; k <= s.lake_cells[lake]; ++k) {
+            const int row = s.lake_search[lake][1][k];
+            const int col = s.lake_search[lake][2][k];
+            if (row < 1 || col < 1 || row > s.mask.rows() || col > s.mask.cols())
+                continue;
+            const int cell = s.mask[row][col];
+            if (cell < 1 || cell > s.num_cells)
+                continue;
+            const double v = dt * s.lake_gw_rate[cell] * dx;
+            book(s, lake, v);
+            s.lake_source[cell] += v;
+        }
+    }
 }

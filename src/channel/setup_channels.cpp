@@ -204,11 +204,13 @@ void setup_channels(model_state& s)
     s.lake_gw_exchange = read_chan_input(s);
     if (error_state.code >= err_rating_curve_usage && error_state.code <= err_rule_curve_series)
         return;
-    // TODO: the lake-bed exchange with the aquifer (lake_bed_thick has no
-    // reader yet); until it is built such a network is refused.
-    if (s.chan_lakes && s.lake_gw_exchange == 1 && (s.stream_loss || s.gw_simulation)) {
-        std::printf("Lake-bed exchange with the groundwater (MLAKE with STREAM_LOSS or GW_SIMULATION) is not "
-                    "available yet.\n");
+    // The lake beds exchange with the aquifer through the soil's
+    // conductivity per cell; a run without it cannot value that exchange.
+    if (s.chan_lakes && s.lake_gw_exchange == 1 && (s.stream_loss || s.gw_simulation) &&
+        s.dist_ksat.size() < s.num_cells) {
+        std::printf(
+            "Lake-bed exchange without a saturated conductivity per cell (MLAKE without CONDUCTIVITY) "
+            "is not available yet.\n");
         error_set(err_stop);
         return;
     }
@@ -234,8 +236,9 @@ void setup_channels(model_state& s)
     if (s.chan_lakes) {
         for (int k = 1; k <= s.num_lakes; ++k)
             s.lake_run_initial_volume += s.lake_volume[k];
-        // TODO: og_gwbound_type, the groundwater boundary copy of networks
-        // with lakes (GW_SIMULATION).
+        // A cell a lake releases gets its boundary type as read back.
+        if (s.gw_simulation)
+            s.og_gwbound_type = s.gwbound;
     }
     for (dnode_mat* m : {&s.chan_depth, &s.area, &s.area_old, &s.conv, &s.dconv, &s.stdummy, &s.topw})
         m->assign(nd, ld, 0.0);
@@ -262,8 +265,16 @@ void setup_channels(model_state& s)
         // The seepage volumes of the channel time per cell, m3.
         s.gw_chan_exchange.assign(s.num_cells, 0.0);
     }
-    if (s.chan_lakes && s.lake_gw_exchange)
+    if (s.chan_lakes && s.lake_gw_exchange) {
         s.lake_source.assign(s.num_cells, 0.0);
+        s.lake_gw_rate.assign(s.num_cells, 0.0);
+        // MLAKE gives the bed thickness in metres; the exchange works in
+        // centimetres. A lake without MLAKE has no bed exchange (0).
+        s.lake_bed_thick.assign(s.num_lakes, 0.0);
+        for (int k = 1; k <= s.num_lakes; ++k)
+            if (k <= s.calc_loss.size() && s.calc_loss[k] && k <= s.Mlake.size())
+                s.lake_bed_thick[k] = s.Mlake[k] * 100.0;
+    }
     // TODO: the channel sediment check (channel sediment transport).
     if (s.in_hyd_location_given &&
         !location_list_read(s, s.in_hyd_location_file, s.num_hyd_locations, s.hlink, s.hnode))

@@ -23,7 +23,9 @@ void lake_beds(model_state& s)
     const double dx = s.gridsize;
     for (int i = 1; i <= s.num_cells; ++i) {
         const int n = s.lake_mask.size() >= i ? s.lake_mask[i] : 0;
-        if (n <= 0) {
+        // Outside the lakes, and under a lake without a bed (no MLAKE),
+        // nothing passes.
+        if (n <= 0 || n > s.lake_bed_thick.size() || !(s.lake_bed_thick[n] > 0.0)) {
             s.lake_gw_rate[i] = 0.0;
             continue;
         }

@@ -24,11 +24,6 @@ struct pending_process {
 const pending_process pending_table[] = {
     // Subsurface water: the other infiltration schemes of infiltration_step,
     // soil_et_step, groundwater_step, sacramento_step, conceptual_gw_step.
-    // Saturated groundwater is built; the lake-bed exchange is not, so
-    // overland lakes are refused with it here and channel lakes by the
-    // channel set-up, which reads them.
-    {"OVERLAND_LAKE_MAP with GW_SIMULATION", "Overland lakes over the saturated groundwater",
-     ON(s.gw_simulation&& s.overland_lake_on)},
     // Overland flow: the point-source inputs.
     {"OV_POINT_SOURCE", "Overland point sources", ON(s.cards.ov_point_source_given)},
     // Channels: channel_step.

@@ -212,14 +212,15 @@ bool global_balance(model_state& s)
     s.run_initial_storage = s.surface_initial_volume + s.chan_initial_volume + s.soil_initial_volume_run +
                             s.gw_initial_volume + s.lake_run_initial_volume + s.oland_lake_initial_volume +
                             s.snow_initial_volume_run;
-    double in = s.precip_total + s.gw_boundary_flux_total + s.ov_point_vol_total + s.gw_to_lake_total +
-                s.chan_point_total + s.bc_in_total;
-    double out = s.discharge_total + s.evap_total + s.bc_out_total + s.lake_to_gw_total + s.lake_evap_total +
-                 s.stream_point_sink_total;
+    double in = s.precip_total + s.gw_boundary_flux_total + s.ov_point_vol_total + s.chan_point_total +
+                s.bc_in_total;
+    double out = s.discharge_total + s.evap_total + s.bc_out_total + s.lake_evap_total + s.stream_point_sink_total;
+    // The stream and lake-bed exchange leaves the run only without the
+    // aquifer; with it, the water moves between two stores of the run.
     if (!s.gw_simulation) {
         out += s.green_ampt ? s.infil_total : s.unsat_down_flux_total;
-        out += s.river_to_gw_total;
-        in += s.gw_to_river_total;
+        out += s.river_to_gw_total + s.lake_to_gw_total;
+        in += s.gw_to_river_total + s.gw_to_lake_total;
     } else {
         out += s.unsat_down_flux_total - s.gw_recharge_total + s.gw_leakage_total + s.gw_pumping_total;
     }

@@ -90,7 +90,8 @@ void release_cell(model_state& s, int cell)
     s.lake_mask[cell] = 0;
     s.new_flooded_grid[cell] = -1;
     s.ov_depth[cell] = 0.0;
-    // TODO: the cell's groundwater boundary type as read returns (GW_SIMULATION).
+    if (s.gw_simulation && s.og_gwbound_type.size() >= cell && s.gwbound.size() >= cell)
+        s.gwbound[cell] = s.og_gwbound_type[cell];
 }
 
 void rating_lake(model_state& s, int k, double& V, double W, int& C, double& P, double& A)

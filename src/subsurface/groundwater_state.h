@@ -47,7 +47,8 @@ struct groundwater_state {
     dnode_mat qriv;                 // per node and metre of channel, m2/s, positive into the channel
     dnode_mat av_qriv;              // qriv summed over the groundwater steps of the event
     dvec lake_gw_rate;              // per lake cell and metre of cell width, m2/s, positive into the lake
-    dvec lake_bed_thick;            // per channel lake, cm
+    dvec lake_bed_thick;            // per channel lake, cm (from the channel file's MLAKE, m); 0 without one
+    ivec og_gwbound_type;           // boundary type of each cell as read, restored when a lake releases it
     double gw_refit_exchange = 0.0; // re-fit results of the step, cm summed over cells
     // Counters of the run: solves, Picard passes and line-solver sweeps.
     long long gw_solve_count = 0;

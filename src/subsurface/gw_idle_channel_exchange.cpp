@@ -8,6 +8,7 @@
 #include "channel/channel_steps.h"
 #include "core/error_state.h"
 #include "core/model_state.h"
+#include "overland/overland_steps.h"
 #include "subsurface/groundwater.h"
 
 namespace
@@ -105,11 +106,16 @@ void start_routing(model_state& s)
 
 int gw_idle_channel_exchange(model_state& s, double dt)
 {
-    // TODO: the lake-bed volumes of the step (MLAKE with GW_SIMULATION)
-    // once the lake-bed thickness is read.
     const int state = stream_gw_exchange(s);
     if (error_state.raised)
         return 0;
+    // The lake beds' water of the step joins the lakes, between two moves
+    // of the pending lake volumes into the totals.
+    if (s.chan_lakes == 1 && s.lake_gw_exchange == 1) {
+        book_lake_exchange(s);
+        lake_bed_volumes(s, dt);
+        book_lake_exchange(s);
+    }
     if (state == 2) {
         if (!drain_losing_nodes(s, dt))
             return 0;

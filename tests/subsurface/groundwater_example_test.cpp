@@ -105,21 +105,53 @@ TEST(GroundwaterExample, BalanceClosesAndThreadsAgree)
         EXPECT_EQ(read_file(one.file(name)), read_file(four.file(name))) << name;
 }
 
-// Lakes over the aquifer need the lake-bed exchange, which is not built:
-// overland lakes with the groundwater and channel lakes whose beds would
-// exchange with it are refused by name, with exit status 1.
-TEST(GroundwaterExample, LakesOverTheAquiferAreRefusedByName)
+namespace
+{
+
+// A uniform grid of rows x cols cells of 10 m from (0, 0).
+std::string uniform_grid(int rows, int cols, const std::string& value)
+{
+    std::string g =
+        "north: " + std::to_string(10 * rows) + ".00\nsouth: 0.00\neast: " + std::to_string(10 * cols) +
+        ".00\nwest: 0.00\nrows: " + std::to_string(rows) + "\ncols: " + std::to_string(cols) + "\n";
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < cols; ++c)
+            g += value + (c + 1 < cols ? " " : "\n");
+    return g;
+}
+
+// The redistribution scheme and an aquifer with its table 3 m below the
+// ground, as uniform maps in the folder; returns the cards that use them.
+std::string write_aquifer(const std::string& folder, int rows, int cols)
+{
+    const char* maps[][2] = {{"k", "1.0"},   {"hc", "11.0"}, {"por", "0.45"}, {"m0", "0.15"}, {"pi", "0.25"},
+                             {"rs", "0.05"}, {"wt", "97.0"}, {"bot", "50.0"}, {"bnd", "1"}};
+    for (const auto& m : maps)
+        write_file(folder + "/p_" + m[0] + ".map", uniform_grid(rows, cols, m[1]));
+    return "INF_REDIST\nCONDUCTIVITY p_k.map\nCAPILLARY p_hc.map\nPOROSITY p_por.map\nMOISTURE p_m0.map\n"
+           "PORE_INDEX p_pi.map\nRESIDUAL_SAT p_rs.map\nSOIL_MOIST_DEPTH 1.0\nTOP_LAYER_DEPTH 0.2\n"
+           "WATER_TABLE p_wt.map\nGW_SIMULATION\nAQUIFER_BOTTOM p_bot.map\nGW_BOUNDFILE p_bnd.map\n"
+           "GW_UNIF_HYCOND 36.0\nGW_UNIF_POROSITY 0.3\nGW_TIMESTEP 60\n";
+}
+
+} // namespace
+
+// The overland-lake example runs over an aquifer with its balances closed;
+// lake beds without a conductivity to value their exchange are refused by
+// name with exit status 1.
+TEST(GroundwaterExample, OverlandLakesRunOverTheAquiferAndBedsNeedAConductivity)
 {
     scratch_dir dir("gw_lakes");
-    run_example(dir.path(), 1);
-    write_file(dir.file("gw.prj"), read_file(dir.file("gw.prj")) + "OVERLAND_LAKE_MAP  gw_wt.map\n");
+    const std::string lake = std::string(TORVA_EXAMPLES) + "/lake/";
+    for (const char* f : {"lake.msk", "lake.ele", "lake.lkm", "lake.lak", "lake.dik", "lake.spt"})
+        write_file(dir.file(f), read_file(lake + f));
+    write_file(dir.file("lake.prj"), read_file(lake + "lake.prj") + write_aquifer(dir.path(), 5, 7));
     std::string out;
-    EXPECT_EQ(run_command("cd '" + dir.path() + "' && '" + torva_exe() + "' gw.prj 2>&1", out), 1);
-    EXPECT_NE(
-        out.find("Overland lakes over the saturated groundwater (OVERLAND_LAKE_MAP with GW_SIMULATION) is "
-                 "not available yet.\n"),
-        std::string::npos)
-        << out;
+    EXPECT_EQ(run_command("cd '" + dir.path() + "' && '" + torva_exe() + "' lake.prj 2>&1", out), 0) << out;
+    const std::string sum = read_file(dir.file("lake.sum"));
+    EXPECT_LT(std::fabs(summary_value(sum, "Overall mass balance error =")), 1e-4) << sum;
+    EXPECT_LT(std::fabs(summary_value(sum, "Overland lake mass bal error m^3:")), 0.01) << sum;
+    EXPECT_GT(summary_value(sum, "GW volume start ="), 0.0) << sum;
 
     const std::string from = std::string(TORVA_EXAMPLES) + "/chlake/";
     for (const char* f : {"chlake.msk", "chlake.ele", "chlake.gst"})
@@ -130,8 +162,87 @@ TEST(GroundwaterExample, LakesOverTheAquiferAreRefusedByName)
     write_file(dir.file("chlake.prj"), read_file(from + "chlake.prj") + "STREAM_LOSS\n");
     EXPECT_EQ(run_command("cd '" + dir.path() + "' && '" + torva_exe() + "' chlake.prj 2>&1", out), 1);
     EXPECT_NE(
-        out.find("Lake-bed exchange with the groundwater (MLAKE with STREAM_LOSS or GW_SIMULATION) is not "
-                 "available yet.\n"),
+        out.find("Lake-bed exchange without a saturated conductivity per cell (MLAKE without CONDUCTIVITY) "
+                 "is not available yet.\n"),
         std::string::npos)
         << out;
+}
+
+// The pond example over an aquifer whose table lies below the pond's bed:
+// the pond loses through its 1 m bed (MLAKE, metres) into the aquifer. The
+// volume the lake loses is the volume the aquifer books, the lake, the
+// groundwater and the overall balances close, and a pond without MLAKE
+// exchanges nothing.
+TEST(GroundwaterExample, PondLosesThroughItsBedIntoTheAquifer)
+{
+    struct outcome {
+        double lake_to_gw = NAN, gw_balance = NAN, lake_error = NAN, start = NAN;
+        std::string sum;
+    };
+    auto run = [](bool bed) {
+        scratch_dir dir("gw_pond");
+        const std::string from = std::string(TORVA_EXAMPLES) + "/chlake/";
+        for (const char* f : {"chlake.msk", "chlake.ele", "chlake.gst"})
+            write_file(dir.file(f), read_file(from + f));
+        std::string chn = read_file(from + "chlake.chn");
+        if (bed)
+            chn.replace(chn.find("\nLAKE\n"), 6, "\nLAKE\nMLAKE 1.0\n");
+        write_file(dir.file("chlake.chn"), chn);
+        write_file(dir.file("chlake.prj"), read_file(from + "chlake.prj") + write_aquifer(dir.path(), 3, 7));
+        std::string out;
+        EXPECT_EQ(run_command("cd '" + dir.path() + "' && '" + torva_exe() + "' chlake.prj 2>&1", out), 0)
+            << out.substr(out.size() > 3000 ? out.size() - 3000 : 0);
+        outcome o;
+        o.sum = read_file(dir.file("chlake.sum"));
+        o.lake_to_gw = summary_value(o.sum, "vol from lakes to gw this event (cu. m):");
+        o.start = summary_value(o.sum, "GW volume start =");
+        o.gw_balance = summary_value(o.sum, "GW volume end =") - o.start -
+                       summary_value(o.sum, "Total inputs to groundwater=") -
+                       summary_value(o.sum, "Flux across head boundaries=");
+        o.lake_error = summary_value(o.sum, "Perennial lake mass bal error m^3=");
+        return o;
+    };
+    const outcome with_bed = run(true);
+    // A bed read as 1 cm instead of 1 m would pass a hundred times more,
+    // more than the pond ever holds.
+    EXPECT_GT(with_bed.lake_to_gw, 1.0) << with_bed.sum;
+    EXPECT_LT(with_bed.lake_to_gw, 3.0) << with_bed.sum;
+    EXPECT_NEAR(with_bed.gw_balance, 0.0, 1e-6 * with_bed.start) << with_bed.sum;
+    EXPECT_NEAR(with_bed.lake_error, 0.0, 0.011) << with_bed.sum;
+    // The water stays in the run: the overall balance counts it in the
+    // aquifer's storage, not as a loss.
+    EXPECT_LT(std::fabs(summary_value(with_bed.sum, "Overall mass balance error =")), 1e-4) << with_bed.sum;
+    const outcome without = run(false);
+    EXPECT_EQ(without.lake_to_gw, 0.0) << without.sum;
+    EXPECT_NEAR(without.lake_error, 0.0, 0.011) << without.sum;
+}
+
+// An outer run's XY_GW_HEAD output at the pumped cell's centre carries that
+// cell's heads, the ones the well-level file prints, at the same times.
+TEST(GroundwaterExample, XyHeadOutputFollowsTheCellAtItsCentre)
+{
+    scratch_dir dir("gw_xy_out");
+    run_example(dir.path(), 1);
+    write_file(dir.file("pts.xy"), "1\n25.0 25.0 1\n");
+    write_file(dir.file("gw.prj"),
+               read_file(dir.file("gw.prj")) + "XYBDYOUTPUT_PTS    pts.xy\nXYBDYOUTPUT_GWHEAD gwhead.xy\n");
+    std::string out;
+    ASSERT_EQ(run_command("cd '" + dir.path() + "' && '" + torva_exe() + "' gw.prj 2>&1", out), 0) << out;
+    const auto wells = rows_of(read_file(dir.file("gw.wel")));
+    const std::string xy = read_file(dir.file("gwhead.xy"));
+    ASSERT_EQ(xy.rfind("XY_GW_HEAD\n1\n", 0), 0u) << xy;
+    std::istringstream in(xy);
+    std::string line;
+    std::size_t row = 0;
+    while (std::getline(in, line)) {
+        int y = 0, mo = 0, d = 0, h = 0, mi = 0;
+        double head = 0.0;
+        if (std::sscanf(line.c_str(), "%d %d %d %d %d %lf", &y, &mo, &d, &h, &mi, &head) != 6)
+            continue;
+        ASSERT_LT(row, wells.size());
+        EXPECT_EQ((h - 12) * 60 + mi, static_cast<int>(wells[row][0])) << line;
+        EXPECT_NEAR(head, wells[row][1], 0.0005) << line;
+        ++row;
+    }
+    EXPECT_EQ(row, wells.size());
 }
