@@ -187,6 +187,17 @@ TEST(ChannelAttachedConstituents, ReversedWashLoadTakesTheDownstreamConcentratio
     EXPECT_NEAR(s.chan_lake_sed_source[1][1], -1e-6 * dt * 500.0, 1e-12);
 }
 
+TEST(ChannelAttachedConstituents, ALakeDrainingIntoAnotherLakeMovesNothing)
+{
+    auto st = make_network({2, 3, 0}, {4, 32, 32}, 1);
+    model_state& s = *st;
+    s.lake_sed_contam_conc.table[1][1][1] = 500.0;
+    s.qsmax[node(s, 1, 2)][1] = 1e-6;
+    chan_sed_con_route(s, dt, 1);
+    EXPECT_EQ(s.chan_sed_con_out[node(s, 1, 2)], 0.0);
+    EXPECT_EQ(s.chan_lake_sed_source[1][1], 0.0);
+}
+
 TEST(ChannelAttachedConstituents, LakeLosesEachStepsSettledMassOnce)
 {
     auto st = make_network({2, 3, 0}, {4, 32, 4}, 1);
