@@ -11,6 +11,7 @@ struct model_state;
 // on stops the run (code 4000 after the message).
 void refuse_pending_processes(model_state& s);
 
-// After the inputs are read: an overland boundary type whose treatment is
-// not built stops the run, naming the type and its first cell.
+// After the inputs are read: a process that the inputs switch on and that
+// is not built, or an overland boundary type whose treatment is not built,
+// stops the run, naming the process or the type and its first cell.
 void refuse_pending_boundary_types(model_state& s);
