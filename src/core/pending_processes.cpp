@@ -40,9 +40,10 @@ const pending_process pending_table[] = {
     {"SOIL_EROSION 11 to 16", "Soil erosion carried as overland constituents",
      ON(s.sed.soil_erosion && s.cards.soil_erosion > 9)},
     {"OV_CON_TRANS", "Overland contaminant transport", ON(s.cards.ov_con_trans)},
+    // Dissolved channel routing is built, but its contaminant table is read
+    // with OV_CON_TRANS; what it exchanges with lakes, the land between
+    // events, overbank flow and the channel outputs is not built either.
     {"CHAN_CON_TRANS", "Channel contaminant transport", ON(s.cards.chan_con_trans)},
-    // Dissolved channel routing is built; what it exchanges with lakes, the
-    // land between events, overbank flow and the channel outputs is not.
     {"LONG_TERM with CHAN_CON_TRANS", "Channel constituents from one event to the next",
      ON(s.cards.chan_con_trans && s.cards.long_term)},
     {"INIT_CHAN_CONC", "Initial channel constituent masses",
@@ -103,8 +104,12 @@ void stop_run()
 
 } // namespace
 
+bool pending_processes_waived = false;
+
 void refuse_pending_processes(model_state& s)
 {
+    if (pending_processes_waived)
+        return;
     for (const pending_process& p : pending_table) {
         if (!p.asked(s))
             continue;
@@ -116,6 +121,8 @@ void refuse_pending_processes(model_state& s)
 
 void refuse_pending_boundary_types(model_state& s)
 {
+    if (pending_processes_waived)
+        return;
     for (const pending_process& p : pending_after_inputs) {
         if (!p.asked(s))
             continue;

@@ -33,6 +33,7 @@ std::unique_ptr<model_state> make_route_state(const std::vector<int>& down, cons
     s->num_cells = 1;
     grow_constituent_arrays(*s, nc, 1, 0);
     s->chan_con_trans = 1;
+    s->chan_con_output_name.clear(); // no "con_output" file
     s->contam_table_read = 1;
     alloc_channel_constituents(*s);
     s->time_tol = 1.1574074074074074e-7;
