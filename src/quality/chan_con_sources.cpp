@@ -38,7 +38,7 @@ double take(double& acc, double part, double& B, bool keep_rest)
 
 } // namespace
 
-double chan_con_sources(model_state& s, int i, int j, double dt, bool outlet)
+double chan_con_sources(model_state& s, int i, int j, double dt, bool outlet, chan_source_terms& taken)
 {
     const int kind = s.constituent_type[i];
     const double M = s.chan_node_mass[i][j];
@@ -55,7 +55,7 @@ double chan_con_sources(model_state& s, int i, int j, double dt, bool outlet)
             B += point;
             acc = 0.0;
         }
-        s.chan_point_dmt[i] += point;
+        taken.point += point;
     }
     if (outlet) {
         double& acc = s.chan_outlet_acc[i];
@@ -67,17 +67,17 @@ double chan_con_sources(model_state& s, int i, int j, double dt, bool outlet)
             acc -= out;
         }
         B -= out;
-        s.chan_outlet_dmt[i] += out;
+        taken.outlet += out;
     }
     {
         double& acc = s.chan_qlat_mass[i][j];
         lateral = take(acc, due_part(acc, s.ov_chan_exch_dt, dt), B, true);
-        s.chan_ov_dmt[i] += lateral;
+        taken.ov += lateral;
     }
     if (s.stream_loss) {
         double& acc = s.chan_gw_mass[i][j];
         gw = take(acc, due_part(acc, s.chan_load_dt, dt), B, false);
-        s.chan_gw_dmt[i] += gw;
+        taken.gw += gw;
     }
     if (kind == 1 && s.contam_table_read) {
         double& acc = s.chan_mass[i][j];
@@ -89,21 +89,21 @@ double chan_con_sources(model_state& s, int i, int j, double dt, bool outlet)
             acc -= decay;
         }
         B -= decay;
-        s.chan_decay_dmt[i] += decay;
+        taken.decay += decay;
     }
     if (kind == 2) {
         // The nutrient clock keeps its interval in days.
         double& acc = s.chan_qbn_source[i][j];
         qbn = take(acc, due_part(acc, s.chan_qbn_dt * seconds_per_day, dt), B, false);
         if (qbn > 0.0)
-            s.chan_qbn_gain_dmt[i] += qbn;
+            taken.qbn_gain += qbn;
         else
-            s.chan_qbn_loss_dmt[i] -= qbn;
+            taken.qbn_loss -= qbn;
     }
     if (s.sediment_contam) {
         double& acc = s.chan_node_sed_source_mass[i][j];
         sed = take(acc, acc, B, false);
-        s.chan_sed_exchange_dmt[i] += sed;
+        taken.sed += sed;
     }
     const double r = (point + lateral + gw + qbn + sed - out - decay) / dt;
     return r * dt + M < 0.0 ? -M / dt : r;

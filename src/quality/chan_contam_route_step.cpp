@@ -51,6 +51,9 @@ route_fault route_one(model_state& s, chan_wq_work& w, int i, double dt)
     double* conc = s.chan_conc[i];
     double* mass = s.chan_node_mass[i];
     const double* disp = s.chan_node_disp[i];
+    // Summed here and booked once: neighbouring constituents' accumulators
+    // share cache lines across threads.
+    chan_source_terms taken;
     for (int l = L; l >= 1; --l) {
         if (net.kind[l] != wq_routed)
             continue;
@@ -59,9 +62,17 @@ route_fault route_one(model_state& s, chan_wq_work& w, int i, double dt)
             w.C[j] = conc[j];
             w.M[j] = mass[j];
             w.K[j] = disp[j];
-            w.S[j] = chan_con_sources(s, i, j, dt, j == outlet);
+            w.S[j] = chan_con_sources(s, i, j, dt, j == outlet, taken);
         }
     }
+    s.chan_point_dmt[i] += taken.point;
+    s.chan_outlet_dmt[i] += taken.outlet;
+    s.chan_ov_dmt[i] += taken.ov;
+    s.chan_gw_dmt[i] += taken.gw;
+    s.chan_decay_dmt[i] += taken.decay;
+    s.chan_qbn_gain_dmt[i] += taken.qbn_gain;
+    s.chan_qbn_loss_dmt[i] += taken.qbn_loss;
+    s.chan_sed_exchange_dmt[i] += taken.sed;
     for (int k = 1; k <= net.lakes; ++k) {
         w.lake_C[k] = s.lake_conc[i][k];
         w.lake_M[k] = s.lake_mass[i][k];

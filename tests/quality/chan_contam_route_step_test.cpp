@@ -80,15 +80,16 @@ TEST(ChanConSources, LoadsAreTakenWithinWhatTheNodeHolds)
         s->ov_chan_exch_dt = dt;
         s->chan_qbn_source[1][j] = c.qbn;
         s->chan_qbn_dt = c.qbn_len_days;
-        EXPECT_NEAR(chan_con_sources(*s, 1, j, dt, false), c.rate, 1e-12) << c.what;
+        chan_source_terms taken;
+        EXPECT_NEAR(chan_con_sources(*s, 1, j, dt, false, taken), c.rate, 1e-12) << c.what;
         EXPECT_NEAR(s->chan_mass[1][j], c.decay_left, 1e-12) << c.what;
         EXPECT_NEAR(s->chan_qlat_mass[1][j], c.lateral_left, 1e-12) << c.what;
         EXPECT_NEAR(s->chan_qbn_source[1][j], c.qbn_left, 1e-12) << c.what;
         EXPECT_EQ(s->chan_point_mass_flux[1][j], 0.0) << c.what;
         // What was taken is in the step accumulators.
-        const double taken = s->chan_point_dmt[1] - s->chan_decay_dmt[1] + s->chan_ov_dmt[1] +
-                             s->chan_qbn_gain_dmt[1] - s->chan_qbn_loss_dmt[1];
-        EXPECT_NEAR(taken, c.rate * dt, 1e-12) << c.what;
+        EXPECT_NEAR(taken.point - taken.decay + taken.ov + taken.qbn_gain - taken.qbn_loss, c.rate * dt,
+                    1e-12)
+            << c.what;
     }
 }
 
