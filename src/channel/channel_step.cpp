@@ -47,6 +47,26 @@ void book_seepage(model_state& s)
     }
 }
 
+// The constituent mass the point inputs brought to their routed nodes over
+// the channel time (discharge x concentration x time); a withdrawal takes
+// the node's own concentration.
+void chan_point_mass(model_state& s, double dt)
+{
+    if (!s.chan_point_on || s.chan_point_q.empty() || s.chan_point_conc.empty())
+        return;
+    const int nc = std::min({s.num_constituents, s.chan_point_mass_flux.count, s.chan_conc.count,
+                             s.chan_point_conc.rows()});
+    for (int k = 1; k <= s.chan_point_count; ++k) {
+        const int i = s.chan_point_address[k];
+        const int l = i / s.node_dim, n = i % s.node_dim;
+        if (!routed_link(s, l) || n < 1 || n > s.nx[l])
+            continue;
+        const double q = s.chan_point_q[i];
+        for (int c = 1; c <= nc; ++c)
+            s.chan_point_mass_flux[c][i] += q * (q >= 0.0 ? s.chan_point_conc[c][i] : s.chan_conc[c][i]) * dt;
+    }
+}
+
 } // namespace
 
 void channel_step(model_state& s)
@@ -127,7 +147,8 @@ void channel_step(model_state& s)
     book_lake_exchange(s);
     // Point-input volumes are booked with the routing above, sub-step by
     // sub-step, as the node continuity adds them.
-    // TODO: the point inputs' constituent masses (CHAN_CON_TRANS).
+    if (s.chan_con_trans && s.chan_explicit && s.chan_routing_active)
+        chan_point_mass(s, dt);
     if ((s.water_table || s.stream_loss) && !s.gw_simulation)
         book_seepage(s);
 

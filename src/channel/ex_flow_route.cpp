@@ -303,7 +303,12 @@ int ex_flow_route(model_state& s, double dt, route_volumes& out)
             seepage_volumes(s, dt_sub);
         if (w.overbank_mode && remaining > 1e-16)
             overbank_reevaluate(s, remaining, out);
-        // TODO: node volumes for channel constituent transport (CHAN_CON_TRANS).
+        // The water that left each node downstream, for the dissolved
+        // routing (structure and lake links too: their faces carry it).
+        if (s.chan_con_trans && !s.qp_vol.empty())
+            for (int l = 1; l <= L; ++l)
+                for (int n = 1; n <= s.nx[l]; ++n)
+                    s.qp_vol[n][l] += dt_sub * s.qp[n][l];
         if (s.chan_sed_on && !s.qp_vol_sed.empty())
             each_routed(s, [&](int l, int n) { s.qp_vol_sed[n][l] += dt_sub * s.qp[n][l]; });
         if (L >= 1 && s.nx[L] >= 1)

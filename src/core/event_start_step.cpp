@@ -158,7 +158,9 @@ void restart_channel_constituents(model_state& s)
                     &s.event_ov_lake_sed_contam_mass,
                     &s.event_chan_lake_sed_contam_mass,
                     &s.event_lake_sed_contam_source_mass,
-                    &s.event_lake_settled_sed_mass})
+                    &s.event_lake_settled_sed_mass,
+                    &s.chan_clip_mass_event,
+                    &s.lake_clip_mass_event})
         for (int i = 1; i <= v->size(); ++i)
             (*v)[i] = 0.0;
 }

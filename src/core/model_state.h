@@ -24,6 +24,7 @@
 #include "quality/contaminant_settings.h"
 #include "quality/ov_constituent_state.h"
 #include "quality/quality_run_state.h"
+#include "quality/chan_route_state.h"
 #include "quality/sediment_block.h"
 #include "subsurface/groundwater_state.h"
 #include "subsurface/infiltration_state.h"
@@ -65,6 +66,7 @@ struct model_state
     , grid_state             // grid, cell numbers, run bookkeeping
     , channel_grid_links     // cell-to-channel connectivity
     , quality_run_state      // nutrient object, soil work record
+    , chan_route_state       // dissolved channel routing
     , hotstart_files         // hotstart file records
     , output_run_state       // output writers and analyzers
     , water_balance_state    // event and run water balances

@@ -38,7 +38,22 @@ const pending_process pending_table[] = {
     {"SOIL_EROSION 11 to 16", "Soil erosion carried as overland constituents",
      ON(s.sed.soil_erosion&& s.cards.soil_erosion > 9)},
     {"OV_CON_TRANS", "Overland contaminant transport", ON(s.cards.ov_con_trans)},
+    // Dissolved channel routing is built, but its contaminant table is read
+    // with OV_CON_TRANS; what it exchanges with lakes, the land between
+    // events, overbank flow and the channel outputs is not built either.
     {"CHAN_CON_TRANS", "Channel contaminant transport", ON(s.cards.chan_con_trans)},
+    {"LONG_TERM with CHAN_CON_TRANS", "Channel constituents from one event to the next",
+     ON(s.cards.chan_con_trans && s.cards.long_term)},
+    {"INIT_CHAN_CONC", "Initial channel constituent masses",
+     ON(s.cards.chan_con_trans && s.cards.init_chan_conc != 0.0)},
+    {"OVERBANK_FLOW with CHAN_CON_TRANS", "Constituents carried by overbank flow",
+     ON(s.cards.chan_con_trans && s.cards.overbank_flow)},
+    {"ALL_CONTAM_OUTPUT with CHAN_CON_TRANS", "Channel constituent link/node outputs",
+     ON(s.cards.chan_con_trans && s.cards.all_contam_output)},
+    {"OUT_CON_LOCATION", "Channel constituent outputs at locations",
+     ON(s.cards.chan_con_trans && s.cards.out_con_location_given)},
+    {"OUT_MASS_LOCATION", "Channel constituent outputs at locations",
+     ON(s.cards.chan_con_trans && s.cards.out_mass_location_given)},
     {"SOIL_CON_TRANS", "Soil contaminant transport", ON(s.cards.soil_con_trans)},
     {"SEDIMENT_CONTAM", "Sediment-bound contaminants", ON(s.cards.sediment_contam)},
     {"CONTAM_MAP", "Contaminant maps", ON(s.cards.contam_map_given)},
@@ -61,6 +76,12 @@ struct pending_boundary {
 // None at present: every type the table may give is applied.
 const std::array<pending_boundary, 0> pending_boundaries{};
 
+// Processes that only the inputs switch on (the channel file's lakes).
+const pending_process pending_after_inputs[] = {
+    {"CHAN_CON_TRANS with channel lakes", "Channel constituent transport through lakes",
+     [](const model_state& s) { return s.chan_con_trans && s.chan_lakes; }},
+};
+
 void stop_run()
 {
     error_set(err_stop);
@@ -68,8 +89,12 @@ void stop_run()
 
 } // namespace
 
+bool pending_processes_waived = false;
+
 void refuse_pending_processes(model_state& s)
 {
+    if (pending_processes_waived)
+        return;
     for (const pending_process& p : pending_table) {
         if (!p.asked(s))
             continue;
@@ -81,6 +106,15 @@ void refuse_pending_processes(model_state& s)
 
 void refuse_pending_boundary_types(model_state& s)
 {
+    if (pending_processes_waived)
+        return;
+    for (const pending_process& p : pending_after_inputs) {
+        if (!p.asked(s))
+            continue;
+        std::printf("%s (%s) is not available yet.\n", p.process, p.card);
+        stop_run();
+        return;
+    }
     if (!s.ov_boundary || s.boundary_type.size() < s.num_cells)
         return;
     for (int i = 1; i <= s.num_cells; ++i) {

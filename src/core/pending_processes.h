@@ -7,10 +7,16 @@
 
 struct model_state;
 
+// Set only by tests that run a built process whose neighbours are still
+// refused (channel transport needs the overland switch to read its table);
+// the refusals are then skipped.
+extern bool pending_processes_waived;
+
 // After the option checks: the first card or switch of the table that is
 // on stops the run (code 4000 after the message).
 void refuse_pending_processes(model_state& s);
 
-// After the inputs are read: an overland boundary type whose treatment is
-// not built stops the run, naming the type and its first cell.
+// After the inputs are read: a process that the inputs switch on and that
+// is not built, or an overland boundary type whose treatment is not built,
+// stops the run, naming the process or the type and its first cell.
 void refuse_pending_boundary_types(model_state& s);

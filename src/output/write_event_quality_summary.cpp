@@ -156,7 +156,7 @@ void channel_and_lake_errors(model_state& s, int i)
     double in = value_at(s.chan_point_mass_event, i) + value_at(s.chan_initial_dissolved_event, i) +
                 value_at(s.chan_ov_mass_event, i) + value_at(s.chan_gw_mass_event, i);
     double out = value_at(s.chan_decay_mass_event, i) + value_at(s.chan_final_dissolved, i) +
-                 value_at(s.chan_outlet_flux_event, i);
+                 value_at(s.chan_outlet_flux_event, i) + value_at(s.chan_clip_mass_event, i);
     if (lakes) {
         in += value_at(s.lake_outlet_mass_event, i);
         out += value_at(s.chan_to_lake_mass_event, i) + value_at(s.lake_chan_exchange_event, i);
@@ -174,7 +174,7 @@ void channel_and_lake_errors(model_state& s, int i)
     if (s.sediment_contam)
         in += value_at(s.event_lake_sed_contam_source_mass, i);
     out = value_at(s.lake_outlet_mass_event, i) + value_at(s.lake_final_dissolved_event, i) +
-          value_at(s.lake_decay_mass_event, i);
+          value_at(s.lake_decay_mass_event, i) + value_at(s.lake_clip_mass_event, i);
     if (double* e = slot_at(s.lake_contam_error, i))
         *e = balance_error_pct(in, out, 0.0);
 }
@@ -292,6 +292,7 @@ void lake_part(model_state& s, std::FILE* fp, int j, const std::string& title)
     dot(fp, "Groundwater flux", value_at(s.lake_gw_mass_event, j), 1);
     dot(fp, "Outflow", value_at(s.lake_outlet_mass_event, j));
     dot(fp, "Dissolved decay loss", value_at(s.lake_decay_mass_event, j));
+    dot(fp, "Removed when negative", value_at(s.lake_clip_mass_event, j));
     if (s.sediment_contam)
         dot(fp, "Exchange with attached", value_at(s.event_lake_sed_contam_source_mass, j));
     std::fprintf(fp, "\n");
@@ -348,6 +349,7 @@ void channel_section(model_state& s, std::FILE* fp)
             dot(fp, "Mass decay loss", value_at(s.chan_decay_mass_event, j));
         if (type == nutrient)
             dot4(fp, "Mass lost in QBN kinetics", value_at(s.chan_qbn_lost_event, j));
+        dot(fp, "Removed at dry or negative nodes", value_at(s.chan_clip_mass_event, j));
         std::fprintf(fp, "\n");
         dot4(fp, "Contam mass balance error", value_at(s.chan_contam_error, j));
         std::fprintf(fp, "\n");

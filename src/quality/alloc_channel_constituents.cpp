@@ -7,6 +7,7 @@
 
 #include "core/error_state.h"
 #include "core/model_state.h"
+#include "quality/chan_route_state.h"
 #include "quality/qbn_model.h"
 #include "quality/quality_steps.h"
 
@@ -211,6 +212,10 @@ void alloc_channel_constituents(model_state& s)
     alloc_event_totals(s, c);
     if (error_state.raised || error_state.code)
         return;
+    if (!chan_route_alloc(s, c)) {
+        error_set(err_stop);
+        return;
+    }
     if (!open_output_file(s))
         return;
     initial_values(s, c);
