@@ -192,6 +192,41 @@ TEST_F(StillPlane, ADryCellLosesItsMassToTheSoilWhenWaterInfiltrates)
     EXPECT_EQ(s->con_inf_acc[5], 0.0) << "cleared after every constituent used it";
 }
 
+TEST_F(StillPlane, ExchangeAndDecayKernelsAgainstHandValues)
+{
+    ASSERT_TRUE(load_plane()) << out;
+    // Cell 1 of the tracer: 2 mg/L in 0.1 m over 100 m2. The soil side
+    // holds 10 mg/L and 1 kg on the land.
+    s->ov_uptake[1][1] = 1e-4;
+    s->ov_soil_conc[1][1] = 10.0;
+    s->land_mass[1][1] = 1000.0;
+    ov_con_soil_exchange(*s, 1, 30.0);
+    // (10 - 2) x 1e-4 x 100 x 30 g.
+    EXPECT_NEAR(s->soil_exch_cell_mass[1][1], 2.4, 1e-12);
+    EXPECT_NEAR(s->land_mass[1][1], 1000.0 - 2.4, 1e-12);
+    // A fast exchange stops where the water reaches the soil's
+    // concentration: (10 - 2) x 10 m3 in all.
+    s->ov_uptake[1][1] = 1.0;
+    ov_con_soil_exchange(*s, 1, 30.0);
+    EXPECT_NEAR(s->soil_exch_cell_mass[1][1], 2.4 + 80.0, 1e-9);
+    // Nothing flows toward a soil side poorer than the water.
+    s->ov_soil_conc[1][2] = 1.0;
+    s->ov_uptake[1][2] = 1.0;
+    s->land_mass[1][2] = 1000.0;
+    ov_con_soil_exchange(*s, 1, 30.0);
+    EXPECT_EQ(s->soil_exch_cell_mass[1][2], 0.0);
+
+    // Decay of 3 mg/L at 1e-4/s over 30 s between depths 0.1 and 0.05 m,
+    // then at a rate that would take more than the smaller depth holds.
+    s->ov_depth_old[4] = 0.1;
+    s->ov_depth[4] = 0.05;
+    ov_con_decay(*s, 2, 30.0);
+    EXPECT_NEAR(s->decay_cell_mass[2][4], 3.0 * 1e-4 * 0.075 * 100.0 * 30.0, 1e-12);
+    s->ov_decay[2][4] = 1.0;
+    ov_con_decay(*s, 2, 30.0);
+    EXPECT_NEAR(s->decay_cell_mass[2][4], 3.0 * 0.05 * 100.0, 1e-12);
+}
+
 TEST_F(StillPlane, StepWaitsForItsClockAndAlternatesTheSweeps)
 {
     ASSERT_TRUE(load_plane()) << out;
