@@ -156,8 +156,15 @@ void ov_con_soil_exchange(model_state& s, int i, double dt)
     if (!soil && !soil_conc)
         return;
     const bool layered = s.inf_layered_soil && !s.inf_redist;
-    double layered_depth = 0.0;
-#pragma omp parallel for schedule(static) if (n >= parallel_min_cells) lastprivate(layered_depth)
+    // Mixing-layer thickness (m) of the layered scheme: the mixing depth
+    // within the soil type's first layer.
+    auto mixing_depth = [&](int j) {
+        const int t = s.soiltype.size() >= j ? s.soiltype[j] : -1;
+        const double first =
+            t >= 0 && t < soil_type_count ? s.soil_layers[static_cast<std::size_t>(t)].depth[0] : 0.0;
+        return (s.mixing_layer_depth > ov_zero ? std::min(s.mixing_layer_depth, first) : first) / 100.0;
+    };
+#pragma omp parallel for schedule(static) if (n >= parallel_min_cells)
     for (int j = 1; j <= n; ++j) {
         if (lake_mask_cell(s, j, 1) || s.ov_depth[j] < ov_zero || land[j] < ov_zero)
             continue;
@@ -172,13 +179,7 @@ void ov_con_soil_exchange(model_state& s, int i, double dt)
             if (s.inf_redist) {
                 w = theta * (s.soil_con_layer_depth.cap >= 1 ? s.soil_con_layer_depth[1] : 0.0);
             } else if (layered) {
-                const int t = s.soiltype.size() >= j ? s.soiltype[j] : -1;
-                const double first =
-                    t >= 0 && t < soil_type_count ? s.soil_layers[static_cast<std::size_t>(t)].depth[0] : 0.0;
-                const double d =
-                    (s.mixing_layer_depth > ov_zero ? std::min(s.mixing_layer_depth, first) : first) / 100.0;
-                layered_depth = d;
-                w = theta * d;
+                w = theta * mixing_depth(j);
             } else {
                 const double sm = s.soil_moisture.size() >= j ? s.soil_moisture[j] : 0.0;
                 w = sm * s.mixing_layer_depth / 100.0;
@@ -206,8 +207,9 @@ void ov_con_soil_exchange(model_state& s, int i, double dt)
         acc[j] += e;
         land[j] -= e;
     }
-    if (soil && layered && s.soil_con_layer_depth.cap >= 1 && layered_depth > 0.0)
-        s.soil_con_layer_depth[1] = layered_depth;
+    // The one stored thickness takes the last cell's value.
+    if (soil && layered && s.soil_con_layer_depth.cap >= 1 && n >= 1)
+        s.soil_con_layer_depth[1] = mixing_depth(n);
 }
 
 void ov_con_decay(model_state& s, int i, double dt)

@@ -192,6 +192,86 @@ TEST_F(StillPlane, ADryCellLosesItsMassToTheSoilWhenWaterInfiltrates)
     EXPECT_EQ(s->con_inf_acc[5], 0.0) << "cleared after every constituent used it";
 }
 
+TEST_F(StillPlane, ExchangeAndDecayKernelsAgainstHandValues)
+{
+    ASSERT_TRUE(load_plane()) << out;
+    // Cell 1 of the tracer: 2 mg/L in 0.1 m over 100 m2. The soil side
+    // holds 10 mg/L and 1 kg on the land.
+    s->ov_uptake[1][1] = 1e-4;
+    s->ov_soil_conc[1][1] = 10.0;
+    s->land_mass[1][1] = 1000.0;
+    ov_con_soil_exchange(*s, 1, 30.0);
+    // (10 - 2) x 1e-4 x 100 x 30 g.
+    EXPECT_NEAR(s->soil_exch_cell_mass[1][1], 2.4, 1e-12);
+    EXPECT_NEAR(s->land_mass[1][1], 1000.0 - 2.4, 1e-12);
+    // A fast exchange stops where the water reaches the soil's
+    // concentration: (10 - 2) x 10 m3 in all.
+    s->ov_uptake[1][1] = 1.0;
+    ov_con_soil_exchange(*s, 1, 30.0);
+    EXPECT_NEAR(s->soil_exch_cell_mass[1][1], 2.4 + 80.0, 1e-9);
+    // Nothing flows toward a soil side poorer than the water.
+    s->ov_soil_conc[1][2] = 1.0;
+    s->ov_uptake[1][2] = 1.0;
+    s->land_mass[1][2] = 1000.0;
+    ov_con_soil_exchange(*s, 1, 30.0);
+    EXPECT_EQ(s->soil_exch_cell_mass[1][2], 0.0);
+
+    // Decay of 3 mg/L at 1e-4/s over 30 s between depths 0.1 and 0.05 m,
+    // then at a rate that would take more than the smaller depth holds.
+    s->ov_depth_old[4] = 0.1;
+    s->ov_depth[4] = 0.05;
+    ov_con_decay(*s, 2, 30.0);
+    EXPECT_NEAR(s->decay_cell_mass[2][4], 3.0 * 1e-4 * 0.075 * 100.0 * 30.0, 1e-12);
+    s->ov_decay[2][4] = 1.0;
+    ov_con_decay(*s, 2, 30.0);
+    EXPECT_NEAR(s->decay_cell_mass[2][4], 3.0 * 0.05 * 100.0, 1e-12);
+}
+
+TEST_F(StillPlane, LateralLoadLeavesForTheChannelsAsBooked)
+{
+    ASSERT_TRUE(load_plane()) << out;
+    // Cells 6 and 9 border links 1 (a channel) and 2 (a lake link) at node
+    // 2; 0.5 m3 of water leaves cell 6 into link 1, and 0.2 m3 comes back
+    // from link 1 into cell 9, carrying the node's 7 mg/L.
+    s->chan_explicit = 1;
+    s->ov_chan_exch_next = s->ov_next;
+    s->ov_chan_exch_last = s->current_time;
+    s->node_dim = 4;
+    s->ltype.assign(2, 0);
+    s->ltype[1] = 4;
+    s->ltype[2] = 32;
+    s->gst_ncells = 2;
+    s->gst_ncellsingrid.assign(2, 0);
+    s->gst_ncellsingrid[1] = 2;
+    s->gst_ncellsingrid[2] = 1;
+    for (imat* m : {&s->gst_gnum, &s->gst_link, &s->gst_node})
+        m->assign(2, 2, 0);
+    s->gst_Vlat.assign(2, 2, 0.0);
+    const int entries[3][5] = {
+        {1, 1, 6, 1, 2}, {1, 2, 6, 2, 2}, {2, 1, 9, 1, 2}}; // cell, entry, grid, link, node
+    const double volumes[3] = {0.5, 0.9, -0.2};
+    for (int e = 0; e < 3; ++e) {
+        const int* r = entries[e];
+        s->gst_gnum[r[0]][r[1]] = r[2];
+        s->gst_link[r[0]][r[1]] = r[3];
+        s->gst_node[r[0]][r[1]] = r[4];
+        s->gst_Vlat[r[0]][r[1]] = volumes[e];
+    }
+    const int nodes = 3 * s->node_dim;
+    row_array_add_rows(s->chan_conc, 2, nodes);
+    row_array_add_rows(s->chan_qlat_mass, 2, nodes);
+    s->chan_conc[1][6] = 7.0; // link 1, node 2
+    const double c6 = s->ov_conc[1][6];
+    run_steps(1);
+    // Link 2 is a lake link: skipped. 0.5 x c6 goes out, 0.2 x 7 comes in.
+    EXPECT_NEAR(s->chan_qlat_mass[1][6], 0.5 * c6 - 0.2 * 7.0, 1e-12);
+    EXPECT_EQ(s->chan_qlat_mass[1][10], 0.0);
+    EXPECT_NEAR(s->event_ov_qlat_mass[1], s->chan_qlat_mass[1][6] / 1000.0, 1e-15)
+        << "the land side books what the channels receive";
+    EXPECT_EQ(s->gst_Vlat[1][1], 0.0) << "the volumes are taken up";
+    EXPECT_EQ(s->event_ov_mass_out[1], 0.0) << "nothing leaves by the outlet with channels";
+}
+
 TEST_F(StillPlane, StepWaitsForItsClockAndAlternatesTheSweeps)
 {
     ASSERT_TRUE(load_plane()) << out;
@@ -496,8 +576,8 @@ TEST(OvContamMassStep, OneAndFourThreadsBookTheSameMasses)
         for (int k = 1; k <= 2; ++k) {
             for (int i = 1; i <= n; ++i)
                 result.push_back(s.ov_mass[k][i]);
-            for (double v : {s.event_ov_decay_mass[k], s.OV_MASS_DECAY[k], s.event_ov_neg_mass[k],
-                             s.land_mass[k][77]})
+            for (double v :
+                 {s.event_ov_decay_mass[k], s.OV_MASS_DECAY[k], s.event_ov_neg_mass[k], s.land_mass[k][77]})
                 result.push_back(v);
         }
         return result;
