@@ -2,7 +2,8 @@
 // class erodes and enters the channel, sand and wash load leave through the
 // outlet, the event summary's overland and channel sediment balances
 // close, the outlet and location series agree, and one and four threads
-// write the same files.
+// write the same files. With a pond on the ditch, the pond's wash-load
+// balance closes too.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -18,17 +19,20 @@ using namespace torva_test;
 namespace
 {
 
-const char* const example_files[] = {"erosion_channel.prj", "erosion_channel.ele", "erosion_channel.msk",
-                                     "erosion_soil.idx",    "erosion_channel.cmt", "erosion_channel.chn",
-                                     "erosion_channel.gst", "erosion_channel.slc"};
+const std::vector<std::string> channel_files = {
+    "erosion_channel.prj", "erosion_channel.ele", "erosion_channel.msk", "erosion_soil.idx",
+    "erosion_channel.cmt", "erosion_channel.chn", "erosion_channel.gst", "erosion_channel.slc"};
+const std::vector<std::string> lake_files = {"erosion_lake.prj", "erosion_lake.ele",      "erosion_lake.msk",
+                                             "erosion_lake.cmt", "erosion_lake_soil.idx", "erosion_lake.chn",
+                                             "erosion_lake.gst"};
 
-void run_example(const std::string& folder, int threads)
+void run_example(const std::string& folder, int threads, const std::vector<std::string>& files)
 {
-    for (const char* name : example_files)
+    for (const std::string& name : files)
         write_file(folder + "/" + name, read_file(std::string(TORVA_EXAMPLES) + "/erosion_channel/" + name));
     std::string out;
     ASSERT_EQ(run_command("cd '" + folder + "' && OMP_NUM_THREADS=" + std::to_string(threads) + " '" +
-                              torva_exe() + "' erosion_channel.prj 2>&1",
+                              torva_exe() + "' " + files.front() + " 2>&1",
                           out),
               0)
         << out;
@@ -67,8 +71,8 @@ TEST(ErosionChannelExample, ErodesRoutesThroughTheChannelAndBalances)
 {
     scratch_dir one("erosion_channel1");
     scratch_dir four("erosion_channel4");
-    run_example(one.path(), 1);
-    run_example(four.path(), 4);
+    run_example(one.path(), 1, channel_files);
+    run_example(four.path(), 4, channel_files);
     const std::string sum = read_file(one.file("erosion_channel.sum"));
     for (int c = 1; c <= 3; ++c) {
         const std::string k = std::to_string(c);
@@ -98,5 +102,35 @@ TEST(ErosionChannelExample, ErodesRoutesThroughTheChannelAndBalances)
 
     for (const char* name : {"erosion_channel.sum", "erosion_channel.sed", "erosion_channel.otl",
                              "erosion_channel.tss", "erosion_channel.sdl", "erosion_channel.csf"})
+        EXPECT_EQ(read_file(one.file(name)), read_file(four.file(name))) << name;
+}
+
+TEST(ErosionChannelExample, PondKeepsAndSettlesWhatTheDitchAndSlopesBring)
+{
+    scratch_dir one("erosion_lake1");
+    scratch_dir four("erosion_lake4");
+    run_example(one.path(), 1, lake_files);
+    run_example(four.path(), 4, lake_files);
+    const std::string sum = read_file(one.file("erosion_lake.sum"));
+    for (int c = 1; c <= 3; ++c)
+        EXPECT_LT(std::fabs(summary_value(sum, "Mass balance error for sediment " + std::to_string(c))),
+                  0.001)
+            << sum;
+    for (const char* label :
+         {"Mass conservation error for wash load:", "Mass conservation error for sand load:"})
+        EXPECT_LT(std::fabs(summary_value(sum, label)), 0.001) << label << "\n" << sum;
+    const double start = summary_value(sum, "Initial vol of SS in lake:");
+    const double from_chan = summary_value(sum, "Event vol of SS from chan to lake");
+    const double from_land = summary_value(sum, "Event net vol of SS from overland to lake");
+    const double to_chan = summary_value(sum, "Event vol of SS from lake to chan");
+    const double settled = summary_value(sum, "Event vol of SS settled in lake");
+    const double held = summary_value(sum, "Total Suspended Sediment in lake");
+    EXPECT_GT(from_chan, 0.0) << sum;
+    EXPECT_GT(from_land, 0.0) << sum;
+    EXPECT_GT(settled, 0.0) << sum;
+    EXPECT_EQ(to_chan, 0.0) << sum; // the pond has no outlet structure
+    EXPECT_NEAR(start + from_chan + from_land - to_chan - settled, held, 2e-8) << sum;
+    EXPECT_GT(summary_value(sum, "Total overland sand-load settled in lake boundaries:"), 0.0) << sum;
+    for (const char* name : {"erosion_lake.sum", "erosion_lake.sed", "erosion_lake.otl"})
         EXPECT_EQ(read_file(one.file(name)), read_file(four.file(name))) << name;
 }
