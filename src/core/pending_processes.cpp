@@ -31,12 +31,10 @@ const pending_process pending_table[] = {
     {"STREAM_LOSS", "Stream-aquifer exchange", ON(s.cards.stream_loss)},
     {"CHAN_MESH", "Mesh channel routing", ON(s.chan_mesh)},
     // Water quality: the sediment and contaminant steps, the nutrient module.
-    // Overland and channel erosion are built; the sediment of pipes and the
-    // second overland scheme (classes carried as constituents) are not.
-    {"SOIL_EROSION with STORM_SEWER", "Sediment carried into the pipe network",
-     ON(s.sed.soil_erosion&& s.storm_sewer)},
+    // Erosion over land, in channels and into pipes is built; the second
+    // overland scheme (classes carried as constituents) is not.
     {"SOIL_EROSION 11 to 16", "Soil erosion carried as overland constituents",
-     ON(s.sed.soil_erosion&& s.cards.soil_erosion > 9)},
+     ON(s.sed.soil_erosion && s.cards.soil_erosion > 9)},
     {"OV_CON_TRANS", "Overland contaminant transport", ON(s.cards.ov_con_trans)},
     {"CHAN_CON_TRANS", "Channel contaminant transport", ON(s.cards.chan_con_trans)},
     {"SOIL_CON_TRANS", "Soil contaminant transport", ON(s.cards.soil_con_trans)},
@@ -53,11 +51,11 @@ const pending_process pending_table[] = {
     // groundwater step: apply_gw_xy_bdy is not called by it yet and no heads
     // are computed for XY_GW_HEAD outputs.
     {"XYBDYINPUT_GWHEAD", "XY groundwater boundary inputs",
-     ON(s.gw_simulation&& s.cards.xybdyinput_gwhead_given)},
+     ON(s.gw_simulation && s.cards.xybdyinput_gwhead_given)},
     {"XYBDYINPUT_GWHEADINTERP", "XY groundwater boundary inputs",
-     ON(s.gw_simulation&& s.cards.xybdyinput_gwheadinterp_given)},
+     ON(s.gw_simulation && s.cards.xybdyinput_gwheadinterp_given)},
     {"XYBDYOUTPUT_GWHEAD", "XY groundwater head outputs",
-     ON(s.gw_simulation&& s.cards.xy_out.output_on && !s.cards.xy_out.gw_head_name.empty())},
+     ON(s.gw_simulation && s.cards.xy_out.output_on && !s.cards.xy_out.gw_head_name.empty())},
 };
 
 #undef ON

@@ -189,9 +189,6 @@ std::vector<bad_case> cases()
     c.push_back({"overland point sources", add_cards("OV_POINT_SOURCE pts.txt\n"),
                  "Overland point sources (OV_POINT_SOURCE) is not available yet."});
     c.push_back(
-        {"sediment into pipes", add_cards("SOIL_EROSION 1\nSTORM_SEWER sewer.in\n"),
-         "Sediment carried into the pipe network (SOIL_EROSION with STORM_SEWER) is not available yet."});
-    c.push_back(
         {"erosion as constituents", add_cards("SOIL_EROSION 12\n"),
          "Soil erosion carried as overland constituents (SOIL_EROSION 11 to 16) is not available yet."});
     c.push_back({"long-term run without weather",

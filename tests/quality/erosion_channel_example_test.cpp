@@ -3,7 +3,8 @@
 // outlet, the event summary's overland and channel sediment balances
 // close, the outlet and location series agree, and one and four threads
 // write the same files. With a pond on the ditch, the pond's wash-load
-// balance closes too.
+// balance closes too, and pipe inlets take their share of the suspended
+// load.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -133,4 +134,31 @@ TEST(ErosionChannelExample, PondKeepsAndSettlesWhatTheDitchAndSlopesBring)
     EXPECT_GT(summary_value(sum, "Total overland sand-load settled in lake boundaries:"), 0.0) << sum;
     for (const char* name : {"erosion_lake.sum", "erosion_lake.sed", "erosion_lake.otl"})
         EXPECT_EQ(read_file(one.file(name)), read_file(four.file(name))) << name;
+}
+
+TEST(ErosionChannelExample, InletsTakeTheSuspendedLoadWithTheWaterTheyCapture)
+{
+    // The pipe example's plane, eroding: a manhole inlet captures runoff
+    // and with it a share of the cells' suspended load.
+    scratch_dir dir("erosion_pipes");
+    const std::string pipes = std::string(TORVA_EXAMPLES) + "/pipes/";
+    for (const char* name : {"pipes.ele", "pipes.msk", "pipes.pip"})
+        write_file(dir.file(name), read_file(pipes + name));
+    write_file(dir.file("pipes.prj"),
+               read_file(pipes + "pipes.prj") +
+                   "\nMAPPING_TABLE erosion_channel.cmt\nSOIL_EROSION 3\nSAND_SIZE 0.0625\n"
+                   "WATER_TEMP 20\nSED_POROSITY 0.4\nOUTLET_SED_FLUX pipes.sed\n");
+    write_file(dir.file("erosion_channel.cmt"),
+               read_file(std::string(TORVA_EXAMPLES) + "/erosion_channel/erosion_channel.cmt"));
+    write_file(dir.file("erosion_soil.idx"), "north: 30.00\nsouth: 0.00\neast: 60.00\nwest: 0.00\nrows: 3\n"
+                                             "cols: 6\n1 1 1 1 1 1\n1 1 1 1 1 1\n1 1 1 1 1 1\n");
+    std::string out;
+    ASSERT_EQ(run_command("cd '" + dir.path() + "' && '" + torva_exe() + "' pipes.prj 2>&1", out), 0) << out;
+    const std::string sum = read_file(dir.file("pipes.sum"));
+    EXPECT_GT(summary_value(sum, "Total sediment 1 into superlinks (event)"), 0.0) << sum;
+    EXPECT_GT(summary_value(sum, "Total water carrying sediments to superlinks (event)"), 0.0) << sum;
+    for (int c = 1; c <= 3; ++c)
+        EXPECT_LT(std::fabs(summary_value(sum, "Mass balance error for sediment " + std::to_string(c))),
+                  0.001)
+            << sum;
 }
