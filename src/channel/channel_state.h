@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "channel/superlink_state.h"
 #include "core/arrays.h"
 #include "core/file_rec.h"
-#include "channel/superlink_state.h"
 #include "core/node_arrays.h"
 
 struct time_series;
@@ -217,17 +217,17 @@ struct channel_state {
     double lake_inflow_volume = 0.0;
     int lake_at_max = 0;
     int lake_first_step = 0;
-    ivec new_flooded_grid; // working marker of the lake routing, per cell
+    ivec new_flooded_grid;   // working marker of the lake routing, per cell
     int lake_flood_init = 1; // the first channel step with lakes marks every lake cell as flooded
     file_rec chan_point_file;
     int chan_point_on = 0;
     // Channel point inputs (CHAN_POINT_INPUT): node index link x node_dim + node.
     int chan_point_count = 0, chan_point_nperiods = 0, chan_source_periods_read = 0;
-    ivec chan_point_address;      // points 1..count
-    dvec chan_point_q;            // m3/s per node index 0..link_node_cells + 1
-    dmat chan_point_conc;         // [constituent][node index]
-    dvec chan_point_vol;          // m3 per node index (channel constituent transport)
-    int chan_point_date[5] = {};  // year, month, day, hour, minute of the next record
+    ivec chan_point_address;           // points 1..count
+    dvec chan_point_q;                 // m3/s per node index 0..link_node_cells + 1
+    dmat chan_point_conc;              // [constituent][node index]
+    dvec chan_point_vol;               // m3 per node index (channel constituent transport)
+    int chan_point_date[5] = {};       // year, month, day, hour, minute of the next record
     double chan_point_next_time = 0.0; // Julian days; 0 when no record is pending
     // Inflow of the stream boundary points of a nested run (XYBDYINPUT_STFLOW,
     // XYBDYINPUT_STTIMESERIES), m3/s [node][link]; empty without points.
@@ -278,7 +278,7 @@ struct channel_state {
     dnode_mat area_old;     // node areas at the start of the channel time
     dnode_mat yp_max_flood; // highest stage of each node, m
     dnode_mat stdummy;
-    dvec exchange_roughness; // effective roughness of every cell at the exchange
+    dvec exchange_roughness;       // effective roughness of every cell at the exchange
     double chan_outflow_vol = 0.0; // outlet volume of the last channel time, m3
     int chan_route_calls = 0;
     int stream_gw_status = 0;
@@ -293,7 +293,7 @@ struct channel_grid_links {
     inode_mat con_vect; // [node][link] cell of each channel node
     ivec con_link;
     ivec con_node;
-    int channel_cells = 0;
+    ivec channel_cells; // per cell: 1 for a cell of a grid-stream entry (with SOIL_EROSION)
     file_rec pipe_head_file;
     file_rec pipe_tile_file;
     file_rec pipe_flow_file;

@@ -167,7 +167,7 @@ void channel_step(model_state& s)
     // The channel cells' sediment enters the nodes, then sand moves along
     // the erodible links on this step's depths and discharges.
     if (s.chan_sed_on) {
-        chan_lateral_sediment(s);
+        chan_lateral_sediment(s, dt);
         if (error_state.raised)
             return;
         // The run totals grow with what the step adds to the event's.

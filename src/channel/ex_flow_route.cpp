@@ -38,8 +38,7 @@ void chan_route_work_reset(model_state& s)
 namespace
 {
 
-template <class F>
-void each_routed(const model_state& s, F&& f)
+template <class F> void each_routed(const model_state& s, F&& f)
 {
     for (int l = 1; l <= s.num_links; ++l) {
         if (!routed_link(s, l))
@@ -168,8 +167,9 @@ int ex_flow_route(model_state& s, double dt, route_volumes& out)
             for (int n = 1; n <= s.nx[l]; ++n) {
                 const double a = s.area[n][l];
                 if (std::isnan(a)) {
-                    std::printf("In ex_flow_route 1:  cross-sectional area is not a number at link %d node %d\n", l,
-                                n);
+                    std::printf(
+                        "In ex_flow_route 1:  cross-sectional area is not a number at link %d node %d\n", l,
+                        n);
                     s.area[n][l] = 0.0;
                     s.yp[n][l] = s.bel[n][l];
                     chan_stop();
@@ -309,8 +309,15 @@ int ex_flow_route(model_state& s, double dt, route_volumes& out)
             for (int l = 1; l <= L; ++l)
                 for (int n = 1; n <= s.nx[l]; ++n)
                     s.qp_vol[n][l] += dt_sub * s.qp[n][l];
-        if (s.chan_sed_on && !s.qp_vol_sed.empty())
+        if (s.chan_sed_on && !s.qp_vol_sed.empty()) {
             each_routed(s, [&](int l, int n) { s.qp_vol_sed[n][l] += dt_sub * s.qp[n][l]; });
+            // Structures pass wash load too, with the discharge of their
+            // two nodes.
+            for (int l = 1; l <= L; ++l)
+                if (s.ltype[l] & 64)
+                    for (int n = 1; n <= s.nx[l]; ++n)
+                        s.qp_vol_sed[n][l] += dt_sub * s.qp[n][l];
+        }
         if (L >= 1 && s.nx[L] >= 1)
             out.outlet += dt_sub * s.qp[s.nx[L]][L];
         if (s.optimize && !s.optimize_sed) {

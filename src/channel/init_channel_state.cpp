@@ -37,7 +37,8 @@ bool refuse_lake_point_sources(const model_state& s)
         return false;
     for (int l = 1; l <= s.num_links; ++l) {
         if ((s.ltype[l] & 32) && s.stream_pointsource[1][l]) {
-            std::printf("Point sources on channel lakes (POINTSOURCE on lake link %d) are not available yet.\n", l);
+            std::printf(
+                "Point sources on channel lakes (POINTSOURCE on lake link %d) are not available yet.\n", l);
             chan_stop();
             return true;
         }
@@ -108,6 +109,15 @@ void init_channel_state(model_state& s)
     // Stream boundary points keep feeding the network from the start.
     if (!s.xy_stream_q.empty())
         s.chan_routing_active = 1;
-    // TODO: channel cells of the grid-stream entries for soil erosion
-    // (SOIL_EROSION).
+    // Cells of the grid-stream entries are channel cells for the erosion:
+    // they never lose parent soil.
+    if (s.grid_stream && s.sed.soil_erosion && s.gst_ncells >= 1) {
+        s.channel_cells.assign(s.num_cells, 0);
+        for (int m = 1; m <= s.gst_ncells; ++m)
+            for (int e = 1; e <= s.gst_ncellsingrid[m]; ++e) {
+                const int c = s.gst_gnum[m][e];
+                if (c >= 1 && c <= s.num_cells)
+                    s.channel_cells[c] = 1;
+            }
+    }
 }

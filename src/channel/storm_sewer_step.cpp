@@ -67,6 +67,34 @@ void book_outflows(model_state& s, double to_chan)
     }
 }
 
+// The suspended sediment of every class goes into the network with the
+// water the inlets took from each cell since the last network time, in the
+// share of the cell's water before the call that they took (at most all
+// of it).
+void sediment_into_pipes(model_state& s)
+{
+    const int n = s.num_cells;
+    const double area = s.gridsize * s.gridsize;
+    sediment_table& t = *s.ov_sed;
+    for (int c = 1; c <= n; ++c) {
+        const double v = s.cell_superlink_vol[c];
+        if (v > 1e-16) {
+            s.superlink_sed_water_event += v;
+            const double water = area * s.superlink_prev_depth[c];
+            const double share = water > v ? v / water : 1.0;
+            for (int k = 1; k <= s.sed.num_sed; ++k) {
+                double& sus = t.cell_tally[c][k].suspended;
+                const double V = sus > 0.0 ? share * sus : 0.0;
+                s.ov_superlink_sed[k][c] += V;
+                s.superlink_sed_in_event[k] += V;
+                s.superlink_sed_in_total[k] += V;
+                sus -= V;
+            }
+        }
+        s.cell_superlink_vol[c] = 0.0;
+    }
+}
+
 } // namespace
 
 void storm_sewer_step(model_state& s)
@@ -77,6 +105,13 @@ void storm_sewer_step(model_state& s)
     if (s.superlink_prev_depth.size() != n) {
         try {
             s.superlink_prev_depth.assign(n, 0.0);
+            if (s.sed.soil_erosion) {
+                // The sediment taken into the network, sized for the run.
+                const int classes = s.sed.num_sed;
+                s.ov_superlink_sed.assign(classes, n, 0.0);
+                for (dvec* v : {&s.superlink_sed_in_event, &s.superlink_sed_in_total})
+                    v->assign(classes, 0.0);
+            }
         } catch (const std::bad_alloc&) {
             std::printf("Error allocating memory for variable %s\n", "superlink_prev_depth");
             error_set(err_stop);
@@ -143,6 +178,6 @@ void storm_sewer_step(model_state& s)
         s.superlink_interval = s.ov_dt_days;
         s.superlink_next_time = s.ov_next;
     }
-    // TODO: suspended sediment carried into the network with the captured
-    // water (SOIL_EROSION); until then cell_superlink_vol only accumulates.
+    if (s.sed.soil_erosion && s.ov_sed)
+        sediment_into_pipes(s);
 }

@@ -29,12 +29,8 @@ const pending_process pending_table[] = {
     // Channels: channel_step.
     {"CHAN_MESH", "Mesh channel routing", ON(s.chan_mesh)},
     // Water quality: the sediment and contaminant steps, the nutrient module.
-    // Overland erosion is built; the sediment of channels, lakes and pipes
-    // and the second overland scheme (classes carried as constituents) are not.
-    {"SOIL_EROSION with channel routing", "Channel sediment transport",
-     ON(s.sed.soil_erosion&& s.chan_explicit)},
-    {"SOIL_EROSION with STORM_SEWER", "Sediment carried into the pipe network",
-     ON(s.sed.soil_erosion&& s.storm_sewer)},
+    // Erosion over land, in channels and into pipes is built; the second
+    // overland scheme (classes carried as constituents) is not.
     {"SOIL_EROSION 11 to 16", "Soil erosion carried as overland constituents",
      ON(s.sed.soil_erosion&& s.cards.soil_erosion > 9)},
     {"OV_CON_TRANS", "Overland contaminant transport", ON(s.cards.ov_con_trans)},
@@ -60,8 +56,6 @@ const pending_process pending_table[] = {
     {"NUTRIENTS", "The nutrient module", ON(s.cards.nutrients)},
     // Outputs: the point and link/node series of timeseries_output_step and
     // the end-of-run files.
-    {"OUTLET_SED_TSS", "Outlet suspended-sediment output", ON(s.cards.outlet_sed_tss_given)},
-    {"CHAN_SED_FLUX", "Channel link/node outputs", ON(s.cards.chan_sed_flux_given)},
 };
 
 #undef ON

@@ -65,7 +65,8 @@ void alloc_class_arrays(model_state& s, int n)
 double water_viscosity_at(double t)
 {
     const double e = 1.6012;
-    return std::pow(6005.52, e) * 7.125025025025025e-10 / std::pow(t + 45.28, e) * std::pow(t / 6005.52 + 1.0, e);
+    return std::pow(6005.52, e) * 7.125025025025025e-10 / std::pow(t + 45.28, e) *
+           std::pow(t / 6005.52 + 1.0, e);
 }
 
 double fall_velocity_of(double spec_grav, double d, double nu)
@@ -101,9 +102,9 @@ void read_sediment_params(model_state& s)
     s.sed.vol_sed_susp = c.vol_sed_susp_given;
     s.sed.max_sed_flux = c.max_sed_flux_given;
     s.sed.net_sed_volume = c.net_sed_volume_given;
-    const std::string* names[9] = {&c.vol_sed_susp, &c.max_sed_flux, &c.net_sed_volume,
+    const std::string* names[9] = {&c.vol_sed_susp,    &c.max_sed_flux,   &c.net_sed_volume,
                                    &c.outlet_sed_flux, &c.outlet_sed_tss, &c.in_sed_loc,
-                                   &c.out_sed_loc, &c.out_tss_loc, &c.silt_map};
+                                   &c.out_sed_loc,     &c.out_tss_loc,    &c.silt_map};
     for (int i = 0; i < 9; ++i)
         s.sed.sed_names[i] = *names[i];
     s.sand_size = c.sand_size;
@@ -123,7 +124,8 @@ void read_sediment_params(model_state& s)
         return;
     }
     int n = 0;
-    if (!read_sediments_table(s.mapping_table_name, n, s.spec_grav, s.part_diam, s.sed_output_names, s.f_bind))
+    if (!read_sediments_table(s.mapping_table_name, n, s.spec_grav, s.part_diam, s.sed_output_names,
+                              s.f_bind))
         return;
     s.sed.num_sed = n;
     if (s.ov_sed_scheme == 2) {
@@ -141,7 +143,7 @@ void read_sediment_params(model_state& s)
     }
     if (!read_erosion_table(s, n))
         return;
-    s.channel_cells = 0;
+    s.channel_cells.reset();
     for (int j = 1; j <= n; ++j)
         s.tot_sed[j][0] = 0.0;
 

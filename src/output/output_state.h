@@ -20,6 +20,7 @@ struct chan_output_files {
     file_rec linknode_out_file; // flood stream stage
     // Output times written to each channel link/node file.
     int chan_depth_steps = 0, chan_discharge_steps = 0, chan_velocity_steps = 0, chan_stage_steps = 0;
+    int chan_sed_flux_steps = 0;
 };
 
 struct map_output_flags {

@@ -28,8 +28,8 @@ void write_linknode_headers(model_state& s)
     if (s.chan_explicit) {
         if (s.chan_depth_given)
             header(s.chan_depth_file, 0, s.num_links);
-        // TODO: the channel sediment flux file (CHAN_SED_FLUX, kind 31) with
-        // channel sediment transport.
+        if (s.chan_sed_flux_given && s.chan_sed_on)
+            header(s.chan_sed_flux_file, 31, s.num_links);
         if (s.chan_discharge_given)
             header(s.chan_discharge_file, 1, s.num_links);
         if (s.chan_stage_given)

@@ -12,7 +12,31 @@
 #include "core/model_state.h"
 #include "quality/chan_sediment.h"
 
-void chan_lateral_sediment(model_state& s)
+namespace
+{
+
+void overbank_wash(model_state& s, sediment_table& t, int cell, int k, int l, double share, double dt)
+{
+    const int j = s.node_dim * l + k;
+    for (int p = 1; p <= s.num_fine_classes; ++p) {
+        const int i = s.sed_class[p];
+        double& lateral = s.qlat_sed[k][l][i];
+        const double held = std::max(s.ch_wash_vol[k][l][p] + lateral, 0.0);
+        const double O = std::max(share * s.link_dx[l] * s.qlat[k][l] * s.SS_node_conc_vol[j][p] * dt, -held);
+        lateral += O;
+        if (!s.qlat_tot_sed.empty())
+            s.qlat_tot_sed[k][l][i] += O;
+        for (dvec* a : {&s.chan_sed_in_total, &s.chan_sed_in_event}) {
+            (*a)[i] += O;
+            (*a)[0] += O;
+        }
+        t.cell_tally[cell][i].suspended -= O;
+    }
+}
+
+} // namespace
+
+void chan_lateral_sediment(model_state& s, double dt)
 {
     if (!s.chan_sed_on || !s.ov_sed || s.qlat_sed.empty())
         return;
@@ -35,10 +59,11 @@ void chan_lateral_sediment(model_state& s)
             const bool overbank = s.overbank_flow || (shaped && (type & 256));
             const bool backwater = s.overland_backwater || (shaped && (type & 512));
             if ((overbank || backwater) && s.qlat[k][l] < 1e-16) {
-                // Water leaving the channel over the bank carries no
-                // sediment until the wash load is routed in the channel.
-                // TODO: wash load leaving with overbank outflow (channel
-                // wash-load advection).
+                // Water leaving the channel over the bank carries the
+                // node's wash load onto the cell, never more than the node
+                // holds with what it was given this step.
+                if (overbank && s.qlat[k][l] < -1e-16 && !s.SS_node_conc_vol.empty())
+                    overbank_wash(s, t, c, k, l, share, dt);
                 continue;
             }
             if (s.ov_depth[c] < 1e-16)

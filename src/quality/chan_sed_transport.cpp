@@ -168,6 +168,7 @@ void alloc_channel_sediment(model_state& s)
     const double p = s.sed_porosity;
     try {
         s.new_bel.assign(nd, ld, 0.0);
+        s.qsmax_total.assign(nd, ld, 0.0);
         s.org_bel.assign(nd, ld, 0.0);
         s.ch_wash_vol.assign(nd, ld, n, 0.0);
         s.qlat_sed.assign(nd, ld, n, 0.0);
@@ -186,8 +187,22 @@ void alloc_channel_sediment(model_state& s)
         s.chan_sed_in_total.assign(n, 0.0);
         s.chan_sed_in_event.assign(n, 0.0);
         s.chan_sand_rate.assign(flat + 2, 0.0);
-        if (s.chan_lakes)
-            s.lake_depo_vol.assign(s.num_lakes, n + 1, 0.0);
+        if (s.chan_lakes) {
+            const int nl = s.num_lakes;
+            s.lake_depo_vol.assign(nl, n + 1, 0.0);
+            for (dmat* a : {&s.SS_vol_lake, &s.SS_conc_vol_lake, &s.SS_conc_lake, &s.SS_vol_lake_settled,
+                            &s.SS_vol_chan_to_lake, &s.SS_vol_lake_to_chan, &s.SS_vol_overland_to_lake,
+                            &s.SS_vol_lake_to_overland, &s.lake_settled_step, &s.GLOBAL_SS_vol_lake_to_chan,
+                            &s.GLOBAL_SS_vol_chan_to_lake, &s.GLOBAL_SS_vol_overland_to_lake,
+                            &s.GLOBAL_SS_vol_lake_settled})
+                a->assign(nl, f, 0.0);
+            for (dmat* a : {&s.sed_vol_overland_to_lake, &s.lake_ov_taken})
+                a->assign(nl, n, 0.0);
+            for (dvec* a : {&s.init_sed_vol_lake, &s.event_lake_sand_in, &s.event_lake_depo_in,
+                            &s.tot_lake_sand_in, &s.tot_lake_depo_in})
+                a->assign(nl, 0.0);
+            s.num_lake_cells.assign(nl, 0);
+        }
     } catch (const std::bad_alloc&) {
         std::printf("Error allocating memory for variable %s\n", "channel sediment arrays");
         stop_run();
@@ -318,6 +333,8 @@ void chan_sed_transport(model_state& s, double dt)
                     if (s.event_lake_sand_in.size() >= lake && lake >= 1) {
                         s.event_lake_sand_in[lake] += moved;
                         s.event_lake_sand_in[0] += moved;
+                        s.tot_lake_sand_in[lake] += moved;
+                        s.tot_lake_sand_in[0] += moved;
                     }
                 } else {
                     double* first = s.ch_sand_vol[1][ds];
@@ -413,4 +430,17 @@ void chan_sediment_event_start(model_state& s)
     }
     s.chan_sand_initial_event = sand;
     s.chan_washload_initial_event = wash;
+    // The lakes' wash-load tallies of the event start empty.
+    if (s.SS_vol_lake.empty())
+        return;
+    for (dmat* a :
+         {&s.SS_vol_chan_to_lake, &s.SS_vol_lake_to_chan, &s.SS_vol_overland_to_lake, &s.SS_vol_lake_settled})
+        for (int l = 0; l <= s.num_lakes; ++l)
+            for (int k = 0; k <= s.num_fine_classes; ++k)
+                (*a)[l][k] = 0.0;
+    for (dvec* a : {&s.event_lake_sand_in, &s.event_lake_depo_in})
+        for (int l = 0; l <= s.num_lakes; ++l)
+            (*a)[l] = 0.0;
+    for (int l = 1; l <= s.num_lakes; ++l)
+        s.init_sed_vol_lake[l] = s.SS_vol_lake[l][0];
 }

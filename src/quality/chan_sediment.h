@@ -27,8 +27,10 @@ void alloc_channel_sediment(model_state& s);
 // each grid-stream entry, are taken from the cell and added to the node's
 // lateral sediment and the channel inflow totals. Lateral sand waits in
 // the node until the node is wet. A volume that is not a number stops the
-// run.
-void chan_lateral_sediment(model_state& s);
+// run. Water leaving a node over the bank (OVERBANK_FLOW) takes the node's
+// wash load at its concentration back onto the cell over the step of dt
+// seconds.
+void chan_lateral_sediment(model_state& s, double dt);
 
 // One channel step of dt seconds: capacity at every node, sand moved up to
 // it slot by slot, node totals and the bed elevation of erodible

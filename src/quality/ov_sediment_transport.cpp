@@ -139,7 +139,30 @@ struct step_view {
     bool block;
     bool outlet_right = false;
     bool outlet_down = false;
+    bool lakes = false; // channel lakes with their wash-load arrays
 };
+
+// The channel lake covering cell k, 0 outside lakes (or without them).
+int lake_at(const step_view& w, int k)
+{
+    return w.lakes && k >= 1 ? w.s.lake_mask[k] : 0;
+}
+
+// Water-surface level of cell k: its lake's level in a lake.
+double surface_level(const step_view& w, int k)
+{
+    const int lake = lake_at(w, k);
+    return lake ? w.s.lake_elev[lake] : w.s.ov_depth[k] + w.s.ground_elev[k];
+}
+
+// Water-surface slope from cell k to neighbour nb (0 without one, and
+// between two lake cells).
+double surface_slope(const step_view& w, int k, int nb)
+{
+    if (!nb || (lake_at(w, k) && lake_at(w, nb)))
+        return 0.0;
+    return (surface_level(w, k) - surface_level(w, nb)) / w.dx;
+}
 
 double cell_value(const dvec& v, int i, double fallback)
 {
@@ -153,11 +176,15 @@ void detach_pass(step_view& w, int k)
     model_state& s = w.s;
     sediment_table& t = w.t;
     const double dx = w.dx;
-    const double hk = s.ov_depth[k] + s.ground_elev[k];
     const int right = s.rightcon[k];
     const int below = s.belowcon[k];
-    t.ws_slope_x[k] = right ? (hk - s.ov_depth[right] - s.ground_elev[right]) / dx : 0.0;
-    t.ws_slope_y[k] = below ? (hk - s.ov_depth[below] - s.ground_elev[below]) / dx : 0.0;
+    t.ws_slope_x[k] = surface_slope(w, k, right);
+    t.ws_slope_y[k] = surface_slope(w, k, below);
+    if (lake_at(w, k)) {
+        // A lake cell is open water: no detachment, no overland outflow.
+        t.q_out_mag[k] = 0.0;
+        return;
+    }
     if (k == s.outlet_cell) {
         if (w.outlet_right)
             t.ws_slope_x[k] = s.outslope;
@@ -171,8 +198,10 @@ void detach_pass(step_view& w, int k)
     double b = 0.0;
     rain_class(I, a, b);
     const double A = dx * dx;
+    const bool channel = s.channel_cells.size() >= k && s.channel_cells[k] != 0;
     const sed_detach_cell cell{
-        t.cell_tally[k], s.ov_sed_vol_eroded[k], &s.sed_fract[k][0][1], s.sed_fract.dim3() + 1, w.nc, false};
+        t.cell_tally[k], s.ov_sed_vol_eroded[k], &s.sed_fract[k][0][1], s.sed_fract.dim3() + 1, w.nc,
+        channel};
     const double Ks = s.splash_K[k] > tiny ? s.splash_K[k] : 60.0;
     ov_splash_detach(cell, I, h, Ks, a, b, w.dt, A);
 
@@ -206,6 +235,27 @@ void detach_pass(step_view& w, int k)
                        s.detach_crit[k] > tiny ? s.detach_crit[k] : 0.0, C, w.dt, open);
 }
 
+// Water of a lake cell flowing onto land carries the lake's wash load
+// (nothing before the event's first step).
+void lake_to_overland(step_view& w, int src, int rcv, int lake, double Q)
+{
+    model_state& s = w.s;
+    if (s.event_step == 0)
+        return;
+    double* flux = !w.t.ov_qsmax.empty() ? w.t.ov_qsmax[src] : nullptr;
+    for (int j = 1; j <= s.num_fine_classes; ++j) {
+        const int c = s.sed_class[j];
+        const double v = std::fabs(s.SS_conc_vol_lake[lake][j]) * std::fabs(Q) * w.dt;
+        w.t.cell_tally[rcv][c].suspended += v;
+        s.SS_vol_lake_to_overland[lake][j] += v;
+        s.SS_vol_lake_to_overland[lake][0] += v;
+        s.sed_vol_overland_to_lake[lake][c] -= v;
+        s.sed_vol_overland_to_lake[0][c] -= v;
+        if (flux)
+            flux[c] += v / w.dt;
+    }
+}
+
 // Moves the source's suspended load, up to the capacity of the face flow
 // Q, into the receiver (cell 0 outside). side is the receiver's side that
 // the face is (1 top, 2 right, 3 bottom, 4 left); sign +1 when the flow
@@ -215,6 +265,13 @@ void face_transfer(step_view& w, int k, int src, int rcv, int side, double sign,
 {
     model_state& s = w.s;
     sediment_table& t = w.t;
+    const int src_lake = lake_at(w, src);
+    const int rcv_lake = lake_at(w, rcv);
+    if (src_lake) {
+        if (!rcv_lake && rcv >= 1)
+            lake_to_overland(w, src, rcv, src_lake, Q);
+        return;
+    }
     double qf = std::fabs(Q) / w.dx;
     double F = 1.0;
     if (w.block && rcv >= 1) {
@@ -240,7 +297,21 @@ void face_transfer(step_view& w, int k, int src, int rcv, int side, double sign,
         s.sed_fract[src][m][2] = share;
         const double v = share * moved;
         from[m].suspended -= v;
-        to[m].suspended += v;
+        if (rcv_lake) {
+            // Into a lake: the lake takes it up; sand settles at the lake's
+            // edge cell.
+            s.sed_vol_overland_to_lake[rcv_lake][m] += v;
+            s.sed_vol_overland_to_lake[0][m] += v;
+            if (s.sand[m]) {
+                to[m].deposited += v;
+                s.event_lake_depo_in[rcv_lake] += v;
+                s.event_lake_depo_in[0] += v;
+                s.tot_lake_depo_in[rcv_lake] += v;
+                s.tot_lake_depo_in[0] += v;
+            }
+        } else {
+            to[m].suspended += v;
+        }
         if (face_vol) {
             (*face_vol)[k][m] -= sign * v;
             (*face_vol)[k][0] -= sign * v;
@@ -415,6 +486,8 @@ void ov_sediment_transport(model_state& s, double dt)
                 s.gridsize,
                 dt * s.gridsize / sediment_density,
                 s.ovr_flow_block && s.ov_block_frac.size() >= s.num_cells};
+    w.lakes = s.chan_lakes && !s.SS_conc_vol_lake.empty() && !s.sed_vol_overland_to_lake.empty() &&
+              s.lake_mask.size() >= s.num_cells;
     const int n = w.n;
     const int outlet = s.outlet_cell;
     if (!s.chan_explicit && outlet >= 1 && outlet <= n) {

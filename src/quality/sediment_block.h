@@ -57,15 +57,16 @@ struct sediment_totals {
     dvec chan_sand_outflow;
     dvec chan_sand_lat_total;
     dvec chan_sand_rate;
+    dnode_mat qsmax_total; // [node][link] sediment discharge of the CHAN_SED_FLUX file, cm3/s
     int ov_sed_scheme = 0; // overland sediment scheme, 1 or 2
     int num_fine_classes = 0;
     int num_sand_classes = 0;
-    ivec sand;             // per size class: 1 for a sand class
+    ivec sand; // per size class: 1 for a sand class
     int sed_hyd_locations_on = 0;
     int num_sed_hyd_locations = 0;
-    dmat ov_sed_vol_susp;  // [cell][class] suspended volume, m3
-    dcube ch_sand_vol;     // [node][link][slot]: sand classes 1..w, the erodible bed layer w + 1, total 0 (m3)
-    dcube ch_wash_vol;     // [node][link][class] wash load in suspension; class 0 all fine classes, m3
+    dmat ov_sed_vol_susp; // [cell][class] suspended volume, m3
+    dcube ch_sand_vol;    // [node][link][slot]: sand classes 1..w, the erodible bed layer w + 1, total 0 (m3)
+    dcube ch_wash_vol;    // [node][link][class] wash load in suspension; class 0 all fine classes, m3
     // Sediment volumes (m3): per class (entry 0 the wash-load total where
     // kept), per lake and class (row 0 all lakes), and event totals.
     dvec chan_sed_in_event;
@@ -83,6 +84,15 @@ struct sediment_totals {
     dvec init_sed_vol_lake;
     dvec event_lake_sand_in; // per lake, entry 0 all lakes
     dvec event_lake_depo_in; // per lake, entry 0 all lakes
+    // Wash load between the overland cells and the lakes: volume moved from
+    // each lake to overland cells over the run ([lake][fine position]), the
+    // part of sed_vol_overland_to_lake the lakes have already taken up
+    // ([lake][class]), the settled volume of the current step ([lake][fine
+    // position]) and the lake cells of each lake (work, sized per run).
+    dmat SS_vol_lake_to_overland;
+    dmat lake_ov_taken;
+    dmat lake_settled_step;
+    ivec num_lake_cells;
     double chan_sand_initial_event = 0.0;
     double chan_sand_from_ov_event = 0.0;
     double chan_sand_out_event = 0.0;
@@ -101,13 +111,13 @@ struct sediment_totals {
     double chan_washload_out_total = 0.0;
     double lake_washload_in_total = 0.0;
     double lake_washload_settled_total = 0.0;
-    dvec tot_lake_sand_in;                 // per lake, entry 0 all lakes
-    dvec tot_lake_depo_in;                 // per lake, entry 0 all lakes
-    dmat GLOBAL_SS_vol_lake_to_chan;       // [lake][class], row 0 all lakes, class 0 all classes
+    dvec tot_lake_sand_in;           // per lake, entry 0 all lakes
+    dvec tot_lake_depo_in;           // per lake, entry 0 all lakes
+    dmat GLOBAL_SS_vol_lake_to_chan; // [lake][class], row 0 all lakes, class 0 all classes
     dmat GLOBAL_SS_vol_chan_to_lake;
     dmat GLOBAL_SS_vol_overland_to_lake;
     dmat GLOBAL_SS_vol_lake_settled;
-    dcube qlat_tot_sed;                    // [node][link][class] lateral sediment into each node
+    dcube qlat_tot_sed; // [node][link][class] lateral sediment into each node
     // Wash load (created by alloc_channel_sediment, sized for the run):
     // volume concentration per flat node and fine position, the wash load
     // leaving the outlet per fine position (m3/s, entry 0 the sum), the mass
@@ -146,7 +156,7 @@ struct sediment_table {
     dvec ov_net_sed;
     dvec ov_conc;
     checked_array<file_rec> files;
-    mat1<sed_tally> cell_tally; // [cell][class]
+    mat1<sed_tally> cell_tally;  // [cell][class]
     vec1<sed_tally> class_tally; // [class], summed over the cells by the event close
     ivec fine_class;             // size class of each fine (wash-load) class
     // Work of the overland sediment step, sized for the run's cells: the

@@ -176,20 +176,21 @@ std::vector<bad_case> cases()
                  "Error: the grid of ROWS 2147483647 and COLS 4 cannot be held"});
 
     // Processes that are not built yet, and long-term runs that lack an input.
-    c.push_back({"Green-Ampt without conductivity", add_cards("GREEN_AMPT\n"),
-                 "Green-Ampt infiltration needs the saturated hydraulic conductivity: give its map (CONDUCTIVITY) "
-                 "or the GREEN_AMPT_INFILTRATION table of the mapping table"});
+    c.push_back(
+        {"Green-Ampt without conductivity", add_cards("GREEN_AMPT\n"),
+         "Green-Ampt infiltration needs the saturated hydraulic conductivity: give its map (CONDUCTIVITY) "
+         "or the GREEN_AMPT_INFILTRATION table of the mapping table"});
     c.push_back({"Green-Ampt without capillary head", add_cards("GREEN_AMPT\nCONDUCTIVITY tiny.ele\n"),
                  "Green-Ampt infiltration needs the capillary head: give its map (CAPILLARY) "
                  "or the GREEN_AMPT_INFILTRATION table of the mapping table"});
-    c.push_back({"Richards passes", add_cards("INF_RICHARDS\nRICHARDS_C_OPTION brooks\nRICHARDS_ITER_MAX 0\n"),
+    c.push_back({"Richards passes",
+                 add_cards("INF_RICHARDS\nRICHARDS_C_OPTION brooks\nRICHARDS_ITER_MAX 0\n"),
                  "the value \"0\" of card RICHARDS_ITER_MAX is out of range: it must be above 0."});
     c.push_back({"overland point sources", add_cards("OV_POINT_SOURCE pts.txt\n"),
                  "Overland point sources (OV_POINT_SOURCE) is not available yet."});
-    c.push_back({"channel sediment", add_cards("SOIL_EROSION 1\nDIFFUSIVE_WAVE\n"),
-                 "Channel sediment transport (SOIL_EROSION with channel routing) is not available yet."});
-    c.push_back({"erosion as constituents", add_cards("SOIL_EROSION 12\n"),
-                 "Soil erosion carried as overland constituents (SOIL_EROSION 11 to 16) is not available yet."});
+    c.push_back(
+        {"erosion as constituents", add_cards("SOIL_EROSION 12\n"),
+         "Soil erosion carried as overland constituents (SOIL_EROSION 11 to 16) is not available yet."});
     c.push_back({"long-term run without weather",
                  add_cards("LONG_TERM\nET_CALC_DEARDORFF\nINF_REDIST\nALBEDO a.map\n"),
                  "Error: LONG_TERM needs hourly weather; give HMET_KTR, HMET_SAMSON, HMET_SURFAWAYS or "
@@ -203,12 +204,13 @@ std::vector<bad_case> cases()
     c.push_back({"long-term run without an evapotranspiration method",
                  add_cards("LONG_TERM\nINF_REDIST\nHMET_KTR none.hmet\n"),
                  "Error: You have specified neither the Penman Montieth or Deardorff\n"});
-    c.push_back({"XY overland boundary cell outside the watershed", add_cards("XYBDYINPUT_OVDEP xy.bdy\n"),
-                 "Error: point 2 of the xy boundary input file xy.bdy names cell 99; the watershed's cells are 1 "
-                 "to ",
-                 1, "tiny.prj",
-                 "xy.bdy=XY_OV_DEPTH\n2\nDATE       TIME \t         1         99\n"
-                 "2000 01 01 00 00\t     0.100     0.200\nEND_TS\n"});
+    c.push_back(
+        {"XY overland boundary cell outside the watershed", add_cards("XYBDYINPUT_OVDEP xy.bdy\n"),
+         "Error: point 2 of the xy boundary input file xy.bdy names cell 99; the watershed's cells are 1 "
+         "to ",
+         1, "tiny.prj",
+         "xy.bdy=XY_OV_DEPTH\n2\nDATE       TIME \t         1         99\n"
+         "2000 01 01 00 00\t     0.100     0.200\nEND_TS\n"});
     return c;
 }
 

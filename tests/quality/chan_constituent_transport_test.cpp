@@ -2,7 +2,8 @@
 // leaves through the outlet with its volume conserved (also across a
 // structure), a node never gives more than it holds, reversed flow at a
 // junction shares node 1's volume in the order of the upstream list, and a
-// dry node keeps its wash load.
+// dry node keeps its wash load. A pulse through a lake is conserved between
+// the outlet, the lake's store and what settled on the lake's cells.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -61,6 +62,26 @@ std::unique_ptr<model_state> make_network(const std::vector<int>& down, const st
     s.chan_sed_on = 1;
     alloc_channel_sediment(s);
     return state;
+}
+
+// Puts a lake of water volume V and area A in link 2 (two lake cells);
+// the fine class settles at ws.
+void add_lake(model_state& s, double V, double A, double ws)
+{
+    s.ltype[2] = 32;
+    s.chan_lakes = 1;
+    s.num_lakes = 1;
+    s.lake2link[2] = 1;
+    s.lake_volume.assign(1, V);
+    s.lake_area.assign(1, A);
+    s.num_cells = 3;
+    s.lake_mask.assign(3, 0);
+    s.lake_mask[1] = s.lake_mask[2] = 1;
+    s.fall_velocity.assign(1, ws);
+    s.spec_grav.assign(1, 2.65);
+    s.ov_sed = std::make_unique<sediment_table>();
+    s.ov_sed->cell_tally.assign(3, 1, sed_tally());
+    alloc_channel_sediment(s);
 }
 
 double wash_held(const model_state& s)
@@ -141,4 +162,63 @@ TEST(ChannelWashLoad, ReversedFlowAtAJunctionTakesAtMostWhatNodeOneHolds)
     EXPECT_GE(s->ch_wash_vol[1][3][1], 0.0);
     // Link 1, first in the list, takes its full share before link 2.
     EXPECT_GT(s->ch_wash_vol[nodes][1][1], s->ch_wash_vol[nodes][2][1]);
+}
+
+TEST(ChannelWashLoad, PulseThroughALakeIsConservedBetweenOutletStoreAndSettling)
+{
+    // A channel into the lake, a structure out of it, a channel below.
+    auto s = make_network({2, 3, 4, 0}, {4, 32, 64, 4}, 360.0);
+    add_lake(*s, 2000.0, 500.0, 1e-5);
+    s->qlat_sed[2][1][1] = 1.0;
+    double out = 0.0;
+    for (int step = 0; step < 120; ++step) {
+        chan_constituent_transport(*s, dt);
+        out += dt * s->chan_wash_outlet[0];
+        ASSERT_GE(s->SS_vol_lake[1][1], 0.0) << step;
+        const double settled = s->GLOBAL_SS_vol_lake_settled[1][1];
+        ASSERT_NEAR(wash_held(*s) + s->SS_vol_lake[1][1] + settled + out, 1.0, 1e-12) << step;
+    }
+    const double into = s->SS_vol_chan_to_lake[1][1];
+    const double from = s->SS_vol_lake_to_chan[1][1];
+    const double settled = s->SS_vol_lake_settled[1][1];
+    EXPECT_NEAR(into, 1.0, 1e-9); // all of it reached the lake
+    EXPECT_GT(from, 0.5);
+    EXPECT_GT(settled, 0.0);
+    EXPECT_NEAR(into - from - settled, s->SS_vol_lake[1][1], 1e-12);
+    EXPECT_GT(out, 0.0);
+    // The settled volume lies on the two lake cells, half each.
+    EXPECT_NEAR(s->ov_sed->cell_tally[1][1].deposited, settled / 2.0, 1e-15);
+    EXPECT_EQ(s->ov_sed->cell_tally[1][1].deposited, s->ov_sed->cell_tally[2][1].deposited);
+    EXPECT_EQ(s->ov_sed->cell_tally[3][1].deposited, 0.0);
+    EXPECT_NEAR(s->SS_conc_lake[1][1], s->SS_vol_lake[1][1] / 2000.0 * 998200.0 * 2.65, 1e-9);
+}
+
+TEST(ChannelWashLoad, LakeTakesUpOverlandSedimentOnceAndSettlesAtMostWhatItHolds)
+{
+    struct lake_case {
+        double V, ws;
+    };
+    // An ordinary lake, a lake whose class would settle ten times what it
+    // holds in one step, and a lake without water.
+    const lake_case cases[] = {{2000.0, 1e-5}, {2000.0, 1.0}, {0.0, 1e-5}};
+    for (const lake_case& c : cases) {
+        auto s = make_network({2, 3, 4, 0}, {4, 32, 64, 4}, 0.0);
+        add_lake(*s, c.V, 500.0, c.ws);
+        // The overland step keeps a running net volume into the lake.
+        s->sed_vol_overland_to_lake[1][1] = 0.3;
+        chan_constituent_transport(*s, dt);
+        chan_constituent_transport(*s, dt);
+        const double held = s->SS_vol_lake[1][1];
+        const double settled = s->GLOBAL_SS_vol_lake_settled[1][1];
+        EXPECT_NEAR(held + settled, 0.3, 1e-15) << c.V << " " << c.ws;
+        EXPECT_GE(held, 0.0);
+        EXPECT_NEAR(s->lake_washload_in_event, 0.3, 1e-15);
+        if (c.V == 0.0) {
+            EXPECT_EQ(s->SS_conc_vol_lake[1][1], 0.0);
+            EXPECT_EQ(s->SS_conc_lake[1][0], 0.0);
+        }
+        if (c.ws == 1.0) {
+            EXPECT_NEAR(held, 0.0, 1e-15); // settled all it held, not more
+        }
+    }
 }

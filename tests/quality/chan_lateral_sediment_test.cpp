@@ -108,7 +108,7 @@ TEST(ChannelLateralSediment, ChannelCellsDeliverBySharesAndTheInflowIsBooked)
     for (int m = 1; m <= 2; ++m)
         given[m] = cell_volume(*s, 1, m) + cell_volume(*s, 2, m);
     const double half_cell1_fine = 0.5 * cell_volume(*s, 1, 1);
-    chan_lateral_sediment(*s);
+    chan_lateral_sediment(*s, 60.0);
     ASSERT_EQ(error_state.raised, 0);
     for (int c = 1; c <= 2; ++c)
         for (int m = 1; m <= 2; ++m)
@@ -134,13 +134,13 @@ TEST(ChannelLateralSediment, SandWaitsAtADryNodeAndTheSandBalanceCloses)
     chan_sediment_event_start(*s);
     const double initial = s->chan_sand_initial_event;
     s->chan_depth[5][1] = 0.0; // node 5 dry for the first step
-    chan_lateral_sediment(*s);
+    chan_lateral_sediment(*s, 60.0);
     const double lateral = s->chan_sed_in_total[2];
     chan_sed_transport(*s, 60.0);
     EXPECT_GT(s->qlat_sed[5][1][2], 0.0); // still waiting, not lost
     EXPECT_EQ(s->qlat_sed[2][1][2], 0.0); // taken up at a wet node
     s->chan_depth[5][1] = 1.0;
-    chan_lateral_sediment(*s); // the cells are empty now: nothing more
+    chan_lateral_sediment(*s, 60.0); // the cells are empty now: nothing more
     EXPECT_EQ(s->chan_sed_in_total[2], lateral);
     chan_sed_transport(*s, 60.0);
     EXPECT_EQ(s->qlat_sed[5][1][2], 0.0);
@@ -152,10 +152,10 @@ TEST(ChannelLateralSediment, DryCellsAndBackwaterLinksWithoutInflowDeliverNothin
     auto s = make_case();
     s->ov_depth[2] = 0.0; // dry cell 2
     s->ltype[1] |= 512;   // backwater exchange on the link, no lateral inflow
-    chan_lateral_sediment(*s);
+    chan_lateral_sediment(*s, 60.0);
     EXPECT_EQ(s->chan_sed_in_total[1] + s->chan_sed_in_total[2], 0.0);
     s->qlat[2][1] = 1e-3; // node 2 takes water from the cells: they deliver there
-    chan_lateral_sediment(*s);
+    chan_lateral_sediment(*s, 60.0);
     EXPECT_DOUBLE_EQ(s->qlat_sed[2][1][1], 0.5 * cell_volume(*make_case(), 1, 1));
     EXPECT_EQ(s->qlat_sed[4][1][1], 0.0);
     EXPECT_EQ(s->qlat_sed[5][1][1] + s->qlat_sed[5][1][2], 0.0);
@@ -166,9 +166,35 @@ TEST(ChannelLateralSediment, NotANumberStopsTheRun)
     auto s = make_case();
     s->ov_sed->cell_tally[2][1].deposited = std::numeric_limits<double>::quiet_NaN();
     testing::internal::CaptureStdout();
-    chan_lateral_sediment(*s);
+    chan_lateral_sediment(*s, 60.0);
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_NE(out.find("qlat_sed is not a number, exiting.\n"), std::string::npos) << out;
     EXPECT_EQ(error_state.raised, 1);
     error_state_clear();
+}
+
+TEST(ChannelLateralSediment, OverbankOutflowCarriesTheNodesWashLoadOntoTheCell)
+{
+    auto s = make_case();
+    s->overbank_flow = 1;
+    // Node 2 holds 0.01 m3 of wash load in 500 m3 of water and loses
+    // 1e-4 m2/s over its 100 m; cell 1 has half of the node.
+    s->ch_wash_vol[2][1][1] = 0.01;
+    s->SS_node_conc_vol[s->node_dim + 2][1] = 0.01 / 500.0;
+    s->qlat[2][1] = -1e-4;
+    s->qlat[4][1] = -1.0; // node 4 would lose far more than its 0.002 m3
+    s->ch_wash_vol[4][1][1] = 0.002;
+    s->SS_node_conc_vol[s->node_dim + 4][1] = 0.002 / 500.0;
+    s->qlat[5][1] = 1e-3;
+    const double before = s->ov_sed->cell_tally[1][1].suspended;
+    chan_lateral_sediment(*s, 60.0);
+    const double O2 = 0.5 * 100.0 * -1e-4 * (0.01 / 500.0) * 60.0;
+    EXPECT_DOUBLE_EQ(s->qlat_sed[2][1][1], O2);
+    EXPECT_DOUBLE_EQ(s->qlat_sed[4][1][1], -0.002); // no more than the node holds
+    EXPECT_DOUBLE_EQ(s->ov_sed->cell_tally[1][1].suspended, before - O2 + 0.002);
+    EXPECT_EQ(s->qlat_sed[2][1][2], 0.0); // sand stays in the channel
+    // The channel inflow books the net: cell 2's delivery less the overbank.
+    const double cell2 = cell_volume(*make_case(), 2, 1);
+    EXPECT_NEAR(s->chan_sed_in_total[1], cell2 + O2 - 0.002, 1e-15);
+    EXPECT_NEAR(s->chan_sed_in_event[0], cell2 + O2 - 0.002, 1e-15);
 }
