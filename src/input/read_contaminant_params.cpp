@@ -63,6 +63,11 @@ void read_contaminant_params(model_state& s)
     grow_constituent_arrays(s, s.num_contam, cells, 0);
     if (error_state.raised)
         return;
+    // Each contaminant's PARTITION value holds over every cell of the soil.
+    if (s.soil_con_trans)
+        for (int i = 1; i <= s.num_contam && i <= s.soil_kd.count && i <= s.water_soil_partition_coef.cap; ++i)
+            for (int j = 1; j <= cells && j <= s.soil_kd.width; ++j)
+                s.soil_kd[i][j] = s.water_soil_partition_coef[i];
 
     if (s.contam_map_given) {
         const std::string& name = s.cards.contam_map;

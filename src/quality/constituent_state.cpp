@@ -68,6 +68,10 @@ void constituent_state_name_arrays(constituent_state& c)
     checked_array_set_name(c.chan_soil_water_partition, "chan_soil_water_partition");
     c.chan_qlat_sed_mass.name = "chan_qlat_sed_mass";
     c.chan_sed_fract_attached.name = "chan_sed_fract_attached";
+    checked_array_set_name(c.soil_decay_step, "soil_decay_step");
+    checked_array_set_name(c.soil_gw_out_step, "soil_gw_out_step");
+    checked_array_set_name(c.soil_gw_in_step, "soil_gw_in_step");
+    checked_array_set_name(c.event_soil_neg_mass, "event_soil_neg_mass");
     c.soil_mass.name = "soil_mass";
     c.soil_conc.name = "soil_conc";
     c.chan_sed_contam_node_conc.name = "chan_sed_contam_node_conc";

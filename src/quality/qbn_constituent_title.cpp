@@ -50,3 +50,16 @@ void qbn_constituent_title(std::string& title, int index, int soil)
     if (index >= 0 && static_cast<std::size_t>(index) < count)
         title = titles[index];
 }
+
+int qbn_con_remap(int first, int c, int table)
+{
+    static const int remap[2][13] = {
+        {-1, -1, 2, 1, 3, -1, -1, -1, 5, -1, 4, -1, -1},
+        {-1, 3, 2, 4, 10, 8, -1, -1, -1, -1, -1, -1, -1},
+    };
+    const int p = c - first;
+    if (first < 1 || p < 0 || p >= 13 || table < 0 || table > 1)
+        return c;
+    const int e = remap[table][p];
+    return e < 0 ? -1 : first + e;
+}

@@ -37,3 +37,9 @@ void qbn_constituent_title(std::string& title, int index, int soil);
 // (positions counted from the first nutrient constituent), -1 for none.
 constexpr int qbn_remap_count = 14;
 extern const int class_remap_table[qbn_remap_count];
+
+// The constituent related to constituent c through remap table 0 (the
+// overland counterpart of a soil pool, as class_remap_table) or table 1 (the
+// soil pool a water constituent hands infiltrated mass to): c itself outside
+// the thirteen nutrient slots from `first`, -1 when the slot has none.
+int qbn_con_remap(int first, int c, int table);

@@ -15,7 +15,7 @@ void array_bundle_construct(soil_layer_work& w)
 
 void soil_layer_work_destroy(soil_layer_work& w)
 {
-    checked_array_destroy(w.work2);
-    checked_array_destroy(w.work1);
+    for (checked_array<double>* a : {&w.clipped, &w.gw_in, &w.gw_out, &w.decay})
+        checked_array_destroy(*a);
     row_array_destroy(w.table);
 }
