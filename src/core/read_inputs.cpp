@@ -47,6 +47,9 @@ bool setup_nutrients(model_state& s)
     if (error_state.code != 0)
         return false;
     qbn_overland_alloc(s, q.overland);
+    // Without a contaminant table the soil pools get their layers here.
+    if (s.soil_con_trans && s.soil_con_layers == 0)
+        setup_soil_constituent_layers(s);
     grow_constituent_arrays(s, qbn_constituent_count, s.num_cells, 1);
     assign_grid_constituents(q, s);
     if (raised())
