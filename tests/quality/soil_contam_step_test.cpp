@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 #include <string>
 
 #include "core/model_state.h"
@@ -220,4 +221,91 @@ TEST_F(SoilContam, AWetLayerOrABadMassStopsTheRunNamingTheCell)
               std::string::npos)
         << text;
     EXPECT_TRUE(error_state.raised);
+}
+
+namespace
+{
+
+// One cell whose layers are read by both layered schemes: a 20 cm top
+// layer above 30 cm, mixing depth 5 cm, 6 cm of water in the top layer and
+// 6 cm below it, porosity 0.45 (both soil layers of the multi-layer type).
+struct LayerColumn {
+    std::unique_ptr<model_state> s = std::make_unique<model_state>();
+    LayerColumn(bool layered)
+    {
+        model_state& m = *s;
+        m.num_cells = 1;
+        m.gridsize = 10.0;
+        for (dvec* v : {&m.soil_water_top, &m.soil_water_low, &m.dist_porosity, &m.elevgw, &m.ground_elev})
+            dvector_alloc_zero(*v, 1, "column");
+        ivector_alloc_zero(m.soiltype, 1, "soiltype");
+        m.soil_water_top[1] = 6.0;
+        m.soil_water_low[1] = 6.0;
+        m.dist_porosity[1] = 0.45;
+        m.ground_elev[1] = 100.0;
+        m.mixing_layer_depth = 5.0;
+        m.top_layer_depth = 20.0;
+        m.soil_moist_depth = 50.0;
+        m.soil_con_layers = 3;
+        if (layered) {
+            m.inf_layered_soil = 1;
+            soil_layer_rec& rec = m.soil_layers[0];
+            rec.depth[0] = 20.0;
+            rec.depth[1] = 30.0;
+            rec.porosity[0] = rec.porosity[1] = 0.45;
+        } else {
+            m.inf_redist = 1;
+            checked_array_grow(m.soil_con_layer_depth, 3);
+            m.soil_con_layer_depth[1] = 0.05;
+            m.soil_con_layer_depth[2] = 0.15;
+            m.soil_con_layer_depth[3] = 0.30;
+        }
+    }
+    // Water contents of the three layers with the table at `depth` below
+    // the ground (m), or without a water table when depth is negative.
+    soil_cell_column contents(double depth)
+    {
+        s->water_table = depth >= 0.0;
+        s->elevgw[1] = s->ground_elev[1] - depth;
+        const soil_cell_layers g = soil_cell_geometry(*s, 1);
+        soil_cell_column c;
+        double thetas[soil_max_layers + 1] = {};
+        if (s->inf_layered_soil)
+            layered_layer_theta(*s, 1, g, c.theta, thetas);
+        else
+            for (int k = 1; k <= g.count; ++k)
+                c.theta[k] = redist_layer_theta(*s, 1, k, g.count);
+        for (int k = 1; k <= g.count; ++k)
+            c.mass[k] = g.thick[k]; // the thickness beside the content
+        return c;
+    }
+};
+
+} // namespace
+
+TEST(SoilLayerTheta, LayersHoldTheColumnWaterAndSaturateUnderTheTable)
+{
+    for (bool layered : {false, true}) {
+        LayerColumn col(layered);
+        ASSERT_EQ(soil_cell_geometry(*col.s, 1).count, 3);
+        const soil_cell_column dry_table = col.contents(-1.0);
+        double water = 0.0;
+        for (int k = 1; k <= 3; ++k)
+            water += dry_table.theta[k] * dry_table.mass[k];
+        EXPECT_NEAR(water, 0.12, 1e-12) << "the 12 cm of the column, layered " << layered;
+        EXPECT_NEAR(dry_table.theta[1], 0.3, 1e-12);
+        EXPECT_NEAR(dry_table.theta[3], 0.2, 1e-12);
+        // A table below the column changes nothing; one at the ground
+        // saturates every layer.
+        const soil_cell_column deep = col.contents(0.6);
+        const soil_cell_column flooded = col.contents(0.0);
+        for (int k = 1; k <= 3; ++k) {
+            EXPECT_NEAR(deep.theta[k], dry_table.theta[k], 1e-12) << k << " layered " << layered;
+            EXPECT_DOUBLE_EQ(flooded.theta[k], 0.45) << k << " layered " << layered;
+        }
+        // A table inside the lowest layer saturates it from below.
+        const soil_cell_column shallow = col.contents(0.1);
+        EXPECT_DOUBLE_EQ(shallow.theta[3], 0.45) << "layered " << layered;
+        EXPECT_GT(shallow.theta[2], dry_table.theta[2]) << "layered " << layered;
+    }
 }
