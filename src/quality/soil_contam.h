@@ -25,10 +25,11 @@ struct soil_cell_column {
     double theta[soil_max_layers + 1] = {};
 };
 
-// What one cell's column passed in one soil step (g): decay, out of the
-// column bottom, up from the water table, out of the column top.
+// What one cell's column passed in one soil step (g): out of the column
+// bottom, up from the water table, out of the column top, and the mass a
+// negative top layer was given when set to zero.
 struct soil_cell_flows {
-    double decay = 0.0, gw_out = 0.0, gw_in = 0.0, exfil = 0.0;
+    double gw_out = 0.0, gw_in = 0.0, exfil = 0.0, clipped = 0.0;
 };
 
 soil_cell_layers soil_cell_geometry(const model_state& s, int cell);

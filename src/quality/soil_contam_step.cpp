@@ -171,7 +171,7 @@ int move_constituent(model_state& s, int i, double dt)
                 decay += soil_layer_decay(s, i, j, k, g, dt, col);
         }
         const soil_cell_flows f = soil_layer_transport(s, i, j, g, col);
-        double clipped = 0.0;
+        double clipped = f.clipped;
         for (int k = 1; k <= g.count; ++k) {
             if (col.mass[k] < 0.0) {
                 clipped -= col.mass[k];
@@ -444,8 +444,10 @@ soil_cell_flows soil_layer_transport(const model_state& s, int constituent, int 
         const double sed = s.sed_con_work[i][cell];
         if (std::fabs(sed) > eps)
             col.mass[1] += sed;
-        if (col.mass[1] < -eps)
+        if (col.mass[1] < -eps) {
+            out.clipped -= col.mass[1];
             col.mass[1] = 0.0;
+        }
     }
     // Interface fluxes q[0..l] (m of water, positive downward).
     double q[soil_max_layers + 1] = {};

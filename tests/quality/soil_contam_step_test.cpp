@@ -309,3 +309,18 @@ TEST(SoilLayerTheta, LayersHoldTheColumnWaterAndSaturateUnderTheTable)
         EXPECT_GT(shallow.theta[2], dry_table.theta[2]) << "layered " << layered;
     }
 }
+
+TEST_F(SoilContam, SedimentTakingMoreThanTheTopLayerHoldsIsBookedAsAClip)
+{
+    ASSERT_TRUE(load_soil()) << out;
+    s->sediment_contam = 1;
+    row_array_add_rows(s->sed_con_work, 3, s->num_cells);
+    for (checked_array<double>* a : {&s->soil_sed_mass, &s->event_soil_sed_mass})
+        checked_array_grow(*a, 3);
+    s->sed_con_work[1][4] = -500.0; // g taken by eroded sediment from 159 g
+    step();
+    EXPECT_EQ(mass(1, 4), 0.0);
+    EXPECT_NEAR(s->event_soil_neg_mass[1], 0.341, 1e-12);
+    EXPECT_NEAR(s->event_soil_sed_mass[1], -0.5, 1e-12);
+    EXPECT_EQ(s->sed_con_work[1][4], 0.0) << "the hand-over is cleared once booked";
+}
