@@ -14,14 +14,16 @@
 // layer water contents of every cell ([cell][layer]) and, for the
 // constituent being moved, its per-cell masses of the step (g: decay,
 // leaching out of the column bottom, rise from the water table, negative
-// layer masses set to zero), summed in cell order so the totals do not
-// depend on the thread count.
+// layer masses set to zero, exfiltrated, infiltrated, exchanged with the
+// surface water each way, handed by the sediment), summed in cell order so
+// the totals do not depend on the thread count.
 struct soil_layer_work {
     row_array<double> table;
     int row_count = -1; // -1: not yet sized
     int col_count = 0;
     int redist = 0; // the infiltration scheme the record was sized for
     checked_array<double> decay, gw_out, gw_in, clipped;
+    checked_array<double> exfil, infil, to_ov, to_soil, sed;
 };
 
 // Empties the tables and arrays, clears the column count and switch and

@@ -61,7 +61,8 @@ void size_work(model_state& s)
         return;
     soil_layer_work_destroy(w);
     row_array_add_rows(w.table, n, soil_max_layers);
-    for (checked_array<double>* a : {&w.decay, &w.gw_out, &w.gw_in, &w.clipped})
+    for (checked_array<double>* a :
+         {&w.decay, &w.gw_out, &w.gw_in, &w.clipped, &w.exfil, &w.infil, &w.to_ov, &w.to_soil, &w.sed})
         checked_array_grow(*a, n);
     w.row_count = n;
     w.col_count = soil_max_layers;
@@ -151,6 +152,8 @@ int move_constituent(model_state& s, int i, double dt)
     const int cols = std::min({s.soil_mass.cols, s.soil_conc.cols, soil_max_layers});
     const double* kd = i <= s.soil_kd.count ? s.soil_kd[i] : nullptr;
     soil_layer_work& w = s.soil_work;
+    const int layers = std::min(s.soil_mass.cols, soil_max_layers);
+    const bool land = i <= s.land_mass.count && s.land_mass.width >= n;
     int bad = n + 1;
 #pragma omp parallel for schedule(static) if (n >= parallel_min_cells) reduction(min : bad)
     for (int j = 1; j <= n; ++j) {
@@ -187,8 +190,23 @@ int move_constituent(model_state& s, int i, double dt)
         w.gw_out[j] = f.gw_out;
         w.gw_in[j] = f.gw_in;
         w.clipped[j] = clipped;
-        if (i <= s.soil_exfil_cell_mass.count)
-            s.soil_exfil_cell_mass[i][j] += f.exfil;
+        // The cell's hand-overs are taken here and summed in cell order by
+        // the booking.
+        if (land) {
+            double sum = 0.0;
+            for (int k = 1; k <= layers; ++k)
+                sum += mass[j][k];
+            s.land_mass[i][j] = sum;
+        }
+        const double e = f.exfil + take(s.soil_exfil_cell_mass, i, j);
+        if (i <= s.soil_con_work.count && j <= s.soil_con_work.width)
+            s.soil_con_work[i][j] += e;
+        w.exfil[j] = e;
+        w.infil[j] = take(s.soil_con_inflow, i, j);
+        const double x = take(s.ov_soil_exch_mass, i, j);
+        w.to_ov[j] = x > 0.0 ? x : 0.0;
+        w.to_soil[j] = x > 0.0 ? 0.0 : -x;
+        w.sed[j] = s.sediment_contam ? take(s.sed_con_work, i, j) : 0.0;
     }
     return bad > n ? 0 : bad;
 }
@@ -198,31 +216,15 @@ int move_constituent(model_state& s, int i, double dt)
 void book_constituent(model_state& s, int i)
 {
     const int n = s.num_cells;
-    soil_layer_work& w = s.soil_work;
-    double** mass = s.soil_mass.table[i];
-    const int layers = std::min(s.soil_mass.cols, soil_max_layers);
-    const bool land = i <= s.land_mass.count && s.land_mass.width >= n;
+    const soil_layer_work& w = s.soil_work;
     double exfil = 0.0, infil = 0.0, to_ov = 0.0, to_soil = 0.0, sed = 0.0;
     double decay = 0.0, gw_out = 0.0, gw_in = 0.0, clipped = 0.0;
     for (int j = 1; j <= n; ++j) {
-        if (land) {
-            double sum = 0.0;
-            for (int k = 1; k <= layers; ++k)
-                sum += mass[j][k];
-            s.land_mass[i][j] = sum;
-        }
-        const double e = take(s.soil_exfil_cell_mass, i, j);
-        if (i <= s.soil_con_work.count && j <= s.soil_con_work.width)
-            s.soil_con_work[i][j] += e;
-        exfil += e;
-        infil += take(s.soil_con_inflow, i, j);
-        const double x = take(s.ov_soil_exch_mass, i, j);
-        if (x > 0.0)
-            to_ov += x;
-        else
-            to_soil -= x;
-        if (s.sediment_contam)
-            sed += take(s.sed_con_work, i, j);
+        exfil += w.exfil[j];
+        infil += w.infil[j];
+        to_ov += w.to_ov[j];
+        to_soil += w.to_soil[j];
+        sed += w.sed[j];
         decay += w.decay[j];
         gw_out += w.gw_out[j];
         gw_in += w.gw_in[j];
