@@ -9,6 +9,8 @@
 #include <string>
 
 #include "core/model_state.h"
+#include "core/parallel.h"
+#include "core/platform.h"
 #include "core/run_steps.h"
 #include "input/input_fixture.h"
 #include "quality/quality_steps.h"
@@ -323,4 +325,98 @@ TEST_F(SoilContam, SedimentTakingMoreThanTheTopLayerHoldsIsBookedAsAClip)
     EXPECT_NEAR(s->event_soil_neg_mass[1], 0.341, 1e-12);
     EXPECT_NEAR(s->event_soil_sed_mass[1], -0.5, 1e-12);
     EXPECT_EQ(s->sed_con_work[1][4], 0.0) << "the hand-over is cleared once booked";
+}
+
+namespace
+{
+
+// A grid large enough for the parallel loops: two contaminants in three
+// layers under redistribution, percolation varying from cell to cell.
+std::unique_ptr<model_state> parallel_grid()
+{
+    const int n = parallel_min_cells + 500, c = 2;
+    auto s = std::make_unique<model_state>();
+    s->num_cells = n;
+    s->gridsize = 10.0;
+    s->soil_con_trans = s->inf_redist = 1;
+    s->soil_moist_depth = 50.0;
+    s->top_layer_depth = 20.0;
+    s->mixing_layer_depth = 5.0;
+    s->soil_con_layers = 3;
+    s->time_tol = 1.1574074074074074e-7;
+    s->num_constituents = c;
+    checked_int_array_grow_fill(s->constituent_type, c, 1);
+    for (checked_array<double>* a :
+         {&s->soil_exfil_mass,       &s->event_soil_exfil_mass,  &s->event_soil_infil_mass,
+          &s->soil_infil_mass,       &s->event_soil_to_ov_mass,  &s->event_ov_to_soil_mass,
+          &s->qbn_uptake_mass,       &s->event_soil_neg_mass,    &s->soil_gw_out_step,
+          &s->soil_gw_in_step,       &s->soil_decay_step,        &s->soil_gw_out_mass,
+          &s->GLOBAL_MASS_OUT,       &s->event_soil_gw_out_mass, &s->soil_gw_in_mass,
+          &s->event_soil_gw_in_mass, &s->GLOBAL_GW_MASS,         &s->soil_decay_mass,
+          &s->event_soil_decay_mass, &s->GLOBAL_MASS_DECAY})
+        checked_array_grow(*a, c);
+    checked_array_grow(s->soil_con_layer_depth, 3);
+    s->soil_con_layer_depth[1] = 0.05;
+    s->soil_con_layer_depth[2] = 0.15;
+    s->soil_con_layer_depth[3] = 0.30;
+    for (matrix_stack* m : {&s->soil_mass, &s->soil_conc, &s->soil_sed_con})
+        matrix_stack_add(*m, c, 0.0, n, 3);
+    for (row_array<double>* r :
+         {&s->soil_kd, &s->soil_decay, &s->soil_con_inflow, &s->ov_soil_exch_mass, &s->soil_exfil_cell_mass,
+          &s->soil_con_work, &s->land_mass, &s->soil_group_rows})
+        row_array_add_rows(*r, c, n);
+    for (dvec* v : {&s->soil_water_top, &s->soil_water_low, &s->dist_porosity, &s->soil_flux_top,
+                    &s->soil_flux_bottom, &s->soil_con_exfil})
+        v->assign(n, 0.0);
+    s->yes_exfil.assign(n, 0);
+    s->THETA.assign(n, 3, 0.0);
+    for (int j = 1; j <= n; ++j) {
+        s->dist_porosity[j] = 0.4 + 0.01 * (j % 9);
+        s->soil_water_top[j] = 20.0 * (0.15 + 0.02 * (j % 11));
+        s->soil_water_low[j] = 30.0 * (0.15 + 0.02 * (j % 13));
+        for (int i = 1; i <= c; ++i) {
+            s->soil_kd[i][j] = i == 1 ? 0.0 : 0.1 * (j % 7);
+            s->soil_decay[i][j] = 1e-6 * (j % 5);
+            for (int k = 1; k <= 3; ++k)
+                s->soil_mass.table[i][j][k] = 100.0 / k + j % 17;
+        }
+    }
+    return s;
+}
+
+} // namespace
+
+TEST(SoilContamThreads, OneAndFourThreadsGiveIdenticalMassesAndTotals)
+{
+    std::unique_ptr<model_state> runs[2];
+    const int threads[2] = {1, 4};
+    const int saved = thread_count();
+    for (int r = 0; r < 2; ++r) {
+        set_thread_count(threads[r]);
+        runs[r] = parallel_grid();
+        model_state& s = *runs[r];
+        for (int step = 0; step < 3; ++step) {
+            for (int j = 1; j <= s.num_cells; ++j) {
+                s.soil_flux_top[j] = 0.1 + 0.01 * (j % 3);
+                s.soil_flux_bottom[j] = 0.05 * (j % 4);
+                s.soil_con_inflow[1][j] = s.soil_con_inflow[2][j] = 0.5;
+            }
+            s.soil_con_last = s.current_time;
+            s.current_time = s.soil_con_next = s.current_time + 1.0 / 24.0;
+            s.et_next = s.current_time + 1.0 / 24.0;
+            soil_contam_step(s);
+        }
+    }
+    set_thread_count(saved);
+    const model_state &a = *runs[0], &b = *runs[1];
+    for (int i = 1; i <= 2; ++i) {
+        EXPECT_EQ(a.soil_gw_out_mass[i], b.soil_gw_out_mass[i]);
+        EXPECT_EQ(a.soil_decay_mass[i], b.soil_decay_mass[i]);
+        EXPECT_EQ(a.event_soil_infil_mass[i], b.event_soil_infil_mass[i]);
+        EXPECT_GT(a.soil_gw_out_mass[i], 0.0);
+        for (int j = 1; j <= a.num_cells; ++j)
+            for (int k = 1; k <= 3; ++k)
+                ASSERT_EQ(a.soil_mass.table[i][j][k], b.soil_mass.table[i][j][k])
+                    << i << " " << j << " " << k;
+    }
 }
