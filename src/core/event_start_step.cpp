@@ -84,7 +84,7 @@ void clear_constituent_event(model_state& s)
         checked_array<double>* soil[] = {
             &s.event_soil_mass_init,  &s.event_soil_decay_mass, &s.event_soil_infil_mass,
             &s.event_ov_to_soil_mass, &s.event_soil_to_ov_mass, &s.event_soil_gw_out_mass,
-            &s.event_soil_gw_in_mass,
+            &s.event_soil_gw_in_mass, &s.event_soil_exfil_mass, &s.event_soil_neg_mass,
         };
         for (int i = 1; i <= s.num_constituents; ++i)
             for (checked_array<double>* a : soil)

@@ -47,6 +47,9 @@ bool setup_nutrients(model_state& s)
     if (error_state.code != 0)
         return false;
     qbn_overland_alloc(s, q.overland);
+    // Without a contaminant table the soil pools get their layers here.
+    if (s.soil_con_trans && s.soil_con_layers == 0)
+        setup_soil_constituent_layers(s);
     grow_constituent_arrays(s, qbn_constituent_count, s.num_cells, 1);
     assign_grid_constituents(q, s);
     if (raised())
@@ -178,11 +181,12 @@ void read_inputs(model_state& s)
         connect_superlink_outlets(s);
     if (s.nutrients && s.soil_con_trans) {
         read_qbn_mapping_groups(s);
-        if (s.qbn_object)
-            s.qbn_object->overland.soil = &s.qbn_object->soil;
-        // TODO: the overland part's links to the soil exchange rows
-        // (soil_exch_cell_mass, ov_soil_exch_mass) of the overland
-        // constituent steps, once those steps hold them.
+        if (s.qbn_object) {
+            qbn_overland& o = s.qbn_object->overland;
+            o.soil = &s.qbn_object->soil;
+            o.soil_exch_cell_mass = &s.soil_exch_cell_mass;
+            o.ov_soil_exch_mass = &s.ov_soil_exch_mass;
+        }
     }
     // The segment coupling sums flows for KZ_FLUXES whether or not the
     // inflow file (KZ_INPUT) is written too.

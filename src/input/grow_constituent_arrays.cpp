@@ -81,6 +81,8 @@ checked_array<double> model_state::*const soil_totals[] = {
     &model_state::event_soil_gw_out_mass, &model_state::event_soil_exfil_mass,
     &model_state::event_soil_decay_mass,  &model_state::event_soil_mass_init,
     &model_state::event_soil_to_ov_mass,  &model_state::event_ov_to_soil_mass,
+    &model_state::soil_decay_step,        &model_state::soil_gw_out_step,
+    &model_state::soil_gw_in_step,        &model_state::event_soil_neg_mass,
 };
 
 // One value per constituent attached to sediment.
@@ -95,9 +97,17 @@ checked_array<double> model_state::*const sediment_totals_[] = {
 // One row per constituent, one value per cell, besides the three
 // concentration and mass rows.
 row_array<double> model_state::*const surface_rows[] = {
-    &model_state::land_mass,
-    &model_state::ov_decay,
-    &model_state::ov_uptake,
+    &model_state::land_mass,           &model_state::ov_decay,      &model_state::ov_uptake,
+    &model_state::soil_con_work,       &model_state::qbn_cell_mass, &model_state::decay_cell_mass,
+    &model_state::soil_exch_cell_mass,
+};
+
+// One row per constituent, one value per cell, in the soil.
+row_array<double> model_state::*const soil_rows[] = {
+    &model_state::soil_kd,
+    &model_state::soil_con_inflow,
+    &model_state::ov_soil_exch_mass,
+    &model_state::soil_exfil_cell_mass,
 };
 
 void grow_all(model_state& s, checked_array<double> model_state::*const* first,
@@ -174,6 +184,9 @@ void grow_constituent_arrays(model_state& s, int n, int cells, int nutrient)
             dvector_alloc_zero(*v, cells, "constituent work array");
         if (s.contam_map_given)
             dvector_alloc_zero(s.contam_map, cells, "contam_map");
+        if (s.soil_con_trans)
+            for (dvec* v : {&s.soil_con_exfil, &s.soil_flux_top, &s.soil_flux_bottom})
+                dvector_alloc_zero(*v, cells, "soil constituent water array");
     }
     const int first_new = s.constituent_type.cap + 1;
     const int target = first_new - 1 + n;
@@ -204,6 +217,8 @@ void grow_constituent_arrays(model_state& s, int n, int cells, int nutrient)
             qbn_soil_alloc(s, s.qbn_object->soil);
         grow_all(s, std::begin(soil_totals), std::end(soil_totals), n);
         row_array_add_rows(s.soil_decay, n, cells);
+        for (row_array<double> model_state::*r : soil_rows)
+            fit_rows(s.*r, target, cells);
         if (nutrient && s.qbn_object && n == qbn_soil_pool_count) {
             // The soil masses of the nutrient constituents are the soil
             // pools' own amounts (adopted; the pools keep them).

@@ -15,6 +15,9 @@ struct model_state;
 void read_sediment_params(model_state& state);
 void open_sediment_outputs(model_state& state);
 void read_contaminant_params(model_state& state);
+// The soil constituent layer count of the infiltration scheme (with the
+// default top and mixing depths) and the layer water-content matrices.
+void setup_soil_constituent_layers(model_state& state);
 
 // Adds n constituents to every per-constituent container: contaminants, or
 // with the nutrient flag the nutrient module's 9 species (13 with soil

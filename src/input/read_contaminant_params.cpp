@@ -29,6 +29,22 @@ int soil_constituent_layers(const model_state& s)
 
 } // namespace
 
+void setup_soil_constituent_layers(model_state& s)
+{
+    if (s.green_ampt || s.inf_redist) {
+        if (s.top_layer_depth < depth_eps)
+            s.top_layer_depth = s.soil_moist_depth;
+        if (s.mixing_layer_depth < depth_eps)
+            s.mixing_layer_depth = s.top_layer_depth;
+    }
+    s.soil_con_layers = soil_constituent_layers(s);
+    // The Richards columns have their own water-content matrices.
+    if (!s.THETA)
+        dmatrix_alloc_zero(s.num_cells, s.soil_con_layers + 1, s.THETA, "THETA");
+    if (!s.THETAS)
+        dmatrix_alloc_zero(s.num_cells, s.soil_con_layers + 1, s.THETAS, "THETAS");
+}
+
 void read_contaminant_params(model_state& s)
 {
     if (!s.ov_con_trans)
@@ -42,27 +58,23 @@ void read_contaminant_params(model_state& s)
         error_state.raised = 1;
         return;
     }
-    reader_echo(s, echo_rule::with_trials, "reading contaminant transport table and map from master table file\n");
+    reader_echo(s, echo_rule::with_trials,
+                "reading contaminant transport table and map from master table file\n");
     s.contam_table_read = 1;
     if (table && !read_contam_table(s))
         return;
     // Erosion without a contaminant table carries no contaminants.
     s.num_contam = std::max(s.num_contam, 0);
-    if (s.green_ampt || s.inf_redist) {
-        if (s.top_layer_depth < depth_eps)
-            s.top_layer_depth = s.soil_moist_depth;
-        if (s.mixing_layer_depth < depth_eps)
-            s.mixing_layer_depth = s.top_layer_depth;
-    }
-    s.soil_con_layers = soil_constituent_layers(s);
-    // The Richards columns have their own water-content matrices.
-    if (!s.THETA)
-        dmatrix_alloc_zero(cells, s.soil_con_layers + 1, s.THETA, "THETA");
-    if (!s.THETAS)
-        dmatrix_alloc_zero(cells, s.soil_con_layers + 1, s.THETAS, "THETAS");
+    setup_soil_constituent_layers(s);
     grow_constituent_arrays(s, s.num_contam, cells, 0);
     if (error_state.raised)
         return;
+    // Each contaminant's PARTITION value holds over every cell of the soil.
+    if (s.soil_con_trans)
+        for (int i = 1; i <= s.num_contam && i <= s.soil_kd.count && i <= s.water_soil_partition_coef.cap;
+             ++i)
+            for (int j = 1; j <= cells && j <= s.soil_kd.width; ++j)
+                s.soil_kd[i][j] = s.water_soil_partition_coef[i];
 
     if (s.contam_map_given) {
         const std::string& name = s.cards.contam_map;

@@ -21,6 +21,8 @@ void timeseries_output_step(model_state& state);
 void write_soil_moisture_rows(model_state& state);
 void map_output_step(model_state& state);
 void write_qbn_outputs(model_state& state);
+// The nutrient outlet series rows of one time-series output time.
+void write_qbn_series(model_state& state);
 void write_final_summary(model_state& state);
 // The closing steps and end markers of the map dataset files: FLOOD_GRID and
 // the fixed kinds (with the nutrient series), then the snow outputs.

@@ -381,7 +381,7 @@ void timeseries_output_step(model_state& s)
         std::fflush(s.sig_outlet_hydro_file.fp);
     write_channel_linknode_step(s);
     write_superlink_linknode_step(s);
-    // TODO: nutrient series (write_qbn_series).
+    write_qbn_series(s);
     write_contaminant_series(s);
     if (s.cards.xy_out.output_on)
         xy_output_write(s.cards.xy_out, s.current_time);

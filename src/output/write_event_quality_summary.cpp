@@ -86,10 +86,13 @@ void soil_errors(model_state& s)
 {
     for (int i = 1; i <= s.num_constituents; ++i) {
         const int type = type_of(s, i);
-        double in = s.event_soil_mass_init[i] + s.event_soil_infil_mass[i] + s.event_soil_gw_in_mass[i];
+        double in = s.event_soil_mass_init[i] + s.event_soil_infil_mass[i] + s.event_soil_gw_in_mass[i] +
+                    s.event_soil_neg_mass[i];
         double out = s.soil_mass_final[i] + s.event_soil_gw_out_mass[i];
         if (s.water_table && (type == nutrient || type == soil_pool))
             out += counterpart_exfil(s, i);
+        else if (s.water_table)
+            out += s.event_soil_exfil_mass[i];
         if (s.contam_table_read && type == contaminant) {
             out += s.event_soil_decay_mass[i] + s.event_soil_to_ov_mass[i];
             in += s.event_ov_to_soil_mass[i];

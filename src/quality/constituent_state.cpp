@@ -71,6 +71,10 @@ void constituent_state_name_arrays(constituent_state& c)
     c.lake_sed_contam_conc.name = "lake_sed_contam_conc";
     c.lake_sed_fract_attached.name = "lake_sed_fract_attached";
     c.chan_sed_fract_attached.name = "chan_sed_fract_attached";
+    checked_array_set_name(c.soil_decay_step, "soil_decay_step");
+    checked_array_set_name(c.soil_gw_out_step, "soil_gw_out_step");
+    checked_array_set_name(c.soil_gw_in_step, "soil_gw_in_step");
+    checked_array_set_name(c.event_soil_neg_mass, "event_soil_neg_mass");
     c.soil_mass.name = "soil_mass";
     c.soil_conc.name = "soil_conc";
     c.chan_sed_contam_node_conc.name = "chan_sed_contam_node_conc";

@@ -249,6 +249,39 @@ struct constituent_state {
     matrix_stack soil_conc;
     matrix_stack soil_sed_con;
 
+    // Soil constituent transport, [constituent][cell]: the soil-water
+    // partition coefficient (L/kg) and the masses (g) other steps hand to
+    // the soil step or take from it, each cleared once booked: mass carried
+    // down by infiltration, mass moved from the soil to the surface water by
+    // the surface exchange (negative the other way), mass rising out of the
+    // column top with exfiltration, the surface-side receiver of that mass,
+    // and the sediment-side mass handed to the top layer (SEDIMENT_CONTAM).
+    row_array<double> soil_kd;
+    row_array<double> soil_con_inflow;
+    row_array<double> ov_soil_exch_mass;
+    row_array<double> soil_exfil_cell_mass;
+    row_array<double> soil_con_work;
+    // (The sediment-side mass, sed_con_work, is with the attached phase.)
+    // Nutrient module hand-overs to the overland mass step, [constituent]
+    // [cell] (g): soil-to-water transfer, net reaction change, reaction loss.
+    row_array<double> soil_exch_cell_mass;
+    row_array<double> qbn_cell_mass;
+    row_array<double> decay_cell_mass;
+    // Per cell since the last soil constituent step: exfiltrated volume (m3,
+    // negative for leakage down) and the water passed across the bottom of
+    // the top soil layer and of the column (cm).
+    dvec soil_con_exfil;
+    dvec soil_flux_top;
+    dvec soil_flux_bottom;
+    // Per constituent, g of the current soil step: decay, leaching out of
+    // the column bottom and mass rising into it from the water table.
+    checked_array<double> soil_decay_step;
+    checked_array<double> soil_gw_out_step;
+    checked_array<double> soil_gw_in_step;
+    // Per constituent, kg of the event: negative soil layer masses set to
+    // zero (mass the clip added, an input of the soil balance).
+    checked_array<double> event_soil_neg_mass;
+
     int sed_contam_on = 0;
 };
 

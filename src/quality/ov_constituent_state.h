@@ -44,18 +44,12 @@ struct ov_constituent_state {
 
     // [constituent][cell] accumulators (g) filled by the process sub-steps
     // and emptied, pro-rated, by the mass step.
+    // (The nutrient and decay accumulators and the hand-over rows with the
+    // soil step are kept with the soil constituents.)
     row_array<double> precip_cell_mass;
     row_array<double> infil_cell_mass;
-    row_array<double> soil_exch_cell_mass;
-    row_array<double> decay_cell_mass;
-    row_array<double> qbn_cell_mass;
     row_array<double> sed_source_cell_mass;
     row_array<double> qlat_cell_mass;
-    // Hand-over rows with the soil step (g): mass brought up by
-    // exfiltration, mass passed down into the soil, surface-soil exchange.
-    row_array<double> soil_con_work;
-    row_array<double> soil_con_inflow;
-    row_array<double> ov_soil_exch_mass;
 
     // Per-constituent step accumulators and totals not kept elsewhere.
     checked_array<double> ov_exfil_dmt;

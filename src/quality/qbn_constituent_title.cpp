@@ -63,3 +63,12 @@ void qbn_constituent_title(std::string& title, int index, int soil)
     if (index >= 0 && static_cast<std::size_t>(index) < count)
         title = titles[index];
 }
+
+int qbn_con_remap(int first, int c, int table)
+{
+    const int p = c - first;
+    if (first < 1 || p < 0 || p >= qbn_remap_count - 1 || table < 0 || table > 1)
+        return c;
+    const int e = qbn_con_remap(table, p);
+    return e < 0 ? -1 : first + e;
+}

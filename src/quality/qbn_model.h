@@ -23,6 +23,8 @@ constexpr int qbn_overland_init_count = 12;
 constexpr int qbn_soil_pool_count = 13;
 constexpr int qbn_table_columns = 7;
 constexpr int qbn_pool_work_columns = 25;
+constexpr int qbn_series_conc = 1;
+constexpr int qbn_series_mass = 2;
 
 // The 52 environment values of one aquatic-environment id.
 constexpr int aquatic_env_values = 52;
@@ -204,6 +206,8 @@ struct qbn_model {
     qbn_stream stream;
     qbn_lake lake;
     qbn_soil soil;
+    // Per species the module's outlet values: slot qbn_series_conc the
+    // concentration (mg/L), slot qbn_series_mass the mass (g).
     double series_values[qbn_constituent_count][9] = {};
     qbn_init_entry ov_init[qbn_overland_init_count];
     qbn_output_entry out_ov[qbn_constituent_count];

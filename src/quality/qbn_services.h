@@ -43,3 +43,8 @@ extern const int class_remap_table[qbn_remap_count];
 // soil pool offset that takes what a water-column position (counted from
 // the first nutrient constituent) infiltrates. -1 for none.
 int qbn_con_remap(int table, int position);
+
+// The same in constituent numbers: the constituent related to constituent c
+// through table 0 or 1, with the nutrients numbered from `first`; c itself
+// outside the thirteen nutrient slots, -1 when the slot has none.
+int qbn_con_remap(int first, int c, int table);

@@ -15,7 +15,8 @@ void array_bundle_construct(soil_layer_work& w)
 
 void soil_layer_work_destroy(soil_layer_work& w)
 {
-    checked_array_destroy(w.work2);
-    checked_array_destroy(w.work1);
+    for (checked_array<double>* a :
+         {&w.sed, &w.to_soil, &w.to_ov, &w.infil, &w.exfil, &w.clipped, &w.gw_in, &w.gw_out, &w.decay})
+        checked_array_destroy(*a);
     row_array_destroy(w.table);
 }

@@ -10,19 +10,26 @@
 #include "quality/qbn_model.h"
 #include "quality/sediment_block.h"
 
+// Work record of the soil constituent step, sized on its first call: the
+// layer water contents of every cell ([cell][layer]) and, for the
+// constituent being moved, its per-cell masses of the step (g: decay,
+// leaching out of the column bottom, rise from the water table, negative
+// layer masses set to zero, exfiltrated, infiltrated, exchanged with the
+// surface water each way, handed by the sediment), summed in cell order so
+// the totals do not depend on the thread count.
 struct soil_layer_work {
     row_array<double> table;
     int row_count = -1; // -1: not yet sized
     int col_count = 0;
-    int redist = 0;
-    checked_array<double> work1;
-    checked_array<double> work2;
+    int redist = 0; // the infiltration scheme the record was sized for
+    checked_array<double> decay, gw_out, gw_in, clipped;
+    checked_array<double> exfil, infil, to_ov, to_soil, sed;
 };
 
-// Empties the table and both arrays, clears the column count and switch and
+// Empties the tables and arrays, clears the column count and switch and
 // sets the row count to -1 (not yet sized).
 void array_bundle_construct(soil_layer_work& w);
-// Destroys the second array, then the first, then the table.
+// Destroys the arrays, then the tables.
 void soil_layer_work_destroy(soil_layer_work& w);
 
 struct quality_run_state {

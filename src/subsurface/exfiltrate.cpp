@@ -49,6 +49,7 @@ void exfiltrate(model_state& s, double dt, exfil_scheme scheme)
     const bool head_bc = s.ov_boundary && s.boundary_type.size() >= n;
     const bool blocked = s.ovr_flow_block && s.ov_block_frac.size() >= n;
     const bool cell_depth = s.exfil_cell_depth.size() >= n;
+    const bool soil_exfil = s.soil_con_trans && s.soil_con_exfil.size() >= n;
     for (int i = 1; i <= n; ++i) {
         const int yes = s.yes_exfil[i];
         if (scheme == exfil_scheme::richards ? yes != 1 : yes < 1)
@@ -86,7 +87,11 @@ void exfiltrate(model_state& s, double dt, exfil_scheme scheme)
             s.exfil_cell_depth[i] += e;
         s.gw_exfil_volume = e;
         s.exfil_vol_total += e * area;
-        // TODO: the constituent exchange of exfiltration (overland and soil
-        // constituent transport).
+        // The soil constituent step moves the column's dissolved mass with
+        // this water (Richards columns only with overland transport on).
+        if (soil_exfil && (scheme != exfil_scheme::richards || s.ov_con_trans))
+            s.soil_con_exfil[i] += e * area;
+        // TODO: the overland side of exfiltration without soil constituent
+        // transport (con_inf_work and the soil_con_work rows).
     }
 }

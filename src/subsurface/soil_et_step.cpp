@@ -36,6 +36,9 @@ struct et_arrays {
     double* recharge_out = nullptr;
     double* bottom_acc = nullptr;
     double* top_acc = nullptr;
+    // Soil constituent transport: the same drainage since its last step.
+    double* con_flux_top = nullptr;
+    double* con_flux_bottom = nullptr;
     double* input_acc = nullptr;
     double* et_gw = nullptr;
     int* exfil = nullptr;
@@ -91,6 +94,10 @@ et_arrays bind(model_state& s)
     a.recharge_out = s.unsat_down_flux.data();
     a.bottom_acc = s.soil_bottom_drain_acc.data();
     a.top_acc = s.soil_top_drain_acc.data();
+    if (s.soil_con_trans) {
+        a.con_flux_top = ptr(s.soil_flux_top, n);
+        a.con_flux_bottom = ptr(s.soil_flux_bottom, n);
+    }
     a.input_acc = s.soil_acct_input.data();
     a.et_gw = s.soil_et_array.data();
     a.exfil = s.yes_exfil.data();
@@ -159,6 +166,10 @@ double book_column(const et_arrays& a, int i, const column_water& w, const colum
         a.recharge_gw[i] += f.bottom;
     a.bottom_acc[i] += f.bottom;
     a.top_acc[i] += f.top_drain;
+    if (a.con_flux_top && a.con_flux_bottom) {
+        a.con_flux_top[i] += f.top_drain;
+        a.con_flux_bottom[i] += f.bottom;
+    }
     a.input_acc[i] += input / 100.0;
     a.removed[i] = 0.0;
     return f.et / 100.0;

@@ -130,7 +130,7 @@ TEST(ModelState, OwnedRecordsAndContainersAreReleased)
     row_array_add_rows(s->ov_conc, 2, 10);
     map_series_row_array_add_rows(s->con_map_series, 2);
     matrix_stack_add(s->soil_mass, 3, 0.0, 4, 2);
-    checked_array_grow(s->soil_work.work2, 5);
+    checked_array_grow(s->soil_work.gw_in, 5);
     row_array_add_rows(s->precip_data, 1, 3);
     EXPECT_EQ(torva_test::open_descriptor_count(), baseline + 3);
 

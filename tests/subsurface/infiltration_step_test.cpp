@@ -200,6 +200,8 @@ TEST_F(InfiltrationStep, ExfiltrationClipsHoldsAndScalesBlockedCells)
         s->chan_lakes = 1;
         s->lake_mask.assign(6, 0);
         s->lake_mask[5] = 1;
+        s->soil_con_trans = 1;
+        s->soil_con_exfil.assign(6, 0.0);
         exfiltrate(*s, 60.0, scheme);
         const double gain = (101.0 - 100.0001) * 1e-5 * 60.0; // both rows give the same here
         EXPECT_EQ(s->ov_depth[1], 0.0);
@@ -213,6 +215,12 @@ TEST_F(InfiltrationStep, ExfiltrationClipsHoldsAndScalesBlockedCells)
         const bool before_scaling = scheme == exfil_scheme::redistribution;
         EXPECT_NEAR(s->exfil_cell_depth[4], before_scaling ? gain : 0.5 * gain, 1e-15);
         EXPECT_NEAR(s->exfil_vol_total, (-2e-4 + gain + 0.5 * gain) * 100.0, 1e-12);
+        // The soil constituent step gets the volume that crossed the
+        // surface (m3, negative down), as booked.
+        EXPECT_NEAR(s->soil_con_exfil[1], -1e-4 * 100.0, 1e-15);
+        EXPECT_NEAR(s->soil_con_exfil[4], 0.5 * gain * 100.0, 1e-15);
+        EXPECT_EQ(s->soil_con_exfil[5], 0.0);
+        EXPECT_EQ(s->soil_con_exfil[6], 0.0);
     }
 }
 

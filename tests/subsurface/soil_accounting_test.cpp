@@ -363,6 +363,10 @@ TEST(SoilEtStep, EventRunOnlyDrainsAndBooksTheRecharge)
     s->dist_init_moisture.assign(1, 0.30);
     init_soil_state(*s);
     s->et_removed[1] = 0.005; // 0.5 cm infiltrated since the last call
+    // Soil constituent transport reads the drainage since its own last step.
+    s->soil_con_trans = 1;
+    s->soil_flux_top.assign(1, 0.0);
+    s->soil_flux_bottom.assign(1, 0.25);
     soil_et_step(*s);
     ASSERT_FALSE(error_state.raised);
     EXPECT_EQ(s->evap_total, 0.0);
@@ -374,6 +378,8 @@ TEST(SoilEtStep, EventRunOnlyDrainsAndBooksTheRecharge)
     EXPECT_NEAR(s->soil_top_drain_acc[1], k, 1e-12);
     EXPECT_NEAR(s->soil_acct_input[1], 0.005, 1e-15);
     EXPECT_EQ(s->et_removed[1], 0.0);
+    EXPECT_NEAR(s->soil_flux_top[1], k, 1e-12);
+    EXPECT_NEAR(s->soil_flux_bottom[1], 0.25 + k, 1e-12);
 }
 
 TEST(InitSoilState, WaterTableShortensOrSaturatesTheColumn)
