@@ -1,25 +1,29 @@
 // Linear equilibrium split of a constituent's total mass between the water
-// and the wash load, at the channel nodes and in the channel lakes: with
-// a = Kd / 1e6 and the sediment concentrations C_k (mg/L) of the fine
-// classes, class k holds a C_k / (1 + sum a C) of the total and the water
-// the rest.
+// and the wash load, at the channel nodes and in the channel lakes, by the
+// split the overland cells use (split_phases over the fine classes).
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 
 #include "core/model_state.h"
 #include "quality/chan_sed_contam.h"
+#include "quality/sed_contam.h"
 
 namespace
 {
 
 constexpr double tiny = 1e-16;
+// Fine classes a split can hold; the sediment table gives far fewer.
+constexpr int max_fine = 63;
 
-void check(double v)
-{
-    if (std::isnan(v))
-        std::printf("bad number");
-}
+// Per fine position 1..F: concentration (mg/L), wash-load volume (m3), the
+// split's fractions and attached concentrations; no fine class is sand.
+struct fine_split {
+    double conc[max_fine + 1];
+    double vol[max_fine + 1];
+    double fract[max_fine + 1];
+    double per_volume[max_fine + 1];
+    int sand[max_fine + 1] = {};
+};
 
 } // namespace
 
@@ -28,12 +32,13 @@ void chan_con_partition(model_state& s, int i)
     const int F = std::min(s.num_fine_classes, s.sed_class.size());
     matrix_stack& attached = s.chan_sed_fract_attached;
     matrix_stack& per_volume = s.chan_sed_contam_node_conc;
-    if (F < 1 || i > attached.count || i > per_volume.count || i > s.chan_tot_node_mass.count ||
+    if (F < 1 || F > max_fine || i > attached.count || i > per_volume.count || i > s.chan_tot_node_mass.count ||
         s.chan_sed_conc.empty() || s.ch_wash_vol.empty())
         return;
-    const double a = s.chan_soil_water_partition[i] / 1e6;
+    const double kd = s.chan_soil_water_partition[i];
     double* total = s.chan_tot_node_mass[i];
     double* dissolved = s.chan_node_fraction_dissolved[i];
+    fine_split w;
     for (int l = 1; l <= s.num_links; ++l) {
         if (!con_routed_link(s, l))
             continue;
@@ -42,28 +47,23 @@ void chan_con_partition(model_state& s, int i)
             if (V <= tiny)
                 continue;
             const int j = s.node_dim * l + n;
-            double sum = 0.0;
             for (int k = 1; k <= F; ++k) {
                 const int c = s.sed_class[k];
-                const double conc = s.particle_density[c] * s.ch_wash_vol[n][l][k] / V;
-                s.chan_sed_conc[j][c] = conc;
-                sum += a * conc;
+                w.vol[k] = s.ch_wash_vol[n][l][k];
+                w.conc[k] = s.particle_density[c] * w.vol[k] / V;
+                s.chan_sed_conc[j][c] = w.conc[k];
             }
-            double f_sum = 0.0, c_sum = 0.0;
+            bool bad = false;
+            dissolved[j] = split_phases(kd, F, w.conc, w.sand, total[j], w.vol, w.fract, w.per_volume, bad);
+            if (bad)
+                std::printf("bad number: constituent %d link %d node %d\n", i, l, n);
             for (int k = 1; k <= F; ++k) {
                 const int c = s.sed_class[k];
-                const double f = a * s.chan_sed_conc[j][c] / (sum + 1.0);
-                const double wash = s.ch_wash_vol[n][l][k];
-                const double cs = wash > tiny ? f * total[j] / wash : 0.0;
-                check(cs);
-                attached.table[i][j][c] = f;
-                per_volume.table[i][j][c] = cs;
-                f_sum += f;
-                c_sum += cs;
+                attached.table[i][j][c] = w.fract[k];
+                per_volume.table[i][j][c] = w.per_volume[k];
             }
-            attached.table[i][j][0] = f_sum;
-            per_volume.table[i][j][0] = c_sum;
-            dissolved[j] = 1.0 - f_sum;
+            attached.table[i][j][0] = w.fract[0];
+            per_volume.table[i][j][0] = w.per_volume[0];
         }
     }
 }
@@ -73,30 +73,28 @@ void lake_con_partition(model_state& s, int i)
     const int F = std::min(s.num_fine_classes, s.sed_class.size());
     matrix_stack& attached = s.lake_sed_fract_attached;
     matrix_stack& per_volume = s.lake_sed_contam_conc;
-    if (F < 1 || i > attached.count || i > per_volume.count || i > s.lake_tot_mass.count ||
+    if (F < 1 || F > max_fine || i > attached.count || i > per_volume.count || i > s.lake_tot_mass.count ||
         s.SS_conc_lake.rows() < s.num_lakes || s.SS_vol_lake.rows() < s.num_lakes)
         return;
-    const double a = s.water_soil_partition_coef[i] / 1e6;
+    const double kd = s.water_soil_partition_coef[i];
+    fine_split w;
     for (int lake = 1; lake <= s.num_lakes; ++lake) {
-        double sum = 0.0;
-        for (int k = 1; k <= F; ++k)
-            sum += a * s.SS_conc_lake[lake][k];
-        const double total = s.lake_tot_mass[i][lake];
-        double f_sum = 0.0, c_sum = 0.0;
         for (int k = 1; k <= F; ++k) {
-            const int c = s.sed_class[k];
-            const double f = a * s.SS_conc_lake[lake][k] / (sum + 1.0);
+            w.conc[k] = s.SS_conc_lake[lake][k];
             // Per m3 of the class's suspended sediment in the lake.
-            const double wash = s.SS_vol_lake[lake][k];
-            const double cs = wash > tiny ? f * total / wash : 0.0;
-            check(cs);
-            attached.table[i][lake][k] = f;
-            per_volume.table[i][lake][c] = cs;
-            f_sum += f;
-            c_sum += cs;
+            w.vol[k] = s.SS_vol_lake[lake][k];
         }
-        attached.table[i][lake][0] = f_sum;
-        per_volume.table[i][lake][0] = c_sum;
-        s.lake_fraction_dissolved[i][lake] = 1.0 - f_sum;
+        bool bad = false;
+        s.lake_fraction_dissolved[i][lake] =
+            split_phases(kd, F, w.conc, w.sand, s.lake_tot_mass[i][lake], w.vol, w.fract, w.per_volume, bad);
+        if (bad)
+            std::printf("bad number: constituent %d lake %d\n", i, lake);
+        // Fractions by fine position, attached concentrations by class.
+        for (int k = 1; k <= F; ++k) {
+            attached.table[i][lake][k] = w.fract[k];
+            per_volume.table[i][lake][s.sed_class[k]] = w.per_volume[k];
+        }
+        attached.table[i][lake][0] = w.fract[0];
+        per_volume.table[i][lake][0] = w.per_volume[0];
     }
 }
