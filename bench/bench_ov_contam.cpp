@@ -5,12 +5,10 @@
 // Prints the rate at 1, 2, 4 and all threads.
 //
 //   torva_bench_ov_contam [rows] [cols] [steps]
-#include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <vector>
 
 #include "bench_grid.h"
+#include "bench_threads.h"
 #include "core/platform.h"
 #include "input/quality_inputs.h"
 #include "quality/ov_contam.h"
@@ -72,34 +70,22 @@ void mass_step(model_state& s)
 
 int main(int argc, char** argv)
 {
-    const int rows = argc > 1 ? std::atoi(argv[1]) : 1000;
-    const int cols = argc > 2 ? std::atoi(argv[2]) : 1000;
-    const int steps = argc > 3 ? std::atoi(argv[3]) : 10;
+    bench_run_size size;
     const double step = 10.0; // mass step, s
-    if (rows < 2 || cols < 2 || steps < 1) {
-        std::printf("usage: torva_bench_ov_contam [rows] [cols] [steps]\n");
+    if (!read_bench_run_size(argc, argv, "torva_bench_ov_contam", 2, size))
         return 1;
-    }
-    auto s = make_bench_grid(rows, cols, 2);
-    reset_bench_depths(*s, rows, cols);
+    auto s = make_bench_grid(size.rows, size.cols, 2);
+    reset_bench_depths(*s, size.rows, size.cols);
     add_constituents(*s, step);
     const int cores = processor_count();
     std::printf("Overland constituent mass step, %d x %d cells, %d constituents, %d steps of %.0f s, %d "
                 "processors\n",
-                rows, cols, constituents, steps, step, cores);
-    std::printf("threads  seconds  cell-updates/s\n");
-    std::vector<int> counts = {1, 2, 4};
-    if (cores != 1 && cores != 2 && cores != 4)
-        counts.push_back(cores);
-    for (int threads : counts) {
-        set_thread_count(threads);
-        mass_step(*s); // warms the caches
-        const auto t0 = std::chrono::steady_clock::now();
-        for (int k = 0; k < steps; ++k)
-            mass_step(*s);
-        const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-        std::printf("%7d  %7.3f  %14.3e\n", threads, secs,
-                    static_cast<double>(rows) * cols * constituents * steps / secs);
-    }
-    return 0;
+                size.rows, size.cols, constituents, size.steps, step, cores);
+    // The first step of each count warms the caches.
+    auto step_once = [&] {
+        mass_step(*s);
+        return true;
+    };
+    auto timed_step = [&](int) { return step_once(); };
+    return time_cell_passes(size, cores, step_once, timed_step, constituents) ? 0 : 1;
 }

@@ -38,8 +38,9 @@ inline bool read_bench_run_size(int argc, char** argv, const char* program, int 
 // At each thread count: warm() (untimed: the reset and a first pass that
 // warms the caches), then the timed passes pass(0) .. pass(steps - 1).
 // Prints the header and one row per count; false as soon as a call fails.
+// A pass updates each cell per_cell times (for instance once per constituent).
 template <class Warm, class Pass>
-bool time_cell_passes(const bench_run_size& size, int cores, Warm&& warm, Pass&& pass)
+bool time_cell_passes(const bench_run_size& size, int cores, Warm&& warm, Pass&& pass, int per_cell = 1)
 {
     std::printf("threads  seconds  cell-updates/s\n");
     std::vector<int> counts = {1, 2, 4};
@@ -54,7 +55,7 @@ bool time_cell_passes(const bench_run_size& size, int cores, Warm&& warm, Pass&&
             if (!pass(k))
                 return false;
         const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-        const double updates = static_cast<double>(size.rows) * size.cols * size.steps;
+        const double updates = static_cast<double>(size.rows) * size.cols * size.steps * per_cell;
         std::printf("%7d  %7.3f  %14.3e\n", threads, secs, updates / secs);
     }
     return true;
