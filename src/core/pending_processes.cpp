@@ -33,7 +33,6 @@ const pending_process pending_table[] = {
     // overland scheme (classes carried as constituents) is not.
     {"SOIL_EROSION 11 to 16", "Soil erosion carried as overland constituents",
      ON(s.sed.soil_erosion&& s.cards.soil_erosion > 9)},
-    {"OV_CON_TRANS", "Overland contaminant transport", ON(s.cards.ov_con_trans)},
     // Dissolved channel routing is built, but its contaminant table is read
     // with OV_CON_TRANS; what it exchanges with lakes, the land between
     // events, overbank flow and the channel outputs is not built either.
@@ -50,7 +49,6 @@ const pending_process pending_table[] = {
      ON(s.cards.chan_con_trans && s.cards.out_con_location_given)},
     {"OUT_MASS_LOCATION", "Channel constituent outputs at locations",
      ON(s.cards.chan_con_trans && s.cards.out_mass_location_given)},
-    {"SOIL_CON_TRANS", "Soil contaminant transport", ON(s.cards.soil_con_trans)},
     {"SEDIMENT_CONTAM", "Sediment-bound contaminants", ON(s.cards.sediment_contam)},
     {"CONTAM_MAP", "Contaminant maps", ON(s.cards.contam_map_given)},
     {"NUTRIENTS", "The nutrient module", ON(s.cards.nutrients)},

@@ -1,0 +1,115 @@
+// The contaminant example end to end through the executable: contaminated
+// rain on a sloping plane soaks into a two-layer soil column, exchanges with
+// the surface water and decays; the soil and overland balances of both
+// constituents close, every flow shows in the summary, and one and four
+// threads write the same files.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "support/test_support.h"
+
+using namespace torva_test;
+
+namespace
+{
+
+const char* const example_files[] = {"contam.prj",    "contam.msk",    "contam.ele",    "contam.idx",
+                                     "contam.cmt",    "contam_k.map",  "contam_hc.map", "contam_por.map",
+                                     "contam_m0.map", "contam_pi.map", "contam_rs.map"};
+
+void run_example(const std::string& folder, int threads)
+{
+    for (const char* name : example_files)
+        write_file(folder + "/" + name, read_file(std::string(TORVA_EXAMPLES) + "/contaminant/" + name));
+    std::string out;
+    ASSERT_EQ(run_command("cd '" + folder + "' && OMP_NUM_THREADS=" + std::to_string(threads) + " '" +
+                              torva_exe() + "' contam.prj 2>&1",
+                          out),
+              0)
+        << out;
+    ASSERT_EQ(out.find("not available yet"), std::string::npos) << out;
+}
+
+// The section of the summary that starts with the heading (empty when missing).
+std::string section(const std::string& text, const std::string& heading)
+{
+    const std::size_t at = text.find(heading);
+    if (at == std::string::npos)
+        return std::string();
+    const std::size_t end = text.find("Summary for", at + heading.size());
+    return text.substr(at, end == std::string::npos ? std::string::npos : end - at);
+}
+
+// The number printed after the label (NAN when the label is missing).
+double value(const std::string& text, const std::string& label)
+{
+    const std::size_t at = text.find(label);
+    if (at == std::string::npos)
+        return NAN;
+    const std::size_t digits = text.find_first_of("-0123456789", at + label.size());
+    double v = NAN;
+    if (digits != std::string::npos)
+        std::sscanf(text.c_str() + digits, "%lf", &v);
+    return v;
+}
+
+} // namespace
+
+TEST(ContaminantExample, SoilAndOverlandBalancesCloseOnEveryThreadCount)
+{
+    scratch_dir one("contam1");
+    scratch_dir four("contam4");
+    run_example(one.path(), 1);
+    run_example(four.path(), 4);
+    const std::string sum = read_file(one.file("contam.sum"));
+    const double rounding = 0.015; // the summary prints kilograms to two decimals
+
+    struct constituent {
+        const char* name;
+        bool decays;
+    };
+    for (const constituent c : {constituent{"Decaying", true}, constituent{"Conservative", false}}) {
+        SCOPED_TRACE(c.name);
+        const std::string soil =
+            section(sum, std::string("Soil Contaminant Transport Summary for ") + c.name);
+        const std::string ov =
+            section(sum, std::string("Overland Contaminant Transport Summary for ") + c.name);
+        ASSERT_FALSE(soil.empty()) << sum;
+        ASSERT_FALSE(ov.empty()) << sum;
+        EXPECT_LT(std::fabs(value(soil, "Soil mass balance error")), 0.01) << soil;
+        EXPECT_LT(std::fabs(value(ov, "Dissolved mass balance error")), 0.01) << ov;
+
+        // Initial + inputs - outputs - decay = final, from the printed terms.
+        const double infiltrated = value(soil, "Mass added by infiltration");
+        const double decayed = value(soil, "Soil decay mass");
+        const double from_soil = value(soil, "Surface water exchange from soil");
+        const double to_soil = value(soil, "Surface water exchange to soil");
+        EXPECT_NEAR(value(soil, "Initial Mass in Soil Column") + infiltrated + to_soil - from_soil -
+                        value(soil, "Mass seepage to water table") - decayed,
+                    value(soil, "Final Mass in Soil Column"), 3 * rounding)
+            << soil;
+        EXPECT_NEAR(value(ov, "Initial Dissolved Mass on Overland") + value(ov, "Precipitation gain") +
+                        value(ov, "Uptake from soil") - value(ov, "Infiltration") - value(ov, "Outlet flux") -
+                        value(ov, "Decay loss") - value(ov, "Negative mass"),
+                    value(ov, "Final Dissolved Mass on Overland"), 3 * rounding)
+            << ov;
+        // The land and soil sides book the same hand-overs.
+        EXPECT_NEAR(value(ov, "Infiltration"), infiltrated, rounding) << sum;
+        EXPECT_NEAR(value(ov, "Uptake from soil"), from_soil - to_soil, rounding) << sum;
+
+        // Every flow of the example runs: 50 mm/h for 30 min at 5 mg/L on 2,400 m2.
+        EXPECT_NEAR(value(ov, "Precipitation gain"), 0.30, rounding) << ov;
+        EXPECT_GT(infiltrated, 0.05) << soil;
+        EXPECT_GT(value(ov, "Outlet flux"), 0.05) << ov;
+        EXPECT_GT(std::fabs(from_soil - to_soil), 0.0) << soil;
+        if (c.decays)
+            EXPECT_GT(decayed, 0.5) << soil;
+        else
+            EXPECT_EQ(decayed, 0.0) << soil;
+    }
+    for (const char* name : {"contam.sum", "contam.otl"})
+        EXPECT_EQ(read_file(one.file(name)), read_file(four.file(name))) << name;
+}
