@@ -33,10 +33,9 @@ const pending_process pending_table[] = {
     // overland scheme (classes carried as constituents) is not.
     {"SOIL_EROSION 11 to 16", "Soil erosion carried as overland constituents",
      ON(s.sed.soil_erosion&& s.cards.soil_erosion > 9)},
-    // Dissolved channel routing is built, but its contaminant table is read
-    // with OV_CON_TRANS; what it exchanges with lakes, the land between
-    // events, overbank flow and the channel outputs is not built either.
-    {"CHAN_CON_TRANS", "Channel contaminant transport", ON(s.cards.chan_con_trans)},
+    // Channel constituents are routed within an event; what they exchange
+    // with lakes, the land between events, overbank flow, the initial
+    // channel masses and the channel outputs are not built yet.
     {"LONG_TERM with CHAN_CON_TRANS", "Channel constituents from one event to the next",
      ON(s.cards.chan_con_trans && s.cards.long_term)},
     {"INIT_CHAN_CONC", "Initial channel constituent masses",
