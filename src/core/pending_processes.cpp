@@ -48,6 +48,11 @@ const pending_process pending_table[] = {
      ON(s.cards.chan_con_trans && s.cards.out_con_location_given)},
     {"OUT_MASS_LOCATION", "Channel constituent outputs at locations",
      ON(s.cards.chan_con_trans && s.cards.out_mass_location_given)},
+    // Water that exfiltrates from the table carries the column's constituents
+    // onto the land only through the soil constituent step.
+    {"OV_CON_TRANS with WATER_TABLE and without SOIL_CON_TRANS",
+     "Constituents carried onto the land by exfiltration",
+     ON(s.cards.ov_con_trans && s.cards.water_table_given && !s.cards.soil_con_trans)},
     {"SEDIMENT_CONTAM", "Sediment-bound contaminants", ON(s.cards.sediment_contam)},
     {"CONTAM_MAP", "Contaminant maps", ON(s.cards.contam_map_given)},
     {"NUTRIENTS", "The nutrient module", ON(s.cards.nutrients)},
