@@ -268,7 +268,9 @@ void init_sim_clock(model_state& s)
             copy_clock(s.ov_chan_exch_next, s.ov_chan_exch_last, s.ov_next, s.ov_last);
         else
             copy_clock(s.outlet_con_next, s.outlet_con_last, s.ov_next, s.ov_last);
-        if (s.soil_con_trans)
+        // The soil constituents move with the soil water: on the
+        // accounting column's clock when it runs, else on infiltration's.
+        if (s.soil_con_trans && s.soil_water_acct)
             copy_clock(s.soil_con_next, s.soil_con_last, s.et_next, s.et_last);
         else
             copy_clock(s.soil_con_next, s.soil_con_last, s.inf_next, s.inf_last);

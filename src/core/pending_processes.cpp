@@ -33,11 +33,9 @@ const pending_process pending_table[] = {
     // overland scheme (classes carried as constituents) is not.
     {"SOIL_EROSION 11 to 16", "Soil erosion carried as overland constituents",
      ON(s.sed.soil_erosion&& s.cards.soil_erosion > 9)},
-    {"OV_CON_TRANS", "Overland contaminant transport", ON(s.cards.ov_con_trans)},
-    // Dissolved channel routing is built, but its contaminant table is read
-    // with OV_CON_TRANS; what it exchanges with lakes, the land between
-    // events, overbank flow and the channel outputs is not built either.
-    {"CHAN_CON_TRANS", "Channel contaminant transport", ON(s.cards.chan_con_trans)},
+    // Channel constituents are routed within an event; what they exchange
+    // with lakes, the land between events, overbank flow, the initial
+    // channel masses and the channel outputs are not built yet.
     {"LONG_TERM with CHAN_CON_TRANS", "Channel constituents from one event to the next",
      ON(s.cards.chan_con_trans && s.cards.long_term)},
     {"INIT_CHAN_CONC", "Initial channel constituent masses",
@@ -50,7 +48,11 @@ const pending_process pending_table[] = {
      ON(s.cards.chan_con_trans && s.cards.out_con_location_given)},
     {"OUT_MASS_LOCATION", "Channel constituent outputs at locations",
      ON(s.cards.chan_con_trans && s.cards.out_mass_location_given)},
-    {"SOIL_CON_TRANS", "Soil contaminant transport", ON(s.cards.soil_con_trans)},
+    // Water that exfiltrates from the table carries the column's constituents
+    // onto the land only through the soil constituent step.
+    {"OV_CON_TRANS with WATER_TABLE and without SOIL_CON_TRANS",
+     "Constituents carried onto the land by exfiltration",
+     ON(s.cards.ov_con_trans && s.cards.water_table_given && !s.cards.soil_con_trans)},
     {"SEDIMENT_CONTAM", "Sediment-bound contaminants", ON(s.cards.sediment_contam)},
     {"CONTAM_MAP", "Contaminant maps", ON(s.cards.contam_map_given)},
     {"NUTRIENTS", "The nutrient module", ON(s.cards.nutrients)},
@@ -74,6 +76,10 @@ const std::array<pending_boundary, 0> pending_boundaries{};
 const pending_process pending_after_inputs[] = {
     {"CHAN_CON_TRANS with channel lakes", "Channel constituent transport through lakes",
      [](const model_state& s) { return s.chan_con_trans && s.chan_lakes; }},
+    // The soil constituent columns have no layers over the Richards columns
+    // yet: what soaks in would leave the soil balance unbooked.
+    {"SOIL_CON_TRANS with INF_RICHARDS", "Soil constituents over Richards infiltration",
+     [](const model_state& s) { return s.soil_con_trans && s.inf_richards; }},
 };
 
 void stop_run()

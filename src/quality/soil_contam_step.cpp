@@ -553,5 +553,5 @@ void soil_contam_step(model_state& s)
             for (int j = 1; j <= n; ++j)
                 (*v)[j] = 0.0;
     s.soil_con_last = now;
-    s.soil_con_next = s.et_next;
+    s.soil_con_next = s.soil_water_acct ? s.et_next : s.inf_next;
 }

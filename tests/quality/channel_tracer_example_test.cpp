@@ -1,5 +1,4 @@
-// The tracer example end to end (run with the refusals waived: the
-// overland switch that reads the contaminant table is not built yet): a two-minute pulse fed into the head of
+// The tracer example end to end: a two-minute pulse fed into the head of
 // a steady trapezoidal reach arrives at the outlet node one travel time L / V after it was injected, the
 // channel summary books what the point input brought and what left, and with first-order decay a steady
 // injection leaves the reach at C exp(-k L / V).
@@ -13,7 +12,6 @@
 #include "core/error_state.h"
 #include "core/julian.h"
 #include "core/model_state.h"
-#include "core/pending_processes.h"
 #include "core/run_simulation.h"
 #include "support/test_support.h"
 
@@ -72,13 +70,9 @@ std::string run_example(const scratch_dir& dir, const std::string& project)
     reset_file_name_globals();
     error_state_clear();
     run_step_observer = watch;
-    // The contaminant table is read with the overland switch, whose
-    // transport steps are not built yet.
-    pending_processes_waived = true;
     testing::internal::CaptureStdout();
     const int rc = run_simulation(dir.file(project), nullptr, "");
     const std::string out = testing::internal::GetCapturedStdout();
-    pending_processes_waived = false;
     run_step_observer = nullptr;
     reset_file_name_globals();
     error_state_clear();

@@ -72,7 +72,9 @@ struct SoilContam : InputProject {
     void step()
     {
         s->current_time = s->soil_con_next;
-        s->et_next = s->current_time + step_d;
+        // The soil-water clock the step follows has moved on already, as in
+        // the time loop (infiltration's here: plain Green-Ampt).
+        s->et_next = s->inf_next = s->current_time + step_d;
         soil_contam_step(*s);
     }
     double mass(int i, int j) const { return s->soil_mass.table[i][j][1]; }
