@@ -201,7 +201,9 @@ void snow_total(model_state& s)
 
 // The water the drains and the soil column have already received at run end
 // but the aquifer gives up only at its next solve (negative: still to
-// leave). Fixed-head and inactive cells never take part in the solve.
+// leave; under a fixed head, still to enter through the boundary). Inactive
+// cells never take part in the solve, nor hand over to the soil under a
+// fixed head.
 double aquifer_queued_volume(const model_state& s)
 {
     const int n = s.num_cells;
@@ -212,9 +214,9 @@ double aquifer_queued_volume(const model_state& s)
     const bool tiles = s.storm_sewer && s.tile_drains && s.vol_tile_grid.size() >= n;
     double v = 0.0;
     for (int i = 1; i <= n; ++i) {
-        if (s.gwbound[i] == 2 || s.gwbound[i] == 5)
+        if (s.gwbound[i] == 5)
             continue;
-        if (unsat)
+        if (unsat && s.gwbound[i] != 2)
             v += s.gw_unsat_gain[i] / 100.0 * area;
         if (tiles)
             v -= s.vol_tile_grid[i];
