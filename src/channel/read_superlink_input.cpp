@@ -73,10 +73,12 @@ void read_superlink_input(model_state& s)
     }
     if (error_state.code)
         return;
-    if (s.tile_drains && s.cards.water_table_given) {
-        // TODO: tile_gw_exchange between the aquifer and the leaky pipes
-        // (groundwater).
-        std::printf("Tile-drain exchange with the groundwater (WATER_TABLE) is not available yet.\n");
+    if (s.tile_drains && s.water_table && !s.gw_simulation && !s.inf_richards) {
+        // The drain inflow needs the pipe's height above the aquifer bottom,
+        // which only the aquifer (AQUIFER_BOTTOM) or the Richards columns
+        // (0.1 m below the table) give.
+        std::printf("Leaky pipes over a static water table need GW_SIMULATION or INF_RICHARDS: without "
+                    "them the aquifer bottom under the drains is not known.\n");
         error_set(err_stop);
         return;
     }

@@ -81,9 +81,16 @@ double assemble_sinks(model_state& s, int n, double dt)
     const bool table_wells = s.gw_boundary_count != 0;
     const double* static_flux = s.well_flux.size() >= n ? s.well_flux.data() : nullptr;
     const double leak_rate = s.gw_leakage_rate / 100.0 / 3600.0;
+    double* flux = s.gw_flux.data();
     double v = 0.0;
 #pragma omp parallel for schedule(static) reduction(+ : v) if (n > parallel_cells)
     for (int i = 1; i <= n; ++i) {
+        if (tile && type[i] == 2) {
+            // A drain under a fixed head draws its water through the boundary.
+            flux[i] += tile[i];
+            v -= tile[i];
+            tile[i] = 0.0;
+        }
         if (fixed_or_inactive(type[i]))
             continue;
         const double area = cdx[i] * cdy[i];
