@@ -73,6 +73,21 @@ double counterpart_exfil(const model_state& s, int i)
     return s.event_ov_exfil_mass[m];
 }
 
+// Surface-soil exchange of constituent i that the water has made but the
+// soil step has not yet taken (kg, positive from the soil into the water):
+// at an event's end it is still in the hand-over rows.
+double exchange_in_transit(const model_state& s, int i)
+{
+    const row_array<double>& r = s.ov_soil_exch_mass;
+    if (i > r.count)
+        return 0.0;
+    const int n = std::min(s.num_cells, r.width);
+    double g = 0.0;
+    for (int j = 1; j <= n; ++j)
+        g += r[i][j];
+    return g / 1000.0;
+}
+
 // Adds a two-way exchange to the side it feeds.
 void add_exchange(double x, double& in, double& out)
 {
@@ -126,6 +141,7 @@ void overland_errors(model_state& s)
             if (s.soil_con_trans) {
                 out += s.event_ov_to_soil_mass[i];
                 in += s.event_soil_to_ov_mass[i];
+                add_exchange(exchange_in_transit(s, i), in, out);
             } else {
                 in += s.event_ov_uptake_mass[i];
             }
