@@ -275,7 +275,18 @@ void setup_channels(model_state& s)
             if (k <= s.calc_loss.size() && s.calc_loss[k] && k <= s.Mlake.size())
                 s.lake_bed_thick[k] = s.Mlake[k] * 100.0;
     }
-    // TODO: the channel sediment check (channel sediment transport).
+    // The channel sediment switch must be what the project asked for.
+    if (s.chan_sediment && s.chan_sediment != s.chan_sed_on) {
+        std::fprintf(stderr, "\nYou have selected overland erosion with channel routing.  The channel\n"
+                             "input file does not contain any erodable trapezoidal links (linktype 30).\n"
+                             "You must edit all link types and convert them to erodable trapezoidal\n"
+                             "links.  At present TORVA only performs sediment routing in erodable\n"
+                             "trapezoidal channels.  TORVA exiting.\n\n");
+        error_set(err_stop);
+        return;
+    }
+    if (!s.chan_sediment && s.chan_sed_on)
+        s.chan_sed_on = 0;
     if (s.in_hyd_location_given &&
         !location_list_read(s, s.in_hyd_location_file, s.num_hyd_locations, s.hlink, s.hnode))
         return;

@@ -425,7 +425,10 @@ void event_start_step(model_state& s)
     chan_sediment_event_start(s);
     if (s.sed.soil_erosion && s.sediment_contam)
         settle_attached_constituents(s);
-    // TODO: the pipe network's sediment accumulators (STORM_SEWER sediment).
+    // The sediment the pipe network took in during the event, per class.
+    if (s.storm_sewer)
+        for (int k = 1; k <= s.superlink_sed_in_event.size(); ++k)
+            s.superlink_sed_in_event[k] = 0.0;
 
     if (!s.long_term && !s.qnt_mode) {
         if (!s.super_quiet && !s.calib_mode)

@@ -16,6 +16,7 @@
 #include "core/error_state.h"
 #include "core/model_state.h"
 #include "overland/lake_files.h"
+#include "quality/sediment_steps.h"
 
 namespace
 {
@@ -77,8 +78,7 @@ double flood_cell(model_state& s, int k, int cell, double wet)
         v = s.gridsize * s.gridsize * h;
         s.lake_in_dv[k] += v;
         cell_constituents_to_lake(s, k, cell);
-        // TODO: the cell's suspended sediment joins the lake (channel
-        // sediment).
+        lake_takes_cell_sediment(s, k, cell);
     }
     std::printf("Lake %d is taking cell %d with depth %lf\n", k, cell, h);
     s.ov_depth[cell] = 0.0;

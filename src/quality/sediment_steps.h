@@ -65,3 +65,8 @@ void ov_sediment_transport(model_state& s, double dt);
 // raised or lowered with ADJUST_ELEV, and the step volumes cleared unless
 // soil constituent transport reads them.
 void ov_sediment_book_step(model_state& s);
+
+// A channel lake floods cell `cell`: the sediment suspended over it joins
+// lake `lake`'s inflow from the land (sand also settles on the cell), as
+// with channel sediment transport; nothing without it.
+void lake_takes_cell_sediment(model_state& state, int lake, int cell);

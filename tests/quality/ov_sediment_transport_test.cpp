@@ -279,3 +279,34 @@ TEST(OverlandSedimentStep, LakeCellsTakeUpTheLoadAndReturnTheirConcentrationOnce
     EXPECT_NEAR(s->ov_sed->cell_tally[3][1].suspended + s->ov_sed->cell_tally[3][1].deposited - on_cell3, v,
                 1e-15);
 }
+
+// A channel lake that floods a cell takes up the sediment suspended over
+// it: the fine class joins the lake, the sand also settles on the cell; no
+// volume is made or lost, and nothing moves without channel sediment.
+TEST(OverlandSedimentStep, ALakeFloodingACellTakesUpItsSuspendedSediment)
+{
+    plane_desc desc;
+    desc.rows = 1;
+    desc.cols = 5;
+    desc.depth = 0.01;
+    auto s = make_plane(desc);
+    add_sediment(*s);
+    add_lake(*s);
+    s->ov_sed->cell_tally[3][1].suspended = 2e-3;
+    s->ov_sed->cell_tally[3][2].suspended = 1e-3;
+
+    lake_takes_cell_sediment(*s, 1, 3);
+    EXPECT_EQ(s->sed_vol_overland_to_lake[1][1], 0.0); // channel sediment is off
+    EXPECT_EQ(s->ov_sed->cell_tally[3][1].suspended, 2e-3);
+
+    s->chan_sed_on = 1;
+    lake_takes_cell_sediment(*s, 1, 3);
+    EXPECT_EQ(s->sed_vol_overland_to_lake[1][1], 2e-3);
+    EXPECT_EQ(s->sed_vol_overland_to_lake[0][1], 2e-3);
+    EXPECT_EQ(s->sed_vol_overland_to_lake[1][2], 1e-3);
+    EXPECT_EQ(s->ov_sed->cell_tally[3][2].deposited, 1e-3);
+    EXPECT_EQ(s->event_lake_depo_in[1], 1e-3);
+    EXPECT_EQ(s->tot_lake_depo_in[0], 1e-3);
+    for (int m = 1; m <= 2; ++m)
+        EXPECT_EQ(s->ov_sed->cell_tally[3][m].suspended, 0.0);
+}
