@@ -214,18 +214,23 @@ bool stanalyzer_1dst::create_logic(model_state& s, const std::string& variable)
         return false;
     }
     const row_array<double>* rows = nullptr;
+    // The names in their order, each compared over its own length.
     if (name.compare(0, 4, "conc") == 0) {
         rows = &s.chan_conc;
-    } else if (name.compare(0, 4, "mass") == 0 || name.compare(0, 9, "pointconc") == 0 ||
-               name.compare(0, 8, "qlatconc") == 0 || name.compare(0, 8, "qlatmass") == 0 ||
-               name.compare(0, 6, "gwmass") == 0 || name.compare(0, 9, "qbnsource") == 0) {
-        // TODO: mass, qlatconc, qlatmass, gwmass and qbnsource select the
-        // channel constituent mass, lateral-inflow concentration and mass,
-        // groundwater exchange mass and nutrient source mass per node once
-        // channel constituent transport keeps them; pointconc is kept per
-        // point input, not per node.
+    } else if (name.compare(0, 4, "mass") == 0) {
+        rows = &s.chan_node_mass;
+    } else if (name.compare(0, 9, "pointconc") == 0 || name.compare(0, 8, "qlatconc") == 0) {
+        // The point inputs' concentrations live in the point-input matrix,
+        // not in a constituent row, and the routing keeps the lateral
+        // inflow only as a mass.
         std::printf("Error: the 1DS array [%s] is not available yet.\n", name.c_str());
         return false;
+    } else if (name.compare(0, 8, "qlatmass") == 0) {
+        rows = &s.chan_qlat_mass;
+    } else if (name.compare(0, 6, "gwmass") == 0) {
+        rows = &s.chan_gw_mass;
+    } else if (name.compare(0, 9, "qbnsource") == 0) {
+        rows = &s.chan_qbn_source;
     }
     if (!rows) {
         std::printf("Error: unable to find 1DS array [%s]\n", name.c_str());

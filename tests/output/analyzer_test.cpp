@@ -210,3 +210,34 @@ TEST_F(Analyzers, AnUnopenableAnalyzerFileIsReported)
     EXPECT_TRUE(holds(out, "the analyzer file")) << out;
     EXPECT_EQ(count(), 0);
 }
+
+// The 1-D names select the channel constituent rows of the routing; the two
+// the routing keeps in another form are refused by name.
+TEST_F(Analyzers, OneDimensionalNamesSelectTheChannelConstituentRows)
+{
+    s->num_constituents = 2;
+    const int width = s->node_dim * (s->num_links + 1);
+    for (row_array<double>* r :
+         {&s->chan_conc, &s->chan_node_mass, &s->chan_qlat_mass, &s->chan_gw_mass, &s->chan_qbn_source})
+        row_array_add_rows(*r, 2, width);
+    s->chan_node_mass[2][s->node_dim * 2 + 3] = 7.25;
+    s->chan_gw_mass[1][s->node_dim * 1 + 2] = -3.5;
+    const std::string out =
+        read("1DS mass_2 S > 5 s\n1DS gwmass_1 S < -1 s\n1DS qlatmass_2 S > 1 s\n"
+             "1DS qbnsource_1 S > 1 s\n1DS qlatconc_1 S > 1 s\n1DS pointconc_1 S > 1 s\n");
+    EXPECT_TRUE(holds(out, "Set up 4 analyzers...\n")) << out;
+    EXPECT_TRUE(holds(out, "Error: the 1DS array [qlatconc] is not available yet.\n")) << out;
+    EXPECT_TRUE(holds(out, "Error: the 1DS array [pointconc] is not available yet.\n")) << out;
+    // One flag per node, links in order: mass_2 holds at link 2 node 3,
+    // gwmass_1 at link 1 node 2, the empty rows nowhere.
+    const std::string shown = notify(analyzer_init_done);
+    EXPECT_TRUE(
+        holds(shown, "array mass_2 at the beginning of the simulation at 01-01-2000, 12:0: 0: \nFFFFTF\n"))
+        << shown;
+    EXPECT_TRUE(
+        holds(shown, "array gwmass_1 at the beginning of the simulation at 01-01-2000, 12:0: 0: \nFTFFFF\n"))
+        << shown;
+    EXPECT_TRUE(holds(
+        shown, "array qlatmass_2 at the beginning of the simulation at 01-01-2000, 12:0: 0: \nFFFFFF\n"))
+        << shown;
+}
