@@ -146,13 +146,9 @@ void overland_errors(model_state& s)
                 in += s.event_ov_uptake_mass[i];
             }
         }
-        if (s.chan_explicit) {
-            out += s.event_ov_qlat_mass[i];
-        } else {
-            out += s.event_ov_mass_out[i];
-            if (s.sediment_contam)
-                out += s.event_sed_out_mass[i];
-        }
+        // What leaves sorbed to sediment never was dissolved: the dissolved
+        // phase meets it only through the sediment source term.
+        out += s.chan_explicit ? s.event_ov_qlat_mass[i] : s.event_ov_mass_out[i];
         if (s.chan_lakes)
             out += value_at(s.lake_ov_mass_event, i);
         if (s.sediment_contam)
