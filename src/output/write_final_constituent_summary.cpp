@@ -25,6 +25,19 @@ double value_at(const checked_array<double>& a, int k)
     return k >= 1 && k <= a.cap ? a[k] : 0.0;
 }
 
+// Surface-soil exchange of constituent k that the water has booked but the
+// soil step has not yet taken (kg, positive from the soil into the water):
+// at the run's end it is still in the hand-over rows.
+double exchange_in_transit(const model_state& s, int k)
+{
+    const double* row = row_of(s.ov_soil_exch_mass, k, s.num_cells);
+    double g = 0.0;
+    if (row)
+        for (int m = 1; m <= s.num_cells; ++m)
+            g += row[m];
+    return g / 1000.0;
+}
+
 // Adds a two-way exchange to the side it feeds.
 void add_exchange(double x, double& in, double& out)
 {
@@ -67,8 +80,10 @@ void soil_block(model_state& s, std::FILE* fp, int& first)
         double out = s.soil_mass_final[k] + s.soil_gw_out_mass[k];
         if (s.water_table)
             out += s.soil_exfil_mass[k];
+        // The uptake is the water's booking of the exchange; what the soil
+        // has not yet given up is still in its final mass.
         if (s.contam_table_read && type == contaminant)
-            out += s.soil_decay_mass[k] + s.OV_UPTAKE_MASS[k];
+            out += s.soil_decay_mass[k] + s.OV_UPTAKE_MASS[k] - exchange_in_transit(s, k);
         if (qbn)
             out += s.qbn_uptake_mass[k] + s.soil_decay_mass[k];
         if (s.sediment_contam)
