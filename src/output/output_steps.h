@@ -43,6 +43,9 @@ void write_optimize_end(model_state& state);
 // report with channel sediment, and the closing blank line; false when the
 // report's file could not be opened (the run is stopped).
 bool write_final_sediment_summary(model_state& state);
+// Per constituent the run's soil, overland, channel, lake and global mass
+// balances, written to the run summary file.
+void write_final_constituent_summary(model_state& state);
 bool write_bed_elevation_report(model_state& state);
 bool write_run_end_files(model_state& state);
 // One line per node of every routed link: "node link stage " to the .dht

@@ -564,7 +564,7 @@ void write_final_summary(model_state& s)
 
     if (!write_final_sediment_summary(s))
         return;
-    // TODO: the end-of-run constituent summaries.
+    write_final_constituent_summary(s);
     write_optimize_end(s);
     write_flood_stream_step(s);
     write_map_dataset_ends(s);
