@@ -141,9 +141,24 @@ void overland_final_masses(model_state& s)
                 s.GLOBAL_MASS_FINAL[k] += land_kg;
             s.OV_LAND_MASS_FINAL[k] += land_kg;
         }
-        // TODO: the mass attached to suspended overland sediment
-        // (ov_sed_attached_mass) and the attached outflow added to the mass
-        // out, once sediment-bound constituents are available.
+        // The mass attached to the sediment still suspended over the land,
+        // summed over the classes as the event close sums it (outside the
+        // perennial lakes); without channels the attached outflow left the
+        // system.
+        if (s.sediment_contam) {
+            double attached = 0.0;
+            for (int m = 1; m <= s.num_cells; ++m) {
+                if (s.chan_lakes && value_at(s.lake_mask, m) != 0)
+                    continue;
+                for (int c = 1; c <= s.sed.num_sed; ++c)
+                    attached +=
+                        value_at(s.sed_con_class, k, m, c) * value_at(s.ov_sed_vol_susp, m, c) / 1000.0;
+            }
+            s.ov_sed_attached_mass[k] = attached;
+            s.GLOBAL_MASS_FINAL[k] += attached;
+            if (!s.chan_explicit)
+                s.GLOBAL_MASS_OUT[k] += s.sed_out_mass[k];
+        }
     }
 }
 
@@ -221,9 +236,14 @@ void overland_block(model_state& s, std::FILE* fp, int first)
         if (s.chan_lakes)
             std::fprintf(fp, "Lateral flow to lake          %14.2lf \n", value_at(s.lake_ov_mass_total, k));
         std::fprintf(fp, "\n");
-        // TODO: the sediment-attached lines (attached to suspended sediment,
-        // entering streams, exiting the watershed), once sediment-bound
-        // constituents are available.
+        if (s.sediment_contam) {
+            std::fprintf(fp, "Attached to susp sediments    %14.2lf \n", s.ov_sed_attached_mass[k]);
+            // TODO: "Attached entering streams" with channels, once the attached
+            // lateral inflow into the channels is kept (SEDIMENT_CONTAM with
+            // channels is refused until then).
+            if (!s.chan_explicit)
+                std::fprintf(fp, "Attached exiting watershed    %14.2lf \n", s.sed_out_mass[k]);
+        }
         std::fprintf(fp, "\n");
         std::fprintf(fp, "Contam mass balance error       %14.4lf percent \n", s.OV_MASS_ERROR[k]);
     }

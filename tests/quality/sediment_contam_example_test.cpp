@@ -127,6 +127,19 @@ TEST(SedimentContamExample, BalancesCloseAndSorbedMassIsConserved)
         value(section(sum, "Overland Contaminant Transport Summary for Conservative"), "Sediment source"),
         0.0)
         << sum;
+    // The end-of-run soil, overland and global balances close too, with the
+    // attached mass still suspended and the attached outflow counted.
+    const std::size_t run_end = sum.find("Soil Constituent Transport Summary");
+    ASSERT_NE(run_end, std::string::npos) << sum;
+    const std::string final_part = sum.substr(run_end);
+    int balances = 0;
+    for (const char* label : {"Soil mass balance error", "Contam mass balance error"})
+        for (std::size_t at = final_part.find(label); at != std::string::npos;
+             at = final_part.find(label, at + 1), ++balances)
+            EXPECT_LT(std::fabs(value(final_part.substr(at), label)), 0.01) << final_part;
+    EXPECT_EQ(balances, 6) << final_part; // soil, overland and global for two constituents
+    EXPECT_NE(final_part.find("Attached to susp sediments"), std::string::npos) << final_part;
+    EXPECT_NE(final_part.find("Attached exiting watershed"), std::string::npos) << final_part;
     for (const char* name : {"contam.sum", "contam.otl", "contam.sed"})
         EXPECT_EQ(read_file(one.file(name)), read_file(four.file(name))) << name;
 }
