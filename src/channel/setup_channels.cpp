@@ -205,12 +205,12 @@ void setup_channels(model_state& s)
     if (error_state.code >= err_rating_curve_usage && error_state.code <= err_rule_curve_series)
         return;
     // The lake beds exchange with the aquifer through the soil's
-    // conductivity per cell; a run without it cannot value that exchange.
+    // conductivity per cell; a project without it cannot value that exchange.
     if (s.chan_lakes && s.lake_gw_exchange == 1 && (s.stream_loss || s.gw_simulation) &&
         s.dist_ksat.size() < s.num_cells) {
         std::printf(
-            "Lake-bed exchange without a saturated conductivity per cell (MLAKE without CONDUCTIVITY) "
-            "is not available yet.\n");
+            "Error: lake beds (MLAKE) exchange with the groundwater through the saturated conductivity "
+            "of their cells: the project needs a CONDUCTIVITY map.\n");
         error_set(err_stop);
         return;
     }

@@ -162,8 +162,8 @@ TEST(GroundwaterExample, OverlandLakesRunOverTheAquiferAndBedsNeedAConductivity)
     write_file(dir.file("chlake.prj"), read_file(from + "chlake.prj") + "STREAM_LOSS\n");
     EXPECT_EQ(run_command("cd '" + dir.path() + "' && '" + torva_exe() + "' chlake.prj 2>&1", out), 1);
     EXPECT_NE(
-        out.find("Lake-bed exchange without a saturated conductivity per cell (MLAKE without CONDUCTIVITY) "
-                 "is not available yet.\n"),
+        out.find("Error: lake beds (MLAKE) exchange with the groundwater through the saturated conductivity "
+                 "of their cells: the project needs a CONDUCTIVITY map.\n"),
         std::string::npos)
         << out;
 }
