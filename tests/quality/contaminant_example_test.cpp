@@ -9,9 +9,12 @@
 #include <cstdio>
 #include <string>
 
+#include "quality/summary_text.h"
 #include "support/test_support.h"
 
 using namespace torva_test;
+using summary_text::section;
+using summary_text::value;
 
 namespace
 {
@@ -41,29 +44,6 @@ void run_example(const std::string& folder, int threads, std::string (*edit)(std
     if (status == 0) {
         ASSERT_EQ(out.find("not available yet"), std::string::npos) << out;
     }
-}
-
-// The section of the summary that starts with the heading (empty when missing).
-std::string section(const std::string& text, const std::string& heading)
-{
-    const std::size_t at = text.find(heading);
-    if (at == std::string::npos)
-        return std::string();
-    const std::size_t end = text.find("Summary for", at + heading.size());
-    return text.substr(at, end == std::string::npos ? std::string::npos : end - at);
-}
-
-// The number printed after the label (NAN when the label is missing).
-double value(const std::string& text, const std::string& label)
-{
-    const std::size_t at = text.find(label);
-    if (at == std::string::npos)
-        return NAN;
-    const std::size_t digits = text.find_first_of("-0123456789", at + label.size());
-    double v = NAN;
-    if (digits != std::string::npos)
-        std::sscanf(text.c_str() + digits, "%lf", &v);
-    return v;
 }
 
 const double rounding = 0.015; // the summary prints kilograms to two decimals

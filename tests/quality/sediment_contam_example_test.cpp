@@ -10,9 +10,12 @@
 #include <cstdio>
 #include <string>
 
+#include "quality/summary_text.h"
 #include "support/test_support.h"
 
 using namespace torva_test;
+using summary_text::section;
+using summary_text::value;
 
 namespace
 {
@@ -66,27 +69,6 @@ void run_project(const std::string& folder, int threads)
               0)
         << out;
     ASSERT_EQ(out.find("not available yet"), std::string::npos) << out;
-}
-
-std::string section(const std::string& text, const std::string& heading)
-{
-    const std::size_t at = text.find(heading);
-    if (at == std::string::npos)
-        return std::string();
-    const std::size_t end = text.find("Summary for", at + heading.size());
-    return text.substr(at, end == std::string::npos ? std::string::npos : end - at);
-}
-
-double value(const std::string& text, const std::string& label)
-{
-    const std::size_t at = text.find(label);
-    if (at == std::string::npos)
-        return NAN;
-    const std::size_t digits = text.find_first_of("-0123456789", at + label.size());
-    double v = NAN;
-    if (digits != std::string::npos)
-        std::sscanf(text.c_str() + digits, "%lf", &v);
-    return v;
 }
 
 const double rounding = 0.015; // the summary prints kilograms to two decimals
