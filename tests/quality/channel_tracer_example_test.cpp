@@ -1,18 +1,23 @@
 // The tracer example end to end: a two-minute pulse fed into the head of
 // a steady trapezoidal reach arrives at the outlet node one travel time L / V after it was injected, the
 // channel summary books what the point input brought and what left, and with first-order decay a steady
-// injection leaves the reach at C exp(-k L / V).
+// injection leaves the reach at C exp(-k L / V). The location rows and link/node files of the channel
+// constituents hold the node values at every output time and their outlet flux adds up to the outlet mass.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "core/error_state.h"
 #include "core/julian.h"
 #include "core/model_state.h"
 #include "core/run_simulation.h"
+#include "support/golden_compare.h"
 #include "support/test_support.h"
 
 using namespace torva_test;
@@ -58,14 +63,20 @@ void watch(const model_state& s)
     w.last_area = mean_area(s);
 }
 
-std::string run_example(const scratch_dir& dir, const std::string& project)
+// Runs a copy of the example project in `dir`, with `extra` cards appended
+// and the thread count replaced by `threads`.
+std::string run_example(const scratch_dir& dir, const std::string& project, const std::string& extra = "",
+                        int threads = 1)
 {
     const std::string from = std::string(TORVA_EXAMPLES) + "/channel_tracer/";
     for (const char* name : {"tracer.msk", "tracer.ele", "tracer.idx", "tracer.chn", "tracer.gst",
                              "tracer.cmt", "tracer.pts", "steady.pts"})
         write_file(dir.file(name), read_file(from + name));
     std::string prj = read_file(from + project);
-    write_file(dir.file(project), prj.replace(prj.find('\n') + 1, 0, "PROJECT_PATH " + dir.path() + "\n"));
+    prj.replace(prj.find('\n') + 1, 0, "PROJECT_PATH " + dir.path() + "\n");
+    const std::string one_thread = "NUM_THREADS       1";
+    prj.replace(prj.find(one_thread), one_thread.size(), "NUM_THREADS " + std::to_string(threads));
+    write_file(dir.file(project), prj + extra);
     w = tracer_watch{};
     reset_file_name_globals();
     error_state_clear();
@@ -124,4 +135,98 @@ TEST(ChannelTracerExample, SteadyInjectionDecaysAlongTheReach)
     const std::string sum = whole.substr(whole.find("Channel Contaminant Transport Summary"));
     EXPECT_LT(std::fabs(summary_value(sum, "Contam mass balance error")), 0.1) << sum;
     EXPECT_GT(summary_value(sum, "Mass decay loss"), 0.0) << sum;
+}
+
+namespace
+{
+
+// The numbers of every line of a text, one vector per line.
+std::vector<std::vector<double>> number_rows(const std::string& text)
+{
+    std::vector<std::vector<double>> rows;
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::istringstream words(line);
+        std::vector<double> row;
+        double v;
+        while (words >> v)
+            row.push_back(v);
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+// The node values of the single link at every step of a link/node file:
+// each step is "TS n", then the node count and a (flag, value) pair per node.
+std::vector<std::vector<double>> linknode_steps(const std::string& text)
+{
+    std::vector<std::vector<double>> steps;
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (line.compare(0, 3, "TS ") != 0 || !std::getline(lines, line))
+            continue;
+        std::istringstream words(line);
+        int nodes = 0;
+        words >> nodes;
+        std::vector<double> values(1, 0.0);
+        double flag, v;
+        for (int n = 1; n <= nodes && (words >> flag >> v); ++n)
+            values.push_back(v);
+        steps.push_back(values);
+    }
+    return steps;
+}
+
+} // namespace
+
+// The pulse run with every channel constituent output switched on: the rows
+// at the middle and outlet nodes and the link/node files hold one entry per
+// output time and agree with each other, the dissolved flux at the outlet
+// integrated over time is the outlet mass of the summary, and the outputs do
+// not depend on the thread count.
+TEST(ChannelTracerExample, LocationAndLinkNodeOutputsAgreeWithTheSummary)
+{
+    const std::string cards = "ALL_CONTAM_OUTPUT\nMAP_TYPE 1\nIN_HYD_LOCATION h.loc\nOUT_HYD_LOCATION h.out\n"
+                              "OUT_CON_LOCATION c.out\nOUT_MASS_LOCATION m.out\n";
+    scratch_dir one("channel_outputs_1"), four("channel_outputs_4");
+    for (const scratch_dir* dir : {&one, &four})
+        write_file(dir->file("h.loc"), "2 1 13 1 25\n");
+    run_example(one, "tracer.prj", cards, 1);
+    run_example(four, "tracer.prj", cards, 4);
+
+    const int times = 111; // 0 to 110 minutes, every minute
+    const auto conc = number_rows(read_file(one.file("c.out")));
+    const auto flux = number_rows(read_file(one.file("m.out")));
+    const auto nodes = linknode_steps(read_file(one.file("tracer.chan.conc")));
+    ASSERT_EQ(static_cast<int>(conc.size()), times);
+    ASSERT_EQ(static_cast<int>(flux.size()), times);
+    ASSERT_EQ(static_cast<int>(nodes.size()), times);
+    EXPECT_EQ(static_cast<int>(linknode_steps(read_file(one.file("tracer.chan.mass"))).size()), times);
+
+    double outlet_mass = 0.0, carried = 0.0, peak = 0.0; // g
+    for (int t = 0; t < times; ++t) {
+        ASSERT_EQ(conc[t].size(), 3u) << t;
+        ASSERT_EQ(flux[t].size(), 3u) << t;
+        ASSERT_EQ(nodes[t].size(), 26u) << t;
+        EXPECT_DOUBLE_EQ(conc[t][0], t);
+        EXPECT_NEAR(conc[t][1], nodes[t][13], 1e-5) << t;
+        EXPECT_NEAR(conc[t][2], nodes[t][25], 1e-5) << t;
+        outlet_mass += flux[t][2] * 60.0;
+        carried += conc[t][2] * discharge * 60.0; // 1 m3/s carries C mg/L as C g/s
+        peak = std::max(peak, conc[t][2]);
+    }
+    EXPECT_GT(peak, 1.0);
+    const std::string whole = read_file(one.file("tracer.sum"));
+    const std::string sum = whole.substr(whole.find("Channel Contaminant Transport Summary"));
+    const double out = summary_value(sum, "Outlet mass flux");
+    EXPECT_NEAR(outlet_mass / 1000.0, out, 0.01 * out) << sum;
+    EXPECT_NEAR(carried / 1000.0, out, 0.01 * out) << sum;
+
+    for (const char* name : {"c.out", "m.out", "tracer.chan.conc", "tracer.chan.mass"})
+        EXPECT_EQ(read_file(one.file(name)), read_file(four.file(name))) << name;
+    const golden_tolerance printed{1e-6, 2e-6};
+    EXPECT_TRUE(matches_golden("channel_tracer_locations.conc", read_file(one.file("c.out")), printed));
+    EXPECT_TRUE(matches_golden("channel_tracer_locations.mass", read_file(one.file("m.out")), printed));
 }
