@@ -33,11 +33,9 @@ const pending_process pending_table[] = {
     // overland scheme (classes carried as constituents) is not.
     {"SOIL_EROSION 11 to 16", "Soil erosion carried as overland constituents",
      ON(s.sed.soil_erosion&& s.cards.soil_erosion > 9)},
-    // Channel constituents are routed within an event; what they exchange
-    // with lakes, the land between events, overbank flow and the initial
-    // channel masses are not built yet.
-    {"LONG_TERM with CHAN_CON_TRANS", "Channel constituents from one event to the next",
-     ON(s.cards.chan_con_trans && s.cards.long_term)},
+    // Channel constituents are routed within and between events; what they
+    // exchange with lakes, overbank flow and the initial channel masses are
+    // not built yet.
     {"INIT_CHAN_CONC", "Initial channel constituent masses",
      ON(s.cards.chan_con_trans && s.cards.init_chan_conc != 0.0)},
     {"OVERBANK_FLOW with CHAN_CON_TRANS", "Constituents carried by overbank flow",

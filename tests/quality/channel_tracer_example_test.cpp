@@ -66,11 +66,12 @@ void watch(const model_state& s)
 // Runs a copy of the example project in `dir`, with `extra` cards appended
 // and the thread count replaced by `threads`.
 std::string run_example(const scratch_dir& dir, const std::string& project, const std::string& extra = "",
-                        int threads = 1)
+                        int threads = 1, void (*observer)(const model_state&) = watch)
 {
     const std::string from = std::string(TORVA_EXAMPLES) + "/channel_tracer/";
-    for (const char* name : {"tracer.msk", "tracer.ele", "tracer.idx", "tracer.chn", "tracer.gst",
-                             "tracer.cmt", "tracer.pts", "steady.pts"})
+    for (const char* name :
+         {"tracer.msk", "tracer.ele", "tracer.idx", "tracer.chn", "tracer.gst", "tracer.cmt", "tracer.pts",
+          "steady.pts", "storms.pts", "storms.pre", "storms.hmet", "storms.cmt", "storms_alb.map"})
         write_file(dir.file(name), read_file(from + name));
     std::string prj = read_file(from + project);
     prj.replace(prj.find('\n') + 1, 0, "PROJECT_PATH " + dir.path() + "\n");
@@ -80,7 +81,7 @@ std::string run_example(const scratch_dir& dir, const std::string& project, cons
     w = tracer_watch{};
     reset_file_name_globals();
     error_state_clear();
-    run_step_observer = watch;
+    run_step_observer = observer;
     testing::internal::CaptureStdout();
     const int rc = run_simulation(dir.file(project), nullptr, "");
     const std::string out = testing::internal::GetCapturedStdout();
@@ -229,4 +230,76 @@ TEST(ChannelTracerExample, LocationAndLinkNodeOutputsAgreeWithTheSummary)
     const golden_tolerance printed{1e-6, 2e-6};
     EXPECT_TRUE(matches_golden("channel_tracer_locations.conc", read_file(one.file("c.out")), printed));
     EXPECT_TRUE(matches_golden("channel_tracer_locations.mass", read_file(one.file("m.out")), printed));
+}
+
+namespace
+{
+
+// What the long-term run shows at the start of its second event.
+struct storm_watch {
+    double mass = 0.0;           // channel mass (g) at the end of the last step
+    int event = 0;               // event of the last step
+    double mass_before = -1.0;   // channel mass at the end of the first event's last step
+    double initial_event = -1.0; // the second event's initial channel mass (g)
+    bool clocks_restarted = false;
+} storms;
+
+void watch_storms(const model_state& s)
+{
+    if (s.event_num == 2 && storms.event == 1) {
+        storms.mass_before = storms.mass;
+        storms.initial_event = s.chan_initial_dissolved_event[1] * 1000.0;
+        // The constituent clocks start again with the channel clock.
+        storms.clocks_restarted = s.chan_con_last == s.current_time && s.chan_con_next == s.chan_next &&
+                                  s.chan_con_next > s.current_time;
+    }
+    storms.event = s.event_num;
+    storms.mass = 0.0;
+    for (int n = 1; n <= s.nx[1]; ++n)
+        storms.mass += s.chan_node_mass[1][s.node_dim + n];
+}
+
+// The value after `label` in the part of `text` that begins at `title`.
+double section_value(const std::string& text, std::size_t from, const std::string& title,
+                     const std::string& label)
+{
+    const std::size_t at = text.find(title, from);
+    return at == std::string::npos ? NAN : summary_value(text.substr(at), label);
+}
+
+} // namespace
+
+// Two storms in one long-term run: the tracer the first event leaves in the
+// reach drains on between the events and the second event starts from
+// exactly what is there, the constituent clocks restart with the channel
+// clock, and the channel balances of both events and of the run close with
+// decay on.
+TEST(ChannelTracerExample, TracerLeftByOneStormCarriesIntoTheNext)
+{
+    scratch_dir dir("channel_storms");
+    storms = storm_watch{};
+    run_example(dir, "storms.prj", "", 1, watch_storms);
+    ASSERT_EQ(storms.event, 2);
+    ASSERT_GT(storms.mass_before, 100.0); // the first storm leaves tracer behind
+    EXPECT_NEAR(storms.initial_event, storms.mass_before, 1e-9 * storms.mass_before);
+    EXPECT_TRUE(storms.clocks_restarted);
+
+    const std::string sum = read_file(dir.file("storms.sum"));
+    const std::string event = "Channel Contaminant Transport Summary for Tracer";
+    const std::size_t first = sum.find(event), second = sum.find(event, first + 1);
+    ASSERT_NE(second, std::string::npos) << sum;
+    const std::size_t run = sum.find("Channel Contaminant Transport Summary for Contaminant");
+    ASSERT_NE(run, std::string::npos) << sum;
+    const double left = section_value(sum, first, event, "Final Dissolved Mass in Channels");
+    const double carried = section_value(sum, second, event, "Initial Dissolved Mass in Channels");
+    EXPECT_GT(left, carried); // the reach drains between the storms
+    EXPECT_NEAR(carried, storms.initial_event / 1000.0, 0.005);
+    for (std::size_t at : {first, second})
+        EXPECT_LT(std::fabs(section_value(sum, at, event, "Contam mass balance error")), 0.1) << sum;
+
+    // 1 m3/s for 30 minutes at 10 mg/L, then for 10 minutes at 5 mg/L.
+    const std::string title = "Channel Contaminant Transport Summary for Contaminant";
+    EXPECT_NEAR(section_value(sum, run, title, "Point source mass gain"), 21.0, 0.01 * 21.0) << sum;
+    EXPECT_GT(section_value(sum, run, title, "Mass decay loss"), 0.0) << sum;
+    EXPECT_LT(std::fabs(section_value(sum, run, title, "Dissolved mass balance error")), 0.1) << sum;
 }
