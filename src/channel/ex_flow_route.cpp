@@ -58,7 +58,8 @@ bool boundary_cell(const model_state& s, int c)
 
 // Withdraws the overbank water that the exchange delivered in advance for
 // the rest of the channel time when the channel no longer stands above the
-// bank and the cell's surface.
+// bank and the cell's surface. The constituents go with the water only as
+// far as it went.
 void overbank_reevaluate(model_state& s, double remaining, route_volumes& out)
 {
     for (int l = 1; l <= s.num_links; ++l)
@@ -82,6 +83,12 @@ void overbank_reevaluate(model_state& s, double remaining, route_volumes& out)
                     out.bc_out += -gq * remaining;
                 } else {
                     s.ov_depth[c] += gq * remaining / cell_area;
+                }
+                if (s.con_any) {
+                    if (c <= s.con_chan_work.size())
+                        s.con_chan_work[c] -= gq * remaining;
+                    if (m <= s.gst_Vlat.rows() && e <= s.gst_Vlat.cols())
+                        s.gst_Vlat[m][e] -= gq * remaining;
                 }
                 gq = 0.0;
                 if (s.ov_depth[c] < -1e-16) {

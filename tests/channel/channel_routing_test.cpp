@@ -441,6 +441,37 @@ TEST_F(ChannelProject, OverbankWithdrawalClippedAtZeroIsBookedAsCleanup)
     EXPECT_LT(m.ov_cleanup_volume, 10.0); // at most the withdrawal of the channel time
 }
 
+// The constituents ride on the exchanged volume: what the withdrawal takes
+// back from a cell also leaves the entry's volume, so the cell's mass comes
+// with the water it kept.
+TEST_F(ChannelProject, OverbankWithdrawalTakesBackTheConstituentVolume)
+{
+    ASSERT_TRUE(load_network(trapezoid_link(6, 10.0, 0.01, 1.0, 1.0, 0.03), one_cell_gst, "OVERBANK_FLOW\n"))
+        << out;
+    model_state& m = *s;
+    init_channel_state(m);
+    for (int k = 1; k <= m.nx[1]; ++k) {
+        m.yp[k][1] = m.bel[k][1] + 0.2; // below the 5 m bank
+        m.chan_depth[k][1] = 0.2;
+        m.qp[k][1] = 0.05;
+    }
+    ex_section(m, 2);
+    m.max_courant_number = 0.001; // several sub-steps in the channel time
+    m.con_any = 1;
+    const int c = m.gst_gnum[1][1];
+    const double cell_area = m.gridsize * m.gridsize;
+    // The exchange delivered 1 m3/s for the 10 s channel time in advance.
+    m.gst_qlat[1][1] = -1.0;
+    m.gst_Vlat[1][1] = -10.0;
+    m.ov_depth[c] = 0.5 + 10.0 / cell_area;
+    route_volumes v;
+    ASSERT_EQ(ex_flow_route(m, 10.0, v), 0);
+    const double kept = (m.ov_depth[c] - 0.5) * cell_area;
+    EXPECT_GT(kept, 0.0);
+    EXPECT_LT(kept, 9.0); // most of it went back
+    EXPECT_NEAR(m.gst_Vlat[1][1], -kept, 1e-9);
+}
+
 TEST_F(ChannelProject, SubStepBelowAMillisecondStops)
 {
     ASSERT_TRUE(load_network(trapezoid_link(4, 10.0, 0.01, 1.0, 1.0, 0.03), one_cell_gst));
