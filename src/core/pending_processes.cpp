@@ -33,13 +33,11 @@ const pending_process pending_table[] = {
     // overland scheme (classes carried as constituents) is not.
     {"SOIL_EROSION 11 to 16", "Soil erosion carried as overland constituents",
      ON(s.sed.soil_erosion&& s.cards.soil_erosion > 9)},
-    // Channel constituents are routed within and between events; what they
-    // exchange with lakes, overbank flow and the initial channel masses are
-    // not built yet.
+    // Channel constituents are routed within and between events and go
+    // with overbank flow; what they exchange with lakes and the initial
+    // channel masses are not built yet.
     {"INIT_CHAN_CONC", "Initial channel constituent masses",
      ON(s.cards.chan_con_trans && s.cards.init_chan_conc != 0.0)},
-    {"OVERBANK_FLOW with CHAN_CON_TRANS", "Constituents carried by overbank flow",
-     ON(s.cards.chan_con_trans && s.cards.overbank_flow)},
     // Water that exfiltrates from the table carries the column's constituents
     // onto the land only through the soil constituent step.
     {"OV_CON_TRANS with WATER_TABLE and without SOIL_CON_TRANS",
