@@ -171,6 +171,55 @@ TEST_F(EndGrids, HotstartGridsReadBackAndWriteTheSameFileAgain)
     }
 }
 
+// Every grid the end of the run writes opens in GDAL as it is, north up,
+// with each cell's value at its own row and column.
+TEST_F(EndGrids, EveryEndGridOpensInGdalWithItsCellsInPlace)
+{
+    if (!gdal_available())
+        GTEST_SKIP() << "gdalinfo is not installed";
+    grid();
+    set_output_folder(dir.path()); // the fixed-name grids land here
+    s->gw_simulation = 1;
+    s->elevgw.assign(4, 0.0);
+    s->yes_exfil.assign(4, 0);
+    for (int i = 1; i <= 4; ++i) {
+        s->elevgw[i] = 90.0 + i;
+        s->ground_elev[i] = 100.5 + i;
+    }
+    s->gw_exfil_any = 1;
+    s->yes_exfil[1] = s->yes_exfil[3] = 1;
+    s->cards.adjust_elev_given = 1;
+    s->cards.adjust_elev = dir.file("elev.asc");
+    s->cards.write_ov_hotstart_given = s->cards.write_sm_hotstart_given = 1;
+    s->write_ov_hotstart_name = dir.file("ov.hot");
+    s->write_sm_hotstart_name = dir.file("sm.hot");
+    EXPECT_EQ(run_end(), "");
+
+    // The five grids as the bands of one virtual raster, which places each
+    // by its own header: one look-up at the four cell centres reads them all.
+    const char* const files[] = {"hotstart_file", "elev.asc", "satsource_file", "ov.hot", "sm.hot"};
+    std::string command = "cd '" + dir.path() + "' && gdalbuildvrt -q -separate all.vrt";
+    for (const char* f : files)
+        command += std::string(" ") + f;
+    command +=
+        " 2>&1 && printf '15 15\\n25 15\\n5 5\\n25 5\\n' | gdallocationinfo -valonly -geoloc all.vrt 2>&1";
+    std::string out;
+    ASSERT_EQ(run_command(command, out), 0) << out;
+    // Per cell, the value of each grid in the order above (the grids hold
+    // single-precision reals).
+    const double expected[4][5] = {{91.0, 101.5, 1.0, 0.123457, 0.05},
+                                   {92.0, 102.5, 0.0, 0.0, 0.1},
+                                   {93.0, 103.5, 1.0, 2.5, 0.15},
+                                   {94.0, 104.5, 0.0, 0.0, 0.2}};
+    std::istringstream values(out);
+    for (int cell = 0; cell < 4; ++cell)
+        for (int g = 0; g < 5; ++g) {
+            double v = NAN;
+            ASSERT_TRUE(values >> v) << out;
+            EXPECT_NEAR(v, expected[cell][g], 1e-6) << files[g] << ", cell " << cell + 1;
+        }
+}
+
 TEST_F(EndGrids, FailedOpensAndWritesNameTheirFile)
 {
     grid();
