@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <sstream>
 #include <string>
@@ -105,6 +106,51 @@ TEST(RunEndFiles, StormHotstartsRestartTheNextRunWhereItStopped)
     std::string info;
     ASSERT_EQ(run_command("gdalinfo '" + dir.file("storm.ovh") + "' 2>&1", info), 0) << info;
     EXPECT_TRUE(holds(info, "Size is 5, 3")) << info;
+}
+
+// The companion hydrograph file is written while the run still holds the
+// outlet and location hydrographs open: it must hold every row of both.
+TEST(RunEndFiles, CompanionHydrographHoldsEveryRowOfTheRunsHydrographs)
+{
+    scratch_dir dir("vks_run");
+    copy_hotstart_example(dir);
+    std::string out;
+    ASSERT_EQ(run_in(dir, "storm.prj", out), 0) << out;
+
+    // Column 2 of the outlet file, columns 2 and 3 of the location file.
+    std::vector<std::vector<double>> expected(3);
+    for (const std::string& l : lines_of(read_file(dir.file("storm.otl")))) {
+        double t = 0.0, q = 0.0;
+        ASSERT_EQ(std::sscanf(l.c_str(), "%lf %lf", &t, &q), 2) << l;
+        expected[0].push_back(q);
+    }
+    for (const std::string& l : lines_of(read_file(dir.file("storm.hlo")))) {
+        double t = 0.0, q1 = 0.0, q2 = 0.0;
+        ASSERT_EQ(std::sscanf(l.c_str(), "%lf %lf %lf", &t, &q1, &q2), 3) << l;
+        expected[1].push_back(q1);
+        expected[2].push_back(q2);
+    }
+    ASSERT_EQ(expected[0].size(), 21u) << "one row a minute over 20 minutes";
+
+    const std::string vks = read_file(dir.file("storm.vks"));
+    std::istringstream in(vks);
+    std::string title;
+    int locations = 0, date = 0, time = 0, steps = 0, rows = 0;
+    in >> title >> locations >> date >> time >> steps >> rows;
+    EXPECT_EQ(locations, 2) << vks;
+    EXPECT_EQ(rows, 21) << vks;
+    for (int k = 0; k < 2 * locations; ++k) {
+        int link_or_node = 0;
+        in >> link_or_node;
+    }
+    for (int block = 0; block < 3; ++block)
+        for (std::size_t i = 0; i < expected[block].size(); ++i) {
+            double v = NAN;
+            ASSERT_TRUE(in >> v) << "block " << block << " ends at row " << i + 1 << "\n" << vks;
+            EXPECT_NEAR(v, expected[block][i], 5.1e-5) << "block " << block << ", row " << i + 1;
+        }
+    double extra = 0.0;
+    EXPECT_FALSE(in >> extra) << vks;
 }
 
 namespace
