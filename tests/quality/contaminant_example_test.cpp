@@ -292,24 +292,29 @@ TEST(ContaminantExample, LoadMapGivesTheFirstContaminantsLandMass)
     }
 }
 
-TEST(ContaminantExample, ALoadMapThatDoesNotFitStopsTheRun)
+TEST(ContaminantExample, ALoadMapThatDoesNotFitOrIsNegativeStopsTheRun)
 {
     const struct {
-        const char* map; // null: no file
+        int rows;         // 0: no file
+        const char* from; // a value of the map replaced by `to`
+        const char* to;
         const char* message;
     } cases[] = {
-        {nullptr, "Error: Unable to open contam file.\n  (File: contam_load.map)\n"},
-        {"3 rows", "Incorrect number of rows in map: contam_load.map\n"},
-        {"bad value",
+        {0, "", "", "Error: Unable to open contam file.\n  (File: contam_load.map)\n"},
+        {3, "", "", "Incorrect number of rows in map: contam_load.map\n"},
+        {4, " 90 ", " 9x0 ",
          "Error: row 2, column 3 of map contam_load.map holds \"9x0\", which is not a number.\n"},
+        {4, " 100 ", " -100 ",
+         "Error: row 2, column 4 of the contaminant load map contam_load.map holds -100; a load cannot be "
+         "negative.\n"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.map ? c.map : "missing");
+        SCOPED_TRACE(c.message);
         scratch_dir dir("contam_load_bad");
-        if (c.map) {
-            std::string map = load_map(std::string(c.map) == "3 rows" ? 3 : 4);
-            if (std::string(c.map) == "bad value")
-                map.replace(map.find(" 90 "), 4, " 9x0 ");
+        if (c.rows > 0) {
+            std::string map = load_map(c.rows);
+            if (*c.from)
+                map.replace(map.find(c.from), std::string(c.from).size(), c.to);
             write_file(dir.file("contam_load.map"), map);
         }
         run_example(dir.path(), 1, with_load_map_no_soil, 1);
