@@ -99,6 +99,15 @@ void read_contaminant_params(model_state& s)
 
     if (s.contam_map_given) {
         const std::string& name = s.cards.contam_map;
+        // Erosion alone carries no contaminant whose land mass the map could set.
+        if (s.num_contam < 1) {
+            std::printf("Error: the contaminant load map %s sets the first contaminant's mass on the land, "
+                        "but the run has no contaminants (no CONTAMINANT_TRANSPORT table).\n",
+                        name.c_str());
+            error_set(err_stop);
+            report_error(error_state);
+            return;
+        }
         if (!s.contam_map_file.fp && !file_rec_open(s.contam_map_file, name, "r")) {
             error_set(err_open_file, "contaminant load map", name.c_str());
             error_state.raised = 1;

@@ -292,6 +292,8 @@ TEST(ContaminantExample, LoadMapGivesTheFirstContaminantsLandMass)
     }
 }
 
+// Each way a load map stops the run ends it with status 1 (the reader's other
+// messages are tested with the inputs).
 TEST(ContaminantExample, ALoadMapThatDoesNotFitOrIsNegativeStopsTheRun)
 {
     const struct {
@@ -302,8 +304,6 @@ TEST(ContaminantExample, ALoadMapThatDoesNotFitOrIsNegativeStopsTheRun)
     } cases[] = {
         {0, "", "", "Error: Unable to open contam file.\n  (File: contam_load.map)\n"},
         {3, "", "", "Incorrect number of rows in map: contam_load.map\n"},
-        {4, " 90 ", " 9x0 ",
-         "Error: row 2, column 3 of map contam_load.map holds \"9x0\", which is not a number.\n"},
         {4, " 100 ", " -100 ",
          "Error: row 2, column 4 of the contaminant load map contam_load.map holds -100; a load cannot be "
          "negative.\n"},
