@@ -326,6 +326,35 @@ TEST(RunEndFiles, AnalyzersReportAtTheMomentsOfAWholeRun)
     EXPECT_TRUE(holds(flow, "flow at 01-01-2000, 12:10: 0.  Nodes with values > 1000.000000:\n")) << flow;
 }
 
+// A storm read from a gauge file starts its event in the rain step and ends
+// it at the run's end: an analyzer of both moments sees the channel dry at
+// the first and running at the second.
+TEST(RunEndFiles, AnalyzersReportTheBeginningAndEndOfARainEvent)
+{
+    scratch_dir dir("analyzer_event");
+    copy_hotstart_example(dir);
+    std::string prj = read_file(dir.file("storm.prj"));
+    for (const char* card : {"RAIN_INTENSITY", "RAIN_DURATION"}) {
+        const std::size_t at = prj.find(std::string("\n") + card);
+        prj.erase(at + 1, prj.find('\n', at + 1) - at);
+    }
+    prj.replace(prj.find("PRECIP_UNIF"), 11, "PRECIP_FILE storm.gag");
+    write_file(dir.file("storm.prj"), prj + "ANALYZERS watch.txt\n");
+    write_file(dir.file("storm.gag"), "EVENT storm\nNRGAG 1\nNRPDS 2\nCOORD 25.0 15.0 \"G\"\n"
+                                      "RATES 2000 1 1 12 0 50.0\nRATES 2000 1 1 12 30 0.0\n");
+    write_file(dir.file("watch.txt"), "2DS depth Ee > 0.01 fc events.txt\n");
+    std::string out;
+    ASSERT_EQ(run_in(dir, "storm.prj", out), 0) << out;
+    const std::string events = read_file(dir.file("events.txt"));
+    const std::size_t begin = events.find("depth at the beginning of an event at 01-01-2000, 12:0: 0.");
+    const std::size_t end = events.find("depth at the end of an event at 01-01-2000, 12:20: 0.");
+    ASSERT_NE(begin, std::string::npos) << events;
+    ASSERT_NE(end, std::string::npos) << events;
+    EXPECT_LT(begin, end);
+    EXPECT_EQ(events.find("====> 0 out of 5 nodes passed", begin), events.find("====>", begin)) << events;
+    EXPECT_EQ(events.find("====> 5 out of 5 nodes passed", end), events.find("====>", end)) << events;
+}
+
 TEST_F(EndGrids, ChannelHotstartHasOneLinePerRoutedNodeInLinkOrder)
 {
     // Links of 2, 1 and 3 nodes and a structure link between them.
