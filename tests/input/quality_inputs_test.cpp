@@ -31,23 +31,15 @@ struct QualityInputs : InputProject {
         const std::string pad(40, ' ');
         file("t.cmt", "TORVA_INDEX_MAP_TABLES\nINDEX_MAP soils.idx Soils\n"
                       "SEDIMENTS\nNUM_SED 3\nNAME  SG  D  FB  OUT\n"
-                      "silt" +
-                          pad.substr(4) + first_gravity +
-                          " 0.05 0.1 silt.out\n"
-                          "fine sand" +
-                          pad.substr(9) +
-                          "2.65,0.0625,0.2 \"fine sand.out\"\n"
-                          "sand" +
-                          pad.substr(4) +
-                          "2.65\t0.5 0.3 sand.out\n"
-                          "SOIL_EROSION_PROPS Soils\nNUM_IDS 2\nNUM_SED " +
-                          std::to_string(erosion_classes) + "\nID\n" +
-                          mapping_row(1, "1 2 3 4 5 0.2 0.3 0.5") + mapping_row(2, "6 7 8 9 10 0.6 0.4 0"));
+                      "silt" + pad.substr(4) + first_gravity + " 0.05 0.1 silt.out\n"
+                      "fine sand" + pad.substr(9) + "2.65,0.0625,0.2 \"fine sand.out\"\n"
+                      "sand" + pad.substr(4) + "2.65\t0.5 0.3 sand.out\n"
+                      "SOIL_EROSION_PROPS Soils\nNUM_IDS 2\nNUM_SED " + std::to_string(erosion_classes) +
+                      "\nID\n" + mapping_row(1, "1 2 3 4 5 0.2 0.3 0.5") + mapping_row(2, "6 7 8 9 10 0.6 0.4 0"));
     }
     static std::string erosion_cards(const std::string& extra = "")
     {
-        return cards_with(
-            "SOIL_EROSION 12\nOUTLET_SED_FLUX sed.out\nSAND_SIZE 0.0625\nMAPPING_TABLE t.cmt\n" + extra);
+        return cards_with("SOIL_EROSION 12\nOUTLET_SED_FLUX sed.out\nSAND_SIZE 0.0625\nMAPPING_TABLE t.cmt\n" + extra);
     }
 };
 
@@ -184,38 +176,32 @@ TEST_F(QualityInputs, SedimentTablesThatDoNotFitStopTheRun)
 {
     sediment_tables(2);
     EXPECT_FALSE(load(erosion_cards()));
-    EXPECT_TRUE(
-        printed("Error: The number of sediments specified in the SEDIMENTS table is 3 while the number of "
-                "sediments \nspecified in the SED_EROS_PROPS table is 2. The values must match.\n"))
+    EXPECT_TRUE(printed("Error: The number of sediments specified in the SEDIMENTS table is 3 while the number of "
+                        "sediments \nspecified in the SED_EROS_PROPS table is 2. The values must match.\n"))
         << out;
 
     sediment_tables(3, "2.65x");
     EXPECT_FALSE(load(erosion_cards()));
-    EXPECT_TRUE(
-        printed("Error: row 1 of table SEDIMENTS in the mapping table file t.cmt: the specific gravity "
-                "\"2.65x\" is not a number.\n"))
+    EXPECT_TRUE(printed("Error: row 1 of table SEDIMENTS in the mapping table file t.cmt: the specific gravity "
+                        "\"2.65x\" is not a number.\n"))
         << out;
 
     // The capacity formulas and the settling velocity divide by the specific
     // gravity less 1 and by the diameter.
     sediment_tables(3, "1.0");
     EXPECT_FALSE(load(erosion_cards()));
-    EXPECT_TRUE(
-        printed("Error: row 1 of table SEDIMENTS in the mapping table file t.cmt: the specific gravity "
-                "\"1.0\" must lie above 1 and at most 25.\n"))
+    EXPECT_TRUE(printed("Error: row 1 of table SEDIMENTS in the mapping table file t.cmt: the specific gravity "
+                        "\"1.0\" must lie above 1 and at most 25.\n"))
         << out;
     sediment_tables(3, "2.65 0");
     EXPECT_FALSE(load(erosion_cards()));
-    EXPECT_TRUE(
-        printed("Error: row 1 of table SEDIMENTS in the mapping table file t.cmt: the particle diameter "
-                "\"0\" must lie above 0 and at most 1000.\n"))
+    EXPECT_TRUE(printed("Error: row 1 of table SEDIMENTS in the mapping table file t.cmt: the particle diameter "
+                        "\"0\" must lie above 0 and at most 1000.\n"))
         << out;
 
     file("t.cmt", "TORVA_INDEX_MAP_TABLES\n");
     EXPECT_FALSE(load(erosion_cards()));
-    EXPECT_TRUE(
-        printed("Error: Sediment transport specified but sediments table missing in the .cmt file.\n"))
-        << out;
+    EXPECT_TRUE(printed("Error: Sediment transport specified but sediments table missing in the .cmt file.\n")) << out;
 
     sediment_tables();
     EXPECT_FALSE(load(cards_with("SOIL_EROSION 1\nSAND_SIZE 0.0625\nMAPPING_TABLE t.cmt\n")));
@@ -228,23 +214,21 @@ TEST_F(QualityInputs, ContaminantsKeepTheirOwnValues)
     const std::string header = "ID\n";
     file("t.cmt", "TORVA_INDEX_MAP_TABLES\nINDEX_MAP soils.idx \"Soils\"\nINDEX_MAP land.idx \"Land\"\n"
                   "CONTAMINANT_TRANSPORT\nNUM_CONTAM 3\n"
-                  "\"Nitrate\" \"Soils\" \"no3 out.txt\"\nPRECIP_CONC 0.5\nPARTITION 2\nNUM_IDS 2\n" +
-                      header + mapping_row(1, "1 0.1 0.01 10 1 0.5 7 0.05") +
-                      mapping_row(2, "2 0.2 0.02 20 2 0.6 8 0.06") +
-                      // The second shares the first's index map and lacks its PRECIP_CONC line.
-                      "\"Atrazine\" \"Soils\" \"atr.out\"\nPARTITION 3\nNUM_IDS 2\n" + header +
-                      mapping_row(1, "3 0.3 0 30 3 0.7 9 0.07") + mapping_row(2, "4 0.4 0 40 4 0.8 9 0.08") +
-                      // The third's map uses ID 2, which only the earlier tables list; it
-                      // lacks its PARTITION line.
-                      "\"Lead\" \"Land\" \"pb.out\"\nPRECIP_CONC 0.7\nNUM_IDS 1\n" + header +
-                      mapping_row(1, "5 0.5 0 50 5 0.9 9 0.09"));
+                  "\"Nitrate\" \"Soils\" \"no3 out.txt\"\nPRECIP_CONC 0.5\nPARTITION 2\nNUM_IDS 2\n" + header +
+                  mapping_row(1, "1 0.1 0.01 10 1 0.5 7 0.05") + mapping_row(2, "2 0.2 0.02 20 2 0.6 8 0.06") +
+                  // The second shares the first's index map and lacks its PRECIP_CONC line.
+                  "\"Atrazine\" \"Soils\" \"atr.out\"\nPARTITION 3\nNUM_IDS 2\n" + header +
+                  mapping_row(1, "3 0.3 0 30 3 0.7 9 0.07") + mapping_row(2, "4 0.4 0 40 4 0.8 9 0.08") +
+                  // The third's map uses ID 2, which only the earlier tables list; it
+                  // lacks its PARTITION line.
+                  "\"Lead\" \"Land\" \"pb.out\"\nPRECIP_CONC 0.7\nNUM_IDS 1\n" + header +
+                  mapping_row(1, "5 0.5 0 50 5 0.9 9 0.09"));
     ASSERT_TRUE(load(cards_with("OV_CON_TRANS\nMAPPING_TABLE t.cmt\n"))) << out;
-    EXPECT_TRUE(
-        printed("\nReading contaminant table...  3 contaminants found\n"
-                "  Checking Nitrate............................In map soils.idx category 1 has 6 values\n"
-                "In map soils.idx category 2 has 3 values\nfound and read index map\n"
-                "Error in reading the precip concentration of constituent #2\n"
-                "  Checking Atrazine...........................In map soils.idx"))
+    EXPECT_TRUE(printed("\nReading contaminant table...  3 contaminants found\n"
+                        "  Checking Nitrate............................In map soils.idx category 1 has 6 values\n"
+                        "In map soils.idx category 2 has 3 values\nfound and read index map\n"
+                        "Error in reading the precip concentration of constituent #2\n"
+                        "  Checking Atrazine...........................In map soils.idx"))
         << out;
     EXPECT_EQ(s->num_contam, 3);
     EXPECT_EQ(s->constituent_names[3], "Lead");
@@ -275,8 +259,7 @@ TEST_F(QualityInputs, ContaminantsKeepTheirOwnValues)
                         "Error in reading the partition coefficient of constituent #3\n"
                         "  Checking Lead...............................In map land.idx"))
         << out;
-    EXPECT_TRUE(printed("Error reading the contaminant transport tables in the mapping table file.\n"))
-        << out;
+    EXPECT_TRUE(printed("Error reading the contaminant transport tables in the mapping table file.\n")) << out;
 
     EXPECT_FALSE(load(cards_with("OV_CON_TRANS\n")));
     EXPECT_TRUE(printed("Error: The number of contaminants is not a positive value.\n")) << out;
