@@ -47,7 +47,6 @@ const pending_process pending_table[] = {
     // eroded sediment carries into the channels is not handed over yet.
     {"SEDIMENT_CONTAM with CHANNEL_INPUT", "Sediment-bound contaminants in channels",
      ON(s.cards.sediment_contam && !s.cards.channel_input.empty())},
-    {"CONTAM_MAP", "Contaminant maps", ON(s.cards.contam_map_given)},
     {"NUTRIENTS", "The nutrient module", ON(s.cards.nutrients)},
     // Outputs: the point and link/node series of timeseries_output_step and
     // the end-of-run files.

@@ -2,6 +2,7 @@
 // constituent layers, the growth of the per-constituent containers, the
 // contaminant load map and the sediment-attached volumes.
 #include <algorithm>
+#include <cstdio>
 
 #include "core/error_state.h"
 #include "core/model_state.h"
@@ -25,6 +26,26 @@ int soil_constituent_layers(const model_state& s)
     if (s.inf_layered_soil == 1)
         return s.mixing_layer_depth > depth_eps ? 3 : 2;
     return 0;
+}
+
+// A load is a mass (or, over the soil column, a concentration): a negative
+// value would start the balances from mass that is not there. False, with
+// the cell named and the run stopped, at the first such value.
+bool load_map_values_ok(const model_state& s, const std::string& name)
+{
+    for (int r = 1; r <= s.mask.rows(); ++r)
+        for (int c = 1; c <= s.mask.cols(); ++c) {
+            const int cell = s.mask[r][c];
+            if (cell < 1 || cell > s.contam_map.size() || s.contam_map[cell] >= 0.0)
+                continue;
+            std::printf("Error: row %d, column %d of the contaminant load map %s holds %g; a load cannot be "
+                        "negative.\n",
+                        r, c, name.c_str(), s.contam_map[cell]);
+            error_set(err_stop);
+            report_error(error_state);
+            return false;
+        }
+    return true;
 }
 
 } // namespace
@@ -78,6 +99,15 @@ void read_contaminant_params(model_state& s)
 
     if (s.contam_map_given) {
         const std::string& name = s.cards.contam_map;
+        // Erosion alone carries no contaminant whose land mass the map could set.
+        if (s.num_contam < 1) {
+            std::printf("Error: the contaminant load map %s sets the first contaminant's mass on the land, "
+                        "but the run has no contaminants (no CONTAMINANT_TRANSPORT table).\n",
+                        name.c_str());
+            error_set(err_stop);
+            report_error(error_state);
+            return;
+        }
         if (!s.contam_map_file.fp && !file_rec_open(s.contam_map_file, name, "r")) {
             error_set(err_open_file, "contaminant load map", name.c_str());
             error_state.raised = 1;
@@ -88,7 +118,7 @@ void read_contaminant_params(model_state& s)
                           text_format("reading contaminant load map from file: %s\n", name.c_str()));
         read_cell_reals(s, s.contam_map_file, name, s.contam_map);
         file_rec_close(s.contam_map_file);
-        if (error_state.raised)
+        if (error_state.raised || !load_map_values_ok(s, name))
             return;
         if (s.land_mass.count >= 1)
             for (int i = 1; i <= cells && i <= s.land_mass.width && i <= s.contam_map.size(); ++i)

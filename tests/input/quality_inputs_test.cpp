@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <string>
 
 #include "core/error_state.h"
@@ -105,6 +106,57 @@ TEST_F(QualityInputs, ErosionClassesAndPropertiesThroughTheHub)
     EXPECT_EQ(s->constituent_type.cap, 0);
     EXPECT_EQ(s->ov_conc.count, 0);
     EXPECT_TRUE(s->ov_point_q) << "the work arrays are sized";
+}
+
+// Erosion alone sets up no contaminant, so a load map has nothing to load.
+TEST_F(QualityInputs, ALoadMapWithoutContaminantsIsRefused)
+{
+    sediment_tables();
+    grid("load.map", "0 1 1 0\n1 1 2 2\n1 1 2 0\n");
+    EXPECT_FALSE(load(erosion_cards("CONTAM_MAP load.map\n")));
+    EXPECT_TRUE(
+        printed("Error: the contaminant load map load.map sets the first contaminant's mass on the land, "
+                "but the run has no contaminants (no CONTAMINANT_TRANSPORT table).\n"))
+        << out;
+}
+
+// Two contaminants on the soil map: land values 10 and 20 (ID 1), 30 and
+// 40 (ID 2). The load map replaces the first one's cell by cell.
+TEST_F(QualityInputs, ALoadMapReplacesTheFirstContaminantsLandValue)
+{
+    file("t.cmt",
+         "TORVA_INDEX_MAP_TABLES\nINDEX_MAP soils.idx \"Soils\"\nCONTAMINANT_TRANSPORT\nNUM_CONTAM 2\n"
+         "\"A\" \"Soils\" \"a.out\"\nPRECIP_CONC 0\nPARTITION 0\nNUM_IDS 2\nID\n" +
+             mapping_row(1, "0 0 0 10 0 0 0 0") + mapping_row(2, "0 0 0 30 0 0 0 0") +
+             "\"B\" \"Soils\" \"b.out\"\nPRECIP_CONC 0\nPARTITION 0\nNUM_IDS 2\nID\n" +
+             mapping_row(1, "0 0 0 20 0 0 0 0") + mapping_row(2, "0 0 0 40 0 0 0 0"));
+    const std::string cards = cards_with("OV_CON_TRANS\nMAPPING_TABLE t.cmt\nCONTAM_MAP load.map\n");
+    grid("load.map", "0 1 2 0\n3 4 5 6\n7 8 9 0\n");
+    ASSERT_TRUE(load(cards)) << out;
+    for (int i = 1; i <= 9; ++i)
+        EXPECT_EQ(s->land_mass[1][i], i) << i;
+    EXPECT_EQ(s->land_mass[2][4], 20.0);
+    EXPECT_EQ(s->land_mass[2][5], 40.0);
+
+    const struct {
+        const char* map; // null: no file
+        const char* message;
+    } bad[] = {
+        {nullptr, "Error: Unable to open contam file.\n"},
+        {"0 1 2 0\n3 4 5 6\n", "Unexpected end of file in file: load.map\n"},
+        {"0 1 2 0\n3 4 5x 6\n7 8 9 0\n",
+         "Error: row 2, column 3 of map load.map holds \"5x\", which is not a number.\n"},
+        {"0 1 2 0\n3 4 5 6\n7 -8 9 0\n", "Error: row 3, column 2 of the contaminant load map load.map holds "
+                                         "-8; a load cannot be negative.\n"},
+    };
+    for (const auto& c : bad) {
+        SCOPED_TRACE(c.message);
+        std::remove(dir.file("load.map").c_str());
+        if (c.map)
+            grid("load.map", c.map);
+        EXPECT_FALSE(load(cards));
+        EXPECT_TRUE(printed(c.message)) << out;
+    }
 }
 
 TEST_F(QualityInputs, ErosionMethodOutsideTheFormulasIsRefused)

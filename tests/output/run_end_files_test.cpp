@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <sstream>
 #include <string>
@@ -107,6 +108,51 @@ TEST(RunEndFiles, StormHotstartsRestartTheNextRunWhereItStopped)
     EXPECT_TRUE(holds(info, "Size is 5, 3")) << info;
 }
 
+// The companion hydrograph file is written while the run still holds the
+// outlet and location hydrographs open: it must hold every row of both.
+TEST(RunEndFiles, CompanionHydrographHoldsEveryRowOfTheRunsHydrographs)
+{
+    scratch_dir dir("vks_run");
+    copy_hotstart_example(dir);
+    std::string out;
+    ASSERT_EQ(run_in(dir, "storm.prj", out), 0) << out;
+
+    // Column 2 of the outlet file, columns 2 and 3 of the location file.
+    std::vector<std::vector<double>> expected(3);
+    for (const std::string& l : lines_of(read_file(dir.file("storm.otl")))) {
+        double t = 0.0, q = 0.0;
+        ASSERT_EQ(std::sscanf(l.c_str(), "%lf %lf", &t, &q), 2) << l;
+        expected[0].push_back(q);
+    }
+    for (const std::string& l : lines_of(read_file(dir.file("storm.hlo")))) {
+        double t = 0.0, q1 = 0.0, q2 = 0.0;
+        ASSERT_EQ(std::sscanf(l.c_str(), "%lf %lf %lf", &t, &q1, &q2), 3) << l;
+        expected[1].push_back(q1);
+        expected[2].push_back(q2);
+    }
+    ASSERT_EQ(expected[0].size(), 21u) << "one row a minute over 20 minutes";
+
+    const std::string vks = read_file(dir.file("storm.vks"));
+    std::istringstream in(vks);
+    std::string title;
+    int locations = 0, date = 0, time = 0, steps = 0, rows = 0;
+    in >> title >> locations >> date >> time >> steps >> rows;
+    EXPECT_EQ(locations, 2) << vks;
+    EXPECT_EQ(rows, 21) << vks;
+    for (int k = 0; k < 2 * locations; ++k) {
+        int link_or_node = 0;
+        in >> link_or_node;
+    }
+    for (int block = 0; block < 3; ++block)
+        for (std::size_t i = 0; i < expected[block].size(); ++i) {
+            double v = NAN;
+            ASSERT_TRUE(in >> v) << "block " << block << " ends at row " << i + 1 << "\n" << vks;
+            EXPECT_NEAR(v, expected[block][i], 5.1e-5) << "block " << block << ", row " << i + 1;
+        }
+    double extra = 0.0;
+    EXPECT_FALSE(in >> extra) << vks;
+}
+
 namespace
 {
 
@@ -171,6 +217,55 @@ TEST_F(EndGrids, HotstartGridsReadBackAndWriteTheSameFileAgain)
     }
 }
 
+// Every grid the end of the run writes opens in GDAL as it is, north up,
+// with each cell's value at its own row and column.
+TEST_F(EndGrids, EveryEndGridOpensInGdalWithItsCellsInPlace)
+{
+    if (!gdal_available())
+        GTEST_SKIP() << "gdalinfo is not installed";
+    grid();
+    set_output_folder(dir.path()); // the fixed-name grids land here
+    s->gw_simulation = 1;
+    s->elevgw.assign(4, 0.0);
+    s->yes_exfil.assign(4, 0);
+    for (int i = 1; i <= 4; ++i) {
+        s->elevgw[i] = 90.0 + i;
+        s->ground_elev[i] = 100.5 + i;
+    }
+    s->gw_exfil_any = 1;
+    s->yes_exfil[1] = s->yes_exfil[3] = 1;
+    s->cards.adjust_elev_given = 1;
+    s->cards.adjust_elev = dir.file("elev.asc");
+    s->cards.write_ov_hotstart_given = s->cards.write_sm_hotstart_given = 1;
+    s->write_ov_hotstart_name = dir.file("ov.hot");
+    s->write_sm_hotstart_name = dir.file("sm.hot");
+    EXPECT_EQ(run_end(), "");
+
+    // The five grids as the bands of one virtual raster, which places each
+    // by its own header: one look-up at the four cell centres reads them all.
+    const char* const files[] = {"hotstart_file", "elev.asc", "satsource_file", "ov.hot", "sm.hot"};
+    std::string command = "cd '" + dir.path() + "' && gdalbuildvrt -q -separate all.vrt";
+    for (const char* f : files)
+        command += std::string(" ") + f;
+    command +=
+        " 2>&1 && printf '15 15\\n25 15\\n5 5\\n25 5\\n' | gdallocationinfo -valonly -geoloc all.vrt 2>&1";
+    std::string out;
+    ASSERT_EQ(run_command(command, out), 0) << out;
+    // Per cell, the value of each grid in the order above (the grids hold
+    // single-precision reals).
+    const double expected[4][5] = {{91.0, 101.5, 1.0, 0.123457, 0.05},
+                                   {92.0, 102.5, 0.0, 0.0, 0.1},
+                                   {93.0, 103.5, 1.0, 2.5, 0.15},
+                                   {94.0, 104.5, 0.0, 0.0, 0.2}};
+    std::istringstream values(out);
+    for (int cell = 0; cell < 4; ++cell)
+        for (int g = 0; g < 5; ++g) {
+            double v = NAN;
+            ASSERT_TRUE(values >> v) << out;
+            EXPECT_NEAR(v, expected[cell][g], 1e-6) << files[g] << ", cell " << cell + 1;
+        }
+}
+
 TEST_F(EndGrids, FailedOpensAndWritesNameTheirFile)
 {
     grid();
@@ -229,6 +324,35 @@ TEST(RunEndFiles, AnalyzersReportAtTheMomentsOfAWholeRun)
         ++reports;
     EXPECT_EQ(reports, 3) << flow;
     EXPECT_TRUE(holds(flow, "flow at 01-01-2000, 12:10: 0.  Nodes with values > 1000.000000:\n")) << flow;
+}
+
+// A storm read from a gauge file starts its event in the rain step and ends
+// it at the run's end: an analyzer of both moments sees the channel dry at
+// the first and running at the second.
+TEST(RunEndFiles, AnalyzersReportTheBeginningAndEndOfARainEvent)
+{
+    scratch_dir dir("analyzer_event");
+    copy_hotstart_example(dir);
+    std::string prj = read_file(dir.file("storm.prj"));
+    for (const char* card : {"RAIN_INTENSITY", "RAIN_DURATION"}) {
+        const std::size_t at = prj.find(std::string("\n") + card);
+        prj.erase(at + 1, prj.find('\n', at + 1) - at);
+    }
+    prj.replace(prj.find("PRECIP_UNIF"), 11, "PRECIP_FILE storm.gag");
+    write_file(dir.file("storm.prj"), prj + "ANALYZERS watch.txt\n");
+    write_file(dir.file("storm.gag"), "EVENT storm\nNRGAG 1\nNRPDS 2\nCOORD 25.0 15.0 \"G\"\n"
+                                      "RATES 2000 1 1 12 0 50.0\nRATES 2000 1 1 12 30 0.0\n");
+    write_file(dir.file("watch.txt"), "2DS depth Ee > 0.01 fc events.txt\n");
+    std::string out;
+    ASSERT_EQ(run_in(dir, "storm.prj", out), 0) << out;
+    const std::string events = read_file(dir.file("events.txt"));
+    const std::size_t begin = events.find("depth at the beginning of an event at 01-01-2000, 12:0: 0.");
+    const std::size_t end = events.find("depth at the end of an event at 01-01-2000, 12:20: 0.");
+    ASSERT_NE(begin, std::string::npos) << events;
+    ASSERT_NE(end, std::string::npos) << events;
+    EXPECT_LT(begin, end);
+    EXPECT_EQ(events.find("====> 0 out of 5 nodes passed", begin), events.find("====>", begin)) << events;
+    EXPECT_EQ(events.find("====> 5 out of 5 nodes passed", end), events.find("====>", end)) << events;
 }
 
 TEST_F(EndGrids, ChannelHotstartHasOneLinePerRoutedNodeInLinkOrder)

@@ -2,7 +2,8 @@
 // rain on a sloping plane soaks into a two-layer soil column, exchanges with
 // the surface water and decays; the soil and overland balances of both
 // constituents close, every flow shows in the summary, and one and four
-// threads write the same files.
+// threads write the same files. A contaminant load map sets the first
+// constituent's mass on the land cell by cell.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -218,5 +219,107 @@ TEST(ContaminantExample, BalancesCloseWhenTheRunStopsMidExchange)
             EXPECT_LT(std::fabs(value(soil, "Soil mass balance error")), 0.001) << soil;
         }
         expect_run_balances_close(sum, 0.001);
+    }
+}
+
+namespace
+{
+
+// A load map over the example's 4 x 6 plane: cell k (row by row) holds 10 k,
+// 3,000 in all.
+std::string load_map(int rows)
+{
+    std::string map =
+        "north: 40.00\nsouth: 0.00\neast: 60.00\nwest: 0.00\nrows: " + std::to_string(rows) + "\ncols: 6\n";
+    for (int r = 0; r < rows; ++r) {
+        for (int c = 1; c <= 6; ++c)
+            map += std::to_string(10 * (6 * r + c)) + " ";
+        map += "\n";
+    }
+    return map;
+}
+
+std::string with_load_map_no_soil(std::string prj)
+{
+    prj.erase(prj.find("SOIL_CON_TRANS\n"), 15);
+    return prj + "CONTAM_MAP      contam_load.map\n";
+}
+
+// The soil column's top layer 10 cm deep (the depth cards are in metres).
+std::string with_load_map(std::string prj)
+{
+    prj.replace(prj.find("SOIL_MOIST_DEPTH 30.0"), 21, "SOIL_MOIST_DEPTH 0.30");
+    prj.replace(prj.find("TOP_LAYER_DEPTH  10.0"), 21, "TOP_LAYER_DEPTH  0.10");
+    return prj + "CONTAM_MAP      contam_load.map\n";
+}
+
+} // namespace
+
+// The load map replaces the first contaminant's table value cell by cell;
+// the second keeps its table value of 2 per cell. Without the soil column
+// the value is the undissolved mass on the land in kg; with it, the top
+// layer's concentration in mg/kg, so the layer (10 cm of soil of specific
+// gravity 2.65 and porosity 0.45 under 100 m2) holds 0.014575 kg per unit.
+TEST(ContaminantExample, LoadMapGivesTheFirstContaminantsLandMass)
+{
+    const struct {
+        std::string (*edit)(std::string);
+        const char* first;
+        const char* second;
+        const char* label;
+        double per_unit; // kg in the summary per unit of the map
+    } cases[] = {
+        {with_load_map_no_soil, "Constituent     1 (Decaying)\n", "Constituent     2 (Conservative)\n",
+         "Initial undissolved mass", 1.0},
+        {with_load_map, "Soil Constituent Transport Summary for Decaying \n",
+         "Soil Constituent Transport Summary for Conservative \n", "Initial Mass in Soil Column",
+         0.1 * 100.0 * 2650.0 * 0.55 / 1e6},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        scratch_dir dir("contam_load");
+        write_file(dir.file("contam_load.map"), load_map(4));
+        run_example(dir.path(), 1, c.edit);
+        const std::string out = read_file(dir.file("out.txt"));
+        EXPECT_NE(out.find("reading contamimant load map from file: contam_load.map\n"), std::string::npos)
+            << out;
+        const std::string sum = read_file(dir.file("contam.sum"));
+        EXPECT_NE(sum.find("reading contaminant load map from file: contam_load.map\n"), std::string::npos);
+        const std::string first = section(sum, c.first);
+        const std::string second = section(sum, c.second);
+        EXPECT_NEAR(value(first, c.label), 3000.0 * c.per_unit, 0.006) << first;
+        EXPECT_NEAR(value(second, c.label), 48.0 * c.per_unit, 0.006) << second;
+    }
+}
+
+// Each way a load map stops the run ends it with status 1 (the reader's other
+// messages are tested with the inputs).
+TEST(ContaminantExample, ALoadMapThatDoesNotFitOrIsNegativeStopsTheRun)
+{
+    const struct {
+        int rows;         // 0: no file
+        const char* from; // a value of the map replaced by `to`
+        const char* to;
+        const char* message;
+    } cases[] = {
+        {0, "", "", "Error: Unable to open contam file.\n  (File: contam_load.map)\n"},
+        {3, "", "", "Incorrect number of rows in map: contam_load.map\n"},
+        {4, " 100 ", " -100 ",
+         "Error: row 2, column 4 of the contaminant load map contam_load.map holds -100; a load cannot be "
+         "negative.\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        scratch_dir dir("contam_load_bad");
+        if (c.rows > 0) {
+            std::string map = load_map(c.rows);
+            if (*c.from)
+                map.replace(map.find(c.from), std::string(c.from).size(), c.to);
+            write_file(dir.file("contam_load.map"), map);
+        }
+        run_example(dir.path(), 1, with_load_map_no_soil, 1);
+        const std::string out = read_file(dir.file("out.txt"));
+        EXPECT_NE(out.find(c.message), std::string::npos) << out;
+        EXPECT_EQ(out.find("not available yet"), std::string::npos) << out;
     }
 }
