@@ -370,11 +370,13 @@ void channel_block(model_state& s, std::FILE* fp, int first)
 void global_block(model_state& s, std::FILE* fp, int first)
 {
     std::fprintf(fp, "\n\n *************   Global Transport Summaries   **************** \n\n");
-    double g = 0.0;
     for (int k = 1; k <= s.num_constituents; ++k) {
         const int type = s.constituent_type[k];
         const bool decays = s.contam_table_read && type == contaminant;
         const bool qbn = s.nutrients && type == nutrient;
+        // Each nutrient's own net kinetic gain, not a sum carried over the
+        // species before it.
+        double g = 0.0;
         double in = s.GLOBAL_MASS_INIT[k] + s.GLOBAL_POINT_SOURCE[k] + s.global_precip_mass[k];
         double out = s.GLOBAL_MASS_OUT[k] + s.GLOBAL_MASS_FINAL[k];
         if (decays)
