@@ -33,8 +33,8 @@ const pending_process pending_table[] = {
     // overland scheme (classes carried as constituents) is not.
     {"SOIL_EROSION 11 to 16", "Soil erosion carried as overland constituents",
      ON(s.sed.soil_erosion&& s.cards.soil_erosion > 9)},
-    // Channel constituents are routed within an event; what they exchange
-    // with lakes, the land between events, overbank flow, the initial
+    // Channel constituents are routed through links and lakes within an
+    // event; what they carry between events, overbank flow, the initial
     // channel masses and the channel outputs are not built yet.
     {"LONG_TERM with CHAN_CON_TRANS", "Channel constituents from one event to the next",
      ON(s.cards.chan_con_trans && s.cards.long_term)},
@@ -77,8 +77,6 @@ const std::array<pending_boundary, 0> pending_boundaries{};
 
 // Processes that only the inputs switch on (the channel file's lakes).
 const pending_process pending_after_inputs[] = {
-    {"CHAN_CON_TRANS with channel lakes", "Channel constituent transport through lakes",
-     [](const model_state& s) { return s.chan_con_trans && s.chan_lakes; }},
     // The soil constituent columns have no layers over the Richards columns
     // yet: what soaks in would leave the soil balance unbooked.
     {"SOIL_CON_TRANS with INF_RICHARDS", "Soil constituents over Richards infiltration",

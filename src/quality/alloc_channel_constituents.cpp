@@ -135,7 +135,8 @@ void alloc_event_totals(model_state& s, int c)
                     &s.event_chan_lake_sed_contam_mass,
                     &s.event_lake_sed_contam_source_mass,
                     &s.event_lake_settled_sed_mass,
-                    &s.lake_contam_error};
+                    &s.lake_contam_error,
+                    &s.lake_final_mass_run};
     for (dvec* v : lake)
         dvector_alloc_zero(*v, c, "lake constituent total");
 }
