@@ -34,12 +34,10 @@ const pending_process pending_table[] = {
     {"SOIL_EROSION 11 to 16", "Soil erosion carried as overland constituents",
      ON(s.sed.soil_erosion&& s.cards.soil_erosion > 9)},
     // Channel constituents are routed through links and lakes within an
-    // event; what they carry between events, overbank flow, the initial
-    // channel masses and the channel outputs are not built yet.
+    // event; what they carry between events, overbank flow and the channel
+    // outputs are not built yet.
     {"LONG_TERM with CHAN_CON_TRANS", "Channel constituents from one event to the next",
      ON(s.cards.chan_con_trans && s.cards.long_term)},
-    {"INIT_CHAN_CONC", "Initial channel constituent masses",
-     ON(s.cards.chan_con_trans && s.cards.init_chan_conc != 0.0)},
     {"OVERBANK_FLOW with CHAN_CON_TRANS", "Constituents carried by overbank flow",
      ON(s.cards.chan_con_trans && s.cards.overbank_flow)},
     {"ALL_CONTAM_OUTPUT with CHAN_CON_TRANS", "Channel constituent link/node outputs",

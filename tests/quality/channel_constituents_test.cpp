@@ -342,17 +342,14 @@ TEST_F(ChannelConstituents, NodeMassesAtTheRunAndEventStarts)
                              "OV_CON_TRANS\nCHAN_CON_TRANS\nMAPPING_TABLE t.cmt\nINIT_CHAN_CONC 2\n"))
         << out;
     model_state& m = *s;
-    // Link 3 holds water as from a hotstart; node 3 of link 1 is dry.
+    // Link 3 holds water as from a hotstart whose areas follow only from
+    // its stages; node 3 of link 1 is dry.
     for (int n = 1; n <= 2; ++n) {
         m.yp[n][3] = m.bel[n][3] + 0.3;
         m.chan_depth[n][3] = 0.3;
     }
     ex_section(m, 2);
     const int d = m.node_dim;
-    for (int c = 1; c <= 3; ++c) {
-        m.chan_conc[c][3 * d + 1] = m.chan_conc[c][3 * d + 2] = 2.0;
-        m.chan_conc[c][d + 3] = 2.0;
-    }
     const double lake = m.GLOBAL_MASS_INIT[1];
     testing::internal::CaptureStdout();
     init_channel_state(m);

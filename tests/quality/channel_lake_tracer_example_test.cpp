@@ -107,3 +107,28 @@ TEST(ChannelLakeTracerExample, LakeTermsBookedAndBalancesCloseOnEveryThreadCount
     for (const char* name : {"lake_tracer.sum", "lake_tracer.otl", "lake_tracer_lakes.out"})
         EXPECT_EQ(read_file(one.file(name)), read_file(four.file(name))) << name;
 }
+
+// From a channel hotstart (stages only) at INIT_CHAN_CONC: the ditches
+// start with concentration x their water volume and the pond with
+// concentration x its volume, both counted in the event's, the run's and
+// the global initial masses, and every balance still closes.
+TEST(ChannelLakeTracerExample, InitialConcentrationFillsDitchesAndPond)
+{
+    scratch_dir dir("lake_tracer_init");
+    // Stages 0.1 m above the node beds of both ditches.
+    write_file(dir.file("start.dht"), "1 1 99.575\n2 1 99.525\n3 1 99.475\n1 4 99.375\n2 4 99.325\n");
+    write_file(dir.file("start.qht"), "");
+    const std::string sum = run_example(dir, 1, "INIT_CHAN_CONC 100\nREAD_CHAN_HOTSTART start\n");
+    const balances b = sections_of(sum);
+    expect_balances_close(b);
+    const double channel_volume = value(sum, "Initial volume in channels=");
+    const double lake_volume = value(sum, "Initial volume in perennial lakes");
+    ASSERT_GT(channel_volume, 1.0) << sum;
+    ASSERT_GT(lake_volume, 10.0) << sum;
+    const double in_channels = 100.0 * channel_volume / 1000.0;
+    const double in_lake = 100.0 * lake_volume / 1000.0;
+    EXPECT_NEAR(value(b.chan, "Initial Dissolved Mass in Channels"), in_channels, 0.006) << b.chan;
+    EXPECT_NEAR(value(b.run_chan, "Initial Mass in Channels"), in_channels, 0.006) << b.run_chan;
+    EXPECT_NEAR(value(b.lake, "Initial Dissolved in Lakes"), in_lake, 0.006) << b.lake;
+    EXPECT_NEAR(value(b.global, "Total initial mass"), in_channels + in_lake, 0.011) << b.global;
+}
