@@ -257,7 +257,10 @@ void lake_block(model_state& s, std::FILE* fp, int k)
                 value_at(s.lake_precip_mass_total, k) + value_at(s.lake_chan_exchange_total, k);
     if (s.calc_loss.size() > 0)
         in += value_at(s.lake_gw_mass_total, k);
-    double out = value_at(s.lake_outlet_mass_total, k) + value_at(s.lake_final_mass_run, k);
+    // Mass the routing took from lakes that went negative is booked as
+    // removed (negative: what it added).
+    double out = value_at(s.lake_outlet_mass_total, k) + value_at(s.lake_final_mass_run, k) +
+                 value_at(s.lake_clip_mass_total, k);
     if (s.contam_table_read && type == contaminant)
         out += value_at(s.lake_decay_mass_total, k);
     const double error = balance_error_pct(in, out, 0.0);
@@ -274,7 +277,8 @@ void lake_block(model_state& s, std::FILE* fp, int k)
     std::fprintf(fp, "Point source mass gain        %14.2lf \n", value_at(s.lake_point_mass_total, k));
     std::fprintf(fp, "Groundwater mass gain/loss    %14.2lf \n \n", value_at(s.lake_gw_mass_total, k));
     std::fprintf(fp, "Precip mass flux              %14.2lf \n", value_at(s.lake_precip_mass_total, k));
-    std::fprintf(fp, "Mass decay loss               %14.2lf \n \n", value_at(s.lake_decay_mass_total, k));
+    std::fprintf(fp, "Mass decay loss               %14.2lf \n", value_at(s.lake_decay_mass_total, k));
+    std::fprintf(fp, "Removed when negative         %14.2lf \n \n", value_at(s.lake_clip_mass_total, k));
     std::fprintf(fp, "Contam mass balance error       %14.4lf percent \n \n", error);
     const int lakes = s.num_lakes;
     const double* mass = row_of(s.lake_mass, k, lakes);
@@ -296,7 +300,10 @@ void channel_block(model_state& s, std::FILE* fp, int first)
         const bool qbn = s.nutrients && type == nutrient;
         double in = value_at(s.chan_point_mass_total, k) + value_at(s.chan_initial_mass_total, k) +
                     value_at(s.chan_ov_mass_total, k) + value_at(s.chan_gw_mass_total, k);
-        double out = value_at(s.chan_outlet_flux_total, k) + value_at(s.chan_final_dissolved, k);
+        // Mass taken from nodes that dried or went negative is booked as
+        // removed.
+        double out = value_at(s.chan_outlet_flux_total, k) + value_at(s.chan_final_dissolved, k) +
+                     value_at(s.chan_clip_mass_total, k);
         if (s.chan_lakes) {
             in += value_at(s.lake_outlet_mass_total, k);
             out += value_at(s.chan_to_lake_mass_total, k) + value_at(s.lake_chan_exchange_total, k);
@@ -354,6 +361,7 @@ void channel_block(model_state& s, std::FILE* fp, int first)
         if (s.sediment_contam)
             std::fprintf(fp, "Exchange with sediment        %14.2lf \n",
                          value_at(s.chan_sed_exchange_total, k));
+        std::fprintf(fp, "Removed at dry or neg. nodes  %14.2lf \n", value_at(s.chan_clip_mass_total, k));
         std::fprintf(fp, "\n");
         std::fprintf(fp, "Dissolved mass balance error       %14.4lf percent \n", error);
         std::fprintf(fp, "\n");
@@ -376,7 +384,8 @@ void global_block(model_state& s, std::FILE* fp, int first)
         const bool decays = s.contam_table_read && type == contaminant;
         const bool qbn = s.nutrients && type == nutrient;
         double in = s.GLOBAL_MASS_INIT[k] + s.GLOBAL_POINT_SOURCE[k] + s.global_precip_mass[k];
-        double out = s.GLOBAL_MASS_OUT[k] + s.GLOBAL_MASS_FINAL[k];
+        const double removed = value_at(s.chan_clip_mass_total, k) + value_at(s.lake_clip_mass_total, k);
+        double out = s.GLOBAL_MASS_OUT[k] + s.GLOBAL_MASS_FINAL[k] + removed;
         if (decays)
             out += s.GLOBAL_MASS_DECAY[k];
         if (qbn) {
@@ -426,6 +435,8 @@ void global_block(model_state& s, std::FILE* fp, int first)
             std::fprintf(fp, "Mass decay loss               %14.2lf \n", s.GLOBAL_MASS_DECAY[k]);
         if (qbn)
             std::fprintf(fp, "QBN gain/loss                 %14.2lf \n", g);
+        if (s.chan_con_trans)
+            std::fprintf(fp, "Removed in channels and lakes %14.2lf \n", removed);
         std::fprintf(fp, "\n");
         std::fprintf(fp, "Contam mass balance error       %14.4lf percent \n", s.GLOBAL_MASS_CON_ERROR[k]);
     }

@@ -156,6 +156,29 @@ TEST_F(FinalConstituents, EveryBlockAndItsBalance)
     EXPECT_TRUE(torva_test::matches_golden("final_constituents.golden", text, exact));
 }
 
+// Mass the routing took from dried or negative nodes (0.5) and from a
+// negative lake (0.25) leaves the channel, lake and global balances as
+// booked removals: they then close exactly, or as far as the rest of the
+// hand-set totals let them (global 31 in, 30.75 + 0.75 out).
+TEST_F(FinalConstituents, RemovedMassIsBookedInTheRunBalances)
+{
+    fill();
+    model_state& m = *s;
+    for (dvec* v : {&m.chan_clip_mass_total, &m.lake_clip_mass_total})
+        v->assign(2, 0.0);
+    m.chan_clip_mass_total[1] = 0.5;
+    m.lake_clip_mass_total[1] = 0.25;
+    write_final_constituent_summary(m);
+    EXPECT_EQ(m.chan_contam_error[1], 0.0);
+    EXPECT_NEAR(m.GLOBAL_MASS_CON_ERROR[1], -0.5 / 31.0 * 100.0, 1e-12);
+    const std::string text = summary();
+    EXPECT_TRUE(holds(text, "Removed at dry or neg. nodes            0.50 \n")) << text;
+    EXPECT_TRUE(holds(text, "Removed when negative                   0.25 \n \n"
+                            "Contam mass balance error               0.0000 percent"))
+        << text;
+    EXPECT_TRUE(holds(text, "Removed in channels and lakes           0.75 \n")) << text;
+}
+
 TEST_F(FinalConstituents, InfiltrationLeavesTheSystemOnlyWithoutSoilTransport)
 {
     struct soil_case {
