@@ -124,15 +124,17 @@ void soil_block(model_state& s, std::FILE* fp, int& first)
     }
 }
 
+// The dissolved mass is each cell's booked mass, as at the event close: a
+// channel cell's concentration times its depth misses what the channel
+// step took after the last mass step, whose mass the next mass step books.
 void overland_final_masses(model_state& s)
 {
-    const double area = s.gridsize * s.gridsize;
     for (int k = 1; k <= s.num_constituents; ++k) {
-        const double* conc = row_of(s.ov_conc, k, s.num_cells);
+        const double* mass = row_of(s.ov_mass, k, s.num_cells);
         const double* land = row_of(s.land_mass, k, s.num_cells);
         for (int m = 1; m <= s.num_cells; ++m) {
-            if (!(s.chan_lakes && value_at(s.lake_mask, m) != 0) && conc) {
-                const double kg = conc[m] * value_at(s.ov_depth, m) * area / 1000.0;
+            if (!(s.chan_lakes && value_at(s.lake_mask, m) != 0) && mass) {
+                const double kg = mass[m] / 1000.0;
                 s.OV_MASS_FINAL[k] += kg;
                 s.GLOBAL_MASS_FINAL[k] += kg;
             }

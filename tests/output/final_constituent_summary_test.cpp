@@ -75,6 +75,7 @@ struct FinalConstituents : SummaryFixture {
         // count), land 2; in 3 + 2 + 5 + 0.5 + 1.5 = 12; out 4 + 1 + 1 + 4
         // + 1.5 = 11.5 (the outlet flux goes to the streams).
         row_array_add_rows(m.ov_conc, nc, 3);
+        row_array_add_rows(m.ov_mass, nc, 3);
         row_array_add_rows(m.land_mass, nc, 3);
         m.ov_conc[1][1] = 2.0;
         m.ov_conc[1][2] = 4.0;
@@ -82,6 +83,8 @@ struct FinalConstituents : SummaryFixture {
         m.ov_depth[1] = 0.01;
         m.ov_depth[2] = 0.02;
         m.ov_depth[3] = 0.5;
+        for (int j = 1; j <= 3; ++j)
+            m.ov_mass[1][j] = m.ov_conc[1][j] * m.ov_depth[j] * 100.0 * 100.0;
         m.land_mass[1][1] = 500.0;
         m.land_mass[1][2] = 1500.0;
         m.OV_MASS_FINAL[1] = 77.0; // measured afresh

@@ -25,15 +25,15 @@ const char* const example_files[] = {"lake_tracer.prj", "lake_tracer.msk", "lake
 
 const double rounding = 0.015; // kilograms are printed to two decimals
 
-// Copies the example into the folder with `extra` cards appended to the
-// project and runs it; returns the summary.
-std::string run_example(const scratch_dir& dir, int threads, const std::string& extra = "")
+// Copies the example into the folder, each file through `edit` when one is
+// given, and runs it; returns the summary.
+using file_edit = std::string (*)(const std::string& name, std::string text);
+
+std::string run_example(const scratch_dir& dir, int threads, file_edit edit = nullptr)
 {
     for (const char* name : example_files) {
         std::string text = read_file(std::string(TORVA_EXAMPLES) + "/channel_lake_tracer/" + name);
-        if (std::string(name) == "lake_tracer.prj")
-            text += extra;
-        write_file(dir.file(name), text);
+        write_file(dir.file(name), edit ? edit(name, text) : text);
     }
     std::string out;
     EXPECT_EQ(run_command("cd '" + dir.path() + "' && OMP_NUM_THREADS=" + std::to_string(threads) + " '" +
@@ -44,13 +44,22 @@ std::string run_example(const scratch_dir& dir, int threads, const std::string& 
     return read_file(dir.file("lake_tracer.sum"));
 }
 
+std::string replaced(std::string text, const std::string& from, const std::string& to)
+{
+    const std::size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
 struct balances {
-    std::string chan, lake, run_chan, run_lake, global;
+    std::string ov, run_ov, chan, lake, run_chan, run_lake, global;
 };
 
 balances sections_of(const std::string& sum)
 {
     balances b;
+    b.ov = section(sum, "Overland Contaminant Transport Summary for Tracer");
+    b.run_ov = section(sum, "Overland Constituent Transport Summary for Constituent");
     b.chan = section(sum, "Channel Contaminant Transport Summary for Tracer");
     b.lake = section(sum, "Lake Contaminant Transport Summary for Tracer");
     b.run_chan = section(sum, "Channel Contaminant Transport Summary for Contaminant");
@@ -63,8 +72,10 @@ balances sections_of(const std::string& sum)
 // totals are the event's (one event).
 void expect_balances_close(const balances& b)
 {
-    for (const std::string* text : {&b.chan, &b.lake, &b.run_chan, &b.run_lake, &b.global})
+    for (const std::string* text : {&b.ov, &b.run_ov, &b.chan, &b.lake, &b.run_chan, &b.run_lake, &b.global})
         ASSERT_FALSE(text->empty());
+    EXPECT_LT(std::fabs(value(b.ov, "Dissolved mass balance error")), 0.1) << b.ov;
+    EXPECT_LT(std::fabs(value(b.run_ov, "Contam mass balance error")), 0.1) << b.run_ov;
     EXPECT_LT(std::fabs(value(b.chan, "Contam mass balance error")), 0.1) << b.chan;
     EXPECT_LT(std::fabs(value(b.lake, "Dissolved mass balance error")), 0.1) << b.lake;
     EXPECT_LT(std::fabs(value(b.run_chan, "Dissolved mass balance error")), 0.1) << b.run_chan;
@@ -118,7 +129,9 @@ TEST(ChannelLakeTracerExample, InitialConcentrationFillsDitchesAndPond)
     // Stages 0.1 m above the node beds of both ditches.
     write_file(dir.file("start.dht"), "1 1 99.575\n2 1 99.525\n3 1 99.475\n1 4 99.375\n2 4 99.325\n");
     write_file(dir.file("start.qht"), "");
-    const std::string sum = run_example(dir, 1, "INIT_CHAN_CONC 100\nREAD_CHAN_HOTSTART start\n");
+    const std::string sum = run_example(dir, 1, [](const std::string& name, std::string text) {
+        return name == "lake_tracer.prj" ? text + "INIT_CHAN_CONC 100\nREAD_CHAN_HOTSTART start\n" : text;
+    });
     const balances b = sections_of(sum);
     expect_balances_close(b);
     const double channel_volume = value(sum, "Initial volume in channels=");
@@ -131,4 +144,26 @@ TEST(ChannelLakeTracerExample, InitialConcentrationFillsDitchesAndPond)
     EXPECT_NEAR(value(b.run_chan, "Initial Mass in Channels"), in_channels, 0.006) << b.run_chan;
     EXPECT_NEAR(value(b.lake, "Initial Dissolved in Lakes"), in_lake, 0.006) << b.lake;
     EXPECT_NEAR(value(b.global, "Total initial mass"), in_channels + in_lake, 0.011) << b.global;
+}
+
+// Six times the inflow behind a weir 0.3 m higher: the pond rises over the
+// cells of both ditches next to it (listed in its search order) and takes
+// their nodes and the water on those cells. What it takes from the ditches
+// and the land is booked on both sides, and every balance of the event and
+// of the run still closes.
+TEST(ChannelLakeTracerExample, PondTakingDitchNodesKeepsEveryBalance)
+{
+    scratch_dir dir("lake_tracer_flood");
+    const std::string sum = run_example(dir, 1, [](const std::string& name, std::string text) {
+        if (name == "lake_tracer.chn") {
+            text = replaced(text, "NUMPTS 4\n3 4 3 5 2 4 2 5\n", "NUMPTS 6\n3 4 3 5 2 4 2 5 3 3 3 6\n");
+            return replaced(text, "CREST_LOW_ELEV 99.40", "CREST_LOW_ELEV 99.70");
+        }
+        return name == "lake_tracer.pts" ? replaced(text, "0.05 20.0", "0.3 20.0") : text;
+    });
+    const balances b = sections_of(sum);
+    expect_balances_close(b);
+    EXPECT_GT(value(b.lake, "Lake/chan exchange"), 0.05) << b.lake;
+    EXPECT_DOUBLE_EQ(value(b.chan, "Exchange with lakes (-)"), value(b.lake, "Lake/chan exchange")) << b.chan;
+    EXPECT_LT(value(b.lake, "Overland flux"), -1.0) << "the pond spills onto the ditch cells: " << b.lake;
 }
