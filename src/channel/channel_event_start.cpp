@@ -9,10 +9,20 @@
 namespace
 {
 
-// An emptied node keeps no dissolved mass.
-void clear_node_constituents(model_state& s, int l, int n)
+// An emptied node keeps no dissolved mass. At the first event the run has
+// not started yet: what the node held leaves the run's initial masses.
+void clear_node_constituents(model_state& s, int l, int n, bool first)
 {
     const int node = s.node_dim * l + n;
+    if (first) {
+        const int c = std::min({s.num_constituents, s.chan_node_mass.count, s.chan_initial_mass_total.cap,
+                                s.GLOBAL_MASS_INIT.cap});
+        for (int m = 1; m <= c && node <= s.chan_node_mass.width; ++m) {
+            const double kg = s.chan_node_mass[m][node] / 1000.0;
+            s.chan_initial_mass_total[m] -= kg;
+            s.GLOBAL_MASS_INIT[m] -= kg;
+        }
+    }
     for (row_array<double>* rows : {&s.chan_conc, &s.chan_node_mass, &s.chan_tot_node_mass})
         for (int m = 1; m <= rows->count; ++m)
             if (node <= rows->width)
@@ -58,7 +68,7 @@ void channel_event_start(model_state& s)
                 s.chan_depth[n][l] = 0.0;
                 s.qlat[n][l] = 0.0;
                 if (s.chan_con_trans)
-                    clear_node_constituents(s, l, n);
+                    clear_node_constituents(s, l, n, first);
             }
         }
         if (s.head_bound)

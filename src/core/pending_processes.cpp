@@ -33,11 +33,6 @@ const pending_process pending_table[] = {
     // overland scheme (classes carried as constituents) is not.
     {"SOIL_EROSION 11 to 16", "Soil erosion carried as overland constituents",
      ON(s.sed.soil_erosion&& s.cards.soil_erosion > 9)},
-    // Channel constituents are routed within and between events and go
-    // with overbank flow; what they exchange with lakes and the initial
-    // channel masses are not built yet.
-    {"INIT_CHAN_CONC", "Initial channel constituent masses",
-     ON(s.cards.chan_con_trans && s.cards.init_chan_conc != 0.0)},
     // Water that exfiltrates from the table carries the column's constituents
     // onto the land only through the soil constituent step.
     {"OV_CON_TRANS with WATER_TABLE and without SOIL_CON_TRANS",
@@ -66,8 +61,6 @@ const std::array<pending_boundary, 0> pending_boundaries{};
 
 // Processes that only the inputs switch on (the channel file's lakes).
 const pending_process pending_after_inputs[] = {
-    {"CHAN_CON_TRANS with channel lakes", "Channel constituent transport through lakes",
-     [](const model_state& s) { return s.chan_con_trans && s.chan_lakes; }},
     // The soil constituent columns have no layers over the Richards columns
     // yet: what soaks in would leave the soil balance unbooked.
     {"SOIL_CON_TRANS with INF_RICHARDS", "Soil constituents over Richards infiltration",

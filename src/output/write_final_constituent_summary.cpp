@@ -124,15 +124,17 @@ void soil_block(model_state& s, std::FILE* fp, int& first)
     }
 }
 
+// The dissolved mass is each cell's booked mass, as at the event close: a
+// channel cell's concentration times its depth misses what the channel
+// step took after the last mass step, whose mass the next mass step books.
 void overland_final_masses(model_state& s)
 {
-    const double area = s.gridsize * s.gridsize;
     for (int k = 1; k <= s.num_constituents; ++k) {
-        const double* conc = row_of(s.ov_conc, k, s.num_cells);
+        const double* mass = row_of(s.ov_mass, k, s.num_cells);
         const double* land = row_of(s.land_mass, k, s.num_cells);
         for (int m = 1; m <= s.num_cells; ++m) {
-            if (!(s.chan_lakes && value_at(s.lake_mask, m) != 0) && conc) {
-                const double kg = conc[m] * value_at(s.ov_depth, m) * area / 1000.0;
+            if (!(s.chan_lakes && value_at(s.lake_mask, m) != 0) && mass) {
+                const double kg = mass[m] / 1000.0;
                 s.OV_MASS_FINAL[k] += kg;
                 s.GLOBAL_MASS_FINAL[k] += kg;
             }
@@ -257,7 +259,10 @@ void lake_block(model_state& s, std::FILE* fp, int k)
                 value_at(s.lake_precip_mass_total, k) + value_at(s.lake_chan_exchange_total, k);
     if (s.calc_loss.size() > 0)
         in += value_at(s.lake_gw_mass_total, k);
-    double out = value_at(s.lake_outlet_mass_total, k) + value_at(s.lake_final_mass_run, k);
+    // Mass the routing took from lakes that went negative is booked as
+    // removed (negative: what it added).
+    double out = value_at(s.lake_outlet_mass_total, k) + value_at(s.lake_final_mass_run, k) +
+                 value_at(s.lake_clip_mass_total, k);
     if (s.contam_table_read && type == contaminant)
         out += value_at(s.lake_decay_mass_total, k);
     const double error = balance_error_pct(in, out, 0.0);
@@ -274,7 +279,8 @@ void lake_block(model_state& s, std::FILE* fp, int k)
     std::fprintf(fp, "Point source mass gain        %14.2lf \n", value_at(s.lake_point_mass_total, k));
     std::fprintf(fp, "Groundwater mass gain/loss    %14.2lf \n \n", value_at(s.lake_gw_mass_total, k));
     std::fprintf(fp, "Precip mass flux              %14.2lf \n", value_at(s.lake_precip_mass_total, k));
-    std::fprintf(fp, "Mass decay loss               %14.2lf \n \n", value_at(s.lake_decay_mass_total, k));
+    std::fprintf(fp, "Mass decay loss               %14.2lf \n", value_at(s.lake_decay_mass_total, k));
+    std::fprintf(fp, "Removed when negative         %14.2lf \n \n", value_at(s.lake_clip_mass_total, k));
     std::fprintf(fp, "Contam mass balance error       %14.4lf percent \n \n", error);
     const int lakes = s.num_lakes;
     const double* mass = row_of(s.lake_mass, k, lakes);
@@ -296,7 +302,10 @@ void channel_block(model_state& s, std::FILE* fp, int first)
         const bool qbn = s.nutrients && type == nutrient;
         double in = value_at(s.chan_point_mass_total, k) + value_at(s.chan_initial_mass_total, k) +
                     value_at(s.chan_ov_mass_total, k) + value_at(s.chan_gw_mass_total, k);
-        double out = value_at(s.chan_outlet_flux_total, k) + value_at(s.chan_final_dissolved, k);
+        // Mass taken from nodes that dried or went negative is booked as
+        // removed.
+        double out = value_at(s.chan_outlet_flux_total, k) + value_at(s.chan_final_dissolved, k) +
+                     value_at(s.chan_clip_mass_total, k);
         if (s.chan_lakes) {
             in += value_at(s.lake_outlet_mass_total, k);
             out += value_at(s.chan_to_lake_mass_total, k) + value_at(s.lake_chan_exchange_total, k);
@@ -354,6 +363,7 @@ void channel_block(model_state& s, std::FILE* fp, int first)
         if (s.sediment_contam)
             std::fprintf(fp, "Exchange with sediment        %14.2lf \n",
                          value_at(s.chan_sed_exchange_total, k));
+        std::fprintf(fp, "Removed at dry or neg. nodes  %14.2lf \n", value_at(s.chan_clip_mass_total, k));
         std::fprintf(fp, "\n");
         std::fprintf(fp, "Dissolved mass balance error       %14.4lf percent \n", error);
         std::fprintf(fp, "\n");
@@ -378,7 +388,8 @@ void global_block(model_state& s, std::FILE* fp, int first)
         // species before it.
         double g = 0.0;
         double in = s.GLOBAL_MASS_INIT[k] + s.GLOBAL_POINT_SOURCE[k] + s.global_precip_mass[k];
-        double out = s.GLOBAL_MASS_OUT[k] + s.GLOBAL_MASS_FINAL[k];
+        const double removed = value_at(s.chan_clip_mass_total, k) + value_at(s.lake_clip_mass_total, k);
+        double out = s.GLOBAL_MASS_OUT[k] + s.GLOBAL_MASS_FINAL[k] + removed;
         if (decays)
             out += s.GLOBAL_MASS_DECAY[k];
         if (qbn) {
@@ -428,6 +439,8 @@ void global_block(model_state& s, std::FILE* fp, int first)
             std::fprintf(fp, "Mass decay loss               %14.2lf \n", s.GLOBAL_MASS_DECAY[k]);
         if (qbn)
             std::fprintf(fp, "QBN gain/loss                 %14.2lf \n", g);
+        if (s.chan_con_trans)
+            std::fprintf(fp, "Removed in channels and lakes %14.2lf \n", removed);
         std::fprintf(fp, "\n");
         std::fprintf(fp, "Contam mass balance error       %14.4lf percent \n", s.GLOBAL_MASS_CON_ERROR[k]);
     }

@@ -21,7 +21,6 @@ constexpr int nutrient_species = 9;
 constexpr int lake_link = 0x20;
 constexpr int structure_link = 0x40;
 constexpr double seconds_per_day = 86400.0;
-constexpr double zero_eps = 1e-16;
 
 // Rows of the dissolved state: concentration, node mass, dispersion.
 void add_state_rows(model_state& s, int k1, int k2, int k3, int nodes)
@@ -135,7 +134,8 @@ void alloc_event_totals(model_state& s, int c)
                     &s.event_chan_lake_sed_contam_mass,
                     &s.event_lake_sed_contam_source_mass,
                     &s.event_lake_settled_sed_mass,
-                    &s.lake_contam_error};
+                    &s.lake_contam_error,
+                    &s.lake_final_mass_run};
     for (dvec* v : lake)
         dvector_alloc_zero(*v, c, "lake constituent total");
 }
@@ -177,15 +177,16 @@ void initial_values(model_state& s, int c)
             }
             continue;
         }
+        // The node areas of a hotstart are computed from its stages only
+        // later: every node starts at the concentration here, and the
+        // channel's initial state empties the nodes that turn out dry.
         const int nodes = s.nx[l];
         for (int k = 1; k <= nodes && k < s.node_dim; ++k) {
             const int node = s.node_dim * l + k;
-            const bool wet = k <= s.area.rows() && l <= s.area.cols() && s.area[k][l] > zero_eps;
             for (int m = 1; m <= c; ++m) {
                 s.chan_node_decay[m][node] = decay;
                 s.chan_node_disp[m][node] = s.chan_disp_coef;
-                if (wet)
-                    s.chan_conc[m][node] = s.init_chan_conc;
+                s.chan_conc[m][node] = s.init_chan_conc;
             }
         }
     }

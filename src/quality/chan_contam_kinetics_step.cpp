@@ -7,6 +7,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include <omp.h>
+
 #include "core/model_state.h"
 #include "quality/chan_route_sources.h"
 #include "quality/chan_sed_contam.h"
@@ -68,7 +70,9 @@ void chan_contam_kinetics_step(model_state& s)
             const double dt = (now - s.chan_kin_last) * seconds_per_day;
             s.chan_kin_dt = dt;
             int bad_area = 0;
-#pragma omp parallel for schedule(static) reduction(+ : bad_area)
+            // As many threads as constituents at most (see the routing step).
+            const int threads = std::max(1, std::min(omp_get_max_threads(), nc));
+#pragma omp parallel for schedule(static) num_threads(threads) reduction(+ : bad_area)
             for (int i = 1; i <= nc; ++i)
                 if (s.constituent_type[i] == 1 && !chan_con_decay(s, i, dt))
                     ++bad_area;

@@ -196,7 +196,10 @@ void chan_contam_route_step(model_state& s)
         // The accumulators are sized with the channel constituents.
         const int nc = std::min(
             {s.num_constituents, s.constituent_type.cap, s.chan_outlet_dmt.size(), s.chan_conc.count});
-        const int threads = static_cast<int>(s.wq_work.size());
+        // No more threads than constituents: a thread without one would
+        // still have to reach the closing barrier, which on a busy machine
+        // costs more than the routing of a small network.
+        const int threads = std::max(1, std::min(static_cast<int>(s.wq_work.size()), nc));
         route_fault found;
 #pragma omp parallel num_threads(threads)
         {

@@ -342,17 +342,14 @@ TEST_F(ChannelConstituents, NodeMassesAtTheRunAndEventStarts)
                              "OV_CON_TRANS\nCHAN_CON_TRANS\nMAPPING_TABLE t.cmt\nINIT_CHAN_CONC 2\n"))
         << out;
     model_state& m = *s;
-    // Link 3 holds water as from a hotstart; node 3 of link 1 is dry.
+    // Link 3 holds water as from a hotstart whose areas follow only from
+    // its stages; node 3 of link 1 is dry.
     for (int n = 1; n <= 2; ++n) {
         m.yp[n][3] = m.bel[n][3] + 0.3;
         m.chan_depth[n][3] = 0.3;
     }
     ex_section(m, 2);
     const int d = m.node_dim;
-    for (int c = 1; c <= 3; ++c) {
-        m.chan_conc[c][3 * d + 1] = m.chan_conc[c][3 * d + 2] = 2.0;
-        m.chan_conc[c][d + 3] = 2.0;
-    }
     const double lake = m.GLOBAL_MASS_INIT[1];
     testing::internal::CaptureStdout();
     init_channel_state(m);
@@ -378,5 +375,34 @@ TEST_F(ChannelConstituents, NodeMassesAtTheRunAndEventStarts)
     EXPECT_EQ(m.chan_node_mass[2][3 * d + 1], 0.0);
     EXPECT_EQ(m.chan_conc[2][3 * d + 1], 0.0);
     EXPECT_EQ(m.chan_initial_dissolved_event[2], 0.0);
+    // A later event's emptying leaves the run's start as it was.
+    EXPECT_NEAR(m.chan_initial_mass_total[2], 2.0 * volume / 1000.0, 1e-12);
     testing::internal::GetCapturedStdout();
+}
+
+// Water the set-up put in the channel (a stream head boundary, say) that
+// the first event empties takes its INIT_CHAN_CONC mass out of the run's
+// initial masses, so the run's balance starts from what the event starts
+// with.
+TEST_F(ChannelConstituents, FirstEventEmptyingTheChannelLeavesNoInitialMass)
+{
+    ASSERT_TRUE(load_network(lake_network, lake_gst,
+                             "OV_CON_TRANS\nCHAN_CON_TRANS\nMAPPING_TABLE t.cmt\nINIT_CHAN_CONC 2\n"))
+        << out;
+    model_state& m = *s;
+    m.yp[2][3] = m.bel[2][3] + 0.3;
+    m.chan_depth[2][3] = 0.3;
+    ex_section(m, 2);
+    const double lake = m.GLOBAL_MASS_INIT[1];
+    testing::internal::CaptureStdout();
+    init_channel_state(m);
+    ASSERT_GT(m.chan_initial_mass_total[1], 0.0);
+    channel_event_start(m);
+    testing::internal::GetCapturedStdout();
+    for (int c = 1; c <= 3; ++c) {
+        EXPECT_EQ(m.chan_node_mass[c][m.node_dim * 3 + 2], 0.0);
+        EXPECT_NEAR(m.chan_initial_mass_total[c], 0.0, 1e-15);
+        EXPECT_NEAR(m.GLOBAL_MASS_INIT[c], lake, 1e-12);
+        EXPECT_NEAR(m.lake_initial_dissolved_event[c], lake, 1e-12) << "the lake keeps its mass";
+    }
 }
