@@ -58,7 +58,11 @@ const pending_process pending_table[] = {
     {"SEDIMENT_CONTAM with CHANNEL_INPUT", "Sediment-bound contaminants in channels",
      ON(s.cards.sediment_contam && !s.cards.channel_input.empty())},
     {"CONTAM_MAP", "Contaminant maps", ON(s.cards.contam_map_given)},
-    {"NUTRIENTS", "The nutrient module", ON(s.cards.nutrients)},
+    // The nutrient module runs over land and in the soil; its channel side
+    // (stream and lake species, their link/node outputs) is not wired to the
+    // channel routing yet.
+    {"NUTRIENTS with CHANNEL_INPUT", "Nutrients in channels",
+     ON(s.cards.nutrients && !s.cards.channel_input.empty())},
     // Outputs: the point and link/node series of timeseries_output_step and
     // the end-of-run files.
 };
