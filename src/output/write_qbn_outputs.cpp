@@ -1,5 +1,6 @@
 #include "output/output_steps.h"
 
+#include "core/error_state.h"
 #include "core/model_state.h"
 #include "output/map_series.h"
 #include "quality/qbn_steps.h"
@@ -7,13 +8,19 @@
 namespace
 {
 
+// After a grid that could not be opened the run stops: the remaining
+// series of the output time are not written.
 void total_ov_n(model_state& s)
 {
+    if (error_state.raised)
+        return;
     map_series_write(s.qbn_object->maps.total_n, s.elapsed_min);
 }
 
 void total_ov_p(model_state& s)
 {
+    if (error_state.raised)
+        return;
     map_series_write(s.qbn_object->maps.total_p, s.elapsed_min);
 }
 
@@ -21,10 +28,11 @@ void total_ov_p(model_state& s)
 void species_maps(model_state& s, int k)
 {
     row_array<map_series>& rows = s.qbn_object->maps.rows;
-    if (k + 1 > rows.count)
+    if (k + 1 > rows.count || error_state.raised)
         return;
     map_series_write(rows[k + 1][1], s.elapsed_min);
-    map_series_write(rows[k + 1][2], s.elapsed_min);
+    if (!error_state.raised)
+        map_series_write(rows[k + 1][2], s.elapsed_min);
 }
 
 } // namespace
