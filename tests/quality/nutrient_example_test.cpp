@@ -27,10 +27,17 @@ const char* const example_files[] = {
     "still.prj",   "soil.prj",   "still.pre",   "nutr.msk",     "nutr.ele",    "nutr.ovh", "nutr.idx",
     "nutr_do.map", "nutr_k.map", "nutr_hc.map", "nutr_por.map", "nutr_m0.map", "nutr.cmt", "nutr.env"};
 
-void run_example(const std::string& folder, const char* project, int threads)
+// Copies the example into the folder (the project through `edit`) and runs
+// the project.
+void run_example(const std::string& folder, const char* project, int threads,
+                 std::string (*edit)(std::string) = nullptr)
 {
-    for (const char* name : example_files)
-        write_file(folder + "/" + name, read_file(std::string(TORVA_EXAMPLES) + "/nutrients/" + name));
+    for (const char* name : example_files) {
+        std::string text = read_file(std::string(TORVA_EXAMPLES) + "/nutrients/" + name);
+        if (edit && std::string(name) == project)
+            text = edit(text);
+        write_file(folder + "/" + name, text);
+    }
     std::string out;
     ASSERT_EQ(run_command("cd '" + folder + "' && OMP_NUM_THREADS=" + std::to_string(threads) + " '" +
                               torva_exe() + "' " + project + " 2>&1",
@@ -183,6 +190,19 @@ TEST(NutrientExample, SeriesAndMapsHaveOneEntryPerOutputTime)
     in >> outside >> first;
     EXPECT_EQ(outside, 0.0) << "the first cell of the grid is outside";
     EXPECT_NEAR(first, total_n, 1e-6);
+
+    // Binary datasets: a 100-byte header, two steps of 4 + 2 + 8 + 20 x 2 +
+    // 20 x 8 bytes, and the end card 210.
+    scratch_dir binary("nutr_binary");
+    run_example(binary.path(), "still.prj", 1, [](std::string prj) {
+        return prj.replace(prj.find("MAP_TYPE        1"), 17, "MAP_TYPE        2");
+    });
+    for (const char* name : {"total_n", "total_p", "nh4_map.mass", "nh4_map.conc"}) {
+        SCOPED_TRACE(name);
+        const std::string bytes = read_file(binary.file(name));
+        ASSERT_EQ(bytes.size(), 100u + 2u * 214u + 4u);
+        EXPECT_EQ(bytes.substr(bytes.size() - 4), std::string("\xd2\0\0\0", 4));
+    }
 }
 
 // Rain carrying nutrients and a contaminant soaks into the soil column:
