@@ -58,9 +58,10 @@ const pending_process pending_table[] = {
     {"SEDIMENT_CONTAM with CHANNEL_INPUT", "Sediment-bound contaminants in channels",
      ON(s.cards.sediment_contam && !s.cards.channel_input.empty())},
     {"CONTAM_MAP", "Contaminant maps", ON(s.cards.contam_map_given)},
-    // The nutrient module runs over land and in the soil; its channel side
-    // (stream and lake species, their link/node outputs) is not wired to the
-    // channel routing yet.
+    // The nutrient module runs over land and in the soil. In channels its
+    // link/node outputs (TOTAL_CHAN_N, TOTAL_CHAN_KN, TOTAL_CHAN_P, OUT_ST_*)
+    // are not written yet, and the run's global balance of the species the
+    // land hands to the channels does not close yet.
     {"NUTRIENTS with CHANNEL_INPUT", "Nutrients in channels",
      ON(s.cards.nutrients && !s.cards.channel_input.empty())},
     // Outputs: the point and link/node series of timeseries_output_step and
