@@ -139,6 +139,24 @@ TEST(NutrientExample, StillWaterKeepsTheInitialMassOfEveryConstituent)
         << "no reactions are modelled";
 }
 
+// Two runs of a batch in one process start from the same state and write
+// the same files.
+TEST(NutrientExample, BatchRunsRepeatEachOther)
+{
+    scratch_dir dir("nutr_batch");
+    for (const char* name : example_files)
+        write_file(dir.file(name), read_file(std::string(TORVA_EXAMPLES) + "/nutrients/" + name));
+    std::string out;
+    ASSERT_EQ(
+        run_command("cd '" + dir.path() + "' && OMP_NUM_THREADS=1 '" + torva_exe() + "' -b2 still.prj 2>&1",
+                    out),
+        0)
+        << out;
+    for (const std::string name : {"still.sum", "total_n", "nh4_map.mass", "no3.mass"})
+        EXPECT_EQ(read_file(dir.file("0000_" + name)), read_file(dir.file("0001_" + name))) << name;
+    EXPECT_FALSE(read_file(dir.file("0001_total_n")).empty());
+}
+
 // Every series that is on gets one row per output time of the outlet
 // hydrograph, in its fixed layout; the overland total maps are complete
 // datasets with one step per map time.
