@@ -481,6 +481,9 @@ void write_final_constituent_summary(model_state& s)
     if (s.chan_con_trans)
         channel_block(s, fp, first);
     global_block(s, fp, first);
-    // TODO: the nutrient module's dm/dt totals, once the nutrient module is
-    // available.
+    if (s.nutrients && s.qbn_object) {
+        std::fprintf(fp, "QBN dm/dt Summary\n");
+        std::fprintf(fp, "  Total dm/dt in:  %14.4lf\n", s.qbn_object->dmdt_in_total);
+        std::fprintf(fp, "  Total dm/dt out: %14.4lf\n\n", s.qbn_object->dmdt_out_total);
+    }
 }

@@ -5,6 +5,7 @@
 #include "output/map_kinds.h"
 #include "output/map_series.h"
 #include "output/output_steps.h"
+#include "quality/qbn_model.h"
 
 void write_map_dataset_ends(model_state& s)
 {
@@ -30,10 +31,19 @@ void write_map_dataset_ends(model_state& s)
             write_dataset_end(*bind_map_kind(s, kind).dataset, s.map_binary);
     }
 
-    // TODO: nutrient module: the end markers of the mass and concentration
-    // map series of every water constituent with its overland maps on, and
-    // "ENDDS" on both link/node files of every constituent with stream
-    // outputs on (the series are not opened yet, see open_nutrient_outputs).
+    // The nutrient module's map series: every open dataset gets its marker,
+    // the two totals as well as each constituent's mass and concentration.
+    if (s.nutrients && s.qbn_object) {
+        qbn_model& m = *s.qbn_object;
+        for (int k = 1; k <= m.maps.rows.count && k <= qbn_constituent_count; ++k) {
+            if (m.out_ov[k - 1].flag != 1)
+                continue;
+            map_series_end(m.maps.rows[k][1]);
+            map_series_end(m.maps.rows[k][2]);
+        }
+        map_series_end(m.maps.total_n);
+        map_series_end(m.maps.total_p);
+    }
 }
 
 void write_snow_dataset_ends(model_state& s)

@@ -1,17 +1,52 @@
 #include "output/output_steps.h"
 
+#include "core/error_state.h"
 #include "core/model_state.h"
+#include "output/map_series.h"
 #include "quality/qbn_steps.h"
 
+namespace
+{
+
+// After a grid that could not be opened the run stops: the remaining
+// series of the output time are not written.
+void total_ov_n(model_state& s)
+{
+    if (error_state.raised)
+        return;
+    map_series_write(s.qbn_object->maps.total_n, s.elapsed_min);
+}
+
+void total_ov_p(model_state& s)
+{
+    if (error_state.raised)
+        return;
+    map_series_write(s.qbn_object->maps.total_p, s.elapsed_min);
+}
+
+// The mass series of a water constituent, then its concentration series.
+void species_maps(model_state& s, int k)
+{
+    row_array<map_series>& rows = s.qbn_object->maps.rows;
+    if (k + 1 > rows.count || error_state.raised)
+        return;
+    map_series_write(rows[k + 1][1], s.elapsed_min);
+    if (!error_state.raised)
+        map_series_write(rows[k + 1][2], s.elapsed_min);
+}
+
+} // namespace
+
 // One map output time of the nutrient module: the derived values are
-// refreshed in their order.
-// TODO: nutrient module: write the "Total_ov_N" and "Total_ov_P" map series,
-// the channel total link/node series and the per-species outputs (they are
-// opened by open_nutrient_outputs, which waits for the module's arrays);
-// each writer goes into the writers record.
+// refreshed in their order, each series written as soon as its values are.
+// The channel outputs of the module are refused at start-up.
 void write_qbn_outputs(model_state& s)
 {
-    if (!s.nutrients)
+    if (!s.nutrients || !s.qbn_object)
         return;
-    qbn_derived_outputs(s, qbn_output_writers{});
+    qbn_output_writers w;
+    w.total_ov_n = total_ov_n;
+    w.total_ov_p = total_ov_p;
+    w.species_maps = species_maps;
+    qbn_derived_outputs(s, w);
 }

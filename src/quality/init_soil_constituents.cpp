@@ -104,8 +104,7 @@ void init_soil_constituents(model_state& s)
         s.OV_LAND_MASS_INIT[i] = 0.0;
         if (!conc || !mass || !land || s.ov_conc.width < n || s.ov_mass.width < n || s.land_mass.width < n)
             continue;
-        double ov_init = 0.0, land_init = 0.0, global = 0.0;
-#pragma omp parallel for schedule(static) reduction(+ : ov_init, land_init, global)
+#pragma omp parallel for schedule(static)
         for (int j = 1; j <= n; ++j) {
             if (kind == contaminant_kind && decay && uptake) {
                 decay[j] /= seconds_per_day;
@@ -124,8 +123,6 @@ void init_soil_constituents(model_state& s)
             if (lakes && s.lake_mask[j] != 0) {
                 mass[j] = 0.0;
                 conc[j] = 0.0;
-            } else {
-                ov_init += mass[j] / 1000.0;
             }
             if (soil) {
                 double** sm = s.soil_mass.table[i];
@@ -141,6 +138,12 @@ void init_soil_constituents(model_state& s)
             }
             if (sed_total)
                 sed_total[j] = mass[j];
+        }
+        // The totals are summed in cell order, so they do not depend on the
+        // thread count.
+        double ov_init = 0.0, land_init = 0.0, global = 0.0;
+        for (int j = 1; j <= n; ++j) {
+            ov_init += mass[j] / 1000.0;
             land_init += land[j] / 1000.0;
             global += (mass[j] + land[j]) / 1000.0;
         }

@@ -11,6 +11,7 @@
 #include "core/parallel.h"
 #include "quality/ov_contam.h"
 #include "quality/qbn_services.h"
+#include "quality/qbn_steps.h"
 
 namespace
 {
@@ -304,8 +305,9 @@ void ov_contam_step(model_state& s)
         s.qbn_ov_next = now + kinetics_days(s);
     if (s.nutrients && s.soil_con_trans && take_clock(s, s.qbn_ov2_next, s.qbn_ov2_last, s.qbn_ov2_dt, 1.0)) {
         s.qbn_ov2_next = now + kinetics_days(s);
-        // TODO: the nutrient module's overland kinetics (qbn_overland_step)
-        // with the elapsed days qbn_ov2_dt and the cells' rain.
+        if (s.qbn_object)
+            qbn_overland_step(s.qbn_object->overland, s.qbn_object->clock[0], s.qbn_ov2_dt,
+                              s.interception == 1 ? s.ri_eff : s.rain_rate);
     }
     if (!s.chan_explicit && take_clock(s, s.outlet_con_next, s.outlet_con_last, s.outlet_con_dt)) {
         s.outlet_con_next = now + s.contam_dt_days;

@@ -218,6 +218,9 @@ struct qbn_model {
     qbn_output_entry out_hyd[qbn_constituent_count];
     file_rec mass_files[qbn_constituent_count];
     file_rec conc_files[qbn_constituent_count];
+    // Run totals (g) of the mass the module's reactions add to and take from
+    // the water; they stay 0 while no reactions are modelled.
+    double dmdt_in_total = 0.0, dmdt_out_total = 0.0;
 };
 
 // Builds the object in caller-provided storage and returns it.

@@ -22,7 +22,6 @@ struct NutrientSetup : InputProject {
     void SetUp() override
     {
         InputProject::SetUp();
-        option_checks = false; // the nutrient steps are not built yet
         grid("soils.idx", "0 1 1 0\n1 1 2 2\n1 1 2 0\n");
         grid("d.map", "0 0.1 0 0\n0.2 0 0.05 0.3\n0.1 0.1 0.1 0\n"); // cells 2 and 4 dry
         grid("do.map", "0 8 7 0\n6 5 4 3\n2 1 9 0\n");

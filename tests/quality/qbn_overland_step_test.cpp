@@ -22,7 +22,6 @@ struct QbnRun : InputProject {
     void SetUp() override
     {
         InputProject::SetUp();
-        option_checks = false; // the module stays refused until merged
         grid("soils.idx", "0 1 1 0\n1 1 1 1\n1 1 1 0\n");
         grid("k.map", "0 3.6 3.6 0\n3.6 3.6 3.6 3.6\n3.6 3.6 3.6 0\n");
         grid("por.map", "0 0.4 0.4 0\n0.4 0.4 0.4 0.4\n0.4 0.4 0.4 0\n");
