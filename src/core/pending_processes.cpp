@@ -79,10 +79,6 @@ const std::array<pending_boundary, 0> pending_boundaries{};
 const pending_process pending_after_inputs[] = {
     {"CHAN_CON_TRANS with channel lakes", "Channel constituent transport through lakes",
      [](const model_state& s) { return s.chan_con_trans && s.chan_lakes; }},
-    // The soil constituent columns have no layers over the Richards columns
-    // yet: what soaks in would leave the soil balance unbooked.
-    {"SOIL_CON_TRANS with INF_RICHARDS", "Soil constituents over Richards infiltration",
-     [](const model_state& s) { return s.soil_con_trans && s.inf_richards; }},
 };
 
 void stop_run()

@@ -38,6 +38,21 @@ double exchange_in_transit(const model_state& s, int k)
     return g / 1000.0;
 }
 
+// Mass of constituent k between the land and the soil at the run's end (kg):
+// what infiltration and the exchange handed down and the exfiltration handed
+// up after the soil step's last call, and, negative, what the water took
+// from the soil by the exchange while the soil still holds it. The one side
+// has booked it and the other not yet, so the watershed still holds it once.
+double hand_overs_in_transit(const model_state& s, int k)
+{
+    const double* inflow = row_of(s.soil_con_inflow, k, s.num_cells);
+    const double* up = s.water_table ? row_of(s.soil_con_work, k, s.num_cells) : nullptr;
+    double g = 0.0;
+    for (int m = 1; m <= s.num_cells; ++m)
+        g += (inflow ? inflow[m] : 0.0) + (up ? up[m] : 0.0);
+    return g / 1000.0 - exchange_in_transit(s, k);
+}
+
 // Adds a two-way exchange to the side it feeds.
 void add_exchange(double x, double& in, double& out)
 {
@@ -75,6 +90,7 @@ void soil_block(model_state& s, std::FILE* fp, int& first)
                 s.soil_mass_final[k] += kg;
                 s.GLOBAL_MASS_FINAL[k] += kg;
             }
+        s.GLOBAL_MASS_FINAL[k] += hand_overs_in_transit(s, k);
         const bool qbn = s.nutrients && (type == nutrient || type == soil_pool);
         double in = s.OV_LAND_MASS_INIT[k] + s.soil_infil_mass[k] + s.soil_gw_in_mass[k];
         double out = s.soil_mass_final[k] + s.soil_gw_out_mass[k];

@@ -16,6 +16,7 @@
 #include "core/parallel.h"
 #include "quality/qbn_services.h"
 #include "quality/quality_steps.h"
+#include "subsurface/richards_layer.h"
 
 namespace
 {
@@ -39,6 +40,23 @@ bool soil_type_layers(const model_state& s, int cell, const soil_layer_rec** rec
         return false;
     *rec = &s.soil_layers[static_cast<std::size_t>(t)];
     return true;
+}
+
+// Porosity of the top `depth` cm of the cell's soil type: its layers'
+// porosities weighted by the thickness each has in that depth (the lowest
+// layer's below the soil).
+double richards_layer_porosity(const model_state& s, int cell, double depth)
+{
+    const soil_layer_rec* rec = nullptr;
+    if (!soil_type_layers(s, cell, &rec) || !(depth > 0.0))
+        return 0.0;
+    double top = 0.0, sum = 0.0;
+    for (int k = 0; k < 3 && top < depth; ++k) {
+        const double bottom = k == 2 ? depth : std::min(depth, top + rec->depth[k]);
+        sum += (bottom - top) * rec->porosity[k];
+        top = bottom;
+    }
+    return sum / depth;
 }
 
 bool in_lake(const model_state& s, int j)
@@ -89,6 +107,8 @@ int layer_water_contents(model_state& s)
         } else if (s.inf_redist) {
             for (int k = 1; k <= g.count; ++k)
                 theta[k] = redist_layer_theta(s, j, k, g.count);
+        } else if (g.count >= 1 && soil_over_richards(s)) {
+            theta[1] = richards_layer_theta(s, j, g.thick[1]);
         } else if (g.count >= 1) {
             theta[1] = s.soil_moisture.size() >= j ? s.soil_moisture[j] : 0.0;
         }
@@ -275,6 +295,11 @@ void report_nan_mass(const model_state& s, int i, int cell)
 
 } // namespace
 
+bool soil_over_richards(const model_state& s)
+{
+    return s.inf_richards && !s.inf_redist && !s.green_ampt && !s.inf_layered_soil;
+}
+
 soil_cell_layers soil_cell_geometry(const model_state& s, int cell)
 {
     soil_cell_layers g;
@@ -300,12 +325,29 @@ soil_cell_layers soil_cell_geometry(const model_state& s, int cell)
         return g;
     }
     g.count = std::min({s.soil_con_layers, soil_max_layers, s.soil_con_layer_depth.cap});
+    if (soil_over_richards(s)) {
+        g.count = std::min(g.count, 1);
+        if (g.count == 1) {
+            g.thick[1] = s.soil_con_layer_depth[1];
+            g.porosity[1] = richards_layer_porosity(s, cell, g.thick[1] * 100.0);
+        }
+        return g;
+    }
     const double phi = s.dist_porosity.size() >= cell ? s.dist_porosity[cell] : 0.0;
     for (int k = 1; k <= g.count; ++k) {
         g.thick[k] = s.soil_con_layer_depth[k];
         g.porosity[k] = phi;
     }
     return g;
+}
+
+double richards_layer_theta(const model_state& s, int cell, double depth)
+{
+    if (!(depth > 0.0) || s.numcells.size() < cell || s.THETA.rows() < cell || s.DZ.rows() < cell)
+        return 0.0;
+    const double* dz = s.DZ[cell];
+    const richards_cut cut = richards_layer_cut(dz, s.numcells[cell], depth * 100.0);
+    return richards_layer_water(s.THETA[cell], dz, cut) / (depth * 100.0);
 }
 
 double redist_layer_theta(const model_state& s, int cell, int k, int m)

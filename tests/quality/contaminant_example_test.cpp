@@ -157,25 +157,6 @@ TEST(ContaminantExample, PlainGreenAmptSoilTakesWhatSoaksIn)
     expect_balances_close(read_file(dir.file("contam.sum")));
 }
 
-// The soil constituent columns have no layers over the Richards columns yet:
-// such a project stops at start-up instead of losing what soaks in.
-TEST(ContaminantExample, SoilConstituentsOverRichardsColumnsAreRefused)
-{
-    scratch_dir dir("contam_richards");
-    const std::string from = std::string(TORVA_EXAMPLES) + "/richards/";
-    for (const char* f :
-         {"richards.msk", "richards.ele", "richards_soil.map", "richards.tab", "richards_theta.loc"})
-        write_file(dir.file(f), read_file(from + f));
-    write_file(dir.file("richards.prj"), read_file(from + "richards.prj") + "SOIL_CON_TRANS\n");
-    std::string out;
-    EXPECT_EQ(run_command("cd '" + dir.path() + "' && '" + torva_exe() + "' richards.prj 2>&1", out), 1);
-    EXPECT_NE(
-        out.find("Soil constituents over Richards infiltration (SOIL_CON_TRANS with INF_RICHARDS) is not "
-                 "available yet."),
-        std::string::npos)
-        << out;
-}
-
 // Exfiltrating water carries constituents onto the land only through the soil
 // constituent step: overland transport over a water table needs it.
 TEST(ContaminantExample, OverlandTransportOverAWaterTableNeedsTheSoilColumn)
