@@ -48,11 +48,6 @@ const pending_process pending_table[] = {
      ON(s.cards.chan_con_trans && s.cards.out_con_location_given)},
     {"OUT_MASS_LOCATION", "Channel constituent outputs at locations",
      ON(s.cards.chan_con_trans && s.cards.out_mass_location_given)},
-    // Water that exfiltrates from the table carries the column's constituents
-    // onto the land only through the soil constituent step.
-    {"OV_CON_TRANS with WATER_TABLE and without SOIL_CON_TRANS",
-     "Constituents carried onto the land by exfiltration",
-     ON(s.cards.ov_con_trans && s.cards.water_table_given && !s.cards.soil_con_trans)},
     // Sediment-bound constituents run over land; the sorbed load that the
     // eroded sediment carries into the channels is not handed over yet.
     {"SEDIMENT_CONTAM with CHANNEL_INPUT", "Sediment-bound contaminants in channels",

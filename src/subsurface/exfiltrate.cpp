@@ -50,6 +50,11 @@ void exfiltrate(model_state& s, double dt, exfil_scheme scheme)
     const bool blocked = s.ovr_flow_block && s.ov_block_frac.size() >= n;
     const bool cell_depth = s.exfil_cell_depth.size() >= n;
     const bool soil_exfil = s.soil_con_trans && s.soil_con_exfil.size() >= n;
+    // Without soil constituents the exfiltrated water brings the water
+    // table's concentration onto the land, and water leaking down takes the
+    // surface water's.
+    const bool land_exfil = s.ov_con_trans && !s.soil_con_trans && s.con_inf_work.size() >= n;
+    const int carried = std::min({s.num_constituents, s.soil_con_work.count, s.ov_conc.count});
     for (int i = 1; i <= n; ++i) {
         const int yes = s.yes_exfil[i];
         if (scheme == exfil_scheme::richards ? yes != 1 : yes < 1)
@@ -91,7 +96,14 @@ void exfiltrate(model_state& s, double dt, exfil_scheme scheme)
         // this water (Richards columns only with overland transport on).
         if (soil_exfil && (scheme != exfil_scheme::richards || s.ov_con_trans))
             s.soil_con_exfil[i] += e * area;
-        // TODO: the overland side of exfiltration without soil constituent
-        // transport (con_inf_work and the soil_con_work rows).
+        if (land_exfil) {
+            const double v = e * area;
+            s.con_inf_work[i] += v;
+            for (int j = 1; j <= carried; ++j) {
+                const row_array<double>& from = v >= 0.0 ? s.soil_group_rows : s.ov_conc;
+                if (j <= from.count && i <= from.width && i <= s.soil_con_work.width)
+                    s.soil_con_work[j][i] += v * from[j][i];
+            }
+        }
     }
 }

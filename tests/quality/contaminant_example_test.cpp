@@ -157,26 +157,6 @@ TEST(ContaminantExample, PlainGreenAmptSoilTakesWhatSoaksIn)
     expect_balances_close(read_file(dir.file("contam.sum")));
 }
 
-// Exfiltrating water carries constituents onto the land only through the soil
-// constituent step: overland transport over a water table needs it.
-TEST(ContaminantExample, OverlandTransportOverAWaterTableNeedsTheSoilColumn)
-{
-    scratch_dir dir("contam_table");
-    run_example(
-        dir.path(), 1,
-        [](std::string prj) {
-            prj.erase(prj.find("SOIL_CON_TRANS\n"), 15);
-            return prj + "WATER_TABLE contam_m0.map\n";
-        },
-        1);
-    const std::string out = read_file(dir.file("out.txt"));
-    EXPECT_NE(
-        out.find("Constituents carried onto the land by exfiltration (OV_CON_TRANS with WATER_TABLE and "
-                 "without SOIL_CON_TRANS) is not available yet."),
-        std::string::npos)
-        << out;
-}
-
 // A run that stops while ponded water still trades constituent with the soil
 // counts the exchange the soil step has not yet taken, so the event's
 // overland balance and the run's soil balance close at any stop time.

@@ -1,10 +1,13 @@
-// Soil constituents over Richards columns: the cut of a column at the depth
-// of the constituent layer, the washout of that layer by steady percolation
-// against the exponential of a mixed layer, and contaminated rain soaking
-// into the sand plot of the Richards example with every balance closing.
+// Constituents over Richards columns: the cut of a column at the depth of
+// the soil constituent layer, the washout of that layer by steady
+// percolation against the exponential of a mixed layer, contaminated rain
+// soaking into the sand plot of the Richards example with every balance
+// closing, and groundwater exfiltrating onto the plot without soil
+// constituents, bringing the water table's concentration.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 #include <string>
 
 #include "core/error_state.h"
@@ -12,6 +15,7 @@
 #include "core/model_state.h"
 #include "core/run_simulation.h"
 #include "quality/summary_text.h"
+#include "subsurface/infiltration.h"
 #include "subsurface/richards_layer.h"
 #include "support/test_support.h"
 
@@ -70,14 +74,16 @@ const char* const richards_files[] = {"richards.msk", "richards.ele", "richards_
                                       "richards_theta.loc"};
 
 // One contaminant row of the table: decay (per day), soil concentration
-// (mg/kg), rain concentration (mg/L) and partition coefficient.
-std::string contaminant(const char* name, double decay, double soil, double rain, double kd)
+// (mg/kg), rain concentration (mg/L), partition coefficient and the water
+// table's concentration (mg/L).
+std::string contaminant(const char* name, double decay, double soil, double rain, double kd,
+                        double table = 0.0)
 {
-    char row[200];
+    char row[320];
     std::snprintf(
         row, sizeof row,
-        "\"%s\" \"Sand\" \"c\"\nPRECIP_CONC %g\nPARTITION %g\nNUM_IDS 1\nID\n     1%80s%g %g 0 %g 0 0 0 0\n",
-        name, rain, kd, "", 1.0, decay, soil);
+        "\"%s\" \"Sand\" \"c\"\nPRECIP_CONC %g\nPARTITION %g\nNUM_IDS 1\nID\n     1%80s1 %g 0 %g %g 0 0 0\n",
+        name, rain, kd, "", decay, soil, table);
     return row;
 }
 
@@ -85,7 +91,7 @@ std::string contaminant(const char* name, double decay, double soil, double rain
 // `table` replaces its soil table when given, `cards` are added to the
 // project.
 void write_project(const scratch_dir& dir, const std::string& cmt, const std::string& cards,
-                   const std::string& table = "")
+                   const std::string& table = "", bool soil = true)
 {
     const std::string from = std::string(TORVA_EXAMPLES) + "/richards/";
     for (const char* f : richards_files)
@@ -97,7 +103,8 @@ void write_project(const scratch_dir& dir, const std::string& cmt, const std::st
                                       cmt);
     std::string prj = read_file(from + "richards.prj");
     prj.replace(prj.find('\n') + 1, 0, "PROJECT_PATH " + dir.path() + "\n");
-    write_file(dir.file("richards.prj"), prj + "OV_CON_TRANS\nSOIL_CON_TRANS\nMAPPING_TABLE r.cmt\n" + cards);
+    write_file(dir.file("richards.prj"),
+               prj + "OV_CON_TRANS\n" + (soil ? "SOIL_CON_TRANS\n" : "") + "MAPPING_TABLE r.cmt\n" + cards);
 }
 
 double last_mass = 0.0, last_theta = 0.0;
@@ -222,4 +229,110 @@ TEST(SoilOverRichards, AProjectWithoutAMixingLayerDepthIsRefused)
                        "MIXING_LAYER_DEPTH (m) above 0"),
               std::string::npos)
         << err << out.substr(0, 2000);
+}
+
+namespace
+{
+
+// Three Richards cells of 100 m2 with groundwater standing 10 cm above the
+// ground: the first under 2 cm of water (groundwater comes out), the second
+// under 30 cm (the pond leaks down), the third not exfiltrating; two
+// constituents at the water table's and the surface's own concentrations.
+struct ExfilCells {
+    std::unique_ptr<model_state> s = std::make_unique<model_state>();
+    ExfilCells(bool soil)
+    {
+        model_state& m = *s;
+        const int n = 3, c = 2;
+        m.num_cells = n;
+        m.gridsize = 10.0;
+        m.water_table = m.ov_con_trans = 1;
+        m.soil_con_trans = soil;
+        m.num_constituents = c;
+        for (dvec* v : {&m.ground_elev, &m.elevgw, &m.ov_depth, &m.avgks, &m.totaldz, &m.con_inf_work,
+                        &m.soil_con_exfil})
+            v->assign(n, 0.0);
+        m.yes_exfil.assign(n, 0);
+        for (row_array<double>* r : {&m.soil_con_work, &m.soil_group_rows, &m.ov_conc})
+            row_array_add_rows(*r, c, n);
+        for (int j = 1; j <= n; ++j) {
+            m.ground_elev[j] = 100.0;
+            m.elevgw[j] = 100.1;
+            m.avgks[j] = 36.0; // cm/h
+            m.totaldz[j] = 72.0;
+            m.yes_exfil[j] = j < 3;
+            for (int i = 1; i <= c; ++i) {
+                m.soil_group_rows[i][j] = 10.0 * i;
+                m.ov_conc[i][j] = 1.0 * i;
+            }
+        }
+        m.ov_depth[1] = 0.02;
+        m.ov_depth[2] = 0.30;
+    }
+};
+
+} // namespace
+
+TEST(ExfiltrationOntoLand, CarriesTheTableOrTheSurfaceConcentration)
+{
+    const double dt = 600.0, area = 100.0;
+    // (head - surface) x K / column x dt: 0.08 and -0.2 m x 0.5 per hour.
+    const double up = 0.08 * 0.5 * dt / 3600.0 * area, down = -0.2 * 0.5 * dt / 3600.0 * area; // m3
+    ExfilCells land(false);
+    exfiltrate(*land.s, dt, exfil_scheme::richards);
+    model_state& s = *land.s;
+    EXPECT_NEAR(s.con_inf_work[1], up, 1e-12);
+    EXPECT_NEAR(s.con_inf_work[2], down, 1e-12);
+    for (int i = 1; i <= 2; ++i) {
+        EXPECT_NEAR(s.soil_con_work[i][1], up * 10.0 * i, 1e-9) << "the water table's concentration";
+        EXPECT_NEAR(s.soil_con_work[i][2], down * 1.0 * i, 1e-9) << "the pond's own concentration";
+        EXPECT_EQ(s.soil_con_work[i][3], 0.0);
+    }
+    EXPECT_EQ(s.soil_con_exfil[1], 0.0);
+
+    // With soil constituents the soil step moves the mass: only the volume
+    // is handed to it.
+    ExfilCells soil(true);
+    exfiltrate(*soil.s, dt, exfil_scheme::richards);
+    EXPECT_NEAR(soil.s->soil_con_exfil[1], up, 1e-12);
+    EXPECT_NEAR(soil.s->soil_con_exfil[2], down, 1e-12);
+    EXPECT_EQ(soil.s->soil_con_work[1][1], 0.0);
+}
+
+// Groundwater 10 cm above the middle cell of the sand plot, without soil
+// constituents: what comes up carries the water table's 100 mg/L onto the
+// land, and the event's overland balance closes with it.
+TEST(ExfiltrationOntoLand, AnExfiltratingCellKeepsTheOverlandBalance)
+{
+    scratch_dir dir("exfil_onto_land");
+    write_project(dir,
+                  "NUM_CONTAM 2\n" + contaminant("Decaying", 2.0, 2.0, 5.0, 0.5, 100.0) +
+                      contaminant("Conservative", 0.0, 2.0, 5.0, 0.0, 100.0),
+                  "WATER_TABLE wt.map\n", "", false);
+    std::string grid = read_file(dir.file("richards.ele"));
+    grid = grid.substr(0, grid.find("rows:")) +
+           "rows: 3\ncols: 3\n99.0 99.0 99.0\n99.0 100.1 99.0\n99.0 99.0 99.0\n";
+    write_file(dir.file("wt.map"), grid);
+    // The node listing of the example's soil-moisture series does not fit the
+    // one-node column of the flooded cell.
+    std::string prj = read_file(dir.file("richards.prj"));
+    for (const char* card : {"IN_THETA_LOCATION", "OUT_THETA_LOCATION"}) {
+        const std::size_t at = prj.find(card);
+        prj.erase(at, prj.find('\n', at) + 1 - at);
+    }
+    write_file(dir.file("richards.prj"), prj);
+
+    std::string out;
+    ASSERT_EQ(run_in_process(dir, out), 0) << out.substr(0, 3000);
+    const std::string sum = read_file(dir.file("richards.sum"));
+    const double exfiltrated = value(sum, "volume of water exfiltrated:"); // m3, one decimal
+    ASSERT_GT(exfiltrated, 1.0) << sum;
+    for (const char* name : {"Decaying", "Conservative"}) {
+        SCOPED_TRACE(name);
+        const std::string ov =
+            section(sum, std::string("Overland Contaminant Transport Summary for ") + name);
+        ASSERT_FALSE(ov.empty()) << sum;
+        EXPECT_LT(std::fabs(value(ov, "Dissolved mass balance error")), 0.01) << ov;
+        EXPECT_NEAR(value(ov, "Exfiltration gain"), exfiltrated * 100.0 / 1000.0, 0.015) << ov;
+    }
 }
