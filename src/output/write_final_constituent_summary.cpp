@@ -92,7 +92,9 @@ void soil_block(model_state& s, std::FILE* fp, int& first)
             }
         s.GLOBAL_MASS_FINAL[k] += hand_overs_in_transit(s, k);
         const bool qbn = s.nutrients && (type == nutrient || type == soil_pool);
-        double in = s.OV_LAND_MASS_INIT[k] + s.soil_infil_mass[k] + s.soil_gw_in_mass[k];
+        // Negative layer masses set to zero added that much to the soil.
+        double in = s.OV_LAND_MASS_INIT[k] + s.soil_infil_mass[k] + s.soil_gw_in_mass[k] +
+                    value_at(s.soil_neg_mass_run, k);
         double out = s.soil_mass_final[k] + s.soil_gw_out_mass[k];
         if (s.water_table)
             out += s.soil_exfil_mass[k];
@@ -186,7 +188,9 @@ void overland_block(model_state& s, std::FILE* fp, int first)
         const int type = s.constituent_type[k];
         const bool decays = s.contam_table_read && type == contaminant;
         const bool qbn = s.nutrients && type == nutrient;
-        double in = s.OV_POINT_MASS[k] + s.OV_MASS_INIT[k] + s.OV_PRECIP_MASS[k];
+        // Negative masses set to zero added that much to the water.
+        double in =
+            s.OV_POINT_MASS[k] + s.OV_MASS_INIT[k] + s.OV_PRECIP_MASS[k] + value_at(s.ov_neg_mass_run, k);
         if (s.water_table)
             in += s.OV_EXFIL_MASS[k];
         double out = s.OV_INFIL_MASS[k] + s.OV_MASS_FINAL[k];
@@ -391,7 +395,10 @@ void global_block(model_state& s, std::FILE* fp, int first)
         const int type = s.constituent_type[k];
         const bool decays = s.contam_table_read && type == contaminant;
         const bool qbn = s.nutrients && type == nutrient;
-        double in = s.GLOBAL_MASS_INIT[k] + s.GLOBAL_POINT_SOURCE[k] + s.global_precip_mass[k];
+        // The clips of negative masses added mass on the land and in the soil.
+        double in = s.GLOBAL_MASS_INIT[k] + s.GLOBAL_POINT_SOURCE[k] + s.global_precip_mass[k] +
+                    value_at(s.ov_neg_mass_run, k) +
+                    (s.soil_con_trans ? value_at(s.soil_neg_mass_run, k) : 0.0);
         double out = s.GLOBAL_MASS_OUT[k] + s.GLOBAL_MASS_FINAL[k];
         if (decays)
             out += s.GLOBAL_MASS_DECAY[k];

@@ -262,6 +262,7 @@ void book_constituent(model_state& s, int i)
         s.event_soil_sed_mass[i] += sed / 1000.0;
     }
     s.event_soil_neg_mass[i] += clipped / 1000.0;
+    s.soil_neg_mass_run[i] += clipped / 1000.0;
 
     s.soil_gw_out_step[i] += gw_out;
     s.soil_gw_in_step[i] += gw_in;
