@@ -297,6 +297,7 @@ TEST(ExfiltrationOntoLand, CarriesTheTableOrTheSurfaceConcentration)
     EXPECT_NEAR(soil.s->soil_con_exfil[1], up, 1e-12);
     EXPECT_NEAR(soil.s->soil_con_exfil[2], down, 1e-12);
     EXPECT_EQ(soil.s->soil_con_work[1][1], 0.0);
+    EXPECT_NEAR(soil.s->con_inf_work[1], up, 1e-12);
 }
 
 // Groundwater 10 cm above the middle cell of the sand plot. Without soil
