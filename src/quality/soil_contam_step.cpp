@@ -376,8 +376,13 @@ double redist_layer_theta(const model_state& s, int cell, int k, int m)
         }
         return thick > eps ? w / thick : 0.0;
     };
+    // A table inside the top layer cuts the accounting column there: the
+    // top layer's water then lies above the table, not over the whole layer
+    // (as the multi-layer contents have it), so no layer holds more than its
+    // pores.
+    const double spread = std::min(t, 100.0 * z); // cm
     if (k == 1) {
-        double w = t > eps ? x / t * wt / 100.0 : 0.0;
+        double w = spread > eps ? std::min(x, spread) / spread * wt / 100.0 : 0.0;
         if (z < x / 100.0)
             w += (x / 100.0 - z) * phi;
         return x > eps ? w / (x / 100.0) : 0.0;
@@ -385,7 +390,8 @@ double redist_layer_theta(const model_state& s, int cell, int k, int m)
     if (k == 2 && m == 2 && t - x <= eps)
         return with_table(wl / 100.0, t / 100.0, d / 100.0);
     if (k == 2)
-        return with_table(t > eps ? (t - x) * wt / t / 100.0 : 0.0, x / 100.0, t / 100.0);
+        return with_table(spread > eps ? std::max(spread - x, 0.0) * wt / spread / 100.0 : 0.0, x / 100.0,
+                          t / 100.0);
     return with_table(wl / 100.0, t / 100.0, d / 100.0);
 }
 
