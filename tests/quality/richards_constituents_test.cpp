@@ -2,11 +2,12 @@
 // the soil constituent layer, the washout of that layer by steady
 // percolation against the exponential of a mixed layer, contaminated rain
 // soaking into the sand plot of the Richards example with every balance
-// closing, and groundwater exfiltrating onto the plot without soil
-// constituents, bringing the water table's concentration.
+// closing, and groundwater exfiltrating onto the plot, bringing the water
+// table's concentration onto the land or up through the soil layer.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <memory>
 #include <string>
 
