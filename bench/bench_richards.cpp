@@ -2,9 +2,10 @@
 // a sand under 2 mm of ponded water (12 cm/h over the step, a third of its
 // conductivity), advanced through one model step of 60 s. Prints columns x
 // sub-steps per second. The columns run serially through shared work
-// vectors.
+// vectors. A third argument, a mixing-layer depth in cm, switches the soil
+// constituents on: the step then also accumulates the flux across that depth.
 //
-//   torva_bench_richards [columns] [repeats]
+//   torva_bench_richards [columns] [repeats] [mixing_cm]
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -78,16 +79,24 @@ int main(int argc, char** argv)
 {
     const int cells = argc > 1 ? std::atoi(argv[1]) : 10000;
     const int repeats = argc > 2 ? std::atoi(argv[2]) : 3;
+    const double mixing = argc > 3 ? std::atof(argv[3]) : 0.0; // cm
     const double step = 60.0; // s
-    if (cells < 1 || repeats < 1) {
-        std::printf("usage: torva_bench_richards [columns] [repeats]\n");
+    if (cells < 1 || repeats < 1 || !(mixing >= 0.0)) {
+        std::printf("usage: torva_bench_richards [columns] [repeats] [mixing_cm]\n");
         return 1;
     }
     std::printf("Richards columns, %d columns of 100 nodes, 2 mm ponded, one step of %.0f s, %d processors\n", cells,
                 step, processor_count());
+    if (mixing > 0.0)
+        std::printf("with the soil constituents' flux across %.1f cm\n", mixing);
     std::printf("repeat  sub-steps  seconds  column-sub-steps/s\n");
     for (int k = 1; k <= repeats; ++k) {
         auto s = make_columns(cells);
+        if (mixing > 0.0) {
+            s->soil_con_trans = 1;
+            s->mixing_layer_depth = mixing;
+            s->soil_flux_bottom.assign(cells, 0.0);
+        }
         for (int i = 1; i <= cells; ++i) {
             s->ov_depth[i] = 0.002;
             s->dtr[i] = 10.0 / 3600.0;

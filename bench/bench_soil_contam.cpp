@@ -43,7 +43,7 @@ std::unique_ptr<model_state> make_grid(int n)
           &s.soil_gw_in_step,       &s.soil_decay_step,        &s.soil_gw_out_mass,
           &s.GLOBAL_MASS_OUT,       &s.event_soil_gw_out_mass, &s.soil_gw_in_mass,
           &s.event_soil_gw_in_mass, &s.GLOBAL_GW_MASS,         &s.soil_decay_mass,
-          &s.event_soil_decay_mass, &s.GLOBAL_MASS_DECAY})
+          &s.event_soil_decay_mass, &s.GLOBAL_MASS_DECAY,      &s.soil_neg_mass_run})
         checked_array_grow(*a, constituents);
     checked_array_grow(s.soil_con_layer_depth, layers);
     s.soil_con_layer_depth[1] = 0.05;

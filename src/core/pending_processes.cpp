@@ -33,11 +33,6 @@ const pending_process pending_table[] = {
     // overland scheme (classes carried as constituents) is not.
     {"SOIL_EROSION 11 to 16", "Soil erosion carried as overland constituents",
      ON(s.sed.soil_erosion&& s.cards.soil_erosion > 9)},
-    // Water that exfiltrates from the table carries the column's constituents
-    // onto the land only through the soil constituent step.
-    {"OV_CON_TRANS with WATER_TABLE and without SOIL_CON_TRANS",
-     "Constituents carried onto the land by exfiltration",
-     ON(s.cards.ov_con_trans && s.cards.water_table_given && !s.cards.soil_con_trans)},
     // Sediment-bound constituents run over land; the sorbed load that the
     // eroded sediment carries into the channels is not handed over yet.
     {"SEDIMENT_CONTAM with CHANNEL_INPUT", "Sediment-bound contaminants in channels",
@@ -66,10 +61,6 @@ const std::array<pending_boundary, 0> pending_boundaries{};
 
 // Processes that only the inputs switch on (the channel file's lakes).
 const pending_process pending_after_inputs[] = {
-    // The soil constituent columns have no layers over the Richards columns
-    // yet: what soaks in would leave the soil balance unbooked.
-    {"SOIL_CON_TRANS with INF_RICHARDS", "Soil constituents over Richards infiltration",
-     [](const model_state& s) { return s.soil_con_trans && s.inf_richards; }},
 };
 
 void stop_run()

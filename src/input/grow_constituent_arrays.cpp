@@ -69,6 +69,7 @@ checked_array<double> model_state::*const scalar_totals[] = {
     &model_state::event_ov_precip_mass,
     &model_state::event_ov_land_mass,
     &model_state::event_ov_neg_mass,
+    &model_state::ov_neg_mass_run,
 };
 
 // One value per constituent in the soil.
@@ -83,6 +84,7 @@ checked_array<double> model_state::*const soil_totals[] = {
     &model_state::event_soil_to_ov_mass,  &model_state::event_ov_to_soil_mass,
     &model_state::soil_decay_step,        &model_state::soil_gw_out_step,
     &model_state::soil_gw_in_step,        &model_state::event_soil_neg_mass,
+    &model_state::soil_neg_mass_run,
 };
 
 // One value per constituent attached to sediment.

@@ -25,6 +25,9 @@ int soil_constituent_layers(const model_state& s)
         return 1;
     if (s.inf_layered_soil == 1)
         return s.mixing_layer_depth > depth_eps ? 3 : 2;
+    // One layer over the top of the Richards columns.
+    if (s.inf_richards == 1)
+        return 1;
     return 0;
 }
 
@@ -58,6 +61,15 @@ void setup_soil_constituent_layers(model_state& s)
         if (s.mixing_layer_depth < depth_eps)
             s.mixing_layer_depth = s.top_layer_depth;
     }
+    // The soil constituent layer over a Richards column is the mixing layer:
+    // without its depth it would hold no soil.
+    if (s.inf_richards && s.soil_con_trans && !(s.mixing_layer_depth > depth_eps)) {
+        std::fprintf(stderr, "Soil constituents over Richards columns need the depth of their soil layer: "
+                             "give MIXING_LAYER_DEPTH (m) above 0\n");
+        error_set(err_stop);
+        report_error(error_state);
+        return;
+    }
     s.soil_con_layers = soil_constituent_layers(s);
     // The Richards columns have their own water-content matrices.
     if (!s.THETA)
@@ -87,6 +99,8 @@ void read_contaminant_params(model_state& s)
     // Erosion without a contaminant table carries no contaminants.
     s.num_contam = std::max(s.num_contam, 0);
     setup_soil_constituent_layers(s);
+    if (error_state.raised)
+        return;
     grow_constituent_arrays(s, s.num_contam, cells, 0);
     if (error_state.raised)
         return;

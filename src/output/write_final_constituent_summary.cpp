@@ -38,6 +38,21 @@ double exchange_in_transit(const model_state& s, int k)
     return g / 1000.0;
 }
 
+// Mass of constituent k between the land and the soil at the run's end (kg):
+// what infiltration and the exchange handed down and the exfiltration handed
+// up after the soil step's last call, and, negative, what the water took
+// from the soil by the exchange while the soil still holds it. The one side
+// has booked it and the other not yet, so the watershed still holds it once.
+double hand_overs_in_transit(const model_state& s, int k)
+{
+    const double* inflow = row_of(s.soil_con_inflow, k, s.num_cells);
+    const double* up = s.water_table ? row_of(s.soil_con_work, k, s.num_cells) : nullptr;
+    double g = 0.0;
+    for (int m = 1; m <= s.num_cells; ++m)
+        g += (inflow ? inflow[m] : 0.0) + (up ? up[m] : 0.0);
+    return g / 1000.0 - exchange_in_transit(s, k);
+}
+
 // Adds a two-way exchange to the side it feeds.
 void add_exchange(double x, double& in, double& out)
 {
@@ -75,8 +90,11 @@ void soil_block(model_state& s, std::FILE* fp, int& first)
                 s.soil_mass_final[k] += kg;
                 s.GLOBAL_MASS_FINAL[k] += kg;
             }
+        s.GLOBAL_MASS_FINAL[k] += hand_overs_in_transit(s, k);
         const bool qbn = s.nutrients && (type == nutrient || type == soil_pool);
-        double in = s.OV_LAND_MASS_INIT[k] + s.soil_infil_mass[k] + s.soil_gw_in_mass[k];
+        // Negative layer masses set to zero added that much to the soil.
+        double in = s.OV_LAND_MASS_INIT[k] + s.soil_infil_mass[k] + s.soil_gw_in_mass[k] +
+                    value_at(s.soil_neg_mass_run, k);
         double out = s.soil_mass_final[k] + s.soil_gw_out_mass[k];
         if (s.water_table)
             out += s.soil_exfil_mass[k];
@@ -172,7 +190,9 @@ void overland_block(model_state& s, std::FILE* fp, int first)
         const int type = s.constituent_type[k];
         const bool decays = s.contam_table_read && type == contaminant;
         const bool qbn = s.nutrients && type == nutrient;
-        double in = s.OV_POINT_MASS[k] + s.OV_MASS_INIT[k] + s.OV_PRECIP_MASS[k];
+        // Negative masses set to zero added that much to the water.
+        double in =
+            s.OV_POINT_MASS[k] + s.OV_MASS_INIT[k] + s.OV_PRECIP_MASS[k] + value_at(s.ov_neg_mass_run, k);
         if (s.water_table)
             in += s.OV_EXFIL_MASS[k];
         double out = s.OV_INFIL_MASS[k] + s.OV_MASS_FINAL[k];
@@ -387,7 +407,10 @@ void global_block(model_state& s, std::FILE* fp, int first)
         // Each nutrient's own net kinetic gain, not a sum carried over the
         // species before it.
         double g = 0.0;
-        double in = s.GLOBAL_MASS_INIT[k] + s.GLOBAL_POINT_SOURCE[k] + s.global_precip_mass[k];
+        // The clips of negative masses added mass on the land and in the soil.
+        double in = s.GLOBAL_MASS_INIT[k] + s.GLOBAL_POINT_SOURCE[k] + s.global_precip_mass[k] +
+                    value_at(s.ov_neg_mass_run, k) +
+                    (s.soil_con_trans ? value_at(s.soil_neg_mass_run, k) : 0.0);
         const double removed = value_at(s.chan_clip_mass_total, k) + value_at(s.lake_clip_mass_total, k);
         double out = s.GLOBAL_MASS_OUT[k] + s.GLOBAL_MASS_FINAL[k] + removed;
         if (decays)

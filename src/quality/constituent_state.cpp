@@ -28,6 +28,7 @@ void constituent_state_name_arrays(constituent_state& c)
     checked_array_set_name(c.event_ov_precip_mass, "event_ov_precip_mass");
     checked_array_set_name(c.event_ov_land_mass, "event_ov_land_mass");
     checked_array_set_name(c.event_ov_neg_mass, "event_ov_neg_mass");
+    checked_array_set_name(c.ov_neg_mass_run, "ov_neg_mass_run");
     checked_array_set_name(c.ov_out_dmt, "ov_out_dmt");
     checked_array_set_name(c.ov_point_dmt, "ov_point_dmt");
     checked_array_set_name(c.ov_decay_dmt, "ov_decay_dmt");
@@ -75,6 +76,7 @@ void constituent_state_name_arrays(constituent_state& c)
     checked_array_set_name(c.soil_gw_out_step, "soil_gw_out_step");
     checked_array_set_name(c.soil_gw_in_step, "soil_gw_in_step");
     checked_array_set_name(c.event_soil_neg_mass, "event_soil_neg_mass");
+    checked_array_set_name(c.soil_neg_mass_run, "soil_neg_mass_run");
     c.soil_mass.name = "soil_mass";
     c.soil_conc.name = "soil_conc";
     c.chan_sed_contam_node_conc.name = "chan_sed_contam_node_conc";

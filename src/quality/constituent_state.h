@@ -69,6 +69,9 @@ struct constituent_state {
     checked_array<double> event_ov_precip_mass;
     checked_array<double> event_ov_land_mass;
     checked_array<double> event_ov_neg_mass;
+    // The same clips over the run (kg): an input of the run's overland and
+    // global balances.
+    checked_array<double> ov_neg_mass_run;
     checked_array<double> ov_out_dmt;
     checked_array<double> ov_point_dmt;
     checked_array<double> ov_decay_dmt;
@@ -281,6 +284,7 @@ struct constituent_state {
     // Per constituent, kg of the event: negative soil layer masses set to
     // zero (mass the clip added, an input of the soil balance).
     checked_array<double> event_soil_neg_mass;
+    checked_array<double> soil_neg_mass_run; // the same over the run
 
     int sed_contam_on = 0;
 };

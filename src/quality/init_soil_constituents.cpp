@@ -9,6 +9,7 @@
 
 #include "core/model_state.h"
 #include "quality/ov_contam.h"
+#include "quality/soil_contam.h"
 
 namespace
 {
@@ -21,13 +22,14 @@ constexpr double soil_specific_gravity = 2.65;
 constexpr double water_density = 1000.0;
 
 // Thickness and bottom (m) of the soil constituent layers of the
-// redistribution and plain Green-Ampt schemes; the layered scheme sets them
-// per cell in the soil step.
+// redistribution and plain Green-Ampt schemes and of the one layer over the
+// Richards columns; the layered scheme sets them per cell in the soil step.
 void layer_geometry(model_state& s)
 {
     checked_array<double>& depth = s.soil_con_layer_depth;
     checked_array<double>& bottom = s.soil_con_layer_bottom;
-    const int slots = s.inf_redist ? 3 : (s.green_ampt ? 1 : (s.inf_layered_soil ? 3 : 0));
+    const int slots =
+        s.inf_redist ? 3 : (s.green_ampt ? 1 : (s.inf_layered_soil ? 3 : (soil_over_richards(s) ? 1 : 0)));
     if (depth.cap < slots)
         checked_array_grow(depth, slots - depth.cap);
     if (bottom.cap < slots)
@@ -45,7 +47,7 @@ void layer_geometry(model_state& s)
             b += depth[k];
             bottom[k] = b;
         }
-    } else if (s.green_ampt) {
+    } else if (s.green_ampt || soil_over_richards(s)) {
         depth[1] = bottom[1] = s.mixing_layer_depth / 100.0;
     }
 }
@@ -67,7 +69,8 @@ double top_layer_mass(const model_state& s, int j, double c, double area)
         return (1.0 - soil.porosity[0]) * d * c * area * density / 1000.0;
     }
     const double thickness = s.soil_con_layer_depth.cap >= 1 ? s.soil_con_layer_depth[1] : 0.0;
-    const double porosity = s.dist_porosity.size() >= j ? s.dist_porosity[j] : 0.0;
+    const double porosity = soil_over_richards(s) ? soil_cell_geometry(s, j).porosity[1]
+                                                  : (s.dist_porosity.size() >= j ? s.dist_porosity[j] : 0.0);
     return c * thickness * area * density * (1.0 - porosity) / 1000.0;
 }
 

@@ -56,7 +56,9 @@ double ov_con_sources(const ov_source_terms& t, int j, double mass, ov_source_bo
         t.precip[j] -= part;
         book.precip += part;
     }
-    if (t.exfil && t.exfil_mass && t.yes_exfil && t.yes_exfil[j] == 1)
+    // Mass that exfiltration brought up arrives even when the cell stopped
+    // exfiltrating before this step: its water came up with it.
+    if (t.exfil && t.exfil_mass && t.yes_exfil && (t.yes_exfil[j] == 1 || t.exfil_mass[j] != 0.0))
         book.exfil += apply_signed(r, dt, t.exfil_interval, t.exfil_mass[j]);
     if (t.exchange && t.soil_exch) {
         const double before = t.soil_exch[j];

@@ -275,6 +275,7 @@ bool move_constituent(model_state& s, int i, int kind, double dt, double now)
     s.ov_qlat_dmt[i] += booked.qlat;
     s.ov_out_dmt[i] += booked.out;
     s.event_ov_neg_mass[i] += (swept_negative + handed.negative) / 1000.0;
+    s.ov_neg_mass_run[i] += (swept_negative + handed.negative) / 1000.0;
 
     if (s.chan_explicit)
         book(s.ov_qlat_dmt, i, {&s.OV_QLAT_MASS, &s.event_ov_qlat_mass});

@@ -87,11 +87,14 @@ int sed_con_transport(model_state& s, int i)
     double* total = s.sed_con_mass[i];
     double* work = s.sed_con_work[i];
     double* neg = s.event_ov_neg_mass.cap >= i ? &s.event_ov_neg_mass[i] : nullptr;
+    double* neg_run = s.ov_neg_mass_run.cap >= i ? &s.ov_neg_mass_run[i] : nullptr;
     const double mix = s.mixing_layer_depth / 100.0;
     auto clip = [&](int j) {
         if (total[j] < 0.0) {
             if (neg)
                 *neg -= total[j] / 1000.0;
+            if (neg_run)
+                *neg_run -= total[j] / 1000.0;
             total[j] = 0.0;
         }
     };

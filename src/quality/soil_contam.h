@@ -32,7 +32,15 @@ struct soil_cell_flows {
     double gw_out = 0.0, gw_in = 0.0, exfil = 0.0, clipped = 0.0;
 };
 
+// The run's soil constituents sit over Richards columns: one layer, the
+// mixing layer, whose water comes from the top nodes of each column.
+bool soil_over_richards(const model_state& s);
+
 soil_cell_layers soil_cell_geometry(const model_state& s, int cell);
+
+// Water content of the layer over the top of a cell's Richards column, `depth`
+// m deep.
+double richards_layer_theta(const model_state& s, int cell, double depth);
 
 // Water content of layer k of m under Green-Ampt with redistribution.
 double redist_layer_theta(const model_state& s, int cell, int k, int m);

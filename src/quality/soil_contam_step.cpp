@@ -16,6 +16,7 @@
 #include "core/parallel.h"
 #include "quality/qbn_services.h"
 #include "quality/quality_steps.h"
+#include "subsurface/richards_layer.h"
 
 namespace
 {
@@ -39,6 +40,23 @@ bool soil_type_layers(const model_state& s, int cell, const soil_layer_rec** rec
         return false;
     *rec = &s.soil_layers[static_cast<std::size_t>(t)];
     return true;
+}
+
+// Porosity of the top `depth` cm of the cell's soil type: its layers'
+// porosities weighted by the thickness each has in that depth (the lowest
+// layer's below the soil).
+double richards_layer_porosity(const model_state& s, int cell, double depth)
+{
+    const soil_layer_rec* rec = nullptr;
+    if (!soil_type_layers(s, cell, &rec) || !(depth > 0.0))
+        return 0.0;
+    double top = 0.0, sum = 0.0;
+    for (int k = 0; k < 3 && top < depth; ++k) {
+        const double bottom = k == 2 ? depth : std::min(depth, top + rec->depth[k]);
+        sum += (bottom - top) * rec->porosity[k];
+        top = bottom;
+    }
+    return sum / depth;
 }
 
 bool in_lake(const model_state& s, int j)
@@ -89,6 +107,8 @@ int layer_water_contents(model_state& s)
         } else if (s.inf_redist) {
             for (int k = 1; k <= g.count; ++k)
                 theta[k] = redist_layer_theta(s, j, k, g.count);
+        } else if (g.count >= 1 && soil_over_richards(s)) {
+            theta[1] = richards_layer_theta(s, j, g.thick[1]);
         } else if (g.count >= 1) {
             theta[1] = s.soil_moisture.size() >= j ? s.soil_moisture[j] : 0.0;
         }
@@ -242,6 +262,7 @@ void book_constituent(model_state& s, int i)
         s.event_soil_sed_mass[i] += sed / 1000.0;
     }
     s.event_soil_neg_mass[i] += clipped / 1000.0;
+    s.soil_neg_mass_run[i] += clipped / 1000.0;
 
     s.soil_gw_out_step[i] += gw_out;
     s.soil_gw_in_step[i] += gw_in;
@@ -275,6 +296,11 @@ void report_nan_mass(const model_state& s, int i, int cell)
 
 } // namespace
 
+bool soil_over_richards(const model_state& s)
+{
+    return s.inf_richards && !s.inf_redist && !s.green_ampt && !s.inf_layered_soil;
+}
+
 soil_cell_layers soil_cell_geometry(const model_state& s, int cell)
 {
     soil_cell_layers g;
@@ -300,12 +326,29 @@ soil_cell_layers soil_cell_geometry(const model_state& s, int cell)
         return g;
     }
     g.count = std::min({s.soil_con_layers, soil_max_layers, s.soil_con_layer_depth.cap});
+    if (soil_over_richards(s)) {
+        g.count = std::min(g.count, 1);
+        if (g.count == 1) {
+            g.thick[1] = s.soil_con_layer_depth[1];
+            g.porosity[1] = richards_layer_porosity(s, cell, g.thick[1] * 100.0);
+        }
+        return g;
+    }
     const double phi = s.dist_porosity.size() >= cell ? s.dist_porosity[cell] : 0.0;
     for (int k = 1; k <= g.count; ++k) {
         g.thick[k] = s.soil_con_layer_depth[k];
         g.porosity[k] = phi;
     }
     return g;
+}
+
+double richards_layer_theta(const model_state& s, int cell, double depth)
+{
+    if (!(depth > 0.0) || s.numcells.size() < cell || s.THETA.rows() < cell || s.DZ.rows() < cell)
+        return 0.0;
+    const double* dz = s.DZ[cell];
+    const richards_cut cut = richards_layer_cut(dz, s.numcells[cell], depth * 100.0);
+    return richards_layer_water(s.THETA[cell], dz, cut) / (depth * 100.0);
 }
 
 double redist_layer_theta(const model_state& s, int cell, int k, int m)
@@ -333,8 +376,13 @@ double redist_layer_theta(const model_state& s, int cell, int k, int m)
         }
         return thick > eps ? w / thick : 0.0;
     };
+    // A table inside the top layer cuts the accounting column there: the
+    // top layer's water then lies above the table, not over the whole layer
+    // (as the multi-layer contents have it), so no layer holds more than its
+    // pores.
+    const double spread = std::min(t, 100.0 * z); // cm
     if (k == 1) {
-        double w = t > eps ? x / t * wt / 100.0 : 0.0;
+        double w = spread > eps ? std::min(x, spread) / spread * wt / 100.0 : 0.0;
         if (z < x / 100.0)
             w += (x / 100.0 - z) * phi;
         return x > eps ? w / (x / 100.0) : 0.0;
@@ -342,7 +390,8 @@ double redist_layer_theta(const model_state& s, int cell, int k, int m)
     if (k == 2 && m == 2 && t - x <= eps)
         return with_table(wl / 100.0, t / 100.0, d / 100.0);
     if (k == 2)
-        return with_table(t > eps ? (t - x) * wt / t / 100.0 : 0.0, x / 100.0, t / 100.0);
+        return with_table(spread > eps ? std::max(spread - x, 0.0) * wt / spread / 100.0 : 0.0, x / 100.0,
+                          t / 100.0);
     return with_table(wl / 100.0, t / 100.0, d / 100.0);
 }
 

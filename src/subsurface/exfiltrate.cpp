@@ -50,6 +50,12 @@ void exfiltrate(model_state& s, double dt, exfil_scheme scheme)
     const bool blocked = s.ovr_flow_block && s.ov_block_frac.size() >= n;
     const bool cell_depth = s.exfil_cell_depth.size() >= n;
     const bool soil_exfil = s.soil_con_trans && s.soil_con_exfil.size() >= n;
+    // Without soil constituents the exfiltrated water brings the water
+    // table's concentration onto the land, and water leaking down takes the
+    // surface water's.
+    const bool con_work = s.ov_con_trans && s.con_inf_work.size() >= n;
+    const bool land_exfil = con_work && !s.soil_con_trans;
+    const int carried = std::min({s.num_constituents, s.soil_con_work.count, s.ov_conc.count});
     for (int i = 1; i <= n; ++i) {
         const int yes = s.yes_exfil[i];
         if (scheme == exfil_scheme::richards ? yes != 1 : yes < 1)
@@ -87,11 +93,20 @@ void exfiltrate(model_state& s, double dt, exfil_scheme scheme)
             s.exfil_cell_depth[i] += e;
         s.gw_exfil_volume = e;
         s.exfil_vol_total += e * area;
+        const double v = e * area;
         // The soil constituent step moves the column's dissolved mass with
         // this water (Richards columns only with overland transport on).
         if (soil_exfil && (scheme != exfil_scheme::richards || s.ov_con_trans))
-            s.soil_con_exfil[i] += e * area;
-        // TODO: the overland side of exfiltration without soil constituent
-        // transport (con_inf_work and the soil_con_work rows).
+            s.soil_con_exfil[i] += v;
+        // The volume the constituents come up with.
+        if (con_work && (scheme == exfil_scheme::richards || !s.soil_con_trans))
+            s.con_inf_work[i] += v;
+        if (land_exfil) {
+            for (int j = 1; j <= carried; ++j) {
+                const row_array<double>& from = v >= 0.0 ? s.soil_group_rows : s.ov_conc;
+                if (j <= from.count && i <= from.width && i <= s.soil_con_work.width)
+                    s.soil_con_work[j][i] += v * from[j][i];
+            }
+        }
     }
 }

@@ -11,6 +11,7 @@
 
 #include "core/error_state.h"
 #include "core/model_state.h"
+#include "subsurface/richards_layer.h"
 #include "subsurface/soil_properties.h"
 #include "subsurface/soil_tables.h"
 
@@ -181,6 +182,10 @@ double richards_solve(model_state& s, double dt_seconds)
     const bool recharge_out = s.unsat_down_flux.size() >= cells;
     const bool recharge_gw = s.soil_recharge_gw.size() >= cells;
     const bool pond_evap = s.direct_evap.size() >= cells;
+    // The soil constituent step moves its top layer's constituents with the
+    // water that left that layer.
+    const bool layer_flux =
+        s.soil_con_trans && s.soil_flux_bottom.size() >= cells && s.mixing_layer_depth > 0.0;
     double* a = s.A.data();
     double* b = s.B.data();
     double* cc = s.C.data();
@@ -216,6 +221,8 @@ double richards_solve(model_state& s, double dt_seconds)
         column c = column_of(s, k);
         if (c.n < 2)
             continue;
+        const richards_cut cut =
+            layer_flux ? richards_layer_cut(c.dz, c.n, s.mixing_layer_depth) : richards_cut{};
         double sub = richards_first_substep(s.dtr[k], step, c.h[1]);
         double next = sub;
         double left = step;
@@ -410,6 +417,8 @@ double richards_solve(model_state& s, double dt_seconds)
                 s.unsat_down_flux[k] += out;
             if (recharge_gw)
                 s.soil_recharge_gw[k] += out;
+            if (layer_flux)
+                s.soil_flux_bottom[k] += richards_cut_flux(c.q, c.dz, c.n, cut) * sub;
 
             ++s.richards_substeps;
             left -= sub;

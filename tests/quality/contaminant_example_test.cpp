@@ -158,45 +158,6 @@ TEST(ContaminantExample, PlainGreenAmptSoilTakesWhatSoaksIn)
     expect_balances_close(read_file(dir.file("contam.sum")));
 }
 
-// The soil constituent columns have no layers over the Richards columns yet:
-// such a project stops at start-up instead of losing what soaks in.
-TEST(ContaminantExample, SoilConstituentsOverRichardsColumnsAreRefused)
-{
-    scratch_dir dir("contam_richards");
-    const std::string from = std::string(TORVA_EXAMPLES) + "/richards/";
-    for (const char* f :
-         {"richards.msk", "richards.ele", "richards_soil.map", "richards.tab", "richards_theta.loc"})
-        write_file(dir.file(f), read_file(from + f));
-    write_file(dir.file("richards.prj"), read_file(from + "richards.prj") + "SOIL_CON_TRANS\n");
-    std::string out;
-    EXPECT_EQ(run_command("cd '" + dir.path() + "' && '" + torva_exe() + "' richards.prj 2>&1", out), 1);
-    EXPECT_NE(
-        out.find("Soil constituents over Richards infiltration (SOIL_CON_TRANS with INF_RICHARDS) is not "
-                 "available yet."),
-        std::string::npos)
-        << out;
-}
-
-// Exfiltrating water carries constituents onto the land only through the soil
-// constituent step: overland transport over a water table needs it.
-TEST(ContaminantExample, OverlandTransportOverAWaterTableNeedsTheSoilColumn)
-{
-    scratch_dir dir("contam_table");
-    run_example(
-        dir.path(), 1,
-        [](std::string prj) {
-            prj.erase(prj.find("SOIL_CON_TRANS\n"), 15);
-            return prj + "WATER_TABLE contam_m0.map\n";
-        },
-        1);
-    const std::string out = read_file(dir.file("out.txt"));
-    EXPECT_NE(
-        out.find("Constituents carried onto the land by exfiltration (OV_CON_TRANS with WATER_TABLE and "
-                 "without SOIL_CON_TRANS) is not available yet."),
-        std::string::npos)
-        << out;
-}
-
 // A run that stops while ponded water still trades constituent with the soil
 // counts the exchange the soil step has not yet taken, so the event's
 // overland balance and the run's soil balance close at any stop time.

@@ -520,6 +520,21 @@ TEST(OvConSources, TermsAreProRatedInSecondsAndCutAtAnEmptyCell)
     EXPECT_NEAR(c.uptake, -5.0, 1e-12);
     EXPECT_EQ(exch[1], 0.0);
     EXPECT_NEAR(land[1], 97.0, 1e-12);
+
+    // Mass exfiltration brought up arrives even when the water table has
+    // sunk below the ground before the mass step.
+    std::vector<double> exfil = {0.0, 3.0};
+    const std::vector<int> exfiltrating = {0, 0};
+    ov_source_terms e;
+    e.dt = 30.0;
+    e.exfil_interval = 30.0;
+    e.exfil = true;
+    e.exfil_mass = exfil.data();
+    e.yes_exfil = exfiltrating.data();
+    ov_source_booking d;
+    ov_con_sources(e, 1, 1.0, d);
+    EXPECT_NEAR(d.exfil, 3.0, 1e-12);
+    EXPECT_EQ(exfil[1], 0.0);
 }
 
 TEST(OvContamMassStep, OneAndFourThreadsBookTheSameMasses)

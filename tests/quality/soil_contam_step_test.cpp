@@ -314,6 +314,31 @@ TEST(SoilLayerTheta, LayersHoldTheColumnWaterAndSaturateUnderTheTable)
     }
 }
 
+TEST(SoilLayerTheta, ATableInsideTheTopLayerLeavesItsWaterAboveTheTable)
+{
+    // The accounting column ends at a table 10 cm down, inside the top
+    // layer (5 to 20 cm): its top water lies in those 10 cm. Both schemes
+    // give the same contents, saturated at most.
+    struct column_case {
+        double top_water; // cm above the table
+        double theta[4];
+    };
+    const column_case cases[] = {
+        {3.0, {0.0, 0.3, 0.4, 0.45}},   // 0.3 above the table, 0.45 below it
+        {4.5, {0.0, 0.45, 0.45, 0.45}}, // saturated above the table too
+    };
+    for (const column_case& c : cases)
+        for (bool layered : {false, true}) {
+            SCOPED_TRACE(std::to_string(c.top_water) + (layered ? " layered" : " redistribution"));
+            LayerColumn col(layered);
+            col.s->soil_water_top[1] = c.top_water;
+            col.s->soil_water_low[1] = 0.0;
+            const soil_cell_column got = col.contents(0.1);
+            for (int k = 1; k <= 3; ++k)
+                EXPECT_NEAR(got.theta[k], c.theta[k], 1e-12) << "layer " << k;
+        }
+}
+
 TEST_F(SoilContam, SedimentTakingMoreThanTheTopLayerHoldsIsBookedAsAClip)
 {
     ASSERT_TRUE(load_soil()) << out;
@@ -355,7 +380,7 @@ std::unique_ptr<model_state> parallel_grid()
           &s->soil_gw_in_step,       &s->soil_decay_step,        &s->soil_gw_out_mass,
           &s->GLOBAL_MASS_OUT,       &s->event_soil_gw_out_mass, &s->soil_gw_in_mass,
           &s->event_soil_gw_in_mass, &s->GLOBAL_GW_MASS,         &s->soil_decay_mass,
-          &s->event_soil_decay_mass, &s->GLOBAL_MASS_DECAY})
+          &s->event_soil_decay_mass, &s->GLOBAL_MASS_DECAY,      &s->soil_neg_mass_run})
         checked_array_grow(*a, c);
     checked_array_grow(s->soil_con_layer_depth, 3);
     s->soil_con_layer_depth[1] = 0.05;
