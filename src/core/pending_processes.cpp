@@ -53,10 +53,6 @@ const pending_process pending_table[] = {
     {"OV_CON_TRANS with WATER_TABLE and without SOIL_CON_TRANS",
      "Constituents carried onto the land by exfiltration",
      ON(s.cards.ov_con_trans && s.cards.water_table_given && !s.cards.soil_con_trans)},
-    // Sediment-bound constituents run over land; the sorbed load that the
-    // eroded sediment carries into the channels is not handed over yet.
-    {"SEDIMENT_CONTAM with CHANNEL_INPUT", "Sediment-bound contaminants in channels",
-     ON(s.cards.sediment_contam && !s.cards.channel_input.empty())},
     {"CONTAM_MAP", "Contaminant maps", ON(s.cards.contam_map_given)},
     {"NUTRIENTS", "The nutrient module", ON(s.cards.nutrients)},
     // Outputs: the point and link/node series of timeseries_output_step and

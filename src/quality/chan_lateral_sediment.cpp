@@ -2,7 +2,9 @@
 // sediment step left suspended or settled in a channel cell goes with the
 // cell's share of each grid-stream entry into the entry's channel node.
 // The shares are of the volumes the cell held before its first entry, so
-// that shares summing to 1 empty the cell.
+// that shares summing to 1 empty the cell. With SEDIMENT_CONTAM the
+// constituent mass attached to that sediment goes with it into the node's
+// lateral attached inflow.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -34,6 +36,92 @@ void overbank_wash(model_state& s, sediment_table& t, int cell, int k, int l, do
     }
 }
 
+// Number of constituents whose attached mass moves with the lateral
+// sediment (0 without SEDIMENT_CONTAM or before its rows exist).
+int attached_count(const model_state& s)
+{
+    if (!s.sediment_contam)
+        return 0;
+    const int n = std::min({s.num_constituents, s.sed_con_mass.count, s.sed_con_class.count,
+                            s.sed_con_chan_deposit.count, s.sed_con_work.count, s.chan_qlat_sed_mass.count,
+                            s.chan_qlat_mass_event.size(), s.chan_qlat_mass_total.size()});
+    if (s.sed_con_mass.width < s.num_cells || s.sed_con_chan_deposit.width < s.num_cells ||
+        s.sed_con_work.width < s.num_cells || s.sed_con_class.rows < s.num_cells ||
+        s.sed_con_class.cols < s.sed.num_sed || s.chan_qlat_sed_mass.cols < s.sed.num_sed)
+        return 0;
+    return std::max(n, 0);
+}
+
+// The attached mass that goes with the fraction f of the sediment of cell
+// `cell` into flat node j, for every constituent: the suspended fine
+// sediment carries its class concentration (never more than the share f of
+// what the cell holds), the deposits the share f of the mass laid down with them, spread
+// over the fine classes by the deposited volume moved. Runs before the
+// volumes are taken from the cell.
+void attached_to_node(model_state& s, const sed_tally* vol, int cell, int j, double f, int constituents)
+{
+    const int n = s.sed.num_sed;
+    if (j > s.chan_qlat_sed_mass.rows)
+        return;
+    double deposited = 0.0;
+    int first_fine = 0;
+    for (int k = 1; k <= n; ++k) {
+        if (s.sand[k])
+            continue;
+        deposited += f * vol[k].deposited;
+        if (!first_fine)
+            first_fine = k;
+    }
+    if (!first_fine)
+        return;
+    for (int i = 1; i <= constituents; ++i) {
+        const double* conc = s.sed_con_class.table[i][cell];
+        double suspended = 0.0;
+        for (int k = 1; k <= n; ++k)
+            if (!s.sand[k])
+                suspended += f * vol[k].suspended * conc[k];
+        // Never more than the entry's share of what the cell holds.
+        double& held = s.sed_con_mass[i][cell];
+        const double share = f * std::max(held, 0.0);
+        const double scale = suspended > share ? share / suspended : 1.0;
+        double& laid = s.sed_con_chan_deposit[i][cell];
+        const double with_deposits = f * laid;
+        double* into = s.chan_qlat_sed_mass.table[i][j];
+        for (int k = 1; k <= n; ++k) {
+            if (s.sand[k])
+                continue;
+            double x = f * vol[k].suspended * conc[k] * scale;
+            if (deposited > 1e-16)
+                x += with_deposits * f * vol[k].deposited / deposited;
+            else if (k == first_fine)
+                x += with_deposits;
+            into[k] += x;
+            into[0] += x;
+        }
+        const double moved = suspended * scale + with_deposits;
+        held -= suspended * scale;
+        laid -= with_deposits;
+        s.chan_qlat_mass_event[i] += moved / 1000.0;
+        s.chan_qlat_mass_total[i] += moved / 1000.0;
+    }
+}
+
+// The mass laid down with a channel cell's deposits that stayed on the land
+// joins the soil with them.
+void settle_chan_deposits(model_state& s, int constituents)
+{
+    for (int i = 1; i <= constituents; ++i) {
+        double* laid = s.sed_con_chan_deposit[i];
+        double* work = s.sed_con_work[i];
+        for (int c = 1; c <= s.num_cells; ++c) {
+            if (laid[c] != 0.0) {
+                work[c] += laid[c];
+                laid[c] = 0.0;
+            }
+        }
+    }
+}
+
 } // namespace
 
 void chan_lateral_sediment(model_state& s, double dt)
@@ -43,6 +131,9 @@ void chan_lateral_sediment(model_state& s, double dt)
     sediment_table& t = *s.ov_sed;
     const int n = s.sed.num_sed;
     const bool have_tot = !s.qlat_tot_sed.empty();
+    const int attached = attached_count(s);
+    const bool working_volumes =
+        attached > 0 && s.ov_sed_vol_susp.rows() >= s.num_cells && s.ov_sed_vol_susp.cols() >= n;
     for (int m = 1; m <= s.gst_ncells; ++m) {
         // Each entry takes its share of the volumes the cell held before its
         // first entry: of what is left, the entry's share of what is left.
@@ -68,6 +159,8 @@ void chan_lateral_sediment(model_state& s, double dt)
             }
             if (s.ov_depth[c] < 1e-16)
                 continue;
+            if (attached)
+                attached_to_node(s, t.cell_tally[c], c, s.node_dim * l + k, f, attached);
             for (int i = 1; i <= n; ++i) {
                 sed_tally& v = t.cell_tally[c][i];
                 const double b = f * v.suspended;
@@ -92,7 +185,16 @@ void chan_lateral_sediment(model_state& s, double dt)
                 }
                 v.suspended -= b;
                 v.deposited -= d;
+                // The attached phase's own copy of the suspended volume.
+                if (working_volumes) {
+                    double* susp = s.ov_sed_vol_susp[c];
+                    susp[i] = std::max(susp[i] - b, 0.0);
+                    if (!s.sand[i])
+                        susp[0] = std::max(susp[0] - b, 0.0);
+                }
             }
         }
     }
+    if (attached)
+        settle_chan_deposits(s, attached);
 }

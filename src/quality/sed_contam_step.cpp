@@ -171,17 +171,24 @@ int sed_con_transport(model_state& s, int i)
     if (const int bad = ov_con_partition(s, i, true))
         return bad;
 
-    // 5. Deposition back to the soil.
+    // 5. Deposition back to the soil. A channel cell's deposits go to the
+    // channel with the next channel step, so the mass laid down with them
+    // waits beside them instead of joining the soil.
+    double* chan_deposit = nullptr;
+    if (s.chan_sed_on && i <= s.sed_con_chan_deposit.count && s.sed_con_chan_deposit.width >= n &&
+        s.channel_cells.size() >= n)
+        chan_deposit = s.sed_con_chan_deposit[i];
     for (int j = 1; j <= n; ++j) {
         if (lake_cell(s, j))
             continue;
         double* vol = s.ov_vol_sed_susp[j];
         const double* deposited = s.ov_sed_vol_deposited[j];
+        double* to = chan_deposit && s.channel_cells[j] ? &chan_deposit[j] : &work[j];
         for (int k = 1; k <= classes; ++k) {
             if (s.sand[k])
                 continue;
             const double P = s.sed_con_class.table[i][j][k] * deposited[k];
-            work[j] += P;
+            *to += P;
             total[j] -= P;
             clip(j);
             vol[k] -= deposited[k];
@@ -189,7 +196,7 @@ int sed_con_transport(model_state& s, int i)
             if (vol[k] < 0.0)
                 vol[k] = 0.0;
         }
-        if (std::isnan(total[j]) || std::isnan(work[j]))
+        if (std::isnan(total[j]) || std::isnan(*to))
             return j;
     }
 

@@ -198,3 +198,65 @@ TEST(ChannelLateralSediment, OverbankOutflowCarriesTheNodesWashLoadOntoTheCell)
     EXPECT_NEAR(s->chan_sed_in_total[1], cell2 + O2 - 0.002, 1e-15);
     EXPECT_NEAR(s->chan_sed_in_event[0], cell2 + O2 - 0.002, 1e-15);
 }
+
+// With SEDIMENT_CONTAM the attached mass goes with the sediment: cell 1's
+// suspended fine sediment (0.11 m3 at 30 g/m3) and the 2 g laid down with
+// its deposits split between nodes 2 and 4; the suspended share is never
+// more than the cell holds. Dry cell 2 delivers nothing, and the 4 g laid
+// down with its deposits join its soil.
+TEST(ChannelLateralSediment, AttachedMassGoesWithTheSedimentAndIsBooked)
+{
+    struct attached_case {
+        double cell_mass;     // g attached to cell 1's suspended sediment
+        double per_node_susp; // g each node receives of it
+    } cases[] = {{3.3, 1.65}, {1.0, 0.5}};
+    for (const attached_case& c : cases) {
+        SCOPED_TRACE(c.cell_mass);
+        auto state = make_case();
+        model_state& s = *state;
+        s.sediment_contam = 1;
+        s.num_constituents = 1;
+        s.ov_depth[2] = 0.0;
+        for (row_array<double>* r : {&s.sed_con_mass, &s.sed_con_work, &s.sed_con_chan_deposit})
+            row_array_add_rows(*r, 1, 2);
+        matrix_stack_add(s.sed_con_class, 1, 0.0, 2, 2);
+        matrix_stack_add(s.chan_qlat_sed_mass, 1, 0.0, s.node_dim * 2, 2);
+        dvector_alloc_zero(s.chan_qlat_mass_event, 1, "event");
+        dvector_alloc_zero(s.chan_qlat_mass_total, 1, "total");
+        s.ov_sed_vol_susp.assign(2, 2, 0.0);
+        for (int m = 1; m <= 2; ++m) {
+            s.ov_sed_vol_susp[m][1] = s.ov_sed->cell_tally[m][1].suspended;
+            s.ov_sed_vol_susp[m][2] = s.ov_sed->cell_tally[m][2].suspended;
+            s.ov_sed_vol_susp[m][0] = s.ov_sed_vol_susp[m][1];
+        }
+        s.sed_con_class.table[1][1][1] = 30.0;
+        s.sed_con_class.table[1][2][1] = 10.0;
+        s.sed_con_mass[1][1] = c.cell_mass;
+        s.sed_con_mass[1][2] = 5.0;
+        s.sed_con_chan_deposit[1][1] = 2.0;
+        s.sed_con_chan_deposit[1][2] = 4.0;
+
+        chan_lateral_sediment(s, 60.0);
+        ASSERT_EQ(error_state.raised, 0);
+        const double per_node = c.per_node_susp + 1.0;
+        for (int node : {2, 4}) {
+            const int j = s.node_dim + node;
+            EXPECT_NEAR(s.chan_qlat_sed_mass.table[1][j][1], per_node, 1e-12) << node;
+            EXPECT_NEAR(s.chan_qlat_sed_mass.table[1][j][0], per_node, 1e-12) << node;
+            EXPECT_EQ(s.chan_qlat_sed_mass.table[1][j][2], 0.0) << node; // sand carries none
+        }
+        EXPECT_EQ(s.chan_qlat_sed_mass.table[1][s.node_dim + 5][0], 0.0);
+        EXPECT_NEAR(s.sed_con_mass[1][1], c.cell_mass - 2.0 * c.per_node_susp, 1e-12);
+        EXPECT_NEAR(s.sed_con_chan_deposit[1][1], 0.0, 1e-12);
+        EXPECT_NEAR(s.sed_con_work[1][1], 0.0, 1e-12);
+        EXPECT_NEAR(s.chan_qlat_mass_event[1], 2.0 * per_node / 1000.0, 1e-15);
+        EXPECT_NEAR(s.chan_qlat_mass_total[1], 2.0 * per_node / 1000.0, 1e-15);
+        // The attached phase's copy of the suspended volumes follows.
+        EXPECT_NEAR(s.ov_sed_vol_susp[1][1], 0.0, 1e-15);
+        EXPECT_NEAR(s.ov_sed_vol_susp[1][0], 0.0, 1e-15);
+        EXPECT_DOUBLE_EQ(s.ov_sed_vol_susp[2][1], s.ov_sed->cell_tally[2][1].suspended);
+        EXPECT_EQ(s.sed_con_mass[1][2], 5.0);
+        EXPECT_EQ(s.sed_con_chan_deposit[1][2], 0.0);
+        EXPECT_EQ(s.sed_con_work[1][2], 4.0);
+    }
+}
