@@ -75,6 +75,10 @@ const std::array<pending_boundary, 0> pending_boundaries{};
 const pending_process pending_after_inputs[] = {
     {"CHAN_CON_TRANS with channel lakes", "Channel constituent transport through lakes",
      [](const model_state& s) { return s.chan_con_trans && s.chan_lakes; }},
+    // The attached phase of the lakes (their partition, settling and the
+    // mass the land and the channels bring them) has not been run end to end.
+    {"SEDIMENT_CONTAM with channel lakes", "Sediment-bound constituents through channel lakes",
+     [](const model_state& s) { return s.sediment_contam && s.chan_lakes; }},
     // The soil constituent columns have no layers over the Richards columns
     // yet: what soaks in would leave the soil balance unbooked.
     {"SOIL_CON_TRANS with INF_RICHARDS", "Soil constituents over Richards infiltration",
