@@ -17,25 +17,6 @@
 namespace
 {
 
-void overbank_wash(model_state& s, sediment_table& t, int cell, int k, int l, double share, double dt)
-{
-    const int j = s.node_dim * l + k;
-    for (int p = 1; p <= s.num_fine_classes; ++p) {
-        const int i = s.sed_class[p];
-        double& lateral = s.qlat_sed[k][l][i];
-        const double held = std::max(s.ch_wash_vol[k][l][p] + lateral, 0.0);
-        const double O = std::max(share * s.link_dx[l] * s.qlat[k][l] * s.SS_node_conc_vol[j][p] * dt, -held);
-        lateral += O;
-        if (!s.qlat_tot_sed.empty())
-            s.qlat_tot_sed[k][l][i] += O;
-        for (dvec* a : {&s.chan_sed_in_total, &s.chan_sed_in_event}) {
-            (*a)[i] += O;
-            (*a)[0] += O;
-        }
-        t.cell_tally[cell][i].suspended -= O;
-    }
-}
-
 // Number of constituents whose attached mass moves with the lateral
 // sediment (0 without SEDIMENT_CONTAM or before its rows exist).
 int attached_count(const model_state& s)
@@ -122,6 +103,54 @@ void settle_chan_deposits(model_state& s, int constituents)
     }
 }
 
+// The attached mass that the wash-load volume v of class cls takes from
+// flat node j onto cell `cell` when water leaves the node over the bank: at
+// the node's attached concentration, never more than the node holds with
+// what is already queued for it. Booked as negative lateral inflow.
+void attached_off_node(model_state& s, int cell, int j, int cls, double v, int constituents)
+{
+    matrix_stack& lateral = s.chan_qlat_sed_mass;
+    const matrix_stack& conc = s.chan_sed_contam_node_conc;
+    if (j > conc.rows || cls > conc.cols)
+        return;
+    for (int m = 1; m <= constituents && m <= conc.count && m <= s.chan_tot_node_mass.count; ++m) {
+        double* queued = lateral.table[m][j];
+        const double holds = std::max(s.chan_tot_node_mass[m][j] + queued[0], 0.0);
+        const double x = std::min(std::max(conc.table[m][j][cls], 0.0) * v, holds);
+        queued[cls] -= x;
+        queued[0] -= x;
+        s.sed_con_mass[m][cell] += x;
+        s.chan_qlat_mass_event[m] -= x / 1000.0;
+        s.chan_qlat_mass_total[m] -= x / 1000.0;
+    }
+}
+
+void overbank_wash(model_state& s, sediment_table& t, int cell, int k, int l, double share, double dt,
+                   int attached, bool working_volumes)
+{
+    const int j = s.node_dim * l + k;
+    for (int p = 1; p <= s.num_fine_classes; ++p) {
+        const int i = s.sed_class[p];
+        double& lateral = s.qlat_sed[k][l][i];
+        const double held = std::max(s.ch_wash_vol[k][l][p] + lateral, 0.0);
+        const double O = std::max(share * s.link_dx[l] * s.qlat[k][l] * s.SS_node_conc_vol[j][p] * dt, -held);
+        lateral += O;
+        if (!s.qlat_tot_sed.empty())
+            s.qlat_tot_sed[k][l][i] += O;
+        for (dvec* a : {&s.chan_sed_in_total, &s.chan_sed_in_event}) {
+            (*a)[i] += O;
+            (*a)[0] += O;
+        }
+        t.cell_tally[cell][i].suspended -= O;
+        if (attached)
+            attached_off_node(s, cell, j, i, -O, attached);
+        if (working_volumes) {
+            s.ov_sed_vol_susp[cell][i] -= O;
+            s.ov_sed_vol_susp[cell][0] -= O;
+        }
+    }
+}
+
 } // namespace
 
 void chan_lateral_sediment(model_state& s, double dt)
@@ -154,7 +183,7 @@ void chan_lateral_sediment(model_state& s, double dt)
                 // node's wash load onto the cell, never more than the node
                 // holds with what it was given this step.
                 if (overbank && s.qlat[k][l] < -1e-16 && !s.SS_node_conc_vol.empty())
-                    overbank_wash(s, t, c, k, l, share, dt);
+                    overbank_wash(s, t, c, k, l, share, dt, attached, working_volumes);
                 continue;
             }
             if (s.ov_depth[c] < 1e-16)

@@ -99,6 +99,28 @@ double sand_held(const model_state& s)
     return v;
 }
 
+// SEDIMENT_CONTAM with one constituent: the cells' and nodes' attached rows,
+// empty, and the attached phase's copy of the suspended volumes.
+void add_attached(model_state& s)
+{
+    s.sediment_contam = 1;
+    s.num_constituents = 1;
+    for (row_array<double>* r : {&s.sed_con_mass, &s.sed_con_work, &s.sed_con_chan_deposit})
+        row_array_add_rows(*r, 1, 2);
+    row_array_add_rows(s.chan_tot_node_mass, 1, s.node_dim * 2);
+    matrix_stack_add(s.sed_con_class, 1, 0.0, 2, 2);
+    for (matrix_stack* m : {&s.chan_qlat_sed_mass, &s.chan_sed_contam_node_conc})
+        matrix_stack_add(*m, 1, 0.0, s.node_dim * 2, 2);
+    dvector_alloc_zero(s.chan_qlat_mass_event, 1, "event");
+    dvector_alloc_zero(s.chan_qlat_mass_total, 1, "total");
+    s.ov_sed_vol_susp.assign(2, 2, 0.0);
+    for (int m = 1; m <= 2; ++m) {
+        s.ov_sed_vol_susp[m][1] = s.ov_sed->cell_tally[m][1].suspended;
+        s.ov_sed_vol_susp[m][2] = s.ov_sed->cell_tally[m][2].suspended;
+        s.ov_sed_vol_susp[m][0] = s.ov_sed_vol_susp[m][1];
+    }
+}
+
 } // namespace
 
 TEST(ChannelLateralSediment, ChannelCellsDeliverBySharesAndTheInflowIsBooked)
@@ -214,21 +236,8 @@ TEST(ChannelLateralSediment, AttachedMassGoesWithTheSedimentAndIsBooked)
         SCOPED_TRACE(c.cell_mass);
         auto state = make_case();
         model_state& s = *state;
-        s.sediment_contam = 1;
-        s.num_constituents = 1;
+        add_attached(s);
         s.ov_depth[2] = 0.0;
-        for (row_array<double>* r : {&s.sed_con_mass, &s.sed_con_work, &s.sed_con_chan_deposit})
-            row_array_add_rows(*r, 1, 2);
-        matrix_stack_add(s.sed_con_class, 1, 0.0, 2, 2);
-        matrix_stack_add(s.chan_qlat_sed_mass, 1, 0.0, s.node_dim * 2, 2);
-        dvector_alloc_zero(s.chan_qlat_mass_event, 1, "event");
-        dvector_alloc_zero(s.chan_qlat_mass_total, 1, "total");
-        s.ov_sed_vol_susp.assign(2, 2, 0.0);
-        for (int m = 1; m <= 2; ++m) {
-            s.ov_sed_vol_susp[m][1] = s.ov_sed->cell_tally[m][1].suspended;
-            s.ov_sed_vol_susp[m][2] = s.ov_sed->cell_tally[m][2].suspended;
-            s.ov_sed_vol_susp[m][0] = s.ov_sed_vol_susp[m][1];
-        }
         s.sed_con_class.table[1][1][1] = 30.0;
         s.sed_con_class.table[1][2][1] = 10.0;
         s.sed_con_mass[1][1] = c.cell_mass;
@@ -259,4 +268,36 @@ TEST(ChannelLateralSediment, AttachedMassGoesWithTheSedimentAndIsBooked)
         EXPECT_EQ(s.sed_con_chan_deposit[1][2], 0.0);
         EXPECT_EQ(s.sed_con_work[1][2], 4.0);
     }
+}
+
+// Wash load leaving node 2 over the bank takes its attached mass (1,000 g
+// per m3) onto cell 1; node 4 gives no more than the 0.5 g it holds. Both
+// count against the attached inflow of the channels.
+TEST(ChannelLateralSediment, OverbankWashLoadTakesItsAttachedMassOntoTheCell)
+{
+    auto state = make_case();
+    model_state& s = *state;
+    add_attached(s);
+    s.overbank_flow = 1;
+    const int j2 = s.node_dim + 2, j4 = s.node_dim + 4;
+    s.ch_wash_vol[2][1][1] = 0.01;
+    s.SS_node_conc_vol[j2][1] = 0.01 / 500.0;
+    s.qlat[2][1] = -1e-4;
+    s.ch_wash_vol[4][1][1] = 0.002;
+    s.SS_node_conc_vol[j4][1] = 0.002 / 500.0;
+    s.qlat[4][1] = -1.0;
+    s.qlat[5][1] = 1e-3;
+    s.chan_sed_contam_node_conc.table[1][j2][1] = 1000.0;
+    s.chan_sed_contam_node_conc.table[1][j4][1] = 1000.0;
+    s.chan_tot_node_mass[1][j2] = 1.0;
+    s.chan_tot_node_mass[1][j4] = 0.5;
+    const double before = s.ov_sed_vol_susp[1][1];
+    chan_lateral_sediment(s, 60.0);
+    const double O2 = 0.5 * 100.0 * 1e-4 * (0.01 / 500.0) * 60.0; // m3 onto the cell
+    EXPECT_NEAR(s.chan_qlat_sed_mass.table[1][j2][1], -1000.0 * O2, 1e-15);
+    EXPECT_NEAR(s.chan_qlat_sed_mass.table[1][j4][1], -0.5, 1e-15);
+    EXPECT_NEAR(s.chan_qlat_sed_mass.table[1][j4][0], -0.5, 1e-15);
+    EXPECT_NEAR(s.sed_con_mass[1][1], 1000.0 * O2 + 0.5, 1e-15);
+    EXPECT_NEAR(s.chan_qlat_mass_total[1], -(1000.0 * O2 + 0.5) / 1000.0, 1e-15);
+    EXPECT_NEAR(s.ov_sed_vol_susp[1][1], before + O2 + 0.002, 1e-15);
 }
