@@ -89,17 +89,22 @@ void attached_to_node(model_state& s, const sed_tally* vol, int cell, int j, dou
 
 // The mass laid down with a channel cell's deposits that stayed on the land
 // joins the soil with them.
-void settle_chan_deposits(model_state& s, int constituents)
+void settle_chan_deposits(model_state& s)
 {
-    for (int i = 1; i <= constituents; ++i) {
+    const int n = std::min({s.num_constituents, s.sed_con_chan_deposit.count, s.sed_con_work.count});
+    if (s.sed_con_chan_deposit.width < s.num_cells || s.sed_con_work.width < s.num_cells)
+        return;
+    for (int i = 1; i <= n; ++i) {
         double* laid = s.sed_con_chan_deposit[i];
         double* work = s.sed_con_work[i];
-        for (int c = 1; c <= s.num_cells; ++c) {
-            if (laid[c] != 0.0) {
-                work[c] += laid[c];
-                laid[c] = 0.0;
+        for (int m = 1; m <= s.gst_ncells; ++m)
+            for (int e = 1; e <= s.gst_ncellsingrid[m]; ++e) {
+                const int c = s.gst_gnum[m][e];
+                if (c >= 1 && c <= s.num_cells && laid[c] != 0.0) {
+                    work[c] += laid[c];
+                    laid[c] = 0.0;
+                }
             }
-        }
     }
 }
 
@@ -224,6 +229,6 @@ void chan_lateral_sediment(model_state& s, double dt)
             }
         }
     }
-    if (attached)
-        settle_chan_deposits(s, attached);
+    if (s.sediment_contam)
+        settle_chan_deposits(s);
 }

@@ -175,7 +175,7 @@ int sed_con_transport(model_state& s, int i)
     // channel with the next channel step, so the mass laid down with them
     // waits beside them instead of joining the soil.
     double* chan_deposit = nullptr;
-    if (s.chan_sed_on && i <= s.sed_con_chan_deposit.count && s.sed_con_chan_deposit.width >= n &&
+    if (s.chan_sed_on && s.chan_con_trans && i <= s.sed_con_chan_deposit.count && s.sed_con_chan_deposit.width >= n &&
         s.channel_cells.size() >= n)
         chan_deposit = s.sed_con_chan_deposit[i];
     for (int j = 1; j <= n; ++j) {

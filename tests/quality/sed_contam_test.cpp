@@ -181,7 +181,7 @@ TEST_F(ErodingPlane, ChannelCellsKeepTheMassOfTheirDepositsForTheChannels)
 {
     ASSERT_TRUE(start()) << out << err;
     const int n = s->num_cells;
-    s->chan_sed_on = 1;
+    s->chan_sed_on = s->chan_con_trans = 1;
     s->channel_cells.assign(n, 0);
     for (int j = 1; j <= n; j += 3)
         s->channel_cells[j] = 1;
