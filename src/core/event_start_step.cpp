@@ -186,6 +186,9 @@ void settle_attached_constituents(model_state& s)
             s.sed_con_work[m][0] += s.sed_con_chan_deposit[m][j];
             s.sed_con_chan_deposit[m][j] = 0.0;
         }
+    if (s.sed_con_chan_deposit_vol.size() >= n)
+        for (int j = 1; j <= n; ++j)
+            s.sed_con_chan_deposit_vol[j] = 0.0;
     for (int j = 1; j <= n; ++j) {
         for (int k = 1; k <= classes; ++k) {
             for (int m = 1; m <= c; ++m) {

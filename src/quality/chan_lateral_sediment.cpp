@@ -13,6 +13,7 @@
 #include "core/error_state.h"
 #include "core/model_state.h"
 #include "quality/chan_sediment.h"
+#include "quality/sed_contam.h"
 
 namespace
 {
@@ -33,12 +34,31 @@ int attached_count(const model_state& s)
     return std::max(n, 0);
 }
 
+// The part of the soil's sorbed mass of constituent i in cell `cell` that
+// older deposits of fine volume v take along: the mixing layer's sorbed
+// concentration times v, never more than the sorbed mass the soil will have.
+double from_soil(const model_state& s, int i, int cell, double v)
+{
+    if (v <= 1e-16 || i > s.soil_mass.count || i > s.soil_sed_con.count || cell > s.soil_mass.rows ||
+        cell > s.soil_sed_con.rows || s.soil_mass.cols < 1 || s.soil_sed_con.cols < 1)
+        return 0.0;
+    const double mass = s.soil_mass.table[i][cell][1];
+    const double dissolved = s.soil_sed_con.table[i][cell][1];
+    const double Cs = soil_sorbed_conc(s, cell, mass, dissolved);
+    if (std::isnan(Cs))
+        return 0.0;
+    const double sorbed = std::max(mass * (1.0 - dissolved) + s.sed_con_work[i][cell], 0.0);
+    return std::min(Cs * v, sorbed);
+}
+
 // The attached mass that goes with the fraction f of the sediment of cell
 // `cell` into flat node j, for every constituent: the suspended fine
 // sediment carries its class concentration (never more than the share f of
-// what the cell holds), the deposits the share f of the mass laid down with them, spread
-// over the fine classes by the deposited volume moved. Runs before the
-// volumes are taken from the cell.
+// what the cell holds); the deposits laid down since the last channel step
+// the share f of the mass laid down with them, and older deposits, which
+// lie in the soil, the soil's sorbed concentration; spread over the fine
+// classes by the deposited volume moved. Runs before the volumes are taken
+// from the cell.
 void attached_to_node(model_state& s, const sed_tally* vol, int cell, int j, double f, int constituents)
 {
     const int n = s.sed.num_sed;
@@ -55,6 +75,12 @@ void attached_to_node(model_state& s, const sed_tally* vol, int cell, int j, dou
     }
     if (!first_fine)
         return;
+    double* laid_vol =
+        s.sed_con_chan_deposit_vol.size() >= cell ? &s.sed_con_chan_deposit_vol[cell] : nullptr;
+    const double fresh = laid_vol ? std::min(f * *laid_vol, deposited) : 0.0;
+    const double older = deposited - fresh;
+    if (laid_vol)
+        *laid_vol -= f * *laid_vol;
     for (int i = 1; i <= constituents; ++i) {
         const double* conc = s.sed_con_class.table[i][cell];
         double suspended = 0.0;
@@ -66,7 +92,8 @@ void attached_to_node(model_state& s, const sed_tally* vol, int cell, int j, dou
         const double share = f * std::max(held, 0.0);
         const double scale = suspended > share ? share / suspended : 1.0;
         double& laid = s.sed_con_chan_deposit[i][cell];
-        const double with_deposits = f * laid;
+        const double soil = from_soil(s, i, cell, older);
+        const double with_deposits = f * laid + soil;
         double* into = s.chan_qlat_sed_mass.table[i][j];
         for (int k = 1; k <= n; ++k) {
             if (s.sand[k])
@@ -81,16 +108,24 @@ void attached_to_node(model_state& s, const sed_tally* vol, int cell, int j, dou
         }
         const double moved = suspended * scale + with_deposits;
         held -= suspended * scale;
-        laid -= with_deposits;
+        laid -= f * laid;
+        s.sed_con_work[i][cell] -= soil;
         s.chan_qlat_mass_event[i] += moved / 1000.0;
         s.chan_qlat_mass_total[i] += moved / 1000.0;
     }
 }
 
 // The mass laid down with a channel cell's deposits that stayed on the land
-// joins the soil with them.
+// joins the soil with them, and those deposits count as the soil's.
 void settle_chan_deposits(model_state& s)
 {
+    if (s.sed_con_chan_deposit_vol.size() >= s.num_cells)
+        for (int m = 1; m <= s.gst_ncells; ++m)
+            for (int e = 1; e <= s.gst_ncellsingrid[m]; ++e) {
+                const int c = s.gst_gnum[m][e];
+                if (c >= 1 && c <= s.num_cells)
+                    s.sed_con_chan_deposit_vol[c] = 0.0;
+            }
     const int n = std::min({s.num_constituents, s.sed_con_chan_deposit.count, s.sed_con_work.count});
     if (s.sed_con_chan_deposit.width < s.num_cells || s.sed_con_work.width < s.num_cells)
         return;

@@ -305,6 +305,8 @@ struct sed_constituent_state {
     // channel cell, g: the channel step hands it to the nodes with that
     // sediment, and what stays on the land then joins sed_con_work.
     row_array<double> sed_con_chan_deposit;
+    // Per cell: the fine volume of those deposits (m3).
+    dvec sed_con_chan_deposit_vol;
 };
 
 // Gives the named totals and stacks their names.

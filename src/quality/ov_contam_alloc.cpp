@@ -87,6 +87,7 @@ bool ov_contam_alloc(model_state& s)
             fit_totals(s.ov_sed_con_arr, "ov_sed_con_arr", classes);
             fit_vec(s.soil_frac_work, n);
             fit_vec(s.soil_mass_work, n);
+            fit_vec(s.sed_con_chan_deposit_vol, n);
         }
     } catch (const std::bad_alloc&) {
         container_out_of_memory("overland constituent work arrays");

@@ -270,6 +270,37 @@ TEST(ChannelLateralSediment, AttachedMassGoesWithTheSedimentAndIsBooked)
     }
 }
 
+// Deposits laid down since the last channel step carry the mass laid down
+// with them; older ones lie in the soil and take its sorbed concentration:
+// 10 g in the top layer, half sorbed, in a mixing layer of 1 cm over 100 m2
+// with porosity 0.5 and half of it fine gives 20 g per m3. Cell 1 laid down
+// half of its 0.22 m3 of fine deposits since the last step.
+TEST(ChannelLateralSediment, OlderDepositsTakeTheSoilsSorbedConcentration)
+{
+    auto state = make_case();
+    model_state& s = *state;
+    add_attached(s);
+    s.ov_depth[2] = 0.0;
+    s.gridsize = 10.0;
+    s.mixing_layer_depth = 1.0;
+    s.dist_porosity.assign(2, 0.5);
+    s.sed_fract.assign(2, 2, 3, 0.0);
+    s.sed_fract[1][1][1] = s.sed_fract[1][2][1] = 0.5;
+    for (matrix_stack* m : {&s.soil_mass, &s.soil_sed_con})
+        matrix_stack_add(*m, 1, 0.0, 2, 1);
+    s.soil_mass.table[1][1][1] = 10.0;
+    s.soil_sed_con.table[1][1][1] = 0.5;
+    s.sed_con_chan_deposit_vol.assign(2, 0.0);
+    s.sed_con_chan_deposit_vol[1] = 0.11;
+    s.sed_con_chan_deposit[1][1] = 2.0;
+    chan_lateral_sediment(s, 60.0);
+    for (int node : {2, 4})
+        EXPECT_NEAR(s.chan_qlat_sed_mass.table[1][s.node_dim + node][0], 1.0 + 20.0 * 0.055, 1e-12) << node;
+    EXPECT_NEAR(s.sed_con_work[1][1], -2.2, 1e-12);
+    EXPECT_NEAR(s.sed_con_chan_deposit_vol[1], 0.0, 1e-15);
+    EXPECT_NEAR(s.chan_qlat_mass_total[1], (2.0 + 2.2) / 1000.0, 1e-15);
+}
+
 // Wash load leaving node 2 over the bank takes its attached mass (1,000 g
 // per m3) onto cell 1; node 4 gives no more than the 0.5 g it holds. Both
 // count against the attached inflow of the channels.
