@@ -169,7 +169,8 @@ void restart_channel_constituents(model_state& s)
 // back into the soil with its attached constituents: each class's attached
 // mass moves from the cell's attached total to the soil exchange (at most
 // what the cell holds, so no mass is made), and the suspended volumes start
-// the event empty.
+// the event empty. The mass laid down with a channel cell's deposits joins
+// the soil with them.
 void settle_attached_constituents(model_state& s)
 {
     const int n = std::min(s.num_cells, s.ov_sed_vol_susp.rows());
@@ -179,6 +180,15 @@ void settle_attached_constituents(model_state& s)
     if (n < 1 || c < 1 || s.sed_con_class.rows < n || s.sed_con_class.cols < classes ||
         s.sed_con_mass.width < n || s.sed_con_work.width < n)
         return;
+    for (int m = 1; m <= c && m <= s.sed_con_chan_deposit.count && s.sed_con_chan_deposit.width >= n; ++m)
+        for (int j = 1; j <= n; ++j) {
+            s.sed_con_work[m][j] += s.sed_con_chan_deposit[m][j];
+            s.sed_con_work[m][0] += s.sed_con_chan_deposit[m][j];
+            s.sed_con_chan_deposit[m][j] = 0.0;
+        }
+    if (s.sed_con_chan_deposit_vol.size() >= n)
+        for (int j = 1; j <= n; ++j)
+            s.sed_con_chan_deposit_vol[j] = 0.0;
     for (int j = 1; j <= n; ++j) {
         for (int k = 1; k <= classes; ++k) {
             for (int m = 1; m <= c; ++m) {

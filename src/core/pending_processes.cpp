@@ -33,10 +33,6 @@ const pending_process pending_table[] = {
     // overland scheme (classes carried as constituents) is not.
     {"SOIL_EROSION 11 to 16", "Soil erosion carried as overland constituents",
      ON(s.sed.soil_erosion&& s.cards.soil_erosion > 9)},
-    // Sediment-bound constituents run over land; the sorbed load that the
-    // eroded sediment carries into the channels is not handed over yet.
-    {"SEDIMENT_CONTAM with CHANNEL_INPUT", "Sediment-bound contaminants in channels",
-     ON(s.cards.sediment_contam && !s.cards.channel_input.empty())},
     // The nutrient module runs over land and in the soil. In channels its
     // link/node outputs (TOTAL_CHAN_N, TOTAL_CHAN_KN, TOTAL_CHAN_P, OUT_ST_*)
     // are not written yet, and the run's global balance of the species the
@@ -61,6 +57,10 @@ const std::array<pending_boundary, 0> pending_boundaries{};
 
 // Processes that only the inputs switch on (the channel file's lakes).
 const pending_process pending_after_inputs[] = {
+    // The attached phase of the lakes (their partition, settling and the
+    // mass the land and the channels bring them) has not been run end to end.
+    {"SEDIMENT_CONTAM with channel lakes", "Sediment-bound constituents through channel lakes",
+     [](const model_state& s) { return s.sediment_contam && s.chan_lakes; }},
 };
 
 void stop_run()

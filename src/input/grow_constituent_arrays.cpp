@@ -235,7 +235,8 @@ void grow_constituent_arrays(model_state& s, int n, int cells, int nutrient)
     if (s.sediment_contam) {
         const int classes = s.sed.num_sed;
         grow_all(s, std::begin(sediment_totals_), std::end(sediment_totals_), n);
-        for (row_array<double>* r : {&s.ov_sed_con, &s.sed_con_mass, &s.sed_con_work})
+        for (row_array<double>* r :
+             {&s.ov_sed_con, &s.sed_con_mass, &s.sed_con_work, &s.sed_con_chan_deposit})
             row_array_add_rows(*r, n, cells);
         row_array_add_rows(s.sed_con_rows, n, classes);
         for (matrix_stack* m : {&s.sed_con_class, &s.sed_con_class_out})

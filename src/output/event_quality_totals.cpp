@@ -156,9 +156,15 @@ void attached_constituents(model_state& s)
         double attached = 0.0;
         double total = 0.0;
         const double* mass = row_of(s.sed_con_mass, k, n);
+        const double* laid = row_of(s.sed_con_chan_deposit, k, n);
         for (int m = 1; m <= n; ++m) {
             if (mass)
                 total += mass[m] / 1000.0;
+            // Held by channel cells' deposits until the channels take them.
+            if (laid) {
+                total += laid[m] / 1000.0;
+                attached += laid[m] / 1000.0;
+            }
             for (int c = 1; c <= s.sed.num_sed; ++c)
                 attached += value_at(s.sed_con_class, k, m, c) * value_at(s.ov_sed_vol_susp, m, c) / 1000.0;
         }

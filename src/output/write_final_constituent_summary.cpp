@@ -163,16 +163,19 @@ void overland_final_masses(model_state& s)
         }
         // The mass attached to the sediment still suspended over the land,
         // summed over the classes as the event close sums it (outside the
-        // perennial lakes); without channels the attached outflow left the
-        // system.
+        // perennial lakes), with what channel cells' deposits hold for the
+        // channels; without channels the attached outflow left the system.
         if (s.sediment_contam) {
             double attached = 0.0;
+            const double* laid = row_of(s.sed_con_chan_deposit, k, s.num_cells);
             for (int m = 1; m <= s.num_cells; ++m) {
                 if (s.chan_lakes && value_at(s.lake_mask, m) != 0)
                     continue;
                 for (int c = 1; c <= s.sed.num_sed; ++c)
                     attached +=
                         value_at(s.sed_con_class, k, m, c) * value_at(s.ov_sed_vol_susp, m, c) / 1000.0;
+                if (laid)
+                    attached += laid[m] / 1000.0;
             }
             s.ov_sed_attached_mass[k] = attached;
             s.GLOBAL_MASS_FINAL[k] += attached;
@@ -260,10 +263,10 @@ void overland_block(model_state& s, std::FILE* fp, int first)
         std::fprintf(fp, "\n");
         if (s.sediment_contam) {
             std::fprintf(fp, "Attached to susp sediments    %14.2lf \n", s.ov_sed_attached_mass[k]);
-            // TODO: "Attached entering streams" with channels, once the attached
-            // lateral inflow into the channels is kept (SEDIMENT_CONTAM with
-            // channels is refused until then).
-            if (!s.chan_explicit)
+            if (s.chan_explicit)
+                std::fprintf(fp, "Attached entering streams     %14.2lf \n",
+                             value_at(s.chan_qlat_mass_total, k));
+            else
                 std::fprintf(fp, "Attached exiting watershed    %14.2lf \n", s.sed_out_mass[k]);
         }
         std::fprintf(fp, "\n");
@@ -388,9 +391,14 @@ void channel_block(model_state& s, std::FILE* fp, int first)
         std::fprintf(fp, "Dissolved mass balance error       %14.4lf percent \n", error);
         std::fprintf(fp, "\n");
         std::fprintf(fp, "Attached\n");
-        // TODO: the attached lines (lateral inflow, final suspended,
-        // exchange with the dissolved phase, outlet), once sediment-bound
-        // constituents are available.
+        if (s.sediment_contam) {
+            std::fprintf(fp, "Lateral flow into channels    %14.2lf \n", value_at(s.chan_qlat_mass_total, k));
+            std::fprintf(fp, "Final suspended               %14.2lf \n", value_at(s.chan_attached_final, k));
+            std::fprintf(fp, "Exchange with dissolved       %14.2lf \n",
+                         -value_at(s.chan_sed_exchange_total, k));
+            std::fprintf(fp, "Exiting outlet                %14.2lf \n",
+                         value_at(s.chan_outlet_mass_total, k));
+        }
         std::fprintf(fp, "\n");
         if (s.chan_lakes)
             lake_block(s, fp, k);

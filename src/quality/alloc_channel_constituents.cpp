@@ -116,7 +116,7 @@ void alloc_event_totals(model_state& s, int c)
                     &s.chan_outlet_flux_event,  &s.chan_outlet_mass_event,       &s.chan_to_lake_mass_event,
                     &s.chan_sed_exchange_event, &s.chan_qlat_mass_event,         &s.chan_qbn_gained_event,
                     &s.chan_qbn_lost_event,     &s.chan_total_mass_event,        &s.chan_attached_final,
-                    &s.chan_contam_error,       &s.chan_outlet_mass_total};
+                    &s.chan_contam_error,       &s.chan_outlet_mass_total,       &s.chan_qlat_mass_total};
     for (dvec* v : chan)
         dvector_alloc_zero(*v, c, "channel constituent total");
     if (!s.chan_lakes)

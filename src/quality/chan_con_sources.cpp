@@ -138,8 +138,12 @@ double lake_con_sources(model_state& s, int i, int k, double dt)
     s.lake_ov_dmt[i] += ov;
     const double exchange = whole(s.lake_chan_exchange_mass[i][k]);
     s.lake_chan_exchange_dmt[i] += exchange;
-    // TODO: the lake's sediment source (SEDIMENT_CONTAM) into
-    // lake_sed_contam_dmt once the lake arrays of the attached phase exist.
-    const double r = (rain - decay + ov + gw + exchange + qbn) / dt;
+    // The change of the dissolved share that the attached phase queued.
+    double sed = 0.0;
+    if (s.sediment_contam && i <= s.lake_sed_contam_source.count && k <= s.lake_sed_contam_source.width) {
+        sed = whole(s.lake_sed_contam_source[i][k]);
+        s.lake_sed_contam_dmt[i] += sed;
+    }
+    const double r = (rain - decay + ov + gw + exchange + qbn + sed) / dt;
     return r * dt + M < 0.0 ? -M / dt : r;
 }

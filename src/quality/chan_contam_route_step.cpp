@@ -124,6 +124,9 @@ route_fault route_one(model_state& s, chan_wq_work& w, int i, double dt)
         }
         s.lake_mass[i][k] = m;
         s.lake_conc[i][k] = c;
+        // The lake's total of both phases takes the routed dissolved mass back.
+        if (s.sediment_contam && i <= s.lake_tot_mass.count && k <= s.lake_tot_mass.width)
+            s.lake_tot_mass[i][k] = std::max(s.lake_tot_mass[i][k] + m, 0.0);
         s.lake_chan_inflow_mass[i][k] += w.lake_in[k];
         s.lake_chan_outflow_mass[i][k] += w.lake_out[k];
     }

@@ -29,7 +29,10 @@ void alloc_channel_sediment(model_state& s);
 // the node until the node is wet. A volume that is not a number stops the
 // run. Water leaving a node over the bank (OVERBANK_FLOW) takes the node's
 // wash load at its concentration back onto the cell over the step of dt
-// seconds.
+// seconds. With SEDIMENT_CONTAM the constituent mass attached to the
+// sediment moves with it (chan_qlat_sed_mass, signed, and the attached
+// inflow totals), and what channel cells' deposits held for the channels
+// and did not give joins the soil exchange (sed_con_work).
 void chan_lateral_sediment(model_state& s, double dt);
 
 // One channel step of dt seconds: capacity at every node, sand moved up to

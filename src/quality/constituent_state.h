@@ -227,6 +227,9 @@ struct constituent_state {
     // Run total of the mass that left through the outlet node attached to
     // the wash load (kg per constituent).
     dvec chan_outlet_mass_total;
+    // Run total of the attached mass the land handed to the channel nodes
+    // with its sediment (kg per constituent).
+    dvec chan_qlat_mass_total;
     // Length of the last groundwater-load sub-step (s).
     double chan_load_dt = 0.0;
     dvec OV_LAKE_SED_CONTAM_MASS;
@@ -302,6 +305,12 @@ struct sed_constituent_state {
     // [constituent][cell] attached mass handed back to (positive) or taken
     // from (negative) the soil, g; slot 0 the sum over the cells.
     row_array<double> sed_con_work;
+    // [constituent][cell] attached mass laid down with the deposits of a
+    // channel cell, g: the channel step hands it to the nodes with that
+    // sediment, and what stays on the land then joins sed_con_work.
+    row_array<double> sed_con_chan_deposit;
+    // Per cell: the fine volume of those deposits (m3).
+    dvec sed_con_chan_deposit_vol;
 };
 
 // Gives the named totals and stacks their names.

@@ -65,7 +65,8 @@ bool ov_contam_alloc(model_state& s)
             s.ov_block_sums.assign(blocks, ov_source_booking());
         if (s.sediment_contam) {
             const int classes = s.sed.num_sed;
-            for (row_array<double>* r : {&s.sed_con_work, &s.sed_outlet_cell_mass, &s.ov_fraction_dissolved})
+            for (row_array<double>* r : {&s.sed_con_work, &s.sed_con_chan_deposit, &s.sed_outlet_cell_mass,
+                                         &s.ov_fraction_dissolved})
                 fit_rows(*r, nc, n);
             if (s.sed_con_mass.count < nc)
                 row_array_add_rows(s.sed_con_mass, nc - s.sed_con_mass.count, n);
@@ -86,6 +87,7 @@ bool ov_contam_alloc(model_state& s)
             fit_totals(s.ov_sed_con_arr, "ov_sed_con_arr", classes);
             fit_vec(s.soil_frac_work, n);
             fit_vec(s.soil_mass_work, n);
+            fit_vec(s.sed_con_chan_deposit_vol, n);
         }
     } catch (const std::bad_alloc&) {
         container_out_of_memory("overland constituent work arrays");

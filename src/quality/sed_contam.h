@@ -22,6 +22,11 @@ double split_phases(double kd, int classes, const double* sed_conc, const int* s
 // concentration is not a number, 0 when none.
 int ov_con_partition(model_state& state, int i, bool working_volumes);
 
+// Sorbed mass per m3 of fine sediment in the mixing layer of cell j, whose
+// top soil layer holds `mass` (g) with the dissolved fraction `dissolved`: 0
+// for a soil without fine classes, never negative, NaN passed on.
+double soil_sorbed_conc(const model_state& state, int j, double mass, double dissolved);
+
 // Erosion, cell-to-cell transport, deposition and outlet loss of the mass
 // of constituent i sorbed to the fine classes. Returns the first cell whose
 // mass is not a number, 0 when none.

@@ -79,16 +79,30 @@ void bad_number(int constituent, int cell)
 
 } // namespace
 
+double soil_sorbed_conc(const model_state& s, int j, double mass, double dissolved)
+{
+    // The soil's volume share of fine sediment; a soil without fine classes
+    // holds no sorbed mass.
+    double F = 0.0;
+    for (int k = 1; k <= s.sed.num_sed; ++k)
+        if (!s.sand[k])
+            F += s.sed_fract[j][k][1];
+    const double porosity = s.dist_porosity.size() >= j ? s.dist_porosity[j] : 0.0;
+    const double mix = s.mixing_layer_depth / 100.0;
+    const double area = s.gridsize * s.gridsize;
+    const double solid = F * mix * area * (1.0 - porosity);
+    const double Cs = solid > ov_zero ? mass * (1.0 - dissolved) / solid : 0.0;
+    return std::isnan(Cs) ? Cs : std::max(Cs, 0.0);
+}
+
 int sed_con_transport(model_state& s, int i)
 {
     const int n = s.num_cells;
     const int classes = s.sed.num_sed;
-    const double area = s.gridsize * s.gridsize;
     double* total = s.sed_con_mass[i];
     double* work = s.sed_con_work[i];
     double* neg = s.event_ov_neg_mass.cap >= i ? &s.event_ov_neg_mass[i] : nullptr;
     double* neg_run = s.ov_neg_mass_run.cap >= i ? &s.ov_neg_mass_run[i] : nullptr;
-    const double mix = s.mixing_layer_depth / 100.0;
     auto clip = [&](int j) {
         if (total[j] < 0.0) {
             if (neg)
@@ -114,18 +128,9 @@ int sed_con_transport(model_state& s, int i)
             if (vol[0] < -ov_zero)
                 vol[0] = 0.0;
         }
-        // The soil's volume share of fine sediment; a soil without fine
-        // classes holds no sorbed mass.
-        double F = 0.0;
-        for (int k = 1; k <= classes; ++k)
-            if (!s.sand[k])
-                F += s.sed_fract[j][k][1];
-        const double porosity = s.dist_porosity.size() >= j ? s.dist_porosity[j] : 0.0;
-        const double solid = F * mix * area * (1.0 - porosity);
-        double Cs = solid > ov_zero ? s.soil_mass_work[j] * (1.0 - s.soil_frac_work[j]) / solid : 0.0;
+        const double Cs = soil_sorbed_conc(s, j, s.soil_mass_work[j], s.soil_frac_work[j]);
         if (std::isnan(Cs))
             return j;
-        Cs = std::max(Cs, 0.0);
         for (int k = 1; k <= classes; ++k) {
             if (s.sand[k])
                 continue;
@@ -174,17 +179,24 @@ int sed_con_transport(model_state& s, int i)
     if (const int bad = ov_con_partition(s, i, true))
         return bad;
 
-    // 5. Deposition back to the soil.
+    // 5. Deposition back to the soil. A channel cell's deposits go to the
+    // channel with the next channel step, so the mass laid down with them
+    // waits beside them instead of joining the soil.
+    double* chan_deposit = nullptr;
+    if (s.chan_sed_on && s.chan_con_trans && i <= s.sed_con_chan_deposit.count &&
+        s.sed_con_chan_deposit.width >= n && s.channel_cells.size() >= n)
+        chan_deposit = s.sed_con_chan_deposit[i];
     for (int j = 1; j <= n; ++j) {
         if (lake_cell(s, j))
             continue;
         double* vol = s.ov_vol_sed_susp[j];
         const double* deposited = s.ov_sed_vol_deposited[j];
+        double* to = chan_deposit && s.channel_cells[j] ? &chan_deposit[j] : &work[j];
         for (int k = 1; k <= classes; ++k) {
             if (s.sand[k])
                 continue;
             const double P = s.sed_con_class.table[i][j][k] * deposited[k];
-            work[j] += P;
+            *to += P;
             total[j] -= P;
             clip(j);
             vol[k] -= deposited[k];
@@ -192,7 +204,7 @@ int sed_con_transport(model_state& s, int i)
             if (vol[k] < 0.0)
                 vol[k] = 0.0;
         }
-        if (std::isnan(total[j]) || std::isnan(work[j]))
+        if (std::isnan(total[j]) || std::isnan(*to))
             return j;
     }
 
@@ -278,6 +290,17 @@ void sed_contam_step(model_state& s)
             }
         }
     }
+    // The fine volume of the deposits whose attached mass channel cells keep
+    // for the channels.
+    if (s.chan_sed_on && s.chan_con_trans && s.sed_con_chan_deposit_vol.size() >= n &&
+        s.channel_cells.size() >= n)
+        for (int j = 1; j <= n; ++j) {
+            if (!s.channel_cells[j] || lake_cell(s, j))
+                continue;
+            for (int k = 1; k <= classes; ++k)
+                if (!s.sand[k])
+                    s.sed_con_chan_deposit_vol[j] += s.ov_sed_vol_deposited[j][k];
+        }
     for (dmat* m : {&s.ov_sed_vol_eroded, &s.ov_sed_vol_deposited, &s.ov_sed_vol_qsx, &s.ov_sed_vol_qsy})
         if (!m->empty())
             std::fill(m->data(), (*m)[m->rows()] + m->cols() + 1, 0.0);

@@ -241,4 +241,41 @@ TEST_F(FinalConstituents, EachNutrientPrintsItsOwnKineticGain)
     EXPECT_NEAR(m.GLOBAL_MASS_CON_ERROR[1], 1.0 / 2.25 * 100.0, 1e-12);
 }
 
+// Sediment-bound constituents with channels: the land's attached mass
+// includes what channel cells' deposits hold for the channels, it books the
+// attached inflow to the streams, and the channel block prints its attached
+// lines (the exchange as the attached phase sees it).
+TEST_F(FinalConstituents, AttachedLinesWithChannels)
+{
+    fill();
+    model_state& m = *s;
+    m.sediment_contam = 1;
+    for (checked_array<double>* a :
+         {&m.ov_sed_source_mass, &m.sed_out_mass, &m.soil_sed_mass, &m.ov_sed_attached_mass})
+        checked_array_grow(*a, 2);
+    for (dvec* v : {&m.chan_qlat_mass_total, &m.chan_attached_final, &m.chan_sed_exchange_total,
+                    &m.chan_outlet_mass_total})
+        v->assign(2, 0.0);
+    row_array_add_rows(m.sed_con_chan_deposit, 2, 3);
+    m.sed_con_chan_deposit[1][2] = 250.0;
+    m.chan_qlat_mass_total[1] = 1.25;
+    m.chan_attached_final[1] = 0.5;
+    m.chan_sed_exchange_total[1] = 0.5;
+    m.chan_outlet_mass_total[1] = 0.25;
+    write_final_constituent_summary(m);
+    EXPECT_DOUBLE_EQ(m.ov_sed_attached_mass[1], 0.25);
+    EXPECT_DOUBLE_EQ(m.GLOBAL_MASS_FINAL[1], 20.0); // 19.75 and the deposits' 0.25
+    const std::string text = summary();
+    EXPECT_TRUE(holds(text, "Attached to susp sediments              0.25 \n"
+                            "Attached entering streams               1.25 \n\n"))
+        << text;
+    EXPECT_TRUE(holds(text, "Attached\n"
+                            "Lateral flow into channels              1.25 \n"
+                            "Final suspended                         0.50 \n"
+                            "Exchange with dissolved                -0.50 \n"
+                            "Exiting outlet                          0.25 \n\n"))
+        << text;
+    EXPECT_FALSE(holds(text, "Attached exiting watershed")) << text;
+}
+
 } // namespace

@@ -93,6 +93,32 @@ TEST(ChanConSources, LoadsAreTakenWithinWhatTheNodeHolds)
     }
 }
 
+// The change of a lake's dissolved share that the attached phase queued
+// is taken whole into its source, a loss never more than the lake holds.
+TEST(LakeConSources, TheAttachedPhaseSourceJoinsTheLake)
+{
+    const struct {
+        double queued, rate;
+    } cases[] = {{4.0, 4.0 / dt}, {-20.0, -10.0 / dt}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.queued);
+        auto s = make_wq_network({2, 0}, {4, 32}, 0.0);
+        s->num_cells = 1;
+        s->sediment_contam = 1;
+        s->sed.num_sed = 1;
+        grow_constituent_arrays(*s, 1, 1, 0);
+        s->chan_con_trans = 1;
+        s->chan_con_output_name.clear();
+        alloc_channel_constituents(*s);
+        ASSERT_GE(s->lake_sed_contam_source.count, 1);
+        s->lake_mass[1][1] = 10.0;
+        s->lake_sed_contam_source[1][1] = c.queued;
+        EXPECT_NEAR(lake_con_sources(*s, 1, 1, dt), c.rate, 1e-12);
+        EXPECT_NEAR(s->lake_sed_contam_dmt[1], c.rate * dt, 1e-12);
+        EXPECT_EQ(s->lake_sed_contam_source[1][1], 0.0);
+    }
+}
+
 TEST(ChanContamRouteStep, BooksTheOutletAndKeepsTheChannelBalance)
 {
     auto s = make_route_state({2, 0}, {4, 4}, 250.0);

@@ -99,6 +99,28 @@ double sand_held(const model_state& s)
     return v;
 }
 
+// SEDIMENT_CONTAM with one constituent: the cells' and nodes' attached rows,
+// empty, and the attached phase's copy of the suspended volumes.
+void add_attached(model_state& s)
+{
+    s.sediment_contam = 1;
+    s.num_constituents = 1;
+    for (row_array<double>* r : {&s.sed_con_mass, &s.sed_con_work, &s.sed_con_chan_deposit})
+        row_array_add_rows(*r, 1, 2);
+    row_array_add_rows(s.chan_tot_node_mass, 1, s.node_dim * 2);
+    matrix_stack_add(s.sed_con_class, 1, 0.0, 2, 2);
+    for (matrix_stack* m : {&s.chan_qlat_sed_mass, &s.chan_sed_contam_node_conc})
+        matrix_stack_add(*m, 1, 0.0, s.node_dim * 2, 2);
+    dvector_alloc_zero(s.chan_qlat_mass_event, 1, "event");
+    dvector_alloc_zero(s.chan_qlat_mass_total, 1, "total");
+    s.ov_sed_vol_susp.assign(2, 2, 0.0);
+    for (int m = 1; m <= 2; ++m) {
+        s.ov_sed_vol_susp[m][1] = s.ov_sed->cell_tally[m][1].suspended;
+        s.ov_sed_vol_susp[m][2] = s.ov_sed->cell_tally[m][2].suspended;
+        s.ov_sed_vol_susp[m][0] = s.ov_sed_vol_susp[m][1];
+    }
+}
+
 } // namespace
 
 TEST(ChannelLateralSediment, ChannelCellsDeliverBySharesAndTheInflowIsBooked)
@@ -197,4 +219,116 @@ TEST(ChannelLateralSediment, OverbankOutflowCarriesTheNodesWashLoadOntoTheCell)
     const double cell2 = cell_volume(*make_case(), 2, 1);
     EXPECT_NEAR(s->chan_sed_in_total[1], cell2 + O2 - 0.002, 1e-15);
     EXPECT_NEAR(s->chan_sed_in_event[0], cell2 + O2 - 0.002, 1e-15);
+}
+
+// With SEDIMENT_CONTAM the attached mass goes with the sediment: cell 1's
+// suspended fine sediment (0.11 m3 at 30 g/m3) and the 2 g laid down with
+// its deposits split between nodes 2 and 4; the suspended share is never
+// more than the cell holds. Dry cell 2 delivers nothing, and the 4 g laid
+// down with its deposits join its soil.
+TEST(ChannelLateralSediment, AttachedMassGoesWithTheSedimentAndIsBooked)
+{
+    struct attached_case {
+        double cell_mass;     // g attached to cell 1's suspended sediment
+        double per_node_susp; // g each node receives of it
+    } cases[] = {{3.3, 1.65}, {1.0, 0.5}};
+    for (const attached_case& c : cases) {
+        SCOPED_TRACE(c.cell_mass);
+        auto state = make_case();
+        model_state& s = *state;
+        add_attached(s);
+        s.ov_depth[2] = 0.0;
+        s.sed_con_class.table[1][1][1] = 30.0;
+        s.sed_con_class.table[1][2][1] = 10.0;
+        s.sed_con_mass[1][1] = c.cell_mass;
+        s.sed_con_mass[1][2] = 5.0;
+        s.sed_con_chan_deposit[1][1] = 2.0;
+        s.sed_con_chan_deposit[1][2] = 4.0;
+
+        chan_lateral_sediment(s, 60.0);
+        ASSERT_EQ(error_state.raised, 0);
+        const double per_node = c.per_node_susp + 1.0;
+        for (int node : {2, 4}) {
+            const int j = s.node_dim + node;
+            EXPECT_NEAR(s.chan_qlat_sed_mass.table[1][j][1], per_node, 1e-12) << node;
+            EXPECT_NEAR(s.chan_qlat_sed_mass.table[1][j][0], per_node, 1e-12) << node;
+            EXPECT_EQ(s.chan_qlat_sed_mass.table[1][j][2], 0.0) << node; // sand carries none
+        }
+        EXPECT_EQ(s.chan_qlat_sed_mass.table[1][s.node_dim + 5][0], 0.0);
+        EXPECT_NEAR(s.sed_con_mass[1][1], c.cell_mass - 2.0 * c.per_node_susp, 1e-12);
+        EXPECT_NEAR(s.sed_con_chan_deposit[1][1], 0.0, 1e-12);
+        EXPECT_NEAR(s.sed_con_work[1][1], 0.0, 1e-12);
+        EXPECT_NEAR(s.chan_qlat_mass_event[1], 2.0 * per_node / 1000.0, 1e-15);
+        EXPECT_NEAR(s.chan_qlat_mass_total[1], 2.0 * per_node / 1000.0, 1e-15);
+        // The attached phase's copy of the suspended volumes follows.
+        EXPECT_NEAR(s.ov_sed_vol_susp[1][1], 0.0, 1e-15);
+        EXPECT_NEAR(s.ov_sed_vol_susp[1][0], 0.0, 1e-15);
+        EXPECT_DOUBLE_EQ(s.ov_sed_vol_susp[2][1], s.ov_sed->cell_tally[2][1].suspended);
+        EXPECT_EQ(s.sed_con_mass[1][2], 5.0);
+        EXPECT_EQ(s.sed_con_chan_deposit[1][2], 0.0);
+        EXPECT_EQ(s.sed_con_work[1][2], 4.0);
+    }
+}
+
+// Deposits laid down since the last channel step carry the mass laid down
+// with them; older ones lie in the soil and take its sorbed concentration:
+// 10 g in the top layer, half sorbed, in a mixing layer of 1 cm over 100 m2
+// with porosity 0.5 and half of it fine gives 20 g per m3. Cell 1 laid down
+// half of its 0.22 m3 of fine deposits since the last step.
+TEST(ChannelLateralSediment, OlderDepositsTakeTheSoilsSorbedConcentration)
+{
+    auto state = make_case();
+    model_state& s = *state;
+    add_attached(s);
+    s.ov_depth[2] = 0.0;
+    s.gridsize = 10.0;
+    s.mixing_layer_depth = 1.0;
+    s.dist_porosity.assign(2, 0.5);
+    s.sed_fract.assign(2, 2, 3, 0.0);
+    s.sed_fract[1][1][1] = s.sed_fract[1][2][1] = 0.5;
+    for (matrix_stack* m : {&s.soil_mass, &s.soil_sed_con})
+        matrix_stack_add(*m, 1, 0.0, 2, 1);
+    s.soil_mass.table[1][1][1] = 10.0;
+    s.soil_sed_con.table[1][1][1] = 0.5;
+    s.sed_con_chan_deposit_vol.assign(2, 0.0);
+    s.sed_con_chan_deposit_vol[1] = 0.11;
+    s.sed_con_chan_deposit[1][1] = 2.0;
+    chan_lateral_sediment(s, 60.0);
+    for (int node : {2, 4})
+        EXPECT_NEAR(s.chan_qlat_sed_mass.table[1][s.node_dim + node][0], 1.0 + 20.0 * 0.055, 1e-12) << node;
+    EXPECT_NEAR(s.sed_con_work[1][1], -2.2, 1e-12);
+    EXPECT_NEAR(s.sed_con_chan_deposit_vol[1], 0.0, 1e-15);
+    EXPECT_NEAR(s.chan_qlat_mass_total[1], (2.0 + 2.2) / 1000.0, 1e-15);
+}
+
+// Wash load leaving node 2 over the bank takes its attached mass (1,000 g
+// per m3) onto cell 1; node 4 gives no more than the 0.5 g it holds. Both
+// count against the attached inflow of the channels.
+TEST(ChannelLateralSediment, OverbankWashLoadTakesItsAttachedMassOntoTheCell)
+{
+    auto state = make_case();
+    model_state& s = *state;
+    add_attached(s);
+    s.overbank_flow = 1;
+    const int j2 = s.node_dim + 2, j4 = s.node_dim + 4;
+    s.ch_wash_vol[2][1][1] = 0.01;
+    s.SS_node_conc_vol[j2][1] = 0.01 / 500.0;
+    s.qlat[2][1] = -1e-4;
+    s.ch_wash_vol[4][1][1] = 0.002;
+    s.SS_node_conc_vol[j4][1] = 0.002 / 500.0;
+    s.qlat[4][1] = -1.0;
+    s.qlat[5][1] = 1e-3;
+    s.chan_sed_contam_node_conc.table[1][j2][1] = 1000.0;
+    s.chan_sed_contam_node_conc.table[1][j4][1] = 1000.0;
+    s.chan_tot_node_mass[1][j2] = 1.0;
+    s.chan_tot_node_mass[1][j4] = 0.5;
+    const double before = s.ov_sed_vol_susp[1][1];
+    chan_lateral_sediment(s, 60.0);
+    const double O2 = 0.5 * 100.0 * 1e-4 * (0.01 / 500.0) * 60.0; // m3 onto the cell
+    EXPECT_NEAR(s.chan_qlat_sed_mass.table[1][j2][1], -1000.0 * O2, 1e-15);
+    EXPECT_NEAR(s.chan_qlat_sed_mass.table[1][j4][1], -0.5, 1e-15);
+    EXPECT_NEAR(s.chan_qlat_sed_mass.table[1][j4][0], -0.5, 1e-15);
+    EXPECT_NEAR(s.sed_con_mass[1][1], 1000.0 * O2 + 0.5, 1e-15);
+    EXPECT_NEAR(s.chan_qlat_mass_total[1], -(1000.0 * O2 + 0.5) / 1000.0, 1e-15);
+    EXPECT_NEAR(s.ov_sed_vol_susp[1][1], before + O2 + 0.002, 1e-15);
 }

@@ -173,3 +173,35 @@ TEST_F(ErodingPlane, DissolvedSorbedAndSoilMassTogetherAreConserved)
     // it holds.
     EXPECT_LT(negative, 1e-9 * (surface0 + soil0)) << negative;
 }
+
+// Channel cells hand their deposits to the channels: the sorbed mass laid
+// down with them waits beside them (sed_con_chan_deposit) instead of joining
+// the soil, and the whole is still conserved.
+TEST_F(ErodingPlane, ChannelCellsKeepTheMassOfTheirDepositsForTheChannels)
+{
+    ASSERT_TRUE(start()) << out << err;
+    const int n = s->num_cells;
+    s->chan_sed_on = s->chan_con_trans = 1;
+    s->channel_cells.assign(n, 0);
+    for (int j = 1; j <= n; j += 3)
+        s->channel_cells[j] = 1;
+    storm(270);
+    ASSERT_EQ(error_state.code, 0) << out;
+
+    double surface = 0.0, taken = 0.0, kept = 0.0;
+    for (int j = 1; j <= n; ++j) {
+        surface += s->sed_con_mass[1][j];
+        taken += s->sed_con_work[1][j];
+        kept += s->sed_con_chan_deposit[1][j];
+        if (s->channel_cells[j]) {
+            EXPECT_LE(s->sed_con_work[1][j], 0.0) << "cell " << j; // eroded only
+        } else {
+            EXPECT_EQ(s->sed_con_chan_deposit[1][j], 0.0) << "cell " << j;
+        }
+    }
+    EXPECT_GT(kept, 0.01);
+    const double outlet = (s->event_ov_mass_out[1] + s->event_sed_out_mass[1]) * 1000.0;
+    const double negative = s->event_ov_neg_mass[1] * 1000.0;
+    EXPECT_NEAR(surface + soil0 + taken + kept + outlet - negative, surface0 + soil0,
+                1e-9 * (surface0 + soil0));
+}
