@@ -54,6 +54,20 @@ ov_source_booking sum_blocks(const std::vector<ov_source_booking>& blocks, int c
     return t;
 }
 
+// The soil row that takes what constituent i's water hands down, by
+// infiltration or from a dry cell: a nutrient species' soil pool when it
+// has one, else its own row. The mass goes to that one row only.
+double* soil_row_for(model_state& s, int i, int kind)
+{
+    const int n = s.num_cells;
+    if (kind == nutrient_kind && s.nutrients && s.first_qbn_constituent > 0) {
+        const int pool = qbn_con_remap(1, i - s.first_qbn_constituent);
+        if (pool >= 0)
+            return row_or_null(s.soil_con_inflow, s.first_qbn_constituent + pool, n);
+    }
+    return row_or_null(s.soil_con_inflow, i, n);
+}
+
 ov_source_terms source_terms(model_state& s, int i, int kind, double dt, double now)
 {
     const int n = s.num_cells;
@@ -89,22 +103,9 @@ ov_source_terms source_terms(model_state& s, int i, int kind, double dt, double 
     t.qlat = row_or_null(s.qlat_cell_mass, i, n);
     t.exit_mass = i <= s.ov_exit_mass.cap ? &s.ov_exit_mass[i] : nullptr;
     t.soil_exch_out = row_or_null(s.ov_soil_exch_mass, i, n);
-    t.soil_inflow = row_or_null(s.soil_con_inflow, i, n);
+    t.soil_inflow = soil_row_for(s, i, kind);
     t.land = row_or_null(s.land_mass, i, n);
     return t;
-}
-
-// The soil row that takes what a dry cell of constituent i leaves: a
-// nutrient species' soil pool when it has one, else its own row.
-double* soil_row_for(model_state& s, int i, int kind)
-{
-    const int n = s.num_cells;
-    if (kind == nutrient_kind && s.nutrients && s.first_qbn_constituent > 0) {
-        const int pool = qbn_con_remap(1, i - s.first_qbn_constituent);
-        if (pool >= 0)
-            return row_or_null(s.soil_con_inflow, s.first_qbn_constituent + pool, n);
-    }
-    return row_or_null(s.soil_con_inflow, i, n);
 }
 
 void stop_on_nan(const char* what, int constituent, int cell)

@@ -115,14 +115,12 @@ void ov_con_infil_loss(model_state& s, int i)
                     soil[j] += M;
                 continue;
             }
+            // The overland mass step applies the loss and hands what it
+            // took to the soil row (a species' pool), once.
             const double lost = conc[j] * V;
             acc[j] += lost;
-            if (nutrient) {
-                if (pool >= 0 && soil)
-                    soil[j] += lost;
-                else if (count_unpooled)
-                    part.qbn_in += lost;
-            }
+            if (count_unpooled)
+                part.qbn_in += lost;
         }
         s.ov_block_sums[static_cast<std::size_t>(b)] = part;
     }
