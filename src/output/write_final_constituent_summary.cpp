@@ -77,17 +77,32 @@ double hand_overs_in_transit(const model_state& s, int k)
     return nutrient_slot(s, k) ? g : g - exchange_in_transit(s, k);
 }
 
+// Infiltration loss of constituent k's water (kg), with what the water
+// step has taken but not yet booked into the run total.
+double water_infiltrated(const model_state& s, int k)
+{
+    return s.OV_INFIL_MASS[k] + value_at(s.ov_infil_dmt, k) / 1000.0;
+}
+
+// A nutrient water species without a soil pool: what soaks in leaves the
+// system with the soil water.
+bool leaves_by_infiltration(const model_state& s, int k)
+{
+    return nutrient_slot(s, k) && s.constituent_type[k] == nutrient &&
+           qbn_con_remap(1, k - s.first_qbn_constituent) < 0;
+}
+
 // Net mass that came into nutrient slot k from other slots across the land
 // surface (kg): what its pool received by infiltration (taken or still in
-// transit) and its water gained from the soil, less what its water lost
-// by infiltration and its pool gave up to the water. The water side counts
-// its losses and gains of the step not yet booked into the run totals.
+// transit) and its water gained from the soil, less what its water handed
+// to a pool by infiltration and its pool gave up to the water. The water
+// side counts its gains of the step not yet booked into the run totals.
 double nutrient_hand_overs(const model_state& s, int k)
 {
     const double received = s.soil_infil_mass[k] + inflow_in_transit(s, k) + s.OV_UPTAKE_MASS[k] +
                             value_at(s.ov_uptake_dmt, k) / 1000.0;
-    const double given = s.OV_INFIL_MASS[k] + value_at(s.ov_infil_dmt, k) / 1000.0 + s.qbn_uptake_mass[k];
-    return received - given;
+    const double handed = leaves_by_infiltration(s, k) ? 0.0 : water_infiltrated(s, k);
+    return received - handed - s.qbn_uptake_mass[k];
 }
 
 // Adds a two-way exchange to the side it feeds.
@@ -475,6 +490,10 @@ void global_block(model_state& s, std::FILE* fp, int first)
             // The nutrient species move between slots at the land surface.
             if (nutrient_slot(s, k))
                 add_exchange(nutrient_hand_overs(s, k), in, out);
+            if (leaves_by_infiltration(s, k)) {
+                out += water_infiltrated(s, k);
+                s.GLOBAL_MASS_OUT[k] += water_infiltrated(s, k);
+            }
         } else {
             if (s.water_table)
                 in += s.OV_EXFIL_MASS[k];

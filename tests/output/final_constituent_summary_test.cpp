@@ -244,7 +244,8 @@ TEST_F(FinalConstituents, EachNutrientPrintsItsOwnKineticGain)
 // The nutrient slots hold a water species and a soil pool of different
 // species: the infiltrated nitrate of slot 2 goes to the soil nitrate pool
 // in slot 4, and the soil organic active phosphorus of slot 11 gives 0.25 kg
-// to the organic phosphorus water of slot 5. Each slot's run balance
+// to the organic phosphorus water of slot 5, and the nitrite of slot 1,
+// which has no pool, leaves with the soil water. Each slot's run balance
 // closes with these moves; the soil-only pools (slots 10 and 11) are titled
 // by their pools.
 TEST_F(FinalConstituents, NutrientMassMovingBetweenSlotsBalancesEachSlot)
@@ -289,10 +290,16 @@ TEST_F(FinalConstituents, NutrientMassMovingBetweenSlotsBalancesEachSlot)
     m.soil_mass.table[11][1][1] = 750.0;
     m.OV_UPTAKE_MASS[5] = 0.25;
     m.ov_mass[5][1] = 250.0;
+    // Nitrite has no soil pool: its 0.5 infiltrated leaves the system.
+    m.GLOBAL_MASS_INIT[1] = m.OV_MASS_INIT[1] = 2.0;
+    m.OV_INFIL_MASS[1] = 0.5;
+    m.ov_mass[1][1] = 1500.0;
 
     write_final_constituent_summary(m);
     EXPECT_DOUBLE_EQ(m.GLOBAL_MASS_FINAL[2], 4.0);
     EXPECT_DOUBLE_EQ(m.GLOBAL_MASS_FINAL[4], 5.0);
+    EXPECT_DOUBLE_EQ(m.GLOBAL_MASS_OUT[1], 0.5);
+    EXPECT_DOUBLE_EQ(m.GLOBAL_MASS_OUT[2], 0.0);
     for (int k = 1; k <= nc; ++k) {
         SCOPED_TRACE(k);
         EXPECT_NEAR(m.GLOBAL_MASS_CON_ERROR[k], 0.0, 1e-12);

@@ -290,6 +290,18 @@ TEST(NutrientExample, RainIntoTheSoilColumnBalancesOnEveryThreadCount)
         EXPECT_EQ(value(pool, "Mass added by infiltration"), value(water, "Mass loss to infiltration"))
             << pool;
     }
+    // Dissolved oxygen has no soil pool: what soaks in leaves the system,
+    // and the pool in its place of the list receives nothing.
+    const std::string oxygen =
+        section(overland_run, "Overland Constituent Transport Summary for Dissolved Oxygen (O2) \n");
+    EXPECT_GT(value(oxygen, "Mass loss to infiltration"), 0.0) << oxygen;
+    EXPECT_EQ(
+        value(section(global_run, "Global Summary for Dissolved Oxygen (O2) \n"), "Total mass out of system"),
+        value(oxygen, "Mass loss to infiltration"));
+    EXPECT_EQ(
+        value(section(run_soil, "Soil Constituent Transport Summary for Mineral Solution Phosphorus \n"),
+              "Mass added by infiltration"),
+        0.0);
     // The nutrients came with the rain: 20 mm/h for 10 min on 1,800 m2 (6 m3)
     // at 50 mg/L of nitrate.
     const std::string no3 = section(sum, "Overland Contaminant Transport Summary for Nitrate (NO3-) \n");
