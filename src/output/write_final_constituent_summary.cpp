@@ -59,13 +59,25 @@ bool nutrient_slot(const model_state& s, int k)
     return s.nutrients && s.soil_con_trans && (type == nutrient || type == soil_pool);
 }
 
+// Mass the nutrient pools gave to the water of constituent k that the water
+// step has not yet taken in (kg).
+double pool_gift_in_transit(const model_state& s, int k)
+{
+    const double* row = row_of(s.soil_exch_cell_mass, k, s.num_cells);
+    double g = 0.0;
+    if (row)
+        for (int m = 1; m <= s.num_cells; ++m)
+            g += row[m];
+    return g / 1000.0;
+}
+
 // Mass of constituent k between the land and the soil at the run's end (kg):
 // what infiltration and the exchange handed down and the exfiltration handed
 // up after the soil step's last call, and, negative, what the water took
 // from the soil by the exchange while the soil still holds it. The one side
 // has booked it and the other not yet, so the watershed still holds it once.
-// A nutrient pool's exchange is booked by the soil when it gives the mass
-// up, so what it still holds stays in its final mass.
+// A nutrient species' water also holds what the pools gave it that the
+// water step has not yet taken in.
 double hand_overs_in_transit(const model_state& s, int k)
 {
     const double* up = s.water_table ? row_of(s.soil_con_work, k, s.num_cells) : nullptr;
@@ -73,8 +85,8 @@ double hand_overs_in_transit(const model_state& s, int k)
     if (up)
         for (int m = 1; m <= s.num_cells; ++m)
             g += up[m];
-    g = inflow_in_transit(s, k) + g / 1000.0;
-    return nutrient_slot(s, k) ? g : g - exchange_in_transit(s, k);
+    g = inflow_in_transit(s, k) + g / 1000.0 - exchange_in_transit(s, k);
+    return nutrient_slot(s, k) ? g + pool_gift_in_transit(s, k) : g;
 }
 
 // Infiltration loss of constituent k's water (kg), with what the water
@@ -93,16 +105,15 @@ bool leaves_by_infiltration(const model_state& s, int k)
 }
 
 // Net mass that came into nutrient slot k from other slots across the land
-// surface (kg): what its pool received by infiltration (taken or still in
-// transit) and its water gained from the soil, less what its water handed
-// to a pool by infiltration and its pool gave up to the water. The water
-// side counts its gains of the step not yet booked into the run totals.
+// surface (kg): what its pool received by infiltration and its water was
+// given by the pools, less what its water handed to a pool by infiltration
+// and its pool gave to the water, each whether taken or still in transit.
 double nutrient_hand_overs(const model_state& s, int k)
 {
     const double received = s.soil_infil_mass[k] + inflow_in_transit(s, k) + s.OV_UPTAKE_MASS[k] +
-                            value_at(s.ov_uptake_dmt, k) / 1000.0;
+                            value_at(s.ov_uptake_dmt, k) / 1000.0 + pool_gift_in_transit(s, k);
     const double handed = leaves_by_infiltration(s, k) ? 0.0 : water_infiltrated(s, k);
-    return received - handed - s.qbn_uptake_mass[k];
+    return received - handed - s.qbn_uptake_mass[k] - exchange_in_transit(s, k);
 }
 
 // Adds a two-way exchange to the side it feeds.

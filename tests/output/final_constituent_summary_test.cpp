@@ -243,8 +243,8 @@ TEST_F(FinalConstituents, EachNutrientPrintsItsOwnKineticGain)
 
 // The nutrient slots hold a water species and a soil pool of different
 // species: the infiltrated nitrate of slot 2 goes to the soil nitrate pool
-// in slot 4, and the soil organic active phosphorus of slot 11 gives 0.25 kg
-// to the organic phosphorus water of slot 5, and the nitrite of slot 1,
+// in slot 4, the soil organic active phosphorus of slot 11 gives 0.35 kg to
+// the organic phosphorus water of slot 5, and the nitrite of slot 1,
 // which has no pool, leaves with the soil water. Each slot's run balance
 // closes with these moves; the soil-only pools (slots 10 and 11) are titled
 // by their pools.
@@ -284,12 +284,18 @@ TEST_F(FinalConstituents, NutrientMassMovingBetweenSlotsBalancesEachSlot)
     m.soil_infil_mass[4] = 1.5;
     m.soil_con_inflow[4][1] = 500.0;
     m.soil_mass.table[4][1][1] = 4500.0;
-    // Soil organic active phosphorus 1, less 0.25 to the water of slot 5.
-    m.GLOBAL_MASS_INIT[11] = m.OV_LAND_MASS_INIT[11] = 1.0;
+    // Soil organic active phosphorus 1.1, less 0.25 given to the water of
+    // slot 5 and 0.1 given since, which neither side has taken yet (the
+    // pool still holds it).
+    m.GLOBAL_MASS_INIT[11] = m.OV_LAND_MASS_INIT[11] = 1.1;
     m.qbn_uptake_mass[11] = 0.25;
-    m.soil_mass.table[11][1][1] = 750.0;
+    m.soil_mass.table[11][1][1] = 850.0;
     m.OV_UPTAKE_MASS[5] = 0.25;
     m.ov_mass[5][1] = 250.0;
+    row_array_add_rows(m.soil_exch_cell_mass, nc, 1);
+    row_array_add_rows(m.ov_soil_exch_mass, nc, 1);
+    m.soil_exch_cell_mass[5][1] = 100.0;
+    m.ov_soil_exch_mass[11][1] = 100.0;
     // Nitrite has no soil pool: its 0.5 infiltrated leaves the system.
     m.GLOBAL_MASS_INIT[1] = m.OV_MASS_INIT[1] = 2.0;
     m.OV_INFIL_MASS[1] = 0.5;
@@ -298,6 +304,8 @@ TEST_F(FinalConstituents, NutrientMassMovingBetweenSlotsBalancesEachSlot)
     write_final_constituent_summary(m);
     EXPECT_DOUBLE_EQ(m.GLOBAL_MASS_FINAL[2], 4.0);
     EXPECT_DOUBLE_EQ(m.GLOBAL_MASS_FINAL[4], 5.0);
+    EXPECT_DOUBLE_EQ(m.GLOBAL_MASS_FINAL[5], 0.35);
+    EXPECT_DOUBLE_EQ(m.GLOBAL_MASS_FINAL[11], 0.75);
     EXPECT_DOUBLE_EQ(m.GLOBAL_MASS_OUT[1], 0.5);
     EXPECT_DOUBLE_EQ(m.GLOBAL_MASS_OUT[2], 0.0);
     for (int k = 1; k <= nc; ++k) {
