@@ -38,19 +38,82 @@ double exchange_in_transit(const model_state& s, int k)
     return g / 1000.0;
 }
 
+// Mass handed into the soil row of constituent k by infiltration that the
+// soil step has not yet taken (kg).
+double inflow_in_transit(const model_state& s, int k)
+{
+    const double* inflow = row_of(s.soil_con_inflow, k, s.num_cells);
+    double g = 0.0;
+    if (inflow)
+        for (int m = 1; m <= s.num_cells; ++m)
+            g += inflow[m];
+    return g / 1000.0;
+}
+
+// A nutrient slot holds a water species and a soil pool that are different
+// species: infiltration hands the water's mass to another slot's pool and
+// the surface exchange gives a pool's mass to another slot's water.
+bool nutrient_slot(const model_state& s, int k)
+{
+    const int type = s.constituent_type[k];
+    return s.nutrients && s.soil_con_trans && (type == nutrient || type == soil_pool);
+}
+
+// Mass the nutrient pools gave to the water of constituent k that the water
+// step has not yet taken in (kg).
+double pool_gift_in_transit(const model_state& s, int k)
+{
+    const double* row = row_of(s.soil_exch_cell_mass, k, s.num_cells);
+    double g = 0.0;
+    if (row)
+        for (int m = 1; m <= s.num_cells; ++m)
+            g += row[m];
+    return g / 1000.0;
+}
+
 // Mass of constituent k between the land and the soil at the run's end (kg):
 // what infiltration and the exchange handed down and the exfiltration handed
 // up after the soil step's last call, and, negative, what the water took
 // from the soil by the exchange while the soil still holds it. The one side
 // has booked it and the other not yet, so the watershed still holds it once.
+// A nutrient species' water also holds what the pools gave it that the
+// water step has not yet taken in.
 double hand_overs_in_transit(const model_state& s, int k)
 {
-    const double* inflow = row_of(s.soil_con_inflow, k, s.num_cells);
     const double* up = s.water_table ? row_of(s.soil_con_work, k, s.num_cells) : nullptr;
     double g = 0.0;
-    for (int m = 1; m <= s.num_cells; ++m)
-        g += (inflow ? inflow[m] : 0.0) + (up ? up[m] : 0.0);
-    return g / 1000.0 - exchange_in_transit(s, k);
+    if (up)
+        for (int m = 1; m <= s.num_cells; ++m)
+            g += up[m];
+    g = inflow_in_transit(s, k) + g / 1000.0 - exchange_in_transit(s, k);
+    return nutrient_slot(s, k) ? g + pool_gift_in_transit(s, k) : g;
+}
+
+// Infiltration loss of constituent k's water (kg), with what the water
+// step has taken but not yet booked into the run total.
+double water_infiltrated(const model_state& s, int k)
+{
+    return s.OV_INFIL_MASS[k] + value_at(s.ov_infil_dmt, k) / 1000.0;
+}
+
+// A nutrient water species without a soil pool: what soaks in leaves the
+// system with the soil water.
+bool leaves_by_infiltration(const model_state& s, int k)
+{
+    return nutrient_slot(s, k) && s.constituent_type[k] == nutrient &&
+           qbn_con_remap(1, k - s.first_qbn_constituent) < 0;
+}
+
+// Net mass that came into nutrient slot k from other slots across the land
+// surface (kg): what its pool received by infiltration and its water was
+// given by the pools, less what its water handed to a pool by infiltration
+// and its pool gave to the water, each whether taken or still in transit.
+double nutrient_hand_overs(const model_state& s, int k)
+{
+    const double received = s.soil_infil_mass[k] + inflow_in_transit(s, k) + s.OV_UPTAKE_MASS[k] +
+                            value_at(s.ov_uptake_dmt, k) / 1000.0 + pool_gift_in_transit(s, k);
+    const double handed = leaves_by_infiltration(s, k) ? 0.0 : water_infiltrated(s, k);
+    return received - handed - s.qbn_uptake_mass[k] - exchange_in_transit(s, k);
 }
 
 // Adds a two-way exchange to the side it feeds.
@@ -443,6 +506,13 @@ void global_block(model_state& s, std::FILE* fp, int first)
         }
         if (s.soil_con_trans) {
             in += s.soil_gw_in_mass[k];
+            // The nutrient species move between slots at the land surface.
+            if (nutrient_slot(s, k))
+                add_exchange(nutrient_hand_overs(s, k), in, out);
+            if (leaves_by_infiltration(s, k)) {
+                out += water_infiltrated(s, k);
+                s.GLOBAL_MASS_OUT[k] += water_infiltrated(s, k);
+            }
         } else {
             if (s.water_table)
                 in += s.OV_EXFIL_MASS[k];
@@ -457,6 +527,9 @@ void global_block(model_state& s, std::FILE* fp, int first)
         else if (type == nutrient)
             std::fprintf(fp, "Contaminant Transport Global Summary for %s \n",
                          qbn_title(k, first > 0 ? first : k, 0).c_str());
+        else if (type == soil_pool) // a soil-only pool, titled as in the soil block
+            std::fprintf(fp, "Contaminant Transport Global Summary for %s \n",
+                         qbn_title(k, first > 0 ? first : k, 1).c_str());
         std::fprintf(fp, "Amounts are total for simulations in (Kg) \n \n");
         std::fprintf(fp, "Total initial mass            %14.2lf \n", s.GLOBAL_MASS_INIT[k]);
         std::fprintf(fp, "Total final Mass              %14.2lf \n \n", s.GLOBAL_MASS_FINAL[k]);
@@ -511,7 +584,7 @@ void write_final_constituent_summary(model_state& s)
         overland_block(s, fp, first);
     if (s.chan_con_trans)
         channel_block(s, fp, first);
-    global_block(s, fp, first);
+    global_block(s, fp, first > 0 ? first : first_of_type(s, soil_pool));
     if (s.nutrients && s.qbn_object) {
         std::fprintf(fp, "QBN dm/dt Summary\n");
         std::fprintf(fp, "  Total dm/dt in:  %14.4lf\n", s.qbn_object->dmdt_in_total);

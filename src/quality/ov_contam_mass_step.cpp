@@ -54,6 +54,21 @@ ov_source_booking sum_blocks(const std::vector<ov_source_booking>& blocks, int c
     return t;
 }
 
+// The soil row that takes what constituent i's water hands down, by
+// infiltration or from a dry cell: a nutrient species' soil pool, else the
+// constituent's own row. A nutrient species without a pool has no soil
+// row (null): the soil holds only the pools, so what soaks in leaves with
+// the soil water.
+double* soil_row_for(model_state& s, int i, int kind)
+{
+    const int n = s.num_cells;
+    if (kind == nutrient_kind && s.nutrients && s.first_qbn_constituent > 0) {
+        const int pool = qbn_con_remap(1, i - s.first_qbn_constituent);
+        return pool >= 0 ? row_or_null(s.soil_con_inflow, s.first_qbn_constituent + pool, n) : nullptr;
+    }
+    return row_or_null(s.soil_con_inflow, i, n);
+}
+
 ov_source_terms source_terms(model_state& s, int i, int kind, double dt, double now)
 {
     const int n = s.num_cells;
@@ -89,22 +104,9 @@ ov_source_terms source_terms(model_state& s, int i, int kind, double dt, double 
     t.qlat = row_or_null(s.qlat_cell_mass, i, n);
     t.exit_mass = i <= s.ov_exit_mass.cap ? &s.ov_exit_mass[i] : nullptr;
     t.soil_exch_out = row_or_null(s.ov_soil_exch_mass, i, n);
-    t.soil_inflow = row_or_null(s.soil_con_inflow, i, n);
+    t.soil_inflow = soil_row_for(s, i, kind);
     t.land = row_or_null(s.land_mass, i, n);
     return t;
-}
-
-// The soil row that takes what a dry cell of constituent i leaves: a
-// nutrient species' soil pool when it has one, else its own row.
-double* soil_row_for(model_state& s, int i, int kind)
-{
-    const int n = s.num_cells;
-    if (kind == nutrient_kind && s.nutrients && s.first_qbn_constituent > 0) {
-        const int pool = qbn_con_remap(1, i - s.first_qbn_constituent);
-        if (pool >= 0)
-            return row_or_null(s.soil_con_inflow, s.first_qbn_constituent + pool, n);
-    }
-    return row_or_null(s.soil_con_inflow, i, n);
 }
 
 void stop_on_nan(const char* what, int constituent, int cell)
@@ -189,7 +191,8 @@ bool move_constituent(model_state& s, int i, int kind, double dt, double now)
 
     // 4-5. Back into the state; dry cells hand their mass on; the sediment
     // total takes the dissolved mass back.
-    double* soil = s.soil_con_trans ? soil_row_for(s, i, kind) : nullptr;
+    const bool to_soil = s.soil_con_trans != 0;
+    double* soil = to_soil ? soil_row_for(s, i, kind) : nullptr;
     double* land = row_or_null(s.land_mass, i, n);
     double* sed_total = s.sediment_contam ? row_or_null(s.sed_con_mass, i, n) : nullptr;
     const double* depth = s.ov_depth.data();
@@ -213,9 +216,10 @@ bool move_constituent(model_state& s, int i, int kind, double dt, double now)
                 m = c = 0.0;
             }
             if (depth[j] < ov_zero && m >= ov_zero && !(lake_handover && s.lake_mask[j] > 0)) {
-                if (soil) {
+                if (to_soil) {
                     part.infil += m;
-                    soil[j] += m;
+                    if (soil)
+                        soil[j] += m;
                 } else if (land) {
                     // Onto the land surface: booked as exchange toward it.
                     part.uptake -= m;

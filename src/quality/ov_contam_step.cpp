@@ -90,9 +90,13 @@ void ov_con_infil_loss(model_state& s, int i)
     const bool nutrient = s.nutrients && (kind == nutrient_kind || kind == nutrient_soil_kind);
     const int p = i - s.first_qbn_constituent;
     const int pool = nutrient ? qbn_con_remap(1, p) : -1;
-    // The soil row of what leaves this constituent: its pool, else its own.
-    double* soil = row_or_null(s.soil_con_inflow, pool >= 0 ? s.first_qbn_constituent + pool : i, n);
+    // The soil row of what leaves this constituent: its pool, else its own;
+    // a water species without a pool has none (its mass leaves with the
+    // soil water).
     const bool count_unpooled = nutrient && pool < 0 && p <= 8;
+    double* soil = count_unpooled
+                       ? nullptr
+                       : row_or_null(s.soil_con_inflow, pool >= 0 ? s.first_qbn_constituent + pool : i, n);
     const int blocks = (n + ov_sum_block - 1) / ov_sum_block;
 #pragma omp parallel for schedule(static) if (n >= parallel_min_cells)
     for (int b = 0; b < blocks; ++b) {
@@ -115,14 +119,12 @@ void ov_con_infil_loss(model_state& s, int i)
                     soil[j] += M;
                 continue;
             }
+            // The overland mass step applies the loss and hands what it
+            // took to the soil row (a species' pool), once.
             const double lost = conc[j] * V;
             acc[j] += lost;
-            if (nutrient) {
-                if (pool >= 0 && soil)
-                    soil[j] += lost;
-                else if (count_unpooled)
-                    part.qbn_in += lost;
-            }
+            if (count_unpooled)
+                part.qbn_in += lost;
         }
         s.ov_block_sums[static_cast<std::size_t>(b)] = part;
     }

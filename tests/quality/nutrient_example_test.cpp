@@ -248,20 +248,60 @@ TEST(NutrientExample, RainIntoTheSoilColumnBalancesOnEveryThreadCount)
         EXPECT_NEAR(value(s, "Initial Mass in Soil Column"), soil, rounding) << s;
         EXPECT_GT(value(s, "Mass added by infiltration"), 0.0) << s;
     }
-    // The soil balances and the overland balances of the event and of the
-    // run, of every constituent.
-    const std::string overland_run =
-        sum.substr(sum.find("Overland Transport Summaries"),
-                   sum.find("Global Transport Summaries") - sum.find("Overland Transport Summaries"));
+    // The soil balances, the overland balances of the event and of the run,
+    // and the run's global balances, of every constituent: the nutrient
+    // species move between slots as they soak into the soil pools.
+    const std::size_t global_at = sum.find("Global Transport Summaries");
+    const std::string overland_run = sum.substr(sum.find("Overland Transport Summaries"),
+                                                global_at - sum.find("Overland Transport Summaries"));
+    const std::string global_run = sum.substr(global_at, sum.find("QBN dm/dt Summary") - global_at);
     const std::pair<std::string, const char*> balances[] = {{sum, "Soil mass balance error"},
                                                             {sum, "Dissolved mass balance error"},
-                                                            {overland_run, "Contam mass balance error"}};
+                                                            {overland_run, "Contam mass balance error"},
+                                                            {global_run, "Contam mass balance error"}};
     for (const auto& b : balances) {
         int found = 0;
         for (std::size_t at = 0; (at = b.first.find(b.second, at)) != std::string::npos; ++at, ++found)
             EXPECT_LT(std::fabs(value(b.first.substr(at), b.second)), 0.01) << b.first.substr(at, 80);
         EXPECT_GE(found, 11) << b.second;
     }
+    // Two contaminants and thirteen nutrient slots (the last four soil-only
+    // pools), each global block under its own title.
+    int globals = 0;
+    for (std::size_t at = 0; (at = global_run.find("Global Summary for ", at)) != std::string::npos; ++at)
+        ++globals;
+    EXPECT_EQ(globals, 15) << global_run;
+    EXPECT_NE(global_run.find("Global Summary for Organic Stable Phosphorus \n"), std::string::npos);
+    // What a species' water loses by infiltration its soil pool receives,
+    // once: nitrate and ammonium to their own pools, organic nitrogen to the
+    // active organic nitrogen.
+    const std::string run_soil = sum.substr(sum.rfind("Soil Contaminant Transport Summary \n"));
+    const std::pair<const char*, const char*> pools[] = {
+        {"Nitrate (NO3-)", "Nitrate (NO3-)"},
+        {"Ammonium (NH4+)", "Ammonium (NH4+)"},
+        {"Organic Nitrogen (Organic N)", "Organic Active Nitrogen"}};
+    for (const auto& p : pools) {
+        SCOPED_TRACE(p.first);
+        const std::string water = section(
+            overland_run, std::string("Overland Constituent Transport Summary for ") + p.first + " \n");
+        const std::string pool =
+            section(run_soil, std::string("Soil Constituent Transport Summary for ") + p.second + " \n");
+        EXPECT_GT(value(water, "Mass loss to infiltration"), 0.0) << water;
+        EXPECT_EQ(value(pool, "Mass added by infiltration"), value(water, "Mass loss to infiltration"))
+            << pool;
+    }
+    // Dissolved oxygen has no soil pool: what soaks in leaves the system,
+    // and the pool in its place of the list receives nothing.
+    const std::string oxygen =
+        section(overland_run, "Overland Constituent Transport Summary for Dissolved Oxygen (O2) \n");
+    EXPECT_GT(value(oxygen, "Mass loss to infiltration"), 0.0) << oxygen;
+    EXPECT_EQ(
+        value(section(global_run, "Global Summary for Dissolved Oxygen (O2) \n"), "Total mass out of system"),
+        value(oxygen, "Mass loss to infiltration"));
+    EXPECT_EQ(
+        value(section(run_soil, "Soil Constituent Transport Summary for Mineral Solution Phosphorus \n"),
+              "Mass added by infiltration"),
+        0.0);
     // The nutrients came with the rain: 20 mm/h for 10 min on 1,800 m2 (6 m3)
     // at 50 mg/L of nitrate.
     const std::string no3 = section(sum, "Overland Contaminant Transport Summary for Nitrate (NO3-) \n");
