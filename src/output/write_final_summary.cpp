@@ -245,8 +245,14 @@ bool global_balance(model_state& s)
     if (!s.gw_simulation) {
         out += s.green_ampt ? s.infil_total : s.unsat_down_flux_total;
         out += s.river_to_gw_total + s.lake_to_gw_total;
-        // A static table feeds the drains from outside the run.
+        // A static table feeds the drains from outside the run, and so
+        // does the groundwater that comes out onto the land; ponded water
+        // leaking down into the table leaves the run.
         in += s.gw_to_river_total + s.gw_to_lake_total + s.gw_to_tile_total;
+        if (s.exfil_vol_total >= 0.0)
+            in += s.exfil_vol_total;
+        else
+            out -= s.exfil_vol_total;
     } else {
         out += s.unsat_down_flux_total - s.gw_recharge_total + s.gw_leakage_total + s.gw_pumping_total;
         s.run_final_storage += aquifer_queued_volume(s);

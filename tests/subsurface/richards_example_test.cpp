@@ -3,9 +3,11 @@
 // independent fine-grid solution of the Richards equation (mixed form,
 // modified Picard, 0.25 cm nodes, 2 s steps): front depth, stored water and
 // surface content, read from the soil-moisture series; and the event
-// balance closes.
+// balance closes. Under a static water table at or above the ground of one
+// cell the run's overall balance closes too.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -156,6 +158,30 @@ std::vector<double> profile_row(const std::string& series, double minute)
     return row;
 }
 
+// The example's files in `dir`, its project reading from there.
+void copy_example(const scratch_dir& dir)
+{
+    const std::string from = std::string(TORVA_EXAMPLES) + "/richards/";
+    for (const char* f :
+         {"richards.msk", "richards.ele", "richards_soil.map", "richards.tab", "richards_theta.loc"})
+        write_file(dir.file(f), read_file(from + f));
+    std::string prj = read_file(from + "richards.prj");
+    write_file(dir.file("richards.prj"),
+               prj.replace(prj.find('\n') + 1, 0, "PROJECT_PATH " + dir.path() + "\n"));
+}
+
+int run_example(const scratch_dir& dir, std::string& out)
+{
+    reset_file_name_globals();
+    error_state_clear();
+    testing::internal::CaptureStdout();
+    const int rc = run_simulation(dir.file("richards.prj"), nullptr, "");
+    out = testing::internal::GetCapturedStdout();
+    reset_file_name_globals();
+    error_state_clear();
+    return rc;
+}
+
 double value_after(const std::string& text, const std::string& label)
 {
     const std::size_t at = text.find(label);
@@ -167,20 +193,9 @@ double value_after(const std::string& text, const std::string& label)
 TEST(RichardsExample, SandColumnMatchesAFineGridSolution)
 {
     scratch_dir dir("richards_example");
-    const std::string from = std::string(TORVA_EXAMPLES) + "/richards/";
-    for (const char* f : {"richards.msk", "richards.ele", "richards_soil.map", "richards.tab", "richards_theta.loc"})
-        write_file(dir.file(f), read_file(from + f));
-    std::string prj = read_file(from + "richards.prj");
-    write_file(dir.file("richards.prj"), prj.replace(prj.find('\n') + 1, 0, "PROJECT_PATH " + dir.path() + "\n"));
-
-    reset_file_name_globals();
-    error_state_clear();
-    testing::internal::CaptureStdout();
-    const int rc = run_simulation(dir.file("richards.prj"), nullptr, "");
-    const std::string out = testing::internal::GetCapturedStdout();
-    reset_file_name_globals();
-    error_state_clear();
-    ASSERT_EQ(rc, 0) << out.substr(0, 3000);
+    copy_example(dir);
+    std::string out;
+    ASSERT_EQ(run_example(dir, out), 0) << out.substr(0, 3000);
     const std::string series = read_file(dir.file("richards.th"));
 
     for (int t = 0; t < 2; ++t) {
@@ -203,7 +218,53 @@ TEST(RichardsExample, SandColumnMatchesAFineGridSolution)
     const std::string summary = read_file(dir.file("richards.sum"));
     EXPECT_NEAR(value_after(summary, "volume of infiltrated water:"),
                 value_after(summary, "volume of rainfall to overland:"), 0.1);
-    EXPECT_NE(summary.find("mass conservation error:                          0.000000 percent"), std::string::npos)
+    EXPECT_NE(summary.find("mass conservation error:                          0.000000 percent"),
+              std::string::npos)
         << summary;
     EXPECT_LT(std::fabs(value_after(summary, "Richard equation mass balance error")), 1e-4) << summary;
+}
+
+// A static water table over the middle cell of the plot: 10 cm above the
+// ground groundwater comes out onto the cell, at the ground the rain ponded
+// there leaks down into the table. The table lies outside the run, so the
+// overall balance counts what comes out as an input and what leaks down as
+// an output; all it keeps besides is the columns' own residual (the solver
+// takes the contents beside the saturated bottom node from their heads).
+TEST(RichardsExample, AStaticTableAtOrAboveTheGroundKeepsTheOverallBalance)
+{
+    struct table_case {
+        const char* head; // m, middle cell
+        double sign;      // of the exfiltrated volume
+    };
+    for (const table_case& c : {table_case{"100.1", 1.0}, table_case{"100.0", -1.0}}) {
+        SCOPED_TRACE(c.head);
+        scratch_dir dir("richards_static_table");
+        copy_example(dir);
+        std::string grid = read_file(dir.file("richards.ele"));
+        grid = grid.substr(0, grid.find("rows:")) + "rows: 3\ncols: 3\n99.0 99.0 99.0\n99.0 " + c.head +
+               " 99.0\n99.0 99.0 99.0\n";
+        write_file(dir.file("wt.map"), grid);
+        // The flooded cell's one-node column has no nodes to list.
+        std::string prj = read_file(dir.file("richards.prj"));
+        for (const char* card : {"IN_THETA_LOCATION", "OUT_THETA_LOCATION"}) {
+            const std::size_t at = prj.find(card);
+            prj.erase(at, prj.find('\n', at) + 1 - at);
+        }
+        write_file(dir.file("richards.prj"), prj + "WATER_TABLE wt.map\n");
+
+        std::string out;
+        ASSERT_EQ(run_example(dir, out), 0) << out.substr(0, 3000);
+        const std::string sum = read_file(dir.file("richards.sum"));
+        EXPECT_GT(c.sign * value_after(sum, "Total amount of exfiltration="), 0.1) << sum;
+        const double in = value_after(sum, "Initial volume in soils=") +
+                          value_after(sum, "Total amount of precip=") +
+                          std::max(value_after(sum, "Total amount of exfiltration="), 0.0);
+        // The columns' residual (m3, printed to 0.00005 percent of their
+        // initial water) as a share of what the run had and took in.
+        const double columns = -value_after(sum, "Richard equation mass balance error") / 100.0 *
+                               value_after(sum, "Initial volume in soils (cu. m.):") / in * 100.0;
+        const double overall = value_after(sum, "Overall mass balance error =");
+        EXPECT_LT(std::fabs(overall - columns), 1e-4) << sum;
+        EXPECT_LT(std::fabs(overall), 1e-3) << sum;
+    }
 }
