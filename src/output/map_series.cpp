@@ -25,6 +25,22 @@ std::string map_file_name(const std::string& prefix, const std::string& tail)
     return prefix + folder_separator + tail;
 }
 
+void map_series_bind(map_series& w, const model_state& s, const double* values, double scale, int decimals)
+{
+    w.values = values;
+    w.mask = &s.mask;
+    w.north = s.grid_north;
+    w.south = s.grid_south;
+    w.east = s.grid_east;
+    w.west = s.grid_west;
+    w.rows = s.num_rows;
+    w.cols = s.num_cols;
+    w.cellsize = s.gridsize;
+    w.nodata = -999.99;
+    w.scale = scale;
+    w.decimals = decimals;
+}
+
 map_series& map_series_construct(map_series& w)
 {
     file_rec_init(w.out);

@@ -49,6 +49,11 @@ int map_format_code(const model_state& s);
 // an empty prefix gives the bare tail (a name in the current folder).
 std::string map_file_name(const std::string& prefix, const std::string& tail);
 
+// Points the writer at values 1..N of the run's cells and gives it the
+// run's grid (mask, corners, size, cell size, no-data value), its scale
+// and its number of decimals.
+void map_series_bind(map_series& w, const model_state& s, const double* values, double scale, int decimals);
+
 // Builds an empty writer in place; allocates nothing.
 map_series& map_series_construct(map_series& w);
 

@@ -39,18 +39,9 @@ void size_map_buffers(model_state& s)
 void open_snow_temp_series(model_state& s)
 {
     map_series& w = s.snow_temp_series;
-    w.values = s.snow_temp_map.size() >= s.num_cells ? s.snow_temp_map.data() : s.map_zero_values.data();
-    w.mask = &s.mask;
-    w.north = s.grid_north;
-    w.south = s.grid_south;
-    w.east = s.grid_east;
-    w.west = s.grid_west;
-    w.rows = s.num_rows;
-    w.cols = s.num_cols;
-    w.cellsize = s.gridsize;
-    w.nodata = -999.99;
-    w.scale = 1.0;
-    w.decimals = 4;
+    map_series_bind(w, s,
+                    s.snow_temp_map.size() >= s.num_cells ? s.snow_temp_map.data() : s.map_zero_values.data(),
+                    1.0, 4);
     map_series_open(w, map_format_code(s), s.cards.snow_temp, "", "", 1060, "Snow_Temperature", s);
 }
 

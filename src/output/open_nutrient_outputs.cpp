@@ -29,18 +29,7 @@ const species_map_ids species_maps[qbn_constituent_count] = {
 
 void bind(map_series& w, const model_state& s, const double* values, double scale)
 {
-    w.values = values;
-    w.mask = &s.mask;
-    w.north = s.grid_north;
-    w.south = s.grid_south;
-    w.east = s.grid_east;
-    w.west = s.grid_west;
-    w.rows = s.num_rows;
-    w.cols = s.num_cols;
-    w.cellsize = s.gridsize;
-    w.nodata = -999.99;
-    w.scale = scale;
-    w.decimals = 4;
+    map_series_bind(w, s, values, scale, 4);
 }
 
 // False once an open failed (its code is pending for the run driver).

@@ -17,18 +17,7 @@ constexpr int first_object_id = 5000;
 
 void bind(map_series& w, const model_state& s, const double* values)
 {
-    w.values = values;
-    w.mask = &s.mask;
-    w.north = s.grid_north;
-    w.south = s.grid_south;
-    w.east = s.grid_east;
-    w.west = s.grid_west;
-    w.rows = s.num_rows;
-    w.cols = s.num_cols;
-    w.cellsize = s.gridsize;
-    w.nodata = -999.99;
-    w.scale = 1000.0;
-    w.decimals = 6;
+    map_series_bind(w, s, values, 1000.0, 6);
 }
 
 } // namespace
