@@ -25,12 +25,11 @@ double value_at(const checked_array<double>& a, int k)
     return k >= 1 && k <= a.cap ? a[k] : 0.0;
 }
 
-// Surface-soil exchange of constituent k that the water has booked but the
-// soil step has not yet taken (kg, positive from the soil into the water):
-// at the run's end it is still in the hand-over rows.
-double exchange_in_transit(const model_state& s, int k)
+// Sum over the cells of row k of a per-cell mass array in grams, in kg (0
+// when the row does not exist), added in cell order.
+double row_total_kg(const model_state& s, const row_array<double>& a, int k)
 {
-    const double* row = row_of(s.ov_soil_exch_mass, k, s.num_cells);
+    const double* row = row_of(a, k, s.num_cells);
     double g = 0.0;
     if (row)
         for (int m = 1; m <= s.num_cells; ++m)
@@ -38,16 +37,19 @@ double exchange_in_transit(const model_state& s, int k)
     return g / 1000.0;
 }
 
+// Surface-soil exchange of constituent k that the water has booked but the
+// soil step has not yet taken (kg, positive from the soil into the water):
+// at the run's end it is still in the hand-over rows.
+double exchange_in_transit(const model_state& s, int k)
+{
+    return row_total_kg(s, s.ov_soil_exch_mass, k);
+}
+
 // Mass handed into the soil row of constituent k by infiltration that the
 // soil step has not yet taken (kg).
 double inflow_in_transit(const model_state& s, int k)
 {
-    const double* inflow = row_of(s.soil_con_inflow, k, s.num_cells);
-    double g = 0.0;
-    if (inflow)
-        for (int m = 1; m <= s.num_cells; ++m)
-            g += inflow[m];
-    return g / 1000.0;
+    return row_total_kg(s, s.soil_con_inflow, k);
 }
 
 // A nutrient slot holds a water species and a soil pool that are different
@@ -63,12 +65,7 @@ bool nutrient_slot(const model_state& s, int k)
 // step has not yet taken in (kg).
 double pool_gift_in_transit(const model_state& s, int k)
 {
-    const double* row = row_of(s.soil_exch_cell_mass, k, s.num_cells);
-    double g = 0.0;
-    if (row)
-        for (int m = 1; m <= s.num_cells; ++m)
-            g += row[m];
-    return g / 1000.0;
+    return row_total_kg(s, s.soil_exch_cell_mass, k);
 }
 
 // Mass of constituent k between the land and the soil at the run's end (kg):
