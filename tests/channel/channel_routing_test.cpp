@@ -413,6 +413,20 @@ TEST_F(ChannelProject, LateralInflowNotANumberStops)
     EXPECT_NE(error_state.raised, 0);
 }
 
+// A steady 0.05 m3/s 0.2 m deep in every node, below the 5 m bank, routed
+// in several sub-steps per channel time.
+void flow_below_bank(model_state& m)
+{
+    init_channel_state(m);
+    for (int k = 1; k <= m.nx[1]; ++k) {
+        m.yp[k][1] = m.bel[k][1] + 0.2;
+        m.chan_depth[k][1] = 0.2;
+        m.qp[k][1] = 0.05;
+    }
+    ex_section(m, 2);
+    m.max_courant_number = 0.001;
+}
+
 // Overbank water delivered in advance and withdrawn between sub-steps when
 // the channel falls below its bank: a withdrawal beyond the cell's water is
 // clipped at zero depth and booked as overland clean-up.
@@ -421,14 +435,7 @@ TEST_F(ChannelProject, OverbankWithdrawalClippedAtZeroIsBookedAsCleanup)
     ASSERT_TRUE(load_network(trapezoid_link(6, 10.0, 0.01, 1.0, 1.0, 0.03), one_cell_gst, "OVERBANK_FLOW\n"))
         << out;
     model_state& m = *s;
-    init_channel_state(m);
-    for (int k = 1; k <= m.nx[1]; ++k) {
-        m.yp[k][1] = m.bel[k][1] + 0.2; // below the 5 m bank
-        m.chan_depth[k][1] = 0.2;
-        m.qp[k][1] = 0.05;
-    }
-    ex_section(m, 2);
-    m.max_courant_number = 0.001; // several sub-steps in the channel time
+    flow_below_bank(m);
     const int c = m.gst_gnum[1][1];
     m.gst_qlat[1][1] = -1.0;
     m.ov_depth[c] = 0.001;
@@ -449,14 +456,7 @@ TEST_F(ChannelProject, OverbankWithdrawalTakesBackTheConstituentVolume)
     ASSERT_TRUE(load_network(trapezoid_link(6, 10.0, 0.01, 1.0, 1.0, 0.03), one_cell_gst, "OVERBANK_FLOW\n"))
         << out;
     model_state& m = *s;
-    init_channel_state(m);
-    for (int k = 1; k <= m.nx[1]; ++k) {
-        m.yp[k][1] = m.bel[k][1] + 0.2; // below the 5 m bank
-        m.chan_depth[k][1] = 0.2;
-        m.qp[k][1] = 0.05;
-    }
-    ex_section(m, 2);
-    m.max_courant_number = 0.001; // several sub-steps in the channel time
+    flow_below_bank(m);
     m.con_any = 1;
     const int c = m.gst_gnum[1][1];
     const double cell_area = m.gridsize * m.gridsize;
