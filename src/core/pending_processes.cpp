@@ -37,12 +37,6 @@ const pending_process pending_table[] = {
     // eroded sediment carries into the channels is not handed over yet.
     {"SEDIMENT_CONTAM with CHANNEL_INPUT", "Sediment-bound contaminants in channels",
      ON(s.cards.sediment_contam && !s.cards.channel_input.empty())},
-    // The nutrient module runs over land and in the soil. In channels its
-    // link/node outputs (TOTAL_CHAN_N, TOTAL_CHAN_KN, TOTAL_CHAN_P, OUT_ST_*)
-    // are not written yet, and the run's global balance of the species the
-    // land hands to the channels does not close yet.
-    {"NUTRIENTS with CHANNEL_INPUT", "Nutrients in channels",
-     ON(s.cards.nutrients && !s.cards.channel_input.empty())},
     // Outputs: the point and link/node series of timeseries_output_step and
     // the end-of-run files.
 };
