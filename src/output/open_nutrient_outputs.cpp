@@ -66,6 +66,16 @@ lake_values_view lake_row(const model_state& s, const checked_array<double>& val
     return s.chan_lakes && l.num_lakes > 0 ? lake_values_view(values.data, l.num_lakes) : lake_values_view();
 }
 
+// The channel series are written at the map output times: their headers
+// give the map interval and the number of map times of the run.
+linknode_header_times map_times(const model_state& s)
+{
+    linknode_header_times t = linknode_run_times(s);
+    t.time_step = static_cast<int>(s.map_freq_steps * s.timestep / 60.0);
+    t.num_steps = t.time_step > 0 ? s.tot_time / t.time_step : 0;
+    return t;
+}
+
 // A channel total bound to its [node][link] table, in grams x 1000; false
 // once the run stops.
 bool open_total(model_state& s, linknode_series& w, int kind, const row_array<double>& table,
@@ -74,7 +84,7 @@ bool open_total(model_state& s, linknode_series& w, int kind, const row_array<do
     const qbn_stream& p = s.qbn_object->stream;
     linknode_series_init_table(w, kind, table, s.nx1, s.og_nx1, s.ltype, s.lake2link, lake_row(s, lakes),
                                p.num_links, p.node_dim);
-    return linknode_series_open(w, name, "", "", 1000.0, linknode_run_times(s)) && !error_state.raised;
+    return linknode_series_open(w, name, "", "", 1000.0, map_times(s)) && !error_state.raised;
 }
 
 bool open_species(model_state& s, linknode_series& w, int kind, const checked_array<double>& nodes,
@@ -83,7 +93,7 @@ bool open_species(model_state& s, linknode_series& w, int kind, const checked_ar
     const qbn_stream& p = s.qbn_object->stream;
     linknode_series_init_flat(w, kind, nodes.data, s.nx1, s.og_nx1, s.ltype, s.lake2link, lake_row(s, lakes),
                               p.num_links, p.node_dim);
-    return linknode_series_open(w, name, ext, "", scale, linknode_run_times(s)) && !error_state.raised;
+    return linknode_series_open(w, name, ext, "", scale, map_times(s)) && !error_state.raised;
 }
 
 // The channel outputs: nothing without the module's stream part.

@@ -107,6 +107,14 @@ TEST(NutrientChannelExample, ChannelTotalsAreTheSumsOfTheirSpecies)
     for (const char* name : {"channel.tn", "channel.tkn", "channel.tp"})
         EXPECT_TRUE(matches_golden(std::string("nutrient_") + name, read_file(dir.file(name)), tol)) << name;
 
+    // Written at the map times, every 5 min of the 25 min run (the outlet
+    // hydrograph is written every minute): the header says so.
+    for (const char* name : {"channel.tn", "no3_st.conc"}) {
+        const std::string text = read_file(dir.file(name));
+        EXPECT_NE(text.find("\nTIME_STEP     5\nNUM_TS        5\n"), std::string::npos) << name << "\n"
+                                                                                        << text;
+    }
+
     auto steps = [&](const char* name) { return linknode_steps(read_file(dir.file(name))); };
     const auto tn = steps("channel.tn"), tkn = steps("channel.tkn"), tp = steps("channel.tp");
     const auto no2 = steps("no2_st.mass"), no3 = steps("no3_st.mass"), op = steps("op_st.mass"),
