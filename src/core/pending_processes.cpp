@@ -33,12 +33,6 @@ const pending_process pending_table[] = {
     // overland scheme (classes carried as constituents) is not.
     {"SOIL_EROSION 11 to 16", "Soil erosion carried as overland constituents",
      ON(s.sed.soil_erosion&& s.cards.soil_erosion > 9)},
-    // The nutrient module runs over land and in the soil. In channels its
-    // link/node outputs (TOTAL_CHAN_N, TOTAL_CHAN_KN, TOTAL_CHAN_P, OUT_ST_*)
-    // are not written yet, and the run's global balance of the species the
-    // land hands to the channels does not close yet.
-    {"NUTRIENTS with CHANNEL_INPUT", "Nutrients in channels",
-     ON(s.cards.nutrients && !s.cards.channel_input.empty())},
     // Outputs: the point and link/node series of timeseries_output_step and
     // the end-of-run files.
 };

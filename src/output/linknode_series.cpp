@@ -22,6 +22,15 @@ void bind(linknode_series& w, int kind, const ivec& valued, const ivec& entries,
     w.table.assign(node_dim, links, 0.0);
 }
 
+// Node j of link i of a table source; 0 outside a row table.
+double table_value(const linknode_series& w, int j, int i)
+{
+    if (w.table_src)
+        return (*w.table_src)[j][i];
+    const row_array<double>& r = *w.rows_src;
+    return j <= r.count && i <= r.width ? r[j][i] : 0.0;
+}
+
 } // namespace
 
 linknode_series& linknode_series_construct(linknode_series& w)
@@ -30,6 +39,7 @@ linknode_series& linknode_series_construct(linknode_series& w)
     w.source_kind = -1;
     w.flat_src = nullptr;
     w.table_src = nullptr;
+    w.rows_src = nullptr;
     file_rec_init(w.out);
     w.table.reset();
     return w;
@@ -42,6 +52,18 @@ void linknode_series_init_table(linknode_series& w, int kind, const dnode_mat& s
     bind(w, kind, valued, entries, ltype, lake_of_link, lake_values, links, node_dim);
     w.source_kind = 2;
     w.table_src = &source;
+    w.rows_src = nullptr;
+}
+
+void linknode_series_init_table(linknode_series& w, int kind, const row_array<double>& source,
+                                const ivec& valued, const ivec& entries, const ivec& ltype,
+                                const ivec& lake_of_link, lake_values_view lake_values, int links,
+                                int node_dim)
+{
+    bind(w, kind, valued, entries, ltype, lake_of_link, lake_values, links, node_dim);
+    w.source_kind = 2;
+    w.table_src = nullptr;
+    w.rows_src = &source;
 }
 
 void linknode_series_init_flat(linknode_series& w, int kind, const double* source, const ivec& valued,
@@ -78,7 +100,7 @@ void linknode_series_write(linknode_series& w)
                 double v = 0.0;
                 if (j < (*w.valued)[i])
                     v = w.source_kind == 1 ? w.flat_src[i * w.node_stride + j] / w.scale
-                                           : (*w.table_src)[j][i] * w.scale;
+                                           : table_value(w, j, i) * w.scale;
                 w.table[j][i] = v;
             }
         }
@@ -108,17 +130,21 @@ void linknode_series_row_array_add_rows(row_array<linknode_series>& a, int n)
 {
     row_array_detail::add_rows(a, n, 2, [](int width) {
         linknode_series* row = new linknode_series[static_cast<std::size_t>(width) + 1];
-        for (int j = 0; j <= width; ++j) linknode_series_construct(row[j]);
+        for (int j = 0; j <= width; ++j)
+            linknode_series_construct(row[j]);
         return row;
     });
 }
 
 void linknode_series_row_array_destroy(row_array<linknode_series>& a)
 {
-    if (!row_array_verify(a)) return;
+    if (!row_array_verify(a))
+        return;
     for (int i = 1; i <= a.count; ++i) {
-        if (!a.owned[i]) continue;
-        for (int j = 0; j <= a.width; ++j) linknode_series_destroy(a.row_table[i][j]);
+        if (!a.owned[i])
+            continue;
+        for (int j = 0; j <= a.width; ++j)
+            linknode_series_destroy(a.row_table[i][j]);
     }
     row_array_destroy(a);
 }

@@ -12,10 +12,11 @@
 #include "output/linknode_writers.h"
 
 struct linknode_series {
-    int next_ts = 0;                      // number of the next output time, from 0
-    int source_kind = -1;                 // -1 unbound, 1 flat source, 2 [node][link] table source
-    const double* flat_src = nullptr;     // node j of link i at i x node_stride + j (borrowed)
-    const dnode_mat* table_src = nullptr; // borrowed
+    int next_ts = 0;                             // number of the next output time, from 0
+    int source_kind = -1;                        // -1 unbound, 1 flat source, 2 [node][link] table source
+    const double* flat_src = nullptr;            // node j of link i at i x node_stride + j (borrowed)
+    const dnode_mat* table_src = nullptr;        // borrowed
+    const row_array<double>* rows_src = nullptr; // table source held as rows [node][link] (borrowed)
     file_rec out;
     int type_id = 0; // kind written in the header
     int nlinks = 0;
@@ -24,7 +25,7 @@ struct linknode_series {
     const ivec* ltype = nullptr;   // link type bits (borrowed)
     const ivec* lake_of_link = nullptr;
     lake_values_view lake_values; // borrowed
-    dnode_mat table; // values of the current output time (owned)
+    dnode_mat table;              // values of the current output time (owned)
     int node_stride = 0;
     double scale = 1.0;
 
@@ -39,6 +40,10 @@ linknode_series& linknode_series_construct(linknode_series& w);
 void linknode_series_init_table(linknode_series& w, int kind, const dnode_mat& source, const ivec& valued,
                                 const ivec& entries, const ivec& ltype, const ivec& lake_of_link,
                                 lake_values_view lake_values, int links, int node_dim);
+void linknode_series_init_table(linknode_series& w, int kind, const row_array<double>& source,
+                                const ivec& valued, const ivec& entries, const ivec& ltype,
+                                const ivec& lake_of_link, lake_values_view lake_values, int links,
+                                int node_dim);
 void linknode_series_init_flat(linknode_series& w, int kind, const double* source, const ivec& valued,
                                const ivec& entries, const ivec& ltype, const ivec& lake_of_link,
                                lake_values_view lake_values, int links, int node_dim);

@@ -1,10 +1,13 @@
-// The nutrient module's map outputs, opened once at start-up: the overland
-// total nitrogen and total phosphorus series and, per water constituent
-// with its overland output on, a mass and a concentration series.
+// The nutrient module's map and link/node outputs, opened once at start-up:
+// the overland total nitrogen and total phosphorus series, the channel
+// nitrogen, Kjeldahl nitrogen and phosphorus totals and, per water
+// constituent with its overland or stream output on, a mass and a
+// concentration series.
 #include "output/output_steps.h"
 
 #include "core/error_state.h"
 #include "core/model_state.h"
+#include "output/linknode_series.h"
 #include "output/map_series.h"
 #include "quality/qbn_model.h"
 
@@ -36,6 +39,84 @@ void bind(map_series& w, const model_state& s, const double* values, double scal
 bool opened()
 {
     return !error_state.raised && !error_state.code;
+}
+
+// Link/node kinds of the channel outputs: the totals, and the mass and
+// concentration of water constituent k at mass_kind + k and conc_kind + k.
+constexpr int total_n_kind = 28;
+constexpr int kjeldahl_n_kind = 29;
+constexpr int total_p_kind = 30;
+constexpr int mass_kind = 8;
+constexpr int conc_kind = 17;
+
+lake_values_view lake_row(const model_state& s, const checked_array<double>& values)
+{
+    const qbn_lake& l = s.qbn_object->lake;
+    return s.chan_lakes && l.num_lakes > 0 ? lake_values_view(values.data, l.num_lakes) : lake_values_view();
+}
+
+// The channel series are written at the map output times: their headers
+// give the map interval and the number of map times of the run.
+linknode_header_times map_times(const model_state& s)
+{
+    linknode_header_times t = linknode_run_times(s);
+    t.time_step = static_cast<int>(s.map_freq_steps * s.timestep / 60.0);
+    t.num_steps = t.time_step > 0 ? s.tot_time / t.time_step : 0;
+    return t;
+}
+
+// A channel total bound to its [node][link] table, in grams x 1000; false
+// once the run stops.
+bool open_total(model_state& s, linknode_series& w, int kind, const row_array<double>& table,
+                const checked_array<double>& lakes, const std::string& name)
+{
+    const qbn_stream& p = s.qbn_object->stream;
+    linknode_series_init_table(w, kind, table, s.nx1, s.og_nx1, s.ltype, s.lake2link, lake_row(s, lakes),
+                               p.num_links, p.node_dim);
+    return linknode_series_open(w, name, "", "", 1000.0, map_times(s)) && !error_state.raised;
+}
+
+bool open_species(model_state& s, linknode_series& w, int kind, const checked_array<double>& nodes,
+                  const checked_array<double>& lakes, const std::string& name, const char* ext, double scale)
+{
+    const qbn_stream& p = s.qbn_object->stream;
+    linknode_series_init_flat(w, kind, nodes.data, s.nx1, s.og_nx1, s.ltype, s.lake2link, lake_row(s, lakes),
+                              p.num_links, p.node_dim);
+    return linknode_series_open(w, name, ext, "", scale, map_times(s)) && !error_state.raised;
+}
+
+// The channel outputs: nothing without the module's stream part.
+void open_channel_outputs(model_state& s)
+{
+    qbn_model& m = *s.qbn_object;
+    const qbn_stream& p = m.stream;
+    const qbn_lake& l = m.lake;
+    if (!s.chan_explicit || p.num_links <= 0)
+        return;
+    const project_cards& c = s.cards;
+    if (c.total_chan_n_given &&
+        !open_total(s, m.linknodes.total_n, total_n_kind, p.total_n, l.total_n, c.total_chan_n))
+        return;
+    if (c.total_chan_kn_given &&
+        !open_total(s, m.linknodes.kjeldahl_n, kjeldahl_n_kind, p.kjeldahl_n, l.kjeldahl_n, c.total_chan_kn))
+        return;
+    if (c.total_chan_p_given &&
+        !open_total(s, m.linknodes.total_p, total_p_kind, p.total_p, l.total_p, c.total_chan_p))
+        return;
+    linknode_series_row_array_add_rows(m.linknodes.rows, qbn_constituent_count);
+    if (error_state.raised || m.linknodes.rows.count < qbn_constituent_count)
+        return;
+    for (int k = 0; k < qbn_constituent_count; ++k) {
+        if (m.out_st[k].flag != 1)
+            continue;
+        const qbn_constituent& node = p.species[k];
+        const qbn_constituent& lake = l.species[k];
+        if (!open_species(s, m.linknodes.rows[k + 1][1], mass_kind + k, node.mass, lake.mass,
+                          m.out_st[k].name, ".mass", 1000.0) ||
+            !open_species(s, m.linknodes.rows[k + 1][2], conc_kind + k, node.conc, lake.conc,
+                          m.out_st[k].name, ".conc", 1.0))
+            return;
+    }
 }
 
 } // namespace
@@ -77,4 +158,5 @@ void open_nutrient_outputs(model_state& s)
         if (!opened())
             return;
     }
+    open_channel_outputs(s);
 }

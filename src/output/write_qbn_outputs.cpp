@@ -2,6 +2,7 @@
 
 #include "core/error_state.h"
 #include "core/model_state.h"
+#include "output/linknode_series.h"
 #include "output/map_series.h"
 #include "quality/qbn_steps.h"
 
@@ -35,11 +36,42 @@ void species_maps(model_state& s, int k)
         map_series_write(rows[k + 1][2], s.elapsed_min);
 }
 
+void write_linknode(linknode_series& w)
+{
+    if (!error_state.raised)
+        linknode_series_write(w);
+}
+
+void total_chan_n(model_state& s)
+{
+    write_linknode(s.qbn_object->linknodes.total_n);
+}
+
+void total_chan_kn(model_state& s)
+{
+    write_linknode(s.qbn_object->linknodes.kjeldahl_n);
+}
+
+void total_chan_p(model_state& s)
+{
+    write_linknode(s.qbn_object->linknodes.total_p);
+}
+
+// The stream mass series of a water constituent, then its concentration
+// series.
+void species_linknodes(model_state& s, int k)
+{
+    row_array<linknode_series>& rows = s.qbn_object->linknodes.rows;
+    if (k + 1 > rows.count)
+        return;
+    write_linknode(rows[k + 1][1]);
+    write_linknode(rows[k + 1][2]);
+}
+
 } // namespace
 
 // One map output time of the nutrient module: the derived values are
 // refreshed in their order, each series written as soon as its values are.
-// The channel outputs of the module are refused at start-up.
 void write_qbn_outputs(model_state& s)
 {
     if (!s.nutrients || !s.qbn_object)
@@ -48,5 +80,9 @@ void write_qbn_outputs(model_state& s)
     w.total_ov_n = total_ov_n;
     w.total_ov_p = total_ov_p;
     w.species_maps = species_maps;
+    w.total_chan_n = total_chan_n;
+    w.total_chan_kn = total_chan_kn;
+    w.total_chan_p = total_chan_p;
+    w.species_linknodes = species_linknodes;
     qbn_derived_outputs(s, w);
 }

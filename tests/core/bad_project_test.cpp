@@ -191,8 +191,6 @@ std::vector<bad_case> cases()
     c.push_back(
         {"erosion as constituents", add_cards("SOIL_EROSION 12\n"),
          "Soil erosion carried as overland constituents (SOIL_EROSION 11 to 16) is not available yet."});
-    c.push_back({"nutrients in channels", add_cards("NUTRIENTS\nCHANNEL_INPUT none.chn\n"),
-                 "Nutrients in channels (NUTRIENTS with CHANNEL_INPUT) is not available yet."});
     c.push_back({"long-term run without weather",
                  add_cards("LONG_TERM\nET_CALC_DEARDORFF\nINF_REDIST\nALBEDO a.map\n"),
                  "Error: LONG_TERM needs hourly weather; give HMET_KTR, HMET_SAMSON, HMET_SURFAWAYS or "

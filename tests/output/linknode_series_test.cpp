@@ -18,6 +18,7 @@ struct series_net {
     ivec valued, entries, ltype, lakes;
     dvec lake_values;
     dnode_mat source;
+    row_array<double> rows; // the same values held as rows [node][link]
     double flat[20] = {};
     linknode_header_times times;
 
@@ -40,6 +41,10 @@ struct series_net {
             flat[1 * 4 + j] = 0.5 * j;
         }
         source[1][2] = 9.0; // a structure link writes 0, not its source
+        row_array_add_rows(rows, 4, 3);
+        for (int j = 1; j <= 4; ++j)
+            for (int i = 1; i <= 3; ++i)
+                rows[j][i] = source[j][i];
         times.time_step = 15;
         times.num_steps = 6;
         times.day = 7;
@@ -83,6 +88,18 @@ TEST(LinknodeSeries, TableAndFlatSourcesWriteTheirFileWithTheRunsHeader)
         EXPECT_EQ(w.out.fp, nullptr);
     }
     EXPECT_EQ(torva_test::read_file(dir.file("contam.1.mass")), header + expected_steps);
+
+    {
+        linknode_series w;
+        linknode_series_construct(w);
+        linknode_series_init_table(w, 28, net.rows, net.valued, net.entries, net.ltype, net.lakes,
+                                   net.lake_values, 3, 4);
+        ASSERT_TRUE(linknode_series_open(w, dir.file("total_n"), "", "", 2.0, net.times));
+        linknode_series_write(w);
+        linknode_series_write(w);
+    }
+    EXPECT_EQ(torva_test::read_file(dir.file("total_n")),
+              "TORVA_LINKNODE_TOTAL_NITROGEN" + header.substr(header.find('\n')) + expected_steps);
 
     linknode_series w;
     linknode_series_construct(w);
