@@ -80,6 +80,11 @@ void clear_constituent_event(model_state& s)
     if (s.nutrients)
         for (int i = 1; i <= s.num_constituents; ++i)
             s.event_ov_qbn_gain_mass[i] = s.event_ov_qbn_loss_mass[i] = 0.0;
+    // Lakes without constituents: the overland side books its flux to them
+    // (with them the channel accumulators below clear it).
+    if (!s.chan_con_trans)
+        for (int i = 1; i <= s.lake_ov_mass_event.size(); ++i)
+            s.lake_ov_mass_event[i] = 0.0;
     if (s.soil_con_trans) {
         checked_array<double>* soil[] = {
             &s.event_soil_mass_init,  &s.event_soil_decay_mass, &s.event_soil_infil_mass,

@@ -516,6 +516,15 @@ void global_block(model_state& s, std::FILE* fp, int first)
             out += s.OV_INFIL_MASS[k];
             s.GLOBAL_MASS_OUT[k] += s.OV_INFIL_MASS[k];
         }
+        // Channels and lakes that carry no constituents: what the land sent
+        // them left the system.
+        if (s.ov_con_trans && !s.chan_con_trans) {
+            double gone = s.chan_explicit ? s.OV_QLAT_MASS[k] : 0.0;
+            if (s.chan_lakes)
+                gone += value_at(s.lake_ov_mass_total, k);
+            out += gone;
+            s.GLOBAL_MASS_OUT[k] += gone;
+        }
         s.GLOBAL_MASS_CON_ERROR[k] = balance_error_pct(in, out, 0.0);
 
         std::fprintf(fp, "\n \n");

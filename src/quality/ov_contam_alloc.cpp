@@ -60,6 +60,16 @@ bool ov_contam_alloc(model_state& s)
             fit_vec(*v, n);
         if (s.chan_lakes && s.ov_lake_of.size() != n)
             s.ov_lake_of.assign(n, 0);
+        if (s.chan_lakes && !s.chan_con_trans && s.num_lakes > 0) {
+            // Lakes that carry no constituents still take the overland
+            // mass that flows or floods into them (their concentration
+            // stays 0) and the overland balance books it.
+            fit_rows(s.lake_conc, nc, s.num_lakes);
+            fit_rows(s.lake_ov_inflow_mass, nc, s.num_lakes);
+            for (dvec* v : {&s.lake_ov_mass_event, &s.lake_ov_mass_total})
+                if (v->size() < nc)
+                    v->assign(nc, 0.0);
+        }
         const std::size_t blocks = static_cast<std::size_t>((n + ov_sum_block - 1) / ov_sum_block);
         if (s.ov_block_sums.size() != blocks)
             s.ov_block_sums.assign(blocks, ov_source_booking());

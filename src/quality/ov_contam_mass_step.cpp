@@ -267,6 +267,23 @@ bool move_constituent(model_state& s, int i, int kind, double dt, double now)
         }
     }
 
+    // Lakes without constituents of their own hold nothing: what the land
+    // handed them (here or when a lake took a cell) is the overland
+    // plane's flux to lakes as soon as it arrives.
+    if (s.chan_lakes && !s.chan_con_trans) {
+        if (double* lake_in = row_array_get(s.lake_ov_inflow_mass, i)) {
+            double to_lakes = 0.0;
+            for (int k = 1; k <= s.lake_ov_inflow_mass.width; ++k) {
+                to_lakes += lake_in[k];
+                lake_in[k] = 0.0;
+            }
+            if (i <= s.lake_ov_mass_event.size() && i <= s.lake_ov_mass_total.size()) {
+                s.lake_ov_mass_event[i] += to_lakes / 1000.0;
+                s.lake_ov_mass_total[i] += to_lakes / 1000.0;
+            }
+        }
+    }
+
     // 6. The step's masses.
     s.ov_precip_dmt[i] += booked.precip;
     s.ov_exfil_dmt[i] += booked.exfil;

@@ -236,15 +236,19 @@ void ov_con_decay(model_state& s, int i, double dt)
     }
 }
 
+// When the channels carry no constituents (no channel rows), the mass the
+// land sends them still leaves the overland plane and is booked as its
+// lateral loss; water coming back from such a channel brings none.
 void ov_con_to_channel(model_state& s, int i)
 {
     const int n = s.num_cells;
     double* qlat = row_or_null(s.qlat_cell_mass, i, n);
+    const double* conc = row_or_null(s.ov_conc, i, n);
+    if (!qlat || !conc)
+        return;
     double* to_chan = row_array_get(s.chan_qlat_mass, i);
     const double* chan_conc = row_array_get(s.chan_conc, i);
-    const double* conc = row_or_null(s.ov_conc, i, n);
-    if (!qlat || !to_chan || !chan_conc || !conc)
-        return;
+    const bool routed = to_chan && chan_conc;
     for (int m = 1; m <= s.gst_ncells && m <= s.gst_ncellsingrid.size(); ++m)
         for (int e = 1; e <= s.gst_ncellsingrid[m]; ++e) {
             const int c = s.gst_gnum[m][e];
@@ -257,10 +261,15 @@ void ov_con_to_channel(model_state& s, int i)
                 continue;
             if (lake_mask_cell(s, c, 1))
                 continue;
+            const double V = s.gst_Vlat[m][e];
+            if (!routed) {
+                if (V > 0.0)
+                    qlat[c] += conc[c] * V;
+                continue;
+            }
             const int k = l * s.node_dim + node;
             if (k < 0 || k > s.chan_qlat_mass.width || k > s.chan_conc.width)
                 continue;
-            const double V = s.gst_Vlat[m][e];
             const double mass = (V >= 0.0 ? conc[c] : chan_conc[k]) * V;
             to_chan[k] += mass;
             qlat[c] += mass;

@@ -229,47 +229,56 @@ TEST_F(StillPlane, ExchangeAndDecayKernelsAgainstHandValues)
 
 TEST_F(StillPlane, LateralLoadLeavesForTheChannelsAsBooked)
 {
-    ASSERT_TRUE(load_plane()) << out;
     // Cells 6 and 9 border links 1 (a channel) and 2 (a lake link) at node
     // 2; 0.5 m3 of water leaves cell 6 into link 1, and 0.2 m3 comes back
-    // from link 1 into cell 9, carrying the node's 7 mg/L.
-    s->chan_explicit = 1;
-    s->ov_chan_exch_next = s->ov_next;
-    s->ov_chan_exch_last = s->current_time;
-    s->node_dim = 4;
-    s->ltype.assign(2, 0);
-    s->ltype[1] = 4;
-    s->ltype[2] = 32;
-    s->gst_ncells = 2;
-    s->gst_ncellsingrid.assign(2, 0);
-    s->gst_ncellsingrid[1] = 2;
-    s->gst_ncellsingrid[2] = 1;
-    for (imat* m : {&s->gst_gnum, &s->gst_link, &s->gst_node})
-        m->assign(2, 2, 0);
-    s->gst_Vlat.assign(2, 2, 0.0);
-    const int entries[3][5] = {
-        {1, 1, 6, 1, 2}, {1, 2, 6, 2, 2}, {2, 1, 9, 1, 2}}; // cell, entry, grid, link, node
-    const double volumes[3] = {0.5, 0.9, -0.2};
-    for (int e = 0; e < 3; ++e) {
-        const int* r = entries[e];
-        s->gst_gnum[r[0]][r[1]] = r[2];
-        s->gst_link[r[0]][r[1]] = r[3];
-        s->gst_node[r[0]][r[1]] = r[4];
-        s->gst_Vlat[r[0]][r[1]] = volumes[e];
+    // from link 1 into cell 9, carrying the node's 7 mg/L when the channels
+    // carry constituents and nothing when they do not.
+    for (const bool routed : {true, false}) {
+        SCOPED_TRACE(routed ? "channel constituents" : "no channel constituents");
+        ASSERT_TRUE(load_plane()) << out;
+        s->chan_explicit = 1;
+        s->ov_chan_exch_next = s->ov_next;
+        s->ov_chan_exch_last = s->current_time;
+        s->node_dim = 4;
+        s->ltype.assign(2, 0);
+        s->ltype[1] = 4;
+        s->ltype[2] = 32;
+        s->gst_ncells = 2;
+        s->gst_ncellsingrid.assign(2, 0);
+        s->gst_ncellsingrid[1] = 2;
+        s->gst_ncellsingrid[2] = 1;
+        for (imat* m : {&s->gst_gnum, &s->gst_link, &s->gst_node})
+            m->assign(2, 2, 0);
+        s->gst_Vlat.assign(2, 2, 0.0);
+        const int entries[3][5] = {
+            {1, 1, 6, 1, 2}, {1, 2, 6, 2, 2}, {2, 1, 9, 1, 2}}; // cell, entry, grid, link, node
+        const double volumes[3] = {0.5, 0.9, -0.2};
+        for (int e = 0; e < 3; ++e) {
+            const int* r = entries[e];
+            s->gst_gnum[r[0]][r[1]] = r[2];
+            s->gst_link[r[0]][r[1]] = r[3];
+            s->gst_node[r[0]][r[1]] = r[4];
+            s->gst_Vlat[r[0]][r[1]] = volumes[e];
+        }
+        const int nodes = 3 * s->node_dim;
+        if (routed) {
+            row_array_add_rows(s->chan_conc, 2, nodes);
+            row_array_add_rows(s->chan_qlat_mass, 2, nodes);
+            s->chan_conc[1][6] = 7.0; // link 1, node 2
+        }
+        const double c6 = s->ov_conc[1][6];
+        run_steps(1);
+        // Link 2 is a lake link: skipped. 0.5 x c6 goes out, 0.2 x 7 comes in.
+        const double sent = 0.5 * c6 - (routed ? 0.2 * 7.0 : 0.0);
+        EXPECT_NEAR(s->event_ov_qlat_mass[1], sent / 1000.0, 1e-15)
+            << "the land side books what the channels receive";
+        if (routed) {
+            EXPECT_NEAR(s->chan_qlat_mass[1][6], sent, 1e-12);
+            EXPECT_EQ(s->chan_qlat_mass[1][10], 0.0);
+        }
+        EXPECT_EQ(s->gst_Vlat[1][1], 0.0) << "the volumes are taken up";
+        EXPECT_EQ(s->event_ov_mass_out[1], 0.0) << "nothing leaves by the outlet with channels";
     }
-    const int nodes = 3 * s->node_dim;
-    row_array_add_rows(s->chan_conc, 2, nodes);
-    row_array_add_rows(s->chan_qlat_mass, 2, nodes);
-    s->chan_conc[1][6] = 7.0; // link 1, node 2
-    const double c6 = s->ov_conc[1][6];
-    run_steps(1);
-    // Link 2 is a lake link: skipped. 0.5 x c6 goes out, 0.2 x 7 comes in.
-    EXPECT_NEAR(s->chan_qlat_mass[1][6], 0.5 * c6 - 0.2 * 7.0, 1e-12);
-    EXPECT_EQ(s->chan_qlat_mass[1][10], 0.0);
-    EXPECT_NEAR(s->event_ov_qlat_mass[1], s->chan_qlat_mass[1][6] / 1000.0, 1e-15)
-        << "the land side books what the channels receive";
-    EXPECT_EQ(s->gst_Vlat[1][1], 0.0) << "the volumes are taken up";
-    EXPECT_EQ(s->event_ov_mass_out[1], 0.0) << "nothing leaves by the outlet with channels";
 }
 
 TEST_F(StillPlane, StepWaitsForItsClockAndAlternatesTheSweeps)
@@ -302,6 +311,31 @@ TEST_F(StillPlane, ADryCellHandsItsMassToTheLandSurface)
     EXPECT_NEAR(s->land_mass[1][5], held, 1e-9 * held);
     // Booked as exchange toward the land, so the balance still closes.
     EXPECT_NEAR(s->event_ov_uptake_mass[1], -held / 1000.0, 1e-15);
+}
+
+// A lake without constituents of its own (no channel constituents): the
+// mass of its dried cell is the overland flux to lakes of this event only.
+TEST_F(StillPlane, ALakeWithoutConstituentsTakesTheFluxOfItsEventOnly)
+{
+    ASSERT_TRUE(load_plane()) << out;
+    s->chan_lakes = 1;
+    s->num_lakes = 1;
+    s->lake_mask.assign(s->num_cells, 0);
+    s->lake_mask[5] = 1;
+    const double held = s->ov_mass[1][5];
+    s->ov_depth[5] = 0.0;
+    run_steps(1);
+    EXPECT_EQ(s->ov_mass[1][5], 0.0);
+    ASSERT_EQ(s->lake_ov_mass_event.size(), s->num_constituents);
+    EXPECT_NEAR(s->lake_ov_mass_event[1], held / 1000.0, 1e-15);
+    EXPECT_NEAR(s->lake_ov_mass_total[1], held / 1000.0, 1e-15);
+    EXPECT_EQ(s->lake_ov_inflow_mass[1][1], 0.0) << "booked once, not again at the next step";
+    s->next_event_time = s->current_time;
+    testing::internal::CaptureStdout();
+    event_start_step(*s);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(s->lake_ov_mass_event[1], 0.0) << "the next event starts its own";
+    EXPECT_NEAR(s->lake_ov_mass_total[1], held / 1000.0, 1e-15);
 }
 
 TEST_F(StillPlane, ANanMassStopsTheRunNamingCellAndConstituent)
