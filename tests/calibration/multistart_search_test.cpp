@@ -548,7 +548,7 @@ TEST_F(MultistartSearchTest, ThousandsOfStrategyCallsLeaveNothingBehind)
     };
     for (int k = 0; k < 3; ++k)
         round();
-    const long pages = resident_pages();
+    [[maybe_unused]] const long pages = resident_pages(); // unused under AddressSanitizer
     const int descriptors = torva_test::open_descriptor_count();
     const int before = calls;
     while (calls - before < 1000)
