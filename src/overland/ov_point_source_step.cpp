@@ -54,6 +54,11 @@ void ov_point_source_step(model_state& s)
         s.ov_point_vol += added;
         s.ov_point_vol_total += added;
     }
+    // TODO: overland point sources. Nothing reads the OV_POINT_SOURCE file
+    // yet, so ov_point_q stays 0 and no source carries concentrations; the
+    // mass of each source (discharge x concentration x elapsed time) is to be
+    // added here to the cell's constituent mass and to ov_point_dmt. A
+    // project that gives the card is refused as not available until then.
 
     const double soon = s.current_time + s.ov_dt_days;
     if (s.ov_next > soon) {
