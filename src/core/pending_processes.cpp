@@ -22,19 +22,14 @@ struct pending_process {
 #define ON(expr) [](const model_state& s) { return static_cast<bool>(expr); }
 
 const pending_process pending_table[] = {
-    // Subsurface water: the other infiltration schemes of infiltration_step,
-    // soil_et_step, groundwater_step, sacramento_step, conceptual_gw_step.
-    // Overland flow: the point-source inputs.
+    // Overland flow: the point-source inputs (nothing reads their file yet).
     {"OV_POINT_SOURCE", "Overland point sources", ON(s.cards.ov_point_source_given)},
-    // Channels: channel_step.
+    // Channels: the mesh scheme of channel_step.
     {"CHAN_MESH", "Mesh channel routing", ON(s.chan_mesh)},
-    // Water quality: the sediment and contaminant steps, the nutrient module.
-    // Erosion over land, in channels and into pipes is built; the second
-    // overland scheme (classes carried as constituents) is not.
+    // Water quality: erosion over land, in channels and into pipes is built;
+    // the second overland scheme (classes carried as constituents) is not.
     {"SOIL_EROSION 11 to 16", "Soil erosion carried as overland constituents",
      ON(s.sed.soil_erosion&& s.cards.soil_erosion > 9)},
-    // Outputs: the point and link/node series of timeseries_output_step and
-    // the end-of-run files.
 };
 
 #undef ON
