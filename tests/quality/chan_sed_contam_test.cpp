@@ -203,8 +203,8 @@ TEST(ChannelAttachedConstituents, LakeLosesEachStepsSettledMassOnce)
     auto st = make_network({2, 3, 0}, {4, 32, 4}, 1);
     model_state& s = *st;
     s.lake_sed_contam_conc.table[1][1][1] = 2.0;
-    s.SS_vol_lake_settled.assign(1, 1, 0.0);
-    s.SS_vol_lake_settled[1][1] = 0.5; // m3 settled in each step
+    s.lake_settled_vol_step.assign(1, 1, 0.0);
+    s.lake_settled_vol_step[1][1] = 0.5; // m3 settled in each step
     s.lake_tot_mass[1][1] = 100.0;
     chan_sed_con_route(s, dt, 1);
     chan_sed_con_route(s, dt, 1);
