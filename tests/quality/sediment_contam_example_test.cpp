@@ -355,6 +355,13 @@ TEST(SedimentContamExample, SorbedMassSettlesInChannelLakes)
         // What the land and the ditch hand the pond is what the pond books.
         EXPECT_EQ(value(ov, "Attached entering lakes"), value(lake, "Overland inflow")) << sum;
         EXPECT_EQ(value(chan, "Attached entering lakes"), value(lake, "Channel inflow")) << sum;
+        // The sorbed mass that left the water is in the soil, the channels,
+        // the pond or still suspended.
+        EXPECT_NEAR(value(soil, "Sediment eroded(-)/deposited(+)"),
+                    -value(ov, "Sediment source") - value(ov, "Attached entering channels") -
+                        value(ov, "Attached entering lakes") - value(ov, "Final attached to susp seds"),
+                    4 * rounding)
+            << sum;
     }
     const std::string lake = section(event, "Lake Contaminant Transport Summary for Sorbing");
     // The sorbing constituent reaches the pond on the sediment, and part of
