@@ -44,13 +44,9 @@ struct pending_boundary {
 // None at present: every type the table may give is applied.
 const std::array<pending_boundary, 0> pending_boundaries{};
 
-// Processes that only the inputs switch on (the channel file's lakes).
-const pending_process pending_after_inputs[] = {
-    // The attached phase of the lakes (their partition, settling and the
-    // mass the land and the channels bring them) has not been run end to end.
-    {"SEDIMENT_CONTAM with channel lakes", "Sediment-bound constituents through channel lakes",
-     [](const model_state& s) { return s.sediment_contam && s.chan_lakes; }},
-};
+// Processes that only the inputs switch on (the channel file's lakes). None
+// at present.
+const std::array<pending_process, 0> pending_after_inputs{};
 
 void stop_run()
 {

@@ -16,6 +16,7 @@
 #include "overland/lake_files.h"
 #include "overland/olake_extent.h"
 #include "overland/overland_steps.h"
+#include "quality/chan_sed_contam.h"
 
 namespace
 {
@@ -135,6 +136,8 @@ void event_lake_volumes(model_state& s)
         if (const double* mass = row_of(s.lake_mass, k, lakes))
             for (int l = 1; l <= lakes; ++l)
                 *total += mass[l] / 1000.0;
+        if (double* attached = slot_at(s.lake_attached_final, k))
+            *attached = lake_attached_mass(s, k) / 1000.0;
     }
 }
 

@@ -317,6 +317,8 @@ void lake_part(model_state& s, std::FILE* fp, int j, const std::string& title)
         dot(fp, "Overland inflow", value_at(s.event_ov_lake_sed_contam_mass, j));
         dot(fp, "Channel inflow", value_at(s.event_chan_lake_sed_contam_mass, j));
         dot(fp, "Exchange with dissolved", value_at(s.event_lake_sed_contam_source_mass, j));
+        dot(fp, "Settled", value_at(s.event_lake_settled_sed_mass, j));
+        dot(fp, "Attached to suspended sed", value_at(s.lake_attached_final, j));
     }
     std::fprintf(fp, "\n");
     const double* mass = row_of(s.lake_mass, j, s.num_lakes);

@@ -348,6 +348,9 @@ void lake_block(model_state& s, std::FILE* fp, int k)
                  value_at(s.lake_clip_mass_total, k);
     if (s.contam_table_read && type == contaminant)
         out += value_at(s.lake_decay_mass_total, k);
+    // What the lakes' water gave to (-) or took from (+) their sediment.
+    if (s.sediment_contam)
+        add_exchange(value_at(s.LAKE_SED_CONTAM_SOURCE_MASS, k), in, out);
     const double error = balance_error_pct(in, out, 0.0);
 
     std::fprintf(fp, "\n \n");
@@ -364,7 +367,20 @@ void lake_block(model_state& s, std::FILE* fp, int k)
     std::fprintf(fp, "Precip mass flux              %14.2lf \n", value_at(s.lake_precip_mass_total, k));
     std::fprintf(fp, "Mass decay loss               %14.2lf \n", value_at(s.lake_decay_mass_total, k));
     std::fprintf(fp, "Removed when negative         %14.2lf \n \n", value_at(s.lake_clip_mass_total, k));
+    if (s.sediment_contam)
+        std::fprintf(fp, "Exchange with sediment        %14.2lf \n \n",
+                     value_at(s.LAKE_SED_CONTAM_SOURCE_MASS, k));
     std::fprintf(fp, "Contam mass balance error       %14.4lf percent \n \n", error);
+    if (s.sediment_contam) {
+        std::fprintf(fp, "Attached\n");
+        std::fprintf(fp, "Overland inflow               %14.2lf \n", value_at(s.OV_LAKE_SED_CONTAM_MASS, k));
+        std::fprintf(fp, "Channel inflow                %14.2lf \n",
+                     value_at(s.CHAN_LAKE_SED_CONTAM_MASS, k));
+        std::fprintf(fp, "Exchange with dissolved       %14.2lf \n",
+                     -value_at(s.LAKE_SED_CONTAM_SOURCE_MASS, k));
+        std::fprintf(fp, "Settled                       %14.2lf \n", value_at(s.LAKE_SETTLED_SED_MASS, k));
+        std::fprintf(fp, "Final suspended               %14.2lf \n \n", value_at(s.lake_attached_final, k));
+    }
     const int lakes = s.num_lakes;
     const double* mass = row_of(s.lake_mass, k, lakes);
     const double* conc = row_of(s.lake_conc, k, lakes);
@@ -458,6 +474,9 @@ void channel_block(model_state& s, std::FILE* fp, int first)
                          -value_at(s.chan_sed_exchange_total, k));
             std::fprintf(fp, "Exiting outlet                %14.2lf \n",
                          value_at(s.chan_outlet_mass_total, k));
+            if (s.chan_lakes)
+                std::fprintf(fp, "Attached entering lakes       %14.2lf \n",
+                             value_at(s.CHAN_LAKE_SED_CONTAM_MASS, k));
         }
         std::fprintf(fp, "\n");
         if (s.chan_lakes)

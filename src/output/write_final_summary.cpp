@@ -11,6 +11,7 @@
 #include "output/state_access.h"
 #include "output/summary_writers.h"
 #include "overland/olake_extent.h"
+#include "quality/chan_sed_contam.h"
 
 namespace
 {
@@ -34,6 +35,15 @@ void lake_totals(model_state& s)
                 *v += kg;
             s.GLOBAL_MASS_FINAL[k] += kg;
         }
+    }
+    // The lakes' attached mass: still suspended, or settled on their beds.
+    if (!s.sediment_contam)
+        return;
+    for (int k = 1; k <= nc; ++k) {
+        const double attached = lake_attached_mass(s, k) / 1000.0;
+        if (double* v = slot_at(s.lake_attached_final, k))
+            *v = attached;
+        s.GLOBAL_MASS_FINAL[k] += attached + value_at(s.LAKE_SETTLED_SED_MASS, k);
     }
 }
 

@@ -101,6 +101,8 @@ void add_work_rows(model_state& s, int c, int nodes)
                 row_array_add_rows(*r, c, s.num_lakes);
             for (matrix_stack* m : {&s.lake_sed_contam_conc, &s.lake_sed_fract_attached})
                 matrix_stack_add(*m, c, 0.0, s.num_lakes, classes);
+            for (dmat* m : {&s.lake_settled_vol_step, &s.lake_settled_vol_seen})
+                m->assign(s.num_lakes, classes, 0.0);
             for (dvec* v : {&s.OV_LAKE_SED_CONTAM_MASS, &s.CHAN_LAKE_SED_CONTAM_MASS,
                             &s.LAKE_SED_CONTAM_SOURCE_MASS, &s.LAKE_SETTLED_SED_MASS})
                 dvector_alloc_zero(*v, c, "lake attached constituent total");
@@ -134,6 +136,7 @@ void alloc_event_totals(model_state& s, int c)
                     &s.event_chan_lake_sed_contam_mass,
                     &s.event_lake_sed_contam_source_mass,
                     &s.event_lake_settled_sed_mass,
+                    &s.lake_attached_final,
                     &s.lake_contam_error,
                     &s.lake_final_mass_run};
     for (dvec* v : lake)

@@ -137,17 +137,21 @@ void chan_sed_con_route(model_state& s, double dt, int i)
         }
     }
 
-    // 3. Lakes: their inputs, less the attached mass settled in the step
-    // (SS_vol_lake_settled holds the step's settled volume, so each settled
-    // mass leaves the lake once).
+    // 3. Lakes: their inputs, less the attached mass settled since the last
+    // routing (lake_settled_vol_step, so each settled mass leaves the lake
+    // once).
     if (!s.chan_lakes || s.num_lakes < 1 || i > s.lake_tot_mass.count)
         return;
-    const dmat& settled_vol = s.SS_vol_lake_settled;
+    const dmat& settled_vol = s.lake_settled_vol_step;
     for (int lake = 1; lake <= s.num_lakes; ++lake) {
         double settled = 0.0;
         for (int k = 1; k <= F && lake <= settled_vol.rows() && k <= settled_vol.cols(); ++k)
             settled += lake_conc(s, i, lake, s.sed_class[k]) * settled_vol[lake][k];
         s.lake_settled_sed_mass[i][lake] += settled;
+        if (i <= s.event_lake_settled_sed_mass.size())
+            s.event_lake_settled_sed_mass[i] += settled / 1000.0;
+        if (i <= s.LAKE_SETTLED_SED_MASS.size())
+            s.LAKE_SETTLED_SED_MASS[i] += settled / 1000.0;
         s.lake_tot_mass[i][lake] += s.ov_lake_sed_source[i][lake] + s.chan_lake_sed_source[i][lake] - settled;
     }
 }

@@ -24,6 +24,11 @@ void chan_sed_con_route(model_state& s, double dt, int i);
 void chan_con_partition(model_state& s, int i);
 void lake_con_partition(model_state& s, int i);
 
+// Constituent i's mass attached to the lakes' suspended sediment (g): each
+// lake's total of both phases less its dissolved mass, as the dissolved
+// routing leaves them.
+double lake_attached_mass(const model_state& s, int i);
+
 // Constituent i's exchange with the aquifer through the stream beds over
 // dt seconds (g, positive into the channel): with a water table by the
 // exchanged volume of each stream cell at the aquifer's concentration when

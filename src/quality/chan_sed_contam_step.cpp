@@ -77,7 +77,34 @@ void queue_lake_sources(model_state& s, int i)
     }
 }
 
+// The wash-load volume each lake settled since the last attached routing:
+// the lake sediment keeps the run's settled volume, which only grows.
+void take_settled_volumes(model_state& s)
+{
+    const dmat& run = s.GLOBAL_SS_vol_lake_settled;
+    dmat& step = s.lake_settled_vol_step;
+    dmat& seen = s.lake_settled_vol_seen;
+    const int lakes = std::min({s.num_lakes, run.rows(), step.rows(), seen.rows()});
+    const int F = std::min({s.num_fine_classes, run.cols(), step.cols(), seen.cols()});
+    for (int l = 1; l <= lakes; ++l)
+        for (int k = 1; k <= F; ++k) {
+            step[l][k] = run[l][k] - seen[l][k];
+            seen[l][k] = run[l][k];
+        }
+}
+
 } // namespace
+
+double lake_attached_mass(const model_state& s, int i)
+{
+    if (!s.sediment_contam || !s.chan_lakes || i < 1 || i > s.lake_tot_mass.count || i > s.lake_mass.count)
+        return 0.0;
+    const int lakes = std::min({s.num_lakes, s.lake_tot_mass.width, s.lake_mass.width});
+    double g = 0.0;
+    for (int k = 1; k <= lakes; ++k)
+        g += s.lake_tot_mass[i][k] - s.lake_mass[i][k];
+    return g;
+}
 
 void chan_sed_contam_step(model_state& s)
 {
@@ -88,6 +115,8 @@ void chan_sed_contam_step(model_state& s)
     if (dt <= 0.0 || s.chan_sed_con_out.empty())
         return;
     const bool lakes = s.chan_lakes && s.num_lakes >= 1 && s.lake_tot_mass.count >= c;
+    if (lakes)
+        take_settled_volumes(s);
     for (int i = 1; i <= c; ++i) {
         chan_sed_con_route(s, dt, i);
         book_outlet(s, i);

@@ -220,6 +220,14 @@ struct constituent_state {
     matrix_stack lake_sed_contam_conc;
     matrix_stack lake_sed_fract_attached;
     dvec event_lake_settled_sed_mass;
+    // Per [lake][fine position]: the wash-load volume settled in each lake
+    // since the last attached routing (m3), and the run's settled volume
+    // already taken into account.
+    dmat lake_settled_vol_step;
+    dmat lake_settled_vol_seen;
+    // Per constituent: the attached mass still suspended in the lakes at
+    // the event's end (kg).
+    dvec lake_attached_final;
     // Work of the attached routing, per flat node: the attached mass that
     // left each node and its lateral attached inflow in the step (g).
     dvec chan_sed_con_out;

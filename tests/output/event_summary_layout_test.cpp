@@ -341,6 +341,8 @@ TEST_F(EventSummaryLayout, ConstituentSections)
             m.lake_mass[k][l] = value() * 1000.0;
             m.lake_conc[k][l] = value();
         }
+    for (dvec* v : {&m.event_lake_settled_sed_mass, &m.lake_attached_final})
+        fill(*v, nc);
 
     write_event_quality_summary(m, m.summary_file.fp);
     // The overland balance of Atrazine by hand. In: point source 12258.5 +

@@ -262,6 +262,17 @@ TEST_F(FinalConstituents, AttachedLinesWithChannels)
     m.chan_attached_final[1] = 0.5;
     m.chan_sed_exchange_total[1] = 0.5;
     m.chan_outlet_mass_total[1] = 0.25;
+    // The lake's water gave 0.25 kg to its sediment, which closes the lake
+    // balance (in 10.75, out 10.5); the sediment took 0.5 in from the land
+    // and the ditch and holds or laid down 0.75.
+    for (dvec* v : {&m.OV_LAKE_SED_CONTAM_MASS, &m.CHAN_LAKE_SED_CONTAM_MASS, &m.LAKE_SED_CONTAM_SOURCE_MASS,
+                    &m.LAKE_SETTLED_SED_MASS, &m.lake_attached_final})
+        v->assign(2, 0.0);
+    m.OV_LAKE_SED_CONTAM_MASS[1] = 0.125;
+    m.CHAN_LAKE_SED_CONTAM_MASS[1] = 0.375;
+    m.LAKE_SED_CONTAM_SOURCE_MASS[1] = -0.25;
+    m.LAKE_SETTLED_SED_MASS[1] = 0.5;
+    m.lake_attached_final[1] = 0.25;
     write_final_constituent_summary(m);
     EXPECT_DOUBLE_EQ(m.ov_sed_attached_mass[1], 0.25);
     EXPECT_DOUBLE_EQ(m.GLOBAL_MASS_FINAL[1], 20.0); // 19.75 and the deposits' 0.25
@@ -273,9 +284,21 @@ TEST_F(FinalConstituents, AttachedLinesWithChannels)
                             "Lateral flow into channels              1.25 \n"
                             "Final suspended                         0.50 \n"
                             "Exchange with dissolved                -0.50 \n"
-                            "Exiting outlet                          0.25 \n\n"))
+                            "Exiting outlet                          0.25 \n"
+                            "Attached entering lakes                 0.38 \n\n"))
         << text;
     EXPECT_FALSE(holds(text, "Attached exiting watershed")) << text;
+    const std::string lake =
+        text.substr(text.find("Lake Contaminant Transport Summary for Constituent     1"));
+    EXPECT_TRUE(holds(lake, "Exchange with sediment                 -0.25 \n \n"
+                            "Contam mass balance error               0.0000 percent \n \n"
+                            "Attached\n"
+                            "Overland inflow                         0.12 \n"
+                            "Channel inflow                          0.38 \n"
+                            "Exchange with dissolved                 0.25 \n"
+                            "Settled                                 0.50 \n"
+                            "Final suspended                         0.25 \n \n"))
+        << lake;
 }
 
 // The nutrient slots hold a water species and a soil pool of different

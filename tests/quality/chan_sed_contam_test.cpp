@@ -203,13 +203,30 @@ TEST(ChannelAttachedConstituents, LakeLosesEachStepsSettledMassOnce)
     auto st = make_network({2, 3, 0}, {4, 32, 4}, 1);
     model_state& s = *st;
     s.lake_sed_contam_conc.table[1][1][1] = 2.0;
-    s.SS_vol_lake_settled.assign(1, 1, 0.0);
-    s.SS_vol_lake_settled[1][1] = 0.5; // m3 settled in each step
+    s.lake_settled_vol_step.assign(1, 1, 0.0);
+    s.lake_settled_vol_step[1][1] = 0.5; // m3 settled in each step
     s.lake_tot_mass[1][1] = 100.0;
     chan_sed_con_route(s, dt, 1);
     chan_sed_con_route(s, dt, 1);
     EXPECT_DOUBLE_EQ(s.lake_tot_mass[1][1], 98.0);
     EXPECT_DOUBLE_EQ(s.lake_settled_sed_mass[1][1], 2.0);
+}
+
+// The lake sediment keeps the run's settled volume, which only grows: each
+// attached step takes the part settled since the step before.
+TEST(ChannelAttachedConstituents, EachSettledVolumeTakesAttachedMassOnce)
+{
+    auto st = make_network({2, 3, 0}, {4, 32, 4}, 1);
+    model_state& s = *st;
+    s.lake_tot_mass[1][1] = 100.0;
+    for (double run_settled : {0.5, 1.0, 1.0}) {
+        s.GLOBAL_SS_vol_lake_settled[1][1] = run_settled;
+        s.lake_sed_contam_conc.table[1][1][1] = 2.0; // g per m3 of sediment
+        chan_sed_contam_step(s);
+    }
+    EXPECT_DOUBLE_EQ(s.lake_settled_sed_mass[1][1], 2.0);
+    EXPECT_DOUBLE_EQ(s.event_lake_settled_sed_mass[1], 0.002);
+    EXPECT_DOUBLE_EQ(s.LAKE_SETTLED_SED_MASS[1], 0.002);
 }
 
 TEST(ChannelGroundwaterLoads, StreamBedExchangeSignsWithAndWithoutAWaterTable)

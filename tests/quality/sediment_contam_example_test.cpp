@@ -132,7 +132,7 @@ TEST(SedimentContamExample, BalancesCloseAndSorbedMassIsConserved)
 namespace
 {
 
-// A uniform 3 x 5 grid under the channel example's header.
+// A grid of one value over the whole mask (same header, same shape).
 std::string uniform_grid(const std::string& mask, const char* value)
 {
     std::string text;
@@ -142,10 +142,15 @@ std::string uniform_grid(const std::string& mask, const char* value)
         text += mask.substr(at, end - at + 1);
         at = end + 1;
     }
-    for (int row = 0; row < 3; ++row) {
-        for (int col = 0; col < 5; ++col)
+    for (; at < mask.size();) {
+        std::size_t end = mask.find('\n', at);
+        if (end == std::string::npos)
+            end = mask.size();
+        const std::size_t cells = (mask.substr(at, end - at).size() + 1) / 2;
+        for (std::size_t col = 0; col < cells; ++col)
             text += std::string(col ? " " : "") + value;
         text += "\n";
+        at = end + 1;
     }
     return text;
 }
@@ -276,21 +281,105 @@ TEST(SedimentContamExample, SorbedMassEntersTheChannelsWithTheSediment)
         EXPECT_EQ(read_file(one.file(name)), read_file(four.file(name))) << name;
 }
 
-// The attached phase of channel lakes has not been run end to end: a project
-// with them stops at start-up, naming the combination.
-TEST(SedimentContamExample, ChannelLakesAreRefused)
+// The pond example of the erosion set with the contaminant cards: the
+// sorbed mass reaches the pond from its own slopes and from the ditch,
+// settles with the pond's fine sediment or is split anew between the
+// pond's water and its suspended sediment.
+namespace
 {
-    scratch_dir dir("sedcon_lake");
+
+std::string without(std::string text, const std::string& from, const std::string& to)
+{
+    const std::size_t a = text.find(from);
+    const std::size_t b = text.find(to, a);
+    EXPECT_TRUE(a != std::string::npos && b != std::string::npos) << text;
+    return text.erase(a, b - a);
+}
+
+void run_lake_project(const std::string& folder, int threads)
+{
     const std::string from = std::string(TORVA_EXAMPLES) + "/erosion_channel/";
     for (const char* f : {"erosion_lake.msk", "erosion_lake.ele", "erosion_lake.chn", "erosion_lake.gst",
-                          "erosion_lake.cmt", "erosion_lake_soil.idx", "erosion_channel.cmt"})
-        write_file(dir.file(f), read_file(from + f));
-    write_file(dir.file("erosion_lake.prj"), read_file(from + "erosion_lake.prj") + "SEDIMENT_CONTAM\n");
+                          "erosion_lake_soil.idx"})
+        write_file(folder + "/" + f, read_file(from + f));
+    const std::string mask = read_file(from + "erosion_lake.msk");
+    const char* const maps[][2] = {{"k.map", "0.3"},   {"hc.map", "11.0"}, {"por.map", "0.45"},
+                                   {"m0.map", "0.15"}, {"pi.map", "0.25"}, {"rs.map", "0.05"}};
+    for (const auto& m : maps)
+        write_file(folder + "/" + m[0], uniform_grid(mask, m[1]));
+    // One mapping table: the pond's.
+    write_file(folder + "/erosion_lake.prj",
+               without(read_file(from + "erosion_lake.prj"), "MAPPING_TABLE     erosion_channel.cmt",
+                       "MAPPING_TABLE     erosion_lake.cmt") +
+                   channel_contam_cards);
+    std::string table = read_file(from + "erosion_lake.cmt");
+    table.insert(table.find('\n', table.find("INDEX_MAP")) + 1,
+                 "INDEX_MAP erosion_lake_soil.idx \"Plane\"\n");
+    write_file(folder + "/erosion_lake.cmt", table + channel_contam_table);
     std::string out;
-    EXPECT_EQ(run_command("cd '" + dir.path() + "' && '" + torva_exe() + "' erosion_lake.prj 2>&1", out), 1);
-    EXPECT_NE(
-        out.find("Sediment-bound constituents through channel lakes (SEDIMENT_CONTAM with channel lakes) "
-                 "is not available yet."),
-        std::string::npos)
+    ASSERT_EQ(run_command("cd '" + folder + "' && OMP_WAIT_POLICY=passive OMP_NUM_THREADS=" +
+                              std::to_string(threads) + " '" + torva_exe() + "' erosion_lake.prj 2>&1",
+                          out),
+              0)
         << out;
+    ASSERT_EQ(out.find("not available yet"), std::string::npos) << out;
+}
+
+} // namespace
+
+TEST(SedimentContamExample, SorbedMassSettlesInChannelLakes)
+{
+    scratch_dir one("sedlake1");
+    scratch_dir four("sedlake4");
+    run_lake_project(one.path(), 1);
+    run_lake_project(four.path(), 4);
+    const std::string sum = read_file(one.file("erosion_lake.sum"));
+    const std::size_t run_end = sum.find("Soil Constituent Transport Summary");
+    ASSERT_NE(run_end, std::string::npos) << sum;
+    const std::string event = sum.substr(0, run_end);
+    for (const char* name : {"Sorbing", "Dissolved"}) {
+        SCOPED_TRACE(name);
+        const std::string soil =
+            section(event, std::string("Soil Contaminant Transport Summary for ") + name);
+        const std::string ov =
+            section(event, std::string("Overland Contaminant Transport Summary for ") + name);
+        const std::string chan =
+            section(event, std::string("Channel Contaminant Transport Summary for ") + name);
+        const std::string lake =
+            section(event, std::string("Lake Contaminant Transport Summary for ") + name);
+        ASSERT_FALSE(lake.empty()) << event;
+        EXPECT_LT(std::fabs(value(soil, "Soil mass balance error")), 0.01) << soil;
+        EXPECT_LT(std::fabs(value(ov, "Dissolved mass balance error")), 0.01) << ov;
+        EXPECT_LT(std::fabs(value(chan, "Contam mass balance error")), 0.1) << chan;
+        EXPECT_LT(std::fabs(value(lake, "Dissolved mass balance error")), 0.1) << lake;
+        // What the land and the ditch hand the pond is what the pond books.
+        EXPECT_EQ(value(ov, "Attached entering lakes"), value(lake, "Overland inflow")) << sum;
+        EXPECT_EQ(value(chan, "Attached entering lakes"), value(lake, "Channel inflow")) << sum;
+        // The sorbed mass that left the water is in the soil, the channels,
+        // the pond or still suspended.
+        EXPECT_NEAR(value(soil, "Sediment eroded(-)/deposited(+)"),
+                    -value(ov, "Sediment source") - value(ov, "Attached entering channels") -
+                        value(ov, "Attached entering lakes") - value(ov, "Final attached to susp seds"),
+                    4 * rounding)
+            << sum;
+    }
+    const std::string lake = section(event, "Lake Contaminant Transport Summary for Sorbing");
+    // The sorbing constituent reaches the pond on the sediment, and part of
+    // it settles with it.
+    EXPECT_GT(value(lake, "Overland inflow") + value(lake, "Channel inflow"), 0.05) << lake;
+    EXPECT_GT(value(lake, "Settled"), 0.01) << lake;
+    // The pond's attached phase: inflow, less what it gave the water, is
+    // settled or still attached.
+    EXPECT_NEAR(value(lake, "Overland inflow") + value(lake, "Channel inflow") -
+                    value(lake, "Exchange with dissolved"),
+                value(lake, "Settled") + value(lake, "Attached to suspended sed"), 4 * rounding)
+        << lake;
+
+    const std::string final_part = sum.substr(run_end);
+    for (const char* label : {"Soil mass balance error", "Contam mass balance error"})
+        for (std::size_t at = final_part.find(label); at != std::string::npos;
+             at = final_part.find(label, at + 1))
+            EXPECT_LT(std::fabs(value(final_part.substr(at), label)), 0.1) << final_part;
+    for (const char* name : {"erosion_lake.sum", "erosion_lake.otl", "erosion_lake.sed"})
+        EXPECT_EQ(read_file(one.file(name)), read_file(four.file(name))) << name;
 }
