@@ -172,7 +172,6 @@ int move_constituent(model_state& s, int i, double dt)
     const int cols = std::min({s.soil_mass.cols, s.soil_conc.cols, soil_max_layers});
     const double* kd = i <= s.soil_kd.count ? s.soil_kd[i] : nullptr;
     soil_layer_work& w = s.soil_work;
-    const int layers = std::min(s.soil_mass.cols, soil_max_layers);
     const bool land = i <= s.land_mass.count && s.land_mass.width >= n;
     int bad = n + 1;
 #pragma omp parallel for schedule(static) if (n >= parallel_min_cells) reduction(min : bad)
@@ -212,9 +211,11 @@ int move_constituent(model_state& s, int i, double dt)
         w.clipped[j] = clipped;
         // The cell's hand-overs are taken here and summed in cell order by
         // the booking.
+        // Over the cell's own layers: a nutrient pool's rows are only as
+        // wide as the pool's layers.
         if (land) {
             double sum = 0.0;
-            for (int k = 1; k <= layers; ++k)
+            for (int k = 1; k <= g.count; ++k)
                 sum += mass[j][k];
             s.land_mass[i][j] = sum;
         }
