@@ -10,7 +10,10 @@ namespace
 {
 
 // An emptied node keeps no dissolved mass. At the first event the run has
-// not started yet: what the node held leaves the run's initial masses.
+// not started yet: what the node held leaves the run's initial masses. At a
+// later event it is booked as removed from the run, so the run's channel
+// and global balances still close; the event itself starts from the
+// emptied channel.
 void clear_node_constituents(model_state& s, int l, int n, bool first)
 {
     const int node = s.node_dim * l + n;
@@ -22,6 +25,10 @@ void clear_node_constituents(model_state& s, int l, int n, bool first)
             s.chan_initial_mass_total[m] -= kg;
             s.GLOBAL_MASS_INIT[m] -= kg;
         }
+    } else {
+        const int c = std::min({s.num_constituents, s.chan_node_mass.count, s.chan_clip_mass_total.size()});
+        for (int m = 1; m <= c && node <= s.chan_node_mass.width; ++m)
+            s.chan_clip_mass_total[m] += s.chan_node_mass[m][node] / 1000.0;
     }
     for (row_array<double>* rows : {&s.chan_conc, &s.chan_node_mass, &s.chan_tot_node_mass})
         for (int m = 1; m <= rows->count; ++m)

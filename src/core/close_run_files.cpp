@@ -21,7 +21,6 @@ void close_run_files(model_state& s)
                         &s.sed.sed_hyd_loc_file, &s.sed.outlet_tss_file, &s.sed.tss_loc_file,
                         &s.snow_file, &s.ov_boundary_file, &s.flood_dataset_file,
                         &s.pipe_head_file, &s.pipe_tile_file, &s.pipe_flow_file,
-                        &s.total_chan_n_file, &s.total_chan_p_file, &s.total_chan_kn_file,
                         &s.daily_output.file, &s.overland_depth_location_file, &s.overland_depths_file,
                         &s.overland_wse_location_file, &s.overland_wse_file, &s.gw_boundary_file,
                         &s.gw_well_level_file, &s.gw_hycond_file, &s.gw_porosity_file, &s.evap_log,

@@ -1,6 +1,7 @@
-// The nutrient module's hydrograph-style output files: the channel
-// nitrogen, Kjeldahl nitrogen and phosphorus totals, and a concentration and
-// a mass file for every water constituent whose OUT_HYD card was given.
+// The nutrient module's hydrograph-style output files: a concentration and a
+// mass file for every water constituent whose OUT_HYD card was given. The
+// channel nitrogen, Kjeldahl nitrogen and phosphorus totals are link/node
+// files, opened and written by their own writers (open_nutrient_outputs).
 #include <cstdio>
 #include <string>
 
@@ -11,14 +12,6 @@
 
 namespace
 {
-
-bool open_total(int given, const std::string& name, file_rec& file, const char* object)
-{
-    if (!given || file_rec_open(file, name, "w"))
-        return true;
-    error_set(err_open_file, object, name.c_str());
-    return false;
-}
 
 bool open_species_file(file_rec& file, const std::string& name, const std::string& title, const char* kind)
 {
@@ -38,13 +31,6 @@ void open_qbn_series_files(model_state& s)
     if (!s.qbn_object)
         return;
     const project_cards& c = s.cards;
-    if (!open_total(c.total_chan_n_given, c.total_chan_n, s.total_chan_n_file,
-                    "output total channel nitrogen") ||
-        !open_total(c.total_chan_kn_given, c.total_chan_kn, s.total_chan_kn_file,
-                    "output total channel Kjeldahl nitrogen") ||
-        !open_total(c.total_chan_p_given, c.total_chan_p, s.total_chan_p_file,
-                    "output total channel phosphorus"))
-        return;
     qbn_model& m = *s.qbn_object;
     for (int i = 0; i < qbn_constituent_count; ++i) {
         const qbn_output_entry& out = m.out_hyd[i];

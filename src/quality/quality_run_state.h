@@ -37,9 +37,6 @@ struct quality_run_state {
     std::unique_ptr<qbn_model, qbn_model_deleter> qbn_object;
     int first_qbn_constituent = 0;
     std::unique_ptr<sediment_table> ov_sed;
-    file_rec total_chan_n_file;
-    file_rec total_chan_p_file;
-    file_rec total_chan_kn_file;
     soil_layer_work soil_work;
 };
 

@@ -334,8 +334,8 @@ TEST_F(ChannelConstituents, MassIsConservedWhenNodesAndCellsJoinAndLeaveALake)
 
 // The run starts each wet routed node at volume x INIT_CHAN_CONC in its
 // initial mass; an event start counts the node and lake masses of channels
-// that carry their water over, and empties the nodes' masses with their
-// water otherwise.
+// that carry their water over, and otherwise empties the nodes' masses with
+// their water, booking them as removed.
 TEST_F(ChannelConstituents, NodeMassesAtTheRunAndEventStarts)
 {
     ASSERT_TRUE(load_network(lake_network, lake_gst,
@@ -375,8 +375,16 @@ TEST_F(ChannelConstituents, NodeMassesAtTheRunAndEventStarts)
     EXPECT_EQ(m.chan_node_mass[2][3 * d + 1], 0.0);
     EXPECT_EQ(m.chan_conc[2][3 * d + 1], 0.0);
     EXPECT_EQ(m.chan_initial_dissolved_event[2], 0.0);
-    // A later event's emptying leaves the run's start as it was.
-    EXPECT_NEAR(m.chan_initial_mass_total[2], 2.0 * volume / 1000.0, 1e-12);
+    // A later event's emptying leaves the run's start as it was and books
+    // what it took as removed from the run, once per constituent; the event
+    // starts from the emptied channel, so its own removals stay clear.
+    for (int c = 1; c <= 3; ++c) {
+        EXPECT_NEAR(m.chan_initial_mass_total[c], 2.0 * volume / 1000.0, 1e-12);
+        EXPECT_NEAR(m.chan_clip_mass_total[c], 2.0 * volume / 1000.0, 1e-12) << c;
+        EXPECT_EQ(m.chan_clip_mass_event[c], 0.0) << c;
+    }
+    channel_event_start(m);
+    EXPECT_NEAR(m.chan_clip_mass_total[1], 2.0 * volume / 1000.0, 1e-12) << "an empty channel books nothing";
     testing::internal::GetCapturedStdout();
 }
 

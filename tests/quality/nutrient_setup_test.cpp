@@ -193,3 +193,15 @@ TEST_F(NutrientSetup, SeriesFilesOpenUnderTheirNames)
         << out;
     EXPECT_TRUE(printed("Error: Unable to open nutrient concentration file.")) << out;
 }
+
+// The channel totals are link/node files with a writer of their own: the run
+// files leave them alone, so opening the run files neither creates them nor
+// stops on a folder that is missing.
+TEST_F(NutrientSetup, ChannelTotalsAreLeftToTheirLinkNodeWriters)
+{
+    tables();
+    ASSERT_TRUE(load(cards("TOTAL_CHAN_N tn.out\nTOTAL_CHAN_KN tkn.out\nTOTAL_CHAN_P missing/tp.out\n")))
+        << out;
+    for (const char* name : {"tn.out", "tkn.out"})
+        EXPECT_FALSE(file_exists(dir.file(name))) << name;
+}
