@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "quality/summary_text.h"
 #include "support/test_support.h"
@@ -190,30 +191,40 @@ const std::string channel_contam_table = "CONTAMINANT_TRANSPORT\n"
                                          "     1" +
                                          std::string(80, ' ') + "1 0 0.5 2 0 0 0 0\n";
 
-void run_channel_project(const std::string& folder, int threads)
+// Writes one project of the erosion example set (its stem, the files it
+// reads as they are, and its soil index map) into the folder with the
+// soil-water maps and the contaminant cards and table added, and runs it.
+void run_erosion_project(const std::string& folder, int threads, const std::string& stem,
+                         const std::vector<std::string>& files, const std::string& soil_idx)
 {
     const std::string from = std::string(TORVA_EXAMPLES) + "/erosion_channel/";
-    for (const char* f : {"erosion_channel.msk", "erosion_channel.ele", "erosion_channel.chn",
-                          "erosion_channel.gst", "erosion_channel.slc", "erosion_soil.idx"})
+    for (const std::string& f : files)
         write_file(folder + "/" + f, read_file(from + f));
-    const std::string mask = read_file(from + "erosion_channel.msk");
+    const std::string mask = read_file(from + stem + ".msk");
     const char* const maps[][2] = {{"k.map", "0.3"},   {"hc.map", "11.0"}, {"por.map", "0.45"},
                                    {"m0.map", "0.15"}, {"pi.map", "0.25"}, {"rs.map", "0.05"}};
     for (const auto& m : maps)
         write_file(folder + "/" + m[0], uniform_grid(mask, m[1]));
-    write_file(folder + "/erosion_channel.prj",
-               read_file(from + "erosion_channel.prj") + channel_contam_cards);
-    std::string table = read_file(from + "erosion_channel.cmt");
-    table.insert(table.find('\n', table.find("INDEX_MAP")) + 1, "INDEX_MAP erosion_soil.idx \"Plane\"\n");
-    write_file(folder + "/erosion_channel.cmt", table + channel_contam_table);
+    write_file(folder + "/" + stem + ".prj", read_file(from + stem + ".prj") + channel_contam_cards);
+    std::string table = read_file(from + stem + ".cmt");
+    table.insert(table.find('\n', table.find("INDEX_MAP")) + 1, "INDEX_MAP " + soil_idx + " \"Plane\"\n");
+    write_file(folder + "/" + stem + ".cmt", table + channel_contam_table);
     std::string out;
     // Passive waiting keeps four threads quick on a busy machine.
     ASSERT_EQ(run_command("cd '" + folder + "' && OMP_WAIT_POLICY=passive OMP_NUM_THREADS=" +
-                              std::to_string(threads) + " '" + torva_exe() + "' erosion_channel.prj 2>&1",
+                              std::to_string(threads) + " '" + torva_exe() + "' " + stem + ".prj 2>&1",
                           out),
               0)
         << out;
     ASSERT_EQ(out.find("not available yet"), std::string::npos) << out;
+}
+
+void run_channel_project(const std::string& folder, int threads)
+{
+    run_erosion_project(folder, threads, "erosion_channel",
+                        {"erosion_channel.msk", "erosion_channel.ele", "erosion_channel.chn",
+                         "erosion_channel.gst", "erosion_channel.slc", "erosion_soil.idx"},
+                        "erosion_soil.idx");
 }
 
 } // namespace
@@ -290,27 +301,10 @@ namespace
 
 void run_lake_project(const std::string& folder, int threads)
 {
-    const std::string from = std::string(TORVA_EXAMPLES) + "/erosion_channel/";
-    for (const char* f : {"erosion_lake.msk", "erosion_lake.ele", "erosion_lake.chn", "erosion_lake.gst",
-                          "erosion_lake_soil.idx"})
-        write_file(folder + "/" + f, read_file(from + f));
-    const std::string mask = read_file(from + "erosion_lake.msk");
-    const char* const maps[][2] = {{"k.map", "0.3"},   {"hc.map", "11.0"}, {"por.map", "0.45"},
-                                   {"m0.map", "0.15"}, {"pi.map", "0.25"}, {"rs.map", "0.05"}};
-    for (const auto& m : maps)
-        write_file(folder + "/" + m[0], uniform_grid(mask, m[1]));
-    write_file(folder + "/erosion_lake.prj", read_file(from + "erosion_lake.prj") + channel_contam_cards);
-    std::string table = read_file(from + "erosion_lake.cmt");
-    table.insert(table.find('\n', table.find("INDEX_MAP")) + 1,
-                 "INDEX_MAP erosion_lake_soil.idx \"Plane\"\n");
-    write_file(folder + "/erosion_lake.cmt", table + channel_contam_table);
-    std::string out;
-    ASSERT_EQ(run_command("cd '" + folder + "' && OMP_WAIT_POLICY=passive OMP_NUM_THREADS=" +
-                              std::to_string(threads) + " '" + torva_exe() + "' erosion_lake.prj 2>&1",
-                          out),
-              0)
-        << out;
-    ASSERT_EQ(out.find("not available yet"), std::string::npos) << out;
+    run_erosion_project(folder, threads, "erosion_lake",
+                        {"erosion_lake.msk", "erosion_lake.ele", "erosion_lake.chn", "erosion_lake.gst",
+                         "erosion_lake_soil.idx"},
+                        "erosion_lake_soil.idx");
 }
 
 } // namespace
