@@ -17,6 +17,22 @@ namespace
 const torva_test::golden_tolerance exact{0.0, 0.0};
 
 struct FinalConstituents : SummaryFixture {
+    // The per-constituent run totals the blocks read, nc entries of 0.
+    void grow_run_totals(int nc)
+    {
+        model_state& m = *s;
+        for (checked_array<double>* a :
+             {&m.OV_LAND_MASS_INIT, &m.soil_infil_mass,     &m.soil_gw_in_mass,      &m.soil_gw_out_mass,
+              &m.soil_exfil_mass,   &m.soil_decay_mass,     &m.OV_UPTAKE_MASS,       &m.qbn_uptake_mass,
+              &m.soil_mass_final,   &m.soil_mass_error,     &m.OV_MASS_INIT,         &m.OV_MASS_FINAL,
+              &m.OV_POINT_MASS,     &m.OV_PRECIP_MASS,      &m.OV_EXFIL_MASS,        &m.OV_INFIL_MASS,
+              &m.OV_MASS_OUT,       &m.OV_MASS_DECAY,       &m.OV_QLAT_MASS,         &m.OV_LAND_MASS_FINAL,
+              &m.OV_MASS_ERROR,     &m.ov_qbn_gain_mass,    &m.ov_qbn_loss_mass,     &m.GLOBAL_MASS_INIT,
+              &m.GLOBAL_MASS_FINAL, &m.GLOBAL_POINT_SOURCE, &m.global_precip_mass,   &m.GLOBAL_MASS_DECAY,
+              &m.GLOBAL_GW_MASS,    &m.GLOBAL_MASS_OUT,     &m.GLOBAL_MASS_CON_ERROR})
+            checked_array_grow(*a, nc);
+    }
+
     // Two contaminants; the second has no mass anywhere. Three cells of
     // 100 m, the third under the one channel lake; two soil layers.
     void fill()
@@ -35,16 +51,7 @@ struct FinalConstituents : SummaryFixture {
         m.lake_mask.assign(3, 0);
         m.lake_mask[3] = 1;
         m.calc_loss.assign(1, 0);
-        for (checked_array<double>* a :
-             {&m.OV_LAND_MASS_INIT, &m.soil_infil_mass,     &m.soil_gw_in_mass,      &m.soil_gw_out_mass,
-              &m.soil_exfil_mass,   &m.soil_decay_mass,     &m.OV_UPTAKE_MASS,       &m.qbn_uptake_mass,
-              &m.soil_mass_final,   &m.soil_mass_error,     &m.OV_MASS_INIT,         &m.OV_MASS_FINAL,
-              &m.OV_POINT_MASS,     &m.OV_PRECIP_MASS,      &m.OV_EXFIL_MASS,        &m.OV_INFIL_MASS,
-              &m.OV_MASS_OUT,       &m.OV_MASS_DECAY,       &m.OV_QLAT_MASS,         &m.OV_LAND_MASS_FINAL,
-              &m.OV_MASS_ERROR,     &m.ov_qbn_gain_mass,    &m.ov_qbn_loss_mass,     &m.GLOBAL_MASS_INIT,
-              &m.GLOBAL_MASS_FINAL, &m.GLOBAL_POINT_SOURCE, &m.global_precip_mass,   &m.GLOBAL_MASS_DECAY,
-              &m.GLOBAL_GW_MASS,    &m.GLOBAL_MASS_OUT,     &m.GLOBAL_MASS_CON_ERROR})
-            checked_array_grow(*a, nc);
+        grow_run_totals(nc);
         for (dvec* v : {&m.chan_point_mass_total, &m.chan_ov_mass_total, &m.chan_gw_mass_total,
                         &m.chan_outlet_flux_total, &m.chan_decay_mass_total, &m.chan_final_dissolved,
                         &m.chan_contam_error, &m.chan_to_lake_mass_total, &m.lake_chan_exchange_total,
@@ -319,16 +326,7 @@ TEST_F(FinalConstituents, NutrientMassMovingBetweenSlotsBalancesEachSlot)
     for (int k = 1; k <= nc; ++k)
         m.constituent_type[k] = k <= 9 ? 2 : 3;
     m.first_qbn_constituent = 1;
-    for (checked_array<double>* a :
-         {&m.OV_LAND_MASS_INIT, &m.soil_infil_mass,     &m.soil_gw_in_mass,      &m.soil_gw_out_mass,
-          &m.soil_exfil_mass,   &m.soil_decay_mass,     &m.OV_UPTAKE_MASS,       &m.qbn_uptake_mass,
-          &m.soil_mass_final,   &m.soil_mass_error,     &m.OV_MASS_INIT,         &m.OV_MASS_FINAL,
-          &m.OV_POINT_MASS,     &m.OV_PRECIP_MASS,      &m.OV_EXFIL_MASS,        &m.OV_INFIL_MASS,
-          &m.OV_MASS_OUT,       &m.OV_MASS_DECAY,       &m.OV_QLAT_MASS,         &m.OV_LAND_MASS_FINAL,
-          &m.OV_MASS_ERROR,     &m.ov_qbn_gain_mass,    &m.ov_qbn_loss_mass,     &m.GLOBAL_MASS_INIT,
-          &m.GLOBAL_MASS_FINAL, &m.GLOBAL_POINT_SOURCE, &m.global_precip_mass,   &m.GLOBAL_MASS_DECAY,
-          &m.GLOBAL_GW_MASS,    &m.GLOBAL_MASS_OUT,     &m.GLOBAL_MASS_CON_ERROR})
-        checked_array_grow(*a, nc);
+    grow_run_totals(nc);
     m.soil_con_layers = 1;
     matrix_stack_add(m.soil_mass, nc, 0.0, 1, 1);
     row_array_add_rows(m.ov_mass, nc, 1);
