@@ -182,16 +182,34 @@ namespace
 {
 
 // What is wrong with a data row: the 1-based value column (0 for the ID or
-// a row that is not there) and why.
+// a row that is not there) and why; extra is set when a number follows the
+// row's last value.
 struct row_fault {
     int column = 0;
     std::string word;
     num_status status = num_status::ok;
+    bool extra = false;
 };
+
+// The word of the line that starts at or after i (blanks and tabs separate).
+std::string word_at(const std::string& line, std::size_t& i)
+{
+    while (i < line.size() && std::isspace(static_cast<unsigned char>(line[i])))
+        ++i;
+    const std::size_t w = i;
+    while (i < line.size() && !is_blank_or_tab(line[i]))
+        ++i;
+    std::string word = line.substr(w, i - w);
+    while (!word.empty() && std::isspace(static_cast<unsigned char>(word.back())))
+        word.pop_back();
+    return word;
+}
 
 // One data row: the ID ("%d" over columns 1-6) and k values, the first at
 // column 87, then word by word (blanks and tabs separate). Each value must
-// be one whole finite number. 1 when the row was read, 0 with the fault.
+// be one whole finite number. Text after the values is a remark, but a
+// number there is a value the table has no column for. 1 when the row was
+// read, 0 with the fault.
 int scan_table_row(file_rec& file, int& id, int k, double* values, row_fault& fault)
 {
     for (int i = 0; i < k; ++i)
@@ -218,14 +236,7 @@ int scan_table_row(file_rec& file, int& id, int k, double* values, row_fault& fa
     constexpr std::size_t value_column = 86;
     std::size_t i = line.size() < value_column ? line.size() : value_column;
     for (int n = 0; n < k; ++n) {
-        while (i < line.size() && std::isspace(static_cast<unsigned char>(line[i])))
-            ++i;
-        const std::size_t w = i;
-        while (i < line.size() && !is_blank_or_tab(line[i]))
-            ++i;
-        fault.word = line.substr(w, i - w);
-        while (!fault.word.empty() && std::isspace(static_cast<unsigned char>(fault.word.back())))
-            fault.word.pop_back();
+        fault.word = word_at(line, i);
         fault.status = parse_double_strict(fault.word, values[n]);
         if (fault.status != num_status::ok) {
             fault.column = n + 1;
@@ -233,6 +244,14 @@ int scan_table_row(file_rec& file, int& id, int k, double* values, row_fault& fa
         }
     }
     fault = row_fault();
+    const std::string after = word_at(line, i);
+    double extra = 0.0;
+    if (!after.empty() && parse_double_strict(after, extra) == num_status::ok) {
+        fault.column = k + 1;
+        fault.word = after;
+        fault.extra = true;
+        return 0;
+    }
     return 1;
 }
 
@@ -257,7 +276,11 @@ int read_table_rows(file_rec& file, const std::string& table_file, int code, int
         int id = 0;
         row_fault fault;
         if (!scan_table_row(file, id, k, row_values.data(), fault)) {
-            if (fault.column > 0 && fault.word.empty())
+            if (fault.extra)
+                std::printf("Error: in table %s of the mapping table file %s, line %d: ID %d has more values than "
+                            "the table's %d (\"%s\" follows them).\n",
+                            table.c_str(), table_file.c_str(), file.line_no, id, k, fault.word.c_str());
+            else if (fault.column > 0 && fault.word.empty())
                 std::printf("Error: in table %s of the mapping table file %s, column %d of ID %d is missing.\n",
                             table.c_str(), table_file.c_str(), fault.column, id);
             else if (fault.column > 0)

@@ -105,8 +105,9 @@ int read_num_contam(file_rec& file);
 void skip_table_headers(file_rec& file);
 
 // One data row: the ID from columns 1-6, k values from column 87, each one
-// whole finite number. 1 when the ID and all k values were read; 0
-// otherwise (also at the end of the file).
+// whole finite number; words after them are a remark unless the first is a
+// number. 1 when the ID and all k values were read; 0 otherwise (also at
+// the end of the file, and for a number after the k values).
 int read_table_row(file_rec& file, int& id, int k, double* values);
 
 // The allowed range of value column `column` (from 1) of a table: nullptr
@@ -118,8 +119,9 @@ constexpr int max_table_id = 10000000;
 
 // Reads n rows of k values into ids and values (row-major); a row that does
 // not scan, a value that is not a finite number or lies outside its column's
-// range, or an ID outside 1..max_table_id is refused with a message naming
-// the table, the ID and the column (code 4000, reported). Returns the
+// range, a number after the k values, or an ID outside 1..max_table_id is
+// refused with a message naming the table, the ID and the column or line
+// (code 4000, reported). Returns the
 // largest ID, or -1 after a refusal.
 int read_table_rows(file_rec& file, const std::string& table_file, int code, int n, int k,
                     std::vector<int>& ids, std::vector<double>& values);
