@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/error_state.h"
@@ -325,20 +326,44 @@ int read_table_rows(file_rec& file, const std::string& table_file, int code, int
     return largest;
 }
 
-void read_precip_conc_line(file_rec& file, int p, dvec& target)
+bool read_precip_conc_line(file_rec& file, const std::string& table_file, int code, int p, dvec& target)
 {
     std::string line;
     if (!read_line_rec(line, file))
-        return;
+        return true;
     if (table_line_code(line) != tc_precip_conc)
-        return; // that line was the column header
+        return true; // that line was the column header
+    std::string_view rest(line);
     std::string keyword;
-    pop_token(line, keyword);
-    for (int i = 1; i <= p; ++i) {
+    pop_token(rest, keyword);
+    std::vector<double> values(static_cast<std::size_t>(p > 0 ? p : 0), 0.0); // missing values read 0
+    for (int i = 1; i <= p + 1; ++i) {
+        const std::string_view before = rest;
         double v = 0.0;
-        pop_double(line, v);
-        if (i <= target.size())
-            target[i] = v;
+        const num_status st = pop_double_strict(rest, v);
+        if (st == num_status::empty || (i > p && st != num_status::ok))
+            break; // text after the values is a remark
+        std::string word(before.substr(0, before.size() - rest.size()));
+        const std::size_t b = word.find_first_not_of(" \t,");
+        word = b == std::string::npos ? std::string() : word.substr(b);
+        while (!word.empty() && (word.back() == ' ' || word.back() == '\t' || word.back() == ','))
+            word.pop_back();
+        const char* problem = st != num_status::ok ? num_status_text(st) : i > p ? "is one value too many" : nullptr;
+        if (!problem) {
+            values[static_cast<std::size_t>(i - 1)] = v;
+            continue;
+        }
+        std::printf("Error: in table %s of the mapping table file %s, line %d: PRECIP_CONC value %d (\"%s\") %s; "
+                    "the table takes %d.\n",
+                    table_name_from_code(code).c_str(), table_file.c_str(), file.line_no, i, word.c_str(), problem,
+                    p);
+        error_set(err_stop);
+        report_error(error_state);
+        return false;
     }
+    for (int i = 1; i <= p; ++i)
+        if (i <= target.size())
+            target[i] = values[static_cast<std::size_t>(i - 1)];
     read_line_rec(line, file); // the column header
+    return true;
 }

@@ -128,8 +128,11 @@ int read_table_rows(file_rec& file, const std::string& table_file, int code, int
 
 // The rainfall concentrations of a nutrient table: when the next line is a
 // PRECIP_CONC line its p values go to target[1..p] and the column-header
-// line is read; otherwise the line read was the column header.
-void read_precip_conc_line(file_rec& file, int p, dvec& target);
+// line is read; otherwise the line read was the column header. Missing
+// values read 0; a value that is not a finite number, or a number after
+// the p values, is refused naming the table, the file and the line (code
+// 4000, reported), the target then untouched. false after a refusal.
+bool read_precip_conc_line(file_rec& file, const std::string& table_file, int code, int p, dvec& target);
 
 // One row of a table that names a series: an ID in columns 1-6, then the
 // series name. false after a refused row (no line, or an ID that does not
