@@ -17,6 +17,7 @@ void clear_fields(file_rec& rec)
     rec.fp_check = nullptr;
     rec.name.clear();
     rec.mode.clear();
+    rec.line_no = 0;
 }
 
 } // namespace
@@ -66,6 +67,7 @@ bool file_rec_open(file_rec& rec, std::string& name, const char* mode)
     }
     rec.fp = f;
     rec.fp_check = f;
+    rec.line_no = 0;
     rec.name = resolved;
     rec.mode = mode;
     return true;

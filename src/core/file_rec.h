@@ -13,6 +13,7 @@ struct file_rec {
     std::FILE* fp_check = nullptr; // copy of fp, compared before each operation
     std::string name;              // resolved name that was opened
     std::string mode;              // open mode given by the caller
+    int line_no = 0;               // lines read through read_line_rec since the open
 
     file_rec() = default;
     ~file_rec();

@@ -140,7 +140,9 @@ int read_line_fp(std::string& line, std::FILE* fp)
 
 int read_line_rec(std::string& line, file_rec& rec, int size)
 {
-    return read_line_stream(line, rec.fp, size);
+    if (!read_line_stream(line, rec.fp, size)) return 0;
+    ++rec.line_no;
+    return 1;
 }
 
 int delete_prefix(std::string& text, int n)

@@ -26,7 +26,8 @@ bool replace_pairs_in_line(std::string& line, int capacity = line_buffer_size - 
 // (the line is then left untouched).
 int read_line_fp(std::string& line, std::FILE* fp);
 
-// The same on a file record's stream, with the caller's buffer size.
+// The same on a file record's stream, with the caller's buffer size; counts
+// the line in the record's line_no.
 int read_line_rec(std::string& line, file_rec& rec, int size = line_buffer_size);
 
 // Reads one whole line of any length and removes its newline, nothing else

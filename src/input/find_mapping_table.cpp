@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/error_state.h"
@@ -182,16 +183,34 @@ namespace
 {
 
 // What is wrong with a data row: the 1-based value column (0 for the ID or
-// a row that is not there) and why.
+// a row that is not there) and why; extra is set when a number follows the
+// row's last value.
 struct row_fault {
     int column = 0;
     std::string word;
     num_status status = num_status::ok;
+    bool extra = false;
 };
+
+// The word of the line that starts at or after i (blanks and tabs separate).
+std::string word_at(const std::string& line, std::size_t& i)
+{
+    while (i < line.size() && std::isspace(static_cast<unsigned char>(line[i])))
+        ++i;
+    const std::size_t w = i;
+    while (i < line.size() && !is_blank_or_tab(line[i]))
+        ++i;
+    std::string word = line.substr(w, i - w);
+    while (!word.empty() && std::isspace(static_cast<unsigned char>(word.back())))
+        word.pop_back();
+    return word;
+}
 
 // One data row: the ID ("%d" over columns 1-6) and k values, the first at
 // column 87, then word by word (blanks and tabs separate). Each value must
-// be one whole finite number. 1 when the row was read, 0 with the fault.
+// be one whole finite number. Text after the values is a remark, but a
+// number there is a value the table has no column for. 1 when the row was
+// read, 0 with the fault.
 int scan_table_row(file_rec& file, int& id, int k, double* values, row_fault& fault)
 {
     for (int i = 0; i < k; ++i)
@@ -218,14 +237,7 @@ int scan_table_row(file_rec& file, int& id, int k, double* values, row_fault& fa
     constexpr std::size_t value_column = 86;
     std::size_t i = line.size() < value_column ? line.size() : value_column;
     for (int n = 0; n < k; ++n) {
-        while (i < line.size() && std::isspace(static_cast<unsigned char>(line[i])))
-            ++i;
-        const std::size_t w = i;
-        while (i < line.size() && !is_blank_or_tab(line[i]))
-            ++i;
-        fault.word = line.substr(w, i - w);
-        while (!fault.word.empty() && std::isspace(static_cast<unsigned char>(fault.word.back())))
-            fault.word.pop_back();
+        fault.word = word_at(line, i);
         fault.status = parse_double_strict(fault.word, values[n]);
         if (fault.status != num_status::ok) {
             fault.column = n + 1;
@@ -233,6 +245,14 @@ int scan_table_row(file_rec& file, int& id, int k, double* values, row_fault& fa
         }
     }
     fault = row_fault();
+    const std::string after = word_at(line, i);
+    double extra = 0.0;
+    if (!after.empty() && parse_double_strict(after, extra) == num_status::ok) {
+        fault.column = k + 1;
+        fault.word = after;
+        fault.extra = true;
+        return 0;
+    }
     return 1;
 }
 
@@ -257,7 +277,11 @@ int read_table_rows(file_rec& file, const std::string& table_file, int code, int
         int id = 0;
         row_fault fault;
         if (!scan_table_row(file, id, k, row_values.data(), fault)) {
-            if (fault.column > 0 && fault.word.empty())
+            if (fault.extra)
+                std::printf("Error: in table %s of the mapping table file %s, line %d: ID %d has more values than "
+                            "the table's %d (\"%s\" follows them).\n",
+                            table.c_str(), table_file.c_str(), file.line_no, id, k, fault.word.c_str());
+            else if (fault.column > 0 && fault.word.empty())
                 std::printf("Error: in table %s of the mapping table file %s, column %d of ID %d is missing.\n",
                             table.c_str(), table_file.c_str(), fault.column, id);
             else if (fault.column > 0)
@@ -302,20 +326,44 @@ int read_table_rows(file_rec& file, const std::string& table_file, int code, int
     return largest;
 }
 
-void read_precip_conc_line(file_rec& file, int p, dvec& target)
+bool read_precip_conc_line(file_rec& file, const std::string& table_file, int code, int p, dvec& target)
 {
     std::string line;
     if (!read_line_rec(line, file))
-        return;
+        return true;
     if (table_line_code(line) != tc_precip_conc)
-        return; // that line was the column header
+        return true; // that line was the column header
+    std::string_view rest(line);
     std::string keyword;
-    pop_token(line, keyword);
-    for (int i = 1; i <= p; ++i) {
+    pop_token(rest, keyword);
+    std::vector<double> values(static_cast<std::size_t>(p > 0 ? p : 0), 0.0); // missing values read 0
+    for (int i = 1; i <= p + 1; ++i) {
+        const std::string_view before = rest;
         double v = 0.0;
-        pop_double(line, v);
-        if (i <= target.size())
-            target[i] = v;
+        const num_status st = pop_double_strict(rest, v);
+        if (st == num_status::empty || (i > p && st != num_status::ok))
+            break; // text after the values is a remark
+        std::string word(before.substr(0, before.size() - rest.size()));
+        const std::size_t b = word.find_first_not_of(" \t,");
+        word = b == std::string::npos ? std::string() : word.substr(b);
+        while (!word.empty() && (word.back() == ' ' || word.back() == '\t' || word.back() == ','))
+            word.pop_back();
+        const char* problem = st != num_status::ok ? num_status_text(st) : i > p ? "is one value too many" : nullptr;
+        if (!problem) {
+            values[static_cast<std::size_t>(i - 1)] = v;
+            continue;
+        }
+        std::printf("Error: in table %s of the mapping table file %s, line %d: PRECIP_CONC value %d (\"%s\") %s; "
+                    "the table takes %d.\n",
+                    table_name_from_code(code).c_str(), table_file.c_str(), file.line_no, i, word.c_str(), problem,
+                    p);
+        error_set(err_stop);
+        report_error(error_state);
+        return false;
     }
+    for (int i = 1; i <= p; ++i)
+        if (i <= target.size())
+            target[i] = values[static_cast<std::size_t>(i - 1)];
     read_line_rec(line, file); // the column header
+    return true;
 }

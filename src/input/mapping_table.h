@@ -105,8 +105,9 @@ int read_num_contam(file_rec& file);
 void skip_table_headers(file_rec& file);
 
 // One data row: the ID from columns 1-6, k values from column 87, each one
-// whole finite number. 1 when the ID and all k values were read; 0
-// otherwise (also at the end of the file).
+// whole finite number; words after them are a remark unless the first is a
+// number. 1 when the ID and all k values were read; 0 otherwise (also at
+// the end of the file, and for a number after the k values).
 int read_table_row(file_rec& file, int& id, int k, double* values);
 
 // The allowed range of value column `column` (from 1) of a table: nullptr
@@ -118,16 +119,20 @@ constexpr int max_table_id = 10000000;
 
 // Reads n rows of k values into ids and values (row-major); a row that does
 // not scan, a value that is not a finite number or lies outside its column's
-// range, or an ID outside 1..max_table_id is refused with a message naming
-// the table, the ID and the column (code 4000, reported). Returns the
+// range, a number after the k values, or an ID outside 1..max_table_id is
+// refused with a message naming the table, the ID and the column or line
+// (code 4000, reported). Returns the
 // largest ID, or -1 after a refusal.
 int read_table_rows(file_rec& file, const std::string& table_file, int code, int n, int k,
                     std::vector<int>& ids, std::vector<double>& values);
 
 // The rainfall concentrations of a nutrient table: when the next line is a
 // PRECIP_CONC line its p values go to target[1..p] and the column-header
-// line is read; otherwise the line read was the column header.
-void read_precip_conc_line(file_rec& file, int p, dvec& target);
+// line is read; otherwise the line read was the column header. Missing
+// values read 0; a value that is not a finite number, or a number after
+// the p values, is refused naming the table, the file and the line (code
+// 4000, reported), the target then untouched. false after a refusal.
+bool read_precip_conc_line(file_rec& file, const std::string& table_file, int code, int p, dvec& target);
 
 // One row of a table that names a series: an ID in columns 1-6, then the
 // series name. false after a refused row (no line, or an ID that does not

@@ -85,6 +85,16 @@ bool read_keyword_value(line_cursor& in, const std::string& file, int constituen
     const char* problem = st != num_status::ok ? num_status_text(st)
                           : (v < kv.low || v > kv.high) ? "lies outside its range"
                                                         : nullptr;
+    std::string after;
+    double extra = 0.0;
+    if (!problem && pop_token(rest, after) && parse_double_strict(after, extra) == num_status::ok) {
+        // One value per line; text after it is a remark, a number is not.
+        std::printf("Error: table CONTAMINANT_TRANSPORT in the mapping table file %s, line %d: the %s line of "
+                    "constituent #%d holds more than one value (\"%s\" follows it).\n",
+                    file.c_str(), in.file.line_no, kv.keyword, constituent, after.c_str());
+        stop_run();
+        return false;
+    }
     if (problem) {
         std::printf("Error: table CONTAMINANT_TRANSPORT in the mapping table file %s: the %s of constituent #%d "
                     "\"%s\" %s.\n",

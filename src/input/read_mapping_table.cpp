@@ -63,9 +63,10 @@ int load_table_with_index_map(const std::string& table_file, int code, int k, co
         report_error(error_state);
         return 0;
     }
-    if (p > 0 && precip_target)
-        read_precip_conc_line(table, p, *precip_target);
-    else
+    if (p > 0 && precip_target) {
+        if (!read_precip_conc_line(table, table_file, code, p, *precip_target))
+            return 0;
+    } else
         skip_table_headers(table);
 
     out.k = k;

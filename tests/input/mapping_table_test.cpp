@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "core/error_state.h"
 #include "core/model_state.h"
@@ -288,6 +289,94 @@ TEST_F(MappingTable, TableAndIndexMapErrors)
     table_file("RETENTION Map\n" + hdr + rows2, "gone.idx");
     read(tc_retention, &v);
     EXPECT_TRUE(printed("Unable to open index file " + path("gone.idx") + "\n")) << out;
+}
+
+TEST_F(MappingTable, RowsHoldExactlyTheirTablesValueCount)
+{
+    grid("ids.idx", "0 1 1 0\n1 2 1 2\n1 1 2 0\n");
+    struct row_case {
+        int code;
+        const char* table;
+        std::string row2; // values of ID 2; the row sits on line 7
+        const char* message; // nullptr: the table is read
+    };
+    const row_case cases[] = {
+        {tc_retention, "RETENTION", "6", nullptr},
+        {tc_retention, "RETENTION", "6 remark 7", nullptr}, // words after the values are a remark
+        {tc_retention, "RETENTION", "6 7", "line 7: ID 2 has more values than the table's 1 (\"7\" follows them).\n"},
+        {tc_interception, "INTERCEPTION", "6 0.5", nullptr},
+        {tc_interception, "INTERCEPTION", "6 0.5\t-1e-3",
+         "line 7: ID 2 has more values than the table's 2 (\"-1e-3\" follows them).\n"},
+        {tc_interception, "INTERCEPTION", "6", ", column 2 of ID 2 is missing.\n"},
+        {tc_qbn_n, "QBN_N", "1 2 3 4", nullptr},
+        {tc_qbn_n, "QBN_N", "1 2 3 4 5", "line 7: ID 2 has more values than the table's 4 (\"5\" follows them).\n"},
+        {tc_qbn_n, "QBN_N", "1 2 3", ", column 4 of ID 2 is missing.\n"},
+    };
+    for (const row_case& c : cases) {
+        error_state_clear();
+        const std::string first = c.code == tc_retention ? "5" : c.code == tc_interception ? "5 0.5" : "9 8 7 6";
+        table_file(std::string(c.table) + " Map\nNUM_IDS 2\nID   DESCRIPTION\n" + table_row(1, first) +
+                   table_row(2, c.row2, "second"));
+        dvec a, b;
+        a.assign(9, -1.0);
+        b.assign(9, -1.0);
+        const int got = read(c.code, &a, &b);
+        if (!c.message) {
+            EXPECT_EQ(got, 1) << c.table << " " << c.row2 << "\n" << out;
+            EXPECT_EQ(error_state.raised, 0) << c.row2 << "\n" << out;
+            EXPECT_EQ(a[4], c.code == tc_qbn_n ? 1.0 : 6.0) << c.row2; // cell 4 has ID 2
+            continue;
+        }
+        EXPECT_EQ(got, 0) << c.row2;
+        EXPECT_EQ(error_state.raised, 1) << c.row2;
+        EXPECT_TRUE(printed(std::string("Error: in table ") + c.table + " of the mapping table file " + path("t.cmt")))
+            << out;
+        EXPECT_TRUE(printed(c.message)) << c.row2 << "\n---\n" << out;
+        EXPECT_EQ(a[4], -1.0) << "a refused table fills no cell";
+    }
+}
+
+TEST_F(MappingTable, PrecipConcLineHoldsOneValuePerColumn)
+{
+    grid("ids.idx", "0 1 1 0\n1 2 1 2\n1 1 2 0\n");
+    struct conc_case {
+        std::string values; // of the PRECIP_CONC line, line 5 of the file
+        std::vector<double> want; // rain concentrations 1..4; empty: refused
+        const char* message;
+    };
+    const conc_case cases[] = {
+        {"0.1 0.2 0.3 0.4", {0.1, 0.2, 0.3, 0.4}, nullptr},
+        {"0.1 0.2 0.3 0.4 remark", {0.1, 0.2, 0.3, 0.4}, nullptr},
+        {"0.1 0.2", {0.1, 0.2, 0.0, 0.0}, nullptr}, // missing values read 0
+        {"0.1 0.2 0.3 0.4 0.5", {}, "line 5: PRECIP_CONC value 5 (\"0.5\") is one value too many; the table takes 4.\n"},
+        {"0.1 inf 0.3 0.4", {}, "line 5: PRECIP_CONC value 2 (\"inf\") is not finite; the table takes 4.\n"},
+    };
+    for (const conc_case& c : cases) {
+        error_state_clear();
+        table_file("QBN_N Map\nNUM_IDS 2\nPRECIP_CONC " + c.values + "\nID\n" + table_row(1, "1 2 3 4") +
+                   table_row(2, "5 6 7 8"));
+        dvec rain, first;
+        rain.assign(4, -1.0);
+        first.assign(9, -1.0);
+        testing::internal::CaptureStdout();
+        const int got = read_mapping_table(1, path("t.cmt"), tc_qbn_n, table_destinations{&first}, north, south,
+                                           east, west, rows, cols, mask, 3, 4, nullptr, 4, &rain);
+        out = testing::internal::GetCapturedStdout();
+        if (c.want.empty()) {
+            EXPECT_EQ(got, 0) << c.values;
+            EXPECT_EQ(error_state.raised, 1) << c.values;
+            EXPECT_TRUE(printed("Error: in table QBN_N of the mapping table file " + path("t.cmt") + ", " +
+                                c.message))
+                << out;
+            EXPECT_EQ(rain[1], -1.0) << "a refused line sets no concentration";
+            continue;
+        }
+        EXPECT_EQ(got, 1) << c.values << "\n" << out;
+        EXPECT_EQ(error_state.raised, 0) << out;
+        for (int i = 1; i <= 4; ++i)
+            EXPECT_EQ(rain[i], c.want[static_cast<std::size_t>(i - 1)]) << c.values << " value " << i;
+        EXPECT_EQ(first[4], 5.0) << "the rows after the line are read from the same file";
+    }
 }
 
 TEST_F(MappingTable, ActiveCellWithoutIdIsRefusedAndNoValueShifts)

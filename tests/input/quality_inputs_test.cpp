@@ -265,6 +265,43 @@ TEST_F(QualityInputs, ContaminantsKeepTheirOwnValues)
     EXPECT_TRUE(printed("Error: The number of contaminants is not a positive value.\n")) << out;
 }
 
+TEST_F(QualityInputs, ContaminantLinesRefuseAValueTooMany)
+{
+    struct extra_case {
+        std::string precip, partition, row2; // lines 6, 7 and 11 of the file
+        const char* message; // nullptr: the table is read
+    };
+    const extra_case cases[] = {
+        {"0.5", "2", "2 0.2 0.02 20 2 0.6 8 0.06", nullptr},
+        {"0.5 mg/L", "2", "2 0.2 0.02 20 2 0.6 8 0.06 remark", nullptr},
+        {"0.5 0.6", "2", "2 0.2 0.02 20 2 0.6 8 0.06",
+         "Error: table CONTAMINANT_TRANSPORT in the mapping table file t.cmt, line 6: the PRECIP_CONC line of "
+         "constituent #1 holds more than one value (\"0.6\" follows it).\n"},
+        {"0.5", "2 3", "2 0.2 0.02 20 2 0.6 8 0.06",
+         "line 7: the PARTITION line of constituent #1 holds more than one value (\"3\" follows it).\n"},
+        {"0.5", "2", "2 0.2 0.02 20 2 0.6 8 0.06 9",
+         "Error: in table CONTAMINANT_TRANSPORT of the mapping table file t.cmt, line 11: ID 2 has more values "
+         "than the table's 8 (\"9\" follows them).\n"},
+        {"0.5", "2", "2 0.2 0.02 20 2 0.6 8", ", column 8 of ID 2 is missing.\n"},
+    };
+    for (const extra_case& c : cases) {
+        file("t.cmt", "TORVA_INDEX_MAP_TABLES\nINDEX_MAP soils.idx \"Soils\"\nCONTAMINANT_TRANSPORT\nNUM_CONTAM 1\n"
+                      "\"Nitrate\" \"Soils\" \"no3.out\"\nPRECIP_CONC " + c.precip + "\nPARTITION " + c.partition +
+                      "\nNUM_IDS 2\nID\n" + mapping_row(1, "1 0.1 0.01 10 1 0.5 7 0.05") + mapping_row(2, c.row2));
+        const bool loaded = load(cards_with("OV_CON_TRANS\nMAPPING_TABLE t.cmt\n"));
+        if (!c.message) {
+            EXPECT_TRUE(loaded) << c.precip << " | " << c.row2 << "\n" << out;
+            if (loaded) {
+                EXPECT_EQ(s->precip_conc[1], 0.5);
+                EXPECT_EQ(s->ov_soil_conc[1][5], 0.06); // cell 5 has soil ID 2
+            }
+            continue;
+        }
+        EXPECT_FALSE(loaded) << c.precip << " | " << c.partition << " | " << c.row2;
+        EXPECT_TRUE(printed(c.message)) << out;
+    }
+}
+
 TEST_F(QualityInputs, NutrientSpeciesGrowEveryContainer)
 {
     ASSERT_TRUE(load(cards_with(""))) << out;
