@@ -13,22 +13,29 @@ namespace
 // not started yet: what the node held leaves the run's initial masses. At a
 // later event it is booked as removed from the run, so the run's channel
 // and global balances still close; the event itself starts from the
-// emptied channel.
+// emptied channel. With attached constituents the node's total of both
+// phases also holds an attached share, which the global balance books the
+// same way.
 void clear_node_constituents(model_state& s, int l, int n, bool first)
 {
     const int node = s.node_dim * l + n;
-    if (first) {
-        const int c = std::min({s.num_constituents, s.chan_node_mass.count, s.chan_initial_mass_total.cap,
-                                s.GLOBAL_MASS_INIT.cap});
-        for (int m = 1; m <= c && node <= s.chan_node_mass.width; ++m) {
-            const double kg = s.chan_node_mass[m][node] / 1000.0;
-            s.chan_initial_mass_total[m] -= kg;
-            s.GLOBAL_MASS_INIT[m] -= kg;
+    const int c = std::min(s.num_constituents, s.chan_node_mass.count);
+    for (int m = 1; m <= c && node <= s.chan_node_mass.width; ++m) {
+        const double kg = s.chan_node_mass[m][node] / 1000.0;
+        double attached = 0.0;
+        if (s.sediment_contam && m <= s.chan_tot_node_mass.count && node <= s.chan_tot_node_mass.width)
+            attached = std::max(s.chan_tot_node_mass[m][node] / 1000.0 - kg, 0.0);
+        if (first) {
+            if (m <= s.chan_initial_mass_total.cap)
+                s.chan_initial_mass_total[m] -= kg;
+            if (m <= s.GLOBAL_MASS_INIT.cap)
+                s.GLOBAL_MASS_INIT[m] -= kg + attached;
+        } else {
+            if (m <= s.chan_clip_mass_total.size())
+                s.chan_clip_mass_total[m] += kg;
+            if (m <= s.chan_attached_clip_total.size())
+                s.chan_attached_clip_total[m] += attached;
         }
-    } else {
-        const int c = std::min({s.num_constituents, s.chan_node_mass.count, s.chan_clip_mass_total.size()});
-        for (int m = 1; m <= c && node <= s.chan_node_mass.width; ++m)
-            s.chan_clip_mass_total[m] += s.chan_node_mass[m][node] / 1000.0;
     }
     for (row_array<double>* rows : {&s.chan_conc, &s.chan_node_mass, &s.chan_tot_node_mass})
         for (int m = 1; m <= rows->count; ++m)

@@ -498,7 +498,10 @@ void global_block(model_state& s, std::FILE* fp, int first)
         double in = s.GLOBAL_MASS_INIT[k] + s.GLOBAL_POINT_SOURCE[k] + s.global_precip_mass[k] +
                     value_at(s.ov_neg_mass_run, k) +
                     (s.soil_con_trans ? value_at(s.soil_neg_mass_run, k) : 0.0);
-        const double removed = value_at(s.chan_clip_mass_total, k) + value_at(s.lake_clip_mass_total, k);
+        // With the attached mass the emptying at an event start took from
+        // the channel nodes.
+        const double removed = value_at(s.chan_clip_mass_total, k) + value_at(s.lake_clip_mass_total, k) +
+                               value_at(s.chan_attached_clip_total, k);
         double out = s.GLOBAL_MASS_OUT[k] + s.GLOBAL_MASS_FINAL[k] + removed;
         if (decays)
             out += s.GLOBAL_MASS_DECAY[k];

@@ -46,6 +46,7 @@ bool chan_route_alloc(model_state& s, int c)
                     &s.LAKE_SED_CONTAM_SOURCE_MASS,
                     &s.chan_clip_mass_total,
                     &s.chan_clip_mass_event,
+                    &s.chan_attached_clip_total,
                     &s.lake_clip_mass_total,
                     &s.lake_clip_mass_event,
                     &s.chan_outlet_acc};

@@ -24,6 +24,9 @@ struct chan_route_state : chan_wq_state {
     // negative mass is set to zero (kg, net: positive when mass was removed),
     // for the run and the event.
     dvec chan_clip_mass_total, chan_clip_mass_event, lake_clip_mass_total, lake_clip_mass_event;
+    // Attached mass the emptying of the channel at an event start took from
+    // the nodes (kg), for the run.
+    dvec chan_attached_clip_total;
     // Mass that left through the outlet node since the last routing step (g).
     dvec chan_outlet_acc;
     // Lengths of the last sub-steps of the processes that fill the loads (s;

@@ -368,10 +368,20 @@ TEST_F(ChannelConstituents, NodeMassesAtTheRunAndEventStarts)
     channel_event_start(m);
     EXPECT_NEAR(m.chan_initial_dissolved_event[2], 2.0 * volume / 1000.0, 1e-12);
     EXPECT_NEAR(m.lake_initial_dissolved_event[2], m.lake_mass[2][1] / 1000.0, 1e-15);
-    // Without it the channel starts the event empty, masses included.
+    // Without it the channel starts the event empty, masses included. With
+    // attached constituents node 1 of link 3 also holds 0.5 kg on its
+    // sediment (the total of both phases), which the run took in.
+    m.sediment_contam = 1;
+    row_array_add_rows(m.chan_tot_node_mass, 3, m.chan_node_mass.width);
+    for (int c = 1; c <= 3; ++c) {
+        m.chan_tot_node_mass[c][3 * d + 1] = m.chan_node_mass[c][3 * d + 1] + 500.0;
+        m.chan_tot_node_mass[c][3 * d + 2] = m.chan_node_mass[c][3 * d + 2];
+        m.GLOBAL_MASS_INIT[c] += 0.5;
+    }
     m.soil_water_acct = 0;
     m.chan_initial_dissolved_event[2] = 0.0;
     channel_event_start(m);
+    EXPECT_EQ(m.chan_tot_node_mass[2][3 * d + 1], 0.0);
     EXPECT_EQ(m.chan_node_mass[2][3 * d + 1], 0.0);
     EXPECT_EQ(m.chan_conc[2][3 * d + 1], 0.0);
     EXPECT_EQ(m.chan_initial_dissolved_event[2], 0.0);
@@ -382,10 +392,32 @@ TEST_F(ChannelConstituents, NodeMassesAtTheRunAndEventStarts)
         EXPECT_NEAR(m.chan_initial_mass_total[c], 2.0 * volume / 1000.0, 1e-12);
         EXPECT_NEAR(m.chan_clip_mass_total[c], 2.0 * volume / 1000.0, 1e-12) << c;
         EXPECT_EQ(m.chan_clip_mass_event[c], 0.0) << c;
+        EXPECT_NEAR(m.chan_attached_clip_total[c], 0.5, 1e-12) << c;
     }
     channel_event_start(m);
     EXPECT_NEAR(m.chan_clip_mass_total[1], 2.0 * volume / 1000.0, 1e-12) << "an empty channel books nothing";
+    EXPECT_NEAR(m.chan_attached_clip_total[1], 0.5, 1e-12);
     testing::internal::GetCapturedStdout();
+
+    // The run ends with only the lake's mass left: the channel's dissolved
+    // balance and the global balance both close.
+    for (checked_array<double>* a :
+         {&m.ov_sed_source_mass, &m.sed_out_mass, &m.soil_sed_mass, &m.ov_sed_attached_mass})
+        checked_array_grow(*a, 3 - a->cap);
+    for (dvec* v : {&m.chan_final_dissolved, &m.chan_contam_error})
+        v->assign(3, 0.0);
+    m.con_any = 1;
+    m.summary_file.fp = std::tmpfile();
+    ASSERT_NE(m.summary_file.fp, nullptr);
+    for (int c = 1; c <= 3; ++c)
+        m.GLOBAL_MASS_FINAL[c] = lake;
+    write_final_constituent_summary(m);
+    std::fclose(m.summary_file.fp);
+    m.summary_file.fp = nullptr;
+    for (int c = 1; c <= 3; ++c) {
+        EXPECT_NEAR(m.chan_contam_error[c], 0.0, 1e-9) << c;
+        EXPECT_NEAR(m.GLOBAL_MASS_CON_ERROR[c], 0.0, 1e-9) << c;
+    }
 }
 
 // Water the set-up put in the channel (a stream head boundary, say) that
@@ -405,6 +437,13 @@ TEST_F(ChannelConstituents, FirstEventEmptyingTheChannelLeavesNoInitialMass)
     testing::internal::CaptureStdout();
     init_channel_state(m);
     ASSERT_GT(m.chan_initial_mass_total[1], 0.0);
+    // The node's 0.25 kg on its sediment leaves the run's start with it.
+    m.sediment_contam = 1;
+    row_array_add_rows(m.chan_tot_node_mass, 3, m.chan_node_mass.width);
+    for (int c = 1; c <= 3; ++c) {
+        m.chan_tot_node_mass[c][m.node_dim * 3 + 2] = m.chan_node_mass[c][m.node_dim * 3 + 2] + 250.0;
+        m.GLOBAL_MASS_INIT[c] += 0.25;
+    }
     channel_event_start(m);
     testing::internal::GetCapturedStdout();
     for (int c = 1; c <= 3; ++c) {
@@ -412,5 +451,6 @@ TEST_F(ChannelConstituents, FirstEventEmptyingTheChannelLeavesNoInitialMass)
         EXPECT_NEAR(m.chan_initial_mass_total[c], 0.0, 1e-15);
         EXPECT_NEAR(m.GLOBAL_MASS_INIT[c], lake, 1e-12);
         EXPECT_NEAR(m.lake_initial_dissolved_event[c], lake, 1e-12) << "the lake keeps its mass";
+        EXPECT_EQ(m.chan_attached_clip_total[c], 0.0);
     }
 }
