@@ -256,7 +256,29 @@ int scan_table_row(file_rec& file, int& id, int k, double* values, row_fault& fa
     return 1;
 }
 
+void print_extra_value(const std::string& table, const std::string& table_file, int line_no, int id, int k,
+                       const std::string& word)
+{
+    std::printf(
+        "Error: in table %s of the mapping table file %s, line %d: ID %d has more values than the table's %d "
+        "(\"%s\" follows them).\n",
+        table.c_str(), table_file.c_str(), line_no, id, k, word.c_str());
+}
+
 } // namespace
+
+bool refuse_extra_value(std::string_view rest, int code, const std::string& table_file, int line_no, int id,
+                        int k)
+{
+    std::string word;
+    double extra = 0.0;
+    if (!pop_token(rest, word) || parse_double_strict(word, extra) != num_status::ok)
+        return true;
+    print_extra_value(table_name_from_code(code), table_file, line_no, id, k, word);
+    error_set(err_stop);
+    report_error(error_state);
+    return false;
+}
 
 int read_table_row(file_rec& file, int& id, int k, double* values)
 {
@@ -278,9 +300,7 @@ int read_table_rows(file_rec& file, const std::string& table_file, int code, int
         row_fault fault;
         if (!scan_table_row(file, id, k, row_values.data(), fault)) {
             if (fault.extra)
-                std::printf("Error: in table %s of the mapping table file %s, line %d: ID %d has more values than "
-                            "the table's %d (\"%s\" follows them).\n",
-                            table.c_str(), table_file.c_str(), file.line_no, id, k, fault.word.c_str());
+                print_extra_value(table, table_file, file.line_no, id, k, fault.word);
             else if (fault.column > 0 && fault.word.empty())
                 std::printf("Error: in table %s of the mapping table file %s, column %d of ID %d is missing.\n",
                             table.c_str(), table_file.c_str(), fault.column, id);

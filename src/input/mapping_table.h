@@ -5,6 +5,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/arrays.h"
@@ -125,6 +126,13 @@ constexpr int max_table_id = 10000000;
 // largest ID, or -1 after a refusal.
 int read_table_rows(file_rec& file, const std::string& table_file, int code, int n, int k,
                     std::vector<int>& ids, std::vector<double>& values);
+
+// The words of a row after its k values (rest, split as pop_token does):
+// a remark, unless the first is a number, which is refused like a number
+// after the k values of read_table_rows (message naming the table, file,
+// line and ID, code 4000, reported). True when the row is accepted.
+bool refuse_extra_value(std::string_view rest, int code, const std::string& table_file, int line_no, int id,
+                        int k);
 
 // The rainfall concentrations of a nutrient table: when the next line is a
 // PRECIP_CONC line its p values go to target[1..p] and the column-header

@@ -85,11 +85,15 @@ int read_multi_layer_soil_table(file_rec& table, const std::string& name, soil_t
             return -1;
         }
         rec.hyd_cond[0] = k;
-        if (!read_soil_layer_values(v, true, 1, 0, id, file, rec))
+        // A layer line holds its values and maybe a remark, never a further number.
+        std::string_view rest;
+        if (!read_soil_layer_values(v, true, 1, 0, id, file, rec, &rest) ||
+            !refuse_extra_value(rest, tc_multi_layer_soil, name, table.line_no, id, 9))
             return -1;
         for (int layer = 1; layer < 3; ++layer) {
             const bool have = read_line_rec(line, table) == 1;
-            if (!read_soil_layer_values(line, have, 0, layer, id, file, rec))
+            if (!read_soil_layer_values(line, have, 0, layer, id, file, rec, &rest) ||
+                !refuse_extra_value(rest, tc_multi_layer_soil, name, table.line_no, id, layer < 2 ? 9 : 8))
                 return -1;
         }
     }

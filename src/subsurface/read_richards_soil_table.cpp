@@ -206,6 +206,11 @@ int read_richards_soil_table(model_state& s, file_rec& table, int model, int hea
             for (int f = 0; f < fields; ++f)
                 if (!take(t.rest, t.have, file, id, layer + 1, field_of(model, f), slot(rec, model, f)[layer]))
                     return -1;
+            // Each line of the mapping-table section holds exactly its values
+            // (a remark may follow); the standalone file is a stream of numbers.
+            if (headed && !refuse_extra_value(t.rest, model == 1 ? tc_richards_brooks : tc_richards_havercamp,
+                                              name, table.line_no, id, fields))
+                return -1;
             if (model == 1)
                 rec.bubbling_head[layer] = -std::fabs(rec.bubbling_head[layer]);
         }

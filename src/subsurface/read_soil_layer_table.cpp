@@ -65,8 +65,8 @@ bool soil_table_stop(const char* text)
     return stop(text);
 }
 
-bool read_soil_layer_values(std::string_view v, bool have, int first_field, int layer, int id, const char* file,
-                            soil_layer_rec& rec)
+bool read_soil_layer_values(std::string_view v, bool have, int first_field, int layer, int id,
+                            const char* file, soil_layer_rec& rec, std::string_view* rest)
 {
     char msg[512];
     const int fields = layer < 2 ? 9 : 8; // the third layer has no thickness
@@ -86,6 +86,8 @@ bool read_soil_layer_values(std::string_view v, bool have, int first_field, int 
         }
         field_slot(rec, f)[layer] = x;
     }
+    if (rest)
+        *rest = v;
     return true;
 }
 

@@ -39,9 +39,10 @@ bool read_soil_layer_table(file_rec& table, const std::string& name, soil_type_t
 // The values of one layer line from field first_field on (0 conductivity,
 // 1 pore-size index, 2 capillary head, 3 porosity, 4 field capacity, 5
 // wilting point, 6 residual and 7 initial water content, 8 thickness, not on
-// layer 3); false when the run stops, naming the id, layer and field.
-bool read_soil_layer_values(std::string_view values, bool have, int first_field, int layer, int id, const char* file,
-                            soil_layer_rec& rec);
+// layer 3); false when the run stops, naming the id, layer and field. With
+// rest given, it receives the words after the last value.
+bool read_soil_layer_values(std::string_view values, bool have, int first_field, int layer, int id,
+                            const char* file, soil_layer_rec& rec, std::string_view* rest = nullptr);
 // Prints the message and stops the run; false.
 bool soil_table_stop(const char* text);
 void init_richards_columns(model_state& state);

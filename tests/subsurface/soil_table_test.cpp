@@ -288,3 +288,84 @@ TEST_F(SoilTable, RichardsTablesRefuseBadIdsAndShortTables)
         EXPECT_NE(out.find(c.message), std::string::npos) << c.name << "\n" << out;
     }
 }
+
+TEST_F(SoilTable, MappingTableSoilSectionsRefuseANumberAfterALinesValues)
+{
+    struct row_case {
+        const char* name;
+        int code;
+        std::string rows;    // rows of soil id 4; lines 7 to 9 of the file
+        const char* message; // empty when the section is accepted
+    };
+    const std::string first = "     4 Loam";
+    const std::string pad(87 - first.size(), ' ');
+    const std::string brooks = "3.6 0.45 0.05 0.2 0.1 0.3 10 0.4 20 5";
+    const std::string more = "Error: in table MULTI_LAYER_SOIL of the mapping table file t.cmt, line ";
+    // The Richards reader names the file as it was opened.
+    const std::string brooks_more =
+        "Error: in table RICHARDS_EQN_INFILTRATION_BROOKS of the mapping table file " + dir.file("t.cmt") +
+        ", line ";
+    const std::string layer3_remark = layer3.substr(0, layer3.size() - 1) + "  clay, 1999 survey\n";
+    const std::string lines[] = {
+        more + "8: ID 4 has more values than the table's 9 (\"7\" follows them).\n",
+        more + "9: ID 4 has more values than the table's 8 (\"30\" follows them).\n",
+        brooks_more + "7: ID 4 has more values than the table's 10 (\"0.5\" follows them).\n",
+        brooks_more + "9: ID 4 has more values than the table's 10 (\"1e-3\" follows them).\n",
+    };
+    const row_case cases[] = {
+        {"layered, exact count", tc_multi_layer_soil,
+         "4 Loam 1.5 0.25 11 0.45 0.3 0.1 0.05 0.2 20\n" + layer12 + layer3, ""},
+        {"layered, remark after the values", tc_multi_layer_soil,
+         "4 Loam 1.5 0.25 11 0.45 0.3 0.1 0.05 0.2 20 (field 2)\n" + layer12 + layer3_remark, ""},
+        {"layered, one number too many", tc_multi_layer_soil,
+         "4 Loam 1.5 0.25 11 0.45 0.3 0.1 0.05 0.2 20\n" + layer12.substr(0, layer12.size() - 1) + " 7\n" +
+             layer3,
+         lines[0].c_str()},
+        {"layered, thickness on layer 3", tc_multi_layer_soil,
+         "4 Loam 1.5 0.25 11 0.45 0.3 0.1 0.05 0.2 20\n" + layer12 + layer3.substr(0, layer3.size() - 1) +
+             " 30\n",
+         lines[1].c_str()},
+        {"layered, short row", tc_multi_layer_soil,
+         "4 Loam 1.5 0.25 11 0.45 0.3 0.1 0.05 0.2 20\n1.5 0.25 11 0.45 0.3 0.1 0.05 0.2\n" + layer3,
+         "Error: soil table t.cmt, soil id 4, layer 2: the thickness is missing.\n"},
+        {"Richards, exact count", tc_richards_brooks,
+         first + pad + brooks + "\n" + brooks + "\n" + brooks + "\n", ""},
+        {"Richards, remark after the values", tc_richards_brooks,
+         first + pad + brooks + " sandy\n" + brooks + "\t# 2\n" + brooks + " , x 5\n", ""},
+        {"Richards, one number too many", tc_richards_brooks,
+         first + pad + brooks + " 0.5\n" + brooks + "\n" + brooks + "\n", lines[2].c_str()},
+        {"Richards, one number too many on layer 3", tc_richards_brooks,
+         first + pad + brooks + "\n" + brooks + "\n" + brooks + " 1e-3\n", lines[3].c_str()},
+        {"Richards, short row", tc_richards_brooks,
+         first + pad + brooks + "\n" + brooks + "\n3.6 0.45 0.05 0.2 0.1 0.3 10 0.4 20\n",
+         "soil id 4, layer 3: the node spacing is missing.\n"},
+    };
+    for (const row_case& c : cases) {
+        error_state_clear();
+        s = std::make_unique<model_state>();
+        richards_cells(*s, {4}, {0.5});
+        const std::string section =
+            c.code == tc_multi_layer_soil ? "MULTI_LAYER_SOIL" : "RICHARDS_EQN_INFILTRATION_BROOKS";
+        write_file(dir.file("t.cmt"), "TORVA_INDEX_MAP_TABLES\nINDEX_MAP soils.idx Soils\n" + section +
+                                          " Soils\nNUM_IDS 1\nNUM_SATURATED_DEPTH 0\nID DESCRIPTION K\n" +
+                                          c.rows);
+        file_rec table;
+        ASSERT_TRUE(file_rec_open(table, dir.file("t.cmt"), "r"));
+        std::string index_map;
+        find_mapping_table(table, c.code, index_map);
+        testing::internal::CaptureStdout();
+        const int got = c.code == tc_multi_layer_soil ? read_multi_layer_soil_table(table, "t.cmt", *s)
+                                                      : read_richards_soil_table(*s, table, 1, 1);
+        out = testing::internal::GetCapturedStdout();
+        file_rec_close(table);
+        if (*c.message) {
+            EXPECT_EQ(got, -1) << c.name;
+            EXPECT_NE(out.find(c.message), std::string::npos) << c.name << "\n" << out;
+            EXPECT_TRUE(error_state.raised) << c.name;
+        } else {
+            EXPECT_GT(got, 0) << c.name << "\n" << out;
+            EXPECT_FALSE(error_state.raised) << c.name;
+            EXPECT_EQ(s->soil_layers[4].hyd_cond[2], c.code == tc_multi_layer_soil ? 0.5 : 3.6) << c.name;
+        }
+    }
+}
