@@ -10,6 +10,7 @@
 
 #include "core/model_state.h"
 #include "quality/chan_sed_contam.h"
+#include "quality/chan_wq_fixture.h"
 #include "quality/chan_sediment.h"
 #include "quality/quality_steps.h"
 
@@ -28,29 +29,14 @@ std::unique_ptr<model_state> make_network(const std::vector<int>& down, const st
 {
     auto state = std::make_unique<model_state>();
     model_state& s = *state;
-    const int L = static_cast<int>(down.size());
-    s.num_links = L;
-    s.link_dim = L + 1;
-    s.node_dim = nodes + 1;
-    s.link_node_cells = s.link_dim * s.node_dim;
-    s.ltype.assign(L, 0);
-    s.nx.assign(L, nodes);
-    s.og_nx1.assign(L, nodes);
-    s.dslink.assign(L, 0);
-    s.ndep.assign(L, 0);
-    s.uslinks.assign(L, 3, 0);
-    s.link_dx.assign(L, 100.0);
-    s.lake2link.assign(L, 0);
+    chan_wq_fixture::set_links(s, down, kinds, nodes, 100.0);
+    const int L = s.num_links;
     s.area.assign(s.node_dim, s.link_dim, 0.0);
     s.area_old.assign(s.node_dim, s.link_dim, 0.0);
     s.qriv.assign(s.node_dim, s.link_dim, 0.0);
     s.num_lakes = lakes;
     s.chan_lakes = lakes > 0;
     for (int l = 1; l <= L; ++l) {
-        s.ltype[l] = kinds[static_cast<std::size_t>(l - 1)];
-        s.dslink[l] = down[static_cast<std::size_t>(l - 1)];
-        if (s.dslink[l] >= 1)
-            s.uslinks[s.dslink[l]][++s.ndep[s.dslink[l]]] = l;
         if (s.ltype[l] & 32) {
             s.nx[l] = 1;
             s.lake2link[l] = 1;
