@@ -11,6 +11,7 @@
 #include <string>
 
 #include "quality/summary_text.h"
+#include "quality/contaminant_example_files.h"
 #include "support/test_support.h"
 
 using namespace torva_test;
@@ -20,9 +21,7 @@ using summary_text::value;
 namespace
 {
 
-const char* const example_files[] = {"contam.prj",    "contam.msk",    "contam.ele",    "contam.idx",
-                                     "contam.cmt",    "contam_k.map",  "contam_hc.map", "contam_por.map",
-                                     "contam_m0.map", "contam_pi.map", "contam_rs.map"};
+const auto& example_files = contaminant_example::files;
 
 // Copies the example into the folder (the project through `edit`) and runs
 // it; a run expected to stop leaves its output in out.txt.

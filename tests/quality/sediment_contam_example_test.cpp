@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "quality/summary_text.h"
+#include "quality/contaminant_example_files.h"
 #include "support/test_support.h"
 
 using namespace torva_test;
@@ -21,9 +22,7 @@ using summary_text::value;
 namespace
 {
 
-const char* const example_files[] = {"contam.prj",    "contam.msk",    "contam.ele",    "contam.idx",
-                                     "contam.cmt",    "contam_k.map",  "contam_hc.map", "contam_por.map",
-                                     "contam_m0.map", "contam_pi.map", "contam_rs.map"};
+const auto& example_files = contaminant_example::files;
 
 const char* const erosion_tables = "SEDIMENTS\n"
                                    "NUM_SED 3\n"
