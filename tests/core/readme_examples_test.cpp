@@ -6,6 +6,7 @@
 
 #include <cctype>
 #include <filesystem>
+#include <ostream>
 #include <set>
 #include <sstream>
 #include <string>
@@ -25,6 +26,12 @@ struct readme_example {
 };
 
 // Rows of the examples table: "| `examples/NAME` | what it shows | `command` |".
+// Test names show the folder, not the record's bytes.
+void PrintTo(const readme_example& e, std::ostream* os)
+{
+    *os << e.folder;
+}
+
 std::vector<readme_example> readme_examples()
 {
     std::vector<readme_example> rows;
