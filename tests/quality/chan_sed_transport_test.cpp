@@ -114,6 +114,21 @@ TEST(ChannelSand, UniformFlowCarriesItsCapacityOutOfTheOutlet)
     EXPECT_NEAR(s->chan_sand_out_event, 3 * uniform_rate * dt, 0.01 * 3 * uniform_rate * dt);
 }
 
+// The capacity of every node of the uniform trapezoid, from its own flow
+// area 6 m2 and wetted perimeter 5 + 2 sqrt 2 m, is the hand value to the
+// thirteen digits it is worked to; it leaves each node and the outlet.
+TEST(ChannelSand, EveryNodeCarriesTheHandWorkedCapacity)
+{
+    auto s = make_network({2 | 4});
+    alloc_channel_sediment(*s);
+    chan_sed_transport(*s, 60.0);
+    for (int k = 1; k <= 5; ++k) {
+        const double* q = s->qsmax[s->node_dim * 1 + k];
+        EXPECT_NEAR(q[1] + q[2], uniform_rate, 1e-12 * uniform_rate) << k;
+    }
+    EXPECT_NEAR(s->chan_sand_outflow[1] + s->chan_sand_outflow[2], uniform_rate, 1e-12 * uniform_rate);
+}
+
 TEST(ChannelSand, StoreEmptiesSlotBySlotAndNeverGivesMoreThanItHeld)
 {
     auto s = make_network({2 | 4});
