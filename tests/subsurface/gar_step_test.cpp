@@ -73,6 +73,26 @@ std::vector<double> steady(double rate, double minutes)
     return std::vector<double>(static_cast<std::size_t>(minutes * 60.0 / dt + 0.5), rate);
 }
 
+// A burst of `rain` m/s, a dry gap and a second burst (minutes each), with
+// the indices of the gap's first step and the second burst's first step.
+struct bursts {
+    std::vector<double> rates;
+    std::size_t gap_start, second;
+};
+
+bursts two_bursts(double rain, double first, double gap, double second)
+{
+    bursts b;
+    b.rates = steady(rain, first);
+    b.gap_start = b.rates.size();
+    const std::vector<double> dry = steady(0.0, gap);
+    b.rates.insert(b.rates.end(), dry.begin(), dry.end());
+    b.second = b.rates.size();
+    const std::vector<double> wet = steady(rain, second);
+    b.rates.insert(b.rates.end(), wet.begin(), wet.end());
+    return b;
+}
+
 // First step (1-based) whose ponded depth stays above zero, from step `from`.
 int ponding_step(const std::vector<step_record>& rec, std::size_t from)
 {
@@ -118,13 +138,9 @@ TEST_F(GarStep, TwoBurstsPondAtTheMeinLarsonTimeAndSoonerOnTheWettedProfile)
     // Mein-Larson: ponding when F = psi (ths - thi) Ks / (r - Ks).
     const double tp = psi * (ths - thi) * ks / (rain - ks) / rain;
 
-    std::vector<double> rates = steady(rain, 30.0);
-    const std::size_t gap_start = rates.size();
-    const std::vector<double> gap = steady(0.0, 60.0);
-    rates.insert(rates.end(), gap.begin(), gap.end());
-    const std::size_t second = rates.size();
-    const std::vector<double> burst = steady(rain, 30.0);
-    rates.insert(rates.end(), burst.begin(), burst.end());
+    const bursts b = two_bursts(rain, 30.0, 60.0, 30.0);
+    const std::vector<double>& rates = b.rates;
+    const std::size_t gap_start = b.gap_start, second = b.second;
 
     auto s = loam_cells(1);
     const auto rec = rain_on(*s, rates);
@@ -208,17 +224,12 @@ TEST_F(GarStep, ARedistributionStepFollowsTheEquationWorkedByHand)
 TEST_F(GarStep, TheGapBetweenTwoBurstsRedistributesAsTheEquationIntegrated)
 {
     const double rain = 5.0 * ks;
-    std::vector<double> rates = steady(rain, 30.0);
-    const std::size_t gap_start = rates.size();
-    const std::vector<double> gap = steady(0.0, 60.0);
-    rates.insert(rates.end(), gap.begin(), gap.end());
-    const std::size_t second = rates.size();
-    const std::vector<double> burst = steady(rain, 10.0);
-    rates.insert(rates.end(), burst.begin(), burst.end());
+    const bursts b = two_bursts(rain, 30.0, 60.0, 10.0);
+    const std::size_t second = b.second;
     auto s = loam_cells(1);
-    const auto rec = rain_on(*s, rates);
+    const auto rec = rain_on(*s, b.rates);
 
-    std::size_t dry = gap_start;
+    std::size_t dry = b.gap_start;
     while (dry < second && rec[dry].depth > 0.0)
         ++dry;
     ASSERT_LT(dry + 60, second);
