@@ -112,6 +112,48 @@ TEST_F(ChannelProject, ZeroChannelTimeRoutesNothing)
     EXPECT_EQ(v.lateral_in, 0.0);
 }
 
+// A reach in uniform flow (2 m3/s at Manning's normal depth 0.9257 m, so
+// 0.7385 m/s through A = 2.7082 m2, on 50 m spacings) splits a channel time
+// dt into int(C / Cmax) + 1 sub-steps, C = dt x 0.7385 / 50: 60 s gives
+// C / 0.04 = 22.16 and 23 sub-steps, 20 s gives 7.39 and 8, and 1 s stays
+// whole. No sub-step exceeds the Courant limit.
+TEST_F(ChannelProject, CourantLimitSplitsTheChannelTime)
+{
+    const double Q = 2.0, b = 2.0, z = 1.0, n = 0.03, dx = 50.0, S = 0.001;
+    ASSERT_TRUE(
+        load_network(trapezoid_link(11, dx, dx * S, b, z, n), one_cell_gst, "FIRST_ORDER_CHAN_Q 2.0\n"))
+        << out;
+    model_state& m = *s;
+    init_channel_state(m);
+    ASSERT_EQ(error_state.raised, 0);
+    m.chan_routing_active = 1;
+    const double yn = normal_depth(Q, b, z, n, S);
+    const double velocity = Q / ((b + z * yn) * yn);
+    EXPECT_NEAR(velocity, 0.738501, 1e-6);
+    EXPECT_NEAR(m.max_courant_number, 0.04, 1e-15);
+    struct split_case {
+        double dt;
+        long substeps;
+    };
+    for (const split_case& c : {split_case{60.0, 23}, split_case{20.0, 8}, split_case{1.0, 1}}) {
+        for (int k = 1; k <= m.nx[1]; ++k) {
+            m.chan_depth[k][1] = yn;
+            m.yp[k][1] = m.bel[k][1] + yn;
+            m.qp[k][1] = Q;
+        }
+        ex_section(m, 2);
+        const double C = c.dt / dx * velocity;
+        ASSERT_EQ(static_cast<long>(C / 0.04) + 1, c.substeps) << c.dt;
+        const long before = m.route_work.substeps;
+        route_volumes v;
+        ASSERT_EQ(ex_flow_route(m, c.dt, v), 0);
+        EXPECT_EQ(m.route_work.substeps - before, c.substeps) << c.dt;
+        EXPECT_LE(C / c.substeps, 0.04) << c.dt;
+        // The reach stays uniform: the outlet passed Q over the whole time.
+        EXPECT_NEAR(v.outlet, Q * c.dt, 1e-6 * Q * c.dt) << c.dt;
+    }
+}
+
 TEST(WeirSubmergence, TableLookup)
 {
     EXPECT_DOUBLE_EQ(weir_submergence_factor(0.0), 1.0);

@@ -1,7 +1,7 @@
-// Penman-Monteith potential evapotranspiration of one cell computed
-// independently of evapo_trans: the ground temperature of the energy
-// balance found by bisection, then the rate from its vapour deficit and the
-// aerodynamic resistance.
+// Penman-Monteith potential and actual evapotranspiration of one cell
+// computed independently of evapo_trans: the ground temperature of the
+// energy balance found by bisection, then the rates from its vapour deficit
+// and the aerodynamic and canopy resistances.
 #pragma once
 
 #include <cmath>
@@ -9,11 +9,17 @@
 namespace et_test
 {
 
-// The balance and Penman-Monteith PET solved by bisection (cm/s), with the
-// net shortwave S (W/m2) of the cell; with grid_rs the radiation term is
-// that global radiation alone, as with hourly grids.
-inline double balance_pet(double p_mb, double t_c, double rh_pct, double u, double cloud_tenths, double h_v,
-                          double short_net = 0.0, const double* grid_rs = nullptr)
+struct balance_rates_cm {
+    double pet, aet; // cm/s
+};
+
+// The balance and the Penman-Monteith rates solved by bisection (cm/s), with
+// the net shortwave S (W/m2) of the cell and the canopy resistance r_s (s/m)
+// of the hour; with grid_rs the radiation term is that global radiation
+// alone, as with hourly grids.
+inline balance_rates_cm balance_rates(double p_mb, double t_c, double rh_pct, double u, double cloud_tenths,
+                                      double h_v, double short_net = 0.0, const double* grid_rs = nullptr,
+                                      double r_s = 0.0)
 {
     const double sigma = 5.67e-8, lambda = 2500.36, cp = 1.013, ct = 0.0025;
     const double pk = p_mb * 0.1, tk = t_c + 273.15, c = cloud_tenths / 10.0;
@@ -43,7 +49,16 @@ inline double balance_pet(double p_mb, double t_c, double rh_pct, double u, doub
     const double gamma = cp / 0.622 * pk / lambda;
     const double zd = h_v + 2 - 0.67 * h_v;
     const double ra = std::log(zd / (0.0123 * h_v)) * std::log(zd / (0.123 * h_v)) / (0.41 * 0.41 * u);
-    return (delta * (-r - h / 3) + rho * cp * d / ra) / (delta + gamma) / (lambda * 1000) * 100;
+    const double energy = delta * (-r - h / 3) + rho * cp * d / ra;
+    return {energy / (delta + gamma) / (lambda * 1000) * 100,
+            energy / (delta + gamma * (1.0 + r_s / ra)) / (lambda * 1000) * 100};
+}
+
+// The potential rate alone.
+inline double balance_pet(double p_mb, double t_c, double rh_pct, double u, double cloud_tenths, double h_v,
+                          double short_net = 0.0, const double* grid_rs = nullptr)
+{
+    return balance_rates(p_mb, t_c, rh_pct, u, cloud_tenths, h_v, short_net, grid_rs).pet;
 }
 
 } // namespace et_test

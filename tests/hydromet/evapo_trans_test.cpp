@@ -64,6 +64,31 @@ TEST(EvapoTrans, NightPetMatchesTheBalanceSolvedIndependently)
     }
 }
 
+// The actual rate of a night hour: the canopy resistance of 100 s/m times
+// the hour's factor (4.023803564 at 00:00, 3.818082516 at 22:00) enters
+// the Penman-Monteith denominator as gamma (1 + r_s / r_a).
+TEST(EvapoTrans, NightAetMatchesTheBalanceSolvedIndependently)
+{
+    struct hour_case {
+        int hour;
+        double factor;
+    };
+    for (const hour_case& c : {hour_case{0, 4.023803564}, hour_case{22, 3.818082516}}) {
+        auto s = basin(1, 2);
+        s->cur_hour = c.hour;
+        for (int k = 0; k < 3; ++k)
+            evapo_trans(*s);
+        const et_test::balance_rates_cm expect =
+            et_test::balance_rates(1013.25, 20.0, 50.0, 3.0, 5.0, 0.5, 0.0, nullptr, c.factor * 100.0);
+        ASSERT_GT(expect.aet, 0.0);
+        ASSERT_LT(expect.aet, 0.8 * expect.pet);
+        for (int i = 1; i <= 2; ++i) {
+            EXPECT_NEAR(s->pet_rate[i], expect.pet, 1e-3 * expect.pet) << c.hour << " " << i;
+            EXPECT_NEAR(s->et_rate[i], expect.aet, 1e-3 * expect.aet) << c.hour << " " << i;
+        }
+    }
+}
+
 TEST(EvapoTrans, CalmHourGivesEqualRatesAndCloudAboveTenTenthsIsCapped)
 {
     auto s = basin(1, 2);

@@ -84,6 +84,41 @@ TEST_F(SnowMelt, TemperatureIndexMeltsTimesMfOverSixEachHourUntilThePackIsGone)
     EXPECT_NEAR(s->ov_depth[2], 0.0035, 1e-15);
 }
 
+// Distinct seasonal melt factors, MF_MAX 1.8 and MF_MIN 0.3 mm per deg C per
+// 6 h: mf = ((1.8 - 0.3) Sv + 0.3) / 6 per hour, Sv = 0.5 sin(2 Nd pi / 366)
+// + 0.5 with the day count Nd from 21 March. 1 May (Nd = 41): Sv =
+// 0.82358033, mf = 0.25589508, a 4 deg C hour melts 1.02358033 mm and a
+// -6 deg C hour with no antecedent cold adds (1/6) 0.2 (mf / 1.8) 6 =
+// 0.02843279 mm of heat deficit. 1 January (Nd = 286): Sv = 0.00971230,
+// mf = 0.05242808, 0.20971230 mm melted, deficit 0.00582534 mm.
+TEST_F(SnowMelt, SeasonalMeltFactorFollowsTheDayOfTheYear)
+{
+    s->nwsrfs_snow = 1;
+    s->cards.nwsrfs_mf_max_given = s->cards.nwsrfs_mf_min_given = s->cards.nwsrfs_plwhc_given = 1;
+    s->cards.nwsrfs_mf_max = 1.8;
+    s->cards.nwsrfs_mf_min = 0.3;
+    s->cards.nwsrfs_plwhc = 0.0; // no liquid held: the melt leaves the pack
+    read_snow_bands(*s);
+    ASSERT_FALSE(error_state.raised);
+    struct date_case {
+        int month, day;
+        double melt_mm, deficit_mm;
+    };
+    const date_case dates[] = {{5, 1, 1.0235803333567337, 0.028432787037687045},
+                               {1, 1, 0.20971230241822147, 0.005825341733839485}};
+    for (const date_case& d : dates) {
+        s->hmet_first_date[1] = d.month;
+        s->hmet_first_date[2] = d.day;
+        s->snow_swe[1] = 0.1;
+        s->snow_heat_deficit[1] = s->snow_temp_map[1] = s->snow_liquid[1] = s->snow_ice[1] = 0.0;
+        hour(4.0);
+        EXPECT_NEAR(s->snow_swe[1], 0.1 - d.melt_mm / 1000.0, 1e-15) << d.month;
+        EXPECT_NEAR(packets(1), d.melt_mm / 1000.0, 1e-15) << d.month;
+        hour(-6.0);
+        EXPECT_NEAR(s->snow_heat_deficit[1], d.deficit_mm, 1e-15) << d.month;
+    }
+}
+
 TEST_F(SnowMelt, ColdSpellAndThawFollowTheHandComputedIndexDeficitAndLiquidWater)
 {
     temperature_index(1.2, 0.05);

@@ -6,9 +6,15 @@
 
 #include <cmath>
 #include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
 
+#include "core/file_rec.h"
 #include "core/model_state.h"
+#include "output/output_steps.h"
 #include "quality/chan_sediment.h"
+#include "support/test_support.h"
 
 namespace
 {
@@ -112,6 +118,59 @@ TEST(ChannelSand, UniformFlowCarriesItsCapacityOutOfTheOutlet)
         held += s->ch_sand_vol[k][1][1] + s->ch_sand_vol[k][1][2];
     EXPECT_NEAR(held + s->chan_sand_out_event, initial, 1e-9);
     EXPECT_NEAR(s->chan_sand_out_event, 3 * uniform_rate * dt, 0.01 * 3 * uniform_rate * dt);
+}
+
+// The capacity of every node of the uniform trapezoid, from its own flow
+// area 6 m2 and wetted perimeter 5 + 2 sqrt 2 m, is the hand value to the
+// thirteen digits it is worked to; it leaves each node and the outlet.
+TEST(ChannelSand, EveryNodeCarriesTheHandWorkedCapacity)
+{
+    auto s = make_network({2 | 4});
+    alloc_channel_sediment(*s);
+    chan_sed_transport(*s, 60.0);
+    for (int k = 1; k <= 5; ++k) {
+        const double* q = s->qsmax[s->node_dim * 1 + k];
+        EXPECT_NEAR(q[1] + q[2], uniform_rate, 1e-12 * uniform_rate) << k;
+    }
+    EXPECT_NEAR(s->chan_sand_outflow[1] + s->chan_sand_outflow[2], uniform_rate, 1e-12 * uniform_rate);
+}
+
+// The CHAN_SED_FLUX link/node file holds each node's sediment discharge in
+// cm3/s: with sand of the class (not the bed layer) in every store, each
+// node of the uniform trapezoid passes its capacity, 1.911068574932e-3
+// m3/s, written as 1911.06857. Every output time holds that step's value
+// alone.
+TEST(ChannelSand, SedimentFluxFileHoldsEachNodesDischargeInCubicCentimetresPerSecond)
+{
+    auto s = make_network({2 | 4});
+    alloc_channel_sediment(*s);
+    for (int k = 1; k <= 5; ++k)
+        s->ch_sand_vol[k][1][1] = 1.0; // more than the 0.115 m3 a step moves
+    s->chan_explicit = 1;
+    torva_test::scratch_dir dir("chan_sed_flux");
+    const std::string path = dir.file("flux.csf");
+    ASSERT_TRUE(file_rec_open(s->chan_sed_flux_file, path, "w"));
+    for (int step = 0; step < 2; ++step) {
+        chan_sed_transport(*s, 60.0);
+        write_channel_linknode_step(*s);
+    }
+    file_rec_close(s->chan_sed_flux_file);
+    std::istringstream in(torva_test::read_file(path));
+    for (int step = 0; step < 2; ++step) {
+        std::string word;
+        int number = -1, entries = 0;
+        ASSERT_TRUE(in >> word >> number >> entries);
+        EXPECT_EQ(word, "TS");
+        EXPECT_EQ(number, step);
+        ASSERT_EQ(entries, 5);
+        for (int k = 1; k <= 5; ++k) {
+            int code = 0;
+            std::string value;
+            ASSERT_TRUE(in >> code >> value);
+            EXPECT_EQ(code, 1);
+            EXPECT_EQ(value, "1911.06857") << "step " << step << " node " << k;
+        }
+    }
 }
 
 TEST(ChannelSand, StoreEmptiesSlotBySlotAndNeverGivesMoreThanItHeld)

@@ -101,6 +101,34 @@ TEST(ErosionChannelExample, ErodesRoutesThroughTheChannelAndBalances)
     ASSERT_FALSE(at_node.empty());
     EXPECT_EQ(at_node.back().size(), 1u + 2u * 4u); // time, then four entries per location
 
+    // The CHAN_SED_FLUX file gives, in cm3/s, the discharge of the three
+    // size classes that the location rows give in m3/s (printed to 1e-10).
+    const auto located = std::vector<std::vector<double>>(at_node.begin() + 3, at_node.end());
+    std::istringstream flux(read_file(one.file("erosion_channel.csf")));
+    std::string word;
+    std::size_t steps = 0;
+    double largest = 0.0;
+    while (flux >> word) {
+        if (word != "TS")
+            continue; // the header
+        int number = -1, entries = 0;
+        ASSERT_TRUE(flux >> number >> entries);
+        ASSERT_EQ(entries, 5);
+        double node[6] = {0.0};
+        for (int k = 1; k <= 5; ++k) {
+            int code = 0;
+            ASSERT_TRUE(flux >> code >> node[k]);
+        }
+        ASSERT_LT(steps, located.size());
+        const auto& row = located[steps++];
+        const double node3 = 1e6 * (row[1] + row[2] + row[3]), node5 = 1e6 * (row[5] + row[6] + row[7]);
+        EXPECT_NEAR(node[3], node3, 2e-4) << "output time " << number;
+        EXPECT_NEAR(node[5], node5, 2e-4) << "output time " << number;
+        largest = std::max(largest, node5);
+    }
+    EXPECT_EQ(steps, located.size());
+    EXPECT_GT(largest, 1.0);
+
     for (const char* name : {"erosion_channel.sum", "erosion_channel.sed", "erosion_channel.otl",
                              "erosion_channel.tss", "erosion_channel.sdl", "erosion_channel.csf"})
         EXPECT_EQ(read_file(one.file(name)), read_file(four.file(name))) << name;

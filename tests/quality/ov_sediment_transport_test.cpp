@@ -108,6 +108,50 @@ TEST(OverlandSedimentStep, LoadMovesDownTheStripAndLeavesThroughTheOutlet)
     }
 }
 
+// One step of 10 s on the first of two cells, 1 cm deep on a 0.01 slope,
+// 0.02 m3/s leaving through its right face, 5 mm/h of rain; capacity
+// formula 2 with K = 3e-5. Worked independently:
+//   splash: drop size 0.00124 x 5^0.182 = 0.0016620 m, damping
+//     exp(1 - 0.01 / 0.0016620) = 0.0066257, E = 0.0066257 x 60 x 2.69e-8
+//     x 5^1.6896 x 10 x 100 / 2645.23 = 6.1326766e-8 m3;
+//   capacity 1.7e8 x 0.01^1.6667 x 0.002^2.035 x 3e-5 x 10 x 10 / 2645.23
+//     = 2.8794052e-7 m3, above E: flow detachment with tau = 9792.342 x
+//     0.01 x 0.01 = 0.97923 N/m2, u = 1 - E / C = 0.78702, T = 2e-5 x tau
+//     x u x 10 x 100 / 2645.23 = 5.8268872e-6 m3;
+//   eroded 5.8882139e-6 m3 in the parent fractions 0.4 and 0.6; the face
+//     takes the capacity, the rest settles with the trap efficiency
+//     1 - exp(-10 w / (U h)), U = 0.02 / (10 x 0.01) = 0.2 m/s: 0.39346934
+//     for w = 1e-4 m/s, 1 for w = 0.04 m/s.
+TEST(OverlandSedimentStep, ErodedAndDepositedVolumesOfACellMatchTheHandValues)
+{
+    plane_desc desc;
+    desc.rows = 1;
+    desc.cols = 2;
+    desc.depth = 0.01;
+    auto s = make_plane(desc);
+    add_sediment(*s);
+    s->sed.erosion_method = 2;
+    s->sed_K.assign(2, 3e-5);
+    s->rain_rate.assign(2, 5.0);
+    s->ov_qx[1] = s->ov_qx[2] = 0.02;
+    s->qout = 0.02;
+    ov_sediment_transport(*s, 10.0);
+    ASSERT_EQ(error_state.raised, 0);
+    struct class_case {
+        double eroded, deposited;
+    };
+    const class_case classes[] = {{2.3552855750134907e-06, 8.8141435552142e-07},
+                                  {3.5329283625202356e-06, 3.360164053231012e-06}};
+    for (int m = 1; m <= 2; ++m) {
+        const class_case& c = classes[m - 1];
+        EXPECT_NEAR(s->ov_sed_vol_eroded[1][m], c.eroded, 1e-9 * c.eroded) << m;
+        EXPECT_NEAR(s->ov_sed->cell_tally[1][m].eroded, -c.eroded, 1e-9 * c.eroded) << m;
+        EXPECT_NEAR(s->ov_sed_vol_deposited[1][m], c.deposited, 1e-9 * c.deposited) << m;
+        EXPECT_NEAR(s->ov_sed->cell_tally[1][m].deposited, c.deposited, 1e-9 * c.deposited) << m;
+    }
+    EXPECT_NEAR(s->qsx[1], 2.8794051548203966e-07, 1e-9 * 2.88e-7);
+}
+
 TEST(OverlandSedimentStep, WithChannelRoutingNothingLeavesThroughTheOutletFace)
 {
     plane_desc desc;

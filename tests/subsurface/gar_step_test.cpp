@@ -50,6 +50,7 @@ struct step_record {
     double depth;   // ponded depth after the step, m
     double th0;     // upper profile
     double surface; // reported surface content
+    double cum;     // infiltrated depth of the event, m
 };
 
 // Rain of rates[k] m/s in step k + 1; the steps of the event are numbered
@@ -61,7 +62,8 @@ std::vector<step_record> rain_on(model_state& s, const std::vector<double>& rate
     for (double r : rates) {
         s.ov_depth[1] += r * dt;
         EXPECT_TRUE(gar_step(s, dt, n++));
-        out.push_back({s.inf_rate[1], s.ov_depth[1], s.redist_theta_1[1], s.redist_theta_2[1]});
+        out.push_back(
+            {s.inf_rate[1], s.ov_depth[1], s.redist_theta_1[1], s.redist_theta_2[1], s.event_inf_depth[1]});
     }
     return out;
 }
@@ -69,6 +71,26 @@ std::vector<step_record> rain_on(model_state& s, const std::vector<double>& rate
 std::vector<double> steady(double rate, double minutes)
 {
     return std::vector<double>(static_cast<std::size_t>(minutes * 60.0 / dt + 0.5), rate);
+}
+
+// A burst of `rain` m/s, a dry gap and a second burst (minutes each), with
+// the indices of the gap's first step and the second burst's first step.
+struct bursts {
+    std::vector<double> rates;
+    std::size_t gap_start, second;
+};
+
+bursts two_bursts(double rain, double first, double gap, double second)
+{
+    bursts b;
+    b.rates = steady(rain, first);
+    b.gap_start = b.rates.size();
+    const std::vector<double> dry = steady(0.0, gap);
+    b.rates.insert(b.rates.end(), dry.begin(), dry.end());
+    b.second = b.rates.size();
+    const std::vector<double> wet = steady(rain, second);
+    b.rates.insert(b.rates.end(), wet.begin(), wet.end());
+    return b;
 }
 
 // First step (1-based) whose ponded depth stays above zero, from step `from`.
@@ -116,13 +138,9 @@ TEST_F(GarStep, TwoBurstsPondAtTheMeinLarsonTimeAndSoonerOnTheWettedProfile)
     // Mein-Larson: ponding when F = psi (ths - thi) Ks / (r - Ks).
     const double tp = psi * (ths - thi) * ks / (rain - ks) / rain;
 
-    std::vector<double> rates = steady(rain, 30.0);
-    const std::size_t gap_start = rates.size();
-    const std::vector<double> gap = steady(0.0, 60.0);
-    rates.insert(rates.end(), gap.begin(), gap.end());
-    const std::size_t second = rates.size();
-    const std::vector<double> burst = steady(rain, 30.0);
-    rates.insert(rates.end(), burst.begin(), burst.end());
+    const bursts b = two_bursts(rain, 30.0, 60.0, 30.0);
+    const std::vector<double>& rates = b.rates;
+    const std::size_t gap_start = b.gap_start, second = b.second;
 
     auto s = loam_cells(1);
     const auto rec = rain_on(*s, rates);
@@ -162,6 +180,80 @@ TEST_F(GarStep, TwoBurstsPondAtTheMeinLarsonTimeAndSoonerOnTheWettedProfile)
     for (double r : rates)
         total += r * dt;
     EXPECT_NEAR(s->event_inf_depth[1] + s->ov_depth[1], total, 1e-12);
+}
+
+// One redistribution step of an upper profile at 0.30 holding 2 cm over a
+// loam at 0.15 (Se 0.625 and 0.25, exponents 3 + 2/0.25 = 11 and
+// 3 + 1/0.25 = 7), worked by hand from
+//   th0' = th0 + (r - K(Sei) - K(Se0) - Ks G (th0 - thi) / F) (th0 - thi) dt / F,
+//   G = psi (Se0^7 - Sei^7) / (1 - Sei^7) = 0.0040913552:
+// K(Sei) = 6.6227e-13, K(Se0) = 1.5789839e-8, the capillary term
+// 8.5236566e-8 m/s, so without supply th0' = 0.30 - 1.0102703e-7 x 225
+// = 0.29997726891; with a supply of Ks / 2 (F = 0.0200416667 after the
+// step's 0.0417 mm) th0' = 0.30028920627.
+TEST_F(GarStep, ARedistributionStepFollowsTheEquationWorkedByHand)
+{
+    struct redistribution_case {
+        double supply; // m/s
+        double th0;    // by hand
+    };
+    const redistribution_case cases[] = {{0.0, 0.29997726890991448}, {0.5 * ks, 0.30028920626842988}};
+    for (const redistribution_case& c : cases) {
+        auto s = loam_cells(1);
+        s->iter_i_less_k[1] = 3; // the opening phase ended at step 4
+        s->redist_theta_1[1] = 0.30;
+        s->event_inf_depth[1] = 0.02;
+        s->redist_aux[1] = 0.02;
+        s->ov_depth[1] = c.supply * dt;
+        ASSERT_TRUE(gar_step(*s, dt, 10));
+        EXPECT_NEAR(s->redist_theta_1[1], c.th0, 1e-14) << c.supply;
+        EXPECT_EQ(s->redist_theta_2[1], s->redist_theta_1[1]);
+        EXPECT_NEAR(s->inf_rate[1], c.supply * 360000.0, 1e-12);
+        EXPECT_NEAR(s->event_inf_depth[1], 0.02 + c.supply * dt, 1e-15);
+        EXPECT_EQ(s->redist_aux[1], s->event_inf_depth[1]);
+        EXPECT_EQ(s->iter_n[1], 10);
+        EXPECT_EQ(s->ov_depth[1], 0.0);
+    }
+}
+
+// Between two bursts the dry surface redistributes: from the first step
+// after the pond has soaked in to the end of the gap, the upper profile's
+// water content follows the redistribution equation integrated
+// independently (fourth-order Runge-Kutta in 1 s steps, with the profile's
+// depth held), to within the error of the scheme's 30 s Euler steps.
+TEST_F(GarStep, TheGapBetweenTwoBurstsRedistributesAsTheEquationIntegrated)
+{
+    const double rain = 5.0 * ks;
+    const bursts b = two_bursts(rain, 30.0, 60.0, 10.0);
+    const std::size_t second = b.second;
+    auto s = loam_cells(1);
+    const auto rec = rain_on(*s, b.rates);
+
+    std::size_t dry = b.gap_start;
+    while (dry < second && rec[dry].depth > 0.0)
+        ++dry;
+    ASSERT_LT(dry + 60, second);
+    const double start = rec[dry].th0, held = rec[dry].cum;
+    ASSERT_GT(start, thi + 0.2);
+    for (std::size_t k = dry + 1; k < second; ++k)
+        ASSERT_EQ(rec[k].cum, held) << k; // nothing more infiltrates in the gap
+
+    const double sei = (thi - thr) / (ths - thr);
+    auto rate = [&](double th) {
+        const double se0 = (th - thr) / (ths - thr);
+        const double G = psi * (std::pow(se0, 7.0) - std::pow(sei, 7.0)) / (1.0 - std::pow(sei, 7.0));
+        const double d = th - thi;
+        return -(ks * std::pow(sei, 11.0) + ks * std::pow(se0, 11.0) + ks * G * d / held) * d / held;
+    };
+    double th = start;
+    const int seconds = static_cast<int>((second - 1 - dry) * dt);
+    for (int t = 0; t < seconds; ++t) {
+        const double k1 = rate(th), k2 = rate(th + 0.5 * k1), k3 = rate(th + 0.5 * k2), k4 = rate(th + k3);
+        th += (k1 + 2.0 * k2 + 2.0 * k3 + k4) / 6.0;
+    }
+    const double end = rec[second - 1].th0;
+    EXPECT_NEAR(end, th, 0.01 * (start - th)) << "start " << start << " integrated " << th;
+    EXPECT_EQ(rec[second - 1].surface, end);
 }
 
 TEST_F(GarStep, AnEmptyProfileAfterANegativeDepthGoesBackToTheInitialContent)

@@ -190,6 +190,29 @@ TEST(GroundwaterSolve, ThicknessFloorsCutLeakagePumpingAndTheSink)
     }
 }
 
+// A cell of 10 m x 10 m and storage 0.3 under a stream: the 1.5 m3 the
+// stream lost into it over the step raise its head by 1.5 / (0.3 x 100)
+// = 0.05 m; the 0.6 m3 an aquifer gives a gaining stream lower it by 0.02 m.
+// The solver reports the volume that entered the aquifer.
+TEST(GroundwaterSolve, StreamSeepageRaisesTheHeadOfItsCellAndGainingStreamsLowerIt)
+{
+    struct seepage_case {
+        double exchange; // m3, positive from the aquifer into the channel
+        double head;     // by hand
+    };
+    for (const seepage_case& c : {seepage_case{-1.5, 10.05}, seepage_case{0.6, 9.98}}) {
+        auto s = make_aquifer(1, 1, 10.0, 1e-4, 0.0, 10.0, 0.3);
+        s->chan_explicit = 1;
+        s->gw_chan_exchange.assign(1, c.exchange);
+        double v = 0.0;
+        solve_quietly(*s, 3600.0, &v);
+        ASSERT_FALSE(error_state.raised);
+        EXPECT_NEAR(s->elevgw[1], c.head, 1e-12) << c.exchange;
+        EXPECT_NEAR(v, -c.exchange, 1e-12) << c.exchange;
+        EXPECT_EQ(s->gw_chan_exchange[1], 0.0); // taken once
+    }
+}
+
 TEST(GroundwaterSolve, FixedAndInactiveCellsKeepTheirHeadsAndFixedFluxSkipsTypeZeroAndTwo)
 {
     // A 3 x 3 aquifer: the centre cell fixed at 12 m among cells at 10 m;

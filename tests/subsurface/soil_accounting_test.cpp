@@ -354,6 +354,38 @@ TEST(SoilEtStep, PondEvaporatesBeforeTheSoilAndRainStopsEt)
     EXPECT_NEAR(s->soil_moisture[4], (2.0 - 0.025) / 10.0, 1e-12);
 }
 
+// Penman rates, evaporation 2 mm/h from open water and evapotranspiration
+// 0.5 mm/h, on a column at 0.15 (between wilting point 0.10 and field
+// capacity 0.20, so both ET factors are 0.5 and nothing drains). Cell 1's
+// 0.6 mm pond is gone after 0.06 / 0.2 h = 1080 s; the soil gives the rest
+// of the hour at the ET rate: (3600 - 1080) s x 0.05 / 3600 cm/s = 0.035 cm,
+// of which 0.035 x 0.5 x 10/40 = 0.004375 cm from the top layer and
+// 0.035 x 0.5 x 30/40 = 0.013125 cm from below. Cell 2, without a pond,
+// gives 0.05 cm in the same shares.
+TEST(SoilEtStep, SoilGivesTheRestOfTheStepAtTheEtRateAfterThePondDries)
+{
+    error_state_clear();
+    auto s = accounting_cells(2);
+    s->dist_init_moisture.assign(2, 0.15);
+    init_soil_state(*s);
+    ASSERT_FALSE(error_state.raised);
+    s->pet_rate.assign(2, 0.2 / 3600.0);
+    s->et_rate.assign(2, 0.05 / 3600.0);
+    s->ov_depth[1] = 0.0006;
+    soil_et_step(*s);
+    ASSERT_FALSE(error_state.raised);
+    EXPECT_EQ(s->ov_depth[1], 0.0);
+    EXPECT_NEAR(s->direct_evap[1], 0.06, 1e-15);
+    EXPECT_NEAR(s->soil_water_top[1], 1.5 - 0.004375, 1e-14);
+    EXPECT_NEAR(s->soil_water_low[1], 4.5 - 0.013125, 1e-14);
+    EXPECT_NEAR(s->soil_water[1], 6.0 - 0.0175, 1e-14);
+    EXPECT_NEAR(s->soil_water_top[2], 1.5 - 0.00625, 1e-14);
+    EXPECT_NEAR(s->soil_water_low[2], 4.5 - 0.01875, 1e-14);
+    // Pond and soil of cell 1 and the soil of cell 2, cm over 100 m2.
+    EXPECT_NEAR(s->evap_total, (0.06 + 0.0175 + 0.025) / 100.0 * 100.0, 1e-14);
+    EXPECT_EQ(s->soil_top_drain_acc[1], 0.0);
+}
+
 TEST(SoilEtStep, EventRunOnlyDrainsAndBooksTheRecharge)
 {
     error_state_clear();
