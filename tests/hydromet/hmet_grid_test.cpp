@@ -44,7 +44,7 @@ struct HmetGrid : testing::Test {
     std::unique_ptr<model_state> s = grid(2, 2, 100.0);
     // The hour's grids, by kind; an empty one is not written.
     std::vector<double> values[hmet_grid_kinds] = {
-        {12, 5, 0, 10},      {0, 0, 0, 0},         {29.92, 29.92, 29.0, 29.0}, {50, 60, 70, 80},
+        {9, 5, 0, 10},       {0, 0, 0, 0},         {29.92, 29.92, 29.0, 29.0}, {50, 60, 70, 80},
         {68, 50, -9999, 32}, {100, 110, 120, 130}, {400, 300, 200, 100},       {}};
 
     void SetUp() override

@@ -54,10 +54,10 @@ struct HmetNcdc : testing::Test {
 TEST_F(HmetNcdc, TwentyNineWindDaysAgainstThirtyTemperatureDaysStopWithTheWindMessage)
 {
     std::string text;
-    const std::vector<int> v(24, 50);
+    const std::vector<int> v(24, 50), sky(24, 505);
     for (int d = 1; d <= 30; ++d) {
         text += ncdc_line("RHUM", 1998, 6, d, v) + ncdc_line("TMPD", 1998, 6, d, v) +
-                ncdc_line("TSKC", 1998, 6, d, v);
+                ncdc_line("TSKC", 1998, 6, d, sky);
         if (d < 30)
             text += ncdc_line("WIND", 1998, 6, d, v);
     }
