@@ -261,6 +261,12 @@ int read_rain_event(file_rec& rec, model_state& s)
             print_last_date(last);
             return -1;
         }
+        // A number in place of the type word: the line before ran long.
+        double as_number = 0.0;
+        if (!type_word(type) && parse_real_word(type, as_number))
+            return refuse_event(rec, s, "Data line no. " + std::to_string(l) + " begins with the number \"" + type +
+                                            "\" where its type word belongs: the line before holds more values "
+                                            "than the " + std::to_string(gauges) + " gages that NRGAG gives.");
         int* fields[5] = {&last.year, &last.month, &last.day, &last.hour, &last.minute};
         for (int* f : fields) {
             const word_status st = in.integer(*f);
@@ -283,11 +289,7 @@ int read_rain_event(file_rec& rec, model_state& s)
         const int kinds = (s.precip_radar != 0) + s.precip_gages + s.precip_rates + s.precip_accum;
         if (kinds != 1)
             return refuse_record_types(rec, s, kinds > 1, l, type);
-        double as_number = 0.0;
-        if (!type_word(type) && parse_real_word(type, as_number))
-            return refuse_event(rec, s, "Data line no. " + std::to_string(l) + " begins with the number \"" + type +
-                                            "\" where its type word belongs: the line before holds more values "
-                                            "than the " + std::to_string(gauges) + " gages that NRGAG gives.");
+
         if (radar_files && !s.precip_radar)
             return refuse_event(rec, s, "Radar grid files must be given on RADAR data lines.");
 
