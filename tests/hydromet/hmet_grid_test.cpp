@@ -186,6 +186,33 @@ TEST_F(HmetGrid, ASecondHourGridThatDiffersOrAMissingTemperatureGridStopsNamingT
     }
 }
 
+// Stamps out of order and grid values out of their range stop the run,
+// naming the file and the cause.
+TEST_F(HmetGrid, StampsOutOfOrderAndValuesOutOfRangeStop)
+{
+    setup("2008050101\n2008050100\n");
+    EXPECT_TRUE(error_state.raised);
+    EXPECT_TRUE(has(out, ", line 2: the record of 2008-05-01 hour 0 comes before the record of line 1")) << out;
+
+    error_state_clear();
+    s = grid(2, 2, 100.0);
+    values[hmet_grid_rel_hum] = {50, 500, 70, 80};
+    write_hour("2008050100");
+    setup("2008050100\n");
+    ASSERT_FALSE(error_state.raised) << out;
+    std::string printed;
+    EXPECT_EQ(read(printed), -1);
+    EXPECT_TRUE(error_state.raised);
+    EXPECT_TRUE(has(printed, "Error: hydrometeorological grid 2008050100_RlHm.asc: row 1, column 2: the relative "
+                             "humidity (%) \"500\" is out of range: it must be from 0 to 100.\n"))
+        << printed;
+
+    error_state_clear();
+    setup("");
+    EXPECT_TRUE(error_state.raised);
+    EXPECT_TRUE(has(out, "stamps.txt holds no records.\n")) << out;
+}
+
 TEST(HmetGridCoords, ACellFarFromItsGridCellIsWarnedAbout)
 {
     // Model cell (1,1) of 100 m with its centre at x = -150: clamped to grid
