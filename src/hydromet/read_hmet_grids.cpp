@@ -220,9 +220,12 @@ bool read_grid_file(model_state& s, int kind, const std::string& name, std::FILE
 }
 
 // The position in the grids of every cell's centre, with the coordinate
-// check; done once, since every grid of the run shares the header.
-void locate_cells(model_state& s)
+// check; done once, since every grid of the run shares the header. Cells far
+// from their grid cell are warned about by the check; one line more names
+// the grids, the first such cell and how many there are.
+void locate_cells(model_state& s, const std::string& stem)
 {
+    int far = 0;
     const hmet_grid_header& g = s.hmet_grid_ref;
     const int n = s.num_cells;
     s.hmet_grid_pos.assign(n, 0);
@@ -240,8 +243,17 @@ void locate_cells(model_state& s)
             row = row < 0.0 ? 0.0 : (row > g.rows - 1 ? g.rows - 1 : row);
             const int gc = static_cast<int>(col), gr = static_cast<int>(row);
             s.hmet_grid_pos[k] = gr * g.cols + gc;
-            check_hmet_grid_coords(r, c, s.grid_north, s.grid_west, dx, g.lly, g.llx, g.cell, gc, gr, g.rows);
+            const double off =
+                check_hmet_grid_coords(r, c, s.grid_north, s.grid_west, dx, g.lly, g.llx, g.cell, gc, gr, g.rows);
+            if (off > 1.3 * g.cell && far++ == 0)
+                std::printf("\nWarning: the hourly grids of %s (x %.10g to %.10g, y %.10g to %.10g) do not cover model "
+                            "cell %d (row %d, column %d; centre x %.10g, y %.10g): it takes the weather of grid "
+                            "column %d, row %d, %.10g m away.\n",
+                            stem.c_str(), g.llx, g.llx + g.cols * g.cell, g.lly, g.lly + g.rows * g.cell, k, r, c, x,
+                            y, gc + 1, gr + 1, off);
         }
+    if (far > 1)
+        std::printf("Warning: %d cells of the watershed lie outside the hourly grids of %s.\n", far, stem.c_str());
 }
 
 void size_cells(model_state& s)
@@ -370,7 +382,7 @@ int read_hmet_grids(model_state& s)
         present[k] = true;
     }
     if (s.hmet_grid_pos.size() != s.num_cells)
-        locate_cells(s);
+        locate_cells(s, stem);
     size_cells(s);
     fill_cells(s, present);
     int with_data = 0;

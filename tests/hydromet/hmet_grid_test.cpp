@@ -213,6 +213,29 @@ TEST_F(HmetGrid, StampsOutOfOrderAndValuesOutOfRangeStop)
     EXPECT_TRUE(has(out, "stamps.txt holds no records.\n")) << out;
 }
 
+// Grids far from the watershed: the run goes on with the edge cells'
+// weather, and the warning names the grids, the first cell and the count.
+TEST_F(HmetGrid, GridsFarFromTheWatershedAreNamedInTheWarning)
+{
+    write_hour("2008050100");
+    for (int k = 0; k < hmet_grid_kinds; ++k)
+        if (!values[k].empty()) {
+            std::string text = esri(values[k]);
+            text.replace(text.find("xllcorner 0"), 11, "xllcorner 5000");
+            torva_test::write_file(dir.file(std::string("2008050100") + suffixes[k]), text);
+        }
+    setup("2008050100\n");
+    std::string printed;
+    ASSERT_EQ(read(printed), 1) << printed;
+    EXPECT_TRUE(has(printed, "\nERROR!! in the conversion of X coordinates in the ASCII HMET")) << printed;
+    EXPECT_TRUE(has(printed, "Warning: the hourly grids of 2008050100 (x 5000 to 5200, y 0 to 200) do not cover "
+                             "model cell 1 (row 1, column 1; centre x 50, y 150): it takes the weather of grid "
+                             "column 1, row 1, 4950 m away.\n"))
+        << printed;
+    EXPECT_TRUE(has(printed, "Warning: 4 cells of the watershed lie outside the hourly grids of 2008050100.\n"))
+        << printed;
+}
+
 TEST(HmetGridCoords, ACellFarFromItsGridCellIsWarnedAbout)
 {
     // Model cell (1,1) of 100 m with its centre at x = -150: clamped to grid
