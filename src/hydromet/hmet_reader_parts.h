@@ -3,8 +3,11 @@
 // read_hmet_record dispatches to.
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <string_view>
+
+#include "core/text_parse.h"
 
 struct model_state;
 
@@ -14,9 +17,47 @@ void hmet_stop_reported();
 // True for a line of blanks only.
 bool hmet_blank_line(const std::string& line);
 
+// Reads one whole line and removes its line end (a carriage return before
+// the newline too); false at the end of the file.
+bool hmet_read_line(std::FILE* fp, std::string& line);
+
 // The next line of the weather file that is not blank, counted in
 // hmet_lines_read; false at the end of the file.
 bool hmet_next_line(model_state& s, std::string& line);
+
+// Prints "Error: hydrometeorological file F, line L: CAUSE." and stops the
+// run (code 4000, reported).
+void hmet_refuse(const model_state& s, int line, const std::string& cause);
+
+// One value of a weather record: its name in messages and the values it may
+// take (low excluded when above is set); missing-value codes are tested by
+// the reader before the range.
+struct hmet_value_field {
+    const char* name;
+    double low, high;
+    bool above = false;
+};
+
+// What is wrong with the text of a value read with status st (v when ok):
+// "the NAME \"TEXT\" is not a number", "... is out of range: it must be from
+// LOW to HIGH"; "" for a good value.
+std::string hmet_value_fault(const hmet_value_field& f, num_status st, std::string_view text, double v);
+
+// What is wrong with a record date (year, month, day, hour; hour 24 allowed):
+// a month outside 1..12, a day beyond its month, an hour outside 0..24; ""
+// when it is a date.
+std::string hmet_date_fault(const int date[4]);
+
+// Dates of the records seen by a scan: each must come after the one before.
+struct hmet_record_order {
+    double last = 0.0;
+    bool any = false;
+    int last_line = 0;
+};
+
+// True when the record dated d (line) comes after the previous one; else
+// refuses it naming both lines.
+bool hmet_in_order(const model_state& s, hmet_record_order& order, const int d[4], int line);
 
 // Repairs v when it is missing: takes memory's value and counts the repair;
 // otherwise remembers v.

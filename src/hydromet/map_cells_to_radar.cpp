@@ -39,6 +39,13 @@ int map_cells_to_radar(const std::string& name, radar_grid& r, const imat& mask)
             if (row > r.rows - 1 || col > r.cols - 1) {
                 std::printf("Error!! p_I=%d, p_J=%d\n", static_cast<int>(std::min(row, double(INT_MAX))),
                             static_cast<int>(std::min(col, double(INT_MAX))));
+                // The radar grid must cover the watershed to its south and east.
+                std::printf("Error: radar grid %s does not cover model cell %d (row %d, column %d; centre x %.10g, "
+                            "y %.10g): the grid spans x %.10g to %.10g and y %.10g to %.10g (%d columns and %d rows "
+                            "of cell size %.10g), so the cell falls in its row %.0f, column %.0f (the last are %d "
+                            "and %d).\n",
+                            name.c_str(), k, i, j, x, y, r.west, r.west + r.cols * r.cell, r.north - r.rows * r.cell,
+                            r.north, r.cols, r.rows, r.cell, row, col, r.rows - 1, r.cols - 1);
                 error_set(err_radar_mapping);
                 error_state.raised = 1;
                 return -1;

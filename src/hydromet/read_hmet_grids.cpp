@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/check_count.h"
 #include "core/model_state.h"
 #include "core/text_parse.h"
 #include "hydromet/hmet_reader_parts.h"
@@ -23,24 +24,31 @@ constexpr double inhg_to_mb = 1013.25 / 29.92;
 constexpr double no_data = -9999.0;      // value of a cell without data
 constexpr double data_above = -998000.0; // grid values at or below are no data
 constexpr double missing_wind = 3.0;     // m/s without a wind grid
-constexpr double largest_grid = 2.0e8;   // values
 
 struct grid_file {
     const char* suffix;
-    const char* name; // in the open and fill announcements
-    const char* fill; // "Filling %s Array"
-    bool required;    // the evapotranspiration cannot do without it
+    const char* name;       // in the open and fill announcements
+    const char* fill;       // "Filling %s Array"
+    bool required;          // the evapotranspiration cannot do without it
+    hmet_value_field value; // the values a cell with data may take
 };
 const grid_file grid_files[hmet_grid_kinds] = {
-    {"_Clod.asc", "Cloud", "Cloud", true},
-    {"_Prcp.asc", "Precip", "Precipitation", false},
-    {"_Pres.asc", "Pressure", "Pressure", true},
-    {"_RlHm.asc", "Relative Humidity", "Relative Humidity", true},
-    {"_Temp.asc", "Temperature", "Temperature", true},
-    {"_Drad.asc", "Direct Radiation", "Direct Radiation", false},
-    {"_Grad.asc", "Global Radiation", "Global Radiation", true},
-    {"_WndS.asc", "Wind Speed", "Wind Speed", false},
+    {"_Clod.asc", "Cloud", "Cloud", true, {"cloud cover (tenths)", 0, 10}},
+    {"_Prcp.asc", "Precip", "Precipitation", false, {"precipitation", 0, 1e30}},
+    {"_Pres.asc", "Pressure", "Pressure", true, {"pressure (inches of mercury)", 0, 10000, true}},
+    {"_RlHm.asc", "Relative Humidity", "Relative Humidity", true, {"relative humidity (%)", 0, 100}},
+    {"_Temp.asc", "Temperature", "Temperature", true, {"temperature (deg F)", -150, 150}},
+    {"_Drad.asc", "Direct Radiation", "Direct Radiation", false, {"direct radiation", 0, 1e30}},
+    {"_Grad.asc", "Global Radiation", "Global Radiation", true, {"global radiation", 0, 1e30}},
+    {"_WndS.asc", "Wind Speed", "Wind Speed", false, {"wind speed (m/s)", 0, 150}},
 };
+
+// The columns and rows of a grid header size the working grids: each is
+// checked, and so are the values they ask for against the file's size (one
+// character and one separator each).
+const count_field grid_cols_field{"ncols", 1, 2147483647, 0};
+const count_field grid_rows_field{"nrows", 1, 2147483647, 0};
+const count_field grid_values_field{"number of values (ncols x nrows)", 1, 200000000, 2};
 
 // Accepted ranges of the stamp's parts, kept beside the reader.
 struct int_range {
@@ -63,7 +71,7 @@ bool split_stamp(std::string_view text, int date[4])
     date[1] = static_cast<int>(m);
     date[2] = static_cast<int>(d);
     date[3] = static_cast<int>(h);
-    return true;
+    return hmet_date_fault(date).empty();
 }
 
 // One stamp from a line of one token; false when the line holds another
@@ -75,13 +83,22 @@ bool stamp_line(const std::string& line, std::string& stem, int date[4])
     return pop_token(v, stem) && !pop_token(v, rest) && split_stamp(stem, date);
 }
 
-void stamp_error(int line)
+void stamp_error(const model_state& s, int line, const std::string& text)
 {
     std::printf("Error: Problem encountered in hmet_ASCII file, line %d \n\n", line);
     std::printf("Make sure your file is in the correct format, including making sure\n"
                 "the dates are in integers and in the following format:\n");
     std::printf(" Format:\nyyyymmddhh\n2008050100int\n\n");
-    hmet_stop_reported();
+    std::string_view v(text);
+    std::string first, second;
+    std::string cause;
+    if (!pop_token(v, first))
+        cause = "the line holds no time stamp";
+    else if (pop_token(v, second))
+        cause = "the line holds \"" + second + "\" after its time stamp";
+    else
+        cause = "the time stamp \"" + first + "\" is not a date and hour yyyymmddhh";
+    hmet_refuse(s, line, cause);
 }
 
 bool read_header(word_reader& in, hmet_grid_header& h)
@@ -101,38 +118,33 @@ bool read_header(word_reader& in, hmet_grid_header& h)
     return in.word(label) && in.word(w) && parse_int_word(w, h.nodata);
 }
 
+std::string number_text(double v)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", v);
+    return text;
+}
+
 bool same_header(const hmet_grid_header& a, const hmet_grid_header& b)
 {
     return a.cols == b.cols && a.rows == b.rows && a.llx == b.llx && a.lly == b.lly && a.cell == b.cell;
-}
-
-// The most values the rest of the file can hold: one character and one
-// separator each.
-double value_room(std::FILE* fp)
-{
-    const long here = std::ftell(fp);
-    if (here < 0 || std::fseek(fp, 0, SEEK_END) != 0)
-        return largest_grid;
-    const long end = std::ftell(fp);
-    std::fseek(fp, here, SEEK_SET);
-    return end < here ? 0.0 : (static_cast<double>(end - here) + 1.0) / 2.0;
 }
 
 // Sets the run's grid header from the first grid read and sizes the working
 // grids once; false after a reported error.
 bool size_grids(model_state& s, const hmet_grid_header& h, const std::string& name, std::FILE* fp)
 {
-    const double values = static_cast<double>(h.cols) * static_cast<double>(h.rows);
-    if (h.cols < 1 || h.rows < 1 || !(h.cell > 0.0) || values > largest_grid || values > value_room(fp)) {
-        std::printf(
-            "Error: the header of hydrometeorological grid %s gives %d columns, %d rows and cell size "
-            "%lf: the grid must have a positive size and the file must hold its values\n",
-            name.c_str(), h.cols, h.rows, h.cell);
+    if (!check_count(h.cols, grid_cols_field, name, 1) || !check_count(h.rows, grid_rows_field, name, 2) ||
+        !check_count(static_cast<long long>(h.cols) * h.rows, grid_values_field, name, 6, fp))
+        return false;
+    if (!(h.cell > 0.0)) {
+        std::printf("Error: file %s, line 5: the cellsize %g of the hydrometeorological grid must be above 0.\n",
+                    name.c_str(), h.cell);
         hmet_stop_reported();
         return false;
     }
     s.hmet_grid_ref = h;
-    const auto n = static_cast<std::size_t>(values);
+    const auto n = static_cast<std::size_t>(h.cols) * static_cast<std::size_t>(h.rows);
     for (int k = 0; k < hmet_grid_kinds; ++k)
         if (k != hmet_grid_precip)
             s.hmet_grid_values[k].assign(n, 0.0);
@@ -181,8 +193,16 @@ bool read_grid_file(model_state& s, int kind, const std::string& name, std::FILE
                 hmet_stop_reported();
                 return false;
             }
-            if (v <= data_above || v == nodata)
+            if (v <= data_above || v == nodata) {
                 v = no_data;
+            } else if (const std::string cause =
+                           hmet_value_fault(grid_files[kind].value, num_status::ok, number_text(v), v);
+                       !cause.empty()) {
+                std::printf("Error: hydrometeorological grid %s: row %d, column %d: %s.\n", name.c_str(), i + 1,
+                            j + 1, cause.c_str());
+                hmet_stop_reported();
+                return false;
+            }
             if (out)
                 (*out)[static_cast<std::size_t>(i) * h.cols + j] = v;
         }
@@ -200,9 +220,12 @@ bool read_grid_file(model_state& s, int kind, const std::string& name, std::FILE
 }
 
 // The position in the grids of every cell's centre, with the coordinate
-// check; done once, since every grid of the run shares the header.
-void locate_cells(model_state& s)
+// check; done once, since every grid of the run shares the header. Cells far
+// from their grid cell are warned about by the check; one line more names
+// the grids, the first such cell and how many there are.
+void locate_cells(model_state& s, const std::string& stem)
 {
+    int far = 0;
     const hmet_grid_header& g = s.hmet_grid_ref;
     const int n = s.num_cells;
     s.hmet_grid_pos.assign(n, 0);
@@ -220,8 +243,17 @@ void locate_cells(model_state& s)
             row = row < 0.0 ? 0.0 : (row > g.rows - 1 ? g.rows - 1 : row);
             const int gc = static_cast<int>(col), gr = static_cast<int>(row);
             s.hmet_grid_pos[k] = gr * g.cols + gc;
-            check_hmet_grid_coords(r, c, s.grid_north, s.grid_west, dx, g.lly, g.llx, g.cell, gc, gr, g.rows);
+            const double off =
+                check_hmet_grid_coords(r, c, s.grid_north, s.grid_west, dx, g.lly, g.llx, g.cell, gc, gr, g.rows);
+            if (off > 1.3 * g.cell && far++ == 0)
+                std::printf("\nWarning: the hourly grids of %s (x %.10g to %.10g, y %.10g to %.10g) do not cover model "
+                            "cell %d (row %d, column %d; centre x %.10g, y %.10g): it takes the weather of grid "
+                            "column %d, row %d, %.10g m away.\n",
+                            stem.c_str(), g.llx, g.llx + g.cols * g.cell, g.lly, g.lly + g.rows * g.cell, k, r, c, x,
+                            y, gc + 1, gr + 1, off);
         }
+    if (far > 1)
+        std::printf("Warning: %d cells of the watershed lie outside the hourly grids of %s.\n", far, stem.c_str());
 }
 
 void size_cells(model_state& s)
@@ -281,14 +313,17 @@ int scan_hmet_grids(model_state& s)
     std::FILE* fp = s.hmet_file.fp;
     std::string line, stem;
     int line_no = 0, records = 0, date[4] = {};
-    while (read_raw_line(fp, line)) {
+    hmet_record_order order;
+    while (hmet_read_line(fp, line)) {
         ++line_no;
         if (hmet_blank_line(line))
             continue;
         if (!stamp_line(line, stem, date)) {
-            stamp_error(line_no);
+            stamp_error(s, line_no, line);
             return -1;
         }
+        if (!hmet_in_order(s, order, date, line_no))
+            return -1;
         if (records == 0)
             for (int k = 0; k < 4; ++k)
                 s.hmet_first_date[k] = date[k];
@@ -315,7 +350,7 @@ int read_hmet_grids(model_state& s)
     if (!hmet_next_line(s, line))
         return -1;
     if (!stamp_line(line, stem, date)) {
-        stamp_error(s.hmet_lines_read);
+        stamp_error(s, s.hmet_lines_read, line);
         return -1;
     }
     const bool first = !s.hmet_grid_first_done;
@@ -347,7 +382,7 @@ int read_hmet_grids(model_state& s)
         present[k] = true;
     }
     if (s.hmet_grid_pos.size() != s.num_cells)
-        locate_cells(s);
+        locate_cells(s, stem);
     size_cells(s);
     fill_cells(s, present);
     int with_data = 0;

@@ -31,15 +31,24 @@ constexpr double knot_to_ms = 0.514444;
 const hmet_column ncdc_code{12, 15}, ncdc_year{18, 21}, ncdc_month{22, 23}, ncdc_day_col{26, 27},
     ncdc_count{28, 30};
 
-// Accepted ranges of the integer fields, kept beside the reader.
-struct int_range {
-    int lo, hi;
-};
-const int_range year_range{0, 9999}, month_range{1, 12}, day_range{1, 31}, count_range{0, ncdc_max_values};
-const int_range hhmm_range{0, 2359};
+// Accepted ranges of the fields of a line's head and of each value's time.
+const hmet_value_field year_f{"year", 0, 9999}, month_f{"month", 1, 12}, day_f{"day", 1, 31},
+    count_f{"number of values", 0, ncdc_max_values}, hhmm_f{"time (hhmm)", 0, 2359};
 
 // Element codes, compared on their first two letters, in ncdc_element order.
 const char* const element_prefix[ncdc_elements] = {"DR", "GR", "PR", "RH", "TM", "TS", "WI"};
+
+// The value a day's element may take (of the part the model uses: the last
+// two digits of TSKC, the last three of WIND); missing values pass.
+const hmet_value_field element_values[ncdc_elements] = {
+    {"direct radiation (tenths)", 0, 99998},
+    {"global radiation (tenths)", 0, 99998},
+    {"pressure (thousandths of an inch of mercury)", 0, 99998, true},
+    {"relative humidity (%)", 0, 100},
+    {"temperature (deg F)", -150, 150},
+    {"sky cover (tenths, last two digits)", 0, 10},
+    {"wind speed (knots, last three digits)", 0, 300},
+};
 
 struct ncdc_line {
     std::string code;
@@ -50,37 +59,82 @@ struct ncdc_line {
     int value[ncdc_max_values];
 };
 
-bool read_field(const std::string& line, hmet_column c, int_range r, int& out)
+bool is_missing(int element, int v);
+
+// The first field that does not read: its column and the cause; column 0
+// for a good line.
+struct ncdc_fault {
+    int col = 0;
+    std::string cause;
+};
+
+ncdc_fault field_fault(const std::string& line, hmet_column c, const hmet_value_field& f, int& out)
 {
-    return parse_int_strict(hmet_field(line, c), out) == num_status::ok && out >= r.lo && out <= r.hi;
+    const std::string_view text = hmet_field(line, c);
+    const num_status st = parse_int_strict(text, out);
+    std::string cause = hmet_value_fault(f, st, text, out);
+    if (cause.empty())
+        return {};
+    return {c.first, cause + " (columns " + std::to_string(c.first) + "-" + std::to_string(c.last) + ")"};
 }
 
-// The column of the first field that does not read, else 0.
-int parse_ncdc_line(const std::string& line, ncdc_line& r)
+ncdc_fault parse_ncdc_line(const std::string& line, ncdc_line& r)
 {
     r.code = std::string(hmet_field(line, ncdc_code));
     r.element = -1;
     for (int e = 0; e < ncdc_elements; ++e)
         if (r.code.compare(0, 2, element_prefix[e]) == 0)
             r.element = e;
-    if (!read_field(line, ncdc_year, year_range, r.date[0]))
-        return ncdc_year.first;
-    if (!read_field(line, ncdc_month, month_range, r.date[1]))
-        return ncdc_month.first;
-    if (!read_field(line, ncdc_day_col, day_range, r.date[2]))
-        return ncdc_day_col.first;
-    if (!read_field(line, ncdc_count, count_range, r.count))
-        return ncdc_count.first;
+    ncdc_fault f = field_fault(line, ncdc_year, year_f, r.date[0]);
+    if (!f.col)
+        f = field_fault(line, ncdc_month, month_f, r.date[1]);
+    if (!f.col)
+        f = field_fault(line, ncdc_day_col, day_f, r.date[2]);
+    if (!f.col) {
+        const int d[4] = {r.date[0], r.date[1], r.date[2], 0};
+        const std::string cause = hmet_date_fault(d);
+        if (!cause.empty())
+            f = {ncdc_day_col.first, cause};
+    }
+    if (!f.col)
+        f = field_fault(line, ncdc_count, count_f, r.count);
+    if (f.col)
+        return f;
     for (int g = 0; g < r.count; ++g) {
         const int at = ncdc_first_group + g * ncdc_group_width;
         int hhmm = 0;
-        if (!read_field(line, {at, at + 3}, hhmm_range, hhmm))
-            return at;
+        f = field_fault(line, {at, at + 3}, hhmm_f, hhmm);
+        if (f.col)
+            return f;
+        if (hhmm % 100 > 59)
+            return {at, "the time (hhmm) \"" + std::string(hmet_field(line, {at, at + 3})) + "\" has minutes " +
+                            "beyond 59 (columns " + std::to_string(at) + "-" + std::to_string(at + 3) + ")"};
         r.hour[g] = hhmm / 100;
-        if (parse_int_strict(hmet_field(line, {at + 4, at + 9}), r.value[g]) != num_status::ok)
-            return at + 4;
+        const hmet_column vc{at + 4, at + 9};
+        if (r.element < 0) {
+            const std::string_view text = hmet_field(line, vc);
+            const num_status st = parse_int_strict(text, r.value[g]);
+            if (st != num_status::ok)
+                return {vc.first, "the value \"" + std::string(text) + "\" " + num_status_text(st)};
+            continue;
+        }
+        const hmet_value_field any{element_values[r.element].name, -2147483647.0, 2147483647.0};
+        f = field_fault(line, vc, any, r.value[g]);
+        if (f.col)
+            return f;
+        if (is_missing(r.element, r.value[g]))
+            continue;
+        int part = r.value[g];
+        if (r.element == ncdc_tskc)
+            part = part % 100;
+        else if (r.element == ncdc_wind)
+            part = part % 1000;
+        const std::string text(hmet_field(line, vc));
+        const std::string cause = hmet_value_fault(element_values[r.element], num_status::ok, text, part);
+        if (!cause.empty())
+            return {vc.first, cause + " (columns " + std::to_string(vc.first) + "-" + std::to_string(vc.last) + ")"};
     }
-    return 0;
+    return {};
 }
 
 bool is_missing(int element, int v)
@@ -98,11 +152,11 @@ void too_long()
     hmet_stop_reported();
 }
 
-void bad_line(const model_state& s, int line, int col)
+void bad_line(const model_state& s, int line, const ncdc_fault& fault)
 {
     std::printf("Error: Problem encountered in hmet_NCDC file %s, line %d, near column %d\n",
-                s.hmet_file.name.c_str(), line, col);
-    hmet_stop_reported();
+                s.hmet_file.name.c_str(), line, fault.col);
+    hmet_refuse(s, line, fault.cause);
 }
 
 bool same_date(const int a[3], const int b[3])
@@ -166,8 +220,9 @@ bool read_day(model_state& s)
         too_long();
         return false;
     }
-    if (const int col = parse_ncdc_line(s.ncdc_pending, r)) {
-        bad_line(s, s.hmet_lines_read, col);
+    const ncdc_fault fault = parse_ncdc_line(s.ncdc_pending, r);
+    if (fault.col) {
+        bad_line(s, s.hmet_lines_read, fault);
         return false;
     }
     std::memcpy(s.ncdc_day, r.date, sizeof s.ncdc_day);
@@ -184,8 +239,9 @@ bool read_day(model_state& s)
             s.ncdc_ended = 1; // a repeated code ends the data
             return true;
         }
-        if (const int col = parse_ncdc_line(line, r)) {
-            bad_line(s, s.hmet_lines_read, col);
+        const ncdc_fault line_fault = parse_ncdc_line(line, r);
+        if (line_fault.col) {
+            bad_line(s, s.hmet_lines_read, line_fault);
             return false;
         }
         if (!same_date(r.date, s.ncdc_day)) {
@@ -211,7 +267,8 @@ int scan_ncdc(model_state& s)
     long data_lines = 0;
     int counts[ncdc_elements] = {};
     int prev_date[3] = {};
-    while (read_raw_line(fp, line)) {
+    hmet_record_order order;
+    while (hmet_read_line(fp, line)) {
         ++line_no;
         if (hmet_blank_line(line))
             continue;
@@ -221,12 +278,18 @@ int scan_ncdc(model_state& s)
         }
         if (data_lines > 0 && hmet_field(line, ncdc_code) == prev_code)
             break;
-        if (const int col = parse_ncdc_line(line, r)) {
-            bad_line(s, line_no, col);
+        const ncdc_fault fault = parse_ncdc_line(line, r);
+        if (fault.col) {
+            bad_line(s, line_no, fault);
             return 1;
         }
-        if (data_lines == 0 || !same_date(r.date, prev_date))
+        if (data_lines == 0 || !same_date(r.date, prev_date)) {
+            // A day's lines follow each other, and the days follow in time.
+            const int day_start[4] = {r.date[0], r.date[1], r.date[2], 0};
+            if (!hmet_in_order(s, order, day_start, line_no))
+                return 1;
             records += 24;
+        }
         if (data_lines == 0) {
             std::memcpy(s.hmet_first_date, r.date, sizeof prev_date);
             s.hmet_first_date[3] = 0;

@@ -25,13 +25,6 @@ constexpr double ktr_missing_rad = 9999.9;  // radiation above this is missing
 constexpr double inhg_to_mb = 1013.25 / 29.92;
 constexpr double knot_to_ms = 0.514444;
 
-// Accepted ranges of the date fields, kept beside the readers.
-struct int_range {
-    const char* name;
-    int lo, hi;
-};
-const int_range date_ranges[4] = {{"year", 0, 9999}, {"month", 1, 12}, {"day", 1, 31}, {"hour", 0, 24}};
-
 bool quiet_scan(const model_state& s)
 {
     return s.super_quiet || s.calib_mode;
@@ -60,39 +53,94 @@ struct ktr_line {
     double direct, global;
 };
 
-// The field number (1..11) of the first field that is missing or not a
-// number of its kind, else 0.
-int parse_ktr_line(const std::string& line, ktr_line& r)
+// The eleven fields of a KTR line in file order, with the values each may
+// take; 999 (pressure, humidity, sky cover, wind, temperature) and
+// radiation above 9999.9 are missing values and pass.
+struct ktr_field {
+    hmet_value_field value;
+    bool whole;
+};
+const ktr_field ktr_table[ktr_fields] = {
+    {{"year", 0, 9999}, true},
+    {{"month", 1, 12}, true},
+    {{"day", 1, 31}, true},
+    {{"hour", 0, 24}, true},
+    {{"pressure (inches of mercury)", 0, 10000, true}, false},
+    {{"relative humidity (%)", 0, 100}, true},
+    {{"sky cover (tenths)", 0, 10}, true},
+    {{"wind speed (knots)", 0, 300}, true},
+    {{"temperature (deg F)", -150, 150}, true},
+    {{"direct radiation", 0, ktr_missing_rad}, false},
+    {{"global radiation", 0, ktr_missing_rad}, false},
+};
+
+bool ktr_missing_value(int f, double v)
 {
-    std::string_view v(line);
-    int* ints[9] = {&r.date[0], &r.date[1], &r.date[2], &r.date[3], nullptr,
-                    &r.rel_hum, &r.sky,     &r.wind,    &r.temp};
-    for (int f = 0; f < 4; ++f)
-        if (pop_int_strict(v, *ints[f]) != num_status::ok || *ints[f] < date_ranges[f].lo ||
-            *ints[f] > date_ranges[f].hi)
-            return f + 1;
-    if (pop_double_strict(v, r.pressure) != num_status::ok)
-        return 5;
-    for (int f = 5; f < 9; ++f)
-        if (pop_int_strict(v, *ints[f]) != num_status::ok)
-            return f + 1;
-    if (pop_double_strict(v, r.direct) != num_status::ok)
-        return 10;
-    if (pop_double_strict(v, r.global) != num_status::ok)
-        return 11;
-    return 0;
+    if (f >= 9)
+        return v > ktr_missing_rad;
+    return f >= 4 && v == ktr_missing;
 }
 
-void ktr_format_error(int line, int field)
+// The first field that is missing, not a number of its kind or out of its
+// range: its number (1..11) with the cause; field 0 for a good line.
+struct ktr_fault {
+    int field = 0;
+    std::string cause;
+};
+
+ktr_fault parse_ktr_line(const std::string& line, ktr_line& r)
 {
-    std::printf("Error: Problem encountered in hmet_KTR file, line %d, near parameter %d\n\n", line, field);
+    std::string_view v(line);
+    double values[ktr_fields] = {};
+    for (int f = 0; f < ktr_fields; ++f) {
+        const ktr_field& k = ktr_table[f];
+        std::string text;
+        num_status st = num_status::empty;
+        std::string_view probe = v;
+        if (pop_token(probe, text)) {
+            if (k.whole) {
+                int i = 0;
+                st = parse_int_strict(text, i);
+                values[f] = i;
+            } else {
+                st = parse_double_strict(text, values[f]);
+            }
+        }
+        v = probe;
+        if (st == num_status::ok && ktr_missing_value(f, values[f]))
+            continue;
+        std::string cause = hmet_value_fault(k.value, st, text, values[f]);
+        if (!cause.empty())
+            return {f + 1, cause};
+    }
+    std::string extra;
+    if (pop_token(v, extra))
+        return {ktr_fields, "the line holds \"" + extra + "\" after its eleven values"};
+    for (int k = 0; k < 4; ++k)
+        r.date[k] = static_cast<int>(values[k]);
+    std::string cause = hmet_date_fault(r.date);
+    if (!cause.empty())
+        return {3, cause};
+    r.pressure = values[4];
+    r.rel_hum = static_cast<int>(values[5]);
+    r.sky = static_cast<int>(values[6]);
+    r.wind = static_cast<int>(values[7]);
+    r.temp = static_cast<int>(values[8]);
+    r.direct = values[9];
+    r.global = values[10];
+    return {};
+}
+
+void ktr_format_error(const model_state& s, int line, const ktr_fault& fault)
+{
+    std::printf("Error: Problem encountered in hmet_KTR file, line %d, near parameter %d\n\n", line, fault.field);
     std::printf("Make sure your file is in the correct format, including making sure\n"
                 "all input data are listed as floats or ints as specified in the following\n"
                 "format table:\n");
     std::printf(" Format:\n1   2   3   4    5     6           7        8         9    10        11  \n"
                 "Yr  Mo  Day Hr  Press. RelHumidity SkyCover WindSpeed Temp DirectRad GlobalRad\n"
                 "int int int int float  int         int      int       int  float     float\n\n");
-    hmet_stop_reported();
+    hmet_refuse(s, line, fault.cause);
 }
 
 int scan_ktr(model_state& s)
@@ -101,14 +149,18 @@ int scan_ktr(model_state& s)
     std::string line;
     int line_no = 0, records = 0;
     ktr_line r{};
-    while (read_raw_line(fp, line)) {
+    hmet_record_order order;
+    while (hmet_read_line(fp, line)) {
         ++line_no;
         if (hmet_blank_line(line))
             continue;
-        if (const int bad = parse_ktr_line(line, r)) {
-            ktr_format_error(line_no, bad);
+        const ktr_fault fault = parse_ktr_line(line, r);
+        if (fault.field) {
+            ktr_format_error(s, line_no, fault);
             return -1;
         }
+        if (!hmet_in_order(s, order, r.date, line_no))
+            return -1;
         if (records == 0)
             for (int k = 0; k < 4; ++k)
                 s.hmet_first_date[k] = r.date[k];
@@ -130,8 +182,9 @@ int read_ktr(model_state& s)
     ktr_line r{};
     if (!hmet_next_line(s, line))
         return -1;
-    if (const int bad = parse_ktr_line(line, r)) {
-        ktr_format_error(s.hmet_lines_read, bad);
+    const ktr_fault fault = parse_ktr_line(line, r);
+    if (fault.field) {
+        ktr_format_error(s, s.hmet_lines_read, fault);
         return -1;
     }
     const int h = r.date[3] % 24;
@@ -173,37 +226,99 @@ struct samson_line {
     double rad1, rad2, sky, temp, hum, press, wind;
 };
 
-// Column of the first field that does not read, else 0.
-int parse_samson_line(const std::string& line, samson_line& r)
+// The date fields and the seven values of a data line, with the values each
+// may take; missing-value codes pass.
+struct samson_field {
+    hmet_column col;
+    hmet_value_field value;
+};
+const samson_field samson_dates[4] = {
+    {samson_year, {"year", 0, 99}},
+    {samson_month, {"month", 1, 12}},
+    {samson_day, {"day", 1, 31}},
+    {samson_hour, {"hour", 0, 24}},
+};
+const samson_field samson_values[7] = {
+    {samson_rad1, {"first radiation", 0, 9999}},
+    {samson_rad2, {"second radiation", 0, 9999}},
+    {samson_sky, {"sky cover (tenths)", 0, 10}},
+    {samson_temp, {"temperature (deg C)", -100, 70}},
+    {samson_hum, {"relative humidity (%)", 0, 100}},
+    {samson_press, {"pressure (mb)", 0, 2000, true}},
+    {samson_wind, {"wind speed (m/s)", 0, 150}},
+};
+
+bool samson_missing(int k, double v)
 {
-    const hmet_column date_cols[4] = {samson_year, samson_month, samson_day, samson_hour};
-    for (int k = 0; k < 4; ++k)
-        if (parse_int_strict(hmet_field(line, date_cols[k]), r.date[k]) != num_status::ok ||
-            (k > 0 && (r.date[k] < date_ranges[k].lo || r.date[k] > date_ranges[k].hi)))
-            return date_cols[k].first;
-    if (r.date[0] < 100)
-        r.date[0] += 1900;
-    const hmet_column cols[7] = {samson_rad1, samson_rad2, samson_sky,  samson_temp,
-                            samson_hum,  samson_press, samson_wind};
-    double* out[7] = {&r.rad1, &r.rad2, &r.sky, &r.temp, &r.hum, &r.press, &r.wind};
-    for (int k = 0; k < 7; ++k)
-        if (!samson_number(line, cols[k], *out[k]))
-            return cols[k].first;
-    return 0;
+    switch (k) {
+    case 0:
+    case 1:
+        return v == 9999.0;
+    case 2:
+        return v == 99.0;
+    case 3:
+        return std::lround(v * 10.0) == 9999;
+    case 4:
+        return v == 999.0;
+    case 5:
+        return v == 9999.0;
+    default: {
+        const double whole = std::trunc(v);
+        return whole == 99.0 || whole == 9999.0;
+    }
+    }
 }
 
-void samson_error(const model_state& s, int line, int col)
+// The column of the first field that does not read, with the cause; column
+// 0 for a good line.
+struct samson_fault {
+    int col = 0;
+    std::string cause;
+};
+
+samson_fault parse_samson_line(const std::string& line, samson_line& r)
+{
+    for (int k = 0; k < 4; ++k) {
+        const samson_field& f = samson_dates[k];
+        const std::string_view text = hmet_field(line, f.col);
+        const num_status st = parse_int_strict(text, r.date[k]);
+        const std::string cause = hmet_value_fault(f.value, st, text, r.date[k]);
+        if (!cause.empty())
+            return {f.col.first, cause + " (columns " + std::to_string(f.col.first) + "-" +
+                                     std::to_string(f.col.last) + ")"};
+    }
+    if (r.date[0] < 100)
+        r.date[0] += 1900;
+    double* out[7] = {&r.rad1, &r.rad2, &r.sky, &r.temp, &r.hum, &r.press, &r.wind};
+    for (int k = 0; k < 7; ++k) {
+        const samson_field& f = samson_values[k];
+        const std::string_view text = hmet_field(line, f.col);
+        const num_status st = parse_double_strict(text, *out[k]);
+        if (st == num_status::ok && samson_missing(k, *out[k]))
+            continue;
+        const std::string cause = hmet_value_fault(f.value, st, text, *out[k]);
+        if (!cause.empty())
+            return {f.col.first, cause + " (columns " + std::to_string(f.col.first) + "-" +
+                                     std::to_string(f.col.last) + ")"};
+    }
+    const std::string cause = hmet_date_fault(r.date);
+    if (!cause.empty())
+        return {samson_day.first, cause};
+    return {};
+}
+
+void samson_error(const model_state& s, int line, const samson_fault& fault)
 {
     std::printf("Error: Problem encountered in hmet_SAMSON file %s, line %d, near column %d\n",
-                s.hmet_file.name.c_str(), line, col);
-    hmet_stop_reported();
+                s.hmet_file.name.c_str(), line, fault.col);
+    hmet_refuse(s, line, fault.cause);
 }
 
 int scan_samson(model_state& s)
 {
     std::FILE* fp = s.hmet_file.fp;
     std::string line, second;
-    if (!read_raw_line(fp, line) || !read_raw_line(fp, second)) {
+    if (!hmet_read_line(fp, line) || !hmet_read_line(fp, second)) {
         std::printf("Error: hmet_SAMSON file %s has no header lines\n", s.hmet_file.name.c_str());
         hmet_stop_reported();
         return -1;
@@ -212,22 +327,27 @@ int scan_samson(model_state& s)
     double ld = 0, lm = 0, od = 0, om = 0;
     if (!samson_number(line, samson_lat_deg, ld) || !samson_number(line, samson_lat_min, lm) ||
         !samson_number(line, samson_lon_deg, od) || !samson_number(line, samson_lon_min, om)) {
-        samson_error(s, 1, samson_lat_deg.first);
+        samson_error(s, 1, {samson_lat_deg.first, "the header line must give the latitude in columns 40-44 and "
+                                                  "the longitude in columns 48-53 as degrees and minutes"});
         return -1;
     }
     s.hmet_lat = ld + lm / 60.0;
     s.hmet_lon = od + om / 60.0;
     int line_no = 2, records = 0;
     samson_line r{};
-    while (read_raw_line(fp, line)) {
+    hmet_record_order order;
+    while (hmet_read_line(fp, line)) {
         ++line_no;
         if (hmet_blank_line(line))
             continue;
-        if (const int col = parse_samson_line(line, r)) {
-            samson_error(s, line_no, col);
+        const samson_fault fault = parse_samson_line(line, r);
+        if (fault.col) {
+            samson_error(s, line_no, fault);
             return -1;
         }
         roll_hour_24(r.date);
+        if (!hmet_in_order(s, order, r.date, line_no))
+            return -1;
         if (records == 0)
             for (int k = 0; k < 4; ++k)
                 s.hmet_first_date[k] = r.date[k];
@@ -245,28 +365,28 @@ int read_samson(model_state& s)
 {
     std::string line;
     if (s.hmet_lines_read == 0) { // pass over the two header lines
-        read_raw_line(s.hmet_file.fp, line);
-        read_raw_line(s.hmet_file.fp, line);
+        hmet_read_line(s.hmet_file.fp, line);
+        hmet_read_line(s.hmet_file.fp, line);
         s.hmet_lines_read = 2;
     }
     if (!hmet_next_line(s, line))
         return -1;
     samson_line r{};
-    if (const int col = parse_samson_line(line, r)) {
-        samson_error(s, s.hmet_lines_read, col);
+    const samson_fault fault = parse_samson_line(line, r);
+    if (fault.col) {
+        samson_error(s, s.hmet_lines_read, fault);
         return -1;
     }
     roll_hour_24(r.date);
     const int h = r.date[3];
     int& n = s.hmet_repaired;
-    s.hmet_direct_rad = hmet_repaired_value(r.rad1 == 9999.0, r.rad1, s.hmet_last_direct[h], n);
-    s.hmet_global_rad = hmet_repaired_value(r.rad2 == 9999.0, r.rad2, s.hmet_last_global[h], n);
-    s.hmet_cloud = hmet_repaired_value(r.sky == 99.0, r.sky, s.hmet_last_cloud, n);
-    s.hmet_air_temp = hmet_repaired_value(std::lround(r.temp * 10.0) == 9999, r.temp, s.hmet_last_temp[h], n);
-    s.hmet_rel_hum = hmet_repaired_value(r.hum == 999.0, r.hum, s.hmet_last_rel_hum[h], n);
-    s.hmet_pressure = hmet_repaired_value(r.press == 9999.0, r.press, s.hmet_last_pressure, n);
-    const double whole = std::trunc(r.wind);
-    s.hmet_wind = hmet_repaired_value(whole == 99.0 || whole == 9999.0, r.wind, s.hmet_last_wind, n);
+    s.hmet_direct_rad = hmet_repaired_value(samson_missing(0, r.rad1), r.rad1, s.hmet_last_direct[h], n);
+    s.hmet_global_rad = hmet_repaired_value(samson_missing(1, r.rad2), r.rad2, s.hmet_last_global[h], n);
+    s.hmet_cloud = hmet_repaired_value(samson_missing(2, r.sky), r.sky, s.hmet_last_cloud, n);
+    s.hmet_air_temp = hmet_repaired_value(samson_missing(3, r.temp), r.temp, s.hmet_last_temp[h], n);
+    s.hmet_rel_hum = hmet_repaired_value(samson_missing(4, r.hum), r.hum, s.hmet_last_rel_hum[h], n);
+    s.hmet_pressure = hmet_repaired_value(samson_missing(5, r.press), r.press, s.hmet_last_pressure, n);
+    s.hmet_wind = hmet_repaired_value(samson_missing(6, r.wind), r.wind, s.hmet_last_wind, n);
     for (int k = 0; k < 4; ++k)
         s.hmet_first_date[k] = r.date[k];
     return 1;
@@ -279,15 +399,15 @@ bool read_orog_header(model_state& s)
     std::string line;
     std::string_view v;
     std::string word;
-    bool ok = read_raw_line(s.hmet_orog_gages_file.fp, line);
-    ok = ok && read_raw_line(s.hmet_orog_gages_file.fp, line);
+    bool ok = hmet_read_line(s.hmet_orog_gages_file.fp, line);
+    ok = ok && hmet_read_line(s.hmet_orog_gages_file.fp, line);
     if (ok) {
         v = line;
         ok = pop_token(v, word) && pop_double_strict(v, s.orog_elev_a) == num_status::ok &&
              pop_token(v, word) && pop_double_strict(v, s.orog_elev_b) == num_status::ok;
     }
     std::string third;
-    ok = ok && read_raw_line(s.hmet_orog_gages_file.fp, third);
+    ok = ok && hmet_read_line(s.hmet_orog_gages_file.fp, third);
     if (!ok) {
         std::printf("Error: the header of the orographic temperature file %s must give the two gauge "
                     "elevations on its second line\n",
@@ -302,7 +422,7 @@ bool read_orog_header(model_state& s)
 bool read_orog_line(model_state& s)
 {
     std::string line;
-    if (!read_raw_line(s.hmet_orog_gages_file.fp, line)) {
+    if (!hmet_read_line(s.hmet_orog_gages_file.fp, line)) {
         std::printf("\nHave an Issue with the Orographic Temperature!!!");
         return false;
     }
@@ -383,9 +503,75 @@ double hmet_repaired_value(bool missing, double v, double& memory, int& count)
     return v;
 }
 
+bool hmet_read_line(std::FILE* fp, std::string& line)
+{
+    if (!read_raw_line(fp, line))
+        return false;
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    return true;
+}
+
+void hmet_refuse(const model_state& s, int line, const std::string& cause)
+{
+    std::printf("Error: hydrometeorological file %s, line %d: %s.\n", s.hmet_file.name.c_str(), line,
+                cause.c_str());
+    hmet_stop_reported();
+}
+
+std::string hmet_value_fault(const hmet_value_field& f, num_status st, std::string_view text, double v)
+{
+    std::string cause = std::string("the ") + f.name;
+    if (st == num_status::empty)
+        return cause + " is missing: the line ends before it";
+    cause += " \"" + std::string(text) + "\"";
+    if (st != num_status::ok)
+        return cause + " " + num_status_text(st);
+    if (f.above ? v > f.low && v <= f.high : v >= f.low && v <= f.high)
+        return {};
+    char range[96];
+    if (f.above)
+        std::snprintf(range, sizeof range, "above %g and at most %g", f.low, f.high);
+    else
+        std::snprintf(range, sizeof range, "from %g to %g", f.low, f.high);
+    return cause + " is out of range: it must be " + range;
+}
+
+std::string hmet_date_fault(const int d[4])
+{
+    static const int month_days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    char text[128] = {};
+    if (d[1] < 1 || d[1] > 12)
+        std::snprintf(text, sizeof text, "the month %d is not 1 to 12", d[1]);
+    else if (d[2] < 1 || d[2] > month_days[d[1] - 1] + (d[1] == 2 && gregorian_leap_year(d[0]) ? 1 : 0))
+        std::snprintf(text, sizeof text, "the day %d is not a day of month %d of %d", d[2], d[1], d[0]);
+    else if (d[3] < 0 || d[3] > 24)
+        std::snprintf(text, sizeof text, "the hour %d is not 0 to 24", d[3]);
+    return text;
+}
+
+bool hmet_in_order(const model_state& s, hmet_record_order& order, const int d[4], int line)
+{
+    const double jd = julian_date(d[0], d[1], d[2], d[3], 0, 0.0);
+    // Records an hour apart differ by 1/24 day: half a minute tells them apart.
+    constexpr double same_time = 0.5 / 1440.0;
+    if (order.any && jd < order.last + same_time) {
+        char text[200];
+        std::snprintf(text, sizeof text, "the record of %d-%02d-%02d hour %d %s the record of line %d", d[0], d[1],
+                      d[2], d[3], jd > order.last - same_time ? "repeats the time of" : "comes before",
+                      order.last_line);
+        hmet_refuse(s, line, std::string(text) + "; the records must follow each other in time");
+        return false;
+    }
+    order.any = true;
+    order.last = jd;
+    order.last_line = line;
+    return true;
+}
+
 bool hmet_next_line(model_state& s, std::string& line)
 {
-    while (read_raw_line(s.hmet_file.fp, line)) {
+    while (hmet_read_line(s.hmet_file.fp, line)) {
         ++s.hmet_lines_read;
         if (!hmet_blank_line(line))
             return true;
@@ -423,13 +609,23 @@ int read_hmet_record(model_state& s)
         if (orog_hmet_on(s) && !s.hmet_ascii &&
             s.hmet_cell_temp.size() != s.num_cells && !dvector_alloc_zero(s.hmet_cell_temp, s.num_cells, "hmet_cell_temp"))
             return -1;
+        s.hmet_record_count = 0;
+        int result = 0;
         if (s.hmet_ktr)
-            return scan_ktr(s);
-        if (s.hmet_ascii)
-            return scan_hmet_grids(s);
-        if (s.hmet_surfaways)
-            return scan_ncdc(s);
-        return scan_samson(s);
+            result = scan_ktr(s);
+        else if (s.hmet_ascii)
+            result = scan_hmet_grids(s);
+        else if (s.hmet_surfaways)
+            result = scan_ncdc(s);
+        else
+            result = scan_samson(s);
+        if (!error_state.raised && s.hmet_record_count == 0) {
+            // A run without weather would end before its first hour.
+            std::printf("Error: hydrometeorological file %s holds no records.\n", s.hmet_file.name.c_str());
+            hmet_stop_reported();
+            return s.hmet_surfaways && !s.hmet_ktr && !s.hmet_ascii ? 1 : -1;
+        }
+        return result;
     }
     if (s.hmet_ascii && !s.hmet_ktr)
         return read_hmet_grids(s);

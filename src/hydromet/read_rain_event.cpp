@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/error_state.h"
+#include "core/julian.h"
 #include "core/model_state.h"
 #include "core/text_parse.h"
 #include "hydromet/precip_words.h"
@@ -26,19 +27,60 @@ int stop_event()
     return 0;
 }
 
+// The line that follows the file's own message: the file, the event and
+// what is wrong.
+void name_fault(const file_rec& rec, const model_state& s, const std::string& cause)
+{
+    std::string title = s.event_title;
+    while (!title.empty() && (title.back() == '\n' || title.back() == '\r' || title.back() == ' '))
+        title.pop_back();
+    while (!title.empty() && title.front() == ' ')
+        title.erase(0, 1);
+    std::printf("Error: precipitation file %s, event %d (\"%s\"): %s\n", rec.name.c_str(), s.event_word_count,
+                title.c_str(), cause.c_str());
+}
+
 // A refusal this reader adds to the file's own messages: the reason line
 // names what is wrong.
-int refuse_event(const model_state& s, const std::string& reason)
+int refuse_event(const file_rec& rec, const model_state& s, const std::string& reason)
 {
     std::printf("\nERROR:\n");
     std::printf("There is a problem in the precipitation input file in the EVENT titled:\n %s\n",
                 s.event_title.c_str());
     std::printf("%s\n", reason.c_str());
     std::printf("Check the precipitation input file.  TORVA exiting\n");
+    name_fault(rec, s, reason);
     return stop_event();
 }
 
-int refuse_record_types(bool more_than_one)
+// What is wrong with a data line's date (after the 1900 of two-digit years),
+// "" for a date: the month, the day of that month, the hour (24 allowed)
+// and the minute.
+std::string date_fault(const rain_period_date& d)
+{
+    static const int month_days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    char text[128] = {};
+    if (d.month < 1 || d.month > 12)
+        std::snprintf(text, sizeof text, "the month %d is not 1 to 12", d.month);
+    else if (d.day < 1 || d.day > month_days[d.month - 1] + (d.month == 2 && gregorian_leap_year(d.year) ? 1 : 0))
+        std::snprintf(text, sizeof text, "the day %d is not a day of month %d of %d", d.day, d.month, d.year);
+    else if (d.hour < 0 || d.hour > 24)
+        std::snprintf(text, sizeof text, "the hour %d is not 0 to 24", d.hour);
+    else if (d.minute < 0 || d.minute > 59)
+        std::snprintf(text, sizeof text, "the minute %d is not 0 to 59", d.minute);
+    else if (d.year < 0)
+        std::snprintf(text, sizeof text, "the year %d is below 0", d.year);
+    return text;
+}
+
+bool type_word(const std::string& w)
+{
+    return word_starts_with(w, "rada") || word_starts_with(w, "gage") || word_starts_with(w, "rate") ||
+           word_starts_with(w, "accu");
+}
+
+int refuse_record_types(const file_rec& rec, const model_state& s, bool more_than_one, int line,
+                        const std::string& word)
 {
     std::printf("\nERROR:\n");
     std::printf("\nThere is a problem in the precipitation input file.\n");
@@ -52,6 +94,10 @@ int refuse_record_types(bool more_than_one)
         std::printf("     1) RADAR\n     2) GAGES\n     3) RATES    4) ACCUM\n\n");
     }
     std::printf("Check the precipitation input file.  TORVA exiting\n");
+    name_fault(rec, s,
+               "data line no. " + std::to_string(line) + " begins with \"" + word + "\", " +
+                   (more_than_one ? std::string("a second record type in one event.")
+                                  : std::string("which is not one of RADAR, GAGES, RATES and ACCUM.")));
     return stop_event();
 }
 
@@ -96,6 +142,8 @@ int read_rain_event(file_rec& rec, model_state& s)
         std::printf("find the first event card.  Check the format of the rainfall input for event %d\n",
                     s.event_word_count);
         std::printf("file.\n\n");
+        std::printf("Error: precipitation file %s: no EVENT word within %d words.\n", rec.name.c_str(),
+                    word_search_limit);
         return stop_event();
     }
     ++s.event_word_count;
@@ -140,17 +188,18 @@ int read_rain_event(file_rec& rec, model_state& s)
         std::printf("find the NRPDS or NRGAG card for the event entitled:\n");
         std::printf("   %s\n\n", s.event_title.c_str());
         std::printf("Check the format of the rainfall input file.\n");
+        name_fault(rec, s, "no NRGAG and NRPDS cards within " + std::to_string(word_search_limit) + " words.");
         return stop_event();
     }
     if (!gauge_token.empty())
-        return refuse_event(s, "NRGAG gives \"" + gauge_token +
+        return refuse_event(rec, s, "NRGAG gives \"" + gauge_token +
                                    "\": it must give the number of rain gages, or the word FILES for radar grid "
                                    "files.");
     if (gauges == 0 || gauges < -1)
         return refuse_event(
-            s, "NRGAG must give at least one rain gage, or the word FILES for radar grid files.");
+            rec, s, "NRGAG must give at least one rain gage, or the word FILES for radar grid files.");
     if (lines < 1 || lines > max_rain_lines)
-        return refuse_event(s, "NRPDS gives \"" + lines_token + "\": it must give the number of data lines, from 1 to " +
+        return refuse_event(rec, s, "NRPDS gives \"" + lines_token + "\": it must give the number of data lines, from 1 to " +
                                    std::to_string(max_rain_lines) + ".");
     const bool radar_files = gauges == -1;
     s.num_gages = gauges;
@@ -170,6 +219,7 @@ int read_rain_event(file_rec& rec, model_state& s)
                 std::printf("Gage %d of the %d that NRGAG gives has no COORD card: \"%s\" stands in its place.\n",
                             g, gauges, w.c_str());
                 std::printf("Check rainfall input file format.\n");
+                name_fault(rec, s, "gage " + std::to_string(g) + " has no COORD card.");
                 return stop_event();
             }
             double x = 0.0, y = 0.0;
@@ -180,7 +230,7 @@ int read_rain_event(file_rec& rec, model_state& s)
             if (sy == word_status::end)
                 return -1;
             if (sy == word_status::bad)
-                return refuse_event(s, "The coordinates of gage " + std::to_string(g) + " cannot be read.");
+                return refuse_event(rec, s, "The coordinates of gage " + std::to_string(g) + " cannot be read.");
             std::string name;
             if (!in.rest_of_line(name))
                 return -1;
@@ -211,6 +261,12 @@ int read_rain_event(file_rec& rec, model_state& s)
             print_last_date(last);
             return -1;
         }
+        // A number in place of the type word: the line before ran long.
+        double as_number = 0.0;
+        if (!type_word(type) && parse_real_word(type, as_number))
+            return refuse_event(rec, s, "Data line no. " + std::to_string(l) + " begins with the number \"" + type +
+                                            "\" where its type word belongs: the line before holds more values "
+                                            "than the " + std::to_string(gauges) + " gages that NRGAG gives.");
         int* fields[5] = {&last.year, &last.month, &last.day, &last.hour, &last.minute};
         for (int* f : fields) {
             const word_status st = in.integer(*f);
@@ -219,7 +275,7 @@ int read_rain_event(file_rec& rec, model_state& s)
                 return -1;
             }
             if (st == word_status::bad)
-                return refuse_event(s, "The date on line no. " + std::to_string(l) + " cannot be read.");
+                return refuse_event(rec, s, "The date on line no. " + std::to_string(l) + " cannot be read.");
         }
 
         if (word_starts_with(type, "rada"))
@@ -232,13 +288,16 @@ int read_rain_event(file_rec& rec, model_state& s)
             s.precip_accum = 1;
         const int kinds = (s.precip_radar != 0) + s.precip_gages + s.precip_rates + s.precip_accum;
         if (kinds != 1)
-            return refuse_record_types(kinds > 1);
+            return refuse_record_types(rec, s, kinds > 1, l, type);
+
         if (radar_files && !s.precip_radar)
-            return refuse_event(s, "Radar grid files must be given on RADAR data lines.");
+            return refuse_event(rec, s, "Radar grid files must be given on RADAR data lines.");
 
         rain_period_date d = last;
-        if (d.year < 100)
+        if (d.year >= 0 && d.year < 100)
             d.year += 1900;
+        if (const std::string fault = date_fault(d); !fault.empty())
+            return refuse_event(rec, s, "On line no. " + std::to_string(l) + " " + fault + ".");
         if (l >= 2) {
             const rain_period_date& prev = s.rain_period_dates.back();
             if (date_before(d, prev)) {
@@ -255,6 +314,7 @@ int read_rain_event(file_rec& rec, model_state& s)
                     static_cast<long>(prev.hour), static_cast<long>(prev.minute));
                 std::printf("This error in your precipitation input file must be corrected before TORVA\n");
                 std::printf("can continue.  Program exiting on error.\n\n");
+                name_fault(rec, s, "data line no. " + std::to_string(l) + " is dated before the line above it.");
                 return stop_event();
             }
         }
@@ -269,6 +329,9 @@ int read_rain_event(file_rec& rec, model_state& s)
             }
             while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
                 line.pop_back();
+            if (same_time)
+                return refuse_event(rec, s, "Line no. " + std::to_string(l) + " has the date and time of the line "
+                                            "before: its radar grid would cover a period of no length.");
             if (replace_on && !replace_pairs_in_line(line))
                 return 0;
             std::string name;
@@ -289,16 +352,32 @@ int read_rain_event(file_rec& rec, model_state& s)
                 std::printf("\n ERROR: \n");
                 std::printf("\n check out gage input for precip record %d", l);
                 std::printf("\n look at gage %d \n", g);
-                return refuse_event(s, "On line no. " + std::to_string(l) + " the value \"" + word + "\" of gage " +
-                                           std::to_string(g) + " " + num_status_text(st) + ".");
+                return refuse_event(rec, s, "On line no. " + std::to_string(l) + " the value \"" + word + "\" of gage " +
+                                           std::to_string(g) + " " + num_status_text(st) +
+                                           (type_word(word) ? ": the line holds fewer values than the " +
+                                                                  std::to_string(gauges) + " gages that NRGAG gives."
+                                                            : std::string(".")));
             }
-            if (s.precip_accum && same_time) {
+            if (same_time) {
+                // A line at the time of the line before closes a period of no
+                // length: rain given for it would be lost.
                 const double before = values[values.size() - static_cast<std::size_t>(gauges)];
-                if (v != before)
-                    return refuse_event(
-                        s, "On line no. " + std::to_string(l) + " the accumulated precip. of gage " +
-                               std::to_string(g) + " differs from the previous line, which has the same date and "
-                               "time: the depth between them would fall in no time.");
+                const std::string at = "On line no. " + std::to_string(l);
+                const std::string same = ", which has the same date and time as the line before";
+                std::string lost;
+                if (s.precip_accum && v != before)
+                    lost = at + " the accumulated precip. of gage " + std::to_string(g) +
+                           " differs from the previous line, which has the same date and time: the depth between "
+                           "them would fall in no time.";
+                else if (s.precip_rates && before != 0.0)
+                    lost = "The rate of gage " + std::to_string(g) + " on line no. " + std::to_string(l - 1) +
+                           " holds until line no. " + std::to_string(l) + same +
+                           ": it would fall for no time and its rain would be lost.";
+                else if ((s.precip_gages || s.precip_radar) && v != 0.0)
+                    lost = at + " the value of gage " + std::to_string(g) + " covers the period since the line "
+                           "before" + ", which has the same date and time: its rain would fall in no time.";
+                if (!lost.empty())
+                    return refuse_event(rec, s, lost);
             }
             if (s.precip_accum && l >= 2) {
                 const double before = values[values.size() - static_cast<std::size_t>(gauges)];
@@ -317,6 +396,8 @@ int read_rain_event(file_rec& rec, model_state& s)
                     std::printf(
                         "can continue.  Accumulated precip is CUMULATIVE.  The values should increase\n");
                     std::printf("monotonically.  Program exiting on error.\n\n");
+                    name_fault(rec, s, "on data line no. " + std::to_string(l) + " the accumulation of gage " +
+                                           std::to_string(g) + " falls.");
                     return stop_event();
                 }
             }

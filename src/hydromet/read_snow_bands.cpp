@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/arrays.h"
+#include "core/check_count.h"
 #include "core/error_state.h"
 #include "core/model_state.h"
 #include "hydromet/snow_services.h"
@@ -51,6 +52,8 @@ const num_field band_fields[band_columns] = {
     {"PLWHC", 0.0, 1.0},
 };
 const num_field band_count_field = {"Number_Bands", 0.0, 1e9};
+// The bands follow the count: ten numbers and the blanks between them.
+const count_field band_rows_field = {"Number_Bands", 0, 1000000000, 19};
 
 void print_format_help(const std::string& name)
 {
@@ -74,7 +77,7 @@ void fail(model_state& s, const std::string& name)
 
 // Header: "Number_Bands:" n, then the ten column words exactly. -1 after a
 // failure already reported by the number reader, 0 for a bad word, else 1.
-int read_header(word_reader& in, const std::string& name, int& bands)
+int read_header(word_reader& in, std::FILE* in_file, const std::string& name, int& bands)
 {
     static const char* const words[band_columns] = {"Lower_Elevation",
                                                     "Upper_Elevation",
@@ -100,6 +103,8 @@ int read_header(word_reader& in, const std::string& name, int& bands)
             return -1;
         if (r == field_result::end_of_file)
             bad_word();
+        else if (!check_count(bands, band_rows_field, name, in.line(), in_file))
+            return -1;
     }
     for (const char* expected : words)
         if (!in.next(word) || word != expected)
@@ -107,8 +112,16 @@ int read_header(word_reader& in, const std::string& name, int& bands)
     return ok ? 1 : 0;
 }
 
+void refuse_band(const word_reader& in, const std::string& name, int band, const std::string& cause)
+{
+    std::printf("Error: file %s, line %d, band %d: %s.\n", name.c_str(), in.line(), band, cause.c_str());
+    error_set(err_stop);
+    report_error(error_state);
+}
+
 // The band rows: each cell strictly inside a row's elevations takes its
-// values, except those of the parameters given by card.
+// values, except those of the parameters given by card. A band's lower
+// elevation lies below its upper, and the file ends after the last band.
 void read_bands(model_state& s, word_reader& in, const std::string& name, int bands)
 {
     const int n = s.num_cells;
@@ -122,6 +135,13 @@ void read_bands(model_state& s, word_reader& in, const std::string& name, int ba
                 refuse_early_end(in, name, b, band_fields[c]);
                 return;
             }
+            if (c == 1 && !(row[0] < row[1])) {
+                char cause[160];
+                std::snprintf(cause, sizeof cause, "the Lower_Elevation %g is not below the Upper_Elevation %g", row[0],
+                              row[1]);
+                refuse_band(in, name, b, cause);
+                return;
+            }
         }
         for (int i = 1; i <= n; ++i) {
             const double z = s.ground_elev[i];
@@ -132,6 +152,11 @@ void read_bands(model_state& s, word_reader& in, const std::string& name, int ba
                     (s.*(snow_params[p].values))[i] = row[2 + p];
         }
     }
+    std::string extra;
+    if (in.next(extra))
+        refuse_band(in, name, bands + 1,
+                    "\"" + extra + "\" follows the last of the " + std::to_string(bands) +
+                        " bands that Number_Bands gives");
 }
 
 } // namespace
@@ -171,7 +196,7 @@ void read_snow_bands(model_state& s)
     }
     word_reader in(s.snow_file.fp);
     int bands = 0;
-    const int header = read_header(in, name, bands);
+    const int header = read_header(in, s.snow_file.fp, name, bands);
     if (header < 0) {
         file_rec_close(s.snow_file);
         return;

@@ -5,7 +5,9 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <vector>
 
+#include "core/check_count.h"
 #include "core/error_state.h"
 #include "core/model_state.h"
 #include "coupling/coupling_services.h"
@@ -30,17 +32,44 @@ bool table_present(const model_state& s, int flag)
     return s.mapping_table_given && s.mapping_table_flags[flag];
 }
 
-// Boundary types of the mapping table's Groundwater Boundary table.
-const num_field boundary_type_field{"groundwater boundary type", 0, 9999};
+// Groundwater boundary types: 0 and 1 ordinary aquifer cells, 2 fixed head,
+// 3 dynamic well, 4 river cell, 5 inactive, 6 static-flux well, 7 lake
+// cell, 8 head interpolated from XY points.
+const num_field boundary_type_field{"groundwater boundary type", 0, 8};
 
-// The static flux table: a count, then row, column and flux (m3 per day).
-const num_field flux_count_field{"number of entries", 0, 10000000};
+// The static flux table: a count, then row, column and flux (m3 per day),
+// each entry at least "1 1 0".
+const count_field flux_count_field{"number of entries", 0, 10000000, 5};
 const num_field flux_row_field{"row", -2147483647.0, 2147483647.0};
 const num_field flux_col_field{"column", -2147483647.0, 2147483647.0};
 const num_field flux_value_field{"flux", -1e15, 1e15};
 
-// The well-level location list: a count, then row and column pairs.
-const num_field well_count_field{"number of wells", 0, 10000000};
+// The well-level location list: a count, then row and column pairs, each
+// at least "1 1".
+const count_field well_count_field{"number of wells", 0, 10000000, 3};
+
+// Reads the count that opens a list and checks it against its range and
+// the rest of the file; false after a reported refusal.
+bool read_list_count(word_reader& in, std::FILE* fp, const std::string& name, const count_field& field, int& count)
+{
+    const num_field as_number{field.name, static_cast<double>(field.low), static_cast<double>(field.high)};
+    const field_result r = read_int_field(in, name, 0, as_number, count);
+    if (r == field_result::end_of_file)
+        refuse_early_end(in, name, 0, as_number);
+    return r == field_result::ok && check_count(count, field, name, in.line(), fp);
+}
+
+// A list holds exactly the entries its count announces.
+bool refuse_extra_entries(word_reader& in, const std::string& name, int count)
+{
+    std::string word;
+    if (!in.next(word))
+        return true;
+    std::printf("Error: file %s, line %d: \"%s\" follows the last of the %d entries the file announces.\n",
+                name.c_str(), in.line(), word.c_str(), count);
+    stop_run();
+    return false;
+}
 const num_field well_row_field{"row", 1, 2147483647.0};
 const num_field well_col_field{"column", 1, 2147483647.0};
 
@@ -58,8 +87,8 @@ bool read_boundary_types(model_state& s)
             return false;
         for (int i = 1; i <= n && i <= s.gwbound.size(); ++i) {
             const double v = types[i];
-            if (!(v >= boundary_type_field.low && v <= boundary_type_field.high)) {
-                std::printf("Error: the Groundwater Boundary table of %s gives cell %d the %s %g, outside %g to %g.\n",
+            if (!(v >= boundary_type_field.low && v <= boundary_type_field.high) || v != std::floor(v)) {
+                std::printf("Error: the Groundwater Boundary table of %s gives cell %d the %s %g, not one of %g to %g.\n",
                             s.mapping_table_name.c_str(), i, boundary_type_field.name, v, boundary_type_field.low,
                             boundary_type_field.high);
                 stop_run();
@@ -74,7 +103,23 @@ bool read_boundary_types(model_state& s)
                       text_format("reading groundwater boundary file: %s\n", s.gw_boundfile_name.c_str()));
     read_cell_ints(s, s.gw_boundary_file, s.gw_boundfile_name, s.gwbound);
     file_rec_close(s.gw_boundary_file);
-    return !error_state.raised;
+    if (error_state.raised)
+        return false;
+    for (int r = 1; r <= s.num_rows; ++r)
+        for (int c = 1; c <= s.num_cols; ++c) {
+            const int i = s.mask[r][c];
+            if (i < 1 || i > n || i > s.gwbound.size())
+                continue;
+            const int v = s.gwbound[i];
+            if (v < boundary_type_field.low || v > boundary_type_field.high) {
+                std::printf("Error: file %s, row %d, column %d (cell %d): the %s %d is not one of %g to %g.\n",
+                            s.gw_boundfile_name.c_str(), r, c, i, boundary_type_field.name, v,
+                            boundary_type_field.low, boundary_type_field.high);
+                stop_run();
+                return false;
+            }
+        }
+    return true;
 }
 
 bool read_static_flux_table(model_state& s, const std::string& name)
@@ -87,12 +132,13 @@ bool read_static_flux_table(model_state& s, const std::string& name)
     }
     word_reader in(table.fp);
     int count = 0;
-    field_result r = read_int_field(in, name, 0, flux_count_field, count);
-    if (r == field_result::end_of_file)
-        refuse_early_end(in, name, 0, flux_count_field);
-    if (r != field_result::ok)
+    if (!read_list_count(in, table.fp, name, flux_count_field, count)) {
+        file_rec_close(table);
         return false;
+    }
+    field_result r = field_result::ok;
     const double cell_area = s.gridsize * s.gridsize;
+    std::vector<int> entry_of(static_cast<std::size_t>(s.num_cells) + 1, 0); // entry that gave each cell
     for (int i = 1; i <= count; ++i) {
         int row = 0, col = 0;
         double flux = 0.0;
@@ -102,16 +148,31 @@ bool read_static_flux_table(model_state& s, const std::string& name)
                                        : read_int_field(in, name, i, *f, f == &flux_row_field ? row : col);
             if (r == field_result::end_of_file)
                 refuse_early_end(in, name, i, *f);
-            if (r != field_result::ok)
+            if (r != field_result::ok) {
+                file_rec_close(table);
                 return false;
+            }
         }
         const int cell = listed_cell_number(s, name, i, row, col);
-        if (cell == 0)
+        if (cell == 0) {
+            file_rec_close(table);
             return false;
+        }
+        int& first = entry_of[static_cast<std::size_t>(cell)];
+        if (first) {
+            std::printf("Error: file %s, line %d: entry %d gives row %d, column %d a flux again (entry %d gave it "
+                        "first).\n",
+                        name.c_str(), in.line(), i, row, col, first);
+            stop_run();
+            file_rec_close(table);
+            return false;
+        }
+        first = i;
         s.well_flux[cell] = flux / 86400.0 / cell_area;
     }
+    const bool whole = refuse_extra_entries(in, name, count);
     file_rec_close(table);
-    return true;
+    return whole;
 }
 
 bool read_wells(model_state& s)
@@ -217,11 +278,9 @@ void read_well_level_list(model_state& s)
         return;
     word_reader in(s.out_well_location_file.fp);
     int count = 0;
-    field_result r = read_int_field(in, name, 0, well_count_field, count);
-    if (r == field_result::end_of_file)
-        refuse_early_end(in, name, 0, well_count_field);
-    if (r != field_result::ok)
+    if (!read_list_count(in, s.out_well_location_file.fp, name, well_count_field, count))
         return;
+    field_result r = field_result::ok;
     if (!ivector_alloc_zero(s.well_row, count, "well_row") || !ivector_alloc_zero(s.well_column, count, "well_column"))
         return;
     for (int i = 1; i <= count; ++i) {
@@ -237,7 +296,8 @@ void read_well_level_list(model_state& s)
             return;
         }
     }
-    s.num_wells = count;
+    if (refuse_extra_entries(in, name, count))
+        s.num_wells = count;
 }
 
 } // namespace

@@ -5,9 +5,11 @@
 // other values follow. The other two lines begin with the conductivity.
 #include "subsurface/soil_tables.h"
 
+#include <cctype>
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/model_state.h"
 #include "core/text_parse.h"
@@ -18,19 +20,35 @@ namespace
 
 constexpr int description_words = 87;
 
-// The layer-1 conductivity of a first line: the first word after the id that
-// reads as a non-zero number; words of the description are passed over.
-bool first_conductivity(std::string_view& v, double& k)
+// A word that spells a number beyond the reals: nan, inf, infinity (any
+// case, signed) or one too large for a double.
+bool non_finite_number(const std::string& word)
 {
-    std::string word;
+    std::string w = word;
+    if (!w.empty() && (w[0] == '-' || w[0] == '+'))
+        w.erase(0, 1);
+    for (char& c : w)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return w == "nan" || w == "inf" || w == "infinity";
+}
+
+// The layer-1 conductivity of a first line: the first word after the id that
+// reads as a non-zero number; words of the description are passed over. A
+// word that spells a number the model cannot take (nan, inf, 1e400) is the
+// conductivity too, and is refused as such: status and word are returned.
+num_status first_conductivity(std::string_view& v, double& k, std::string& word)
+{
     for (int w = 0; w < description_words && pop_token(v, word); ++w) {
         double x = 0.0;
-        if (parse_double_strict(word, x) == num_status::ok && x != 0.0) {
+        const num_status st = parse_double_strict(word, x);
+        if (st == num_status::ok && x != 0.0) {
             k = x;
-            return true;
+            return st;
         }
+        if (st == num_status::out_of_range || (st == num_status::not_finite && non_finite_number(word)))
+            return st;
     }
-    return false;
+    return num_status::empty;
 }
 
 } // namespace
@@ -50,6 +68,7 @@ int read_multi_layer_soil_table(file_rec& table, const std::string& name, soil_t
     read_line_rec(line, table); // second count line, not used
     skip_table_headers(table);
 
+    std::vector<int> id_line(soil_type_count, 0); // where each id was given, 0: not yet
     for (int t = 1; t <= count; ++t) {
         int id = 0;
         num_status st = num_status::empty;
@@ -70,11 +89,23 @@ int read_multi_layer_soil_table(file_rec& table, const std::string& name, soil_t
             soil_table_stop(msg);
             return -1;
         }
+        if (!soil_id_first_time(id_line, id, table.line_no, file))
+            return -1;
         soil_layer_rec& rec = types.soil_layers[static_cast<std::size_t>(id)];
         double k = 0.0;
-        if (!first_conductivity(v, k)) {
+        std::string word;
+        const num_status kst = first_conductivity(v, k, word);
+        if (kst == num_status::empty) {
             std::snprintf(msg, sizeof msg,
-                          "Error: soil table %s, soil id %d, layer 1: the conductivity is missing.\n", file, id);
+                          "Error: soil table %s, line %d, soil id %d, layer 1: the conductivity is missing.\n", file,
+                          table.line_no, id);
+            soil_table_stop(msg);
+            return -1;
+        }
+        if (kst != num_status::ok) {
+            std::snprintf(msg, sizeof msg,
+                          "Error: soil table %s, line %d, soil id %d, layer 1: the conductivity \"%s\" %s.\n", file,
+                          table.line_no, id, word.c_str(), num_status_text(kst));
             soil_table_stop(msg);
             return -1;
         }

@@ -9,11 +9,13 @@
 #include "subsurface/soil_tables.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "core/check_count.h"
 #include "core/error_state.h"
 #include "core/model_state.h"
 #include "core/text_parse.h"
@@ -92,6 +94,8 @@ struct table_text {
     std::string line;
     std::string_view rest;
     bool have = false;
+    // Standalone form: where each word starts in line, and its file line.
+    std::vector<std::pair<std::size_t, int>> word_lines;
 
     // Loads the words of the next layer line (headed form) or the rest of
     // the file (standalone form, on the first call).
@@ -105,13 +109,43 @@ struct table_text {
         if (!have) {
             std::string word;
             word_reader in(table.fp);
-            while (in.next(word))
+            while (in.next(word)) {
+                word_lines.emplace_back(line.size(), in.line());
                 line += word + " ";
+            }
             rest = line;
             have = true;
         }
     }
+
+    // The file line of the next word to read (of the last line read, headed).
+    int line_no() const
+    {
+        if (headed || word_lines.empty())
+            return table.line_no;
+        const std::size_t at = static_cast<std::size_t>(rest.data() - line.data());
+        auto it = std::upper_bound(word_lines.begin(), word_lines.end(), std::make_pair(at, INT_MAX));
+        return it == word_lines.begin() ? word_lines.front().second : std::prev(it)->second;
+    }
 };
+
+// Nodes a column may have, and all columns together: the column matrices
+// (sixteen to twenty of them) are sized cells x the deepest column.
+constexpr long long max_column_nodes = 100000;
+constexpr long long max_all_nodes = 50000000;
+
+// floor(a / b) as a count that check_count can weigh (1e18 for any larger).
+long long node_quotient(double a, double b)
+{
+    const double q = std::floor(a / b);
+    return q < 1e18 ? static_cast<long long>(q) : 1000000000000000000LL;
+}
+
+bool check_nodes(long long nodes, const std::string& what, const std::string& file, int line)
+{
+    const count_field field{what.c_str(), 0, max_column_nodes, 0};
+    return check_count(nodes, field, file, line);
+}
 
 bool soil_id(table_text& t, const char* file, int index, int count, int& id)
 {
@@ -134,15 +168,17 @@ bool soil_id(table_text& t, const char* file, int index, int count, int& id)
 
 // Nodes of a cell's column below a water table: the soil's own nodes and
 // those of the aquifer between the soil's base and the aquifer bottom.
-int water_table_nodes(double aquifer, double delta_z, int num3)
+long long water_table_nodes(double aquifer, double delta_z, int num3)
 {
     if (aquifer <= 0.0)
         return num3 + 1;
     const double ratio = aquifer / delta_z;
     if (ratio < 1.0)
         return num3 + 2;
-    const double whole = std::floor(ratio);
-    return num3 + static_cast<int>(whole) + 1 + (ratio - whole >= 0.25 ? 1 : 0);
+    const long long whole = node_quotient(aquifer, delta_z);
+    if (whole >= 1000000000000000000LL)
+        return whole;
+    return num3 + whole + 1 + (ratio - static_cast<double>(whole) >= 0.25 ? 1 : 0);
 }
 
 } // namespace
@@ -154,7 +190,7 @@ int read_richards_soil_table(model_state& s, file_rec& table, int model, int hea
     char msg[512];
     const std::string name = table.name;
     const char* file = name.c_str();
-    table_text t{table, headed != 0, {}, {}, false};
+    table_text t{table, headed != 0, {}, {}, false, {}};
     int count = 0;
     if (headed) {
         count = read_num_ids(table);
@@ -184,10 +220,15 @@ int read_richards_soil_table(model_state& s, file_rec& table, int model, int hea
     const bool veg = !headed && s.long_term;
     const int fields = model == 1 ? 10 : 12;
     std::vector<char> seen(soil_type_count, 0);
+    std::vector<int> id_line(soil_type_count, 0);
     int largest = 0;
     for (int k = 1; k <= count; ++k) {
         int id = 0;
+        const int line_of_id = t.headed ? 0 : t.line_no();
         if (!soil_id(t, file, k, count, id))
+            return -1;
+        const int at = t.headed ? table.line_no : line_of_id;
+        if (!soil_id_first_time(id_line, id, at, file))
             return -1;
         soil_layer_rec& rec = s.soil_layers[static_cast<std::size_t>(id)];
         seen[static_cast<std::size_t>(id)] = 1;
@@ -224,10 +265,23 @@ int read_richards_soil_table(model_state& s, file_rec& table, int model, int hea
         if (!seen[static_cast<std::size_t>(id)])
             continue;
         const soil_layer_rec& r = s.soil_layers[static_cast<std::size_t>(id)];
-        s.num1[id] = static_cast<int>(std::floor(r.depth[0] / r.node_spacing[0]));
-        s.num2[id] = s.num1[id] + static_cast<int>(std::floor(r.depth[1] / r.node_spacing[1]));
-        s.num3[id] = s.num2[id] + static_cast<int>(std::floor(r.depth[2] / r.node_spacing[2])) + 1 -
-                     (s.water_table ? 1 : 0);
+        long long layer_nodes[3];
+        for (int L = 0; L < 3; ++L) {
+            layer_nodes[L] = node_quotient(r.depth[L], r.node_spacing[L]);
+            char what[160];
+            std::snprintf(what, sizeof what, "node count of layer %d of soil id %d (thickness %g cm / node spacing %g cm)",
+                          L + 1, id, r.depth[L], r.node_spacing[L]);
+            if (!check_nodes(layer_nodes[L], what, name, id_line[static_cast<std::size_t>(id)]))
+                return -1;
+        }
+        const long long column = layer_nodes[0] + layer_nodes[1] + layer_nodes[2] + 1 - (s.water_table ? 1 : 0);
+        char what[96];
+        std::snprintf(what, sizeof what, "node count of the column of soil id %d", id);
+        if (!check_nodes(column, what, name, id_line[static_cast<std::size_t>(id)]))
+            return -1;
+        s.num1[id] = static_cast<int>(layer_nodes[0]);
+        s.num2[id] = s.num1[id] + static_cast<int>(layer_nodes[1]);
+        s.num3[id] = static_cast<int>(column);
     }
 
     const int n = s.num_cells;
@@ -252,7 +306,14 @@ int read_richards_soil_table(model_state& s, file_rec& table, int model, int hea
         if (s.water_table && i <= s.ground_elev.size() && i <= s.bottom_elev.size()) {
             const double aquifer =
                 (s.ground_elev[i] - s.bottom_elev[i]) - (r.depth[0] + r.depth[1] + r.depth[2]) / 100.0;
-            nodes = water_table_nodes(aquifer, s.aquifer_delta_z, s.num3[type]);
+            const long long with_aquifer = water_table_nodes(aquifer, s.aquifer_delta_z, s.num3[type]);
+            char what[200];
+            std::snprintf(what, sizeof what,
+                          "node count of the column of cell %d (soil id %d over %g m of aquifer at AQUIFER_DELTA_Z %g m)",
+                          i, type, aquifer, s.aquifer_delta_z);
+            if (!check_nodes(with_aquifer + 9, what, name, id_line[static_cast<std::size_t>(type)]))
+                return -1;
+            nodes = static_cast<int>(with_aquifer);
             if (i <= s.numtot.size())
                 s.numtot[i] = nodes;
             nodes += 9;
@@ -261,6 +322,14 @@ int read_richards_soil_table(model_state& s, file_rec& table, int model, int hea
         }
         s.numcells[i] = nodes;
         most = std::max(most, nodes);
+    }
+    if (static_cast<long long>(n) * (most + 2) > max_all_nodes) {
+        std::snprintf(msg, sizeof msg,
+                      "Error: soil table %s: the Richards columns of %d cells with up to %d nodes need %lld nodes; "
+                      "the model holds at most %lld. Use a coarser node spacing.\n",
+                      file, n, most + 2, static_cast<long long>(n) * (most + 2), max_all_nodes);
+        stop(msg);
+        return -1;
     }
     return most + 2;
 }

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/error_state.h"
 #include "core/model_state.h"
@@ -65,6 +66,19 @@ bool soil_table_stop(const char* text)
     return stop(text);
 }
 
+bool soil_id_first_time(std::vector<int>& id_line, int id, int line, const char* file)
+{
+    int& first = id_line[static_cast<std::size_t>(id)];
+    if (first > 0) {
+        char msg[256];
+        std::snprintf(msg, sizeof msg, "Error: soil table %s, line %d: soil id %d is given twice (first on line %d).\n",
+                      file, line, id, first);
+        return stop(msg);
+    }
+    first = line;
+    return true;
+}
+
 bool read_soil_layer_values(std::string_view v, bool have, int first_field, int layer, int id,
                             const char* file, soil_layer_rec& rec, std::string_view* rest)
 {
@@ -111,6 +125,7 @@ bool read_soil_layer_table(file_rec& table, const std::string& name, soil_type_t
     }
     next_line(table, line); // not used
 
+    std::vector<int> id_line(soil_type_count, 0); // where each id was given, 0: not yet
     for (int t = 1; t <= count; ++t) {
         int id = 0;
         st = num_status::empty;
@@ -128,6 +143,8 @@ bool read_soil_layer_table(file_rec& table, const std::string& name, soil_type_t
                           soil_type_count - 1);
             return stop(msg);
         }
+        if (!soil_id_first_time(id_line, id, table.line_no, file))
+            return false;
         soil_layer_rec& rec = types.soil_layers[static_cast<std::size_t>(id)];
         for (int layer = 0; layer < 3; ++layer) {
             const bool have = next_line(table, line);

@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/arrays.h"
 #include "core/file_rec.h"
@@ -45,6 +46,10 @@ bool read_soil_layer_values(std::string_view values, bool have, int first_field,
                             const char* file, soil_layer_rec& rec, std::string_view* rest = nullptr);
 // Prints the message and stops the run; false.
 bool soil_table_stop(const char* text);
+// Notes that soil id was given on line (id_line has soil_type_count
+// entries, 0 for an id not seen yet); an id given before is refused naming
+// both lines (run stopped, false).
+bool soil_id_first_time(std::vector<int>& id_line, int id, int line, const char* file);
 void init_richards_columns(model_state& state);
 void read_sacramento_input(model_state& state, file_rec& file, sac_model& model);
 void read_conceptual_gw(model_state& state, file_rec& file, cgw_model& model, dvec& upslope_area);

@@ -44,7 +44,7 @@ struct HmetGrid : testing::Test {
     std::unique_ptr<model_state> s = grid(2, 2, 100.0);
     // The hour's grids, by kind; an empty one is not written.
     std::vector<double> values[hmet_grid_kinds] = {
-        {12, 5, 0, 10},      {0, 0, 0, 0},         {29.92, 29.92, 29.0, 29.0}, {50, 60, 70, 80},
+        {9, 5, 0, 10},       {0, 0, 0, 0},         {29.92, 29.92, 29.0, 29.0}, {50, 60, 70, 80},
         {68, 50, -9999, 32}, {100, 110, 120, 130}, {400, 300, 200, 100},       {}};
 
     void SetUp() override
@@ -184,6 +184,56 @@ TEST_F(HmetGrid, ASecondHourGridThatDiffersOrAMissingTemperatureGridStopsNamingT
         EXPECT_TRUE(error_state.raised);
         EXPECT_TRUE(has(printed, c.message)) << printed;
     }
+}
+
+// Stamps out of order and grid values out of their range stop the run,
+// naming the file and the cause.
+TEST_F(HmetGrid, StampsOutOfOrderAndValuesOutOfRangeStop)
+{
+    setup("2008050101\n2008050100\n");
+    EXPECT_TRUE(error_state.raised);
+    EXPECT_TRUE(has(out, ", line 2: the record of 2008-05-01 hour 0 comes before the record of line 1")) << out;
+
+    error_state_clear();
+    s = grid(2, 2, 100.0);
+    values[hmet_grid_rel_hum] = {50, 500, 70, 80};
+    write_hour("2008050100");
+    setup("2008050100\n");
+    ASSERT_FALSE(error_state.raised) << out;
+    std::string printed;
+    EXPECT_EQ(read(printed), -1);
+    EXPECT_TRUE(error_state.raised);
+    EXPECT_TRUE(has(printed, "Error: hydrometeorological grid 2008050100_RlHm.asc: row 1, column 2: the relative "
+                             "humidity (%) \"500\" is out of range: it must be from 0 to 100.\n"))
+        << printed;
+
+    error_state_clear();
+    setup("");
+    EXPECT_TRUE(error_state.raised);
+    EXPECT_TRUE(has(out, "stamps.txt holds no records.\n")) << out;
+}
+
+// Grids far from the watershed: the run goes on with the edge cells'
+// weather, and the warning names the grids, the first cell and the count.
+TEST_F(HmetGrid, GridsFarFromTheWatershedAreNamedInTheWarning)
+{
+    write_hour("2008050100");
+    for (int k = 0; k < hmet_grid_kinds; ++k)
+        if (!values[k].empty()) {
+            std::string text = esri(values[k]);
+            text.replace(text.find("xllcorner 0"), 11, "xllcorner 5000");
+            torva_test::write_file(dir.file(std::string("2008050100") + suffixes[k]), text);
+        }
+    setup("2008050100\n");
+    std::string printed;
+    ASSERT_EQ(read(printed), 1) << printed;
+    EXPECT_TRUE(has(printed, "\nERROR!! in the conversion of X coordinates in the ASCII HMET")) << printed;
+    EXPECT_TRUE(has(printed, "Warning: the hourly grids of 2008050100 (x 5000 to 5200, y 0 to 200) do not cover "
+                             "model cell 1 (row 1, column 1; centre x 50, y 150): it takes the weather of grid "
+                             "column 1, row 1, 4950 m away.\n"))
+        << printed;
+    EXPECT_TRUE(has(printed, "Warning: 4 cells of the watershed lie outside the hourly grids of 2008050100.\n"))
+        << printed;
 }
 
 TEST(HmetGridCoords, ACellFarFromItsGridCellIsWarnedAbout)

@@ -54,10 +54,10 @@ struct HmetNcdc : testing::Test {
 TEST_F(HmetNcdc, TwentyNineWindDaysAgainstThirtyTemperatureDaysStopWithTheWindMessage)
 {
     std::string text;
-    const std::vector<int> v(24, 50);
+    const std::vector<int> v(24, 50), sky(24, 505);
     for (int d = 1; d <= 30; ++d) {
         text += ncdc_line("RHUM", 1998, 6, d, v) + ncdc_line("TMPD", 1998, 6, d, v) +
-                ncdc_line("TSKC", 1998, 6, d, v);
+                ncdc_line("TSKC", 1998, 6, d, sky);
         if (d < 30)
             text += ncdc_line("WIND", 1998, 6, d, v);
     }
@@ -151,6 +151,37 @@ TEST_F(HmetNcdc, LongOrBadLinesStopTheScanNamingTheLine)
         setup(ncdc_line("RHUM", 1998, 6, 1, v) + c.line);
         EXPECT_TRUE(error_state.raised);
         EXPECT_TRUE(printed(c.message)) << out;
+    }
+}
+
+// Days out of order and values out of their range stop the scan naming the
+// file, the line and the cause.
+TEST_F(HmetNcdc, DaysOutOfOrderAndValuesOutOfRangeStopTheScan)
+{
+    const std::vector<int> v(24, 50), sky(24, 505);
+    auto day = [&](int d) {
+        return ncdc_line("RHUM", 1998, 6, d, v) + ncdc_line("TMPD", 1998, 6, d, v) +
+               ncdc_line("TSKC", 1998, 6, d, sky) + ncdc_line("WIND", 1998, 6, d, v);
+    };
+    std::vector<int> wet = v;
+    wet[5] = 500;
+    const struct {
+        std::string text;
+        std::string cause;
+    } cases[] = {
+        {day(2) + day(1), "line 5: the record of 1998-06-01 hour 0 comes before the record of line 1"},
+        {day(1) + day(2) + day(1), "line 9: the record of 1998-06-01 hour 0 comes before the record of line 5"},
+        {day(1) + ncdc_line("RHUM", 1998, 6, 2, wet),
+         "line 5: the relative humidity (%) \"500\" is out of range: it must be from 0 to 100 (columns 95-100)."},
+        {ncdc_line("RHUM", 1998, 2, 30, v), "line 1: the day 30 is not a day of month 2 of 1998."},
+        {"", "holds no records."},
+    };
+    for (const auto& c : cases) {
+        error_state_clear();
+        setup(c.text);
+        EXPECT_TRUE(error_state.raised);
+        const std::string file = "Error: hydrometeorological file " + dir.file("w.ncdc");
+        EXPECT_TRUE(printed(file + (c.text.empty() ? " " : ", ") + c.cause)) << out;
     }
 }
 

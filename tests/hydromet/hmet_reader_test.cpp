@@ -164,6 +164,46 @@ TEST_F(HmetReader, SamsonHour24IsHourZeroOfTheNextDayAndRepairsCount)
     EXPECT_EQ(read_hmet_record(*s), -1);
 }
 
+// SAMSON lines out of range or out of order are refused at the scan, naming
+// the file, the line, the field and its columns.
+TEST_F(HmetReader, SamsonRangesAndOrderAreCheckedAtTheScan)
+{
+    std::string head(60, ' ');
+    head.replace(39, 2, "40");
+    head.replace(42, 2, "30");
+    head.replace(47, 3, "105");
+    head.replace(51, 2, "15");
+    const std::string first = samson_line(98, 6, 1, 1, "0", "0", "4", "20.0", "80", "1010", "2.5");
+    const struct {
+        std::string line2;
+        const char* cause;
+    } cases[] = {
+        {samson_line(98, 6, 1, 2, "0", "0", "4", "20.0", "500", "1010", "2.5"),
+         "line 4: the relative humidity (%) \"500\" is out of range: it must be from 0 to 100 (columns 68-70)."},
+        {samson_line(98, 6, 1, 2, "0", "0", "12", "20.0", "80", "1010", "2.5"),
+         "line 4: the sky cover (tenths) \"12\" is out of range: it must be from 0 to 10 (columns 50-51)."},
+        {samson_line(98, 6, 1, 2, "0", "0", "4", "nan", "80", "1010", "2.5"),
+         "line 4: the temperature (deg C) \"nan\" is not finite (columns 56-60)."},
+        {samson_line(98, 6, 31, 2, "0", "0", "4", "20.0", "80", "1010", "2.5"),
+         "line 4: the day 31 is not a day of month 6 of 1998."},
+        {samson_line(98, 6, 1, 1, "0", "0", "4", "20.0", "80", "1010", "2.5"),
+         "line 4: the record of 1998-06-01 hour 1 repeats the time of the record of line 3"},
+        {samson_line(98, 5, 31, 24, "0", "0", "4", "20.0", "80", "1010", "2.5"),
+         "line 4: the record of 1998-06-01 hour 0 comes before the record of line 3"},
+    };
+    for (const auto& c : cases) {
+        error_state_clear();
+        use(head + "\n second header line\n" + first + c.line2, 0);
+        EXPECT_EQ(setup_and_read(), -2);
+        EXPECT_TRUE(printed("Error: hydrometeorological file " + dir.file("w.hmet") + ", " + c.cause)) << out;
+    }
+    // A header alone holds no records.
+    error_state_clear();
+    use(head + "\n second header line\n", 0);
+    EXPECT_EQ(setup_and_read(), -2);
+    EXPECT_TRUE(printed("Error: hydrometeorological file " + dir.file("w.hmet") + " holds no records.\n")) << out;
+}
+
 TEST_F(HmetReader, AsciiPetAloneIsRefusedNamingTheCard)
 {
     use("1998 6 1 13 29.92 50 5 10 68 600.0 1.0\n");

@@ -117,10 +117,11 @@ TEST_F(PrecipFile, PeriodLengthsComeFromTheDates)
     EXPECT_TRUE(printed("WARNING: you have a long delta t in your precip file\n")) << out;
 
     // Two lines with the same date: a period of no length that adds no rain,
-    // and the loading of periods goes on past it.
+    // and the loading of periods goes on past it (rain in it is refused by
+    // the reader: PrecipLeftovers).
     s = read_first_event(write("e.pre", "EVENT e\nNRGAG 1\nNRPDS 4\nCOORD 10 10 g\n"
                                         "GAGES 2000 6 1 10 0 0\nGAGES 2000 6 1 10 15 3\n"
-                                        "GAGES 2000 6 1 10 15 5\nGAGES 2000 6 1 10 30 6\n"));
+                                        "GAGES 2000 6 1 10 15 0\nGAGES 2000 6 1 10 30 6\n"));
     ASSERT_EQ(error_state.raised, 0) << out;
     EXPECT_EQ(s->rain_rows[1][2], 0.0);
     s->current_time = at(10, 0);

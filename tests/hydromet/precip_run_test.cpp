@@ -9,6 +9,7 @@
 #include "core/file_rec.h"
 #include "core/run_simulation.h"
 #include "hydromet/rain_fixture.h"
+#include "support/example_variant.h"
 #include "support/test_support.h"
 
 using namespace torva_test;
@@ -67,4 +68,71 @@ TEST_F(PrecipRun, FileWithAnErrorStopsBeforeTheTimeLoop)
         << out;
     EXPECT_FALSE(printed("Running....")) << out;
     EXPECT_FALSE(printed("elapsed time")) << out;
+}
+
+// Leftovers of the precipitation file and the radar grids, as variants of
+// examples/longterm run through the program: each stops with exit status 1
+// and a line naming the file and the cause after the file's own message.
+TEST(PrecipLeftovers, StopWithStatusOneNamingTheFileAndTheCause)
+{
+    const std::string pre = "longterm.pre";
+    const std::string head = "EVENT a day of drizzle on the third day\nNRGAG 1\n";
+    const std::string coord = "COORD 45.0 45.0 \"Gauge A\"\n";
+    const std::string named = "Error: precipitation file longterm.pre, event 1 (\"a day of drizzle on the third day\"): ";
+    // A radar grid of 2 x 2 cells with its lower-left corner and cell size.
+    auto radar = [](const char* llx, const char* lly, const char* cell) {
+        return whole_text(std::string("ncols 2\nnrows 2\nxllcorner ") + llx + "\nyllcorner " + lly +
+                          "\ncellsize " + cell + "\nNODATA_value -9999\n0 0\n0 0\n");
+    };
+    const std::string radar_event = "EVENT radar\nNRGAG FILES\nNRPDS 2\nRADAR 1998 7 3 6 0 r.asc\n"
+                                    "RADAR 1998 7 3 18 0 r.asc\n";
+    const struct {
+        const char* label;
+        file_edits edits;
+        std::string message;
+    } cases[] = {
+        // Two lines at one time: the rain between them would fall in no time.
+        {"gauge depth in no time",
+         {{pre, whole_text(head + "NRPDS 3\n" + coord +
+                           "GAGES 1998 7 3 6 0 0.0\nGAGES 1998 7 3 6 0 5.0\nGAGES 1998 7 3 18 0 24.0\n")}},
+         named + "On line no. 2 the value of gage 1 covers the period since the line before, which has the same "
+                 "date and time: its rain would fall in no time."},
+        {"rate for no time",
+         {{pre, whole_text(head + "NRPDS 3\n" + coord +
+                           "RATES 1998 7 3 6 0 2.0\nRATES 1998 7 3 6 0 1.0\nRATES 1998 7 3 18 0 0.0\n")}},
+         named + "The rate of gage 1 on line no. 1 holds until line no. 2, which has the same date and time as the "
+                 "line before: it would fall for no time and its rain would be lost."},
+        {"radar grid for no time",
+         {{pre, whole_text("EVENT radar\nNRGAG FILES\nNRPDS 2\nRADAR 1998 7 3 6 0 r.asc\n"
+                           "RADAR 1998 7 3 6 0 r.asc\n")},
+          {"r.asc", radar("0", "0", "100")}},
+         "Error: precipitation file longterm.pre, event 1 (\"radar\"): Line no. 2 has the date and time of the line "
+         "before: its radar grid would cover a period of no length."},
+        // The calendar, and values that do not match NRGAG.
+        {"month 13", {{pre, replace_text("GAGES 1998 7 3 6 0", "GAGES 1998 13 3 6 0")}},
+         named + "On line no. 1 the month 13 is not 1 to 12."},
+        {"minute 60", {{pre, replace_text("GAGES 1998 7 3 18 0 ", "GAGES 1998 7 3 18 60 ")}},
+         named + "On line no. 2 the minute 60 is not 0 to 59."},
+        {"more values than gauges", {{pre, replace_text("GAGES 1998 7 3 6 0   0.0", "GAGES 1998 7 3 6 0 0.0 1.0")}},
+         named + "Data line no. 2 begins with the number \"1.0\" where its type word belongs: the line before "
+                 "holds more values than the 1 gages that NRGAG gives."},
+        {"fewer values than gauges",
+         {{pre, whole_text("EVENT a day of drizzle on the third day\nNRGAG 2\nNRPDS 2\n" + coord +
+                           "COORD 15.0 15.0 B\nGAGES 1998 7 3 6 0 0.0\nGAGES 1998 7 3 18 0 24.0 20.0\n")}},
+         named + "On line no. 1 the value \"GAGES\" of gage 2 is not a number: the line holds fewer values than "
+                 "the 2 gages that NRGAG gives."},
+        // Radar grids that miss the watershed: the mapping's own line, then
+        // the file, the cell and the grid's extent.
+        {"radar grid far away", {{pre, whole_text(radar_event)}, {"r.asc", radar("100000", "100000", "100")}},
+         "Error: radar grid r.asc does not cover model cell 1 (row 1, column 1; centre x 15, y 75): the grid spans "
+         "x 100000 to 100200 and y 100000 to 100200"},
+        {"radar cells too small", {{pre, whole_text(radar_event)}, {"r.asc", radar("0", "0", "1e-9")}},
+         "Error: radar grid r.asc does not cover model cell 1 (row 1, column 1; centre x 15, y 75): the grid spans "
+         "x 0 to 2e-09 and y 0 to 2e-09"},
+    };
+    for (const auto& c : cases) {
+        const example_result r = run_example_variant("longterm", "longterm.prj", c.edits);
+        EXPECT_EQ(r.status, 1) << c.label << "\n" << r.output;
+        EXPECT_NE(r.output.find(c.message), std::string::npos) << c.label << "\n" << r.output;
+    }
 }

@@ -90,7 +90,11 @@ TEST_F(Radar, CellSouthOfTheRadarGridStopsWithTheMappingCode)
     testing::internal::CaptureStdout();
     EXPECT_EQ(map_cells_to_radar(dir.file("r.asc"), s->radar, s->mask), -1);
     out = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(out, "Error!! p_I=2, p_J=0\n");
+    // The message of the mapping, then the file, the cell and the grid's extent.
+    EXPECT_EQ(out, "Error!! p_I=2, p_J=0\nError: radar grid " + dir.file("r.asc") +
+                       " does not cover model cell 1 (row 1, column 1; centre x 985, y -15): the grid spans x 0 to "
+                       "2000 and y 0 to 2000 (2 columns and 2 rows of cell size 1000), so the cell falls in its row "
+                       "2, column 0 (the last are 1 and 1).\n");
     EXPECT_EQ(error_state.code, err_radar_mapping);
     EXPECT_EQ(error_state.raised, 1);
 }

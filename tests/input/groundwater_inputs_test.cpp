@@ -76,7 +76,13 @@ TEST_F(GroundwaterInputs, StaticFluxTableIsReadStrictly)
         {"1\n2 3 inf\n", "Error: file flux.tab, line 2, entry 1: the flux \"inf\" is not finite.\n"},
         {"1\n2 3.5 1\n", "Error: file flux.tab, line 2, entry 1: the column \"3.5\" is not a whole number.\n"},
         {"-1\n", "Error: file flux.tab, line 1, entry 0: the number of entries \"-1\" lies outside 0 to 1e+07.\n"},
-        {"2\n2 3 8.64\n", "Error: file flux.tab ends after line 2, before the row of entry 2.\n"},
+        {"2\n2 3 8.64\n", "Error: file flux.tab, line 1: the number of entries 2 is more than the 9 characters left "
+                         "in the file can hold.\n"},
+        {"2\n2 3 8.64\n3 ", "Error: file flux.tab ends after line 3, before the column of entry 2.\n"},
+        {"2\n2 3 8.64\n2 3 1\n", "Error: file flux.tab, line 3: entry 2 gives row 2, column 3 a flux again (entry 1 "
+                                 "gave it first).\n"},
+        {"1\n2 3 8.64\n2 4 1\n", "Error: file flux.tab, line 3: \"2\" follows the last of the 1 entries the file "
+                                 "announces.\n"},
     };
     for (const auto& c : cases) {
         file("flux.tab", c.text);
@@ -184,7 +190,13 @@ TEST_F(GroundwaterInputs, WellLevelLocations)
     ASSERT_EQ(s->num_wells, 2);
     EXPECT_EQ(s->well_row[2], 3);
     EXPECT_EQ(s->well_column[1], 2);
-    file("wl.loc", "2\n1 2\n3\n");
+    file("wl.loc", "2\n1 2\n3 \n");
     EXPECT_FALSE(load(gw_cards("GW_UNIF_HYCOND 36\nGW_WELL_LEVEL wl.out\nOUT_WELL_LOCATION wl.loc\n")));
     EXPECT_TRUE(printed("Error: file wl.loc ends after line 3, before the column of entry 2.\n")) << out;
+    // A count the rest of the file cannot hold is refused before anything is sized.
+    file("wl.loc", "5000000\n1 2\n");
+    EXPECT_FALSE(load(gw_cards("GW_UNIF_HYCOND 36\nGW_WELL_LEVEL wl.out\nOUT_WELL_LOCATION wl.loc\n")));
+    EXPECT_TRUE(printed("Error: file wl.loc, line 1: the number of wells 5000000 is more than the 4 characters "
+                        "left in the file can hold.\n"))
+        << out;
 }

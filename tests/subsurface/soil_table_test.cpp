@@ -130,6 +130,15 @@ TEST_F(SoilTable, MultiLayerSectionTakesTheFirstNonZeroNumberAfterTheId)
          "Error: soil table t.cmt, soil id 12, layer 3: the conductivity is missing.\n"},
         {"word for a number", "12 Loam 1.5 0.25 11 0.45 wet 0.1 0.05 0.2 20\n" + layer12 + layer3, -1, 0.0,
          "Error: soil table t.cmt, soil id 12, layer 1: the field capacity is not a number.\n"},
+        // A conductivity beyond the reals is the conductivity, not a word of
+        // the description (the row was refused as short, naming another field).
+        {"nan conductivity", "12 Loam nan " + rest, -1, 0.0,
+         "Error: soil table t.cmt, line 7, soil id 12, layer 1: the conductivity \"nan\" is not finite.\n"},
+        {"inf conductivity", "12 Loam -INF " + rest, -1, 0.0,
+         "Error: soil table t.cmt, line 7, soil id 12, layer 1: the conductivity \"-INF\" is not finite.\n"},
+        {"conductivity too large", "12 Loam 1e400 " + rest, -1, 0.0,
+         "Error: soil table t.cmt, line 7, soil id 12, layer 1: the conductivity \"1e400\" is out of range.\n"},
+        {"names that begin like nan and inf", "12 Nancy Inferior 1.5 " + rest, 1, 1.5, ""},
     };
     for (const section_case& c : cases) {
         error_state_clear();
