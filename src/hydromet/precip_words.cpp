@@ -15,7 +15,7 @@ bool is_space(int c)
 
 } // namespace
 
-bool word_reader::word(std::string& out, std::size_t max)
+bool precip_word_reader::word(std::string& out, std::size_t max)
 {
     out.clear();
     if (!fp_)
@@ -36,7 +36,7 @@ bool word_reader::word(std::string& out, std::size_t max)
     return true;
 }
 
-word_status word_reader::integer(int& out)
+word_status precip_word_reader::integer(int& out)
 {
     std::string w;
     if (!word(w))
@@ -44,7 +44,7 @@ word_status word_reader::integer(int& out)
     return parse_int_word(w, out) ? word_status::ok : word_status::bad;
 }
 
-word_status word_reader::real(double& out)
+word_status precip_word_reader::real(double& out)
 {
     std::string w;
     if (!word(w))
@@ -52,7 +52,7 @@ word_status word_reader::real(double& out)
     return parse_real_word(w, out) ? word_status::ok : word_status::bad;
 }
 
-bool word_reader::rest_of_line(std::string& out)
+bool precip_word_reader::rest_of_line(std::string& out)
 {
     out.clear();
     if (!fp_)

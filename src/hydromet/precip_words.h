@@ -11,10 +11,10 @@
 
 enum class word_status { ok, end, bad };
 
-class word_reader
+class precip_word_reader
 {
   public:
-    explicit word_reader(std::FILE* fp) : fp_(fp) {}
+    explicit precip_word_reader(std::FILE* fp) : fp_(fp) {}
 
     // The next word, at most max characters of it (0: the whole word); a
     // longer word is split and its rest is the next word. False at the end.

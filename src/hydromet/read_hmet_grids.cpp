@@ -101,7 +101,7 @@ void stamp_error(const model_state& s, int line, const std::string& text)
     hmet_refuse(s, line, cause);
 }
 
-bool read_header(word_reader& in, hmet_grid_header& h)
+bool read_header(precip_word_reader& in, hmet_grid_header& h)
 {
     std::string label, w;
     double reals[3] = {};
@@ -156,7 +156,7 @@ bool size_grids(model_state& s, const hmet_grid_header& h, const std::string& na
 // only read through); false after a reported error.
 bool read_grid_file(model_state& s, int kind, const std::string& name, std::FILE* fp)
 {
-    word_reader in(fp);
+    precip_word_reader in(fp);
     hmet_grid_header h;
     if (!read_header(in, h)) {
         std::printf(

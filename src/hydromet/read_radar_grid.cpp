@@ -36,7 +36,7 @@ int read_radar_grid(const std::string& name, radar_grid& r, int millimetres)
         return -1;
     }
 
-    word_reader in(rec.fp);
+    precip_word_reader in(rec.fp);
     double peak = 0.0;
     for (int i = 0; i < rows; ++i) {
         for (int j = 0; j < cols; ++j) {

@@ -127,7 +127,7 @@ int read_rain_event(file_rec& rec, model_state& s)
     s.precip_radar = s.precip_gages = s.precip_rates = s.precip_accum = 0;
     if (!rec.fp)
         return 0;
-    word_reader in(rec.fp);
+    precip_word_reader in(rec.fp);
     std::string w;
 
     // The EVENT word and the title.
