@@ -60,7 +60,8 @@ int OpenToolboxRun(int argc, char** argv, const toolbox_driver& d, toolbox_run& 
         return rc;
     if ((rc = OpenTemplateFiles(pc, run.templates)) != 0 ||
         (rc = ScanTemplateFiles(pc, run.templates)) != 0 ||
-        (rc = OpenInstructionFiles(pc, run.instructions)) != 0)
+        (rc = OpenInstructionFiles(pc, run.instructions)) != 0 ||
+        (rc = CheckInstructionFiles(pc, run.instructions)) != 0)
         return rc;
     std::remove("pest.stp");
 
@@ -78,8 +79,10 @@ int OpenToolboxRun(int argc, char** argv, const toolbox_driver& d, toolbox_run& 
     }
     ClassifyParameters(pc);
     if (ParametersCannotStart(pc))
-        return 0;
+        return 1;
     if (d.strategy && CheckGlobalStart(argc, argv, pc, d.strategy) != 0)
+        return 1;
+    if (d.check_tables && d.check_tables(pc) != 0)
         return 1;
 
     SetTieRatios(pc);
