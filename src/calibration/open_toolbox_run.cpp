@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "calibration/calib_objective.h"
 #include "calibration/global_search.h"
 #include "calibration/toolbox_run.h"
 
@@ -63,6 +64,8 @@ int OpenToolboxRun(int argc, char** argv, const toolbox_driver& d, toolbox_run& 
         (rc = OpenInstructionFiles(pc, run.instructions)) != 0 ||
         (rc = CheckInstructionFiles(pc, run.instructions)) != 0)
         return rc;
+    if (!calib_project_found(pc.project_file, "in the control file " + pc.control_file))
+        return 1;
     std::remove("pest.stp");
 
     if (pc.mode == "prediction") {
