@@ -181,9 +181,10 @@ int montecarlo::run()
         objective.write_results(group.rank, group.member, group.group_id);
     }
     if (scored == 0) {
-        std::printf("Error: none of the %d Monte Carlo runs gave a result (each model run stopped on an error or "
-                    "stored no value for a weighted observation); there is no best parameter set.\n",
-                    runs);
+        std::printf(
+            "Error: none of the %d Monte Carlo runs gave a result (each model run stopped on an error or "
+            "stored no value for a weighted observation); there is no best parameter set.\n",
+            runs);
         return 0;
     }
     return 1;

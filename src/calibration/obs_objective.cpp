@@ -210,9 +210,10 @@ int obs_objective::read(const std::string& path)
         }
         std::string extra;
         if (pop_token(rest, extra)) {
-            std::printf("Error: line %d of the observation file %s holds \"%s\" after its four numbers (peak, "
-                        "peak weight, volume, volume weight).\n",
-                        k + 1, rec.name.c_str(), extra.c_str());
+            std::printf(
+                "Error: line %d of the observation file %s holds \"%s\" after its four numbers (peak, "
+                "peak weight, volume, volume weight).\n",
+                k + 1, rec.name.c_str(), extra.c_str());
             file_rec_close(rec);
             error_state.code = err_obs_format;
             return -1;

@@ -136,26 +136,21 @@ int ScanTemplateFiles(const pest_control& pc, pest_handles& handles)
         std::string first;
         std::rewind(handles.file[k]);
         const bool read = read_raw_line(handles.file[k], first);
+        const char* fault = nullptr;
         if (!read || first.size() < 5 || (first[0] != 'p' && first[0] != 'j') || first[1] != 't' ||
-            first[2] != 'f') {
+            first[2] != 'f')
+            fault = "the header must begin \"ptf\" or \"jtf\" and give the marker as its fifth character";
+        else if (std::isspace(static_cast<unsigned char>(first[4])) ||
+                 std::isalnum(static_cast<unsigned char>(first[4])))
+            fault = "the marker, the header's fifth character, must not be a blank, a letter or a digit";
+        if (fault) {
             std::printf("\n");
             std::printf("%s is not a valid PEST template file.\n", file.c_str());
             std::printf("\n");
-            std::printf("Error in the template file %s, line 1: the header must begin \"ptf\" or \"jtf\" and "
-                        "give the marker as its fifth character.\n",
-                        file.c_str());
+            std::printf("Error in the template file %s, line 1: %s.\n", file.c_str(), fault);
             return 1;
         }
         const char marker = first[4];
-        if (std::isspace(static_cast<unsigned char>(marker)) || std::isalnum(static_cast<unsigned char>(marker))) {
-            std::printf("\n");
-            std::printf("%s is not a valid PEST template file.\n", file.c_str());
-            std::printf("\n");
-            std::printf("Error in the template file %s, line 1: the marker, the header's fifth character, must "
-                        "not be a blank, a letter or a digit.\n",
-                        file.c_str());
-            return 1;
-        }
         std::string line;
         for (int line_no = 2; read_raw_line(handles.file[k], line); ++line_no)
             if (!template_line_ok(pc, file, line_no, line, marker))

@@ -16,9 +16,10 @@ bool ParametersCannotStart(const pest_control& pc)
         std::printf("Modify the input control file and try again. \n");
         std::printf("\n");
         std::printf("\n");
-        std::printf("Error in the control file %s, parameter data: every one of its %d parameters is fixed or "
-                    "tied.\n",
-                    pc.control_file.c_str(), pc.npar);
+        std::printf(
+            "Error in the control file %s, parameter data: every one of its %d parameters is fixed or "
+            "tied.\n",
+            pc.control_file.c_str(), pc.npar);
         return true;
     }
     bool outside = false;
@@ -37,10 +38,11 @@ bool ParametersCannotStart(const pest_control& pc)
     for (int i = 1; i <= pc.npar; ++i) {
         const pest_param& p = pc.params[i];
         if (p.value < p.lower || p.value > p.upper)
-            std::printf("Error in the control file %s, parameter data, line %d: the initial value %g of parameter "
-                        "%s lies outside its bounds %g to %g.\n",
-                        pc.control_file.c_str(), p.line, natural_value(p, p.value), p.name.c_str(),
-                        natural_value(p, p.lower), natural_value(p, p.upper));
+            std::printf(
+                "Error in the control file %s, parameter data, line %d: the initial value %g of parameter "
+                "%s lies outside its bounds %g to %g.\n",
+                pc.control_file.c_str(), p.line, natural_value(p, p.value), p.name.c_str(),
+                natural_value(p, p.lower), natural_value(p, p.upper));
     }
     return true;
 }

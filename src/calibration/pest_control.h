@@ -40,7 +40,7 @@ struct pest_param {
     int frozen = 0;
     int insensitive = 0;
     double composite_sensitivity = 0.0;
-    int prefix = 0; // name begins "iw_": zero Jacobian column, no runs
+    int prefix = 0;   // name begins "iw_": zero Jacobian column, no runs
     int line = 0;     // line of the control file, for messages
     int tie_line = 0; // line of its tied-section entry
 };

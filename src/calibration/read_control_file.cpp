@@ -74,8 +74,8 @@ struct control_stream {
     std::FILE* fp = nullptr;
     std::vector<std::string> lines;
     std::vector<long> offsets; // where each line starts in the file
-    std::size_t line = 0; // index of the current line
-    std::size_t pos = 0;  // position in it
+    std::size_t line = 0;      // index of the current line
+    std::size_t pos = 0;       // position in it
     std::string section;
 
     bool fail(const std::string& what)
@@ -200,20 +200,20 @@ bool read_control_data(control_stream& cs, pest_control& pc)
            cs.count(pc.npar, "NPAR", npar_field) && cs.count(pc.nobs, "NOBS", nobs_field) &&
            cs.count(pc.npargp, "NPARGP", npargp_field) && cs.count(pc.nprior, "NPRIOR", nprior_field) &&
            cs.count(pc.nobsgp, "NOBSGP", nobsgp_field) && cs.count(pc.ntplfle, "NTPLFLE", ntplfle_field) &&
-           cs.count(pc.ninsfle, "NINSFLE", ninsfle_field) &&
-           cs.name(pc.precis, "PRECIS") && cs.name(pc.dpoint, "DPOINT") &&
-           cs.integer(pc.numcom, "NUMCOM", any_value) && cs.integer(pc.jacfile, "JACFILE", any_value) &&
-           cs.integer(pc.messfile, "MESSFILE", any_value) && cs.real(pc.lambda, "RLAMBDA1", {0.0, 1.0e300}) &&
-           cs.real(pc.rlamfac, "RLAMFAC", {0.0, 1.0e300}) && cs.real(pc.phiratsuf, "PHIRATSUF") &&
-           cs.real(pc.phiredlam, "PHIREDLAM") && cs.integer(pc.numlam, "NUMLAM", numlam_range) &&
-           cs.real(pc.relparmax, "RELPARMAX") && cs.real(pc.facparmax, "FACPARMAX") &&
-           cs.real(pc.facorig, "FACORIG") && cs.integer(pc.unused_int, "IBOUNDSTICK", any_value) &&
-           cs.real(pc.phiredswh, "PHIREDSWH") && cs.name(pc.unused_word, "item 25") &&
-           cs.integer(pc.noptmax, "NOPTMAX", noptmax_range) && cs.real(pc.phiredstp, "PHIREDSTP") &&
-           cs.integer(pc.nphistp, "NPHISTP") && cs.integer(pc.nphinored, "NPHINORED") &&
-           cs.real(pc.relparstp, "RELPARSTP") && cs.integer(pc.nrelpar, "NRELPAR") &&
-           cs.integer(pc.icov, "ICOV", any_value) && cs.integer(pc.icor, "ICOR", any_value) &&
-           cs.integer(pc.ieig, "IEIG", any_value) && cs.integer(pc.method, "method", method_range) &&
+           cs.count(pc.ninsfle, "NINSFLE", ninsfle_field) && cs.name(pc.precis, "PRECIS") &&
+           cs.name(pc.dpoint, "DPOINT") && cs.integer(pc.numcom, "NUMCOM", any_value) &&
+           cs.integer(pc.jacfile, "JACFILE", any_value) && cs.integer(pc.messfile, "MESSFILE", any_value) &&
+           cs.real(pc.lambda, "RLAMBDA1", {0.0, 1.0e300}) && cs.real(pc.rlamfac, "RLAMFAC", {0.0, 1.0e300}) &&
+           cs.real(pc.phiratsuf, "PHIRATSUF") && cs.real(pc.phiredlam, "PHIREDLAM") &&
+           cs.integer(pc.numlam, "NUMLAM", numlam_range) && cs.real(pc.relparmax, "RELPARMAX") &&
+           cs.real(pc.facparmax, "FACPARMAX") && cs.real(pc.facorig, "FACORIG") &&
+           cs.integer(pc.unused_int, "IBOUNDSTICK", any_value) && cs.real(pc.phiredswh, "PHIREDSWH") &&
+           cs.name(pc.unused_word, "item 25") && cs.integer(pc.noptmax, "NOPTMAX", noptmax_range) &&
+           cs.real(pc.phiredstp, "PHIREDSTP") && cs.integer(pc.nphistp, "NPHISTP") &&
+           cs.integer(pc.nphinored, "NPHINORED") && cs.real(pc.relparstp, "RELPARSTP") &&
+           cs.integer(pc.nrelpar, "NRELPAR") && cs.integer(pc.icov, "ICOV", any_value) &&
+           cs.integer(pc.icor, "ICOR", any_value) && cs.integer(pc.ieig, "IEIG", any_value) &&
+           cs.integer(pc.method, "method", method_range) &&
            cs.integer(pc.full_update, "full-update flag", method_range) &&
            cs.real(pc.full_update_threshold, "full-update threshold") &&
            cs.integer(pc.cyclic_columns, "cyclic column count") &&
@@ -289,10 +289,11 @@ bool matrices_fit(control_stream& cs, const pest_control& pc)
     if (jacobian <= pest_matrix_values_max && square <= pest_matrix_values_max)
         return true;
     char what[256];
-    std::snprintf(what, sizeof what,
-                  "the matrices of NOBS + NPRIOR = %lld rows and NPAR = %d columns would hold more than the %lld "
-                  "values a calibration may hold",
-                  rows, pc.npar, pest_matrix_values_max);
+    std::snprintf(
+        what, sizeof what,
+        "the matrices of NOBS + NPRIOR = %lld rows and NPAR = %d columns would hold more than the %lld "
+        "values a calibration may hold",
+        rows, pc.npar, pest_matrix_values_max);
     cs.line = 3;
     return cs.fail(what);
 }
@@ -328,8 +329,8 @@ template <class T> int find_named(const std::vector<T>& table, const std::string
 }
 
 // No two entries of a table share a name.
-template <class T> bool names_unique(control_stream& cs, const std::vector<T>& table, const char* section,
-                                     const char* kind)
+template <class T>
+bool names_unique(control_stream& cs, const std::vector<T>& table, const char* section, const char* kind)
 {
     for (std::size_t i = 2; i < table.size(); ++i) {
         const int first = find_named(table, table[i].name);
@@ -360,7 +361,8 @@ bool tables_agree(control_stream& cs, const pest_control& pc)
         const pest_param_group& g = pc.param_groups[i];
         if (!one_of(forcen_words, g.forcen))
             return fail_at(cs, "parameter groups", g.line,
-                           "FORCEN \"" + g.forcen + "\" of group " + g.name + " must be " + word_list(forcen_words));
+                           "FORCEN \"" + g.forcen + "\" of group " + g.name + " must be " +
+                               word_list(forcen_words));
         if (!one_of(dermthd_words, g.dermthd))
             return fail_at(cs, "parameter groups", g.line,
                            "DERMTHD \"" + g.dermthd + "\" of group " + g.name + " must be " +
@@ -382,7 +384,8 @@ bool tables_agree(control_stream& cs, const pest_control& pc)
         const int parent = find_named(pc.params, p.parent_name);
         if (parent == 0 || parent == i)
             return fail_at(cs, "parameter data", p.tie_line,
-                           "the tied parameter " + p.name + " names \"" + p.parent_name + "\" as its parent, " +
+                           "the tied parameter " + p.name + " names \"" + p.parent_name +
+                               "\" as its parent, " +
                                (parent == 0 ? "which is not a parameter" : "which is itself"));
     }
     for (int i = 1; i <= pc.nobs; ++i) {
@@ -408,7 +411,8 @@ bool tables_agree(control_stream& cs, const pest_control& pc)
         else if (ins.model_file == pc.control_file)
             own = "the control file";
         for (int k = 1; k <= pc.ntplfle && own.empty(); ++k)
-            if (ins.model_file == pc.templates[k].template_file || ins.model_file == pc.templates[k].model_file)
+            if (ins.model_file == pc.templates[k].template_file ||
+                ins.model_file == pc.templates[k].model_file)
                 own = "a template file or model input file";
         for (int k = 1; k <= pc.ninsfle && own.empty(); ++k)
             if (ins.model_file == pc.instructions[k].instruction_file)
@@ -467,10 +471,10 @@ int ReadControlFile(pest_control& pc, int argc, char** argv)
         pc.param_groups.assign(pc.npargp + 1, pest_param_group());
         for (int i = 1; ok && i <= pc.npargp; ++i) {
             pest_param_group& g = pc.param_groups[i];
-            ok = cs.name(g.name, "group name") && cs.set_line(g.line) && cs.name(g.increment_type, "INCTYP") &&
-                 cs.real(g.increment, "DERINC") && cs.real(g.increment_lower, "DERINCLB") &&
-                 cs.name(g.forcen, "FORCEN") && cs.real(g.increment_multiplier, "DERINCMUL") &&
-                 cs.name(g.dermthd, "DERMTHD");
+            ok = cs.name(g.name, "group name") && cs.set_line(g.line) &&
+                 cs.name(g.increment_type, "INCTYP") && cs.real(g.increment, "DERINC") &&
+                 cs.real(g.increment_lower, "DERINCLB") && cs.name(g.forcen, "FORCEN") &&
+                 cs.real(g.increment_multiplier, "DERINCMUL") && cs.name(g.dermthd, "DERMTHD");
         }
     }
     std::string list_text;
@@ -481,10 +485,10 @@ int ReadControlFile(pest_control& pc, int argc, char** argv)
         list_text = buf;
         for (int i = 1; ok && i <= pc.npar; ++i) {
             pest_param& p = pc.params[i];
-            ok = cs.name(p.name, "parameter name") && cs.set_line(p.line) && cs.name(p.transform, "PARTRANS") &&
-                 cs.name(p.change_limit, "PARCHGLIM") && cs.real(p.value, "PARVAL1") &&
-                 cs.real(p.lower, "PARLBND") && cs.real(p.upper, "PARUBND") && cs.name(p.group, "PARGP") &&
-                 cs.real(p.scale, "SCALE") && cs.real(p.offset, "OFFSET") &&
+            ok = cs.name(p.name, "parameter name") && cs.set_line(p.line) &&
+                 cs.name(p.transform, "PARTRANS") && cs.name(p.change_limit, "PARCHGLIM") &&
+                 cs.real(p.value, "PARVAL1") && cs.real(p.lower, "PARLBND") && cs.real(p.upper, "PARUBND") &&
+                 cs.name(p.group, "PARGP") && cs.real(p.scale, "SCALE") && cs.real(p.offset, "OFFSET") &&
                  cs.integer(p.dercom, "DERCOM", any_value);
             if (ok)
                 list_text += "[" + p.name + "] \"%16.8lf\"\n";
@@ -518,14 +522,15 @@ int ReadControlFile(pest_control& pc, int argc, char** argv)
     if (ok && (ok = cs.header(head, "observation groups"))) {
         pc.obs_groups.assign(pc.nobsgp + 1, pest_obs_group());
         for (int i = 1; ok && i <= pc.nobsgp; ++i)
-            ok = cs.name(pc.obs_groups[i].name, "observation group name") && cs.set_line(pc.obs_groups[i].line);
+            ok = cs.name(pc.obs_groups[i].name, "observation group name") &&
+                 cs.set_line(pc.obs_groups[i].line);
     }
     if (ok && (ok = cs.header(head, "observation data"))) {
         pc.obs.assign(pc.nobs + 1, pest_obs());
         for (int i = 1; ok && i <= pc.nobs; ++i) {
             pest_obs& o = pc.obs[i];
-            ok = cs.name(o.name, "observation name") && cs.set_line(o.line) && cs.real(o.measured, "OBSVAL") &&
-                 cs.real(o.weight, "WEIGHT") && cs.name(o.group, "OBGNME");
+            ok = cs.name(o.name, "observation name") && cs.set_line(o.line) &&
+                 cs.real(o.measured, "OBSVAL") && cs.real(o.weight, "WEIGHT") && cs.name(o.group, "OBGNME");
         }
     }
     if (ok && (ok = cs.header(head, "model command line")))
@@ -535,8 +540,8 @@ int ReadControlFile(pest_control& pc, int argc, char** argv)
         pc.templates.assign(pc.ntplfle + 1, pest_template());
         pc.instructions.assign(pc.ninsfle + 1, pest_instruction());
         for (int i = 1; ok && i <= pc.ntplfle; ++i)
-            ok = cs.name(pc.templates[i].template_file, "template file") && cs.set_line(pc.templates[i].line) &&
-                 cs.name(pc.templates[i].model_file, "model input file");
+            ok = cs.name(pc.templates[i].template_file, "template file") &&
+                 cs.set_line(pc.templates[i].line) && cs.name(pc.templates[i].model_file, "model input file");
         for (int i = 1; ok && i <= pc.ninsfle; ++i)
             ok = cs.name(pc.instructions[i].instruction_file, "instruction file") &&
                  cs.set_line(pc.instructions[i].line) &&

@@ -63,8 +63,8 @@ struct instruction_run {
     // is line 1).
     int line_at(std::size_t at) const
     {
-        return 2 + static_cast<int>(std::count(ins.begin(), ins.begin() + static_cast<long>(std::min(at, ins.size())),
-                                                '\n'));
+        return 2 + static_cast<int>(std::count(
+                       ins.begin(), ins.begin() + static_cast<long>(std::min(at, ins.size())), '\n'));
     }
 
     bool fail(const std::string& what)
@@ -308,18 +308,21 @@ char load_instructions(const pest_control& pc, int file, pest_handles& handles, 
     if (!read_raw_line(fp, header) || header.size() < 5 || (header[0] != 'p' && header[0] != 'j') ||
         header[1] != 'i' || header[2] != 'f') {
         std::printf("\n%s is not a valid PEST instruction file.\n\n", name.c_str());
-        std::printf("Error in the instruction file %s, line 1: the header must begin \"pif\" or \"jif\" and give "
-                    "the marker as its fifth character.\n",
-                    name.c_str());
+        std::printf(
+            "Error in the instruction file %s, line 1: the header must begin \"pif\" or \"jif\" and give "
+            "the marker as its fifth character.\n",
+            name.c_str());
         return 0;
     }
     const char marker = header[4];
-    if (std::isspace(static_cast<unsigned char>(marker)) || std::isalnum(static_cast<unsigned char>(marker)) ||
+    if (std::isspace(static_cast<unsigned char>(marker)) ||
+        std::isalnum(static_cast<unsigned char>(marker)) ||
         std::string("!&[]():").find(marker) != std::string::npos) {
         std::printf("\n%s is not a valid PEST instruction file.\n\n", name.c_str());
-        std::printf("Error in the instruction file %s, line 1: the marker '%c' is a blank, a letter, a digit or a "
-                    "character of the instructions.\n",
-                    name.c_str(), marker);
+        std::printf(
+            "Error in the instruction file %s, line 1: the marker '%c' is a blank, a letter, a digit or a "
+            "character of the instructions.\n",
+            name.c_str(), marker);
         return 0;
     }
     text.clear();
@@ -358,9 +361,10 @@ int CheckInstructionFiles(pest_control& pc, pest_handles& handles)
         for (const named_observation& n : run.named) {
             const int i = ObservationNamed(pc, n.name);
             if (i == 0) {
-                std::printf("Error in the instruction file %s, line %d: observation \"%s\" is not an observation "
-                            "of the control file %s.\n",
-                            pi.instruction_file.c_str(), n.line, n.name.c_str(), pc.control_file.c_str());
+                std::printf(
+                    "Error in the instruction file %s, line %d: observation \"%s\" is not an observation "
+                    "of the control file %s.\n",
+                    pi.instruction_file.c_str(), n.line, n.name.c_str(), pc.control_file.c_str());
                 return 1;
             }
             if (read_in[i] != 0) {
@@ -376,9 +380,10 @@ int CheckInstructionFiles(pest_control& pc, pest_handles& handles)
     }
     for (int i = 1; i <= pc.nobs; ++i)
         if (read_in[i] == 0) {
-            std::printf("Error in the control file %s, observation data, line %d: observation %s is read by no "
-                        "instruction file.\n",
-                        pc.control_file.c_str(), pc.obs[i].line, pc.obs[i].name.c_str());
+            std::printf(
+                "Error in the control file %s, observation data, line %d: observation %s is read by no "
+                "instruction file.\n",
+                pc.control_file.c_str(), pc.obs[i].line, pc.obs[i].name.c_str());
             return 1;
         }
     return 0;

@@ -43,8 +43,8 @@ template <class T> std::string read_number(token_reader& in, const char* what, T
     std::string token;
     char text[512];
     if (!in.next(token)) {
-        std::snprintf(text, sizeof text, "Error: the SCE input file %s ends before %s.\n", in.file.name.c_str(),
-                      what);
+        std::snprintf(text, sizeof text, "Error: the SCE input file %s ends before %s.\n",
+                      in.file.name.c_str(), what);
         return text;
     }
     num_status st;
@@ -54,8 +54,8 @@ template <class T> std::string read_number(token_reader& in, const char* what, T
         st = parse_double_strict(token, out);
     if (st == num_status::ok)
         return std::string();
-    std::snprintf(text, sizeof text, "Error: %s \"%.60s\" in the SCE input file %s %s.\n", what, token.c_str(),
-                  in.file.name.c_str(), num_status_text(st));
+    std::snprintf(text, sizeof text, "Error: %s \"%.60s\" in the SCE input file %s %s.\n", what,
+                  token.c_str(), in.file.name.c_str(), num_status_text(st));
     return text;
 }
 
@@ -139,24 +139,27 @@ int SCEIN(sce_ctx& ctx, file_rec& control)
             return -1;
         if (!(ctx.lower[k] < ctx.upper[k])) {
             std::printf("ERROR:  Lower bound is greater than upper bound for varialbe %d\n", i);
-            std::printf("Error: parameter %d of the SCE input file %s has the lower bound %g and the upper bound "
-                        "%g; the lower bound must lie below the upper.\n",
-                        i, control.name.c_str(), ctx.lower[k], ctx.upper[k]);
+            std::printf(
+                "Error: parameter %d of the SCE input file %s has the lower bound %g and the upper bound "
+                "%g; the lower bound must lie below the upper.\n",
+                i, control.name.c_str(), ctx.lower[k], ctx.upper[k]);
             return -1;
         }
         // With iniflg 1 the initial values are the first point of the search.
         if (ctx.iniflg == 1 && (ctx.initial[k] < ctx.lower[k] || ctx.initial[k] > ctx.upper[k])) {
-            std::printf("Error: the initial value %g of parameter %d in the SCE input file %s lies outside its "
-                        "bounds %g to %g (iniflg 1 starts the search from it).\n",
-                        ctx.initial[k], i, control.name.c_str(), ctx.lower[k], ctx.upper[k]);
+            std::printf(
+                "Error: the initial value %g of parameter %d in the SCE input file %s lies outside its "
+                "bounds %g to %g (iniflg 1 starts the search from it).\n",
+                ctx.initial[k], i, control.name.c_str(), ctx.lower[k], ctx.upper[k]);
             return -1;
         }
     }
     std::string extra;
     if (in.next(extra)) {
-        std::printf("Error: the SCE input file %s holds \"%.60s\" after the values of its %d parameters; nopt "
-                    "must count every parameter line.\n",
-                    control.name.c_str(), extra.c_str(), ctx.nopt);
+        std::printf(
+            "Error: the SCE input file %s holds \"%.60s\" after the values of its %d parameters; nopt "
+            "must count every parameter line.\n",
+            control.name.c_str(), extra.c_str(), ctx.nopt);
         return -1;
     }
     file_rec_close(control);
@@ -236,8 +239,9 @@ void sce_setup(sce_ctx& ctx, const std::string& control_file, const std::string&
     if (SCEIN(ctx, control) == -1)
         ctx.input_ok = 0;
     else if (sce_check_settings(ctx) == -1)
-        std::printf("Error: the number of complexes ngs %d in the SCE input file %s must lie from 1 to 1319.\n",
-                    ctx.ngs, control_file.c_str());
+        std::printf(
+            "Error: the number of complexes ngs %d in the SCE input file %s must lie from 1 to 1319.\n",
+            ctx.ngs, control_file.c_str());
     else
         ctx.input_ok = 1;
     ctx.out_open = 1;

@@ -71,7 +71,8 @@ int run_case(const std::string& example, const bad_case& c, std::string& out)
         if (!e.edit)
             fs::remove(dir.file(e.name));
         else
-            write_file(dir.file(e.name), e.edit(file_exists(dir.file(e.name)) ? read_file(dir.file(e.name)) : ""));
+            write_file(dir.file(e.name),
+                       e.edit(file_exists(dir.file(e.name)) ? read_file(dir.file(e.name)) : ""));
     }
     const int status = torva_test::run_command(
         "cd '" + dir.path() + "' && '" + torva_test::torva_exe() + "' " + c.args + " 2>&1", out);
@@ -119,16 +120,19 @@ TEST(BadCalibrationFiles, SceUaAndMonteCarloControlFiles)
         {"Monte Carlo project missing",
          {replace("mc.in", "calib.prj", "nothere.prj")},
          "-m3 mc.in",
-         {"Error: the project file \"nothere.prj\" named on line 1 of the Monte Carlo input file mc.in cannot be "
+         {"Error: the project file \"nothere.prj\" named on line 1 of the Monte Carlo input file mc.in "
+          "cannot be "
           "opened; no trial was run.\n"}},
         {"replacement list announcing 2000000000 parameters",
          {replace("calib.rpl", "1\n", "2000000000\n")},
          "-c sce.in",
-         {"Error: file calib.rpl, line 1: the number of parameters 2000000000 lies outside 0 to 1000000000.\n"}},
+         {"Error: file calib.rpl, line 1: the number of parameters 2000000000 lies outside 0 to "
+          "1000000000.\n"}},
         {"replacement list announcing more than the file holds",
          {replace("calib.rpl", "1\n", "50\n")},
          "-m3 mc.in",
-         {"Error: file calib.rpl, line 1: the number of parameters 50 is more than the 16 characters left in the "
+         {"Error: file calib.rpl, line 1: the number of parameters 50 is more than the 16 characters left in "
+          "the "
           "file can hold.\n"}},
         {"replacement list cut short",
          {replace("calib.rpl", "1\n", "2\n")},
@@ -143,7 +147,8 @@ TEST(BadCalibrationFiles, SceUaAndMonteCarloControlFiles)
         {"replacement list longer than the trial values",
          {whole("calib.rpl", "2\n[mann] \"%8.6lf\"\n[k] \"%8.6lf\"\n")},
          "-c sce.in",
-         {"Error: the replacement parameter file calib.rpl lists 2 parameters, but 1 trial values are given.\n"}},
+         {"Error: the replacement parameter file calib.rpl lists 2 parameters, but 1 trial values are "
+          "given.\n"}},
 
         // SCE-UA control file: settings, bounds and counts.
         {"word among the settings",
@@ -173,7 +178,8 @@ TEST(BadCalibrationFiles, SceUaAndMonteCarloControlFiles)
          {replace("sce.in", "0.08 0.02 0.15", "0.08 0.15 0.15")},
          "-c sce.in",
          {"ERROR:  Lower bound is greater than upper bound for varialbe 1\n",
-          "Error: parameter 1 of the SCE input file sce.in has the lower bound 0.15 and the upper bound 0.15; "
+          "Error: parameter 1 of the SCE input file sce.in has the lower bound 0.15 and the upper bound "
+          "0.15; "
           "the lower bound must lie below the upper.\n"}},
         {"initial value outside its bounds as the first point",
          {replace("sce.in", sce_settings + "0 0 0 0 0 0\n0.08", "80 3 0.001 2 0 1 1\n7 4 7 2 1 0\n0.5")},
@@ -183,7 +189,8 @@ TEST(BadCalibrationFiles, SceUaAndMonteCarloControlFiles)
         {"more parameter lines than nopt",
          {replace("sce.in", "0.08 0.02 0.15\n", "0.08 0.02 0.15\n0.5 0.1 1.0\n")},
          "-c sce.in",
-         {"Error: the SCE input file sce.in holds \"0.5\" after the values of its 1 parameters; nopt must count "
+         {"Error: the SCE input file sce.in holds \"0.5\" after the values of its 1 parameters; nopt must "
+          "count "
           "every parameter line.\n"}},
         {"control file missing", {}, "-c none.in", {"Can't open SCE input file none.in\n"}},
 
@@ -206,7 +213,8 @@ TEST(BadCalibrationFiles, SceUaAndMonteCarloControlFiles)
         {"Monte Carlo count beyond the file",
          {replace("mc.in", "calib.obs\n1\n", "calib.obs\n2000000\n")},
          "-m3 mc.in",
-         {"Error: file mc.in, line 4: the number of parameters 2000000 is more than the 10 characters left in "
+         {"Error: file mc.in, line 4: the number of parameters 2000000 is more than the 10 characters left "
+          "in "
           "the file can hold.\n",
           "Error: unable to read the input monte carlo file.\n"}},
         {"Monte Carlo bound that is a word",
@@ -257,14 +265,17 @@ TEST(BadCalibrationFiles, ToolboxAndStrategyFiles)
          "-ms case.pst",
          {"Error: file case.pst, line 5: the number of template files NTPLFLE 500000 is more than the "}},
         {"matrices beyond the stated limit",
-         {replace("case.pst", counts, "9000 12 1 0 1\n"), {"case.pst", [&](std::string t) { return t + filler; }}},
+         {replace("case.pst", counts, "9000 12 1 0 1\n"),
+          {"case.pst", [&](std::string t) { return t + filler; }}},
          "-slm case.pst",
-         {"Error in the control file case.pst, control data, line 4: the matrices of NOBS + NPRIOR = 12 rows and "
+         {"Error in the control file case.pst, control data, line 4: the matrices of NOBS + NPRIOR = 12 rows "
+          "and "
           "NPAR = 9000 columns would hold more than the 67108864 values a calibration may hold\n"}},
         {"NUMLAM beyond its limit",
          {replace("case.pst", "0.03 10\n", "0.03 1000000000\n")},
          "-slm case.pst",
-         {"Error in the control file case.pst, control data, line 6: NUMLAM \"1000000000\" is out of range: it "
+         {"Error in the control file case.pst, control data, line 6: NUMLAM \"1000000000\" is out of range: "
+          "it "
           "must lie from 0 to 10000\n"}},
         {"word for a count",
          {replace("case.pst", counts, "1 twelve 1 0 1\n")},
@@ -275,12 +286,14 @@ TEST(BadCalibrationFiles, ToolboxAndStrategyFiles)
         {"observation in an undeclared group",
          {replace("case.pst", "Q30 1.391 1.0 flows", "Q30 1.391 1.0 flowz")},
          "-slm case.pst",
-         {"Error in the control file case.pst, observation data, line 23: the group \"flowz\" of observation Q30 "
+         {"Error in the control file case.pst, observation data, line 23: the group \"flowz\" of observation "
+          "Q30 "
           "is not declared in the observation groups\n"}},
         {"parameter in an undeclared group",
          {replace("case.pst", param, "n log factor 0.1 0.01 0.5 rouge 1.0 0.0 1\n")},
          "-slm case.pst",
-         {"Error in the control file case.pst, parameter data, line 14: the group \"rouge\" of parameter n is "
+         {"Error in the control file case.pst, parameter data, line 14: the group \"rouge\" of parameter n "
+          "is "
           "not declared in the parameter groups\n"}},
         {"observation given twice",
          {replace("case.pst", "Q30 1.391", "Q25 1.391")},
@@ -294,18 +307,21 @@ TEST(BadCalibrationFiles, ToolboxAndStrategyFiles)
         {"unknown FORCEN",
          {replace("case.pst", "switch", "swich")},
          "-slm case.pst",
-         {"Error in the control file case.pst, parameter groups, line 12: FORCEN \"swich\" of group rough must "
+         {"Error in the control file case.pst, parameter groups, line 12: FORCEN \"swich\" of group rough "
+          "must "
           "be \"always_2\", \"always_3\" or \"switch\"\n"}},
         {"tied to no parameter",
          {replace("case.pst", counts, "2 12 1 0 1\n"),
           replace("case.pst", param, param + "m tied factor 0.2 0.02 1.0 rough 1.0 0.0 1\nm nn\n")},
          "-slm case.pst",
-         {"Error in the control file case.pst, parameter data, line 16: the tied parameter m names \"nn\" as its "
+         {"Error in the control file case.pst, parameter data, line 16: the tied parameter m names \"nn\" as "
+          "its "
           "parent, which is not a parameter\n"}},
         {"model output file that is the project",
          {replace("case.pst", "plane.ins plane.otl", "plane.ins plane.prj")},
          "-slm case.pst",
-         {"Error in the control file case.pst, model input/output, line 34: the model output file plane.prj is "
+         {"Error in the control file case.pst, model input/output, line 34: the model output file plane.prj "
+          "is "
           "the project file; the toolbox removes every model output file before each model run\n"}},
         {"project file missing",
          {replace("case.pst", "0.05 plane.prj", "0.05 nothere.prj")},
@@ -325,18 +341,21 @@ TEST(BadCalibrationFiles, ToolboxAndStrategyFiles)
          {replace("case.pst", param, "n fixed factor 0.1 0.01 0.5 rough 1.0 0.0 1\n")},
          "-mlsl case.pst",
          {"The number of adjustable model parameters is zero. \n",
-          "Error in the control file case.pst, parameter data: every one of its 1 parameters is fixed or tied.\n"}},
+          "Error in the control file case.pst, parameter data: every one of its 1 parameters is fixed or "
+          "tied.\n"}},
 
         // Template files.
         {"template line without its closing marker",
          {replace("plane.tpl", "#n       #", "#n       ")},
          "-slm case.pst",
-         {"Error in the template file plane.tpl, line 2: the parameter space opened at column 17 has no closing "
+         {"Error in the template file plane.tpl, line 2: the parameter space opened at column 17 has no "
+          "closing "
           "marker '#'.\n"}},
         {"template naming no parameter",
          {replace("plane.tpl", "#n       #", "#k       #")},
          "-slm case.pst",
-         {"Error in the template file plane.tpl, line 2: the parameter space at column 17 names \"k\", which is "
+         {"Error in the template file plane.tpl, line 2: the parameter space at column 17 names \"k\", which "
+          "is "
           "not a parameter of the control file.\n"}},
         {"template header",
          {replace("plane.tpl", "ptf #", "ptx #")},
@@ -348,7 +367,8 @@ TEST(BadCalibrationFiles, ToolboxAndStrategyFiles)
         {"instruction naming no observation",
          {replace("plane.ins", "!Q60!", "!Q61!")},
          "-slm case.pst",
-         {"Error in the instruction file plane.ins, line 13: observation \"Q61\" is not an observation of the "
+         {"Error in the instruction file plane.ins, line 13: observation \"Q61\" is not an observation of "
+          "the "
           "control file case.pst.\n"}},
         {"observation read by no instruction",
          {replace("plane.ins", "l1 w w !Q60!\n", "")},
@@ -364,7 +384,8 @@ TEST(BadCalibrationFiles, ToolboxAndStrategyFiles)
          {replace("plane.ins", "!Q10!", "(Q10)1:4")},
          "-ms case.pst",
          {"Semi-fixed observations are currently not supported with the calibration toolbox.\n",
-          "Error in the instruction file plane.ins, line 3: a semi-fixed observation \"(\" is not supported\n"}},
+          "Error in the instruction file plane.ins, line 3: a semi-fixed observation \"(\" is not "
+          "supported\n"}},
         {"line count that is a word",
          {replace("plane.ins", "l1 w w !Q15!", "lx w w !Q15!")},
          "-slm case.pst",
@@ -372,13 +393,17 @@ TEST(BadCalibrationFiles, ToolboxAndStrategyFiles)
         {"search text without its closing marker",
          {replace("plane.ins", "l1 w w !Q15!", "@Q15 !Q15!")},
          "-slm case.pst",
-         {"Error in the instruction file plane.ins, line 4: the closing character of a search text is missing\n"}},
+         {"Error in the instruction file plane.ins, line 4: the closing character of a search text is "
+          "missing\n"}},
         {"instruction header",
          {replace("plane.ins", "pif @", "pif")},
          "-tr case.pst",
          {"plane.ins is not a valid PEST instruction file.\n",
           "Error in the instruction file plane.ins, line 1: the header must begin \"pif\" or \"jif\""}},
-        {"instruction file missing", {removed("plane.ins")}, "-slm case.pst", {"Cannot open the instruction file plane.ins\n"}},
+        {"instruction file missing",
+         {removed("plane.ins")},
+         "-slm case.pst",
+         {"Cannot open the instruction file plane.ins\n"}},
 
         // Strategy files.
         {"pre-inversion runs beyond the stated limit",
@@ -388,12 +413,14 @@ TEST(BadCalibrationFiles, ToolboxAndStrategyFiles)
         {"MLSL tables beyond the stated limit",
          {whole("mlsl.in", "10000 0.5 2.0 0.01 Y 4711 10000 4 2 2 0.01\n")},
          "-mlsl case.pst",
-         {"Error in file mlsl.in: the MLSL tables of 100000000 samples and 4 local searches of up to 31 points "
+         {"Error in file mlsl.in: the MLSL tables of 100000000 samples and 4 local searches of up to 31 "
+          "points "
           "over 1 parameters would hold 400000248 values, more than the 67108864 a strategy may hold.\n"}},
         {"trajectory tables beyond the stated limit",
          {replace("case.pst", "\n30 0.005", "\n100000 0.005"), whole("tr.in", "Y 4711 3 1000 5 0.01\n")},
          "-tr case.pst",
-         {"Error in file tr.in: the trajectory repulsion tables of 3 samples and 1000 local searches of up to "
+         {"Error in file tr.in: the trajectory repulsion tables of 3 samples and 1000 local searches of up "
+          "to "
           "100001 points over 1 parameters would hold 200002012 values"}},
         {"strategy item that is a word",
          {whole("tr.in", "Y 4711 three 2 5 0.01\n")},

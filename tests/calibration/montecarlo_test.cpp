@@ -120,7 +120,8 @@ TEST_F(MonteCarlo, OneRunIsTheBestWhateverItsCost)
     scripted_costs = {999999.99};
     const std::string screen = run(3, "0 1\n0 1\n0 1\n", result);
     EXPECT_EQ(result, 0);
-    EXPECT_NE(screen.find("Error: none of the 3 Monte Carlo runs gave a result"), std::string::npos) << screen;
+    EXPECT_NE(screen.find("Error: none of the 3 Monte Carlo runs gave a result"), std::string::npos)
+        << screen;
     EXPECT_FALSE(torva_test::file_exists(dir.file("best.out")));
 
     scripted_costs = {999999.99, 4.0};

@@ -228,7 +228,8 @@ TEST(MlslExample, RefusalsEndWithStatusOneBeforeAnyRun)
         {"4 0.5 2.0 0.01 N 4711 3 4 2 2 0.01", "-5\n-6\n", "-mlsl case.pst",
          "The seed file RandomNumberSeeds.prn holds 2 seeds, fewer than the 4 samples to be drawn.\n"},
         {"400000 0.5 2.0 0.01 Y 4711 30000 4 2 2 0.01", nullptr, "-mlsl case.pst",
-         "Error in file mlsl.in: the MLSL tables of 12000000000 samples and 4 local searches of up to 31 points "
+         "Error in file mlsl.in: the MLSL tables of 12000000000 samples and 4 local searches of up to 31 "
+         "points "
          "over 1 parameters would hold 48000000248 values, more than the 67108864 a strategy may hold.\n"},
         {"4 0.5 2.0 0.01 Y 4711 3 4 2 2 0.01", nullptr, "-mlsl case.pst /r",
          "The restart switch /r cannot be used with MLSL: a global search cannot be resumed.\n"},

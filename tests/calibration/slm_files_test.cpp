@@ -276,8 +276,9 @@ TEST_F(SlmInstructions, NameMatchesAsWrittenLowerOrUpperCase)
     EXPECT_DOUBLE_EQ(sim(2), 2.0);
     // Qx matches neither qx nor QX here: the run stops, nothing is stored.
     EXPECT_DOUBLE_EQ(sim(3), -7.0);
-    EXPECT_EQ(screen, "Error in the instruction file out.ins, line 2, over out.txt: observation \"Qx\" is not an "
-                      "observation of the control file\n");
+    EXPECT_EQ(screen,
+              "Error in the instruction file out.ins, line 2, over out.txt: observation \"Qx\" is not an "
+              "observation of the control file\n");
 }
 
 TEST_F(SlmInstructions, FaultsStopWithAMessage)
@@ -286,10 +287,12 @@ TEST_F(SlmInstructions, FaultsStopWithAMessage)
         std::string ins, out, message;
     } cases[] = {
         {"ptf @\nl1 !Q1!\n", "1\n",
-         "\nout.ins is not a valid PEST instruction file.\n\nError in the instruction file out.ins, line 1: the "
+         "\nout.ins is not a valid PEST instruction file.\n\nError in the instruction file out.ins, line 1: "
+         "the "
          "header must begin \"pif\" or \"jif\" and give the marker as its fifth character.\n"},
         {"pif @\n@none@ !Q1!\n", "1\n2\n",
-         "Error in the instruction file out.ins, line 2, over out.txt: the search text \"none\" is not found\n"},
+         "Error in the instruction file out.ins, line 2, over out.txt: the search text \"none\" is not "
+         "found\n"},
         {"pif @\nl3 !Q1!\n", "1\n2\n",
          "Error in the instruction file out.ins, line 2, over out.txt: an 'l' item reads past the end of the "
          "output\n"},
@@ -350,9 +353,10 @@ TEST_F(SlmInstructions, FileCountsAndTemplateHeaders)
     ASSERT_EQ(OpenTemplateFiles(t, th), 0);
     testing::internal::CaptureStdout();
     EXPECT_EQ(ScanTemplateFiles(t, th), 1);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "\nb.tpl is not a valid PEST template file.\n\nError in the template file b.tpl, line 1: the header "
-              "must begin \"ptf\" or \"jtf\" and give the marker as its fifth character.\n");
+    EXPECT_EQ(
+        testing::internal::GetCapturedStdout(),
+        "\nb.tpl is not a valid PEST template file.\n\nError in the template file b.tpl, line 1: the header "
+        "must begin \"ptf\" or \"jtf\" and give the marker as its fifth character.\n");
     CloseTemplateFiles(t, th);
     std::remove("b.tpl");
     testing::internal::CaptureStdout();

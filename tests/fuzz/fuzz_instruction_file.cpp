@@ -14,7 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string text(reinterpret_cast<const char*>(data), size);
     const std::size_t nul = text.find('\0');
     torva_fuzz::write_text("f.ins", text.substr(0, nul));
-    torva_fuzz::write_text("f.out", nul == std::string::npos ? std::string("   1.0  2.0\n3.0\n") : text.substr(nul + 1));
+    torva_fuzz::write_text("f.out", nul == std::string::npos ? std::string("   1.0  2.0\n3.0\n")
+                                                             : text.substr(nul + 1));
 
     static pest_control pc = [] {
         pest_control c;
