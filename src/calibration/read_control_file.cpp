@@ -244,7 +244,8 @@ bool read_prior(control_stream& cs, pest_prior& pr)
             pr.coefficient[k] = -pr.coefficient[k];
         if (!cs.token(star, "prior \"*\"") || star != "*") {
             std::printf("Error reading prior information\n");
-            return false;
+            return cs.fail("expected \"*\" after coefficient " + std::to_string(k) + " of prior item " +
+                           pr.label + ", found \"" + star + "\"");
         }
         if (!cs.token(param, "prior parameter"))
             return false;
@@ -267,7 +268,7 @@ bool read_prior(control_stream& cs, pest_prior& pr)
     }
     if (stars == 0) {
         std::printf("Error reading prior information\n");
-        return false;
+        return cs.fail("prior item " + pr.label + " holds no term (no \"*\")");
     }
     if (!cs.real(pr.provided, "prior value") || !cs.real(pr.weight, "prior weight") ||
         !cs.name(pr.group, "prior group"))
@@ -508,7 +509,10 @@ int ReadControlFile(pest_control& pc, int argc, char** argv)
                 std::printf("\nThe log transformed parameter %s has an input value less than zero!",
                             p.name.c_str());
                 std::printf("\nProgram terminating.\n");
-                ok = false;
+                cs.section = "parameter data";
+                cs.line = static_cast<std::size_t>(p.line - 1);
+                ok = cs.fail("parameter " + p.name +
+                             " is log-transformed: its value and both bounds must lie above 0");
                 break;
             }
         }

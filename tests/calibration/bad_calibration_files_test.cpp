@@ -329,6 +329,18 @@ TEST(BadCalibrationFiles, ToolboxAndStrategyFiles)
          {"Error: the project file \"nothere.prj\" named in the control file case.pst cannot be opened; no "
           "trial was run.\n"}},
 
+        {"log-transformed parameter with a bound of 0",
+         {replace("case.pst", param, "n log factor 0.1 0.0 0.5 rough 1.0 0.0 1\n")},
+         "-slm case.pst",
+         {"\nThe log transformed parameter n has an input value less than zero!\nProgram terminating.\n",
+          "Error in the control file case.pst, parameter data, line 14: parameter n is log-transformed: its value "
+          "and both bounds must lie above 0\n"}},
+        {"prior term without its \"*\"",
+         {replace("case.pst", counts, "1 12 1 1 1\n"),
+          replace("case.pst", "* prior information\n", "* prior information\npi1 1.0 n = 0.05 1.0 flows\n")},
+         "-slm case.pst",
+         {"Error reading prior information\n", "Error in the control file case.pst, prior information, line 36: "}},
+
         // Start values.
         {"initial value outside its bounds",
          {replace("case.pst", param, "n log factor 0.6 0.01 0.5 rough 1.0 0.0 1\n")},
