@@ -28,15 +28,33 @@ bool count_matches(const std::string& replace_file, int n)
 
 bool replace_list_matches(const std::string& replace_file, int n, std::vector<std::string>* keys)
 {
-    read_replace_params(replace_file);
+    const bool read = read_replace_params(replace_file) == 0;
     if (keys) {
         keys->clear();
         for (const replace_param& p : replace_param_list)
             keys->push_back(p.key);
     }
-    const bool ok = count_matches(replace_file, n);
+    const bool ok = read && count_matches(replace_file, n);
     free_replace_params();
     return ok;
+}
+
+bool calib_project_found(const std::string& project_file, const std::string& named_in)
+{
+    file_rec rec;
+    if (!project_file.empty() && file_rec_open(rec, project_file, "r")) {
+        file_rec_close(rec);
+        return true;
+    }
+    std::printf("Error: The specified project file was not found.\n");
+    std::printf("Error: the project file \"%s\" named %s cannot be opened; no trial was run.\n",
+                project_file.c_str(), named_in.c_str());
+    return false;
+}
+
+bool calib_trial_failed(double cost)
+{
+    return cost == calib_fail_value;
 }
 
 double calib_objective(const std::string& replace_file, const std::string& project_file, const double* x,
@@ -47,8 +65,7 @@ double calib_objective(const std::string& replace_file, const std::string& proje
     run_number_prefix = 1;
     run_number = group_ctx.rank;
 
-    read_replace_params(replace_file);
-    if (!count_matches(replace_file, n)) {
+    if (read_replace_params(replace_file) != 0 || !count_matches(replace_file, n)) {
         free_replace_params();
         return objective.evaluate(absent, absent, group_ctx.rank, n, x);
     }

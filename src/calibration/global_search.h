@@ -70,6 +70,12 @@ int ReadMlslControl(const char* path, mlsl_settings& s);
 int ReadMultistartControl(const char* path, multistart_settings& s);
 int ReadTrajrepControl(const char* path, trajrep_settings& s);
 
+// 1 after a message naming the strategy's file when its tables (samples
+// with their values and phis, searches with their trajectory points) would
+// hold more values than a strategy may hold.
+int CheckStrategyTables(const char* path, const char* strategy, const pest_control& pc, double samples,
+                        double searches);
+
 // Start checks of a global strategy after the parameters are classified:
 // 1 after a message when the restart word "/r" is given (a strategy cannot
 // resume) or an adjustable parameter has equal bounds (its normalised

@@ -15,6 +15,11 @@ int mlsl_calibrate(int argc, char** argv)
     toolbox_driver d =
         GlobalStrategyDriver("Multi Level Single Linkage (MLSL)", "MLSL", "MLSL", "slm_vbq_ms2");
     d.read_strategy = [&settings] { return ReadMlslControl("mlsl.in", settings); };
+    d.check_tables = [&settings](const pest_control& pc) {
+        return CheckStrategyTables("mlsl.in", "MLSL", pc,
+                                   static_cast<double>(settings.samples) * settings.max_iterations,
+                                   settings.max_searches);
+    };
     toolbox_run run;
     bool go_on = false;
     int rc = OpenToolboxRun(argc, argv, d, run, go_on);

@@ -55,7 +55,7 @@ struct mlsl_run {
     std::vector<double> point_phi;
     int count = 0;
 
-    int drawn = 0, k = 0, c = 0, w = 0, calls_total = 0;
+    int drawn = 0, scored = 0, k = 0, c = 0, w = 0, calls_total = 0;
     int best_search = 0, searches_no_gain = 0, iterations_no_gain = 0;
     double best = marker, best_iterations = marker, iteration_best = 1e300, lambda = 0.0;
     int rc = 0;
@@ -143,6 +143,7 @@ int mlsl_run::sample_phase()
             failed[x] = 1;
             rank_phi[x] = DBL_MAX;
         } else {
+            ++scored;
             phis[x][0] = rank_phi[x] = group_sum(pc);
             for (int g = 1; g <= pc.nobsgp; ++g)
                 phis[x][g] = pc.obs_groups[g].contribution;
@@ -414,6 +415,10 @@ int mlsl_run::run()
         const int reason = end_of_iteration(phase_reason);
         if (reason != 0) {
             summary(reason);
+            if (scored == 0) {
+                std::printf("Every MLSL sample run failed; no search could start.\n");
+                return 1;
+            }
             return rc;
         }
     }

@@ -6,12 +6,17 @@
 #include <string_view>
 
 #include "calibration/calib_objective.h"
+#include "core/check_count.h"
 #include "core/proc_group.h"
 #include "core/text_parse.h"
 #include "input/replace_params.h"
 
 namespace
 {
+
+// The number of parameters sizes the bounds: each parameter's line follows
+// and holds at least one character.
+constexpr count_field mc_params_field{"number of parameters", 1, 1000000000, 1};
 
 long long calendar_seconds()
 {
@@ -63,8 +68,11 @@ void montecarlo::read_input(const std::string& input_file)
 {
     input_ok = 0;
     file_rec in;
-    if (!file_rec_open(in, input_file, "r"))
+    if (!file_rec_open(in, input_file, "r")) {
+        std::printf("Error: the Monte Carlo input file %s cannot be opened.\n", input_file.c_str());
         return;
+    }
+    input_name = in.name;
     if (!read_name(in, project_file) || !read_name(in, replace_file) || !read_name(in, obs_file)) {
         std::printf("Error: the Monte Carlo input file %s ends before its three file names.\n",
                     in.name.c_str());
@@ -84,6 +92,8 @@ void montecarlo::read_input(const std::string& input_file)
                     in.name.c_str(), st == num_status::ok ? "is below 1" : num_status_text(st));
         return;
     }
+    if (!check_count(nparams, mc_params_field, in.name, 4, in.fp))
+        return;
     const auto slots = static_cast<std::size_t>(nparams) + 1;
     pmin.assign(slots, 0.0);
     pmax.assign(slots, 0.0);
@@ -151,12 +161,17 @@ int montecarlo::run()
         std::printf("Error: the number of Monte Carlo runs must be 1 or more; %d was asked for.\n", runs);
         return 0;
     }
-    // Every sampled value needs its replacement parameter, and no more.
-    if (!replace_list_matches(replace_file, nparams, &param_keys))
+    // What every run needs is checked once, before the first: the project
+    // file, and a replacement list with one parameter per sampled value.
+    if (!calib_project_found(project_file, "on line 1 of the Monte Carlo input file " + input_name) ||
+        !replace_list_matches(replace_file, nparams, &param_keys))
         return 0;
+    int scored = 0;
     for (int k = 0; k < runs; ++k) {
         sample();
         const double cost = run_model(replace_file, project_file, samples.data(), objective, nparams, "temp");
+        if (!calib_trial_failed(cost))
+            ++scored;
         log_run(cost);
         if (k == 0 || std::fabs(best_cost) > std::fabs(cost)) {
             best_cost = cost;
@@ -164,6 +179,13 @@ int montecarlo::run()
                 best[static_cast<std::size_t>(i)] = samples[static_cast<std::size_t>(i)];
         }
         objective.write_results(group.rank, group.member, group.group_id);
+    }
+    if (scored == 0) {
+        std::printf(
+            "Error: none of the %d Monte Carlo runs gave a result (each model run stopped on an error or "
+            "stored no value for a weighted observation); there is no best parameter set.\n",
+            runs);
+        return 0;
     }
     return 1;
 }

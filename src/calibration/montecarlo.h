@@ -60,6 +60,7 @@ class montecarlo
     montecarlo_trial_fn run_model = nullptr;
 
     int obs_ok = 0;                      // the observations were read
+    std::string input_name;              // the input file as opened, for messages
     std::vector<std::string> param_keys; // replacement keys, for the log header
     mc_generator generator;
 };

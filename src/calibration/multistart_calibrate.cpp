@@ -14,6 +14,9 @@ int multistart_calibrate(int argc, char** argv)
     multistart_settings settings;
     toolbox_driver d = GlobalStrategyDriver("multistart", "Multistart", "multistart", "slm_vbq_ms1");
     d.read_strategy = [&settings] { return ReadMultistartControl("ms.in", settings); };
+    d.check_tables = [&settings](const pest_control& pc) {
+        return CheckStrategyTables("ms.in", "multistart", pc, settings.runs, 0);
+    };
     toolbox_run run;
     bool go_on = false;
     int rc = OpenToolboxRun(argc, argv, d, run, go_on);

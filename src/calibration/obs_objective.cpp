@@ -161,6 +161,7 @@ int obs_objective::read(const std::string& path)
     std::string line;
     int n = 0;
     if (!read_line_rec(line, rec)) {
+        std::printf("Error: the observation file %s is empty.\n", rec.name.c_str());
         file_rec_close(rec);
         return -1;
     }
@@ -173,6 +174,8 @@ int obs_objective::read(const std::string& path)
         return -1;
     }
     if (n <= 0) {
+        std::printf("Error: line 1 of the observation file %s gives %d entries; it must give 1 or more.\n",
+                    rec.name.c_str(), n);
         file_rec_close(rec);
         return -1;
     }
@@ -201,6 +204,16 @@ int obs_objective::read(const std::string& path)
             else
                 std::printf("Error: line %d of the observation file %s: value %d %s.\n", k + 1,
                             rec.name.c_str(), j + 1, num_status_text(s));
+            file_rec_close(rec);
+            error_state.code = err_obs_format;
+            return -1;
+        }
+        std::string extra;
+        if (pop_token(rest, extra)) {
+            std::printf(
+                "Error: line %d of the observation file %s holds \"%s\" after its four numbers (peak, "
+                "peak weight, volume, volume weight).\n",
+                k + 1, rec.name.c_str(), extra.c_str());
             file_rec_close(rec);
             error_state.code = err_obs_format;
             return -1;

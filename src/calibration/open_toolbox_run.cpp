@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "calibration/calib_objective.h"
 #include "calibration/global_search.h"
 #include "calibration/toolbox_run.h"
 
@@ -60,8 +61,11 @@ int OpenToolboxRun(int argc, char** argv, const toolbox_driver& d, toolbox_run& 
         return rc;
     if ((rc = OpenTemplateFiles(pc, run.templates)) != 0 ||
         (rc = ScanTemplateFiles(pc, run.templates)) != 0 ||
-        (rc = OpenInstructionFiles(pc, run.instructions)) != 0)
+        (rc = OpenInstructionFiles(pc, run.instructions)) != 0 ||
+        (rc = CheckInstructionFiles(pc, run.instructions)) != 0)
         return rc;
+    if (!calib_project_found(pc.project_file, "in the control file " + pc.control_file))
+        return 1;
     std::remove("pest.stp");
 
     if (pc.mode == "prediction") {
@@ -78,8 +82,10 @@ int OpenToolboxRun(int argc, char** argv, const toolbox_driver& d, toolbox_run& 
     }
     ClassifyParameters(pc);
     if (ParametersCannotStart(pc))
-        return 0;
+        return 1;
     if (d.strategy && CheckGlobalStart(argc, argv, pc, d.strategy) != 0)
+        return 1;
+    if (d.check_tables && d.check_tables(pc) != 0)
         return 1;
 
     SetTieRatios(pc);

@@ -12,6 +12,10 @@
 constexpr std::size_t pest_name_max = 99;
 // Most template files and most instruction files of one calibration.
 constexpr int pest_max_files = 25;
+// Most values one matrix of a search may hold: the Jacobian, (observations
+// + prior items) x parameters, and the parameters x parameters matrices
+// (512 MiB each).
+constexpr long long pest_matrix_values_max = 1LL << 26;
 
 struct pest_param {
     std::string name;
@@ -36,7 +40,9 @@ struct pest_param {
     int frozen = 0;
     int insensitive = 0;
     double composite_sensitivity = 0.0;
-    int prefix = 0; // name begins "iw_": zero Jacobian column, no runs
+    int prefix = 0;   // name begins "iw_": zero Jacobian column, no runs
+    int line = 0;     // line of the control file, for messages
+    int tie_line = 0; // line of its tied-section entry
 };
 
 struct pest_param_group {
@@ -47,6 +53,7 @@ struct pest_param_group {
     std::string forcen; // "always_2", "always_3" or "switch"
     double increment_multiplier = 0.0;
     std::string dermthd; // "outside_pts", "parabolic" or "best_fit"
+    int line = 0;
 };
 
 struct pest_obs {
@@ -57,11 +64,13 @@ struct pest_obs {
     std::array<double, 3> simulated{};
     double weight = 0.0;
     std::string group;
+    int line = 0;
 };
 
 struct pest_obs_group {
     std::string name;
     double contribution = 0.0; // to phi, from the last objective call
+    int line = 0;
 };
 
 struct pest_prior {
@@ -72,6 +81,7 @@ struct pest_prior {
     double provided = 0.0;
     double weight = 0.0;
     std::string group;
+    int line = 0;
 };
 
 // Prior terms beyond this count keep their coefficients only.
@@ -80,11 +90,13 @@ constexpr int pest_prior_named_terms = 10;
 struct pest_template {
     std::string template_file;
     std::string model_file;
+    int line = 0;
 };
 
 struct pest_instruction {
     std::string instruction_file;
     std::string model_file;
+    int line = 0;
 };
 
 struct pest_control {
@@ -146,6 +158,8 @@ struct pest_control {
     double wfinit = 0.0, wfmin = 0.0, wfmax = 0.0, wffac = 0.0, wftol = 0.0;
 
     int num_prefixed = 0; // adjustable parameters named "iw_..."
+
+    std::string control_file; // as opened, for messages
 };
 
 // Streams of the template and instruction files, slot k for file k.
@@ -166,6 +180,15 @@ int ScanTemplateFiles(const pest_control& pc, pest_handles& handles);
 int CloseTemplateFiles(const pest_control& pc, pest_handles& handles);
 int OpenInstructionFiles(const pest_control& pc, pest_handles& handles);
 int CloseInstructionFiles(const pest_control& pc, pest_handles& handles);
+
+// Checks every instruction file before the first model run: its header and
+// marker, the syntax of every item, and that the observations it reads are
+// observations of the control file, each read by exactly one instruction.
+// 0, or 1 after a message naming the file and line.
+int CheckInstructionFiles(pest_control& pc, pest_handles& handles);
+// The first observation whose name is `name` as written, in lower case or
+// in upper case; 0 when none is.
+int ObservationNamed(const pest_control& pc, const std::string& name);
 
 // Walks instruction file `file` (1..ninsfle) over its model output file and
 // stores each observation's value in simulated[slot]. 0, or 1 after a

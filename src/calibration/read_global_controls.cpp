@@ -27,6 +27,9 @@ struct control_item {
 };
 
 constexpr double no_limit = 1e300;
+// Samples, iterations and searches each mean model runs; their stated
+// limit lies far beyond any calibration.
+constexpr double run_limit = 1000000;
 
 int refuse(const char* path, int item, const char* name, const std::string& token, const char* what)
 {
@@ -89,7 +92,7 @@ int read_items(const char* path, std::vector<control_item> items)
             if (it.high >= no_limit)
                 std::snprintf(range, sizeof range, "must be %s %g", it.low_open ? "above" : "at least", it.low);
             else
-                std::snprintf(range, sizeof range, "must lie in %s%g, %g]", it.low_open ? "(" : "[", it.low,
+                std::snprintf(range, sizeof range, "must lie in %s%.15g, %.15g]", it.low_open ? "(" : "[", it.low,
                               it.high);
             return refuse(path, no, it.name, tok, range);
         }
@@ -111,18 +114,18 @@ int read_items(const char* path, std::vector<control_item> items)
 int ReadMlslControl(const char* path, mlsl_settings& s)
 {
     return read_items(path, {
-                                {"sample size", item_kind::integer, 1, no_limit, false, &s.samples},
+                                {"sample size", item_kind::integer, 1, run_limit, false, &s.samples},
                                 {"gamma", item_kind::real, 0, 1, false, &s.gamma},
                                 {"sigma", item_kind::real, 0, no_limit, true, &s.sigma},
                                 {"end-point distance", item_kind::real, 0, no_limit, false, &s.end_distance},
                                 {"seed choice", item_kind::choice, 0, 0, false, &s.choice},
                                 {"seed", item_kind::seed, 0, 0, false, &s.seed},
-                                {"maximum MLSL iterations", item_kind::integer, 1, no_limit, false,
+                                {"maximum MLSL iterations", item_kind::integer, 1, run_limit, false,
                                  &s.max_iterations},
-                                {"maximum local searches", item_kind::integer, 1, no_limit, false, &s.max_searches},
-                                {"maximum local searches without improvement", item_kind::integer, 0, no_limit,
+                                {"maximum local searches", item_kind::integer, 1, run_limit, false, &s.max_searches},
+                                {"maximum local searches without improvement", item_kind::integer, 0, run_limit,
                                  false, &s.max_searches_no_gain},
-                                {"maximum MLSL iterations without improvement", item_kind::integer, 0, no_limit,
+                                {"maximum MLSL iterations without improvement", item_kind::integer, 0, run_limit,
                                  false, &s.max_iterations_no_gain},
                                 {"negligible fraction", item_kind::real, 0, 1, false, &s.negligible},
                             });
@@ -132,7 +135,7 @@ int ReadMultistartControl(const char* path, multistart_settings& s)
 {
     return read_items(path, {
                                 {"seed", item_kind::seed, 0, 0, false, &s.seed},
-                                {"pre-inversion runs", item_kind::integer, 0, no_limit, false, &s.runs},
+                                {"pre-inversion runs", item_kind::integer, 0, run_limit, false, &s.runs},
                             });
 }
 
@@ -141,12 +144,28 @@ int ReadTrajrepControl(const char* path, trajrep_settings& s)
     return read_items(path, {
                                 {"seed choice", item_kind::choice, 0, 0, false, &s.choice},
                                 {"seed", item_kind::seed, 0, 0, false, &s.seed},
-                                {"pre-inversion runs", item_kind::integer, 1, no_limit, false, &s.runs},
-                                {"maximum inversions", item_kind::integer, 1, no_limit, false, &s.max_inversions},
-                                {"runs without improvement", item_kind::integer, 0, no_limit, false,
+                                {"pre-inversion runs", item_kind::integer, 1, run_limit, false, &s.runs},
+                                {"maximum inversions", item_kind::integer, 1, run_limit, false, &s.max_inversions},
+                                {"runs without improvement", item_kind::integer, 0, run_limit, false,
                                  &s.runs_no_gain},
                                 {"negligible fraction", item_kind::real, 0, 1, false, &s.negligible},
                             });
+}
+
+int CheckStrategyTables(const char* path, const char* strategy, const pest_control& pc, double samples,
+                        double searches)
+{
+    // Per sample: its parameter values, phi and the group contributions;
+    // per search: its start point and up to NOPTMAX iterates.
+    const double per_search = (pc.noptmax > 0 ? pc.noptmax : 0) + 1.0;
+    const double values =
+        samples * (pc.npar + 1.0 + pc.nobsgp + 1.0) + searches * per_search * (pc.npar + 1.0);
+    if (values <= static_cast<double>(pest_matrix_values_max))
+        return 0;
+    std::printf("Error in file %s: the %s tables of %.0f samples and %.0f local searches of up to %.0f points "
+                "over %d parameters would hold %.0f values, more than the %lld a strategy may hold.\n",
+                path, strategy, samples, searches, per_search, pc.npar, values, pest_matrix_values_max);
+    return 1;
 }
 
 int CheckGlobalStart(int argc, char** argv, const pest_control& pc, const char* strategy)

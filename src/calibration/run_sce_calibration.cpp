@@ -16,12 +16,22 @@ int run_sce_calibration(proc_group& /*group*/, const std::string& control_file)
                     ctx.obs_file.c_str());
         return 1;
     }
-    // Every trial value needs its replacement parameter, and no more.
-    if (ctx.input_ok && !replace_list_matches(ctx.replace_file, ctx.nopt))
+    // What every trial needs is checked once, before the first: the project
+    // file, and a replacement list with one parameter per trial value.
+    if (ctx.input_ok &&
+        (!calib_project_found(ctx.project_file, "on line 1 of the SCE input file " + control_file) ||
+         !replace_list_matches(ctx.replace_file, ctx.nopt)))
         ctx.input_ok = 0;
     const int r = SCEUA(ctx);
     if (r <= 0) {
         std::printf("Error: unable to successfully run the SCE method\n");
+        return 1;
+    }
+    if (ctx.trials_scored == 0) {
+        std::printf(
+            "Error: none of the %d trials of the SCE calibration gave a result (each model run stopped on "
+            "an error or stored no value for a weighted observation); there is no best parameter set.\n",
+            r);
         return 1;
     }
     const std::vector<double> best = ctx.bestx;

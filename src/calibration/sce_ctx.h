@@ -51,6 +51,7 @@ struct sce_ctx {
     uniform_table table;   // shuffle table of the search's generator
     int normal_cached = 0; // a polar-method deviate is waiting
     double normal_value = 0.0;
+    int trials_scored = 0; // trials whose run gave a cost (calib_trial_failed false)
 };
 
 // Reads the control file, checks the settings and opens the output file;

@@ -11,5 +11,7 @@ double sce_evaluate(sce_ctx& ctx, const double* x)
     const double cost =
         calib_objective(ctx.replace_file, ctx.project_file, x, ctx.objective, ctx.nopt, "temp");
     ctx.objective.write_results(group_ctx.rank, group_ctx.member, group_ctx.group_id);
+    if (!calib_trial_failed(cost))
+        ++ctx.trials_scored;
     return std::fabs(cost);
 }

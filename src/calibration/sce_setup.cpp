@@ -36,13 +36,16 @@ struct token_reader {
     }
 };
 
-// Reads one number; prints what is wrong (naming the setting) on failure.
-template <class T> bool read_number(token_reader& in, const char* what, T& out)
+// Reads one number; on failure returns what is wrong, naming the setting
+// and the file (empty when the number was read).
+template <class T> std::string read_number(token_reader& in, const char* what, T& out)
 {
     std::string token;
+    char text[512];
     if (!in.next(token)) {
-        std::printf("Error: the SCE input file %s ends before %s.\n", in.file.name.c_str(), what);
-        return false;
+        std::snprintf(text, sizeof text, "Error: the SCE input file %s ends before %s.\n",
+                      in.file.name.c_str(), what);
+        return text;
     }
     num_status st;
     if constexpr (std::is_same_v<T, int>)
@@ -50,10 +53,18 @@ template <class T> bool read_number(token_reader& in, const char* what, T& out)
     else
         st = parse_double_strict(token, out);
     if (st == num_status::ok)
-        return true;
-    std::printf("Error: %s \"%s\" in the SCE input file %s %s.\n", what, token.c_str(), in.file.name.c_str(),
-                num_status_text(st));
-    return false;
+        return std::string();
+    std::snprintf(text, sizeof text, "Error: %s \"%.60s\" in the SCE input file %s %s.\n", what,
+                  token.c_str(), in.file.name.c_str(), num_status_text(st));
+    return text;
+}
+
+// The same, printing the fault; false when there was one.
+template <class T> bool read_or_say(token_reader& in, const char* what, T& out)
+{
+    const std::string fault = read_number(in, what, out);
+    std::fputs(fault.c_str(), stdout);
+    return fault.empty();
 }
 
 // The first token of a name line.
@@ -82,10 +93,11 @@ int SCEIN(sce_ctx& ctx, file_rec& control)
     ctx.ideflt = 0;
     int* const ints[7] = {&ctx.maxn, &ctx.kstop, nullptr, &ctx.ngs, &ctx.iseed, &ctx.ideflt, &ctx.nopt};
     for (int k = 0; k < 7; ++k) {
-        const bool ok = ints[k] ? read_number(in, settings_names[k], *ints[k])
-                                : read_number(in, settings_names[k], ctx.pcento);
-        if (!ok) {
+        const std::string fault = ints[k] ? read_number(in, settings_names[k], *ints[k])
+                                          : read_number(in, settings_names[k], ctx.pcento);
+        if (!fault.empty()) {
             std::printf("Error in your input file. The first line must have 7 parameters.\n");
+            std::fputs(fault.c_str(), stdout);
             return -1;
         }
     }
@@ -108,7 +120,7 @@ int SCEIN(sce_ctx& ctx, file_rec& control)
 
     int options[6] = {};
     for (int k = 0; k < 6; ++k)
-        if (!read_number(in, option_names[k], options[k]))
+        if (!read_or_say(in, option_names[k], options[k]))
             return -1;
     if (ctx.ideflt == 1) {
         ctx.npg = options[0];
@@ -122,13 +134,33 @@ int SCEIN(sce_ctx& ctx, file_rec& control)
         const auto k = static_cast<std::size_t>(i);
         char what[64];
         std::snprintf(what, sizeof what, "the values of parameter %d", i);
-        if (!read_number(in, what, ctx.initial[k]) || !read_number(in, what, ctx.lower[k]) ||
-            !read_number(in, what, ctx.upper[k]))
+        if (!read_or_say(in, what, ctx.initial[k]) || !read_or_say(in, what, ctx.lower[k]) ||
+            !read_or_say(in, what, ctx.upper[k]))
             return -1;
         if (!(ctx.lower[k] < ctx.upper[k])) {
             std::printf("ERROR:  Lower bound is greater than upper bound for varialbe %d\n", i);
+            std::printf(
+                "Error: parameter %d of the SCE input file %s has the lower bound %g and the upper bound "
+                "%g; the lower bound must lie below the upper.\n",
+                i, control.name.c_str(), ctx.lower[k], ctx.upper[k]);
             return -1;
         }
+        // With iniflg 1 the initial values are the first point of the search.
+        if (ctx.iniflg == 1 && (ctx.initial[k] < ctx.lower[k] || ctx.initial[k] > ctx.upper[k])) {
+            std::printf(
+                "Error: the initial value %g of parameter %d in the SCE input file %s lies outside its "
+                "bounds %g to %g (iniflg 1 starts the search from it).\n",
+                ctx.initial[k], i, control.name.c_str(), ctx.lower[k], ctx.upper[k]);
+            return -1;
+        }
+    }
+    std::string extra;
+    if (in.next(extra)) {
+        std::printf(
+            "Error: the SCE input file %s holds \"%.60s\" after the values of its %d parameters; nopt "
+            "must count every parameter line.\n",
+            control.name.c_str(), extra.c_str(), ctx.nopt);
+        return -1;
     }
     file_rec_close(control);
     return 0;
@@ -206,8 +238,12 @@ void sce_setup(sce_ctx& ctx, const std::string& control_file, const std::string&
     }
     if (SCEIN(ctx, control) == -1)
         ctx.input_ok = 0;
+    else if (sce_check_settings(ctx) == -1)
+        std::printf(
+            "Error: the number of complexes ngs %d in the SCE input file %s must lie from 1 to 1319.\n",
+            ctx.ngs, control_file.c_str());
     else
-        ctx.input_ok = sce_check_settings(ctx) == -1 ? 0 : 1;
+        ctx.input_ok = 1;
     ctx.out_open = 1;
     if (!file_rec_open(ctx.out_file, output_file, "w")) {
         std::printf("Can't open output file %s\n", output_file.c_str());

@@ -22,6 +22,9 @@ struct toolbox_driver {
     // Reads the strategy's own control file right after the banner, so that
     // a missing or bad one stops before any file is written; 0 to go on.
     std::function<int()> read_strategy;
+    // Checks the strategy's tables against the control file's counts before
+    // any model run; 0 to go on.
+    std::function<int(const pest_control&)> check_tables;
 };
 
 // The texts of a global strategy: the method's name in the banner's first

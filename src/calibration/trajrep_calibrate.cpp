@@ -15,6 +15,10 @@ int trajrep_calibrate(int argc, char** argv)
     toolbox_driver d = GlobalStrategyDriver("trajectory repulsion", "Trajectory repulsion",
                                             "trajectory repulsion", "slm_vbq_ms2");
     d.read_strategy = [&settings] { return ReadTrajrepControl("tr.in", settings); };
+    d.check_tables = [&settings](const pest_control& pc) {
+        return CheckStrategyTables("tr.in", "trajectory repulsion", pc, settings.runs,
+                                   settings.max_inversions);
+    };
     toolbox_run run;
     bool go_on = false;
     int rc = OpenToolboxRun(argc, argv, d, run, go_on);

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "core/check_count.h"
 #include "core/error_state.h"
 #include "core/file_rec.h"
 #include "input/card_table.h"
@@ -24,29 +25,27 @@ bool read_plain_line(std::FILE* f, std::string& line)
     return any;
 }
 
+// The count of the list file sizes the list: it is checked against the
+// characters left after it, each declaration taking at least four ("[]%d").
+constexpr count_field list_count_field{"number of parameters", 0, 1000000000, 4};
+
 // The count line of the list file: a decimal integer after optional white
-// space; the white space after it (empty lines included) is skipped.
-bool read_count(std::FILE* f, int& n)
+// space, ending at white space or the end of the file; the white space
+// after it (empty lines included) is skipped. The count's text is kept.
+num_status read_count(std::FILE* f, int& n, std::string& text)
 {
     int ch;
     do {
         ch = std::fgetc(f);
     } while (ch != EOF && std::isspace(ch));
-    std::string digits;
-    if (ch == '+' || ch == '-') {
-        digits += static_cast<char>(ch);
+    text.clear();
+    while (ch != EOF && !std::isspace(ch)) {
+        if (text.size() < 40) text += static_cast<char>(ch);
         ch = std::fgetc(f);
     }
-    while (ch != EOF && std::isdigit(ch)) {
-        digits += static_cast<char>(ch);
-        ch = std::fgetc(f);
-    }
-    if (digits.empty() || !std::isdigit(static_cast<unsigned char>(digits.back()))) return false;
     while (ch != EOF && std::isspace(ch)) ch = std::fgetc(f);
     if (ch != EOF) std::ungetc(ch, f);
-    const long v = std::strtol(digits.c_str(), nullptr, 10);
-    n = v > INT_MAX ? INT_MAX : (v < INT_MIN ? INT_MIN : static_cast<int>(v));
-    return true;
+    return parse_int_strict(text, n);
 }
 
 // Type from the letters d, f and s of the format, the last one deciding;
@@ -237,12 +236,22 @@ int read_replace_params(const std::string& file_name)
     file_rec rec;
     if (!file_rec_open(rec, file_name, "r")) {
         std::printf("Error: unable to open the replace parameter file.\n");
+        std::printf("Error: the replacement parameter file %s cannot be opened.\n", file_name.c_str());
         stop_run();
         return -1;
     }
     int n = 0;
-    if (!read_count(rec.fp, n)) {
+    std::string count_text;
+    const num_status st = read_count(rec.fp, n, count_text);
+    if (st != num_status::ok) {
         std::printf("Error: unable to read the number of parameters in the parameter list file\n");
+        std::printf("Error: line 1 of the replacement parameter file %s: the number of parameters \"%s\" %s.\n",
+                    rec.name.c_str(), count_text.c_str(), num_status_text(st));
+        file_rec_close(rec);
+        stop_run();
+        return -1;
+    }
+    if (!check_count(n, list_count_field, rec.name, 1, rec.fp)) {
         file_rec_close(rec);
         stop_run();
         return -1;
@@ -250,14 +259,32 @@ int read_replace_params(const std::string& file_name)
     int read = 0;
     bool refused = false;
     std::string line;
+    const std::string name = rec.name;
     while (read < n && read_plain_line(rec.fp, line)) {
-        if (parse_replace_param(line) != 0) refused = true;
         ++read;
+        const std::size_t before = replace_param_list.size();
+        bool bad = parse_replace_param(line) != 0;
+        // A key declared twice would take the first declaration's value.
+        for (std::size_t k = 0; !bad && k < before; ++k)
+            if (replace_param_list[k].key == replace_param_list.back().key) {
+                std::printf("Error: the replacement parameter %s is declared twice.\n",
+                            replace_param_list.back().key.c_str());
+                replace_param_list.pop_back();
+                bad = true;
+                break;
+            }
+        if (bad) {
+            std::printf("Error: declaration %d of the replacement parameter file %s is refused.\n", read,
+                        name.c_str());
+            refused = true;
+        }
     }
     file_rec_close(rec);
     if (read < n) {
         std::printf("Error: unexpected end of parameter list file after %d parameters. Expecting %d\n",
                     read, n);
+        std::printf("Error: the replacement parameter file %s declares %d parameters on line 1 but holds %d.\n",
+                    name.c_str(), n, read);
         stop_run();
         return -1;
     }

@@ -230,8 +230,8 @@ TEST_F(GlobalSearch, ControlFileRefusals)
         {"ms.in", "4294967296 3", "Error in file ms.in, item 1 (seed) \"4294967296\": must lie between 0 and 4294967295.\n"},
         {"ms.in", "7 3 9", "Error in file ms.in: unexpected text \"9\" after its 2 items.\n"},
         {"tr.in", "X 42 50 1 0 0.01", "Error in file tr.in, item 1 (seed choice) \"X\": must be Y or N.\n"},
-        {"tr.in", "Y 42 50 0 0 0.01", "Error in file tr.in, item 4 (maximum inversions) \"0\": must be at least 1.\n"},
-        {"tr.in", "Y 42 0 1 0 0.01", "Error in file tr.in, item 3 (pre-inversion runs) \"0\": must be at least 1.\n"},
+        {"tr.in", "Y 42 50 0 0 0.01", "Error in file tr.in, item 4 (maximum inversions) \"0\": must lie in [1, 1000000].\n"},
+        {"tr.in", "Y 42 0 1 0 0.01", "Error in file tr.in, item 3 (pre-inversion runs) \"0\": must lie in [1, 1000000].\n"},
         {"tr.in", "Y 42 5 1 0 1.5", "Error in file tr.in, item 6 (negligible fraction) \"1.5\": must lie in [0, 1].\n"},
         {"mlsl.in", "20 1.2 4 0.01 Y 1 10 30 5 3 0.001",
          "Error in file mlsl.in, item 2 (gamma) \"1.2\": must lie in [0, 1].\n"},
@@ -240,7 +240,7 @@ TEST_F(GlobalSearch, ControlFileRefusals)
         {"mlsl.in", "20 0.2 4 0.01 Y 1 10 2.5 5 3 0.001",
          "Error in file mlsl.in, item 8 (maximum local searches) \"2.5\": is not a whole number.\n"},
         {"mlsl.in", "0 0.2 4 0.01 Y 1 10 30 5 3 0.001",
-         "Error in file mlsl.in, item 1 (sample size) \"0\": must be at least 1.\n"},
+         "Error in file mlsl.in, item 1 (sample size) \"0\": must lie in [1, 1000000].\n"},
     };
     for (const auto& c : cases) {
         std::remove(c.file);

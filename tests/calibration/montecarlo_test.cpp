@@ -45,6 +45,7 @@ struct MonteCarlo : testing::Test {
         montecarlo_clock = fixed_clock;
         samples_seen.clear();
         write_file(dir.file("p.obs"), "1\n1 1 1 1\n");
+        write_file(dir.file("p.prj"), "TORVAPROJECT\n");
         write_file(dir.file("p.rpl"), "3\n[a] \"%lf\"\n[b] \"%lf\"\n[c] \"%lf\"\n");
     }
     void TearDown() override
@@ -105,13 +106,27 @@ TEST_F(MonteCarlo, BestIsSmallestAbsoluteCostAndFixedParametersStay)
     EXPECT_EQ(samples_seen, first);
 }
 
+// One run is the best whatever its cost; a run that failed (the failure
+// cost) is no result, and runs that all failed leave no best set.
 TEST_F(MonteCarlo, OneRunIsTheBestWhateverItsCost)
 {
-    scripted_costs = {999999.99};
+    scripted_costs = {99999.5};
     int result = 0;
     run(1, "0 1\n0 1\n0 1\n", result);
     ASSERT_EQ(result, 1);
-    EXPECT_EQ(read_file(dir.file("best.out")).substr(0, 16), "999999.990000:  ");
+    EXPECT_EQ(read_file(dir.file("best.out")).substr(0, 15), "99999.500000:  ");
+
+    std::remove(dir.file("best.out").c_str());
+    scripted_costs = {999999.99};
+    const std::string screen = run(3, "0 1\n0 1\n0 1\n", result);
+    EXPECT_EQ(result, 0);
+    EXPECT_NE(screen.find("Error: none of the 3 Monte Carlo runs gave a result"), std::string::npos)
+        << screen;
+    EXPECT_FALSE(torva_test::file_exists(dir.file("best.out")));
+
+    scripted_costs = {999999.99, 4.0};
+    run(3, "0 1\n0 1\n0 1\n", result);
+    EXPECT_EQ(result, 1);
 }
 
 TEST_F(MonteCarlo, RefusedInputsMakeNoRunsAndNoReport)

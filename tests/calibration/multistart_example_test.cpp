@@ -145,7 +145,7 @@ TEST(TrajrepExample, RefusalsEndWithStatusOneBeforeAnyRun)
         {"N 1 3 2 5 0.01", "-5\n-6\n",
          "The seed file RandomNumberSeeds.prn holds 2 seeds, fewer than the 3 samples to be drawn.\n"},
         {"Y 1 3 0 5 0.01", nullptr,
-         "Error in file tr.in, item 4 (maximum inversions) \"0\": must be at least 1.\n"},
+         "Error in file tr.in, item 4 (maximum inversions) \"0\": must lie in [1, 1000000].\n"},
         {"y 1 3 2 5 0.01", nullptr, "Error in file tr.in, item 1 (seed choice) \"y\": must be Y or N.\n"},
     };
     for (const auto& c : cases) {
@@ -228,7 +228,9 @@ TEST(MlslExample, RefusalsEndWithStatusOneBeforeAnyRun)
         {"4 0.5 2.0 0.01 N 4711 3 4 2 2 0.01", "-5\n-6\n", "-mlsl case.pst",
          "The seed file RandomNumberSeeds.prn holds 2 seeds, fewer than the 4 samples to be drawn.\n"},
         {"400000 0.5 2.0 0.01 Y 4711 30000 4 2 2 0.01", nullptr, "-mlsl case.pst",
-         "The MLSL tables of 400000 samples over 30000 iterations and 4 local searches are too large.\n"},
+         "Error in file mlsl.in: the MLSL tables of 12000000000 samples and 4 local searches of up to 31 "
+         "points "
+         "over 1 parameters would hold 48000000248 values, more than the 67108864 a strategy may hold.\n"},
         {"4 0.5 2.0 0.01 Y 4711 3 4 2 2 0.01", nullptr, "-mlsl case.pst /r",
          "The restart switch /r cannot be used with MLSL: a global search cannot be resumed.\n"},
     };

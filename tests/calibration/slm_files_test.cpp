@@ -271,13 +271,14 @@ TEST_F(SlmInstructions, NameMatchesAsWrittenLowerOrUpperCase)
     pc.obs[2].name = "Q2";
     pc.obs[3].name = "qX";
     pc.obs[3].simulated[1] = -7.0;
-    ASSERT_EQ(run("pif @\nl1 !Q1! !q2! !Qx!\n", "1 2 3\n", screen), 0);
+    ASSERT_EQ(run("pif @\nl1 !Q1! !q2! !Qx!\n", "1 2 3\n", screen), 1);
     EXPECT_DOUBLE_EQ(sim(1), 1.0);
     EXPECT_DOUBLE_EQ(sim(2), 2.0);
-    // Qx matches neither qx nor QX here: reported, stored nowhere.
+    // Qx matches neither qx nor QX here: the run stops, nothing is stored.
     EXPECT_DOUBLE_EQ(sim(3), -7.0);
     EXPECT_EQ(screen,
-              "Observation Qx of the instruction file out.ins matches no observation of the control file.\n");
+              "Error in the instruction file out.ins, line 2, over out.txt: observation \"Qx\" is not an "
+              "observation of the control file\n");
 }
 
 TEST_F(SlmInstructions, FaultsStopWithAMessage)
@@ -285,17 +286,24 @@ TEST_F(SlmInstructions, FaultsStopWithAMessage)
     struct bad_case {
         std::string ins, out, message;
     } cases[] = {
-        {"ptf @\nl1 !Q1!\n", "1\n", "\nout.ins is not a valid PEST instruction file.\n\n"},
+        {"ptf @\nl1 !Q1!\n", "1\n",
+         "\nout.ins is not a valid PEST instruction file.\n\nError in the instruction file out.ins, line 1: "
+         "the "
+         "header must begin \"pif\" or \"jif\" and give the marker as its fifth character.\n"},
         {"pif @\n@none@ !Q1!\n", "1\n2\n",
-         "Error in the instruction file out.ins over out.txt: the search text \"none\" is not found\n"},
+         "Error in the instruction file out.ins, line 2, over out.txt: the search text \"none\" is not "
+         "found\n"},
         {"pif @\nl3 !Q1!\n", "1\n2\n",
-         "Error in the instruction file out.ins over out.txt: an 'l' item reads past the end of the "
+         "Error in the instruction file out.ins, line 2, over out.txt: an 'l' item reads past the end of the "
          "output\n"},
         {"pif @\nl1 !Q1!\n", "abc\n",
-         "Error in the instruction file out.ins over out.txt: the value of observation Q1 \"\" is missing\n"},
+         "Error in the instruction file out.ins, line 2, over out.txt: the value of observation Q1 \"\" is "
+         "missing\n"},
         {"pif @\nl1 (Q1)1:4\n", "1\n",
          "Semi-fixed observations are currently not supported with the calibration toolbox.\n"
-         "Modify the instruction file(s) accordingly and rerun the toolbox.\n"},
+         "Modify the instruction file(s) accordingly and rerun the toolbox.\n"
+         "Error in the instruction file out.ins, line 2, over out.txt: a semi-fixed observation \"(\" is not "
+         "supported\n"},
     };
     for (const bad_case& c : cases) {
         std::string screen;
@@ -330,6 +338,9 @@ TEST_F(SlmInstructions, FileCountsAndTemplateHeaders)
               "Please recompile the code to accomodate the unusually large number of instruction files.\n\n");
 
     pest_control t = pc;
+    t.npar = 1;
+    t.params.assign(2, pest_param());
+    t.params[1].name = "KS";
     t.ntplfle = 2;
     t.templates = {{}, {"a.tpl", "a.in"}, {"b.tpl", "b.in"}};
     write_file("a.tpl", "ptf ~\n[KS] ~KS~\n");
@@ -342,7 +353,10 @@ TEST_F(SlmInstructions, FileCountsAndTemplateHeaders)
     ASSERT_EQ(OpenTemplateFiles(t, th), 0);
     testing::internal::CaptureStdout();
     EXPECT_EQ(ScanTemplateFiles(t, th), 1);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "\nb.tpl is not a valid PEST template file.\n\n");
+    EXPECT_EQ(
+        testing::internal::GetCapturedStdout(),
+        "\nb.tpl is not a valid PEST template file.\n\nError in the template file b.tpl, line 1: the header "
+        "must begin \"ptf\" or \"jtf\" and give the marker as its fifth character.\n");
     CloseTemplateFiles(t, th);
     std::remove("b.tpl");
     testing::internal::CaptureStdout();

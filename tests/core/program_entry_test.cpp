@@ -115,7 +115,8 @@ TEST(ProgramEntry, CalibrationModesStopOnMissingFilesOrSayTheyAreNotAvailable)
         {"-c", "Error getting new filename from control.in\nCan't open SCE input file control.in\n"
                "Error: unable to open the observation file for reading or problem while reading it.\n"
                "Attempted to read file: \n"},
-        {"-m5", "Error getting new filename from control.in\nError: unable to read the input monte carlo file.\n"},
+        {"-m5", "Error getting new filename from control.in\nError: the Monte Carlo input file control.in cannot be "
+                "opened.\nError: unable to read the input monte carlo file.\n"},
         {"-slm", "\nUsing the (Secant) Levenberg-Marquardt local search method,\n"
                  "as implemented directly in TORVA, to calibrate the current TORVA model.\n"},
         {"-ms", "\nUsing the multistart stochastic global optimization method,\n"

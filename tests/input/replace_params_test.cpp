@@ -254,8 +254,20 @@ TEST_F(ReplaceParams, ListFileProblemsStopTheRun)
     const list_case cases[] = {
         {"count unreadable", "many\n[a] \"%d\"\n",
          "Error: unable to read the number of parameters in the parameter list file\n", 0},
-        {"file short", "3\n[a] \"%d\"\n",
-         "Error: unexpected end of parameter list file after 1 parameters. Expecting 3\n", 1},
+        {"file short", "3\n[a] \"%d\"\n[b] \"%d\"\n",
+         "Error: unexpected end of parameter list file after 2 parameters. Expecting 3\nError: the replacement "
+         "parameter file ",
+         2},
+        {"count beyond the file", "2000000\n[a] \"%d\"\n",
+         "Error: file ", 0},
+        {"count with a fraction", "1.5\n[a] \"%d\"\n",
+         "Error: unable to read the number of parameters in the parameter list file\nError: line 1 of the "
+         "replacement parameter file ",
+         0},
+        {"a key declared twice", "2\n[a] \"%d\"\n[a] \"%f\"\n",
+         "Error: the replacement parameter [a] is declared twice.\nError: declaration 2 of the replacement "
+         "parameter file ",
+         1},
         {"a declaration refused", "2\n[a] \"%e\"\n[b] \"%d\"\n", "Error: Improperly formatted line", 1},
     };
     for (const list_case& c : cases) {
