@@ -138,7 +138,10 @@ void validate_options(model_state& s)
         return;
     }
     if (check_long_term(s) || check_infiltration(s)) return;
-    if (s.chan_drain_backwater) {
+    // The implicit scheme: its drain and backwater initialisations, and
+    // CHAN_PREISS, which selects it by name and would otherwise leave the
+    // channel unrouted without a word.
+    if (s.chan_drain_backwater || s.run.chan_route_type == 1) {
         fail(err_chan_preissmann);
         return;
     }

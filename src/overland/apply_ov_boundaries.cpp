@@ -345,6 +345,10 @@ void apply_ov_boundaries(model_state& s, double dt, bool first)
 
 void ov_pump_step(model_state& /*state*/, double /*dt*/)
 {
-    // No input fills the overland pump list, so there is no pump to walk:
-    // the OV_PUMP card acts only through the long-term dry-time test.
+    // TODO: overland pumping. No reader fills the overland pump list (the
+    // OV_PUMP file has no defined layout), so there is no pump to walk; each
+    // pump is to take its rate (from a time series at the current time, or an
+    // elevation series of its cell's depth) x dt / dx^2 from its cell's
+    // depth, at most the depth. A project that gives the card is refused as
+    // not available until then.
 }

@@ -55,7 +55,8 @@ struct sediment_input_state {
 struct constituent_input_state {
     std::vector<std::string> contam_output_names; // entries 1..num_contam
     int num_qbn_constituents = 0;
-    // [constituent][cell] columns 1, 5 and 7 of the contaminant table.
+    // [constituent][cell] columns 1, 5 and 7 of the contaminant table
+    // (every row carries column 7; no step uses it).
     row_array<double> ov_con_table_1;
     row_array<double> soil_group_rows;
     row_array<double> ov_con_table_7;
