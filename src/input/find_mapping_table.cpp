@@ -173,27 +173,32 @@ int read_num_contam(file_rec& file)
     return read_count_line(file, tc_num_contam);
 }
 
+bool parse_table_count(const std::string& line, const std::string& table_file, int code, int line_no,
+                       long long& n)
+{
+    std::string_view rest(line);
+    std::string keyword, value;
+    pop_token(rest, keyword);
+    const num_status st = pop_token(rest, value) ? parse_long_strict(value, n) : num_status::empty;
+    if (st == num_status::ok)
+        return true;
+    std::printf("Error: table %s of the mapping table file %s, line %d: the %s \"%s\" %s.\n",
+                table_name_from_code(code).c_str(), table_file.c_str(), line_no, printable(keyword).c_str(),
+                printable(value).c_str(), num_status_text(st));
+    error_set(err_stop);
+    report_error(error_state);
+    return false;
+}
+
 long long read_table_count(file_rec& file, const std::string& table_file, int code, int keyword_code,
                            const count_field& field)
 {
-    const std::string table = table_name_from_code(code);
-    const std::string keyword = table_name_from_code(keyword_code);
     std::string line;
     if (!read_line_rec(line, file) || table_code_from_name(line) != keyword_code)
         return 0;
-    std::string_view rest(line);
-    std::string word, value;
-    pop_token(rest, word);
     long long n = 0;
-    const num_status st = pop_token(rest, value) ? parse_long_strict(value, n) : num_status::empty;
-    if (st != num_status::ok) {
-        std::printf("Error: table %s of the mapping table file %s, line %d: the %s \"%s\" %s.\n", table.c_str(),
-                    table_file.c_str(), file.line_no, keyword.c_str(), printable(value).c_str(),
-                    num_status_text(st));
-        error_set(err_stop);
-        report_error(error_state);
+    if (!parse_table_count(line, table_file, code, file.line_no, n))
         return -1;
-    }
     return check_count(n, field, table_file, file.line_no, file.fp) ? n : -1;
 }
 

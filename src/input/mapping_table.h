@@ -103,6 +103,12 @@ int read_num_ids(file_rec& file);
 int read_num_sed(file_rec& file);
 int read_num_contam(file_rec& file);
 
+// The count of a "KEYWORD n" line of table `code` already read (line_no),
+// one whole number; false after a refusal naming the table, the file, the
+// line and the value (code 4000, reported).
+bool parse_table_count(const std::string& line, const std::string& table_file, int code, int line_no,
+                       long long& n);
+
 // The count of the "KEYWORD n" line that the table's layout puts next (the
 // keyword of keyword_code, e.g. NUM_IDS), read strictly and checked with
 // check_count against the field's range and, when the field gives a size

@@ -134,18 +134,9 @@ int read_contaminant_count(line_cursor& in, const std::string& file)
                     have ? ("\"" + printable(line.substr(0, 60)) + "\"").c_str() : "the end of the file");
         return 0;
     }
-    std::string_view rest(line);
-    std::string keyword, word;
-    pop_token(rest, keyword);
     long long m = 0;
-    const num_status st = pop_token(rest, word) ? parse_long_strict(word, m) : num_status::empty;
-    if (st != num_status::ok) {
-        std::printf("Error: table CONTAMINANT_TRANSPORT in the mapping table file %s, line %d: the NUM_CONTAM "
-                    "\"%s\" %s.\n",
-                    file.c_str(), in.file.line_no, printable(word).c_str(), num_status_text(st));
-        stop_run();
+    if (!parse_table_count(line, file, tc_contaminant_transport, in.file.line_no, m))
         return 0;
-    }
     if (m < 1) {
         error_set(err_contam_count);
         report_error(error_state);

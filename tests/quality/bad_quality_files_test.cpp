@@ -5,7 +5,6 @@
 // uses is only worth a warning, and the run goes on.
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -32,17 +31,6 @@ edit replace(const std::string& from, const std::string& to)
 edit whole(const std::string& text)
 {
     return [text](std::string) { return text; };
-}
-
-std::string random_bytes(std::size_t n)
-{
-    std::string bytes;
-    std::uint32_t x = 2024u;
-    for (std::size_t i = 0; i < n; ++i) {
-        x = x * 1664525u + 1013904223u;
-        bytes += static_cast<char>(x >> 24);
-    }
-    return bytes;
 }
 
 // A data row of a mapping table: the ID in columns 1-6, values from column 87.
@@ -169,7 +157,7 @@ TEST(BadQualityFiles, EachFaultStopsTheRunNamingFileAndCause)
           "Error: the aquatic environment file nutr.env is empty.\n"}},
         {"aquatic file missing", "nutrients", "soil.prj", "nutr.env", nullptr,
          {"Error: unable to open the aquatic environment file nutr.env.\n"}},
-        {"aquatic file of random bytes", "nutrients", "soil.prj", "nutr.env", whole(random_bytes(2000)),
+        {"aquatic file of random bytes", "nutrients", "soil.prj", "nutr.env", whole(noise_bytes(2000, 2024u)),
          {"The header should be : AQUATIC_ENV_QBN10\nError: line 1 of the aquatic environment file nutr.env begins "
           "with \""}},
         {"aquatic header misspelt", "nutrients", "soil.prj", "nutr.env", replace("AQUATIC_ENV_QBN10", "AQUATIC_ENV_QBN01"),
