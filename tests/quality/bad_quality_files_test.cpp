@@ -208,5 +208,8 @@ TEST(BadQualityFiles, EachFaultStopsTheRunNamingFileAndCause)
         if (c.status != 0) {
             EXPECT_EQ(out.find("Running...."), std::string::npos) << c.label << "\n" << out;
         }
+        // A sanitized build's own reports also end in status 1.
+        EXPECT_EQ(out.find("Sanitizer"), std::string::npos) << c.label << "\n" << out;
+        EXPECT_EQ(out.find("runtime error:"), std::string::npos) << c.label << "\n" << out;
     }
 }
