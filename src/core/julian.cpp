@@ -86,3 +86,17 @@ void find_gnum_location(const imat& mask, int rows, int cols, const ivec& row_li
         }
     }
 }
+
+bool calendar_date_ok(int year, int month, int day)
+{
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1)
+        return false;
+    const int last = days[month - 1] + (month == 2 && gregorian_leap_year(year) ? 1 : 0);
+    return day <= last;
+}
+
+bool time_of_day_ok(int hour, int minute)
+{
+    return hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59;
+}

@@ -13,6 +13,12 @@ void calendar_from_julian(double jd, int& year, int& month, int& day, int& hour,
 // Gregorian rule: every fourth year, except centuries not divisible by 400.
 bool gregorian_leap_year(int year);
 
+// A day of the Gregorian calendar, years 1 to 9999.
+bool calendar_date_ok(int year, int month, int day);
+
+// Hour 0 to 23, minute 0 to 59.
+bool time_of_day_ok(int hour, int minute);
+
 // Walks the mask rows 1..rows and columns 1..cols in row-major order,
 // counting the active (non-zero) cells; when the location k of the two
 // parallel lists is an active cell, its count goes to numbers[k] and the

@@ -44,7 +44,7 @@ bool setup_nutrients(model_state& s)
     qbn_model& q = *s.qbn_object;
     q.num_cells = s.num_cells;
     read_aquatic_env_file(q.params, s);
-    if (error_state.code != 0)
+    if (error_state.code != 0 || raised())
         return false;
     qbn_overland_alloc(s, q.overland);
     // Without a contaminant table the soil pools get their layers here.

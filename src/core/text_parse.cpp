@@ -145,6 +145,22 @@ int read_line_rec(std::string& line, file_rec& rec, int size)
     return 1;
 }
 
+std::string printable(std::string_view text, bool ascii_only)
+{
+    std::string out;
+    for (const char ch : text) {
+        const unsigned char u = static_cast<unsigned char>(ch);
+        if (u >= 0x20 && u != 0x7f && (u < 0x80 || !ascii_only)) {
+            out += ch;
+        } else {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\x%02x", u);
+            out += buf;
+        }
+    }
+    return out;
+}
+
 int delete_prefix(std::string& text, int n)
 {
     if (text.empty()) return -1;

@@ -37,6 +37,11 @@ bool read_raw_line(std::FILE* fp, std::string& line);
 // Removes the first n characters (n >= 1); -1 for an empty text, else 0.
 int delete_prefix(std::string& text, int n);
 
+// The text as it stood in the file, control characters (and, with
+// ascii_only, bytes beyond ASCII) written as \xNN, so a message shows what
+// was found.
+std::string printable(std::string_view text, bool ascii_only = false);
+
 // Removes one leading and one trailing double quote; inner quotes stay.
 void strip_quotes(std::string& text);
 

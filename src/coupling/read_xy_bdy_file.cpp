@@ -9,64 +9,45 @@
 #include "coupling/coupling_services.h"
 #include "coupling/xy_file_lines.h"
 
+namespace
+{
+
+// The values each kind of file may give: depths are never negative; heads
+// are elevations, so they may be.
+const num_field depth_field{"overland depth", 0.0, 1e4};
+const num_field head_field{"groundwater head", -1e5, 1e5};
+
+} // namespace
+
 void read_xy_bdy_file(xy_input& in, const std::string& path, const std::string& kind,
                       const std::string& header, time_series*& series_ref, checked_array<xy_point>& points,
                       int& count, int by_cell)
 {
-    file_rec rec;
-    if (!file_rec_open(rec, path, "r")) {
-        std::printf("Error: unable to open %s xy boundary input file.\n", kind.c_str());
-        return;
-    }
-    std::string line;
-    std::string word;
     // The whole first word must be the keyword: XY_GW_HEAD_INTERP is not
     // XY_GW_HEAD.
-    std::string_view first;
-    if (read_line_rec(line, rec))
-        first = line;
-    if (!pop_token(first, word) || word != header) {
-        std::printf("Error: file used for %s xy boundary input file is not of appropriate type. File header "
-                    "does not match %s.\n",
-                    kind.c_str(), header.c_str());
-        file_rec_close(rec);
+    const xy_file_kind file_kind{
+        header, false, "Error: unable to open " + kind + " xy boundary input file.\n",
+        "Error: file used for " + kind + " xy boundary input file is not of appropriate type. File header does not "
+        "match " + header + ".\n",
+        "Warning: No points in " + kind + " xy boundary input file.\n"};
+    file_rec rec;
+    const int n = xy_open_points(rec, path, file_kind);
+    if (n <= 0)
         return;
-    }
-    int n = 0;
-    if (!read_line_rec(line, rec) || !xy_count_line(line, n, path, 2)) {
-        if (error_state.code == 0) {
-            std::printf("Error: the xy boundary file %s ends before its point count.\n", path.c_str());
-            error_set(err_stop);
-        }
-        return;
-    }
-    if (n <= 0) {
-        std::printf("Warning: No points in %s xy boundary input file.\n", kind.c_str());
-        return;
-    }
     const int size = xy_line_size(n);
+    std::string line;
     std::vector<int> cells;
     std::vector<double> xs, ys;
     if (by_cell) {
-        if (!read_line_rec(line, rec, size) || !xy_label_ints(line, 2, n, cells, path, 3)) {
-            if (error_state.code == 0) {
-                std::printf("Error: the xy boundary file %s ends before its cell numbers.\n", path.c_str());
-                error_set(err_stop);
-            }
+        if (!xy_next_line(rec, line, size, path, "cell numbers") || !xy_label_ints(line, 2, n, cells, path, 3))
             return;
-        }
     } else {
-        std::string line_y;
-        if (!read_line_rec(line, rec, size) || !read_line_rec(line_y, rec, size) ||
-            !xy_label_reals(line, 1, n, xs, path, 3) || !xy_label_reals(line_y, 1, n, ys, path, 4)) {
-            if (error_state.code == 0) {
-                std::printf("Error: the xy boundary file %s ends before its X and Y lines.\n", path.c_str());
-                error_set(err_stop);
-            }
+        if (!xy_next_line(rec, line, size, path, "X positions") || !xy_label_reals(line, 1, n, xs, path, 3) ||
+            !xy_next_line(rec, line, size, path, "Y positions") || !xy_label_reals(line, 1, n, ys, path, 4))
             return;
-        }
     }
-    const std::vector<time_series*> series = xy_series_block(rec, n, header, path);
+    const std::vector<time_series*> series =
+        xy_series_block(rec, n, header, path, header == "XY_OV_DEPTH" ? depth_field : head_field);
     if (series.size() != static_cast<std::size_t>(n))
         return;
 

@@ -8,45 +8,32 @@
 #include "coupling/coupling_services.h"
 #include "coupling/xy_file_lines.h"
 
+namespace
+{
+
+// A discharge may run either way through a crossing.
+const num_field discharge_field{"discharge", -1e7, 1e7};
+
+} // namespace
+
 void read_xy_stream_bdy_file(xy_input& in, const std::string& path)
 {
-    static const std::string header = "XY_STREAM_HYDROGRAPHS";
+    static const xy_file_kind file_kind{
+        "XY_STREAM_HYDROGRAPHS", true, "Error: unable to open stream xy boundary input file.\n",
+        "Error: file used for stream xy boundary input file is not of appropriate type. File header does not "
+        "match XY_STREAM_HYDROGRAPHS.\n",
+        "Warning: No points in the stream xy boundary input file.\n"};
     file_rec rec;
-    if (!file_rec_open(rec, path, "r")) {
-        std::printf("Error: unable to open stream xy boundary input file.\n");
+    const int n = xy_open_points(rec, path, file_kind);
+    if (n <= 0)
         return;
-    }
-    std::string line;
-    if (!read_line_rec(line, rec) || !same_first_word(line, header)) {
-        std::printf(
-            "Error: file used for stream xy boundary input file is not of appropriate type. File header "
-            "does not match XY_STREAM_HYDROGRAPHS.\n");
-        return;
-    }
-    int n = 0;
-    if (!read_line_rec(line, rec) || !xy_count_line(line, n, path, 2)) {
-        if (error_state.code == 0) {
-            std::printf("Error: the xy boundary file %s ends before its point count.\n", path.c_str());
-            error_set(err_stop);
-        }
-        return;
-    }
-    if (n <= 0) {
-        std::printf("Warning: No points in the stream xy boundary input file.\n");
-        return;
-    }
     const int size = xy_line_size(n);
+    std::string line;
     std::vector<double> xs, ys;
-    std::string line_y;
-    if (!read_line_rec(line, rec, size) || !read_line_rec(line_y, rec, size) ||
-        !xy_label_reals(line, 1, n, xs, path, 3) || !xy_label_reals(line_y, 1, n, ys, path, 4)) {
-        if (error_state.code == 0) {
-            std::printf("Error: the xy boundary file %s ends before its X and Y lines.\n", path.c_str());
-            error_set(err_stop);
-        }
+    if (!xy_next_line(rec, line, size, path, "X positions") || !xy_label_reals(line, 1, n, xs, path, 3) ||
+        !xy_next_line(rec, line, size, path, "Y positions") || !xy_label_reals(line, 1, n, ys, path, 4))
         return;
-    }
-    const std::vector<time_series*> series = xy_series_block(rec, n, header, path);
+    const std::vector<time_series*> series = xy_series_block(rec, n, file_kind.header, path, discharge_field);
     if (series.size() != static_cast<std::size_t>(n))
         return;
     const int base = in.num_st_points;

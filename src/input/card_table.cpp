@@ -66,23 +66,6 @@ std::string upper(const char* word)
     return s;
 }
 
-// The value as it stood in the file, with control characters made visible.
-std::string printable(const std::string& value)
-{
-    std::string out;
-    for (const char ch : value) {
-        const unsigned char u = static_cast<unsigned char>(ch);
-        if (u >= 0x20 && u != 0x7f) {
-            out += ch;
-        } else {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\x%02x", u);
-            out += buf;
-        }
-    }
-    return out;
-}
-
 // Refuses the card: the message names the file, the line, the card and the
 // value; the reading stops and the run stops with code 4000.
 void refuse(card_context& c, const std::string& value, const char* what)
@@ -128,18 +111,6 @@ bool within_rule(card_context& c, const std::string& value, double v)
     return false;
 }
 
-bool real_date(int year, int month, int day)
-{
-    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1) return false;
-    const int last = days[month - 1] + (month == 2 && gregorian_leap_year(year) ? 1 : 0);
-    return day <= last;
-}
-
-bool real_time(int hour, int minute)
-{
-    return hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59;
-}
 
 // The card's integers, in order, read strictly and checked together by the
 // card's date or time rule; all are left unchanged when the card is refused.
@@ -163,9 +134,9 @@ void take_ints(card_context& c, std::string& l, int* const (&dest)[N])
     const int hour_at = k == value_rule::time ? 0 : 3;
     const bool has_time = k == value_rule::time || k == value_rule::date_time;
     const bool end_time_off = k == value_rule::date_time && v[0] == 0; // END_TIME year 0: no end time
-    if (!end_time_off && has_date && !real_date(v[0], v[1], v[2]))
+    if (!end_time_off && has_date && !calendar_date_ok(v[0], v[1], v[2]))
         return refuse(c, text, "is not a calendar date (year month day)");
-    if (!end_time_off && has_time && !real_time(v[hour_at], v[hour_at + 1]))
+    if (!end_time_off && has_time && !time_of_day_ok(v[hour_at], v[hour_at + 1]))
         return refuse(c, text, "is not a time of day (hour 0 to 23, minute 0 to 59)");
     for (size_t i = 0; i < N; ++i) *dest[i] = v[i];
 }
@@ -655,7 +626,7 @@ const card_def card_table[] = {
          xy_input& in = c.cards.xy_in;
          if (c.stop) return;
          read_xy_bdy_file(in, t, "overland", "XY_OV_DEPTH", in.ov_series, in.ovpts, in.num_ov_points, 1);
-         if (error_state.code != 0) c.stop = true;
+         if (error_state.code != 0 || error_state.raised) c.stop = true;
          c.cards.ov_boundary = 1;
          c.cards.xybdyinput_ovdep_given = 1;
      }},
@@ -665,7 +636,7 @@ const card_def card_table[] = {
          xy_input& in = c.cards.xy_in;
          if (c.stop) return;
          read_xy_bdy_file(in, t, "groundwater", "XY_GW_HEAD", in.gw_series, in.gwpts, in.num_gw_points, 1);
-         if (error_state.code != 0) c.stop = true;
+         if (error_state.code != 0 || error_state.raised) c.stop = true;
          c.cards.xybdyinput_gwhead_given = 1;
      }},
     {"xybdyinput_gwheadinterp", [](card_context& c, std::string& l) {
@@ -675,7 +646,7 @@ const card_def card_table[] = {
          if (c.stop) return;
          read_xy_bdy_file(in, t, "groundwater", "XY_GW_HEAD_INTERP", in.gw_series, in.gw_interp_src,
                           in.num_gw_src, 0);
-         if (error_state.code != 0) c.stop = true;
+         if (error_state.code != 0 || error_state.raised) c.stop = true;
          c.cards.xybdyinput_gwheadinterp_given = 1;
      }},
     {"xybdyinput_stflow", [](card_context& c, std::string& l) {
@@ -683,7 +654,7 @@ const card_def card_table[] = {
          take_name(c, l, t);
          if (c.stop) return;
          read_xy_stream_bdy_file(c.cards.xy_in, t);
-         if (error_state.code != 0) c.stop = true;
+         if (error_state.code != 0 || error_state.raised) c.stop = true;
          c.cards.xybdyinput_stflow_given = 1;
      }},
     {"xybdyinput_sttimeseries", [](card_context& c, std::string& l) {
@@ -691,7 +662,7 @@ const card_def card_table[] = {
          take_name(c, l, t);
          if (c.stop) return;
          read_xy_stream_ts_file(c.cards.xy_in, t);
-         if (error_state.code != 0) c.stop = true;
+         if (error_state.code != 0 || error_state.raised) c.stop = true;
          c.cards.xybdyinput_sttimeseries_given = 1;
      }},
 

@@ -1,11 +1,13 @@
 // The search for a table of the mapping-table file and the reading of its
 // count lines and data rows.
+#include <algorithm>
 #include <cctype>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/error_state.h"
@@ -169,6 +171,35 @@ int read_num_sed(file_rec& file)
 int read_num_contam(file_rec& file)
 {
     return read_count_line(file, tc_num_contam);
+}
+
+bool parse_table_count(const std::string& line, const std::string& table_file, int code, int line_no,
+                       long long& n)
+{
+    std::string_view rest(line);
+    std::string keyword, value;
+    pop_token(rest, keyword);
+    const num_status st = pop_token(rest, value) ? parse_long_strict(value, n) : num_status::empty;
+    if (st == num_status::ok)
+        return true;
+    std::printf("Error: table %s of the mapping table file %s, line %d: the %s \"%s\" %s.\n",
+                table_name_from_code(code).c_str(), table_file.c_str(), line_no, printable(keyword).c_str(),
+                printable(value).c_str(), num_status_text(st));
+    error_set(err_stop);
+    report_error(error_state);
+    return false;
+}
+
+long long read_table_count(file_rec& file, const std::string& table_file, int code, int keyword_code,
+                           const count_field& field)
+{
+    std::string line;
+    if (!read_line_rec(line, file) || table_code_from_name(line) != keyword_code)
+        return 0;
+    long long n = 0;
+    if (!parse_table_count(line, table_file, code, file.line_no, n))
+        return -1;
+    return check_count(n, field, table_file, file.line_no, file.fp) ? n : -1;
 }
 
 void skip_table_headers(file_rec& file)
@@ -343,6 +374,21 @@ int read_table_rows(file_rec& file, const std::string& table_file, int code, int
         if (id > largest)
             largest = id;
     }
+    // A table gives each ID once: a second row would silently win.
+    std::vector<std::pair<int, int>> by_id; // ID, row
+    by_id.reserve(ids.size());
+    for (std::size_t r = 0; r < ids.size(); ++r)
+        by_id.emplace_back(ids[r], static_cast<int>(r) + 1);
+    std::sort(by_id.begin(), by_id.end());
+    for (std::size_t r = 1; r < by_id.size(); ++r) {
+        if (by_id[r].first != by_id[r - 1].first)
+            continue;
+        std::printf("Error: table %s of the mapping table file %s gives ID %d twice, in rows %d and %d.\n",
+                    table.c_str(), table_file.c_str(), by_id[r].first, by_id[r - 1].second, by_id[r].second);
+        error_set(err_stop);
+        report_error(error_state);
+        return -1;
+    }
     return largest;
 }
 
@@ -368,7 +414,11 @@ bool read_precip_conc_line(file_rec& file, const std::string& table_file, int co
         word = b == std::string::npos ? std::string() : word.substr(b);
         while (!word.empty() && (word.back() == ' ' || word.back() == '\t' || word.back() == ','))
             word.pop_back();
-        const char* problem = st != num_status::ok ? num_status_text(st) : i > p ? "is one value too many" : nullptr;
+        // A concentration in rain is never negative.
+        const char* problem = st != num_status::ok ? num_status_text(st)
+                              : i > p              ? "is one value too many"
+                              : v < 0.0            ? "is below 0"
+                                                   : nullptr;
         if (!problem) {
             values[static_cast<std::size_t>(i - 1)] = v;
             continue;

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/error_state.h"
+
 namespace
 {
 
@@ -159,6 +161,51 @@ num_status word_real_strict(const char* begin, const char* end, double& out)
         return num_status::ok;
     }
     return parse_double_strict(std::string_view(begin, static_cast<std::size_t>(end - begin)), out);
+}
+
+int line_before_position(std::FILE* fp)
+{
+    const long here = fp ? std::ftell(fp) : -1;
+    if (here <= 0)
+        return here == 0 ? 1 : 0;
+    std::rewind(fp);
+    int lines = 0;
+    int ch = '\n';
+    for (long i = 0; i < here && (ch = std::getc(fp)) != EOF; ++i)
+        lines += ch == '\n';
+    std::fseek(fp, here, SEEK_SET);
+    // A line ended by its newline was counted; one cut by the end of the file not.
+    return ch == '\n' ? lines : lines + 1;
+}
+
+bool text_beyond_grid(std::string_view text, const std::string& name, int line_no, int rows, int cols)
+{
+    std::size_t at = 0;
+    while (at < text.size() && is_space(text[at]))
+        ++at;
+    if (at == text.size())
+        return false;
+    std::size_t end = at;
+    while (end < text.size() && !is_space(text[end]) && end - at < 40)
+        ++end;
+    const std::string found(text.substr(at, end - at));
+    std::printf("Error: map %s, line %d: \"%s\" lies beyond the %d rows of %d values that its header gives.\n",
+                name.c_str(), line_no, found.c_str(), rows, cols);
+    error_set(err_stop);
+    report_error(error_state);
+    return true;
+}
+
+bool grid_ends_after_values(std::FILE* fp, const std::string& name, std::string_view rest, int rows, int cols)
+{
+    int line_no = line_before_position(fp);
+    std::string line(rest);
+    do {
+        if (text_beyond_grid(line, name, line_no, rows, cols))
+            return false;
+        ++line_no;
+    } while (read_any_line(fp, line));
+    return true;
 }
 
 int_scanner::result int_scanner::next(int& value)

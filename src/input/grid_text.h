@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "core/text_parse.h"
 
@@ -43,6 +44,23 @@ inline bool is_row_separator(char c)
 // with the status that says why.
 num_status word_real_strict(const char* begin, const char* end, double& out);
 
+// Number of the line that holds the character just before the stream's
+// position (the line read last); 0 when the stream cannot tell. The
+// position is kept.
+int line_before_position(std::FILE* fp);
+
+// True, after printing "Error: map NAME, line L: "WORD" lies beyond the R
+// rows of C values that its header gives." and stopping the run (code
+// 4000, reported), when the text holds anything but white space.
+bool text_beyond_grid(std::string_view text, const std::string& name, int line_no, int rows, int cols);
+
+// A map holds exactly the rows and values its header gives. True when
+// nothing but white space follows the last value: `rest` is what is left
+// of the line that held it, then the file is read to its end. Otherwise
+// prints "Error: map NAME, line L: ..." with the text found, stops the run
+// (code 4000, reported) and returns false.
+bool grid_ends_after_values(std::FILE* fp, const std::string& name, std::string_view rest, int rows, int cols);
+
 // Integers separated by any white space, line ends included.
 class int_scanner
 {
@@ -52,6 +70,8 @@ class int_scanner
     result next(int& value);
     // The word that was not an integer.
     const std::string& bad_word() const { return bad_; }
+    // What is left of the line holding the last integer read.
+    std::string_view rest_of_line() const { return std::string_view(line_).substr(pos_); }
 
   private:
     std::FILE* fp_;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/arrays.h"
+#include "core/check_count.h"
 #include "core/file_rec.h"
 
 struct model_state;
@@ -102,6 +103,21 @@ int read_num_ids(file_rec& file);
 int read_num_sed(file_rec& file);
 int read_num_contam(file_rec& file);
 
+// The count of a "KEYWORD n" line of table `code` already read (line_no),
+// one whole number; false after a refusal naming the table, the file, the
+// line and the value (code 4000, reported).
+bool parse_table_count(const std::string& line, const std::string& table_file, int code, int line_no,
+                       long long& n);
+
+// The count of the "KEYWORD n" line that the table's layout puts next (the
+// keyword of keyword_code, e.g. NUM_IDS), read strictly and checked with
+// check_count against the field's range and, when the field gives a size
+// per item, the characters left in the file. 0 when the next line is not
+// that keyword line (the caller decides, as the layout says); -1 after a
+// refused count, reported naming the table, file, line and cause.
+long long read_table_count(file_rec& file, const std::string& table_file, int code, int keyword_code,
+                           const count_field& field);
+
 // Skips keyword lines and drops the column-header line after them.
 void skip_table_headers(file_rec& file);
 
@@ -120,10 +136,10 @@ constexpr int max_table_id = 10000000;
 
 // Reads n rows of k values into ids and values (row-major); a row that does
 // not scan, a value that is not a finite number or lies outside its column's
-// range, a number after the k values, or an ID outside 1..max_table_id is
-// refused with a message naming the table, the ID and the column or line
-// (code 4000, reported). Returns the
-// largest ID, or -1 after a refusal.
+// range, a number after the k values, an ID outside 1..max_table_id, or an
+// ID given twice is refused with a message naming the table, the ID and the
+// column or line (code 4000, reported). Returns the largest ID, or -1 after
+// a refusal.
 int read_table_rows(file_rec& file, const std::string& table_file, int code, int n, int k,
                     std::vector<int>& ids, std::vector<double>& values);
 
@@ -201,10 +217,18 @@ struct table_load {
     imat id_grid;
 };
 
+// True when every active cell's ID (1 and above) has a row among ids, so no
+// cell takes a value its table does not give. Otherwise names the first
+// such cell, the index map and the table (`table` as "table ROUGHNESS of
+// the mapping table file F"), stops the run (code 4000, reported) and
+// returns false.
+bool cell_ids_have_rows(const imat& id_grid, const imat& cell_numbers, const std::vector<int>& ids,
+                        const std::string& map_name, const std::string& table);
+
 // Opens the mapping-table file, finds the table, reads its NUM_IDS rows and
 // then its index map. 0 after a reported failure before the index map was
-// read; 1 once the index map was read (id_grid stays empty when that read
-// failed). With p > 0 the table's precipitation-concentration line is read
+// read, or when an active cell's ID has no row; 1 once the index map was
+// read (the caller tests the error record for a failed read). With p > 0 the table's precipitation-concentration line is read
 // into precip_target instead of skipping the column headers.
 int load_table_with_index_map(const std::string& table_file, int code, int k, const table_grid& grid,
                               table_load& out, bool zero_ids_allowed, int p = 0, dvec* precip_target = nullptr);

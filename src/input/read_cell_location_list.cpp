@@ -12,7 +12,7 @@
 namespace
 {
 
-const num_field count_field{"number of cells", 0, 10000000};
+const num_field cell_count_field{"number of cells", 0, 10000000};
 const num_field max_nodes_field{"largest node count", 0, 100000};
 const num_field row_field{"row", -2147483647.0, 2147483647.0};
 const num_field col_field{"column", -2147483647.0, 2147483647.0};
@@ -49,7 +49,7 @@ void read_cell_location_list(model_state& s)
     word_reader in(s.in_theta_location_file.fp);
     const bool richards = s.inf_richards == 1;
     int n = 0, m = 0;
-    if (!take(in, name, 0, count_field, n) || (richards && !take(in, name, 0, max_nodes_field, m)))
+    if (!take(in, name, 0, cell_count_field, n) || (richards && !take(in, name, 0, max_nodes_field, m)))
         return;
     ivector_alloc_zero(s.cell_loc, n, "cell_loc");
     if (richards) {

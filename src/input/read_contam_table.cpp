@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/check_count.h"
 #include "core/error_state.h"
 #include "core/model_state.h"
 #include "core/text_parse.h"
@@ -62,9 +63,9 @@ void stop_run()
     report_error(error_state);
 }
 
-// The value of a "KEYWORD value" line of the constituent. Returns false after
-// a refused value (reported); a line that is some other line is put back and
-// the constituent keeps 0, with the message naming it.
+// The value of the constituent's "KEYWORD value" line, which must come
+// next. Returns false after a refusal (reported): a missing line prints
+// the table's own message, then the file, the line and what stood there.
 bool read_keyword_value(line_cursor& in, const std::string& file, int constituent, const keyword_value& kv,
                         double& out)
 {
@@ -72,10 +73,17 @@ bool read_keyword_value(line_cursor& in, const std::string& file, int constituen
     std::string line;
     const bool have = in.next(line);
     if (!have || table_code_from_name(line) != kv.code) {
-        if (have)
-            in.put_back(line);
         std::printf("Error in reading the %s of constituent #%d\n", kv.what, constituent);
-        return true;
+        if (have)
+            std::printf("Error: table CONTAMINANT_TRANSPORT in the mapping table file %s, line %d: constituent #%d "
+                        "needs its %s line here; found \"%s\".\n",
+                        file.c_str(), in.file.line_no, constituent, kv.keyword, printable(line.substr(0, 60)).c_str());
+        else
+            std::printf("Error: table CONTAMINANT_TRANSPORT in the mapping table file %s ends before the %s line of "
+                        "constituent #%d.\n",
+                        file.c_str(), kv.keyword, constituent);
+        stop_run();
+        return false;
     }
     std::string_view rest(line);
     std::string keyword, word;
@@ -104,6 +112,60 @@ bool read_keyword_value(line_cursor& in, const std::string& file, int constituen
     }
     out = v;
     return true;
+}
+
+// The contaminant count of the line after the table line. 0 after a
+// refusal (reported): a missing line or a count below 1 gives the table's
+// own message (code 125) and then the file, the line and the cause; a count
+// that is no whole number, or more than the rest of the file can hold, is
+// refused naming them.
+int read_contaminant_count(line_cursor& in, const std::string& file)
+{
+    // Each contaminant takes its names, PRECIP_CONC and PARTITION lines.
+    static const count_field num_contam{"NUM_CONTAM", 1, 10000, 30};
+    std::string line;
+    const bool have = in.next(line);
+    if (!have || table_code_from_name(line) != tc_num_contam) {
+        error_set(err_contam_count);
+        report_error(error_state);
+        std::printf("Error: table CONTAMINANT_TRANSPORT in the mapping table file %s, line %d: the NUM_CONTAM line "
+                    "must follow the table line; found %s.\n",
+                    file.c_str(), in.file.line_no,
+                    have ? ("\"" + printable(line.substr(0, 60)) + "\"").c_str() : "the end of the file");
+        return 0;
+    }
+    long long m = 0;
+    if (!parse_table_count(line, file, tc_contaminant_transport, in.file.line_no, m))
+        return 0;
+    if (m < 1) {
+        error_set(err_contam_count);
+        report_error(error_state);
+        std::printf("Error: table CONTAMINANT_TRANSPORT in the mapping table file %s, line %d: NUM_CONTAM is %lld; "
+                    "the table must list one contaminant or more.\n",
+                    file.c_str(), in.file.line_no, m);
+        return 0;
+    }
+    return check_count(m, num_contam, file, in.file.line_no, in.file.fp) ? static_cast<int>(m) : 0;
+}
+
+// The constituent's names line: three double-quoted fields.
+bool names_line_ok(line_cursor& in, const std::string& file, int constituent, std::string& line)
+{
+    if (!in.next(line)) {
+        std::printf("Error: table CONTAMINANT_TRANSPORT in the mapping table file %s ends before constituent #%d "
+                    "of its NUM_CONTAM.\n",
+                    file.c_str(), constituent);
+        stop_run();
+        return false;
+    }
+    if (std::count(line.begin(), line.end(), '"') >= 6)
+        return true;
+    std::printf("Error: table CONTAMINANT_TRANSPORT in the mapping table file %s, line %d: constituent #%d needs "
+                "its names line here, three double-quoted fields (description, index map, output file); found "
+                "\"%s\".\n",
+                file.c_str(), in.file.line_no, constituent, printable(line.substr(0, 60)).c_str());
+    stop_run();
+    return false;
 }
 
 // The row count of the constituent's NUM_IDS line; 0 (line put back) when
@@ -150,6 +212,23 @@ void ids_to_row(row_array<double>& rows, int row, const std::vector<double>& by_
         }
 }
 
+// A row whose ID no cell of the map carries gives nothing: most likely a
+// mistyped ID, said once per row.
+void warn_unused_rows(const imat& id_grid, const imat& cell_numbers, const std::vector<int>& ids,
+                      const std::string& map_name, const std::string& table)
+{
+    std::vector<int> used;
+    for (int r = 1; r <= id_grid.rows() && r < cell_numbers.rows(); ++r)
+        for (int c = 1; c <= id_grid.cols() && c < cell_numbers.cols(); ++c)
+            if (cell_numbers[r][c] != 0)
+                used.push_back(id_grid[r - 1][c - 1]);
+    std::sort(used.begin(), used.end());
+    for (const int id : ids)
+        if (!std::binary_search(used.begin(), used.end(), id))
+            std::printf("Warning: no cell of index map %s has the ID %d of %s.\n", map_name.c_str(), id,
+                        table.c_str());
+}
+
 } // namespace
 
 int read_contam_table(model_state& s)
@@ -183,12 +262,12 @@ int read_contam_table(model_state& s)
         have = in.next(line);
     std::printf("\nReading contaminant table...  ");
     bool failed = !have;
-    const int m = have ? read_num_contam(table) : 0;
+    const int m = have ? read_contaminant_count(in, table_file) : 0;
     if (have) {
-        s.num_contam = m;
-        std::printf("%d contaminants found\n", m);
         if (m <= 0)
             return 0;
+        s.num_contam = m;
+        std::printf("%d contaminants found\n", m);
     }
 
     const int cells = s.num_cells;
@@ -210,8 +289,8 @@ int read_contam_table(model_state& s)
         std::vector<double> values;
         std::vector<double> by_id;
         for (int i = 1; i <= m; ++i) {
-            if (!in.next(line))
-                line.clear();
+            if (!names_line_ok(in, table_file, i, line))
+                return 0;
             std::string description, map_name, output;
             pop_quoted_field(line, description);
             strip_quotes_all(description);
@@ -221,7 +300,6 @@ int read_contam_table(model_state& s)
             s.constituent_names[static_cast<std::size_t>(i)] = description;
             s.contam_output_names[static_cast<std::size_t>(i)] = output;
 
-            // Each constituent keeps its own slot, whatever line is missing.
             double v = 0.0;
             if (!read_keyword_value(in, table_file, i, precip_conc_line, v))
                 return 0;
@@ -243,6 +321,9 @@ int read_contam_table(model_state& s)
                 }
             if (!matched) {
                 std::printf("unable to match index map\n");
+                std::printf("Error: constituent #%d of table CONTAMINANT_TRANSPORT in the mapping table file %s "
+                            "names the index map %s, which no INDEX_MAP line declares.\n",
+                            i, table_file.c_str(), map_name.c_str());
                 failed = true;
             }
             const int k = read_constituent_num_ids(in, table_file, i);
@@ -274,6 +355,13 @@ int read_contam_table(model_state& s)
             file_rec_close(map);
             if (error_state.raised)
                 return 0;
+            // Every cell takes its values from a row of this constituent's
+            // own table, not from an ID only an earlier table lists.
+            const std::string table_text = "constituent #" + std::to_string(i) +
+                                           " of table CONTAMINANT_TRANSPORT in the mapping table file " + table_file;
+            if (!cell_ids_have_rows(id_grid, s.mask, ids, index_map, table_text))
+                return 0;
+            warn_unused_rows(id_grid, s.mask, ids, index_map, table_text);
             for (int col = 1; col <= contam_values; ++col) {
                 scatter_table_column(values, k, contam_values, col, ids, largest, by_id);
                 ids_to_row(*row_arrays[col - 1], first_row + i - 1, by_id, id_grid, s.mask, cells);

@@ -88,7 +88,14 @@ void read_contaminant_params(model_state& s)
         reader_echo(s, echo_rule::with_trials, "using uniform contaminant transport values\n");
         s.num_contam = 0;
         error_set(err_contam_count);
-        error_state.raised = 1;
+        report_error(error_state);
+        if (s.mapping_table_given)
+            std::printf("Error: OV_CON_TRANS needs the CONTAMINANT_TRANSPORT table with a NUM_CONTAM of 1 or more; "
+                        "the mapping table file %s has none.\n",
+                        s.mapping_table_name.c_str());
+        else
+            std::printf("Error: OV_CON_TRANS needs the CONTAMINANT_TRANSPORT table of a mapping table file "
+                        "(MAPPING_TABLE).\n");
         return;
     }
     reader_echo(s, echo_rule::with_trials,

@@ -19,12 +19,27 @@ int read_erosion_table(model_state& s, int sed_classes)
     {
         file_rec table;
         std::string index_map;
-        if (file_rec_open(table, table_file, "r") && find_mapping_table(table, tc_soil_erosion_props, index_map) &&
-            read_num_ids(table) > 0) {
-            const int table_classes = read_num_sed(table);
-            if (table_classes != sed_classes) {
-                error_set(err_sediment_count_mismatch, nullptr, nullptr, sed_classes, table_classes);
-                error_state.raised = 1; // the driver reports it after the input step
+        static const count_field num_ids{"NUM_IDS", 0, max_table_id, 0};
+        static const count_field num_sed{"NUM_SED", 0, 10000, 0};
+        if (file_rec_open(table, table_file, "r") && find_mapping_table(table, tc_soil_erosion_props, index_map)) {
+            const long long rows = read_table_count(table, table_file, tc_soil_erosion_props, tc_num_ids, num_ids);
+            if (rows < 0)
+                return 0;
+            const long long table_classes =
+                rows > 0 ? read_table_count(table, table_file, tc_soil_erosion_props, tc_num_sed, num_sed) : 0;
+            if (table_classes < 0)
+                return 0;
+            if (rows > 0 && table_classes != sed_classes) {
+                error_set(err_sediment_count_mismatch, nullptr, nullptr, sed_classes, static_cast<int>(table_classes));
+                report_error(error_state);
+                if (table_classes == 0)
+                    std::printf("Error: table SOIL_EROSION_PROPS of the mapping table file %s, line %d: the NUM_SED "
+                                "line must follow NUM_IDS.\n",
+                                table_file.c_str(), table.line_no);
+                else
+                    std::printf("Error: table SOIL_EROSION_PROPS of the mapping table file %s, line %d: NUM_SED is "
+                                "%lld, but table SEDIMENTS has %d classes and each takes one fraction column here.\n",
+                                table_file.c_str(), table.line_no, table_classes, sed_classes);
                 return 0;
             }
         }

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "core/error_state.h"
 #include "core/model_state.h"
@@ -78,9 +79,9 @@ void refuse_value(const std::string& name, int r, int c, const char* what)
     stop_run();
 }
 
-// Real rows: one line per row, values separated by blanks, tabs or commas;
-// words after the cols-th are ignored. A missing row or value and a word
-// that is not a finite number stop the run naming the row and column.
+// Real rows: one line per row, values separated by blanks, tabs or commas.
+// A missing row or value, a word that is not a finite number and a value
+// after the cols-th stop the run naming the row and column, or the line.
 // Returns false after an error.
 bool read_real_rows(std::FILE* fp, const std::string& name, int rows, int cols, const imat& grid, dvec& dest,
                     bool& any_nonzero, int& zero_cells)
@@ -127,12 +128,18 @@ bool read_real_rows(std::FILE* fp, const std::string& name, int rows, int cols, 
                     ++zero_cells;
             }
         }
+        const std::string_view rest(p, static_cast<std::size_t>(end - p));
+        if (r < rows && text_beyond_grid(rest, name, line_before_position(fp), rows, cols))
+            return false;
+        if (r == rows)
+            return grid_ends_after_values(fp, name, rest, rows, cols);
     }
     return true;
 }
 
-// Integer values, every position; a word that is not an integer stops the
-// run. For kind 4 a category outside 0..9,999 on an active cell stops it.
+// Integer values, every position; a word that is not an integer, or any
+// text after the last value, stops the run. For kind 4 a category outside
+// 0..9,999 on an active cell stops it.
 bool read_int_values(std::FILE* fp, const std::string& name, int type, int rows, int cols, imat& grid,
                      ivec* dest, bool& any_nonzero)
 {
@@ -172,7 +179,7 @@ bool read_int_values(std::FILE* fp, const std::string& name, int type, int rows,
             ++category_cells[static_cast<size_t>(v)];
         }
     }
-    return true;
+    return grid_ends_after_values(fp, name, in.rest_of_line(), rows, cols);
 }
 
 } // namespace

@@ -98,6 +98,8 @@ void read_index_map(file_rec& file, const std::string& name, double& north, doub
             ++counts[static_cast<size_t>(id)];
         }
     }
+    if (!grid_ends_after_values(file.fp, name, in.rest_of_line(), h.rows, h.cols))
+        return;
     for (int id = 1; id <= largest_id; ++id) {
         const int n = counts[static_cast<size_t>(id)];
         if (n <= 0)

@@ -39,6 +39,32 @@ void ids_to_cells(dvec& dest, const std::vector<double>& by_id, const imat& id_g
     }
 }
 
+bool cell_ids_have_rows(const imat& id_grid, const imat& cell_numbers, const std::vector<int>& ids,
+                        const std::string& map_name, const std::string& table)
+{
+    int largest = 0;
+    for (const int id : ids)
+        largest = id > largest ? id : largest;
+    std::vector<char> has_row(static_cast<std::size_t>(largest) + 1, 0);
+    for (const int id : ids)
+        if (id >= 1)
+            has_row[static_cast<std::size_t>(id)] = 1;
+    for (int r = 1; r <= id_grid.rows() && r < cell_numbers.rows(); ++r)
+        for (int c = 1; c <= id_grid.cols() && c < cell_numbers.cols(); ++c) {
+            const int cell = cell_numbers[r][c];
+            const int id = id_grid[r - 1][c - 1];
+            if (cell == 0 || id < 1 || (id <= largest && has_row[static_cast<std::size_t>(id)]))
+                continue;
+            std::printf("Error: cell %d (row %d, column %d) of index map %s has the ID %d, for which %s has no "
+                        "row.\n",
+                        cell, r, c, map_name.c_str(), id, table.c_str());
+            error_set(err_stop);
+            report_error(error_state);
+            return false;
+        }
+    return true;
+}
+
 int load_table_with_index_map(const std::string& table_file, int code, int k, const table_grid& grid,
                               table_load& out, bool zero_ids_allowed, int p, dvec* precip_target)
 {
@@ -56,8 +82,14 @@ int load_table_with_index_map(const std::string& table_file, int code, int k, co
         report_table_search(found, code, table_file, map_name);
         return 0;
     }
-    if (found == table_search::found)
-        out.n = read_num_ids(table);
+    if (found == table_search::found) {
+        // The rows are kept as they are read: the count sizes nothing.
+        static const count_field num_ids{"NUM_IDS", 0, max_table_id, 0};
+        const long long n = read_table_count(table, table_file, code, tc_num_ids, num_ids);
+        if (n < 0)
+            return 0;
+        out.n = static_cast<int>(n);
+    }
     if (out.n <= 0) {
         error_set(err_table_empty, table_name_from_code(code).c_str());
         report_error(error_state);
@@ -84,6 +116,13 @@ int load_table_with_index_map(const std::string& table_file, int code, int k, co
                    out.id_grid, out.largest, grid.expected_rows, grid.expected_cols, grid.log, grid.quiet,
                    zero_ids_allowed);
     file_rec_close(map);
+    // Tables whose IDs may be 0 (wells, wetlands) check their IDs themselves.
+    if (!error_state.raised && !zero_ids_allowed &&
+        !cell_ids_have_rows(out.id_grid, grid.mask, out.ids, index_map,
+                            "table " + table_name_from_code(code) + " of the mapping table file " + table_file)) {
+        out.id_grid.reset();
+        return 0;
+    }
     return 1;
 }
 

@@ -51,12 +51,22 @@ bool read_sediments_table(const std::string& table_file, int& n, dvec& spec_grav
         report_error(error_state);
         return false;
     }
-    if (find_sediments_table(table))
-        n = read_num_sed(table);
-    if (n <= 0) {
-        n = 0;
-        return true;
+    if (!find_sediments_table(table))
+        return true; // the sediment reader decides
+    // Each class row holds its name in columns 1-40 and three values.
+    static const count_field num_sed{"NUM_SED", 1, 10000, 46};
+    const long long classes = read_table_count(table, table_file, tc_sediments, tc_num_sed, num_sed);
+    if (classes < 0)
+        return false;
+    if (classes == 0) {
+        std::printf("Error: table SEDIMENTS of the mapping table file %s, line %d: the NUM_SED line must follow the "
+                    "table line.\n",
+                    table_file.c_str(), table.line_no);
+        error_set(err_stop);
+        report_error(error_state);
+        return false;
     }
+    n = static_cast<int>(classes);
     dvector_alloc_zero(spec_grav, n, "spec_grav");
     dvector_alloc_zero(part_diam, n, "part_diam");
     dvector_alloc_zero(f_bind, n, "f_bind");

@@ -13,6 +13,7 @@ struct column_range {
     int code;
     int column;
     bound kind;
+    bool and_after = false; // the rule holds for the later columns too
 };
 
 const column_range ranges[] = {
@@ -34,6 +35,32 @@ const column_range ranges[] = {
     {tc_groundwater, 2, bound::fraction},                        // porosity
     {tc_area_reduction, 1, bound::fraction},                     // area fraction
     {tc_ovr_flow_block, 1, bound::fraction},                     // blocked fraction
+    // Contaminants: dispersion, decay and uptake rates, land mass,
+    // groundwater, overland and soil concentrations (column 7 is unused).
+    {tc_contaminant_transport, 1, bound::not_negative, true},
+    {tc_contaminant_transport, 7, bound::none},
+    // Erosion: splash, detachment and capacity coefficients (0 takes the
+    // default), then one size fraction per sediment class.
+    {tc_soil_erosion_props, 1, bound::not_negative},
+    {tc_soil_erosion_props, 2, bound::not_negative},
+    {tc_soil_erosion_props, 3, bound::not_negative},
+    {tc_soil_erosion_props, 4, bound::not_negative},
+    {tc_soil_erosion_props, 5, bound::not_negative},
+    {tc_soil_erosion_props, 6, bound::fraction, true},
+    // Nutrient concentrations, masses and sorption coefficients.
+    {tc_qbn_n, 1, bound::not_negative, true},
+    {tc_qbn_p, 1, bound::not_negative, true},
+    {tc_qbn_c, 1, bound::not_negative, true},
+    {tc_qbn_oth, 1, bound::not_negative, true},
+    {tc_dispersion, 1, bound::not_negative, true},
+    {tc_qbn_soil_c, 1, bound::not_negative, true},
+    {tc_qbn_soil_n, 1, bound::not_negative, true},
+    {tc_qbn_soil_p, 1, bound::not_negative, true},
+    {tc_qbn_gw_n, 1, bound::not_negative, true},
+    {tc_qbn_gw_p, 1, bound::not_negative, true},
+    {tc_qbn_gw_oth, 1, bound::not_negative, true},
+    {tc_qbn_soil_km, 1, bound::not_negative, true},
+    {tc_qbn_soil_koc, 1, bound::not_negative, true},
 };
 
 } // namespace
@@ -42,15 +69,26 @@ const char* table_value_refusal(int code, int column, double value)
 {
     if (!std::isfinite(value))
         return "a finite number";
+    // The rule of the column itself comes first, then one that holds from an
+    // earlier column on.
+    const column_range* rule = nullptr;
     for (const column_range& r : ranges) {
-        if (r.code != code || r.column != column)
+        if (r.code != code)
             continue;
-        switch (r.kind) {
-        case bound::none: return nullptr;
-        case bound::above_zero: return value > 0.0 ? nullptr : "above 0";
-        case bound::not_negative: return value >= 0.0 ? nullptr : "0 or more";
-        case bound::fraction: return value >= 0.0 && value <= 1.0 ? nullptr : "from 0 to 1";
+        if (r.column == column) {
+            rule = &r;
+            break;
         }
+        if (r.and_after && r.column < column && (!rule || r.column > rule->column))
+            rule = &r;
+    }
+    if (!rule)
+        return nullptr;
+    switch (rule->kind) {
+    case bound::none: return nullptr;
+    case bound::above_zero: return value > 0.0 ? nullptr : "above 0";
+    case bound::not_negative: return value >= 0.0 ? nullptr : "0 or more";
+    case bound::fraction: return value >= 0.0 && value <= 1.0 ? nullptr : "from 0 to 1";
     }
     return nullptr;
 }

@@ -10,6 +10,7 @@
 #include "core/file_rec.h"
 #include "core/julian.h"
 #include "core/text_parse.h"
+#include "input/word_reader.h"
 
 std::list<time_series> time_series_list;
 std::forward_list<ts_index_entry> ts_index_list;
@@ -225,7 +226,23 @@ double ts_value_by_index(int id, double t)
     return 0.0;
 }
 
-time_series* ts_read_columns(file_rec& rec, int n, const std::string& prefix)
+namespace {
+
+// Refuses a line of a multi-column block: file, line and fault.
+time_series* refuse_column_line(const std::string& path, int line_no, const std::string& what,
+                                std::vector<time_series*>& made)
+{
+    std::printf("Error: file %s, line %d: %s.\n", path.c_str(), line_no, what.c_str());
+    for (time_series* s : made) remove_series(s);
+    error_set(err_stop);
+    report_error(error_state);
+    return nullptr;
+}
+
+} // namespace
+
+time_series* ts_read_columns(file_rec& rec, int n, const std::string& prefix, const std::string& path,
+                             const num_field& field)
 {
     if (n <= 0 || !rec.fp) return nullptr;
     // The lines hold five date numbers and n values; they are read whole.
@@ -242,39 +259,85 @@ time_series* ts_read_columns(file_rec& rec, int n, const std::string& prefix)
         made.push_back(s);
     }
 
+    static const char* const date_parts[5] = {"year", "month", "day", "hour", "minute"};
     std::vector<double> values(static_cast<std::size_t>(n), 0.0);
     std::string line;
+    double last_time = -1.0;
+    int last_line = 0;
     for (;;) {
         std::fpos_t pos;
         const bool have_pos = std::fgetpos(rec.fp, &pos) == 0;
-        if (!read_line_rec(line, rec, size)) break;
+        if (!read_line_rec(line, rec, size)) {
+            std::printf("Error: file %s ends before the END_TS line that closes its rows of %d values.\n",
+                        path.c_str(), n);
+            for (time_series* s : made) remove_series(s);
+            error_set(err_stop);
+            report_error(error_state);
+            return nullptr;
+        }
         if (starts_with(line, "END_TS")) {
             // Left for the caller to read.
             if (have_pos) std::fsetpos(rec.fp, &pos);
             break;
         }
-        const char* p = line.c_str();
+        std::string_view rest(line);
         int date[5] = {0, 0, 0, 0, 0};
-        int k = 0;
-        while (k < 5 && scan_int(p, date[k])) ++k;
-        const double t = k == 5 ? julian_date(date[0], date[1], date[2], date[3], date[4], 0.0) : -1.0;
-        // A missing value keeps the column's value of the line before.
-        for (int c = 0; c < n; ++c)
-            if (!scan_double(p, values[static_cast<std::size_t>(c)])) break;
+        for (int k = 0; k < 5; ++k) {
+            const num_status st = pop_int_strict(rest, date[k]);
+            if (st != num_status::ok)
+                return refuse_column_line(path, rec.line_no,
+                                          std::string("the ") + date_parts[k] + " of the row " + num_status_text(st) +
+                                              " (a row is year, month, day, hour and minute, then " +
+                                              std::to_string(n) + " values)",
+                                          made);
+        }
+        if (!calendar_date_ok(date[0], date[1], date[2]) || !time_of_day_ok(date[3], date[4])) {
+            char what[160];
+            std::snprintf(what, sizeof what, "%d %02d %02d %02d %02d is not a calendar date and time of day",
+                          date[0], date[1], date[2], date[3], date[4]);
+            return refuse_column_line(path, rec.line_no, what, made);
+        }
+        const double t = julian_date(date[0], date[1], date[2], date[3], date[4], 0.0);
+        if (t < last_time)
+            return refuse_column_line(path, rec.line_no,
+                                      "the row's date and time lies before that of line " + std::to_string(last_line),
+                                      made);
+        for (int c = 0; c < n; ++c) {
+            std::string_view before = rest;
+            double& v = values[static_cast<std::size_t>(c)];
+            const num_status st = pop_double_strict(rest, v);
+            if (st == num_status::empty)
+                return refuse_column_line(path, rec.line_no,
+                                          "the row holds " + std::to_string(c) + " of its " + std::to_string(n) +
+                                              " values",
+                                          made);
+            std::string word;
+            pop_token(before, word);
+            if (st != num_status::ok)
+                return refuse_column_line(path, rec.line_no,
+                                          "value " + std::to_string(c + 1) + " \"" + printable(word) + "\" " +
+                                              num_status_text(st),
+                                          made);
+            if (v < field.low || v > field.high) {
+                char what[200];
+                std::snprintf(what, sizeof what, "value %d, the %s %s, lies outside %g to %g", c + 1, field.name,
+                              word.c_str(), field.low, field.high);
+                return refuse_column_line(path, rec.line_no, what, made);
+            }
+        }
+        std::string extra;
+        if (pop_token(rest, extra))
+            return refuse_column_line(path, rec.line_no,
+                                      "the row holds more than its " + std::to_string(n) + " values (\"" +
+                                          printable(extra) + "\" follows them)",
+                                      made);
         for (int c = 0; c < n; ++c) {
             made[static_cast<std::size_t>(c)]->times.push_back(t);
             made[static_cast<std::size_t>(c)]->values.push_back(values[static_cast<std::size_t>(c)]);
         }
+        last_time = t;
+        last_line = rec.line_no;
     }
     for (time_series* s : made) s->count = static_cast<int>(s->times.size());
-
-    const int bad = first_unsorted(made.front()->times);
-    if (bad >= 0) {
-        std::printf("Error: the times of time series [%s] go back at sample %d.\n",
-                    made.front()->name.c_str(), bad + 1);
-        for (time_series* s : made) remove_series(s);
-        error_set(err_stop);
-        return nullptr;
-    }
     return made.front();
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 struct file_rec;
+struct num_field; // input/word_reader.h
 
 constexpr int series_name_limit = 149; // longest series name
 constexpr double relative_time_base = 1721028.5; // Julian date of the all-zero date
@@ -61,9 +62,14 @@ double ts_value_at(double t, time_series* series);
 double ts_value_by_index(int id, double t);
 
 // Reads a multi-column block up to (not including) its "END_TS" line into n
-// new series named "<prefix>_%04d"; returns the first, or null when n <= 0
-// or the block was refused.
-time_series* ts_read_columns(file_rec& rec, int n, const std::string& prefix);
+// new series named "<prefix>_%04d"; returns the first, or null when n <= 0.
+// Every row is a calendar date and time (year month day hour minute, never
+// before the row above) and exactly n values within the field's range. A
+// row that breaks this, or a file that ends before END_TS, is refused
+// naming the file (path), the line and the fault: the run is stopped (code
+// 4000, reported), no series is kept and null is returned.
+time_series* ts_read_columns(file_rec& rec, int n, const std::string& prefix, const std::string& path,
+                             const num_field& field);
 
 // 3 "END_TS", 2 "ABSOLUTE", 1 "RELATIVE", 0 "TORVA_TS", 4 anything else.
 int ts_line_kind(std::string_view line);

@@ -1,11 +1,16 @@
 // The aquatic-environment file of the nutrient module: a header, the names
 // of the overland and stream id maps, the number of ids and one block of 52
-// environment values (or DEFAULT) per id; then the overland id grid. Errors
-// leave their code in the error record and the file is closed on every path.
+// environment values (or DEFAULT) per id; then the overland id grid. A
+// failure to open the file leaves its code for the input hub; every other
+// error is reported here, followed by a line naming the file, the line and
+// the cause where the format's message lacks them. The file is closed on
+// every path.
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "core/check_count.h"
 #include "core/error_state.h"
 #include "core/model_state.h"
 #include "core/text_parse.h"
@@ -57,6 +62,15 @@ void refuse(const std::string& file, int line, const std::string& what)
 {
     std::printf("Error: line %d of the aquatic environment file %s: %s.\n", line, file.c_str(), what.c_str());
     error_set(err_stop);
+    report_error(error_state);
+}
+
+// Reports a code of the file's own messages now, so the line that names
+// the place and the cause can follow it.
+void report_code(int code, const char* what = nullptr, const char* file = nullptr, int value1 = 0, int value2 = 0)
+{
+    error_set(code, what, file, value1, value2);
+    report_error(error_state);
 }
 
 struct env_reader {
@@ -81,8 +95,15 @@ struct env_reader {
 bool check_aquatic_env_header(env_reader& in)
 {
     std::string line;
-    if (!in.next(line) || line.size() < header_length || line.compare(0, header_length, header) != 0) {
-        error_set(err_aquatic_env_header, header, in.name.c_str());
+    const bool have = in.next(line);
+    if (!have || line.size() < header_length || line.compare(0, header_length, header) != 0) {
+        report_code(err_aquatic_env_header, header, in.name.c_str());
+        // The format's message ends without a line break.
+        if (have)
+            std::printf("\nError: line 1 of the aquatic environment file %s begins with \"%s\".\n", in.name.c_str(),
+                        printable(line.substr(0, header_length + 3), true).c_str());
+        else
+            std::printf("\nError: the aquatic environment file %s is empty.\n", in.name.c_str());
         return false;
     }
     return true;
@@ -106,31 +127,33 @@ void read_aquatic_env_maps(env_reader& in, qbn_params& p)
 
 bool read_aquatic_env_num_ids(env_reader& in, qbn_params& p)
 {
+    // Every id has its record of 52 values, whether the file gives its block
+    // or not: the count is held to a stated limit before it sizes the table.
+    static const count_field num_ids{"number of ids NUM_IDS", 1, 100000, 0};
     in.rewind();
     std::string line;
     while (in.next(line)) {
         if (!starts_with(line, "NUM_IDS"))
             continue;
         std::string word = second_word(line);
-        int n = 0;
-        const num_status st = parse_int_strict(word, n);
+        long long n = 0;
+        const num_status st = parse_long_strict(word, n);
         if (st != num_status::ok) {
-            refuse(in.name, in.line_no, "the number of ids \"" + word + "\" " + num_status_text(st));
+            refuse(in.name, in.line_no, "the number of ids \"" + printable(word) + "\" " + num_status_text(st));
             return false;
         }
-        if (n < 1) {
-            refuse(in.name, in.line_no, "the number of ids " + word + " is below 1");
+        if (!check_count(n, num_ids, in.name, in.line_no))
             return false;
-        }
-        p.num_ids = n;
+        p.num_ids = static_cast<int>(n);
         return true;
     }
     std::printf("Error: the aquatic environment file %s has no NUM_IDS line.\n", in.name.c_str());
     error_set(err_stop);
+    report_error(error_state);
     return false;
 }
 
-// One value line of a block into its slots; missing values stay 0.
+// One value line of a block into its slots: exactly its count of values.
 bool read_value_line(env_reader& in, const std::string& line, int k, aquatic_env_rec& rec)
 {
     std::string_view rest(line);
@@ -139,13 +162,17 @@ bool read_value_line(env_reader& in, const std::string& line, int k, aquatic_env
         double x = 0.0;
         std::string_view before = rest;
         const num_status st = pop_double_strict(rest, x);
-        if (st == num_status::empty)
-            return true;
+        if (st == num_status::empty) {
+            refuse(in.name, in.line_no,
+                   "value line " + std::to_string(k + 1) + " of the block holds " + std::to_string(v) + " of its " +
+                       std::to_string(slots.count) + " values");
+            return false;
+        }
         if (st != num_status::ok) {
             std::string word;
             pop_token(before, word);
             refuse(in.name, in.line_no,
-                   "value " + std::to_string(v + 1) + " \"" + word + "\" " + num_status_text(st));
+                   "value " + std::to_string(v + 1) + " \"" + printable(word) + "\" " + num_status_text(st));
             return false;
         }
         rec.values[slots.base + slots.step * v] = x;
@@ -159,9 +186,12 @@ bool read_value_line(env_reader& in, const std::string& line, int k, aquatic_env
     return true;
 }
 
-// The id blocks; false when the reading stopped on an error.
-bool read_aquatic_env_ids(env_reader& in, qbn_params& p)
+// The id blocks; false when the reading stopped on an error (reported).
+// outside is set when that error was an id outside the table.
+bool read_aquatic_env_ids(env_reader& in, qbn_params& p, bool& outside)
 {
+    outside = false;
+    std::vector<int> given_at(static_cast<std::size_t>(p.num_ids) + 1, 0); // line of each id's block
     std::string line;
     while (in.next(line)) {
         if (blank(line))
@@ -173,14 +203,25 @@ bool read_aquatic_env_ids(env_reader& in, qbn_params& p)
             std::string word;
             std::string_view again(line);
             pop_token(again, word);
-            refuse(in.name, in.line_no, "the id \"" + word + "\" " + num_status_text(st));
+            refuse(in.name, in.line_no, "the id \"" + printable(word) + "\" " + num_status_text(st));
             return false;
         }
         // An id outside 1..NUM_IDS has no slot in the table.
         if (id < 1 || id > p.num_ids) {
-            error_set(err_aquatic_env_index, nullptr, nullptr, id, p.num_ids);
+            report_code(err_aquatic_env_index, nullptr, nullptr, id, p.num_ids);
+            std::printf("Error: line %d of the aquatic environment file %s: the id %d lies outside 1 to %d "
+                        "(NUM_IDS).\n",
+                        in.line_no, in.name.c_str(), id, p.num_ids);
+            outside = true;
             return false;
         }
+        int& first = given_at[static_cast<std::size_t>(id)];
+        if (first != 0) {
+            refuse(in.name, in.line_no,
+                   "the id " + std::to_string(id) + " has a block already, at line " + std::to_string(first));
+            return false;
+        }
+        first = in.line_no;
         aquatic_env_rec& rec = p.ids[id];
         for (int k = 0; k < value_lines; ++k) {
             if (!in.next(line)) {
@@ -196,12 +237,17 @@ bool read_aquatic_env_ids(env_reader& in, qbn_params& p)
     return true;
 }
 
-void read_aquatic_env_ov_index(qbn_params& p, model_state& s)
+void read_aquatic_env_ov_index(qbn_params& p, model_state& s, const std::string& env_file)
 {
     p.num_cells = s.num_cells;
     file_rec grid;
     if (!file_rec_open(grid, p.ov_map, "r")) {
-        error_set(err_ov_aquatic_map_open);
+        report_code(err_ov_aquatic_map_open);
+        if (p.ov_map.empty())
+            std::printf("Error: the aquatic environment file %s has no OV_MAP line naming it.\n", env_file.c_str());
+        else
+            std::printf("Error: the overland map %s that the aquatic environment file %s names cannot be opened.\n",
+                        p.ov_map.c_str(), env_file.c_str());
         return;
     }
     if (ivector_alloc_zero(p.ov_index, s.num_cells, "aquatic environment ids of the cells"))
@@ -237,19 +283,11 @@ void read_aquatic_env_file(qbn_params& p, model_state& s)
     }
     std::string line;
     in.next(line); // the line after NUM_IDS is not read
-    const bool ids_read = read_aquatic_env_ids(in, p);
+    bool outside = false;
+    const bool ids_read = read_aquatic_env_ids(in, p, outside);
     file_rec_close(file);
     // The overland grid is read also after an id outside the table; any
     // other error ends the reading here.
-    if (!ids_read && error_state.code != err_aquatic_env_index)
-        return;
-    if (error_state.code == err_aquatic_env_index) {
-        // Keep the id error: it is the first one the file gave.
-        error_rec kept = error_state;
-        read_aquatic_env_ov_index(p, s);
-        if (!error_state.raised)
-            error_state = kept;
-        return;
-    }
-    read_aquatic_env_ov_index(p, s);
+    if (ids_read || outside)
+        read_aquatic_env_ov_index(p, s, p.aq_env_file);
 }

@@ -224,21 +224,28 @@ TEST_F(XyFiles, PointsFileMessages)
         "the file.\n");
     ASSERT_EQ(out.points.size(), 2u);
     EXPECT_EQ(out.points[1].id, 6);
-    out.points.clear();
-    out.points_file = "";
-    EXPECT_EQ(capture([&] { read_xy_points_file(out); }),
-              "Error: filename for XY Output File not specified.\n");
-    out.points_file = dir.file("none.txt");
-    EXPECT_NE(capture([&] {
-                  read_xy_points_file(out);
-              }).find("Error: unable to open the xy output file " + dir.file("none.txt") + ".\n"),
-              std::string::npos);
+    EXPECT_EQ(error_state.raised, 0);
+    // Without its points the run would write no boundary: each stops it.
     write_file(dir.file("bad.txt"), "1\n1 2 5.5\n");
-    out.points_file = dir.file("bad.txt");
-    EXPECT_NE(capture([&] { read_xy_points_file(out); }).find("line 2 of the xy output file"),
-              std::string::npos);
-    EXPECT_EQ(error_state.code, err_stop);
-    EXPECT_TRUE(out.points.empty());
+    write_file(dir.file("negative.txt"), "-2\n1 2 5\n");
+    const struct {
+        std::string file, message;
+    } cases[] = {
+        {"", "Error: filename for XY Output File not specified.\n"},
+        {dir.file("none.txt"), "Error: unable to open the xy output file " + dir.file("none.txt") + ".\n"},
+        {dir.file("bad.txt"), "line 2 of the xy output file"},
+        {dir.file("negative.txt"),
+         "Error: file " + dir.file("negative.txt") + ", line 1: the point count -2 lies outside 0 to 10000000.\n"},
+    };
+    for (const auto& c : cases) {
+        out.points.clear();
+        out.points_file = c.file;
+        error_state_clear();
+        error_state.raised = 0;
+        EXPECT_NE(capture([&] { read_xy_points_file(out); }).find(c.message), std::string::npos) << c.message;
+        EXPECT_EQ(error_state.raised, 1) << c.message;
+        EXPECT_TRUE(out.points.empty());
+    }
 }
 
 TEST_F(XyFiles, ReadersRefuseWrongHeadersMissingFilesAndEmptyFiles)
@@ -253,37 +260,50 @@ TEST_F(XyFiles, ReadersRefuseWrongHeadersMissingFilesAndEmptyFiles)
     xy_input_construct(in);
     struct refusal {
         std::string file, kind, header, message;
+        bool stops;
     };
     const refusal cases[] = {
-        // The whole first word must be the keyword (XY_GW_HEAD_INTERP is not XY_GW_HEAD).
+        // The whole first word must be the keyword (XY_GW_HEAD_INTERP is not
+        // XY_GW_HEAD); the format's message comes first, then the file and
+        // what was found.
         {"interp.xy", "groundwater", "XY_GW_HEAD",
          "Error: file used for groundwater xy boundary input file is not of appropriate type. File header "
-         "does "
-         "not match XY_GW_HEAD.\n"},
+         "does not match XY_GW_HEAD.\nError: line 1 of the xy boundary input file " +
+             dir.file("interp.xy") + " begins with \"XY_GW_HEAD_INTERP\" where XY_GW_HEAD is expected.\n",
+         true},
         {"cell.xy", "groundwater", "XY_GW_HEAD_INTERP",
          "Error: file used for groundwater xy boundary input file is not of appropriate type. File header "
-         "does "
-         "not match XY_GW_HEAD_INTERP.\n"},
-        {"none.xy", "overland", "XY_OV_DEPTH", "Error: unable to open overland xy boundary input file.\n"},
-        {"empty.xy", "overland", "XY_OV_DEPTH", "Warning: No points in overland xy boundary input file.\n"},
+         "does not match XY_GW_HEAD_INTERP.\n",
+         true},
+        {"none.xy", "overland", "XY_OV_DEPTH",
+         "Error: unable to open overland xy boundary input file.\nError: the xy boundary input file " +
+             dir.file("none.xy") + " cannot be opened; the run cannot go on without the boundary it gives.\n",
+         true},
+        // A count of 0 keeps the format's warning and the run goes on.
+        {"empty.xy", "overland", "XY_OV_DEPTH", "Warning: No points in overland xy boundary input file.\n", false},
     };
     for (const refusal& c : cases) {
+        error_state_clear();
+        error_state.raised = 0;
         const std::string said = capture([&] {
             read_xy_bdy_file(in, dir.file(c.file), c.kind, c.header, in.gw_series, in.gwpts, in.num_gw_points,
                              c.header != "XY_GW_HEAD_INTERP");
         });
-        EXPECT_EQ(said.substr(said.find(c.message[0] == 'W' ? "Warning" : "Error: ")), c.message) << c.file;
+        EXPECT_NE(said.find(c.message), std::string::npos) << said;
         EXPECT_EQ(in.num_gw_points, 0);
-        EXPECT_EQ(error_state.code, 0);
+        EXPECT_EQ(error_state.raised, c.stops ? 1 : 0) << c.file;
     }
+    error_state_clear();
+    error_state.raised = 0;
     EXPECT_NE(capture([&] {
                   read_xy_bdy_file(in, dir.file("bad.xy"), "overland", "XY_OV_DEPTH", in.ov_series, in.ovpts,
                                    in.num_ov_points, 1);
               }).find("value 2 of line 3 of the xy boundary file"),
               std::string::npos);
-    EXPECT_EQ(error_state.code, err_stop);
+    EXPECT_EQ(error_state.raised, 1);
     EXPECT_EQ(in.num_ov_points, 0);
     error_state_clear();
+    error_state.raised = 0;
 
     // By X and Y: the sources of the interpolated cells.
     capture([&] {
@@ -305,6 +325,14 @@ TEST_F(XyFiles, ReadersRefuseWrongHeadersMissingFilesAndEmptyFiles)
     EXPECT_EQ(capture([&] { EXPECT_FALSE(check_xy_bdy_cells(in, 2)); }),
               "Error: point 1 of the xy boundary input file " + dir.file("cell.xy") +
                   " names cell 3; the watershed's cells are 1 to 2.\n");
+    // Two series cannot both set one cell.
+    write_file(dir.file("twice.xy"), "XY_OV_DEPTH\n3\nDATE TIME 1 2 1\n2000 01 01 00 00\t 5.0 5.0 5.0\nEND_TS\n");
+    capture([&] {
+        read_xy_bdy_file(in, dir.file("twice.xy"), "overland", "XY_OV_DEPTH", in.ov_series, in.ovpts,
+                         in.num_ov_points, 1);
+    });
+    EXPECT_EQ(capture([&] { EXPECT_FALSE(check_xy_bdy_cells(in, 3)); }),
+              "Error: points 1 and 3 of the xy boundary input file " + dir.file("twice.xy") + " both name cell 1.\n");
     xy_input_destroy(in);
 }
 
@@ -363,8 +391,9 @@ TEST_F(XyFiles, InterpolatedCellsTakeTheFiveNearestSources)
 
 TEST_F(XyFiles, OverlandPointsSetDepthsAndBookTheirVolumes)
 {
-    write_file(dir.file("ov.xy"), "XY_OV_DEPTH\n2\nDATE TIME 1 2\n2000 01 01 00 00\t 0.5 -0.2\n"
-                                  "2000 01 01 01 00\t 1.5 -0.2\nEND_TS\n");
+    // (A negative depth is refused when the file is read.)
+    write_file(dir.file("ov.xy"), "XY_OV_DEPTH\n2\nDATE TIME 1 2\n2000 01 01 00 00\t 0.5 0.0\n"
+                                  "2000 01 01 01 00\t 1.5 0.0\nEND_TS\n");
     xy_input in;
     xy_input_construct(in);
     read_xy_bdy_file(in, dir.file("ov.xy"), "overland", "XY_OV_DEPTH", in.ov_series, in.ovpts,
@@ -376,7 +405,7 @@ TEST_F(XyFiles, OverlandPointsSetDepthsAndBookTheirVolumes)
     double vin = 0.0, vout = 0.0;
     apply_ov_xy_bdy(in, depth, 10.0, vin, vout, julian_date(2000, 1, 1, 0, 30, 0.0));
     EXPECT_NEAR(depth[1], 1.0, 1e-6);
-    EXPECT_EQ(depth[2], 0.0); // never below 0
+    EXPECT_EQ(depth[2], 0.0);
     EXPECT_NEAR(vin, 75.0, 1e-4);
     EXPECT_DOUBLE_EQ(vout, 10.0);
 
@@ -442,20 +471,26 @@ TEST_F(XyFiles, StreamCrossingsKeepOneCrossingPerLinkAndReadBack)
 
     // The time-series file adds its points by link and node and by name.
     write_file(dir.file("st.ts"), "TORVA_XY_ST_BDY_TS\ntorva_ts\nXY 1.5, 2.5\nLINKNODE 4 7\n"
-                                  "TIMESERIES \"XY_STREAM_HYDROGRAPHS_0000\"\nEND_TS\nTORVA_TS\n"
-                                  "TIMESERIES nothing\nEND_TS\n");
-    const std::string ts_said = capture([&] { read_xy_stream_ts_file(in, dir.file("st.ts")); });
-    EXPECT_EQ(ts_said,
-              "Error!!! unable to find time series [nothing] for the xy boundary stream time series file.\n"
-              "         Perhaps the related TIME_SERIES_FILE card in the project file is below the "
-              "XYBDYINPUT_STTIMESERIES card?\n");
-    ASSERT_EQ(in.num_st_points, 3);
+                                  "TIMESERIES \"XY_STREAM_HYDROGRAPHS_0000\"\nEND_TS\n");
+    EXPECT_EQ(capture([&] { read_xy_stream_ts_file(in, dir.file("st.ts")); }), "");
+    ASSERT_EQ(in.num_st_points, 2);
     EXPECT_EQ(in.stpts[1].link, 4);
     EXPECT_EQ(in.stpts[1].node, 7);
     EXPECT_EQ(in.stpts[1].explicit_point, 1);
     EXPECT_EQ(in.stpts[1].x, 1.5);
     EXPECT_EQ(in.stpts[1].series, in.stpts[0].series);
-    EXPECT_EQ(in.stpts[2].series, nullptr);
+    // A series that is not loaded would leave the point without a boundary:
+    // the format's message, then the file and line, and the run stops.
+    write_file(dir.file("st.ts"), "TORVA_XY_ST_BDY_TS\nTORVA_TS\nXY 1 2\nTIMESERIES nothing\nEND_TS\n");
+    EXPECT_EQ(capture([&] { read_xy_stream_ts_file(in, dir.file("st.ts")); }),
+              "Error!!! unable to find time series [nothing] for the xy boundary stream time series file.\n"
+              "         Perhaps the related TIME_SERIES_FILE card in the project file is below the "
+              "XYBDYINPUT_STTIMESERIES card?\n"
+              "Error: line 4 of the stream xy boundary time series file " +
+                  dir.file("st.ts") + ": no series loaded so far is named nothing.\n\n");
+    EXPECT_EQ(error_state.raised, 1);
+    EXPECT_EQ(in.num_st_points, 2);
+    error_state_clear();
     xy_input_destroy(in);
 
     // The crossing test itself: a channel segment that starts on the

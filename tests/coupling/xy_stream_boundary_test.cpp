@@ -103,11 +103,13 @@ TEST_F(StreamBoundary, PointsByPositionTakeTheNearestReachAndExplicitOnesAreChec
         bool positions;
         std::string message;
     } refusals[] = {
-        {"TORVA_XY_ST_BDY_TS\nTORVA_TS\nLINKNODE 1 6\nEND_TS\n", true,
+        {"TORVA_XY_ST_BDY_TS\nTORVA_TS\nLINKNODE 1 6\nTIMESERIES release\nEND_TS\n", true,
          "Error: stream xy boundary point 1: link 1 node 6 is not a node of a routed channel link.\n"},
-        {"TORVA_XY_ST_BDY_TS\nTORVA_TS\nLINKNODE 1 4\nEND_TS\nTORVA_TS\nLINKNODE 2 1\nEND_TS\n", true,
+        {"TORVA_XY_ST_BDY_TS\nTORVA_TS\nLINKNODE 1 4\nTIMESERIES release\nEND_TS\nTORVA_TS\nLINKNODE 2 1\n"
+         "TIMESERIES release\nEND_TS\n",
+         true,
          "Error: stream xy boundary point 2: link 2 node 1 is not a node of a routed channel link.\n"},
-        {"TORVA_XY_ST_BDY_TS\nTORVA_TS\nXY 25 15\nEND_TS\n", false,
+        {"TORVA_XY_ST_BDY_TS\nTORVA_TS\nXY 25 15\nTIMESERIES release\nEND_TS\n", false,
          "Error: stream xy boundary point 1 at (25.000, 15.000) cannot be placed on the channel network: no "
          "routed link has X_Y node points in the channel input file.\n"},
     };

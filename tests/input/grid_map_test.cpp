@@ -58,12 +58,11 @@ TEST_F(GridMap, RealRowsFillTheActiveCellsInOrder)
 {
     // Labels are any words (glued to their number when short enough), blank
     // lines may follow the header, values are split by blanks, tabs and
-    // commas, CR-LF line ends are read as LF, and words after the row's last
-    // column are ignored.
+    // commas, and CR-LF line ends are read as LF.
     dvec v;
     v.assign(9, -1.0);
     read("NORTH: 30\r\nS 0\neast:40\n  west:\n 0\nrows: 3 cols: 4\r\n\n\n"
-         "-9999 1.5 2.5 -9999\r\n3,4\t5 6e0\r\n7 8 0 0 extra words\n",
+         "-9999 1.5 2.5 -9999\r\n3,4\t5 6e0\r\n7 8 0 0\n",
          grid_cell_reals, &v, nullptr);
     EXPECT_EQ(error_state.raised, 0) << out;
     EXPECT_EQ(north, 30.0);

@@ -216,18 +216,15 @@ TEST_F(QualityInputs, ContaminantsKeepTheirOwnValues)
                   "CONTAMINANT_TRANSPORT\nNUM_CONTAM 3\n"
                   "\"Nitrate\" \"Soils\" \"no3 out.txt\"\nPRECIP_CONC 0.5\nPARTITION 2\nNUM_IDS 2\n" + header +
                   mapping_row(1, "1 0.1 0.01 10 1 0.5 7 0.05") + mapping_row(2, "2 0.2 0.02 20 2 0.6 8 0.06") +
-                  // The second shares the first's index map and lacks its PRECIP_CONC line.
-                  "\"Atrazine\" \"Soils\" \"atr.out\"\nPARTITION 3\nNUM_IDS 2\n" + header +
-                  mapping_row(1, "3 0.3 0 30 3 0.7 9 0.07") + mapping_row(2, "4 0.4 0 40 4 0.8 9 0.08") +
-                  // The third's map uses ID 2, which only the earlier tables list; it
-                  // lacks its PARTITION line.
-                  "\"Lead\" \"Land\" \"pb.out\"\nPRECIP_CONC 0.7\nNUM_IDS 1\n" + header +
-                  mapping_row(1, "5 0.5 0 50 5 0.9 9 0.09"));
+                  // The second shares the first's index map.
+                  "\"Atrazine\" \"Soils\" \"atr.out\"\nPRECIP_CONC 0\nPARTITION 3\nNUM_IDS 2\n" + header +
+                  mapping_row(2, "4 0.4 0 40 4 0.8 9 0.08") + mapping_row(1, "3 0.3 0 30 3 0.7 9 0.07") +
+                  "\"Lead\" \"Land\" \"pb.out\"\nPRECIP_CONC 0.7\nPARTITION 0\nNUM_IDS 2\n" + header +
+                  mapping_row(1, "5 0.5 0 50 5 0.9 9 0.09") + mapping_row(2, "6 0.6 0 60 6 1.0 9 0.10"));
     ASSERT_TRUE(load(cards_with("OV_CON_TRANS\nMAPPING_TABLE t.cmt\n"))) << out;
     EXPECT_TRUE(printed("\nReading contaminant table...  3 contaminants found\n"
                         "  Checking Nitrate............................In map soils.idx category 1 has 6 values\n"
                         "In map soils.idx category 2 has 3 values\nfound and read index map\n"
-                        "Error in reading the precip concentration of constituent #2\n"
                         "  Checking Atrazine...........................In map soils.idx"))
         << out;
     EXPECT_EQ(s->num_contam, 3);
@@ -239,30 +236,35 @@ TEST_F(QualityInputs, ContaminantsKeepTheirOwnValues)
     EXPECT_EQ(s->water_soil_partition_coef[2], 3.0);
     EXPECT_EQ(s->water_soil_partition_coef[1], 2.0);
     EXPECT_EQ(s->water_soil_partition_coef[3], 0.0);
-    EXPECT_TRUE(printed("Error in reading the partition coefficient of constituent #3\n")) << out;
-    EXPECT_EQ(s->ov_decay[3][1], 0.5) << "the third constituent's table is still read";
-    // Cell 4 has soil ID 1, cell 5 ID 2 (both maps of the first two).
+    // Cell 4 has soil ID 1, cell 5 ID 2 (both maps of the first two), and
+    // land ID 2; rows are found by ID, not by their order.
     EXPECT_EQ(s->ov_con_table_1[1][4], 1.0);
     EXPECT_EQ(s->ov_decay[1][5], 0.2);
     EXPECT_EQ(s->land_mass[2][5], 40.0);
     EXPECT_EQ(s->ov_soil_conc[2][4], 0.07);
-    EXPECT_EQ(s->ov_con_table_1[3][4], 0.0) << "ID 2 is not in the third table";
+    EXPECT_EQ(s->ov_con_table_1[3][4], 6.0);
     EXPECT_EQ(s->num_constituents, 3);
     EXPECT_EQ(s->constituent_type[3], 1);
+    EXPECT_FALSE(printed("Warning")) << out;
 
-    // An index-map name the INDEX_MAP lines do not declare.
+    // An index-map name the INDEX_MAP lines do not declare: the table's own
+    // message, the constituent and the name, and the read ends with error 69.
     std::string text = read_file(dir.file("t.cmt"));
     text.replace(text.find("\"Atrazine\" \"Soils\""), 18, "\"Atrazine\" \"Clay\"");
     file("t.cmt", text);
     EXPECT_FALSE(load(cards_with("OV_CON_TRANS\nMAPPING_TABLE t.cmt\n")));
     EXPECT_TRUE(printed("  Checking Atrazine...........................unable to match index map\n"
-                        "Error in reading the partition coefficient of constituent #3\n"
+                        "Error: constituent #2 of table CONTAMINANT_TRANSPORT in the mapping table file t.cmt names "
+                        "the index map \"Clay\", which no INDEX_MAP line declares.\n"
                         "  Checking Lead...............................In map land.idx"))
         << out;
     EXPECT_TRUE(printed("Error reading the contaminant transport tables in the mapping table file.\n")) << out;
 
     EXPECT_FALSE(load(cards_with("OV_CON_TRANS\n")));
-    EXPECT_TRUE(printed("Error: The number of contaminants is not a positive value.\n")) << out;
+    EXPECT_TRUE(printed("Error: The number of contaminants is not a positive value.\n"
+                        "Error: OV_CON_TRANS needs the CONTAMINANT_TRANSPORT table of a mapping table file "
+                        "(MAPPING_TABLE).\n"))
+        << out;
 }
 
 TEST_F(QualityInputs, ContaminantLinesRefuseAValueTooMany)

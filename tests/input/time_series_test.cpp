@@ -8,6 +8,7 @@
 #include "core/julian.h"
 #include "core/text_parse.h"
 #include "input/time_series.h"
+#include "input/word_reader.h"
 #include "support/test_support.h"
 
 namespace {
@@ -222,10 +223,11 @@ TEST_F(TimeSeries, LineKinds)
 TEST_F(TimeSeries, MultiColumnBlocks)
 {
     const std::string path = dir.file("columns.txt");
-    torva_test::write_file(path, "2000 1 1 0 0 1.0 10.0\n2000 1 1 6 0 2.0\nEND_TS\nafter\n");
+    const num_field depth{"depth", 0.0, 100.0};
+    torva_test::write_file(path, "2000 1 1 0 0 1.0 10.0\n2000 1 1 6 0 2.0, 12.5\nEND_TS\nafter\n");
     file_rec rec;
     ASSERT_TRUE(file_rec_open(rec, path, "r"));
-    time_series* first = ts_read_columns(rec, 2, std::string(120, 'p'));
+    time_series* first = ts_read_columns(rec, 2, std::string(120, 'p'), path, depth);
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->name, std::string(100, 'p') + "_0000");
     ASSERT_EQ(time_series_list.size(), 2u);
@@ -233,13 +235,61 @@ TEST_F(TimeSeries, MultiColumnBlocks)
     EXPECT_EQ(second.name, std::string(100, 'p') + "_0001");
     EXPECT_EQ(first->count, 2);
     EXPECT_EQ(first->values[1], 2.0);
-    EXPECT_EQ(second.values[1], 10.0); // a missing value keeps the column's last one
+    EXPECT_EQ(second.values[1], 12.5);
     EXPECT_NEAR(second.times[1], julian_date(2000, 1, 1, 6, 0, 0.0), 1e-9);
 
     std::string line;
     ASSERT_EQ(read_line_rec(line, rec), 1);
     EXPECT_EQ(line, "END_TS"); // left for the caller
-    EXPECT_EQ(ts_read_columns(rec, 0, "x"), nullptr);
+    EXPECT_EQ(ts_read_columns(rec, 0, "x", path, depth), nullptr);
+    file_rec_close(rec);
+}
+
+// A row is a calendar date and time and exactly its values, each within its
+// range; a block ends with END_TS. Anything else is refused naming the
+// file and the line, and leaves no series behind.
+TEST_F(TimeSeries, MultiColumnRowsAreReadStrictly)
+{
+    const std::string path = dir.file("bad.txt");
+    const num_field depth{"depth", 0.0, 100.0};
+    const std::string row1 = "2000 01 01 00 00\t 1.0 2.0\n";
+    const struct {
+        std::string rows;
+        std::string message;
+    } cases[] = {
+        {row1 + "2000 01 01 01 00\t 1.0\nEND_TS\n", "line 2: the row holds 1 of its 2 values."},
+        {row1 + "2000 01 01 01 00\t 1.0 2.0 3.0\nEND_TS\n",
+         "line 2: the row holds more than its 2 values (\"3.0\" follows them)."},
+        {row1 + "2000 01 01 01 00\t 1.0 nan\nEND_TS\n", "line 2: value 2 \"nan\" is not finite."},
+        {row1 + "2000 01 01 01 00\t 1.0 -0.5\nEND_TS\n",
+         "line 2: value 2, the depth -0.5, lies outside 0 to 100."},
+        {row1 + "2000 13 01 01 00\t 1.0 2.0\nEND_TS\n",
+         "line 2: 2000 13 01 01 00 is not a calendar date and time of day."},
+        {row1 + "2000 01 01 01\nEND_TS\n", "line 2: the minute of the row is missing"},
+        {row1 + "1999 12 31 23 00\t 1.0 2.0\nEND_TS\n",
+         "line 2: the row's date and time lies before that of line 1."},
+        {row1, "ends before the END_TS line that closes its rows of 2 values."},
+    };
+    for (const auto& c : cases) {
+        torva_test::write_file(path, c.rows);
+        file_rec rec;
+        ASSERT_TRUE(file_rec_open(rec, path, "r"));
+        error_state_clear();
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(ts_read_columns(rec, 2, "p", path, depth), nullptr) << c.rows;
+        const std::string out = testing::internal::GetCapturedStdout();
+        file_rec_close(rec);
+        EXPECT_NE(out.find(path), std::string::npos) << out;
+        EXPECT_NE(out.find(c.message), std::string::npos) << out;
+        EXPECT_EQ(error_state.raised, 1);
+        EXPECT_TRUE(time_series_list.empty());
+    }
+    // Two rows at one minute (an output interval under a minute) stay.
+    torva_test::write_file(path, row1 + row1 + "END_TS\n");
+    file_rec rec;
+    ASSERT_TRUE(file_rec_open(rec, path, "r"));
+    error_state_clear();
+    ASSERT_NE(ts_read_columns(rec, 2, "p", path, depth), nullptr);
     file_rec_close(rec);
 }
 

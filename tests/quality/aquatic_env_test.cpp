@@ -67,7 +67,8 @@ struct AquaticEnv : InputProject {
 
 TEST_F(AquaticEnv, BlocksFillTheirInterleavedSlots)
 {
-    read(env("3", "1\n" + value_block() + "\n\n3\nDEFAULT\n2\n1.5 2.5\n" + std::string(9, '\n')));
+    read(env("3", "1\n" + value_block() + "\n\n3\nDEFAULT\n2\n1.5 2.5 0 0 0 0 0\n" +
+                      value_block().substr(value_block().find('\n') + 1)));
     ASSERT_EQ(error_state.code, 0) << report;
     EXPECT_TRUE(said("Reading the aquatic environment file env.dat.\n")) << report;
     EXPECT_EQ(p().ov_map, "ov.idx");
@@ -82,11 +83,11 @@ TEST_F(AquaticEnv, BlocksFillTheirInterleavedSlots)
     };
     for (int i = 0; i < 52; ++i)
         EXPECT_EQ(p().ids[1].values[i], expected[i]) << "slot " << i;
-    // A short line leaves 0 in its missing slots; DEFAULT reads nothing.
+    // DEFAULT reads nothing.
     EXPECT_EQ(p().ids[2].values[0], 1.5);
     EXPECT_EQ(p().ids[2].values[2], 2.5);
     EXPECT_EQ(p().ids[2].values[4], 0.0);
-    EXPECT_EQ(p().ids[2].values[1], 0.0);
+    EXPECT_EQ(p().ids[2].values[1], 200.0);
     for (double v : p().ids[3].values)
         EXPECT_EQ(v, 0.0);
     // The overland ids, cell by cell.
@@ -149,6 +150,7 @@ TEST_F(AquaticEnv, MissingPartsAreRefused)
     EXPECT_TRUE(
         said("Error: line 7 of the aquatic environment file env.dat: value 2 \"nan\" is not finite.\n"))
         << report;
-    read(env("2", "1\n" + value_block().substr(0, 40)));
-    EXPECT_TRUE(said("the file ends inside the block of id 1.\n")) << report;
+    read(env("2", "1\n" + value_block().substr(0, value_block().find('\n', 50) + 1)));
+    EXPECT_TRUE(said("line 8 of the aquatic environment file env.dat: the file ends inside the block of id 1.\n"))
+        << report;
 }
