@@ -119,7 +119,7 @@ bool take(chan_file& f, const chan_card_def& d, std::string_view& rest, int inde
 
 } // namespace
 
-bool chan_fail(const chan_file& f, const chan_card_def* d, const std::string& cause)
+void chan_say(const chan_file& f, const chan_card_def* d, const std::string& cause)
 {
     std::printf("Error in the %s file %s", f.title, f.path.c_str());
     if (f.line_no > 0)
@@ -127,6 +127,11 @@ bool chan_fail(const chan_file& f, const chan_card_def* d, const std::string& ca
     if (d)
         std::printf(", card %s%s", chan_card_name(*d).c_str(), chan_place(f).c_str());
     std::printf(": %s.\n", cause.c_str());
+}
+
+bool chan_fail(const chan_file& f, const chan_card_def* d, const std::string& cause)
+{
+    chan_say(f, d, cause);
     chan_stop();
     return false;
 }

@@ -58,5 +58,8 @@ std::string chan_place(const chan_file& f);
 
 // Prints "Error in the <title> file <path>, line <n>, card <CARD> (link L,
 // node N): <cause>." (the line left out when line_no is 0, the card when d
-// is null) and stops the run; false.
+// is null).
+void chan_say(const chan_file& f, const chan_card_def* d, const std::string& cause);
+
+// The same, then stops the run; false.
 bool chan_fail(const chan_file& f, const chan_card_def* d, const std::string& cause);

@@ -526,8 +526,8 @@ bool check_link_blocks(chan_reader& r)
         const int line = r.link_line[li];
         if (!line)
             return fail_at(r, 0, l,
-                           text_format("link %d has no block (no LINK %d card after the CONNECT cards); is the "
-                                       "file cut short",
+                           text_format("link %d has no block (no LINK %d card after the CONNECT cards; is the "
+                                       "file cut short?)",
                                        l, l));
         const int type = s.ltype[l];
         if (!has(type, 4 | 8 | 32 | 64))
@@ -837,7 +837,7 @@ template <class T> T* find_series(std::list<T>& list, const std::string& name)
     return nullptr;
 }
 
-bool struct_type_card(chan_reader& r, std::string_view& rest, int& element)
+bool struct_type_card(chan_reader& r, const chan_card_def& d, std::string_view& rest, int& element)
 {
     model_state& s = r.s;
     std::string word;
@@ -860,9 +860,11 @@ bool struct_type_card(chan_reader& r, std::string_view& rest, int& element)
     const int usage = type == 6   ? err_rating_curve_usage
                       : type == 7 ? err_scheduled_release_usage
                                   : err_rule_curve_usage;
+    const char* kind = type == 7 ? "time" : "elevation";
     if (name.empty()) {
         error_set(usage);
-        error_state.raised = 1;
+        report_error(error_state);
+        chan_say(r.f, &d, text_format("the %s series name is missing", kind));
         return false;
     }
     if (type == 7)
@@ -871,7 +873,9 @@ bool struct_type_card(chan_reader& r, std::string_view& rest, int& element)
         e.rating = find_series(elev_series_list, name);
     if (!e.schedule && !e.rating) {
         error_set(usage + 1, nullptr, name.c_str());
-        error_state.raised = 1;
+        report_error(error_state);
+        std::printf("\n"); // the code's message ends without one
+        chan_say(r.f, &d, text_format("no %s series is named \"%s\"", kind, name.c_str()));
         return false;
     }
     return true;
@@ -910,7 +914,7 @@ bool pump_card(chan_reader& r, const chan_card_def& d, std::string_view& rest)
             "\n\nError in the channel input file: Flow type for pump is incorrectly\ndefined for link %d. "
             "Must be ELEV or TS.\n",
             link);
-        chan_stop();
+        chan_fail(r.f, &d, "the flow type \"" + word + "\" is neither ELEV nor TS");
         return true; // reading goes on; the node keeps no pump
     }
     if (name.empty() || (!p.es && !p.ts)) {
@@ -977,7 +981,7 @@ bool main_card(chan_reader& r, const chan_card_def& d, std::string_view& rest, i
     case chan_card::numstructs:
         return chan_take_int(f, d, rest, 1, s.chan_struct_table[static_cast<size_t>(l)].count);
     case chan_card::structtype:
-        return struct_type_card(r, rest, element);
+        return struct_type_card(r, d, rest, element);
     case chan_card::struct_value: {
         double v = 0.0;
         if (!chan_take_real(f, d, rest, 1, v))

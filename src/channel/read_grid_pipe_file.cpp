@@ -110,7 +110,7 @@ int read_grid_pipe_file(model_state& s, file_rec& rec, const std::vector<superli
     if (!g.next() || gridpipe_card_kind(g.line) != gp_pipecells) {
         std::printf("The second card in the grid-pipe file must be PIPECELLS\n");
         std::printf("File format error, program terminating.\n");
-        return -9;
+        return g.refuse("the second line must be a PIPECELLS line");
     }
     int n = 0;
     rest = g.line;
@@ -183,8 +183,8 @@ int read_grid_pipe_file(model_state& s, file_rec& rec, const std::vector<superli
         if (!numpipes_seen)
             g.refuse(text_format("cell %d has no NUMPIPES line after its CELLIJ line", cell));
         else
-            g.refuse(text_format("cell %d holds %d SPIPE lines; its NUMPIPES line announces %d", cell, entry - 1,
-                                 s.gpi_ncellsingrid[cell]));
+            g.refuse(text_format("cell %d has %d of the %d SPIPE lines its NUMPIPES line announces", cell,
+                                 entry - 1, s.gpi_ncellsingrid[cell]));
         g.line_no = at;
         return false;
     };
@@ -243,7 +243,7 @@ int read_grid_pipe_file(model_state& s, file_rec& rec, const std::vector<superli
         return -9;
     if (cell < n) {
         g.line_no = 0;
-        return g.refuse(text_format("it holds %d cells (CELLIJ lines) where its PIPECELLS line announces %d (is the "
+        return g.refuse(text_format("it has %d of the %d cells (CELLIJ lines) its PIPECELLS line announces (is the "
                                     "file cut short?)",
                                     cell, n));
     }

@@ -84,7 +84,7 @@ bool cell_complete(const model_state& s, chan_file& f, int cell, int entries, in
         ok = chan_fail(f, nullptr, text_format("stream cell %d has no NUMNODES card after its CELLIJ card", cell));
     else if (entries != s.gst_ncellsingrid[cell])
         ok = chan_fail(f, nullptr,
-                       text_format("stream cell %d holds %d LINKNODE cards; its NUMNODES card announces %d", cell,
+                       text_format("stream cell %d has %d of the %d LINKNODE cards its NUMNODES card announces", cell,
                                    entries, s.gst_ncellsingrid[cell]));
     f.line_no = at;
     return ok;
@@ -155,10 +155,11 @@ bool read_entries(model_state& s, chan_file& f)
     f.link = f.node = 0;
     if (!cell_complete(s, f, cell, entry - 1, cell_line, numnodes_seen))
         return false;
+    f.line_no = 0; // the whole file
     if (cell < s.gst_ncells)
         return chan_fail(f, nullptr,
-                         text_format("it holds %d stream cells (CELLIJ cards) where its STREAMCELLS card "
-                                     "announces %d (is the file cut short?)",
+                         text_format("it has %d of the %d stream cells (CELLIJ cards) its STREAMCELLS card "
+                                     "announces (is the file cut short?)",
                                      cell, s.gst_ncells));
     return true;
 }

@@ -268,38 +268,39 @@ bool count_lines(reader& r)
     return true;
 }
 
-// The pipe checks of the file, in order; false after the message.
-bool check_pipe(const superlink_pipe_row& p, int pipe, int link, int& tile_drains)
+// The pipe checks of the file, in order: the message of the first that
+// fails and the cause for the line naming the file, "" when the pipe passes.
+std::string check_pipe(const superlink_pipe_row& p, int pipe, int link, int& tile_drains)
 {
     if (p.sec < 1 || p.sec > 3) {
         std::printf("Error: pipe cross-section type not valid: node %d link %d.\n", pipe, link);
-        return false;
+        return text_format("section type %d is not 1 (circular), 2 (arch) or 3 (box)", p.sec);
     }
     if (p.rough < 1e-8) {
         std::printf("Error: pipe roughness value not valid: node %d link %d.\n", pipe, link);
-        return false;
+        return text_format("the roughness %g is below 1e-8", p.rough);
     }
     if (p.conductivity > 1e-8 && p.spacing < 1e-8) {
         std::printf(
             "Error: drain spacing cannot be zero if pipe conductivity greater than zero: node %d link %d.\n",
             pipe, link);
-        return false;
+        return text_format("the drain spacing %g of a leaky pipe is below 1e-8", p.spacing);
     }
     if (p.slope < 0.0)
         std::printf("Warning: pipe slope is negative: node %d link %d\n", pipe, link);
     if (p.length < 1e-8) {
         std::printf("Error: pipe length is zero or negative: node %d link %d.\n", pipe, link);
-        return false;
+        return text_format("the length %g is below 1e-8", p.length);
     }
     if (p.sec != 1 && p.width <= 0.0) {
         // Arch and box sections divide by their width.
         std::printf("Error: pipe width must be above 0 for arch and box sections: node %d link %d.\n", pipe,
                     link);
-        return false;
+        return text_format("the width %g of an arch or box section is not above 0", p.width);
     }
     if (p.conductivity > 0.0)
         tile_drains = 1;
-    return true;
+    return "";
 }
 
 // One SLINK block from line i on; i is left on the last line of the block.
@@ -340,8 +341,9 @@ bool read_block(reader& r, size_t& i, superlink_file_link& l, int link, int& til
             p.sec = static_cast<int>(v[1]), p.diameter = v[2], p.width = v[3], p.slope = v[4];
             p.rough = v[5], p.length = v[6], p.conductivity = v[7], p.spacing = v[8];
             pipe_seen[static_cast<size_t>(k)] = true;
-            if (!check_pipe(p, k, link, tile_drains))
-                return false;
+            const std::string cause = check_pipe(p, k, link, tile_drains);
+            if (!cause.empty())
+                return r.fail(text_format("pipe %d of superlink %d: ", k, link) + cause);
             if (k == l.n)
                 break;
         } else {
