@@ -144,6 +144,12 @@ TEST(BadChannelFiles, StopWithStatusOneNamingFileAndCause)
         lake("a lake without INITWSE", replaced("INITWSE 99.5\n", ""),
              "Error in the channel input file chlake.chn, line 30: lake 1 (link 2) has no INITWSE card.\n"),
 
+        // A location list whose count its file cannot hold.
+        {"hydrograph locations beyond the file",
+         "channel",
+         {{"channel.hyd", replaced("2\n", "2000000000\n")}},
+         "Error: file channel.hyd, line 1: the count of locations 2000000000 is more than the"},
+
         // The grid-stream file.
         gst("grid-stream empty", whole(""),
             "Error: the grid-stream file channel.gst does not begin with GRIDSTREAMFILE.\n"),

@@ -109,6 +109,13 @@ TEST(BadPipeFiles, StopWithStatusOneNamingFileAndCause)
             "Error in the pipe-network file pipes.pip, line 6: NODE line outside a superlink block (NODE and "
             "PIPE lines follow the SLINK line of their superlink).\n"),
 
+        // A location list whose count its file cannot hold.
+        {"junction locations beyond the file",
+         "pipes",
+         {{"pipes.prj", [](std::string prj) { return prj + "SUPERLINK_JUNC_LOCATION pipes.jlc\n"; }},
+          {"pipes.jlc", whole("2000000000\n1\n")}},
+         "Error: file pipes.jlc, line 1: the count of locations 2000000000 is more than the"},
+
         // The grid-pipe file of leaky pipes.
         {"leaky pipes without a grid-pipe file",
          "pipes",
