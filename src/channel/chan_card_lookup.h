@@ -75,6 +75,8 @@ enum struct_field {
 enum class value_limit {
     real,     // any finite number
     nonneg,   // finite, at least 0
+    above0,   // finite, above 0
+    fraction, // 0 to 1
     count,    // whole number, at least 0
     positive, // whole number, at least 1
     integer,  // any whole number

@@ -7,6 +7,7 @@
 #include "core/error_state.h"
 #include "core/file_rec.h"
 #include "core/text_parse.h"
+#include "input/reader_echo.h"
 
 namespace
 {
@@ -15,6 +16,7 @@ struct range {
     double lo;
     double hi;
     bool whole;
+    bool above = false; // lo itself is not allowed
 };
 
 range limit_range(const chan_file& f, value_limit lim)
@@ -22,6 +24,10 @@ range limit_range(const chan_file& f, value_limit lim)
     switch (lim) {
     case value_limit::nonneg:
         return {0.0, DBL_MAX, false};
+    case value_limit::above0:
+        return {0.0, DBL_MAX, false, true};
+    case value_limit::fraction:
+        return {0.0, 1.0, false};
     case value_limit::count:
         return {0.0, INT_MAX, true};
     case value_limit::positive:
@@ -44,17 +50,43 @@ range limit_range(const chan_file& f, value_limit lim)
     return {-DBL_MAX, DBL_MAX, false};
 }
 
+bool within(const range& r, double v)
+{
+    return (r.above ? v > r.lo : v >= r.lo) && v <= r.hi;
+}
+
+// "above 0", "at least 1", "0 to 1".
+std::string range_text(const range& r)
+{
+    if (r.hi >= DBL_MAX || (r.whole && r.hi >= INT_MAX))
+        return text_format(r.above ? "above %.15g" : "at least %.15g", r.lo);
+    return text_format("%.15g to %.15g", r.lo, r.hi);
+}
+
 void refuse(const chan_file& f, const chan_card_def& d, int index, const std::string& token, const char* what,
             const range* r)
 {
-    std::printf("Error in the %s file %s, line %d, card %s (link %d, node %d): value %d \"%s\" %s", f.title,
-                f.path.c_str(), f.line_no, chan_card_name(d).c_str(), f.link, f.node, index, token.c_str(),
-                what);
+    std::printf("Error in the %s file %s, line %d, card %s%s: value %d \"%s\" %s", f.title, f.path.c_str(),
+                f.line_no, chan_card_name(d).c_str(), chan_place(f).c_str(), index, token.c_str(), what);
     if (r)
-        std::printf(" (allowed %.15g to %.15g)", r->lo, r->hi);
+        std::printf(" (allowed %s)", range_text(*r).c_str());
     std::printf(".\n");
     chan_stop();
 }
+
+} // namespace
+
+std::string chan_place(const chan_file& f)
+{
+    if (f.link < 1)
+        return "";
+    if (f.node < 1)
+        return text_format(" (link %d)", f.link);
+    return text_format(" (link %d, node %d)", f.link, f.node);
+}
+
+namespace
+{
 
 // Takes the next token and converts it; false after a refusal.
 bool take(chan_file& f, const chan_card_def& d, std::string_view& rest, int index, value_limit lim,
@@ -78,7 +110,7 @@ bool take(chan_file& f, const chan_card_def& d, std::string_view& rest, int inde
         refuse(f, d, index, token, num_status_text(st), nullptr);
         return false;
     }
-    if (out < r.lo || out > r.hi) {
+    if (!within(r, out)) {
         refuse(f, d, index, token, num_status_text(num_status::out_of_range), &r);
         return false;
     }
@@ -86,6 +118,23 @@ bool take(chan_file& f, const chan_card_def& d, std::string_view& rest, int inde
 }
 
 } // namespace
+
+void chan_say(const chan_file& f, const chan_card_def* d, const std::string& cause)
+{
+    std::printf("Error in the %s file %s", f.title, f.path.c_str());
+    if (f.line_no > 0)
+        std::printf(", line %d", f.line_no);
+    if (d)
+        std::printf(", card %s%s", chan_card_name(*d).c_str(), chan_place(f).c_str());
+    std::printf(": %s.\n", cause.c_str());
+}
+
+bool chan_fail(const chan_file& f, const chan_card_def* d, const std::string& cause)
+{
+    chan_say(f, d, cause);
+    chan_stop();
+    return false;
+}
 
 void chan_stop()
 {

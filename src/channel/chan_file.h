@@ -51,3 +51,15 @@ bool chan_take_real(chan_file& f, const chan_card_def& d, std::string_view& rest
 
 // Stops the run after a message the caller printed (code 4000, reported).
 void chan_stop();
+
+// " (link L, node N)" of the current place ("" before the first LINK card,
+// the node left out before the block's first NODE card).
+std::string chan_place(const chan_file& f);
+
+// Prints "Error in the <title> file <path>, line <n>, card <CARD> (link L,
+// node N): <cause>." (the line left out when line_no is 0, the card when d
+// is null).
+void chan_say(const chan_file& f, const chan_card_def* d, const std::string& cause);
+
+// The same, then stops the run; false.
+bool chan_fail(const chan_file& f, const chan_card_def* d, const std::string& cause);

@@ -44,6 +44,8 @@ bool check_structure_elements(model_state& s, const std::string& path)
                                                         : "is a culvert without a positive WIDTH");
                 else if (e.type == culvert_box && e.size2 <= 0.0)
                     ok = refuse(path, l, j, "is a culvert without a positive HEIGHT");
+            } else if (e.type == 1 && e.length <= 0.0) {
+                ok = refuse(path, l, j, "is a weir without a CREST_LENGTH above 0");
             } else if (e.type == 2 && (e.length <= 0.0 || e.size1 >= e.size2)) {
                 ok = refuse(path, l, j,
                             "is a sag weir that needs a positive CREST_LENGTH and a STEEP_SLOPE "

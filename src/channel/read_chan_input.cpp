@@ -12,6 +12,7 @@
 
 #include "channel/chan_file.h"
 #include "channel/channel_input.h"
+#include "core/check_count.h"
 #include "core/error_state.h"
 #include "core/model_state.h"
 #include "core/text_parse.h"
@@ -24,7 +25,20 @@ namespace
 
 constexpr int max_upstream_links = 20;
 constexpr int max_table_levels = 30000;
-constexpr double network_cell_limit = 1e8; // node x link slots of the [node][link] arrays
+// Entries of any one table of the network ([node][link] arrays, lake cells
+// and rating rows, section points, depth tables).
+constexpr double max_table_entries = 1e7;
+
+// The counts of the file, each with its range and the fewest characters its
+// items take after it: a CONNECT card per link ("CONNECT 1 0 0"), a NODE
+// card per node point, an X1 card per pair, a row of three numbers per
+// rating point, a row and a column per lake cell.
+const count_field links_count{"LINKS", 1, 1000000, 14};
+const count_field maxnodes_count{"MAXNODES", 1, 1000000, 7};
+const count_field nodes_count{"NODES", 1, 1000000, 7};
+const count_field npairs_count{"NPAIRS", 1, 1000000, 7};
+const count_field numstructs_count{"NUMSTRUCTS", 0, 1000000, 15};
+const count_field numrate_count{"NUMRATE", 2, 1000000, 6};
 
 const char* const struct_type_names[] = {"weir",         "sag_weir",     "round_culvert",     "oval_culvert",
                                          "rect_culvert", "rating_curve", "scheduled_release", "rule_curve"};
@@ -57,7 +71,9 @@ struct chan_reader {
     int connects = 0, max_up = 0;
     int trap = 0, trap_sub = 0, trap_ero = 0;
     int bp = 0, bp_sub = 0, bp_ero = 0;
-    int lakes = 0, struct_links = 0, struct_elements = 0, numstructs_sum = 0;
+    int lakes = 0, struct_links = 0, struct_elements = 0;
+    long long numstructs_sum = 0;
+    int first_link_line = 0, late_connect_line = 0; // the first CONNECT card after a LINK card
     int gw_links = 0, max_numrate = 0, max_numpts = 0, pointsources = 0, pumps = 0;
     int max_xsec = 0;
     // Per link: Manning n (0 without a card), bed conductivity and thickness,
@@ -66,6 +82,14 @@ struct chan_reader {
     std::vector<int> xsec_count;
     std::vector<std::vector<int>> xsec_nodes;
     imat got_xsec;
+    // Per link: the lines of its LINK, CONNECT, NODES, DX, MANNINGS_N and
+    // NUMSTRUCTS cards (0 without one), its NUMSTRUCTS value and the
+    // elements its STRUCTTYPE cards start.
+    std::vector<int> link_line, connect_line, kind_line, nodes_line, dx_line, n_line, numstructs_line;
+    std::vector<int> numstructs, elements;
+    int max_up_line = 0;
+    imat elev_line; // [node point][link]: line of the ELEV card, 0 without
+    std::vector<int> initwse_line; // per lake
 
     explicit chan_reader(model_state& st)
         : s(st), f(st.chan_input_file, st.channel_input_name, "channel input")
@@ -81,6 +105,19 @@ bool layout_error(const chan_reader& r, const char* card)
         "Error in the channel input file %s, line %d: this %s card does not fit the network counted\n"
         "below the global cards (ALPHA, BETA, THETA, LINKS, MAXNODES); every link block must follow them.\n",
         r.f.path.c_str(), r.f.line_no, card);
+    chan_stop();
+    return false;
+}
+
+// A table of rows x cols entries sized from the file's counts must stay
+// within the stated limit.
+bool table_fits(const chan_reader& r, const char* table, double rows, double cols)
+{
+    if (rows * cols <= max_table_entries)
+        return true;
+    std::printf("Error in the channel input file %s: the %s table of %.0f by %.0f entries is more than\n"
+                "the %.0f entries a table of the channel network may hold.\n",
+                r.f.path.c_str(), table, rows, cols, max_table_entries);
     chan_stop();
     return false;
 }
@@ -106,7 +143,11 @@ bool read_header(chan_reader& r)
 bool read_globals(chan_reader& r)
 {
     model_state& s = r.s;
+    const char* const names[] = {"ALPHA", "BETA", "THETA", "LINKS", "MAXNODES"};
+    bool given[5] = {};
     int found = 0;
+    int stray_line = 0; // the first card of another kind above the fifth global card
+    const chan_card_def* stray = nullptr;
     std::string_view rest;
     while (found < 5) {
         const chan_card_def* d = chan_next_card(r.f, rest);
@@ -117,42 +158,66 @@ bool read_globals(chan_reader& r)
             std::printf("Repair your channel input file and try again.  These cards must appear at\n");
             std::printf("The beginning of the file before and COORD or LINK cards.\n");
             std::printf("Program terminated in read_chan_input.\n");
-            chan_stop();
-            return false;
+            std::string missing;
+            for (int k = 0; k < 5; ++k)
+                if (!given[k])
+                    missing += std::string(missing.empty() ? "" : ", ") + names[k];
+            r.f.line_no = 0;
+            return chan_fail(r.f, nullptr,
+                             text_format("it ends after %d of the five global cards; %s %s missing", found,
+                                         missing.c_str(), missing.find(',') == std::string::npos ? "is" : "are"));
         }
         bool ok = true;
         switch (d->card) {
         case chan_card::alpha:
             ok = chan_take_real(r.f, *d, rest, 1, s.alpha);
+            given[0] = true;
             break;
         case chan_card::beta:
             ok = chan_take_real(r.f, *d, rest, 1, s.beta);
+            given[1] = true;
             break;
         case chan_card::theta:
             ok = chan_take_real(r.f, *d, rest, 1, s.theta);
+            given[2] = true;
             break;
         case chan_card::links:
             ok = chan_take_int(r.f, *d, rest, 1, s.num_links);
+            given[3] = true;
             break;
         case chan_card::maxnodes:
             ok = chan_take_int(r.f, *d, rest, 1, s.max_nodes);
+            given[4] = true;
             break;
         default:
+            if (d->card != chan_card::ignored && !stray) {
+                stray = d;
+                stray_line = r.f.line_no;
+            }
             continue;
         }
         if (!ok)
             return false;
+        if (d->card == chan_card::links && !check_count(s.num_links, links_count, r.f.path, r.f.line_no, r.f.rec.fp))
+            return false;
+        if (d->card == chan_card::maxnodes &&
+            !check_count(s.max_nodes, maxnodes_count, r.f.path, r.f.line_no, r.f.rec.fp))
+            return false;
         ++found;
     }
-    if (s.num_links < 1 || s.max_nodes < 1 ||
-        (s.num_links + 1.0) * (s.max_nodes + 2.0) > network_cell_limit) {
-        std::printf(
-            "Error in the channel input file %s: LINKS (%d) and MAXNODES (%d) must both be at least 1\n"
-            "and their network must hold fewer than %.0f nodes.\n",
-            r.f.path.c_str(), s.num_links, s.max_nodes, network_cell_limit);
-        chan_stop();
-        return false;
+    if (stray) {
+        // No pass that sizes the network sees a card above the global cards.
+        r.f.line_no = stray_line;
+        return chan_fail(r.f, stray,
+                         "the global cards ALPHA, BETA, THETA, LINKS and MAXNODES must come before every other "
+                         "card");
     }
+    if (!given[3] || !given[4])
+        return chan_fail(r.f, nullptr,
+                         text_format("the five global cards above this line give no %s card",
+                                     given[3] ? "MAXNODES" : "LINKS"));
+    if (!table_fits(r, "node", s.max_nodes + 2.0, s.num_links + 1.0))
+        return false;
     r.f.links = s.num_links;
     r.f.max_nodes = s.max_nodes;
     r.f.rows = s.rows;
@@ -176,6 +241,9 @@ void alloc_link_arrays(chan_reader& r)
     r.mrb_link.assign(L + 1, 0.0);
     r.xsec_count.assign(L + 1, 0);
     r.xsec_nodes.assign(L + 1, {});
+    for (std::vector<int>* v : {&r.link_line, &r.connect_line, &r.kind_line, &r.nodes_line, &r.dx_line, &r.n_line,
+                                &r.numstructs_line, &r.numstructs, &r.elements})
+        v->assign(static_cast<size_t>(L) + 1, 0);
     s.table_num.assign(s.node_dim, s.link_dim, 0);
 }
 
@@ -201,32 +269,152 @@ void count_kind(chan_reader& r, int link, int kind)
     }
 }
 
+// Cards of a link block: they need the LINK card of their block before them.
+bool block_card(chan_card c)
+{
+    switch (c) {
+    case chan_card::alpha:
+    case chan_card::beta:
+    case chan_card::theta:
+    case chan_card::links:
+    case chan_card::maxnodes:
+    case chan_card::connect:
+    case chan_card::link:
+    case chan_card::ignored:
+    case chan_card::streamcells:
+    case chan_card::cellij:
+    case chan_card::numnodes:
+    case chan_card::linknode:
+        return false;
+    default:
+        return true;
+    }
+}
+
+bool lake_card(chan_card c)
+{
+    return c == chan_card::mlake || c == chan_card::static_lake || c == chan_card::numrate ||
+           c == chan_card::minwse || c == chan_card::initwse || c == chan_card::maxwse || c == chan_card::numpts;
+}
+
+bool structure_card(chan_card c)
+{
+    return c == chan_card::numstructs || c == chan_card::structtype || c == chan_card::struct_value;
+}
+
+// The refusal of chan_fail at another line of the file (0: no line).
+bool fail_at(chan_reader& r, int line, int link, const std::string& cause)
+{
+    const int here = r.f.line_no, here_link = r.f.link, here_node = r.f.node;
+    r.f.line_no = line;
+    r.f.link = link;
+    r.f.node = 0;
+    chan_fail(r.f, nullptr, cause);
+    r.f.line_no = here;
+    r.f.link = here_link;
+    r.f.node = here_node;
+    return false;
+}
+
+// Where a card may stand: block cards after a LINK card, lake cards in a
+// lake link's block, structure cards in a structure link's block and the
+// element values after a STRUCTTYPE card.
+bool card_in_place(chan_reader& r, const chan_card_def& d)
+{
+    const model_state& s = r.s;
+    const int link = r.f.link;
+    if (!block_card(d.card))
+        return true;
+    if (link < 1)
+        return chan_fail(r.f, &d, "it stands before the first LINK card; it belongs to a link block");
+    if (lake_card(d.card) && !has(s.ltype[link], 32))
+        return chan_fail(r.f, &d,
+                         text_format("link %d is not a lake link; the lake cards follow the LAKE card of "
+                                     "their block",
+                                     link));
+    if (structure_card(d.card) && !has(s.ltype[link], 64))
+        return chan_fail(r.f, &d,
+                         text_format("link %d is not a structure link; the structure cards follow the "
+                                     "STRUCTURE card of their block",
+                                     link));
+    if (d.card == chan_card::struct_value && r.elements[static_cast<size_t>(link)] == 0)
+        return chan_fail(r.f, &d, "it comes before the first STRUCTTYPE card of its link");
+    return true;
+}
+
 bool counting_card(chan_reader& r, const chan_card_def& d, std::string_view& rest)
 {
     model_state& s = r.s;
     chan_file& f = r.f;
     int& link = f.link;
+    const size_t li = static_cast<size_t>(std::max(link, 0));
     int v = 0;
     double x = 0.0;
+    if (!card_in_place(r, d))
+        return false;
     switch (d.card) {
     case chan_card::dx:
+        r.dx_line[li] = f.line_no;
         return chan_take_real(f, d, rest, 1, s.link_dx[link]);
-    case chan_card::link:
-        return chan_take_int(f, d, rest, 1, link);
+    case chan_card::link: {
+        if (!chan_take_int(f, d, rest, 1, link))
+            return false;
+        f.node = 0;
+        const size_t l = static_cast<size_t>(link);
+        if (r.link_line[l])
+            return chan_fail(f, &d, text_format("link %d has a second block; its first LINK card is at line %d",
+                                                link, r.link_line[l]));
+        r.link_line[l] = f.line_no;
+        if (!r.first_link_line)
+            r.first_link_line = f.line_no;
+        return true;
+    }
     case chan_card::nodes:
+        r.nodes_line[li] = f.line_no;
         return chan_take_int(f, d, rest, 1, s.nx1[link]);
+    case chan_card::node:
+        return chan_take_int(f, d, rest, 1, f.node);
     case chan_card::connect: {
         int l = 0, down = 0;
         if (!chan_take_int(f, d, rest, 1, l) || !chan_take_int(f, d, rest, 2, down) ||
             !chan_take_int(f, d, rest, 3, v))
             return false;
+        int& seen = r.connect_line[static_cast<size_t>(l)];
+        if (seen)
+            return chan_fail(f, &d, text_format("a second CONNECT card for link %d; the first is at line %d", l,
+                                                seen));
+        seen = f.line_no;
+        if (r.first_link_line && !r.late_connect_line)
+            r.late_connect_line = f.line_no;
         ++r.connects;
-        r.max_up = std::max(r.max_up, v);
+        if (v > r.max_up) {
+            r.max_up = v;
+            r.max_up_line = f.line_no;
+        }
         return true;
     }
     case chan_card::kind:
-        count_kind(r, link, d.arg);
+    case chan_card::structure:
+    case chan_card::lake: {
+        int& seen = r.kind_line[li];
+        if (seen)
+            return chan_fail(f, &d, text_format("link %d has a second kind card; its first is at line %d", link,
+                                                seen));
+        seen = f.line_no;
+        if (d.card == chan_card::kind) {
+            count_kind(r, link, d.arg);
+        } else if (d.card == chan_card::structure) {
+            ++r.struct_links;
+            s.ltype[link] = 64;
+            s.ldex[link] = link;
+            s.nx1[link] = 2;
+        } else {
+            s.ltype[link] = 32;
+            s.ldex[link] = ++r.lakes;
+            s.chan_lakes = 1;
+        }
         return true;
+    }
     case chan_card::erodible:
         if (!has(s.ltype[link], 2)) {
             s.ltype[link] += 2;
@@ -255,67 +443,68 @@ bool counting_card(chan_reader& r, const chan_card_def& d, std::string_view& res
     case chan_card::mannings_n:
         if (!chan_take_real(f, d, rest, 1, x))
             return false;
-        r.n_link[static_cast<size_t>(link)] = x;
+        r.n_link[li] = x;
+        r.n_line[li] = f.line_no;
         if (x < 1e-8) {
             std::printf("Error encountered when reading the channel input file, link %d:\n", link);
             std::printf("    Manning's Roughness is 0.000\n");
-            chan_stop();
-            return false;
+            return chan_fail(f, &d, text_format("the roughness %g must be at least 1e-8", x));
         }
         return true;
     case chan_card::gw_bed_conductivity:
         ++r.gw_links;
-        return chan_take_real(f, d, rest, 1, r.krb_link[static_cast<size_t>(link)]);
+        return chan_take_real(f, d, rest, 1, r.krb_link[li]);
     case chan_card::gw_bed_thickness:
-        return chan_take_real(f, d, rest, 1, r.mrb_link[static_cast<size_t>(link)]);
+        return chan_take_real(f, d, rest, 1, r.mrb_link[li]);
     case chan_card::npairs:
-        if (!chan_take_int(f, d, rest, 1, v))
+        if (!chan_take_int(f, d, rest, 1, v) || !check_count(v, npairs_count, f.path, f.line_no, f.rec.fp))
             return false;
         s.max_npairs = std::max(s.max_npairs, v);
         if (has(s.ltype[link], 8))
-            ++r.xsec_count[static_cast<size_t>(link)];
+            ++r.xsec_count[li];
         return true;
     case chan_card::num_interp:
         if (!chan_take_int(f, d, rest, 1, v))
             return false;
         s.max_interp_points = std::max(s.max_interp_points, v);
         return true;
-    case chan_card::structure:
-        ++r.struct_links;
-        s.ltype[link] = 64;
-        s.ldex[link] = link;
-        s.nx1[link] = 2;
-        return true;
     case chan_card::numstructs:
-        if (!chan_take_int(f, d, rest, 1, v))
+        if (r.numstructs_line[li])
+            return chan_fail(f, &d, text_format("link %d has a second NUMSTRUCTS card; its first is at line %d",
+                                                link, r.numstructs_line[li]));
+        if (!chan_take_int(f, d, rest, 1, v) || !check_count(v, numstructs_count, f.path, f.line_no, f.rec.fp))
             return false;
+        r.numstructs_line[li] = f.line_no;
+        r.numstructs[li] = v;
         r.numstructs_sum += v;
         return true;
     case chan_card::structtype: {
         std::string word;
         pop_token(rest, word);
-        if (struct_type_of(word))
-            ++r.struct_elements;
+        if (!struct_type_of(word))
+            return chan_fail(f, &d,
+                             "\"" + word +
+                                 "\" is not a structure type (WEIR, SAG_WEIR, ROUND_CULVERT, OVAL_CULVERT, "
+                                 "RECT_CULVERT, RATING_CURVE, SCHEDULED_RELEASE or RULE_CURVE)");
+        ++r.struct_elements;
+        ++r.elements[li];
         return true;
     }
-    case chan_card::lake:
-        s.ltype[link] = 32;
-        s.ldex[link] = ++r.lakes;
-        s.chan_lakes = 1;
-        return true;
     case chan_card::mlake:
         r.mlake = 1;
         return true;
     case chan_card::numrate:
-        if (!chan_take_int(f, d, rest, 1, v))
+        if (!chan_take_int(f, d, rest, 1, v) || !check_count(v, numrate_count, f.path, f.line_no, f.rec.fp))
             return false;
         r.max_numrate = std::max(r.max_numrate, v);
         return true;
-    case chan_card::numpts:
-        if (!chan_take_int(f, d, rest, 1, v))
+    case chan_card::numpts: {
+        const count_field cells{"NUMPTS", 0, static_cast<long long>(s.rows) * s.cols, 4};
+        if (!chan_take_int(f, d, rest, 1, v) || !check_count(v, cells, f.path, f.line_no, f.rec.fp))
             return false;
         r.max_numpts = std::max(r.max_numpts, v);
         return true;
+    }
     case chan_card::pointsource:
         ++r.pointsources;
         return true;
@@ -325,6 +514,62 @@ bool counting_card(chan_reader& r, const chan_card_def& d, std::string_view& res
     default:
         return true;
     }
+}
+
+// What each link's block must give: a kind, and for a routed link its node
+// points, spacing and roughness; a structure link its elements.
+bool check_link_blocks(chan_reader& r)
+{
+    model_state& s = r.s;
+    for (int l = 1; l <= s.num_links; ++l) {
+        const size_t li = static_cast<size_t>(l);
+        const int line = r.link_line[li];
+        if (!line)
+            return fail_at(r, 0, l,
+                           text_format("link %d has no block (no LINK %d card after the CONNECT cards; is the "
+                                       "file cut short?)",
+                                       l, l));
+        const int type = s.ltype[l];
+        if (!has(type, 4 | 8 | 32 | 64))
+            return fail_at(r, line, l,
+                           "the link has no kind card (TRAPEZOID, BREAKPOINT, LAKE, STRUCTURE or one of "
+                           "their variants)");
+        if (s.nx1[l] > s.max_nodes)
+            return fail_at(r, r.nodes_line[li], l,
+                           text_format("the link has %d node points, more than MAXNODES (%d)", s.nx1[l],
+                                       s.max_nodes));
+        if (has(type, 4 | 8)) {
+            if (!r.nodes_line[li])
+                return fail_at(r, line, l, "the link has no NODES card");
+            if (s.nx1[l] < 2)
+                return fail_at(r, r.nodes_line[li], l,
+                               text_format("NODES %d: a trapezoidal or break-point link needs at least 2 "
+                                           "node points",
+                                           s.nx1[l]));
+            if (s.link_dx[l] < 1e-4) {
+                std::printf("\nYour channel node spacing is %f in link %d\n", s.link_dx[l], l);
+                std::printf("You must specify a realistic value.  Program terminated.\n");
+                if (!r.dx_line[li])
+                    return fail_at(r, line, l, "the link has no DX card");
+                return fail_at(r, r.dx_line[li], l,
+                               text_format("the node spacing DX %g is below 1e-4 m", s.link_dx[l]));
+            }
+        }
+        if (has(type, 64) && r.elements[li] == 0)
+            return fail_at(r, line, l, "the structure link has no STRUCTTYPE card");
+        if (has(type, 64) && r.elements[li] != r.numstructs[li] && r.struct_elements == r.numstructs_sum)
+            return fail_at(r, r.numstructs_line[li] ? r.numstructs_line[li] : line, l,
+                           text_format("NUMSTRUCTS gives %d elements, the link's STRUCTTYPE cards %d",
+                                       r.numstructs[li], r.elements[li]));
+    }
+    // Each link's node points take a NODE card of the file at least.
+    chan_rewind(r.f);
+    for (int l = 1; l <= s.num_links; ++l) {
+        const size_t li = static_cast<size_t>(l);
+        if (r.nodes_line[li] && !check_count(s.nx1[l], nodes_count, r.f.path, r.nodes_line[li], r.f.rec.fp))
+            return false;
+    }
+    return true;
 }
 
 bool counting_pass(chan_reader& r)
@@ -337,30 +582,28 @@ bool counting_pass(chan_reader& r)
             return false;
 
     if (r.struct_elements != r.numstructs_sum) {
-        std::printf("\nThe sum of NUMSTRUCTS arguments is %d, while the total number\n", r.numstructs_sum);
+        std::printf("\nThe sum of NUMSTRUCTS arguments is %lld, while the total number\n", r.numstructs_sum);
         std::printf("of hydraulic structure element cards (e.g. WEIR, ROUND_CULVERT,\n");
         std::printf("etc.) is %d.  This inconstency is intolerable.  Check your channel\n",
                     r.struct_elements);
         std::printf("input file.  Program terminated.\n");
-        chan_stop();
-        return false;
-    }
-    if (r.struct_elements > 0 && r.struct_links == 0) {
-        std::printf("Error in the channel input file %s: it holds %d structure elements (NUMSTRUCTS and\n"
-                    "STRUCTTYPE cards) but no STRUCTURE link.\n",
-                    r.f.path.c_str(), r.struct_elements);
-        chan_stop();
-        return false;
-    }
-    for (int l = 1; l <= s.num_links; ++l) {
-        if (s.nx1[l] > s.max_nodes) {
-            std::printf(
-                "Error in the channel input file %s: link %d has %d node points, more than MAXNODES (%d).\n",
-                r.f.path.c_str(), l, s.nx1[l], s.max_nodes);
-            chan_stop();
-            return false;
+        for (int l = 1; l <= s.num_links; ++l) {
+            const size_t li = static_cast<size_t>(l);
+            if (r.elements[li] != r.numstructs[li])
+                return fail_at(r, r.numstructs_line[li] ? r.numstructs_line[li] : r.link_line[li], l,
+                               text_format("NUMSTRUCTS gives %d elements, the link's STRUCTTYPE cards %d",
+                                           r.numstructs[li], r.elements[li]));
         }
+        chan_stop();
+        return false;
     }
+    if (r.late_connect_line && r.connects == s.num_links)
+        return fail_at(r, r.late_connect_line, 0,
+                       text_format("this CONNECT card stands after the first link block (line %d); every "
+                                   "CONNECT card must come before it",
+                                   r.first_link_line));
+    if (r.connects == s.num_links && !check_link_blocks(r))
+        return false;
     s.chan_struct_table.assign(static_cast<size_t>(s.link_dim) + 1, link_struct_range{});
     s.chan_structures.assign(static_cast<size_t>(r.struct_elements) + 1, chan_struct_rec{});
     s.num_struct_elements = r.struct_elements;
@@ -404,8 +647,9 @@ bool check_counts(chan_reader& r)
         std::printf("Program terminated because the maximum number of upstream dependencies\n");
         std::printf("in the read_chan_input subroutine was equal to %d, which is, frankly, a\n", r.max_up);
         std::printf("reediculous number.  Fifteen yard penalty from the spot of the foul.\n");
-        chan_stop();
-        return false;
+        return fail_at(r, r.max_up_line, 0,
+                       text_format("this CONNECT card lists %d upstream links; at most %d are accepted", r.max_up,
+                                   max_upstream_links));
     }
     if (r.connects != s.num_links) {
         std::printf("Your channel input file contains %d links, and %d CONNECT cards\n", s.num_links,
@@ -414,6 +658,9 @@ bool check_counts(chan_reader& r)
         std::printf("problem with your channel input file.  TORVA cannot proceed.\n");
         std::printf("Fifteen yard penalty from the line of scrimmage.\n");
         std::printf("program terminated.\n");
+        for (int l = 1; l <= s.num_links; ++l)
+            if (!r.connect_line[static_cast<size_t>(l)])
+                return fail_at(r, 0, 0, text_format("link %d has no CONNECT card", l));
         chan_stop();
         return false;
     }
@@ -466,12 +713,13 @@ bool locate_sections(chan_reader& r)
 
 // ---- allocation of the network ---------------------------------------------
 
-void alloc_network(chan_reader& r)
+bool alloc_network(chan_reader& r)
 {
     model_state& s = r.s;
     const int nd = s.node_dim, ld = s.link_dim;
     s.uslinks.assign(ld, std::max(r.max_up, 1), 0);
     r.got_xsec.assign(nd, ld, 0);
+    r.elev_line.assign(nd, ld, 0);
     for (dnode_mat* m : {&s.bel, &s.lnx, &s.lny, &s.bottom, &s.bankfull_dep, &s.sslope, &s.sslope2,
                          &s.max_eros, &s.yp, &s.qp, &s.Fr, &s.qp_vol, &s.qp_vol_sed})
         m->assign(nd, ld, 0.0);
@@ -484,15 +732,67 @@ void alloc_network(chan_reader& r)
     if (r.pumps > 0)
         s.stream_pumps.assign(nd, ld, nullptr);
     s.num_erodible_bp_links = r.bp_ero;
+    if (!table_fits(r, "erodible section point", (r.bp_ero + 1.0) * nd, s.max_npairs + 1.0))
+        return false;
     if (r.bp_ero > 0) {
         s.xbp_lnn.assign(r.bp_ero + 1, nd, s.max_npairs + 1, 0.0);
         s.ybp_lnn.assign(r.bp_ero + 1, nd, s.max_npairs + 1, 0.0);
         s.max_yp.assign(r.bp_ero + 1, nd, 0.0);
         s.ch_sand_vol0.assign(r.bp_ero + 1, nd, 0.0);
     }
+    return true;
 }
 
 // ---- CONNECT pass and main pass ---------------------------------------------
+
+// The CONNECT cards must agree with one another: a link's upstream links
+// flow into it, each once, and following the downstream links from any link
+// ends at an outlet.
+bool check_connections(chan_reader& r)
+{
+    const model_state& s = r.s;
+    const int L = s.num_links;
+    for (int l = 1; l <= L; ++l) {
+        const int line = r.connect_line[static_cast<size_t>(l)];
+        const int down = s.dslink[l];
+        if (down == l)
+            return fail_at(r, line, l, "the link flows into itself");
+        if (down > 0) {
+            int listed = 0;
+            for (int k = 1; k <= s.ndep[down]; ++k)
+                listed += s.uslinks[down][k] == l;
+            if (listed != 1)
+                return fail_at(r, line, l,
+                               text_format("link %d flows into link %d, whose CONNECT card (line %d) lists it %d "
+                                           "times among its upstream links; it must list it once",
+                                           l, down, r.connect_line[static_cast<size_t>(down)], listed));
+        }
+        for (int k = 1; k <= s.ndep[l]; ++k) {
+            const int up = s.uslinks[l][k];
+            if (s.dslink[up] != l)
+                return fail_at(r, line, l,
+                               text_format("upstream link %d flows into link %d by its own CONNECT card (line %d), "
+                                           "not into link %d",
+                                           up, s.dslink[up], r.connect_line[static_cast<size_t>(up)], l));
+        }
+    }
+    // 0 not visited, 1 on the walk from the current link, 2 reaches an outlet.
+    std::vector<char> state(static_cast<size_t>(L) + 1, 0);
+    for (int l = 1; l <= L; ++l) {
+        int k = l;
+        while (k > 0 && state[static_cast<size_t>(k)] == 0) {
+            state[static_cast<size_t>(k)] = 1;
+            k = s.dslink[k];
+        }
+        if (k > 0 && state[static_cast<size_t>(k)] == 1)
+            return fail_at(r, r.connect_line[static_cast<size_t>(k)], k,
+                           "following the downstream links from this link leads back to it; the network "
+                           "needs an outlet (downstream link 0)");
+        for (k = l; k > 0 && state[static_cast<size_t>(k)] == 1; k = s.dslink[k])
+            state[static_cast<size_t>(k)] = 2;
+    }
+    return true;
+}
 
 bool connect_pass(chan_reader& r)
 {
@@ -525,7 +825,7 @@ bool connect_pass(chan_reader& r)
                 return false;
         ++read;
     }
-    return true;
+    return check_connections(r);
 }
 
 // The first series of the list whose name begins with the given name.
@@ -537,7 +837,7 @@ template <class T> T* find_series(std::list<T>& list, const std::string& name)
     return nullptr;
 }
 
-bool struct_type_card(chan_reader& r, std::string_view& rest, int& element)
+bool struct_type_card(chan_reader& r, const chan_card_def& d, std::string_view& rest, int& element)
 {
     model_state& s = r.s;
     std::string word;
@@ -560,9 +860,11 @@ bool struct_type_card(chan_reader& r, std::string_view& rest, int& element)
     const int usage = type == 6   ? err_rating_curve_usage
                       : type == 7 ? err_scheduled_release_usage
                                   : err_rule_curve_usage;
+    const char* kind = type == 7 ? "time" : "elevation";
     if (name.empty()) {
         error_set(usage);
-        error_state.raised = 1;
+        report_error(error_state);
+        chan_say(r.f, &d, text_format("the %s series name is missing", kind));
         return false;
     }
     if (type == 7)
@@ -571,7 +873,9 @@ bool struct_type_card(chan_reader& r, std::string_view& rest, int& element)
         e.rating = find_series(elev_series_list, name);
     if (!e.schedule && !e.rating) {
         error_set(usage + 1, nullptr, name.c_str());
-        error_state.raised = 1;
+        report_error(error_state);
+        std::printf("\n"); // the code's message ends without one
+        chan_say(r.f, &d, text_format("no %s series is named \"%s\"", kind, name.c_str()));
         return false;
     }
     return true;
@@ -610,7 +914,7 @@ bool pump_card(chan_reader& r, const chan_card_def& d, std::string_view& rest)
             "\n\nError in the channel input file: Flow type for pump is incorrectly\ndefined for link %d. "
             "Must be ELEV or TS.\n",
             link);
-        chan_stop();
+        chan_fail(r.f, &d, "the flow type \"" + word + "\" is neither ELEV nor TS");
         return true; // reading goes on; the node keeps no pump
     }
     if (name.empty() || (!p.es && !p.ts)) {
@@ -621,17 +925,45 @@ bool pump_card(chan_reader& r, const chan_card_def& d, std::string_view& rest)
     return true;
 }
 
+// Cards that apply to the node named by the last NODE card of the block.
+bool node_card(chan_card c)
+{
+    switch (c) {
+    case chan_card::elev:
+    case chan_card::x_y:
+    case chan_card::xsec:
+    case chan_card::bottom_width:
+    case chan_card::bankfull_depth:
+    case chan_card::side_slope:
+    case chan_card::max_erosion:
+    case chan_card::pointsource:
+    case chan_card::pumpto:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool main_card(chan_reader& r, const chan_card_def& d, std::string_view& rest, int& element)
 {
     model_state& s = r.s;
     chan_file& f = r.f;
     const int l = f.link, n = f.node;
+    if (node_card(d.card) && n < 1 && !(d.card == chan_card::pointsource && has(s.ltype[l], 32)))
+        return chan_fail(f, &d, "it comes before the first NODE card of its link");
     switch (d.card) {
     case chan_card::link:
+        f.node = 0;
         return chan_take_int(f, d, rest, 1, f.link);
     case chan_card::node:
-        return chan_take_int(f, d, rest, 1, f.node);
+        if (!chan_take_int(f, d, rest, 1, f.node))
+            return false;
+        if (has(s.ltype[l], 4 | 8) && f.node > s.nx1[l])
+            return chan_fail(f, &d, text_format("link %d has %d node points (its NODES card, line %d)", l, s.nx1[l],
+                                                r.nodes_line[static_cast<size_t>(l)]));
+        return true;
     case chan_card::elev:
+        r.elev_line[n][l] = f.line_no;
         return chan_take_real(f, d, rest, 1, s.bel[n][l]);
     case chan_card::x_y:
         return chan_take_real(f, d, rest, 1, s.lnx[n][l]) && chan_take_real(f, d, rest, 2, s.lny[n][l]);
@@ -649,7 +981,7 @@ bool main_card(chan_reader& r, const chan_card_def& d, std::string_view& rest, i
     case chan_card::numstructs:
         return chan_take_int(f, d, rest, 1, s.chan_struct_table[static_cast<size_t>(l)].count);
     case chan_card::structtype:
-        return struct_type_card(r, rest, element);
+        return struct_type_card(r, d, rest, element);
     case chan_card::struct_value: {
         double v = 0.0;
         if (!chan_take_real(f, d, rest, 1, v))
@@ -694,7 +1026,18 @@ bool main_pass(chan_reader& r)
     while (const chan_card_def* d = chan_next_card(r.f, rest))
         if (!main_card(r, *d, rest, element))
             return false;
-    (void)s;
+    // Every node point of a routed link has its bed elevation; a file cut
+    // short inside a link block lacks some.
+    for (int l = 1; l <= s.num_links; ++l) {
+        if (!has(s.ltype[l], 4 | 8))
+            continue;
+        for (int k = 1; k <= s.nx1[l]; ++k)
+            if (!r.elev_line[k][l])
+                return fail_at(r, 0, l,
+                               text_format("node point %d of link %d has no ELEV card (its NODES card, line %d, "
+                                           "gives it %d node points; is the file cut short?)",
+                                           k, l, r.nodes_line[static_cast<size_t>(l)], s.nx1[l]));
+    }
     return true;
 }
 
@@ -723,8 +1066,8 @@ bool link_sections(chan_reader& r)
         if ((has(s.ltype[l], 4) || has(s.ltype[l], 8)) && n <= 0.0) {
             std::printf("Error encountered when reading the channel input file, link %d:\n", l);
             std::printf("    Manning's Roughness is 0.000\n");
-            chan_stop();
-            return false;
+            return fail_at(r, r.link_line[static_cast<size_t>(l)], l,
+                           text_format("link %d has no MANNINGS_N card", l));
         }
         if (!has(s.ltype[l], 4))
             continue;
@@ -870,6 +1213,9 @@ bool breakpoint_tables(chan_reader& r)
     // Sections asking for more levels than a table may hold are refused by
     // the builder before it writes.
     const int levels = std::min(s.max_interp_points, max_table_levels);
+    if (!table_fits(r, "break-point depth", levels + 1.0, s.num_bp_tables + 1.0) ||
+        !table_fits(r, "cross-section point", s.max_npairs + 1.0, std::max(r.max_xsec, 1) + 1.0))
+        return false;
     for (dmat* m : {&s.xarea, &s.xtw, &s.xk, &s.xp})
         m->assign(levels, s.num_bp_tables, 0.0);
     if (s.chan_mesh) {
@@ -937,7 +1283,22 @@ bool lake_tables_pass(chan_reader& r)
     f.link = f.node = 0;
     int lake = 0;
     std::string_view rest;
-    while (const chan_card_def* d = chan_next_card(f, rest)) {
+    while (chan_next_line(f)) {
+        const std::string whole = f.line;
+        const chan_card_def* d = chan_card_lookup(f.line);
+        rest = f.line;
+        if (!d) {
+            // The rows of the NUMRATE and NUMPTS tables are taken with their
+            // card; a row of numbers left over means a count too small.
+            std::string_view line = whole;
+            std::string first;
+            double v = 0.0;
+            if (pop_token(line, first) && parse_double_strict(first, v) == num_status::ok)
+                return chan_fail(f, nullptr,
+                                 "a row of numbers that no NUMRATE or NUMPTS card takes (does a count fall "
+                                 "short of its rows?)");
+            continue;
+        }
         bool ok = true;
         switch (d->card) {
         case chan_card::link:
@@ -958,6 +1319,7 @@ bool lake_tables_pass(chan_reader& r)
             ok = chan_take_real(f, *d, rest, 1, s.minwse[lake]);
             break;
         case chan_card::initwse:
+            r.initwse_line[static_cast<size_t>(lake)] = f.line_no;
             ok = chan_take_real(f, *d, rest, 1, s.initwse[lake]);
             break;
         case chan_card::maxwse:
@@ -982,6 +1344,19 @@ bool lake_tables_pass(chan_reader& r)
                 ok = chan_take_real(f, *d, row, 1, value_limit::real, s.lake_rate_elev[lake][k]) &&
                      chan_take_real(f, *d, row, 2, value_limit::nonneg, s.lake_rate_volume[lake][k]) &&
                      chan_take_real(f, *d, row, 3, value_limit::nonneg, s.lake_rate_area[lake][k]);
+                // The curve is read both ways (elevation to volume, volume to
+                // area): elevations rise and volumes do not fall.
+                if (ok && k > 1 && s.lake_rate_elev[lake][k] <= s.lake_rate_elev[lake][k - 1])
+                    return chan_fail(f, d,
+                                     text_format("the elevation %g of rating row %d of lake %d is not above the "
+                                                 "row before it (%g)",
+                                                 s.lake_rate_elev[lake][k], k, lake, s.lake_rate_elev[lake][k - 1]));
+                if (ok && k > 1 && s.lake_rate_volume[lake][k] < s.lake_rate_volume[lake][k - 1])
+                    return chan_fail(f, d,
+                                     text_format("the volume %g of rating row %d of lake %d is below the row "
+                                                 "before it (%g)",
+                                                 s.lake_rate_volume[lake][k], k, lake,
+                                                 s.lake_rate_volume[lake][k - 1]));
             }
             break;
         }
@@ -1096,12 +1471,25 @@ bool read_lakes(chan_reader& r)
     s.lake_mask.assign(s.num_cells, 0);
     s.new_flooded_grid.assign(s.num_cells, 0);
     s.pct_flooded.assign(s.node_dim, s.link_dim, 0.0);
+    if (!table_fits(r, "lake cell", n + 1.0, 2.0 * (r.max_numpts + 1)) ||
+        !table_fits(r, "lake rating", n + 1.0, r.max_numrate + 1.0))
+        return false;
     s.lake_search.assign(n, 2, std::max(r.max_numpts, 1), 0);
     if (r.max_numrate > 0)
         for (dmat* m : {&s.lake_rate_elev, &s.lake_rate_volume, &s.lake_rate_area})
             m->assign(n, r.max_numrate, 0.0);
+    r.initwse_line.assign(static_cast<size_t>(n) + 1, 0);
     if (!lake_tables_pass(r))
         return false;
+    for (int j = 1; j <= n; ++j) {
+        int link = 0;
+        for (int l = 1; l <= s.num_links; ++l)
+            if (s.lake2link[l] == j)
+                link = l;
+        if (!r.initwse_line[static_cast<size_t>(j)])
+            return fail_at(r, r.link_line[static_cast<size_t>(link)], link,
+                           text_format("lake %d (link %d) has no INITWSE card", j, link));
+    }
     for (int j = 1; j <= n; ++j) {
         std::string t = text_format("Minimum Water Surface Elevation Lake #%d: %.2lf\n", j, s.minwse[j]);
         t += text_format("Initial Water Surface Elevation Lake #%d: %.2lf\n", j, s.initwse[j]);
@@ -1134,8 +1522,7 @@ int read_all(chan_reader& r)
     print_summary(r);
     if (!check_counts(r) || !locate_sections(r))
         return r.mlake;
-    alloc_network(r);
-    if (!connect_pass(r) || !main_pass(r) || !check_structure_elements(s, r.f.path))
+    if (!alloc_network(r) || !connect_pass(r) || !main_pass(r) || !check_structure_elements(s, r.f.path))
         return r.mlake;
     river_bed(r);
     if (!link_sections(r) || !breakpoint_tables(r))

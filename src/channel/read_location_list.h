@@ -4,10 +4,12 @@
 // name.
 #pragma once
 
+#include <climits>
 #include <cstdio>
 
 #include "channel/chan_file.h"
 #include "core/arrays.h"
+#include "core/check_count.h"
 #include "core/file_rec.h"
 #include "input/grid_text.h"
 
@@ -34,6 +36,19 @@ bool read_location_list(file_rec& f, int width, int& count, ivec& a, ivec& b, Va
         chan_stop();
         return false;
     }
+    // Each entry takes an integer and a blank at least for each of its
+    // values; the count stands at the file's start, so the whole file is
+    // what may hold them.
+    const count_field entries{"count of locations", 0, INT_MAX, 2LL * width};
+    const long here = std::ftell(f.fp);
+    std::rewind(f.fp);
+    const long long left = stream_bytes_left(f.fp);
+    if (left >= 0 && count > left / entries.min_bytes_per_item)
+        std::printf("End of file reached in file %s, exiting\n", f.name.c_str()); // then the cause
+    const bool fits = check_count(count, entries, f.name, 1, f.fp);
+    std::fseek(f.fp, here, SEEK_SET);
+    if (!fits)
+        return false;
     a.assign(count, 0);
     b.assign(count, 0);
     for (int k = 1; k <= count; ++k) {

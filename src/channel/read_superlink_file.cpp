@@ -13,9 +13,11 @@
 
 #include "channel/channel_services.h"
 #include "channel/superlink_input.h"
+#include "core/check_count.h"
 #include "core/error_state.h"
 #include "core/model_state.h"
 #include "core/text_parse.h"
+#include "input/reader_echo.h"
 
 namespace
 {
@@ -35,8 +37,13 @@ enum class lim {
     row,
     col,
     junc_inlet,
-    node_inlet
+    node_inlet,
+    length
 };
+
+// The longest pipe: cut into segments (SUPERLINK_C_OPT) it gives one per
+// 100 m.
+constexpr double max_pipe_length = 1e6;
 
 struct field {
     const char* name;
@@ -59,11 +66,17 @@ const field node_fields[] = {
 const field pipe_fields[] = {
     {"pipe", lim::pipe},    {"section type", lim::whole},  {"diameter", lim::positive},
     {"width", lim::nonneg}, {"slope", lim::real},          {"roughness", lim::real},
-    {"length", lim::real},  {"conductivity", lim::nonneg}, {"drain spacing", lim::real}};
+    {"length", lim::length},  {"conductivity", lim::nonneg}, {"drain spacing", lim::real}};
+
+// The pipes of an SLINK line, each a NODE and a PIPE line of nine numbers
+// ("NODE 1 0 0 0 0 0 0 0 0").
+const count_field pipes_count{"number of pipes", 1, 1000000, 46};
 
 struct reader {
     std::string path;
+    std::FILE* fp = nullptr;
     std::vector<std::string> lines;
+    std::vector<long> line_end; // offset in the file after each line
     int line_no = 0; // of the line being read, 1-based
     int links = 0, juncs = 0, max_n = 0;
     int rows = 0, cols = 0;
@@ -73,9 +86,18 @@ struct reader {
     {
         std::printf("Error in the pipe-network file %s, line %d: %s \"%s\" %s", path.c_str(), line_no, what,
                     token.c_str(), why);
-        if (lo <= hi)
+        if (lo <= hi && lo == -DBL_MAX)
+            std::printf(" (allowed at most %.15g)", hi);
+        else if (lo <= hi)
             std::printf(" (allowed %.15g to %.15g)", lo, hi);
         std::printf(".\n");
+        return false;
+    }
+
+    // Refuses the current line for a cause of its own.
+    bool fail(const std::string& cause) const
+    {
+        std::printf("Error in the pipe-network file %s, line %d: %s.\n", path.c_str(), line_no, cause.c_str());
         return false;
     }
 
@@ -95,9 +117,8 @@ struct reader {
         case lim::whole:
             whole = true, lo = INT_MIN, hi = INT_MAX;
             break;
-        // Each pipe needs a line of its own.
         case lim::count:
-            whole = true, lo = 1, hi = static_cast<double>(lines.size());
+            whole = true, lo = 1, hi = INT_MAX;
             break;
         case lim::link:
             whole = true, lo = 1, hi = links;
@@ -122,6 +143,9 @@ struct reader {
             break;
         case lim::node_inlet:
             whole = true, lo = 0, hi = 10;
+            break;
+        case lim::length:
+            hi = max_pipe_length;
             break;
         }
         std::string token;
@@ -184,13 +208,37 @@ superlink_node_row node_row(const double (&v)[9])
     return r;
 }
 
-// The counting pass: superlinks, superjunctions and the largest N.
+bool is_keyword(std::string_view w)
+{
+    return w == "CONNECT" || w == "SJUNC" || w == "SLINK" || w == "NODE" || w == "PIPE";
+}
+
+// A comment line: its first word begins with '#'.
+bool is_comment(std::string_view w)
+{
+    return !w.empty() && w[0] == '#';
+}
+
+// The counting pass: superlinks, superjunctions and the largest N. A line
+// whose first word is no keyword (and no comment) is refused: a misspelt
+// card would leave its superlink or superjunction out.
 bool count_lines(reader& r)
 {
     for (size_t i = 0; i < r.lines.size(); ++i) {
         r.line_no = static_cast<int>(i) + 1;
         std::string_view rest;
         const std::string_view w = first_word(r.lines[i], rest);
+        if (w.empty() || is_comment(w))
+            continue;
+        if (!is_keyword(w)) {
+            std::string word(w.substr(0, 40));
+            for (char& c : word)
+                if (static_cast<unsigned char>(c) < 32 || static_cast<unsigned char>(c) > 126)
+                    c = '?';
+            return r.fail("\"" + word +
+                          "\" is no card of this file (CONNECT, SJUNC, SLINK, NODE or PIPE, in capitals; a "
+                          "comment line begins with #)");
+        }
         if (w == "CONNECT") {
             ++r.links;
         } else if (w == "SJUNC") {
@@ -201,8 +249,18 @@ bool count_lines(reader& r)
             double n = 0.0;
             if (!r.take(rest, slink_fields[1], n))
                 return false;
+            std::fseek(r.fp, r.line_end[i], SEEK_SET);
+            if (!check_count(static_cast<long long>(n), pipes_count, r.path, r.line_no, r.fp))
+                return false;
             r.max_n = std::max(r.max_n, static_cast<int>(n));
         }
+    }
+    if (r.links == 0) {
+        r.line_no = 0;
+        std::printf("Error in the pipe-network file %s: it holds no superlink (no CONNECT line); a network "
+                    "needs CONNECT, SJUNC and SLINK lines.\n",
+                    r.path.c_str());
+        return false;
     }
     const int m = std::max({r.links, r.juncs, r.max_n});
     if (m > 2000)
@@ -210,38 +268,39 @@ bool count_lines(reader& r)
     return true;
 }
 
-// The pipe checks of the file, in order; false after the message.
-bool check_pipe(const superlink_pipe_row& p, int pipe, int link, int& tile_drains)
+// The pipe checks of the file, in order: the message of the first that
+// fails and the cause for the line naming the file, "" when the pipe passes.
+std::string check_pipe(const superlink_pipe_row& p, int pipe, int link, int& tile_drains)
 {
     if (p.sec < 1 || p.sec > 3) {
         std::printf("Error: pipe cross-section type not valid: node %d link %d.\n", pipe, link);
-        return false;
+        return text_format("section type %d is not 1 (circular), 2 (arch) or 3 (box)", p.sec);
     }
     if (p.rough < 1e-8) {
         std::printf("Error: pipe roughness value not valid: node %d link %d.\n", pipe, link);
-        return false;
+        return text_format("the roughness %g is below 1e-8", p.rough);
     }
     if (p.conductivity > 1e-8 && p.spacing < 1e-8) {
         std::printf(
             "Error: drain spacing cannot be zero if pipe conductivity greater than zero: node %d link %d.\n",
             pipe, link);
-        return false;
+        return text_format("the drain spacing %g of a leaky pipe is below 1e-8", p.spacing);
     }
     if (p.slope < 0.0)
         std::printf("Warning: pipe slope is negative: node %d link %d\n", pipe, link);
     if (p.length < 1e-8) {
         std::printf("Error: pipe length is zero or negative: node %d link %d.\n", pipe, link);
-        return false;
+        return text_format("the length %g is below 1e-8", p.length);
     }
     if (p.sec != 1 && p.width <= 0.0) {
         // Arch and box sections divide by their width.
         std::printf("Error: pipe width must be above 0 for arch and box sections: node %d link %d.\n", pipe,
                     link);
-        return false;
+        return text_format("the width %g of an arch or box section is not above 0", p.width);
     }
     if (p.conductivity > 0.0)
         tile_drains = 1;
-    return true;
+    return "";
 }
 
 // One SLINK block from line i on; i is left on the last line of the block.
@@ -258,11 +317,15 @@ bool read_block(reader& r, size_t& i, superlink_file_link& l, int link, int& til
         r.line_no = static_cast<int>(i) + 1;
         std::string_view rest;
         const std::string_view w = first_word(r.lines[i], rest);
+        if (is_comment(w))
+            continue;
         double v[9];
         if (w == "NODE") {
             if (!r.take_all(rest, node_fields, v))
                 return false;
             const int k = static_cast<int>(v[0]);
+            if (node_seen[static_cast<size_t>(k)])
+                return r.fail(text_format("node %d of superlink %d is given twice", k, link));
             l.nodes[static_cast<size_t>(k)] = node_row(v);
             node_seen[static_cast<size_t>(k)] = true;
             if (v[2] > v[1])
@@ -272,12 +335,15 @@ bool read_block(reader& r, size_t& i, superlink_file_link& l, int link, int& til
             if (!r.take_all(rest, pipe_fields, v))
                 return false;
             const int k = static_cast<int>(v[0]);
+            if (pipe_seen[static_cast<size_t>(k)])
+                return r.fail(text_format("pipe %d of superlink %d is given twice", k, link));
             superlink_pipe_row& p = l.pipes[static_cast<size_t>(k)];
             p.sec = static_cast<int>(v[1]), p.diameter = v[2], p.width = v[3], p.slope = v[4];
             p.rough = v[5], p.length = v[6], p.conductivity = v[7], p.spacing = v[8];
             pipe_seen[static_cast<size_t>(k)] = true;
-            if (!check_pipe(p, k, link, tile_drains))
-                return false;
+            const std::string cause = check_pipe(p, k, link, tile_drains);
+            if (!cause.empty())
+                return r.fail(text_format("pipe %d of superlink %d: ", k, link) + cause);
             if (k == l.n)
                 break;
         } else {
@@ -312,6 +378,9 @@ bool read_lines(model_state& s, reader& r, std::vector<superlink_file_link>& lin
             if (!r.take_all(rest, connect_fields, v))
                 return false;
             superlink_file_link& l = links[static_cast<size_t>(v[0])];
+            if (l.connect_line)
+                return r.fail(text_format("a second CONNECT line for superlink %d; the first is line %d",
+                                          static_cast<int>(v[0]), l.connect_line));
             l.us = static_cast<int>(v[1]);
             l.ds = static_cast<int>(v[2]);
             l.connect_line = r.line_no;
@@ -320,6 +389,9 @@ bool read_lines(model_state& s, reader& r, std::vector<superlink_file_link>& lin
             if (!r.take_all(rest, sjunc_fields, v))
                 return false;
             const int j = static_cast<int>(v[0]);
+            if (junc_line[static_cast<size_t>(j)])
+                return r.fail(text_format("a second SJUNC line for superjunction %d; the first is line %d", j,
+                                          junc_line[static_cast<size_t>(j)]));
             juncs[static_cast<size_t>(j)] = node_row(v);
             junc_line[static_cast<size_t>(j)] = r.line_no;
             if (v[2] > v[1])
@@ -330,12 +402,18 @@ bool read_lines(model_state& s, reader& r, std::vector<superlink_file_link>& lin
                 return false;
             const int t = static_cast<int>(v[0]);
             superlink_file_link& l = links[static_cast<size_t>(t)];
+            if (l.slink_line)
+                return r.fail(
+                    text_format("a second SLINK line for superlink %d; the first is line %d", t, l.slink_line));
             l.n = static_cast<int>(v[1]);
             l.slink_line = r.line_no;
             l.nodes.assign(static_cast<size_t>(l.n) + 2, superlink_node_row{});
             l.pipes.assign(static_cast<size_t>(l.n) + 1, superlink_pipe_row{});
             if (!read_block(r, i, l, t, s.tile_drains))
                 return false;
+        } else if (w == "NODE" || w == "PIPE") {
+            return r.fail(std::string(w) + " line outside a superlink block (NODE and PIPE lines follow the "
+                                           "SLINK line of their superlink)");
         }
     }
     return true;
@@ -464,11 +542,13 @@ int read_superlink_file(model_state& s, file_rec& pipe_file, file_rec& grid_pipe
     r.path = s.storm_sewer_name;
     r.rows = s.rows;
     r.cols = s.cols;
+    r.fp = pipe_file.fp;
     std::string line;
     while (pipe_file.fp && read_raw_line(pipe_file.fp, line)) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         r.lines.push_back(line);
+        r.line_end.push_back(std::ftell(pipe_file.fp));
     }
     if (!count_lines(r))
         return -1;

@@ -202,7 +202,7 @@ void setup_channels(model_state& s)
                 text_format("reading channel input data from file %s\n", s.channel_input_name.c_str()));
     s.chan_sediment = s.chan_sed_on;
     s.lake_gw_exchange = read_chan_input(s);
-    if (error_state.code >= err_rating_curve_usage && error_state.code <= err_rule_curve_series)
+    if (error_state.raised || (error_state.code >= err_rating_curve_usage && error_state.code <= err_rule_curve_series))
         return;
     // The lake beds exchange with the aquifer through the soil's
     // conductivity per cell; a project without it cannot value that exchange.

@@ -235,7 +235,9 @@ TEST_F(ChannelProject, RefusedNetworks)
         {"numstructs sum", "NUMSTRUCTS 2", "NUMSTRUCTS 3",
          "\nThe sum of NUMSTRUCTS arguments is 6, while the total number\n"},
         {"gate matches nothing", "STRUCTTYPE WEIR_1", "STRUCTTYPE GATE",
-         "\nThe sum of NUMSTRUCTS arguments is 5, while the total number\n"},
+         "Error in the channel input file c.chn, line 64, card STRUCTTYPE (link 3): \"GATE\" is not a "
+         "structure type (WEIR, SAG_WEIR, ROUND_CULVERT, OVAL_CULVERT, RECT_CULVERT, RATING_CURVE, "
+         "SCHEDULED_RELEASE or RULE_CURVE).\n"},
         {"pump flow type", "PUMPTO 2 3 TS release", "PUMPTO 2 3 elev release",
          "\n\nError in the channel input file: Flow type for pump is incorrectly\ndefined for link 1. "
          "Must be ELEV or TS.\n"},
@@ -246,24 +248,23 @@ TEST_F(ChannelProject, RefusedNetworks)
          "Error: The time series \"nothing\" of the PUMPTO card at link 1, node 2 of the channel input "
          "file\n"},
         {"link beyond LINKS", "LINK 4\n", "LINK 7\n",
-         "Error in the channel input file c.chn, line 64, card LINK (link 3, node 0): value 1 \"7\" is out "
-         "of "
-         "range (allowed 1 to 6).\n"},
+         "Error in the channel input file c.chn, line 68, card LINK (link 3): value 1 \"7\" is out of range "
+         "(allowed 1 to 6).\n"},
         {"node beyond MAXNODES", "NODE 3\nELEV 8", "NODE 6\nELEV 8",
          "card NODE (link 1, node 2): value 1 \"6\" is out of range (allowed 1 to 5).\n"},
         {"NODES beyond MAXNODES", "NODES 4", "NODES 9",
-         "card NODES (link 2, node 0): value 1 \"9\" is out of range"},
+         "card NODES (link 2): value 1 \"9\" is out of range"},
         {"connect link", "CONNECT 2 3 1 1", "CONNECT 2 3 1 0",
-         "card CONNECT (link 2, node 0): value 4 \"0\" is out of range"},
+         "card CONNECT (link 2): value 4 \"0\" is out of range"},
         {"not a number", "ELEV 9\n", "ELEV nan\n",
          "card ELEV (link 1, node 2): value 1 \"nan\" is not finite.\n"},
         {"trailing garbage", "DX 100", "DX 100m",
-         "card DX (link 1, node 0): value 1 \"100m\" is not a number.\n"},
+         "card DX (link 1): value 1 \"100m\" is not a number.\n"},
         {"infinite", "SIDE_SLOPE 1\n", "SIDE_SLOPE inf\n", "value 1 \"inf\" is not"},
         {"negative width", "BOTTOM_WIDTH 1\n", "BOTTOM_WIDTH -1\n", "value 1 \"-1\" is out of range"},
         {"missing value", "ELEV 7\n", "ELEV\n", "card ELEV (link 1, node 4): value 1 \"\" is missing.\n"},
         {"lake cell outside grid", "1 1 1 2 1 3", "1 1 1 2 1 5",
-         "card NUMPTS (link 5, node 0): value 6 \"5\" is out of range (allowed 1 to 4).\n"},
+         "card NUMPTS (link 5): value 6 \"5\" is out of range (allowed 1 to 4).\n"},
         {"initwse outside rating", "INITWSE 100.5", "INITWSE 101.5",
          "Error in the channel input file c.chn: the initial water surface (INITWSE 101.50) of lake 2 lies "
          "outside "
@@ -289,11 +290,9 @@ TEST_F(ChannelProject, RefusedNetworks)
 TEST_F(ChannelProject, StructureCardsWithoutStructureLink)
 {
     std::string net = edited(full_network, "LINK 3\nSTRUCTURE\n", "LINK 3\nTRAPEZOID\nMANNINGS_N 0.1\n");
-    net = edited(net, "LINK 4\nSTRUCTURE\n", "LINK 4\nLAKE\n");
     EXPECT_FALSE(load_network(net));
-    EXPECT_TRUE(
-        printed("Error in the channel input file c.chn: it holds 5 structure elements (NUMSTRUCTS and\n"
-                "STRUCTTYPE cards) but no STRUCTURE link.\n"))
+    EXPECT_TRUE(printed("Error in the channel input file c.chn, line 64, card NUMSTRUCTS (link 3): link 3 is not "
+                        "a structure link; the structure cards follow the STRUCTURE card of their block.\n"))
         << out;
 }
 
@@ -329,7 +328,8 @@ TEST_F(ChannelProject, GridStreamFile)
     ASSERT_TRUE(load_network(
         full_network,
         "GRIDSTREAMFILE\nSTREAMCELLS 3\nCELLIJ 1 1\nNUMNODES 2\nLINKNODE 1 1 .5\nLINKNODE 1 2 .5\n"
-        "CELLIJ 1 2\nNUMNODES 5\nLINKNODE 2 1 1\nCELLIJ 3 4\nNUMNODES 1\nLINKNODE 1 4 1\n"));
+        "CELLIJ 1 2\nNUMNODES 5\nLINKNODE 2 1 .2\nLINKNODE 2 2 .2\nLINKNODE 2 3 .2\nLINKNODE 1 1 .2\n"
+        "LINKNODE 1 2 .2\nCELLIJ 3 4\nNUMNODES 1\nLINKNODE 1 4 1\n"));
     EXPECT_EQ(s->gst_max_entries, 5);
     EXPECT_EQ(s->gst_link.rows(), 3);
     EXPECT_EQ(s->gst_link.cols(), 5);
@@ -368,13 +368,13 @@ TEST_F(ChannelProject, GridStreamFile)
         {"too many cells", "STREAMCELLS 2", "STREAMCELLS 1",
          "more NUMNODES cards than STREAMCELLS (1 announced).\n"},
         {"too many entries", "NUMNODES 2", "NUMNODES 1",
-         "line 6: more LINKNODE cards in the stream cell than its NUMNODES (1 announced).\n"},
+         "line 6, card LINKNODE: more LINKNODE cards in the stream cell than its NUMNODES (1 announced).\n"},
         {"cell outside grid", "CELLIJ 2 1", "CELLIJ 4 1",
-         "card CELLIJ (link 0, node 0): value 1 \"4\" is out of range (allowed 1 to 3).\n"},
+         "line 3, card CELLIJ: value 1 \"4\" is out of range (allowed 1 to 3).\n"},
         {"link outside", "LINKNODE 1 1 0.5", "LINKNODE 9 1 0.5",
-         "card LINKNODE (link 0, node 0): value 1 \"9\" is out of range"},
-        {"node outside link", "LINKNODE 1 3 1.0", "LINKNODE 2 5 1.0",
-         "LINKNODE 2 5 names node 5 of link 2, which has 4 node points.\n"},
+         "line 5, card LINKNODE: value 1 \"9\" is out of range"},
+        {"node outside link", "LINKNODE 1 3 1.0", "LINKNODE 2 4 1.0",
+         "LINKNODE 2 4 names node 4 of link 2, which has 3 nodes.\n"},
     };
     for (const refusal& c : cases) {
         SCOPED_TRACE(c.name);

@@ -197,9 +197,12 @@ TEST_F(PipeProject, BadNetworksAreRefusedWithTheirLine)
         {"NODE 2 99.5 97 0.5 0 2 2 0 0\n", "CONNECT 1 1 2\n",
          "Error in the pipe-network file p.pip, line 4: the block of superlink 1 holds 1 of its 3 NODE lines "
          "and 0 of its 2 PIPE lines.\n"},
-        {"SLINK 1 2\n", "", "Error in the pipe-network file p.pip: superlink 1 has no SLINK line.\n"},
+        {"SLINK 1 2\n", "",
+         "Error in the pipe-network file p.pip, line 4: NODE line outside a superlink block (NODE and PIPE "
+         "lines follow the SLINK line of their superlink).\n"},
         {"SJUNC 2 99 96 0 888 3 3 0 0\n", "SJUNC 1 99 96 0 888 3 3 0 0\n",
-         "Error in the pipe-network file p.pip: superjunction 2 has no SJUNC line.\n"},
+         "Error in the pipe-network file p.pip, line 2: a second SJUNC line for superjunction 1; the first is "
+         "line 1.\n"},
         {"SJUNC 2 99 96 0 888 3 3", "SJUNC 2 99 96 0 999 1 1",
          "Error in the pipe-network file p.pip: superjunction 2 discharges to a channel (inlet type 999) but "
          "the project routes no channels.\n"},
@@ -249,12 +252,13 @@ TEST_F(PipeProject, GridPipeFileOfLeakyPipes)
         {"GRIDPIPEFILE\nPIPECELLS 0\n", "The number of PIPECELLS in the gridpipe (.gpi) file\n"
                                         "must be greater than 0.  File format error, program terminating\n"},
         {"GRIDPIPEFILE\nPIPECELLS 1\nNUMPIPES 1\nSPIPE 1 2 0.5\nCELLIJ 2 2\n",
-         "Error in the grid-pipe file p.gpi, line 4: SPIPE line before the first CELLIJ line.\n"},
+         "Error in the grid-pipe file p.gpi, line 3: every NUMPIPES line follows the CELLIJ line of its "
+         "cell.\n"},
         {"GRIDPIPEFILE\nPIPECELLS 1\nCELLIJ 2 2\nNUMPIPES 1\nCELLIJ 3 3\nNUMPIPES 1\n",
          "Error in the grid-pipe file p.gpi, line 6: more NUMPIPES lines than PIPECELLS (1).\n"},
         {"GRIDPIPEFILE\nPIPECELLS 1\nCELLIJ 2 2\nNUMPIPES 1\nSPIPE 1 2 0.5\nSPIPE 1 3 0.5\n",
          "Error in the grid-pipe file p.gpi, line 6: more SPIPE lines in the cell than its NUMPIPES (1).\n"},
-        {"GRIDPIPEFILE\nPIPECELLS 1\nCELLIJ 4 2\nNUMPIPES 1\n",
+        {"GRIDPIPEFILE\nPIPECELLS 1\nCELLIJ 4 2\nNUMPIPES 1\nSPIPE 1 2 0.5\n",
          "Error in the grid-pipe file p.gpi, line 3: row is out of range (allowed 1 to 3).\n"},
         {"GRIDPIPEFILE\nPIPECELLS 1\nCELLIJ 2 2\nNUMPIPES 1\nSPIPE 1 4 0.5\n",
          "Error in the grid-pipe file p.gpi, line 5: node is out of range (allowed 1 to 3).\n"},

@@ -120,8 +120,9 @@ TEST_F(StructureLink, ElementsAndLinksTheRoutingCannotEvaluateAreRefused)
         EXPECT_TRUE(printed(c.reported)) << out;
     }
     // A structure link at the outlet has no downstream level.
-    std::string net = edited(structure_network(culvert + "LENGTH 10\n"), "CONNECT 2 3 1 1\nCONNECT 3 0 1 2\n",
-                             "CONNECT 3 2 1 1\nCONNECT 2 0 1 3\n");
+    std::string net = edited(structure_network(culvert + "LENGTH 10\n"),
+                             "CONNECT 1 2 0\nCONNECT 2 3 1 1\nCONNECT 3 0 1 2\n",
+                             "CONNECT 1 3 0\nCONNECT 3 2 1 1\nCONNECT 2 0 1 3\n");
     net = edited(net, "LINK 2\nSTRUCTURE", "LINK 9\nSTRUCTURE");
     net = edited(net, "LINK 3\n", "LINK 2\n");
     net = edited(net, "LINK 9\n", "LINK 3\n");
