@@ -121,7 +121,7 @@ void storm_sewer_step(model_state& s)
     const double now = s.current_time;
     if (s.superlink_call_count > 1 && std::fabs(s.superlink_next_time - now) < s.time_tol)
         s.superlink_next_time = now;
-    if (!s.gw_surface_flag || std::fabs(s.superlink_next_time - now) >= s.time_tol)
+    if (!s.gw_surface_flag || !process_due(s, s.superlink_next_time))
         return;
 
     const double dt = (now - s.superlink_last_time) * 86400.0;

@@ -169,10 +169,10 @@ void start_pipe_network(model_state& s)
 
 void groundwater_step(model_state& s)
 {
-    if (s.gw_simulation != 1 || std::fabs(s.gw_next - s.current_time) >= s.time_tol)
+    if (s.gw_simulation != 1 || !process_due(s, s.gw_next))
         return;
     const int n = s.num_cells;
-    const double dt = (s.gw_next - s.gw_last) * 86400.0;
+    const double dt = process_step_seconds(s, s.gw_next, s.gw_last);
     const double area = s.gridsize * s.gridsize;
     if (!groundwater_solver_alloc(s, n))
         return;

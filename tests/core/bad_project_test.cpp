@@ -35,6 +35,17 @@ std::function<std::string(std::string)> set_card(const std::string& card, const 
     };
 }
 
+// The project without the line of one card.
+std::function<std::string(std::string)> drop_card(const std::string& card)
+{
+    return [card](std::string prj) {
+        const size_t at = prj.find("\n" + card + " ");
+        EXPECT_NE(at, std::string::npos) << card;
+        prj.erase(at + 1, prj.find('\n', at + 1) - at);
+        return prj;
+    };
+}
+
 std::function<std::string(std::string)> add_cards(const std::string& lines)
 {
     return [lines](std::string prj) { return prj + lines; };
@@ -98,6 +109,9 @@ std::vector<bad_case> cases()
                  "Error: the run count of the switch -b99999999999 is out of range", 1,
                  "-b99999999999 tiny.prj"});
     c.push_back({"calibration mode", nullptr, "Can't open SCE input file sce.in", 1, "-c sce.in"});
+    c.push_back({"unknown switch", nullptr, "Usage: torva [-option] [inputfile]", 1, "-q tiny.prj"});
+    c.push_back({"project argument names a folder", nullptr,
+                 "Error: maps names a folder where a file is expected.", 1, "maps"});
 
     // Integer cards read strictly, values present.
     c.push_back({"exponent in an integer", set_card("TOT_TIME", "1e7"),
@@ -145,6 +159,14 @@ std::vector<bad_case> cases()
     c.push_back({"infinite grid size", set_card("GRIDSIZE", "inf"), "of card GRIDSIZE is not finite."});
     c.push_back({"beyond a double", set_card("RAIN_INTENSITY", "1e400"),
                  "the value \"1e400\" of card RAIN_INTENSITY is out of range."});
+
+    // Runs the clocks cannot keep.
+    c.push_back({"no end", drop_card("TOT_TIME"),
+                 "Error: Total simulation time not specified.\nAn event run needs its length in minutes: "
+                 "give it with the card TOT_TIME."});
+    c.push_back({"time step beyond the run", set_card("TIMESTEP", "1e308"),
+                 "Error: the time step of 1e+308 seconds (TIMESTEP) is longer than the run of 30 minutes "
+                 "(TOT_TIME)."});
 
     // Dates and times.
     c.push_back({"month 13", set_card("START_DATE", "2000 13 45"),
