@@ -14,6 +14,7 @@ struct file_rec {
     std::string name;              // resolved name that was opened
     std::string mode;              // open mode given by the caller
     int line_no = 0;               // lines read through read_line_rec since the open
+    bool write_failed = false;     // a failed write of this open was reported
 
     file_rec() = default;
     ~file_rec();
@@ -29,11 +30,29 @@ file_rec& file_rec_init(file_rec& rec);
 bool file_rec_open(file_rec& rec, std::string& name, const char* mode);
 bool file_rec_open(file_rec& rec, const std::string& name, const char* mode);
 
-// Explicit close: check, close, clear. Returns 0.
+// Explicit close: check, close, clear. Returns 0. A file written through the
+// record whose writes or final flush failed is reported as below.
 int file_rec_close(file_rec& rec);
 
 // Destructor form: only an open record is checked, closed and cleared.
 int file_rec_release(file_rec& rec);
+
+// ---- writes that fail ----------------------------------------------------
+// Writers do not check each write; the record checks what they wrote when it
+// is flushed or closed. A failed write (a full disk, a file that cannot take
+// more) prints "Error: writing to the file <name> failed ..." once per open
+// and stops the run (code 4000, raised).
+
+// Flushes a record open for writing; false after the report when the file
+// did not take what was written. A closed record is fine.
+bool file_rec_flush(file_rec& rec);
+
+// Flushes every record open for writing; false when any failed.
+bool file_rec_flush_all_writes();
+
+// True when no record open for writing has seen a failed write since it was
+// opened (reports each failed one); does not flush.
+bool file_rec_writes_ok();
 
 // ---- name resolver -------------------------------------------------------
 

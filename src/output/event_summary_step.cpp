@@ -267,8 +267,7 @@ void event_summary_step(model_state& s)
 
     if (!super_quiet_on && !s.super_quiet && !s.calib_mode)
         std::printf("finished event \n");
-    if (s.summary_file.fp)
-        std::fflush(s.summary_file.fp);
+    file_rec_flush(s.summary_file);
     ++s.events_done;
 
     write_event_optimization(s);

@@ -263,6 +263,37 @@ TEST(BadProject, StopsWithStatusOneAndNamesTheFault)
     }
 }
 
+// Output files on a full disk: the run stops at the first flush that fails,
+// names the file and exits with status 1. The summary and a map dataset take
+// their start-up lines, so they stop the run before its first step; the
+// outlet hydrograph stops it at its first row.
+TEST(BadProject, WritesThatFailStopTheRunNamingTheFile)
+{
+    if (!file_exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full here";
+    struct full_case {
+        std::function<std::string(std::string)> edit;
+        bool before_running;
+    };
+    const full_case cases[] = {
+        {set_card("SUMMARY", "/dev/full"), true},
+        {add_cards("MAP_TYPE 1\nDEPTH /dev/full\n"), true},
+        {set_card("OUTLET_HYDRO", "/dev/full"), false},
+    };
+    const std::string prj = read_file(tiny_folder + "/tiny.prj");
+    for (const full_case& c : cases) {
+        scratch_dir dir("full");
+        for (const char* name : {"tiny.msk", "tiny.ele"})
+            write_file(dir.file(name), read_file(tiny_folder + "/" + name));
+        write_file(dir.file("tiny.prj"), c.edit(prj));
+        std::string out;
+        EXPECT_EQ(run_command("cd '" + dir.path() + "' && '" + torva_exe() + "' tiny.prj 2>&1", out), 1) << out;
+        EXPECT_NE(out.find("Error: writing to the file /dev/full failed"), std::string::npos) << out;
+        EXPECT_EQ(out.find("Running...."), c.before_running ? std::string::npos : out.find("Running....")) << out;
+        EXPECT_EQ(out.find("elapsed time     1.00"), std::string::npos) << "the run went on\n" << out;
+    }
+}
+
 // The input hub allocates the cell-number grids first: a size that cannot be
 // computed or allocated stops it there, before any reader runs.
 TEST(BadProject, InputHubStopsAtTheFirstGridItCannotHold)
