@@ -80,6 +80,13 @@ void make_output_subfolder(const std::string& folder, std::string& out);
 
 void set_output_folder(const std::string& folder);
 
+// Makes sure that a folder which files are written into (a map prefix)
+// exists where the resolver writes: true when it exists below the output
+// folder of the project, in the working folder or in the project folder, or
+// was created (one level: its parent must exist) in the first of these that
+// takes it, as the output folder itself is. False when none does.
+bool make_write_folder(const std::string& folder);
+
 // Sets the project folder; a separator is appended to path when missing.
 void set_project_path(std::string& path);
 

@@ -80,6 +80,25 @@ void make_output_subfolder(const std::string& folder, std::string& out)
     out = output_dir;
 }
 
+bool make_write_folder(const std::string& folder)
+{
+    std::string bare = folder;
+    while (bare.size() > 1 && (bare.back() == folder_separator || bare.back() == '\\'))
+        bare.pop_back();
+    if (bare.empty())
+        return true;
+    std::string sub;
+    make_output_subfolder(output_dir, sub);
+    const std::string places[] = {project_dir + sub + bare, bare, project_dir + bare};
+    for (const std::string& p : places)
+        if (folder_exists(p))
+            return true;
+    for (const std::string& p : places)
+        if (make_folder(p))
+            return true;
+    return false;
+}
+
 bool find_file_in_folders(const std::string& folder, const std::string& name, const char* mode,
                           bool write, std::string& out)
 {

@@ -399,3 +399,19 @@ TEST(ChannelTracerExample, OverbankFlowCarriesTheTracerBothWays)
         }
     }
 }
+
+// Contaminant maps as one grid per map time go into the folder named by
+// the contaminant's output name ("tracer"); the folder is made at start-up
+// when it is missing, instead of the run stopping at the first map time.
+TEST(ChannelTracerExample, ContaminantGridsGoIntoTheirFolderMadeAtStartUp)
+{
+    scratch_dir dir("tracer_grids");
+    run_example(dir, "tracer.prj", "ALL_CONTAM_OUTPUT\nMAP_TYPE 0\n", 1, watch, "MAP_FREQ          600",
+                "MAP_FREQ 60");
+    for (const char* kind : {"conc", "mass"})
+        for (int t = 1; t <= 2; ++t) {
+            char name[64];
+            std::snprintf(name, sizeof name, "tracer/%s_01.%s.%04d.asc", kind, kind, t);
+            EXPECT_TRUE(file_exists(dir.file(name))) << name;
+        }
+}
