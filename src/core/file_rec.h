@@ -68,8 +68,17 @@ extern int run_number;        // printed as the "%04d_" prefix
 extern int run_number_prefix; // non-zero: output names get the prefix
 extern int replace_line_index; // 0-based line of the replacement-values file
 
-// Fills out with the name to open (empty when the name is empty).
+// Fills out with the name to open (empty when the name is empty). When no
+// candidate opens it prints "Error getting new filename from <name>" and the
+// line of looked_for_line.
 void resolve_file_name(std::string& name, const char* mode, std::string& out);
+
+// The line that follows a message that a file could not be opened: where
+// the run looked for it, "  Looked for: <path>[, <path>...]\n", each path
+// from the root. The paths are the resolver's candidates when it last
+// failed on that name, else the name taken from the working folder; an
+// empty name gives "  No file name was given.\n".
+std::string looked_for_line(const std::string& name);
 
 // Probes the candidates for a name; true when one opened.
 bool find_file_in_folders(const std::string& folder, const std::string& name, const char* mode,

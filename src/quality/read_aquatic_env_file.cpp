@@ -201,7 +201,7 @@ void read_aquatic_env_ov_index(qbn_params& p, model_state& s)
     p.num_cells = s.num_cells;
     file_rec grid;
     if (!file_rec_open(grid, p.ov_map, "r")) {
-        error_set(err_ov_aquatic_map_open);
+        error_set(err_ov_aquatic_map_open, nullptr, p.ov_map.c_str()); // the name for where it was looked for
         return;
     }
     if (ivector_alloc_zero(p.ov_index, s.num_cells, "aquatic environment ids of the cells"))

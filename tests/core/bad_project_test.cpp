@@ -12,8 +12,10 @@
 #include <vector>
 
 #include "core/error_state.h"
+#include "core/file_rec.h"
 #include "core/model_state.h"
 #include "core/run_steps.h"
+#include "input/input_steps.h"
 #include "support/test_support.h"
 
 using namespace torva_test;
@@ -292,6 +294,48 @@ TEST(BadProject, WritesThatFailStopTheRunNamingTheFile)
         EXPECT_EQ(out.find("Running...."), c.before_running ? std::string::npos : out.find("Running....")) << out;
         EXPECT_EQ(out.find("elapsed time     1.00"), std::string::npos) << "the run went on\n" << out;
     }
+}
+
+// A project started from the folder above its own: its names are taken
+// from the working folder, and the messages say where the run looked. With
+// PROJECT_FOLDER written with "/" separators (with or without the last one)
+// the same project runs from anywhere; the folder of a project path is its
+// project folder for the calibration set-up, as with the backslash.
+TEST(BadProject, FilesAreLookedForFromTheWorkingFolderOrTheProjectFolder)
+{
+    scratch_dir dir("where");
+    std::filesystem::create_directories(dir.file("sub/deeper"));
+    for (const char* name : {"tiny.msk", "tiny.ele"})
+        write_file(dir.file(std::string("sub/deeper/") + name), read_file(tiny_folder + "/" + name));
+    const std::string prj = read_file(tiny_folder + "/tiny.prj");
+    write_file(dir.file("sub/deeper/tiny.prj"), prj);
+    std::string out;
+    EXPECT_EQ(run_command("cd '" + dir.path() + "' && '" + torva_exe() + "' sub/deeper/tiny.prj 2>&1", out), 1);
+    const std::string looked = "  Looked for: " + dir.file("tiny.msk") + "\n";
+    EXPECT_NE(out.find("Error getting new filename from tiny.msk\n" + looked), std::string::npos) << out;
+    EXPECT_NE(out.find("Error: Unable to open watershed mask file.\n  (File: tiny.msk)\n" + looked),
+              std::string::npos)
+        << out;
+
+    for (const std::string& folder : {dir.file("sub/deeper"), dir.file("sub/deeper/")}) {
+        write_file(dir.file("sub/deeper/tiny.prj"), "TORVAPROJECT\nPROJECT_FOLDER " + folder + prj.substr(12));
+        EXPECT_EQ(run_command("cd / && '" + torva_exe() + "' '" + dir.file("sub/deeper/tiny.prj") + "' 2>&1", out),
+                  0)
+            << folder << "\n" << out;
+        EXPECT_TRUE(file_exists(dir.file("sub/deeper/tiny.sum"))) << folder;
+        std::filesystem::remove(dir.file("sub/deeper/tiny.sum"));
+    }
+
+    reset_file_name_globals();
+    testing::internal::CaptureStdout();
+    write_file(dir.file("sub/deeper/plain.prj"), prj);
+    find_project_folder(dir.file("sub/deeper/plain.prj"));
+    EXPECT_EQ(project_dir, dir.file("sub/deeper/"));
+    write_file(dir.file("sub/deeper/card.prj"), "TORVAPROJECT\nPROJECT_FOLDER sub/deeper\n");
+    find_project_folder(dir.file("sub/deeper/card.prj"));
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(project_dir, "sub/deeper/");
+    reset_file_name_globals();
 }
 
 // The input hub allocates the cell-number grids first: a size that cannot be

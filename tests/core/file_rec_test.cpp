@@ -8,6 +8,7 @@
 
 #include "core/error_state.h"
 #include "core/file_rec.h"
+#include "core/platform.h"
 #include "support/test_support.h"
 
 using namespace torva_test;
@@ -96,8 +97,10 @@ TEST_F(FileRec, OutputFolderBelowTheProjectIsCreatedAndUsed)
     file_rec in;
     testing::internal::CaptureStdout();
     EXPECT_FALSE(file_rec_open(in, std::string("only_in_project.txt"), "r"));
+    // The line after the message names both places, from the root.
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "Error getting new filename from only_in_project.txt\n");
+              "Error getting new filename from only_in_project.txt\n  Looked for: " +
+                  absolute_path("only_in_project.txt") + ", " + project() + "results/only_in_project.txt\n");
     EXPECT_TRUE(file_rec_open(in, std::string("map.asc"), "r"));
     EXPECT_EQ(in.name, project() + "results/map.asc");
 }

@@ -113,11 +113,14 @@ TEST(ProgramEntry, UsageVersionAndHelpTexts)
 
 TEST(ProgramEntry, CalibrationModesStopOnMissingFilesOrSayTheyAreNotAvailable)
 {
+    scratch_dir dir("modes"); // the toolbox writes torva.in before it opens its control file
+    const std::string looked = "  Looked for: " + dir.file("control.in") + "\n";
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"-c", "Error getting new filename from control.in\nCan't open SCE input file control.in\n"
+        {"-c", "Error getting new filename from control.in\n" + looked + "Can't open SCE input file control.in\n"
                "Error: unable to open the observation file for reading or problem while reading it.\n"
                "Attempted to read file: \n"},
-        {"-m5", "Error getting new filename from control.in\nError: unable to read the input monte carlo file.\n"},
+        {"-m5", "Error getting new filename from control.in\n" + looked +
+                    "Error: unable to read the input monte carlo file.\n"},
         {"-slm", "\nUsing the (Secant) Levenberg-Marquardt local search method,\n"
                  "as implemented directly in TORVA, to calibrate the current TORVA model.\n"},
         {"-ms", "\nUsing the multistart stochastic global optimization method,\n"
@@ -137,7 +140,6 @@ TEST(ProgramEntry, CalibrationModesStopOnMissingFilesOrSayTheyAreNotAvailable)
                   "Cannot open the file mlsl.in in the working folder.\n"},
     };
     const std::string b = banner();
-    scratch_dir dir("modes"); // the toolbox writes torva.in before it opens its control file
     for (const auto& c : cases) {
         std::string out;
         EXPECT_EQ(run_command("cd " + dir.path() + " && " + torva_exe() + " " + c.first + " control.in", out), 1);
