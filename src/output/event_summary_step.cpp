@@ -62,6 +62,11 @@ void event_surface_volume(model_state& s)
         s.oland_lake_volume = oland_lakes_volume(s);
         s.surface_vol += s.oland_lake_volume;
     }
+    // The two kinds of lake are counted apart, but their exchange with each
+    // other is not modelled: said once per event close.
+    if (clakes && olakes)
+        std::printf("You are simulating overland lakes and perennial lakes, not recommended presently. "
+                    "Contact your TORVA developer for further advice\n\n");
 }
 
 // Soil column and Richards columns at the close, with the Richards balance.
