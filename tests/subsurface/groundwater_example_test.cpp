@@ -134,6 +134,20 @@ std::string write_aquifer(const std::string& folder, int rows, int cols)
            "GW_UNIF_HYCOND 36.0\nGW_UNIF_POROSITY 0.3\nGW_TIMESTEP 60\n";
 }
 
+// The pond of the channel-lake example in the folder, its lake with a 1 m
+// bed (MLAKE) when `bed`; returns the example's project text.
+std::string write_pond(const scratch_dir& dir, bool bed)
+{
+    const std::string from = std::string(TORVA_EXAMPLES) + "/chlake/";
+    for (const char* f : {"chlake.msk", "chlake.ele", "chlake.gst"})
+        write_file(dir.file(f), read_file(from + f));
+    std::string chn = read_file(from + "chlake.chn");
+    if (bed)
+        chn.replace(chn.find("\nLAKE\n"), 6, "\nLAKE\nMLAKE 1.0\n");
+    write_file(dir.file("chlake.chn"), chn);
+    return read_file(from + "chlake.prj");
+}
+
 } // namespace
 
 // The overland-lake example runs over an aquifer with its balances closed;
@@ -153,13 +167,7 @@ TEST(GroundwaterExample, OverlandLakesRunOverTheAquiferAndBedsNeedAConductivity)
     EXPECT_LT(std::fabs(summary_value(sum, "Overland lake mass bal error m^3:")), 0.01) << sum;
     EXPECT_GT(summary_value(sum, "GW volume start ="), 0.0) << sum;
 
-    const std::string from = std::string(TORVA_EXAMPLES) + "/chlake/";
-    for (const char* f : {"chlake.msk", "chlake.ele", "chlake.gst"})
-        write_file(dir.file(f), read_file(from + f));
-    std::string chn = read_file(from + "chlake.chn");
-    chn.replace(chn.find("\nLAKE\n"), 6, "\nLAKE\nMLAKE 1.0\n");
-    write_file(dir.file("chlake.chn"), chn);
-    write_file(dir.file("chlake.prj"), read_file(from + "chlake.prj") + "STREAM_LOSS\n");
+    write_file(dir.file("chlake.prj"), write_pond(dir, true) + "STREAM_LOSS\n");
     EXPECT_EQ(run_command("cd '" + dir.path() + "' && '" + torva_exe() + "' chlake.prj 2>&1", out), 1);
     EXPECT_NE(
         out.find("Error: lake beds (MLAKE) exchange with the groundwater through the saturated conductivity "
@@ -181,14 +189,8 @@ TEST(GroundwaterExample, PondLosesThroughItsBedIntoTheAquifer)
     };
     auto run = [](bool bed) {
         scratch_dir dir("gw_pond");
-        const std::string from = std::string(TORVA_EXAMPLES) + "/chlake/";
-        for (const char* f : {"chlake.msk", "chlake.ele", "chlake.gst"})
-            write_file(dir.file(f), read_file(from + f));
-        std::string chn = read_file(from + "chlake.chn");
-        if (bed)
-            chn.replace(chn.find("\nLAKE\n"), 6, "\nLAKE\nMLAKE 1.0\n");
-        write_file(dir.file("chlake.chn"), chn);
-        write_file(dir.file("chlake.prj"), read_file(from + "chlake.prj") + write_aquifer(dir.path(), 3, 7));
+        const std::string prj = write_pond(dir, bed);
+        write_file(dir.file("chlake.prj"), prj + write_aquifer(dir.path(), 3, 7));
         std::string out;
         EXPECT_EQ(run_command("cd '" + dir.path() + "' && '" + torva_exe() + "' chlake.prj 2>&1", out), 0)
             << out.substr(out.size() > 3000 ? out.size() - 3000 : 0);
@@ -256,15 +258,10 @@ TEST(GroundwaterExample, PondBedExchangesWithoutStreamLoss)
 {
     auto run = [](const std::string& extra) {
         scratch_dir dir("pond_table");
-        const std::string from = std::string(TORVA_EXAMPLES) + "/chlake/";
-        for (const char* f : {"chlake.msk", "chlake.ele", "chlake.gst"})
-            write_file(dir.file(f), read_file(from + f));
-        std::string chn = read_file(from + "chlake.chn");
-        chn.replace(chn.find("\nLAKE\n"), 6, "\nLAKE\nMLAKE 1.0\n");
-        write_file(dir.file("chlake.chn"), chn);
+        const std::string prj = write_pond(dir, true);
         std::string soil = write_aquifer(dir.path(), 3, 7);
         soil.erase(soil.find("GW_SIMULATION")); // the table stays, the aquifer is not simulated
-        write_file(dir.file("chlake.prj"), read_file(from + "chlake.prj") + soil + extra);
+        write_file(dir.file("chlake.prj"), prj + soil + extra);
         std::string out;
         EXPECT_EQ(run_command("cd '" + dir.path() + "' && '" + torva_exe() + "' chlake.prj 2>&1", out), 0)
             << out.substr(out.size() > 3000 ? out.size() - 3000 : 0);
