@@ -94,10 +94,12 @@ void clear_fields(file_rec& rec)
 file_rec::~file_rec()
 {
     file_rec_release(*this);
+    forget_write(*this); // a record cleared behind its back is watched no longer
 }
 
 file_rec& file_rec_init(file_rec& rec)
 {
+    forget_write(rec);
     clear_fields(rec);
     return rec;
 }
@@ -168,6 +170,20 @@ int file_rec_release(file_rec& rec)
     return 0;
 }
 
+void file_rec_hand_over(file_rec& dst, file_rec& src)
+{
+    dst.fp = src.fp;
+    dst.fp_check = src.fp_check;
+    dst.name = std::move(src.name);
+    dst.mode = std::move(src.mode);
+    dst.line_no = src.line_no;
+    dst.write_failed = src.write_failed;
+    for (file_rec*& r : open_writes())
+        if (r == &src)
+            r = &dst;
+    clear_fields(src);
+}
+
 bool file_rec_flush(file_rec& rec)
 {
     if (!rec.fp || !writes_to(rec))
@@ -191,7 +207,7 @@ bool file_rec_writes_ok()
 {
     bool ok = true;
     for (file_rec* rec : open_writes())
-        if (std::ferror(rec->fp)) {
+        if (rec->fp && std::ferror(rec->fp)) {
             int err = 0;
             flush_ok(rec->fp, err); // for the reason, when the flush tells it
             report_write_failure(*rec, err);

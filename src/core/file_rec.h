@@ -37,6 +37,11 @@ int file_rec_close(file_rec& rec);
 // Destructor form: only an open record is checked, closed and cleared.
 int file_rec_release(file_rec& rec);
 
+// Hands the open stream of src over to dst (closed), leaving src closed, so
+// that the stream is closed once, by its new holder (arrays of records that
+// grow move their elements this way).
+void file_rec_hand_over(file_rec& dst, file_rec& src);
+
 // ---- writes that fail ----------------------------------------------------
 // Writers do not check each write; the record checks what they wrote when it
 // is flushed or closed. A failed write (a full disk, a file that cannot take
