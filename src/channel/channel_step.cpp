@@ -193,7 +193,7 @@ void channel_step(model_state& s)
             s.qlat[n][l] = 0.0;
 
     s.chan_last = s.current_time;
-    s.chan_next = s.current_time + s.chan_dt_days;
+    s.chan_next = next_on_phase(s, s.chan_next, s.chan_dt_days);
     ++s.step_tally;
     longterm_channel_clock(s);
 }

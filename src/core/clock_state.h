@@ -81,15 +81,19 @@ inline double process_step_seconds(const clock_state& c, double next, double las
     return days * 86400.0;
 }
 
-// The next time of a process that reads or models one fixed interval per
-// run (the hourly weather record, the hourly lumped models): one interval
-// after the time it fell due, so that a base step that does not line up with
-// the interval does not make the process drift behind the calendar.
+// The next time of a process that ran at the current time: one interval on.
+// A process that ran late (its interval does not line up with the base
+// step) keeps its own phase, one interval after the time it fell due, so
+// that it runs at its own rate on average and an hourly process (the weather
+// record, the lumped models) does not drift behind the calendar; when that
+// time has passed already (an interval shorter than the base step), one
+// interval from now.
 inline double next_on_phase(const clock_state& c, double next, double interval_days)
 {
     if (std::fabs(next - c.current_time) < c.time_tol)
         return c.current_time + interval_days;
-    return next + interval_days;
+    const double on_phase = next + interval_days;
+    return on_phase > c.current_time ? on_phase : c.current_time + interval_days;
 }
 
 // Month lengths, 1-based; February is rewritten for each year.

@@ -208,5 +208,5 @@ void groundwater_step(model_state& s)
             for (int k = 1; k <= s.og_nx1[l]; ++k)
                 s.av_qriv[k][l] += s.qriv[k][l];
     s.gw_last = s.current_time;
-    s.gw_next = s.current_time + s.gw_dt_days;
+    s.gw_next = next_on_phase(s, s.gw_next, s.gw_dt_days);
 }

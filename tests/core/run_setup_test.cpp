@@ -308,6 +308,8 @@ TEST(ProcessClock, DueWhenItsTimeCameWithinTheLastBaseStep)
     const double due_at = now - 120.0 / 86400.0;
     EXPECT_NEAR(process_step_seconds(k, due_at, last), 60.0, 1e-4);
     EXPECT_NEAR((next_on_phase(k, due_at, 3600.0 / 86400.0) - now) * 86400.0, 3480.0, 1e-4);
+    // An interval shorter than the base step: one interval from now.
+    EXPECT_NEAR((next_on_phase(k, due_at, 1.0 / 86400.0) - now) * 86400.0, 1.0, 1e-4);
 }
 
 TEST_F(RunSetup, LongTermLocationChecksUseTheGivenFlags)
