@@ -1,4 +1,6 @@
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 
 #include "channel/chan_routing.h"
 #include "channel/channel_services.h"
@@ -96,5 +98,13 @@ void channel_event_start(model_state& s)
     }
     if (s.chan_con_trans)
         event_constituent_masses(s);
-    s.init_chan_vol = channel_water_volume(s, false);
+    // The event's initial channel volume; a node whose section gives no
+    // area is named (the routing stops on it at its first sub-step).
+    s.init_chan_vol = 0.0;
+    for_each_routed_node(s, false, [&s](int l, int n, double v) {
+        s.init_chan_vol += v;
+        if (std::isnan(v))
+            std::printf("Negative Area Computed At Startup for [Node][Link]: [%d][%d] ltype: %d\n", n, l,
+                        s.ltype[l]);
+    });
 }

@@ -71,7 +71,7 @@ void chan_point_mass(model_state& s, double dt)
 
 void channel_step(model_state& s)
 {
-    if (!(s.time_tol > std::fabs(s.chan_next - s.current_time) && (s.chan_explicit || s.chan_mesh)))
+    if (!(process_due(s, s.chan_next) && (s.chan_explicit || s.chan_mesh)))
         return;
     const double since = s.current_time - s.chan_last;
     const double dt = since > 1e-6 ? since * 86400.0 : s.chan_dt;
@@ -149,7 +149,7 @@ void channel_step(model_state& s)
     // sub-step, as the node continuity adds them.
     if (s.chan_con_trans && s.chan_explicit && s.chan_routing_active)
         chan_point_mass(s, dt);
-    if ((s.water_table || s.stream_loss) && !s.gw_simulation)
+    if ((s.water_table || s.stream_loss || s.lake_gw_exchange == 1) && !s.gw_simulation)
         book_seepage(s);
 
     if (s.flood_stream && !s.yp_max_flood.empty())
@@ -193,7 +193,7 @@ void channel_step(model_state& s)
             s.qlat[n][l] = 0.0;
 
     s.chan_last = s.current_time;
-    s.chan_next = s.current_time + s.chan_dt_days;
+    s.chan_next = next_on_phase(s, s.chan_next, s.chan_dt_days);
     ++s.step_tally;
     longterm_channel_clock(s);
 }

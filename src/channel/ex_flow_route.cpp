@@ -163,6 +163,9 @@ int ex_flow_route(model_state& s, double dt, route_volumes& out)
         apply_st_xy_bdy(s.cards.xy_in, s.xy_stream_q, s.current_time);
     const chan_point_rates points = chan_point_inflow_rates(s);
     const bool seepage = s.stream_loss != 0;
+    // The lake beds refresh their rates at every sub-step too, with or
+    // without stream loss.
+    const bool exchange = seepage || (s.chan_lakes && s.lake_gw_exchange == 1);
     int status = 0;
     double remaining = dt;
     double dt_sub = dt;
@@ -199,7 +202,7 @@ int ex_flow_route(model_state& s, double dt, route_volumes& out)
         }
         // Seepage of the sub-step (and the lake-bed rates) from the stages
         // at its start.
-        if (seepage) {
+        if (exchange) {
             status = stream_gw_exchange(s);
             if (error_state.raised)
                 return -1;

@@ -206,8 +206,7 @@ void setup_channels(model_state& s)
         return;
     // The lake beds exchange with the aquifer through the soil's
     // conductivity per cell; a project without it cannot value that exchange.
-    if (s.chan_lakes && s.lake_gw_exchange == 1 && (s.stream_loss || s.gw_simulation) &&
-        s.dist_ksat.size() < s.num_cells) {
+    if (s.chan_lakes && s.lake_gw_exchange == 1 && s.dist_ksat.size() < s.num_cells) {
         std::printf(
             "Error: lake beds (MLAKE) exchange with the groundwater through the saturated conductivity "
             "of their cells: the project needs a CONDUCTIVITY map.\n");

@@ -121,7 +121,7 @@ void storm_sewer_step(model_state& s)
     const double now = s.current_time;
     if (s.superlink_call_count > 1 && std::fabs(s.superlink_next_time - now) < s.time_tol)
         s.superlink_next_time = now;
-    if (!s.gw_surface_flag || std::fabs(s.superlink_next_time - now) >= s.time_tol)
+    if (!s.gw_surface_flag || !process_due(s, s.superlink_next_time))
         return;
 
     const double dt = (now - s.superlink_last_time) * 86400.0;
@@ -162,7 +162,7 @@ void storm_sewer_step(model_state& s)
     book_outflows(s, chan_outlet_volume(s) - chan_before);
 
     s.superlink_last_time = now;
-    s.superlink_next_time = now + s.superlink_interval;
+    s.superlink_next_time = next_on_phase(s, s.superlink_next_time, s.superlink_interval);
 
     if (s.superlink_surcharge_flag == 1 && !s.surface_active)
         wake_surface(s, now);

@@ -5,6 +5,7 @@
 // water surface otherwise.
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 #include "channel/channel_steps.h"
 #include "core/error_state.h"
@@ -16,6 +17,14 @@ namespace
 bool has(int bits, int flag)
 {
     return (bits & flag) != 0;
+}
+
+// The aquifer bottom under a cell. A static water table without a simulated
+// aquifer or soil columns has no bottom map: the aquifer is then never
+// taken to have run dry.
+double aquifer_bottom(const model_state& s, int cell)
+{
+    return cell <= s.bottom_elev.size() ? s.bottom_elev[cell] : -std::numeric_limits<double>::infinity();
 }
 
 void lake_beds(model_state& s)
@@ -39,8 +48,9 @@ void lake_beds(model_state& s)
                 s.lake_gw_rate[i] = losing;
         } else if (!s.gw_simulation || s.gwbound[i] == 7) {
             const double head = s.elevgw[i];
-            if (head <= ground || head - s.bottom_elev[i] <= 0.01) {
-                if (s.bottom_elev[i] < level && level - ground > 1e-16)
+            const double bottom = aquifer_bottom(s, i);
+            if (head <= ground || head - bottom <= 0.01) {
+                if (bottom < level && level - ground > 1e-16)
                     s.lake_gw_rate[i] = losing;
             } else {
                 s.lake_gw_rate[i] = (head - level) * k / b * dx;
@@ -115,7 +125,7 @@ int stream_gw_exchange(model_state& s)
             }
             if (heads_by_type && s.gwbound[cell] != 4)
                 continue;
-            const double h = head[cell], w = bed + d, z = s.bottom_elev[cell];
+            const double h = head[cell], w = bed + d, z = aquifer_bottom(s, cell);
             if (h <= bed) {
                 marked = marked || d > 1e-6;
             } else if (h <= w || h - z <= 0.01) {
@@ -172,7 +182,7 @@ int stream_gw_exchange(model_state& s)
             } else if (!heads_by_type || s.gwbound[cell] == 4) {
                 if (h <= bed)
                     q = d <= 1e-6 ? 0.0 : -(d * k / m) * p;
-                else if (h <= w || h - s.bottom_elev[cell] >= 0.01)
+                else if (h <= w || h - aquifer_bottom(s, cell) >= 0.01)
                     q = h < s.ground_elev[cell] || h >= w ? (k / m) * (h - w) * p : 0.0;
             }
             s.gst_qriv[gc][e] = q;

@@ -1,6 +1,6 @@
 // Calendar of the current time, the step clock, the process clocks and the
-// event counters. Every process runs when its next time lies within
-// time_tol of the current time.
+// event counters. Every process runs when its next time has come: within
+// time_tol of the current time, or inside the base step that ends there.
 #pragma once
 
 #include <cmath>
@@ -53,16 +53,47 @@ struct clock_state {
     int start_yyyymmdd = 0;
 };
 
-// True when a process whose next time is `next` runs at time `now`.
-inline bool process_due(double next, double now, double tol)
+// True when a process whose next time is `next` runs in the base step of
+// length `step` (days) that ends at `now`: its next time lies within `tol`
+// of now, or it fell due inside the step, after the previous base step. An
+// interval that does not line up with the base step (a groundwater step of
+// 1 s under a 300 s base step) so runs at the first base step after it is
+// due instead of never. A next time at or before the previous base step is a
+// clock parked in the past (or one that ran then) and is not due.
+inline bool process_due(double next, double now, double tol, double step)
 {
-    return std::fabs(next - now) < tol;
+    if (std::fabs(next - now) < tol)
+        return true;
+    return next < now && next > now - step + tol;
 }
 
 // Same test on the state's own clock fields.
 inline bool process_due(const clock_state& c, double next)
 {
-    return process_due(next, c.current_time, c.time_tol);
+    return process_due(next, c.current_time, c.time_tol, c.dt_days);
+}
+
+// Seconds a due process integrates: its planned interval (next - last) when
+// it falls due on the current time, else the time since its last run.
+inline double process_step_seconds(const clock_state& c, double next, double last)
+{
+    const double days = std::fabs(next - c.current_time) < c.time_tol ? next - last : c.current_time - last;
+    return days * 86400.0;
+}
+
+// The next time of a process that ran at the current time: one interval on.
+// A process that ran late (its interval does not line up with the base
+// step) keeps its own phase, one interval after the time it fell due, so
+// that it runs at its own rate on average and an hourly process (the weather
+// record, the lumped models) does not drift behind the calendar; when that
+// time has passed already (an interval shorter than the base step), one
+// interval from now.
+inline double next_on_phase(const clock_state& c, double next, double interval_days)
+{
+    if (std::fabs(next - c.current_time) < c.time_tol)
+        return c.current_time + interval_days;
+    const double on_phase = next + interval_days;
+    return on_phase > c.current_time ? on_phase : c.current_time + interval_days;
 }
 
 // Month lengths, 1-based; February is rewritten for each year.

@@ -126,14 +126,7 @@ bool checked_array_checks_ok(const checked_array<T>& a)
 // hand their stream over, so it is closed once, by its new holder.
 inline void checked_array_move_element(file_rec& dst, file_rec& src)
 {
-    dst.fp = src.fp;
-    dst.fp_check = src.fp_check;
-    dst.name = std::move(src.name);
-    dst.mode = std::move(src.mode);
-    src.fp = nullptr;
-    src.fp_check = nullptr;
-    src.name.clear();
-    src.mode.clear();
+    file_rec_hand_over(dst, src);
 }
 
 template <class T>

@@ -114,6 +114,9 @@ int report_error(error_rec& rec)
     }
     const std::string message = build_error_message(rec);
     if (!message.empty()) print_msg_both(summary_log, message.c_str());
+    // A file that could not be opened: where the run looked for it.
+    if (message.find("Unable to open") != std::string::npos)
+        print_msg_both(summary_log, looked_for_line(rec.file).c_str());
     if (error_is_warning(rec.code)) rec.raised = 0;
     if (rec.raised && rec.terminate) {
         std::fputs("TORVA Terminated.\n", stdout);

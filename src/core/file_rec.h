@@ -14,6 +14,7 @@ struct file_rec {
     std::string name;              // resolved name that was opened
     std::string mode;              // open mode given by the caller
     int line_no = 0;               // lines read through read_line_rec since the open
+    bool write_failed = false;     // a failed write of this open was reported
 
     file_rec() = default;
     ~file_rec();
@@ -29,11 +30,34 @@ file_rec& file_rec_init(file_rec& rec);
 bool file_rec_open(file_rec& rec, std::string& name, const char* mode);
 bool file_rec_open(file_rec& rec, const std::string& name, const char* mode);
 
-// Explicit close: check, close, clear. Returns 0.
+// Explicit close: check, close, clear. Returns 0. A file written through the
+// record whose writes or final flush failed is reported as below.
 int file_rec_close(file_rec& rec);
 
 // Destructor form: only an open record is checked, closed and cleared.
 int file_rec_release(file_rec& rec);
+
+// Hands the open stream of src over to dst (closed), leaving src closed, so
+// that the stream is closed once, by its new holder (arrays of records that
+// grow move their elements this way).
+void file_rec_hand_over(file_rec& dst, file_rec& src);
+
+// ---- writes that fail ----------------------------------------------------
+// Writers do not check each write; the record checks what they wrote when it
+// is flushed or closed. A failed write (a full disk, a file that cannot take
+// more) prints "Error: writing to the file <name> failed ..." once per open
+// and stops the run (code 4000, raised).
+
+// Flushes a record open for writing; false after the report when the file
+// did not take what was written. A closed record is fine.
+bool file_rec_flush(file_rec& rec);
+
+// Flushes every record open for writing; false when any failed.
+bool file_rec_flush_all_writes();
+
+// True when no record open for writing has seen a failed write since it was
+// opened (reports each failed one); does not flush.
+bool file_rec_writes_ok();
 
 // ---- name resolver -------------------------------------------------------
 
@@ -49,8 +73,17 @@ extern int run_number;        // printed as the "%04d_" prefix
 extern int run_number_prefix; // non-zero: output names get the prefix
 extern int replace_line_index; // 0-based line of the replacement-values file
 
-// Fills out with the name to open (empty when the name is empty).
+// Fills out with the name to open (empty when the name is empty). When no
+// candidate opens it prints "Error getting new filename from <name>" and the
+// line of looked_for_line.
 void resolve_file_name(std::string& name, const char* mode, std::string& out);
+
+// The line that follows a message that a file could not be opened: where
+// the run looked for it, "  Looked for: <path>[, <path>...]\n", each path
+// from the root. The paths are the resolver's candidates when it last
+// failed on that name, else the name taken from the working folder; an
+// empty name gives "  No file name was given.\n".
+std::string looked_for_line(const std::string& name);
 
 // Probes the candidates for a name; true when one opened.
 bool find_file_in_folders(const std::string& folder, const std::string& name, const char* mode,
@@ -60,6 +93,13 @@ bool find_file_in_folders(const std::string& folder, const std::string& name, co
 void make_output_subfolder(const std::string& folder, std::string& out);
 
 void set_output_folder(const std::string& folder);
+
+// Makes sure that a folder which files are written into (a map prefix)
+// exists where the resolver writes: true when it exists below the output
+// folder of the project, in the working folder or in the project folder, or
+// was created (one level: its parent must exist) in the first of these that
+// takes it, as the output folder itself is. False when none does.
+bool make_write_folder(const std::string& folder);
 
 // Sets the project folder; a separator is appended to path when missing.
 void set_project_path(std::string& path);

@@ -80,6 +80,13 @@ bool folder_exists(const std::string& path)
     return !path.empty() && std::filesystem::is_directory(path, ec);
 }
 
+std::string absolute_path(const std::string& path)
+{
+    std::error_code ec;
+    const std::filesystem::path p = std::filesystem::absolute(path, ec);
+    return ec ? path : p.lexically_normal().string();
+}
+
 bool make_folder(const std::string& path)
 {
     std::error_code ec;

@@ -32,3 +32,5 @@ void platform_set_request_stream(std::FILE* stream); // nullptr restores stdin
 // Folders.
 bool folder_exists(const std::string& path);
 bool make_folder(const std::string& path); // one level: the parent must exist
+// The path from the root: a relative path is taken from the working folder.
+std::string absolute_path(const std::string& path);

@@ -153,8 +153,10 @@ int parse_command_line(int argc, char** argv, command_line& cmd)
     else if (begins_with(sw, "-v"))
         cmd.mode = mode_version;
     else {
+        // An unknown switch is a mistake, not a request for help: the usage
+        // text, and the program fails.
         print_usage();
-        return -1;
+        return -2;
     }
     int count = 1;
     if (cmd.mode == mode_batch || cmd.mode == mode_monte_carlo) {

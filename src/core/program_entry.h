@@ -29,7 +29,8 @@ constexpr char program_release = ' ';
 extern bool web_mode;
 
 // Fills the mode and the file name; returns the run count, -1 when the
-// usage text was printed, -2 when the run count of -b or -m was refused.
+// usage text was printed for a command line without arguments, -2 when the
+// switch is unknown (usage printed) or the run count of -b or -m was refused.
 int parse_command_line(int argc, char** argv, command_line& cmd);
 
 void print_usage();

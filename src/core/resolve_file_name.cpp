@@ -4,7 +4,9 @@
 // changed; folders are joined to names instead.
 #include "core/file_rec.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "core/platform.h"
 #include "core/text_parse.h"
@@ -21,11 +23,19 @@ namespace {
 // The first candidate of the current resolution that named a folder.
 std::string folder_met;
 
+// The candidates probed by the current resolution, and the names and
+// candidates of the last one that failed.
+std::vector<std::string> probed;
+std::string failed_name, failed_candidate;
+std::vector<std::string> failed_probes;
+
 // Opens a candidate with the real mode and closes it at once. A folder is
 // never a file (reading one would give an empty file on some systems).
 bool probe(const std::string& candidate, const char* mode)
 {
     if (candidate.empty() || candidate.size() > static_cast<size_t>(file_name_capacity)) return false;
+    if (std::find(probed.begin(), probed.end(), candidate) == probed.end())
+        probed.push_back(candidate);
     if (folder_exists(candidate)) {
         if (folder_met.empty()) folder_met = candidate;
         return false;
@@ -80,6 +90,25 @@ void make_output_subfolder(const std::string& folder, std::string& out)
     out = output_dir;
 }
 
+bool make_write_folder(const std::string& folder)
+{
+    std::string bare = folder;
+    while (bare.size() > 1 && (bare.back() == folder_separator || bare.back() == '\\'))
+        bare.pop_back();
+    if (bare.empty())
+        return true;
+    std::string sub;
+    make_output_subfolder(output_dir, sub);
+    const std::string places[] = {project_dir + sub + bare, bare, project_dir + bare};
+    for (const std::string& p : places)
+        if (folder_exists(p))
+            return true;
+    for (const std::string& p : places)
+        if (make_folder(p))
+            return true;
+    return false;
+}
+
 bool find_file_in_folders(const std::string& folder, const std::string& name, const char* mode,
                           bool write, std::string& out)
 {
@@ -100,6 +129,27 @@ bool find_file_in_folders(const std::string& folder, const std::string& name, co
     return probe(out, mode);
 }
 
+std::string looked_for_line(const std::string& name)
+{
+    std::string bare = name;
+    strip_quotes(bare);
+    if (bare.empty())
+        return "  No file name was given.\n";
+    std::vector<std::string> paths = {bare};
+    if ((bare == failed_name || bare == failed_candidate) && !failed_probes.empty())
+        paths = failed_probes;
+    std::string line = "  Looked for:";
+    std::vector<std::string> seen;
+    for (const std::string& p : paths) {
+        const std::string full = absolute_path(p);
+        if (std::find(seen.begin(), seen.end(), full) != seen.end())
+            continue;
+        line += (seen.empty() ? " " : ", ") + full;
+        seen.push_back(full);
+    }
+    return line + "\n";
+}
+
 void resolve_file_name(std::string& name, const char* mode, std::string& out)
 {
     out.clear();
@@ -115,8 +165,13 @@ void resolve_file_name(std::string& name, const char* mode, std::string& out)
         candidate = name;
     }
     folder_met.clear();
+    probed.clear();
     if (!find_file_in_folders(output_dir, candidate, mode, write, out)) {
+        failed_name = name;
+        failed_candidate = candidate;
+        failed_probes = probed;
         std::printf("Error getting new filename from %s\n", candidate.c_str());
+        std::fputs(looked_for_line(candidate).c_str(), stdout);
         if (!folder_met.empty())
             std::printf("Error: %s names a folder where a file is expected.\n", folder_met.c_str());
     }

@@ -140,7 +140,13 @@ bool run_init_chain(model_state& s, const std::string& path, bool have_sink)
         if (s.cards.analyzers) read_analyzer_file(s, s.cards.analyzers_path);
         notify_analyzers(s, analyzer_init_done);
     });
-    return true;
+    if (error_state.code != 0)
+        return true; // the driver reports the analyzers' error end
+
+    // Every file written so far takes its start-up lines, so a file that
+    // cannot be written stops the run before its first step.
+    run_step([&] { file_rec_flush_all_writes(); });
+    return !stop_after_check();
 }
 
 // One iteration of the time loop; false when the run stops on an error.
@@ -182,6 +188,12 @@ bool run_time_step(model_state& s)
     };
     for (step_fn step : steps) {
         run_step([&] { step(s); });
+        if (stop_after_check()) return false;
+    }
+    // A write that failed since the last output time stops the run there,
+    // not at the end of it.
+    if (s.hyd_freq_steps > 0 && s.step_count % s.hyd_freq_steps == 0) {
+        file_rec_writes_ok();
         if (stop_after_check()) return false;
     }
     run_step([&] { notify_analyzers(s, analyzer_step_end); });

@@ -22,6 +22,44 @@ bool interval_fits(const char* card, double minutes, double timestep)
     return false;
 }
 
+// The card that set the base step: the channel step when it is the shorter.
+const char* step_card(const run_params& run)
+{
+    return run.st_time_step < run.timestep ? "ST_TIME_STEP" : "TIMESTEP";
+}
+
+// Lengths the process clocks can keep. An event run ends TOT_TIME minutes
+// after its start: without it the run would end at once, and a base step
+// longer than the run would take a single step. The hourly processes read or
+// model one hour per run, so the base step cannot be longer than an hour.
+// A groundwater interval within the clocks' tolerance would never fall due.
+bool clock_lengths_fit(const model_state& s, const run_params& run)
+{
+    const bool event_run = !s.long_term && !s.qnt_mode;
+    if (event_run && run.tot_time <= 0) {
+        std::printf("Error: Total simulation time not specified.\n"
+                    "An event run needs its length in minutes: give it with the card TOT_TIME.\n");
+    } else if (event_run && s.timestep > 60.0 * run.tot_time) {
+        std::printf("Error: the time step of %g seconds (%s) is longer than the run of %d minutes "
+                    "(TOT_TIME).\n",
+                    s.timestep, step_card(run), run.tot_time);
+    } else if ((s.long_term || s.sacramento || s.conceptual_gw) && s.timestep > 3600.0) {
+        std::printf("Error: the time step of %g seconds (%s) is longer than an hour; %s runs hour by hour "
+                    "and needs a time step of at most 3600 seconds.\n",
+                    s.timestep, step_card(run),
+                    s.long_term ? "LONG_TERM" : s.sacramento ? "SACRAMENTO" : "CONCEPTUAL_GW");
+    } else if (s.gw_simulation && s.cards.gw_timestep <= process_time_tol * 86400.0) {
+        std::printf("Error: the groundwater step GW_TIMESTEP of %g seconds is not longer than the 0.01 "
+                    "seconds to which the process clocks keep time.\n",
+                    s.cards.gw_timestep);
+    } else {
+        return true;
+    }
+    error_set(err_stop);
+    error_state.raised = 1;
+    return false;
+}
+
 } // namespace
 
 void set_run_controls(model_state& s)
@@ -42,6 +80,8 @@ void set_run_controls(model_state& s)
     s.cols = run.cols;
     s.tot_time = run.tot_time;
     s.timestep_base = s.timestep;
+    if (!clock_lengths_fit(s, run))
+        return;
 
     double hyd_freq = run.hyd_freq;
     if (hyd_freq <= 0.0) {

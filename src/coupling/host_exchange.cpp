@@ -51,7 +51,7 @@ bool write_exchange_grid(model_state& s, const std::string& name, const char* me
         return stop_with(message, name);
     write_grass_ascii_grid(f.fp, s.mask, s.grid_north, s.grid_south, s.grid_east, s.grid_west, s.grid_rows,
                            s.grid_cols, values.data());
-    const bool ok = std::fflush(f.fp) == 0 && !std::ferror(f.fp);
+    const bool ok = file_rec_flush(f);
     file_rec_close(f);
     return ok || stop_with(message, name);
 }
@@ -108,7 +108,7 @@ bool write_exchange_files(model_state& s)
         const int next_day = next > 0.0 ? zebo_day_number(next, year) : -1;
         std::fprintf(f.fp, "%3d %3d\n", end_day, next_day);
     }
-    const bool ok = std::fflush(f.fp) == 0 && !std::ferror(f.fp);
+    const bool ok = file_rec_flush(f);
     file_rec_close(f);
     if (!ok) {
         std::printf("unable to open zebo exchange file for writing\n");

@@ -114,7 +114,7 @@ void print_moisture_line(model_state& s)
 
 void longterm_hmet_step(model_state& s)
 {
-    if (!s.long_term || std::fabs(s.hmet_next - s.current_time) >= s.time_tol)
+    if (!s.long_term || !process_due(s, s.hmet_next))
         return;
     const double t_snow = (s.current_time - s.hmet_last) * 86400.0; // since the last hour, s
     // Records before the START_DATE are passed over once per run.
@@ -151,7 +151,7 @@ void longterm_hmet_step(model_state& s)
             lake_evaporation(s, s.hmet_wind, s.hmet_air_temp, s.hmet_rel_hum);
         s.hmet_last = s.current_time;
         s.hmet_call_count += 1;
-        s.hmet_next = s.current_time + s.hmet_dt_days;
+        s.hmet_next = next_on_phase(s, s.hmet_next, s.hmet_dt_days); // one record per hour
     }
     update_cfgi(s);
     hourly_snow_step(s, t_snow);

@@ -251,6 +251,10 @@ int read_ts_index_table(const std::string& table_file);
 // Reads WELL_TABLE and binds its wells to the cells of its index map.
 int read_well_table(model_state& state, const std::string& table_file);
 
+// Records 0..n of the wetland types, zeroed (record 0 is never filled);
+// false, with the records empty, when memory runs out.
+bool struct_alloc(std::size_t n, std::vector<wetland_rec>& records);
+
 // Reads WETLAND_PROPERTIES: the wetland types and each cell's wetland number.
 int read_wetland_table(model_state& state, const std::string& table_file, int& wetland_count,
                        std::vector<wetland_rec>& props, ivec& wetland_mask);

@@ -1,6 +1,8 @@
 // The WETLAND_PROPERTIES table: wetland types by ID, numbered in the order
 // their IDs first appear in the index map.
 #include <cstdio>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,19 @@ namespace
 constexpr int max_wetland_id = 300;
 
 } // namespace
+
+bool struct_alloc(std::size_t n, std::vector<wetland_rec>& records)
+{
+    try {
+        records.assign(n + 1, wetland_rec{});
+        return true;
+    } catch (const std::bad_alloc&) {
+    } catch (const std::length_error&) {
+    }
+    std::vector<wetland_rec>().swap(records);
+    std::printf("Problem allocating memory for array of structures in struct_alloc.\n");
+    return false;
+}
 
 int read_wetland_table(model_state& s, const std::string& table_file, int& wetland_count,
                        std::vector<wetland_rec>& props, ivec& wetland_mask)
@@ -73,7 +88,10 @@ int read_wetland_table(model_state& s, const std::string& table_file, int& wetla
             return 0;
         }
 
-    props.assign(static_cast<size_t>(map_largest) + 1, wetland_rec{});
+    if (!struct_alloc(static_cast<size_t>(map_largest), props)) {
+        error_set(err_stop);
+        return 0;
+    }
     for (int row = 0; row < n; ++row) {
         const int wn = number[static_cast<size_t>(ids[static_cast<size_t>(row)])];
         if (wn == 0)

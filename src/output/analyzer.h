@@ -84,11 +84,14 @@ class logical_OP
     template <class Pass> bool run(Pass pass, const char* format, double t);
 };
 
-// 1-D: row k of a per-constituent array, indexed by link x node_dim + node.
+// 1-D: row k of a per-constituent array, indexed by link x node_dim + node:
+// a row of the constituent rows, or of a [constituent][node index] matrix
+// (the channel point inputs' concentrations).
 class st1d_logical_OP : public logical_OP
 {
   public:
     void bind(const model_state& s, const row_array<double>* rows, int k, const std::string& name);
+    void bind(const model_state& s, const dmat* matrix, int k, const std::string& name);
 
   protected:
     bool bound() const override;
@@ -101,6 +104,7 @@ class st1d_logical_OP : public logical_OP
   private:
     const double* values() const;
     const row_array<double>* rows_ = nullptr;
+    const dmat* matrix_ = nullptr;
     int k_ = 0;
     int stride_ = 0;
     std::vector<unsigned char> flags_;

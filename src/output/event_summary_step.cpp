@@ -62,6 +62,11 @@ void event_surface_volume(model_state& s)
         s.oland_lake_volume = oland_lakes_volume(s);
         s.surface_vol += s.oland_lake_volume;
     }
+    // The two kinds of lake are counted apart, but their exchange with each
+    // other is not modelled: said once per event close.
+    if (clakes && olakes)
+        std::printf("You are simulating overland lakes and perennial lakes, not recommended presently. "
+                    "Contact your TORVA developer for further advice\n\n");
 }
 
 // Soil column and Richards columns at the close, with the Richards balance.
@@ -267,8 +272,7 @@ void event_summary_step(model_state& s)
 
     if (!super_quiet_on && !s.super_quiet && !s.calib_mode)
         std::printf("finished event \n");
-    if (s.summary_file.fp)
-        std::fflush(s.summary_file.fp);
+    file_rec_flush(s.summary_file);
     ++s.events_done;
 
     write_event_optimization(s);

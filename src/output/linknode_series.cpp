@@ -76,11 +76,16 @@ void linknode_series_init_flat(linknode_series& w, int kind, const double* sourc
 }
 
 bool linknode_series_open(linknode_series& w, const std::string& name, const char* ext1, const char* ext2,
-                          double scale, const linknode_header_times& times)
+                          double scale, const linknode_header_times& times, const char* what)
 {
     w.scale = scale;
     const std::string full = name + ext1 + ext2;
-    if (!file_rec_open(w.out, full, "w")) {
+    if (!file_rec_open(w.out, full, "w") && what) {
+        error_set(err_open_file, what, full.c_str());
+        error_state.raised = 1;
+        return false;
+    }
+    if (!w.out.fp) {
         std::printf("Error: unable to open file %s\n", full.c_str());
         error_set(err_stop);
         return false;

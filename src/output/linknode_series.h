@@ -50,9 +50,10 @@ void linknode_series_init_flat(linknode_series& w, int kind, const double* sourc
 
 // Opens name + ext1 + ext2 for writing and writes the header with the run's
 // times. A file that cannot be opened prints its message and stops the run
-// (code 4000); false then.
+// (code 4000); false then. With `what`, the file is reported instead as
+// "Unable to open <what> file" (code 4, raised), naming it.
 bool linknode_series_open(linknode_series& w, const std::string& name, const char* ext1, const char* ext2,
-                          double scale, const linknode_header_times& times);
+                          double scale, const linknode_header_times& times, const char* what = nullptr);
 
 // Writes one output time (or its message when the file is not open) and
 // counts it.

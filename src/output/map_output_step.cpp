@@ -216,6 +216,18 @@ void write_dataset_steps(model_state& s)
 
 } // namespace
 
+bool prepare_map_folders(model_state& s)
+{
+    if (!s.map_type_grids)
+        return true;
+    for (const grid_kind& g : grid_kinds) {
+        const map_kind_binding k = bind_map_kind(s, g.kind);
+        if (k.on && !map_folder_ready(*k.prefix, g.word))
+            return false;
+    }
+    return true;
+}
+
 void map_output_step(model_state& s)
 {
     if (s.map_freq_steps < 1 || (s.step_count - 1) % s.map_freq_steps != 0)

@@ -25,6 +25,18 @@ std::string map_file_name(const std::string& prefix, const std::string& tail)
     return prefix + folder_separator + tail;
 }
 
+bool map_folder_ready(const std::string& folder, const std::string& maps)
+{
+    if (make_write_folder(folder))
+        return true;
+    std::printf("Error: the folder %s of the %s maps does not exist and cannot be created: its parent "
+                "folder must exist.\n",
+                folder.c_str(), maps.c_str());
+    error_set(err_stop);
+    error_state.raised = 1;
+    return false;
+}
+
 void map_series_bind(map_series& w, const model_state& s, const double* values, double scale, int decimals)
 {
     w.values = values;
@@ -80,7 +92,9 @@ void map_series_open(map_series& w, int format, const std::string& prefix, const
     w.folder = prefix;
     w.kind_name = name;
     const std::string path = prefix + base;
-    if (format == map_format_binary_dataset)
+    if (format == map_format_grids)
+        map_folder_ready(prefix, name); // found missing at the first map time otherwise
+    else if (format == map_format_binary_dataset)
         write_binary_dataset_header(path, w.out, object_id, name, s.grid_rows, s.grid_cols);
     else if (format == map_format_ascii_dataset)
         write_ascii_dataset_header(path, w.out, object_id, name, s.grid_rows, s.grid_cols);

@@ -49,6 +49,10 @@ int map_format_code(const model_state& s);
 // an empty prefix gives the bare tail (a name in the current folder).
 std::string map_file_name(const std::string& prefix, const std::string& tail);
 
+// The folder of per-time grid files exists or is made (one level); false
+// after the message naming it and the maps, with the run stopped.
+bool map_folder_ready(const std::string& folder, const std::string& maps);
+
 // Points the writer at values 1..N of the run's cells and gives it the
 // run's grid (mask, corners, size, cell size, no-data value), its scale
 // and its number of decimals.

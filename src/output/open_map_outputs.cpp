@@ -50,6 +50,8 @@ void open_snow_temp_series(model_state& s)
 void open_map_outputs(model_state& s)
 {
     size_map_buffers(s);
+    if (!prepare_map_folders(s))
+        return;
     if (s.map_dataset) {
         static const int order[] = {
             map_kind_depth,        map_kind_discharge, map_kind_rain,     map_kind_recharge_cum,

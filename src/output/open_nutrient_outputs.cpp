@@ -67,13 +67,15 @@ linknode_header_times map_times(const model_state& s)
 
 // A channel total bound to its [node][link] table, in grams x 1000; false
 // once the run stops.
+// A file that cannot be opened is reported by its object ("output total
+// channel nitrogen" and the like).
 bool open_total(model_state& s, linknode_series& w, int kind, const row_array<double>& table,
-                const checked_array<double>& lakes, const std::string& name)
+                const checked_array<double>& lakes, const std::string& name, const char* what)
 {
     const qbn_stream& p = s.qbn_object->stream;
     linknode_series_init_table(w, kind, table, s.nx1, s.og_nx1, s.ltype, s.lake2link, lake_row(s, lakes),
                                p.num_links, p.node_dim);
-    return linknode_series_open(w, name, "", "", 1000.0, map_times(s)) && !error_state.raised;
+    return linknode_series_open(w, name, "", "", 1000.0, map_times(s), what) && !error_state.raised;
 }
 
 bool open_species(model_state& s, linknode_series& w, int kind, const checked_array<double>& nodes,
@@ -94,14 +96,14 @@ void open_channel_outputs(model_state& s)
     if (!s.chan_explicit || p.num_links <= 0)
         return;
     const project_cards& c = s.cards;
-    if (c.total_chan_n_given &&
-        !open_total(s, m.linknodes.total_n, total_n_kind, p.total_n, l.total_n, c.total_chan_n))
+    if (c.total_chan_n_given && !open_total(s, m.linknodes.total_n, total_n_kind, p.total_n, l.total_n,
+                                            c.total_chan_n, "output total channel nitrogen"))
         return;
-    if (c.total_chan_kn_given &&
-        !open_total(s, m.linknodes.kjeldahl_n, kjeldahl_n_kind, p.kjeldahl_n, l.kjeldahl_n, c.total_chan_kn))
+    if (c.total_chan_kn_given && !open_total(s, m.linknodes.kjeldahl_n, kjeldahl_n_kind, p.kjeldahl_n,
+                                             l.kjeldahl_n, c.total_chan_kn, "output total channel Kjeldahl nitrogen"))
         return;
-    if (c.total_chan_p_given &&
-        !open_total(s, m.linknodes.total_p, total_p_kind, p.total_p, l.total_p, c.total_chan_p))
+    if (c.total_chan_p_given && !open_total(s, m.linknodes.total_p, total_p_kind, p.total_p, l.total_p,
+                                            c.total_chan_p, "output total channel phosphorus"))
         return;
     linknode_series_row_array_add_rows(m.linknodes.rows, qbn_constituent_count);
     if (error_state.raised || m.linknodes.rows.count < qbn_constituent_count)

@@ -20,6 +20,9 @@ void timeseries_output_step(model_state& state);
 // The soil-moisture row of the IN_THETA_LOCATION cells.
 void write_soil_moisture_rows(model_state& state);
 void map_output_step(model_state& state);
+// With one grid file per output time: the folder each map kind's files go
+// into exists, or is created (one level); false after the message when not.
+bool prepare_map_folders(model_state& state);
 void write_qbn_outputs(model_state& state);
 // The nutrient outlet series rows of one time-series output time.
 void write_qbn_series(model_state& state);

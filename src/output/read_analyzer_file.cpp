@@ -219,10 +219,21 @@ bool stanalyzer_1dst::create_logic(model_state& s, const std::string& variable)
         rows = &s.chan_conc;
     } else if (name.compare(0, 4, "mass") == 0) {
         rows = &s.chan_node_mass;
-    } else if (name.compare(0, 9, "pointconc") == 0 || name.compare(0, 8, "qlatconc") == 0) {
-        // The point inputs' concentrations live in the point-input matrix,
-        // not in a constituent row, and the routing keeps the lateral
-        // inflow only as a mass.
+    } else if (name.compare(0, 9, "pointconc") == 0) {
+        // The channel point inputs' concentrations, per node index.
+        if (s.chan_point_conc.empty()) {
+            std::printf("Error: the 1DS array [%s] holds the concentrations of the channel point inputs, "
+                        "and this run has none (CHAN_POINT_INPUT).\n",
+                        name.c_str());
+            return false;
+        }
+        auto test = std::make_unique<st1d_logical_OP>();
+        test->bind(s, &s.chan_point_conc, k, variable);
+        logic = std::move(test);
+        return true;
+    } else if (name.compare(0, 8, "qlatconc") == 0) {
+        // No part of the model keeps the concentration of the lateral
+        // inflow: the routing keeps that inflow only as a mass (qlatmass).
         std::printf("Error: the 1DS array [%s] is not available yet.\n", name.c_str());
         return false;
     } else if (name.compare(0, 8, "qlatmass") == 0) {

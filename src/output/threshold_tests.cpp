@@ -159,15 +159,25 @@ void st1d_logical_OP::bind(const model_state& s, const row_array<double>* rows, 
 {
     state = &s;
     rows_ = rows;
+    matrix_ = nullptr;
     k_ = k;
     stride_ = s.node_dim;
     array_name = name;
     flags_.assign(static_cast<std::size_t>(stride_) * (static_cast<std::size_t>(link_count(s)) + 1), 0);
 }
 
+void st1d_logical_OP::bind(const model_state& s, const dmat* matrix, int k, const std::string& name)
+{
+    bind(s, static_cast<const row_array<double>*>(nullptr), k, name);
+    matrix_ = matrix;
+}
+
 const double* st1d_logical_OP::values() const
 {
-    if (!rows_ || rows_->width < stride_ * (link_count(*state) + 1) - 1)
+    const int width = stride_ * (link_count(*state) + 1) - 1; // the last flat node index
+    if (matrix_)
+        return k_ >= 1 && k_ <= matrix_->rows() && matrix_->cols() >= width ? (*matrix_)[k_] : nullptr;
+    if (!rows_ || rows_->width < width)
         return nullptr;
     return row_array_get(*rows_, k_);
 }

@@ -375,10 +375,10 @@ void timeseries_output_step(model_state& s)
                          s.overland_wse_col, true);
     write_lake_levels(s);
     write_sediment_locations(s);
-    if (s.hydrograph_file.fp)
-        std::fflush(s.hydrograph_file.fp);
-    if (s.sig_outlet_hydro && s.sig_outlet_hydro_file.fp)
-        std::fflush(s.sig_outlet_hydro_file.fp);
+    if (!file_rec_flush(s.hydrograph_file))
+        return;
+    if (s.sig_outlet_hydro && !file_rec_flush(s.sig_outlet_hydro_file))
+        return;
     write_channel_linknode_step(s);
     write_superlink_linknode_step(s);
     write_qbn_series(s);

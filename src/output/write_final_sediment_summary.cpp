@@ -186,11 +186,7 @@ bool write_bed_elevation_report(model_state& s)
                              static_cast<long>(n), node_value(s.new_bel, n, l), old_bel, flag);
         }
     }
-    const bool ok = std::fflush(fp) == 0 && !std::ferror(fp);
-    if (!ok)
-        std::printf("Error: writing the bed-elevation report %s failed; the file is incomplete.\n",
-                    f.name.c_str());
-    file_rec_close(f);
+    file_rec_close(f); // a failed write is reported by the record
     return true;
 }
 

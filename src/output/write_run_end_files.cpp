@@ -22,15 +22,6 @@ namespace
 // Cubic feet per cubic metre of the optimisation file's last line.
 constexpr double optimize_cfs_factor = 35.32;
 
-// Flushes the stream and reports a failed write with the file's name.
-bool written_ok(std::FILE* fp, const std::string& name, const char* what)
-{
-    if (std::fflush(fp) == 0 && !std::ferror(fp))
-        return true;
-    std::printf("Error: writing the %s %s failed; the file is incomplete.\n", what, name.c_str());
-    return false;
-}
-
 // Stops the end of the run with the caller's message already printed.
 void stop_end_of_run()
 {
@@ -40,9 +31,8 @@ void stop_end_of_run()
 
 // Opens `name` for writing, writes a per-cell vector as a grid and closes
 // it. On a failed open the message (a format with one %s) is printed; the
-// result is false on a failed open or write.
-bool write_cell_grid(model_state& s, const std::string& name, const double* values, const char* open_message,
-                     const char* what)
+// result is false on a failed open or write (which the file record reports).
+bool write_cell_grid(model_state& s, const std::string& name, const double* values, const char* open_message)
 {
     file_rec f;
     if (!file_rec_open(f, name, "w")) {
@@ -51,7 +41,7 @@ bool write_cell_grid(model_state& s, const std::string& name, const double* valu
     }
     write_grass_ascii_grid(f.fp, s.mask, s.grid_north, s.grid_south, s.grid_east, s.grid_west, s.grid_rows,
                            s.grid_cols, values);
-    const bool ok = written_ok(f.fp, f.name, what);
+    const bool ok = file_rec_flush(f);
     file_rec_close(f);
     return ok;
 }
@@ -90,7 +80,7 @@ bool write_satsource_grid(model_state& s)
         }
         std::fprintf(fp, "\n");
     }
-    const bool ok = written_ok(fp, f.name, "saturated-source grid");
+    const bool ok = file_rec_flush(f);
     file_rec_close(f);
     return ok;
 }
@@ -116,7 +106,7 @@ void write_vks_hydrograph(model_state& s)
     } else {
         write_vks_hydrograph_file(outlet, out.fp, locations, s.hlink, s.hnode, s.num_hyd_locations,
                                   s.start_yyyymmdd, s.start_hhmm, s.hyd_freq_steps, s.hyd_rows_written);
-        written_ok(out.fp, out.name, "companion hydrograph file");
+        file_rec_flush(out);
         file_rec_close(out);
     }
     if (outlet)
@@ -144,7 +134,7 @@ void write_fyssi_file(model_state& s)
         std::fprintf(f.fp, "\n");
     }
     std::fprintf(f.fp, "\n----------------------------------------------------------\n");
-    written_ok(f.fp, f.name, "FYSSI file");
+    file_rec_flush(f);
     file_rec_close(f);
 }
 
@@ -158,7 +148,7 @@ void write_optimize_end(model_state& s)
     if (s.optimize_sed)
         value = s.chan_washload_out_total;
     std::fprintf(s.optimize_file.fp, "%d %13lf\n", s.event_num + 1, value);
-    written_ok(s.optimize_file.fp, s.optimize_file.name, "optimisation file");
+    file_rec_flush(s.optimize_file);
     file_rec_close(s.optimize_file);
 }
 
@@ -177,8 +167,8 @@ void write_channel_hotstart(model_state& s)
             std::fprintf(qht, "%d %d %lf\n", n, l, s.qp[n][l]);
         }
     }
-    written_ok(dht, s.chan_depth_hotstart_out.name, "channel hotstart");
-    written_ok(qht, s.chan_flow_hotstart_out.name, "channel hotstart");
+    file_rec_flush(s.chan_depth_hotstart_out);
+    file_rec_flush(s.chan_flow_hotstart_out);
     file_rec_close(s.chan_depth_hotstart_out);
     file_rec_close(s.chan_flow_hotstart_out);
 }
@@ -190,8 +180,7 @@ bool write_run_end_files(model_state& s)
 
     if (s.gw_simulation) {
         if (!write_cell_grid(s, "hotstart_file", cell_values(s, s.elevgw),
-                             "Can't open gw hot start map for writing out hotstart info: %s\n",
-                             "groundwater hotstart grid")) {
+                             "Can't open gw hot start map for writing out hotstart info: %s\n")) {
             stop_end_of_run();
             return false;
         }
@@ -199,8 +188,7 @@ bool write_run_end_files(model_state& s)
 
     if (s.cards.adjust_elev_given) {
         if (!write_cell_grid(s, s.cards.adjust_elev, cell_values(s, s.ground_elev),
-                             "Can't open adjusted elevation map for writing: %s\n",
-                             "adjusted elevation grid")) {
+                             "Can't open adjusted elevation map for writing: %s\n")) {
             stop_end_of_run();
             return false;
         }
@@ -220,14 +208,13 @@ bool write_run_end_files(model_state& s)
     file_rec_release(s.ov_hotstart_in_file);
     if (s.cards.write_ov_hotstart_given && cell_values(s, s.ov_depth))
         write_cell_grid(s, s.write_ov_hotstart_name, s.ov_depth.data(),
-                        "Can't open overland hotstart file for writing: %s\n", "overland hotstart grid");
+                        "Can't open overland hotstart file for writing: %s\n");
 
     file_rec_release(s.sm_hotstart_in_file);
     if (s.cards.write_sm_hotstart_given) {
         if (cell_values(s, s.soil_moisture))
             write_cell_grid(s, s.write_sm_hotstart_name, s.soil_moisture.data(),
-                            "Can't open soil moisture hotstart file for writing: %s\n",
-                            "soil-moisture hotstart grid");
+                            "Can't open soil moisture hotstart file for writing: %s\n");
         else
             std::printf(
                 "Error: the run keeps no soil moisture, so the soil-moisture hotstart %s is not written.\n",

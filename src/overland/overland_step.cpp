@@ -314,7 +314,7 @@ void overland_step(model_state& s)
     book_lake_exchange(s);
 
     s.ov_last = now;
-    s.ov_next = now + s.ov_dt_days;
+    s.ov_next = next_on_phase(s, s.ov_next, s.ov_dt_days);
 
     if (s.raining)
         return;

@@ -54,11 +54,6 @@ void rain_on_lakes(model_state& s)
 
 constexpr double seconds_per_day = 86400.0;
 
-bool due(const model_state& s, double next)
-{
-    return std::fabs(next - s.current_time) < s.time_tol;
-}
-
 } // namespace
 
 void chan_contam_kinetics_step(model_state& s)
@@ -66,7 +61,7 @@ void chan_contam_kinetics_step(model_state& s)
     const double now = s.current_time;
     const int nc = s.num_constituents;
     if (s.chan_con_trans) {
-        if (s.contam_table_read && due(s, s.chan_kin_next)) {
+        if (s.contam_table_read && process_due(s, s.chan_kin_next)) {
             const double dt = (now - s.chan_kin_last) * seconds_per_day;
             s.chan_kin_dt = dt;
             int bad_area = 0;
@@ -81,12 +76,12 @@ void chan_contam_kinetics_step(model_state& s)
             s.chan_kin_last = now;
             s.chan_kin_next = now + s.chan_dt_days * s.kinetics_timestep_factor;
         }
-        if (s.nutrients && due(s, s.chan_qbn_next)) {
+        if (s.nutrients && process_due(s, s.chan_qbn_next)) {
             s.chan_qbn_dt = now - s.chan_qbn_last;
             s.chan_qbn_last = now;
             s.chan_qbn_next = now + s.chan_dt_days * s.kinetics_timestep_factor;
         }
-        if (due(s, s.chan_outlet_next)) {
+        if (process_due(s, s.chan_outlet_next)) {
             s.chan_outlet_dt = (now - s.chan_outlet_last) * seconds_per_day;
             const int L = s.num_links;
             if (s.chan_outflow_vol > 1e-16 && L >= 1) {

@@ -180,7 +180,7 @@ route_fault route_one(model_state& s, chan_wq_work& w, int i, double dt)
 
 void chan_contam_route_step(model_state& s)
 {
-    if (!s.chan_con_trans || !(std::fabs(s.chan_con_next - s.current_time) < s.time_tol))
+    if (!s.chan_con_trans || !process_due(s, s.chan_con_next))
         return;
     const double now = s.current_time;
     const double dt = (now - s.chan_con_last) * seconds_per_day;

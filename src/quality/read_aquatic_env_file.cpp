@@ -242,7 +242,7 @@ void read_aquatic_env_ov_index(qbn_params& p, model_state& s, const std::string&
     p.num_cells = s.num_cells;
     file_rec grid;
     if (!file_rec_open(grid, p.ov_map, "r")) {
-        report_code(err_ov_aquatic_map_open);
+        report_code(err_ov_aquatic_map_open, nullptr, p.ov_map.c_str()); // the name for where it was looked for
         if (p.ov_map.empty())
             std::printf("Error: the aquatic environment file %s has no OV_MAP line naming it.\n", env_file.c_str());
         else

@@ -571,7 +571,7 @@ void fill_soil_layer_theta(model_state& s)
 
 void soil_contam_step(model_state& s)
 {
-    if (!s.soil_con_trans || std::fabs(s.soil_con_next - s.current_time) >= s.time_tol)
+    if (!s.soil_con_trans || !process_due(s, s.soil_con_next))
         return;
     const double now = s.current_time;
     const int n = s.num_cells;
@@ -582,7 +582,7 @@ void soil_contam_step(model_state& s)
         return;
     }
     const double dt = (now - s.soil_con_last) * seconds_per_day;
-    if (s.nutrients && std::fabs(s.soil_layer_next - now) < s.time_tol) {
+    if (s.nutrients && process_due(s, s.soil_layer_next)) {
         s.soil_layer_last = now;
         s.soil_layer_next = now + s.et_dt_days;
     }

@@ -16,7 +16,7 @@ void conceptual_gw_step(model_state& s)
     const double n = s.num_cells > 0 ? s.num_cells : 1;
     const double input = (s.cgw_inf_acc - s.cgw_inf_mark) / n * 1000.0; // mm
     std::printf("congw_input %lf \n", s.cgw_inf_acc);
-    s.cgw_next = s.current_time + s.cgw_dt_days;
+    s.cgw_next = next_on_phase(s, s.cgw_next, s.cgw_dt_days);
     double slow = 0.0, fast = 0.0;
     congw_reservoir_step(input, s.cgw, slow, fast);
     s.cgw_to_chan = (slow + fast) * s.sac_area / 3600000.0;

@@ -169,10 +169,10 @@ void start_pipe_network(model_state& s)
 
 void groundwater_step(model_state& s)
 {
-    if (s.gw_simulation != 1 || std::fabs(s.gw_next - s.current_time) >= s.time_tol)
+    if (s.gw_simulation != 1 || !process_due(s, s.gw_next))
         return;
     const int n = s.num_cells;
-    const double dt = (s.gw_next - s.gw_last) * 86400.0;
+    const double dt = process_step_seconds(s, s.gw_next, s.gw_last);
     const double area = s.gridsize * s.gridsize;
     if (!groundwater_solver_alloc(s, n))
         return;
@@ -208,5 +208,5 @@ void groundwater_step(model_state& s)
             for (int k = 1; k <= s.og_nx1[l]; ++k)
                 s.av_qriv[k][l] += s.qriv[k][l];
     s.gw_last = s.current_time;
-    s.gw_next = s.current_time + s.gw_dt_days;
+    s.gw_next = next_on_phase(s, s.gw_next, s.gw_dt_days);
 }

@@ -82,6 +82,6 @@ void infiltration_step(model_state& s)
     book_infiltration(s);
 
     s.inf_last = s.current_time;
-    s.inf_next = s.current_time + s.inf_dt_days;
+    s.inf_next = next_on_phase(s, s.inf_next, s.inf_dt_days);
     park_on_next_event(s);
 }

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "core/error_state.h"
 #include "core/model_state.h"
@@ -157,8 +158,11 @@ void refresh_properties(model_state& s, int k, int model)
         havercamp_props(s, k);
 }
 
+// A flux that is not a number prints the marker "three", a water content
+// "two"; then the run stops naming the column and the node.
 void stop_on_nan(int cell, int node, const char* what)
 {
+    std::printf("%s\n", std::strcmp(what, "flux") == 0 ? "three" : "two");
     std::printf("Error: the Richards column of cell %d has a %s that is not a number at node %d.\n", cell, what,
                 node);
     error_set(err_stop);

@@ -20,7 +20,7 @@ void sacramento_step(model_state& s)
     const double to_m3 = s.sac_area / 1000.0;
     s.sac_rain_total += input;
     s.sac_infil_event += input * to_m3;
-    s.sac_next = s.current_time + s.sac_dt_days;
+    s.sac_next = next_on_phase(s, s.sac_next, s.sac_dt_days);
 
     double et = demand;
     sac_land_phase(m, et, input);

@@ -328,6 +328,6 @@ void soil_et_step(model_state& s)
     s.evap_work = layered ? soil_moisture_et_soiltypes(s, dt) : soil_moisture_et_cells(s, dt);
     s.evap_total += s.evap_work * s.gridsize * s.gridsize;
     s.et_last = now;
-    s.et_next = now + s.et_dt_days;
+    s.et_next = next_on_phase(s, s.et_next, s.et_dt_days);
     refresh_soil_moisture(s);
 }

@@ -154,6 +154,26 @@ TEST_F(ChannelProject, CourantLimitSplitsTheChannelTime)
     }
 }
 
+// An event that keeps the channel's water (the soil-water accounting
+// carries it) and finds a node whose stage gives no area names the node and
+// its link kind; the others add their water to the event's initial volume.
+TEST_F(ChannelProject, EventStartNamesANodeWithoutAnArea)
+{
+    ASSERT_TRUE(load_network(trapezoid_link(4, 10.0, 0.01, 1.0, 1.0, 0.03), one_cell_gst));
+    init_channel_state(*s);
+    s->soil_water_acct = 1;
+    s->chan_events_started = 1;
+    for (int n = 1; n <= 3; ++n)
+        s->yp[n][1] = s->bel[n][1] + 0.5;
+    s->yp[2][1] = NAN;
+    testing::internal::CaptureStdout();
+    channel_event_start(*s);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out, "Negative Area Computed At Startup for [Node][Link]: [2][1] ltype: " +
+                       std::to_string(s->ltype[1]) + "\n");
+    EXPECT_TRUE(std::isnan(s->init_chan_vol));
+}
+
 TEST(WeirSubmergence, TableLookup)
 {
     EXPECT_DOUBLE_EQ(weir_submergence_factor(0.0), 1.0);

@@ -12,8 +12,10 @@
 #include <vector>
 
 #include "core/error_state.h"
+#include "core/file_rec.h"
 #include "core/model_state.h"
 #include "core/run_steps.h"
+#include "input/input_steps.h"
 #include "support/test_support.h"
 
 using namespace torva_test;
@@ -31,6 +33,17 @@ std::function<std::string(std::string)> set_card(const std::string& card, const 
         EXPECT_NE(at, std::string::npos) << card;
         const size_t end = prj.find('\n', at + 1);
         prj.replace(at + 1, end - at - 1, value.empty() ? card : card + " " + value);
+        return prj;
+    };
+}
+
+// The project without the line of one card.
+std::function<std::string(std::string)> drop_card(const std::string& card)
+{
+    return [card](std::string prj) {
+        const size_t at = prj.find("\n" + card + " ");
+        EXPECT_NE(at, std::string::npos) << card;
+        prj.erase(at + 1, prj.find('\n', at + 1) - at);
         return prj;
     };
 }
@@ -98,6 +111,9 @@ std::vector<bad_case> cases()
                  "Error: the run count of the switch -b99999999999 is out of range", 1,
                  "-b99999999999 tiny.prj"});
     c.push_back({"calibration mode", nullptr, "Can't open SCE input file sce.in", 1, "-c sce.in"});
+    c.push_back({"unknown switch", nullptr, "Usage: torva [-option] [inputfile]", 1, "-q tiny.prj"});
+    c.push_back({"project argument names a folder", nullptr,
+                 "Error: maps names a folder where a file is expected.", 1, "maps"});
 
     // Integer cards read strictly, values present.
     c.push_back({"exponent in an integer", set_card("TOT_TIME", "1e7"),
@@ -145,6 +161,14 @@ std::vector<bad_case> cases()
     c.push_back({"infinite grid size", set_card("GRIDSIZE", "inf"), "of card GRIDSIZE is not finite."});
     c.push_back({"beyond a double", set_card("RAIN_INTENSITY", "1e400"),
                  "the value \"1e400\" of card RAIN_INTENSITY is out of range."});
+
+    // Runs the clocks cannot keep.
+    c.push_back({"no end", drop_card("TOT_TIME"),
+                 "Error: Total simulation time not specified.\nAn event run needs its length in minutes: "
+                 "give it with the card TOT_TIME."});
+    c.push_back({"time step beyond the run", set_card("TIMESTEP", "1e308"),
+                 "Error: the time step of 1e+308 seconds (TIMESTEP) is longer than the run of 30 minutes "
+                 "(TOT_TIME)."});
 
     // Dates and times.
     c.push_back({"month 13", set_card("START_DATE", "2000 13 45"),
@@ -239,6 +263,79 @@ TEST(BadProject, StopsWithStatusOneAndNamesTheFault)
             EXPECT_EQ(out.find("Running...."), std::string::npos) << c.label << "\n" << out;
         }
     }
+}
+
+// Output files on a full disk: the run stops at the first flush that fails,
+// names the file and exits with status 1. The summary and a map dataset take
+// their start-up lines, so they stop the run before its first step; the
+// outlet hydrograph stops it at its first row.
+TEST(BadProject, WritesThatFailStopTheRunNamingTheFile)
+{
+    if (!file_exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full here";
+    struct full_case {
+        std::function<std::string(std::string)> edit;
+        bool before_running;
+    };
+    const full_case cases[] = {
+        {set_card("SUMMARY", "/dev/full"), true},
+        {add_cards("MAP_TYPE 1\nDEPTH /dev/full\n"), true},
+        {set_card("OUTLET_HYDRO", "/dev/full"), false},
+    };
+    const std::string prj = read_file(tiny_folder + "/tiny.prj");
+    for (const full_case& c : cases) {
+        scratch_dir dir("full");
+        for (const char* name : {"tiny.msk", "tiny.ele"})
+            write_file(dir.file(name), read_file(tiny_folder + "/" + name));
+        write_file(dir.file("tiny.prj"), c.edit(prj));
+        std::string out;
+        EXPECT_EQ(run_command("cd '" + dir.path() + "' && '" + torva_exe() + "' tiny.prj 2>&1", out), 1) << out;
+        EXPECT_NE(out.find("Error: writing to the file /dev/full failed"), std::string::npos) << out;
+        EXPECT_EQ(out.find("Running...."), c.before_running ? std::string::npos : out.find("Running....")) << out;
+        EXPECT_EQ(out.find("elapsed time     1.00"), std::string::npos) << "the run went on\n" << out;
+    }
+}
+
+// A project started from the folder above its own: its names are taken
+// from the working folder, and the messages say where the run looked. With
+// PROJECT_FOLDER written with "/" separators (with or without the last one)
+// the same project runs from anywhere; the folder of a project path is its
+// project folder for the calibration set-up, as with the backslash.
+TEST(BadProject, FilesAreLookedForFromTheWorkingFolderOrTheProjectFolder)
+{
+    scratch_dir dir("where");
+    std::filesystem::create_directories(dir.file("sub/deeper"));
+    for (const char* name : {"tiny.msk", "tiny.ele"})
+        write_file(dir.file(std::string("sub/deeper/") + name), read_file(tiny_folder + "/" + name));
+    const std::string prj = read_file(tiny_folder + "/tiny.prj");
+    write_file(dir.file("sub/deeper/tiny.prj"), prj);
+    std::string out;
+    EXPECT_EQ(run_command("cd '" + dir.path() + "' && '" + torva_exe() + "' sub/deeper/tiny.prj 2>&1", out), 1);
+    const std::string looked = "  Looked for: " + dir.file("tiny.msk") + "\n";
+    EXPECT_NE(out.find("Error getting new filename from tiny.msk\n" + looked), std::string::npos) << out;
+    EXPECT_NE(out.find("Error: Unable to open watershed mask file.\n  (File: tiny.msk)\n" + looked),
+              std::string::npos)
+        << out;
+
+    for (const std::string& folder : {dir.file("sub/deeper"), dir.file("sub/deeper/")}) {
+        write_file(dir.file("sub/deeper/tiny.prj"), "TORVAPROJECT\nPROJECT_FOLDER " + folder + prj.substr(12));
+        EXPECT_EQ(run_command("cd / && '" + torva_exe() + "' '" + dir.file("sub/deeper/tiny.prj") + "' 2>&1", out),
+                  0)
+            << folder << "\n" << out;
+        EXPECT_TRUE(file_exists(dir.file("sub/deeper/tiny.sum"))) << folder;
+        std::filesystem::remove(dir.file("sub/deeper/tiny.sum"));
+    }
+
+    reset_file_name_globals();
+    testing::internal::CaptureStdout();
+    write_file(dir.file("sub/deeper/plain.prj"), prj);
+    find_project_folder(dir.file("sub/deeper/plain.prj"));
+    EXPECT_EQ(project_dir, dir.file("sub/deeper/"));
+    write_file(dir.file("sub/deeper/card.prj"), "TORVAPROJECT\nPROJECT_FOLDER sub/deeper\n");
+    find_project_folder(dir.file("sub/deeper/card.prj"));
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(project_dir, "sub/deeper/");
+    reset_file_name_globals();
 }
 
 // The input hub allocates the cell-number grids first: a size that cannot be

@@ -6,6 +6,7 @@
 
 #include "core/error_state.h"
 #include "core/file_rec.h"
+#include "core/platform.h"
 #include "support/test_support.h"
 
 using namespace torva_test;
@@ -19,7 +20,12 @@ std::string report_code(int code, int& raised_after)
     testing::internal::CaptureStdout();
     report_error(error_state);
     raised_after = error_state.raised;
-    return testing::internal::GetCapturedStdout();
+    // Where a file was looked for depends on the working folder.
+    std::string text = testing::internal::GetCapturedStdout();
+    const std::string here = absolute_path("F%s.txt");
+    for (std::size_t at = text.find(here); at != std::string::npos; at = text.find(here, at))
+        text.replace(at, here.size(), "<cwd>/F%s.txt");
+    return text;
 }
 
 } // namespace

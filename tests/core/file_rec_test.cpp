@@ -2,9 +2,13 @@
 // order between folders, modes, reopening and the corrupt-pointer check.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 
+#include "core/error_state.h"
 #include "core/file_rec.h"
+#include "core/platform.h"
 #include "support/test_support.h"
 
 using namespace torva_test;
@@ -93,8 +97,10 @@ TEST_F(FileRec, OutputFolderBelowTheProjectIsCreatedAndUsed)
     file_rec in;
     testing::internal::CaptureStdout();
     EXPECT_FALSE(file_rec_open(in, std::string("only_in_project.txt"), "r"));
+    // The line after the message names both places, from the root.
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "Error getting new filename from only_in_project.txt\n");
+              "Error getting new filename from only_in_project.txt\n  Looked for: " +
+                  absolute_path("only_in_project.txt") + ", " + project() + "results/only_in_project.txt\n");
     EXPECT_TRUE(file_rec_open(in, std::string("map.asc"), "r"));
     EXPECT_EQ(in.name, project() + "results/map.asc");
 }
@@ -149,4 +155,52 @@ TEST_F(FileRec, OverlongNameIsRefused)
     const std::string printed = testing::internal::GetCapturedStdout();
     EXPECT_NE(printed.find("Error.... name too long!!!\n\n\n"), std::string::npos);
     EXPECT_EQ(rec.fp, nullptr);
+}
+
+// What a writer put into a file that cannot take it is reported by the
+// record, once per open, when it is flushed or closed; the run stops. A file
+// that took everything, and a file opened for reading, report nothing.
+TEST_F(FileRec, WritesThatFailAreReportedOnceAtFlushAndClose)
+{
+    if (!file_exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full here";
+    const std::string failed = "Error: writing to the file /dev/full failed";
+    const auto once = [&](const std::string& out) {
+        return out.rfind(failed, 0) == 0 && out.find(failed, 1) == std::string::npos &&
+               out.back() == '\n' && std::count(out.begin(), out.end(), '\n') == 1;
+    };
+    error_state_clear();
+    file_rec good, full, read;
+    ASSERT_TRUE(file_rec_open(good, dir.file("good.txt"), "w"));
+    ASSERT_TRUE(file_rec_open(full, std::string("/dev/full"), "w"));
+    ASSERT_TRUE(file_rec_open(read, dir.file("good.txt"), "r"));
+    std::fprintf(good.fp, "kept\n");
+    std::fprintf(full.fp, "lost\n");
+
+    testing::internal::CaptureStdout();
+    EXPECT_TRUE(file_rec_flush(good));
+    EXPECT_TRUE(file_rec_flush(read));
+    EXPECT_FALSE(file_rec_flush_all_writes());
+    EXPECT_FALSE(file_rec_flush(full));
+    EXPECT_FALSE(file_rec_writes_ok());
+    file_rec_close(full);
+    std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(once(out)) << out;
+    EXPECT_EQ(error_state.code, err_stop);
+    EXPECT_EQ(error_state.raised, 1);
+
+    // A failure found only when the file is closed.
+    error_state_clear();
+    ASSERT_TRUE(file_rec_open(full, std::string("/dev/full"), "a"));
+    std::fputs("lost", full.fp);
+    testing::internal::CaptureStdout();
+    file_rec_release(full);
+    file_rec_close(good);
+    file_rec_close(read);
+    out = testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(once(out)) << out;
+    EXPECT_EQ(error_state.raised, 1);
+    EXPECT_EQ(read_file(dir.file("good.txt")), "kept\n");
+    EXPECT_TRUE(file_rec_writes_ok()) << "closed records are no longer watched";
+    error_state_clear();
 }

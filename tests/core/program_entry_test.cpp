@@ -69,7 +69,7 @@ TEST(ProgramEntry, ParsesSwitchesInTheirOrder)
         {{"-b3x", "p.prj"}, mode_batch, -2, ""},
         {{"-m-4", "mc.in"}, mode_monte_carlo, -2, ""},
         {{"-h", "p.prj"}, mode_help, 1, "p.prj"},
-        {{"run", "%s%d.prj"}, mode_none, -1, ""}, // unknown switch: usage
+        {{"run", "%s%d.prj"}, mode_none, -2, ""}, // unknown switch: usage, and a failure
         {{}, mode_none, -1, ""},
     };
     for (const auto& c : cases) {
@@ -85,7 +85,9 @@ TEST(ProgramEntry, ParsesSwitchesInTheirOrder)
         EXPECT_EQ(count, c.count) << label;
         EXPECT_EQ(cmd.mode, c.mode) << label;
         EXPECT_EQ(cmd.file, c.file) << label;
-        if (c.count == -2)
+        if (c.count == -2 && c.mode == mode_none)
+            EXPECT_EQ(printed, usage_text) << label;
+        else if (c.count == -2)
             EXPECT_EQ(printed.rfind("Error: the run count of the switch " + c.args[0], 0), 0u) << printed;
         else
             EXPECT_EQ(printed, c.count == -1 ? std::string(usage_text) : std::string()) << label;
@@ -105,18 +107,21 @@ TEST(ProgramEntry, UsageVersionAndHelpTexts)
     EXPECT_EQ(out.rfind(b + "\n    -- TORVA version 6.10  --\n \n", 0), 0u) << out;
     EXPECT_NE(out.find("Intended for use with VKS Version 9.0 or higher\n \n"), std::string::npos);
 
-    EXPECT_EQ(run_command(torva_exe() + " -unknown x", out), 0);
+    EXPECT_EQ(run_command(torva_exe() + " -unknown x", out), 1);
     EXPECT_EQ(out, b + usage_text);
 }
 
 TEST(ProgramEntry, CalibrationModesStopOnMissingFilesOrSayTheyAreNotAvailable)
 {
+    scratch_dir dir("modes"); // the toolbox writes torva.in before it opens its control file
+    const std::string looked = "  Looked for: " + dir.file("control.in") + "\n";
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"-c", "Error getting new filename from control.in\nCan't open SCE input file control.in\n"
+        {"-c", "Error getting new filename from control.in\n" + looked + "Can't open SCE input file control.in\n"
                "Error: unable to open the observation file for reading or problem while reading it.\n"
                "Attempted to read file: \n"},
-        {"-m5", "Error getting new filename from control.in\nError: the Monte Carlo input file control.in cannot be "
-                "opened.\nError: unable to read the input monte carlo file.\n"},
+         {"-m5", "Error getting new filename from control.in\n" + looked +
+                    "Error: the Monte Carlo input file control.in cannot be opened.\nError: unable to read the input "
+                    "monte carlo file.\n"},
         {"-slm", "\nUsing the (Secant) Levenberg-Marquardt local search method,\n"
                  "as implemented directly in TORVA, to calibrate the current TORVA model.\n"},
         {"-ms", "\nUsing the multistart stochastic global optimization method,\n"
@@ -136,7 +141,6 @@ TEST(ProgramEntry, CalibrationModesStopOnMissingFilesOrSayTheyAreNotAvailable)
                   "Cannot open the file mlsl.in in the working folder.\n"},
     };
     const std::string b = banner();
-    scratch_dir dir("modes"); // the toolbox writes torva.in before it opens its control file
     for (const auto& c : cases) {
         std::string out;
         EXPECT_EQ(run_command("cd " + dir.path() + " && " + torva_exe() + " " + c.first + " control.in", out), 1);

@@ -163,6 +163,7 @@ TEST_F(RunSetup, RunControlsAndClock)
     auto s = std::make_unique<model_state>();
     s->run.timestep = 30;
     s->run.st_time_step = 10;
+    s->run.tot_time = 60;
     s->run.hyd_freq = 1;
     s->run.map_freq = 0;
     s->run.outslope = 0.01;
@@ -178,6 +179,7 @@ TEST_F(RunSetup, RunControlsAndClock)
     // give 8 steps.
     s = std::make_unique<model_state>();
     s->run.timestep = 7;
+    s->run.tot_time = 60;
     s->run.hyd_freq = 1;
     s->run.map_freq = 10;
     s->run.outslope = 0.01;
@@ -206,6 +208,7 @@ TEST_F(RunSetup, IntervalShorterThanTheStepIsRefused)
 {
     auto s = std::make_unique<model_state>();
     s->run.timestep = 120;
+    s->run.tot_time = 60;
     s->run.hyd_freq = 1; // one minute on a two-minute step
     s->run.map_freq = 10;
     s->run.outslope = 0.01;
@@ -215,6 +218,98 @@ TEST_F(RunSetup, IntervalShorterThanTheStepIsRefused)
     EXPECT_EQ(text, "Error: the HYD_FREQ interval of 1 minutes is shorter than the time step of 120 "
                     "seconds.\nGive HYD_FREQ a value of at least one time step.\n");
     EXPECT_EQ(error_state.raised, 1);
+}
+
+// Runs the clocks could not keep: an event run without an end, a step longer
+// than the run or than the hour of the hourly processes, a groundwater step
+// within the clocks' tolerance. Each names the card at fault.
+TEST_F(RunSetup, RunsTheClocksCannotKeepAreRefused)
+{
+    struct clock_case {
+        double timestep, st_time_step;
+        int tot_time, long_term, sacramento, gw;
+        double gw_timestep;
+        const char* message; // "" when the controls pass
+    };
+    const clock_case cases[] = {
+        {10, 0, 0, 0, 0, 0, 1, "Error: Total simulation time not specified.\nAn event run needs its length "
+                               "in minutes: give it with the card TOT_TIME.\n"},
+        {1e308, 0, 30, 0, 0, 0, 1,
+         "Error: the time step of 1e+308 seconds (TIMESTEP) is longer than the run of 30 minutes "
+         "(TOT_TIME).\n"},
+        {7200, 3000, 30, 0, 0, 0, 1,
+         "Error: the time step of 3000 seconds (ST_TIME_STEP) is longer than the run of 30 minutes "
+         "(TOT_TIME).\n"},
+        {7200, 0, 0, 1, 0, 0, 1,
+         "Error: the time step of 7200 seconds (TIMESTEP) is longer than an hour; LONG_TERM runs hour by "
+         "hour and needs a time step of at most 3600 seconds.\n"},
+        {7200, 0, 600, 0, 1, 0, 1, "SACRAMENTO runs hour by hour"},
+        {60, 0, 30, 0, 0, 1, 0.01,
+         "Error: the groundwater step GW_TIMESTEP of 0.01 seconds is not longer than the 0.01 seconds to "
+         "which the process clocks keep time.\n"},
+        {60, 0, 30, 0, 0, 1, 0.02, ""},
+        {3600, 0, 0, 1, 0, 0, 1, ""}, // a long-term run ends with its weather
+        {1800, 0, 30, 0, 0, 0, 1, ""},
+    };
+    for (const clock_case& c : cases) {
+        error_state_clear();
+        auto s = std::make_unique<model_state>();
+        s->run.timestep = c.timestep;
+        s->run.st_time_step = c.st_time_step;
+        s->run.tot_time = c.tot_time;
+        s->run.hyd_freq = 60;
+        s->run.map_freq = 60;
+        s->run.outslope = 0.01;
+        s->long_term = c.long_term;
+        s->sacramento = c.sacramento;
+        s->gw_simulation = c.gw;
+        s->cards.gw_timestep = c.gw_timestep;
+        s->run.latitude_given = s->run.longitude_given = s->run.gmt_given = 1;
+        testing::internal::CaptureStdout();
+        set_run_controls(*s);
+        const std::string text = testing::internal::GetCapturedStdout();
+        if (*c.message) {
+            EXPECT_NE(text.find(c.message), std::string::npos) << c.timestep << "\n" << text;
+            EXPECT_EQ(error_state.raised, 1) << c.message;
+        } else {
+            EXPECT_EQ(text, "") << c.timestep;
+            EXPECT_EQ(error_state.raised, 0) << c.timestep;
+        }
+    }
+    error_state_clear();
+}
+
+// A process is due when its next time lies within the tolerance of now or
+// fell inside the base step that ends now; a clock parked at or before the
+// previous step is not.
+TEST(ProcessClock, DueWhenItsTimeCameWithinTheLastBaseStep)
+{
+    const double tol = 0.01 / 86400.0, step = 300.0 / 86400.0, now = 2451545.0;
+    struct due_case {
+        double next_seconds; // next time relative to now
+        bool due;
+    };
+    const due_case cases[] = {
+        {0.0, true},     {0.009, true},   {-0.009, true}, {0.02, false}, {-1.0, true},
+        {-299.0, true},  {-299.995, false}, {-300.0, false}, {-900.0, false}, {60.0, false},
+    };
+    for (const due_case& c : cases)
+        EXPECT_EQ(process_due(now + c.next_seconds / 86400.0, now, tol, step), c.due) << c.next_seconds;
+
+    clock_state k;
+    k.current_time = now;
+    k.time_tol = tol;
+    k.dt_days = step;
+    // Due on time: the planned interval and the usual next time, to the bit.
+    const double last = now - 60.0 / 86400.0;
+    EXPECT_EQ(process_step_seconds(k, now, last), (now - last) * 86400.0);
+    EXPECT_EQ(next_on_phase(k, now, 3600.0 / 86400.0), now + 3600.0 / 86400.0);
+    // Due late: the time since the last run, and the next hour on its phase.
+    const double due_at = now - 120.0 / 86400.0;
+    EXPECT_NEAR(process_step_seconds(k, due_at, last), 60.0, 1e-4);
+    EXPECT_NEAR((next_on_phase(k, due_at, 3600.0 / 86400.0) - now) * 86400.0, 3480.0, 1e-4);
+    // An interval shorter than the base step: one interval from now.
+    EXPECT_NEAR((next_on_phase(k, due_at, 1.0 / 86400.0) - now) * 86400.0, 1.0, 1e-4);
 }
 
 TEST_F(RunSetup, LongTermLocationChecksUseTheGivenFlags)

@@ -174,6 +174,30 @@ TEST(LongtermExample, EvapOutHasOneRowPerHourWithTheNightPetStationTemperatureAn
     }
 }
 
+// A 7-minute step does not line up with the hour: the hourly weather, the
+// evapotranspiration and snow run at the first step of each hour and keep
+// to their hours, so the log still has one row per hour and the run
+// evaporates what the 1-minute step does. Before, the hourly step never fell
+// due after the first hour.
+TEST(LongtermExample, HourlyProcessesKeepTheirHoursUnderAStepThatDoesNotDivideIt)
+{
+    double evaporated[2] = {0.0, 0.0};
+    const char* steps[] = {"TIMESTEP           60", "TIMESTEP           420"};
+    for (int k = 0; k < 2; ++k) {
+        scratch_dir dir("longterm_step");
+        copy_example(dir, "longterm.prj", {{"TIMESTEP           60", steps[k]}});
+        std::string out;
+        ASSERT_EQ(run_example(dir, out), 0) << out.substr(0, 3000);
+        check_log(read_file(dir.file("evap_out")), 86.0, 12);
+        const std::string sum = read_file(dir.file("longterm.sum"));
+        const std::size_t at = sum.find("Total amount of evaporation=");
+        ASSERT_NE(at, std::string::npos) << sum;
+        evaporated[k] = std::strtod(sum.c_str() + at + 28, nullptr);
+    }
+    ASSERT_GT(evaporated[0], 10.0);
+    EXPECT_NEAR(evaporated[1], evaporated[0], 0.01 * evaporated[0]);
+}
+
 TEST(LongtermExample, TheEndOfTheDataEndsTheRunWithItsSummaryUnlessTheLastEventIsUnderWay)
 {
     // A START_DATE past the weather: the first hourly step ends the run.

@@ -497,6 +497,23 @@ TEST_F(InputProject, WetlandsAreNumberedInOrderOfFirstAppearance)
         << out;
 }
 
+// The wetland records: 0..n zeroed; a count that cannot be held prints the
+// allocator's message and leaves no records.
+TEST(WetlandRecords, StructAllocZeroesOrSaysItRanOutOfMemory)
+{
+    std::vector<wetland_rec> records(1);
+    records[0].initial_depth = 3.0;
+    ASSERT_TRUE(struct_alloc(2, records));
+    ASSERT_EQ(records.size(), 3u);
+    for (const wetland_rec& w : records)
+        EXPECT_EQ(w.initial_depth, 0.0);
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(struct_alloc(records.max_size(), records));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Problem allocating memory for array of structures in struct_alloc.\n");
+    EXPECT_TRUE(records.empty());
+}
+
 TEST_F(MappingTable, RatingCurvesBindElevationSeriesToBoundaryCells)
 {
     elev_series_new()->name = "weir_high";

@@ -63,7 +63,8 @@ TEST_F(StreamMapping, CheckListsTablesWhoseMapOpens)
     check_stream_mapping_file(path("st.cmt"), flags, 0);
     out = testing::internal::GetCapturedStdout();
     // The name resolver's own line about the missing map.
-    const std::string resolver = "Error getting new filename from " + path("gone.smp") + "\n";
+    const std::string resolver =
+        "Error getting new filename from " + path("gone.smp") + "\n  Looked for: " + path("gone.smp") + "\n";
     ASSERT_NE(out.find(resolver), std::string::npos) << out;
     out.erase(out.find(resolver), resolver.size());
     EXPECT_EQ(out, "\nChecking stream mapping table file...\n"

@@ -211,8 +211,10 @@ TEST_F(Analyzers, AnUnopenableAnalyzerFileIsReported)
     EXPECT_EQ(count(), 0);
 }
 
-// The 1-D names select the channel constituent rows of the routing; the two
-// the routing keeps in another form are refused by name.
+// The 1-D names select the channel constituent rows of the routing, and
+// pointconc the point inputs' concentrations; qlatconc, which no part of the
+// model keeps, is refused by name, as is pointconc in a run without point
+// inputs.
 TEST_F(Analyzers, OneDimensionalNamesSelectTheChannelConstituentRows)
 {
     s->num_constituents = 2;
@@ -227,7 +229,9 @@ TEST_F(Analyzers, OneDimensionalNamesSelectTheChannelConstituentRows)
              "1DS qbnsource_1 S > 1 s\n1DS qlatconc_1 S > 1 s\n1DS pointconc_1 S > 1 s\n");
     EXPECT_TRUE(holds(out, "Set up 4 analyzers...\n")) << out;
     EXPECT_TRUE(holds(out, "Error: the 1DS array [qlatconc] is not available yet.\n")) << out;
-    EXPECT_TRUE(holds(out, "Error: the 1DS array [pointconc] is not available yet.\n")) << out;
+    EXPECT_TRUE(holds(out, "Error: the 1DS array [pointconc] holds the concentrations of the channel point "
+                           "inputs, and this run has none (CHAN_POINT_INPUT).\n"))
+        << out;
     // One flag per node, links in order: mass_2 holds at link 2 node 3,
     // gwmass_1 at link 1 node 2, the empty rows nowhere.
     const std::string shown = notify(analyzer_init_done);
@@ -240,4 +244,14 @@ TEST_F(Analyzers, OneDimensionalNamesSelectTheChannelConstituentRows)
     EXPECT_TRUE(holds(
         shown, "array qlatmass_2 at the beginning of the simulation at 01-01-2000, 12:0: 0: \nFFFFFF\n"))
         << shown;
+
+    // With point inputs: their concentration at link 3 node 1.
+    s->analyzers_head.reset();
+    s->chan_point_conc.assign(2, width, 0.0);
+    s->chan_point_conc[2][s->node_dim * 3 + 1] = 40.0;
+    EXPECT_TRUE(holds(read("1DS pointconc_2 S > 1 s\n"), "Set up 1 analyzers...\n"));
+    const std::string points = notify(analyzer_init_done);
+    EXPECT_TRUE(holds(points, "array pointconc_2 at the beginning of the simulation at 01-01-2000, 12:0: 0: "
+                              "\nFFFFFT"))
+        << points;
 }

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -195,6 +196,31 @@ TEST(MapRun, DatasetThatCannotBeOpenedStopsTheRunAtStartUp)
     std::string out;
     run_in(dir, out);
     EXPECT_NE(out.find("Error: Can't open output file: no_such_folder/discharge.dat\n"), std::string::npos)
+        << out;
+    EXPECT_EQ(out.find("Running...."), std::string::npos) << out;
+}
+
+// The folder of the grid files is made at start-up when it is missing (one
+// level, as the output folder is): the run writes every map instead of
+// stopping at the first map time. A folder two levels down from nothing is
+// refused at start-up, naming it, before the run starts.
+TEST(MapRun, MissingGridFolderIsMadeAtStartUp)
+{
+    scratch_dir dir("map_run_folder");
+    write_example(dir, 0);
+    std::filesystem::remove(dir.file("grids"));
+    std::string out;
+    EXPECT_EQ(run_in(dir, out), 0) << out;
+    for (const char* kind : kinds)
+        for (int t = 1; t <= map_times; ++t)
+            EXPECT_TRUE(file_exists(dir.file(grid_name(kind, t)))) << kind << t << "\n" << out;
+
+    write_file(dir.file("maps.prj"), replace_all(read_file(dir.file("maps.prj")), "DISCHARGE       grids",
+                                                 "DISCHARGE       out/grids"));
+    EXPECT_EQ(run_in(dir, out), 1) << out;
+    EXPECT_NE(out.find("Error: the folder out/grids of the discharge maps does not exist and cannot be "
+                       "created: its parent folder must exist.\n"),
+              std::string::npos)
         << out;
     EXPECT_EQ(out.find("Running...."), std::string::npos) << out;
 }

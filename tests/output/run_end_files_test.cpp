@@ -277,7 +277,8 @@ TEST_F(EndGrids, FailedOpensAndWritesNameTheirFile)
     if (file_exists("/dev/full")) {
         s->write_ov_hotstart_name = "/dev/full";
         const std::string out = run_end();
-        EXPECT_TRUE(holds(out, "Error: writing the overland hotstart grid /dev/full failed")) << out;
+        EXPECT_TRUE(holds(out, "Error: writing to the file /dev/full failed: No space left on device.\n"))
+            << out;
     }
 
     s->cards.write_sm_hotstart_given = 1;

@@ -399,3 +399,46 @@ TEST(ChannelTracerExample, OverbankFlowCarriesTheTracerBothWays)
         }
     }
 }
+
+// Contaminant maps as one grid per map time go into the folder named by
+// the contaminant's output name ("tracer"); the folder is made at start-up
+// when it is missing, instead of the run stopping at the first map time.
+TEST(ChannelTracerExample, ContaminantGridsGoIntoTheirFolderMadeAtStartUp)
+{
+    scratch_dir dir("tracer_grids");
+    run_example(dir, "tracer.prj", "ALL_CONTAM_OUTPUT\nMAP_TYPE 0\n", 1, watch, "MAP_FREQ          600",
+                "MAP_FREQ 60");
+    for (const char* kind : {"conc", "mass"})
+        for (int t = 1; t <= 2; ++t) {
+            char name[64];
+            std::snprintf(name, sizeof name, "tracer/%s_01.%s.%04d.asc", kind, kind, t);
+            EXPECT_TRUE(file_exists(dir.file(name))) << name;
+        }
+}
+
+// A whole run with an analyzer on the concentration of the channel point
+// input (pointconc): the tracer example's input at link 1, node 1 carries
+// 100 from 12:40 to 12:42, so of the reports made every minute only those of
+// 12:40 and 12:41 find that node above 50, and no other node ever.
+TEST(ChannelTracerExample, PointInputConcentrationAnalyzerSeesThePulse)
+{
+    scratch_dir dir("tracer_analyzer");
+    write_file(dir.file("an.txt"), "1DS pointconc_1 t > 50 tcf 60 pc.txt\n");
+    const std::string out = run_example(dir, "tracer.prj", "ANALYZERS an.txt\n");
+    EXPECT_NE(out.find("Set up 1 analyzers...\n"), std::string::npos) << out;
+    const std::string pc = read_file(dir.file("pc.txt"));
+    int reports = 0, passing = 0;
+    for (std::size_t at = pc.find("====>"); at != std::string::npos; at = pc.find("====>", at + 1)) {
+        ++reports;
+        if (pc.compare(at, 8, "====> 1 ") == 0)
+            ++passing;
+    }
+    EXPECT_EQ(reports, 111) << "one report a minute from 12:00 to 13:50";
+    EXPECT_EQ(passing, 2) << pc;
+    for (const char* minute : {"12:40: 0", "12:41: 0"}) {
+        const std::size_t at = pc.find(std::string("pointconc_1 at 01-01-2000, ") + minute);
+        ASSERT_NE(at, std::string::npos) << minute;
+        EXPECT_EQ(pc.compare(pc.find(":\n", at) + 2, 37, "Link   1, Node   1\n====> 1 out of 25 "), 0)
+            << pc.substr(at, 200);
+    }
+}

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "quality/summary_text.h"
@@ -135,4 +136,32 @@ TEST(NutrientChannelExample, ChannelTotalsAreTheSumsOfTheirSpecies)
         }
     }
     EXPECT_GT(largest, 1000.0) << "the ditch carries grams of nitrogen";
+}
+
+// A channel total whose file cannot be opened stops the run at start-up
+// with its own object in the open-file message, and says where it looked.
+TEST(NutrientChannelExample, ChannelTotalThatCannotBeOpenedIsNamed)
+{
+    const std::pair<const char*, const char*> totals[] = {
+        {"TOTAL_CHAN_N      channel.tn", "output total channel nitrogen"},
+        {"TOTAL_CHAN_KN     channel.tkn", "output total channel Kjeldahl nitrogen"},
+        {"TOTAL_CHAN_P      channel.tp", "output total channel phosphorus"},
+    };
+    for (const auto& t : totals) {
+        scratch_dir dir("nutrient_totals");
+        for (const char* name : example_files)
+            write_file(dir.file(name), read_file(std::string(TORVA_EXAMPLES) + "/nutrients/" + name));
+        std::string prj = read_file(dir.file("channel.prj"));
+        const std::string card = t.first;
+        const std::string name = card.substr(card.rfind(' ') + 1);
+        prj.replace(prj.find(card), card.size(), card.substr(0, card.find(' ')) + " gone/" + name);
+        write_file(dir.file("channel.prj"), prj);
+        std::string out;
+        EXPECT_EQ(run_command("cd '" + dir.path() + "' && '" + torva_exe() + "' channel.prj 2>&1", out), 1);
+        EXPECT_NE(out.find(std::string("Error: Unable to open ") + t.second + " file.\n  (File: gone/" + name +
+                           ")\n  Looked for: "),
+                  std::string::npos)
+            << out;
+        EXPECT_EQ(out.find("Running...."), std::string::npos) << out;
+    }
 }

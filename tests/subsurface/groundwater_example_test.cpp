@@ -153,6 +153,20 @@ std::string write_aquifer(const std::string& folder, int rows, int cols)
            "GW_UNIF_HYCOND 36.0\nGW_UNIF_POROSITY 0.3\nGW_TIMESTEP 60\n";
 }
 
+// The pond of the channel-lake example in the folder, its lake with a 1 m
+// bed (MLAKE) when `bed`; returns the example's project text.
+std::string write_pond(const scratch_dir& dir, bool bed)
+{
+    const std::string from = std::string(TORVA_EXAMPLES) + "/chlake/";
+    for (const char* f : {"chlake.msk", "chlake.ele", "chlake.gst"})
+        write_file(dir.file(f), read_file(from + f));
+    std::string chn = read_file(from + "chlake.chn");
+    if (bed)
+        chn.replace(chn.find("\nLAKE\n"), 6, "\nLAKE\nMLAKE 1.0\n");
+    write_file(dir.file("chlake.chn"), chn);
+    return read_file(from + "chlake.prj");
+}
+
 } // namespace
 
 // The overland-lake example runs over an aquifer with its balances closed;
@@ -172,13 +186,7 @@ TEST(GroundwaterExample, OverlandLakesRunOverTheAquiferAndBedsNeedAConductivity)
     EXPECT_LT(std::fabs(summary_value(sum, "Overland lake mass bal error m^3:")), 0.01) << sum;
     EXPECT_GT(summary_value(sum, "GW volume start ="), 0.0) << sum;
 
-    const std::string from = std::string(TORVA_EXAMPLES) + "/chlake/";
-    for (const char* f : {"chlake.msk", "chlake.ele", "chlake.gst"})
-        write_file(dir.file(f), read_file(from + f));
-    std::string chn = read_file(from + "chlake.chn");
-    chn.replace(chn.find("\nLAKE\n"), 6, "\nLAKE\nMLAKE 1.0\n");
-    write_file(dir.file("chlake.chn"), chn);
-    write_file(dir.file("chlake.prj"), read_file(from + "chlake.prj") + "STREAM_LOSS\n");
+    write_file(dir.file("chlake.prj"), write_pond(dir, true) + "STREAM_LOSS\n");
     EXPECT_EQ(run_command("cd '" + dir.path() + "' && '" + torva_exe() + "' chlake.prj 2>&1", out), 1);
     EXPECT_NE(
         out.find("Error: lake beds (MLAKE) exchange with the groundwater through the saturated conductivity "
@@ -200,14 +208,8 @@ TEST(GroundwaterExample, PondLosesThroughItsBedIntoTheAquifer)
     };
     auto run = [](bool bed) {
         scratch_dir dir("gw_pond");
-        const std::string from = std::string(TORVA_EXAMPLES) + "/chlake/";
-        for (const char* f : {"chlake.msk", "chlake.ele", "chlake.gst"})
-            write_file(dir.file(f), read_file(from + f));
-        std::string chn = read_file(from + "chlake.chn");
-        if (bed)
-            chn.replace(chn.find("\nLAKE\n"), 6, "\nLAKE\nMLAKE 1.0\n");
-        write_file(dir.file("chlake.chn"), chn);
-        write_file(dir.file("chlake.prj"), read_file(from + "chlake.prj") + write_aquifer(dir.path(), 3, 7));
+        const std::string prj = write_pond(dir, bed);
+        write_file(dir.file("chlake.prj"), prj + write_aquifer(dir.path(), 3, 7));
         std::string out;
         EXPECT_EQ(run_command("cd '" + dir.path() + "' && '" + torva_exe() + "' chlake.prj 2>&1", out), 0)
             << out.substr(out.size() > 3000 ? out.size() - 3000 : 0);
@@ -264,4 +266,67 @@ TEST(GroundwaterExample, XyHeadOutputFollowsTheCellAtItsCentre)
         ++row;
     }
     EXPECT_EQ(row, wells.size());
+}
+
+// The pond of the channel-lake example over a static water table (no
+// simulated aquifer, no stream loss): its bed (MLAKE) loses into the table
+// at every routing sub-step, as it does when stream loss also refreshes the
+// rates there (with a stream bed that passes nothing). Before, such a pond
+// never lost a drop.
+TEST(GroundwaterExample, PondBedExchangesWithoutStreamLoss)
+{
+    auto run = [](const std::string& extra) {
+        scratch_dir dir("pond_table");
+        const std::string prj = write_pond(dir, true);
+        std::string soil = write_aquifer(dir.path(), 3, 7);
+        soil.erase(soil.find("GW_SIMULATION")); // the table stays, the aquifer is not simulated
+        write_file(dir.file("chlake.prj"), prj + soil + extra);
+        std::string out;
+        EXPECT_EQ(run_command("cd '" + dir.path() + "' && '" + torva_exe() + "' chlake.prj 2>&1", out), 0)
+            << out.substr(out.size() > 3000 ? out.size() - 3000 : 0);
+        return read_file(dir.file("chlake.sum"));
+    };
+    const std::string alone = run("");
+    const std::string refreshed = run("STREAM_LOSS\nK_RIVER 0.0\n");
+    for (const char* label : {"Total flux from lakes to gw=", "Final volume in perennial lakes"})
+        EXPECT_EQ(summary_value(alone, label), summary_value(refreshed, label)) << label << "\n" << alone;
+    // About half a metre of water over the pond's cells through a 1 m bed of
+    // 1 cm/h: a few cubic metres in the hour and a half.
+    EXPECT_GT(summary_value(alone, "Total flux from lakes to gw="), 0.5) << alone;
+    EXPECT_LT(summary_value(alone, "Total flux from lakes to gw="), 5.0) << alone;
+    EXPECT_NEAR(summary_value(alone, "Perennial lake mass bal error m^3="), 0.0, 0.011) << alone;
+    EXPECT_LT(std::fabs(summary_value(alone, "Overall mass balance error =")), 1e-4) << alone;
+}
+
+// The example under a 300 s step with GW_TIMESTEP left at its 1 s default:
+// the groundwater step falls due between two base steps and runs at the
+// next one, so the aquifer moves exactly as with GW_TIMESTEP 300. Before, it
+// never fell due and the aquifer stayed frozen for the whole run.
+TEST(GroundwaterExample, DefaultGroundwaterStepRunsUnderALongerBaseStep)
+{
+    auto run = [](const std::string& gw_timestep) {
+        scratch_dir dir("gw_default_step");
+        run_example(dir.path(), 1);
+        std::string prj = read_file(dir.file("gw.prj"));
+        prj.replace(prj.find("TIMESTEP           5\n"), 21, "TIMESTEP           300\n");
+        const std::size_t at = prj.find("GW_TIMESTEP        60\n");
+        prj.replace(at, 22, gw_timestep.empty() ? "" : "GW_TIMESTEP " + gw_timestep + "\n");
+        write_file(dir.file("gw.prj"), prj);
+        std::string out;
+        EXPECT_EQ(run_command("cd '" + dir.path() + "' && '" + torva_exe() + "' gw.prj 2>&1", out), 0) << out;
+        return read_file(dir.file("gw.sum"));
+    };
+    const std::string by_default = run("");
+    const std::string aligned = run("300");
+    const double start = summary_value(by_default, "GW volume start =");
+    const double end = summary_value(by_default, "GW volume end =");
+    // The well takes 86.4 m3 a day: 10.8 m3 in the three hours.
+    EXPECT_GT(std::fabs(summary_value(by_default, "Pumping")), 1.0) << by_default;
+    EXPECT_GT(std::fabs(end - start), 0.1) << by_default;
+    EXPECT_NEAR(start + summary_value(by_default, "Total inputs to groundwater=") +
+                    summary_value(by_default, "Flux across head boundaries="),
+                end, 1e-6 * start)
+        << by_default;
+    for (const char* label : {"GW volume end =", "Total inputs to groundwater=", "Pumping"})
+        EXPECT_EQ(summary_value(by_default, label), summary_value(aligned, label)) << label;
 }

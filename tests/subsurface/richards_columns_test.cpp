@@ -249,9 +249,23 @@ TEST_F(RichardsColumns, FluxThatIsNotANumberStopsTheRun)
     richards_solve(*s, 30.0);
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(error_state.code, err_stop);
-    EXPECT_NE(out.find("Error: the Richards column of cell 2 has a flux that is not a number at node 5."),
+    EXPECT_NE(out.find("three\nError: the Richards column of cell 2 has a flux that is not a number at node 5."),
               std::string::npos)
         << out;
+
+    // A water content that is not a number: the marker "two".
+    error_state_clear();
+    s = sand_columns(3);
+    s->THETA[3][4] = std::nan("");
+    testing::internal::CaptureStdout();
+    richards_solve(*s, 30.0);
+    const std::string content = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(error_state.code, err_stop);
+    EXPECT_NE(content.find("two\nError: the Richards column of cell 3 has a water content that is not a number "
+                           "at node 4."),
+              std::string::npos)
+        << content;
+    error_state_clear();
 }
 
 namespace
