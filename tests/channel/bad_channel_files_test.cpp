@@ -82,6 +82,10 @@ TEST(BadChannelFiles, StopWithStatusOneNamingFileAndCause)
                   "Error in the channel input file structure.chn, line 38, card STRUCTTYPE (link 2): \"GATE\" is "
                   "not a structure type (WEIR, SAG_WEIR, ROUND_CULVERT, OVAL_CULVERT, RECT_CULVERT, "
                   "RATING_CURVE, SCHEDULED_RELEASE or RULE_CURVE).\n"),
+        // A river bed of no thickness would divide the stream seepage by zero.
+        {"river bed of no thickness", "groundwater", {{"gw.chn", replaced("M_RIVER 1.0", "M_RIVER 0")}},
+         "Error in the channel input file gw.chn, line 16, card M_RIVER (link 1): value 1 \"0\" is out of range "
+         "(allowed above 0).\n"},
         structure("negative crest length", replaced("CREST_LENGTH 2.0", "CREST_LENGTH -2.0"),
                   "Error in the channel input file structure.chn, line 39, card CREST_LENGTH (link 2): value 1 "
                   "\"-2.0\" is out of range (allowed above 0).\n"),

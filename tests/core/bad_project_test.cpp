@@ -152,6 +152,11 @@ std::vector<bad_case> cases()
                  "the value \"-10\" of card RAIN_DURATION is out of range: it must be 0 or above."});
     c.push_back({"negative rain intensity", set_card("RAIN_INTENSITY", "-50"),
                  "of card RAIN_INTENSITY is out of range: it must be 0 or above."});
+    // A river bed of no thickness would divide the stream seepage by zero.
+    c.push_back({"river bed of no thickness", add_cards("M_RIVER 0\n"),
+                 "the value \"0\" of card M_RIVER is out of range: it must be above 0."});
+    c.push_back({"negative river-bed conductivity", add_cards("K_RIVER -1e-5\n"),
+                 "of card K_RIVER is out of range: it must be 0 or above."});
     c.push_back({"latitude beyond the pole", add_cards("LATITUDE 91\n"),
                  "of card LATITUDE is out of range: it must be from -90 to 90."});
 
