@@ -38,7 +38,7 @@ void close_lakes(model_state& s)
     if (!s.chan_lakes)
         return;
     lake_extent_fork(s);
-    if (error_state.raised)
+    if (run_stopped())
         return;
     book_lake_exchange(s);
 }
