@@ -305,12 +305,14 @@ void setup_channels(model_state& s)
     if (!s.calib_mode)
         std::printf("Setting up the grid-stream data... ");
     grid_stream_setup(s);
-    if (!s.super_quiet && !s.calib_mode)
-        std::printf("done.\n");
     if (run_stopped())
         return;
+    if (!s.super_quiet && !s.calib_mode)
+        std::printf("done.\n");
     if (!s.grid_stream)
         cconnect(s);
+    if (run_stopped())
+        return;
     compute_sacramento_weights(s);
     if (run_stopped())
         return;

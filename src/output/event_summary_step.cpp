@@ -250,6 +250,8 @@ void event_summary_step(model_state& s)
 
     event_infiltration(s);
     close_lakes(s);
+    if (run_stopped())
+        return; // no summary and no "finished event" for an event that stopped the run
     event_surface_volume(s);
     event_soil_volumes(s);
     event_lake_volumes(s);

@@ -227,9 +227,13 @@ void map_output_step(model_state& s)
     } else if (s.map_dataset) {
         write_dataset_steps(s);
     }
+    if (run_stopped())
+        return;
 
     if (s.nutrients)
         write_qbn_outputs(s);
+    if (run_stopped())
+        return;
     for (int c = 1; c <= s.con_map_count && c <= s.con_map_series.count; ++c) {
         map_series_write(s.con_map_series[c][1], s.elapsed_min); // "conc_%02d"
         if (run_stopped())
