@@ -22,8 +22,8 @@ struct stop_case {
     const char* example;
     const char* project;
     file_edits edits;
-    std::string message;               // printed by the error
-    std::vector<std::string> after;    // none of these may follow it
+    std::string message;            // printed by the error
+    std::vector<std::string> after; // none of these may follow it
 };
 
 // A row of a mapping table: the ID in columns 1-6, the values from column 87.
@@ -47,14 +47,16 @@ void expect_stops(const stop_case& c)
     std::vector<std::string> absent = went_on;
     absent.insert(absent.end(), c.after.begin(), c.after.end());
     for (const std::string& line : absent)
-        EXPECT_EQ(r.output.find(line, at), std::string::npos) << c.label << ": \"" << line << "\"\n" << r.output;
+        EXPECT_EQ(r.output.find(line, at), std::string::npos) << c.label << ": \"" << line << "\"\n"
+                                                              << r.output;
 }
 
 } // namespace
 
 TEST(RunStops, TheProjectReaderStopsAtTheCardThatStoppedTheRun)
 {
-    const std::string going_back = "TORVA_TS\nup\nABSOLUTE\n2000 01 01 12 00 1.0\n2000 01 01 11 00 2.0\nEND_TS\n";
+    const std::string going_back =
+        "TORVA_TS\nup\nABSOLUTE\n2000 01 01 12 00 1.0\n2000 01 01 11 00 2.0\nEND_TS\n";
     const stop_case cases[] = {
         // A refused value: the reader used to print "finished reading
         // project file" after it.
@@ -62,7 +64,8 @@ TEST(RunStops, TheProjectReaderStopsAtTheCardThatStoppedTheRun)
          "tiny",
          "tiny.prj",
          {{"tiny.prj", card_line("GRIDSIZE", "GRIDSIZE -1")}},
-         "Error: project file tiny.prj, line 5: the value \"-1\" of card GRIDSIZE is out of range: it must be "
+         "Error: project file tiny.prj, line 5: the value \"-1\" of card GRIDSIZE is out of range: it must "
+         "be "
          "above 0.\n",
          {"reading watershed mask"}},
         // A card that reads its file at once leaves its code pending: the
@@ -102,7 +105,8 @@ TEST(RunStops, SetUpsStopAtAReaderThatReportedItself)
         {"nutrient groundwater table with a word",
          "nutrients",
          "channel.prj",
-         {{"chan.cmt", [](std::string t) {
+         {{"chan.cmt",
+           [](std::string t) {
                return t + "QBN_GW_N \"Zones\"\nNUM_IDS 2\nID\n" + table_row(1, "0.1 0.2 0.3 0.4") +
                       table_row(2, "0.1 high 0.3 0.4");
            }}},
@@ -125,16 +129,16 @@ TEST(RunStops, EveryModeExitsWithStatusOne)
         const char* args;
         std::string message;
     } cases[] = {
-        {"batch", "tiny", "tiny.prj", "-b2 tiny.prj", "TORVA is running in batch mode, and is running 2 runs...\n"},
+        {"batch", "tiny", "tiny.prj", "-b2 tiny.prj",
+         "TORVA is running in batch mode, and is running 2 runs...\n"},
         {"SCE-UA", "calib", "calib.prj", "-c sce.in", "there is no best parameter set."},
         {"Monte Carlo", "calib", "calib.prj", "-m2 mc.in", "there is no best parameter set."},
         {"secant Levenberg-Marquardt", "slm", "plane.prj", "-slm case.pst",
          "Model run 1 of the calibration stopped on an error; the search ends.\n"},
     };
     for (const auto& c : cases) {
-        const example_result r =
-            run_example_variant(c.example, c.args,
-                                {{c.project, [](std::string t) { return t + "GRIDSIZE -1\n"; }}});
+        const example_result r = run_example_variant(
+            c.example, c.args, {{c.project, [](std::string t) { return t + "GRIDSIZE -1\n"; }}});
         EXPECT_EQ(r.status, 1) << c.label << "\n" << r.output;
         EXPECT_NE(r.output.find("of card GRIDSIZE is out of range"), std::string::npos) << c.label << "\n"
                                                                                         << r.output;
