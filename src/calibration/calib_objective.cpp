@@ -77,7 +77,7 @@ double calib_objective(const std::string& replace_file, const std::string& proje
     const int stopped = run_simulation(project_file, &sink, mode);
 
     // A run that stopped on an error is not scored on a partial sink.
-    if (stopped != 0 || error_state.raised)
+    if (stopped != 0 || run_stopped())
         return objective.evaluate(absent, absent, group_ctx.rank, n, x);
     const long long stored = static_cast<long long>(sink.nevents) * sink.stride;
     if (!sink.peaks.empty() && objective.nevents > stored) {

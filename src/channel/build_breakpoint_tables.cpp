@@ -323,10 +323,13 @@ bool erodible_link(channel_state& c, const bp_link_sections& in, int& counter)
             c.ybp_lnn[e][k][p] = c.ybp_lnn[e][from][p] + f * (c.ybp_lnn[e][to][p] - c.ybp_lnn[e][from][p]);
         }
     }
-    const int before = error_state.raised;
-    for (int k = 1; k <= in.nodes; ++k)
+    // The first node whose table fails stops the link (and the run).
+    for (int k = 1; k <= in.nodes; ++k) {
         build_node_xsec_table(c, link, k, 1.0 / in.mannings_n);
-    return error_state.raised == before;
+        if (run_stopped())
+            return false;
+    }
+    return true;
 }
 
 } // namespace

@@ -99,7 +99,7 @@ void channel_step(model_state& s)
         s.chan_routing_active = 1;
         book_lake_exchange(s);
         lake_extent_fork(s);
-        if (error_state.raised)
+        if (run_stopped())
             return;
         if (s.lake_flood_init) {
             for (int c = 1; c <= s.num_cells && c <= s.lake_mask.size(); ++c)
@@ -168,13 +168,13 @@ void channel_step(model_state& s)
     // the erodible links on this step's depths and discharges.
     if (s.chan_sed_on) {
         chan_lateral_sediment(s, dt);
-        if (error_state.raised)
+        if (run_stopped())
             return;
         // The run totals grow with what the step adds to the event's.
         const double from_ov = s.chan_sand_from_ov_event;
         const double sand_out = s.chan_sand_out_event;
         chan_sed_transport(s, dt);
-        if (error_state.raised)
+        if (run_stopped())
             return;
         s.chan_sand_from_ov_total += s.chan_sand_from_ov_event - from_ov;
         s.chan_sand_out_total += s.chan_sand_out_event - sand_out;

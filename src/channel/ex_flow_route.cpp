@@ -204,7 +204,7 @@ int ex_flow_route(model_state& s, double dt, route_volumes& out)
         // at its start.
         if (exchange) {
             status = stream_gw_exchange(s);
-            if (error_state.raised)
+            if (run_stopped())
                 return -1;
         }
         each_routed(s, [&](int l, int n) {
@@ -278,7 +278,7 @@ int ex_flow_route(model_state& s, double dt, route_volumes& out)
                 if (reject)
                     break;
             }
-            if (error_state.raised)
+            if (run_stopped())
                 return -1;
             if (!reject)
                 break;

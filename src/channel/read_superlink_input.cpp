@@ -71,7 +71,7 @@ void read_superlink_input(model_state& s)
         error_set(err_stop);
         return;
     }
-    if (error_state.code)
+    if (run_stopped())
         return;
     if (s.tile_drains && s.water_table && !s.gw_simulation && !s.inf_richards) {
         // The drain inflow needs the pipe's height above the aquifer bottom,

@@ -202,7 +202,7 @@ void setup_channels(model_state& s)
                 text_format("reading channel input data from file %s\n", s.channel_input_name.c_str()));
     s.chan_sediment = s.chan_sed_on;
     s.lake_gw_exchange = read_chan_input(s);
-    if (error_state.raised || (error_state.code >= err_rating_curve_usage && error_state.code <= err_rule_curve_series))
+    if (run_stopped())
         return;
     // The lake beds exchange with the aquifer through the soil's
     // conductivity per cell; a project without it cannot value that exchange.
@@ -216,7 +216,7 @@ void setup_channels(model_state& s)
     // The reader clears the channel sediment switch; it comes back here until
     // the sediment set-up below decides it.
     s.chan_sed_on = s.chan_sediment;
-    if (error_state.raised || s.num_links < 1)
+    if (run_stopped() || s.num_links < 1)
         return;
     const int L = s.num_links;
     if (routed_link(s, L) && s.nx[L] < 2) {
@@ -229,7 +229,7 @@ void setup_channels(model_state& s)
     s.yp_max_flood.assign(nd, ld, 0.0);
     if (s.chan_sed_on) {
         alloc_channel_sediment(s);
-        if (error_state.raised)
+        if (run_stopped())
             return;
     }
     if (s.chan_lakes) {
@@ -242,12 +242,12 @@ void setup_channels(model_state& s)
     for (dnode_mat* m : {&s.chan_depth, &s.area, &s.area_old, &s.conv, &s.dconv, &s.stdummy, &s.topw})
         m->assign(nd, ld, 0.0);
     chan_hotstart_load(s);
-    if (error_state.raised)
+    if (run_stopped())
         return;
     // The channel constituent rows, with the nutrient module's stream and
     // lake parts and stream initial values.
     qbn_channel_setup(s);
-    if (error_state.raised)
+    if (run_stopped())
         return;
     // The stream boundary points of a nested run, placed once on the network.
     if (s.cards.xy_in.num_st_points > 0) {
@@ -304,17 +304,19 @@ void setup_channels(model_state& s)
     if (!s.calib_mode)
         std::printf("Setting up the grid-stream data... ");
     grid_stream_setup(s);
+    if (run_stopped())
+        return;
     if (!s.super_quiet && !s.calib_mode)
         std::printf("done.\n");
-    if (error_state.raised)
-        return;
     if (!s.grid_stream)
         cconnect(s);
+    if (run_stopped())
+        return;
     compute_sacramento_weights(s);
-    if (error_state.code)
+    if (run_stopped())
         return;
     compute_cgw_weights(s);
-    if (error_state.code)
+    if (run_stopped())
         return;
     short_links_report(s);
     bad_thalweg_report(s);

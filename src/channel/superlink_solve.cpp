@@ -161,7 +161,7 @@ int superlink_solve(model_state& s, int call, double dt, double& captured)
         for (double tau = 0.0; tau < dt - 1e-16;) {
             const double step = superlink_substep_length(dtau, tau, dt);
             if (!superlink_substep(s, step, tot)) {
-                if (error_state.code)
+                if (run_stopped())
                     return -1; // the junction matrix failed
                 ok = false;
             }

@@ -140,7 +140,7 @@ bool update_node(model_state& s, int l, int i, std::vector<double>& x, std::vect
         }
         s.bel[i][l] = s.new_bel[i][l];
         build_node_xsec_table(s, l, i, s.inv_mannings_n[l]);
-        if (error_state.raised)
+        if (run_stopped())
             return false;
     }
     return true;

@@ -60,6 +60,12 @@ bool error_is_warning(int code)
            code == err_kz_no_segments || code == err_kz_flux_no_segments;
 }
 
+bool run_stopped()
+{
+    const int code = error_state.code;
+    return error_state.raised != 0 || (code != 0 && !error_is_warning(code));
+}
+
 std::string build_error_message(const error_rec& rec)
 {
     std::string out;

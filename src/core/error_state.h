@@ -156,5 +156,12 @@ std::string build_error_message(const error_rec& rec);
 // True for the codes that are warnings (the run goes on).
 bool error_is_warning(int code);
 
+// True once an error has stopped this run: a code other than a warning is
+// pending (stored, not yet reported) or an error was reported (raised).
+// Every caller that decides whether to go on after a step, reader or set-up
+// that may report asks this, never the pending code alone: a reader that
+// printed its own message and reported it leaves no code behind.
+bool run_stopped();
+
 // Clears code, raised and terminate (start of every run).
 void error_state_clear();

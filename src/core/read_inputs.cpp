@@ -2,8 +2,9 @@
 // later readers use what earlier ones built (the mask numbers the cells,
 // the per-cell arrays are sized by that number, parameter maps and tables
 // fill them, and the channel, pipe-network, nutrient and segment-coupling
-// set-ups come last). The hub stops at the first reader that raised an
-// error; the driver then reports any code still pending.
+// set-ups come last). The hub stops at the first reader that stopped the run
+// (a reported error or a code still pending); the driver then reports any
+// code still pending.
 #include <algorithm>
 #include <climits>
 #include <cstdio>
@@ -23,16 +24,11 @@
 namespace
 {
 
-bool raised()
-{
-    return error_state.raised == 1;
-}
-
 // Stops the run after a message already printed (no second report when the
 // allocation reported itself).
 void stop_run()
 {
-    if (raised())
+    if (run_stopped())
         return;
     error_set(err_stop);
     report_error(error_state);
@@ -44,17 +40,23 @@ bool setup_nutrients(model_state& s)
     qbn_model& q = *s.qbn_object;
     q.num_cells = s.num_cells;
     read_aquatic_env_file(q.params, s);
-    if (error_state.code != 0 || raised())
+    if (run_stopped())
         return false;
     qbn_overland_alloc(s, q.overland);
     // Without a contaminant table the soil pools get their layers here.
     if (s.soil_con_trans && s.soil_con_layers == 0)
         setup_soil_constituent_layers(s);
+    if (run_stopped())
+        return false;
     grow_constituent_arrays(s, qbn_constituent_count, s.num_cells, 1);
+    if (run_stopped())
+        return false;
     assign_grid_constituents(q, s);
-    if (raised())
+    if (run_stopped())
         return false;
     read_qbn_soil_groups(s);
+    if (run_stopped())
+        return false;
     qbn_overland_set_params(s, q.overland);
     s.ov_con_trans = 1;
     s.con_any = 1;
@@ -81,12 +83,14 @@ void read_inputs(model_state& s)
     }
 
     read_watershed_mask(s);
+    if (run_stopped())
+        return;
     if (s.num_cells > 0) {
         dvector_alloc_zero(s.ground_elev, s.num_cells, "ground_elev");
         dvector_alloc_zero(s.exchange_buf, s.num_cells, "exchange_buf");
     }
     read_elevation_map(s);
-    if (raised())
+    if (run_stopped())
         return;
     // The XY boundary files named their cells before the cells were numbered.
     if (!check_xy_bdy_cells(s.cards.xy_in, s.num_cells)) {
@@ -94,93 +98,99 @@ void read_inputs(model_state& s)
         return;
     }
     alloc_cell_arrays(s);
-    if (raised())
+    if (run_stopped())
         return;
     read_dike_map(s);
-    if (raised())
+    if (run_stopped())
         return;
     read_wetland_map(s);
-    if (raised())
+    if (run_stopped())
         return;
     read_overland_boundary(s);
-    if (raised())
+    if (run_stopped())
         return;
     read_infiltration_params(s);
-    if (raised())
+    if (run_stopped())
         return;
     read_groundwater_inputs(s);
-    if (raised())
+    if (run_stopped())
         return;
     load_sacramento_params(s);
-    if (raised())
+    if (run_stopped())
         return;
     load_conceptual_gw_params(s);
-    if (raised())
+    if (run_stopped())
         return;
     read_link_map(s);
+    if (run_stopped())
+        return;
     read_snow_bands(s);
-    if (raised())
+    if (run_stopped())
         return;
     alloc_snow_cell_array(s);
-    if (raised())
+    if (run_stopped())
         return;
     if (s.hmet_orog_gages_given || s.orogvar_hmet) {
         s.hmet_elev_gage = s.cards.hmet_elev_gage_given ? s.cards.hmet_elev_gage : 0.0;
         s.hmet_lapse_rate = s.cards.hmet_lapse_rate_given ? s.cards.hmet_lapse_rate : 5.0;
-        if (raised())
-            return;
     }
     read_interception_params(s);
-    if (raised())
+    if (run_stopped())
         return;
     read_overland_lakes(s);
-    if (raised())
+    if (run_stopped())
         return;
     read_retention_params(s);
-    if (raised())
+    if (run_stopped())
         return;
     read_roughness(s);
-    if (raised())
+    if (run_stopped())
         return;
     set_snow_roughness(s);
-    if (raised())
+    if (run_stopped())
         return;
     read_flow_blockage(s);
-    if (raised())
+    if (run_stopped())
         return;
     read_sediment_params(s);
-    if (raised())
+    if (run_stopped())
         return;
     read_contaminant_params(s);
-    if (raised())
+    if (run_stopped())
         return;
     read_cell_location_list(s);
-    if (raised())
+    if (run_stopped())
         return;
     if (s.inf_richards || s.gw_simulation || s.chan_explicit) {
         // The channel network is read later (setup_channels), so its
         // link/node size is still 0 here; no channel routine uses this
         // vector (the routing keeps its own work arrays).
         dvector_alloc_zero(s.PHEADOLD, std::max({s.num_cells, s.richards_max_nodes, 0}), "PHEADOLD");
+        if (run_stopped())
+            return;
     }
     read_hotstart_maps(s);
-    if (raised())
+    if (run_stopped())
         return;
     read_soil_moisture_hotstart(s);
-    if (raised())
+    if (run_stopped())
         return;
     if (s.nutrients && s.qbn_object && !setup_nutrients(s))
         return;
     setup_channels(s);
-    if (raised())
+    if (run_stopped())
         return;
     read_superlink_input(s);
-    if (raised() || error_state.code)
+    if (run_stopped())
         return;
     if (s.storm_sewer && s.chan_explicit)
         connect_superlink_outlets(s);
+    if (run_stopped())
+        return;
     if (s.nutrients && s.soil_con_trans) {
         read_qbn_mapping_groups(s);
+        if (run_stopped())
+            return;
         if (s.qbn_object) {
             qbn_overland& o = s.qbn_object->overland;
             o.soil = &s.qbn_object->soil;

@@ -23,10 +23,10 @@ void update_channel_beds(model_state& s)
     if (!s.chan_sed_on || !has_erodible_breakpoint_link(s))
         return;
     xsec_update(s);
-    if (error_state.raised || !s.sed.adjust_channel_bed)
+    if (run_stopped() || !s.sed.adjust_channel_bed)
         return;
     ex_section(s, 1);
-    if (error_state.raised || s.new_bel.empty())
+    if (run_stopped() || s.new_bel.empty())
         return;
     for (int l = 1; l <= s.num_links; ++l) {
         if (!((s.ltype[l] & 4) && (s.ltype[l] & 2)))
@@ -134,11 +134,11 @@ void event_end_step(model_state& s)
         return;
     if (s.qnt_mode && s.zebo_exchange) {
         exchange_with_host(s);
-        if (error_state.raised)
+        if (run_stopped())
             return;
     }
     update_channel_beds(s);
-    if (error_state.raised)
+    if (run_stopped())
         return;
     s.run_ended = 0;
     s.event_done = 1;

@@ -130,7 +130,7 @@ bool read_exchange_grid(model_state& s, const std::string& name, const char* wha
     }
     read_cell_reals(s, f, name, dest);
     file_rec_close(f);
-    return !error_state.raised;
+    return !run_stopped();
 }
 
 void bound_exchange_moisture(model_state& s)

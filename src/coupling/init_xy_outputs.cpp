@@ -13,7 +13,7 @@ void init_xy_outputs(model_state& s)
     // A run without the groundwater process writes no groundwater file.
     const dvec* heads = s.gw_simulation && s.elevgw.size() >= s.num_cells ? &s.elevgw : nullptr;
     xy_output_open(out, s.grid_north, s.grid_west, s.rows, s.cols, s.gridsize, s.mask, &s.ov_depth, heads);
-    if (error_state.code != 0 || error_state.raised)
+    if (run_stopped())
         return;
     const bool routed = s.chan_explicit && !s.qp.empty();
     find_inset_stream_crossings(out, routed ? s.channel_input_name : std::string(), routed ? &s.qp : nullptr);

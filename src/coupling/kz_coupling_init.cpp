@@ -25,7 +25,7 @@ bool read_segment_map(model_state& s, kz_data& kz)
         return false;
     }
     read_cell_ints(s, map, s.cards.kz_segment_map, kz.seg_map);
-    if (error_state.code != 0)
+    if (run_stopped())
         return false;
     int largest = 0;
     for (int i = 1; i <= n; ++i)
@@ -111,13 +111,13 @@ bool read_segment_table(model_state& s, kz_data& kz)
 void kz_coupling_init(model_state& s, kz_data& kz)
 {
     const bool map = read_segment_map(s, kz); // warning 95 is reported there
-    if (error_state.code != 0)
+    if (run_stopped())
         return;
     kz.flux.assign(static_cast<std::size_t>(kz.nseg) + 1, 0.0);
     kz.nsteps = 0;
     kz.day_base_set = 0;
     const bool table = read_segment_table(s, kz);
-    if (error_state.code != 0)
+    if (run_stopped())
         return;
     if (!map && !table) {
         error_set(err_kz_flux_no_segments);

@@ -64,7 +64,7 @@ void read_inset_mask(xy_output& out)
     }
     read_grid_map(rec, out.points_file, grid_full_ints, out.in_north, out.in_south, out.in_east, out.in_west,
                   out.in_rows, out.in_cols, out.inset_grid, nullptr, nullptr, nullptr, h.rows, h.cols, 1);
-    if (error_state.code != 0 || error_state.raised) {
+    if (run_stopped()) {
         out.inset_grid = imat();
         return;
     }

@@ -48,7 +48,7 @@ void xy_output_open(xy_output& out, double north, double west, int rows, int col
         read_xy_points_file(out);
     else if (out.mode == 1)
         read_inset_mask(out);
-    if (error_state.code != 0 || error_state.raised)
+    if (run_stopped())
         return;
     out.gw_on = heads && open_output(out.gw_head_file, out.gw_head_name,
                                      "Error: XY Groundwater output file name is not valid\n");

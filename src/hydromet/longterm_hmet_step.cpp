@@ -132,7 +132,7 @@ void longterm_hmet_step(model_state& s)
     }
     if (result != -1)
         result = read_hmet_record(s);
-    if (error_state.raised) // a reader error stops the run, not the data's end
+    if (run_stopped()) // a reader error stops the run, not the data's end
         return;
     if (result == -1) {
         if (s.event_active && s.event_num == s.num_events) {

@@ -89,7 +89,7 @@ void precip_event_step(model_state& s)
         // The previous event is still open: close it first.
         s.event_done = 1;
         event_summary_step(s);
-        if (error_state.code != 0)
+        if (run_stopped())
             return;
     }
     s.raining = 1;
@@ -138,7 +138,7 @@ void precip_event_step(model_state& s)
         if (s.precip_radar == 2) {
             if (s.radar_filenames.empty() ||
                 map_cells_to_radar(s.radar_filenames.front(), s.radar, s.mask) != 0) {
-                if (error_state.code == 0)
+                if (!run_stopped())
                     error_set(err_stop);
                 return;
             }
@@ -150,7 +150,7 @@ void precip_event_step(model_state& s)
         error_set(err_stop);
         return;
     } else {
-        if (error_state.raised)
+        if (run_stopped())
             return; // the reader refused the event
         s.rain_state = 2;
         s.event_year = 1000;

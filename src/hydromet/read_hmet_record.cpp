@@ -619,7 +619,7 @@ int read_hmet_record(model_state& s)
             result = scan_ncdc(s);
         else
             result = scan_samson(s);
-        if (!error_state.raised && s.hmet_record_count == 0) {
+        if (!run_stopped() && s.hmet_record_count == 0) {
             // A run without weather would end before its first hour.
             std::printf("Error: hydrometeorological file %s holds no records.\n", s.hmet_file.name.c_str());
             hmet_stop_reported();

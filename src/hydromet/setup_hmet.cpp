@@ -40,7 +40,7 @@ void setup_hmet(model_state& s)
     if (s.hmet_orog_gages_given && !read_hmet_orog_header(s))
         return;
     read_hmet_record(s);
-    if (error_state.raised)
+    if (run_stopped())
         return;
     roll_hour_24(s.hmet_first_date);
     roll_hour_24(s.hmet_last_date);

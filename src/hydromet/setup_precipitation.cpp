@@ -77,13 +77,13 @@ void setup_precipitation(model_state& s)
 {
     if (s.long_term) {
         setup_hmet(s);
-        if (error_state.raised)
+        if (run_stopped())
             return;
     }
     s.event_num = 0;
     s.events_done = 0;
     fit_rain_arrays(s);
-    if (error_state.raised)
+    if (run_stopped())
         return;
     if (s.optimize && !open_optimize_output(s))
         return;
@@ -133,7 +133,7 @@ void setup_precipitation(model_state& s)
         stop_run();
         return;
     }
-    if (error_state.raised)
+    if (run_stopped())
         return; // the reader refused an event
     if (count == 0) {
         std::printf("\n**********************************\n");

@@ -115,7 +115,7 @@ int snow_melt_step(model_state& s, double t, int hourly_call, const dvec& rain, 
     if (keeping) {
         const int month = s.hmet_first_date[1], day = s.hmet_first_date[2];
         const int offset = march_day_offset(month, day);
-        if (error_state.raised)
+        if (run_stopped())
             return s.snow_present;
         seasonal = 0.5 * std::sin(2.0 * (day + offset) * 3.14159265 / 366.0) + 0.5;
     }

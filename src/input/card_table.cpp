@@ -626,7 +626,7 @@ const card_def card_table[] = {
          xy_input& in = c.cards.xy_in;
          if (c.stop) return;
          read_xy_bdy_file(in, t, "overland", "XY_OV_DEPTH", in.ov_series, in.ovpts, in.num_ov_points, 1);
-         if (error_state.code != 0 || error_state.raised) c.stop = true;
+         if (run_stopped()) c.stop = true;
          c.cards.ov_boundary = 1;
          c.cards.xybdyinput_ovdep_given = 1;
      }},
@@ -636,7 +636,7 @@ const card_def card_table[] = {
          xy_input& in = c.cards.xy_in;
          if (c.stop) return;
          read_xy_bdy_file(in, t, "groundwater", "XY_GW_HEAD", in.gw_series, in.gwpts, in.num_gw_points, 1);
-         if (error_state.code != 0 || error_state.raised) c.stop = true;
+         if (run_stopped()) c.stop = true;
          c.cards.xybdyinput_gwhead_given = 1;
      }},
     {"xybdyinput_gwheadinterp", [](card_context& c, std::string& l) {
@@ -646,7 +646,7 @@ const card_def card_table[] = {
          if (c.stop) return;
          read_xy_bdy_file(in, t, "groundwater", "XY_GW_HEAD_INTERP", in.gw_series, in.gw_interp_src,
                           in.num_gw_src, 0);
-         if (error_state.code != 0 || error_state.raised) c.stop = true;
+         if (run_stopped()) c.stop = true;
          c.cards.xybdyinput_gwheadinterp_given = 1;
      }},
     {"xybdyinput_stflow", [](card_context& c, std::string& l) {
@@ -654,7 +654,7 @@ const card_def card_table[] = {
          take_name(c, l, t);
          if (c.stop) return;
          read_xy_stream_bdy_file(c.cards.xy_in, t);
-         if (error_state.code != 0 || error_state.raised) c.stop = true;
+         if (run_stopped()) c.stop = true;
          c.cards.xybdyinput_stflow_given = 1;
      }},
     {"xybdyinput_sttimeseries", [](card_context& c, std::string& l) {
@@ -662,7 +662,7 @@ const card_def card_table[] = {
          take_name(c, l, t);
          if (c.stop) return;
          read_xy_stream_ts_file(c.cards.xy_in, t);
-         if (error_state.code != 0 || error_state.raised) c.stop = true;
+         if (run_stopped()) c.stop = true;
          c.cards.xybdyinput_sttimeseries_given = 1;
      }},
 

@@ -137,7 +137,7 @@ void check_mapping_tables(const std::string& name, int (&flags)[mapping_table_fl
         std::printf("\nChecking 2D grid mapping tables...\n");
     for (const table_check& t : checks) {
         check_mapping_table(flags[t.flag], t.code, name, t.label, quiet);
-        if (error_state.raised)
+        if (run_stopped())
             return;
     }
 }

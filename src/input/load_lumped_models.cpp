@@ -29,7 +29,7 @@ void load_sacramento_params(model_state& s)
     }
     read_sacramento_input(s, file, s.sac);
     file_rec_close(file);
-    if (error_state.raised)
+    if (run_stopped())
         return;
     // The start-of-run storages, in this order: UZTWC, UZFWC, LZTWC, LZFPC, LZFSC.
     const double start[5] = {s.sac.uztwc, s.sac.uzfwc, s.sac.lztwc, s.sac.lzfpc, s.sac.lzfsc};

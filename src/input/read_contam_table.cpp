@@ -353,7 +353,7 @@ int read_contam_table(model_state& s)
                            s.grid_cols, s.mask, id_grid, largest, s.rows, s.cols, &s.summary_file, s.calib_mode,
                            false);
             file_rec_close(map);
-            if (error_state.raised)
+            if (run_stopped())
                 return 0;
             // Every cell takes its values from a row of this constituent's
             // own table, not from an ID only an earlier table lists.

@@ -106,10 +106,10 @@ void read_contaminant_params(model_state& s)
     // Erosion without a contaminant table carries no contaminants.
     s.num_contam = std::max(s.num_contam, 0);
     setup_soil_constituent_layers(s);
-    if (error_state.raised)
+    if (run_stopped())
         return;
     grow_constituent_arrays(s, s.num_contam, cells, 0);
-    if (error_state.raised)
+    if (run_stopped())
         return;
     // Each contaminant's PARTITION value holds over every cell of the soil.
     if (s.soil_con_trans)
@@ -139,7 +139,7 @@ void read_contaminant_params(model_state& s)
                           text_format("reading contaminant load map from file: %s\n", name.c_str()));
         read_cell_reals(s, s.contam_map_file, name, s.contam_map);
         file_rec_close(s.contam_map_file);
-        if (error_state.raised || !load_map_values_ok(s, name))
+        if (run_stopped() || !load_map_values_ok(s, name))
             return;
         if (s.land_mass.count >= 1)
             for (int i = 1; i <= cells && i <= s.land_mass.width && i <= s.contam_map.size(); ++i)

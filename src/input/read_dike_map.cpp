@@ -34,7 +34,7 @@ void read_dike_map(model_state& s)
                 text_format("reading overland flow dike map from file: %s\n", s.dike_map_name.c_str()));
     read_cell_ints(s, s.dike_map_file, s.dike_map_name, s.dike_mask);
     file_rec_close(s.dike_map_file);
-    if (error_state.raised || !s.lowspot_file_given)
+    if (run_stopped() || !s.lowspot_file_given)
         return;
 
     if (!file_rec_open(s.lowspot_list_file, s.lowspot_file_name, "r")) {
@@ -44,7 +44,7 @@ void read_dike_map(model_state& s)
     }
     read_lowspot_file(s.lowspot_list_file, s.lowspot_file_name, s.lowspot_count, s.lowspots);
     file_rec_close(s.lowspot_list_file);
-    if (error_state.raised)
+    if (run_stopped())
         return;
     for (int i = 1; i <= s.lowspot_count && i < static_cast<int>(s.lowspots.size()); ++i) {
         const lowspot_rec& spot = s.lowspots[static_cast<size_t>(i)];

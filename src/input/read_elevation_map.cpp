@@ -17,13 +17,13 @@ constexpr double no_data_elevation = -9999.0;
 void read_elevation_map(model_state& s)
 {
     // After a failed mask read the cells are not numbered: nothing to read into.
-    if (error_state.raised)
+    if (run_stopped())
         return;
     reader_echo(s, echo_rule::normal,
                 text_format("reading elevation map from file: %s\n", s.elevation_name.c_str()));
     read_cell_reals(s, s.elevation_file, s.elevation_name, s.ground_elev);
     file_rec_close(s.elevation_file);
-    if (error_state.raised)
+    if (run_stopped())
         return;
 
     // -9999 is the customary no-data value: on an active cell it is almost

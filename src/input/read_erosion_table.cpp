@@ -47,7 +47,7 @@ int read_erosion_table(model_state& s, int sed_classes)
     const int k = 5 + sed_classes;
     table_load t;
     if (!load_table_with_index_map(table_file, tc_soil_erosion_props, k, state_table_grid(s), t, false) ||
-        error_state.raised || !t.id_grid)
+        run_stopped() || !t.id_grid)
         return 0;
     const int n = t.n;
     const int largest = t.largest;

@@ -50,7 +50,7 @@ void read_et_and_moisture_maps(model_state& s)
     if (s.mapping_table_given && s.mapping_table_flags[mt_evapotranspiration]) {
         table_destinations dest{&s.dist_albedo, &s.dist_veg_height, &s.dist_trans_coeff, &s.dist_canopy_resist};
         read_state_mapping_table(s, tc_evapotranspiration, dest);
-        if (error_state.raised)
+        if (run_stopped())
             return;
     }
     if (s.long_term) {
@@ -63,7 +63,7 @@ void read_et_and_moisture_maps(model_state& s)
                 reader_echo(s, echo_rule::normal, text_format(m.grid_line, name.c_str()));
                 read_cell_reals(s, file, name, s.*m.dest);
                 file_rec_close(file);
-                if (error_state.raised)
+                if (run_stopped())
                     return;
             } else {
                 reader_echo(s, echo_rule::normal, m.table_line);

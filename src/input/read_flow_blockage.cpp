@@ -18,7 +18,7 @@ void read_flow_blockage(model_state& s)
     reader_echo(s, echo_rule::normal, "reading overland blockage table and map from master table file\n");
     table_destinations dest{&s.ov_block_frac, &sides[0], &sides[1], &sides[2], &sides[3]};
     read_state_mapping_table(s, tc_ovr_flow_block, dest);
-    if (error_state.raised || !s.ovr_flow_block_frac)
+    if (run_stopped() || !s.ovr_flow_block_frac)
         return;
     for (int i = 1; i <= n && i <= s.ovr_flow_block_frac.rows(); ++i)
         for (int side = 1; side <= 4; ++side)

@@ -83,7 +83,7 @@ bool read_boundary_types(model_state& s)
         dvector_alloc_zero(types, n, "groundwater boundary types");
         table_destinations dest{&types};
         read_state_mapping_table(s, tc_groundwater_boundary, dest);
-        if (error_state.raised)
+        if (run_stopped())
             return false;
         for (int i = 1; i <= n && i <= s.gwbound.size(); ++i) {
             const double v = types[i];
@@ -103,7 +103,7 @@ bool read_boundary_types(model_state& s)
                       text_format("reading groundwater boundary file: %s\n", s.gw_boundfile_name.c_str()));
     read_cell_ints(s, s.gw_boundary_file, s.gw_boundfile_name, s.gwbound);
     file_rec_close(s.gw_boundary_file);
-    if (error_state.raised)
+    if (run_stopped())
         return false;
     for (int r = 1; r <= s.num_rows; ++r)
         for (int c = 1; c <= s.num_cols; ++c) {
@@ -181,7 +181,7 @@ bool read_wells(model_state& s)
         s.gw_boundary_count = 1;
         reader_echo(s, echo_rule::normal, "reading well map from the master table file\n");
         read_well_table(s, s.mapping_table_name);
-        return !error_state.raised;
+        return !run_stopped();
     }
     s.gw_flux_cells = s.gw_dyn_well_cells = 0;
     for (int i = 1; i <= s.gwbound.size(); ++i) {
@@ -234,7 +234,7 @@ bool read_aquifer_params(model_state& s)
         error_state.raised = 1;
         return false;
     }
-    if (error_state.raised)
+    if (run_stopped())
         return false;
 
     if (s.gw_porosity_map && s.gw_porosity_file.fp) {
@@ -256,7 +256,7 @@ bool read_aquifer_params(model_state& s)
     } else {
         from_bottom_nodes(s, s.THETAS, s.gw_porosity);
     }
-    if (error_state.raised)
+    if (run_stopped())
         return false;
 
     for (int i = 1; i <= s.num_cells; ++i) {

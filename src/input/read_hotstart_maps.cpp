@@ -28,7 +28,7 @@ void read_hotstart_maps(model_state& s)
                                     s.cards.init_swe_depth_map.c_str()));
             read_cell_reals(s, s.swe_hotstart_file, s.cards.init_swe_depth_map, s.snow_swe);
             file_rec_close(s.swe_hotstart_file);
-            if (error_state.raised)
+            if (run_stopped())
                 return;
         } else {
             for (int i = 1; i <= n; ++i)
@@ -48,7 +48,7 @@ void read_hotstart_maps(model_state& s)
             s, echo_rule::with_trials,
             text_format("reading overland hotstart map from file: %s\n", s.ov_init_depth_name.c_str()));
         read_cell_reals(s, s.ov_hotstart_in_file, s.ov_init_depth_name, s.ov_depth);
-        if (error_state.raised)
+        if (run_stopped())
             return;
         for (int i = 1; i <= n; ++i)
             s.ov_depth_old[i] = s.ov_depth[i];

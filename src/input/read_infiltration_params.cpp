@@ -67,24 +67,24 @@ bool read_green_ampt_params(model_state& s)
         table_destinations dest{&s.dist_ksat,       &s.dist_cap_head,  &s.dist_porosity,     &s.dist_pore_index,
                                 &s.dist_resid_sat, &s.dist_inf_col6, &s.dist_wilting_point};
         read_state_mapping_table(s, tc_green_ampt_infiltration, dest);
-        if (error_state.raised)
+        if (run_stopped())
             return false;
     }
     read_ga_param(s, s.conductivity_given, s.conductivity_file, s.conductivity_name, s.dist_ksat,
                   "reading saturated hydraulic conductivity map from file: %s\n",
                   "reading saturated hydraulic conductivity table and map from the master table file\n");
-    if (error_state.raised)
+    if (run_stopped())
         return false;
     scale(s.dist_ksat, 360000.0); // cm/h to m/s
     read_ga_param(s, s.capillary_given, s.capillary_file, s.capillary_name, s.dist_cap_head,
                   "reading capillary drive map from file: %s\n",
                   "reading capillary drive map from the master table file\n");
-    if (error_state.raised)
+    if (run_stopped())
         return false;
     scale(s.dist_cap_head, 100.0); // cm to m
     read_ga_param(s, s.porosity_given, s.porosity_file, s.porosity_name, s.dist_porosity,
                   "reading porosity map from file: %s\n", "reading porosity table and map from the master table file\n");
-    if (error_state.raised)
+    if (run_stopped())
         return false;
     if (s.inf_redist != 1)
         return true;
@@ -98,7 +98,7 @@ bool read_green_ampt_params(model_state& s)
     read_ga_param(s, s.pore_index_given, s.pore_index_file, s.pore_index_name, s.dist_pore_index,
                   "reading pore distribution index map from file: %s\n",
                   "reading pore distribution index map from master table file\n");
-    if (error_state.raised)
+    if (run_stopped())
         return false;
     if (!s.residual_sat_given && !ga_table) {
         std::fputs("Program stopped.\n", stderr);
@@ -108,7 +108,7 @@ bool read_green_ampt_params(model_state& s)
     read_ga_param(s, s.residual_sat_given, s.residual_sat_file, s.residual_sat_name, s.dist_resid_sat,
                   "reading residual saturation map from file: %s\n",
                   "reading residual saturation map from the master table file\n");
-    return !error_state.raised;
+    return !run_stopped();
 }
 
 // The initial water content as the Green-Ampt schemes' starting moisture.
@@ -139,7 +139,7 @@ bool read_soil_type_map(model_state& s)
                   s.grid_east, s.grid_west, s.grid_rows, s.grid_cols, s.data, nullptr, nullptr, nullptr,
                   s.rows, s.cols, s.calib_mode);
     file_rec_close(s.soil_type_map_file);
-    if (error_state.raised)
+    if (run_stopped())
         return false;
     for (int r = 1; r <= s.rows; ++r)
         for (int c = 1; c <= s.cols; ++c) {
@@ -169,7 +169,7 @@ bool read_layered_soil_types(model_state& s)
     if (table_present(s, mt_multi_layer_soil)) {
         if (read_multilayer_table(s, s.mapping_table_name) < 0 && error_state.code != 0 && !error_state.raised)
             report_error(error_state);
-        if (error_state.raised)
+        if (run_stopped())
             return false;
     } else {
         if (!read_soil_type_map(s))
@@ -212,7 +212,7 @@ void read_area_reduction(model_state& s)
         table_destinations dest{&s.area_reduction_values};
         read_state_mapping_table(s, tc_area_reduction, dest);
     }
-    if (error_state.raised)
+    if (run_stopped())
         return;
     // The map gives the blocked fraction; the cells keep the open one.
     for (int i = 1; i <= s.area_reduction_values.size(); ++i)
@@ -224,19 +224,19 @@ void read_infiltration_params(model_state& s)
     if (!(s.green_ampt == 1 || s.inf_redist == 1 || s.inf_layered_soil == 1 || s.inf_richards == 1))
         return;
     read_area_reduction(s);
-    if (error_state.raised)
+    if (run_stopped())
         return;
     if ((s.green_ampt || s.inf_redist) && !read_green_ampt_params(s))
         return;
     if (s.inf_layered_soil == 1 && !read_layered_soil_types(s))
         return;
     read_et_and_moisture_maps(s);
-    if (error_state.raised)
+    if (run_stopped())
         return;
     if (s.green_ampt || s.inf_redist)
         copy_initial_moisture(s);
     read_water_table(s);
-    if (error_state.raised)
+    if (run_stopped())
         return;
     read_richards_soil(s);
 }

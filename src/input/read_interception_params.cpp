@@ -15,7 +15,7 @@ void read_interception_params(model_state& s)
     if (s.mapping_table_given && s.mapping_table_flags[mt_interception]) {
         table_destinations dest{&s.dist_icep_cap, &s.dist_icep_coeff};
         read_state_mapping_table(s, tc_interception, dest);
-        if (error_state.raised)
+        if (run_stopped())
             return;
     }
     if (s.storage_capacity_file.fp) {
@@ -24,7 +24,7 @@ void read_interception_params(model_state& s)
             text_format("reading interception storage from file: %s\n", s.storage_capacity_name.c_str()));
         read_cell_reals(s, s.storage_capacity_file, s.storage_capacity_name, s.dist_icep_cap);
         file_rec_close(s.storage_capacity_file);
-        if (error_state.raised)
+        if (run_stopped())
             return;
     } else {
         reader_echo(s, echo_rule::normal,

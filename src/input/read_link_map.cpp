@@ -24,7 +24,7 @@ void read_link_map(model_state& s)
     read_grid_map(file, s.links_name, grid_full_ints, s.grid_north, s.grid_south, s.grid_east, s.grid_west,
                   s.grid_rows, s.grid_cols, s.data, nullptr, nullptr, nullptr, s.rows, s.cols, s.calib_mode);
     file_rec_close(file);
-    if (error_state.raised)
+    if (run_stopped())
         return;
     for (int r = 1; r <= s.rows; ++r)
         for (int c = 1; c <= s.cols; ++c) {

@@ -117,7 +117,7 @@ int load_table_with_index_map(const std::string& table_file, int code, int k, co
                    zero_ids_allowed);
     file_rec_close(map);
     // Tables whose IDs may be 0 (wells, wetlands) check their IDs themselves.
-    if (!error_state.raised && !zero_ids_allowed &&
+    if (!run_stopped() && !zero_ids_allowed &&
         !cell_ids_have_rows(out.id_grid, grid.mask, out.ids, index_map,
                             "table " + table_name_from_code(code) + " of the mapping table file " + table_file)) {
         out.id_grid.reset();

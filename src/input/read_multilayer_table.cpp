@@ -20,7 +20,7 @@ int read_multilayer_table(model_state& s, const std::string& table_file)
     }
     read_cell_ints(s, map, index_map, s.soiltype);
     file_rec_close(map);
-    if (error_state.raised)
+    if (run_stopped())
         return -1;
     return read_multi_layer_soil_table(table, table_file, s);
 }

@@ -32,7 +32,7 @@ void read_overland_boundary(model_state& s)
     }
     if (table) {
         table_destinations dest{&s.ov_bc_values_a, &s.ov_bc_values_b};
-        if (!read_state_mapping_table(s, tc_overland_boundary, dest) || error_state.raised)
+        if (!read_state_mapping_table(s, tc_overland_boundary, dest) || run_stopped())
             return;
         int rating_cells = 0;
         for (int i = 1; i <= n; ++i) {

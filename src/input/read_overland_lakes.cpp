@@ -18,7 +18,7 @@ void read_overland_lakes(model_state& s)
                 text_format("reading overland lake map from file: %s\n", s.overland_lake_map_name.c_str()));
     read_cell_ints(s, s.overland_lake_map_file, s.overland_lake_map_name, s.oland_lake_mask);
     file_rec_close(s.overland_lake_map_file);
-    if (error_state.raised)
+    if (run_stopped())
         return;
 
     const int n = s.num_cells;
@@ -31,7 +31,7 @@ void read_overland_lakes(model_state& s)
 
     read_lake_file(s.overland_lake_param_file, 1, lakes, s.oland_lakes);
     file_rec_close(s.overland_lake_param_file);
-    if (error_state.raised)
+    if (run_stopped())
         return;
 
     for (ov_lake& lake : s.oland_lakes) {

@@ -107,7 +107,8 @@ void read_project_file(const std::string& path, project_cards& cards, run_params
         if (code == card_ignore) continue;
         ctx.line = line_number;
         apply_card(code, ctx, line);
-        if (ctx.stop) break;
+        // A card whose action reported an error (or left its code) ends the reading.
+        if (ctx.stop || run_stopped()) break;
     }
     if (too_long) return stop_on_long_line(project);
     file_rec_close(project);

@@ -26,7 +26,7 @@ void read_retention_params(model_state& s)
                 read_state_mapping_table(s, tc_retention, dest);
             }
         }
-        if (error_state.raised)
+        if (run_stopped())
             return;
         for (int i = 1; i <= n; ++i)
             s.retent_dep[i] /= 1000.0;

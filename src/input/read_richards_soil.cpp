@@ -61,7 +61,7 @@ void read_richards_soil(model_state& s)
         if (nodes < 0 && error_state.code != 0 && !error_state.raised)
             report_error(error_state);
     }
-    if (error_state.raised)
+    if (run_stopped())
         return;
     s.richards_max_nodes = std::max(nodes, 0);
     std::fputs("   Done\n", stdout);
@@ -69,7 +69,7 @@ void read_richards_soil(model_state& s)
     const int n = s.num_cells;
     const int m = s.richards_max_nodes;
     alloc_richards_nodes(s, m);
-    if (error_state.raised)
+    if (run_stopped())
         return;
     if (!s.root_depth)
         dvector_alloc_zero(s.root_depth, n, "root_depth");
@@ -92,7 +92,7 @@ void read_richards_soil(model_state& s)
 
     screen_line(s, "Initialize Richards Params");
     init_richards_columns(s);
-    if (error_state.raised)
+    if (run_stopped())
         return;
     for (int i = 1; i <= n; ++i) {
         if (i <= s.dtr.size())

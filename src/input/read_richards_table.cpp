@@ -22,7 +22,7 @@ int read_richards_table(model_state& s, const std::string& table_file, int optio
     }
     read_cell_ints(s, map, index_map, s.soiltype);
     file_rec_close(map);
-    if (error_state.raised)
+    if (run_stopped())
         return -1;
     return read_richards_soil_table(s, table, option, 1);
 }

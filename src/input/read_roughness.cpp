@@ -37,7 +37,7 @@ void read_roughness(model_state& s)
                 table_destinations dest{&s.dist_rough};
                 read_state_mapping_table(s, tc_roughness, dest);
             }
-            if (!error_state.raised && tables && s.mapping_table_flags[mt_rough_exp]) {
+            if (!run_stopped() && tables && s.mapping_table_flags[mt_rough_exp]) {
                 reader_echo(s, echo_rule::normal,
                             "reading roughness_exp table and map from master table file\n");
                 table_destinations dest{&s.roughness_exp};
@@ -47,7 +47,7 @@ void read_roughness(model_state& s)
                     s.roughness_exp[i] = 0.0;
             }
         }
-        if (error_state.raised)
+        if (run_stopped())
             return;
         for (int i = 1; i <= n; ++i) {
             if (s.dist_rough[i] > 0.0)

@@ -446,6 +446,8 @@ void read_run_parameters(model_state& s, const std::string& project_path)
     const project_cards& c = s.cards;
 
     if (c.pause) pause_on_exit = 1;
+    // A card that stopped the reading stops the run: nothing after it is taken up.
+    if (run_stopped()) return;
     if (s.run.end_year != 0) {
         s.end_time_on = 1;
         s.end_time_julian =
@@ -493,6 +495,7 @@ void read_run_parameters(model_state& s, const std::string& project_path)
         s.st_mapping_table_name = c.st_mapping_table;
         check_stream_mapping_file(s.st_mapping_table_name, s.stream_table_flags, s.calib_mode);
     }
+    if (run_stopped()) return;
 
     copy_overland_cards(s, c);
 

@@ -115,7 +115,7 @@ void read_sediment_params(model_state& s)
     s.sed.water_viscosity = water_viscosity_at(s.sed.water_temp);
 
     open_sediment_outputs(s);
-    if (error_state.raised)
+    if (run_stopped())
         return;
 
     reader_echo(s, echo_rule::with_trials, "Reading sediments table from mapping table file\n");
@@ -133,7 +133,7 @@ void read_sediment_params(model_state& s)
         s.num_constituents += n;
     }
     alloc_class_arrays(s, n);
-    if (error_state.raised)
+    if (run_stopped())
         return;
 
     reader_echo(s, echo_rule::with_trials, "Reading soil erosion properties table from mapping table file\n");

@@ -23,7 +23,7 @@ void read_soil_moisture_hotstart(model_state& s)
         s, echo_rule::with_trials,
         text_format("reading soil moisture hotstart map from file: %s\n", s.read_sm_hotstart_name.c_str()));
     read_cell_reals(s, s.sm_hotstart_in_file, s.read_sm_hotstart_name, s.soil_moisture);
-    if (error_state.raised)
+    if (run_stopped())
         return;
     const bool richards = s.inf_richards && s.THETA.rows() >= n && s.THETA.cols() >= 1;
     const bool layered = s.inf_layered_soil && s.THETA_ML.rows() >= n && s.THETA_ML.cols() >= 1;

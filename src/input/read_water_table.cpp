@@ -22,14 +22,14 @@ void read_water_table(model_state& s)
     reader_echo(s, echo_rule::normal, text_format("reading water table map from file: %s\n", s.water_table_name.c_str()));
     read_cell_reals(s, s.water_table_file, s.water_table_name, s.elevgw);
     file_rec_close(s.water_table_file);
-    if (error_state.raised)
+    if (run_stopped())
         return;
     if (s.gw_simulation) {
         reader_echo(s, echo_rule::normal,
                     text_format("reading aquifer bottom map from file: %s\n", s.aquifer_bottom_name.c_str()));
         read_cell_reals(s, s.aquifer_bottom_file, s.aquifer_bottom_name, s.bottom_elev);
         file_rec_close(s.aquifer_bottom_file);
-        if (error_state.raised)
+        if (run_stopped())
             return;
     } else if (s.inf_richards) {
         // The Richards columns end on a thin aquifer just below the table.

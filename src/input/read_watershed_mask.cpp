@@ -82,7 +82,7 @@ void read_watershed_mask(model_state& s)
                   s.grid_east, s.grid_west, s.grid_rows, s.grid_cols, s.mask, nullptr, nullptr, nullptr,
                   s.rows, s.cols, s.calib_mode);
     file_rec_close(s.watershed_mask_file);
-    if (error_state.raised)
+    if (run_stopped())
         return;
 
     const int rows = s.grid_rows;

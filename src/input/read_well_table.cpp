@@ -39,7 +39,7 @@ int read_well_table(model_state& s, const std::string& table_file)
     const std::vector<int>& ids = t.ids;
     const std::vector<double>& values = t.values;
     const imat& id_grid = t.id_grid;
-    if (error_state.raised || !id_grid)
+    if (run_stopped() || !id_grid)
         return 1;
 
     for (int row = 0; row < n; ++row) {

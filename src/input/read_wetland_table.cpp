@@ -44,7 +44,7 @@ int read_wetland_table(model_state& s, const std::string& table_file, int& wetla
     const imat& id_grid = t.id_grid;
     const int largest = t.largest;
     const std::string& index_map = t.index_map;
-    if (error_state.raised || !id_grid)
+    if (run_stopped() || !id_grid)
         return 0;
     const int rows = id_grid.rows();
     const int cols = id_grid.cols();

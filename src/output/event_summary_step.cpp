@@ -38,7 +38,7 @@ void close_lakes(model_state& s)
     if (!s.chan_lakes)
         return;
     lake_extent_fork(s);
-    if (error_state.raised)
+    if (run_stopped())
         return;
     book_lake_exchange(s);
 }
@@ -255,6 +255,8 @@ void event_summary_step(model_state& s)
 
     event_infiltration(s);
     close_lakes(s);
+    if (run_stopped())
+        return; // no summary and no "finished event" for an event that stopped the run
     event_surface_volume(s);
     event_soil_volumes(s);
     event_lake_volumes(s);

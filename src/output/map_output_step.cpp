@@ -239,15 +239,19 @@ void map_output_step(model_state& s)
     } else if (s.map_dataset) {
         write_dataset_steps(s);
     }
+    if (run_stopped())
+        return;
 
     if (s.nutrients)
         write_qbn_outputs(s);
+    if (run_stopped())
+        return;
     for (int c = 1; c <= s.con_map_count && c <= s.con_map_series.count; ++c) {
         map_series_write(s.con_map_series[c][1], s.elapsed_min); // "conc_%02d"
-        if (error_state.raised)
+        if (run_stopped())
             return;
         map_series_write(s.con_map_series[c][2], s.elapsed_min); // "mass_%02d"
-        if (error_state.raised)
+        if (run_stopped())
             return;
     }
     if (s.cards.snow_temp_given)

@@ -75,7 +75,7 @@ void open_map_outputs(model_state& s)
     }
     if (s.cards.snow_temp_given) {
         open_snow_temp_series(s);
-        if (error_state.raised)
+        if (run_stopped())
             return;
     }
     if (s.nutrients)

@@ -38,7 +38,7 @@ void bind(map_series& w, const model_state& s, const double* values, double scal
 // False once an open failed (its code is pending for the run driver).
 bool opened()
 {
-    return !error_state.raised && !error_state.code;
+    return !run_stopped();
 }
 
 // Link/node kinds of the channel outputs: the totals, and the mass and
@@ -75,7 +75,7 @@ bool open_total(model_state& s, linknode_series& w, int kind, const row_array<do
     const qbn_stream& p = s.qbn_object->stream;
     linknode_series_init_table(w, kind, table, s.nx1, s.og_nx1, s.ltype, s.lake2link, lake_row(s, lakes),
                                p.num_links, p.node_dim);
-    return linknode_series_open(w, name, "", "", 1000.0, map_times(s), what) && !error_state.raised;
+    return linknode_series_open(w, name, "", "", 1000.0, map_times(s), what) && !run_stopped();
 }
 
 bool open_species(model_state& s, linknode_series& w, int kind, const checked_array<double>& nodes,
@@ -84,7 +84,7 @@ bool open_species(model_state& s, linknode_series& w, int kind, const checked_ar
     const qbn_stream& p = s.qbn_object->stream;
     linknode_series_init_flat(w, kind, nodes.data, s.nx1, s.og_nx1, s.ltype, s.lake2link, lake_row(s, lakes),
                               p.num_links, p.node_dim);
-    return linknode_series_open(w, name, ext, "", scale, map_times(s)) && !error_state.raised;
+    return linknode_series_open(w, name, ext, "", scale, map_times(s)) && !run_stopped();
 }
 
 // The channel outputs: nothing without the module's stream part.
@@ -106,7 +106,7 @@ void open_channel_outputs(model_state& s)
                                             c.total_chan_p, "output total channel phosphorus"))
         return;
     linknode_series_row_array_add_rows(m.linknodes.rows, qbn_constituent_count);
-    if (error_state.raised || m.linknodes.rows.count < qbn_constituent_count)
+    if (run_stopped() || m.linknodes.rows.count < qbn_constituent_count)
         return;
     for (int k = 0; k < qbn_constituent_count; ++k) {
         if (m.out_st[k].flag != 1)
@@ -143,7 +143,7 @@ void open_nutrient_outputs(model_state& s)
             return;
     }
     map_series_row_array_add_rows(m.maps.rows, qbn_constituent_count);
-    if (error_state.raised || m.maps.rows.count < qbn_constituent_count)
+    if (run_stopped() || m.maps.rows.count < qbn_constituent_count)
         return;
     for (int k = 0; k < qbn_constituent_count; ++k) {
         if (m.out_ov[k].flag != 1)

@@ -13,14 +13,14 @@ namespace
 // series of the output time are not written.
 void total_ov_n(model_state& s)
 {
-    if (error_state.raised)
+    if (run_stopped())
         return;
     map_series_write(s.qbn_object->maps.total_n, s.elapsed_min);
 }
 
 void total_ov_p(model_state& s)
 {
-    if (error_state.raised)
+    if (run_stopped())
         return;
     map_series_write(s.qbn_object->maps.total_p, s.elapsed_min);
 }
@@ -29,16 +29,16 @@ void total_ov_p(model_state& s)
 void species_maps(model_state& s, int k)
 {
     row_array<map_series>& rows = s.qbn_object->maps.rows;
-    if (k + 1 > rows.count || error_state.raised)
+    if (k + 1 > rows.count || run_stopped())
         return;
     map_series_write(rows[k + 1][1], s.elapsed_min);
-    if (!error_state.raised)
+    if (!run_stopped())
         map_series_write(rows[k + 1][2], s.elapsed_min);
 }
 
 void write_linknode(linknode_series& w)
 {
-    if (!error_state.raised)
+    if (!run_stopped())
         linknode_series_write(w);
 }
 

@@ -23,7 +23,7 @@ constexpr double manning_power = 1.666667;  // exponent of the edge outflow
 // A series lookup that failed has reported itself and raised the error.
 bool lookup_failed()
 {
-    return error_state.code != 0 || error_state.raised;
+    return run_stopped();
 }
 
 bool boundary_arrays(const model_state& s)

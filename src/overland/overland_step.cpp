@@ -235,9 +235,9 @@ void overland_step(model_state& s)
     if (s.ov_boundary || s.xybdyinput_ovdep) {
         const bool first = s.ov_bc_started == 0;
         ov_bc_series_values(s, first);
-        if (!error_state.raised && error_state.code == 0)
+        if (!run_stopped())
             apply_ov_boundaries(s, step, first);
-        if (error_state.raised || error_state.code != 0)
+        if (run_stopped())
             return; // a missing series or rating curve, reported by the lookup
         s.ov_bc_started = 1;
     }
@@ -304,7 +304,7 @@ void overland_step(model_state& s)
 
     if (s.sed.soil_erosion && s.ov_sed_scheme == 1 && erosive) {
         ov_sediment_transport(s, step);
-        if (error_state.raised)
+        if (run_stopped())
             return; // a sediment volume that is not a number, reported
         ov_sediment_book_step(s);
     }

@@ -214,7 +214,7 @@ void alloc_channel_constituents(model_state& s)
     add_state_rows(s, k1, k2, k3, nodes);
     add_work_rows(s, c, nodes);
     alloc_event_totals(s, c);
-    if (error_state.raised || error_state.code)
+    if (run_stopped())
         return;
     if (!chan_route_alloc(s, c)) {
         error_set(err_stop);

@@ -62,13 +62,13 @@ bool read_tables(model_state& s, table_values (&t)[table_count])
             dest[static_cast<std::size_t>(c)] = &t[k].columns[c];
         }
         dvector_alloc_zero(t[k].rain, 4, "nutrient rain concentrations");
-        if (error_state.raised)
+        if (run_stopped())
             return false;
         const int ok =
             read_mapping_table(s.calib_mode, s.mapping_table_name, g.code, dest, s.grid_north, s.grid_south,
                                s.grid_east, s.grid_west, s.grid_rows, s.grid_cols, s.mask, s.rows, s.cols,
                                &s.summary_file, g.rain, g.rain ? &t[k].rain : nullptr);
-        if (error_state.raised || error_state.code)
+        if (run_stopped())
             return false;
         t[k].read = ok != 0;
     }
@@ -89,7 +89,7 @@ bool read_map(model_state& s, const qbn_init_entry& e, const std::string& title,
     if (dvector_alloc_zero(values, s.num_cells, "nutrient map values"))
         read_cell_reals(s, file, e.map, values);
     file_rec_close(file);
-    return !error_state.raised;
+    return !run_stopped();
 }
 
 void set_masses(model_state& s, qbn_constituent& c)

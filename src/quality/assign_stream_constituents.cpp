@@ -24,7 +24,7 @@ const int water_table[qbn_constituent_count] = {st_qbn_n, st_qbn_n,   st_qbn_n, 
 
 void keep_first(int code, const std::string& what, const std::string& file)
 {
-    if (error_state.code == 0)
+    if (!run_stopped())
         error_set(code, what.empty() ? nullptr : what.c_str(), file.empty() ? nullptr : file.c_str());
 }
 
@@ -116,7 +116,7 @@ void assign_stream_constituents(qbn_model& m, model_state& s)
             continue;
         read[t.id] = read_stream_mapping_table(s.st_mapping_table_name, t.id, t.dest, s.num_links,
                                                s.max_nodes, s.nx) != 0;
-        if (error_state.raised)
+        if (run_stopped())
             return;
     }
     for (int f = 0; f < qbn_constituent_count; ++f) {

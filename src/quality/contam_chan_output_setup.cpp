@@ -23,7 +23,7 @@ bool open_series(model_state& s, linknode_series& w, int kind, const double* nod
     const lake_values_view lake_row(lakes, s.chan_lakes ? s.num_lakes : 0);
     linknode_series_init_flat(w, kind, nodes, s.nx1, s.og_nx1, s.ltype, s.lake2link, lake_row, s.link_dim - 1,
                               s.node_dim);
-    return linknode_series_open(w, name, ".chan", ext, 1.0, linknode_run_times(s)) && !error_state.raised;
+    return linknode_series_open(w, name, ".chan", ext, 1.0, linknode_run_times(s)) && !run_stopped();
 }
 
 } // namespace
@@ -39,7 +39,7 @@ void contam_chan_output_setup(model_state& s)
         return;
     }
     linknode_series_row_array_add_rows(s.con_linknode_series, count);
-    if (error_state.raised || s.con_linknode_series.count < count)
+    if (run_stopped() || s.con_linknode_series.count < count)
         return;
     for (int i = 1; i <= count; ++i) {
         const std::string name = static_cast<std::size_t>(i) < s.contam_output_names.size()

@@ -33,7 +33,7 @@ void contam_map_output_setup(model_state& s)
         return;
     s.con_map_format = map_format_code(s);
     map_series_row_array_add_rows(s.con_map_series, k1);
-    if (error_state.raised || s.con_map_series.count < k1)
+    if (run_stopped() || s.con_map_series.count < k1)
         return;
     const int c_all = s.num_constituents;
     for (int c = 1; c <= k1; ++c) {
@@ -48,14 +48,14 @@ void contam_map_output_setup(model_state& s)
         std::snprintf(label, sizeof label, "conc_%02d", c);
         map_series_open(wc, s.con_map_format, name, ".conc", ".asc", first_object_id + (c - 1) * c_all, label,
                         s);
-        if (error_state.raised || error_state.code)
+        if (run_stopped())
             return;
         map_series& wm = s.con_map_series[c][2];
         bind(wm, s, mass);
         std::snprintf(label, sizeof label, "mass_%02d", c);
         map_series_open(wm, s.con_map_format, name, ".mass", ".asc", first_object_id + 1 + (c - 1) * c_all,
                         label, s);
-        if (error_state.raised || error_state.code)
+        if (run_stopped())
             return;
     }
 }

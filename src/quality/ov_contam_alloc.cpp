@@ -103,7 +103,7 @@ bool ov_contam_alloc(model_state& s)
         container_out_of_memory("overland constituent work arrays");
         return false;
     }
-    return !error_state.raised;
+    return !run_stopped();
 }
 
 bool ov_lake_cell(const model_state& s, int j)

@@ -49,13 +49,13 @@ void qbn_channel_setup(model_state& s)
     if (s.chan_lakes)
         qbn_lake_alloc(s, m.lake);
     alloc_channel_constituents(s);
-    if (error_state.raised)
+    if (run_stopped())
         return;
     qbn_stream_set_params(s, m.stream);
     if (s.chan_lakes)
         qbn_lake_set_params(s, m.lake);
     read_stream_ids(s, m.params);
-    if (error_state.raised)
+    if (run_stopped())
         return;
     assign_stream_constituents(m, s);
 }

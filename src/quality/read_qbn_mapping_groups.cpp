@@ -38,7 +38,7 @@ bool read_soil_table(model_state& s, qbn_soil& soil, int code, int columns, int 
         dest[static_cast<std::size_t>(c)] = &values[static_cast<std::size_t>(c)];
     }
     read_state_mapping_table(s, code, dest);
-    if (error_state.raised || error_state.code)
+    if (run_stopped())
         return false;
     for (int c = 0; c < columns; ++c) {
         double* land = row_array_get(s.land_mass, first + offset + c);
@@ -62,7 +62,7 @@ bool read_sorption_table(model_state& s, qbn_soil& soil, int code, int base)
         dest[static_cast<std::size_t>(c)] = &cells[c];
     }
     read_state_mapping_table(s, code, dest);
-    if (error_state.raised || error_state.code)
+    if (run_stopped())
         return false;
     for (int i = 1; i <= s.num_cells && i <= soil.cell_recs.cap; ++i)
         for (int c = 0; c < 6; ++c)

@@ -39,7 +39,7 @@ void read_qbn_soil_groups(model_state& s)
             dest[static_cast<std::size_t>(c)] = &columns[c];
         }
         read_state_mapping_table(s, g.code, dest);
-        if (error_state.raised || error_state.code)
+        if (run_stopped())
             return;
         for (int c = 0; c < g.stored; ++c) {
             double* row = row_array_get(s.soil_group_rows, first + g.offset + c);

@@ -182,14 +182,14 @@ void groundwater_step(model_state& s)
     if (s.inf_richards) {
         s.gw_inputs_total += groundwater_solve(s, n, dt);
         flip_sweep_order(s);
-        if (error_state.raised)
+        if (run_stopped())
             return;
         richards_after_solve(s, n, area);
     } else if (s.soil_water_acct) {
         gw_storage_from_column(s);
         s.gw_inputs_total += groundwater_solve(s, n, dt);
         flip_sweep_order(s);
-        if (error_state.raised)
+        if (run_stopped())
             return;
         s.gw_exfil_any = 0;
         if (!gw_column_update(s))
@@ -200,7 +200,7 @@ void groundwater_step(model_state& s)
     start_pipe_network(s);
     if (s.chan_explicit && (s.stream_loss || s.lake_gw_exchange) && s.gw_step_count == 0) {
         gw_idle_channel_exchange(s, dt);
-        if (error_state.raised)
+        if (run_stopped())
             return;
     }
     if (s.stream_loss && s.av_qriv)

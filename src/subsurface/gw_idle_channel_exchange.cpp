@@ -107,7 +107,7 @@ void start_routing(model_state& s)
 int gw_idle_channel_exchange(model_state& s, double dt)
 {
     const int state = stream_gw_exchange(s);
-    if (error_state.raised)
+    if (run_stopped())
         return 0;
     // The lake beds' water of the step joins the lakes, between two moves
     // of the pending lake volumes into the totals.

@@ -32,7 +32,7 @@ void park_on_next_event(model_state& s)
 bool richards_step(model_state& s, double dt)
 {
     s.evap_work = richards_solve(s, dt);
-    if (error_state.code != 0)
+    if (run_stopped())
         return false;
     const double area = s.gridsize * s.gridsize;
     s.evap_event += s.evap_work * area;
