@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "core/clock_state.h"
 #include "core/error_state.h"
 #include "core/julian.h"
 #include "core/model_state.h"
@@ -112,15 +113,32 @@ void setup_precipitation(model_state& s)
     std::vector<rain_period_date> starts;
     bool radar_files = false;
     int result = 0;
+    rain_period_date prev_end;
+    double prev_end_time = 0.0;
     while ((result = read_rain_event(s.precip_event_file, s)) == 1) {
         const rain_period_date& d = s.rain_period_dates[1];
+        const double start = julian_date(d.year, d.month, d.day, d.hour, d.minute, 0.0);
+        // The next event is read only once the rain of the one before has
+        // ended, so an event starting before then would never fall.
+        if (!starts.empty() && (s.long_term || s.qnt_mode) && start <= prev_end_time + process_time_tol) {
+            std::printf("Error: file %s: rain event %d starts at %04d-%02d-%02d %02d:%02d, not after the last line "
+                        "of event %d (%04d-%02d-%02d %02d:%02d); its rain would never fall. Start each event after "
+                        "the event before it has ended.\n",
+                        s.precip_file_name.c_str(), static_cast<int>(starts.size()) + 1, d.year, d.month, d.day,
+                        d.hour, d.minute, static_cast<int>(starts.size()), prev_end.year, prev_end.month,
+                        prev_end.day, prev_end.hour, prev_end.minute);
+            stop_run();
+            return;
+        }
+        prev_end = s.rain_period_dates[s.num_rain_periods];
+        prev_end_time = julian_date(prev_end.year, prev_end.month, prev_end.day, prev_end.hour, prev_end.minute, 0.0);
         s.event_year = d.year;
         s.event_month = d.month;
         s.event_day = d.day;
         s.event_hour = d.hour;
         s.event_minute = d.minute;
         starts.push_back(d);
-        s.event_start_times.push_back(julian_date(d.year, d.month, d.day, d.hour, d.minute, 0.0));
+        s.event_start_times.push_back(start);
         if (s.precip_radar == 2)
             radar_files = true;
     }

@@ -177,9 +177,13 @@ TEST_F(PrecipFile, WithoutLongTermOnlyTheFirstOfThreeEventsIsSimulated)
     EXPECT_EQ(s->event_title, " first storm\n");
 
     // With LONG_TERM every event counts, whatever the spelling of its EVENT
-    // word or the order of its cards; year 97 is 1997.
+    // word or the order of its cards; year 97 is 1997. The events of a
+    // long-term run follow each other, so the first two move to 1996.
     s = grid(1, 1, 10.0);
-    use_precip_file(*s, fixture("three_events.pre"));
+    std::string events = read_file(fixture("three_events.pre"));
+    for (size_t at_year = events.find("2000 6"); at_year != std::string::npos; at_year = events.find("2000 6"))
+        events.replace(at_year, 4, "1996");
+    use_precip_file(*s, write("three_in_order.pre", events));
     s->long_term = 1;
     s->hmet_ktr = 1; // a long-term set-up scans the weather file too
     file_rec_open(s->hmet_file, write("w.hmet", "2000 6 1 0 29.92 50 5 10 68 0.0 0.0\n"), "r");
@@ -188,8 +192,8 @@ TEST_F(PrecipFile, WithoutLongTermOnlyTheFirstOfThreeEventsIsSimulated)
     out = testing::internal::GetCapturedStdout();
     EXPECT_TRUE(printed("Precip. file contains 3 events\n")) << out;
     ASSERT_EQ(s->num_events, 3);
-    EXPECT_DOUBLE_EQ(event_start_time(*s, 1), at(10, 0));
-    EXPECT_DOUBLE_EQ(event_start_time(*s, 2), julian_date(2000, 6, 3, 8, 30, 0.0));
+    EXPECT_DOUBLE_EQ(event_start_time(*s, 1), julian_date(1996, 6, 1, 10, 0, 0.0));
+    EXPECT_DOUBLE_EQ(event_start_time(*s, 2), julian_date(1996, 6, 3, 8, 30, 0.0));
     EXPECT_DOUBLE_EQ(event_start_time(*s, 3), julian_date(1997, 6, 1, 12, 0, 0.0));
     EXPECT_EQ(event_start_time(*s, 4), 0.0);
 }

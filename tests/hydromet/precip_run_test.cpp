@@ -108,6 +108,15 @@ TEST(PrecipLeftovers, StopWithStatusOneNamingTheFileAndTheCause)
           {"r.asc", radar("0", "0", "100")}},
          "Error: precipitation file longterm.pre, event 1 (\"radar\"): Line no. 2 has the date and time of the line "
          "before: its radar grid would cover a period of no length."},
+        // A long-term run reads an event only once the rain before it has
+        // ended: an event that starts earlier, or at that end, would be
+        // passed over with all its rain and every event after it.
+        {"event starting before the one before has ended",
+         {{pre, whole_text("EVENT first\nNRGAG 1\nNRPDS 2\n" + coord +
+                           "GAGES 1998 7 2 6 0 0.0\nGAGES 1998 7 2 12 0 12.0\nEVENT second\nNRGAG 1\nNRPDS 2\n" +
+                           coord + "GAGES 1998 7 2 12 0 0.0\nGAGES 1998 7 3 18 0 12.0\n")}},
+         "Error: file longterm.pre: rain event 2 starts at 1998-07-02 12:00, not after the last line of event 1 "
+         "(1998-07-02 12:00); its rain would never fall. Start each event after the event before it has ended."},
         // The calendar, and values that do not match NRGAG.
         {"month 13", {{pre, replace_text("GAGES 1998 7 3 6 0", "GAGES 1998 13 3 6 0")}},
          named + "On line no. 1 the month 13 is not 1 to 12."},
