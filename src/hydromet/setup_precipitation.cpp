@@ -120,7 +120,7 @@ void setup_precipitation(model_state& s)
         const double start = julian_date(d.year, d.month, d.day, d.hour, d.minute, 0.0);
         // The next event is read only once the rain of the one before has
         // ended, so an event starting before then would never fall.
-        if (!starts.empty() && (s.long_term || s.qnt_mode) && start <= prev_end_time + process_time_tol) {
+        if (!starts.empty() && s.long_term && !s.qnt_mode && start <= prev_end_time + process_time_tol) {
             std::printf("Error: file %s: rain event %d starts at %04d-%02d-%02d %02d:%02d, not after the last line "
                         "of event %d (%04d-%02d-%02d %02d:%02d); its rain would never fall. Start each event after "
                         "the event before it has ended.\n",
