@@ -20,10 +20,11 @@ using namespace torva_test;
 // before the first model run shows no run time (printed by each trial of
 // SCE-UA and Monte Carlo) and no values file (written by a toolbox run
 // first).
-const refusal after_runs = {{"The best results of the SCE calibration", "Best objective function value"},
-                            {},
-                            {"0000_sce_best.out", "0000_best.out"}};
-const refusal before_runs = {
+const refusal_checks after_runs = {
+    {"The best results of the SCE calibration", "Best objective function value"},
+    {},
+    {"0000_sce_best.out", "0000_best.out"}};
+const refusal_checks before_runs = {
     {"The best results of the SCE calibration", "Best objective function value", "Run time:"},
     {},
     {"0000_sce_best.out", "0000_best.out", "values.in"}};

@@ -203,8 +203,8 @@ TEST(BadProject, WritesThatFailStopTheRunNamingTheFile)
     if (!file_exists("/dev/full"))
         GTEST_SKIP() << "no /dev/full here";
     const std::string message = "Error: writing to the file /dev/full failed";
-    const refusal before_running = {{"Running....", "elapsed time     1.00"}};
-    const refusal at_first_row = {{"elapsed time     1.00"}};
+    const refusal_checks before_running = {{"Running....", "elapsed time     1.00"}};
+    const refusal_checks at_first_row = {{"elapsed time     1.00"}};
     expect_variant(
         {"summary", "tiny", "tiny.prj", {{"tiny.prj", set_card("SUMMARY", "/dev/full")}}, {message}},
         before_running);

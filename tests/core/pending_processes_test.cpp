@@ -56,7 +56,7 @@ TEST(PendingProcesses, CardsWithoutAProcessStopTheRunByName)
         tiny_with("CHAN_BACKWATER\n", preissmann),
     };
     // Refused before any run file is opened.
-    expect_variants(cases, refusal{{"Running...."}, {}, {"tiny.sum"}});
+    expect_variants(cases, refusal_checks{{"Running...."}, {}, {"tiny.sum"}});
 }
 
 // Read and without effect: the cards whose values the model takes from

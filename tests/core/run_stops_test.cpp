@@ -30,7 +30,7 @@ std::string table_row(int id, const std::string& values)
 // reading or the run went on.
 void expect_stops(const example_variant& v, const std::vector<std::string>& after = {})
 {
-    refusal stops{{}, {"finished reading project file", "Running....", "finished event"}};
+    refusal_checks stops{{}, {"finished reading project file", "Running....", "finished event"}};
     stops.not_after.insert(stops.not_after.end(), after.begin(), after.end());
     expect_variant(v, stops);
 }
@@ -120,7 +120,7 @@ TEST(RunStops, EveryModeExitsWithStatusOne)
              stopped("plane.prj"),
              {refused, "Model run 1 of the calibration stopped on an error; the search ends.\n"}},
         },
-        refusal{{"finished reading project file"}});
+        refusal_checks{{"finished reading project file"}});
 }
 
 // The predicate: a pending code other than a warning, or a reported error.

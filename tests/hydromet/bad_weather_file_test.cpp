@@ -28,7 +28,7 @@ example_variant weather_variant(const char* label, const text_edit& edit, std::s
 TEST(BadWeatherFile, StopsWithStatusOneNamingTheFileLineAndCause)
 {
     const std::string file = std::string("Error: hydrometeorological file ") + weather;
-    const refusal before_the_first_hour = {{"End of meteorology data reached"}};
+    const refusal_checks before_the_first_hour = {{"End of meteorology data reached"}};
     expect_variants(
         {
             // An empty file gave no hour and ended the run with exit 0.

@@ -153,5 +153,5 @@ TEST(PrecipLeftovers, StopWithStatusOneNamingTheFileAndTheCause)
                      {"Error: radar grid r.asc does not cover model cell 1 (row 1, column 1; centre x 15, y "
                       "75): the grid spans x 0 to 2e-09 and y 0 to 2e-09"}),
         },
-        refusal{{}});
+        refusal_checks{{}});
 }

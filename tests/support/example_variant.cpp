@@ -42,7 +42,7 @@ file_edit removed(const std::string& file)
     return {file, nullptr};
 }
 
-void expect_variant(const example_variant& v, const refusal& refused)
+void expect_variant(const example_variant& v, const refusal_checks& refused)
 {
     const example_result r = run_example_variant(v.example, v.args, v.edits, refused.no_files);
     const std::string& out = r.output;
@@ -73,7 +73,7 @@ void expect_variant(const example_variant& v, const refusal& refused)
         EXPECT_EQ(r.files.count(name), 0u) << v.label << ": " << name << " was written";
 }
 
-void expect_variants(const std::vector<example_variant>& variants, const refusal& refused)
+void expect_variants(const std::vector<example_variant>& variants, const refusal_checks& refused)
 {
     for (const example_variant& v : variants)
         expect_variant(v, refused);

@@ -50,16 +50,16 @@ struct example_variant {
 // What a refused variant (exit status other than 0) must not show: a line
 // printed anywhere, a line printed after its first message, a file left
 // behind.
-struct refusal {
+struct refusal_checks {
     std::vector<std::string> never = {"Running...."};
     std::vector<std::string> not_after = {};
     std::vector<std::string> no_files = {};
 };
 
 // Runs the variant and checks its status, its messages, that no sanitizer
-// report was printed and, when it is refused, the refusal.
-void expect_variant(const example_variant& v, const refusal& refused = {});
-void expect_variants(const std::vector<example_variant>& variants, const refusal& refused = {});
+// report was printed and, when it is refused, what it must not show.
+void expect_variant(const example_variant& v, const refusal_checks& refused = {});
+void expect_variants(const std::vector<example_variant>& variants, const refusal_checks& refused = {});
 
 // Text edits. Those that look for a text fail the test when it is not
 // there, so that a changed example cannot make a case pass unseen.
