@@ -33,8 +33,8 @@ text_edit leaky()
     };
 }
 
-const char* const good_gpi = "GRIDPIPEFILE\nPIPECELLS 3\nCELLIJ 1 3\nNUMPIPES 1\nSPIPE 1 1 1.0\nCELLIJ 2 "
-                             "4\nNUMPIPES 1\nSPIPE 1 2 1.0\nCELLIJ 3 5\nNUMPIPES 1\nSPIPE 1 3 1.0\n";
+const char* const good_gpi = "GRIDPIPEFILE\nPIPECELLS 3\nCELLIJ 1 3\nNUMPIPES 1\nSPIPE 1 1 1.0\n"
+                             "CELLIJ 2 4\nNUMPIPES 1\nSPIPE 1 2 1.0\nCELLIJ 3 5\nNUMPIPES 1\nSPIPE 1 3 1.0\n";
 
 example_variant gpi(const char* label, text_edit edit, std::string message)
 {

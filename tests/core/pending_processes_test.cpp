@@ -26,10 +26,10 @@ example_variant tiny_with(const std::string& cards, std::string message)
 
 TEST(PendingProcesses, CardsWithoutAProcessStopTheRunByName)
 {
-    const std::string preissmann = "Error: Preissmann implicit channel routing is not supported by "
-                                   "TORVA.\nSelect explicit channel routing method. \n";
-    const std::string long_term_snow =
-        "LONG_TERM\nET_CALC_DEARDORFF\nINF_REDIST\nALBEDO a.map\nHMET_KTR w.hmet\nROUTE_LAT_SNOW\n";
+    const std::string preissmann = "Error: Preissmann implicit channel routing is not supported by TORVA.\n"
+                                   "Select explicit channel routing method. \n";
+    const std::string long_term_snow = "LONG_TERM\nET_CALC_DEARDORFF\nINF_REDIST\nALBEDO a.map\n"
+                                       "HMET_KTR w.hmet\nROUTE_LAT_SNOW\n";
     const std::vector<example_variant> cases = {
         tiny_with("OV_PUMP pumps.txt\n", "Overland pumping (OV_PUMP) is not available yet.\n"),
         tiny_with("LAKE_PUMP pumps.txt\n", "Lake pumping (LAKE_PUMP) is not available yet.\n"),
@@ -66,14 +66,18 @@ TEST(PendingProcesses, CardsWithoutAProcessStopTheRunByName)
 TEST(PendingProcesses, CardsWithoutEffectLeaveTheRunAsItIs)
 {
     const std::string no_effect =
-        "OV_DECAY_COEF 0.5\nOV_DISP_COEF 0.1\nOV_UPTAKE_RATE 0.2\nOV_MASS_LOAD 1.0\nM_LAKE "
-        "3.0\nSOIL_KINETICS_TIMESTEP_FACTOR 2\nNWSRFS_RETENTION\nTOPO_INDEX_CGS\nCALIB_OBS_DATA "
-        "obs.txt\nZENF_BASE_GRID g\nZENF_BASE_STREAM st\nZENF_DATASETGROUP d\nZENF_COMPRESSION 1\nNODES "
-        "n.map\nMATERIALS m.txt\nSECTION_TABLE x.txt\nSOIL_ERODABILITY k.map\nCROP_MANAGEMENT "
-        "c.map\nCONSERVATION_PRACTICE p.map\nSAND_MAP s.map\nSILT_MAP t.map\nSUPPRESS_PRINTING 1\n"
+        "OV_DECAY_COEF 0.5\nOV_DISP_COEF 0.1\nOV_UPTAKE_RATE 0.2\nOV_MASS_LOAD 1.0\n"
+        "M_LAKE 3.0\nSOIL_KINETICS_TIMESTEP_FACTOR 2\nNWSRFS_RETENTION\n"
+        "TOPO_INDEX_CGS\nCALIB_OBS_DATA obs.txt\nZENF_BASE_GRID g\n"
+        "ZENF_BASE_STREAM st\nZENF_DATASETGROUP d\nZENF_COMPRESSION 1\n"
+        "NODES n.map\nMATERIALS m.txt\nSECTION_TABLE x.txt\n"
+        "SOIL_ERODABILITY k.map\nCROP_MANAGEMENT c.map\n"
+        "CONSERVATION_PRACTICE p.map\nSAND_MAP s.map\nSILT_MAP t.map\n"
+        "SUPPRESS_PRINTING 1\n"
         // Nothing to act on: no blocked fraction, no
         // hotstart read, no routed channel, no snow.
-        "UNIF_AREA_REDUCTION 0\nHOTSTART_IS_DEPTH\nINCLUDE_CHANNEL_DEPTH\nSNOW_REYNOLDS 2000\n";
+        "UNIF_AREA_REDUCTION 0\nHOTSTART_IS_DEPTH\nINCLUDE_CHANNEL_DEPTH\n"
+        "SNOW_REYNOLDS 2000\n";
     const example_result plain = run_example_variant("tiny", "tiny.prj", {}, {"tiny.otl"});
     const example_result with =
         run_example_variant("tiny", "tiny.prj", {{"tiny.prj", appended(no_effect)}}, {"tiny.otl"});

@@ -65,8 +65,8 @@ TEST(RunStops, SetUpsStopAtAReaderThatReportedItself)
 {
     const std::string kz_cards =
         "KZ_FLUXES\nKZ_SEGMENT_MAP seg.map\nKZ_NODES_TO_SEGS segs.txt\nKZ_SEGMENT_FLUXES fluxes.out\n";
-    const std::string seg_map = "north: 30.00\nsouth: 0.00\neast: 50.00\nwest: 0.00\nrows: 3\ncols: 5\nx 1 1 "
-                                "1 1\n1 1 1 1 1\n1 1 1 1 1\n";
+    const std::string seg_map = "north: 30.00\nsouth: 0.00\neast: 50.00\nwest: 0.00\nrows: 3\ncols: 5\n"
+                                "x 1 1 1 1\n1 1 1 1 1\n1 1 1 1 1\n";
     // The segment map's grid reader reports its own error; the set-up
     // tested only the pending code and went on to warn of an empty map and
     // to read the link/node table.

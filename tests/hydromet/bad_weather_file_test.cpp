@@ -78,8 +78,8 @@ TEST(BadWeatherFile, StopsWithStatusOneNamingTheFileLineAndCause)
              "longterm",
              "longterm.prj",
              {{weather, on_line(2, whole("1998 7 1 1 29.92 20 2 ten 86 0 0"))}},
-             {"Error: Problem encountered in hmet_KTR file, line 2, near parameter 8\n\nMake sure your file "
-              "is in the correct format",
+             {"Error: Problem encountered in hmet_KTR file, line 2, near parameter 8\n\n"
+              "Make sure your file is in the correct format",
               file + ", line 2: the wind speed (knots) \"ten\" is not a number.\n"}},
         },
         before_the_first_hour);

@@ -92,8 +92,8 @@ TEST(PrecipLeftovers, StopWithStatusOneNamingTheFileAndTheCause)
         return whole(std::string("ncols 2\nnrows 2\nxllcorner ") + llx + "\nyllcorner " + lly +
                      "\ncellsize " + cell + "\nNODATA_value -9999\n0 0\n0 0\n");
     };
-    const std::string radar_event =
-        "EVENT radar\nNRGAG FILES\nNRPDS 2\nRADAR 1998 7 3 6 0 r.asc\nRADAR 1998 7 3 18 0 r.asc\n";
+    const std::string radar_event = "EVENT radar\nNRGAG FILES\nNRPDS 2\nRADAR 1998 7 3 6 0 r.asc\n"
+                                    "RADAR 1998 7 3 18 0 r.asc\n";
     expect_variants(
         {
             // Two lines at one time: the rain between them would fall in no time.

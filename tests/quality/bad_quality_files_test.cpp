@@ -126,7 +126,8 @@ TEST(BadQualityFiles, EachFaultStopsTheRunNamingFileAndCause)
                  "NUM_IDS \"2x\" is not a number.\n"}),
         erosion("erosion classes that do not match", replaced("NUM_IDS 2\nNUM_SED 3", "NUM_IDS 2\nNUM_SED 2"),
                 {"Error: The number of sediments specified in the SEDIMENTS table is 3 while the number of "
-                 "sediments \nspecified in the SED_EROS_PROPS table is 2. The values must match.\n",
+                 "sediments \n"
+                 "specified in the SED_EROS_PROPS table is 2. The values must match.\n",
                  "Error: table SOIL_EROSION_PROPS of the mapping table file erosion.cmt, line 11: NUM_SED is "
                  "2, but table SEDIMENTS has 3 classes and each takes one fraction column here.\n"}),
         erosion("soil ID without a row", replaced("\n     2    ", "\n     3    "),
