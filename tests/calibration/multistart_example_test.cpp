@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "slm_record_reading.h"
+#include "support/example_variant.h"
 #include "support/test_support.h"
 
 namespace
@@ -13,10 +14,7 @@ namespace
 
 namespace fs = std::filesystem;
 using slm_test::numbers;
-using torva_test::file_exists;
-using torva_test::read_file;
-using torva_test::scratch_dir;
-using torva_test::write_file;
+using namespace torva_test;
 
 void copy_example(const scratch_dir& dir)
 {
@@ -39,6 +37,9 @@ std::vector<double> optimised(const std::string& rec, const std::string& word)
         found.push_back(numbers(rec.substr(at + key.size(), rec.find('\n', at) - at - key.size())).at(1));
     return found;
 }
+
+// Refusals come before any model run: no values file is written.
+const torva_test::refusal_checks before_any_run = {{}, {}, {"values.in"}};
 
 } // namespace
 
@@ -70,32 +71,27 @@ TEST(MultistartExample, BestSearchRecoversTheRoughnessAndRepeats)
     EXPECT_EQ(read_file(dir.file("slm_vbq_ms1.rec")), rec);
 }
 
-// Refusals come before any model run: no values file is written.
 TEST(MultistartExample, RefusalsEndWithStatusOneBeforeAnyRun)
 {
-    struct {
-        const char* ms_in; // nullptr: no file
-        const char* args;
-        const char* message;
-    } cases[] = {
-        {nullptr, "-ms case.pst", "Cannot open the file ms.in in the working folder.\n"},
-        {"4711 two", "-ms case.pst",
-         "Error in file ms.in, item 2 (pre-inversion runs) \"two\": is not a number.\n"},
-        {"4711 2", "-ms case.pst /r",
-         "The restart switch /r cannot be used with multistart: a global search cannot be resumed.\n"},
-    };
-    for (const auto& c : cases) {
-        scratch_dir dir("ms_refusal");
-        copy_example(dir);
-        if (c.ms_in)
-            write_file(dir.file("ms.in"), c.ms_in);
-        else
-            fs::remove(dir.file("ms.in"));
-        std::string out;
-        EXPECT_EQ(run_in(dir, c.args, out), 1) << c.message;
-        EXPECT_NE(out.find(c.message), std::string::npos) << out;
-        EXPECT_FALSE(file_exists(dir.file("values.in"))) << c.message;
-    }
+    expect_variants(
+        {
+            {"no ms.in",
+             "slm",
+             "-ms case.pst",
+             {removed("ms.in")},
+             {"Cannot open the file ms.in in the working folder.\n"}},
+            {"a word in ms.in",
+             "slm",
+             "-ms case.pst",
+             {{"ms.in", whole("4711 two")}},
+             {"Error in file ms.in, item 2 (pre-inversion runs) \"two\": is not a number.\n"}},
+            {"restart",
+             "slm",
+             "-ms case.pst /r",
+             {{"ms.in", whole("4711 2")}},
+             {"The restart switch /r cannot be used with multistart: a global search cannot be resumed.\n"}},
+        },
+        before_any_run);
 }
 
 // Trajectory repulsion on the plane ("tr.in" of the example): the best search of the summary finds
@@ -134,34 +130,37 @@ TEST(TrajrepExample, BestSearchRecoversTheRoughnessAndSeedsRepeatIt)
 
 TEST(TrajrepExample, RefusalsEndWithStatusOneBeforeAnyRun)
 {
-    struct {
-        const char* tr_in;
-        const char* seeds; // nullptr: no seed file
-        const char* message;
-    } cases[] = {
-        {nullptr, nullptr, "Cannot open the file tr.in in the working folder.\n"},
-        {"N 1 3 2 5 0.01", nullptr,
-         "The seed choice is N, but there is no seed file RandomNumberSeeds.prn to read the seeds from.\n"},
-        {"N 1 3 2 5 0.01", "-5\n-6\n",
-         "The seed file RandomNumberSeeds.prn holds 2 seeds, fewer than the 3 samples to be drawn.\n"},
-        {"Y 1 3 0 5 0.01", nullptr,
-         "Error in file tr.in, item 4 (maximum inversions) \"0\": must lie in [1, 1000000].\n"},
-        {"y 1 3 2 5 0.01", nullptr, "Error in file tr.in, item 1 (seed choice) \"y\": must be Y or N.\n"},
-    };
-    for (const auto& c : cases) {
-        scratch_dir dir("tr_refusal");
-        copy_example(dir);
-        if (c.tr_in)
-            write_file(dir.file("tr.in"), c.tr_in);
-        else
-            fs::remove(dir.file("tr.in"));
-        if (c.seeds)
-            write_file(dir.file("RandomNumberSeeds.prn"), c.seeds);
-        std::string out;
-        EXPECT_EQ(run_in(dir, "-tr case.pst", out), 1) << c.message;
-        EXPECT_NE(out.find(c.message), std::string::npos) << out;
-        EXPECT_FALSE(file_exists(dir.file("values.in"))) << c.message;
-    }
+    const std::string seeds = "RandomNumberSeeds.prn";
+    expect_variants(
+        {
+            {"no tr.in",
+             "slm",
+             "-tr case.pst",
+             {removed("tr.in")},
+             {"Cannot open the file tr.in in the working folder.\n"}},
+            {"no seed file",
+             "slm",
+             "-tr case.pst",
+             {{"tr.in", whole("N 1 3 2 5 0.01")}},
+             {"The seed choice is N, but there is no seed file RandomNumberSeeds.prn to read the seeds "
+              "from.\n"}},
+            {"too few seeds",
+             "slm",
+             "-tr case.pst",
+             {{"tr.in", whole("N 1 3 2 5 0.01")}, {seeds, whole("-5\n-6\n")}},
+             {"The seed file RandomNumberSeeds.prn holds 2 seeds, fewer than the 3 samples to be drawn.\n"}},
+            {"no inversions",
+             "slm",
+             "-tr case.pst",
+             {{"tr.in", whole("Y 1 3 0 5 0.01")}},
+             {"Error in file tr.in, item 4 (maximum inversions) \"0\": must lie in [1, 1000000].\n"}},
+            {"seed choice in lower case",
+             "slm",
+             "-tr case.pst",
+             {{"tr.in", whole("y 1 3 2 5 0.01")}},
+             {"Error in file tr.in, item 1 (seed choice) \"y\": must be Y or N.\n"}},
+        },
+        before_any_run);
 }
 
 // MLSL on the plane ("mlsl.in" of the example): the summary's best phi is
@@ -208,62 +207,60 @@ TEST(MlslExample, BestSearchRecoversTheRoughnessAndSeedsRepeatIt)
 
 TEST(MlslExample, RefusalsEndWithStatusOneBeforeAnyRun)
 {
-    struct {
-        const char* mlsl_in; // nullptr: no file
-        const char* seeds;   // nullptr: no seed file
-        const char* args;
-        const char* message;
-    } cases[] = {
-        {nullptr, nullptr, "-mlsl case.pst", "Cannot open the file mlsl.in in the working folder.\n"},
-        {"4 1.5 2.0 0.01 Y 4711 3 4 2 2 0.01", nullptr, "-mlsl case.pst",
-         "Error in file mlsl.in, item 2 (gamma) \"1.5\": must lie in [0, 1].\n"},
-        {"4 0.5 2.0 0.01 Y 4711 3 4 2 2", nullptr, "-mlsl case.pst",
-         "Error in file mlsl.in: item 11 (negligible fraction) is missing.\n"},
-        {"4 0.5 2.0 0.01 y 4711 3 4 2 2 0.01", nullptr, "-mlsl case.pst",
-         "Error in file mlsl.in, item 5 (seed choice) \"y\": must be Y or N.\n"},
-        {"4 0.5 2.0 0.01 N 4711 3 4 2 2 0.01", nullptr, "-mlsl case.pst",
-         "The seed choice is N, but there is no seed file RandomNumberSeeds.prn to read the seeds from.\n"},
-        {"4 0.5 2.0 0.01 N 4711 3 4 2 2 0.01", "-5\n-6\nseven\n", "-mlsl case.pst",
-         "Error in the seed file RandomNumberSeeds.prn, line 3: the seed \"seven\" is not a number.\n"},
-        {"4 0.5 2.0 0.01 N 4711 3 4 2 2 0.01", "-5\n-6\n", "-mlsl case.pst",
-         "The seed file RandomNumberSeeds.prn holds 2 seeds, fewer than the 4 samples to be drawn.\n"},
-        {"400000 0.5 2.0 0.01 Y 4711 30000 4 2 2 0.01", nullptr, "-mlsl case.pst",
-         "Error in file mlsl.in: the MLSL tables of 12000000000 samples and 4 local searches of up to 31 "
-         "points "
-         "over 1 parameters would hold 48000000248 values, more than the 67108864 a strategy may hold.\n"},
-        {"4 0.5 2.0 0.01 Y 4711 3 4 2 2 0.01", nullptr, "-mlsl case.pst /r",
-         "The restart switch /r cannot be used with MLSL: a global search cannot be resumed.\n"},
+    const std::string seeds = "RandomNumberSeeds.prn";
+    const auto mlsl = [](const char* label, const char* mlsl_in, const char* args, const char* message,
+                         const file_edits& more = {}) {
+        file_edits edits = {{"mlsl.in", whole(mlsl_in)}};
+        edits.insert(edits.end(), more.begin(), more.end());
+        return example_variant{label, "slm", args, edits, {message}};
     };
-    for (const auto& c : cases) {
-        scratch_dir dir("mlsl_refusal");
-        copy_example(dir);
-        if (c.mlsl_in)
-            write_file(dir.file("mlsl.in"), c.mlsl_in);
-        else
-            fs::remove(dir.file("mlsl.in"));
-        if (c.seeds)
-            write_file(dir.file("RandomNumberSeeds.prn"), c.seeds);
-        std::string out;
-        EXPECT_EQ(run_in(dir, c.args, out), 1) << c.message;
-        EXPECT_NE(out.find(c.message), std::string::npos) << out;
-        EXPECT_FALSE(file_exists(dir.file("values.in"))) << c.message;
-    }
+    expect_variants(
+        {
+            {"no mlsl.in",
+             "slm",
+             "-mlsl case.pst",
+             {removed("mlsl.in")},
+             {"Cannot open the file mlsl.in in the working folder.\n"}},
+            mlsl("gamma above 1", "4 1.5 2.0 0.01 Y 4711 3 4 2 2 0.01", "-mlsl case.pst",
+                 "Error in file mlsl.in, item 2 (gamma) \"1.5\": must lie in [0, 1].\n"),
+            mlsl("an item missing", "4 0.5 2.0 0.01 Y 4711 3 4 2 2", "-mlsl case.pst",
+                 "Error in file mlsl.in: item 11 (negligible fraction) is missing.\n"),
+            mlsl("seed choice in lower case", "4 0.5 2.0 0.01 y 4711 3 4 2 2 0.01", "-mlsl case.pst",
+                 "Error in file mlsl.in, item 5 (seed choice) \"y\": must be Y or N.\n"),
+            mlsl("no seed file", "4 0.5 2.0 0.01 N 4711 3 4 2 2 0.01", "-mlsl case.pst",
+                 "The seed choice is N, but there is no seed file RandomNumberSeeds.prn to read the seeds "
+                 "from.\n"),
+            mlsl(
+                "a word for a seed", "4 0.5 2.0 0.01 N 4711 3 4 2 2 0.01", "-mlsl case.pst",
+                "Error in the seed file RandomNumberSeeds.prn, line 3: the seed \"seven\" is not a number.\n",
+                {{seeds, whole("-5\n-6\nseven\n")}}),
+            mlsl("too few seeds", "4 0.5 2.0 0.01 N 4711 3 4 2 2 0.01", "-mlsl case.pst",
+                 "The seed file RandomNumberSeeds.prn holds 2 seeds, fewer than the 4 samples to be drawn.\n",
+                 {{seeds, whole("-5\n-6\n")}}),
+            mlsl("tables beyond the stated limit", "400000 0.5 2.0 0.01 Y 4711 30000 4 2 2 0.01",
+                 "-mlsl case.pst",
+                 "Error in file mlsl.in: the MLSL tables of 12000000000 samples and 4 local searches of up "
+                 "to 31 "
+                 "points over 1 parameters would hold 48000000248 values, more than the 67108864 a strategy "
+                 "may hold.\n"),
+            mlsl("restart", "4 0.5 2.0 0.01 Y 4711 3 4 2 2 0.01", "-mlsl case.pst /r",
+                 "The restart switch /r cannot be used with MLSL: a global search cannot be resumed.\n"),
+        },
+        before_any_run);
 }
 
 // An adjustable parameter with equal bounds has no range for the
 // distances: every strategy refuses it before any run.
 TEST(GlobalExamples, EqualBoundsAreRefusedByEveryStrategy)
 {
-    for (const char* mode : {"-mlsl", "-ms", "-tr"}) {
-        scratch_dir dir("global_equal_bounds");
-        copy_example(dir);
-        std::string pst = read_file(dir.file("case.pst"));
-        const std::string line = "n log factor 0.1 0.01 0.5 ";
-        pst.replace(pst.find(line), line.size(), "n log factor 0.1 0.1 0.1 ");
-        write_file(dir.file("case.pst"), pst);
-        std::string out;
-        EXPECT_EQ(run_in(dir, std::string(mode) + " case.pst", out), 1) << mode;
-        EXPECT_NE(out.find("Parameter n has equal lower and upper bounds;"), std::string::npos) << out;
-        EXPECT_FALSE(file_exists(dir.file("values.in"))) << mode;
-    }
+    const file_edits equal_bounds = {
+        {"case.pst", replaced("n log factor 0.1 0.01 0.5 ", "n log factor 0.1 0.1 0.1 ")}};
+    const std::string message = "Parameter n has equal lower and upper bounds;";
+    expect_variants(
+        {
+            {"MLSL", "slm", "-mlsl case.pst", equal_bounds, {message}},
+            {"multistart", "slm", "-ms case.pst", equal_bounds, {message}},
+            {"trajectory repulsion", "slm", "-tr case.pst", equal_bounds, {message}},
+        },
+        before_any_run);
 }

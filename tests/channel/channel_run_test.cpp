@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "support/example_variant.h"
 #include "support/test_support.h"
 
 using namespace torva_test;
@@ -303,30 +304,22 @@ TEST(ChannelRun, CellDepthAndDischargeRowsAtListedCells)
                              variant{"without channel", false, "2 3 2 1 5", 0},
                              variant{"short list", true, "3\n3 2\n1 5\n", 1}}) {
         SCOPED_TRACE(v.name);
-        scratch_dir dir("celldepdis");
-        for (const char* f : {"channel.msk", "channel.ele", "channel.chn", "channel.gst", "channel.hyd"})
-            write_file(dir.file(f), read_file(std::string(TORVA_EXAMPLES) + "/channel/" + f));
-        std::string prj = read_file(std::string(TORVA_EXAMPLES) + "/channel/channel.prj");
-        if (!v.channel)
-            prj = prj.substr(0, prj.find("CHAN_EXPLIC"));
-        write_file(dir.file("channel.prj"),
-                   prj + "IN_CELLDEPDIS_LOCATION cells.txt\nOUT_CELLDEPDIS_LOCATION cells.out\n");
-        write_file(dir.file("cells.txt"), v.list);
-        std::string out;
-        EXPECT_EQ(run_command("cd '" + dir.path() + "' && OMP_WAIT_POLICY=passive '" + torva_exe() +
-                                  "' channel.prj 2>&1",
-                              out) != 0,
-                  v.status != 0)
-            << out;
+        const std::string cards = "IN_CELLDEPDIS_LOCATION cells.txt\nOUT_CELLDEPDIS_LOCATION cells.out\n";
+        const text_edit project = v.channel ? appended(cards) : [cards](const std::string& prj) {
+            return prj.substr(0, prj.find("CHAN_EXPLIC")) + cards;
+        };
+        const file_edits edits = {{"channel.prj", project}, {"cells.txt", whole(v.list)}};
+        const example_result r = run_example_variant("channel", "channel.prj", edits, {"cells.out"});
+        const std::string& out = r.output;
+        EXPECT_EQ(r.status, v.status) << out;
         if (v.status != 0) {
-            EXPECT_NE(out.find("End of file reached in file cells.txt, exiting\n"),
-                      std::string::npos)
-                << out;
+            EXPECT_NE(out.find("End of file reached in file cells.txt, exiting\n"), std::string::npos) << out;
             continue;
         }
         // Cell numbers count the active cells row by row: (3, 2) is 12, (1, 5) is 5.
         EXPECT_NE(out.find("3  2   12 \n1  5   5 \n"), std::string::npos) << out;
-        std::istringstream rows(read_file(dir.file("cells.out")));
+        ASSERT_EQ(r.files.count("cells.out"), 1u);
+        std::istringstream rows(r.files.at("cells.out"));
         std::string line;
         int count = 0;
         double wettest = 0.0;

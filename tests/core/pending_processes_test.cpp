@@ -6,23 +6,20 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
-#include "support/test_support.h"
+#include "support/example_variant.h"
 
 using namespace torva_test;
 
 namespace
 {
 
-const std::string tiny_folder = std::string(TORVA_EXAMPLES) + "/tiny";
-
-// Runs examples/tiny with the cards appended; returns the exit status.
-int run_tiny(const scratch_dir& dir, const std::string& cards, std::string& out)
+// examples/tiny with the cards appended to its project.
+example_variant tiny_with(const std::string& cards, std::string message)
 {
-    for (const char* name : {"tiny.msk", "tiny.ele"})
-        write_file(dir.file(name), read_file(tiny_folder + "/" + name));
-    write_file(dir.file("tiny.prj"), read_file(tiny_folder + "/tiny.prj") + cards);
-    return run_command("cd '" + dir.path() + "' && '" + torva_exe() + "' tiny.prj 2>&1", out);
+    return {cards, "tiny", "tiny.prj", {{"tiny.prj", appended(cards)}}, {std::move(message)}};
 }
 
 } // namespace
@@ -33,42 +30,33 @@ TEST(PendingProcesses, CardsWithoutAProcessStopTheRunByName)
                                    "Select explicit channel routing method. \n";
     const std::string long_term_snow = "LONG_TERM\nET_CALC_DEARDORFF\nINF_REDIST\nALBEDO a.map\n"
                                        "HMET_KTR w.hmet\nROUTE_LAT_SNOW\n";
-    struct refused {
-        std::string cards;
-        std::string message;
+    const std::vector<example_variant> cases = {
+        tiny_with("OV_PUMP pumps.txt\n", "Overland pumping (OV_PUMP) is not available yet.\n"),
+        tiny_with("LAKE_PUMP pumps.txt\n", "Lake pumping (LAKE_PUMP) is not available yet.\n"),
+        tiny_with("UNIF_AREA_REDUCTION 0.3\n",
+                  "Uniform area reduction (UNIF_AREA_REDUCTION) is not available yet.\n"),
+        tiny_with("CHAN_EXPLIC\nCHANNEL_INPUT c.chn\nREAD_CHAN_HOTSTART start\nHOTSTART_IS_DEPTH\n",
+                  "Reading the channel hotstart as depths (HOTSTART_IS_DEPTH) is not available yet.\n"),
+        tiny_with("CHAN_EXPLIC\nCHANNEL_INPUT c.chn\nDEPTH maps/\nINCLUDE_CHANNEL_DEPTH\n",
+                  "Channel depths in the DEPTH maps (INCLUDE_CHANNEL_DEPTH) is not available yet.\n"),
+        tiny_with(long_term_snow + "SNOW_REYNOLDS 2000\n",
+                  "Flow under snow by its Reynolds number (SNOW_REYNOLDS) is not available yet.\n"),
+        tiny_with("DAILY_OUTPUT daily.out\n", "The daily output file (DAILY_OUTPUT) is not available yet.\n"),
+        tiny_with("SOURCEFILE src.txt\n", "The source file (SOURCEFILE) is not available yet.\n"),
+        tiny_with("CELL_HYDRO cell.hyd\n", "The cell hydrograph file (CELL_HYDRO) is not available yet.\n"),
+        tiny_with("DIS_PROFILE links.txt\n", "Discharge profiles (DIS_PROFILE) is not available yet.\n"),
+        tiny_with("DIS_PROFILE_OUT q.out\n", "Discharge profiles (DIS_PROFILE_OUT) is not available yet.\n"),
+        tiny_with("WAT_SURF_PROFILE links.txt\n",
+                  "Water-surface profiles (WAT_SURF_PROFILE) is not available yet.\n"),
+        tiny_with("WAT_SURF_PROFILE_OUT wse.out\n",
+                  "Water-surface profiles (WAT_SURF_PROFILE_OUT) is not available yet.\n"),
+        tiny_with("MAP_TYPE 3\n", "Map format 3 (MAP_TYPE 3) is not available yet.\n"),
+        tiny_with("CHAN_PREISS\n", preissmann),
+        tiny_with("CHAN_DRAIN\n", preissmann),
+        tiny_with("CHAN_BACKWATER\n", preissmann),
     };
-    const refused cases[] = {
-        {"OV_PUMP pumps.txt\n", "Overland pumping (OV_PUMP) is not available yet.\n"},
-        {"LAKE_PUMP pumps.txt\n", "Lake pumping (LAKE_PUMP) is not available yet.\n"},
-        {"UNIF_AREA_REDUCTION 0.3\n", "Uniform area reduction (UNIF_AREA_REDUCTION) is not available yet.\n"},
-        {"CHAN_EXPLIC\nCHANNEL_INPUT c.chn\nREAD_CHAN_HOTSTART start\nHOTSTART_IS_DEPTH\n",
-         "Reading the channel hotstart as depths (HOTSTART_IS_DEPTH) is not available yet.\n"},
-        {"CHAN_EXPLIC\nCHANNEL_INPUT c.chn\nDEPTH maps/\nINCLUDE_CHANNEL_DEPTH\n",
-         "Channel depths in the DEPTH maps (INCLUDE_CHANNEL_DEPTH) is not available yet.\n"},
-        {long_term_snow + "SNOW_REYNOLDS 2000\n",
-         "Flow under snow by its Reynolds number (SNOW_REYNOLDS) is not available yet.\n"},
-        {"DAILY_OUTPUT daily.out\n", "The daily output file (DAILY_OUTPUT) is not available yet.\n"},
-        {"SOURCEFILE src.txt\n", "The source file (SOURCEFILE) is not available yet.\n"},
-        {"CELL_HYDRO cell.hyd\n", "The cell hydrograph file (CELL_HYDRO) is not available yet.\n"},
-        {"DIS_PROFILE links.txt\n", "Discharge profiles (DIS_PROFILE) is not available yet.\n"},
-        {"DIS_PROFILE_OUT q.out\n", "Discharge profiles (DIS_PROFILE_OUT) is not available yet.\n"},
-        {"WAT_SURF_PROFILE links.txt\n", "Water-surface profiles (WAT_SURF_PROFILE) is not available yet.\n"},
-        {"WAT_SURF_PROFILE_OUT wse.out\n",
-         "Water-surface profiles (WAT_SURF_PROFILE_OUT) is not available yet.\n"},
-        {"MAP_TYPE 3\n", "Map format 3 (MAP_TYPE 3) is not available yet.\n"},
-        {"CHAN_PREISS\n", preissmann},
-        {"CHAN_DRAIN\n", preissmann},
-        {"CHAN_BACKWATER\n", preissmann},
-    };
-    for (const refused& c : cases) {
-        scratch_dir dir("pending");
-        std::string out;
-        EXPECT_EQ(run_tiny(dir, c.cards, out), 1) << c.cards << out;
-        EXPECT_NE(out.find(c.message), std::string::npos) << c.cards << out;
-        EXPECT_EQ(out.find("Running...."), std::string::npos) << c.cards << out;
-        // Refused before any run file is opened.
-        EXPECT_FALSE(file_exists(dir.file("tiny.sum"))) << c.cards;
-    }
+    // Refused before any run file is opened.
+    expect_variants(cases, refusal_checks{{"Running...."}, {}, {"tiny.sum"}});
 }
 
 // Read and without effect: the cards whose values the model takes from
@@ -90,12 +78,13 @@ TEST(PendingProcesses, CardsWithoutEffectLeaveTheRunAsItIs)
         // hotstart read, no routed channel, no snow.
         "UNIF_AREA_REDUCTION 0\nHOTSTART_IS_DEPTH\nINCLUDE_CHANNEL_DEPTH\n"
         "SNOW_REYNOLDS 2000\n";
-    scratch_dir plain("plain");
-    scratch_dir with("with");
-    std::string out;
-    ASSERT_EQ(run_tiny(plain, "", out), 0) << out;
-    ASSERT_EQ(run_tiny(with, no_effect, out), 0) << out;
-    EXPECT_EQ(out.find("Warning"), std::string::npos) << out;
-    EXPECT_EQ(read_file(with.file("tiny.otl")), read_file(plain.file("tiny.otl")));
-    EXPECT_FALSE(read_file(plain.file("tiny.otl")).empty());
+    const example_result plain = run_example_variant("tiny", "tiny.prj", {}, {"tiny.otl"});
+    const example_result with =
+        run_example_variant("tiny", "tiny.prj", {{"tiny.prj", appended(no_effect)}}, {"tiny.otl"});
+    ASSERT_EQ(plain.status, 0) << plain.output;
+    ASSERT_EQ(with.status, 0) << with.output;
+    EXPECT_EQ(with.output.find("Warning"), std::string::npos) << with.output;
+    ASSERT_EQ(plain.files.count("tiny.otl"), 1u);
+    EXPECT_FALSE(plain.files.at("tiny.otl").empty());
+    EXPECT_EQ(with.files.count("tiny.otl") ? with.files.at("tiny.otl") : "", plain.files.at("tiny.otl"));
 }

@@ -17,15 +17,6 @@ using namespace torva_test;
 namespace
 {
 
-struct stop_case {
-    const char* label;
-    const char* example;
-    const char* project;
-    file_edits edits;
-    std::string message;            // printed by the error
-    std::vector<std::string> after; // none of these may follow it
-};
-
 // A row of a mapping table: the ID in columns 1-6, the values from column 87.
 std::string table_row(int id, const std::string& values)
 {
@@ -35,20 +26,13 @@ std::string table_row(int id, const std::string& values)
     return row + values + "\n";
 }
 
-// Lines that claim the reading or the run went on.
-const std::vector<std::string> went_on = {"finished reading project file", "Running....", "finished event"};
-
-void expect_stops(const stop_case& c)
+// The variant must print its message and nothing after it that claims the
+// reading or the run went on.
+void expect_stops(const example_variant& v, const std::vector<std::string>& after = {})
 {
-    const example_result r = run_example_variant(c.example, c.project, c.edits);
-    EXPECT_EQ(r.status, 1) << c.label << "\n" << r.output;
-    const std::size_t at = r.output.find(c.message);
-    ASSERT_NE(at, std::string::npos) << c.label << "\n" << r.output;
-    std::vector<std::string> absent = went_on;
-    absent.insert(absent.end(), c.after.begin(), c.after.end());
-    for (const std::string& line : absent)
-        EXPECT_EQ(r.output.find(line, at), std::string::npos) << c.label << ": \"" << line << "\"\n"
-                                                              << r.output;
+    refusal_checks stops{{}, {"finished reading project file", "Running....", "finished event"}};
+    stops.not_after.insert(stops.not_after.end(), after.begin(), after.end());
+    expect_variant(v, stops);
 }
 
 } // namespace
@@ -57,94 +41,86 @@ TEST(RunStops, TheProjectReaderStopsAtTheCardThatStoppedTheRun)
 {
     const std::string going_back =
         "TORVA_TS\nup\nABSOLUTE\n2000 01 01 12 00 1.0\n2000 01 01 11 00 2.0\nEND_TS\n";
-    const stop_case cases[] = {
-        // A refused value: the reader used to print "finished reading
-        // project file" after it.
-        {"refused card value",
-         "tiny",
-         "tiny.prj",
-         {{"tiny.prj", card_line("GRIDSIZE", "GRIDSIZE -1")}},
-         "Error: project file tiny.prj, line 5: the value \"-1\" of card GRIDSIZE is out of range: it must "
-         "be "
-         "above 0.\n",
-         {"reading watershed mask"}},
-        // A card that reads its file at once leaves its code pending: the
-        // cards after it used to be read and acted on.
-        {"time series that goes back, then a card that reads a file",
-         "tiny",
-         "tiny.prj",
-         {{"tiny.prj", card_line("TIME_SERIES_FILE", "TIME_SERIES_FILE up.ts\nELEV_SERIES_FILE later.es")},
-          {"up.ts", whole_text(going_back)}},
-         "Error: the times of time series [up] go back at sample 2.\n",
-         {"later.es", "reading watershed mask"}},
-    };
-    for (const stop_case& c : cases)
-        expect_stops(c);
+    // A refused value: the reader used to print "finished reading project
+    // file" after it.
+    expect_stops({"refused card value",
+                  "tiny",
+                  "tiny.prj",
+                  {{"tiny.prj", set_card("GRIDSIZE", "-1")}},
+                  {"Error: project file tiny.prj, line 5: the value \"-1\" of card GRIDSIZE is out of range: "
+                   "it must be above 0.\n"}},
+                 {"reading watershed mask"});
+    // A card that reads its file at once leaves its code pending: the cards
+    // after it used to be read and acted on.
+    expect_stops({"time series that goes back, then a card that reads a file",
+                  "tiny",
+                  "tiny.prj",
+                  {{"tiny.prj", appended("TIME_SERIES_FILE up.ts\nELEV_SERIES_FILE later.es\n")},
+                   {"up.ts", whole(going_back)}},
+                  {"Error: the times of time series [up] go back at sample 2.\n"}},
+                 {"later.es", "reading watershed mask"});
 }
 
 TEST(RunStops, SetUpsStopAtAReaderThatReportedItself)
 {
-    const std::string kz_cards = "KZ_FLUXES\nKZ_SEGMENT_MAP seg.map\nKZ_NODES_TO_SEGS segs.txt\n"
-                                 "KZ_SEGMENT_FLUXES fluxes.out";
+    const std::string kz_cards =
+        "KZ_FLUXES\nKZ_SEGMENT_MAP seg.map\nKZ_NODES_TO_SEGS segs.txt\nKZ_SEGMENT_FLUXES fluxes.out\n";
     const std::string seg_map = "north: 30.00\nsouth: 0.00\neast: 50.00\nwest: 0.00\nrows: 3\ncols: 5\n"
                                 "x 1 1 1 1\n1 1 1 1 1\n1 1 1 1 1\n";
-    const stop_case cases[] = {
-        // The segment map's grid reader reports its own error; the set-up
-        // tested only the pending code and went on to warn of an empty map
-        // and to read the link/node table.
-        {"segment map with a word",
-         "channel",
-         "channel.prj",
-         {{"channel.prj", card_line("KZ_FLUXES", kz_cards)},
-          {"seg.map", whole_text(seg_map)},
-          {"segs.txt", whole_text("1\n1 1 1\n")}},
-         "Error: the value \"x\" at row 1, column 1 of map seg.map is not an integer.\n",
-         {"no segments", "KZ internal stream flux"}},
-        // The nutrient set-up did not look after its groundwater tables:
-        // the input hub went on to read the channel network.
+    // The segment map's grid reader reports its own error; the set-up
+    // tested only the pending code and went on to warn of an empty map and
+    // to read the link/node table.
+    expect_stops({"segment map with a word",
+                  "channel",
+                  "channel.prj",
+                  {{"channel.prj", appended(kz_cards)},
+                   {"seg.map", whole(seg_map)},
+                   {"segs.txt", whole("1\n1 1 1\n")}},
+                  {"Error: the value \"x\" at row 1, column 1 of map seg.map is not an integer.\n"}},
+                 {"no segments", "KZ internal stream flux"});
+    // The nutrient set-up did not look after its groundwater tables: the
+    // input hub went on to read the channel network.
+    expect_stops(
         {"nutrient groundwater table with a word",
          "nutrients",
          "channel.prj",
-         {{"chan.cmt",
-           [](std::string t) {
-               return t + "QBN_GW_N \"Zones\"\nNUM_IDS 2\nID\n" + table_row(1, "0.1 0.2 0.3 0.4") +
-                      table_row(2, "0.1 high 0.3 0.4");
-           }}},
-         "Error: in table QBN_GW_N of the mapping table file chan.cmt, column 2 of ID 2 (\"high\") is not a "
-         "number.\n",
-         {"reading channel input data"}},
-    };
-    for (const stop_case& c : cases)
-        expect_stops(c);
+         {{"chan.cmt", appended("QBN_GW_N \"Zones\"\nNUM_IDS 2\nID\n" + table_row(1, "0.1 0.2 0.3 0.4") +
+                                table_row(2, "0.1 high 0.3 0.4"))}},
+         {"Error: in table QBN_GW_N of the mapping table file chan.cmt, column 2 of ID 2 (\"high\") is not a "
+          "number.\n"}},
+        {"reading channel input data"});
 }
 
 // Every mode's exit status follows the stop: a batch whose runs stop, and
 // the calibration modes whose every trial stops, exit 1.
 TEST(RunStops, EveryModeExitsWithStatusOne)
 {
-    const struct {
-        const char* label;
-        const char* example;
-        const char* project;
-        const char* args;
-        std::string message;
-    } cases[] = {
-        {"batch", "tiny", "tiny.prj", "-b2 tiny.prj",
-         "TORVA is running in batch mode, and is running 2 runs...\n"},
-        {"SCE-UA", "calib", "calib.prj", "-c sce.in", "there is no best parameter set."},
-        {"Monte Carlo", "calib", "calib.prj", "-m2 mc.in", "there is no best parameter set."},
-        {"secant Levenberg-Marquardt", "slm", "plane.prj", "-slm case.pst",
-         "Model run 1 of the calibration stopped on an error; the search ends.\n"},
-    };
-    for (const auto& c : cases) {
-        const example_result r = run_example_variant(
-            c.example, c.args, {{c.project, [](std::string t) { return t + "GRIDSIZE -1\n"; }}});
-        EXPECT_EQ(r.status, 1) << c.label << "\n" << r.output;
-        EXPECT_NE(r.output.find("of card GRIDSIZE is out of range"), std::string::npos) << c.label << "\n"
-                                                                                        << r.output;
-        EXPECT_NE(r.output.find(c.message), std::string::npos) << c.label << "\n" << r.output;
-        EXPECT_EQ(r.output.find("finished reading project file"), std::string::npos) << c.label;
-    }
+    const std::string refused = "of card GRIDSIZE is out of range";
+    const auto stopped = [](const char* project) { return file_edits{{project, appended("GRIDSIZE -1\n")}}; };
+    expect_variants(
+        {
+            {"batch",
+             "tiny",
+             "-b2 tiny.prj",
+             stopped("tiny.prj"),
+             {"TORVA is running in batch mode, and is running 2 runs...\n", refused}},
+            {"SCE-UA",
+             "calib",
+             "-c sce.in",
+             stopped("calib.prj"),
+             {refused, "there is no best parameter set."}},
+            {"Monte Carlo",
+             "calib",
+             "-m2 mc.in",
+             stopped("calib.prj"),
+             {refused, "there is no best parameter set."}},
+            {"secant Levenberg-Marquardt",
+             "slm",
+             "-slm case.pst",
+             stopped("plane.prj"),
+             {refused, "Model run 1 of the calibration stopped on an error; the search ends.\n"}},
+        },
+        refusal_checks{{"finished reading project file"}});
 }
 
 // The predicate: a pending code other than a warning, or a reported error.

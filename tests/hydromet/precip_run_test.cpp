@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "core/error_state.h"
 #include "core/file_rec.h"
@@ -42,6 +43,12 @@ struct PrecipRun : testing::Test {
     bool printed(const std::string& text) const { return out.find(text) != std::string::npos; }
 };
 
+// examples/longterm with its precipitation file, or more, edited.
+example_variant leftover(const char* label, file_edits edits, std::string message)
+{
+    return {label, "longterm", "longterm.prj", std::move(edits), {std::move(message)}};
+}
+
 } // namespace
 
 TEST_F(PrecipRun, FirstEventOfTheFileRunsForTheSimulationTime)
@@ -78,70 +85,73 @@ TEST(PrecipLeftovers, StopWithStatusOneNamingTheFileAndTheCause)
     const std::string pre = "longterm.pre";
     const std::string head = "EVENT a day of drizzle on the third day\nNRGAG 1\n";
     const std::string coord = "COORD 45.0 45.0 \"Gauge A\"\n";
-    const std::string named = "Error: precipitation file longterm.pre, event 1 (\"a day of drizzle on the third day\"): ";
+    const std::string named =
+        "Error: precipitation file longterm.pre, event 1 (\"a day of drizzle on the third day\"): ";
     // A radar grid of 2 x 2 cells with its lower-left corner and cell size.
     auto radar = [](const char* llx, const char* lly, const char* cell) {
-        return whole_text(std::string("ncols 2\nnrows 2\nxllcorner ") + llx + "\nyllcorner " + lly +
-                          "\ncellsize " + cell + "\nNODATA_value -9999\n0 0\n0 0\n");
+        return whole(std::string("ncols 2\nnrows 2\nxllcorner ") + llx + "\nyllcorner " + lly +
+                     "\ncellsize " + cell + "\nNODATA_value -9999\n0 0\n0 0\n");
     };
     const std::string radar_event = "EVENT radar\nNRGAG FILES\nNRPDS 2\nRADAR 1998 7 3 6 0 r.asc\n"
                                     "RADAR 1998 7 3 18 0 r.asc\n";
-    const struct {
-        const char* label;
-        file_edits edits;
-        std::string message;
-    } cases[] = {
-        // Two lines at one time: the rain between them would fall in no time.
-        {"gauge depth in no time",
-         {{pre, whole_text(head + "NRPDS 3\n" + coord +
-                           "GAGES 1998 7 3 6 0 0.0\nGAGES 1998 7 3 6 0 5.0\nGAGES 1998 7 3 18 0 24.0\n")}},
-         named + "On line no. 2 the value of gage 1 covers the period since the line before, which has the same "
-                 "date and time: its rain would fall in no time."},
-        {"rate for no time",
-         {{pre, whole_text(head + "NRPDS 3\n" + coord +
-                           "RATES 1998 7 3 6 0 2.0\nRATES 1998 7 3 6 0 1.0\nRATES 1998 7 3 18 0 0.0\n")}},
-         named + "The rate of gage 1 on line no. 1 holds until line no. 2, which has the same date and time as the "
-                 "line before: it would fall for no time and its rain would be lost."},
-        {"radar grid for no time",
-         {{pre, whole_text("EVENT radar\nNRGAG FILES\nNRPDS 2\nRADAR 1998 7 3 6 0 r.asc\n"
-                           "RADAR 1998 7 3 6 0 r.asc\n")},
-          {"r.asc", radar("0", "0", "100")}},
-         "Error: precipitation file longterm.pre, event 1 (\"radar\"): Line no. 2 has the date and time of the line "
-         "before: its radar grid would cover a period of no length."},
-        // A long-term run reads an event only once the rain before it has
-        // ended: an event that starts earlier, or at that end, would be
-        // passed over with all its rain and every event after it.
-        {"event starting before the one before has ended",
-         {{pre, whole_text("EVENT first\nNRGAG 1\nNRPDS 2\n" + coord +
-                           "GAGES 1998 7 2 6 0 0.0\nGAGES 1998 7 2 12 0 12.0\nEVENT second\nNRGAG 1\nNRPDS 2\n" +
-                           coord + "GAGES 1998 7 2 12 0 0.0\nGAGES 1998 7 3 18 0 12.0\n")}},
-         "Error: file longterm.pre: rain event 2 starts at 1998-07-02 12:00, not after the last line of event 1 "
-         "(1998-07-02 12:00); its rain would never fall. Start each event after the event before it has ended."},
-        // The calendar, and values that do not match NRGAG.
-        {"month 13", {{pre, replace_text("GAGES 1998 7 3 6 0", "GAGES 1998 13 3 6 0")}},
-         named + "On line no. 1 the month 13 is not 1 to 12."},
-        {"minute 60", {{pre, replace_text("GAGES 1998 7 3 18 0 ", "GAGES 1998 7 3 18 60 ")}},
-         named + "On line no. 2 the minute 60 is not 0 to 59."},
-        {"more values than gauges", {{pre, replace_text("GAGES 1998 7 3 6 0   0.0", "GAGES 1998 7 3 6 0 0.0 1.0")}},
-         named + "Data line no. 2 begins with the number \"1.0\" where its type word belongs: the line before "
-                 "holds more values than the 1 gages that NRGAG gives."},
-        {"fewer values than gauges",
-         {{pre, whole_text("EVENT a day of drizzle on the third day\nNRGAG 2\nNRPDS 2\n" + coord +
-                           "COORD 15.0 15.0 B\nGAGES 1998 7 3 6 0 0.0\nGAGES 1998 7 3 18 0 24.0 20.0\n")}},
-         named + "On line no. 1 the value \"GAGES\" of gage 2 is not a number: the line holds fewer values than "
-                 "the 2 gages that NRGAG gives."},
-        // Radar grids that miss the watershed: the mapping's own line, then
-        // the file, the cell and the grid's extent.
-        {"radar grid far away", {{pre, whole_text(radar_event)}, {"r.asc", radar("100000", "100000", "100")}},
-         "Error: radar grid r.asc does not cover model cell 1 (row 1, column 1; centre x 15, y 75): the grid spans "
-         "x 100000 to 100200 and y 100000 to 100200"},
-        {"radar cells too small", {{pre, whole_text(radar_event)}, {"r.asc", radar("0", "0", "1e-9")}},
-         "Error: radar grid r.asc does not cover model cell 1 (row 1, column 1; centre x 15, y 75): the grid spans "
-         "x 0 to 2e-09 and y 0 to 2e-09"},
-    };
-    for (const auto& c : cases) {
-        const example_result r = run_example_variant("longterm", "longterm.prj", c.edits);
-        EXPECT_EQ(r.status, 1) << c.label << "\n" << r.output;
-        EXPECT_NE(r.output.find(c.message), std::string::npos) << c.label << "\n" << r.output;
-    }
+    expect_variants(
+        {
+            // Two lines at one time: the rain between them would fall in no time.
+            leftover(
+                "gauge depth in no time",
+                {{pre, whole(head + "NRPDS 3\n" + coord +
+                             "GAGES 1998 7 3 6 0 0.0\nGAGES 1998 7 3 6 0 5.0\nGAGES 1998 7 3 18 0 24.0\n")}},
+                {named + "On line no. 2 the value of gage 1 covers the period since the line before, which "
+                         "has the same date and time: its rain would fall in no time."}),
+            leftover(
+                "rate for no time",
+                {{pre, whole(head + "NRPDS 3\n" + coord +
+                             "RATES 1998 7 3 6 0 2.0\nRATES 1998 7 3 6 0 1.0\nRATES 1998 7 3 18 0 0.0\n")}},
+                {named +
+                 "The rate of gage 1 on line no. 1 holds until line no. 2, which has the same date and time "
+                 "as the line before: it would fall for no time and its rain would be lost."}),
+            leftover("radar grid for no time",
+                     {{pre, whole("EVENT radar\nNRGAG FILES\nNRPDS 2\nRADAR 1998 7 3 6 0 r.asc\n"
+                                  "RADAR 1998 7 3 6 0 r.asc\n")},
+                      {"r.asc", radar("0", "0", "100")}},
+                     {"Error: precipitation file longterm.pre, event 1 (\"radar\"): Line no. 2 has the date "
+                      "and time of the line before: its radar grid would cover a period of no length."}),
+            // A long-term run reads an event only once the rain before it has
+            // ended: an event that starts earlier, or at that end, would be
+            // passed over with all its rain and every event after it.
+            leftover(
+                "event starting before the one before has ended",
+                {{pre, whole("EVENT first\nNRGAG 1\nNRPDS 2\n" + coord +
+                             "GAGES 1998 7 2 6 0 0.0\nGAGES 1998 7 2 12 0 12.0\nEVENT second\nNRGAG 1\n"
+                             "NRPDS 2\n" +
+                             coord + "GAGES 1998 7 2 12 0 0.0\nGAGES 1998 7 3 18 0 12.0\n")}},
+                "Error: file longterm.pre: rain event 2 starts at 1998-07-02 12:00, not after the last line "
+                "of event 1 (1998-07-02 12:00); its rain would never fall. Start each event after the event "
+                "before it has ended."),
+            // The calendar, and values that do not match NRGAG.
+            leftover("month 13", {{pre, replaced("GAGES 1998 7 3 6 0", "GAGES 1998 13 3 6 0")}},
+                     {named + "On line no. 1 the month 13 is not 1 to 12."}),
+            leftover("minute 60", {{pre, replaced("GAGES 1998 7 3 18 0 ", "GAGES 1998 7 3 18 60 ")}},
+                     {named + "On line no. 2 the minute 60 is not 0 to 59."}),
+            leftover("more values than gauges",
+                     {{pre, replaced("GAGES 1998 7 3 6 0   0.0", "GAGES 1998 7 3 6 0 0.0 1.0")}},
+                     {named + "Data line no. 2 begins with the number \"1.0\" where its type word belongs: "
+                              "the line before holds more values than the 1 gages that NRGAG gives."}),
+            leftover(
+                "fewer values than gauges",
+                {{pre, whole("EVENT a day of drizzle on the third day\nNRGAG 2\nNRPDS 2\n" + coord +
+                             "COORD 15.0 15.0 B\nGAGES 1998 7 3 6 0 0.0\nGAGES 1998 7 3 18 0 24.0 20.0\n")}},
+                {named + "On line no. 1 the value \"GAGES\" of gage 2 is not a number: the line holds fewer "
+                         "values than the 2 gages that NRGAG gives."}),
+            // Radar grids that miss the watershed: the mapping's own line, then
+            // the file, the cell and the grid's extent.
+            leftover("radar grid far away",
+                     {{pre, whole(radar_event)}, {"r.asc", radar("100000", "100000", "100")}},
+                     {"Error: radar grid r.asc does not cover model cell 1 (row 1, column 1; centre x 15, y "
+                      "75): the grid spans x 100000 to 100200 and y 100000 to 100200"}),
+            leftover("radar cells too small", {{pre, whole(radar_event)}, {"r.asc", radar("0", "0", "1e-9")}},
+                     {"Error: radar grid r.asc does not cover model cell 1 (row 1, column 1; centre x 15, y "
+                      "75): the grid spans x 0 to 2e-09 and y 0 to 2e-09"}),
+        },
+        refusal_checks{{}});
 }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "quality/summary_text.h"
+#include "support/example_variant.h"
 #include "support/test_support.h"
 
 using namespace torva_test;
@@ -25,16 +26,11 @@ const char* const example_files[] = {"lake_tracer.prj", "lake_tracer.msk", "lake
 
 const double rounding = 0.015; // kilograms are printed to two decimals
 
-// Copies the example into the folder, each file through `edit` when one is
-// given, and runs it; returns the summary.
-using file_edit = std::string (*)(const std::string& name, std::string text);
-
-std::string run_example(const scratch_dir& dir, int threads, file_edit edit = nullptr)
+// Copies the example into the folder and runs it; returns the summary.
+std::string run_example(const scratch_dir& dir, int threads)
 {
-    for (const char* name : example_files) {
-        std::string text = read_file(std::string(TORVA_EXAMPLES) + "/channel_lake_tracer/" + name);
-        write_file(dir.file(name), edit ? edit(name, text) : text);
-    }
+    for (const char* name : example_files)
+        write_file(dir.file(name), read_file(std::string(TORVA_EXAMPLES) + "/channel_lake_tracer/" + name));
     std::string out;
     EXPECT_EQ(run_command("cd '" + dir.path() + "' && OMP_NUM_THREADS=" + std::to_string(threads) + " '" +
                               torva_exe() + "' lake_tracer.prj 2>&1",
@@ -44,11 +40,13 @@ std::string run_example(const scratch_dir& dir, int threads, file_edit edit = nu
     return read_file(dir.file("lake_tracer.sum"));
 }
 
-std::string replaced(std::string text, const std::string& from, const std::string& to)
+// Runs the example with the edits in one thread; returns the summary.
+std::string run_variant(const file_edits& edits)
 {
-    const std::size_t at = text.find(from);
-    EXPECT_NE(at, std::string::npos) << from;
-    return at == std::string::npos ? text : text.replace(at, from.size(), to);
+    const example_result r =
+        run_example_variant("channel_lake_tracer", "lake_tracer.prj", edits, {"lake_tracer.sum"});
+    EXPECT_EQ(r.status, 0) << r.output.substr(r.output.size() > 3000 ? r.output.size() - 3000 : 0);
+    return r.files.count("lake_tracer.sum") ? r.files.at("lake_tracer.sum") : "";
 }
 
 struct balances {
@@ -125,13 +123,11 @@ TEST(ChannelLakeTracerExample, LakeTermsBookedAndBalancesCloseOnEveryThreadCount
 // the global initial masses, and every balance still closes.
 TEST(ChannelLakeTracerExample, InitialConcentrationFillsDitchesAndPond)
 {
-    scratch_dir dir("lake_tracer_init");
     // Stages 0.1 m above the node beds of both ditches.
-    write_file(dir.file("start.dht"), "1 1 99.575\n2 1 99.525\n3 1 99.475\n1 4 99.375\n2 4 99.325\n");
-    write_file(dir.file("start.qht"), "");
-    const std::string sum = run_example(dir, 1, [](const std::string& name, std::string text) {
-        return name == "lake_tracer.prj" ? text + "INIT_CHAN_CONC 100\nREAD_CHAN_HOTSTART start\n" : text;
-    });
+    const std::string sum =
+        run_variant({{"start.dht", whole("1 1 99.575\n2 1 99.525\n3 1 99.475\n1 4 99.375\n2 4 99.325\n")},
+                     {"start.qht", whole("")},
+                     {"lake_tracer.prj", appended("INIT_CHAN_CONC 100\nREAD_CHAN_HOTSTART start\n")}});
     const balances b = sections_of(sum);
     expect_balances_close(b);
     const double channel_volume = value(sum, "Initial volume in channels=");
@@ -153,14 +149,10 @@ TEST(ChannelLakeTracerExample, InitialConcentrationFillsDitchesAndPond)
 // of the run still closes.
 TEST(ChannelLakeTracerExample, PondTakingDitchNodesKeepsEveryBalance)
 {
-    scratch_dir dir("lake_tracer_flood");
-    const std::string sum = run_example(dir, 1, [](const std::string& name, std::string text) {
-        if (name == "lake_tracer.chn") {
-            text = replaced(text, "NUMPTS 4\n3 4 3 5 2 4 2 5\n", "NUMPTS 6\n3 4 3 5 2 4 2 5 3 3 3 6\n");
-            return replaced(text, "CREST_LOW_ELEV 99.40", "CREST_LOW_ELEV 99.70");
-        }
-        return name == "lake_tracer.pts" ? replaced(text, "0.05 20.0", "0.3 20.0") : text;
-    });
+    const std::string sum = run_variant(
+        {{"lake_tracer.chn", replaced("NUMPTS 4\n3 4 3 5 2 4 2 5\n", "NUMPTS 6\n3 4 3 5 2 4 2 5 3 3 3 6\n")},
+         {"lake_tracer.chn", replaced("CREST_LOW_ELEV 99.40", "CREST_LOW_ELEV 99.70")},
+         {"lake_tracer.pts", replaced("0.05 20.0", "0.3 20.0")}});
     const balances b = sections_of(sum);
     expect_balances_close(b);
     EXPECT_GT(value(b.lake, "Lake/chan exchange"), 0.05) << b.lake;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "quality/summary_text.h"
+#include "support/example_variant.h"
 #include "support/golden_compare.h"
 #include "support/test_support.h"
 
@@ -148,20 +149,13 @@ TEST(NutrientChannelExample, ChannelTotalThatCannotBeOpenedIsNamed)
         {"TOTAL_CHAN_P      channel.tp", "output total channel phosphorus"},
     };
     for (const auto& t : totals) {
-        scratch_dir dir("nutrient_totals");
-        for (const char* name : example_files)
-            write_file(dir.file(name), read_file(std::string(TORVA_EXAMPLES) + "/nutrients/" + name));
-        std::string prj = read_file(dir.file("channel.prj"));
         const std::string card = t.first;
         const std::string name = card.substr(card.rfind(' ') + 1);
-        prj.replace(prj.find(card), card.size(), card.substr(0, card.find(' ')) + " gone/" + name);
-        write_file(dir.file("channel.prj"), prj);
-        std::string out;
-        EXPECT_EQ(run_command("cd '" + dir.path() + "' && '" + torva_exe() + "' channel.prj 2>&1", out), 1);
-        EXPECT_NE(out.find(std::string("Error: Unable to open ") + t.second + " file.\n  (File: gone/" + name +
-                           ")\n  Looked for: "),
-                  std::string::npos)
-            << out;
-        EXPECT_EQ(out.find("Running...."), std::string::npos) << out;
+        expect_variant({card,
+                        "nutrients",
+                        "channel.prj",
+                        {{"channel.prj", replaced(card, card.substr(0, card.find(' ')) + " gone/" + name)}},
+                        {std::string("Error: Unable to open ") + t.second + " file.\n  (File: gone/" + name +
+                         ")\n  Looked for: "}});
     }
 }

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "quality/summary_text.h"
-#include "support/test_support.h"
+#include "support/example_variant.h"
 
 using namespace torva_test;
 using summary_text::section;
@@ -19,51 +19,16 @@ using summary_text::value;
 namespace
 {
 
-struct edit {
-    std::string file, from, to;
-};
-
 struct project_case {
     const char* name;
-    const char* folder;
+    const char* folder; // under examples/
     const char* project;
     const char* summary;
-    std::vector<const char*> files;
-    std::vector<edit> edits;
+    file_edits edits;
     bool lakes;
 };
 
-const std::vector<const char*> lake_files = {"lake_tracer.prj", "lake_tracer.msk", "lake_tracer.ele",
-                                             "lake_tracer.idx", "lake_tracer.chn", "lake_tracer.gst",
-                                             "lake_tracer.cmt", "lake_tracer.pts"};
-const std::vector<const char*> reach_files = {"tracer.prj", "tracer.msk", "tracer.ele", "tracer.idx",
-                                              "tracer.chn", "tracer.gst", "tracer.cmt", "tracer.pts"};
-
-const edit no_channel_constituents_lake{"lake_tracer.prj", "CHAN_CON_TRANS\n", ""};
-
-// Copies the project with its edits, runs it and returns the summary.
-std::string run_case(const scratch_dir& dir, const project_case& c)
-{
-    for (const char* name : c.files) {
-        std::string text = read_file(std::string(TORVA_EXAMPLES) + "/" + c.folder + "/" + name);
-        for (const edit& e : c.edits) {
-            if (e.file != name)
-                continue;
-            const std::size_t at = text.find(e.from);
-            EXPECT_NE(at, std::string::npos) << e.from;
-            if (at != std::string::npos)
-                text.replace(at, e.from.size(), e.to);
-        }
-        write_file(dir.file(name), text);
-    }
-    std::string out;
-    EXPECT_EQ(run_command("cd '" + dir.path() + "' && OMP_NUM_THREADS=1 '" + torva_exe() + "' " + c.project +
-                              " 2>&1",
-                          out),
-              0)
-        << out.substr(out.size() > 3000 ? out.size() - 3000 : 0);
-    return read_file(dir.file(c.summary));
-}
+const file_edit no_channel_constituents_lake{"lake_tracer.prj", replaced("CHAN_CON_TRANS\n", "")};
 
 } // namespace
 
@@ -74,7 +39,6 @@ TEST(OverlandConstituentsBesideBareChannels, LandBooksWhatItSendsToDitchesAndLak
          "channel_lake_tracer",
          "lake_tracer.prj",
          "lake_tracer.sum",
-         lake_files,
          {no_channel_constituents_lake},
          true},
         // The pond rises over the ditch cells next to it and takes what
@@ -83,28 +47,28 @@ TEST(OverlandConstituentsBesideBareChannels, LandBooksWhatItSendsToDitchesAndLak
          "channel_lake_tracer",
          "lake_tracer.prj",
          "lake_tracer.sum",
-         lake_files,
          {no_channel_constituents_lake,
-          {"lake_tracer.chn", "NUMPTS 4\n3 4 3 5 2 4 2 5\n", "NUMPTS 6\n3 4 3 5 2 4 2 5 3 3 3 6\n"},
-          {"lake_tracer.chn", "CREST_LOW_ELEV 99.40", "CREST_LOW_ELEV 99.70"},
-          {"lake_tracer.pts", "0.05 20.0", "0.3 20.0"}},
+          {"lake_tracer.chn", replaced("NUMPTS 4\n3 4 3 5 2 4 2 5\n", "NUMPTS 6\n3 4 3 5 2 4 2 5 3 3 3 6\n")},
+          {"lake_tracer.chn", replaced("CREST_LOW_ELEV 99.40", "CREST_LOW_ELEV 99.70")},
+          {"lake_tracer.pts", replaced("0.05 20.0", "0.3 20.0")}},
          true},
         // A plain reach under a 30-minute storm carrying 50 mg/L.
         {"reach",
          "channel_tracer",
          "tracer.prj",
          "tracer.sum",
-         reach_files,
-         {{"tracer.prj", "CHAN_CON_TRANS\n", ""},
-          {"tracer.prj", "RAIN_INTENSITY    0.0001\nRAIN_DURATION     110",
-           "RAIN_INTENSITY 20\nRAIN_DURATION 30"},
-          {"tracer.cmt", "PRECIP_CONC 0", "PRECIP_CONC 50"}},
+         {{"tracer.prj", replaced("CHAN_CON_TRANS\n", "")},
+          {"tracer.prj", replaced("RAIN_INTENSITY    0.0001\nRAIN_DURATION     110",
+                                  "RAIN_INTENSITY 20\nRAIN_DURATION 30")},
+          {"tracer.cmt", replaced("PRECIP_CONC 0", "PRECIP_CONC 50")}},
          false},
     };
     for (const project_case& c : cases) {
         SCOPED_TRACE(c.name);
-        scratch_dir dir("ov_con_bare_channels");
-        const std::string sum = run_case(dir, c);
+        const example_result r = run_example_variant(c.folder, c.project, c.edits, {c.summary});
+        ASSERT_EQ(r.status, 0) << r.output.substr(r.output.size() > 3000 ? r.output.size() - 3000 : 0);
+        ASSERT_EQ(r.files.count(c.summary), 1u);
+        const std::string& sum = r.files.at(c.summary);
         const std::string event = section(sum, "Overland Contaminant Transport Summary for Tracer");
         const std::string run = section(sum, "Overland Constituent Transport Summary for Constituent");
         const std::string global = section(sum, "Contaminant Transport Global Summary for Contaminant");

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -97,17 +96,6 @@ int open_descriptor_count()
          it.increment(ec))
         ++n;
     return n;
-}
-
-std::string noise_bytes(std::size_t n, unsigned seed)
-{
-    std::string bytes;
-    std::uint32_t x = seed;
-    for (std::size_t i = 0; i < n; ++i) {
-        x = x * 1664525u + 1013904223u;
-        bytes += static_cast<char>(x >> 24);
-    }
-    return bytes;
 }
 
 } // namespace torva_test

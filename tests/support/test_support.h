@@ -2,7 +2,6 @@
 // reading files, counting open descriptors.
 #pragma once
 
-#include <cstddef>
 #include <string>
 
 namespace torva_test {
@@ -39,8 +38,5 @@ extern const char* const tiny_project_cards;
 
 // Number of open file descriptors of this process.
 int open_descriptor_count();
-
-// n bytes of every value, the same for the same seed: a file of noise.
-std::string noise_bytes(std::size_t n, unsigned seed);
 
 } // namespace torva_test
