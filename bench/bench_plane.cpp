@@ -91,8 +91,9 @@ int main(int argc, char** argv)
     const int minutes = argc > 2 ? std::atoi(argv[2]) : 10;
     const std::string folder = argc > 3 ? argv[3] : "/tmp/torva_bench_plane";
     if (side < 2 || minutes < 1) {
-        std::fprintf(stderr,
-                     "usage: torva_bench_plane [cells per side] [simulated minutes] [work folder] [threads ...]\n");
+        std::fprintf(
+            stderr,
+            "usage: torva_bench_plane [cells per side] [simulated minutes] [work folder] [threads ...]\n");
         return 1;
     }
     std::system(("mkdir -p '" + folder + "'").c_str());
@@ -133,9 +134,10 @@ int main(int argc, char** argv)
         const int steps = st.calls_made;
         const double substeps = 0.5 * static_cast<double>(sweeps);
         const double cells = static_cast<double>(side) * side;
-        std::printf("%7d %7.1f %12.1f %6d %15.2f %10.3f %15.3e\n", threads, wall, wall * 60.0 / minutes, steps,
-                    steps > 0 ? substeps / steps : 0.0,
-                    substeps > 0.0 ? 100.0 * static_cast<double>(st.implicit_updates) / (substeps * cells) : 0.0,
+        std::printf("%7d %7.1f %12.1f %6d %15.2f %10.3f %15.3e\n", threads, wall, wall * 60.0 / minutes,
+                    steps, steps > 0 ? substeps / steps : 0.0,
+                    substeps > 0.0 ? 100.0 * static_cast<double>(st.implicit_updates) / (substeps * cells)
+                                   : 0.0,
                     static_cast<double>(sweeps) * cells / wall);
         std::fflush(stdout);
     }

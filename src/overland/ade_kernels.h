@@ -124,17 +124,17 @@ struct ade_face_line {
 // The stiff cells of a sub-step, grouped into connected parts, each solved
 // as one banded linear system.
 struct ade_stiff_set {
-    std::vector<int> cells;    // grouped by part, each part in solve order
+    std::vector<int> cells;                  // grouped by part, each part in solve order
     std::vector<std::pair<int, int>> lookup; // per part: (cell, index in the part), by cell
-    std::vector<int> part;     // part k holds cells[part[k]] .. cells[part[k + 1] - 1]
-    std::vector<int> width;    // half-bandwidth of each part
-    std::vector<size_t> at;    // offset of each part's band in `band`
-    std::vector<double> band;  // the band matrices, factored in place
-    std::vector<double> delta; // right-hand side, then the depth change, per cell
-    std::vector<int> near;     // per cell: part index of its left, right, upper, lower neighbour, or -1
+    std::vector<int> part;                   // part k holds cells[part[k]] .. cells[part[k + 1] - 1]
+    std::vector<int> width;                  // half-bandwidth of each part
+    std::vector<size_t> at;                  // offset of each part's band in `band`
+    std::vector<double> band;                // the band matrices, factored in place
+    std::vector<double> delta;               // right-hand side, then the depth change, per cell
+    std::vector<int> near; // per cell: part index of its left, right, upper, lower neighbour, or -1
     std::vector<ade_face_line> lines; // per cell: out x, out y, in x, in y (from outside its part)
-    int drain_cell = 0;        // the outlet, when it drains inside the solve
-    double drained = 0.0;      // volume drained by the last solve, m3
+    int drain_cell = 0;               // the outlet, when it drains inside the solve
+    double drained = 0.0;             // volume drained by the last solve, m3
 
     int parts() const { return part.empty() ? 0 : static_cast<int>(part.size()) - 1; }
     void clear()
@@ -252,15 +252,15 @@ struct ade_state {
     double cell_area = 0.0;
     double step_over_area = 0.0;
     double exponent = 0.0;
-    long long sweeps = 0;            // directional sweeps made, restarts included
-    long long implicit_updates = 0;  // cells updated implicitly, summed over the sweeps
+    long long sweeps = 0;                  // directional sweeps made, restarts included
+    long long implicit_updates = 0;        // cells updated implicitly, summed over the sweeps
     std::vector<unsigned char> cell_flags; // ade_implicit_bit and ade_stiff_face_bit per cell
-    ade_stiff_set stiff;             // the stiff cells of the current step
-    std::vector<double> saved_depth; // depths at the start of the step
-    std::vector<double> sweep_depth; // depths at the start of the current sweep
-    std::vector<double> lake_dv;     // channel-lake volume change of the attempt
-    std::vector<double> olake_dv;    // overland-lake volume change of the attempt
-    std::vector<int> lake_cells;     // the lake cells of the current step
+    ade_stiff_set stiff;                   // the stiff cells of the current step
+    std::vector<double> saved_depth;       // depths at the start of the step
+    std::vector<double> sweep_depth;       // depths at the start of the current sweep
+    std::vector<double> lake_dv;           // channel-lake volume change of the attempt
+    std::vector<double> olake_dv;          // overland-lake volume change of the attempt
+    std::vector<int> lake_cells;           // the lake cells of the current step
 };
 
 // The process-wide instance used by the overland step.

@@ -213,13 +213,15 @@ void clear_lake_changes(model_state& s, const ade_grid& g, ade_state& st)
 void report_worst_cell(const ade_grid& g, const double* depth, int worst_cell)
 {
     if (worst_cell >= 1 && worst_cell <= g.n) {
-        std::printf("The biggest instability problem was encountered at cell %ld \n", static_cast<long>(worst_cell));
+        std::printf("The biggest instability problem was encountered at cell %ld \n",
+                    static_cast<long>(worst_cell));
         std::printf("Reduce the model time step by a factor of 2 and try again.\n");
         return;
     }
     for (int i = 1; i <= g.n; ++i)
         if (!std::isfinite(depth[i]) || !std::isfinite(g.z[i]) || (g.rough && !std::isfinite(g.rough[i]))) {
-            std::printf("The overland depth of cell %d is not a finite number: check the inputs of that cell.\n", i);
+            std::printf(
+                "The overland depth of cell %d is not a finite number: check the inputs of that cell.\n", i);
             return;
         }
     std::printf("Reduce the model time step by a factor of 2 and try again.\n");
@@ -263,10 +265,10 @@ bool route_ade(model_state& s, ade_state& st, const ade_grid& g, double step, st
                 drain_k = h > 0.0 ? 5.0 / 3.0 * ade_outlet_discharge(g, h) / (h * open_o) : 0.0;
             }
             const int drain_cell = drains ? g.outlet : 0;
-            const ade_stability ry = ade_stability_ratio(g, qy, ade_y, dt, depth, st.courant, implicit_below, flags,
-                                                         drain_cell, drain_k, qx);
-            const ade_stability rx = ade_stability_ratio(g, qx, ade_x, dt, depth, st.courant, implicit_below, flags,
-                                                         drain_cell, drain_k, qy);
+            const ade_stability ry = ade_stability_ratio(g, qy, ade_y, dt, depth, st.courant, implicit_below,
+                                                         flags, drain_cell, drain_k, qx);
+            const ade_stability rx = ade_stability_ratio(g, qx, ade_x, dt, depth, st.courant, implicit_below,
+                                                         flags, drain_cell, drain_k, qy);
             size_t band = 0;
             if (rx.implicit > 0 || ry.implicit > 0)
                 band = ade_build_stiff_set(g, flags, stiff_set);
@@ -278,9 +280,9 @@ bool route_ade(model_state& s, ade_state& st, const ade_grid& g, double step, st
                 continue;
             }
             // A stiff outlet drains inside the solve.
-            stiff_set.drain_cell = drains && (flags[g.outlet] & (ade_implicit_bit[ade_x] | ade_implicit_bit[ade_y]))
-                                       ? g.outlet
-                                       : 0;
+            stiff_set.drain_cell =
+                drains && (flags[g.outlet] & (ade_implicit_bit[ade_x] | ade_implicit_bit[ade_y])) ? g.outlet
+                                                                                                  : 0;
             const double worst = rx.ratio > ry.ratio ? rx.ratio : ry.ratio;
             const double stiff = rx.stiff > ry.stiff ? rx.stiff : ry.stiff;
             worst_cell = rx.cell != 0 ? rx.cell : ry.cell;
@@ -364,9 +366,9 @@ bool route_ade(model_state& s, ade_state& st, const ade_grid& g, double step, st
                 const ade_direction d = dirs[k];
                 double* q = d == ade_x ? qx : qy;
                 ++st.sweeps;
-                const ade_sweep_result r =
-                    ade_sweep(g, d, dt, k == 0 ? depth : sweep, k == 0 ? sweep : depth, q, last ? change : nullptr,
-                              d == ade_x ? qx_sum : qy_sum, st.courant, stiff_set.cells.empty() ? nullptr : flags);
+                const ade_sweep_result r = ade_sweep(g, d, dt, k == 0 ? depth : sweep, k == 0 ? sweep : depth,
+                                                     q, last ? change : nullptr, d == ade_x ? qx_sum : qy_sum,
+                                                     st.courant, stiff_set.cells.empty() ? nullptr : flags);
                 if (r.status == 2) {
                     dt *= 0.5;
                     st.courant *= 0.5;

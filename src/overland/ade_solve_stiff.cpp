@@ -35,7 +35,8 @@ inline ade_face_line stiff_face(const ade_grid& g, const double* depth, ade_dire
     ade_face_line f;
     if (p == 0 || t == 0)
         return f;
-    f.q0 = dir == ade_x ? ade_face_discharge(g, depth, p, t, 2, 2, 4) : ade_face_discharge(g, depth, p, t, 4, 3, 1);
+    f.q0 = dir == ade_x ? ade_face_discharge(g, depth, p, t, 2, 2, 4)
+                        : ade_face_discharge(g, depth, p, t, 4, 3, 1);
     if (f.q0 == 0.0)
         return f;
     const double drop = stiff_surface(g, depth, p) - stiff_surface(g, depth, t);
@@ -54,8 +55,7 @@ inline int local_index(const std::pair<int, int>* lookup, int first, int last, i
 {
     if (c == 0)
         return -1;
-    const std::pair<int, int>* at =
-        std::lower_bound(lookup + first, lookup + last, std::make_pair(c, -1));
+    const std::pair<int, int>* at = std::lower_bound(lookup + first, lookup + last, std::make_pair(c, -1));
     return at != lookup + last && at->first == c ? at->second : -1;
 }
 
@@ -128,7 +128,8 @@ size_t ade_build_stiff_set(const ade_grid& g, unsigned char* flags, ade_stiff_se
             const int c = set.cells[j];
             const int nbs[4] = {g.left[c], g.right[c], g.above[c], g.below[c]};
             for (int e = 0; e < 4; ++e)
-                set.near[4 * static_cast<size_t>(j) + e] = local_index(set.lookup.data(), first, last, nbs[e]);
+                set.near[4 * static_cast<size_t>(j) + e] =
+                    local_index(set.lookup.data(), first, last, nbs[e]);
             flags[c] |= ade_stiff_face_bit[ade_x] | ade_stiff_face_bit[ade_y];
             if (g.left[c])
                 flags[g.left[c]] |= ade_stiff_face_bit[ade_x];
@@ -155,9 +156,9 @@ size_t ade_build_stiff_set(const ade_grid& g, unsigned char* flags, ade_stiff_se
 
 void ade_clear_stiff_set(const ade_grid& g, unsigned char* flags, ade_stiff_set& set)
 {
-    const unsigned char clear = static_cast<unsigned char>(~(ade_stiff_face_bit[ade_x] | ade_stiff_face_bit[ade_y] |
-                                                             ade_seen_bit | ade_implicit_bit[ade_x] |
-                                                             ade_implicit_bit[ade_y]));
+    const unsigned char clear =
+        static_cast<unsigned char>(~(ade_stiff_face_bit[ade_x] | ade_stiff_face_bit[ade_y] | ade_seen_bit |
+                                     ade_implicit_bit[ade_x] | ade_implicit_bit[ade_y]));
     for (const int c : set.cells) {
         flags[c] &= clear;
         if (g.left[c])
@@ -209,8 +210,7 @@ void ade_solve_stiff(const ade_grid& g, double dt, const double* depth, double* 
         double drain_dq = 0.0;
         for (int j = 0; j < m; ++j) {
             const int c = cells[first + j];
-            const double open =
-                g.block_frac && g.block_frac[c] < 1.0 ? area * (1.0 - g.block_frac[c]) : area;
+            const double open = g.block_frac && g.block_frac[c] < 1.0 ? area * (1.0 - g.block_frac[c]) : area;
             double& diag = entry(band, w, j, j);
             diag += open / dt;
             double rhs = 0.0;

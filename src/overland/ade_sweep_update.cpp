@@ -21,8 +21,8 @@ struct update_sums {
 // Depth update of non-lake cell i by net = (q[up] - q[i]) dt / dx2 from
 // depth h; `before` is its depth at the start of the sweep. Returns the new
 // depth and raises the thread's status s; c is the cell's depth change.
-inline double update_cell(const ade_grid& g, int i, double net, double h, double before, double area, double dt,
-                          double limit, int outlet, int& s, double& c, update_sums& sums)
+inline double update_cell(const ade_grid& g, int i, double net, double h, double before, double area,
+                          double dt, double limit, int outlet, int& s, double& c, update_sums& sums)
 {
     c = net;
     if (g.block_frac && g.block_frac[i] < 1.0)
@@ -134,7 +134,8 @@ ade_sweep_result ade_sweep_update(const ade_grid& g, ade_direction dir, double d
 }
 
 ade_sweep_result ade_sweep(const ade_grid& g, ade_direction dir, double dt, const double* from, double* to,
-                           double* q, double* change, double* qsum, double courant, const unsigned char* flags)
+                           double* q, double* change, double* qsum, double courant,
+                           const unsigned char* flags)
 {
     const int n = g.n;
     const int* up = dir == ade_x ? g.left : g.above;
@@ -317,10 +318,9 @@ ade_stability ade_stability_ratio(const ade_grid& g, const double* q, ade_direct
             const double k = face_stiffness(g, q, up, down, depth, i) + (i == drain_cell ? drain_k : 0.0);
             // A cell is stiff by the response of all four of its faces: the
             // implicit solve couples both directions.
-            const double k_all =
-                other_q ? k + face_stiffness(g, other_q, dir == ade_x ? g.above : g.left,
-                                             dir == ade_x ? g.below : g.right, depth, i)
-                        : k;
+            const double k_all = other_q ? k + face_stiffness(g, other_q, dir == ade_x ? g.above : g.left,
+                                                              dir == ade_x ? g.below : g.right, depth, i)
+                                         : k;
             if (flags && k_all > implicit_stiffness) {
                 flags[i] |= implicit_bit;
                 ++implicit;
