@@ -102,9 +102,11 @@ struct ade_stability {
 // most of the wet plane into the solve.
 constexpr double ade_implicit_limit = 3.0;
 
-// Most band entries the stiff cells' solve may take (doubles); beyond it the
-// limit above is halved for the step.
-constexpr size_t ade_stiff_band_cap = size_t(1) << 20;
+// Most band entries (doubles) and cells the stiff cells' solve may take,
+// which bounds its memory; beyond them the limit above is halved for the
+// step.
+constexpr size_t ade_stiff_band_cap = size_t(1) << 19;
+constexpr size_t ade_stiff_cell_cap = size_t(1) << 15;
 
 // Per-cell bits of ade_state::cell_flags: the cell is too stiff for an
 // explicit update in a direction; the cell's downstream face in a direction
@@ -132,7 +134,7 @@ struct ade_stiff_set {
     std::vector<double> band;                // the band matrices, factored in place
     std::vector<double> delta;               // right-hand side, then the depth change, per cell
     std::vector<int> near; // per cell: part index of its left, right, upper, lower neighbour, or -1
-    std::vector<ade_face_line> lines; // per cell: out x, out y, in x, in y (from outside its part)
+    std::vector<ade_face_line> lines; // per cell: its faces out in x and in y
     int drain_cell = 0;               // the outlet, when it drains inside the solve
     double drained = 0.0;             // volume drained by the last solve, m3
 

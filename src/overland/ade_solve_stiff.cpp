@@ -72,12 +72,15 @@ size_t ade_build_stiff_set(const ade_grid& g, unsigned char* flags, ade_stiff_se
     set.clear();
     set.lookup.clear();
     const unsigned char stiff = ade_implicit_bit[ade_x] | ade_implicit_bit[ade_y];
-    // Breadth-first layers from `from`, appended to the set's cells.
+    // Breadth-first layers from `from`, appended to the set's cells; false
+    // once the set holds more cells than one solve takes.
     auto layers = [&](int from) {
         const size_t first = set.cells.size();
         flags[from] |= ade_seen_bit;
         set.cells.push_back(from);
         for (size_t k = first; k < set.cells.size(); ++k) {
+            if (set.cells.size() > ade_stiff_cell_cap)
+                return false;
             const int c = set.cells[k];
             for (const int nb : {g.left[c], g.right[c], g.above[c], g.below[c]})
                 if (nb != 0 && (flags[nb] & stiff) && !(flags[nb] & ade_seen_bit)) {
@@ -85,6 +88,13 @@ size_t ade_build_stiff_set(const ade_grid& g, unsigned char* flags, ade_stiff_se
                     set.cells.push_back(nb);
                 }
         }
+        return true;
+    };
+    auto too_many = [&]() {
+        for (const int c : set.cells)
+            flags[c] &= static_cast<unsigned char>(~ade_seen_bit);
+        set.clear();
+        return ade_stiff_band_cap + 1;
     };
     // Connected parts, each numbered in layers from a cell at its far end
     // (the last one reached from any cell of it), which keeps the band of
@@ -92,20 +102,15 @@ size_t ade_build_stiff_set(const ade_grid& g, unsigned char* flags, ade_stiff_se
     for (int i = 1; i <= g.n; ++i) {
         if (!(flags[i] & stiff) || (flags[i] & ade_seen_bit))
             continue;
-        if (set.cells.size() > ade_stiff_band_cap / 8) {
-            // Far too many for the solve: the caller takes fewer.
-            for (const int c : set.cells)
-                flags[c] &= static_cast<unsigned char>(~ade_seen_bit);
-            set.clear();
-            return ade_stiff_band_cap + 1;
-        }
         const int first = static_cast<int>(set.cells.size());
-        layers(i);
+        if (!layers(i))
+            return too_many(); // the caller takes fewer
         const int far = set.cells.back();
         for (size_t k = static_cast<size_t>(first); k < set.cells.size(); ++k)
             flags[set.cells[k]] &= static_cast<unsigned char>(~ade_seen_bit);
         set.cells.resize(static_cast<size_t>(first));
-        layers(far);
+        if (!layers(far))
+            return too_many();
         set.part.push_back(first);
         for (size_t k = static_cast<size_t>(first); k < set.cells.size(); ++k)
             set.lookup.emplace_back(set.cells[k], static_cast<int>(k) - first);
@@ -145,12 +150,14 @@ size_t ade_build_stiff_set(const ade_grid& g, unsigned char* flags, ade_stiff_se
         set.at.push_back(entries);
         entries += static_cast<size_t>(last - first) * (2 * w + 1);
     }
-    if (entries <= ade_stiff_band_cap && set.band.size() < entries)
+    if (entries > ade_stiff_band_cap)
+        return entries;
+    if (set.band.size() < entries)
         set.band.resize(entries);
     if (set.delta.size() < set.cells.size())
         set.delta.resize(set.cells.size());
-    if (set.lines.size() < 4 * set.cells.size())
-        set.lines.resize(4 * set.cells.size());
+    if (set.lines.size() < 2 * set.cells.size())
+        set.lines.resize(2 * set.cells.size());
     return entries;
 }
 
@@ -188,19 +195,20 @@ void ade_solve_stiff(const ade_grid& g, double dt, const double* depth, double* 
         double* x = set.delta.data() + first;
         std::fill(band, band + static_cast<size_t>(m) * (2 * w + 1), 0.0);
 
-        // Each face once: the faces out of every cell of the part, and the
-        // faces into it from cells outside the part (none for lake cells'
-        // own faces, which the part never holds).
-        ade_face_line* lines = set.lines.data() + 4 * static_cast<size_t>(first);
+        // The faces out of every cell of the part, found once; a face into
+        // the part from a cell outside it is found where it is used.
+        ade_face_line* lines = set.lines.data() + 2 * static_cast<size_t>(first);
         for (int j = 0; j < m; ++j) {
             const int c = cells[first + j];
-            lines[4 * j + 0] = stiff_face(g, depth, ade_x, c, g.right[c]);
-            lines[4 * j + 1] = stiff_face(g, depth, ade_y, c, g.below[c]);
-            const int l = g.left[c];
-            const int a = g.above[c];
-            lines[4 * j + 2] = near[4 * j + 0] < 0 ? stiff_face(g, depth, ade_x, l, c) : ade_face_line{};
-            lines[4 * j + 3] = near[4 * j + 2] < 0 ? stiff_face(g, depth, ade_y, a, c) : ade_face_line{};
+            lines[2 * j + 0] = stiff_face(g, depth, ade_x, c, g.right[c]);
+            lines[2 * j + 1] = stiff_face(g, depth, ade_y, c, g.below[c]);
         }
+        auto face_in = [&](int j, ade_direction dir) {
+            const int c = cells[first + j];
+            const int p = near[4 * j + (dir == ade_x ? 0 : 2)];
+            return p >= 0 ? lines[2 * p + dir]
+                          : stiff_face(g, depth, dir, dir == ade_x ? g.left[c] : g.above[c], c);
+        };
 
         // Row of cell c: (A_open / dt) dh_c = sum of its faces' discharges
         // in minus out at the end of the sub-step, each linearised about
@@ -215,14 +223,14 @@ void ade_solve_stiff(const ade_grid& g, double dt, const double* depth, double* 
             diag += open / dt;
             double rhs = 0.0;
             for (const ade_direction dir : {ade_x, ade_y}) {
-                const ade_face_line& out = lines[4 * j + dir];
+                const ade_face_line& out = lines[2 * j + dir];
                 diag += out.a;
                 rhs -= out.q0;
                 const int t = near[4 * j + (dir == ade_x ? 1 : 3)];
                 if (t >= 0)
                     entry(band, w, j, t) += out.b;
                 const int p = near[4 * j + (dir == ade_x ? 0 : 2)];
-                const ade_face_line& in = p >= 0 ? lines[4 * p + dir] : lines[4 * j + 2 + dir];
+                const ade_face_line in = face_in(j, dir);
                 diag -= in.b;
                 rhs += in.q0;
                 if (p >= 0)
@@ -272,11 +280,11 @@ void ade_solve_stiff(const ade_grid& g, double dt, const double* depth, double* 
             for (const ade_direction dir : {ade_x, ade_y}) {
                 double* q = dir == ade_x ? qx : qy;
                 const int up = dir == ade_x ? g.left[c] : g.above[c];
-                const ade_face_line& out = lines[4 * j + dir];
+                const ade_face_line& out = lines[2 * j + dir];
                 const int t = near[4 * j + (dir == ade_x ? 1 : 3)];
                 q[c] = out.q0 + out.a * x[j] + (t >= 0 ? out.b * x[t] : 0.0);
                 if (up != 0 && near[4 * j + (dir == ade_x ? 0 : 2)] < 0) {
-                    const ade_face_line& in = lines[4 * j + 2 + dir];
+                    const ade_face_line in = face_in(j, dir);
                     q[up] = in.q0 + in.b * x[j];
                 }
             }
