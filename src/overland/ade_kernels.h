@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 struct model_state;
@@ -86,8 +87,67 @@ struct ade_sweep_result {
 
 struct ade_stability {
     int unstable = 0;
-    double ratio = 0.0; // the largest ratio
-    int cell = 0;       // first cell that reached it
+    double ratio = 0.0; // the largest depth-change ratio
+    double stiff = 0.0; // the largest stiffness ratio of a cell updated explicitly
+    int cell = 0;       // first cell that reached the larger of the two
+    int implicit = 0;   // cells marked for the implicit update
+};
+
+// A cell whose faces answer a change of its depth so fast that an explicit
+// update would need a sub-step shorter than this (s; or than the overland
+// step when that is shorter) is updated implicitly; the others keep the
+// explicit sweeps and set the sub-step alone. Chosen by measurement on the
+// corner-outlet planes: 2 to 3 s keep the hydrograph on the fine-step
+// solution with the fewest sub-steps; from 5 s the kinematic term draws
+// most of the wet plane into the solve.
+constexpr double ade_implicit_limit = 3.0;
+
+// Most band entries (doubles) and cells the stiff cells' solve may take,
+// which bounds its memory; beyond them the limit above is halved for the
+// step.
+constexpr size_t ade_stiff_band_cap = size_t(1) << 19;
+constexpr size_t ade_stiff_cell_cap = size_t(1) << 15;
+
+// Per-cell bits of ade_state::cell_flags: the cell is too stiff for an
+// explicit update in a direction; the cell's downstream face in a direction
+// belongs to a stiff cell (its discharge comes from the implicit solve).
+constexpr unsigned char ade_implicit_bit[2] = {1, 2};
+constexpr unsigned char ade_stiff_face_bit[2] = {4, 8};
+constexpr unsigned char ade_seen_bit = 16;
+
+// Discharge of a face at the start of a sub-step and its response to the
+// depths of the cell it leaves (a) and the cell it enters (b).
+struct ade_face_line {
+    double q0 = 0.0;
+    double a = 0.0;
+    double b = 0.0;
+};
+
+// The stiff cells of a sub-step, grouped into connected parts, each solved
+// as one banded linear system.
+struct ade_stiff_set {
+    std::vector<int> cells;                  // grouped by part, each part in solve order
+    std::vector<std::pair<int, int>> lookup; // per part: (cell, index in the part), by cell
+    std::vector<int> part;                   // part k holds cells[part[k]] .. cells[part[k + 1] - 1]
+    std::vector<int> width;                  // half-bandwidth of each part
+    std::vector<size_t> at;                  // offset of each part's band in `band`
+    std::vector<double> band;                // the band matrices, factored in place
+    std::vector<double> delta;               // right-hand side, then the depth change, per cell
+    std::vector<int> near; // per cell: part index of its left, right, upper, lower neighbour, or -1
+    std::vector<ade_face_line> lines; // per cell: its faces out in x and in y
+    int drain_cell = 0;               // the outlet, when it drains inside the solve
+    double drained = 0.0;             // volume drained by the last solve, m3
+
+    int parts() const { return part.empty() ? 0 : static_cast<int>(part.size()) - 1; }
+    void clear()
+    {
+        cells.clear();
+        part.clear();
+        width.clear();
+        at.clear();
+        lookup.clear();
+        drained = 0.0;
+    }
 };
 
 // Face discharges q[1..n] of the direction from the given depths; the
@@ -104,15 +164,43 @@ ade_sweep_result ade_sweep_update(const ade_grid& g, ade_direction dir, double d
 // One ADE sweep of a direction over dt: the face discharges q from the
 // depths `from` (those at the start of the sweep) and the new depths into
 // `to` (every cell; lake and fixed-head cells keep theirs). change, when
-// given, receives each non-lake cell's change; qsum gains dt * q.
+// given, receives each non-lake cell's change; qsum gains dt * q. With
+// flags, a face marked stiff keeps the discharge already in q (set by the
+// implicit solve of the sub-step) and a stiff cell's change does not
+// shorten the next sub-step.
 ade_sweep_result ade_sweep(const ade_grid& g, ade_direction dir, double dt, const double* from, double* to,
-                           double* q, double* change, double* qsum, double courant);
+                           double* q, double* change, double* qsum, double courant,
+                           const unsigned char* flags = nullptr);
 
 // Pre-check of the sub-step dt with the discharges of the previous step:
 // the depth change against the depth, and the stiffness of the cell's faces
 // against its area. Parallel over the cells; prints "green" once for NaN.
+// With flags, a cell that would need an explicit sub-step below
+// `implicit_below` seconds is marked implicit for the direction and left
+// out of the ratios; with other_q (the other direction's discharges) the
+// faces of both directions count for that. The draining outlet drain_cell
+// adds the response of its drain, drain_k (m2/s).
 ade_stability ade_stability_ratio(const ade_grid& g, const double* q, ade_direction dir, double dt,
-                                  const double* depth, double courant);
+                                  const double* depth, double courant, double implicit_below = 0.0,
+                                  unsigned char* flags = nullptr, int drain_cell = 0, double drain_k = 0.0,
+                                  const double* other_q = nullptr);
+
+// Gathers the cells marked implicit in either direction into connected
+// parts, marks their faces and sizes the band matrices (up to
+// ade_stiff_band_cap entries); returns the number of band entries.
+size_t ade_build_stiff_set(const ade_grid& g, unsigned char* flags, ade_stiff_set& set);
+
+// Clears the stiff marks of the set's cells and faces.
+void ade_clear_stiff_set(const ade_grid& g, unsigned char* flags, ade_stiff_set& set);
+
+// Linearised backward-Euler update of the stiff cells over dt from the
+// depths at the start of the sub-step: one banded system per part, over
+// both directions' faces (so the two sweeps do not trade water through
+// them). Writes the discharges of the stiff faces into qx and qy, for the
+// sweeps to carry, and the volume the outlet drains (when it is one of the
+// cells) into set.drained.
+void ade_solve_stiff(const ade_grid& g, double dt, const double* depth, double* qx, double* qy,
+                     ade_stiff_set& set);
 
 // Predictor-corrector loops over the whole step (tau = step / dx2 is the
 // step over the cell area).
@@ -146,6 +234,14 @@ inline double ade_cell_roughness(const ade_grid& g, int i, double depth)
     return g.rough_exp ? g.rough[i] * std::exp(-g.rough_exp[i] * depth) : g.rough[i];
 }
 
+// Manning discharge of the outlet cell at depth h with the outlet slope, m3/s.
+inline double ade_outlet_discharge(const ade_grid& g, double h)
+{
+    if (h <= 0.0)
+        return 0.0;
+    return h * ade_cbrt(h * h) / ade_cell_roughness(g, g.outlet, h) * std::sqrt(g.outslope) * g.dx;
+}
+
 // Work state kept for the whole process, so that a later run of a batch or
 // calibration goes on with the sub-step control of the earlier one.
 struct ade_state {
@@ -158,12 +254,15 @@ struct ade_state {
     double cell_area = 0.0;
     double step_over_area = 0.0;
     double exponent = 0.0;
-    long long sweeps = 0;            // directional sweeps made, restarts included
-    std::vector<double> saved_depth; // depths at the start of the step
-    std::vector<double> sweep_depth; // depths at the start of the current sweep
-    std::vector<double> lake_dv;     // channel-lake volume change of the attempt
-    std::vector<double> olake_dv;    // overland-lake volume change of the attempt
-    std::vector<int> lake_cells;     // the lake cells of the current step
+    long long sweeps = 0;                  // directional sweeps made, restarts included
+    long long implicit_updates = 0;        // cells updated implicitly, summed over the sweeps
+    std::vector<unsigned char> cell_flags; // ade_implicit_bit and ade_stiff_face_bit per cell
+    ade_stiff_set stiff;                   // the stiff cells of the current step
+    std::vector<double> saved_depth;       // depths at the start of the step
+    std::vector<double> sweep_depth;       // depths at the start of the current sweep
+    std::vector<double> lake_dv;           // channel-lake volume change of the attempt
+    std::vector<double> olake_dv;          // overland-lake volume change of the attempt
+    std::vector<int> lake_cells;           // the lake cells of the current step
 };
 
 // The process-wide instance used by the overland step.

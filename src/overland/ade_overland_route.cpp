@@ -138,14 +138,6 @@ bool outlet_drains(const ade_grid& g)
            !g.lake_cell(g.outlet);
 }
 
-// Manning discharge of the outlet cell at depth h, m3/s.
-double outlet_discharge(const ade_grid& g, double h)
-{
-    if (h <= 0.0)
-        return 0.0;
-    return h * ade_cbrt(h * h) / ade_cell_roughness(g, g.outlet, h) * std::sqrt(g.outslope) * g.dx;
-}
-
 // Blocked fraction of the outlet cell (OVR_FLOW_BLOCK): its water stands on
 // the rest, so a depth removed there is the volume over that part.
 double outlet_blocked_fraction(const ade_grid& g)
@@ -221,13 +213,15 @@ void clear_lake_changes(model_state& s, const ade_grid& g, ade_state& st)
 void report_worst_cell(const ade_grid& g, const double* depth, int worst_cell)
 {
     if (worst_cell >= 1 && worst_cell <= g.n) {
-        std::printf("The biggest instability problem was encountered at cell %ld \n", static_cast<long>(worst_cell));
+        std::printf("The biggest instability problem was encountered at cell %ld \n",
+                    static_cast<long>(worst_cell));
         std::printf("Reduce the model time step by a factor of 2 and try again.\n");
         return;
     }
     for (int i = 1; i <= g.n; ++i)
         if (!std::isfinite(depth[i]) || !std::isfinite(g.z[i]) || (g.rough && !std::isfinite(g.rough[i]))) {
-            std::printf("The overland depth of cell %d is not a finite number: check the inputs of that cell.\n", i);
+            std::printf(
+                "The overland depth of cell %d is not a finite number: check the inputs of that cell.\n", i);
             return;
         }
     std::printf("Reduce the model time step by a factor of 2 and try again.\n");
@@ -247,30 +241,72 @@ bool route_ade(model_state& s, ade_state& st, const ade_grid& g, double step, st
     double* sweep = st.sweep_depth.data();
     const double area = g.dx * g.dx;
 
+    const bool drains = outlet_drains(g);
+    const double open_o = drains ? 1.0 - outlet_blocked_fraction(g) : 1.0; // water stands on this part
+
     // First sub-step: the one that ended the previous step, checked against
-    // the discharges that step left.
+    // the discharges that step left. Cells that could not take a sub-step
+    // of implicit_below on their own are updated implicitly and left out
+    // of the check; the rest set the sub-step.
     double dt = step;
     int worst_cell = 0;
+    double implicit_below = step < ade_implicit_limit ? step : ade_implicit_limit;
+    unsigned char* flags = st.cell_flags.data();
+    ade_stiff_set& stiff_set = st.stiff;
+    ade_clear_stiff_set(g, flags, stiff_set);
     if (st.calls_made > 1 && st.last_dt > 0.0) {
         dt = step - st.last_dt > 0.001 ? st.last_dt : step;
-        const ade_stability ry = ade_stability_ratio(g, qy, ade_y, dt, depth, st.courant);
-        const ade_stability rx = ade_stability_ratio(g, qx, ade_x, dt, depth, st.courant);
-        const double worst = rx.ratio > ry.ratio ? rx.ratio : ry.ratio;
-        worst_cell = rx.cell != 0 ? rx.cell : ry.cell;
-        if (rx.unstable || ry.unstable) {
-            dt = dt / worst;
-            if (dt < st.min_dt)
-                dt = st.min_dt / 10.0 + st.min_dt;
-        } else if (worst < 0.5) {
-            if (step - 1.4 * dt > -1e-16)
-                dt = 1.4 * dt;
-            ++st.stable_count;
-        }
-        if (st.courant < 1.0 && st.stable_count > 100) {
-            st.courant = st.courant * 2.0 > 1.0 ? 1.0 : st.courant * 2.0;
-            st.stable_count = 0;
+        for (;;) {
+            // The drain answers the outlet depth with 5/3 Q / h (per unit
+            // of depth over the open part): it counts with the outlet's faces.
+            double drain_k = 0.0;
+            if (drains) {
+                const double h = depth[g.outlet];
+                drain_k = h > 0.0 ? 5.0 / 3.0 * ade_outlet_discharge(g, h) / (h * open_o) : 0.0;
+            }
+            const int drain_cell = drains ? g.outlet : 0;
+            const ade_stability ry = ade_stability_ratio(g, qy, ade_y, dt, depth, st.courant, implicit_below,
+                                                         flags, drain_cell, drain_k, qx);
+            const ade_stability rx = ade_stability_ratio(g, qx, ade_x, dt, depth, st.courant, implicit_below,
+                                                         flags, drain_cell, drain_k, qy);
+            size_t band = 0;
+            if (rx.implicit > 0 || ry.implicit > 0)
+                band = ade_build_stiff_set(g, flags, stiff_set);
+            if (band > ade_stiff_band_cap && implicit_below > 0.01) {
+                // Too many stiff cells for one solve: fewer go implicit,
+                // and the explicit ones hold the sub-step shorter.
+                ade_clear_stiff_set(g, flags, stiff_set);
+                implicit_below *= 0.5;
+                continue;
+            }
+            // A stiff outlet drains inside the solve.
+            stiff_set.drain_cell =
+                drains && (flags[g.outlet] & (ade_implicit_bit[ade_x] | ade_implicit_bit[ade_y])) ? g.outlet
+                                                                                                  : 0;
+            const double worst = rx.ratio > ry.ratio ? rx.ratio : ry.ratio;
+            const double stiff = rx.stiff > ry.stiff ? rx.stiff : ry.stiff;
+            worst_cell = rx.cell != 0 ? rx.cell : ry.cell;
+            if (rx.unstable || ry.unstable || stiff > 1.0) {
+                dt = dt / (worst > stiff ? worst : stiff);
+                if (dt < st.min_dt)
+                    dt = st.min_dt / 10.0 + st.min_dt;
+            } else if (worst < 0.5) {
+                // Grow by 1.4, no further than the explicit cells' stiffness allows.
+                double grown = 1.4 * dt;
+                if (stiff > 0.0 && grown > dt / stiff)
+                    grown = dt / stiff;
+                if (step - grown > -1e-16)
+                    dt = grown;
+                ++st.stable_count;
+            }
+            if (st.courant < 1.0 && st.stable_count > 100) {
+                st.courant = st.courant * 2.0 > 1.0 ? 1.0 : st.courant * 2.0;
+                st.stable_count = 0;
+            }
+            break;
         }
     }
+    const bool drain_in_solve = drains && stiff_set.drain_cell != 0;
 
     copy_non_lake(g, depth, saved, sweep);
     zero_non_lake(g, qx_sum, qy_sum);
@@ -278,8 +314,6 @@ bool route_ade(model_state& s, ade_state& st, const ade_grid& g, double step, st
     const ade_direction order[2][2] = {{ade_x, ade_y}, {ade_y, ade_x}};
     const ade_direction* dirs = s.sweep_order == 1 ? order[0] : order[1];
     const bool lakes = has_lakes(g);
-    const bool drains = outlet_drains(g);
-    const double open_o = drains ? 1.0 - outlet_blocked_fraction(g) : 1.0; // water stands on this part
 
     for (;;) { // one attempt at the whole step
         st.shrink = 0;
@@ -324,13 +358,17 @@ bool route_ade(model_state& s, ade_state& st, const ade_grid& g, double step, st
             // The first sweep writes its depths to the sweep array and the
             // second writes them back, so the sub-step ends in ov_depth.
             const bool last = remaining <= 0.0;
+            if (!stiff_set.cells.empty()) {
+                ade_solve_stiff(g, dt, depth, qx, qy, stiff_set);
+                st.implicit_updates += static_cast<long long>(stiff_set.cells.size());
+            }
             for (int k = 0; k < 2 && !failed; ++k) {
                 const ade_direction d = dirs[k];
                 double* q = d == ade_x ? qx : qy;
                 ++st.sweeps;
-                const ade_sweep_result r = ade_sweep(g, d, dt, k == 0 ? depth : sweep, k == 0 ? sweep : depth, q,
-                                                     last ? change : nullptr, d == ade_x ? qx_sum : qy_sum,
-                                                     st.courant);
+                const ade_sweep_result r = ade_sweep(g, d, dt, k == 0 ? depth : sweep, k == 0 ? sweep : depth,
+                                                     q, last ? change : nullptr, d == ade_x ? qx_sum : qy_sum,
+                                                     st.courant, stiff_set.cells.empty() ? nullptr : flags);
                 if (r.status == 2) {
                     dt *= 0.5;
                     st.courant *= 0.5;
@@ -351,7 +389,8 @@ bool route_ade(model_state& s, ade_state& st, const ade_grid& g, double step, st
             if (drains) {
                 const int o = g.outlet;
                 const double h = depth[o];
-                const double vol = dt * outlet_discharge(g, h);
+                // A stiff outlet drains what the solve found for it.
+                const double vol = drain_in_solve ? stiff_set.drained : dt * ade_outlet_discharge(g, h);
                 const double removal = vol / (area * open_o);
                 change[o] = removal;
                 if (removal > h) {
@@ -402,7 +441,7 @@ void route_ade_pc(model_state& s, ade_state& st, const ade_grid& g, double step,
         ++st.sweeps;
         ade_pc_predictor(g, d, tau, q, depth, change, pred);
         if (drains) {
-            const double removal = 0.5 * outlet_discharge(g, pred[o]) * tau / (1.0 - f_o);
+            const double removal = 0.5 * ade_outlet_discharge(g, pred[o]) * tau / (1.0 - f_o);
             change[o] = removal;
             pred[o] -= removal;
         }
@@ -412,7 +451,7 @@ void route_ade_pc(model_state& s, ade_state& st, const ade_grid& g, double step,
         sums.add(ade_pc_corrector(g, d, tau, q, depth, change));
         if (drains) {
             const double h = depth[o];
-            const double half_q = 0.5 * outlet_discharge(g, h);
+            const double half_q = 0.5 * ade_outlet_discharge(g, h);
             const double removal = half_q * tau / (1.0 - f_o);
             change[o] = removal;
             if (removal > h) {
@@ -504,6 +543,8 @@ void ade_state_reserve(ade_state& st, int n, int num_lakes, int num_oland_lakes)
     };
     grow(st.saved_depth, n);
     grow(st.sweep_depth, n);
+    if (st.cell_flags.size() < static_cast<size_t>(n) + 1)
+        st.cell_flags.resize(static_cast<size_t>(n) + 1, 0);
     grow(st.lake_dv, num_lakes);
     grow(st.olake_dv, num_oland_lakes);
     if ((num_lakes > 0 || num_oland_lakes > 0) && st.lake_cells.capacity() < static_cast<size_t>(n))

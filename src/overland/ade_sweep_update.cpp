@@ -21,8 +21,8 @@ struct update_sums {
 // Depth update of non-lake cell i by net = (q[up] - q[i]) dt / dx2 from
 // depth h; `before` is its depth at the start of the sweep. Returns the new
 // depth and raises the thread's status s; c is the cell's depth change.
-inline double update_cell(const ade_grid& g, int i, double net, double h, double before, double area, double dt,
-                          double limit, int outlet, int& s, double& c, update_sums& sums)
+inline double update_cell(const ade_grid& g, int i, double net, double h, double before, double area,
+                          double dt, double limit, int outlet, int& s, double& c, update_sums& sums)
 {
     c = net;
     if (g.block_frac && g.block_frac[i] < 1.0)
@@ -134,7 +134,8 @@ ade_sweep_result ade_sweep_update(const ade_grid& g, ade_direction dir, double d
 }
 
 ade_sweep_result ade_sweep(const ade_grid& g, ade_direction dir, double dt, const double* from, double* to,
-                           double* q, double* change, double* qsum, double courant)
+                           double* q, double* change, double* qsum, double courant,
+                           const unsigned char* flags)
 {
     const int n = g.n;
     const int* up = dir == ade_x ? g.left : g.above;
@@ -151,10 +152,13 @@ ade_sweep_result ade_sweep(const ade_grid& g, ade_direction dir, double dt, cons
         return plain ? ade_plain_face(g, from, i, t)
                      : ade_face_discharge(g, from, i, t, dike_bit, side_i, side_t);
     };
+    const unsigned char stiff_face = ade_stiff_face_bit[dir];
+    const unsigned char stiff_cell = ade_implicit_bit[ade_x] | ade_implicit_bit[ade_y];
 
     int status = 0;
     update_sums per_thread[max_sum_threads];
     int used = 1;
+    q[0] = 0.0;
 #pragma omp parallel num_threads(sweep_threads(n)) reduction(max : status)
     {
         // The thread's own block of cells, as a static schedule would give.
@@ -172,9 +176,15 @@ ade_sweep_result ade_sweep(const ade_grid& g, ade_direction dir, double dt, cons
             // Discharges come from the depths at the start of the sweep and
             // the new depths go to another array, so each face is found once
             // and used at once; a face from a cell of another block is found
-            // again here rather than waited for.
-            const double qi = face(i, down[i]);
-            q[i] = qi;
+            // again here rather than waited for. A stiff face already holds
+            // the discharge of the implicit solve.
+            double qi;
+            if (flags && (flags[i] & stiff_face)) {
+                qi = q[i];
+            } else {
+                qi = face(i, down[i]);
+                q[i] = qi;
+            }
             if (s == 2)
                 continue;
             if (g.lake_cell(i)) {
@@ -182,10 +192,15 @@ ade_sweep_result ade_sweep(const ade_grid& g, ade_direction dir, double dt, cons
                 continue;
             }
             const int u = up[i];
-            const double qu = u == 0 ? 0.0 : (u >= first && u < i ? q[u] : face(u, i));
+            double qu = 0.0;
+            if (u != 0)
+                qu = (flags && (flags[u] & stiff_face)) || (u >= first && u < i) ? q[u] : face(u, i);
             if (qsum)
                 qsum[i] += dt * qi;
-            to[i] = update_cell(g, i, (qu - qi) * scale, from[i], from[i], area, dt, limit, outlet, s, c, sums);
+            // A stiff cell's change comes from the implicit solve, stable at
+            // any sub-step: it does not shorten the next one.
+            const double lim = flags && (flags[i] & stiff_cell) ? HUGE_VAL : limit;
+            to[i] = update_cell(g, i, (qu - qi) * scale, from[i], from[i], area, dt, lim, outlet, s, c, sums);
             if (change)
                 change[i] = c;
         }
@@ -202,26 +217,39 @@ namespace
 {
 
 // Smallest water-surface difference taken across a face by the stiffness
-// bound, m: below it a face carries too little water to matter.
-constexpr double stiff_min_drop = 1e-2;
+// bound, m: it only keeps the bound finite, as a face without a drop
+// carries no water. A nearly level pool is as stiff as its drops say; its
+// cells go to the implicit solve rather than cut the sub-step.
+constexpr double stiff_min_drop = 1e-9;
 
 // How fast the faces of cell i in one direction answer a change of its
-// water surface, m2/s: the sum over its upstream and downstream faces of
-// dq/d(drop) = |q| / (2 drop) for q proportional to the root of the slope.
+// depth, m2/s: over its upstream and downstream faces, the drop term
+// dq/d(drop) = |q| / (2 drop) for q proportional to the root of the slope,
+// and, on a face the cell feeds, the depth term 5/3 |q| / d of Manning's
+// d^(5/3). An explicit update of the cell is stable while dt times this
+// stays below the cell area.
 inline double face_stiffness(const ade_grid& g, const double* q, const int* up, const int* down,
                              const double* depth, int i)
 {
     const double w = depth[i] + g.z[i];
+    const double d = depth[i] - (g.retent ? g.retent[i] : 0.0);
+    const double feed = d > 1e-16 ? 5.0 / 3.0 / d : 0.0;
     double k = 0.0;
     const int u = up[i];
     if (u) {
         const double drop = std::fabs(depth[u] + g.z[u] - w);
-        k += std::fabs(q[u]) / (2.0 * (drop > stiff_min_drop ? drop : stiff_min_drop));
+        const double qu = q[u];
+        k += std::fabs(qu) / (2.0 * (drop > stiff_min_drop ? drop : stiff_min_drop));
+        if (qu < 0.0)
+            k -= qu * feed;
     }
     const int t = down[i];
     if (t) {
         const double drop = std::fabs(w - depth[t] - g.z[t]);
-        k += std::fabs(q[i]) / (2.0 * (drop > stiff_min_drop ? drop : stiff_min_drop));
+        const double qi = q[i];
+        k += std::fabs(qi) / (2.0 * (drop > stiff_min_drop ? drop : stiff_min_drop));
+        if (qi > 0.0)
+            k += qi * feed;
     }
     return k;
 }
@@ -229,7 +257,8 @@ inline double face_stiffness(const ade_grid& g, const double* q, const int* up, 
 } // namespace
 
 ade_stability ade_stability_ratio(const ade_grid& g, const double* q, ade_direction dir, double dt,
-                                  const double* depth, double courant)
+                                  const double* depth, double courant, double implicit_below,
+                                  unsigned char* flags, int drain_cell, double drain_k, const double* other_q)
 {
     const int n = g.n;
     const int* up = dir == ade_x ? g.left : g.above;
@@ -237,27 +266,36 @@ ade_stability ade_stability_ratio(const ade_grid& g, const double* q, ade_direct
     const double area = g.dx * g.dx;
     const double scale = dt / area;
     const double limit = 0.25 * courant;
-    // An explicit update is stable while dt times the faces' stiffness stays
-    // below the cell area; the bound keeps it within half of that, so that
-    // a near-level pool (the cells round an outlet) does not ring.
-    const double stiff_limit = courant;
+    // An explicit update is stable while dt times the faces' stiffness
+    // stays below the cell area, and settles without ringing within half of
+    // that. A cell whose faces would need a sub-step below implicit_below
+    // for this is marked implicit (only with flags); the stiffness of the
+    // others bounds the sub-step, with the same half.
+    const double implicit_stiffness = implicit_below > 0.0 ? 0.5 * area / implicit_below : HUGE_VAL;
+    const unsigned char implicit_bit = ade_implicit_bit[dir];
+    const unsigned char clear = static_cast<unsigned char>(~ade_implicit_bit[dir]);
 
     // Each thread keeps the largest ratio of its block and the first cell
     // that reached it; the blocks are taken in order, so the cell is the
     // first of the grid whatever the thread count.
     struct worst_cell {
         double ratio;
+        double stiff;
+        double both;
         int cell;
     };
     worst_cell per_thread[max_sum_threads];
     int used = 1;
     int unstable = 0;
     int green = 0;
-#pragma omp parallel num_threads(sweep_threads(n)) reduction(max : unstable, green)
+    int implicit = 0;
+#pragma omp parallel num_threads(sweep_threads(n)) reduction(max : unstable, green) reduction(+ : implicit)
     {
-        worst_cell w{0.0, 0};
+        worst_cell w{0.0, 0.0, 0.0, 0};
 #pragma omp for schedule(static)
         for (int i = 1; i <= n; ++i) {
+            if (flags)
+                flags[i] &= clear;
             if (g.lake_cell(i))
                 continue;
             if (g.bc_type) {
@@ -271,19 +309,34 @@ ade_stability ade_stability_ratio(const ade_grid& g, const double* q, ade_direct
             double c = (q[up[i]] - q[i]) * scale;
             if (g.block_frac)
                 c = g.block_frac[i] < 1.0 ? c / (1.0 - g.block_frac[i]) : 0.0;
-            double ratio = std::fabs(c) / (limit * h);
+            const double ratio = std::fabs(c) / (limit * h);
             if (std::isnan(ratio)) {
                 green = 1;
                 continue;
             }
-            const double stiff = face_stiffness(g, q, up, down, depth, i) * scale / stiff_limit;
-            if (stiff > ratio)
-                ratio = stiff;
-            if (ratio > w.ratio) {
+            // The drain of the outlet answers its depth too.
+            const double k = face_stiffness(g, q, up, down, depth, i) + (i == drain_cell ? drain_k : 0.0);
+            // A cell is stiff by the response of all four of its faces: the
+            // implicit solve couples both directions.
+            const double k_all = other_q ? k + face_stiffness(g, other_q, dir == ade_x ? g.above : g.left,
+                                                              dir == ade_x ? g.below : g.right, depth, i)
+                                         : k;
+            if (flags && k_all > implicit_stiffness) {
+                flags[i] |= implicit_bit;
+                ++implicit;
+                continue;
+            }
+            const double stiff = 2.0 * k * scale;
+            if (ratio > w.ratio)
                 w.ratio = ratio;
+            if (stiff > w.stiff)
+                w.stiff = stiff;
+            const double both = ratio > stiff ? ratio : stiff;
+            if (both > w.both) {
+                w.both = both;
                 w.cell = i;
             }
-            if (dt > 0.1 && ratio > 1.0)
+            if ((dt > 0.1 && ratio > 1.0) || stiff > 1.0)
                 unstable = 1;
         }
         per_thread[omp_get_thread_num()] = w;
@@ -294,10 +347,17 @@ ade_stability ade_stability_ratio(const ade_grid& g, const double* q, ade_direct
 
     ade_stability r;
     r.unstable = unstable;
-    for (int k = 0; k < used; ++k)
-        if (per_thread[k].ratio > r.ratio) {
+    r.implicit = implicit;
+    double both = 0.0;
+    for (int k = 0; k < used; ++k) {
+        if (per_thread[k].ratio > r.ratio)
             r.ratio = per_thread[k].ratio;
+        if (per_thread[k].stiff > r.stiff)
+            r.stiff = per_thread[k].stiff;
+        if (per_thread[k].both > both) {
+            both = per_thread[k].both;
             r.cell = per_thread[k].cell;
         }
+    }
     return r;
 }

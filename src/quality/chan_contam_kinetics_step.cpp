@@ -10,6 +10,7 @@
 #include <omp.h>
 
 #include "core/model_state.h"
+#include "core/parallel.h"
 #include "quality/chan_route_sources.h"
 #include "quality/chan_sed_contam.h"
 #include "quality/quality_steps.h"
@@ -67,7 +68,8 @@ void chan_contam_kinetics_step(model_state& s)
             int bad_area = 0;
             // As many threads as constituents at most (see the routing step).
             const int threads = std::max(1, std::min(omp_get_max_threads(), nc));
-#pragma omp parallel for schedule(static) num_threads(threads) reduction(+ : bad_area)
+#pragma omp parallel for schedule(static) num_threads(threads) reduction(+ : bad_area) \
+    if (static_cast<long>(nc) * s.link_node_cells >= parallel_min_cells)
             for (int i = 1; i <= nc; ++i)
                 if (s.constituent_type[i] == 1 && !chan_con_decay(s, i, dt))
                     ++bad_area;

@@ -12,6 +12,7 @@
 
 #include "core/error_state.h"
 #include "core/model_state.h"
+#include "core/parallel.h"
 #include "quality/chan_route_sources.h"
 #include "quality/chan_route_state.h"
 #include "quality/quality_steps.h"
@@ -204,7 +205,7 @@ void chan_contam_route_step(model_state& s)
         // costs more than the routing of a small network.
         const int threads = std::max(1, std::min(static_cast<int>(s.wq_work.size()), nc));
         route_fault found;
-#pragma omp parallel num_threads(threads)
+#pragma omp parallel num_threads(threads) if (static_cast<long>(nc) * s.link_node_cells >= parallel_min_cells)
         {
             chan_wq_work& w = s.wq_work[static_cast<std::size_t>(omp_get_thread_num())];
             route_fault mine;

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "core/model_state.h"
+#include "core/parallel.h"
 #include "quality/ov_contam.h"
 #include "quality/soil_contam.h"
 
@@ -107,7 +108,7 @@ void init_soil_constituents(model_state& s)
         s.OV_LAND_MASS_INIT[i] = 0.0;
         if (!conc || !mass || !land || s.ov_conc.width < n || s.ov_mass.width < n || s.land_mass.width < n)
             continue;
-#pragma omp parallel for schedule(static)
+#pragma omp parallel for schedule(static) if (n >= parallel_min_cells)
         for (int j = 1; j <= n; ++j) {
             if (kind == contaminant_kind && decay && uptake) {
                 decay[j] /= seconds_per_day;

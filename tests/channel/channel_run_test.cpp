@@ -21,7 +21,8 @@ namespace
 
 std::string run_channel_example(const scratch_dir& dir, int threads)
 {
-    for (const char* f : {"channel.prj", "channel.msk", "channel.ele", "channel.chn", "channel.gst", "channel.hyd"})
+    for (const char* f :
+         {"channel.prj", "channel.msk", "channel.ele", "channel.chn", "channel.gst", "channel.hyd"})
         write_file(dir.file(f), read_file(std::string(TORVA_EXAMPLES) + "/channel/" + f));
     std::string out;
     EXPECT_EQ(run_command("cd '" + dir.path() + "' && OMP_WAIT_POLICY=passive OMP_NUM_THREADS=" +
@@ -187,32 +188,39 @@ TEST(ChannelRun, TiltedVCatchmentReachesEquilibrium)
         gst += "CELLIJ " + std::to_string(r) + " " + std::to_string(mid) + "\nNUMNODES 1\nLINKNODE 1 " +
                std::to_string(r) + " 1.0\n";
     write_file(dir.file("v.gst"), gst);
-    write_file(dir.file("v.prj"), "TORVAPROJECT\nWATERSHED_MASK v.msk\nELEVATION v.ele\nGRIDSIZE 100\nROWS 10\n"
-                                  "COLS 17\nTOT_TIME 180\nTIMESTEP 10\nOUTROW 10\nOUTCOL 9\nOUTSLOPE 0.02\n"
-                                  "MANNING_N 0.015\nPRECIP_UNIF\nRAIN_INTENSITY 10.8\nRAIN_DURATION 120\n"
-                                  "START_DATE 2000 01 01\nSTART_TIME 00 00\nHYD_FREQ 1\nMAP_FREQ 180\n"
-                                  "SUMMARY v.sum\nOUTLET_HYDRO v.otl\nSIG_OUTLET_HYDRO v6.otl\nMETRIC\n"
-                                  "CHAN_EXPLIC\nCHANNEL_INPUT v.chn\nSTREAM_CELL v.gst\n");
-    std::string out;
-    ASSERT_EQ(run_command("cd '" + dir.path() + "' && OMP_WAIT_POLICY=passive '" + torva_exe() + "' v.prj 2>&1", out),
-              0)
-        << out;
-    const double equilibrium = 10.8 / 1000.0 / 3600.0 * rows * cols * 100.0 * 100.0;
-    std::istringstream in(read_file(dir.file("v6.otl")));
-    double t = 0.0, q = 0.0, at_end = -1.0, peak = 0.0;
-    while (in >> t >> q) {
-        peak = std::max(peak, q);
-        if (std::fabs(t - 120.0) < 1e-9)
-            at_end = q;
+    for (int threads : {1, 4}) {
+        SCOPED_TRACE("threads " + std::to_string(threads));
+        write_file(dir.file("v.prj"),
+                   "TORVAPROJECT\nWATERSHED_MASK v.msk\nELEVATION v.ele\nGRIDSIZE 100\nROWS 10\n"
+                   "COLS 17\nTOT_TIME 180\nTIMESTEP 10\nOUTROW 10\nOUTCOL 9\nOUTSLOPE 0.02\n"
+                   "MANNING_N 0.015\nPRECIP_UNIF\nRAIN_INTENSITY 10.8\nRAIN_DURATION 120\n"
+                   "START_DATE 2000 01 01\nSTART_TIME 00 00\nHYD_FREQ 1\nMAP_FREQ 180\n"
+                   "SUMMARY v.sum\nOUTLET_HYDRO v.otl\nSIG_OUTLET_HYDRO v6.otl\nMETRIC\n"
+                   "CHAN_EXPLIC\nCHANNEL_INPUT v.chn\nSTREAM_CELL v.gst\nNUM_THREADS " +
+                       std::to_string(threads) + "\n");
+        std::string out;
+        ASSERT_EQ(
+            run_command("cd '" + dir.path() + "' && OMP_WAIT_POLICY=passive '" + torva_exe() + "' v.prj 2>&1",
+                        out),
+            0)
+            << out;
+        const double equilibrium = 10.8 / 1000.0 / 3600.0 * rows * cols * 100.0 * 100.0;
+        std::istringstream in(read_file(dir.file("v6.otl")));
+        double t = 0.0, q = 0.0, at_end = -1.0, peak = 0.0;
+        while (in >> t >> q) {
+            peak = std::max(peak, q);
+            if (std::fabs(t - 120.0) < 1e-9)
+                at_end = q;
+        }
+        EXPECT_NEAR(at_end, equilibrium, 0.03 * equilibrium);
+        EXPECT_LE(peak, 1.01 * equilibrium);
+        const std::string sum = read_file(dir.file("v.sum"));
+        const std::size_t at = sum.find("mass conservation error:");
+        ASSERT_NE(at, std::string::npos) << sum;
+        double err = 100.0;
+        ASSERT_EQ(std::sscanf(sum.c_str() + at, "mass conservation error: %lf", &err), 1);
+        EXPECT_LT(std::fabs(err), 0.1);
     }
-    EXPECT_NEAR(at_end, equilibrium, 0.03 * equilibrium);
-    EXPECT_LE(peak, 1.01 * equilibrium);
-    const std::string sum = read_file(dir.file("v.sum"));
-    const std::size_t at = sum.find("mass conservation error:");
-    ASSERT_NE(at, std::string::npos) << sum;
-    double err = 100.0;
-    ASSERT_EQ(std::sscanf(sum.c_str() + at, "mass conservation error: %lf", &err), 1);
-    EXPECT_LT(std::fabs(err), 0.1);
 }
 
 // Steady uniform flow in a whole run: a 2 km trapezoidal link (40 nodes
@@ -349,7 +357,8 @@ TEST(ChannelRun, FloodStreamFileHoldsTheHighestStages)
     write_file(dir.file("channel.prj"), read_file(std::string(TORVA_EXAMPLES) + "/channel/channel.prj") +
                                             "FLOOD_STREAM channel.fls\nCHAN_STAGE channel.cst\n");
     std::string out;
-    ASSERT_EQ(run_command("cd '" + dir.path() + "' && OMP_WAIT_POLICY=passive '" + torva_exe() + "' channel.prj 2>&1",
+    ASSERT_EQ(run_command("cd '" + dir.path() + "' && OMP_WAIT_POLICY=passive '" + torva_exe() +
+                              "' channel.prj 2>&1",
                           out),
               0)
         << out;

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/test_support.h"
@@ -45,8 +46,8 @@ double summary_value(const std::string& summary, const std::string& label)
     return std::atof(summary.c_str() + at + label.size());
 }
 
-// 40 x 40 cells of 10 m falling 1 % toward the last column and 0.5 % toward
-// the last row, outlet at the bottom-right corner.
+// Cells of 10 m falling 1 % toward the last column and 0.5 % toward the
+// last row, outlet at the bottom-right corner.
 void write_plane(const scratch_dir& dir, int rows, int cols)
 {
     std::ostringstream mask;
@@ -59,7 +60,9 @@ void write_plane(const scratch_dir& dir, int rows, int cols)
     for (int r = 1; r <= rows; ++r) {
         for (int c = 1; c <= cols; ++c) {
             mask << "1 ";
-            elev << 100.0 - 0.1 * (c - 1) - 0.05 * (r - 1) << ' ';
+            char value[32];
+            std::snprintf(value, sizeof value, "%.2f ", 10000.0 - 0.1 * (c - 1) - 0.05 * (r - 1));
+            elev << value;
         }
         mask << '\n';
         elev << '\n';
@@ -69,6 +72,29 @@ void write_plane(const scratch_dir& dir, int rows, int cols)
 }
 
 } // namespace
+
+// Rows "minute before reference" of the fixture, by minute.
+struct fixture_row {
+    double before;
+    double reference;
+};
+
+std::vector<fixture_row> read_fixture(const std::string& text)
+{
+    std::vector<fixture_row> rows;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        int minute = 0;
+        fixture_row r{};
+        if (line.empty() || line[0] == '#' ||
+            std::sscanf(line.c_str(), "%d %lf %lf", &minute, &r.before, &r.reference) != 3)
+            continue;
+        EXPECT_EQ(minute, static_cast<int>(rows.size()));
+        rows.push_back(r);
+    }
+    return rows;
+}
 
 TEST(CornerOutlet, SettlesAtRainTimesAreaAndTheHydrographCarriesTheBookedVolume)
 {
@@ -81,18 +107,20 @@ TEST(CornerOutlet, SettlesAtRainTimesAreaAndTheHydrographCarriesTheBookedVolume)
     const double area = n * n * 100.0;
     const double equilibrium = rain_mm_h / 1000.0 / 3600.0 * area;
 
-    for (int step : {10, 2}) {
-        SCOPED_TRACE("TIMESTEP " + std::to_string(step));
+    for (const auto& [step, threads] : {std::pair<int, int>{10, 1}, {10, 4}, {2, 1}}) {
+        SCOPED_TRACE("TIMESTEP " + std::to_string(step) + ", threads " + std::to_string(threads));
         const std::string cards =
             "TORVAPROJECT\nWATERSHED_MASK plane.msk\nELEVATION plane.ele\nGRIDSIZE 10\nROWS 40\nCOLS 40\n"
             "TOT_TIME 60\nTIMESTEP " +
             std::to_string(step) +
             "\nOUTROW 40\nOUTCOL 40\nOUTSLOPE 0.01\nMANNING_N 0.03\nPRECIP_UNIF\nRAIN_INTENSITY 300\n"
             "RAIN_DURATION 60\nSTART_DATE 2000 1 1\nSTART_TIME 12 0\nHYD_FREQ 1\nMAP_FREQ 600\n"
-            "SUMMARY plane.sum\nOUTLET_HYDRO plane.otl\nSIG_OUTLET_HYDRO plane6.otl\n";
+            "SUMMARY plane.sum\nOUTLET_HYDRO plane.otl\nSIG_OUTLET_HYDRO plane6.otl\nNUM_THREADS " +
+            std::to_string(threads) + "\n";
         write_file(dir.file("plane.prj"), cards);
         std::string out;
-        ASSERT_EQ(run_command("cd '" + dir.path() + "' && '" + torva_exe() + "' plane.prj 2>&1", out), 0) << out;
+        ASSERT_EQ(run_command("cd '" + dir.path() + "' && '" + torva_exe() + "' plane.prj 2>&1", out), 0)
+            << out;
 
         const std::vector<hyd_row> rows = read_hydrograph(read_file(dir.file("plane6.otl")));
         ASSERT_EQ(rows.size(), 61u);
@@ -123,4 +151,61 @@ TEST(CornerOutlet, SettlesAtRainTimesAreaAndTheHydrographCarriesTheBookedVolume)
         const double error = summary_value(summary, "mass conservation error:");
         EXPECT_LT(std::fabs(error), 0.01) << "percent";
     }
+}
+
+// The 100 x 100 plane under 50 mm/h for three hours, where the cells round
+// the outlet carry 14 m3/s across drops of a few centimetres: after 90
+// minutes every row holds rain times area within 0.2 % (their mean within
+// 0.1 %), and on the rising limb every row from 20 minutes on is within 1 %
+// of the explicit scheme that solved no cell implicitly, or closer than it to
+// a run of that scheme with sub-steps ten times smaller. One and four
+// threads print the same rows.
+TEST(CornerOutlet, HundredCellPlaneHoldsRainTimesAreaAndFollowsTheFineSubStepRun)
+{
+    scratch_dir dir("corner100");
+    write_plane(dir, 100, 100);
+    const double equilibrium = 50.0 / 1000.0 / 3600.0 * 100.0 * 100.0 * 100.0;
+    const std::vector<fixture_row> fixture =
+        read_fixture(read_file(std::string(TORVA_TEST_DATA) + "/corner_outlet/plane100_rows.txt"));
+    ASSERT_EQ(fixture.size(), 181u);
+
+    std::vector<std::vector<hyd_row>> runs;
+    for (int threads : {1, 4}) {
+        SCOPED_TRACE("threads " + std::to_string(threads));
+        write_file(
+            dir.file("plane.prj"),
+            "TORVAPROJECT\nWATERSHED_MASK plane.msk\nELEVATION plane.ele\nGRIDSIZE 10\nROWS 100\nCOLS 100\n"
+            "TOT_TIME 180\nTIMESTEP 10\nOUTROW 100\nOUTCOL 100\nOUTSLOPE 0.01\nMANNING_N 0.03\nPRECIP_UNIF\n"
+            "RAIN_INTENSITY 50\nRAIN_DURATION 180\nSTART_DATE 2000 1 1\nSTART_TIME 12 0\nHYD_FREQ 1\n"
+            "MAP_FREQ 100000\nSUMMARY plane.sum\nOUTLET_HYDRO plane.otl\nSIG_OUTLET_HYDRO plane6.otl\n"
+            "NUM_THREADS " +
+                std::to_string(threads) + "\n");
+        std::string out;
+        ASSERT_EQ(run_command("cd '" + dir.path() + "' && '" + torva_exe() + "' plane.prj 2>&1", out), 0)
+            << out;
+        runs.push_back(read_hydrograph(read_file(dir.file("plane6.otl"))));
+        const std::vector<hyd_row>& rows = runs.back();
+        ASSERT_EQ(rows.size(), 181u);
+
+        double sum = 0.0;
+        int count = 0;
+        for (size_t k = 0; k < rows.size(); ++k) {
+            const double q = rows[k].q;
+            if (k >= 90) {
+                EXPECT_NEAR(q, equilibrium, 0.002 * equilibrium) << k << " min";
+                sum += q;
+                ++count;
+            } else if (k >= 20) {
+                const fixture_row& f = fixture[k];
+                if (std::fabs(q - f.before) > 0.01 * f.before) {
+                    EXPECT_LT(std::fabs(q - f.reference), std::fabs(f.before - f.reference)) << k << " min";
+                }
+            }
+        }
+        EXPECT_NEAR(sum / count, equilibrium, 0.001 * equilibrium);
+        const double error = summary_value(read_file(dir.file("plane.sum")), "mass conservation error:");
+        EXPECT_LT(std::fabs(error), 1e-4) << "percent";
+    }
+    for (size_t k = 0; k < runs[0].size(); ++k)
+        EXPECT_NEAR(runs[0][k].q, runs[1][k].q, 2e-6 * (1.0 + runs[0][k].q)) << k << " min";
 }

@@ -60,36 +60,41 @@ TEST(StripExample, KinematicWaveHydrograph)
     scratch_dir dir("strip");
     for (const char* f : {"strip.prj", "strip.msk", "strip.ele"})
         copy_example(f, dir.path());
-    run_torva(dir.path(), "strip.prj");
+    const std::string project = read_file(dir.file("strip.prj"));
+    for (int threads : {1, 4}) {
+        SCOPED_TRACE("threads " + std::to_string(threads));
+        write_file(dir.file("strip.prj"), project + "NUM_THREADS " + std::to_string(threads) + "\n");
+        run_torva(dir.path(), "strip.prj");
 
-    const std::vector<row> coarse = read_rows(read_file(dir.file("strip.otl")), "%8.2lf %9.3lf\n");
-    const std::vector<row> fine = read_rows(read_file(dir.file("strip6.otl")), "%8.2lf %12.6lf\n");
-    ASSERT_EQ(fine.size(), 151u); // every minute of 150, from 0
-    ASSERT_EQ(coarse.size(), fine.size());
+        const std::vector<row> coarse = read_rows(read_file(dir.file("strip.otl")), "%8.2lf %9.3lf\n");
+        const std::vector<row> fine = read_rows(read_file(dir.file("strip6.otl")), "%8.2lf %12.6lf\n");
+        ASSERT_EQ(fine.size(), 151u); // every minute of 150, from 0
+        ASSERT_EQ(coarse.size(), fine.size());
 
-    // The strip of the example: 60 cells of 10 m, slope 0.01, n 0.05,
-    // 50 mm/h for 90 minutes, 5 s steps.
-    const double rate = 50.0 / 1000.0 / 3600.0;
-    const double alpha = std::sqrt(0.01) / 0.05;
-    const double length = 600.0;
-    const double width = 10.0;
-    const double tc = std::pow(length / (alpha * std::pow(rate, 2.0 / 3.0)), 0.6);
+        // The strip of the example: 60 cells of 10 m, slope 0.01, n 0.05,
+        // 50 mm/h for 90 minutes, 5 s steps.
+        const double rate = 50.0 / 1000.0 / 3600.0;
+        const double alpha = std::sqrt(0.01) / 0.05;
+        const double length = 600.0;
+        const double width = 10.0;
+        const double tc = std::pow(length / (alpha * std::pow(rate, 2.0 / 3.0)), 0.6);
 
-    // Rising limb: q = alpha (i t)^(5/3) per unit width; the row at E
-    // minutes holds the mean of the step ending 5 s later.
-    for (const row& r : fine) {
-        const double t = r.minutes * 60.0 + 2.5;
-        if (t < 0.2 * tc || t > 0.8 * tc)
-            continue;
-        const double analytic = alpha * std::pow(rate * t, 5.0 / 3.0) * width;
-        EXPECT_NEAR(r.q, analytic, 0.03 * analytic) << r.minutes << " min";
+        // Rising limb: q = alpha (i t)^(5/3) per unit width; the row at E
+        // minutes holds the mean of the step ending 5 s later.
+        for (const row& r : fine) {
+            const double t = r.minutes * 60.0 + 2.5;
+            if (t < 0.2 * tc || t > 0.8 * tc)
+                continue;
+            const double analytic = alpha * std::pow(rate * t, 5.0 / 3.0) * width;
+            EXPECT_NEAR(r.q, analytic, 0.03 * analytic) << r.minutes << " min";
+        }
+        // Equilibrium before the rain stops: rain rate times area.
+        const double equilibrium = rate * length * width;
+        EXPECT_NEAR(fine[89].q, equilibrium, 0.005 * equilibrium);
+        // Recession after the rain.
+        EXPECT_LT(fine[120].q, 0.5 * equilibrium);
+        EXPECT_LT(fine[150].q, fine[120].q);
     }
-    // Equilibrium before the rain stops: rain rate times area.
-    const double equilibrium = rate * length * width;
-    EXPECT_NEAR(fine[89].q, equilibrium, 0.005 * equilibrium);
-    // Recession after the rain.
-    EXPECT_LT(fine[120].q, 0.5 * equilibrium);
-    EXPECT_LT(fine[150].q, fine[120].q);
 }
 
 TEST(StripExample, SameHydrographOnOneAndFourThreads)
