@@ -135,6 +135,8 @@ struct ade_stiff_set {
     std::vector<double> delta;               // right-hand side, then the depth change, per cell
     std::vector<int> near; // per cell: part index of its left, right, upper, lower neighbour, or -1
     std::vector<ade_face_line> lines; // per cell: its faces out in x and in y
+    std::vector<int> marked;               // the cells the pre-check marked, in cell order
+    std::vector<std::vector<int>> found;   // the same per thread of the pre-check
     int drain_cell = 0;               // the outlet, when it drains inside the solve
     double drained = 0.0;             // volume drained by the last solve, m3
 
@@ -172,21 +174,26 @@ ade_sweep_result ade_sweep(const ade_grid& g, ade_direction dir, double dt, cons
                            double* q, double* change, double* qsum, double courant,
                            const unsigned char* flags = nullptr);
 
-// Pre-check of the sub-step dt with the discharges of the previous step:
-// the depth change against the depth, and the stiffness of the cell's faces
-// against its area. Parallel over the cells; prints "green" once for NaN.
-// With flags, a cell that would need an explicit sub-step below
-// `implicit_below` seconds is marked implicit for the direction and left
-// out of the ratios; with other_q (the other direction's discharges) the
-// faces of both directions count for that. The draining outlet drain_cell
-// adds the response of its drain, drain_k (m2/s).
-ade_stability ade_stability_ratio(const ade_grid& g, const double* q, ade_direction dir, double dt,
-                                  const double* depth, double courant, double implicit_below = 0.0,
-                                  unsigned char* flags = nullptr, int drain_cell = 0, double drain_k = 0.0,
-                                  const double* other_q = nullptr);
+// Pre-check of the sub-step dt with the discharges of both directions left
+// by the previous step: per direction, the depth change against the depth
+// and the stiffness of the cell's faces against its area. One parallel pass
+// over the cells; prints "green" once per direction that met a NaN. With
+// flags, a cell whose four faces (and, for the draining outlet drain_cell,
+// the response of its drain, drain_k in m2/s) would need an explicit
+// sub-step below `implicit_below` seconds is marked implicit and left out
+// of the ratios, and with `found` the marked cells are listed in cell order
+// in found->marked.
+struct ade_precheck {
+    ade_stability x;
+    ade_stability y;
+};
+ade_precheck ade_stability_ratio(const ade_grid& g, const double* qx, const double* qy, double dt,
+                                 const double* depth, double courant, double implicit_below = 0.0,
+                                 unsigned char* flags = nullptr, int drain_cell = 0, double drain_k = 0.0,
+                                 ade_stiff_set* found = nullptr);
 
-// Gathers the cells marked implicit in either direction into connected
-// parts, marks their faces and sizes the band matrices (up to
+// Gathers the cells the pre-check marked implicit (set.marked) into
+// connected parts, marks their faces and sizes the band matrices (up to
 // ade_stiff_band_cap entries); returns the number of band entries.
 size_t ade_build_stiff_set(const ade_grid& g, unsigned char* flags, ade_stiff_set& set);
 

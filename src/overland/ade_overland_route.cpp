@@ -265,10 +265,10 @@ bool route_ade(model_state& s, ade_state& st, const ade_grid& g, double step, st
                 drain_k = h > 0.0 ? 5.0 / 3.0 * ade_outlet_discharge(g, h) / (h * open_o) : 0.0;
             }
             const int drain_cell = drains ? g.outlet : 0;
-            const ade_stability ry = ade_stability_ratio(g, qy, ade_y, dt, depth, st.courant, implicit_below,
-                                                         flags, drain_cell, drain_k, qx);
-            const ade_stability rx = ade_stability_ratio(g, qx, ade_x, dt, depth, st.courant, implicit_below,
-                                                         flags, drain_cell, drain_k, qy);
+            const ade_precheck r = ade_stability_ratio(g, qx, qy, dt, depth, st.courant, implicit_below, flags,
+                                                       drain_cell, drain_k, &stiff_set);
+            const ade_stability& rx = r.x;
+            const ade_stability& ry = r.y;
             size_t band = 0;
             if (rx.implicit > 0 || ry.implicit > 0)
                 band = ade_build_stiff_set(g, flags, stiff_set);

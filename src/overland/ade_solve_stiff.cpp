@@ -99,8 +99,8 @@ size_t ade_build_stiff_set(const ade_grid& g, unsigned char* flags, ade_stiff_se
     // Connected parts, each numbered in layers from a cell at its far end
     // (the last one reached from any cell of it), which keeps the band of
     // a long or bent part narrow.
-    for (int i = 1; i <= g.n; ++i) {
-        if (!(flags[i] & stiff) || (flags[i] & ade_seen_bit))
+    for (const int i : set.marked) {
+        if (flags[i] & ade_seen_bit)
             continue;
         const int first = static_cast<int>(set.cells.size());
         if (!layers(i))

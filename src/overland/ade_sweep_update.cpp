@@ -256,42 +256,50 @@ inline double face_stiffness(const ade_grid& g, const double* q, const int* up, 
 
 } // namespace
 
-ade_stability ade_stability_ratio(const ade_grid& g, const double* q, ade_direction dir, double dt,
-                                  const double* depth, double courant, double implicit_below,
-                                  unsigned char* flags, int drain_cell, double drain_k, const double* other_q)
+ade_precheck ade_stability_ratio(const ade_grid& g, const double* qx, const double* qy, double dt,
+                                 const double* depth, double courant, double implicit_below, unsigned char* flags,
+                                 int drain_cell, double drain_k, ade_stiff_set* found)
 {
     const int n = g.n;
-    const int* up = dir == ade_x ? g.left : g.above;
-    const int* down = dir == ade_x ? g.right : g.below;
     const double area = g.dx * g.dx;
     const double scale = dt / area;
     const double limit = 0.25 * courant;
     // An explicit update is stable while dt times the faces' stiffness
     // stays below the cell area, and settles without ringing within half of
-    // that. A cell whose faces would need a sub-step below implicit_below
-    // for this is marked implicit (only with flags); the stiffness of the
-    // others bounds the sub-step, with the same half.
-    const double implicit_stiffness = implicit_below > 0.0 ? 0.5 * area / implicit_below : HUGE_VAL;
-    const unsigned char implicit_bit = ade_implicit_bit[dir];
-    const unsigned char clear = static_cast<unsigned char>(~ade_implicit_bit[dir]);
+    // that. A cell whose four faces would need a sub-step below
+    // implicit_below for this is marked implicit (only with flags); the
+    // stiffness of the others bounds the sub-step, with the same half.
+    const double implicit_stiffness = implicit_below > 0.0 && flags ? 0.5 * area / implicit_below : HUGE_VAL;
+    const unsigned char clear =
+        static_cast<unsigned char>(~(ade_implicit_bit[ade_x] | ade_implicit_bit[ade_y]));
+    const double* qs[2] = {qx, qy};
+    const int* ups[2] = {g.left, g.above};
 
-    // Each thread keeps the largest ratio of its block and the first cell
-    // that reached it; the blocks are taken in order, so the cell is the
-    // first of the grid whatever the thread count.
+    // Each thread keeps, per direction, the largest ratios of its block and
+    // the first cell that reached the larger of them, and lists the cells
+    // it marks; the blocks are taken in order, so the cell is the first of
+    // the grid and the list is in cell order whatever the thread count.
     struct worst_cell {
-        double ratio;
-        double stiff;
-        double both;
-        int cell;
+        double ratio = 0.0;
+        double stiff = 0.0;
+        double both = 0.0;
+        int cell = 0;
+        int unstable = 0;
+        int implicit = 0;
     };
-    worst_cell per_thread[max_sum_threads];
+    const int threads = sweep_threads(n);
+    worst_cell per_thread[max_sum_threads][2];
+    if (found && static_cast<int>(found->found.size()) < threads)
+        found->found.resize(static_cast<size_t>(threads));
     int used = 1;
-    int unstable = 0;
-    int green = 0;
-    int implicit = 0;
-#pragma omp parallel num_threads(sweep_threads(n)) reduction(max : unstable, green) reduction(+ : implicit)
+    int green_x = 0;
+    int green_y = 0;
+#pragma omp parallel num_threads(threads) reduction(max : green_x, green_y)
     {
-        worst_cell w{0.0, 0.0, 0.0, 0};
+        worst_cell w[2];
+        std::vector<int>* mine = found ? &found->found[static_cast<size_t>(omp_get_thread_num())] : nullptr;
+        if (mine)
+            mine->clear();
 #pragma omp for schedule(static)
         for (int i = 1; i <= n; ++i) {
             if (flags)
@@ -306,58 +314,75 @@ ade_stability ade_stability_ratio(const ade_grid& g, const double* q, ade_direct
             const double h = depth[i];
             if (h <= 0.01)
                 continue;
-            double c = (q[up[i]] - q[i]) * scale;
-            if (g.block_frac)
-                c = g.block_frac[i] < 1.0 ? c / (1.0 - g.block_frac[i]) : 0.0;
-            const double ratio = std::fabs(c) / (limit * h);
-            if (std::isnan(ratio)) {
-                green = 1;
-                continue;
+            // The faces of both directions: the implicit solve couples them.
+            const double k_face[2] = {face_stiffness(g, qx, g.left, g.right, depth, i),
+                                      face_stiffness(g, qy, g.above, g.below, depth, i)};
+            const double k_drain = i == drain_cell ? drain_k : 0.0;
+            for (int d = 0; d < 2; ++d) {
+                double c = (qs[d][ups[d][i]] - qs[d][i]) * scale;
+                if (g.block_frac)
+                    c = g.block_frac[i] < 1.0 ? c / (1.0 - g.block_frac[i]) : 0.0;
+                const double ratio = std::fabs(c) / (limit * h);
+                if (std::isnan(ratio)) {
+                    (d == 0 ? green_x : green_y) = 1;
+                    continue;
+                }
+                // The drain of the outlet answers its depth too.
+                const double k = k_face[d] + k_drain;
+                if (k + k_face[1 - d] > implicit_stiffness) {
+                    flags[i] |= ade_implicit_bit[d];
+                    ++w[d].implicit;
+                    continue;
+                }
+                const double stiff = 2.0 * k * scale;
+                if (ratio > w[d].ratio)
+                    w[d].ratio = ratio;
+                if (stiff > w[d].stiff)
+                    w[d].stiff = stiff;
+                const double both = ratio > stiff ? ratio : stiff;
+                if (both > w[d].both) {
+                    w[d].both = both;
+                    w[d].cell = i;
+                }
+                if ((dt > 0.1 && ratio > 1.0) || stiff > 1.0)
+                    w[d].unstable = 1;
             }
-            // The drain of the outlet answers its depth too.
-            const double k = face_stiffness(g, q, up, down, depth, i) + (i == drain_cell ? drain_k : 0.0);
-            // A cell is stiff by the response of all four of its faces: the
-            // implicit solve couples both directions.
-            const double k_all = other_q ? k + face_stiffness(g, other_q, dir == ade_x ? g.above : g.left,
-                                                              dir == ade_x ? g.below : g.right, depth, i)
-                                         : k;
-            if (flags && k_all > implicit_stiffness) {
-                flags[i] |= implicit_bit;
-                ++implicit;
-                continue;
-            }
-            const double stiff = 2.0 * k * scale;
-            if (ratio > w.ratio)
-                w.ratio = ratio;
-            if (stiff > w.stiff)
-                w.stiff = stiff;
-            const double both = ratio > stiff ? ratio : stiff;
-            if (both > w.both) {
-                w.both = both;
-                w.cell = i;
-            }
-            if ((dt > 0.1 && ratio > 1.0) || stiff > 1.0)
-                unstable = 1;
+            if (mine && (flags[i] & ~clear))
+                mine->push_back(i);
         }
-        per_thread[omp_get_thread_num()] = w;
+        per_thread[omp_get_thread_num()][0] = w[0];
+        per_thread[omp_get_thread_num()][1] = w[1];
         used = omp_get_num_threads();
     }
-    if (green)
+    if (green_y)
+        std::printf("green");
+    if (green_x)
         std::printf("green");
 
-    ade_stability r;
-    r.unstable = unstable;
-    r.implicit = implicit;
-    double both = 0.0;
-    for (int k = 0; k < used; ++k) {
-        if (per_thread[k].ratio > r.ratio)
-            r.ratio = per_thread[k].ratio;
-        if (per_thread[k].stiff > r.stiff)
-            r.stiff = per_thread[k].stiff;
-        if (per_thread[k].both > both) {
-            both = per_thread[k].both;
-            r.cell = per_thread[k].cell;
+    ade_precheck r;
+    for (int d = 0; d < 2; ++d) {
+        ade_stability& out = d == 0 ? r.x : r.y;
+        double both = 0.0;
+        for (int k = 0; k < used; ++k) {
+            const worst_cell& w = per_thread[k][d];
+            out.unstable |= w.unstable;
+            out.implicit += w.implicit;
+            if (w.ratio > out.ratio)
+                out.ratio = w.ratio;
+            if (w.stiff > out.stiff)
+                out.stiff = w.stiff;
+            if (w.both > both) {
+                both = w.both;
+                out.cell = w.cell;
+            }
         }
+    }
+    // The marked cells of every thread, joined in thread order.
+    if (found) {
+        found->marked.clear();
+        for (int k = 0; k < used; ++k)
+            found->marked.insert(found->marked.end(), found->found[static_cast<size_t>(k)].begin(),
+                                 found->found[static_cast<size_t>(k)].end());
     }
     return r;
 }
