@@ -124,21 +124,27 @@ struct ade_face_line {
 };
 
 // The stiff cells of a sub-step, grouped into connected parts, each solved
-// as one banded linear system.
+// as one banded linear system. The per-cell vectors are indexed by a cell's
+// place in `cells` and are sized to the set, never beyond the caps above.
 struct ade_stiff_set {
     std::vector<int> cells;                  // grouped by part, each part in solve order
-    std::vector<std::pair<int, int>> lookup; // per part: (cell, index in the part), by cell
+    std::vector<std::pair<int, int>> lookup; // per part: (cell, place in cells), by cell
     std::vector<int> part;                   // part k holds cells[part[k]] .. cells[part[k + 1] - 1]
     std::vector<int> width;                  // half-bandwidth of each part
     std::vector<size_t> at;                  // offset of each part's band in `band`
     std::vector<double> band;                // the band matrices, factored in place
-    std::vector<double> delta;               // right-hand side, then the depth change, per cell
-    std::vector<int> near; // per cell: part index of its left, right, upper, lower neighbour, or -1
+    std::vector<size_t> diag;                // per cell: offset of its diagonal entry in `band`
+    std::vector<int> half;                   // per cell: half-bandwidth of its part
+    std::vector<double> delta;               // per cell: right-hand side, then the depth change
+    std::vector<int> near;            // per cell: place of its left, right, upper, lower neighbour, or -1
     std::vector<ade_face_line> lines; // per cell: its faces out in x and in y
-    std::vector<int> marked;               // the cells the pre-check marked, in cell order
-    std::vector<std::vector<int>> found;   // the same per thread of the pre-check
-    int drain_cell = 0;               // the outlet, when it drains inside the solve
-    double drained = 0.0;             // volume drained by the last solve, m3
+    std::vector<int> marked;          // the cells the pre-check marked, in cell order (at most the cap + 1)
+    std::vector<std::vector<int>> found; // the same per thread of the pre-check
+    int drain_cell = 0;                  // the outlet, when it drains inside the solve
+    int drain_at = -1;                   // its place in cells during a solve
+    double drain_q = 0.0;                // its drain and the drain's response to its depth
+    double drain_dq = 0.0;
+    double drained = 0.0; // volume drained by the last solve, m3
 
     int parts() const { return part.empty() ? 0 : static_cast<int>(part.size()) - 1; }
     void clear()
@@ -164,15 +170,15 @@ ade_sweep_result ade_sweep_update(const ade_grid& g, ade_direction dir, double d
                                   double courant);
 
 // One ADE sweep of a direction over dt: the face discharges q from the
-// depths `from` (those at the start of the sweep) and the new depths into
-// `to` (every cell; lake and fixed-head cells keep theirs). change, when
-// given, receives each non-lake cell's change; qsum gains dt * q. With
-// flags, a face marked stiff keeps the discharge already in q (set by the
-// implicit solve of the sub-step) and a stiff cell's change does not
-// shorten the next sub-step.
-ade_sweep_result ade_sweep(const ade_grid& g, ade_direction dir, double dt, const double* from, double* to,
-                           double* q, double* change, double* qsum, double courant,
-                           const unsigned char* flags = nullptr);
+// depths at the start of the sweep and the new depths in their place (lake
+// and fixed-head cells keep theirs). change, when given, receives each
+// non-lake cell's change; qsum gains dt * q. With flags, a face marked
+// stiff keeps the discharge already in q (set by the implicit solve of the
+// sub-step) and a stiff cell's change does not shorten the next sub-step.
+// The neighbour lists must number every cell's upstream neighbour before it
+// and its downstream neighbour after it, as the row-by-row numbering does.
+ade_sweep_result ade_sweep(const ade_grid& g, ade_direction dir, double dt, double* depth, double* q,
+                           double* change, double* qsum, double courant, const unsigned char* flags = nullptr);
 
 // Pre-check of the sub-step dt with the discharges of both directions left
 // by the previous step: per direction, the depth change against the depth
@@ -266,7 +272,6 @@ struct ade_state {
     std::vector<unsigned char> cell_flags; // ade_implicit_bit and ade_stiff_face_bit per cell
     ade_stiff_set stiff;                   // the stiff cells of the current step
     std::vector<double> saved_depth;       // depths at the start of the step
-    std::vector<double> sweep_depth;       // depths at the start of the current sweep
     std::vector<double> lake_dv;           // channel-lake volume change of the attempt
     std::vector<double> olake_dv;          // overland-lake volume change of the attempt
     std::vector<int> lake_cells;           // the lake cells of the current step

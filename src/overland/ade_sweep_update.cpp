@@ -133,9 +133,34 @@ ade_sweep_result ade_sweep_update(const ade_grid& g, ade_direction dir, double d
     return sweep_result(status, total);
 }
 
-ade_sweep_result ade_sweep(const ade_grid& g, ade_direction dir, double dt, const double* from, double* to,
-                           double* q, double* change, double* qsum, double courant,
-                           const unsigned char* flags)
+namespace
+{
+
+// Cells of a sweep whose faces are found, then updated, together: small
+// enough that their discharges and depths stay in the first-level cache.
+constexpr int sweep_chunk = 256;
+
+// Face discharges q[a..b) of the direction from the depths; a face marked
+// stiff keeps the discharge of the implicit solve.
+template <class Face>
+inline void sweep_faces(const Face& face, const int* down, double* q, int a, int b, const unsigned char* flags,
+                        unsigned char stiff_face)
+{
+    if (!flags) {
+        for (int i = a; i < b; ++i)
+            q[i] = face(i, down[i]);
+        return;
+    }
+    for (int i = a; i < b; ++i) {
+        const double f = face(i, down[i]);
+        q[i] = (flags[i] & stiff_face) ? q[i] : f;
+    }
+}
+
+} // namespace
+
+ade_sweep_result ade_sweep(const ade_grid& g, ade_direction dir, double dt, double* depth, double* q,
+                           double* change, double* qsum, double courant, const unsigned char* flags)
 {
     const int n = g.n;
     const int* up = dir == ade_x ? g.left : g.above;
@@ -148,10 +173,6 @@ ade_sweep_result ade_sweep(const ade_grid& g, ade_direction dir, double dt, cons
     const double limit = 0.5 * courant;
     const int outlet = g.chan_routing ? 0 : g.outlet;
     const bool plain = g.plain();
-    auto face = [&](int i, int t) {
-        return plain ? ade_plain_face(g, from, i, t)
-                     : ade_face_discharge(g, from, i, t, dike_bit, side_i, side_t);
-    };
     const unsigned char stiff_face = ade_stiff_face_bit[dir];
     const unsigned char stiff_cell = ade_implicit_bit[ade_x] | ade_implicit_bit[ade_y];
 
@@ -169,40 +190,50 @@ ade_sweep_result ade_sweep(const ade_grid& g, ade_direction dir, double dt, cons
         const int first = 1 + tid * base + (tid < extra ? tid : extra);
         const int last = first + base + (tid < extra ? 1 : 0) - 1;
 
+        // The depths are updated in place, in cell order: a cell's upstream
+        // neighbour comes before it and its downstream neighbour after it
+        // in the numbering, so each face is found from the depths at the
+        // start of the sweep before either of its cells changes. The faces
+        // that leave the block (the cells at its end whose downstream
+        // neighbour lies in the next block; the downstream neighbours grow
+        // with the cell number) are found before any thread starts updating.
+        int tail = last + 1;
+        while (tail > first && (down[tail - 1] == 0 || down[tail - 1] > last))
+            --tail;
+        auto faces = [&](int a, int b) {
+            if (plain)
+                sweep_faces([&](int i, int t) { return ade_plain_face(g, depth, i, t); }, down, q, a, b, flags,
+                            stiff_face);
+            else
+                sweep_faces(
+                    [&](int i, int t) { return ade_face_discharge(g, depth, i, t, dike_bit, side_i, side_t); },
+                    down, q, a, b, flags, stiff_face);
+        };
+        if (tail <= last)
+            faces(tail, last + 1);
+#pragma omp barrier
+
         int s = 0;
         update_sums sums;
         double c = 0.0;
-        for (int i = first; i <= last; ++i) {
-            // Discharges come from the depths at the start of the sweep and
-            // the new depths go to another array, so each face is found once
-            // and used at once; a face from a cell of another block is found
-            // again here rather than waited for. A stiff face already holds
-            // the discharge of the implicit solve.
-            double qi;
-            if (flags && (flags[i] & stiff_face)) {
-                qi = q[i];
-            } else {
-                qi = face(i, down[i]);
-                q[i] = qi;
+        for (int a = first; a <= last; a += sweep_chunk) {
+            const int b = a + sweep_chunk < last + 1 ? a + sweep_chunk : last + 1;
+            if (a < tail)
+                faces(a, b < tail ? b : tail);
+            for (int i = a; i < b; ++i) {
+                if (s == 2 || g.lake_cell(i))
+                    continue;
+                const double qi = q[i];
+                if (qsum)
+                    qsum[i] += dt * qi;
+                // A stiff cell's change comes from the implicit solve, stable
+                // at any sub-step: it does not shorten the next one.
+                const double lim = flags && (flags[i] & stiff_cell) ? HUGE_VAL : limit;
+                const double h = depth[i];
+                depth[i] = update_cell(g, i, (q[up[i]] - qi) * scale, h, h, area, dt, lim, outlet, s, c, sums);
+                if (change)
+                    change[i] = c;
             }
-            if (s == 2)
-                continue;
-            if (g.lake_cell(i)) {
-                to[i] = from[i];
-                continue;
-            }
-            const int u = up[i];
-            double qu = 0.0;
-            if (u != 0)
-                qu = (flags && (flags[u] & stiff_face)) || (u >= first && u < i) ? q[u] : face(u, i);
-            if (qsum)
-                qsum[i] += dt * qi;
-            // A stiff cell's change comes from the implicit solve, stable at
-            // any sub-step: it does not shorten the next one.
-            const double lim = flags && (flags[i] & stiff_cell) ? HUGE_VAL : limit;
-            to[i] = update_cell(g, i, (qu - qi) * scale, from[i], from[i], area, dt, lim, outlet, s, c, sums);
-            if (change)
-                change[i] = c;
         }
         status = s;
         per_thread[omp_get_thread_num()] = sums;
@@ -292,6 +323,7 @@ ade_precheck ade_stability_ratio(const ade_grid& g, const double* qx, const doub
     if (found && static_cast<int>(found->found.size()) < threads)
         found->found.resize(static_cast<size_t>(threads));
     int used = 1;
+    int listed = 0;
     int green_x = 0;
     int green_y = 0;
 #pragma omp parallel num_threads(threads) reduction(max : green_x, green_y)
@@ -347,8 +379,14 @@ ade_precheck ade_stability_ratio(const ade_grid& g, const double* qx, const doub
                 if ((dt > 0.1 && ratio > 1.0) || stiff > 1.0)
                     w[d].unstable = 1;
             }
-            if (mine && (flags[i] & ~clear))
-                mine->push_back(i);
+            if (mine && (flags[i] & ~clear)) {
+                // One more than a solve takes is enough to refuse the set.
+                int k;
+#pragma omp atomic capture
+                k = listed++;
+                if (k <= static_cast<int>(ade_stiff_cell_cap))
+                    mine->push_back(i);
+            }
         }
         per_thread[omp_get_thread_num()][0] = w[0];
         per_thread[omp_get_thread_num()][1] = w[1];
