@@ -125,7 +125,8 @@ struct ade_face_line {
 
 // The stiff cells of a sub-step, grouped into connected parts, each solved
 // as one banded linear system. The per-cell vectors are indexed by a cell's
-// place in `cells` and are sized to the set, never beyond the caps above.
+// place in `cells`; all are reserved at the caps (ade_stiff_reserve) and
+// sized to each set within them.
 struct ade_stiff_set {
     std::vector<int> cells;                  // grouped by part, each part in solve order
     std::vector<std::pair<int, int>> lookup; // per part: (cell, place in cells), by cell
@@ -197,6 +198,10 @@ ade_precheck ade_stability_ratio(const ade_grid& g, const double* qx, const doub
                                  const double* depth, double courant, double implicit_below = 0.0,
                                  unsigned char* flags = nullptr, int drain_cell = 0, double drain_k = 0.0,
                                  ade_stiff_set* found = nullptr);
+
+// Reserves the set's storage for a grid of n cells and a pre-check on up
+// to `threads` threads, up to the caps (never shrinks).
+void ade_stiff_reserve(ade_stiff_set& set, int n, int threads);
 
 // Gathers the cells the pre-check marked implicit (set.marked) into
 // connected parts, marks their faces and sizes the band matrices (up to

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include <omp.h>
+
 #include "core/error_state.h"
 #include "core/model_state.h"
 #include "overland/ade_kernels.h"
@@ -530,6 +532,7 @@ void ade_state_reserve(ade_state& st, int n, int num_lakes, int num_oland_lakes)
     grow(st.olake_dv, num_oland_lakes);
     if ((num_lakes > 0 || num_oland_lakes > 0) && st.lake_cells.capacity() < static_cast<size_t>(n))
         st.lake_cells.reserve(static_cast<size_t>(n));
+    ade_stiff_reserve(st.stiff, n, omp_get_max_threads());
 }
 
 double ade_overland_route(model_state& s, ade_state& st, double step)

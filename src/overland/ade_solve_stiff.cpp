@@ -59,22 +59,36 @@ inline int place_of(const std::pair<int, int>* lookup, int first, int last, int 
     return at != lookup + last && at->first == c ? at->second : -1;
 }
 
-// Sizes a work vector whose contents are written afresh at every use: a
-// larger one replaces it at exactly the size asked, so the solve holds no
-// more than its largest set needed.
-template <class T> void fit_exactly(std::vector<T>& v, size_t count)
-{
-    if (v.capacity() < count) {
-        std::vector<T>().swap(v);
-        v.reserve(count);
-    }
-    v.resize(count);
-}
-
 // Cells below which a solve runs on one thread.
 constexpr int stiff_parallel_cells = 1024;
 
 } // namespace
+
+void ade_stiff_reserve(ade_stiff_set& set, int n, int threads)
+{
+    // Reserved once at the caps: pages are taken as a set first needs
+    // them, and the set never moves, so a pool that grows step by step
+    // leaves no freed blocks behind.
+    const size_t cells = std::min(static_cast<size_t>(n < 0 ? 0 : n), ade_stiff_cell_cap) + 1;
+    const size_t band = std::min(ade_stiff_band_cap, cells * (2 * cells + 1));
+    auto at_least = [](auto& v, size_t count) {
+        if (v.capacity() < count)
+            v.reserve(count);
+    };
+    at_least(set.cells, cells);
+    at_least(set.lookup, cells);
+    at_least(set.marked, cells);
+    at_least(set.near, 4 * cells);
+    at_least(set.diag, cells);
+    at_least(set.half, cells);
+    at_least(set.delta, cells);
+    at_least(set.lines, 2 * cells);
+    at_least(set.band, band);
+    if (set.found.size() < static_cast<size_t>(threads))
+        set.found.resize(static_cast<size_t>(threads));
+    for (std::vector<int>& list : set.found)
+        at_least(list, cells);
+}
 
 size_t ade_build_stiff_set(const ade_grid& g, unsigned char* flags, ade_stiff_set& set)
 {
@@ -82,10 +96,6 @@ size_t ade_build_stiff_set(const ade_grid& g, unsigned char* flags, ade_stiff_se
     if (set.marked.size() > ade_stiff_cell_cap)
         return ade_stiff_band_cap + 1; // the caller takes fewer
     const unsigned char stiff = ade_implicit_bit[ade_x] | ade_implicit_bit[ade_y];
-    if (set.cells.capacity() < set.marked.size())
-        set.cells.reserve(set.marked.size());
-    if (set.lookup.capacity() < set.marked.size())
-        set.lookup.reserve(set.marked.size());
     // Breadth-first layers from `from`, appended to the set's cells.
     auto layers = [&](int from) {
         const size_t first = set.cells.size();
@@ -127,7 +137,7 @@ size_t ade_build_stiff_set(const ade_grid& g, unsigned char* flags, ade_stiff_se
     // Every face of a stiff cell takes its discharge from the solve; the
     // half-bandwidth of a part is the farthest neighbour in its order.
     const size_t m = set.cells.size();
-    fit_exactly(set.near, 4 * m);
+    set.near.resize(4 * m);
     size_t entries = 0;
     for (int k = 0; k < set.parts(); ++k) {
         const int first = set.part[k];
@@ -154,11 +164,11 @@ size_t ade_build_stiff_set(const ade_grid& g, unsigned char* flags, ade_stiff_se
     }
     if (entries > ade_stiff_band_cap)
         return entries;
-    fit_exactly(set.band, entries);
-    fit_exactly(set.diag, m);
-    fit_exactly(set.half, m);
-    fit_exactly(set.delta, m);
-    fit_exactly(set.lines, 2 * m);
+    set.band.resize(entries);
+    set.diag.resize(m);
+    set.half.resize(m);
+    set.delta.resize(m);
+    set.lines.resize(2 * m);
     for (int k = 0; k < set.parts(); ++k) {
         const int w = set.width[static_cast<size_t>(k)];
         for (int j = set.part[k]; j < set.part[k + 1]; ++j) {

@@ -321,7 +321,7 @@ ade_precheck ade_stability_ratio(const ade_grid& g, const double* qx, const doub
     const int threads = sweep_threads(n);
     worst_cell per_thread[max_sum_threads][2];
     if (found && static_cast<int>(found->found.size()) < threads)
-        found->found.resize(static_cast<size_t>(threads));
+        ade_stiff_reserve(*found, n, threads);
     int used = 1;
     int listed = 0;
     int green_x = 0;
