@@ -19,16 +19,6 @@ bool starts_with(std::string_view line, std::string_view word)
     return line.substr(0, word.size()) == word;
 }
 
-bool scan_double(const char*& p, double& out)
-{
-    char* end = nullptr;
-    const double v = std::strtod(p, &end);
-    if (end == p) return false;
-    out = v;
-    p = end;
-    return true;
-}
-
 void stop_lookup()
 {
     error_set(err_stop);
@@ -86,47 +76,81 @@ int elev_series_read_block(file_rec& rec)
     do {
         if (!read_line_rec(line, rec)) return 0;
     } while (!starts_with(line, "TORVA_ES"));
+    const std::string& path = rec.name;
+    const int block_line = rec.line_no;
 
     std::string name;
-    if (read_line_rec(line, rec)) {
-        pop_token(line, name);
-        strip_quotes(name);
+    if (!read_line_rec(line, rec)) {
+        series_file_refusal(path, block_line, "the file ends after TORVA_ES, before the name of the curve");
+        return 0;
+    }
+    pop_token(line, name);
+    strip_quotes(name);
+    if (name.empty()) {
+        series_file_refusal(path, rec.line_no, "the elevation series of the TORVA_ES line above has no name");
+        return 0;
     }
     if (name.size() > static_cast<std::size_t>(series_name_limit)) {
-        std::printf("Error: the name of elevation series %s is longer than %d characters.\n", name.c_str(),
-                    series_name_limit);
-        error_set(err_stop);
+        series_file_refusal(path, rec.line_no,
+                            "the name of elevation series " + name + " is longer than " +
+                                std::to_string(series_name_limit) + " characters");
+        return 0;
+    }
+    // A second curve of one name would never be found.
+    for (const elev_series& e : elev_series_list)
+        if (e.name == name) {
+            series_file_refusal(path, rec.line_no, "an elevation series named \"" + name + "\" was read before");
+            return 0;
+        }
+
+    static const char* const fields[] = {"x", "y"};
+    std::vector<double> xs, ys;
+    int last_line = 0;
+    for (;;) {
+        if (!read_line_rec(line, rec)) {
+            series_file_refusal(path, rec.line_no,
+                                "the file ends before the END_ES line of elevation series " + name +
+                                    " (TORVA_ES at line " + std::to_string(block_line) + ")");
+            return 0;
+        }
+        if (starts_with(line, "END_ES")) break;
+        // A blank line repeats the point before it.
+        if (line.find_first_not_of(" \t\r") == std::string::npos) {
+            if (xs.empty()) {
+                series_file_refusal(path, rec.line_no,
+                                    "a blank line stands where the first point of elevation series " + name +
+                                        " belongs");
+                return 0;
+            }
+            xs.push_back(xs.back());
+            ys.push_back(ys.back());
+            continue;
+        }
+        double v[2];
+        const std::string fault = series_line_values(line, fields, 2, 0, v);
+        if (!fault.empty()) {
+            series_file_refusal(path, rec.line_no, fault);
+            return 0;
+        }
+        if (!xs.empty() && v[0] < xs.back()) {
+            series_file_refusal(path, rec.line_no,
+                                "the x of the point lies below that of line " + std::to_string(last_line) +
+                                    " (the abscissae of a curve never go back)");
+            return 0;
+        }
+        xs.push_back(v[0]);
+        ys.push_back(v[1]);
+        last_line = rec.line_no;
+    }
+    if (xs.empty()) {
+        series_file_refusal(path, rec.line_no, "elevation series " + name + " has no points before its END_ES");
         return 0;
     }
     elev_series* c = elev_series_new();
     c->name = name;
-
-    // A line that does not hold two numbers keeps the missing ones from the
-    // line before it.
-    double x = 0.0, y = 0.0;
-    while (read_line_rec(line, rec) && !starts_with(line, "END_ES")) {
-        const char* p = line.c_str();
-        if (scan_double(p, x)) scan_double(p, y);
-        if (!std::isfinite(x) || !std::isfinite(y)) {
-            std::printf("Error: point %d of elevation series [%s] in file %s is not a pair of finite numbers: %s\n",
-                        static_cast<int>(c->x.size()) + 1, c->name.c_str(), rec.name.c_str(), line.c_str());
-            elev_series_list.remove_if([c](const elev_series& e) { return &e == c; });
-            error_set(err_stop);
-            return 0;
-        }
-        c->x.push_back(x);
-        c->y.push_back(y);
-    }
+    c->x = std::move(xs);
+    c->y = std::move(ys);
     c->count = static_cast<int>(c->x.size());
-
-    for (std::size_t i = 1; i < c->x.size(); ++i) {
-        if (c->x[i] >= c->x[i - 1]) continue;
-        std::printf("Error: the abscissae of elevation series [%s] go back at point %d.\n", c->name.c_str(),
-                    static_cast<int>(i) + 1);
-        elev_series_list.remove_if([c](const elev_series& e) { return &e == c; });
-        error_set(err_stop);
-        return 0;
-    }
     return 1;
 }
 
@@ -135,12 +159,24 @@ void read_elev_series_file(const std::string& file_name)
     file_rec rec;
     if (!file_rec_open(rec, file_name, "r")) {
         std::printf("Error: Elevation series file not found [%s]\n", file_name.c_str());
+        // The curves the project asks for would be missing at every lookup.
+        error_set(err_stop);
+        report_error(error_state);
         return;
     }
+    const bool stopped_before = run_stopped();
     int n = 0;
     while (elev_series_read_block(rec)) ++n;
-    std::printf("%d elevation series read from file %s\n", n, file_name.c_str());
     file_rec_close(rec);
+    if (!stopped_before && run_stopped()) return;
+    if (n == 0) {
+        std::printf("Error: the elevation series file %s holds no curve (no TORVA_ES line).\n",
+                    file_name.c_str());
+        error_set(err_stop);
+        report_error(error_state);
+        return;
+    }
+    std::printf("%d elevation series read from file %s\n", n, file_name.c_str());
 }
 
 double elev_series_interp(double v, elev_series* c)

@@ -22,42 +22,12 @@ bool starts_with(std::string_view line, std::string_view word)
     return line.substr(0, word.size()) == word;
 }
 
-// The next integer of a sample line, as the "%d" scan would take it.
-bool scan_int(const char*& p, int& out)
-{
-    char* end = nullptr;
-    const long v = std::strtol(p, &end, 10);
-    if (end == p) return false;
-    out = v > INT_MAX ? INT_MAX : (v < INT_MIN ? INT_MIN : static_cast<int>(v));
-    p = end;
-    return true;
-}
-
-bool scan_double(const char*& p, double& out)
-{
-    char* end = nullptr;
-    const double v = std::strtod(p, &end);
-    if (end == p) return false;
-    out = v;
-    p = end;
-    return true;
-}
-
 std::string trim_blanks(const std::string& text)
 {
     const std::size_t first = text.find_first_not_of(" \t");
     if (first == std::string::npos) return std::string();
     const std::size_t last = text.find_last_not_of(" \t");
     return text.substr(first, last - first + 1);
-}
-
-// Index of the first sample whose time lies before the one ahead of it (or
-// is not a number); -1 when the times never decrease.
-int first_unsorted(const std::vector<double>& times)
-{
-    for (std::size_t i = 1; i < times.size(); ++i)
-        if (!(times[i] >= times[i - 1])) return static_cast<int>(i);
-    return -1;
 }
 
 void remove_series(const time_series* s)
@@ -78,6 +48,43 @@ bool in_interval(const time_series& s, int i, double t)
 }
 
 } // namespace
+
+void series_file_refusal(const std::string& path, int line_no, const std::string& what)
+{
+    std::printf("Error: file %s, line %d: %s.\n", path.c_str(), line_no, what.c_str());
+    error_set(err_stop);
+    report_error(error_state);
+}
+
+std::string series_line_values(std::string_view line, const char* const* names, int count, int whole, double* out)
+{
+    for (int k = 0; k < count; ++k) {
+        std::string_view before = line;
+        num_status st;
+        if (k < whole) {
+            int i = 0;
+            st = pop_int_strict(line, i);
+            out[k] = i;
+        } else {
+            st = pop_double_strict(line, out[k]);
+        }
+        if (st == num_status::empty) {
+            std::string all;
+            for (int j = 0; j < count; ++j)
+                all += std::string(j == 0 ? "" : j + 1 == count ? " and " : ", ") + names[j];
+            return "the line holds " + std::to_string(k) + " of its " + std::to_string(count) + " numbers (" + all + ")";
+        }
+        if (st != num_status::ok) {
+            std::string word;
+            pop_token(before, word);
+            return std::string("the ") + names[k] + " \"" + printable(word) + "\" " + num_status_text(st);
+        }
+    }
+    std::string extra;
+    if (pop_token(line, extra))
+        return "\"" + printable(extra) + "\" follows the " + names[count - 1] + " at the end of the line";
+    return std::string();
+}
 
 time_series* ts_new()
 {
@@ -108,53 +115,102 @@ int ts_read_block(file_rec& rec)
     do {
         if (!read_line_rec(line, rec)) return 0;
     } while (!starts_with(line, "TORVA_TS"));
+    const std::string& path = rec.name;
+    const int block_line = rec.line_no;
 
-    std::string name;
-    if (read_line_rec(line, rec)) {
-        name = trim_blanks(line);
-        strip_quotes(name);
+    if (!read_line_rec(line, rec)) {
+        series_file_refusal(path, block_line, "the file ends after TORVA_TS, before the name of the series");
+        return 0;
+    }
+    std::string name = trim_blanks(line);
+    strip_quotes(name);
+    if (name.empty()) {
+        series_file_refusal(path, rec.line_no, "the time series of the TORVA_TS line above has no name");
+        return 0;
     }
     if (name.size() > static_cast<std::size_t>(series_name_limit)) {
-        std::printf("Error: the name of time series %s is longer than %d characters.\n", name.c_str(),
-                    series_name_limit);
-        error_set(err_stop);
+        series_file_refusal(path, rec.line_no,
+                            "the name of time series " + name + " is longer than " +
+                                std::to_string(series_name_limit) + " characters");
+        return 0;
+    }
+    // A second series of one name would never be found.
+    for (const time_series& t : time_series_list)
+        if (t.name == name) {
+            series_file_refusal(path, rec.line_no, "a time series named \"" + name + "\" was read before");
+            return 0;
+        }
+    const int kind = read_line_rec(line, rec) ? ts_line_kind(line) : -1;
+    if (kind != 1 && kind != 2) {
+        series_file_refusal(path, rec.line_no,
+                            kind < 0 ? "the file ends before the ABSOLUTE or RELATIVE line of time series " + name
+                                     : "time series " + name + " needs ABSOLUTE or RELATIVE after its name; found \"" +
+                                           printable(line) + "\"");
+        return 0;
+    }
+    const int relative = kind == 1 ? 1 : 0;
+
+    static const char* const fields[] = {"year", "month", "day", "hour", "minute", "value"};
+    std::vector<double> times, values;
+    int last_line = 0;
+    for (;;) {
+        if (!read_line_rec(line, rec)) {
+            series_file_refusal(path, rec.line_no,
+                                "the file ends before the END_TS line of time series " + name + " (TORVA_TS at line " +
+                                    std::to_string(block_line) + ")");
+            return 0;
+        }
+        if (starts_with(line, "END_TS")) break;
+        // A blank line repeats the sample before it.
+        if (line.find_first_not_of(" \t\r") == std::string::npos) {
+            if (times.empty()) {
+                series_file_refusal(path, rec.line_no, "a blank line stands where the first sample of time series " +
+                                                           name + " belongs");
+                return 0;
+            }
+            times.push_back(times.back());
+            values.push_back(values.back());
+            continue;
+        }
+        double v[6];
+        const std::string fault = series_line_values(line, fields, 6, 5, v);
+        if (!fault.empty()) {
+            series_file_refusal(path, rec.line_no, fault);
+            return 0;
+        }
+        const int date[5] = {static_cast<int>(v[0]), static_cast<int>(v[1]), static_cast<int>(v[2]),
+                             static_cast<int>(v[3]), static_cast<int>(v[4])};
+        const bool date_ok = relative ? date[0] >= 0 && date[1] >= 0 && date[2] >= 0 && date[3] >= 0 && date[4] >= 0
+                                      : calendar_date_ok(date[0], date[1], date[2]) && time_of_day_ok(date[3], date[4]);
+        if (!date_ok) {
+            char what[200];
+            std::snprintf(what, sizeof what, relative ? "%d %d %d %d %d is not an offset of days, hours and minutes"
+                                                      : "%d %02d %02d %02d %02d is not a calendar date and time of day",
+                          date[0], date[1], date[2], date[3], date[4]);
+            series_file_refusal(path, rec.line_no, what);
+            return 0;
+        }
+        double t = julian_date(date[0], date[1], date[2], date[3], date[4], 0.0);
+        if (relative) t -= relative_time_base;
+        if (!times.empty() && t < times.back()) {
+            series_file_refusal(path, rec.line_no,
+                                "the sample's time lies before that of line " + std::to_string(last_line));
+            return 0;
+        }
+        times.push_back(t);
+        values.push_back(v[5]);
+        last_line = rec.line_no;
+    }
+    if (times.empty()) {
+        series_file_refusal(path, rec.line_no, "time series " + name + " has no samples before its END_TS");
         return 0;
     }
     time_series* s = ts_new();
     s->name = name;
-    if (read_line_rec(line, rec) && starts_with(line, "RELATIVE")) s->relative = 1;
-
-    // A line that does not hold all six numbers keeps the missing ones from
-    // the line before it.
-    int date[5] = {0, 0, 0, 0, 0};
-    double value = 0.0;
-    while (read_line_rec(line, rec) && !starts_with(line, "END_TS")) {
-        const char* p = line.c_str();
-        int k = 0;
-        while (k < 5 && scan_int(p, date[k])) ++k;
-        if (k == 5) scan_double(p, value);
-        if (!std::isfinite(value)) {
-            std::printf("Error: sample %d of time series [%s] in file %s is not a finite number: %s\n",
-                        static_cast<int>(s->times.size()) + 1, s->name.c_str(), rec.name.c_str(), line.c_str());
-            remove_series(s);
-            error_set(err_stop);
-            return 0;
-        }
-        double t = julian_date(date[0], date[1], date[2], date[3], date[4], 0.0);
-        if (s->relative) t -= relative_time_base;
-        s->times.push_back(t);
-        s->values.push_back(value);
-    }
+    s->relative = relative;
+    s->times = std::move(times);
+    s->values = std::move(values);
     s->count = static_cast<int>(s->times.size());
-
-    const int bad = first_unsorted(s->times);
-    if (bad >= 0) {
-        std::printf("Error: the times of time series [%s] go back at sample %d.\n", s->name.c_str(),
-                    bad + 1);
-        remove_series(s);
-        error_set(err_stop);
-        return 0;
-    }
     std::printf("Read time series %s\n", s->name.c_str());
     return 1;
 }
@@ -164,12 +220,23 @@ void read_ts_file(const std::string& file_name)
     file_rec rec;
     if (!file_rec_open(rec, file_name, "r")) {
         std::printf("Error: Time series file not found [%s]\n", file_name.c_str());
+        // The series the project asks for would be missing at every lookup.
+        error_set(err_stop);
+        report_error(error_state);
         return;
     }
+    const bool stopped_before = run_stopped();
     int n = 0;
     while (ts_read_block(rec)) ++n;
-    std::printf("%d time series read from file %s\n", n, file_name.c_str());
     file_rec_close(rec);
+    if (!stopped_before && run_stopped()) return;
+    if (n == 0) {
+        std::printf("Error: the time series file %s holds no series (no TORVA_TS line).\n", file_name.c_str());
+        error_set(err_stop);
+        report_error(error_state);
+        return;
+    }
+    std::printf("%d time series read from file %s\n", n, file_name.c_str());
 }
 
 time_series* ts_find(std::string_view name)
@@ -232,10 +299,8 @@ namespace {
 time_series* refuse_column_line(const std::string& path, int line_no, const std::string& what,
                                 std::vector<time_series*>& made)
 {
-    std::printf("Error: file %s, line %d: %s.\n", path.c_str(), line_no, what.c_str());
     for (time_series* s : made) remove_series(s);
-    error_set(err_stop);
-    report_error(error_state);
+    series_file_refusal(path, line_no, what);
     return nullptr;
 }
 

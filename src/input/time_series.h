@@ -37,13 +37,30 @@ extern std::forward_list<ts_index_entry> ts_index_list;
 // Set once the mapping-table reader has read the id table of this run.
 extern int ts_index_read;
 
-// Reads every block of the file into the list and prints how many.
+// Reads every block of the file into the list and prints how many. A file
+// that cannot be opened or holds no block stops the run.
 void read_ts_file(const std::string& file_name);
 
 // Reads the next block; 1 when a series was read, 0 when no further block
-// exists or the block was refused (unsorted times, name too long: the run is
-// then stopped through the error record).
+// exists or the block was refused. A block holds a name (at most 149
+// characters, not the name of a series read before), ABSOLUTE or RELATIVE,
+// and sample lines of year, month, day, hour, minute (a calendar date and
+// time of day, or for a relative series offsets of 0 or more) and a finite
+// value, in time order, up to its END_TS line; a blank line repeats the
+// sample before it. A block that breaks this, or that the file cuts short,
+// is refused naming the file, the line and the fault (run stopped, code
+// 4000 reported) and no series is kept.
 int ts_read_block(file_rec& rec);
+
+// Prints "Error: file PATH, line L: WHAT." and stops the run (code 4000,
+// reported): the refusal of a line of a series file.
+void series_file_refusal(const std::string& path, int line_no, const std::string& what);
+
+// Takes the `count` numbers of a sample line, named `names`, the first
+// `whole` of them whole numbers, into out; nothing may follow them. "" when
+// the line holds them, else what is wrong with it.
+std::string series_line_values(std::string_view line, const char* const* names, int count, int whole,
+                               double* out);
 
 // A new empty absolute series appended to the list.
 time_series* ts_new();

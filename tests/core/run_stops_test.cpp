@@ -75,7 +75,7 @@ TEST(RunStops, TheProjectReaderStopsAtTheCardThatStoppedTheRun)
          "tiny.prj",
          {{"tiny.prj", card_line("TIME_SERIES_FILE", "TIME_SERIES_FILE up.ts\nELEV_SERIES_FILE later.es")},
           {"up.ts", whole_text(going_back)}},
-         "Error: the times of time series [up] go back at sample 2.\n",
+         "Error: file up.ts, line 5: the sample's time lies before that of line 4.\n",
          {"later.es", "reading watershed mask"}},
     };
     for (const stop_case& c : cases)
