@@ -281,6 +281,29 @@ double ts_value_at(double t, time_series* s)
     return (1.0 - w) * s->values[i] + w * s->values[i + 1];
 }
 
+const ts_index_entry* ts_index_find(int id)
+{
+    for (const ts_index_entry& e : ts_index_list)
+        if (e.id == id) return &e;
+    return nullptr;
+}
+
+bool ts_index_id_usable(int id, const std::string& user)
+{
+    const ts_index_entry* e = ts_index_find(id);
+    if (e && e->series) return true;
+    if (e)
+        std::printf("Error: %s gives the time series ID %d, which the TIME_SERIES_INDEX table binds to \"%s\", "
+                    "a series no time series file holds.\n",
+                    user.c_str(), id, e->name.c_str());
+    else
+        std::printf("Error: %s gives the time series ID %d, which has no row in the TIME_SERIES_INDEX table.\n",
+                    user.c_str(), id);
+    error_set(err_stop);
+    report_error(error_state);
+    return false;
+}
+
 double ts_value_by_index(int id, double t)
 {
     for (ts_index_entry& e : ts_index_list)

@@ -28,6 +28,7 @@ struct time_series {
 struct ts_index_entry {
     int id = 0;
     time_series* series = nullptr;
+    std::string name; // the series name the table gives
 };
 
 // Series in file order (elements keep their addresses while the list grows).
@@ -77,6 +78,15 @@ double ts_value_at(double t, time_series* series);
 
 // Value at t of the series bound to the id in ts_index_list.
 double ts_value_by_index(int id, double t);
+
+// The entry of the id in ts_index_list; null when the id has none.
+const ts_index_entry* ts_index_find(int id);
+
+// For the readers whose values name a series by its TIME_SERIES_INDEX id:
+// true when the id is bound to a series; otherwise prints "Error: <user>
+// gives the time series ID <id>, which ..." with the cause, stops the run
+// (code 4000, reported) and returns false.
+bool ts_index_id_usable(int id, const std::string& user);
 
 // Reads a multi-column block up to (not including) its "END_TS" line into n
 // new series named "<prefix>_%04d"; returns the first, or null when n <= 0.

@@ -224,7 +224,7 @@ TEST_F(TimeSeries, MissingFilesAndSeries)
     s->times = {0.0, 1.0};
     s->values = {4.0, 6.0};
     s->count = 2;
-    ts_index_list.push_front({7, s});
+    ts_index_list.push_front({7, s, s->name});
     EXPECT_EQ(ts_value_by_index(7, 0.5), 5.0);
     testing::internal::CaptureStdout();
     EXPECT_EQ(ts_value_at(std::nan(""), s), 0.0);
