@@ -9,6 +9,7 @@
 #include "core/file_rec.h"
 #include "core/text_parse.h"
 #include "input/time_series.h"
+#include "input/word_reader.h"
 
 std::list<elev_series> elev_series_list;
 
@@ -127,7 +128,7 @@ int elev_series_read_block(file_rec& rec)
             continue;
         }
         double v[2];
-        const std::string fault = series_line_values(line, fields, 2, 0, v);
+        const std::string fault = named_line_values(line, fields, 2, 0, v);
         if (!fault.empty()) {
             series_file_refusal(path, rec.line_no, fault);
             return 0;

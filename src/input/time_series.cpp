@@ -56,36 +56,6 @@ void series_file_refusal(const std::string& path, int line_no, const std::string
     report_error(error_state);
 }
 
-std::string series_line_values(std::string_view line, const char* const* names, int count, int whole, double* out)
-{
-    for (int k = 0; k < count; ++k) {
-        std::string_view before = line;
-        num_status st;
-        if (k < whole) {
-            int i = 0;
-            st = pop_int_strict(line, i);
-            out[k] = i;
-        } else {
-            st = pop_double_strict(line, out[k]);
-        }
-        if (st == num_status::empty) {
-            std::string all;
-            for (int j = 0; j < count; ++j)
-                all += std::string(j == 0 ? "" : j + 1 == count ? " and " : ", ") + names[j];
-            return "the line holds " + std::to_string(k) + " of its " + std::to_string(count) + " numbers (" + all + ")";
-        }
-        if (st != num_status::ok) {
-            std::string word;
-            pop_token(before, word);
-            return std::string("the ") + names[k] + " \"" + printable(word) + "\" " + num_status_text(st);
-        }
-    }
-    std::string extra;
-    if (pop_token(line, extra))
-        return "\"" + printable(extra) + "\" follows the " + names[count - 1] + " at the end of the line";
-    return std::string();
-}
-
 time_series* ts_new()
 {
     time_series_list.emplace_back();
@@ -173,7 +143,7 @@ int ts_read_block(file_rec& rec)
             continue;
         }
         double v[6];
-        const std::string fault = series_line_values(line, fields, 6, 5, v);
+        const std::string fault = named_line_values(line, fields, 6, 5, v);
         if (!fault.empty()) {
             series_file_refusal(path, rec.line_no, fault);
             return 0;

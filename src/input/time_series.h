@@ -57,11 +57,6 @@ int ts_read_block(file_rec& rec);
 // reported): the refusal of a line of a series file.
 void series_file_refusal(const std::string& path, int line_no, const std::string& what);
 
-// Takes the `count` numbers of a sample line, named `names`, the first
-// `whole` of them whole numbers, into out; nothing may follow them. "" when
-// the line holds them, else what is wrong with it.
-std::string series_line_values(std::string_view line, const char* const* names, int count, int whole,
-                               double* out);
 
 // A new empty absolute series appended to the list.
 time_series* ts_new();
