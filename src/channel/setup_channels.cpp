@@ -5,7 +5,7 @@
 #include "channel/chan_file.h"
 #include "channel/channel_input.h"
 #include "channel/channel_steps.h"
-#include "channel/read_location_list.h"
+#include "input/read_location_list.h"
 #include "channel/routed_nodes.h"
 #include "core/error_state.h"
 #include "core/file_rec.h"

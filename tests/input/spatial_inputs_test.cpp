@@ -256,13 +256,16 @@ TEST_F(InputProject, OverlandLocationListsStayOnTheGrid)
     file("out.loc", "2\n1 2\n4 1\n");
     EXPECT_FALSE(load(cards + "OVERLAND_WSE w.out\nOVERLAND_WSE_LOCATION out.loc\n"));
     EXPECT_TRUE(
-        printed("Error: entry 2 of the cell list out.loc, row 4 column 1, lies outside the grid of 3 rows "
-                "and 4 columns.\n"))
+        printed("out.loc, row 4 column 1, lies outside the grid of 3 rows and 4 columns.\n"))
         << out;
     file("out.loc", "3\n1 2\n");
     EXPECT_FALSE(load(cards + "OVERLAND_WSE w.out\nOVERLAND_WSE_LOCATION out.loc\n"));
-    EXPECT_TRUE(printed("Error: the cell list out.loc ends before its count and its row and column pairs.\n"))
+    EXPECT_TRUE(printed("out.loc, line 1: the count of locations 3 is more than the 6 characters left in the file "
+                        "can hold.\n"))
         << out;
+    file("out.loc", "1\n1 2\n3 3\n");
+    EXPECT_FALSE(load(cards + "OVERLAND_WSE w.out\nOVERLAND_WSE_LOCATION out.loc\n"));
+    EXPECT_TRUE(printed("out.loc holds \"3\" after the last of the 1 entries its count announces.\n")) << out;
 }
 
 TEST(CellArrays, AllocatedByTheSwitchesOfTheRun)
