@@ -104,6 +104,24 @@ void chan_hotstart_load(model_state& s)
     }
 }
 
+// The link map names the link of each cell, read before the network: every
+// one must be a link of it (0 for none), since the lumped models' inflow is
+// added to that link.
+bool link_map_links_exist(const model_state& s)
+{
+    for (int c = 1; c <= s.num_cells && c <= s.con_link.size(); ++c) {
+        const int l = s.con_link[c];
+        if (l >= 0 && l <= s.num_links)
+            continue;
+        std::printf("Error: file %s, row %d, column %d (cell %d): the link %d is not a link of the channel network "
+                    "(0 for none, 1 to %d).\n",
+                    s.links_name.c_str(), s.cell_row[c], s.cell_col[c], c, l, s.num_links);
+        chan_stop();
+        return false;
+    }
+    return true;
+}
+
 void cconnect(model_state& s)
 {
     for (int i = 1; i <= s.rows; ++i) {
@@ -328,7 +346,7 @@ void setup_channels(model_state& s)
         std::printf("done.\n");
     if (!s.grid_stream)
         cconnect(s);
-    if (run_stopped())
+    if (run_stopped() || !link_map_links_exist(s))
         return;
     compute_sacramento_weights(s);
     if (run_stopped())
