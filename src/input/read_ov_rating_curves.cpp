@@ -102,7 +102,7 @@ int read_ov_rating_curves(const std::string& table_file, std::vector<ov_bc_cell>
         if (!series) {
             error_set(err_rating_curve_series);
             report_error(error_state);
-            std::printf("Error: the RATINGCURVES table of the mapping table file %s binds ID %d to the elevation "
+            std::printf("\nError: the RATINGCURVES table of the mapping table file %s binds ID %d to the elevation "
                         "series \"%s\", which no elevation series file holds.\n",
                         table_file.c_str(), found->id, found->name.c_str());
             return 0; // code 86 reported stops the run
