@@ -13,7 +13,8 @@
 
 std::list<elev_series> elev_series_list;
 
-namespace {
+namespace
+{
 
 bool starts_with(std::string_view line, std::string_view word)
 {
@@ -51,7 +52,8 @@ int find_interval(const elev_series* c, int n, double v)
 {
     for (int i = 0; i < n - 1; ++i) {
         const auto k = static_cast<std::size_t>(i);
-        if (c->x[k] <= v && v <= c->x[k + 1]) return i;
+        if (c->x[k] <= v && v <= c->x[k + 1])
+            return i;
     }
     std::printf("Error: something is really messed up with your elevation series [%s].\n", c->name.c_str());
     return -1;
@@ -72,10 +74,12 @@ void elev_series_free_all()
 
 int elev_series_read_block(file_rec& rec)
 {
-    if (!rec.fp || std::feof(rec.fp)) return 0;
+    if (!rec.fp || std::feof(rec.fp))
+        return 0;
     std::string line;
     do {
-        if (!read_line_rec(line, rec)) return 0;
+        if (!read_line_rec(line, rec))
+            return 0;
     } while (!starts_with(line, "TORVA_ES"));
     const std::string& path = rec.name;
     const int block_line = rec.line_no;
@@ -100,38 +104,28 @@ int elev_series_read_block(file_rec& rec)
     // A second curve of one name would never be found.
     for (const elev_series& e : elev_series_list)
         if (e.name == name) {
-            series_file_refusal(path, rec.line_no, "an elevation series named \"" + name + "\" was read before");
+            series_file_refusal(path, rec.line_no,
+                                "an elevation series named \"" + name + "\" was read before");
             return 0;
         }
 
     static const char* const fields[] = {"x", "y"};
     std::vector<double> xs, ys;
     int last_line = 0;
+    const std::string block = "elevation series " + name;
     for (;;) {
-        if (!read_line_rec(line, rec)) {
-            series_file_refusal(path, rec.line_no,
-                                "the file ends before the END_ES line of elevation series " + name +
-                                    " (TORVA_ES at line " + std::to_string(block_line) + ")");
+        double v[2];
+        const series_line got =
+            next_series_line(rec, "TORVA_ES", "END_ES", block, block_line, !xs.empty(), fields, 2, 0, v);
+        if (got == series_line::refused)
             return 0;
-        }
-        if (starts_with(line, "END_ES")) break;
+        if (got == series_line::end)
+            break;
         // A blank line repeats the point before it.
-        if (line.find_first_not_of(" \t\r") == std::string::npos) {
-            if (xs.empty()) {
-                series_file_refusal(path, rec.line_no,
-                                    "a blank line stands where the first point of elevation series " + name +
-                                        " belongs");
-                return 0;
-            }
+        if (got == series_line::blank) {
             xs.push_back(xs.back());
             ys.push_back(ys.back());
             continue;
-        }
-        double v[2];
-        const std::string fault = named_line_values(line, fields, 2, 0, v);
-        if (!fault.empty()) {
-            series_file_refusal(path, rec.line_no, fault);
-            return 0;
         }
         if (!xs.empty() && v[0] < xs.back()) {
             series_file_refusal(path, rec.line_no,
@@ -144,7 +138,8 @@ int elev_series_read_block(file_rec& rec)
         last_line = rec.line_no;
     }
     if (xs.empty()) {
-        series_file_refusal(path, rec.line_no, "elevation series " + name + " has no points before its END_ES");
+        series_file_refusal(path, rec.line_no,
+                            "elevation series " + name + " has no points before its END_ES");
         return 0;
     }
     elev_series* c = elev_series_new();
@@ -157,41 +152,27 @@ int elev_series_read_block(file_rec& rec)
 
 void read_elev_series_file(const std::string& file_name)
 {
-    file_rec rec;
-    if (!file_rec_open(rec, file_name, "r")) {
-        std::printf("Error: Elevation series file not found [%s]\n", file_name.c_str());
-        // The curves the project asks for would be missing at every lookup.
-        error_set(err_stop);
-        report_error(error_state);
-        return;
-    }
-    const bool stopped_before = run_stopped();
-    int n = 0;
-    while (elev_series_read_block(rec)) ++n;
-    file_rec_close(rec);
-    if (!stopped_before && run_stopped()) return;
-    if (n == 0) {
-        std::printf("Error: the elevation series file %s holds no curve (no TORVA_ES line).\n",
-                    file_name.c_str());
-        error_set(err_stop);
-        report_error(error_state);
-        return;
-    }
-    std::printf("%d elevation series read from file %s\n", n, file_name.c_str());
+    read_series_file(file_name, elev_series_read_block, "Elevation series", "elevation series",
+                     "curve (no TORVA_ES line)");
 }
 
 double elev_series_interp(double v, elev_series* c)
 {
     const int n = usable_points(c);
-    if (n <= 0) return 0.0;
-    if (n == 1 || v <= c->x[0]) return c->y[0];
-    if (v >= c->x[static_cast<std::size_t>(n) - 1]) return c->y[static_cast<std::size_t>(n) - 1];
+    if (n <= 0)
+        return 0.0;
+    if (n == 1 || v <= c->x[0])
+        return c->y[0];
+    if (v >= c->x[static_cast<std::size_t>(n) - 1])
+        return c->y[static_cast<std::size_t>(n) - 1];
     const int found = find_interval(c, n, v);
-    if (found < 0) return 0.0;
+    if (found < 0)
+        return 0.0;
     const auto i = static_cast<std::size_t>(found);
     const double width = c->x[i + 1] - c->x[i];
     // Two points at the same abscissa: the first of them, never 0/0.
-    if (!(width > 0.0)) return c->y[i];
+    if (!(width > 0.0))
+        return c->y[i];
     const double w = (v - c->x[i]) / width;
     return (1.0 - w) * c->y[i] + w * c->y[i + 1];
 }
@@ -199,9 +180,12 @@ double elev_series_interp(double v, elev_series* c)
 double elev_series_step(double v, elev_series* c)
 {
     const int n = usable_points(c);
-    if (n <= 0) return 0.0;
-    if (n == 1 || v <= c->x[0]) return c->y[0];
-    if (v >= c->x[static_cast<std::size_t>(n) - 1]) return c->y[static_cast<std::size_t>(n) - 1];
+    if (n <= 0)
+        return 0.0;
+    if (n == 1 || v <= c->x[0])
+        return c->y[0];
+    if (v >= c->x[static_cast<std::size_t>(n) - 1])
+        return c->y[static_cast<std::size_t>(n) - 1];
     const int found = find_interval(c, n, v);
     return found < 0 ? 0.0 : c->y[static_cast<std::size_t>(found)];
 }

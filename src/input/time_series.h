@@ -12,16 +12,16 @@
 struct file_rec;
 struct num_field; // input/word_reader.h
 
-constexpr int series_name_limit = 149; // longest series name
+constexpr int series_name_limit = 149;           // longest series name
 constexpr double relative_time_base = 1721028.5; // Julian date of the all-zero date
 
 struct time_series {
-    std::vector<double> times;  // Julian days, or day offsets for a relative series
+    std::vector<double> times; // Julian days, or day offsets for a relative series
     std::vector<double> values;
-    int relative = 0;           // 1 when the block said RELATIVE
+    int relative = 0; // 1 when the block said RELATIVE
     std::string name;
     int count = 0;
-    int cursor = 0;             // start of the interval found by the last lookup
+    int cursor = 0; // start of the interval found by the last lookup
 };
 
 // Binds an id of the TIME_SERIES_INDEX table to a series.
@@ -57,6 +57,23 @@ int ts_read_block(file_rec& rec);
 // reported): the refusal of a line of a series file.
 void series_file_refusal(const std::string& path, int line_no, const std::string& what);
 
+// The next line of a block of a series file (`block` names it in messages,
+// its start_word line being block_line): its `count` numbers (the first
+// `whole` of them whole) in out, the block's end_word line, or a blank
+// line, which repeats the line before it once the block has one. A file
+// that ends first, a blank first line, or a line that does not hold its
+// numbers is refused (series_file_refusal).
+enum class series_line { values, blank, end, refused };
+series_line next_series_line(file_rec& rec, const char* start_word, const char* end_word,
+                             const std::string& block, int block_line, bool have_sample,
+                             const char* const* fields, int count, int whole, double* out);
+
+// Reads every block of a series file with read_block and prints "N <kind>
+// read from file F". A file that cannot be opened ("Error: <title> file not
+// found [F]"), a refused block, or a file with no block ("... holds no
+// <none>") stops the run.
+void read_series_file(const std::string& file_name, int (*read_block)(file_rec&), const char* title,
+                      const char* kind, const char* none);
 
 // A new empty absolute series appended to the list.
 time_series* ts_new();

@@ -149,7 +149,7 @@ TEST_F(TimeSeries, BadBlocksAreRefusedNamingTheLine)
                                                           "series flow (TORVA_TS at line 1).\n"},
         {"TORVA_TS\nflow\nABSOLUTE\nEND_TS\n", "line 4: time series flow has no samples before its END_TS.\n"},
         {"TORVA_TS\nflow\nABSOLUTE\n\n2000 1 1 0 0 1\nEND_TS\n",
-         "line 4: a blank line stands where the first sample of time series flow belongs.\n"},
+         "line 4: a blank line stands where the first line of time series flow belongs.\n"},
         {"TORVA_TS\n  \nABSOLUTE\nEND_TS\n", "line 2: the time series of the TORVA_TS line above has no name.\n"},
         {"TORVA_TS\n", "line 1: the file ends after TORVA_TS, before the name of the series.\n"},
         {ok + ok, "line 7: a time series named \"ok\" was read before.\n"},
