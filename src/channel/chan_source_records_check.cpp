@@ -37,9 +37,10 @@ bool chan_source_records_check(model_state& s)
         if (got == -1) {
             std::printf("Unexpected end of file in chan point data file.\n");
             std::printf("Check the format of the data file.\nProgram terminated.");
-            std::printf("\nError in the channel point input file %s: it ends inside record %d of the %d its NRPDS "
-                        "card announces.\n",
-                        name.c_str(), r, m);
+            std::printf(
+                "\nError in the channel point input file %s: it ends inside record %d of the %d its NRPDS "
+                "card announces.\n",
+                name.c_str(), r, m);
             chan_stop();
             ok = false;
         } else if (got == 0) {

@@ -23,7 +23,8 @@ TEST(BadPointInputFiles, StopAtSetUpNamingTheFileAndTheCause)
     } cases[] = {
         // Empty, random or without its first card.
         {"empty", "structure", "structure.prj", "structure.pts", whole_text(""),
-         "Unexpected end of file in chan point data file.\nCheck the format of the data file.\nProgram terminated.\n"
+         "Unexpected end of file in chan point data file.\nCheck the format of the data file.\nProgram "
+         "terminated.\n"
          "Error in the channel point input file structure.pts: it holds no NUMPT card.\n"},
         {"random bytes", "structure", "structure.prj", "structure.pts",
          whole_text(std::string("\x13\xfe\x80 4 \x01\x02 zz\n\x7f", 13)),
@@ -31,30 +32,37 @@ TEST(BadPointInputFiles, StopAtSetUpNamingTheFileAndTheCause)
         // Counts: beyond the file, or fewer POINT lines than announced.
         {"NUMPT far too large", "structure", "structure.prj", "structure.pts",
          replace_text("NUMPT 1", "NUMPT 2000000000"),
-         "Error in the channel point input file structure.pts, NUMPT: the NUMPT count \"2000000000\" lies outside "
+         "Error in the channel point input file structure.pts, NUMPT: the NUMPT count \"2000000000\" lies "
+         "outside "
          "0 to 1e+06.\n"},
-        {"NUMPT beyond the file", "structure", "structure.prj", "structure.pts", replace_text("NUMPT 1", "NUMPT 9"),
+        {"NUMPT beyond the file", "structure", "structure.prj", "structure.pts",
+         replace_text("NUMPT 1", "NUMPT 9"),
          "Error: file structure.pts, line 1: the NUMPT 9 is more than the"},
         {"one POINT line short", "structure", "structure.prj", "structure.pts",
          replace_text("NUMPT 1", "NUMPT 2"),
-         "Error in the channel point input file structure.pts: the number \"1\" stands where the next POINT card "
+         "Error in the channel point input file structure.pts: the number \"1\" stands where the next POINT "
+         "card "
          "belongs"},
         {"NRPDS beyond the file", "structure", "structure.prj", "structure.pts",
-         replace_text("NRPDS 1", "NRPDS 3"), "Error: file structure.pts, line 3: the NRPDS 3 is more than the"},
+         replace_text("NRPDS 1", "NRPDS 3"),
+         "Error: file structure.pts, line 3: the NRPDS 3 is more than the"},
         {"NRPDS negative", "structure", "structure.prj", "structure.pts", replace_text("NRPDS 1", "NRPDS -4"),
          "NRPDS: the NRPDS count \"-4\" lies outside 0 to 1e+09.\n"},
         {"NRPDS line missing", "structure", "structure.prj", "structure.pts", replace_text("NRPDS 1\n", ""),
          "structure.pts: the number \"2000\" stands where the next NRPDS card belongs"},
         // A record cut short: found at set-up, not at the record's date.
-        {"record cut short", "channel_tracer", "tracer.prj", "tracer.pts", replace_text("12 42\n1.0 0.0\n", "12 42\n1.0\n"),
+        {"record cut short", "channel_tracer", "tracer.prj", "tracer.pts",
+         replace_text("12 42\n1.0 0.0\n", "12 42\n1.0\n"),
          "Error in the channel point input file tracer.pts: it ends inside record 2 of the 2 its NRPDS card "
          "announces.\n"},
         // Words, non-finite values and dates off the calendar.
         {"word in a record", "structure", "structure.prj", "structure.pts", replace_text("\n1.0", "\nlots"),
-         "Error in the channel point input file structure.pts, record 1: the discharge \"lots\" is not a number.\n"},
+         "Error in the channel point input file structure.pts, record 1: the discharge \"lots\" is not a "
+         "number.\n"},
         {"nan discharge", "structure", "structure.prj", "structure.pts", replace_text("0.5", "nan"),
          "structure.pts, POINT 1: the discharge \"nan\" is not finite.\n"},
-        {"negative concentration", "channel_tracer", "tracer.prj", "tracer.pts", replace_text("1.0 100.0", "1.0 -5"),
+        {"negative concentration", "channel_tracer", "tracer.prj", "tracer.pts",
+         replace_text("1.0 100.0", "1.0 -5"),
          "tracer.pts, record 1: the concentration \"-5\" lies outside 0 to 1e+30.\n"},
         {"30 February", "structure", "structure.prj", "structure.pts",
          replace_text("INPUT 2000 1 1", "INPUT 2000 2 30"),
@@ -62,9 +70,11 @@ TEST(BadPointInputFiles, StopAtSetUpNamingTheFileAndTheCause)
         // Repeated, misplaced and left-over records.
         {"records out of order", "channel_tracer", "tracer.prj", "tracer.pts",
          replace_text("INPUT 2000 01 01 12 42", "INPUT 2000 01 01 12 38"),
-         "tracer.pts, the INPUT line of record 2: its date 2000-01-01 12:38 is not after that of record 1.\n"},
+         "tracer.pts, the INPUT line of record 2: its date 2000-01-01 12:38 is not after that of record "
+         "1.\n"},
         {"a date given twice", "channel_tracer", "tracer.prj", "tracer.pts",
-         replace_text("INPUT 2000 01 01 12 42", "INPUT 2000 01 01 12 40"), "is not after that of record 1.\n"},
+         replace_text("INPUT 2000 01 01 12 42", "INPUT 2000 01 01 12 40"),
+         "is not after that of record 1.\n"},
         {"two points at one node", "structure", "structure.prj", "structure.pts",
          replace_text("NUMPT 1\nPOINT 1 1 0.5", "NUMPT 2\nPOINT 1 1 0.5\nPOINT 1 1 0.7"),
          "structure.pts, POINT 2: link 1 node 1 is given a second time (POINT 1).\n"},
@@ -87,8 +97,8 @@ TEST(BadPointInputFiles, StopAtSetUpNamingTheFileAndTheCause)
     }
     // The examples as they are.
     for (const char* example : {"structure", "channel_tracer"}) {
-        const example_result r =
-            run_example_variant(example, example == std::string("structure") ? "structure.prj" : "tracer.prj", {});
+        const example_result r = run_example_variant(
+            example, example == std::string("structure") ? "structure.prj" : "tracer.prj", {});
         EXPECT_EQ(r.status, 0) << r.output;
     }
 }

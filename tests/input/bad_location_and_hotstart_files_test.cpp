@@ -35,7 +35,8 @@ TEST(BadLocationAndHotstartFiles, StopBeforeTheRunNamingTheFileAndTheCause)
     const std::string map_head = "north: 100.00\nsouth: 0.00\neast: 100.00\nwest: 0.00\nrows: 10\ncols: 10\n";
     std::string moisture_rows;
     for (int r = 0; r < 10; ++r)
-        moisture_rows += r == 4 ? "0.2 0.2 1.5 0.2 0.2 0.2 0.2 0.2 0.2 0.2\n" : "0.2 0.2 0.2 0.2 0.2 0.2 0.2 0.2 0.2 0.2\n";
+        moisture_rows += r == 4 ? "0.2 0.2 1.5 0.2 0.2 0.2 0.2 0.2 0.2 0.2\n"
+                                : "0.2 0.2 0.2 0.2 0.2 0.2 0.2 0.2 0.2 0.2\n";
 
     const struct {
         const char* label;
@@ -45,40 +46,61 @@ TEST(BadLocationAndHotstartFiles, StopBeforeTheRunNamingTheFileAndTheCause)
         std::string message;
     } cases[] = {
         // Overland depth locations.
-        {"depth locations beyond the file", "nested", "parent.prj", {{"parent.loc", replace_text("3\n", "3000000\n")}},
+        {"depth locations beyond the file",
+         "nested",
+         "parent.prj",
+         {{"parent.loc", replace_text("3\n", "3000000\n")}},
          "Error: file parent.loc, line 1: the count of locations 3000000 is more than the"},
-        {"depth locations beyond the count", "nested", "parent.prj", {{"parent.loc", replace_text("3\n", "2\n")}},
-         "Error: the location list parent.loc holds \"2\" after the last of the 2 entries its count announces.\n"},
-        {"depth location word", "nested", "parent.prj", {{"parent.loc", replace_text("2 22", "2 twenty")}},
+        {"depth locations beyond the count",
+         "nested",
+         "parent.prj",
+         {{"parent.loc", replace_text("3\n", "2\n")}},
+         "Error: the location list parent.loc holds \"2\" after the last of the 2 entries its count "
+         "announces.\n"},
+        {"depth location word",
+         "nested",
+         "parent.prj",
+         {{"parent.loc", replace_text("2 22", "2 twenty")}},
          "Error: the location list parent.loc holds \"twenty\" at entry 1, which is not an integer.\n"},
         // Soil-water locations with Richards columns.
-        {"soil-water locations beyond the file", "richards", "richards.prj",
+        {"soil-water locations beyond the file",
+         "richards",
+         "richards.prj",
          {{"richards_theta.loc", replace_text("1 70", "900000 70")}},
-         "End of file reached in file richards_theta.loc, exiting\nError: file richards_theta.loc, line 1: the number "
+         "End of file reached in file richards_theta.loc, exiting\nError: file richards_theta.loc, line 1: "
+         "the number "
          "of cells 900000 is more than the"},
-        {"soil-water node count beyond the columns", "richards", "richards.prj",
+        {"soil-water node count beyond the columns",
+         "richards",
+         "richards.prj",
          {{"richards_theta.loc", replace_text("1 70", "1 90000")}},
          "Error: file richards_theta.loc, line 1: the largest node count 90000 lies outside 0 to"},
-        {"soil-water entry beyond the count", "richards", "richards.prj",
+        {"soil-water entry beyond the count",
+         "richards",
+         "richards.prj",
          {{"richards_theta.loc", [](std::string t) { return t + "2 3 1 1\n"; }}},
-         "Error: file richards_theta.loc, line 3: \"2\" follows the last of the 1 entries the file announces.\n"},
+         "Error: file richards_theta.loc, line 3: \"2\" follows the last of the 1 entries the file "
+         "announces.\n"},
         // The channel hotstart.
-        {"channel hotstart longer than the network", "hotstart", "restart.prj", restart(dht + first_line, ovh),
+        {"channel hotstart longer than the network", "hotstart", "restart.prj",
+         restart(dht + first_line, ovh),
          "holds more lines than the 5 routed nodes of the network (line 6).\n"},
         {"channel hotstart shorter than the network", "hotstart", "restart.prj",
          restart(dht.substr(0, dht.rfind('\n', dht.size() - 2) + 1), ovh),
          "holds 4 lines; the network has 5 routed nodes.\n"},
-        {"channel hotstart word", "hotstart", "restart.prj", restart("1 1 high\n" + dht.substr(first_line.size()), ovh),
+        {"channel hotstart word", "hotstart", "restart.prj",
+         restart("1 1 high\n" + dht.substr(first_line.size()), ovh),
          "Error: line 1 of the channel hotstart file storm.dht (link 1 node 1): the stage \"high\" is not a "
          "number.\n"},
         {"channel hotstart with a value left over", "hotstart", "restart.prj",
          restart("1 1 100.0 0.5 7\n" + dht.substr(first_line.size()), ovh),
          "(link 1 node 1): \"7\" follows the area at the end of the line.\n"},
         // The overland and soil-moisture hotstarts.
-        {"negative overland depth", "hotstart", "restart.prj",
-         restart(dht, dry_ovh),
+        {"negative overland depth", "hotstart", "restart.prj", restart(dht, dry_ovh),
          "Error: file storm.ovh, row 1, column 1 (cell 1): the overland depth -0.5 lies below 0.\n"},
-        {"soil water above saturation", "infil", "infil.prj",
+        {"soil water above saturation",
+         "infil",
+         "infil.prj",
          {{"infil.prj", card_line("READ_SM_HOTSTART", "READ_SM_HOTSTART sm.map")},
           {"sm.map", whole_text(map_head + moisture_rows)}},
          "Error: file sm.map, row 5, column 3 (cell 43): the soil water content 1.5 lies outside 0 to 1.\n"},

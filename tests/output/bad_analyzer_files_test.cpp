@@ -15,9 +15,9 @@ namespace
 
 example_result with_analyzers(const std::string& text)
 {
-    return run_example_variant("channel", "channel.prj",
-                               {{"channel.prj", card_line("ANALYZERS", "ANALYZERS watch.txt")},
-                                {"watch.txt", whole_text(text)}});
+    return run_example_variant(
+        "channel", "channel.prj",
+        {{"channel.prj", card_line("ANALYZERS", "ANALYZERS watch.txt")}, {"watch.txt", whole_text(text)}});
 }
 
 } // namespace
@@ -32,15 +32,18 @@ TEST(BadAnalyzerFiles, StopBeforeTheRunNamingTheLineAndTheCause)
          "Error: unable to find 2DS array [dpeth]; the names are depth, area and flow.\n"
          "Error in the analyzer file watch.txt, line 2: the variable \"dpeth\" names no array this run keeps "
          "(see above).\n"},
-        {"1SD depth e > 1.0 s\n",
-         "Error in the analyzer file watch.txt, line 1: the kind \"1SD\" is none of 1DS, 2DS, 2DG, QBN_OV, QBN_ST "
-         "and QBN_SL.\n"},
-        {"2DS depth e > one s\n", "Error in the analyzer file watch.txt, line 1: the THRESHOLD \"one\" is not a number.\n"},
-        {"2DS depth e > inf s\n", "Error in the analyzer file watch.txt, line 1: the THRESHOLD \"inf\" is not finite.\n"},
+        {"1SD depth e > 1.0 s\n", "Error in the analyzer file watch.txt, line 1: the kind \"1SD\" is none of "
+                                  "1DS, 2DS, 2DG, QBN_OV, QBN_ST "
+                                  "and QBN_SL.\n"},
+        {"2DS depth e > one s\n",
+         "Error in the analyzer file watch.txt, line 1: the THRESHOLD \"one\" is not a number.\n"},
+        {"2DS depth e > inf s\n",
+         "Error in the analyzer file watch.txt, line 1: the THRESHOLD \"inf\" is not finite.\n"},
         {"2DS depth e =>\n", "the OPERATOR \"=>\" is none of <, >, ==, <=, >=, +, -, * and \\.\n"},
         {"2DS depth e > 1.0\n", "line 1: the line ends before its ACTIONS letters (t, v, s, f, c, d).\n"},
-        {"2DS depth x > 1.0 s\n", "line 1: the TRIGGERS word \"x\" holds 'x', which is none of the letters t, E, e, "
-                                  "S, s and c.\n"},
+        {"2DS depth x > 1.0 s\n",
+         "line 1: the TRIGGERS word \"x\" holds 'x', which is none of the letters t, E, e, "
+         "S, s and c.\n"},
         {"2DS depth t > 1.0 s sixty\n", "line 1: the INTERVAL \"sixty\" is not a number (whole seconds).\n"},
         {"2DS depth e > 1.0 sf\n",
          "line 1: the ACTIONS letter f asks for an output file, and the line names none.\n"},
@@ -57,8 +60,8 @@ TEST(BadAnalyzerFiles, StopBeforeTheRunNamingTheLineAndTheCause)
     const example_result good = with_analyzers("# deep water\n2DS depth S > 5.0 s\nQBN_OV x S < 1 s\n");
     EXPECT_EQ(good.status, 0) << good.output;
     EXPECT_NE(good.output.find("Set up 1 analyzers...\n"), std::string::npos) << good.output;
-    const example_result missing =
-        run_example_variant("channel", "channel.prj", {{"channel.prj", card_line("ANALYZERS", "ANALYZERS none.txt")}});
+    const example_result missing = run_example_variant(
+        "channel", "channel.prj", {{"channel.prj", card_line("ANALYZERS", "ANALYZERS none.txt")}});
     EXPECT_EQ(missing.status, 0) << missing.output;
     EXPECT_NE(missing.output.find("Warning: the analyzer file none.txt cannot be opened"), std::string::npos)
         << missing.output;

@@ -15,8 +15,9 @@ TEST(BadOverlandFiles, StopBeforeTheRunNamingTheFileAndTheCause)
     const auto one = [](const char* file, std::function<std::string(std::string)> edit) {
         return file_edits{{file, std::move(edit)}};
     };
-    const std::string retention = "north: 50.00\nsouth: 0.00\neast: 70.00\nwest: 0.00\nrows: 5\ncols: 7\n"
-                                  "1 1 1 1 1 1 1\n1 1 1 1 1 1 1\n1 1 -2 1 1 1 1\n1 1 1 1 1 1 1\n1 1 1 1 1 1 1\n";
+    const std::string retention =
+        "north: 50.00\nsouth: 0.00\neast: 70.00\nwest: 0.00\nrows: 5\ncols: 7\n"
+        "1 1 1 1 1 1 1\n1 1 1 1 1 1 1\n1 1 -2 1 1 1 1\n1 1 1 1 1 1 1\n1 1 1 1 1 1 1\n";
     const struct {
         const char* label;
         file_edits edits;
@@ -24,10 +25,12 @@ TEST(BadOverlandFiles, StopBeforeTheRunNamingTheFileAndTheCause)
     } cases[] = {
         // The lake file.
         {"lake file empty", one("lake.lak", whole_text("")),
-         "Error in the overland lake file lake.lak: it holds 0 LAKE cards for the 1 lakes of the lake map; lake 1 "
+         "Error in the overland lake file lake.lak: it holds 0 LAKE cards for the 1 lakes of the lake map; "
+         "lake 1 "
          "has none.\n"},
         {"lake file of random bytes", one("lake.lak", whole_text(std::string("\x05\xff\x80junk\n\x01", 10))),
-         "The overland lake input data file doesn't start with\n TORVA_OVERLAND_LAKE_FILE card.\nThe file format is "
+         "The overland lake input data file doesn't start with\n TORVA_OVERLAND_LAKE_FILE card.\nThe file "
+         "format is "
          "invalid.  Program terminated.\n"},
         {"word for a stage", one("lake.lak", replace_text("98.0", "high")),
          "Error in the overland lake file lake.lak, line 3: the elevation \"high\" is not a number.\n"},
@@ -42,12 +45,14 @@ TEST(BadOverlandFiles, StopBeforeTheRunNamingTheFileAndTheCause)
          "line 4: lake 1 has a second LAKE card (the first is at line 3).\n"},
         // The low-spot file.
         {"low-spot file empty", one("lake.spt", whole_text("")),
-         "Premature end-of-file in the lowspot input file.\nNo SPOT cards encountered before end of file.\nProgram "
+         "Premature end-of-file in the lowspot input file.\nNo SPOT cards encountered before end of "
+         "file.\nProgram "
          "terminated.\n"},
         {"low-spot word", one("lake.spt", replace_text("0.05", "wide")),
          "Error in the low-spot file lake.spt, line 3: the fraction \"wide\" is not a number.\n"},
         {"low-spot value left over", one("lake.spt", replace_text("98.1", "98.1 99")),
-         "Error in the low-spot file lake.spt, line 3: \"99\" follows the elevation at the end of the line.\n"},
+         "Error in the low-spot file lake.spt, line 3: \"99\" follows the elevation at the end of the "
+         "line.\n"},
         {"low spot given twice", one("lake.spt", [](std::string t) { return t + "SPOT 3 3 2 0.1 98.2\n"; }),
          "line 4: the low spot on side 2 of row 3, column 3 is given a second time (first at line 3).\n"},
         {"low spot on no side", one("lake.spt", replace_text("SPOT 3 3 2", "SPOT 3 3 3")),

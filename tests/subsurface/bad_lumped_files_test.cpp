@@ -47,25 +47,32 @@ TEST(BadLumpedFiles, StopBeforeTheRunNamingTheFileAndTheCause)
         std::string message;
     } cases[] = {
         {"Sacramento file empty", sac(""),
-         "Error in the Sacramento parameter file sac.par, line 1: its first word is \"\", not TORVA_SACRAMENTO.\n"},
+         "Error in the Sacramento parameter file sac.par, line 1: its first word is \"\", not "
+         "TORVA_SACRAMENTO.\n"},
         {"Sacramento card misspelt", sac(edited(sacramento, "lzfsm 50", "lzfms 50")),
-         "Premature end-of-file in the Sacramento parameter input file.\nThe file should contain 21 parameters.  "
-         "Only 16 parameters read.\nProgram terminated in read_sacramento_input.\nError in the Sacramento parameter "
+         "Premature end-of-file in the Sacramento parameter input file.\nThe file should contain 21 "
+         "parameters.  "
+         "Only 16 parameters read.\nProgram terminated in read_sacramento_input.\nError in the Sacramento "
+         "parameter "
          "file sac.par: it ends without the card lzfsm.\n"},
         {"Sacramento card twice", sac(edited(sacramento, "lzfsm 50", "uzk 0.2")),
-         "Error in the Sacramento parameter file sac.par: the card uzk is given 2 times (line 8 is the last).\n"},
+         "Error in the Sacramento parameter file sac.par: the card uzk is given 2 times (line 8 is the "
+         "last).\n"},
         {"Sacramento word", sac(edited(sacramento, "rexp 1.5", "rexp high")),
-         "Error: the value \"high\" of rexp on line 6 of the Sacramento parameter file sac.par is not a number\n"},
+         "Error: the value \"high\" of rexp on line 6 of the Sacramento parameter file sac.par is not a "
+         "number\n"},
         {"Sacramento value with more", sac(edited(sacramento, "rexp 1.5", "rexp 1.5 2.5")),
          "Error: the value \"1.5\" of rexp on line 6 of the Sacramento parameter file sac.par is followed by "
          "\"2.5\"; a card holds one value\n"},
         {"conceptual card missing", cgw(edited(conceptual, "fast_rate 0.1\n", "")),
          "Error in the conceptual groundwater parameter file c.cgw: it ends without the card fast_rate.\n"},
         {"conceptual nan", cgw(edited(conceptual, "slow_max 10", "slow_max nan")),
-         "Error: the value \"nan\" of slow_max on line 2 of the conceptual groundwater parameter file c.cgw is not "
+         "Error: the value \"nan\" of slow_max on line 2 of the conceptual groundwater parameter file c.cgw "
+         "is not "
          "finite\n"},
         {"link beyond the network", cgw(conceptual, "0 0 0 0 0\n0 0 0 0 0\n1 1 1 1 7\n"),
-         "Error: file links.map, row 3, column 5 (cell 15): the link 7 is not a link of the channel network (0 for "
+         "Error: file links.map, row 3, column 5 (cell 15): the link 7 is not a link of the channel network "
+         "(0 for "
          "none, 1 to 1).\n"},
         {"link map cut short", cgw(conceptual, "0 0 0 0 0\n0 0 0 0 0\n"), "links.map"},
     };
