@@ -1,9 +1,12 @@
+#include <cctype>
 #include <cstdio>
+#include <string>
 #include <cstring>
 #include <strings.h>
 
 #include "channel/chan_file.h"
 #include "channel/chan_point_input.h"
+#include "core/julian.h"
 #include "core/model_state.h"
 #include "core/text_parse.h"
 
@@ -16,7 +19,7 @@ struct value_range {
     double lo, hi;
 };
 const value_range value_ranges[] = {
-    {"NUMPT count", 0.0, 1e6},  {"NRPDS count", -1e9, 1e9},   {"node", 1.0, 1e9},    {"link", 1.0, 1e9},
+    {"NUMPT count", 0.0, 1e6},  {"NRPDS count", 0.0, 1e9},   {"node", 1.0, 1e9},    {"link", 1.0, 1e9},
     {"discharge", -1e30, 1e30}, {"concentration", 0.0, 1e30}, {"year", 0.0, 9999.0}, {"month", 1.0, 12.0},
     {"day", 1.0, 31.0},         {"hour", 0.0, 24.0},          {"minute", 0.0, 59.0},
 };
@@ -65,7 +68,7 @@ chan_source_item number(model_state& s, const char* what, const char* where, dou
 
 } // namespace
 
-chan_source_item chan_source_find(model_state& s, const char* keyword, int& budget)
+chan_source_item chan_source_find(model_state& s, const char* keyword, int& budget, bool numbers_are_data)
 {
     char word[8];
     while (budget > 0) {
@@ -74,6 +77,17 @@ chan_source_item chan_source_find(model_state& s, const char* keyword, int& budg
         --budget;
         if (strncasecmp(word, keyword, 5) == 0)
             return chan_source_item::ok;
+        double v = 0.0;
+        if (numbers_are_data && parse_double_strict(word, v) == num_status::ok) {
+            std::string card(keyword);
+            for (char& c : card)
+                c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            std::printf("Error in the channel point input file %s: the number \"%s\" stands where the next %s card "
+                        "belongs (does a line above hold more values than its layout takes?).\n",
+                        s.chan_point_file.name.c_str(), word, card.c_str());
+            chan_stop();
+            return chan_source_item::refused;
+        }
     }
     return chan_source_item::refused;
 }
@@ -112,11 +126,32 @@ int chan_source_date_read(model_state& s, const char* where)
         chan_source_last_date_line(read);
         return -1;
     }
+    if (read[0] < 100)
+        read[0] += 1900;
+    if (!calendar_date_ok(read[0], read[1], read[2])) {
+        char text[64];
+        std::snprintf(text, sizeof text, "%d-%02d-%02d", read[0], read[1], read[2]);
+        refuse(s, "date", where, text, "is not a calendar date");
+        return 0;
+    }
     for (int k = 0; k < 5; ++k)
         d[k] = read[k];
-    if (d[0] < 100)
-        d[0] += 1900;
     return 1;
+}
+
+int chan_source_line(model_state& s)
+{
+    std::FILE* fp = s.chan_point_file.fp;
+    const long here = std::ftell(fp);
+    if (here < 0)
+        return 0;
+    std::rewind(fp);
+    int line = 1;
+    for (long k = 0; k < here; ++k)
+        if (std::fgetc(fp) == '\n')
+            ++line;
+    std::fseek(fp, here, SEEK_SET);
+    return line;
 }
 
 void chan_source_last_date_line(const int* d)

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "channel/channel_steps.h"
-#include "channel/read_location_list.h"
+#include "input/read_location_list.h"
 #include "core/model_state.h"
 
 bool read_superlink_locations(model_state& s)

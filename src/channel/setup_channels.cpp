@@ -5,7 +5,8 @@
 #include "channel/chan_file.h"
 #include "channel/channel_input.h"
 #include "channel/channel_steps.h"
-#include "channel/read_location_list.h"
+#include "input/read_location_list.h"
+#include "input/word_reader.h"
 #include "channel/routed_nodes.h"
 #include "core/error_state.h"
 #include "core/file_rec.h"
@@ -30,8 +31,9 @@ bool hotstart_link(const model_state& s, int l)
 }
 
 // Water-surface elevations of the channel depth hotstart, one line per node
-// of the routed links in order; node and link numbers on the line are not
-// used. A file shorter than the network is refused.
+// of the routed links in order: node and link (whole numbers the order
+// overrules), stage and optionally the flow area. A line holds nothing else,
+// and the file no more lines than the network has routed nodes.
 void chan_hotstart_load(model_state& s)
 {
     if (!s.chan_hotstart_read)
@@ -43,6 +45,12 @@ void chan_hotstart_load(model_state& s)
             expected += s.nx[l];
     int read = 0;
     std::string line;
+    const auto refuse = [&](int l, int n, const std::string& what) {
+        std::printf("Error: line %d of the channel hotstart file %s (link %d node %d): %s.\n", read, f.name.c_str(), l,
+                    n, what.c_str());
+        chan_stop();
+    };
+    static const char* const fields[] = {"node", "link", "stage", "area"};
     for (int l = 1; l <= s.num_links; ++l) {
         if (!hotstart_link(s, l))
             continue;
@@ -55,26 +63,26 @@ void chan_hotstart_load(model_state& s)
                 return;
             }
             ++read;
-            std::string_view rest(line);
-            int skip = 0;
-            double stage = 0.0, area = 0.0;
-            num_status st = pop_int_strict(rest, skip);
-            if (st == num_status::ok)
-                st = pop_int_strict(rest, skip);
-            if (st == num_status::ok)
-                st = pop_double_strict(rest, stage);
-            num_status sa = num_status::empty;
-            if (st == num_status::ok)
-                sa = pop_double_strict(rest, area);
-            if (st != num_status::ok || (sa != num_status::ok && sa != num_status::empty)) {
-                std::printf("Error: line %d of the channel hotstart file %s (link %d node %d): a value %s.\n",
-                            read, f.name.c_str(), l, n, num_status_text(st != num_status::ok ? st : sa));
-                chan_stop();
+            // Four values when the line gives the flow area, else three.
+            std::string_view words(line);
+            std::string word;
+            int tokens = 0;
+            while (pop_token(words, word))
+                ++tokens;
+            const bool with_area = tokens > 3;
+            double v[4];
+            const std::string fault = named_line_values(line, fields, with_area ? 4 : 3, 2, v);
+            if (!fault.empty()) {
+                refuse(l, n, fault);
                 return;
             }
-            s.yp[n][l] = stage;
-            if (sa == num_status::ok)
-                s.area[n][l] = area;
+            if (with_area && v[3] < 0.0) {
+                refuse(l, n, "the flow area is negative");
+                return;
+            }
+            s.yp[n][l] = v[2];
+            if (with_area)
+                s.area[n][l] = v[3];
             s.chan_depth[n][l] = s.yp[n][l] - s.bel[n][l];
             if (s.chan_depth[n][l] < 0.0) {
                 s.yp[n][l] = s.bel[n][l];
@@ -84,6 +92,34 @@ void chan_hotstart_load(model_state& s)
                 s.chan_routing_active = 1;
         }
     }
+    while (f.fp && read_line_rec(line, f)) {
+        ++read;
+        if (line.find_first_not_of(" \t\r") != std::string::npos) {
+            std::printf("Error: the channel hotstart file %s holds more lines than the %d routed nodes of the "
+                        "network (line %d).\n",
+                        f.name.c_str(), expected, read);
+            chan_stop();
+            return;
+        }
+    }
+}
+
+// The link map names the link of each cell, read before the network: every
+// one must be a link of it (0 for none), since the lumped models' inflow is
+// added to that link.
+bool link_map_links_exist(const model_state& s)
+{
+    for (int c = 1; c <= s.num_cells && c <= s.con_link.size(); ++c) {
+        const int l = s.con_link[c];
+        if (l >= 0 && l <= s.num_links)
+            continue;
+        std::printf("Error: file %s, row %d, column %d (cell %d): the link %d is not a link of the channel network "
+                    "(0 for none, 1 to %d).\n",
+                    s.links_name.c_str(), s.cell_row[c], s.cell_col[c], c, l, s.num_links);
+        chan_stop();
+        return false;
+    }
+    return true;
 }
 
 void cconnect(model_state& s)
@@ -310,7 +346,7 @@ void setup_channels(model_state& s)
         std::printf("done.\n");
     if (!s.grid_stream)
         cconnect(s);
-    if (run_stopped())
+    if (run_stopped() || !link_map_links_exist(s))
         return;
     compute_sacramento_weights(s);
     if (run_stopped())

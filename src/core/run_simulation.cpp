@@ -138,7 +138,7 @@ bool run_init_chain(model_state& s, const std::string& path, bool have_sink)
 
     run_step([&] {
         if (s.cards.analyzers) read_analyzer_file(s, s.cards.analyzers_path);
-        notify_analyzers(s, analyzer_init_done);
+        if (!run_stopped()) notify_analyzers(s, analyzer_init_done);
     });
     if (error_state.code != 0)
         return true; // the driver reports the analyzers' error end

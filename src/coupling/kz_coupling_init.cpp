@@ -2,24 +2,41 @@
 // nodes by segment, and the segment flux file with its header.
 #include <algorithm>
 #include <cstdio>
+#include <string>
 #include <string_view>
 
+#include "core/check_count.h"
 #include "core/error_state.h"
 #include "core/model_state.h"
 #include "core/text_parse.h"
 #include "coupling/coupling_services.h"
 #include "input/grid_map.h"
+#include "input/word_reader.h"
 
 namespace
 {
+
+// A file the KZ cards name and that cannot be read stops the run; without
+// its card the map or table counts as empty.
+bool kz_file_open(file_rec& rec, const std::string& name, const char* what)
+{
+    if (name.empty())
+        return false;
+    if (file_rec_open(rec, name, "r"))
+        return true;
+    std::printf("Error: the KZ %s %s cannot be opened.\n", what, name.c_str());
+    error_set(err_stop);
+    report_error(error_state);
+    return false;
+}
 
 // Reads the segment map; false when it counts as empty.
 bool read_segment_map(model_state& s, kz_data& kz)
 {
     file_rec map;
     const int n = s.num_cells;
-    if (n < 1 || !file_rec_open(map, s.cards.kz_segment_map, "r"))
-        return false; // a map that does not open counts as empty
+    if (n < 1 || !kz_file_open(map, s.cards.kz_segment_map, "segment map (KZ_SEGMENT_MAP)"))
+        return false;
     if (!ivector_alloc_zero(kz.seg_map, n, "kz_data->seg_map")) {
         error_set(err_stop);
         return false;
@@ -46,46 +63,59 @@ bool read_segment_map(model_state& s, kz_data& kz)
     return true;
 }
 
-bool table_error(const std::string& name, int row, const char* what)
+bool table_error(const std::string& name, int line, const std::string& what)
 {
-    std::printf("Error: row %d of the KZ link/node to segment file %s %s.\n", row, name.c_str(), what);
+    std::printf("Error: the KZ link/node to segment file %s, line %d: %s.\n", name.c_str(), line, what.c_str());
     error_set(err_stop);
+    report_error(error_state);
     return false;
 }
 
 // Reads the link/node table; false when it counts as empty or was refused
-// (the error code tells them apart).
+// (run_stopped tells them apart).
 bool read_segment_table(model_state& s, kz_data& kz)
 {
     const std::string& name = s.cards.kz_nodes_to_segs;
     file_rec rec;
-    if (!file_rec_open(rec, name, "r"))
+    if (!kz_file_open(rec, name, "link/node to segment file (KZ_NODES_TO_SEGS)"))
         return false;
     std::string line;
-    int rows = 0;
+    long long rows = 0;
     std::string_view v;
     if (read_line_rec(line, rec))
         v = line;
     if (v.find_first_not_of(" \t\r") == std::string_view::npos)
         return false;
-    if (const num_status st = pop_int_strict(v, rows); st != num_status::ok) {
-        std::printf("Error: the row count of the KZ link/node to segment file %s %s.\n", name.c_str(),
-                    num_status_text(st));
-        error_set(err_stop);
+    std::string word;
+    std::string_view at = v;
+    pop_token(at, word);
+    if (const num_status st = parse_long_strict(word, rows); st != num_status::ok)
+        return table_error(name, rec.line_no, "the row count \"" + printable(word) + "\" " + num_status_text(st));
+    if (pop_token(at, word))
+        return table_error(name, rec.line_no, "\"" + printable(word) + "\" follows the row count");
+    // Each row ("1 1 1") takes six characters at least.
+    const count_field count{"row count", 0, 10000000, 6};
+    if (!check_count(rows, count, name, rec.line_no, rec.fp))
         return false;
-    }
-    if (rows <= 0)
+    if (rows == 0)
         return false;
+    static const char* const fields[] = {"link", "node", "segment"};
     for (int k = 1; k <= rows; ++k) {
-        int l = 0, nd = 0, seg = 0;
         if (!read_line_rec(line, rec))
-            return table_error(name, k, "is missing: the file ends before it");
-        std::string_view r = line;
-        if (pop_int_strict(r, l) != num_status::ok || pop_int_strict(r, nd) != num_status::ok ||
-            pop_int_strict(r, seg) != num_status::ok)
-            return table_error(name, k, "does not hold three whole numbers (link, node and segment)");
+            return table_error(name, rec.line_no,
+                               "the file ends before row " + std::to_string(k) + " of the " + std::to_string(rows) +
+                                   " its first line announces");
+        double got[3];
+        const std::string fault = named_line_values(line, fields, 3, 3, got);
+        if (!fault.empty())
+            return table_error(name, rec.line_no, "row " + std::to_string(k) + ": " + fault);
+        const int l = static_cast<int>(got[0]), nd = static_cast<int>(got[1]), seg = static_cast<int>(got[2]);
         if (seg <= 0 || seg > kz.nseg || kz.active_array.size() < seg || kz.active_array[seg] != 1) {
             error_set(err_kz_bad_segment);
+            report_error(error_state);
+            std::printf("Error: the KZ link/node to segment file %s, line %d: row %d gives the segment %d, which "
+                        "is not a segment of the segment map.\n",
+                        name.c_str(), rec.line_no, k, seg);
             return false;
         }
         // The node's discharge is read at every step: it must exist.
@@ -96,13 +126,25 @@ bool read_segment_table(model_state& s, kz_data& kz)
                 "not a node of the channel network.\n",
                 k, name.c_str(), l, nd);
             error_set(err_stop);
+            report_error(error_state);
             return false;
         }
+        // A node listed twice would count its discharge twice.
+        for (std::size_t j = 0; j < kz.link.size(); ++j)
+            if (kz.link[j] == l && kz.node[j] == nd)
+                return table_error(name, rec.line_no,
+                                   "row " + std::to_string(k) + " lists link " + std::to_string(l) + ", node " +
+                                       std::to_string(nd) + " a second time (row " + std::to_string(j + 1) + ")");
         kz.link.push_back(l);
         kz.node.push_back(nd);
         kz.segment.push_back(seg);
     }
-    kz.nrows = rows;
+    while (read_line_rec(line, rec))
+        if (line.find_first_not_of(" \t\r") != std::string::npos)
+            return table_error(name, rec.line_no,
+                               "a line follows the last of the " + std::to_string(rows) +
+                                   " rows its first line announces");
+    kz.nrows = static_cast<int>(rows);
     return true;
 }
 

@@ -6,61 +6,24 @@
 
 #include "core/error_state.h"
 #include "core/model_state.h"
-#include "input/grid_text.h"
+#include "input/read_location_list.h"
 #include "input/spatial_inputs.h"
 
 namespace
 {
 
-void stop_run()
-{
-    error_set(err_stop);
-    report_error(error_state);
-}
-
 // A list of cells given by grid row and column: the count, then the pairs.
 // Rows and columns must lie on the grid.
-bool read_location_list(model_state& s, file_rec& file, const std::string& name, int& count, ivec& rows,
-                        ivec& cols)
+bool read_cell_list(model_state& s, file_rec& file, int& count, ivec& rows, ivec& cols)
 {
-    int_scanner in(file.fp);
-    int n = 0;
-    auto take = [&](int& v) {
-        const int_scanner::result got = file.fp ? in.next(v) : int_scanner::end_of_file;
-        if (got == int_scanner::ok)
+    return read_location_list(file, 2, count, rows, cols, [&](int k, int row, int col) {
+        if (row >= 1 && row <= s.rows && col >= 1 && col <= s.cols)
             return true;
-        if (got == int_scanner::not_integer)
-            std::printf("Error: the cell list %s holds \"%s\", which is not an integer.\n", name.c_str(),
-                        in.bad_word().c_str());
-        else
-            std::printf("Error: the cell list %s ends before its count and its row and column pairs.\n",
-                        name.c_str());
-        stop_run();
+        std::printf("Error: entry %d of the cell list %s, row %d column %d, lies outside the grid of %d rows "
+                    "and %d columns.\n",
+                    k, file.name.c_str(), row, col, s.rows, s.cols);
         return false;
-    };
-    if (!take(n))
-        return false;
-    if (n < 0) {
-        std::printf("Error: the cell list %s gives a negative count of cells (%d).\n", name.c_str(), n);
-        stop_run();
-        return false;
-    }
-    if (!ivector_alloc_zero(rows, n, "cell list rows") || !ivector_alloc_zero(cols, n, "cell list columns"))
-        return false;
-    for (int i = 1; i <= n; ++i) {
-        if (!take(rows[i]) || !take(cols[i]))
-            return false;
-        if (rows[i] < 1 || rows[i] > s.rows || cols[i] < 1 || cols[i] > s.cols) {
-            std::printf(
-                "Error: entry %d of the cell list %s, row %d column %d, lies outside the grid of %d rows "
-                "and %d columns.\n",
-                i, name.c_str(), rows[i], cols[i], s.rows, s.cols);
-            stop_run();
-            return false;
-        }
-    }
-    count = n;
-    return true;
+    });
 }
 
 } // namespace
@@ -267,11 +230,10 @@ void alloc_cell_arrays(model_state& s)
     }
 
     // Overland output locations.
-    if (s.overland_depths &&
-        !read_location_list(s, s.overland_depth_location_file, s.overland_depth_location_name,
-                            s.num_overland_depth_cells, s.overland_depth_row, s.overland_depth_col))
+    if (s.overland_depths && !read_cell_list(s, s.overland_depth_location_file, s.num_overland_depth_cells,
+                                             s.overland_depth_row, s.overland_depth_col))
         return;
     if (s.overland_wse)
-        read_location_list(s, s.overland_wse_location_file, s.overland_wse_location_name,
-                           s.num_overland_wse_cells, s.overland_wse_row, s.overland_wse_col);
+        read_cell_list(s, s.overland_wse_location_file, s.num_overland_wse_cells, s.overland_wse_row,
+                       s.overland_wse_col);
 }

@@ -40,6 +40,15 @@ int grid_category_cells(int category);
 void read_cell_reals(model_state& state, file_rec& file, const std::string& name, dvec& dest);
 void read_cell_ints(model_state& state, file_rec& file, const std::string& name, ivec& dest);
 
+// After a per-cell read: true when every cell's value lies in [low, high];
+// otherwise prints "Error: file F, row R, column C (cell I): the WHAT V
+// lies outside LOW to HIGH." ("lies below LOW" when high is
+// no_upper_bound) for the first cell that does not, stops the run (code
+// 4000, reported) and returns false.
+constexpr double no_upper_bound = 1e300;
+bool cell_values_within(const model_state& state, const dvec& values, const std::string& file, const char* what,
+                        double low, double high);
+
 // Reads the index map of a mapping table. IDs of active cells go to the ID
 // grid ([r-1][c-1] for map position (r, c), both from 1; the grid is made
 // here, zeroed, with one row and one column more than the map); inactive

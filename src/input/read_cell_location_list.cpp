@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "core/check_count.h"
 #include "core/error_state.h"
 #include "core/model_state.h"
 #include "input/subsurface_inputs.h"
@@ -51,6 +52,30 @@ void read_cell_location_list(model_state& s)
     int n = 0, m = 0;
     if (!take(in, name, 0, cell_count_field, n) || (richards && !take(in, name, 0, max_nodes_field, m)))
         return;
+    // The entries follow in the file (row, column and with Richards a node
+    // count: two characters a number at least), and no entry lists more
+    // nodes than the deepest soil column has: both are checked before the
+    // lists are sized.
+    const count_field entries{"number of cells", 0, 10000000, richards ? 6 : 4};
+    const long long left = stream_bytes_left(s.in_theta_location_file.fp);
+    if (left >= 0 && n > left / entries.min_bytes_per_item)
+        std::printf("End of file reached in file %s, exiting\n", name.c_str()); // then the cause
+    if (!check_count(n, entries, name, in.line(), s.in_theta_location_file.fp))
+        return;
+    const long long deepest = s.richards_max_nodes > 0 ? s.richards_max_nodes : 100000;
+    const count_field nodes{"largest node count", 0, deepest, 0};
+    if (richards && !check_count(m, nodes, name, in.line()))
+        return;
+    // The table of listed nodes holds (n + 1) x (m + 1) entries.
+    constexpr long long most_listed_nodes = 100000000;
+    if (richards && (n + 1LL) * (m + 1LL) > most_listed_nodes) {
+        char text[256];
+        std::snprintf(text, sizeof text, "Error: file %s, line 1: %d cells of up to %d nodes each would list more "
+                      "than %lld nodes.\n",
+                      name.c_str(), n, m, most_listed_nodes);
+        refuse(text);
+        return;
+    }
     ivector_alloc_zero(s.cell_loc, n, "cell_loc");
     if (richards) {
         ivector_alloc_zero(s.cell_num, n, "cell_num");
@@ -94,6 +119,15 @@ void read_cell_location_list(model_state& s)
             }
             s.cell_node_list[i][j] = node;
         }
+    }
+    std::string extra;
+    if (in.next(extra)) {
+        char text[256];
+        std::snprintf(text, sizeof text, "Error: file %s, line %d: \"%s\" follows the last of the %d entries the "
+                      "file announces.\n",
+                      name.c_str(), in.line(), extra.c_str(), n);
+        refuse(text);
+        return;
     }
     s.num_theta_cells = n;
 }

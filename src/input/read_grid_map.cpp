@@ -261,3 +261,23 @@ void read_cell_ints(model_state& s, file_rec& file, const std::string& name, ive
     read_grid_map(file, name, grid_cell_ints, s.grid_north, s.grid_south, s.grid_east, s.grid_west,
                   s.grid_rows, s.grid_cols, s.mask, nullptr, nullptr, &dest, s.rows, s.cols, s.calib_mode);
 }
+
+bool cell_values_within(const model_state& s, const dvec& values, const std::string& file, const char* what,
+                        double low, double high)
+{
+    for (int i = 1; i <= s.num_cells && i <= values.size(); ++i) {
+        const double v = values[i];
+        if (v >= low && v <= high)
+            continue;
+        if (high >= no_upper_bound)
+            std::printf("Error: file %s, row %d, column %d (cell %d): the %s %g lies below %g.\n", file.c_str(),
+                        s.cell_row[i], s.cell_col[i], i, what, v, low);
+        else
+            std::printf("Error: file %s, row %d, column %d (cell %d): the %s %g lies outside %g to %g.\n",
+                        file.c_str(), s.cell_row[i], s.cell_col[i], i, what, v, low, high);
+        error_set(err_stop);
+        report_error(error_state);
+        return false;
+    }
+    return true;
+}

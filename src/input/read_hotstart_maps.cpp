@@ -28,7 +28,9 @@ void read_hotstart_maps(model_state& s)
                                     s.cards.init_swe_depth_map.c_str()));
             read_cell_reals(s, s.swe_hotstart_file, s.cards.init_swe_depth_map, s.snow_swe);
             file_rec_close(s.swe_hotstart_file);
-            if (run_stopped())
+            if (run_stopped() ||
+                !cell_values_within(s, s.snow_swe, s.cards.init_swe_depth_map, "snow water equivalent", 0.0,
+                                    no_upper_bound))
                 return;
         } else {
             for (int i = 1; i <= n; ++i)
@@ -48,7 +50,8 @@ void read_hotstart_maps(model_state& s)
             s, echo_rule::with_trials,
             text_format("reading overland hotstart map from file: %s\n", s.ov_init_depth_name.c_str()));
         read_cell_reals(s, s.ov_hotstart_in_file, s.ov_init_depth_name, s.ov_depth);
-        if (run_stopped())
+        if (run_stopped() || !cell_values_within(s, s.ov_depth, s.ov_init_depth_name, "overland depth", 0.0,
+                                                 no_upper_bound))
             return;
         for (int i = 1; i <= n; ++i)
             s.ov_depth_old[i] = s.ov_depth[i];

@@ -24,7 +24,9 @@ void read_interception_params(model_state& s)
             text_format("reading interception storage from file: %s\n", s.storage_capacity_name.c_str()));
         read_cell_reals(s, s.storage_capacity_file, s.storage_capacity_name, s.dist_icep_cap);
         file_rec_close(s.storage_capacity_file);
-        if (run_stopped())
+        // The same ranges as the INTERCEPTION table's columns.
+        if (run_stopped() || !cell_values_within(s, s.dist_icep_cap, s.storage_capacity_name,
+                                                 "interception storage capacity", 0.0, no_upper_bound))
             return;
     } else {
         reader_echo(s, echo_rule::normal,
@@ -36,6 +38,9 @@ void read_interception_params(model_state& s)
             text_format("reading interception coeff. from file: %s\n", s.interception_coeff_name.c_str()));
         read_cell_reals(s, s.interception_coeff_file, s.interception_coeff_name, s.dist_icep_coeff);
         file_rec_close(s.interception_coeff_file);
+        if (!run_stopped())
+            cell_values_within(s, s.dist_icep_coeff, s.interception_coeff_name, "interception coefficient", 0.0,
+                               no_upper_bound);
     } else {
         reader_echo(s, echo_rule::normal,
                     "reading interception coeff. table and map from the master table file\n");

@@ -8,11 +8,50 @@
 #include "input/mapping_table.h"
 #include "input/mapping_table_checks.h"
 #include "input/spatial_inputs.h"
+#include "input/time_series.h"
 
 namespace
 {
 
-constexpr int largest_boundary_type = 99;
+// The types a cell of the table may take: 0 none, 1 to 7, and 99 for the
+// receiving cells of types 6 and 7 (type 9 is the XY input's own).
+bool table_boundary_type(double v)
+{
+    return v == std::floor(v) && ((v >= 0.0 && v <= 7.0) || v == 99.0);
+}
+
+bool refuse_boundary(const char* text)
+{
+    std::fputs(text, stdout);
+    error_set(err_stop);
+    report_error(error_state);
+    return false;
+}
+
+// Types 3 to 5 take their value from the time series of the cell's second
+// value, an ID of the TIME_SERIES_INDEX table.
+bool series_ids_usable(const model_state& s)
+{
+    for (int i = 1; i <= s.num_cells; ++i) {
+        const int type = s.boundary_type[i];
+        if (type < 3 || type > 5)
+            continue;
+        const double id = s.ov_bc_values_b[i];
+        char user[200];
+        std::snprintf(user, sizeof user,
+                      "cell %d (row %d, column %d), of overland boundary type %d in table OVERLAND_BOUNDARY,", i,
+                      s.cell_row[i], s.cell_col[i], type);
+        if (id != std::floor(id) || id < 1.0 || id > max_table_id) {
+            char text[300];
+            std::snprintf(text, sizeof text, "Error: %s gives the time series ID %g, which is not an ID from 1 to %d.\n",
+                          user, id, max_table_id);
+            return refuse_boundary(text);
+        }
+        if (!ts_index_id_usable(static_cast<int>(id), user))
+            return false;
+    }
+    return true;
+}
 
 } // namespace
 
@@ -37,23 +76,28 @@ void read_overland_boundary(model_state& s)
         int rating_cells = 0;
         for (int i = 1; i <= n; ++i) {
             const double v = s.ov_bc_values_a[i];
-            if (!(v >= 0.0 && v < largest_boundary_type + 1.0)) {
-                std::printf("Error: cell %d (row %d, column %d) has the overland boundary type %g in table "
-                            "OVERLAND_BOUNDARY; the types run from 0 to %d.\n",
-                            i, s.cell_row[i], s.cell_col[i], v, largest_boundary_type);
-                error_set(err_stop);
-                report_error(error_state);
+            if (!table_boundary_type(v)) {
+                char text[300];
+                std::snprintf(text, sizeof text,
+                              "Error: cell %d (row %d, column %d) has the overland boundary type %g in table "
+                              "OVERLAND_BOUNDARY; the types are 0 to 7 and 99.\n",
+                              i, s.cell_row[i], s.cell_col[i], v);
+                refuse_boundary(text);
                 return;
             }
             s.boundary_type[i] = static_cast<int>(v);
             if (s.boundary_type[i] > 5 && s.boundary_type[i] != 99)
                 ++rating_cells;
         }
+        if (!series_ids_usable(s))
+            return;
         if (rating_cells > 0) {
             ivector_alloc_zero(s.face_dir, 4, "face_dir");
             dvector_alloc_zero(s.face_head, 4, "face_head");
             read_ov_rating_curves(s.mapping_table_name, s.ov_rating_curves, s.boundary_type, s.ov_bc_values_b,
                                   n);
+            if (run_stopped())
+                return;
         }
     }
     // The cells of the XY overland boundary input are head boundaries whose

@@ -18,6 +18,9 @@ void read_retention_params(model_state& s)
                 text_format("reading retention storage map from file: %s\n", s.reten_depth_name.c_str()));
             read_cell_reals(s, s.reten_depth_file, s.reten_depth_name, s.retent_dep);
             file_rec_close(s.reten_depth_file);
+            // The same range as the RETENTION table's depth.
+            if (!run_stopped())
+                cell_values_within(s, s.retent_dep, s.reten_depth_name, "retention depth (mm)", 0.0, no_upper_bound);
         } else {
             reader_echo(s, echo_rule::normal,
                         "reading retention storage table and map from master table file\n");

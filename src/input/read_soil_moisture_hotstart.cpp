@@ -23,7 +23,9 @@ void read_soil_moisture_hotstart(model_state& s)
         s, echo_rule::with_trials,
         text_format("reading soil moisture hotstart map from file: %s\n", s.read_sm_hotstart_name.c_str()));
     read_cell_reals(s, s.sm_hotstart_in_file, s.read_sm_hotstart_name, s.soil_moisture);
-    if (run_stopped())
+    // A water content is a fraction of the soil's volume.
+    if (run_stopped() ||
+        !cell_values_within(s, s.soil_moisture, s.read_sm_hotstart_name, "soil water content", 0.0, 1.0))
         return;
     const bool richards = s.inf_richards && s.THETA.rows() >= n && s.THETA.cols() >= 1;
     const bool layered = s.inf_layered_soil && s.THETA_ML.rows() >= n && s.THETA_ML.cols() >= 1;

@@ -168,6 +168,12 @@ int read_stream_map_file(const std::string& name, int links, int max_nodes, cons
                 values[static_cast<std::size_t>(i) * static_cast<std::size_t>(max_nodes + 1) + j] = v;
         }
     }
+    // One value per link: a value beyond the last link belongs to no link.
+    if (in.next(word)) {
+        std::printf("Error: stream index map %s, line %d: \"%s\" follows the value of link %d, the last link.\n",
+                    name.c_str(), in.line(), printable(word).c_str(), links);
+        return -4;
+    }
     return 0;
 }
 

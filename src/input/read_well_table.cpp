@@ -64,6 +64,16 @@ int read_well_table(model_state& s, const std::string& table_file)
             well_table_list.clear();
             return 0;
         }
+        // A well that pumps by a series needs that series at every step.
+        if (w.kind != 0) {
+            char user[200];
+            std::snprintf(user, sizeof user, "row %d (ID %d) of table WELL_TABLE in the mapping table file %s",
+                          row + 1, w.id, table_file.c_str());
+            if (!ts_index_id_usable(w.ts_id, user)) {
+                well_table_list.clear();
+                return 0;
+            }
+        }
         well_table_list.insert(well_table_list.begin(), w);
     }
     wells_from_index_map(id_grid, s.mask, id_grid.rows(), id_grid.cols());

@@ -15,49 +15,21 @@
 std::list<time_series> time_series_list;
 std::forward_list<ts_index_entry> ts_index_list;
 
-namespace {
+namespace
+{
 
 bool starts_with(std::string_view line, std::string_view word)
 {
     return line.substr(0, word.size()) == word;
 }
 
-// The next integer of a sample line, as the "%d" scan would take it.
-bool scan_int(const char*& p, int& out)
-{
-    char* end = nullptr;
-    const long v = std::strtol(p, &end, 10);
-    if (end == p) return false;
-    out = v > INT_MAX ? INT_MAX : (v < INT_MIN ? INT_MIN : static_cast<int>(v));
-    p = end;
-    return true;
-}
-
-bool scan_double(const char*& p, double& out)
-{
-    char* end = nullptr;
-    const double v = std::strtod(p, &end);
-    if (end == p) return false;
-    out = v;
-    p = end;
-    return true;
-}
-
 std::string trim_blanks(const std::string& text)
 {
     const std::size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return std::string();
+    if (first == std::string::npos)
+        return std::string();
     const std::size_t last = text.find_last_not_of(" \t");
     return text.substr(first, last - first + 1);
-}
-
-// Index of the first sample whose time lies before the one ahead of it (or
-// is not a number); -1 when the times never decrease.
-int first_unsorted(const std::vector<double>& times)
-{
-    for (std::size_t i = 1; i < times.size(); ++i)
-        if (!(times[i] >= times[i - 1])) return static_cast<int>(i);
-    return -1;
 }
 
 void remove_series(const time_series* s)
@@ -79,6 +51,68 @@ bool in_interval(const time_series& s, int i, double t)
 
 } // namespace
 
+void series_file_refusal(const std::string& path, int line_no, const std::string& what)
+{
+    std::printf("Error: file %s, line %d: %s.\n", path.c_str(), line_no, what.c_str());
+    error_set(err_stop);
+    report_error(error_state);
+}
+
+series_line next_series_line(file_rec& rec, const char* start_word, const char* end_word,
+                             const std::string& block, int block_line, bool have_sample,
+                             const char* const* fields, int count, int whole, double* out)
+{
+    std::string line;
+    if (!read_line_rec(line, rec)) {
+        series_file_refusal(rec.name, rec.line_no,
+                            std::string("the file ends before the ") + end_word + " line of " + block + " (" +
+                                start_word + " at line " + std::to_string(block_line) + ")");
+        return series_line::refused;
+    }
+    if (starts_with(line, end_word))
+        return series_line::end;
+    if (line.find_first_not_of(" \t\r") == std::string::npos) {
+        if (have_sample)
+            return series_line::blank;
+        series_file_refusal(rec.name, rec.line_no,
+                            "a blank line stands where the first line of " + block + " belongs");
+        return series_line::refused;
+    }
+    const std::string fault = named_line_values(line, fields, count, whole, out);
+    if (!fault.empty()) {
+        series_file_refusal(rec.name, rec.line_no, fault);
+        return series_line::refused;
+    }
+    return series_line::values;
+}
+
+void read_series_file(const std::string& file_name, int (*read_block)(file_rec&), const char* title,
+                      const char* kind, const char* none)
+{
+    file_rec rec;
+    if (!file_rec_open(rec, file_name, "r")) {
+        std::printf("Error: %s file not found [%s]\n", title, file_name.c_str());
+        // The series the project asks for would be missing at every lookup.
+        error_set(err_stop);
+        report_error(error_state);
+        return;
+    }
+    const bool stopped_before = run_stopped();
+    int n = 0;
+    while (read_block(rec))
+        ++n;
+    file_rec_close(rec);
+    if (!stopped_before && run_stopped())
+        return;
+    if (n == 0) {
+        std::printf("Error: the %s file %s holds no %s.\n", kind, file_name.c_str(), none);
+        error_set(err_stop);
+        report_error(error_state);
+        return;
+    }
+    std::printf("%d %s read from file %s\n", n, kind, file_name.c_str());
+}
+
 time_series* ts_new()
 {
     time_series_list.emplace_back();
@@ -94,88 +128,130 @@ void ts_free_all()
 
 int ts_line_kind(std::string_view line)
 {
-    if (starts_with(line, "END_TS")) return 3;
-    if (starts_with(line, "ABSOLUTE")) return 2;
-    if (starts_with(line, "RELATIVE")) return 1;
-    if (starts_with(line, "TORVA_TS")) return 0;
+    if (starts_with(line, "END_TS"))
+        return 3;
+    if (starts_with(line, "ABSOLUTE"))
+        return 2;
+    if (starts_with(line, "RELATIVE"))
+        return 1;
+    if (starts_with(line, "TORVA_TS"))
+        return 0;
     return 4;
 }
 
 int ts_read_block(file_rec& rec)
 {
-    if (!rec.fp || std::feof(rec.fp)) return 0;
+    if (!rec.fp || std::feof(rec.fp))
+        return 0;
     std::string line;
     do {
-        if (!read_line_rec(line, rec)) return 0;
+        if (!read_line_rec(line, rec))
+            return 0;
     } while (!starts_with(line, "TORVA_TS"));
+    const std::string& path = rec.name;
+    const int block_line = rec.line_no;
 
-    std::string name;
-    if (read_line_rec(line, rec)) {
-        name = trim_blanks(line);
-        strip_quotes(name);
+    if (!read_line_rec(line, rec)) {
+        series_file_refusal(path, block_line, "the file ends after TORVA_TS, before the name of the series");
+        return 0;
+    }
+    std::string name = trim_blanks(line);
+    strip_quotes(name);
+    if (name.empty()) {
+        series_file_refusal(path, rec.line_no, "the time series of the TORVA_TS line above has no name");
+        return 0;
     }
     if (name.size() > static_cast<std::size_t>(series_name_limit)) {
-        std::printf("Error: the name of time series %s is longer than %d characters.\n", name.c_str(),
-                    series_name_limit);
-        error_set(err_stop);
+        series_file_refusal(path, rec.line_no,
+                            "the name of time series " + name + " is longer than " +
+                                std::to_string(series_name_limit) + " characters");
+        return 0;
+    }
+    // A second series of one name would never be found.
+    for (const time_series& t : time_series_list)
+        if (t.name == name) {
+            series_file_refusal(path, rec.line_no, "a time series named \"" + name + "\" was read before");
+            return 0;
+        }
+    const int kind = read_line_rec(line, rec) ? ts_line_kind(line) : -1;
+    if (kind != 1 && kind != 2) {
+        series_file_refusal(
+            path, rec.line_no,
+            kind < 0 ? "the file ends before the ABSOLUTE or RELATIVE line of time series " + name
+                     : "time series " + name + " needs ABSOLUTE or RELATIVE after its name; found \"" +
+                           printable(line) + "\"");
+        return 0;
+    }
+    const int relative = kind == 1 ? 1 : 0;
+
+    static const char* const fields[] = {"year", "month", "day", "hour", "minute", "value"};
+    std::vector<double> times, values;
+    int last_line = 0;
+    const std::string block = "time series " + name;
+    for (;;) {
+        double v[6];
+        const series_line got =
+            next_series_line(rec, "TORVA_TS", "END_TS", block, block_line, !times.empty(), fields, 6, 5, v);
+        if (got == series_line::refused)
+            return 0;
+        if (got == series_line::end)
+            break;
+        // A blank line repeats the sample before it.
+        if (got == series_line::blank) {
+            times.push_back(times.back());
+            values.push_back(values.back());
+            continue;
+        }
+        const int date[5] = {static_cast<int>(v[0]), static_cast<int>(v[1]), static_cast<int>(v[2]),
+                             static_cast<int>(v[3]), static_cast<int>(v[4])};
+        const bool date_ok =
+            relative ? date[0] >= 0 && date[1] >= 0 && date[2] >= 0 && date[3] >= 0 && date[4] >= 0
+                     : calendar_date_ok(date[0], date[1], date[2]) && time_of_day_ok(date[3], date[4]);
+        if (!date_ok) {
+            char what[200];
+            std::snprintf(what, sizeof what,
+                          relative ? "%d %d %d %d %d is not an offset of days, hours and minutes"
+                                   : "%d %02d %02d %02d %02d is not a calendar date and time of day",
+                          date[0], date[1], date[2], date[3], date[4]);
+            series_file_refusal(path, rec.line_no, what);
+            return 0;
+        }
+        double t = julian_date(date[0], date[1], date[2], date[3], date[4], 0.0);
+        if (relative)
+            t -= relative_time_base;
+        if (!times.empty() && t < times.back()) {
+            series_file_refusal(path, rec.line_no,
+                                "the sample's time lies before that of line " + std::to_string(last_line));
+            return 0;
+        }
+        times.push_back(t);
+        values.push_back(v[5]);
+        last_line = rec.line_no;
+    }
+    if (times.empty()) {
+        series_file_refusal(path, rec.line_no, "time series " + name + " has no samples before its END_TS");
         return 0;
     }
     time_series* s = ts_new();
     s->name = name;
-    if (read_line_rec(line, rec) && starts_with(line, "RELATIVE")) s->relative = 1;
-
-    // A line that does not hold all six numbers keeps the missing ones from
-    // the line before it.
-    int date[5] = {0, 0, 0, 0, 0};
-    double value = 0.0;
-    while (read_line_rec(line, rec) && !starts_with(line, "END_TS")) {
-        const char* p = line.c_str();
-        int k = 0;
-        while (k < 5 && scan_int(p, date[k])) ++k;
-        if (k == 5) scan_double(p, value);
-        if (!std::isfinite(value)) {
-            std::printf("Error: sample %d of time series [%s] in file %s is not a finite number: %s\n",
-                        static_cast<int>(s->times.size()) + 1, s->name.c_str(), rec.name.c_str(), line.c_str());
-            remove_series(s);
-            error_set(err_stop);
-            return 0;
-        }
-        double t = julian_date(date[0], date[1], date[2], date[3], date[4], 0.0);
-        if (s->relative) t -= relative_time_base;
-        s->times.push_back(t);
-        s->values.push_back(value);
-    }
+    s->relative = relative;
+    s->times = std::move(times);
+    s->values = std::move(values);
     s->count = static_cast<int>(s->times.size());
-
-    const int bad = first_unsorted(s->times);
-    if (bad >= 0) {
-        std::printf("Error: the times of time series [%s] go back at sample %d.\n", s->name.c_str(),
-                    bad + 1);
-        remove_series(s);
-        error_set(err_stop);
-        return 0;
-    }
     std::printf("Read time series %s\n", s->name.c_str());
     return 1;
 }
 
 void read_ts_file(const std::string& file_name)
 {
-    file_rec rec;
-    if (!file_rec_open(rec, file_name, "r")) {
-        std::printf("Error: Time series file not found [%s]\n", file_name.c_str());
-        return;
-    }
-    int n = 0;
-    while (ts_read_block(rec)) ++n;
-    std::printf("%d time series read from file %s\n", n, file_name.c_str());
-    file_rec_close(rec);
+    read_series_file(file_name, ts_read_block, "Time series", "time series", "series (no TORVA_TS line)");
 }
 
 time_series* ts_find(std::string_view name)
 {
     for (time_series& s : time_series_list)
-        if (starts_with(s.name, name)) return &s;
+        if (starts_with(s.name, name))
+            return &s;
     return nullptr;
 }
 
@@ -192,15 +268,19 @@ double ts_value_at(double t, time_series* s)
         stop_lookup("");
         return 0.0;
     }
-    if (n == 1 || t <= s->times[0]) return s->values[0];
-    if (t >= s->times[static_cast<std::size_t>(n) - 1]) return s->values[static_cast<std::size_t>(n) - 1];
+    if (n == 1 || t <= s->times[0])
+        return s->values[0];
+    if (t >= s->times[static_cast<std::size_t>(n) - 1])
+        return s->values[static_cast<std::size_t>(n) - 1];
 
     int found = -1;
     const int start = std::clamp(s->cursor, 0, n - 2);
     for (int i = start; i < n - 1 && found < 0; ++i)
-        if (in_interval(*s, i, t)) found = i;
+        if (in_interval(*s, i, t))
+            found = i;
     for (int i = 0; i < n - 1 && found < 0; ++i)
-        if (in_interval(*s, i, t)) found = i;
+        if (in_interval(*s, i, t))
+            found = i;
     if (found < 0) {
         std::printf("Error: something is really messed up with your time series [%s].\n", s->name.c_str());
         return 0.0;
@@ -209,15 +289,44 @@ double ts_value_at(double t, time_series* s)
     const auto i = static_cast<std::size_t>(found);
     const double width = s->times[i + 1] - s->times[i];
     // Two samples at the same time: the first of them, never 0/0.
-    if (!(width > 0.0)) return s->values[i];
+    if (!(width > 0.0))
+        return s->values[i];
     const double w = (t - s->times[i]) / width;
     return (1.0 - w) * s->values[i] + w * s->values[i + 1];
+}
+
+const ts_index_entry* ts_index_find(int id)
+{
+    for (const ts_index_entry& e : ts_index_list)
+        if (e.id == id)
+            return &e;
+    return nullptr;
+}
+
+bool ts_index_id_usable(int id, const std::string& user)
+{
+    const ts_index_entry* e = ts_index_find(id);
+    if (e && e->series)
+        return true;
+    if (e)
+        std::printf(
+            "Error: %s gives the time series ID %d, which the TIME_SERIES_INDEX table binds to \"%s\", "
+            "a series no time series file holds.\n",
+            user.c_str(), id, e->name.c_str());
+    else
+        std::printf(
+            "Error: %s gives the time series ID %d, which has no row in the TIME_SERIES_INDEX table.\n",
+            user.c_str(), id);
+    error_set(err_stop);
+    report_error(error_state);
+    return false;
 }
 
 double ts_value_by_index(int id, double t)
 {
     for (ts_index_entry& e : ts_index_list)
-        if (e.id == id) return ts_value_at(t, e.series);
+        if (e.id == id)
+            return ts_value_at(t, e.series);
     std::printf("Error: attempting to extract a value from an unknown time series in the time series "
                 "table.    Check the mapping table file (.cmt). The specified time series index is %d, "
                 "but the \nindex is not found in the time series index table.\n",
@@ -226,16 +335,16 @@ double ts_value_by_index(int id, double t)
     return 0.0;
 }
 
-namespace {
+namespace
+{
 
 // Refuses a line of a multi-column block: file, line and fault.
 time_series* refuse_column_line(const std::string& path, int line_no, const std::string& what,
                                 std::vector<time_series*>& made)
 {
-    std::printf("Error: file %s, line %d: %s.\n", path.c_str(), line_no, what.c_str());
-    for (time_series* s : made) remove_series(s);
-    error_set(err_stop);
-    report_error(error_state);
+    for (time_series* s : made)
+        remove_series(s);
+    series_file_refusal(path, line_no, what);
     return nullptr;
 }
 
@@ -244,10 +353,12 @@ time_series* refuse_column_line(const std::string& path, int line_no, const std:
 time_series* ts_read_columns(file_rec& rec, int n, const std::string& prefix, const std::string& path,
                              const num_field& field)
 {
-    if (n <= 0 || !rec.fp) return nullptr;
+    if (n <= 0 || !rec.fp)
+        return nullptr;
     // The lines hold five date numbers and n values; they are read whole.
     const long long wanted = 20LL * n + 50;
-    const int size = static_cast<int>(std::min<long long>(std::max<long long>(wanted, line_buffer_size), INT_MAX));
+    const int size =
+        static_cast<int>(std::min<long long>(std::max<long long>(wanted, line_buffer_size), INT_MAX));
     const std::string head = prefix.substr(0, 100);
 
     std::vector<time_series*> made;
@@ -270,14 +381,16 @@ time_series* ts_read_columns(file_rec& rec, int n, const std::string& prefix, co
         if (!read_line_rec(line, rec, size)) {
             std::printf("Error: file %s ends before the END_TS line that closes its rows of %d values.\n",
                         path.c_str(), n);
-            for (time_series* s : made) remove_series(s);
+            for (time_series* s : made)
+                remove_series(s);
             error_set(err_stop);
             report_error(error_state);
             return nullptr;
         }
         if (starts_with(line, "END_TS")) {
             // Left for the caller to read.
-            if (have_pos) std::fsetpos(rec.fp, &pos);
+            if (have_pos)
+                std::fsetpos(rec.fp, &pos);
             break;
         }
         std::string_view rest(line);
@@ -286,7 +399,8 @@ time_series* ts_read_columns(file_rec& rec, int n, const std::string& prefix, co
             const num_status st = pop_int_strict(rest, date[k]);
             if (st != num_status::ok)
                 return refuse_column_line(path, rec.line_no,
-                                          std::string("the ") + date_parts[k] + " of the row " + num_status_text(st) +
+                                          std::string("the ") + date_parts[k] + " of the row " +
+                                              num_status_text(st) +
                                               " (a row is year, month, day, hour and minute, then " +
                                               std::to_string(n) + " values)",
                                           made);
@@ -299,18 +413,17 @@ time_series* ts_read_columns(file_rec& rec, int n, const std::string& prefix, co
         }
         const double t = julian_date(date[0], date[1], date[2], date[3], date[4], 0.0);
         if (t < last_time)
-            return refuse_column_line(path, rec.line_no,
-                                      "the row's date and time lies before that of line " + std::to_string(last_line),
-                                      made);
+            return refuse_column_line(
+                path, rec.line_no,
+                "the row's date and time lies before that of line " + std::to_string(last_line), made);
         for (int c = 0; c < n; ++c) {
             std::string_view before = rest;
             double& v = values[static_cast<std::size_t>(c)];
             const num_status st = pop_double_strict(rest, v);
             if (st == num_status::empty)
-                return refuse_column_line(path, rec.line_no,
-                                          "the row holds " + std::to_string(c) + " of its " + std::to_string(n) +
-                                              " values",
-                                          made);
+                return refuse_column_line(
+                    path, rec.line_no,
+                    "the row holds " + std::to_string(c) + " of its " + std::to_string(n) + " values", made);
             std::string word;
             pop_token(before, word);
             if (st != num_status::ok)
@@ -320,8 +433,8 @@ time_series* ts_read_columns(file_rec& rec, int n, const std::string& prefix, co
                                           made);
             if (v < field.low || v > field.high) {
                 char what[200];
-                std::snprintf(what, sizeof what, "value %d, the %s %s, lies outside %g to %g", c + 1, field.name,
-                              word.c_str(), field.low, field.high);
+                std::snprintf(what, sizeof what, "value %d, the %s %s, lies outside %g to %g", c + 1,
+                              field.name, word.c_str(), field.low, field.high);
                 return refuse_column_line(path, rec.line_no, what, made);
             }
         }
@@ -338,6 +451,7 @@ time_series* ts_read_columns(file_rec& rec, int n, const std::string& prefix, co
         last_time = t;
         last_line = rec.line_no;
     }
-    for (time_series* s : made) s->count = static_cast<int>(s->times.size());
+    for (time_series* s : made)
+        s->count = static_cast<int>(s->times.size());
     return made.front();
 }

@@ -85,3 +85,33 @@ void refuse_early_end(const word_reader& in, const std::string& file, int entry,
                 field.name, entry);
     stop_run();
 }
+
+std::string named_line_values(std::string_view line, const char* const* names, int count, int whole, double* out)
+{
+    for (int k = 0; k < count; ++k) {
+        std::string_view before = line;
+        num_status st;
+        if (k < whole) {
+            int i = 0;
+            st = pop_int_strict(line, i);
+            out[k] = i;
+        } else {
+            st = pop_double_strict(line, out[k]);
+        }
+        if (st == num_status::empty) {
+            std::string all;
+            for (int j = 0; j < count; ++j)
+                all += std::string(j == 0 ? "" : j + 1 == count ? " and " : ", ") + names[j];
+            return "the line holds " + std::to_string(k) + " of its " + std::to_string(count) + " numbers (" + all + ")";
+        }
+        if (st != num_status::ok) {
+            std::string word;
+            pop_token(before, word);
+            return std::string("the ") + names[k] + " \"" + printable(word) + "\" " + num_status_text(st);
+        }
+    }
+    std::string extra;
+    if (pop_token(line, extra))
+        return "\"" + printable(extra) + "\" follows the " + names[count - 1] + " at the end of the line";
+    return std::string();
+}

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 // Whitespace-separated words of a text file, with the line each began on.
 class word_reader
@@ -42,3 +43,11 @@ field_result read_real_field(word_reader& in, const std::string& file, int entry
 
 // The message of a file that ends before the entry is complete; stops the run.
 void refuse_early_end(const word_reader& in, const std::string& file, int entry, const num_field& field);
+
+// The `count` numbers of a line (separated as pop_token separates), named
+// `names`, the first `whole` of them whole numbers, read strictly into out;
+// nothing may follow them. "" when the line holds them, else what is wrong
+// with it ("the line holds 4 of its 6 numbers (...)", "the value \"x\" is
+// not a number", "\"7\" follows the value at the end of the line").
+std::string named_line_values(std::string_view line, const char* const* names, int count, int whole,
+                              double* out);

@@ -143,9 +143,10 @@ struct analyzer {
     }
     // Examines the analyzer when the event bits hold one of its triggers.
     virtual void trigger(model_state& state, int event_bits);
-    // Fills the analyzer from its line (the kind word removed); false when
-    // the analyzer cannot run (its message printed) and is to be dropped.
-    bool configure(model_state& state, std::string& line, const std::string& file, int line_number);
+    // Fills the analyzer from its line (the kind word removed); false with
+    // what is wrong in `fault` when the line cannot make an analyzer (a
+    // variable that names no array prints its own message first).
+    bool configure(model_state& state, std::string& line, std::string& fault);
 
     unsigned trigger_flags = 0;
     unsigned print_flags = 0;
@@ -187,5 +188,10 @@ unsigned analyzer_op_code(const std::string& word);
 // Calls every analyzer on the state's list, in list order.
 void notify_analyzers(model_state& state, int event_bits);
 
-// Reads the analyzer file and appends its analyzers to the state's list.
+// Reads the analyzer file and appends its analyzers to the state's list. A
+// file that cannot be opened sets up none, with a warning; a line that
+// cannot make its analyzer (an unknown kind, a variable naming no array, a
+// token missing, a letter or operator the layout does not know, a number
+// that is not one, an output file that cannot be written, a token left
+// over) stops the run naming the file, the line and the fault.
 void read_analyzer_file(model_state& state, const std::string& path);

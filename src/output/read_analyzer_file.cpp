@@ -5,8 +5,10 @@
 #include <cctype>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "core/clock_state.h"
+#include "core/error_state.h"
 #include "core/file_rec.h"
 #include "core/model_state.h"
 #include "core/text_parse.h"
@@ -38,78 +40,135 @@ unsigned analyzer_op_code(const std::string& w)
 
 // ---- analyzer ---------------------------------------------------------------
 
-bool analyzer::configure(model_state& s, std::string& line, const std::string& file, int line_number)
+namespace
+{
+
+// The bit of each letter of a TRIGGERS or ACTIONS word; 0 for a letter
+// that has none.
+unsigned trigger_bit(char c)
+{
+    switch (c) {
+    case 't': return analyzer_step_end;
+    case 'E': return analyzer_rain_start;
+    case 'e': return analyzer_event_end;
+    case 'S': return analyzer_init_done;
+    case 's': return analyzer_run_done;
+    case 'c': return analyzer_run_error;
+    default: return 0;
+    }
+}
+
+unsigned action_bit(char c)
+{
+    switch (c) {
+    case 't': return print_list;
+    case 'v': return print_rows;
+    case 's': return print_screen;
+    case 'f': return print_file;
+    case 'c': return print_summary;
+    case 'd': return print_values;
+    default: return 0;
+    }
+}
+
+// The first letter of a word that is not one of `letters`, or 0.
+char unknown_letter(const std::string& word, unsigned (*bit)(char))
+{
+    for (char c : word)
+        if (bit(c) == 0)
+            return c;
+    return 0;
+}
+
+} // namespace
+
+bool analyzer::configure(model_state& s, std::string& line, std::string& fault)
 {
     std::string variable;
     pop_token(line, variable);
+    if (variable.empty()) {
+        fault = "the line ends after its kind; an analyzer names its variable, triggers, operator, threshold "
+                "and actions";
+        return false;
+    }
     if (!create_logic(s, variable)) {
-        std::printf("The analyzer on line %d of %s is dropped.\n", line_number, file.c_str());
+        fault = "the variable \"" + variable + "\" names no array this run keeps (see above)";
         return false;
     }
 
     std::string word;
     pop_token(line, word);
-    trigger_flags = 0;
-    for (char c : word) {
-        switch (c) {
-        case 't':
-            trigger_flags |= analyzer_step_end;
-            break;
-        case 'E':
-            trigger_flags |= analyzer_rain_start;
-            break;
-        case 'e':
-            trigger_flags |= analyzer_event_end;
-            break;
-        case 'S':
-            trigger_flags |= analyzer_init_done;
-            break;
-        case 's':
-            trigger_flags |= analyzer_run_done;
-            break;
-        case 'c':
-            trigger_flags |= analyzer_run_error;
-            break;
-        default:
-            break;
-        }
+    if (word.empty()) {
+        fault = "the line ends before its TRIGGERS letters (t, E, e, S, s, c)";
+        return false;
     }
+    if (const char c = unknown_letter(word, trigger_bit)) {
+        fault = "the TRIGGERS word \"" + word + "\" holds '" + std::string(1, c) +
+                "', which is none of the letters t, E, e, S, s and c";
+        return false;
+    }
+    trigger_flags = 0;
+    for (char c : word)
+        trigger_flags |= trigger_bit(c);
+
     word.clear();
     pop_token(line, word);
     op = analyzer_op_code(word);
-    pop_double(line, threshold);
+    if (op == op_other) {
+        fault = word.empty() ? "the line ends before its OPERATOR"
+                             : "the OPERATOR \"" + word + "\" is none of <, >, ==, <=, >=, +, -, * and \\";
+        return false;
+    }
+    std::string_view rest(line);
+    const std::string_view before = rest;
+    const num_status st = pop_double_strict(rest, threshold);
+    if (st != num_status::ok) {
+        std::string_view at = before;
+        pop_token(at, word);
+        fault = st == num_status::empty ? "the line ends before its THRESHOLD"
+                                        : "the THRESHOLD \"" + printable(word) + "\" " + num_status_text(st);
+        return false;
+    }
+    line = std::string(rest);
 
     word.clear();
     pop_token(line, word);
+    if (word.empty()) {
+        fault = "the line ends before its ACTIONS letters (t, v, s, f, c, d)";
+        return false;
+    }
+    if (const char c = unknown_letter(word, action_bit)) {
+        fault = "the ACTIONS word \"" + word + "\" holds '" + std::string(1, c) +
+                "', which is none of the letters t, v, s, f, c and d";
+        return false;
+    }
     print_flags = 0;
     for (char c : word) {
-        switch (c) {
-        case 't':
-            print_flags = (print_flags | print_list) & ~static_cast<unsigned>(print_rows);
-            break;
-        case 'v':
-            print_flags = (print_flags | print_rows) & ~static_cast<unsigned>(print_list);
-            break;
-        case 's':
-            print_flags |= print_screen;
-            break;
-        case 'f':
-            print_flags |= print_file;
-            break;
-        case 'c':
-            print_flags |= print_summary;
-            break;
-        case 'd':
-            print_flags |= print_values;
-            break;
-        default:
-            break;
-        }
+        // Of t (list) and v (rows) the one that comes last wins.
+        if (c == 't')
+            print_flags &= ~static_cast<unsigned>(print_rows);
+        if (c == 'v')
+            print_flags &= ~static_cast<unsigned>(print_list);
+        print_flags |= action_bit(c);
     }
 
     if (trigger_flags & analyzer_step_end) {
+        // Seconds between examinations; without the word, every step.
         int seconds = 0;
-        pop_int(line, seconds);
+        rest = line;
+        const std::string_view at = rest;
+        const num_status sv = pop_int_strict(rest, seconds);
+        if (sv != num_status::ok && sv != num_status::empty) {
+            std::string_view w = at;
+            pop_token(w, word);
+            fault = "the INTERVAL \"" + printable(word) + "\" " + num_status_text(sv) + " (whole seconds)";
+            return false;
+        }
+        if (seconds < 0) {
+            fault = "the INTERVAL " + std::to_string(seconds) + " is negative";
+            return false;
+        }
+        line = std::string(rest);
         now = &s.current_time;
         interval = seconds / 86400.0;
         next_time = s.current_time;
@@ -117,13 +176,19 @@ bool analyzer::configure(model_state& s, std::string& line, const std::string& f
     }
     if (print_flags & print_file) {
         pop_token(line, out_name);
-        if (!file_rec_open(out, out_name, "w")) {
-            std::printf(
-                "Error: the output file \"%s\" of the analyzer on line %d of %s cannot be opened; its "
-                "reports go to the screen only when it prints there.\n",
-                out_name.c_str(), line_number, file.c_str());
-            print_flags &= ~static_cast<unsigned>(print_file);
+        if (out_name.empty()) {
+            fault = "the ACTIONS letter f asks for an output file, and the line names none";
+            return false;
         }
+        if (!file_rec_open(out, out_name, "w")) {
+            fault = "its output file \"" + out_name + "\" cannot be opened for writing";
+            return false;
+        }
+    }
+    word.clear();
+    if (pop_token(line, word)) {
+        fault = "\"" + printable(word) + "\" follows the last token of the line's layout";
+        return false;
     }
     return true;
 }
@@ -280,16 +345,27 @@ void read_analyzer_file(model_state& s, const std::string& path)
         if (!pop_token(line, kind))
             continue;
         std::unique_ptr<analyzer> a;
-        if (kind.compare(0, 3, "2DG") == 0)
-            continue;
         if (kind.compare(0, 3, "1DS") == 0)
             a = std::make_unique<stanalyzer_1dst>();
         else if (kind.compare(0, 3, "2DS") == 0)
             a = std::make_unique<stanalyzer_2dst>();
-        if (!a)
-            continue; // QBN kinds and other words set up nothing
-        if (!a->configure(s, line, f.name, line_number))
+        // 2DG and the QBN kinds are known words that set up nothing.
+        const bool known_idle = kind.compare(0, 3, "2DG") == 0 || kind.compare(0, 6, "QBN_OV") == 0 ||
+                                kind.compare(0, 6, "QBN_ST") == 0 || kind.compare(0, 6, "QBN_SL") == 0;
+        if (!a && known_idle)
             continue;
+        std::string fault;
+        if (!a)
+            fault = "the kind \"" + printable(kind) + "\" is none of 1DS, 2DS, 2DG, QBN_OV, QBN_ST and QBN_SL";
+        else if (!a->configure(s, line, fault) && fault.empty())
+            fault = "the analyzer cannot be set up";
+        if (!fault.empty()) {
+            std::printf("Error in the analyzer file %s, line %d: %s.\n", f.name.c_str(), line_number,
+                        fault.c_str());
+            error_set(err_stop);
+            report_error(error_state);
+            return;
+        }
         analyzer* added = a.get();
         if (last)
             last->next = std::move(a);

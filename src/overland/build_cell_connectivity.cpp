@@ -185,6 +185,8 @@ void build_cell_connectivity(model_state& s)
         lowspot_rec& spot = s.lowspots[static_cast<size_t>(k)];
         spot.discharge = 0.0;
         if (!check_lowspot(s, spot)) {
+            std::printf("Error in the low-spot file %s: SPOT card %d cannot be used (see above).\n",
+                        s.lowspot_file_name.c_str(), k);
             stop_run();
             return;
         }

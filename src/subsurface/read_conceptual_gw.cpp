@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/error_state.h"
 #include "core/model_state.h"
@@ -63,6 +64,19 @@ void correct(double& v, bool wrong, double value, const char* name)
     std::fprintf(stderr, "WARNING:%s changed!\n", name);
 }
 
+// The cards not yet seen, as " a, b and c" (with "s" when more than one).
+std::string missing_cards(const int* seen)
+{
+    std::vector<const char*> names;
+    for (int k = 0; k < cgw_card_count; ++k)
+        if (seen[k] == 0)
+            names.push_back(cgw_cards[k].keyword);
+    std::string text = names.size() > 1 ? "s" : "";
+    for (std::size_t k = 0; k < names.size(); ++k)
+        text += std::string(k == 0 ? " " : k + 1 == names.size() ? " and " : ", ") + names[k];
+    return text;
+}
+
 bool read_cards(file_rec& file, cgw_model& m)
 {
     std::string line, first;
@@ -71,15 +85,21 @@ bool read_cards(file_rec& file, cgw_model& m)
     if (!read || !pop_token(head, first) || first.compare(0, 19, "TORVA_CONCEPTUAL_GW") != 0) {
         std::fprintf(stderr, "have the proper header: TORVA_CONCEPTUAL_GW \n");
         std::fprintf(stderr, "Program terminated in read_conceptual_gw\n");
+        std::printf("Error in the conceptual groundwater parameter file %s, line 1: its first word is \"%s\", not "
+                    "TORVA_CONCEPTUAL_GW.\n",
+                    file.name.c_str(), printable(first).c_str());
         return stop();
     }
     int seen[cgw_card_count] = {};
+    int last_line[cgw_card_count] = {};
     int count = 0, line_no = 1;
     while (count < cgw_card_count) {
         if (!read_line_rec(line, file)) {
             std::printf("Premature end-of-file in the Conceptual GW parameter input file.\n");
             std::printf("The file should contain 9 parameters.  Only %d parameters read.\n", count);
             std::printf("Program terminated in read_conceptual_gw.\n");
+            std::printf("Error in the conceptual groundwater parameter file %s: it ends without the card%s.\n",
+                        file.name.c_str(), missing_cards(seen).c_str());
             return stop();
         }
         ++line_no;
@@ -95,6 +115,10 @@ bool read_cards(file_rec& file, cgw_model& m)
             continue; // the header keyword again, or any other line
         const cgw_card& c = cgw_cards[card];
         pop_token(rest, value);
+        std::string extra;
+        if (pop_token(rest, extra))
+            return refuse(file, line_no, c.keyword, value,
+                          ("is followed by \"" + printable(extra) + "\"; a card holds one value").c_str());
         double x = 0.0;
         const num_status st = parse_double_strict(value, x);
         if (st != num_status::ok)
@@ -103,6 +127,7 @@ bool read_cards(file_rec& file, cgw_model& m)
             return refuse(file, line_no, c.keyword, value, c.range_text);
         m.*c.slot = x;
         ++seen[card];
+        last_line[card] = line_no;
         ++count;
     }
     for (int k = 0; k < cgw_card_count; ++k)
@@ -111,6 +136,9 @@ bool read_cards(file_rec& file, cgw_model& m)
             std::fprintf(stderr, "There should be only 8 different cards in the file\n");
             std::fprintf(stderr, "with no duplicates.\n");
             std::fprintf(stderr, "Program terminated in read_conceptual_gw\n");
+            std::printf("Error in the conceptual groundwater parameter file %s: the card %s is given %d times (line "
+                        "%d is the last).\n",
+                        file.name.c_str(), cgw_cards[k].keyword, seen[k], last_line[k]);
             return stop();
         }
     return true;

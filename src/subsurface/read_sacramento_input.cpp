@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/error_state.h"
 #include "core/model_state.h"
@@ -90,6 +91,19 @@ void clip(double& v, double lo, double hi, double low_value, double high_value, 
     std::fprintf(stderr, "WARNING:%s changed!\n", name);
 }
 
+// The cards not yet seen, as " a, b and c" (with "s" when more than one).
+std::string missing_cards(const int* seen)
+{
+    std::vector<const char*> names;
+    for (int k = 0; k < sac_card_count; ++k)
+        if (seen[k] == 0)
+            names.push_back(sac_cards[k].keyword);
+    std::string text = names.size() > 1 ? "s" : "";
+    for (std::size_t k = 0; k < names.size(); ++k)
+        text += std::string(k == 0 ? " " : k + 1 == names.size() ? " and " : ", ") + names[k];
+    return text;
+}
+
 bool read_cards(model_state& s, file_rec& file, sac_model& m)
 {
     std::string line, first;
@@ -100,15 +114,21 @@ bool read_cards(model_state& s, file_rec& file, sac_model& m)
         std::fprintf(stderr, "The specified Sacramento model input parameter file does not\n");
         std::fprintf(stderr, "have the proper header: TORVA_SACRAMENTO \n");
         std::fprintf(stderr, "Program terminated in read_sacramento\n");
+        std::printf("Error in the Sacramento parameter file %s, line 1: its first word is \"%s\", not "
+                    "TORVA_SACRAMENTO.\n",
+                    file.name.c_str(), printable(first).c_str());
         return stop(s);
     }
     int seen[sac_card_count] = {};
+    int last_line[sac_card_count] = {};
     int count = 0, line_no = 1;
     while (count < sac_card_count) {
         if (!read_line_rec(line, file)) {
             std::printf("Premature end-of-file in the Sacramento parameter input file.\n");
             std::printf("The file should contain 21 parameters.  Only %d parameters read.\n", count);
             std::printf("Program terminated in read_sacramento_input.\n");
+            std::printf("Error in the Sacramento parameter file %s: it ends without the card%s.\n",
+                        file.name.c_str(), missing_cards(seen).c_str());
             return stop(s);
         }
         ++line_no;
@@ -127,6 +147,10 @@ bool read_cards(model_state& s, file_rec& file, sac_model& m)
         const std::string card_name = card >= 0 ? sac_cards[card].keyword : basins ? "NUM_BASINS" : "BASIN";
         std::string_view v = rest;
         pop_token(v, value);
+        std::string extra;
+        if (pop_token(v, extra))
+            return refuse_value(s, file, line_no, card_name.c_str(), value,
+                                ("is followed by \"" + printable(extra) + "\"; a card holds one value").c_str());
         if (card < 0) {
             int n = 0;
             const num_status st = parse_int_strict(value, n);
@@ -147,6 +171,7 @@ bool read_cards(model_state& s, file_rec& file, sac_model& m)
                                 range_text(sac_cards[card].range));
         m.*sac_cards[card].slot = x;
         ++seen[card];
+        last_line[card] = line_no;
         ++count;
     }
     for (int k = 0; k < sac_card_count; ++k)
@@ -155,6 +180,9 @@ bool read_cards(model_state& s, file_rec& file, sac_model& m)
             std::fprintf(stderr, "There should be only 21 different cards in the file\n");
             std::fprintf(stderr, "with no duplicates.\n");
             std::fprintf(stderr, "Program terminated in read_sacramento\n");
+            std::printf("Error in the Sacramento parameter file %s: the card %s is given %d times (line %d is the "
+                        "last).\n",
+                        file.name.c_str(), sac_cards[k].keyword, seen[k], last_line[k]);
             return stop(s);
         }
     return true;

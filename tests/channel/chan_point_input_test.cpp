@@ -94,8 +94,11 @@ TEST_F(PointInput, FailuresPrintTheirLinesAndStop)
          ", the INPUT line of record 1: the record keyword \"START\" is not INPUT.\n"},
         {"NUMPT 1\nPOINT 3 1 0.5\nNRPDS 1\nINPUT 2000 13 1 0 0\n1.0\n",
          ", the INPUT line of record 1: the month \"13\" lies outside 1 to 12.\n"},
-        {"NUMPT 1\nPOINT 3 1", "Unexpected end of file in chan point data file.\n"
-                               "Check the format of the data file.\nProgram terminated."},
+        {"NUMPT 1\nPOINT 3 1", "line 1: the NUMPT 1 is more than the 10 characters left in the file can hold"},
+        {"NUMPT 2\nPOINT 3 1 0.5\nwords that are no card\n",
+         "Unexpected end of file in chan point data file.\nCheck the format of the data file.\nProgram "
+         "terminated.\nError in the channel point input file "},
+        {"NUMPT 2\nPOINT 3 1 0.5\nNRPDS 0\n", "p.pts: the number \"0\" stands where the next POINT card belongs"},
         {"NUMPT 1\nPOINT 3 1 0.5\nNRPDS 1\nINPUT 2000 1\n",
          "\n last year 2000 last month 1 last day 0 last hour 0 last minute 0 \n"
          "Unexpected end of file in chan point data file.\n"},
@@ -122,15 +125,16 @@ TEST_F(PointInput, FailuresPrintTheirLinesAndStop)
               std::string::npos)
         << said;
 
-    // The end of the file inside a later record.
+    // The end of the file inside a later record is found at set-up.
     start("NUMPT 1\nPOINT 3 1 0.5\nNRPDS 2\nINPUT 2000 1 1 12 0\n1.0\nINPUT 2000 1 1 12 5\n");
-    ASSERT_EQ(error_state.raised, 0) << said;
-    step_at(julian_date(2000, 1, 1, 12, 0, 0.0));
-    step_at(julian_date(2000, 1, 1, 12, 5, 0.0));
     EXPECT_EQ(error_state.raised, 1);
     EXPECT_NE(said.find("\n last year 2000 last month 1 last day 1 last hour 12 last minute 5 \n"
-                        "Unexpected end of file in chan point input data file.\n"
-                        "Check the format of the data file.\nProgram terminated."),
+                        "Unexpected end of file in chan point data file.\n"
+                        "Check the format of the data file.\nProgram terminated.\nError in the channel point "
+                        "input file "),
+              std::string::npos)
+        << said;
+    EXPECT_NE(said.find("p.pts: it ends inside record 2 of the 2 its NRPDS card announces.\n"),
               std::string::npos)
         << said;
 }

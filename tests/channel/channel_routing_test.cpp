@@ -354,6 +354,24 @@ TEST_F(ChannelProject, HotstartReadByOrderAndRefusedWhenShort)
     file("h.dht", "1 1 103.0\n2 1 99.0\n");
     EXPECT_FALSE(load_network(net, one_cell_gst, "READ_CHAN_HOTSTART h\n"));
     EXPECT_TRUE(printed("holds 2 lines; the network has 3 routed nodes.")) << out;
+
+    // Lines beyond the network, or holding more than their values.
+    const struct {
+        const char* text;
+        const char* said;
+    } refused[] = {
+        {"1 1 103.0\n2 1 99.0\n3 1 98.0\n4 1 97.0\n", "holds more lines than the 3 routed nodes of the network "
+                                                    "(line 4).\n"},
+        {"1 1 103.0 2.0 x\n2 1 99.0\n3 1 98.0\n", "(link 1 node 1): \"x\" follows the area at the end of the "
+                                                  "line.\n"},
+        {"1 1 103.0 -2.0\n2 1 99.0\n3 1 98.0\n", "(link 1 node 1): the flow area is negative.\n"},
+        {"1 1 103.0\n2 1 high\n3 1 98.0\n", "(link 1 node 2): the stage \"high\" is not a number.\n"},
+    };
+    for (const auto& c : refused) {
+        file("h.dht", c.text);
+        EXPECT_FALSE(load_network(net, one_cell_gst, "READ_CHAN_HOTSTART h\n")) << c.text;
+        EXPECT_TRUE(printed(c.said)) << out;
+    }
 }
 
 TEST_F(ChannelProject, OneNodeOutletLinkRefusedAndDiagnosticsWritten)

@@ -102,7 +102,7 @@ TEST(ModelState, DestructionEmptiesTheProgramWideLists)
     auto s = fresh_state();
     time_series* ts = ts_new();
     ts->name = "gate";
-    ts_index_list.push_front({3, ts});
+    ts_index_list.push_front({3, ts, ts->name});
     elev_series_new()->name = "rating";
     well_list.push_back({1, 2.0});
     well_table_list.push_back({1, 2.0});

@@ -57,7 +57,7 @@ TEST(RunStops, TheProjectReaderStopsAtTheCardThatStoppedTheRun)
                   "tiny.prj",
                   {{"tiny.prj", appended("TIME_SERIES_FILE up.ts\nELEV_SERIES_FILE later.es\n")},
                    {"up.ts", whole(going_back)}},
-                  {"Error: the times of time series [up] go back at sample 2.\n"}},
+                  {"Error: file up.ts, line 5: the sample's time lies before that of line 4.\n"}},
                  {"later.es", "reading watershed mask"});
 }
 

@@ -41,11 +41,11 @@ TEST_F(ElevSeries, FileAndNames)
     ASSERT_EQ(elev_series_list.size(), 3u);
     EXPECT_EQ(elev_series_list.front().name, "weir crest"); // quoted: the blank stays
     ASSERT_NE(curve("two"), nullptr);                       // unquoted: the first word only
-    elev_series* partial = curve("short_line");
-    ASSERT_NE(partial, nullptr);
-    ASSERT_EQ(partial->count, 2);
-    EXPECT_EQ(partial->x[1], 3.0);
-    EXPECT_EQ(partial->y[1], 1.0); // a line without its y keeps the one before
+    elev_series* blank = curve("blank_line");
+    ASSERT_NE(blank, nullptr);
+    ASSERT_EQ(blank->count, 2);
+    EXPECT_EQ(blank->x[1], 0.0);
+    EXPECT_EQ(blank->y[1], 1.0); // a blank line repeats the point before it
 }
 
 TEST_F(ElevSeries, LinearAndStepLookupsTable)
@@ -94,39 +94,38 @@ TEST_F(ElevSeries, EqualAbscissaeGiveAPointNeverNaN)
     EXPECT_NEAR(elev_series_interp(1.5, mid), 8.5, 1e-12);
 }
 
-TEST_F(ElevSeries, UnsortedCurvesAreRefused)
+TEST_F(ElevSeries, BadCurvesAreRefusedNamingTheLine)
 {
     const std::string path = dir.file("bad.txt");
-    torva_test::write_file(path, "TORVA_ES\nrising\n0 1\n1 2\nEND_ES\nTORVA_ES\nfalling\n2 1\n1 2\nEND_ES\n");
-    testing::internal::CaptureStdout();
-    read_elev_series_file(path);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "Error: the abscissae of elevation series [falling] go back at point 2.\n"
-              "1 elevation series read from file " + path + "\n");
-    EXPECT_EQ(error_state.code, err_stop);
-    ASSERT_EQ(elev_series_list.size(), 1u);
-    EXPECT_EQ(elev_series_list.front().name, "rising");
-
-    error_state_clear();
-    torva_test::write_file(path, "TORVA_ES\nnan_x\n0 1\nnan 2\nEND_ES\n");
-    testing::internal::CaptureStdout();
-    read_elev_series_file(path);
-    testing::internal::GetCapturedStdout();
-    EXPECT_EQ(error_state.code, err_stop);
-    EXPECT_EQ(elev_series_list.size(), 1u);
-
-    // A level that is not finite is named with its point.
-    error_state_clear();
-    torva_test::write_file(path, "TORVA_ES\ninf_y\n0 1\n1 inf\nEND_ES\n");
-    testing::internal::CaptureStdout();
-    read_elev_series_file(path);
-    const std::string text = testing::internal::GetCapturedStdout();
-    EXPECT_NE(text.find("Error: point 2 of elevation series [inf_y] in file " + path +
-                        " is not a pair of finite numbers: 1 inf\n"),
-              std::string::npos)
-        << text;
-    EXPECT_EQ(error_state.code, err_stop);
-    EXPECT_EQ(elev_series_list.size(), 1u);
+    const std::string rising = "TORVA_ES\nrising\n0 1\n1 2\nEND_ES\n";
+    struct bad_case {
+        std::string text;
+        std::string fault; // after "Error: file PATH, "
+    } cases[] = {
+        {rising + "TORVA_ES\nfalling\n2 1\n1 2\nEND_ES\n",
+         "line 9: the x of the point lies below that of line 8 (the abscissae of a curve never go back).\n"},
+        {"TORVA_ES\nnan_x\n0 1\nnan 2\nEND_ES\n", "line 4: the x \"nan\" is not finite.\n"},
+        {"TORVA_ES\ninf_y\n0 1\n1 inf\nEND_ES\n", "line 4: the y \"inf\" is not finite.\n"},
+        {"TORVA_ES\nshort\n0 1\n3.0\nEND_ES\n", "line 4: the line holds 1 of its 2 numbers (x and y).\n"},
+        {"TORVA_ES\nword\n0 one\nEND_ES\n", "line 3: the y \"one\" is not a number.\n"},
+        {"TORVA_ES\nlong\n0 1 2\nEND_ES\n", "line 3: \"2\" follows the y at the end of the line.\n"},
+        {"TORVA_ES\ncut\n0 1\n", "line 3: the file ends before the END_ES line of elevation series cut (TORVA_ES "
+                                  "at line 1).\n"},
+        {"TORVA_ES\nempty\nEND_ES\n", "line 3: elevation series empty has no points before its END_ES.\n"},
+        {"TORVA_ES\n" + std::string(150, 'n') + "\n0 1\nEND_ES\n", "line 2: the name of elevation series " + std::string(150, 'n') + " is longer than 149 characters.\n"},
+        {rising + rising, "line 7: an elevation series named \"rising\" was read before.\n"},
+    };
+    for (const bad_case& c : cases) {
+        reset();
+        torva_test::write_file(path, c.text);
+        testing::internal::CaptureStdout();
+        read_elev_series_file(path);
+        const std::string out = testing::internal::GetCapturedStdout();
+        EXPECT_NE(out.find("Error: file " + path + ", " + c.fault), std::string::npos) << out;
+        EXPECT_EQ(out.find("elevation series read from file"), std::string::npos) << out;
+        EXPECT_EQ(error_state.raised, 1) << c.fault;
+        for (const elev_series& e : elev_series_list) EXPECT_EQ(e.name, "rising") << c.fault;
+    }
 }
 
 TEST_F(ElevSeries, MissingFilesAndCurves)
@@ -138,7 +137,8 @@ TEST_F(ElevSeries, MissingFilesAndCurves)
     EXPECT_NE(missing.find("Error: Elevation series file not found [" + dir.file("none") + "]\n"),
               std::string::npos)
         << missing;
-    EXPECT_EQ(error_state.raised, 0);
+    EXPECT_EQ(error_state.raised, 1); // the curves the project named would be missing
+    error_state_clear();
 
     const std::string none = "Error: attempting to extract a value from an elevation series that does not exist.\n";
     testing::internal::CaptureStdout();

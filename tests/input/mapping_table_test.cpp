@@ -425,7 +425,9 @@ TEST_F(MappingTable, TimeSeriesIndexBindsByNamePrefix)
 TEST_F(InputProject, WellTableBindsWellsToCells)
 {
     grid("wells.idx", "2 1 0 0\n0 0 2 0\n0 0 0 0\n");
-    file("t.cmt", "TORVA_INDEX_MAP_TABLES\nINDEX_MAP wells.idx Wells\nWELL_TABLE Wells\nNUM_IDS 2\nID\n" +
+    ts_new()->name = "pump";
+    file("t.cmt", "TORVA_INDEX_MAP_TABLES\nINDEX_MAP wells.idx Wells\nTIME_SERIES_INDEX\nNUM_IDS 1\nID NAME\n"
+                  "     3 pump\nWELL_TABLE Wells\nNUM_IDS 2\nID\n" +
                       table_row(1, "0 -250 9") + table_row(2, "2 3.7 0"));
     ASSERT_TRUE(load(std::string(base_cards_3x4) + "MANNING_N 0.05\nMAPPING_TABLE t.cmt\n")) << out;
     testing::internal::CaptureStdout();
@@ -456,6 +458,20 @@ TEST_F(InputProject, WellTableBindsWellsToCells)
         << out;
     EXPECT_EQ(error_state.raised, 1);
     EXPECT_TRUE(well_table_list.empty());
+
+    // A well that pumps by a series whose ID the index does not hold.
+    error_state_clear();
+    wells_free();
+    file("t.cmt", "TORVA_INDEX_MAP_TABLES\nINDEX_MAP wells.idx Wells\nWELL_TABLE Wells\nNUM_IDS 2\nID\n" +
+                      table_row(1, "0 -250 9") + table_row(2, "1 4 0"));
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(read_well_table(*s, s->mapping_table_name), 0);
+    out = testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(printed("Error: row 2 (ID 2) of table WELL_TABLE in the mapping table file t.cmt gives the time "
+                        "series ID 4, which has no row in the TIME_SERIES_INDEX table.\n"))
+        << out;
+    EXPECT_EQ(error_state.raised, 1);
+    EXPECT_TRUE(well_list.empty());
 }
 
 TEST_F(InputProject, WetlandsAreNumberedInOrderOfFirstAppearance)
@@ -524,19 +540,35 @@ TEST_F(MappingTable, RatingCurvesBindElevationSeriesToBoundaryCells)
     type.assign(4, 0);
     b.assign(4, 0.0);
     type[1] = 6, b[1] = 2.0;  // bound
-    type[2] = 7, b[2] = 5.0;  // no row: stays unbound, no error
     type[4] = 99, b[4] = 3.0; // receiving cell: not bound
     std::vector<ov_bc_cell> curves;
     EXPECT_EQ(read_ov_rating_curves(path("t.cmt"), curves, type, b, 4), 1);
     ASSERT_EQ(curves.size(), 5u);
     EXPECT_EQ(curves[1].rating, &elev_series_list.front()); // first name beginning with "weir"
-    EXPECT_EQ(curves[2].rating, nullptr);
     EXPECT_EQ(curves[4].rating, nullptr);
     EXPECT_EQ(error_state.raised, 0);
 
+    // A cell whose ID has no row would exchange through no curve.
+    type[2] = 7, b[2] = 5.0;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(read_ov_rating_curves(path("t.cmt"), curves, type, b, 4), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Error: cell 2 is an overland boundary of type 7 whose rating curve ID 5 has no row in the "
+              "RATINGCURVES table of the mapping table file " + path("t.cmt") + ".\n\n");
+    EXPECT_EQ(error_state.raised, 1);
+
+    error_state_clear();
+    type[2] = 0;
     type[3] = 6, b[3] = 3.0; // its series does not exist
-    read_ov_rating_curves(path("t.cmt"), curves, type, b, 4);
-    EXPECT_EQ(error_state.code, err_rating_curve_series);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(read_ov_rating_curves(path("t.cmt"), curves, type, b, 4), 0);
+    const std::string said = testing::internal::GetCapturedStdout();
+    EXPECT_NE(said.find("Error: The elevation series for a RATING_CURVE card is not found."), std::string::npos)
+        << said;
+    EXPECT_NE(said.find("Error: the RATINGCURVES table of the mapping table file " + path("t.cmt") +
+                        " binds ID 3 to the elevation series \"nothing\", which no elevation series file holds.\n"),
+              std::string::npos)
+        << said;
     EXPECT_EQ(error_state.raised, 1);
     elev_series_free_all();
 }

@@ -203,7 +203,10 @@ TEST_F(SoilInputs, SoilMoistureLocationsLieInTheWatershedAndTheirColumns)
         const char* text;
         const char* message;
     } refused[] = {
-        {"2\n1 2\n", "End of file reached in file th.loc, exiting\n"},
+        {"2\n1 2\n", "End of file reached in file th.loc, exiting\nError: file th.loc, line 1: the number of cells 2 "
+                     "is more than the 4 characters left in the file can hold.\n"},
+        {"2\n1 2\n3 1\n1 3\n", "Error: file th.loc, line 4: \"1\" follows the last of the 2 entries the file "
+                                "announces.\n"},
         {"1\n4 1\n", "Error: entry 1 of th.loc, row 4 column 1, lies outside the grid of 3 rows and 4 columns.\n"},
         {"1\n1 1\n", "Error: entry 1 of th.loc, row 1 column 1, lies outside the watershed.\n"},
         {"1\n1 x\n", "Error: file th.loc, line 2, entry 1: the column \"x\" is not a number.\n"},
@@ -243,6 +246,8 @@ TEST_F(SoilInputs, SoilMoistureLocationsLieInTheWatershedAndTheirColumns)
         << out;
     EXPECT_FALSE(read_richards("1 1\n2 2 3 1 2 3\n"));
     EXPECT_TRUE(printed("Error: entry 1 of th.loc lists 3 nodes, more than the 2 the file allows.\n")) << out;
+    EXPECT_FALSE(read_richards("1 900000000\n2 2 1 1\n"));
+    EXPECT_TRUE(printed("Error: file th.loc, line 1, entry 0: the largest node count \"900000000\" lies outside 0 to")) << out;
     EXPECT_FALSE(read_richards("1 3\n2 2 2 1\n"));
     EXPECT_TRUE(printed("End of file reached in file th.loc, exiting\n")) << out;
 }

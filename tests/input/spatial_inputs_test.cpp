@@ -199,14 +199,14 @@ TEST_F(InputProject, BlockageAndBoundaryTables)
     file("t.cmt", "TORVA_INDEX_MAP_TABLES\nINDEX_MAP all.idx All\n"
                   "OVR_FLOW_BLOCK All\nNUM_IDS 2\nID\n" +
                       table_row(1, "0 0 0 0 0") + table_row(2, "0.5 0.1 0.2 0.3 0.4") +
-                      "OVERLAND_BOUNDARY All\nNUM_IDS 2\nID\n" + table_row(1, "0 0") + table_row(2, "3 7"));
+                      "OVERLAND_BOUNDARY All\nNUM_IDS 2\nID\n" + table_row(1, "0 0") + table_row(2, "2 7"));
     ASSERT_TRUE(load(cards + "MAPPING_TABLE t.cmt\nOVR_FLOW_BLOCK\nOV_BOUNDARY\n")) << out;
     EXPECT_TRUE(printed("reading overland blockage table and map from master table file\n"));
     EXPECT_DOUBLE_EQ(s->ov_block_frac[4], 0.5);
     for (int side = 1; side <= 4; ++side)
         EXPECT_DOUBLE_EQ(s->ovr_flow_block_frac[4][side], 0.1 * side);
     EXPECT_EQ(s->ovr_flow_block_frac[3][2], 0.0);
-    EXPECT_EQ(s->boundary_type[4], 3);
+    EXPECT_EQ(s->boundary_type[4], 2);
     EXPECT_EQ(s->boundary_type[3], 0);
     EXPECT_DOUBLE_EQ(s->ov_bc_values_b[4], 7.0);
 
@@ -215,7 +215,7 @@ TEST_F(InputProject, BlockageAndBoundaryTables)
                       table_row(1, "0 0") + table_row(2, "-1 0"));
     EXPECT_FALSE(load(cards + "MAPPING_TABLE t.cmt\nOV_BOUNDARY\n"));
     EXPECT_TRUE(printed("Error: cell 4 (row 2, column 2) has the overland boundary type -1 in table "
-                        "OVERLAND_BOUNDARY; the types run from 0 to 99.\n"))
+                        "OVERLAND_BOUNDARY; the types are 0 to 7 and 99.\n"))
         << out;
 
     // OV_BOUNDARY without its table.
@@ -256,13 +256,16 @@ TEST_F(InputProject, OverlandLocationListsStayOnTheGrid)
     file("out.loc", "2\n1 2\n4 1\n");
     EXPECT_FALSE(load(cards + "OVERLAND_WSE w.out\nOVERLAND_WSE_LOCATION out.loc\n"));
     EXPECT_TRUE(
-        printed("Error: entry 2 of the cell list out.loc, row 4 column 1, lies outside the grid of 3 rows "
-                "and 4 columns.\n"))
+        printed("out.loc, row 4 column 1, lies outside the grid of 3 rows and 4 columns.\n"))
         << out;
     file("out.loc", "3\n1 2\n");
     EXPECT_FALSE(load(cards + "OVERLAND_WSE w.out\nOVERLAND_WSE_LOCATION out.loc\n"));
-    EXPECT_TRUE(printed("Error: the cell list out.loc ends before its count and its row and column pairs.\n"))
+    EXPECT_TRUE(printed("out.loc, line 1: the count of locations 3 is more than the 6 characters left in the file "
+                        "can hold.\n"))
         << out;
+    file("out.loc", "1\n1 2\n3 3\n");
+    EXPECT_FALSE(load(cards + "OVERLAND_WSE w.out\nOVERLAND_WSE_LOCATION out.loc\n"));
+    EXPECT_TRUE(printed("out.loc holds \"3\" after the last of the 1 entries its count announces.\n")) << out;
 }
 
 TEST(CellArrays, AllocatedByTheSwitchesOfTheRun)

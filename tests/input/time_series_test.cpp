@@ -55,10 +55,12 @@ TEST_F(TimeSeries, FileReadsEveryBlockInOrder)
     EXPECT_EQ(ts_find("pumps"), nullptr);
 
     // Two files add to the same list.
+    torva_test::write_file(dir.file("more.txt"), "TORVA_TS\nmore\nABSOLUTE\n2000 1 1 0 0 1\nEND_TS\n");
     testing::internal::CaptureStdout();
-    read_ts_file(fixture);
+    read_ts_file(dir.file("more.txt"));
     testing::internal::GetCapturedStdout();
-    EXPECT_EQ(time_series_list.size(), 6u);
+    EXPECT_EQ(time_series_list.size(), 4u);
+    EXPECT_EQ(time_series_list.back().name, "more");
 }
 
 TEST_F(TimeSeries, AbsoluteLookupsTable)
@@ -117,44 +119,63 @@ TEST_F(TimeSeries, EqualTimesGiveASampleNeverNaN)
     EXPECT_NEAR(ts_value_at(1.5, s), 25.0, 1e-12);
 }
 
-TEST_F(TimeSeries, UnsortedAndOverlongBlocksAreRefused)
+TEST_F(TimeSeries, BadBlocksAreRefusedNamingTheLine)
 {
     const std::string path = dir.file("bad.txt");
-    torva_test::write_file(path, "TORVA_TS\nok\nABSOLUTE\n2000 1 1 0 0 1\nEND_TS\n"
-                                 "TORVA_TS\nback\nABSOLUTE\n2000 1 2 0 0 1\n2000 1 1 0 0 2\nEND_TS\n");
-    testing::internal::CaptureStdout();
-    read_ts_file(path);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "Read time series ok\nError: the times of time series [back] go back at sample 2.\n"
-              "1 time series read from file " + path + "\n");
-    EXPECT_EQ(error_state.code, err_stop);
-    ASSERT_EQ(time_series_list.size(), 1u);
-    EXPECT_EQ(time_series_list.front().name, "ok");
-
-    error_state_clear();
-    torva_test::write_file(path, "TORVA_TS\n" + std::string(150, 'n') + "\nABSOLUTE\nEND_TS\n");
-    testing::internal::CaptureStdout();
-    read_ts_file(path);
-    const std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_NE(out.find("is longer than 149 characters"), std::string::npos) << out;
-    EXPECT_EQ(error_state.code, err_stop);
-    EXPECT_EQ(time_series_list.size(), 1u);
-
-    // A value that is not a finite number never enters a series.
-    for (const char* value : {"nan", "-inf", "1e400"}) {
-        error_state_clear();
-        torva_test::write_file(path, std::string("TORVA_TS\nflow\nABSOLUTE\n2000 1 1 0 0 1\n2000 1 1 1 0 ") +
-                                         value + "\nEND_TS\n");
+    const std::string ok = "TORVA_TS\nok\nABSOLUTE\n2000 1 1 0 0 1\nEND_TS\n";
+    struct bad_case {
+        std::string text;
+        std::string fault; // after "Error: file PATH, "
+    } cases[] = {
+        {ok + "TORVA_TS\nback\nABSOLUTE\n2000 1 2 0 0 1\n2000 1 1 0 0 2\nEND_TS\n",
+         "line 10: the sample's time lies before that of line 9.\n"},
+        {"TORVA_TS\n" + std::string(150, 'n') + "\nABSOLUTE\nEND_TS\n", "line 2: the name of time series " + std::string(150, 'n') + " is longer than 149 characters.\n"},
+        {"TORVA_TS\nflow\nABSOLUTE\n2000 1 1 0 0 1\n2000 1 1 1 0 nan\nEND_TS\n",
+         "line 5: the value \"nan\" is not finite.\n"},
+        {"TORVA_TS\nflow\nABSOLUTE\n2000 1 1 0 0 1\n2000 1 1 1 0 1e400\nEND_TS\n",
+         "line 5: the value \"1e400\" is out of range.\n"},
+        {"TORVA_TS\nflow\nABSOLUTE\n2000 1 1 0 0 one\nEND_TS\n", "line 4: the value \"one\" is not a number.\n"},
+        {"TORVA_TS\nflow\nABSOLUTE\n2000 1 1 0 0\nEND_TS\n",
+         "line 4: the line holds 5 of its 6 numbers (year, month, day, hour, minute and value).\n"},
+        {"TORVA_TS\nflow\nABSOLUTE\n2000 1 1 0 0 1 2\nEND_TS\n",
+         "line 4: \"2\" follows the value at the end of the line.\n"},
+        {"TORVA_TS\nflow\nABSOLUTE\n2000 2 30 0 0 1\nEND_TS\n",
+         "line 4: 2000 02 30 00 00 is not a calendar date and time of day.\n"},
+        {"TORVA_TS\nflow\nRELATIVE\n0 0 -1 0 0 1\nEND_TS\n",
+         "line 4: 0 0 -1 0 0 is not an offset of days, hours and minutes.\n"},
+        {"TORVA_TS\nflow\n2000 1 1 0 0 1\nEND_TS\n",
+         "line 3: time series flow needs ABSOLUTE or RELATIVE after its name; found \"2000 1 1 0 0 1\".\n"},
+        {"TORVA_TS\nflow\nABSOLUTE\n2000 1 1 0 0 1\n", "line 4: the file ends before the END_TS line of time "
+                                                          "series flow (TORVA_TS at line 1).\n"},
+        {"TORVA_TS\nflow\nABSOLUTE\nEND_TS\n", "line 4: time series flow has no samples before its END_TS.\n"},
+        {"TORVA_TS\nflow\nABSOLUTE\n\n2000 1 1 0 0 1\nEND_TS\n",
+         "line 4: a blank line stands where the first line of time series flow belongs.\n"},
+        {"TORVA_TS\n  \nABSOLUTE\nEND_TS\n", "line 2: the time series of the TORVA_TS line above has no name.\n"},
+        {"TORVA_TS\n", "line 1: the file ends after TORVA_TS, before the name of the series.\n"},
+        {ok + ok, "line 7: a time series named \"ok\" was read before.\n"},
+    };
+    for (const bad_case& c : cases) {
+        reset();
+        torva_test::write_file(path, c.text);
         testing::internal::CaptureStdout();
         read_ts_file(path);
-        const std::string text = testing::internal::GetCapturedStdout();
-        EXPECT_NE(text.find("Error: sample 2 of time series [flow] in file " + path +
-                            " is not a finite number: 2000 1 1 1 0 " + value + "\n"),
-                  std::string::npos)
-            << text;
-        EXPECT_EQ(error_state.code, err_stop);
-        EXPECT_EQ(time_series_list.size(), 1u);
+        const std::string out = testing::internal::GetCapturedStdout();
+        EXPECT_NE(out.find("Error: file " + path + ", " + c.fault), std::string::npos) << out;
+        EXPECT_EQ(out.find("time series read from file"), std::string::npos) << out;
+        EXPECT_EQ(error_state.raised, 1) << c.fault;
+        // A refused block is not kept.
+        for (const time_series& s : time_series_list) EXPECT_EQ(s.name, "ok") << c.fault;
     }
+
+    // A file without a block is refused too.
+    reset();
+    torva_test::write_file(path, "no series here\n");
+    testing::internal::CaptureStdout();
+    read_ts_file(path);
+    EXPECT_EQ(testing::internal::GetCapturedStdout().rfind(
+                  "Error: the time series file " + path + " holds no series (no TORVA_TS line).\n", 0),
+              0u);
+    EXPECT_EQ(error_state.raised, 1);
 }
 
 TEST_F(TimeSeries, MissingFilesAndSeries)
@@ -166,8 +187,8 @@ TEST_F(TimeSeries, MissingFilesAndSeries)
     EXPECT_NE(missing.find("Error: Time series file not found [" + dir.file("nothing.txt") + "]\n"),
               std::string::npos)
         << missing;
-    EXPECT_EQ(error_state.code, 0);
-    EXPECT_EQ(error_state.raised, 0);
+    // The series the project named would be missing: the run stops.
+    EXPECT_EQ(error_state.raised, 1);
 
     struct stop_case {
         const char* what;
@@ -203,7 +224,7 @@ TEST_F(TimeSeries, MissingFilesAndSeries)
     s->times = {0.0, 1.0};
     s->values = {4.0, 6.0};
     s->count = 2;
-    ts_index_list.push_front({7, s});
+    ts_index_list.push_front({7, s, s->name});
     EXPECT_EQ(ts_value_by_index(7, 0.5), 5.0);
     testing::internal::CaptureStdout();
     EXPECT_EQ(ts_value_at(std::nan(""), s), 0.0);

@@ -177,29 +177,52 @@ TEST_F(Analyzers, AnIntervalAnalyzerFiresOnceAnHour)
     EXPECT_EQ(fired, 3); // at 0 s, 3600 s and 7200 s
 }
 
-TEST_F(Analyzers, BadVariablesAndUnopenableFilesAreReportedAndNeverRun)
+// A line that cannot make its analyzer stops the run, naming the file, the
+// line and the fault, after the variable's own message where it has one.
+TEST_F(Analyzers, BadLinesStopTheRunNamingTheLine)
 {
-    const std::string out = read("2DS bogus S < 1 s\n"
-                                 "1DS conc_1 S < 1 s\n"
-                                 "2DS flow S < 1 sf /no/such/folder/out.txt\n");
-    EXPECT_TRUE(holds(out, "Error: unable to find 2DS array [bogus]; the names are depth, area and flow.\n"))
-        << out;
-    EXPECT_TRUE(holds(out, "Error: Setting up 1DS analyzer when no constituents are being modeled.\n"))
-        << out;
-    EXPECT_TRUE(holds(out, "The analyzer on line 1 of ")) << out;
-    EXPECT_TRUE(holds(out, "Error: the output file \"/no/such/folder/out.txt\" of the analyzer on line 3"))
-        << out;
-    EXPECT_TRUE(holds(out, "Set up 1 analyzers...\n")) << out;
-    // The flow analyzer still prints to the screen.
-    EXPECT_TRUE(holds(notify(analyzer_init_done), "Values in the 2D stream array flow")) << out;
+    const struct {
+        std::string text;
+        std::string said; // printed before the line naming the fault
+        std::string fault;
+    } cases[] = {
+        {"# fine\n2DS bogus S < 1 s\n",
+         "Error: unable to find 2DS array [bogus]; the names are depth, area and flow.\n",
+         "line 2: the variable \"bogus\" names no array this run keeps (see above)"},
+        {"1DS conc_1 S < 1 s\n", "Error: Setting up 1DS analyzer when no constituents are being modeled.\n",
+         "line 1: the variable \"conc_1\" names no array this run keeps"},
+        {"2DS flow S < 1 sf /no/such/folder/out.txt\n", "",
+         "line 1: its output file \"/no/such/folder/out.txt\" cannot be opened for writing"},
+        {"2SD depth S < 1 s\n", "", "line 1: the kind \"2SD\" is none of 1DS, 2DS, 2DG, QBN_OV, QBN_ST and QBN_SL"},
+        {"2DS depth S < one s\n", "", "line 1: the THRESHOLD \"one\" is not a number"},
+        {"2DS depth S < nan s\n", "", "line 1: the THRESHOLD \"nan\" is not finite"},
+        {"2DS depth S <\n", "", "line 1: the line ends before its THRESHOLD"},
+        {"2DS depth S => 1 s\n", "", "line 1: the OPERATOR \"=>\" is none of <, >, ==, <=, >=, +, -, * and \\"},
+        {"2DS depth Sx < 1 s\n", "", "line 1: the TRIGGERS word \"Sx\" holds 'x'"},
+        {"2DS depth S < 1 sz\n", "", "line 1: the ACTIONS word \"sz\" holds 'z'"},
+        {"2DS depth S < 1\n", "", "line 1: the line ends before its ACTIONS letters"},
+        {"2DS depth t < 1 s hourly\n", "", "line 1: the INTERVAL \"hourly\" is not a number (whole seconds)"},
+        {"2DS depth t < 1 s -60\n", "", "line 1: the INTERVAL -60 is negative"},
+        {"2DS depth S < 1 sf\n", "", "line 1: the ACTIONS letter f asks for an output file, and the line names none"},
+        {"2DS depth S < 1 s 3600\n", "", "line 1: \"3600\" follows the last token of the line's layout"},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        const std::string out = read(c.text);
+        EXPECT_TRUE(holds(out, c.said + "Error in the analyzer file " + dir.file("an.txt") + ", " + c.fault))
+            << out;
+        EXPECT_FALSE(holds(out, "Set up")) << out;
+        EXPECT_EQ(error_state.raised, 1) << c.text;
+        error_state_clear();
+    }
 
     s->num_constituents = 2;
-    const std::string range = read("1DS conc_3 S < 1 s\n1DS conc_0 S < 1 s\n");
+    const std::string range = read("1DS conc_3 S < 1 s\n");
     EXPECT_TRUE(holds(range,
                       "Error: 1DS Analyzer for conc with index 3 is out of range. Range for index is 1 "
                       "to 2.\n"))
         << range;
-    EXPECT_TRUE(holds(range, "with index 0 is out of range")) << range;
+    EXPECT_TRUE(holds(read("1DS conc_0 S < 1 s\n"), "with index 0 is out of range"));
 }
 
 TEST_F(Analyzers, AnUnopenableAnalyzerFileIsReported)
@@ -224,14 +247,14 @@ TEST_F(Analyzers, OneDimensionalNamesSelectTheChannelConstituentRows)
         row_array_add_rows(*r, 2, width);
     s->chan_node_mass[2][s->node_dim * 2 + 3] = 7.25;
     s->chan_gw_mass[1][s->node_dim * 1 + 2] = -3.5;
+    EXPECT_TRUE(holds(read("1DS qlatconc_1 S > 1 s\n"), "Error: the 1DS array [qlatconc] is not available yet.\n"));
+    EXPECT_TRUE(holds(read("1DS pointconc_1 S > 1 s\n"),
+                      "Error: the 1DS array [pointconc] holds the concentrations of the channel point "
+                      "inputs, and this run has none (CHAN_POINT_INPUT).\n"));
+    error_state_clear();
     const std::string out =
-        read("1DS mass_2 S > 5 s\n1DS gwmass_1 S < -1 s\n1DS qlatmass_2 S > 1 s\n"
-             "1DS qbnsource_1 S > 1 s\n1DS qlatconc_1 S > 1 s\n1DS pointconc_1 S > 1 s\n");
+        read("1DS mass_2 S > 5 s\n1DS gwmass_1 S < -1 s\n1DS qlatmass_2 S > 1 s\n1DS qbnsource_1 S > 1 s\n");
     EXPECT_TRUE(holds(out, "Set up 4 analyzers...\n")) << out;
-    EXPECT_TRUE(holds(out, "Error: the 1DS array [qlatconc] is not available yet.\n")) << out;
-    EXPECT_TRUE(holds(out, "Error: the 1DS array [pointconc] holds the concentrations of the channel point "
-                           "inputs, and this run has none (CHAN_POINT_INPUT).\n"))
-        << out;
     // One flag per node, links in order: mass_2 holds at link 2 node 3,
     // gwmass_1 at link 1 node 2, the empty rows nowhere.
     const std::string shown = notify(analyzer_init_done);

@@ -278,7 +278,7 @@ TEST(Wells, ConstantAndSeriesRatesPerCellAreaWithTheFirstBoundWinning)
     ts->times = {100.0, 101.0};
     ts->values = {0.1, 0.3};
     ts->count = 2;
-    ts_index_list.push_front({7, ts});
+    ts_index_list.push_front({7, ts, ts->name});
     // Bound in this order: cell 2 constant, cell 3 series 7, then a second
     // well on cell 2 that loses to the first.
     well_list.clear();

@@ -1,17 +1,24 @@
 // Output-location lists: a count, then its entries of one or two integers,
 // read as free-format integers. Entries that are not integers, or that the
-// caller's check refuses (it prints why), stop the run with the list file's
-// name.
+// caller's check refuses (it prints why), a count the file cannot hold and
+// anything after the last entry stop the run with the list file's name.
 #pragma once
 
 #include <climits>
 #include <cstdio>
+#include <string>
 
-#include "channel/chan_file.h"
 #include "core/arrays.h"
 #include "core/check_count.h"
+#include "core/error_state.h"
 #include "core/file_rec.h"
 #include "input/grid_text.h"
+
+inline void location_list_stop()
+{
+    error_set(err_stop);
+    report_error(error_state);
+}
 
 template <class Valid>
 bool read_location_list(file_rec& f, int width, int& count, ivec& a, ivec& b, Valid valid)
@@ -26,14 +33,14 @@ bool read_location_list(file_rec& f, int width, int& count, ivec& a, ivec& b, Va
                         f.name.c_str(), in.bad_word().c_str(), entry);
         else
             std::printf("End of file reached in file %s, exiting\n", f.name.c_str());
-        chan_stop();
+        location_list_stop();
         return false;
     };
     if (!take(count, 0))
         return false;
     if (count < 0) {
         std::printf("Error: the location list %s gives a negative count (%d).\n", f.name.c_str(), count);
-        chan_stop();
+        location_list_stop();
         return false;
     }
     // Each entry takes an integer and a blank at least for each of its
@@ -55,9 +62,20 @@ bool read_location_list(file_rec& f, int width, int& count, ivec& a, ivec& b, Va
         if (!take(a[k], k) || (width == 2 && !take(b[k], k)))
             return false;
         if (!valid(k, a[k], b[k])) {
-            chan_stop();
+            location_list_stop();
             return false;
         }
+    }
+    // A number after the last entry means the count falls short of them.
+    int extra = 0;
+    const int_scanner::result more = in.next(extra);
+    if (more != int_scanner::end_of_file) {
+        const std::string word = more == int_scanner::ok ? std::to_string(extra) : in.bad_word();
+        std::printf("Error: the location list %s holds \"%s\" after the last of the %d entries its count "
+                    "announces.\n",
+                    f.name.c_str(), word.c_str(), count);
+        location_list_stop();
+        return false;
     }
     return true;
 }
