@@ -6,23 +6,45 @@
 // every processor it prints the wall time per simulated hour, the ADE
 // sub-steps per overland step, the share of cell updates made by the
 // implicit solve of the stiff cells and the cell updates per second (one
-// cell of one directional sweep is one update, restarts included).
+// cell of one directional sweep is one update, restarts included), and a
+// digest of the depths at the last step: two builds whose digests agree
+// gave the same bits.
 //
 //   torva_bench_plane [cells per side] [simulated minutes] [work folder] [threads ...]
 //
 // Without thread counts it runs one thread and every processor.
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "core/model_state.h"
 #include "core/platform.h"
 #include "core/run_simulation.h"
 #include "overland/ade_kernels.h"
 
 namespace
 {
+
+int last_step = 0;                // time-loop steps of a run
+std::uint64_t depth_digest = 0;   // FNV-1a of the depths after the last one
+
+void digest_last_depths(const model_state& s)
+{
+    if (s.step_count != last_step)
+        return;
+    std::uint64_t h = 1469598103934665603ULL;
+    for (int i = 1; i <= s.num_cells; ++i) {
+        unsigned char b[sizeof(double)];
+        std::memcpy(b, &s.ov_depth[i], sizeof b);
+        for (const unsigned char c : b)
+            h = (h ^ c) * 1099511628211ULL;
+    }
+    depth_digest = h;
+}
 
 bool exists(const std::string& path)
 {
@@ -114,12 +136,15 @@ int main(int argc, char** argv)
 
     std::printf("plane of %d x %d cells, %d simulated minutes of 10 s steps, %d processors\n", side, side,
                 minutes, cores);
-    std::printf("threads  wall s  s per sim h  steps  sub-steps/step  implicit %%  cell-updates/s\n");
+    std::printf("threads  wall s  s per sim h  steps  sub-steps/step  implicit %%  cell-updates/s  depth digest\n");
     std::fflush(stdout);
     for (const int threads : counts) {
         const std::string project = write_project(folder, side, minutes, threads);
         if (project.empty())
             return 1;
+        last_step = minutes * 6;
+        depth_digest = 0;
+        run_step_observer = digest_last_depths;
         const auto t0 = std::chrono::steady_clock::now();
         const int code = run_simulation(project, nullptr, "");
         const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
@@ -134,11 +159,11 @@ int main(int argc, char** argv)
         const int steps = st.calls_made;
         const double substeps = 0.5 * static_cast<double>(sweeps);
         const double cells = static_cast<double>(side) * side;
-        std::printf("%7d %7.1f %12.1f %6d %15.2f %10.3f %15.3e\n", threads, wall, wall * 60.0 / minutes,
+        std::printf("%7d %7.1f %12.1f %6d %15.2f %10.3f %15.3e  %016llx\n", threads, wall, wall * 60.0 / minutes,
                     steps, steps > 0 ? substeps / steps : 0.0,
                     substeps > 0.0 ? 100.0 * static_cast<double>(st.implicit_updates) / (substeps * cells)
                                    : 0.0,
-                    static_cast<double>(sweeps) * cells / wall);
+                    static_cast<double>(sweeps) * cells / wall, static_cast<unsigned long long>(depth_digest));
         std::fflush(stdout);
     }
     return 0;

@@ -178,13 +178,21 @@ int line_before_position(std::FILE* fp)
     return ch == '\n' ? lines : lines + 1;
 }
 
+bool blank_text(std::string_view text)
+{
+    for (const char c : text)
+        if (!is_space(c))
+            return false;
+    return true;
+}
+
 bool text_beyond_grid(std::string_view text, const std::string& name, int line_no, int rows, int cols)
 {
-    std::size_t at = 0;
-    while (at < text.size() && is_space(text[at]))
-        ++at;
-    if (at == text.size())
+    if (blank_text(text))
         return false;
+    std::size_t at = 0;
+    while (is_space(text[at]))
+        ++at;
     std::size_t end = at;
     while (end < text.size() && !is_space(text[end]) && end - at < 40)
         ++end;

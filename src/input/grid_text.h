@@ -49,6 +49,9 @@ num_status word_real_strict(const char* begin, const char* end, double& out);
 // position is kept.
 int line_before_position(std::FILE* fp);
 
+// True when the text holds nothing but white space.
+bool blank_text(std::string_view text);
+
 // True, after printing "Error: map NAME, line L: "WORD" lies beyond the R
 // rows of C values that its header gives." and stopping the run (code
 // 4000, reported), when the text holds anything but white space.

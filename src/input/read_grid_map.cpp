@@ -129,7 +129,9 @@ bool read_real_rows(std::FILE* fp, const std::string& name, int rows, int cols, 
             }
         }
         const std::string_view rest(p, static_cast<std::size_t>(end - p));
-        if (r < rows && text_beyond_grid(rest, name, line_before_position(fp), rows, cols))
+        // The line is counted (a pass over the file so far) only for a row
+        // that holds more than its values.
+        if (r < rows && !blank_text(rest) && text_beyond_grid(rest, name, line_before_position(fp), rows, cols))
             return false;
         if (r == rows)
             return grid_ends_after_values(fp, name, rest, rows, cols);

@@ -124,19 +124,28 @@ struct ade_face_line {
 };
 
 // The stiff cells of a sub-step, grouped into connected parts, each solved
-// as one banded linear system.
+// as one banded linear system. The per-cell vectors are indexed by a cell's
+// place in `cells`; all are reserved at the caps (ade_stiff_reserve) and
+// sized to each set within them.
 struct ade_stiff_set {
     std::vector<int> cells;                  // grouped by part, each part in solve order
-    std::vector<std::pair<int, int>> lookup; // per part: (cell, index in the part), by cell
+    std::vector<std::pair<int, int>> lookup; // per part: (cell, place in cells), by cell
     std::vector<int> part;                   // part k holds cells[part[k]] .. cells[part[k + 1] - 1]
     std::vector<int> width;                  // half-bandwidth of each part
     std::vector<size_t> at;                  // offset of each part's band in `band`
     std::vector<double> band;                // the band matrices, factored in place
-    std::vector<double> delta;               // right-hand side, then the depth change, per cell
-    std::vector<int> near; // per cell: part index of its left, right, upper, lower neighbour, or -1
+    std::vector<size_t> diag;                // per cell: offset of its diagonal entry in `band`
+    std::vector<int> half;                   // per cell: half-bandwidth of its part
+    std::vector<double> delta;               // per cell: right-hand side, then the depth change
+    std::vector<int> near;            // per cell: place of its left, right, upper, lower neighbour, or -1
     std::vector<ade_face_line> lines; // per cell: its faces out in x and in y
-    int drain_cell = 0;               // the outlet, when it drains inside the solve
-    double drained = 0.0;             // volume drained by the last solve, m3
+    std::vector<int> marked;          // the cells the pre-check marked, in cell order (at most the cap + 1)
+    std::vector<std::vector<int>> found; // the same per thread of the pre-check
+    int drain_cell = 0;                  // the outlet, when it drains inside the solve
+    int drain_at = -1;                   // its place in cells during a solve
+    double drain_q = 0.0;                // its drain and the drain's response to its depth
+    double drain_dq = 0.0;
+    double drained = 0.0; // volume drained by the last solve, m3
 
     int parts() const { return part.empty() ? 0 : static_cast<int>(part.size()) - 1; }
     void clear()
@@ -162,31 +171,41 @@ ade_sweep_result ade_sweep_update(const ade_grid& g, ade_direction dir, double d
                                   double courant);
 
 // One ADE sweep of a direction over dt: the face discharges q from the
-// depths `from` (those at the start of the sweep) and the new depths into
-// `to` (every cell; lake and fixed-head cells keep theirs). change, when
-// given, receives each non-lake cell's change; qsum gains dt * q. With
-// flags, a face marked stiff keeps the discharge already in q (set by the
-// implicit solve of the sub-step) and a stiff cell's change does not
-// shorten the next sub-step.
-ade_sweep_result ade_sweep(const ade_grid& g, ade_direction dir, double dt, const double* from, double* to,
-                           double* q, double* change, double* qsum, double courant,
-                           const unsigned char* flags = nullptr);
+// depths at the start of the sweep and the new depths in their place (lake
+// and fixed-head cells keep theirs). change, when given, receives each
+// non-lake cell's change; qsum gains dt * q. With flags, a face marked
+// stiff keeps the discharge already in q (set by the implicit solve of the
+// sub-step) and, when `solved` (the implicit solve ran), a stiff cell's
+// change does not shorten the next sub-step. The neighbour lists must number every cell's upstream neighbour before it
+// and its downstream neighbour after it, as the row-by-row numbering does.
+ade_sweep_result ade_sweep(const ade_grid& g, ade_direction dir, double dt, double* depth, double* q,
+                           double* change, double* qsum, double courant, const unsigned char* flags = nullptr,
+                           bool solved = false);
 
-// Pre-check of the sub-step dt with the discharges of the previous step:
-// the depth change against the depth, and the stiffness of the cell's faces
-// against its area. Parallel over the cells; prints "green" once for NaN.
-// With flags, a cell that would need an explicit sub-step below
-// `implicit_below` seconds is marked implicit for the direction and left
-// out of the ratios; with other_q (the other direction's discharges) the
-// faces of both directions count for that. The draining outlet drain_cell
-// adds the response of its drain, drain_k (m2/s).
-ade_stability ade_stability_ratio(const ade_grid& g, const double* q, ade_direction dir, double dt,
-                                  const double* depth, double courant, double implicit_below = 0.0,
-                                  unsigned char* flags = nullptr, int drain_cell = 0, double drain_k = 0.0,
-                                  const double* other_q = nullptr);
+// Pre-check of the sub-step dt with the discharges of both directions left
+// by the previous step: per direction, the depth change against the depth
+// and the stiffness of the cell's faces against its area. One parallel pass
+// over the cells; prints "green" once per direction that met a NaN. With
+// flags, a cell whose four faces (and, for the draining outlet drain_cell,
+// the response of its drain, drain_k in m2/s) would need an explicit
+// sub-step below `implicit_below` seconds is marked implicit and left out
+// of the ratios, and with `found` the marked cells are listed in cell order
+// in found->marked.
+struct ade_precheck {
+    ade_stability x;
+    ade_stability y;
+};
+ade_precheck ade_stability_ratio(const ade_grid& g, const double* qx, const double* qy, double dt,
+                                 const double* depth, double courant, double implicit_below = 0.0,
+                                 unsigned char* flags = nullptr, int drain_cell = 0, double drain_k = 0.0,
+                                 ade_stiff_set* found = nullptr);
 
-// Gathers the cells marked implicit in either direction into connected
-// parts, marks their faces and sizes the band matrices (up to
+// Reserves the set's storage for a grid of n cells and a pre-check on up
+// to `threads` threads, up to the caps (never shrinks).
+void ade_stiff_reserve(ade_stiff_set& set, int n, int threads);
+
+// Gathers the cells the pre-check marked implicit (set.marked) into
+// connected parts, marks their faces and sizes the band matrices (up to
 // ade_stiff_band_cap entries); returns the number of band entries.
 size_t ade_build_stiff_set(const ade_grid& g, unsigned char* flags, ade_stiff_set& set);
 
@@ -212,15 +231,27 @@ ade_sweep_result ade_pc_corrector(const ade_grid& g, ade_direction dir, double t
                                   double* depth, double* change);
 
 // Cube root of x > 0 for the Manning power d^(2/3): a bit-level first guess
-// and two Halley steps, within a relative 1e-14 of the library's value and
-// about three times as fast.
+// (a third of the bit pattern plus a constant) and two Halley steps, within
+// a relative 1e-14 of the library's value and about three times as fast.
+// The third of the 64-bit pattern is taken in 32-bit halves, which the
+// compiler can put in vector instructions (a 64-bit division it cannot);
+// the guess is the same integer: with hi = 3 qh + rh and lo = 3 ql + rl,
+// (hi 2^32 + lo) / 3 = qh 2^32 + rh (2^32 - 1) / 3 + ql + (rh + rl) / 3.
 inline double ade_cbrt(double x)
 {
     std::uint64_t bits;
     std::memcpy(&bits, &x, sizeof bits);
-    bits = bits / 3 + 0x2a9f7893782da1ceULL;
+    const std::uint32_t hi = static_cast<std::uint32_t>(bits >> 32);
+    const std::uint32_t lo = static_cast<std::uint32_t>(bits);
+    const std::uint32_t qh = hi / 3u;
+    const std::uint32_t rh = hi - 3u * qh;
+    const std::uint32_t ql = lo / 3u;
+    const std::uint32_t rl = lo - 3u * ql;
+    const std::uint64_t third = (static_cast<std::uint64_t>(qh) << 32) +
+                                static_cast<std::uint64_t>(rh) * 0x55555555u + ql + (rh + rl >= 3u ? 1u : 0u);
+    const std::uint64_t guess = third + 0x2a9f7893782da1ceULL;
     double y;
-    std::memcpy(&y, &bits, sizeof y);
+    std::memcpy(&y, &guess, sizeof y);
     for (int k = 0; k < 2; ++k) {
         const double y3 = y * y * y;
         y = y * (y3 + 2.0 * x) / (2.0 * y3 + x);
@@ -259,7 +290,6 @@ struct ade_state {
     std::vector<unsigned char> cell_flags; // ade_implicit_bit and ade_stiff_face_bit per cell
     ade_stiff_set stiff;                   // the stiff cells of the current step
     std::vector<double> saved_depth;       // depths at the start of the step
-    std::vector<double> sweep_depth;       // depths at the start of the current sweep
     std::vector<double> lake_dv;           // channel-lake volume change of the attempt
     std::vector<double> olake_dv;          // overland-lake volume change of the attempt
     std::vector<int> lake_cells;           // the lake cells of the current step

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include <omp.h>
+
 #include "core/error_state.h"
 #include "core/model_state.h"
 #include "overland/ade_kernels.h"
@@ -161,25 +163,18 @@ struct step_sums {
     }
 };
 
-void copy_non_lake(const ade_grid& g, const double* from, double* a, double* b)
+// The start of an attempt at the step over every non-lake cell: the depths
+// copied (saved at the first attempt, restored at a restart) and the face
+// volumes cleared, so that only the attempt that completes the step counts.
+void begin_attempt(const ade_grid& g, const double* from, double* to, double* qx_sum, double* qy_sum)
 {
 #pragma omp parallel for schedule(static) if (g.n >= ade_parallel_cells)
     for (int i = 1; i <= g.n; ++i) {
         if (g.lake_cell(i))
             continue;
-        a[i] = from[i];
-        b[i] = from[i];
-    }
-}
-
-void zero_non_lake(const ade_grid& g, double* a, double* b)
-{
-#pragma omp parallel for schedule(static) if (g.n >= ade_parallel_cells)
-    for (int i = 1; i <= g.n; ++i) {
-        if (g.lake_cell(i))
-            continue;
-        a[i] = 0.0;
-        b[i] = 0.0;
+        to[i] = from[i];
+        qx_sum[i] = 0.0;
+        qy_sum[i] = 0.0;
     }
 }
 
@@ -238,7 +233,6 @@ bool route_ade(model_state& s, ade_state& st, const ade_grid& g, double step, st
     double* qx_sum = s.ov_qx_sum.data();
     double* qy_sum = s.ov_qy_sum.data();
     double* saved = st.saved_depth.data();
-    double* sweep = st.sweep_depth.data();
     const double area = g.dx * g.dx;
 
     const bool drains = outlet_drains(g);
@@ -265,10 +259,10 @@ bool route_ade(model_state& s, ade_state& st, const ade_grid& g, double step, st
                 drain_k = h > 0.0 ? 5.0 / 3.0 * ade_outlet_discharge(g, h) / (h * open_o) : 0.0;
             }
             const int drain_cell = drains ? g.outlet : 0;
-            const ade_stability ry = ade_stability_ratio(g, qy, ade_y, dt, depth, st.courant, implicit_below,
-                                                         flags, drain_cell, drain_k, qx);
-            const ade_stability rx = ade_stability_ratio(g, qx, ade_x, dt, depth, st.courant, implicit_below,
-                                                         flags, drain_cell, drain_k, qy);
+            const ade_precheck r = ade_stability_ratio(g, qx, qy, dt, depth, st.courant, implicit_below, flags,
+                                                       drain_cell, drain_k, &stiff_set);
+            const ade_stability& rx = r.x;
+            const ade_stability& ry = r.y;
             size_t band = 0;
             if (rx.implicit > 0 || ry.implicit > 0)
                 band = ade_build_stiff_set(g, flags, stiff_set);
@@ -308,8 +302,8 @@ bool route_ade(model_state& s, ade_state& st, const ade_grid& g, double step, st
     }
     const bool drain_in_solve = drains && stiff_set.drain_cell != 0;
 
-    copy_non_lake(g, depth, saved, sweep);
-    zero_non_lake(g, qx_sum, qy_sum);
+    begin_attempt(g, depth, saved, qx_sum, qy_sum);
+    bool restart = false;
 
     const ade_direction order[2][2] = {{ade_x, ade_y}, {ade_y, ade_x}};
     const ade_direction* dirs = s.sweep_order == 1 ? order[0] : order[1];
@@ -326,17 +320,10 @@ bool route_ade(model_state& s, ade_state& st, const ade_grid& g, double step, st
             stop_run();
             return false;
         }
-        // Start again from the saved depths: only the attempt that completes
-        // the step is counted.
-#pragma omp parallel for schedule(static) if (g.n >= ade_parallel_cells)
-        for (int i = 1; i <= g.n; ++i) {
-            if (g.lake_cell(i))
-                continue;
-            depth[i] = saved[i];
-            sweep[i] = saved[i];
-            qx_sum[i] = 0.0;
-            qy_sum[i] = 0.0;
-        }
+        // A restart begins again from the saved depths.
+        if (restart)
+            begin_attempt(g, saved, depth, qx_sum, qy_sum);
+        restart = true;
         sums = step_sums();
 
         bool failed = false;
@@ -355,8 +342,6 @@ bool route_ade(model_state& s, ade_state& st, const ade_grid& g, double step, st
             }
             st.shrink = 0;
 
-            // The first sweep writes its depths to the sweep array and the
-            // second writes them back, so the sub-step ends in ov_depth.
             const bool last = remaining <= 0.0;
             if (!stiff_set.cells.empty()) {
                 ade_solve_stiff(g, dt, depth, qx, qy, stiff_set);
@@ -366,9 +351,8 @@ bool route_ade(model_state& s, ade_state& st, const ade_grid& g, double step, st
                 const ade_direction d = dirs[k];
                 double* q = d == ade_x ? qx : qy;
                 ++st.sweeps;
-                const ade_sweep_result r = ade_sweep(g, d, dt, k == 0 ? depth : sweep, k == 0 ? sweep : depth,
-                                                     q, last ? change : nullptr, d == ade_x ? qx_sum : qy_sum,
-                                                     st.courant, stiff_set.cells.empty() ? nullptr : flags);
+                const ade_sweep_result r = ade_sweep(g, d, dt, depth, q, last ? change : nullptr, d == ade_x ? qx_sum : qy_sum,
+                                                     st.courant, flags, !stiff_set.cells.empty());
                 if (r.status == 2) {
                     dt *= 0.5;
                     st.courant *= 0.5;
@@ -542,13 +526,13 @@ void ade_state_reserve(ade_state& st, int n, int num_lakes, int num_oland_lakes)
             v.resize(need, 0.0);
     };
     grow(st.saved_depth, n);
-    grow(st.sweep_depth, n);
     if (st.cell_flags.size() < static_cast<size_t>(n) + 1)
         st.cell_flags.resize(static_cast<size_t>(n) + 1, 0);
     grow(st.lake_dv, num_lakes);
     grow(st.olake_dv, num_oland_lakes);
     if ((num_lakes > 0 || num_oland_lakes > 0) && st.lake_cells.capacity() < static_cast<size_t>(n))
         st.lake_cells.reserve(static_cast<size_t>(n));
+    ade_stiff_reserve(st.stiff, n, omp_get_max_threads());
 }
 
 double ade_overland_route(model_state& s, ade_state& st, double step)

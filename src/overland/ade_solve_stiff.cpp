@@ -49,9 +49,9 @@ inline ade_face_line stiff_face(const ade_grid& g, const double* depth, ade_dire
     return f;
 }
 
-// Local index of cell c in the part held by lookup[first, last) (pairs of
-// cell and local index, by cell), or -1.
-inline int local_index(const std::pair<int, int>* lookup, int first, int last, int c)
+// Place of cell c in the part held by lookup[first, last) (pairs of cell
+// and place, by cell), or -1.
+inline int place_of(const std::pair<int, int>* lookup, int first, int last, int c)
 {
     if (c == 0)
         return -1;
@@ -59,28 +59,49 @@ inline int local_index(const std::pair<int, int>* lookup, int first, int last, i
     return at != lookup + last && at->first == c ? at->second : -1;
 }
 
-// Band entry (i, j) of a part with half-bandwidth w, rows of 2w + 1.
-inline double& entry(double* band, int w, int i, int j)
-{
-    return band[static_cast<size_t>(i) * (2 * w + 1) + (j - i + w)];
-}
+// Cells below which a solve runs on one thread.
+constexpr int stiff_parallel_cells = 1024;
 
 } // namespace
+
+void ade_stiff_reserve(ade_stiff_set& set, int n, int threads)
+{
+    // Reserved once at the caps: pages are taken as a set first needs
+    // them, and the set never moves, so a pool that grows step by step
+    // leaves no freed blocks behind.
+    const size_t cells = std::min(static_cast<size_t>(n < 0 ? 0 : n), ade_stiff_cell_cap) + 1;
+    const size_t band = std::min(ade_stiff_band_cap, cells * (2 * cells + 1));
+    auto at_least = [](auto& v, size_t count) {
+        if (v.capacity() < count)
+            v.reserve(count);
+    };
+    at_least(set.cells, cells);
+    at_least(set.lookup, cells);
+    at_least(set.marked, cells);
+    at_least(set.near, 4 * cells);
+    at_least(set.diag, cells);
+    at_least(set.half, cells);
+    at_least(set.delta, cells);
+    at_least(set.lines, 2 * cells);
+    at_least(set.band, band);
+    if (set.found.size() < static_cast<size_t>(threads))
+        set.found.resize(static_cast<size_t>(threads));
+    for (std::vector<int>& list : set.found)
+        at_least(list, cells);
+}
 
 size_t ade_build_stiff_set(const ade_grid& g, unsigned char* flags, ade_stiff_set& set)
 {
     set.clear();
-    set.lookup.clear();
+    if (set.marked.size() > ade_stiff_cell_cap)
+        return ade_stiff_band_cap + 1; // the caller takes fewer
     const unsigned char stiff = ade_implicit_bit[ade_x] | ade_implicit_bit[ade_y];
-    // Breadth-first layers from `from`, appended to the set's cells; false
-    // once the set holds more cells than one solve takes.
+    // Breadth-first layers from `from`, appended to the set's cells.
     auto layers = [&](int from) {
         const size_t first = set.cells.size();
         flags[from] |= ade_seen_bit;
         set.cells.push_back(from);
         for (size_t k = first; k < set.cells.size(); ++k) {
-            if (set.cells.size() > ade_stiff_cell_cap)
-                return false;
             const int c = set.cells[k];
             for (const int nb : {g.left[c], g.right[c], g.above[c], g.below[c]})
                 if (nb != 0 && (flags[nb] & stiff) && !(flags[nb] & ade_seen_bit)) {
@@ -88,42 +109,35 @@ size_t ade_build_stiff_set(const ade_grid& g, unsigned char* flags, ade_stiff_se
                     set.cells.push_back(nb);
                 }
         }
-        return true;
-    };
-    auto too_many = [&]() {
-        for (const int c : set.cells)
-            flags[c] &= static_cast<unsigned char>(~ade_seen_bit);
-        set.clear();
-        return ade_stiff_band_cap + 1;
     };
     // Connected parts, each numbered in layers from a cell at its far end
     // (the last one reached from any cell of it), which keeps the band of
     // a long or bent part narrow.
-    for (int i = 1; i <= g.n; ++i) {
-        if (!(flags[i] & stiff) || (flags[i] & ade_seen_bit))
+    for (const int i : set.marked) {
+        if (flags[i] & ade_seen_bit)
             continue;
         const int first = static_cast<int>(set.cells.size());
-        if (!layers(i))
-            return too_many(); // the caller takes fewer
+        layers(i);
         const int far = set.cells.back();
         for (size_t k = static_cast<size_t>(first); k < set.cells.size(); ++k)
             flags[set.cells[k]] &= static_cast<unsigned char>(~ade_seen_bit);
         set.cells.resize(static_cast<size_t>(first));
-        if (!layers(far))
-            return too_many();
+        layers(far);
         set.part.push_back(first);
         for (size_t k = static_cast<size_t>(first); k < set.cells.size(); ++k)
-            set.lookup.emplace_back(set.cells[k], static_cast<int>(k) - first);
+            set.lookup.emplace_back(set.cells[k], static_cast<int>(k));
         std::sort(set.lookup.begin() + first, set.lookup.end());
     }
+    for (const int c : set.cells)
+        flags[c] &= static_cast<unsigned char>(~ade_seen_bit);
     if (set.part.empty())
         return 0;
     set.part.push_back(static_cast<int>(set.cells.size()));
 
     // Every face of a stiff cell takes its discharge from the solve; the
     // half-bandwidth of a part is the farthest neighbour in its order.
-    if (set.near.size() < 4 * set.cells.size())
-        set.near.resize(4 * set.cells.size());
+    const size_t m = set.cells.size();
+    set.near.resize(4 * m);
     size_t entries = 0;
     for (int k = 0; k < set.parts(); ++k) {
         const int first = set.part[k];
@@ -132,19 +146,17 @@ size_t ade_build_stiff_set(const ade_grid& g, unsigned char* flags, ade_stiff_se
         for (int j = first; j < last; ++j) {
             const int c = set.cells[j];
             const int nbs[4] = {g.left[c], g.right[c], g.above[c], g.below[c]};
-            for (int e = 0; e < 4; ++e)
-                set.near[4 * static_cast<size_t>(j) + e] =
-                    local_index(set.lookup.data(), first, last, nbs[e]);
+            for (int e = 0; e < 4; ++e) {
+                const int at = place_of(set.lookup.data(), first, last, nbs[e]);
+                set.near[4 * static_cast<size_t>(j) + e] = at;
+                if (at >= 0)
+                    w = std::max(w, std::abs(at - j));
+            }
             flags[c] |= ade_stiff_face_bit[ade_x] | ade_stiff_face_bit[ade_y];
             if (g.left[c])
                 flags[g.left[c]] |= ade_stiff_face_bit[ade_x];
             if (g.above[c])
                 flags[g.above[c]] |= ade_stiff_face_bit[ade_y];
-            for (int e = 0; e < 4; ++e) {
-                const int at = set.near[4 * static_cast<size_t>(j) + e];
-                if (at >= 0)
-                    w = std::max(w, std::abs(at - (j - first)));
-            }
         }
         set.width.push_back(w);
         set.at.push_back(entries);
@@ -152,12 +164,19 @@ size_t ade_build_stiff_set(const ade_grid& g, unsigned char* flags, ade_stiff_se
     }
     if (entries > ade_stiff_band_cap)
         return entries;
-    if (set.band.size() < entries)
-        set.band.resize(entries);
-    if (set.delta.size() < set.cells.size())
-        set.delta.resize(set.cells.size());
-    if (set.lines.size() < 2 * set.cells.size())
-        set.lines.resize(2 * set.cells.size());
+    set.band.resize(entries);
+    set.diag.resize(m);
+    set.half.resize(m);
+    set.delta.resize(m);
+    set.lines.resize(2 * m);
+    for (int k = 0; k < set.parts(); ++k) {
+        const int w = set.width[static_cast<size_t>(k)];
+        for (int j = set.part[k]; j < set.part[k + 1]; ++j) {
+            set.diag[static_cast<size_t>(j)] =
+                set.at[static_cast<size_t>(k)] + static_cast<size_t>(j - set.part[k]) * (2 * w + 1) + w;
+            set.half[static_cast<size_t>(j)] = w;
+        }
+    }
     return entries;
 }
 
@@ -176,51 +195,85 @@ void ade_clear_stiff_set(const ade_grid& g, unsigned char* flags, ade_stiff_set&
     set.clear();
 }
 
+namespace
+{
+
+// Factors the band of part k (rows of 2w + 1 around the diagonal) and
+// solves it for the right-hand side in x, in place.
+void solve_band(ade_stiff_set& set, int k)
+{
+    const int first = set.part[k];
+    const int m = set.part[k + 1] - first;
+    const int w = set.width[static_cast<size_t>(k)];
+    double* band = set.band.data() + set.at[static_cast<size_t>(k)];
+    double* x = set.delta.data() + first;
+    auto entry = [band, w](int i, int j) -> double& { return band[static_cast<size_t>(i) * (2 * w + 1) + (j - i + w)]; };
+    // Banded elimination without pivoting: every column of the matrix is
+    // diagonally dominant (the cell's area over dt plus the responses its
+    // neighbours see), so no pivot is small.
+    for (int p = 0; p < m; ++p) {
+        const double pivot = entry(p, p);
+        const int rows = std::min(p + w, m - 1);
+        for (int i = p + 1; i <= rows; ++i) {
+            double& lip = entry(i, p);
+            if (lip == 0.0)
+                continue;
+            const double l = lip / pivot;
+            lip = 0.0;
+            for (int j = p + 1; j <= rows; ++j)
+                entry(i, j) -= l * entry(p, j);
+            x[i] -= l * x[p];
+        }
+    }
+    for (int i = m - 1; i >= 0; --i) {
+        double sum = x[i];
+        const int cols = std::min(i + w, m - 1);
+        for (int j = i + 1; j <= cols; ++j)
+            sum -= entry(i, j) * x[j];
+        x[i] = sum / entry(i, i);
+    }
+}
+
+} // namespace
+
 void ade_solve_stiff(const ade_grid& g, double dt, const double* depth, double* qx, double* qy,
                      ade_stiff_set& set)
 {
     const double area = g.dx * g.dx;
+    const int m = static_cast<int>(set.cells.size());
     const int parts = set.parts();
-    double drained = 0.0;
-#pragma omp parallel for schedule(dynamic) reduction(+ : drained) if (set.cells.size() >= 2048 && parts > 1)
-    for (int k = 0; k < parts; ++k) {
-        const int first = set.part[k];
-        const int last = set.part[k + 1];
-        const int m = last - first;
-        const int w = set.width[static_cast<size_t>(k)];
-        const int* cells = set.cells.data();
-        // Local indices of each cell's left, right, upper and lower neighbour.
-        const int* near = set.near.data() + 4 * static_cast<size_t>(first);
-        double* band = set.band.data() + set.at[static_cast<size_t>(k)];
-        double* x = set.delta.data() + first;
-        std::fill(band, band + static_cast<size_t>(m) * (2 * w + 1), 0.0);
+    const int* cells = set.cells.data();
+    const int* near = set.near.data();
+    const size_t* diag_at = set.diag.data();
+    double* band = set.band.data();
+    double* x = set.delta.data();
+    ade_face_line* lines = set.lines.data();
+    const int* half = set.half.data();
+    set.drain_at = -1;
 
-        // The faces out of every cell of the part, found once; a face into
-        // the part from a cell outside it is found where it is used.
-        ade_face_line* lines = set.lines.data() + 2 * static_cast<size_t>(first);
-        for (int j = 0; j < m; ++j) {
-            const int c = cells[first + j];
-            lines[2 * j + 0] = stiff_face(g, depth, ade_x, c, g.right[c]);
-            lines[2 * j + 1] = stiff_face(g, depth, ade_y, c, g.below[c]);
-        }
-        auto face_in = [&](int j, ade_direction dir) {
-            const int c = cells[first + j];
-            const int p = near[4 * j + (dir == ade_x ? 0 : 2)];
-            return p >= 0 ? lines[2 * p + dir]
-                          : stiff_face(g, depth, dir, dir == ade_x ? g.left[c] : g.above[c], c);
-        };
+    // The face into cell j of the direction, from its upstream neighbour.
+    auto face_in = [&](int j, ade_direction dir) {
+        const int c = cells[j];
+        return stiff_face(g, depth, dir, dir == ade_x ? g.left[c] : g.above[c], c);
+    };
 
+#pragma omp parallel if (m >= stiff_parallel_cells)
+    {
         // Row of cell c: (A_open / dt) dh_c = sum of its faces' discharges
         // in minus out at the end of the sub-step, each linearised about
-        // the start; neighbours outside the part keep their depths.
-        int drain_at = -1;
-        double drain_q = 0.0;
-        double drain_dq = 0.0;
+        // the start; neighbours outside the set keep their depths. The
+        // faces out of the cell are kept for the discharges; a face in is
+        // found again here rather than waited for from the row that owns it.
+#pragma omp for schedule(static)
         for (int j = 0; j < m; ++j) {
-            const int c = cells[first + j];
+            const int c = cells[j];
+            lines[2 * j + 0] = stiff_face(g, depth, ade_x, c, g.right[c]);
+            lines[2 * j + 1] = stiff_face(g, depth, ade_y, c, g.below[c]);
+            double* row = band + diag_at[j] - j; // row[col] is the entry of column col
+            const int w = half[j];
+            std::fill(row + j - w, row + j + w + 1, 0.0);
             const double open = g.block_frac && g.block_frac[c] < 1.0 ? area * (1.0 - g.block_frac[c]) : area;
-            double& diag = entry(band, w, j, j);
-            diag += open / dt;
+            double diag = open / dt;
             double rhs = 0.0;
             for (const ade_direction dir : {ade_x, ade_y}) {
                 const ade_face_line& out = lines[2 * j + dir];
@@ -228,55 +281,37 @@ void ade_solve_stiff(const ade_grid& g, double dt, const double* depth, double* 
                 rhs -= out.q0;
                 const int t = near[4 * j + (dir == ade_x ? 1 : 3)];
                 if (t >= 0)
-                    entry(band, w, j, t) += out.b;
+                    row[t] += out.b;
                 const int p = near[4 * j + (dir == ade_x ? 0 : 2)];
                 const ade_face_line in = face_in(j, dir);
                 diag -= in.b;
                 rhs += in.q0;
                 if (p >= 0)
-                    entry(band, w, j, p) -= in.a;
+                    row[p] -= in.a;
             }
             if (c == set.drain_cell && depth[c] > 0.0) {
                 // The outlet drains Q(h), linearised as Q + 5/3 Q / h dh.
-                drain_at = j;
-                drain_q = ade_outlet_discharge(g, depth[c]);
-                drain_dq = 5.0 / 3.0 * drain_q / depth[c];
-                diag += drain_dq;
-                rhs -= drain_q;
+                set.drain_at = j;
+                set.drain_q = ade_outlet_discharge(g, depth[c]);
+                set.drain_dq = 5.0 / 3.0 * set.drain_q / depth[c];
+                diag += set.drain_dq;
+                rhs -= set.drain_q;
             }
+            row[j] = diag;
             x[j] = rhs;
         }
 
-        // Banded elimination without pivoting: every column of the matrix
-        // is diagonally dominant (the cell's area over dt plus the
-        // responses its neighbours see), so no pivot is small.
-        for (int p = 0; p < m; ++p) {
-            const double pivot = entry(band, w, p, p);
-            const int rows = std::min(p + w, m - 1);
-            for (int i = p + 1; i <= rows; ++i) {
-                double& lip = entry(band, w, i, p);
-                if (lip == 0.0)
-                    continue;
-                const double l = lip / pivot;
-                lip = 0.0;
-                for (int j = p + 1; j <= rows; ++j)
-                    entry(band, w, i, j) -= l * entry(band, w, p, j);
-                x[i] -= l * x[p];
-            }
-        }
-        for (int i = m - 1; i >= 0; --i) {
-            double sum = x[i];
-            const int cols = std::min(i + w, m - 1);
-            for (int j = i + 1; j <= cols; ++j)
-                sum -= entry(band, w, i, j) * x[j];
-            x[i] = sum / entry(band, w, i, i);
-        }
+        // The parts are independent systems.
+#pragma omp for schedule(dynamic)
+        for (int k = 0; k < parts; ++k)
+            solve_band(set, k);
 
-        // Discharges of the part's faces at the end of the sub-step: each
+        // Discharges of the set's faces at the end of the sub-step: each
         // face is written once, by the cell it leaves (or, from a cell
-        // outside the part, by the cell it enters).
+        // outside the set, by the cell it enters).
+#pragma omp for schedule(static)
         for (int j = 0; j < m; ++j) {
-            const int c = cells[first + j];
+            const int c = cells[j];
             for (const ade_direction dir : {ade_x, ade_y}) {
                 double* q = dir == ade_x ? qx : qy;
                 const int up = dir == ade_x ? g.left[c] : g.above[c];
@@ -289,8 +324,6 @@ void ade_solve_stiff(const ade_grid& g, double dt, const double* depth, double* 
                 }
             }
         }
-        if (drain_at >= 0)
-            drained += dt * (drain_q + drain_dq * x[drain_at]);
     }
-    set.drained = drained;
+    set.drained = set.drain_at >= 0 ? dt * (set.drain_q + set.drain_dq * x[set.drain_at]) : 0.0;
 }

@@ -133,9 +133,110 @@ ade_sweep_result ade_sweep_update(const ade_grid& g, ade_direction dir, double d
     return sweep_result(status, total);
 }
 
-ade_sweep_result ade_sweep(const ade_grid& g, ade_direction dir, double dt, const double* from, double* to,
-                           double* q, double* change, double* qsum, double courant,
-                           const unsigned char* flags)
+namespace
+{
+
+// Cells of a sweep whose faces are found, then updated, together: small
+// enough that their discharges and depths stay in the first-level cache.
+constexpr int sweep_chunk = 256;
+
+// Face discharges q[a..b) of the direction from the depths; a face marked
+// stiff keeps the discharge of the implicit solve.
+template <class Face>
+inline void sweep_faces(const Face& face, const int* down, double* q, int a, int b, const unsigned char* flags,
+                        unsigned char stiff_face)
+{
+    if (!flags) {
+        for (int i = a; i < b; ++i)
+            q[i] = face(i, down[i]);
+        return;
+    }
+    for (int i = a; i < b; ++i) {
+        const double f = face(i, down[i]);
+        q[i] = (flags[i] & stiff_face) ? q[i] : f;
+    }
+}
+
+// A copy of the plain face loop for processors with AVX2 (four discharges
+// per instruction instead of two), chosen when the program starts. It has
+// no fused multiply-add, so both copies give the same bits.
+#if defined(__GNUC__) && defined(__x86_64__) && !defined(__clang__)
+#define ADE_VECTOR_COPIES __attribute__((target_clones("avx2", "default")))
+#else
+#define ADE_VECTOR_COPIES
+#endif
+
+// Plain face discharges q[a..b) (ade_plain_face bit for bit), written as
+// selects over values loaded up front so that the loop runs in vector
+// instructions; a face marked stiff keeps the discharge of the implicit
+// solve.
+ADE_VECTOR_COPIES
+void plain_faces(int a, int b, const int* __restrict down, const double* __restrict depth,
+                 const double* __restrict z, const double* __restrict rough, const double* __restrict retent,
+                 double dx, double* __restrict q, const unsigned char* __restrict flags, unsigned char stiff_face)
+{
+    for (int i = a; i < b; ++i) {
+        const int t = down[i];
+        const double zi = z[i];
+        const double zt = z[t];
+        const double u = depth[i] + zi;
+        const double v = depth[t] + zt;
+        const double slope = (u - v) / dx;
+        const bool downhill = slope > 0.0;
+        const double ri = retent[i];
+        const double rt = retent[t];
+        const double ni = rough[i];
+        const double nt = rough[t];
+        const double d = (downhill ? u : v) - (downhill ? zi : zt) - (downhill ? ri : rt);
+        const double a_slope = std::fabs(slope);
+        const double sign = downhill ? 1.0 : -1.0;
+        const double dd = d > 1e-16 ? d : 1.0; // keeps the root finite where the face is dry
+        const double f = sign * ade_cbrt(dd * dd) * std::sqrt(a_slope) / (downhill ? ni : nt) * dd * dx;
+        const bool flows = (t != 0) & (a_slope >= 1e-16) & (d >= 1e-16);
+        const double found = flows ? f : 0.0;
+        const double kept = q[i];
+        q[i] = (flags[i] & stiff_face) ? kept : found;
+    }
+}
+
+// Depth update of cells [a, b) on a grid without lakes, fixed-head or
+// blocked cells, as a vector loop: every depth takes its change as it is,
+// qsum gains dt q and, when asked, the change is kept; the depths and face
+// volumes before are kept in `before` (2 per cell). Returns bit 1 when a
+// change trips the instability test (a stiff cell's never does) and bit 2
+// when a new depth is below 0 or not a number: the caller then puts the
+// cells back and updates them one by one.
+ADE_VECTOR_COPIES
+int plain_update(int a, int b, const int* __restrict up, const double* __restrict q, double* __restrict qsum,
+                 double* __restrict depth, double* __restrict change, const unsigned char* __restrict flags,
+                 unsigned char stiff_cell, double scale, double dt, double limit, bool tests,
+                 double* __restrict before)
+{
+    int found = 0;
+    for (int i = a; i < b; ++i) {
+        const double qi = q[i];
+        const double c = (q[up[i]] - qi) * scale;
+        const double h = depth[i];
+        const double sum = qsum[i];
+        before[2 * (i - a)] = h;
+        before[2 * (i - a) + 1] = sum;
+        depth[i] = h + c;
+        qsum[i] = sum + dt * qi;
+        if (change)
+            change[i] = c;
+        const double lim = (flags[i] & stiff_cell) ? HUGE_VAL : limit;
+        const bool unstable = tests & (std::fabs(c) > h * lim) & (h > 0.01);
+        const bool bad = !(h + c >= 0.0);
+        found |= (unstable ? 1 : 0) | (bad ? 2 : 0);
+    }
+    return found;
+}
+
+} // namespace
+
+ade_sweep_result ade_sweep(const ade_grid& g, ade_direction dir, double dt, double* depth, double* q,
+                           double* change, double* qsum, double courant, const unsigned char* flags,
+                           bool solved)
 {
     const int n = g.n;
     const int* up = dir == ade_x ? g.left : g.above;
@@ -148,12 +249,8 @@ ade_sweep_result ade_sweep(const ade_grid& g, ade_direction dir, double dt, cons
     const double limit = 0.5 * courant;
     const int outlet = g.chan_routing ? 0 : g.outlet;
     const bool plain = g.plain();
-    auto face = [&](int i, int t) {
-        return plain ? ade_plain_face(g, from, i, t)
-                     : ade_face_discharge(g, from, i, t, dike_bit, side_i, side_t);
-    };
     const unsigned char stiff_face = ade_stiff_face_bit[dir];
-    const unsigned char stiff_cell = ade_implicit_bit[ade_x] | ade_implicit_bit[ade_y];
+    const unsigned char stiff_cell = solved ? ade_implicit_bit[ade_x] | ade_implicit_bit[ade_y] : 0;
 
     int status = 0;
     update_sums per_thread[max_sum_threads];
@@ -169,40 +266,72 @@ ade_sweep_result ade_sweep(const ade_grid& g, ade_direction dir, double dt, cons
         const int first = 1 + tid * base + (tid < extra ? tid : extra);
         const int last = first + base + (tid < extra ? 1 : 0) - 1;
 
+        // The depths are updated in place, in cell order: a cell's upstream
+        // neighbour comes before it and its downstream neighbour after it
+        // in the numbering, so each face is found from the depths at the
+        // start of the sweep before either of its cells changes. The faces
+        // that leave the block (the cells at its end whose downstream
+        // neighbour lies in the next block; the downstream neighbours grow
+        // with the cell number) are found before any thread starts updating.
+        int tail = last + 1;
+        while (tail > first && (down[tail - 1] == 0 || down[tail - 1] > last))
+            --tail;
+        auto faces = [&](int a, int b) {
+            if (plain && flags && g.retent)
+                plain_faces(a, b, down, depth, g.z, g.rough, g.retent, g.dx, q, flags, stiff_face);
+            else if (plain)
+                sweep_faces([&](int i, int t) { return ade_plain_face(g, depth, i, t); }, down, q, a, b, flags,
+                            stiff_face);
+            else
+                sweep_faces(
+                    [&](int i, int t) { return ade_face_discharge(g, depth, i, t, dike_bit, side_i, side_t); },
+                    down, q, a, b, flags, stiff_face);
+        };
+        if (tail <= last)
+            faces(tail, last + 1);
+#pragma omp barrier
+
         int s = 0;
         update_sums sums;
         double c = 0.0;
-        for (int i = first; i <= last; ++i) {
-            // Discharges come from the depths at the start of the sweep and
-            // the new depths go to another array, so each face is found once
-            // and used at once; a face from a cell of another block is found
-            // again here rather than waited for. A stiff face already holds
-            // the discharge of the implicit solve.
-            double qi;
-            if (flags && (flags[i] & stiff_face)) {
-                qi = q[i];
-            } else {
-                qi = face(i, down[i]);
-                q[i] = qi;
-            }
+        // Without lakes, fixed-head or blocked cells every cell takes its
+        // change, which the vector loop does.
+        const bool fast = plain && flags && qsum && !g.bc_type && !g.block_frac;
+        double chunk_before[2 * sweep_chunk];
+        for (int a = first; a <= last; a += sweep_chunk) {
+            const int b = a + sweep_chunk < last + 1 ? a + sweep_chunk : last + 1;
+            if (a < tail)
+                faces(a, b < tail ? b : tail);
             if (s == 2)
-                continue;
-            if (g.lake_cell(i)) {
-                to[i] = from[i];
-                continue;
+                continue; // the step starts again
+            if (fast) {
+                const int found = plain_update(a, b, up, q, qsum, depth, change, flags, stiff_cell, scale, dt,
+                                               limit, dt > 0.1, chunk_before);
+                if (!(found & 2)) {
+                    if ((found & 1) && s < 1)
+                        s = 1;
+                    continue;
+                }
+                for (int i = a; i < b; ++i) {
+                    depth[i] = chunk_before[2 * (i - a)];
+                    qsum[i] = chunk_before[2 * (i - a) + 1];
+                }
             }
-            const int u = up[i];
-            double qu = 0.0;
-            if (u != 0)
-                qu = (flags && (flags[u] & stiff_face)) || (u >= first && u < i) ? q[u] : face(u, i);
-            if (qsum)
-                qsum[i] += dt * qi;
-            // A stiff cell's change comes from the implicit solve, stable at
-            // any sub-step: it does not shorten the next one.
-            const double lim = flags && (flags[i] & stiff_cell) ? HUGE_VAL : limit;
-            to[i] = update_cell(g, i, (qu - qi) * scale, from[i], from[i], area, dt, lim, outlet, s, c, sums);
-            if (change)
-                change[i] = c;
+            // Cell by cell (a depth below 0 or not a number included).
+            for (int i = a; i < b; ++i) {
+                if (s == 2 || g.lake_cell(i))
+                    continue;
+                const double qi = q[i];
+                if (qsum)
+                    qsum[i] += dt * qi;
+                // A stiff cell's change comes from the implicit solve, stable
+                // at any sub-step: it does not shorten the next one.
+                const double lim = flags && (flags[i] & stiff_cell) ? HUGE_VAL : limit;
+                const double h = depth[i];
+                depth[i] = update_cell(g, i, (q[up[i]] - qi) * scale, h, h, area, dt, lim, outlet, s, c, sums);
+                if (change)
+                    change[i] = c;
+            }
         }
         status = s;
         per_thread[omp_get_thread_num()] = sums;
@@ -256,42 +385,51 @@ inline double face_stiffness(const ade_grid& g, const double* q, const int* up, 
 
 } // namespace
 
-ade_stability ade_stability_ratio(const ade_grid& g, const double* q, ade_direction dir, double dt,
-                                  const double* depth, double courant, double implicit_below,
-                                  unsigned char* flags, int drain_cell, double drain_k, const double* other_q)
+ade_precheck ade_stability_ratio(const ade_grid& g, const double* qx, const double* qy, double dt,
+                                 const double* depth, double courant, double implicit_below, unsigned char* flags,
+                                 int drain_cell, double drain_k, ade_stiff_set* found)
 {
     const int n = g.n;
-    const int* up = dir == ade_x ? g.left : g.above;
-    const int* down = dir == ade_x ? g.right : g.below;
     const double area = g.dx * g.dx;
     const double scale = dt / area;
     const double limit = 0.25 * courant;
     // An explicit update is stable while dt times the faces' stiffness
     // stays below the cell area, and settles without ringing within half of
-    // that. A cell whose faces would need a sub-step below implicit_below
-    // for this is marked implicit (only with flags); the stiffness of the
-    // others bounds the sub-step, with the same half.
-    const double implicit_stiffness = implicit_below > 0.0 ? 0.5 * area / implicit_below : HUGE_VAL;
-    const unsigned char implicit_bit = ade_implicit_bit[dir];
-    const unsigned char clear = static_cast<unsigned char>(~ade_implicit_bit[dir]);
+    // that. A cell whose four faces would need a sub-step below
+    // implicit_below for this is marked implicit (only with flags); the
+    // stiffness of the others bounds the sub-step, with the same half.
+    const double implicit_stiffness = implicit_below > 0.0 && flags ? 0.5 * area / implicit_below : HUGE_VAL;
+    const unsigned char clear =
+        static_cast<unsigned char>(~(ade_implicit_bit[ade_x] | ade_implicit_bit[ade_y]));
+    const double* qs[2] = {qx, qy};
+    const int* ups[2] = {g.left, g.above};
 
-    // Each thread keeps the largest ratio of its block and the first cell
-    // that reached it; the blocks are taken in order, so the cell is the
-    // first of the grid whatever the thread count.
+    // Each thread keeps, per direction, the largest ratios of its block and
+    // the first cell that reached the larger of them, and lists the cells
+    // it marks; the blocks are taken in order, so the cell is the first of
+    // the grid and the list is in cell order whatever the thread count.
     struct worst_cell {
-        double ratio;
-        double stiff;
-        double both;
-        int cell;
+        double ratio = 0.0;
+        double stiff = 0.0;
+        double both = 0.0;
+        int cell = 0;
+        int unstable = 0;
+        int implicit = 0;
     };
-    worst_cell per_thread[max_sum_threads];
+    const int threads = sweep_threads(n);
+    worst_cell per_thread[max_sum_threads][2];
+    if (found && static_cast<int>(found->found.size()) < threads)
+        ade_stiff_reserve(*found, n, threads);
     int used = 1;
-    int unstable = 0;
-    int green = 0;
-    int implicit = 0;
-#pragma omp parallel num_threads(sweep_threads(n)) reduction(max : unstable, green) reduction(+ : implicit)
+    int listed = 0;
+    int green_x = 0;
+    int green_y = 0;
+#pragma omp parallel num_threads(threads) reduction(max : green_x, green_y)
     {
-        worst_cell w{0.0, 0.0, 0.0, 0};
+        worst_cell w[2];
+        std::vector<int>* mine = found ? &found->found[static_cast<size_t>(omp_get_thread_num())] : nullptr;
+        if (mine)
+            mine->clear();
 #pragma omp for schedule(static)
         for (int i = 1; i <= n; ++i) {
             if (flags)
@@ -306,58 +444,81 @@ ade_stability ade_stability_ratio(const ade_grid& g, const double* q, ade_direct
             const double h = depth[i];
             if (h <= 0.01)
                 continue;
-            double c = (q[up[i]] - q[i]) * scale;
-            if (g.block_frac)
-                c = g.block_frac[i] < 1.0 ? c / (1.0 - g.block_frac[i]) : 0.0;
-            const double ratio = std::fabs(c) / (limit * h);
-            if (std::isnan(ratio)) {
-                green = 1;
-                continue;
+            // The faces of both directions: the implicit solve couples them.
+            const double k_face[2] = {face_stiffness(g, qx, g.left, g.right, depth, i),
+                                      face_stiffness(g, qy, g.above, g.below, depth, i)};
+            const double k_drain = i == drain_cell ? drain_k : 0.0;
+            for (int d = 0; d < 2; ++d) {
+                double c = (qs[d][ups[d][i]] - qs[d][i]) * scale;
+                if (g.block_frac)
+                    c = g.block_frac[i] < 1.0 ? c / (1.0 - g.block_frac[i]) : 0.0;
+                const double ratio = std::fabs(c) / (limit * h);
+                if (std::isnan(ratio)) {
+                    (d == 0 ? green_x : green_y) = 1;
+                    continue;
+                }
+                // The drain of the outlet answers its depth too.
+                const double k = k_face[d] + k_drain;
+                if (k + k_face[1 - d] > implicit_stiffness) {
+                    flags[i] |= ade_implicit_bit[d];
+                    ++w[d].implicit;
+                    continue;
+                }
+                const double stiff = 2.0 * k * scale;
+                if (ratio > w[d].ratio)
+                    w[d].ratio = ratio;
+                if (stiff > w[d].stiff)
+                    w[d].stiff = stiff;
+                const double both = ratio > stiff ? ratio : stiff;
+                if (both > w[d].both) {
+                    w[d].both = both;
+                    w[d].cell = i;
+                }
+                if ((dt > 0.1 && ratio > 1.0) || stiff > 1.0)
+                    w[d].unstable = 1;
             }
-            // The drain of the outlet answers its depth too.
-            const double k = face_stiffness(g, q, up, down, depth, i) + (i == drain_cell ? drain_k : 0.0);
-            // A cell is stiff by the response of all four of its faces: the
-            // implicit solve couples both directions.
-            const double k_all = other_q ? k + face_stiffness(g, other_q, dir == ade_x ? g.above : g.left,
-                                                              dir == ade_x ? g.below : g.right, depth, i)
-                                         : k;
-            if (flags && k_all > implicit_stiffness) {
-                flags[i] |= implicit_bit;
-                ++implicit;
-                continue;
+            if (mine && (flags[i] & ~clear)) {
+                // One more than a solve takes is enough to refuse the set.
+                int k;
+#pragma omp atomic capture
+                k = listed++;
+                if (k <= static_cast<int>(ade_stiff_cell_cap))
+                    mine->push_back(i);
             }
-            const double stiff = 2.0 * k * scale;
-            if (ratio > w.ratio)
-                w.ratio = ratio;
-            if (stiff > w.stiff)
-                w.stiff = stiff;
-            const double both = ratio > stiff ? ratio : stiff;
-            if (both > w.both) {
-                w.both = both;
-                w.cell = i;
-            }
-            if ((dt > 0.1 && ratio > 1.0) || stiff > 1.0)
-                unstable = 1;
         }
-        per_thread[omp_get_thread_num()] = w;
+        per_thread[omp_get_thread_num()][0] = w[0];
+        per_thread[omp_get_thread_num()][1] = w[1];
         used = omp_get_num_threads();
     }
-    if (green)
+    if (green_y)
+        std::printf("green");
+    if (green_x)
         std::printf("green");
 
-    ade_stability r;
-    r.unstable = unstable;
-    r.implicit = implicit;
-    double both = 0.0;
-    for (int k = 0; k < used; ++k) {
-        if (per_thread[k].ratio > r.ratio)
-            r.ratio = per_thread[k].ratio;
-        if (per_thread[k].stiff > r.stiff)
-            r.stiff = per_thread[k].stiff;
-        if (per_thread[k].both > both) {
-            both = per_thread[k].both;
-            r.cell = per_thread[k].cell;
+    ade_precheck r;
+    for (int d = 0; d < 2; ++d) {
+        ade_stability& out = d == 0 ? r.x : r.y;
+        double both = 0.0;
+        for (int k = 0; k < used; ++k) {
+            const worst_cell& w = per_thread[k][d];
+            out.unstable |= w.unstable;
+            out.implicit += w.implicit;
+            if (w.ratio > out.ratio)
+                out.ratio = w.ratio;
+            if (w.stiff > out.stiff)
+                out.stiff = w.stiff;
+            if (w.both > both) {
+                both = w.both;
+                out.cell = w.cell;
+            }
         }
+    }
+    // The marked cells of every thread, joined in thread order.
+    if (found) {
+        found->marked.clear();
+        for (int k = 0; k < used; ++k)
+            found->marked.insert(found->marked.end(), found->found[static_cast<size_t>(k)].begin(),
+                                 found->found[static_cast<size_t>(k)].end());
     }
     return r;
 }

@@ -2,9 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <functional>
 #include <limits>
+#include <string>
+#include <vector>
 
+#include "core/platform.h"
 #include "overland/ade_kernels.h"
 #include "overland/overland_fixture.h"
 
@@ -210,4 +215,158 @@ TEST(AdeSweepUpdate, NanDepthRestarts)
     double change[3] = {};
     double sweep[3] = {};
     EXPECT_EQ(ade_sweep_update(g, ade_x, 1.0, q, s->ov_depth.data(), change, sweep, nullptr, 1.0).status, 2);
+}
+
+TEST(AdeCbrt, GuessIsTheThirdOfTheBitPatternAndTheRootIsClose)
+{
+    // The first guess of the root takes the third of the 64-bit pattern in
+    // 32-bit halves; it must be the same integer as the 64-bit division, so
+    // the root keeps its bits. Values of every exponent, and patterns whose
+    // halves leave every pair of remainders.
+    auto reference = [](double x) {
+        std::uint64_t bits;
+        std::memcpy(&bits, &x, sizeof bits);
+        bits = bits / 3 + 0x2a9f7893782da1ceULL;
+        double y;
+        std::memcpy(&y, &bits, sizeof y);
+        for (int k = 0; k < 2; ++k) {
+            const double y3 = y * y * y;
+            y = y * (y3 + 2.0 * x) / (2.0 * y3 + x);
+        }
+        return y;
+    };
+    std::vector<double> xs = {1e-32, 1e-10, 2.5e-5, 0.3, 1.0, 8.0, 27.0, 1e6, 1e300};
+    for (std::uint64_t hi_rem = 0; hi_rem < 3; ++hi_rem)
+        for (std::uint64_t lo_rem = 0; lo_rem < 3; ++lo_rem) {
+            const std::uint64_t bits = ((0x3ff00000ULL + hi_rem) << 32) | (0xfffffff9ULL + lo_rem);
+            double x;
+            std::memcpy(&x, &bits, sizeof x);
+            xs.push_back(x);
+        }
+    std::uint64_t state = 88172645463325252ULL;
+    for (int k = 0; k < 20000; ++k) {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        const std::uint64_t bits = (state >> 2) | (1ULL << 52); // positive and normal
+        double x;
+        std::memcpy(&x, &bits, sizeof x);
+        xs.push_back(x);
+    }
+    for (const double x : xs) {
+        const double y = ade_cbrt(x);
+        const double r = reference(x);
+        EXPECT_EQ(std::memcmp(&y, &r, sizeof y), 0) << x;
+        if (x > 1e-200 && x < 1e200) { // the steps' products stay normal numbers
+            EXPECT_NEAR(y / std::cbrt(x), 1.0, 1e-14) << x;
+        }
+    }
+}
+
+namespace
+{
+
+// A 100 x 100 plane falling both ways with uneven depths of 1 to 5 cm:
+// above the single-thread cut-off, so the sweep runs in thread blocks.
+std::unique_ptr<model_state> uneven_plane()
+{
+    plane_desc desc;
+    desc.rows = 100;
+    desc.cols = 100;
+    desc.slope_y = 0.005;
+    auto s = make_plane(desc);
+    for (int i = 1; i <= s->num_cells; ++i)
+        s->ov_depth[i] = 0.01 + 0.04 * ((i * 37) % 101) / 101.0;
+    return s;
+}
+
+} // namespace
+
+TEST(AdeSweep, InPlaceUpdateEqualsTheUpdateFromTheFacesAtTheStart)
+{
+    // The sweep updates the depths in place, thread block by thread block;
+    // it must give the bits of the update from the discharges of the depths
+    // at the start of the sweep, on any thread count, on the plain grid (the
+    // vector loops) and on one that is not (a depth-dependent roughness).
+    for (const bool plain : {true, false})
+        for (const ade_direction dir : {ade_x, ade_y})
+            for (const int threads : {1, 3, 4}) {
+                SCOPED_TRACE(std::string(plain ? "plain" : "rough_exp") + (dir == ade_x ? ", x" : ", y") +
+                             ", threads " + std::to_string(threads));
+                auto s = uneven_plane();
+                if (!plain)
+                    s->roughness_exp.assign(s->num_cells, 2.0);
+                const ade_grid g = ade_grid_from_state(*s);
+                ASSERT_EQ(g.plain(), plain);
+                const int n = g.n;
+                const double dt = 0.5;
+                std::vector<double> q_ref(static_cast<size_t>(n) + 1);
+                ade_face_fluxes(g, s->ov_depth.data(), dir, q_ref.data());
+                const int* up = dir == ade_x ? g.left : g.above;
+                std::vector<double> expect(static_cast<size_t>(n) + 1);
+                const double scale = dt / (g.dx * g.dx);
+                for (int i = 1; i <= n; ++i)
+                    expect[i] = s->ov_depth[i] + (q_ref[up[i]] - q_ref[i]) * scale;
+
+                set_thread_count(threads);
+                std::vector<unsigned char> flags(static_cast<size_t>(n) + 1, 0);
+                std::vector<double> q(static_cast<size_t>(n) + 1, 0.0);
+                std::vector<double> qsum(static_cast<size_t>(n) + 1, 0.0);
+                const ade_sweep_result r =
+                    ade_sweep(g, dir, dt, s->ov_depth.data(), q.data(), nullptr, qsum.data(), 1.0, flags.data());
+                set_thread_count(1);
+                EXPECT_EQ(r.status, 0);
+                int wrong = 0;
+                for (int i = 1; i <= n; ++i)
+                    if (s->ov_depth[i] != expect[i] || q[i] != q_ref[i] || qsum[i] != dt * q_ref[i])
+                        ++wrong;
+                EXPECT_EQ(wrong, 0);
+            }
+}
+
+TEST(AdeSweep, NegativeDepthsLeaveTheVectorUpdateForTheCellByCellOne)
+{
+    // Cells 1..3 in a row; the faces of cells 1 and 2 are marked as solved
+    // elsewhere, so cell 2 receives q1 and gives q2 over 1 s whatever its
+    // depth. A depth that would fall below 0 is mended as the cell-by-cell
+    // update does; a failing sweep leaves the cells after the failure as
+    // they were.
+    struct sweep_case {
+        const char* name;
+        double depth2;
+        double q1, q2;
+        int status;
+        double new_depth2;
+        double cleanup;
+    };
+    const double area = 100.0;
+    const sweep_case cases[] = {
+        {"ordinary update", 0.1, 1.0, 0.0, 0, 0.11, 0.0},
+        {"-5e-6 becomes 0 with status 1", 0.01, 0.0, (0.01 + 5e-6) * area, 1, 0.0, 5e-6 * area},
+        {"-5e-9 becomes 0, status stays 0", 0.01, 0.0, (0.01 + 5e-9) * area, 0, 0.0, 5e-9 * area},
+        {"-2e-5 restarts the step", 0.01, 0.0, (0.01 + 2e-5) * area, 2, 0.0, 0.0},
+        {"a deeper cell that changes by half trips the instability test", 0.02, 50.0, 0.0, 1, 0.52, 0.0},
+    };
+    for (const sweep_case& c : cases) {
+        plane_desc desc;
+        desc.cols = 3;
+        desc.depth = 1.0;
+        auto s = make_plane(desc);
+        s->ov_depth[2] = c.depth2;
+        const ade_grid g = ade_grid_from_state(*s);
+        ASSERT_TRUE(g.plain());
+        unsigned char flags[4] = {0, ade_stiff_face_bit[ade_x], ade_stiff_face_bit[ade_x], 0};
+        double q[4] = {0.0, c.q1, c.q2, 0.0};
+        double qsum[4] = {};
+        const double depth3 = s->ov_depth[3];
+        const ade_sweep_result r = ade_sweep(g, ade_x, 1.0, s->ov_depth.data(), q, nullptr, qsum, 1.0, flags);
+        EXPECT_EQ(r.status, c.status) << c.name;
+        EXPECT_NEAR(r.cleanup, c.cleanup, 1e-15) << c.name;
+        if (c.status < 2) {
+            EXPECT_NEAR(s->ov_depth[2], c.new_depth2, 1e-15) << c.name;
+            EXPECT_NEAR(s->ov_depth[3], depth3 + c.q2 / area, 1e-15) << c.name;
+        } else {
+            EXPECT_EQ(s->ov_depth[3], depth3) << c.name;
+        }
+    }
 }
