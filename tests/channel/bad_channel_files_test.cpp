@@ -45,6 +45,16 @@ TEST(BadChannelFiles, StopWithStatusOneNamingFileAndCause)
         {"channel example", "channel", "channel.prj", {}, {"finished event"}, 0},
         {"structure example", "structure", "structure.prj", {}, {"finished event"}, 0},
         {"channel lake example", "chlake", "chlake.prj", {}, {"finished event"}, 0},
+        // Without channel routing the channel files are not read: the run
+        // goes on and says so.
+        {"channel files without channel routing",
+         "channel",
+         "channel.prj",
+         {{"channel.prj", drop_card("CHAN_EXPLIC")}},
+         {"Warning: CHANNEL_INPUT is given without channel routing (CHAN_EXPLIC or DIFFUSIVE_WAVE): the file is "
+          "not read and no channel is routed.\n",
+          "finished event"},
+         0},
 
         // Files cut short, empty or random.
         chn("cut after node 2 of 6", cut_after("ELEV 98.95\n"),
