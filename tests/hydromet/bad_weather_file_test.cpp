@@ -66,6 +66,19 @@ TEST(BadWeatherFile, StopsWithStatusOneNamingTheFileLineAndCause)
                             whole(std::string("\x7f\x45\x4c\x46\x02\x01\x00\x03\xff\xfe\n\x01\x02", 13)),
                             file + ", line 1: the year"),
 
+            // A missing hour: the hourly step takes the next record whatever
+            // its date, so every later hour's weather would come early.
+            weather_variant("hours 5 to 7 missing", on_line(6, whole("1998 7 1 8 29.92 20 2 10 86 0.0 0.0")),
+                            file + ", line 6: the record of 1998-07-01 hour 8 comes 4 hours after the record of "
+                                   "line 5; the records must give every hour in turn, a missing value marked as "
+                                   "missing."),
+            // Midnight as hour 24 of the day before is the hour after 23.
+            {"midnight as hour 24",
+             "longterm",
+             "longterm.prj",
+             {{weather, on_line(25, whole("1998 7 1 24 29.92 20 2 10 86 0.0 0.0"))}},
+             {"finished event"},
+             0},
             // Records out of order, or an hour given twice.
             weather_variant("hour given twice", on_line(4, whole("1998 7 1 2 29.92 20 2 10 86 0.0 0.0")),
                             file + ", line 4: the record of 1998-07-01 hour 2 repeats the time of the record "

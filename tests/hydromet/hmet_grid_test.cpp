@@ -186,13 +186,19 @@ TEST_F(HmetGrid, ASecondHourGridThatDiffersOrAMissingTemperatureGridStopsNamingT
     }
 }
 
-// Stamps out of order and grid values out of their range stop the run,
+// Stamps out of order or an hour missing, and grid values out of their range stop the run,
 // naming the file and the cause.
 TEST_F(HmetGrid, StampsOutOfOrderAndValuesOutOfRangeStop)
 {
     setup("2008050101\n2008050100\n");
     EXPECT_TRUE(error_state.raised);
     EXPECT_TRUE(has(out, ", line 2: the record of 2008-05-01 hour 0 comes before the record of line 1")) << out;
+
+    error_state_clear();
+    s = grid(2, 2, 100.0);
+    setup("2008050100\n2008050102\n");
+    EXPECT_TRUE(error_state.raised);
+    EXPECT_TRUE(has(out, ", line 2: the record of 2008-05-01 hour 2 comes 2 hours after the record of line 1")) << out;
 
     error_state_clear();
     s = grid(2, 2, 100.0);

@@ -164,7 +164,7 @@ TEST_F(HmetReader, SamsonHour24IsHourZeroOfTheNextDayAndRepairsCount)
     EXPECT_EQ(read_hmet_record(*s), -1);
 }
 
-// SAMSON lines out of range or out of order are refused at the scan, naming
+// SAMSON lines out of range, out of order or an hour apart are refused at the scan, naming
 // the file, the line, the field and its columns.
 TEST_F(HmetReader, SamsonRangesAndOrderAreCheckedAtTheScan)
 {
@@ -190,6 +190,10 @@ TEST_F(HmetReader, SamsonRangesAndOrderAreCheckedAtTheScan)
          "line 4: the record of 1998-06-01 hour 1 repeats the time of the record of line 3"},
         {samson_line(98, 5, 31, 24, "0", "0", "4", "20.0", "80", "1010", "2.5"),
          "line 4: the record of 1998-06-01 hour 0 comes before the record of line 3"},
+        // Hours 2 to 4 missing: every later record would be taken three hours early.
+        {samson_line(98, 6, 1, 5, "0", "0", "4", "20.0", "80", "1010", "2.5"),
+         "line 4: the record of 1998-06-01 hour 5 comes 4 hours after the record of line 3; the records must "
+         "give every hour in turn, a missing value marked as missing."},
     };
     for (const auto& c : cases) {
         error_state_clear();
