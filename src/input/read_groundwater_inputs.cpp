@@ -122,6 +122,29 @@ bool read_boundary_types(model_state& s)
     return true;
 }
 
+// Cells of type 8 take their head from the XY head points; without any the
+// interpolation has nothing to give and the cells would stay at their first
+// head as plain fixed heads, which the project did not ask for.
+bool xy_head_points_given(const model_state& s)
+{
+    int cells = 0, first = 0;
+    for (int i = 1; i <= s.num_cells && i <= s.gwbound.size(); ++i)
+        if (s.gwbound[i] == 8) {
+            if (!cells)
+                first = i;
+            ++cells;
+        }
+    if (cells == 0 || s.cards.xy_in.num_gw_src > 0)
+        return true;
+    const std::string& from = s.gw_boundfile_name.empty() ? s.mapping_table_name : s.gw_boundfile_name;
+    std::printf("Error: %s gives %d groundwater boundary cells (the first is cell %d) the type 8, a head "
+                "interpolated from XY head points, but the project gives no XY head points "
+                "(XYBDYINPUT_GWHEADINTERP).\n",
+                from.c_str(), cells, first);
+    stop_run();
+    return false;
+}
+
 bool read_static_flux_table(model_state& s, const std::string& name)
 {
     file_rec table;
@@ -316,7 +339,7 @@ void read_groundwater_inputs(model_state& s)
         dvector_alloc_zero(s.well_flux, n, "well_flux");
     if (!s.gwbound)
         ivector_alloc_zero(s.gwbound, n, "gwbound");
-    if (!read_boundary_types(s))
+    if (!read_boundary_types(s) || !xy_head_points_given(s))
         return;
     // Weights of the XY head boundary cells (type 8) from their source points.
     gw_interp_weights(s.cards.xy_in, s.gwbound, n, s.cell_x, s.cell_y);

@@ -200,3 +200,15 @@ TEST_F(GroundwaterInputs, WellLevelLocations)
                         "left in the file can hold.\n"))
         << out;
 }
+
+// A type-8 cell takes its head from the XY head points: without them it
+// would become a plain fixed head at its first level, unasked.
+TEST_F(GroundwaterInputs, HeadsInterpolatedFromXyPointsNeedThePoints)
+{
+    grid("gb.map", "0 1 1 0\n1 1 8 8\n1 1 1 0\n");
+    EXPECT_FALSE(load(gw_cards("GW_UNIF_HYCOND 36\n")));
+    EXPECT_TRUE(printed("Error: " + s->gw_boundfile_name +
+                        " gives 2 groundwater boundary cells (the first is cell 5) the type 8, a head interpolated "
+                        "from XY head points, but the project gives no XY head points (XYBDYINPUT_GWHEADINTERP).\n"))
+        << out;
+}
