@@ -4,6 +4,7 @@
 
 #include "core/error_state.h"
 #include "core/model_state.h"
+#include "core/report_unread_inputs.h"
 #include "core/run_steps.h"
 
 namespace {
@@ -154,12 +155,9 @@ void validate_options(model_state& s)
         s.chan_discharge_given = 0;
         s.chan_discharge_output = 0;
     }
-    // Channel files are opened only with channel routing: a project that
-    // names them without it would run with no channel and not a word.
-    if (!s.chan_explicit && (!s.channel_input_name.empty() || !s.stream_cell_name.empty()))
-        std::printf("Warning: %s is given without channel routing (CHAN_EXPLIC or DIFFUSIVE_WAVE): the file is "
-                    "not read and no channel is routed.\n",
-                    !s.channel_input_name.empty() ? "CHANNEL_INPUT" : "STREAM_CELL");
+    // Files named for a process that is off would otherwise go unread
+    // without a word.
+    report_unread_inputs(s);
     if (check_groundwater(s)) return;
     if (check_host_environment(s)) return;
     // Stream boundary points feed channel nodes: without channel routing

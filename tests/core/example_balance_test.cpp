@@ -1,6 +1,7 @@
 // Every example project runs from the command line and closes its event
 // water balance: the summary's "mass conservation error" below 1e-6 of the
-// inputs (1e-4 percent, the last digit it prints).
+// inputs (1e-4 percent, the last digit it prints). None of them names a
+// file that its switches leave unread.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -88,6 +89,8 @@ TEST(ExampleBalance, EveryExampleClosesItsEventWaterBalance)
             ASSERT_EQ(
                 run_command("cd '" + dir.path() + "' && '" + torva_exe() + "' " + project + " 2>&1", out), 0)
                 << out;
+            // The examples name no file that their switches leave unread.
+            EXPECT_EQ(out.find(" is given without "), std::string::npos) << out;
             const std::string summary = summary_name(read_file(dir.file(project)));
             ASSERT_FALSE(summary.empty());
             const std::vector<double> errors = balance_errors(read_file(dir.file(summary)));
