@@ -1,7 +1,8 @@
 // A project that names a file for a process it never switches on runs on,
-// and says at start-up, card by card, that the file is not read. Each case
-// is an example with its switch card dropped (or swapped for another
-// method), so the run would otherwise end as plausibly as the example.
+// and says at start-up, card by card, that the file is not read, or not
+// written, left empty or left with its header only. Each case is an example
+// with its switch card dropped (or swapped for another method, or an output
+// card added), so the run would otherwise end as plausibly as the example.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -19,6 +20,11 @@ std::string unread(const std::string& card, const std::string& without, const st
     return "Warning: " + card + " is given without " + without + ": the file is not read and " + lost + ".\n";
 }
 
+std::string unwritten(const std::string& card, const std::string& without, const std::string& fate)
+{
+    return "Warning: " + card + " is given without " + without + ": the file " + fate + ".\n";
+}
+
 const std::string channel = "channel routing (CHAN_EXPLIC or DIFFUSIVE_WAVE)";
 const std::string no_channel = "no channel is routed";
 const std::string infiltration = "an infiltration method (GREEN_AMPT or INF_REDIST)";
@@ -29,10 +35,16 @@ const std::string penman = "Penman-Monteith evapotranspiration (LONG_TERM and ET
 const std::string no_penman = "no Penman-Monteith evapotranspiration is computed";
 const std::string groundwater = "groundwater simulation (GW_SIMULATION with WATER_TABLE)";
 const std::string no_groundwater = "no groundwater flow is simulated";
+const std::string channel_sediment = "channel sediment transport (CHAN_EXPLIC and SOIL_EROSION)";
+const std::string erosion = "overland erosion (SOIL_EROSION)";
+const std::string pipes = "the pipe network (STORM_SEWER)";
+const std::string hydrograph_nodes = "its node list (IN_HYD_LOCATION)";
+const std::string not_written = "is not written";
+const std::string left_empty = "is left empty";
 
 } // namespace
 
-TEST(ReportUnreadInputs, EachFileNamedForAProcessThatIsOffIsReportedAndTheRunGoesOn)
+TEST(ReportUnusedFiles, EachInputNamedForAProcessThatIsOffIsReportedAndTheRunGoesOn)
 {
     const std::vector<example_variant> variants = {
         // Every channel file, STREAM_CELL and the location list included,
@@ -42,7 +54,9 @@ TEST(ReportUnreadInputs, EachFileNamedForAProcessThatIsOffIsReportedAndTheRunGoe
          "channel.prj",
          {{"channel.prj", drop_card("CHAN_EXPLIC")}},
          {unread("CHANNEL_INPUT", channel, no_channel), unread("STREAM_CELL", channel, no_channel),
-          unread("IN_HYD_LOCATION", channel, no_channel), "finished event"},
+          unread("IN_HYD_LOCATION", channel, no_channel), unwritten("CHAN_DEPTH", channel, left_empty),
+          unwritten("CHAN_DISCHARGE", channel, not_written), unwritten("OUT_HYD_LOCATION", channel, left_empty),
+          "finished event"},
          0},
         // The point inputs are still read, and their inflows reach no node.
         {"channel point inputs without routing",
@@ -58,9 +72,10 @@ TEST(ReportUnreadInputs, EachFileNamedForAProcessThatIsOffIsReportedAndTheRunGoe
          "erosion_channel",
          "erosion_channel.prj",
          {{"erosion_channel.prj", drop_card("SOIL_EROSION")}},
-         {unread("IN_SED_LOC", "channel sediment transport (CHAN_EXPLIC and SOIL_EROSION)",
-                 "no channel sediment is routed"),
-          "finished event"},
+         {unread("IN_SED_LOC", channel_sediment, "no channel sediment is routed"),
+          unwritten("OUTLET_SED_FLUX", erosion, not_written), unwritten("OUTLET_SED_TSS", erosion, not_written),
+          unwritten("CHAN_SED_FLUX", channel_sediment, left_empty),
+          unwritten("OUT_SED_LOC", channel_sediment, not_written), "finished event"},
          0},
         {"Green-Ampt maps without an infiltration method",
          "infil",
@@ -104,7 +119,7 @@ TEST(ReportUnreadInputs, EachFileNamedForAProcessThatIsOffIsReportedAndTheRunGoe
           unread("GW_FLUXBOUNDTABLE", groundwater, no_groundwater),
           unread("OUT_WELL_LOCATION", "well levels of the groundwater simulation (GW_SIMULATION and GW_WELL_LEVEL)",
                  "no well level is written"),
-          "finished event"},
+          unwritten("GW_WELL_LEVEL", groundwater, not_written), "finished event"},
          0},
         {"overland lake file without the lake map",
          "lake",
@@ -138,4 +153,106 @@ TEST(ReportUnreadInputs, EachFileNamedForAProcessThatIsOffIsReportedAndTheRunGoe
          0},
     };
     expect_variants(variants);
+}
+
+TEST(ReportUnusedFiles, EachOutputNamedForAProcessThatIsOffIsReportedAndTheRunGoesOn)
+{
+    const std::string dataset_maps = "dataset map files (MAP_TYPE 1 or 2)";
+    const std::string xy_points = "XY output points (XYBDYOUTPUT_PTS or XYBDYOUTPUT_MASK)";
+    const std::vector<example_variant> variants = {
+        {"channel outputs without routing",
+         "channel",
+         "channel.prj",
+         {{"channel.prj", drop_card("CHAN_EXPLIC")},
+          {"channel.prj", appended("FLOOD_STREAM flood.out\nWRITE_CHAN_HOTSTART next\nLAKE_OUTPUT lakes.out\n"
+                                   "OUT_CON_LOCATION conc.out\n")}},
+         {unwritten("CHAN_DEPTH", channel, left_empty), unwritten("FLOOD_STREAM", channel, "holds only its header"),
+          unwritten("LAKE_OUTPUT", channel, left_empty), unwritten("WRITE_CHAN_HOTSTART", channel, not_written),
+          unwritten("OUT_CON_LOCATION", channel, not_written), "finished event"},
+         0},
+        // Routed, but the series lack their node list.
+        {"channel series without their nodes",
+         "channel",
+         "channel.prj",
+         {{"channel.prj", drop_card("IN_HYD_LOCATION")}, {"channel.prj", appended("OUT_DEP_LOCATION depth.out\n")}},
+         {unwritten("OUT_HYD_LOCATION", hydrograph_nodes, not_written),
+          unwritten("OUT_DEP_LOCATION", hydrograph_nodes, "holds only its times"), "finished event"},
+         0},
+        {"constituent series without their nodes",
+         "channel_tracer",
+         "tracer.prj",
+         {{"tracer.prj", appended("OUT_MASS_LOCATION mass.out\n")}},
+         {unwritten("OUT_MASS_LOCATION", hydrograph_nodes, left_empty), "finished event"},
+         0},
+        // Overland erosion alone: the channel sediment files stay empty, and
+        // the suspended sediment has no per-time grid.
+        {"sediment outputs without channel sediment",
+         "erosion",
+         "erosion.prj",
+         {{"erosion.prj", appended("OUTLET_SED_TSS tss.out\nFYSSI fyssi.out\nVOL_SED_SUSP susp.out\n")}},
+         {unwritten("OUTLET_SED_TSS", channel_sediment, left_empty),
+          unwritten("FYSSI", channel_sediment, not_written), unwritten("VOL_SED_SUSP", dataset_maps, left_empty),
+          "finished event"},
+         0},
+        {"pipe, groundwater, contaminant and exchange outputs of a plain run",
+         "tiny",
+         "tiny.prj",
+         {{"tiny.prj", appended("PIPE_HEAD head.out\nSUPERLINK_NODE_FLOW nodes.out\nGW_OUTPUT heads\n"
+                                "OV_CON_MAP conc\nKZ_SEGMENT_FLUXES kz.out\nROUGH_TO_ZEBO rough.asc\n")}},
+         {unwritten("GW_OUTPUT", groundwater, not_written), unwritten("PIPE_HEAD", pipes, not_written),
+          unwritten("SUPERLINK_NODE_FLOW", pipes, left_empty),
+          unwritten("OV_CON_MAP", "overland contaminant transport (OV_CON_TRANS)", not_written),
+          unwritten("KZ_SEGMENT_FLUXES", "the segment fluxes (KZ_FLUXES)", not_written),
+          unwritten("ROUGH_TO_ZEBO", "the host environment exchange (QNT and ZEBO)", not_written),
+          "finished event"},
+         0},
+        // An event run writes no snow step into the dataset file.
+        {"snow dataset of an event run",
+         "tiny",
+         "tiny.prj",
+         {{"tiny.prj", appended("MAP_TYPE 1\nSNOW_SWE_FILE swe.dat\n")}},
+         {unwritten("SNOW_SWE_FILE", "a long-term run (LONG_TERM)", "holds only its header"), "finished event"},
+         0},
+        {"XY outputs of processes the outer run leaves off",
+         "nested",
+         "parent.prj",
+         {{"parent.prj", appended("XYBDYOUTPUT_GWHEAD heads.xy\nXYBDYOUTPUT_STFLOW flows.xy\n")}},
+         {unwritten("XYBDYOUTPUT_STFLOW", channel, not_written),
+          unwritten("XYBDYOUTPUT_GWHEAD", groundwater, not_written), "finished event"},
+         0},
+        {"XY outputs without their points",
+         "tiny",
+         "tiny.prj",
+         {{"tiny.prj", appended("XYBDYOUTPUT_OVDEP depths.xy\n")}},
+         {unwritten("XYBDYOUTPUT_OVDEP", xy_points, not_written), "finished event"},
+         0},
+    };
+    expect_variants(variants);
+}
+
+// The lines say what the run leaves: files of the channel without routing
+// are absent, empty or header-only as their warnings say, and a card with
+// two causes is reported once, by the first.
+TEST(ReportUnusedFiles, OutputFilesAreLeftAsTheirWarningsSay)
+{
+    const example_result r = run_example_variant(
+        "channel", "channel.prj",
+        {{"channel.prj", drop_card("CHAN_EXPLIC")},
+         {"channel.prj", appended("FLOOD_STREAM flood.out\nWRITE_CHAN_HOTSTART next\nOUT_CON_LOCATION conc.out\n")}},
+        {"channel.cdp", "channel.cdq", "flood.out", "next.dht", "next.qht", "conc.out"});
+    ASSERT_EQ(r.status, 0) << r.output;
+    ASSERT_EQ(r.files.count("channel.cdp"), 1u);
+    EXPECT_EQ(r.files.at("channel.cdp"), "");
+    EXPECT_EQ(r.files.count("channel.cdq"), 0u);
+    EXPECT_EQ(r.files.count("next.dht"), 0u);
+    EXPECT_EQ(r.files.count("next.qht"), 0u);
+    EXPECT_EQ(r.files.count("conc.out"), 0u);
+    ASSERT_EQ(r.files.count("flood.out"), 1u);
+    EXPECT_EQ(r.files.at("flood.out"), "TORVA_LINKNODE_FLOOD_STREAM_DEPTH\nNUM_LINKS     0\nTIME_STEP     1\n"
+                                       "NUM_TS        60\nSTART_TIME     1  1 2000 12  0  0\n");
+    std::size_t lines = 0;
+    for (std::size_t at = r.output.find("OUT_CON_LOCATION is given"); at != std::string::npos;
+         at = r.output.find("OUT_CON_LOCATION is given", at + 1))
+        ++lines;
+    EXPECT_EQ(lines, 1u) << r.output;
 }
