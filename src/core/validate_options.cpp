@@ -4,7 +4,7 @@
 
 #include "core/error_state.h"
 #include "core/model_state.h"
-#include "core/report_unread_inputs.h"
+#include "core/report_unused_files.h"
 #include "core/run_steps.h"
 
 namespace {
@@ -155,9 +155,9 @@ void validate_options(model_state& s)
         s.chan_discharge_given = 0;
         s.chan_discharge_output = 0;
     }
-    // Files named for a process that is off would otherwise go unread
-    // without a word.
-    report_unread_inputs(s);
+    // Files named for a process that is off would otherwise go unread, or
+    // stay unwritten or empty, without a word.
+    report_unused_files(s);
     if (check_groundwater(s)) return;
     if (check_host_environment(s)) return;
     // Stream boundary points feed channel nodes: without channel routing
