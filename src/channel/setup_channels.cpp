@@ -240,6 +240,12 @@ void setup_channels(model_state& s)
     s.lake_gw_exchange = read_chan_input(s);
     if (run_stopped())
         return;
+    // The lake series has a row only for channel lakes: a network without
+    // one would leave the file empty without a word.
+    if (s.lake_output && !s.chan_lakes)
+        std::printf("Warning: LAKE_OUTPUT is given but the channel input file %s holds no lake link: the file "
+                    "is left empty.\n",
+                    s.channel_input_name.c_str());
     // The lake beds exchange with the aquifer through the soil's
     // conductivity per cell; a project without it cannot value that exchange.
     if (s.chan_lakes && s.lake_gw_exchange == 1 && s.dist_ksat.size() < s.num_cells) {

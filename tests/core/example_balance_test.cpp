@@ -89,8 +89,10 @@ TEST(ExampleBalance, EveryExampleClosesItsEventWaterBalance)
             ASSERT_EQ(
                 run_command("cd '" + dir.path() + "' && '" + torva_exe() + "' " + project + " 2>&1", out), 0)
                 << out;
-            // The examples name no file that their switches leave unread.
+            // The examples name no file that their switches leave unread or
+            // unwritten.
             EXPECT_EQ(out.find(" is given without "), std::string::npos) << out;
+            EXPECT_EQ(out.find(" is left empty."), std::string::npos) << out;
             const std::string summary = summary_name(read_file(dir.file(project)));
             ASSERT_FALSE(summary.empty());
             const std::vector<double> errors = balance_errors(read_file(dir.file(summary)));

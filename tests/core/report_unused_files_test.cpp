@@ -170,6 +170,15 @@ TEST(ReportUnusedFiles, EachOutputNamedForAProcessThatIsOffIsReportedAndTheRunGo
           unwritten("LAKE_OUTPUT", channel, left_empty), unwritten("WRITE_CHAN_HOTSTART", channel, not_written),
           unwritten("OUT_CON_LOCATION", channel, not_written), "finished event"},
          0},
+        // Routed, but the network holds no lake for the lake series.
+        {"lake series without a lake",
+         "channel",
+         "channel.prj",
+         {{"channel.prj", appended("LAKE_OUTPUT lakes.out\n")}},
+         {"Warning: LAKE_OUTPUT is given but the channel input file channel.chn holds no lake link: the file is "
+          "left empty.\n",
+          "finished event"},
+         0},
         // Routed, but the series lack their node list.
         {"channel series without their nodes",
          "channel",
