@@ -55,10 +55,13 @@ struct hmet_record_order {
     int last_line = 0;
 };
 
-// True when the record dated d (line) comes after the previous one and, for
-// a file of one record per hour (every_hour), exactly an hour after it;
-// else refuses it naming both lines.
-bool hmet_in_order(const model_state& s, hmet_record_order& order, const int d[4], int line, bool every_hour);
+// How far apart a file's records must be: one per hour (station records,
+// hourly grids) or one group per day (surface-airways files).
+enum class hmet_spacing { hour, day };
+
+// True when the record dated d (line) comes after the previous one, and
+// exactly one spacing after it; else refuses it naming both lines.
+bool hmet_in_order(const model_state& s, hmet_record_order& order, const int d[4], int line, hmet_spacing every);
 
 // Repairs v when it is missing: takes memory's value and counts the repair;
 // otherwise remembers v.

@@ -322,7 +322,7 @@ int scan_hmet_grids(model_state& s)
             stamp_error(s, line_no, line);
             return -1;
         }
-        if (!hmet_in_order(s, order, date, line_no, true))
+        if (!hmet_in_order(s, order, date, line_no, hmet_spacing::hour))
             return -1;
         if (records == 0)
             for (int k = 0; k < 4; ++k)

@@ -286,7 +286,7 @@ int scan_ncdc(model_state& s)
         if (data_lines == 0 || !same_date(r.date, prev_date)) {
             // A day's lines follow each other, and the days follow in time.
             const int day_start[4] = {r.date[0], r.date[1], r.date[2], 0};
-            if (!hmet_in_order(s, order, day_start, line_no, false))
+            if (!hmet_in_order(s, order, day_start, line_no, hmet_spacing::day))
                 return 1;
             records += 24;
         }

@@ -159,7 +159,7 @@ int scan_ktr(model_state& s)
             ktr_format_error(s, line_no, fault);
             return -1;
         }
-        if (!hmet_in_order(s, order, r.date, line_no, true))
+        if (!hmet_in_order(s, order, r.date, line_no, hmet_spacing::hour))
             return -1;
         if (records == 0)
             for (int k = 0; k < 4; ++k)
@@ -346,7 +346,7 @@ int scan_samson(model_state& s)
             return -1;
         }
         roll_hour_24(r.date);
-        if (!hmet_in_order(s, order, r.date, line_no, true))
+        if (!hmet_in_order(s, order, r.date, line_no, hmet_spacing::hour))
             return -1;
         if (records == 0)
             for (int k = 0; k < 4; ++k)
@@ -550,12 +550,12 @@ std::string hmet_date_fault(const int d[4])
     return text;
 }
 
-bool hmet_in_order(const model_state& s, hmet_record_order& order, const int d[4], int line, bool every_hour)
+bool hmet_in_order(const model_state& s, hmet_record_order& order, const int d[4], int line, hmet_spacing every)
 {
     const double jd = julian_date(d[0], d[1], d[2], d[3], 0, 0.0);
     // Records an hour apart differ by 1/24 day: half a minute tells them apart.
     constexpr double same_time = 0.5 / 1440.0;
-    constexpr double hour = 1.0 / 24.0;
+    const double step = every == hmet_spacing::hour ? 1.0 / 24.0 : 1.0;
     if (order.any && jd < order.last + same_time) {
         char text[200];
         std::snprintf(text, sizeof text, "the record of %d-%02d-%02d hour %d %s the record of line %d", d[0], d[1],
@@ -564,14 +564,15 @@ bool hmet_in_order(const model_state& s, hmet_record_order& order, const int d[4
         hmet_refuse(s, line, std::string(text) + "; the records must follow each other in time");
         return false;
     }
-    // The hourly step takes the next record whatever its date, so a missing
-    // hour would shift every later record an hour early.
-    if (every_hour && order.any && jd > order.last + hour + same_time) {
+    // The hourly step takes the next record (or day) whatever its date, so a
+    // missing one would shift every later record early.
+    if (order.any && jd > order.last + step + same_time) {
         char text[240];
         std::snprintf(text, sizeof text,
                       "the record of %d-%02d-%02d hour %d comes %.0f hours after the record of line %d; the "
-                      "records must give every hour in turn, a missing value marked as missing",
-                      d[0], d[1], d[2], d[3], (jd - order.last) * 24.0, order.last_line);
+                      "records must give every %s in turn, a missing value marked as missing",
+                      d[0], d[1], d[2], d[3], (jd - order.last) * 24.0, order.last_line,
+                      every == hmet_spacing::hour ? "hour" : "day");
         hmet_refuse(s, line, text);
         return false;
     }

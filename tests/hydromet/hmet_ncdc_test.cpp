@@ -171,6 +171,11 @@ TEST_F(HmetNcdc, DaysOutOfOrderAndValuesOutOfRangeStopTheScan)
     } cases[] = {
         {day(2) + day(1), "line 5: the record of 1998-06-01 hour 0 comes before the record of line 1"},
         {day(1) + day(2) + day(1), "line 9: the record of 1998-06-01 hour 0 comes before the record of line 5"},
+        // A missing day: the hourly step reads the next day's lines whatever
+        // their date, so every later day would come a day early.
+        {day(1) + day(3),
+         "line 5: the record of 1998-06-03 hour 0 comes 48 hours after the record of line 1; the records must "
+         "give every day in turn, a missing value marked as missing."},
         {day(1) + ncdc_line("RHUM", 1998, 6, 2, wet),
          "line 5: the relative humidity (%) \"500\" is out of range: it must be from 0 to 100 (columns 95-100)."},
         {ncdc_line("RHUM", 1998, 2, 30, v), "line 1: the day 30 is not a day of month 2 of 1998."},
