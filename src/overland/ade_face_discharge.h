@@ -100,6 +100,26 @@ inline double ade_face_discharge(const ade_grid& g, const double* depth, int i, 
     return (vel * d * g.dx + layer) * (1.0 - blocked);
 }
 
+// The embankment bit of a cell on its downstream face in a direction, and
+// the blocked sides of the cell and of its downstream neighbour (1 top,
+// 2 right, 3 bottom, 4 left).
+struct ade_face_sides {
+    int dike_bit;
+    int side_i;
+    int side_t;
+};
+
+inline ade_face_sides ade_face_sides_of(ade_direction dir)
+{
+    return dir == ade_x ? ade_face_sides{2, 2, 4} : ade_face_sides{4, 3, 1};
+}
+
+// The same discharge, the face's sides given by its direction.
+inline double ade_face_discharge(const ade_grid& g, const double* depth, int i, int t,
+                                 const ade_face_sides& sides)
+{
+    return ade_face_discharge(g, depth, i, t, sides.dike_bit, sides.side_i, sides.side_t);
+}
 
 // The same discharge on a plain grid (no embankments, lakes, wetlands, snow,
 // blocked sides or depth-dependent roughness), written with selects instead

@@ -176,8 +176,9 @@ ade_sweep_result ade_sweep_update(const ade_grid& g, ade_direction dir, double d
 // non-lake cell's change; qsum gains dt * q. With flags, a face marked
 // stiff keeps the discharge already in q (set by the implicit solve of the
 // sub-step) and, when `solved` (the implicit solve ran), a stiff cell's
-// change does not shorten the next sub-step. The neighbour lists must number every cell's upstream neighbour before it
-// and its downstream neighbour after it, as the row-by-row numbering does.
+// change does not shorten the next sub-step. The neighbour lists must
+// number every cell's upstream neighbour before it and its downstream
+// neighbour after it, as the row-by-row numbering does.
 ade_sweep_result ade_sweep(const ade_grid& g, ade_direction dir, double dt, double* depth, double* q,
                            double* change, double* qsum, double courant, const unsigned char* flags = nullptr,
                            bool solved = false);
@@ -286,7 +287,7 @@ struct ade_state {
     double step_over_area = 0.0;
     double exponent = 0.0;
     long long sweeps = 0;                  // directional sweeps made, restarts included
-    long long implicit_updates = 0;        // cells updated implicitly, summed over the sweeps
+    long long implicit_updates = 0;        // cells updated implicitly, summed over the sub-steps
     std::vector<unsigned char> cell_flags; // ade_implicit_bit and ade_stiff_face_bit per cell
     ade_stiff_set stiff;                   // the stiff cells of the current step
     std::vector<double> saved_depth;       // depths at the start of the step

@@ -351,8 +351,9 @@ bool route_ade(model_state& s, ade_state& st, const ade_grid& g, double step, st
                 const ade_direction d = dirs[k];
                 double* q = d == ade_x ? qx : qy;
                 ++st.sweeps;
-                const ade_sweep_result r = ade_sweep(g, d, dt, depth, q, last ? change : nullptr, d == ade_x ? qx_sum : qy_sum,
-                                                     st.courant, flags, !stiff_set.cells.empty());
+                const ade_sweep_result r =
+                    ade_sweep(g, d, dt, depth, q, last ? change : nullptr, d == ade_x ? qx_sum : qy_sum,
+                              st.courant, flags, !stiff_set.cells.empty());
                 if (r.status == 2) {
                     dt *= 0.5;
                     st.courant *= 0.5;

@@ -35,8 +35,7 @@ inline ade_face_line stiff_face(const ade_grid& g, const double* depth, ade_dire
     ade_face_line f;
     if (p == 0 || t == 0)
         return f;
-    f.q0 = dir == ade_x ? ade_face_discharge(g, depth, p, t, 2, 2, 4)
-                        : ade_face_discharge(g, depth, p, t, 4, 3, 1);
+    f.q0 = ade_face_discharge(g, depth, p, t, ade_face_sides_of(dir));
     if (f.q0 == 0.0)
         return f;
     const double drop = stiff_surface(g, depth, p) - stiff_surface(g, depth, t);

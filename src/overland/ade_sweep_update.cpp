@@ -241,9 +241,7 @@ ade_sweep_result ade_sweep(const ade_grid& g, ade_direction dir, double dt, doub
     const int n = g.n;
     const int* up = dir == ade_x ? g.left : g.above;
     const int* down = dir == ade_x ? g.right : g.below;
-    const int dike_bit = dir == ade_x ? 2 : 4;
-    const int side_i = dir == ade_x ? 2 : 3;
-    const int side_t = dir == ade_x ? 4 : 1;
+    const ade_face_sides sides = ade_face_sides_of(dir);
     const double area = g.dx * g.dx;
     const double scale = dt / area;
     const double limit = 0.5 * courant;
@@ -284,7 +282,7 @@ ade_sweep_result ade_sweep(const ade_grid& g, ade_direction dir, double dt, doub
                             stiff_face);
             else
                 sweep_faces(
-                    [&](int i, int t) { return ade_face_discharge(g, depth, i, t, dike_bit, side_i, side_t); },
+                    [&](int i, int t) { return ade_face_discharge(g, depth, i, t, sides); },
                     down, q, a, b, flags, stiff_face);
         };
         if (tail <= last)
