@@ -98,10 +98,8 @@ void report_table_search(table_search result, int code, const std::string& table
 int find_sediments_table(file_rec& file);
 int find_ratingcurves_table(file_rec& file);
 
-// The next line's count when it is a NUM_IDS (NUM_SED, NUM_CONTAM) line, else 0.
+// The next line's count when it is a NUM_IDS line, else 0.
 int read_num_ids(file_rec& file);
-int read_num_sed(file_rec& file);
-int read_num_contam(file_rec& file);
 
 // The count of a "KEYWORD n" line of table `code` already read (line_no),
 // one whole number; false after a refusal naming the table, the file, the
