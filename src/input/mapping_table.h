@@ -132,6 +132,10 @@ const char* table_value_refusal(int code, int column, double value);
 // Largest ID a table row may carry (tables are looked up by ID).
 constexpr int max_table_id = 10000000;
 
+// The NUM_IDS count of a table read with read_table_count. The rows are
+// kept as they are read, so the count sizes nothing.
+inline constexpr count_field table_num_ids{"NUM_IDS", 0, max_table_id, 0};
+
 // Reads n rows of k values into ids and values (row-major); a row that does
 // not scan, a value that is not a finite number or lies outside its column's
 // range, a number after the k values, an ID outside 1..max_table_id, or an
