@@ -120,14 +120,6 @@ void read_cell_location_list(model_state& s)
             s.cell_node_list[i][j] = node;
         }
     }
-    std::string extra;
-    if (in.next(extra)) {
-        char text[256];
-        std::snprintf(text, sizeof text, "Error: file %s, line %d: \"%s\" follows the last of the %d entries the "
-                      "file announces.\n",
-                      name.c_str(), in.line(), extra.c_str(), n);
-        refuse(text);
-        return;
-    }
-    s.num_theta_cells = n;
+    if (file_ends_after_entries(in, name, n))
+        s.num_theta_cells = n;
 }
