@@ -49,6 +49,24 @@ bool in_interval(const time_series& s, int i, double t)
     return s.times[static_cast<std::size_t>(i)] <= t && t <= s.times[static_cast<std::size_t>(i) + 1];
 }
 
+// What is wrong with the year, month, day, hour and minute of a sample: ""
+// for a calendar date and time of day or, in a relative series, for
+// offsets of 0 or more.
+std::string date_fault(const int (&date)[5], bool relative)
+{
+    const bool ok = relative
+                        ? date[0] >= 0 && date[1] >= 0 && date[2] >= 0 && date[3] >= 0 && date[4] >= 0
+                        : calendar_date_ok(date[0], date[1], date[2]) && time_of_day_ok(date[3], date[4]);
+    if (ok)
+        return std::string();
+    char what[200];
+    std::snprintf(what, sizeof what,
+                  relative ? "%d %d %d %d %d is not an offset of days, hours and minutes"
+                           : "%d %02d %02d %02d %02d is not a calendar date and time of day",
+                  date[0], date[1], date[2], date[3], date[4]);
+    return what;
+}
+
 } // namespace
 
 void series_file_refusal(const std::string& path, int line_no, const std::string& what)
@@ -204,16 +222,8 @@ int ts_read_block(file_rec& rec)
         }
         const int date[5] = {static_cast<int>(v[0]), static_cast<int>(v[1]), static_cast<int>(v[2]),
                              static_cast<int>(v[3]), static_cast<int>(v[4])};
-        const bool date_ok =
-            relative ? date[0] >= 0 && date[1] >= 0 && date[2] >= 0 && date[3] >= 0 && date[4] >= 0
-                     : calendar_date_ok(date[0], date[1], date[2]) && time_of_day_ok(date[3], date[4]);
-        if (!date_ok) {
-            char what[200];
-            std::snprintf(what, sizeof what,
-                          relative ? "%d %d %d %d %d is not an offset of days, hours and minutes"
-                                   : "%d %02d %02d %02d %02d is not a calendar date and time of day",
-                          date[0], date[1], date[2], date[3], date[4]);
-            series_file_refusal(path, rec.line_no, what);
+        if (const std::string fault = date_fault(date, relative); !fault.empty()) {
+            series_file_refusal(path, rec.line_no, fault);
             return 0;
         }
         double t = julian_date(date[0], date[1], date[2], date[3], date[4], 0.0);
@@ -405,12 +415,8 @@ time_series* ts_read_columns(file_rec& rec, int n, const std::string& prefix, co
                                               std::to_string(n) + " values)",
                                           made);
         }
-        if (!calendar_date_ok(date[0], date[1], date[2]) || !time_of_day_ok(date[3], date[4])) {
-            char what[160];
-            std::snprintf(what, sizeof what, "%d %02d %02d %02d %02d is not a calendar date and time of day",
-                          date[0], date[1], date[2], date[3], date[4]);
-            return refuse_column_line(path, rec.line_no, what, made);
-        }
+        if (const std::string fault = date_fault(date, false); !fault.empty())
+            return refuse_column_line(path, rec.line_no, fault, made);
         const double t = julian_date(date[0], date[1], date[2], date[3], date[4], 0.0);
         if (t < last_time)
             return refuse_column_line(
