@@ -334,9 +334,8 @@ bool ts_index_id_usable(int id, const std::string& user)
 
 double ts_value_by_index(int id, double t)
 {
-    for (ts_index_entry& e : ts_index_list)
-        if (e.id == id)
-            return ts_value_at(t, e.series);
+    if (const ts_index_entry* e = ts_index_find(id))
+        return ts_value_at(t, e->series);
     std::printf("Error: attempting to extract a value from an unknown time series in the time series "
                 "table.    Check the mapping table file (.cmt). The specified time series index is %d, "
                 "but the \nindex is not found in the time series index table.\n",
