@@ -347,14 +347,20 @@ double ts_value_by_index(int id, double t)
 namespace
 {
 
-// Refuses a line of a multi-column block: file, line and fault.
-time_series* refuse_column_line(const std::string& path, int line_no, const std::string& what,
-                                std::vector<time_series*>& made)
+// Drops the series of a refused multi-column block.
+time_series* drop_series(const std::vector<time_series*>& made)
 {
     for (time_series* s : made)
         remove_series(s);
-    series_file_refusal(path, line_no, what);
     return nullptr;
+}
+
+// Refuses a line of a multi-column block: file, line and fault.
+time_series* refuse_column_line(const std::string& path, int line_no, const std::string& what,
+                                const std::vector<time_series*>& made)
+{
+    series_file_refusal(path, line_no, what);
+    return drop_series(made);
 }
 
 } // namespace
@@ -390,11 +396,9 @@ time_series* ts_read_columns(file_rec& rec, int n, const std::string& prefix, co
         if (!read_line_rec(line, rec, size)) {
             std::printf("Error: file %s ends before the END_TS line that closes its rows of %d values.\n",
                         path.c_str(), n);
-            for (time_series* s : made)
-                remove_series(s);
             error_set(err_stop);
             report_error(error_state);
-            return nullptr;
+            return drop_series(made);
         }
         if (starts_with(line, "END_TS")) {
             // Left for the caller to read.
