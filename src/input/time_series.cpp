@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <climits>
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
 
 #include "core/error_state.h"
 #include "core/file_rec.h"
