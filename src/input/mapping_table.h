@@ -230,8 +230,9 @@ bool cell_ids_have_rows(const imat& id_grid, const imat& cell_numbers, const std
 // Opens the mapping-table file, finds the table, reads its NUM_IDS rows and
 // then its index map. 0 after a reported failure before the index map was
 // read, or when an active cell's ID has no row; 1 once the index map was
-// read (the caller tests the error record for a failed read). With p > 0 the table's precipitation-concentration line is read
-// into precip_target instead of skipping the column headers.
+// read (the caller asks run_stopped for a failed read). With p > 0 the
+// table's precipitation-concentration line is read into precip_target
+// instead of skipping the column headers.
 int load_table_with_index_map(const std::string& table_file, int code, int k, const table_grid& grid,
                               table_load& out, bool zero_ids_allowed, int p = 0, dvec* precip_target = nullptr);
 
