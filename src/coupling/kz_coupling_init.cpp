@@ -2,8 +2,10 @@
 // nodes by segment, and the segment flux file with its header.
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "core/check_count.h"
 #include "core/error_state.h"
@@ -100,6 +102,7 @@ bool read_segment_table(model_state& s, kz_data& kz)
     if (rows == 0)
         return false;
     static const char* const fields[] = {"link", "node", "segment"};
+    std::map<std::pair<int, int>, int> row_of_node; // (link, node) to the row that listed it
     for (int k = 1; k <= rows; ++k) {
         if (!read_line_rec(line, rec))
             return table_error(name, rec.line_no,
@@ -130,11 +133,12 @@ bool read_segment_table(model_state& s, kz_data& kz)
             return false;
         }
         // A node listed twice would count its discharge twice.
-        for (std::size_t j = 0; j < kz.link.size(); ++j)
-            if (kz.link[j] == l && kz.node[j] == nd)
-                return table_error(name, rec.line_no,
-                                   "row " + std::to_string(k) + " lists link " + std::to_string(l) + ", node " +
-                                       std::to_string(nd) + " a second time (row " + std::to_string(j + 1) + ")");
+        const auto listed = row_of_node.emplace(std::make_pair(l, nd), k);
+        if (!listed.second)
+            return table_error(name, rec.line_no,
+                               "row " + std::to_string(k) + " lists link " + std::to_string(l) + ", node " +
+                                   std::to_string(nd) + " a second time (row " +
+                                   std::to_string(listed.first->second) + ")");
         kz.link.push_back(l);
         kz.node.push_back(nd);
         kz.segment.push_back(seg);

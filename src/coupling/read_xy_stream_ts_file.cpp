@@ -2,7 +2,6 @@
 // by TORVA_TS and closed by END_TS, giving the point's position, its link
 // and node and the name of its series among those already loaded.
 #include <cstdio>
-#include <type_traits>
 #include <string_view>
 
 #include "core/error_state.h"
@@ -34,11 +33,7 @@ template <class T> bool two_values(std::string_view line, T& a, T& b, const std:
     const std::string keyword = word;
     T* dest[2] = {&a, &b};
     for (int k = 0; k < 2; ++k) {
-        num_status st;
-        if constexpr (std::is_same_v<T, int>)
-            st = pop_int_strict(line, *dest[k]);
-        else
-            st = pop_double_strict(line, *dest[k]);
+        const num_status st = xy_pop_strict(line, *dest[k]);
         if (st != num_status::ok) {
             refuse(path, line_no, "value " + std::to_string(k + 1) + " of " + keyword + " " + num_status_text(st));
             return false;

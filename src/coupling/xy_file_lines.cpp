@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <climits>
 #include <cstdio>
-#include <type_traits>
 
 #include "core/check_count.h"
 #include "core/error_state.h"
@@ -44,11 +43,7 @@ bool label_values(std::string_view line, int labels, int n, std::vector<T>& out,
         return false;
     out.assign(static_cast<std::size_t>(n), T());
     for (int k = 0; k < n; ++k) {
-        num_status st;
-        if constexpr (std::is_same_v<T, int>)
-            st = pop_int_strict(line, out[static_cast<std::size_t>(k)]);
-        else
-            st = pop_double_strict(line, out[static_cast<std::size_t>(k)]);
+        const num_status st = xy_pop_strict(line, out[static_cast<std::size_t>(k)]);
         if (st != num_status::ok) {
             std::printf("Error: value %d of line %d of the xy boundary file %s %s; the line needs %d values after "
                         "its label words.\n",

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/file_rec.h"
+#include "core/text_parse.h"
 #include "input/time_series.h"
 #include "input/word_reader.h"
 
@@ -41,6 +42,16 @@ bool xy_open_header(file_rec& rec, const std::string& path, const xy_file_kind& 
 // number, is negative or more than the rest of the file can hold is
 // refused naming the file and line 2.
 int xy_open_points(file_rec& rec, const std::string& path, const xy_file_kind& kind);
+
+// Takes the next token strictly as a number of the destination's kind.
+inline num_status xy_pop_strict(std::string_view& line, int& out)
+{
+    return pop_int_strict(line, out);
+}
+inline num_status xy_pop_strict(std::string_view& line, double& out)
+{
+    return pop_double_strict(line, out);
+}
 
 // Skips `labels` words of the line, then reads exactly n numbers strictly
 // into out. A missing label, a missing or bad number or a number after the

@@ -1,15 +1,12 @@
 #include "input/elev_series.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
 
 #include "core/error_state.h"
 #include "core/file_rec.h"
 #include "core/text_parse.h"
 #include "input/time_series.h"
-#include "input/word_reader.h"
 
 std::list<elev_series> elev_series_list;
 

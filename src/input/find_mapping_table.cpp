@@ -163,16 +163,6 @@ int read_num_ids(file_rec& file)
     return read_count_line(file, tc_num_ids);
 }
 
-int read_num_sed(file_rec& file)
-{
-    return read_count_line(file, tc_num_sed);
-}
-
-int read_num_contam(file_rec& file)
-{
-    return read_count_line(file, tc_num_contam);
-}
-
 bool parse_table_count(const std::string& line, const std::string& table_file, int code, int line_no,
                        long long& n)
 {

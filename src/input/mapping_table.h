@@ -98,10 +98,8 @@ void report_table_search(table_search result, int code, const std::string& table
 int find_sediments_table(file_rec& file);
 int find_ratingcurves_table(file_rec& file);
 
-// The next line's count when it is a NUM_IDS (NUM_SED, NUM_CONTAM) line, else 0.
+// The next line's count when it is a NUM_IDS line, else 0.
 int read_num_ids(file_rec& file);
-int read_num_sed(file_rec& file);
-int read_num_contam(file_rec& file);
 
 // The count of a "KEYWORD n" line of table `code` already read (line_no),
 // one whole number; false after a refusal naming the table, the file, the
@@ -133,6 +131,10 @@ const char* table_value_refusal(int code, int column, double value);
 
 // Largest ID a table row may carry (tables are looked up by ID).
 constexpr int max_table_id = 10000000;
+
+// The NUM_IDS count of a table read with read_table_count. The rows are
+// kept as they are read, so the count sizes nothing.
+inline constexpr count_field table_num_ids{"NUM_IDS", 0, max_table_id, 0};
 
 // Reads n rows of k values into ids and values (row-major); a row that does
 // not scan, a value that is not a finite number or lies outside its column's
@@ -228,8 +230,9 @@ bool cell_ids_have_rows(const imat& id_grid, const imat& cell_numbers, const std
 // Opens the mapping-table file, finds the table, reads its NUM_IDS rows and
 // then its index map. 0 after a reported failure before the index map was
 // read, or when an active cell's ID has no row; 1 once the index map was
-// read (the caller tests the error record for a failed read). With p > 0 the table's precipitation-concentration line is read
-// into precip_target instead of skipping the column headers.
+// read (the caller asks run_stopped for a failed read). With p > 0 the
+// table's precipitation-concentration line is read into precip_target
+// instead of skipping the column headers.
 int load_table_with_index_map(const std::string& table_file, int code, int k, const table_grid& grid,
                               table_load& out, bool zero_ids_allowed, int p = 0, dvec* precip_target = nullptr);
 

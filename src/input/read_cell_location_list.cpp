@@ -7,6 +7,7 @@
 #include "core/check_count.h"
 #include "core/error_state.h"
 #include "core/model_state.h"
+#include "input/read_location_list.h"
 #include "input/subsurface_inputs.h"
 #include "input/word_reader.h"
 
@@ -57,10 +58,7 @@ void read_cell_location_list(model_state& s)
     // nodes than the deepest soil column has: both are checked before the
     // lists are sized.
     const count_field entries{"number of cells", 0, 10000000, richards ? 6 : 4};
-    const long long left = stream_bytes_left(s.in_theta_location_file.fp);
-    if (left >= 0 && n > left / entries.min_bytes_per_item)
-        std::printf("End of file reached in file %s, exiting\n", name.c_str()); // then the cause
-    if (!check_count(n, entries, name, in.line(), s.in_theta_location_file.fp))
+    if (!check_location_count(n, entries, name, in.line(), s.in_theta_location_file.fp))
         return;
     const long long deepest = s.richards_max_nodes > 0 ? s.richards_max_nodes : 100000;
     const count_field nodes{"largest node count", 0, deepest, 0};
@@ -120,14 +118,6 @@ void read_cell_location_list(model_state& s)
             s.cell_node_list[i][j] = node;
         }
     }
-    std::string extra;
-    if (in.next(extra)) {
-        char text[256];
-        std::snprintf(text, sizeof text, "Error: file %s, line %d: \"%s\" follows the last of the %d entries the "
-                      "file announces.\n",
-                      name.c_str(), in.line(), extra.c_str(), n);
-        refuse(text);
-        return;
-    }
-    s.num_theta_cells = n;
+    if (file_ends_after_entries(in, name, n))
+        s.num_theta_cells = n;
 }

@@ -19,10 +19,10 @@ int read_erosion_table(model_state& s, int sed_classes)
     {
         file_rec table;
         std::string index_map;
-        static const count_field num_ids{"NUM_IDS", 0, max_table_id, 0};
         static const count_field num_sed{"NUM_SED", 0, 10000, 0};
         if (file_rec_open(table, table_file, "r") && find_mapping_table(table, tc_soil_erosion_props, index_map)) {
-            const long long rows = read_table_count(table, table_file, tc_soil_erosion_props, tc_num_ids, num_ids);
+            const long long rows =
+                read_table_count(table, table_file, tc_soil_erosion_props, tc_num_ids, table_num_ids);
             if (rows < 0)
                 return 0;
             const long long table_classes =

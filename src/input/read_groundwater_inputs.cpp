@@ -47,6 +47,8 @@ const num_field flux_value_field{"flux", -1e15, 1e15};
 // The well-level location list: a count, then row and column pairs, each
 // at least "1 1".
 const count_field well_count_field{"number of wells", 0, 10000000, 3};
+const num_field well_row_field{"row", 1, 2147483647.0};
+const num_field well_col_field{"column", 1, 2147483647.0};
 
 // Reads the count that opens a list and checks it against its range and
 // the rest of the file; false after a reported refusal.
@@ -58,20 +60,6 @@ bool read_list_count(word_reader& in, std::FILE* fp, const std::string& name, co
         refuse_early_end(in, name, 0, as_number);
     return r == field_result::ok && check_count(count, field, name, in.line(), fp);
 }
-
-// A list holds exactly the entries its count announces.
-bool refuse_extra_entries(word_reader& in, const std::string& name, int count)
-{
-    std::string word;
-    if (!in.next(word))
-        return true;
-    std::printf("Error: file %s, line %d: \"%s\" follows the last of the %d entries the file announces.\n",
-                name.c_str(), in.line(), word.c_str(), count);
-    stop_run();
-    return false;
-}
-const num_field well_row_field{"row", 1, 2147483647.0};
-const num_field well_col_field{"column", 1, 2147483647.0};
 
 bool read_boundary_types(model_state& s)
 {
@@ -193,7 +181,7 @@ bool read_static_flux_table(model_state& s, const std::string& name)
         first = i;
         s.well_flux[cell] = flux / 86400.0 / cell_area;
     }
-    const bool whole = refuse_extra_entries(in, name, count);
+    const bool whole = file_ends_after_entries(in, name, count);
     file_rec_close(table);
     return whole;
 }
@@ -319,7 +307,7 @@ void read_well_level_list(model_state& s)
             return;
         }
     }
-    if (refuse_extra_entries(in, name, count))
+    if (file_ends_after_entries(in, name, count))
         s.num_wells = count;
 }
 

@@ -20,6 +20,17 @@ inline void location_list_stop()
     report_error(error_state);
 }
 
+// check_count on a location list's count; a count the rest of the file
+// cannot hold first prints the lists' own end-of-file line.
+inline bool check_location_count(long long count, const count_field& field, const std::string& name, int line,
+                                 std::FILE* fp)
+{
+    const long long left = stream_bytes_left(fp);
+    if (left >= 0 && field.min_bytes_per_item > 0 && count > left / field.min_bytes_per_item)
+        std::printf("End of file reached in file %s, exiting\n", name.c_str());
+    return check_count(count, field, name, line, fp);
+}
+
 template <class Valid>
 bool read_location_list(file_rec& f, int width, int& count, ivec& a, ivec& b, Valid valid)
 {
@@ -49,10 +60,7 @@ bool read_location_list(file_rec& f, int width, int& count, ivec& a, ivec& b, Va
     const count_field entries{"count of locations", 0, INT_MAX, 2LL * width};
     const long here = std::ftell(f.fp);
     std::rewind(f.fp);
-    const long long left = stream_bytes_left(f.fp);
-    if (left >= 0 && count > left / entries.min_bytes_per_item)
-        std::printf("End of file reached in file %s, exiting\n", f.name.c_str()); // then the cause
-    const bool fits = check_count(count, entries, f.name, 1, f.fp);
+    const bool fits = check_location_count(count, entries, f.name, 1, f.fp);
     std::fseek(f.fp, here, SEEK_SET);
     if (!fits)
         return false;

@@ -83,9 +83,7 @@ int load_table_with_index_map(const std::string& table_file, int code, int k, co
         return 0;
     }
     if (found == table_search::found) {
-        // The rows are kept as they are read: the count sizes nothing.
-        static const count_field num_ids{"NUM_IDS", 0, max_table_id, 0};
-        const long long n = read_table_count(table, table_file, code, tc_num_ids, num_ids);
+        const long long n = read_table_count(table, table_file, code, tc_num_ids, table_num_ids);
         if (n < 0)
             return 0;
         out.n = static_cast<int>(n);

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "core/check_count.h"
 #include "core/error_state.h"
 #include "core/text_parse.h"
 #include "input/elev_series.h"
@@ -61,9 +60,7 @@ int read_ov_rating_curves(const std::string& table_file, std::vector<ov_bc_cell>
     }
     std::vector<curve_row> rows;
     if (find_ratingcurves_table(table)) {
-        // The rows are kept as they are read: the count sizes nothing.
-        static const count_field num_ids{"NUM_IDS", 0, max_table_id, 0};
-        const long long k = read_table_count(table, table_file, tc_ratingcurves, tc_num_ids, num_ids);
+        const long long k = read_table_count(table, table_file, tc_ratingcurves, tc_num_ids, table_num_ids);
         if (k < 0)
             return 0;
         skip_table_headers(table);

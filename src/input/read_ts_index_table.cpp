@@ -3,7 +3,6 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/check_count.h"
 #include "core/error_state.h"
 #include "core/text_parse.h"
 #include "input/mapping_table.h"
@@ -23,9 +22,7 @@ int read_ts_index_table(const std::string& table_file)
     std::string unused;
     if (!find_mapping_table(file, tc_time_series_index, unused))
         return 1;
-    // The rows are kept as they are read: the count sizes nothing.
-    static const count_field num_ids{"NUM_IDS", 0, max_table_id, 0};
-    const long long n = read_table_count(file, table_file, tc_time_series_index, tc_num_ids, num_ids);
+    const long long n = read_table_count(file, table_file, tc_time_series_index, tc_num_ids, table_num_ids);
     if (n < 0)
         return 0;
     if (n == 0)

@@ -34,7 +34,7 @@ const column_range ranges[] = {
     {tc_groundwater, 1, bound::not_negative},                    // hydraulic conductivity
     {tc_groundwater, 2, bound::fraction},                        // porosity
     {tc_area_reduction, 1, bound::fraction},                     // area fraction
-    {tc_ovr_flow_block, 1, bound::fraction, true},
+    {tc_ovr_flow_block, 1, bound::fraction, true},               // blocked fractions of cell and sides
     // Wetlands: initial and layer depths (mm) and the layer's conductivity
     // (mm/day); the transition depth divides the blend of the two laws and
     // the roughness Manning's law; then the surface conductivity; the
@@ -42,7 +42,7 @@ const column_range ranges[] = {
     {tc_wetland_properties, 1, bound::not_negative, true},
     {tc_wetland_properties, 4, bound::above_zero},
     {tc_wetland_properties, 6, bound::above_zero},
-    {tc_wetland_properties, 7, bound::none},               // blocked fractions of the cell and its sides
+    {tc_wetland_properties, 7, bound::none},
     // Contaminants: dispersion, decay and uptake rates, land mass,
     // groundwater, overland and soil concentrations (column 7 is unused).
     {tc_contaminant_transport, 1, bound::not_negative, true},

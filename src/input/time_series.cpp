@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <climits>
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
 
 #include "core/error_state.h"
 #include "core/file_rec.h"
@@ -47,6 +45,24 @@ void stop_lookup(const char* message)
 bool in_interval(const time_series& s, int i, double t)
 {
     return s.times[static_cast<std::size_t>(i)] <= t && t <= s.times[static_cast<std::size_t>(i) + 1];
+}
+
+// What is wrong with the year, month, day, hour and minute of a sample: ""
+// for a calendar date and time of day or, in a relative series, for
+// offsets of 0 or more.
+std::string date_fault(const int (&date)[5], bool relative)
+{
+    const bool ok = relative
+                        ? date[0] >= 0 && date[1] >= 0 && date[2] >= 0 && date[3] >= 0 && date[4] >= 0
+                        : calendar_date_ok(date[0], date[1], date[2]) && time_of_day_ok(date[3], date[4]);
+    if (ok)
+        return std::string();
+    char what[200];
+    std::snprintf(what, sizeof what,
+                  relative ? "%d %d %d %d %d is not an offset of days, hours and minutes"
+                           : "%d %02d %02d %02d %02d is not a calendar date and time of day",
+                  date[0], date[1], date[2], date[3], date[4]);
+    return what;
 }
 
 } // namespace
@@ -204,16 +220,8 @@ int ts_read_block(file_rec& rec)
         }
         const int date[5] = {static_cast<int>(v[0]), static_cast<int>(v[1]), static_cast<int>(v[2]),
                              static_cast<int>(v[3]), static_cast<int>(v[4])};
-        const bool date_ok =
-            relative ? date[0] >= 0 && date[1] >= 0 && date[2] >= 0 && date[3] >= 0 && date[4] >= 0
-                     : calendar_date_ok(date[0], date[1], date[2]) && time_of_day_ok(date[3], date[4]);
-        if (!date_ok) {
-            char what[200];
-            std::snprintf(what, sizeof what,
-                          relative ? "%d %d %d %d %d is not an offset of days, hours and minutes"
-                                   : "%d %02d %02d %02d %02d is not a calendar date and time of day",
-                          date[0], date[1], date[2], date[3], date[4]);
-            series_file_refusal(path, rec.line_no, what);
+        if (const std::string fault = date_fault(date, relative); !fault.empty()) {
+            series_file_refusal(path, rec.line_no, fault);
             return 0;
         }
         double t = julian_date(date[0], date[1], date[2], date[3], date[4], 0.0);
@@ -324,9 +332,8 @@ bool ts_index_id_usable(int id, const std::string& user)
 
 double ts_value_by_index(int id, double t)
 {
-    for (ts_index_entry& e : ts_index_list)
-        if (e.id == id)
-            return ts_value_at(t, e.series);
+    if (const ts_index_entry* e = ts_index_find(id))
+        return ts_value_at(t, e->series);
     std::printf("Error: attempting to extract a value from an unknown time series in the time series "
                 "table.    Check the mapping table file (.cmt). The specified time series index is %d, "
                 "but the \nindex is not found in the time series index table.\n",
@@ -338,14 +345,20 @@ double ts_value_by_index(int id, double t)
 namespace
 {
 
-// Refuses a line of a multi-column block: file, line and fault.
-time_series* refuse_column_line(const std::string& path, int line_no, const std::string& what,
-                                std::vector<time_series*>& made)
+// Drops the series of a refused multi-column block.
+time_series* drop_series(const std::vector<time_series*>& made)
 {
     for (time_series* s : made)
         remove_series(s);
-    series_file_refusal(path, line_no, what);
     return nullptr;
+}
+
+// Refuses a line of a multi-column block: file, line and fault.
+time_series* refuse_column_line(const std::string& path, int line_no, const std::string& what,
+                                const std::vector<time_series*>& made)
+{
+    series_file_refusal(path, line_no, what);
+    return drop_series(made);
 }
 
 } // namespace
@@ -381,11 +394,9 @@ time_series* ts_read_columns(file_rec& rec, int n, const std::string& prefix, co
         if (!read_line_rec(line, rec, size)) {
             std::printf("Error: file %s ends before the END_TS line that closes its rows of %d values.\n",
                         path.c_str(), n);
-            for (time_series* s : made)
-                remove_series(s);
             error_set(err_stop);
             report_error(error_state);
-            return nullptr;
+            return drop_series(made);
         }
         if (starts_with(line, "END_TS")) {
             // Left for the caller to read.
@@ -405,12 +416,8 @@ time_series* ts_read_columns(file_rec& rec, int n, const std::string& prefix, co
                                               std::to_string(n) + " values)",
                                           made);
         }
-        if (!calendar_date_ok(date[0], date[1], date[2]) || !time_of_day_ok(date[3], date[4])) {
-            char what[160];
-            std::snprintf(what, sizeof what, "%d %02d %02d %02d %02d is not a calendar date and time of day",
-                          date[0], date[1], date[2], date[3], date[4]);
-            return refuse_column_line(path, rec.line_no, what, made);
-        }
+        if (const std::string fault = date_fault(date, false); !fault.empty())
+            return refuse_column_line(path, rec.line_no, fault, made);
         const double t = julian_date(date[0], date[1], date[2], date[3], date[4], 0.0);
         if (t < last_time)
             return refuse_column_line(

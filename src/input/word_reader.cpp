@@ -86,6 +86,17 @@ void refuse_early_end(const word_reader& in, const std::string& file, int entry,
     stop_run();
 }
 
+bool file_ends_after_entries(word_reader& in, const std::string& file, int count)
+{
+    std::string word;
+    if (!in.next(word))
+        return true;
+    std::printf("Error: file %s, line %d: \"%s\" follows the last of the %d entries the file announces.\n",
+                file.c_str(), in.line(), word.c_str(), count);
+    stop_run();
+    return false;
+}
+
 std::string named_line_values(std::string_view line, const char* const* names, int count, int whole, double* out)
 {
     for (int k = 0; k < count; ++k) {

@@ -44,6 +44,12 @@ field_result read_real_field(word_reader& in, const std::string& file, int entry
 // The message of a file that ends before the entry is complete; stops the run.
 void refuse_early_end(const word_reader& in, const std::string& file, int entry, const num_field& field);
 
+// A list holds exactly the `count` entries it announces: true when no word
+// is left; otherwise prints "Error: file F, line L: "W" follows the last of
+// the N entries the file announces.", stops the run (code 4000, reported)
+// and returns false.
+bool file_ends_after_entries(word_reader& in, const std::string& file, int count);
+
 // The `count` numbers of a line (separated as pop_token separates), named
 // `names`, the first `whole` of them whole numbers, read strictly into out;
 // nothing may follow them. "" when the line holds them, else what is wrong
