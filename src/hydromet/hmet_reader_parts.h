@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -62,6 +63,17 @@ enum class hmet_spacing { hour, day };
 // True when the record dated d (line) comes after the previous one, and
 // exactly one spacing after it; else refuses it naming both lines.
 bool hmet_in_order(const model_state& s, hmet_record_order& order, const int d[4], int line, hmet_spacing every);
+
+// Gives the date of a record line that is not blank (year, month, day,
+// hour), or prints what is wrong with the line (its number given) and
+// gives false.
+using hmet_line_date = std::function<bool(const std::string& line, int line_no, int date[4])>;
+
+// Scans the hourly records that follow the first line_no lines of the
+// weather file: each line's date from date_of, the records an hour apart in
+// turn; notes their count and first and last dates and rewinds the file for
+// the record calls. The number of lines read, or -1 after a reported error.
+int hmet_scan_hours(model_state& s, int line_no, const hmet_line_date& date_of);
 
 // Repairs v when it is missing: takes memory's value and counts the repair;
 // otherwise remembers v.

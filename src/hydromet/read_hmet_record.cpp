@@ -4,6 +4,7 @@
 // each record call reads one hour, repairs missing values and converts the
 // units (cloud cover in tenths, deg C, %, mb, m/s). With orographic
 // variation the station temperature is spread over the cells by elevation.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -145,34 +146,20 @@ void ktr_format_error(const model_state& s, int line, const ktr_fault& fault)
 
 int scan_ktr(model_state& s)
 {
-    std::FILE* fp = s.hmet_file.fp;
-    std::string line;
-    int line_no = 0, records = 0;
-    ktr_line r{};
-    hmet_record_order order;
-    while (hmet_read_line(fp, line)) {
-        ++line_no;
-        if (hmet_blank_line(line))
-            continue;
+    const int lines = hmet_scan_hours(s, 0, [&s](const std::string& line, int line_no, int date[4]) {
+        ktr_line r{};
         const ktr_fault fault = parse_ktr_line(line, r);
         if (fault.field) {
             ktr_format_error(s, line_no, fault);
-            return -1;
+            return false;
         }
-        if (!hmet_in_order(s, order, r.date, line_no, hmet_spacing::hour))
-            return -1;
-        if (records == 0)
-            for (int k = 0; k < 4; ++k)
-                s.hmet_first_date[k] = r.date[k];
-        for (int k = 0; k < 4; ++k)
-            s.hmet_last_date[k] = r.date[k];
-        ++records;
-    }
-    s.hmet_record_count = records;
+        std::copy(r.date, r.date + 4, date);
+        return true;
+    });
+    if (lines < 0)
+        return -1;
     if (!quiet_scan(s))
-        std::printf("End of hmet_KTR file encountered after %d lines\n", line_no);
-    std::rewind(fp);
-    s.hmet_lines_read = 0;
+        std::printf("End of hmet_KTR file encountered after %d lines\n", lines);
     return 0;
 }
 
@@ -333,32 +320,18 @@ int scan_samson(model_state& s)
     }
     s.hmet_lat = ld + lm / 60.0;
     s.hmet_lon = od + om / 60.0;
-    int line_no = 2, records = 0;
-    samson_line r{};
-    hmet_record_order order;
-    while (hmet_read_line(fp, line)) {
-        ++line_no;
-        if (hmet_blank_line(line))
-            continue;
-        const samson_fault fault = parse_samson_line(line, r);
+    const int lines = hmet_scan_hours(s, 2, [&s](const std::string& data, int line_no, int date[4]) {
+        samson_line r{};
+        const samson_fault fault = parse_samson_line(data, r);
         if (fault.col) {
             samson_error(s, line_no, fault);
-            return -1;
+            return false;
         }
         roll_hour_24(r.date);
-        if (!hmet_in_order(s, order, r.date, line_no, hmet_spacing::hour))
-            return -1;
-        if (records == 0)
-            for (int k = 0; k < 4; ++k)
-                s.hmet_first_date[k] = r.date[k];
-        for (int k = 0; k < 4; ++k)
-            s.hmet_last_date[k] = r.date[k];
-        ++records;
-    }
-    s.hmet_record_count = records;
-    std::rewind(fp);
-    s.hmet_lines_read = 0;
-    return 0;
+        std::copy(r.date, r.date + 4, date);
+        return true;
+    });
+    return lines < 0 ? -1 : 0;
 }
 
 int read_samson(model_state& s)
@@ -580,6 +553,29 @@ bool hmet_in_order(const model_state& s, hmet_record_order& order, const int d[4
     order.last = jd;
     order.last_line = line;
     return true;
+}
+
+int hmet_scan_hours(model_state& s, int line_no, const hmet_line_date& date_of)
+{
+    std::FILE* fp = s.hmet_file.fp;
+    std::string line;
+    int records = 0, date[4] = {};
+    hmet_record_order order;
+    while (hmet_read_line(fp, line)) {
+        ++line_no;
+        if (hmet_blank_line(line))
+            continue;
+        if (!date_of(line, line_no, date) || !hmet_in_order(s, order, date, line_no, hmet_spacing::hour))
+            return -1;
+        if (records == 0)
+            std::copy(date, date + 4, s.hmet_first_date);
+        std::copy(date, date + 4, s.hmet_last_date);
+        ++records;
+    }
+    s.hmet_record_count = records;
+    std::rewind(fp);
+    s.hmet_lines_read = 0;
+    return line_no;
 }
 
 bool hmet_next_line(model_state& s, std::string& line)
