@@ -86,6 +86,21 @@ struct hmet_column {
 };
 std::string_view hmet_field(const std::string& line, hmet_column c);
 
+// What is wrong with a fixed-column line: the first column of the field at
+// fault and the cause; column 0 for a good line.
+struct hmet_column_fault {
+    int col = 0;
+    std::string cause;
+};
+
+// The fault of field c for a cause, "CAUSE (columns FIRST-LAST)"; none for
+// an empty cause.
+hmet_column_fault hmet_fault_in(hmet_column c, const std::string& cause);
+
+// Reads the whole number in field c of line strictly into out and checks it
+// against f.
+hmet_column_fault hmet_int_in_columns(const std::string& line, hmet_column c, const hmet_value_field& f, int& out);
+
 // NCDC surface-airways daily element lines.
 int scan_ncdc(model_state& s);
 int read_ncdc(model_state& s);

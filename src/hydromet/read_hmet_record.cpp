@@ -256,23 +256,13 @@ bool samson_missing(int k, double v)
     }
 }
 
-// The column of the first field that does not read, with the cause; column
-// 0 for a good line.
-struct samson_fault {
-    int col = 0;
-    std::string cause;
-};
-
-samson_fault parse_samson_line(const std::string& line, samson_line& r)
+// The first field that does not read; column 0 for a good line.
+hmet_column_fault parse_samson_line(const std::string& line, samson_line& r)
 {
     for (int k = 0; k < 4; ++k) {
-        const samson_field& f = samson_dates[k];
-        const std::string_view text = hmet_field(line, f.col);
-        const num_status st = parse_int_strict(text, r.date[k]);
-        const std::string cause = hmet_value_fault(f.value, st, text, r.date[k]);
-        if (!cause.empty())
-            return {f.col.first, cause + " (columns " + std::to_string(f.col.first) + "-" +
-                                     std::to_string(f.col.last) + ")"};
+        const hmet_column_fault fault = hmet_int_in_columns(line, samson_dates[k].col, samson_dates[k].value, r.date[k]);
+        if (fault.col)
+            return fault;
     }
     if (r.date[0] < 100)
         r.date[0] += 1900;
@@ -283,10 +273,9 @@ samson_fault parse_samson_line(const std::string& line, samson_line& r)
         const num_status st = parse_double_strict(text, *out[k]);
         if (st == num_status::ok && samson_missing(k, *out[k]))
             continue;
-        const std::string cause = hmet_value_fault(f.value, st, text, *out[k]);
-        if (!cause.empty())
-            return {f.col.first, cause + " (columns " + std::to_string(f.col.first) + "-" +
-                                     std::to_string(f.col.last) + ")"};
+        const hmet_column_fault fault = hmet_fault_in(f.col, hmet_value_fault(f.value, st, text, *out[k]));
+        if (fault.col)
+            return fault;
     }
     const std::string cause = hmet_date_fault(r.date);
     if (!cause.empty())
@@ -294,7 +283,7 @@ samson_fault parse_samson_line(const std::string& line, samson_line& r)
     return {};
 }
 
-void samson_error(const model_state& s, int line, const samson_fault& fault)
+void samson_error(const model_state& s, int line, const hmet_column_fault& fault)
 {
     std::printf("Error: Problem encountered in hmet_SAMSON file %s, line %d, near column %d\n",
                 s.hmet_file.name.c_str(), line, fault.col);
@@ -322,7 +311,7 @@ int scan_samson(model_state& s)
     s.hmet_lon = od + om / 60.0;
     const int lines = hmet_scan_hours(s, 2, [&s](const std::string& data, int line_no, int date[4]) {
         samson_line r{};
-        const samson_fault fault = parse_samson_line(data, r);
+        const hmet_column_fault fault = parse_samson_line(data, r);
         if (fault.col) {
             samson_error(s, line_no, fault);
             return false;
@@ -345,7 +334,7 @@ int read_samson(model_state& s)
     if (!hmet_next_line(s, line))
         return -1;
     samson_line r{};
-    const samson_fault fault = parse_samson_line(line, r);
+    const hmet_column_fault fault = parse_samson_line(line, r);
     if (fault.col) {
         samson_error(s, s.hmet_lines_read, fault);
         return -1;
@@ -586,6 +575,20 @@ bool hmet_next_line(model_state& s, std::string& line)
             return true;
     }
     return false;
+}
+
+hmet_column_fault hmet_fault_in(hmet_column c, const std::string& cause)
+{
+    if (cause.empty())
+        return {};
+    return {c.first, cause + " (columns " + std::to_string(c.first) + "-" + std::to_string(c.last) + ")"};
+}
+
+hmet_column_fault hmet_int_in_columns(const std::string& line, hmet_column c, const hmet_value_field& f, int& out)
+{
+    const std::string_view text = hmet_field(line, c);
+    const num_status st = parse_int_strict(text, out);
+    return hmet_fault_in(c, hmet_value_fault(f, st, text, out));
 }
 
 std::string_view hmet_field(const std::string& line, hmet_column c)
