@@ -46,7 +46,8 @@ std::string hmet_value_fault(const hmet_value_field& f, num_status st, std::stri
 
 // What is wrong with a record date (year, month, day, hour; hour 24 allowed):
 // a month outside 1..12, a day beyond its month, an hour outside 0..24; ""
-// when it is a date.
+// when it is a date. The precipitation file's reader checks its dates with
+// it too.
 std::string hmet_date_fault(const int date[4]);
 
 // Dates of the records seen by a scan: each must come after the one before.
