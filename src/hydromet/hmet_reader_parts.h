@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -45,7 +46,8 @@ std::string hmet_value_fault(const hmet_value_field& f, num_status st, std::stri
 
 // What is wrong with a record date (year, month, day, hour; hour 24 allowed):
 // a month outside 1..12, a day beyond its month, an hour outside 0..24; ""
-// when it is a date.
+// when it is a date. The precipitation file's reader checks its dates with
+// it too.
 std::string hmet_date_fault(const int date[4]);
 
 // Dates of the records seen by a scan: each must come after the one before.
@@ -63,6 +65,17 @@ enum class hmet_spacing { hour, day };
 // exactly one spacing after it; else refuses it naming both lines.
 bool hmet_in_order(const model_state& s, hmet_record_order& order, const int d[4], int line, hmet_spacing every);
 
+// Gives the date of a record line that is not blank (year, month, day,
+// hour), or prints what is wrong with the line (its number given) and
+// gives false.
+using hmet_line_date = std::function<bool(const std::string& line, int line_no, int date[4])>;
+
+// Scans the hourly records that follow the first line_no lines of the
+// weather file: each line's date from date_of, the records an hour apart in
+// turn; notes their count and first and last dates and rewinds the file for
+// the record calls. The number of lines read, or -1 after a reported error.
+int hmet_scan_hours(model_state& s, int line_no, const hmet_line_date& date_of);
+
 // Repairs v when it is missing: takes memory's value and counts the repair;
 // otherwise remembers v.
 double hmet_repaired_value(bool missing, double v, double& memory, int& count);
@@ -73,6 +86,21 @@ struct hmet_column {
     int first, last;
 };
 std::string_view hmet_field(const std::string& line, hmet_column c);
+
+// What is wrong with a fixed-column line: the first column of the field at
+// fault and the cause; column 0 for a good line.
+struct hmet_column_fault {
+    int col = 0;
+    std::string cause;
+};
+
+// The fault of field c for a cause, "CAUSE (columns FIRST-LAST)"; none for
+// an empty cause.
+hmet_column_fault hmet_fault_in(hmet_column c, const std::string& cause);
+
+// Reads the whole number in field c of line strictly into out and checks it
+// against f.
+hmet_column_fault hmet_int_in_columns(const std::string& line, hmet_column c, const hmet_value_field& f, int& out);
 
 // NCDC surface-airways daily element lines.
 int scan_ncdc(model_state& s);

@@ -310,32 +310,17 @@ bool hmet_cell_has_weather(const model_state& s, int i)
 
 int scan_hmet_grids(model_state& s)
 {
-    std::FILE* fp = s.hmet_file.fp;
-    std::string line, stem;
-    int line_no = 0, records = 0, date[4] = {};
-    hmet_record_order order;
-    while (hmet_read_line(fp, line)) {
-        ++line_no;
-        if (hmet_blank_line(line))
-            continue;
-        if (!stamp_line(line, stem, date)) {
-            stamp_error(s, line_no, line);
-            return -1;
-        }
-        if (!hmet_in_order(s, order, date, line_no, hmet_spacing::hour))
-            return -1;
-        if (records == 0)
-            for (int k = 0; k < 4; ++k)
-                s.hmet_first_date[k] = date[k];
-        for (int k = 0; k < 4; ++k)
-            s.hmet_last_date[k] = date[k];
-        ++records;
-    }
-    s.hmet_record_count = records;
+    const int lines = hmet_scan_hours(s, 0, [&s](const std::string& line, int line_no, int date[4]) {
+        std::string stem;
+        if (stamp_line(line, stem, date))
+            return true;
+        stamp_error(s, line_no, line);
+        return false;
+    });
+    if (lines < 0)
+        return -1;
     if (!s.super_quiet)
-        std::printf("End of hmet_ASCII file encountered after %d lines\n", line_no);
-    std::rewind(fp);
-    s.hmet_lines_read = 0;
+        std::printf("End of hmet_ASCII file encountered after %d lines\n", lines);
     s.hmet_grid_sized = 0;
     s.hmet_grid_first_done = 0;
     s.hmet_grid_gaps_told = 0;

@@ -61,35 +61,19 @@ struct ncdc_line {
 
 bool is_missing(int element, int v);
 
-// The first field that does not read: its column and the cause; column 0
-// for a good line.
-struct ncdc_fault {
-    int col = 0;
-    std::string cause;
-};
-
-ncdc_fault field_fault(const std::string& line, hmet_column c, const hmet_value_field& f, int& out)
-{
-    const std::string_view text = hmet_field(line, c);
-    const num_status st = parse_int_strict(text, out);
-    std::string cause = hmet_value_fault(f, st, text, out);
-    if (cause.empty())
-        return {};
-    return {c.first, cause + " (columns " + std::to_string(c.first) + "-" + std::to_string(c.last) + ")"};
-}
-
-ncdc_fault parse_ncdc_line(const std::string& line, ncdc_line& r)
+// The first field that does not read; column 0 for a good line.
+hmet_column_fault parse_ncdc_line(const std::string& line, ncdc_line& r)
 {
     r.code = std::string(hmet_field(line, ncdc_code));
     r.element = -1;
     for (int e = 0; e < ncdc_elements; ++e)
         if (r.code.compare(0, 2, element_prefix[e]) == 0)
             r.element = e;
-    ncdc_fault f = field_fault(line, ncdc_year, year_f, r.date[0]);
+    hmet_column_fault f = hmet_int_in_columns(line, ncdc_year, year_f, r.date[0]);
     if (!f.col)
-        f = field_fault(line, ncdc_month, month_f, r.date[1]);
+        f = hmet_int_in_columns(line, ncdc_month, month_f, r.date[1]);
     if (!f.col)
-        f = field_fault(line, ncdc_day_col, day_f, r.date[2]);
+        f = hmet_int_in_columns(line, ncdc_day_col, day_f, r.date[2]);
     if (!f.col) {
         const int d[4] = {r.date[0], r.date[1], r.date[2], 0};
         const std::string cause = hmet_date_fault(d);
@@ -97,18 +81,18 @@ ncdc_fault parse_ncdc_line(const std::string& line, ncdc_line& r)
             f = {ncdc_day_col.first, cause};
     }
     if (!f.col)
-        f = field_fault(line, ncdc_count, count_f, r.count);
+        f = hmet_int_in_columns(line, ncdc_count, count_f, r.count);
     if (f.col)
         return f;
     for (int g = 0; g < r.count; ++g) {
         const int at = ncdc_first_group + g * ncdc_group_width;
         int hhmm = 0;
-        f = field_fault(line, {at, at + 3}, hhmm_f, hhmm);
+        f = hmet_int_in_columns(line, {at, at + 3}, hhmm_f, hhmm);
         if (f.col)
             return f;
         if (hhmm % 100 > 59)
-            return {at, "the time (hhmm) \"" + std::string(hmet_field(line, {at, at + 3})) + "\" has minutes " +
-                            "beyond 59 (columns " + std::to_string(at) + "-" + std::to_string(at + 3) + ")"};
+            return hmet_fault_in({at, at + 3}, "the time (hhmm) \"" + std::string(hmet_field(line, {at, at + 3})) +
+                                                   "\" has minutes beyond 59");
         r.hour[g] = hhmm / 100;
         const hmet_column vc{at + 4, at + 9};
         if (r.element < 0) {
@@ -119,7 +103,7 @@ ncdc_fault parse_ncdc_line(const std::string& line, ncdc_line& r)
             continue;
         }
         const hmet_value_field any{element_values[r.element].name, -2147483647.0, 2147483647.0};
-        f = field_fault(line, vc, any, r.value[g]);
+        f = hmet_int_in_columns(line, vc, any, r.value[g]);
         if (f.col)
             return f;
         if (is_missing(r.element, r.value[g]))
@@ -129,10 +113,10 @@ ncdc_fault parse_ncdc_line(const std::string& line, ncdc_line& r)
             part = part % 100;
         else if (r.element == ncdc_wind)
             part = part % 1000;
-        const std::string text(hmet_field(line, vc));
-        const std::string cause = hmet_value_fault(element_values[r.element], num_status::ok, text, part);
-        if (!cause.empty())
-            return {vc.first, cause + " (columns " + std::to_string(vc.first) + "-" + std::to_string(vc.last) + ")"};
+        const std::string_view text = hmet_field(line, vc);
+        f = hmet_fault_in(vc, hmet_value_fault(element_values[r.element], num_status::ok, text, part));
+        if (f.col)
+            return f;
     }
     return {};
 }
@@ -152,7 +136,7 @@ void too_long()
     hmet_stop_reported();
 }
 
-void bad_line(const model_state& s, int line, const ncdc_fault& fault)
+void bad_line(const model_state& s, int line, const hmet_column_fault& fault)
 {
     std::printf("Error: Problem encountered in hmet_NCDC file %s, line %d, near column %d\n",
                 s.hmet_file.name.c_str(), line, fault.col);
@@ -220,7 +204,7 @@ bool read_day(model_state& s)
         too_long();
         return false;
     }
-    const ncdc_fault fault = parse_ncdc_line(s.ncdc_pending, r);
+    const hmet_column_fault fault = parse_ncdc_line(s.ncdc_pending, r);
     if (fault.col) {
         bad_line(s, s.hmet_lines_read, fault);
         return false;
@@ -239,7 +223,7 @@ bool read_day(model_state& s)
             s.ncdc_ended = 1; // a repeated code ends the data
             return true;
         }
-        const ncdc_fault line_fault = parse_ncdc_line(line, r);
+        const hmet_column_fault line_fault = parse_ncdc_line(line, r);
         if (line_fault.col) {
             bad_line(s, s.hmet_lines_read, line_fault);
             return false;
@@ -278,7 +262,7 @@ int scan_ncdc(model_state& s)
         }
         if (data_lines > 0 && hmet_field(line, ncdc_code) == prev_code)
             break;
-        const ncdc_fault fault = parse_ncdc_line(line, r);
+        const hmet_column_fault fault = parse_ncdc_line(line, r);
         if (fault.col) {
             bad_line(s, line_no, fault);
             return 1;

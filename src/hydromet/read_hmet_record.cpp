@@ -4,6 +4,7 @@
 // each record call reads one hour, repairs missing values and converts the
 // units (cloud cover in tenths, deg C, %, mb, m/s). With orographic
 // variation the station temperature is spread over the cells by elevation.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -145,34 +146,20 @@ void ktr_format_error(const model_state& s, int line, const ktr_fault& fault)
 
 int scan_ktr(model_state& s)
 {
-    std::FILE* fp = s.hmet_file.fp;
-    std::string line;
-    int line_no = 0, records = 0;
-    ktr_line r{};
-    hmet_record_order order;
-    while (hmet_read_line(fp, line)) {
-        ++line_no;
-        if (hmet_blank_line(line))
-            continue;
+    const int lines = hmet_scan_hours(s, 0, [&s](const std::string& line, int line_no, int date[4]) {
+        ktr_line r{};
         const ktr_fault fault = parse_ktr_line(line, r);
         if (fault.field) {
             ktr_format_error(s, line_no, fault);
-            return -1;
+            return false;
         }
-        if (!hmet_in_order(s, order, r.date, line_no, hmet_spacing::hour))
-            return -1;
-        if (records == 0)
-            for (int k = 0; k < 4; ++k)
-                s.hmet_first_date[k] = r.date[k];
-        for (int k = 0; k < 4; ++k)
-            s.hmet_last_date[k] = r.date[k];
-        ++records;
-    }
-    s.hmet_record_count = records;
+        std::copy(r.date, r.date + 4, date);
+        return true;
+    });
+    if (lines < 0)
+        return -1;
     if (!quiet_scan(s))
-        std::printf("End of hmet_KTR file encountered after %d lines\n", line_no);
-    std::rewind(fp);
-    s.hmet_lines_read = 0;
+        std::printf("End of hmet_KTR file encountered after %d lines\n", lines);
     return 0;
 }
 
@@ -269,23 +256,13 @@ bool samson_missing(int k, double v)
     }
 }
 
-// The column of the first field that does not read, with the cause; column
-// 0 for a good line.
-struct samson_fault {
-    int col = 0;
-    std::string cause;
-};
-
-samson_fault parse_samson_line(const std::string& line, samson_line& r)
+// The first field that does not read; column 0 for a good line.
+hmet_column_fault parse_samson_line(const std::string& line, samson_line& r)
 {
     for (int k = 0; k < 4; ++k) {
-        const samson_field& f = samson_dates[k];
-        const std::string_view text = hmet_field(line, f.col);
-        const num_status st = parse_int_strict(text, r.date[k]);
-        const std::string cause = hmet_value_fault(f.value, st, text, r.date[k]);
-        if (!cause.empty())
-            return {f.col.first, cause + " (columns " + std::to_string(f.col.first) + "-" +
-                                     std::to_string(f.col.last) + ")"};
+        const hmet_column_fault fault = hmet_int_in_columns(line, samson_dates[k].col, samson_dates[k].value, r.date[k]);
+        if (fault.col)
+            return fault;
     }
     if (r.date[0] < 100)
         r.date[0] += 1900;
@@ -296,10 +273,9 @@ samson_fault parse_samson_line(const std::string& line, samson_line& r)
         const num_status st = parse_double_strict(text, *out[k]);
         if (st == num_status::ok && samson_missing(k, *out[k]))
             continue;
-        const std::string cause = hmet_value_fault(f.value, st, text, *out[k]);
-        if (!cause.empty())
-            return {f.col.first, cause + " (columns " + std::to_string(f.col.first) + "-" +
-                                     std::to_string(f.col.last) + ")"};
+        const hmet_column_fault fault = hmet_fault_in(f.col, hmet_value_fault(f.value, st, text, *out[k]));
+        if (fault.col)
+            return fault;
     }
     const std::string cause = hmet_date_fault(r.date);
     if (!cause.empty())
@@ -307,7 +283,7 @@ samson_fault parse_samson_line(const std::string& line, samson_line& r)
     return {};
 }
 
-void samson_error(const model_state& s, int line, const samson_fault& fault)
+void samson_error(const model_state& s, int line, const hmet_column_fault& fault)
 {
     std::printf("Error: Problem encountered in hmet_SAMSON file %s, line %d, near column %d\n",
                 s.hmet_file.name.c_str(), line, fault.col);
@@ -333,32 +309,18 @@ int scan_samson(model_state& s)
     }
     s.hmet_lat = ld + lm / 60.0;
     s.hmet_lon = od + om / 60.0;
-    int line_no = 2, records = 0;
-    samson_line r{};
-    hmet_record_order order;
-    while (hmet_read_line(fp, line)) {
-        ++line_no;
-        if (hmet_blank_line(line))
-            continue;
-        const samson_fault fault = parse_samson_line(line, r);
+    const int lines = hmet_scan_hours(s, 2, [&s](const std::string& data, int line_no, int date[4]) {
+        samson_line r{};
+        const hmet_column_fault fault = parse_samson_line(data, r);
         if (fault.col) {
             samson_error(s, line_no, fault);
-            return -1;
+            return false;
         }
         roll_hour_24(r.date);
-        if (!hmet_in_order(s, order, r.date, line_no, hmet_spacing::hour))
-            return -1;
-        if (records == 0)
-            for (int k = 0; k < 4; ++k)
-                s.hmet_first_date[k] = r.date[k];
-        for (int k = 0; k < 4; ++k)
-            s.hmet_last_date[k] = r.date[k];
-        ++records;
-    }
-    s.hmet_record_count = records;
-    std::rewind(fp);
-    s.hmet_lines_read = 0;
-    return 0;
+        std::copy(r.date, r.date + 4, date);
+        return true;
+    });
+    return lines < 0 ? -1 : 0;
 }
 
 int read_samson(model_state& s)
@@ -372,7 +334,7 @@ int read_samson(model_state& s)
     if (!hmet_next_line(s, line))
         return -1;
     samson_line r{};
-    const samson_fault fault = parse_samson_line(line, r);
+    const hmet_column_fault fault = parse_samson_line(line, r);
     if (fault.col) {
         samson_error(s, s.hmet_lines_read, fault);
         return -1;
@@ -582,6 +544,29 @@ bool hmet_in_order(const model_state& s, hmet_record_order& order, const int d[4
     return true;
 }
 
+int hmet_scan_hours(model_state& s, int line_no, const hmet_line_date& date_of)
+{
+    std::FILE* fp = s.hmet_file.fp;
+    std::string line;
+    int records = 0, date[4] = {};
+    hmet_record_order order;
+    while (hmet_read_line(fp, line)) {
+        ++line_no;
+        if (hmet_blank_line(line))
+            continue;
+        if (!date_of(line, line_no, date) || !hmet_in_order(s, order, date, line_no, hmet_spacing::hour))
+            return -1;
+        if (records == 0)
+            std::copy(date, date + 4, s.hmet_first_date);
+        std::copy(date, date + 4, s.hmet_last_date);
+        ++records;
+    }
+    s.hmet_record_count = records;
+    std::rewind(fp);
+    s.hmet_lines_read = 0;
+    return line_no;
+}
+
 bool hmet_next_line(model_state& s, std::string& line)
 {
     while (hmet_read_line(s.hmet_file.fp, line)) {
@@ -590,6 +575,20 @@ bool hmet_next_line(model_state& s, std::string& line)
             return true;
     }
     return false;
+}
+
+hmet_column_fault hmet_fault_in(hmet_column c, const std::string& cause)
+{
+    if (cause.empty())
+        return {};
+    return {c.first, cause + " (columns " + std::to_string(c.first) + "-" + std::to_string(c.last) + ")"};
+}
+
+hmet_column_fault hmet_int_in_columns(const std::string& line, hmet_column c, const hmet_value_field& f, int& out)
+{
+    const std::string_view text = hmet_field(line, c);
+    const num_status st = parse_int_strict(text, out);
+    return hmet_fault_in(c, hmet_value_fault(f, st, text, out));
 }
 
 std::string_view hmet_field(const std::string& line, hmet_column c)

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "core/error_state.h"
-#include "core/julian.h"
 #include "core/model_state.h"
 #include "core/text_parse.h"
+#include "hydromet/hmet_reader_parts.h"
 #include "hydromet/precip_words.h"
 #include "hydromet/rain_services.h"
 
@@ -58,15 +58,11 @@ int refuse_event(const file_rec& rec, const model_state& s, const std::string& r
 // and the minute.
 std::string date_fault(const rain_period_date& d)
 {
-    static const int month_days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const int date[4] = {d.year, d.month, d.day, d.hour};
+    if (std::string fault = hmet_date_fault(date); !fault.empty())
+        return fault;
     char text[128] = {};
-    if (d.month < 1 || d.month > 12)
-        std::snprintf(text, sizeof text, "the month %d is not 1 to 12", d.month);
-    else if (d.day < 1 || d.day > month_days[d.month - 1] + (d.month == 2 && gregorian_leap_year(d.year) ? 1 : 0))
-        std::snprintf(text, sizeof text, "the day %d is not a day of month %d of %d", d.day, d.month, d.year);
-    else if (d.hour < 0 || d.hour > 24)
-        std::snprintf(text, sizeof text, "the hour %d is not 0 to 24", d.hour);
-    else if (d.minute < 0 || d.minute > 59)
+    if (d.minute < 0 || d.minute > 59)
         std::snprintf(text, sizeof text, "the minute %d is not 0 to 59", d.minute);
     else if (d.year < 0)
         std::snprintf(text, sizeof text, "the year %d is below 0", d.year);

@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "core/error_state.h"
 #include "core/model_state.h"
@@ -64,19 +63,6 @@ void correct(double& v, bool wrong, double value, const char* name)
     std::fprintf(stderr, "WARNING:%s changed!\n", name);
 }
 
-// The cards not yet seen, as " a, b and c" (with "s" when more than one).
-std::string missing_cards(const int* seen)
-{
-    std::vector<const char*> names;
-    for (int k = 0; k < cgw_card_count; ++k)
-        if (seen[k] == 0)
-            names.push_back(cgw_cards[k].keyword);
-    std::string text = names.size() > 1 ? "s" : "";
-    for (std::size_t k = 0; k < names.size(); ++k)
-        text += std::string(k == 0 ? " " : k + 1 == names.size() ? " and " : ", ") + names[k];
-    return text;
-}
-
 bool read_cards(file_rec& file, cgw_model& m)
 {
     std::string line, first;
@@ -99,7 +85,7 @@ bool read_cards(file_rec& file, cgw_model& m)
             std::printf("The file should contain 9 parameters.  Only %d parameters read.\n", count);
             std::printf("Program terminated in read_conceptual_gw.\n");
             std::printf("Error in the conceptual groundwater parameter file %s: it ends without the card%s.\n",
-                        file.name.c_str(), missing_cards(seen).c_str());
+                        file.name.c_str(), missing_cards(cgw_cards, seen).c_str());
             return stop();
         }
         ++line_no;

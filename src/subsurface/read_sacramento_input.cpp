@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "core/error_state.h"
 #include "core/model_state.h"
@@ -91,19 +90,6 @@ void clip(double& v, double lo, double hi, double low_value, double high_value, 
     std::fprintf(stderr, "WARNING:%s changed!\n", name);
 }
 
-// The cards not yet seen, as " a, b and c" (with "s" when more than one).
-std::string missing_cards(const int* seen)
-{
-    std::vector<const char*> names;
-    for (int k = 0; k < sac_card_count; ++k)
-        if (seen[k] == 0)
-            names.push_back(sac_cards[k].keyword);
-    std::string text = names.size() > 1 ? "s" : "";
-    for (std::size_t k = 0; k < names.size(); ++k)
-        text += std::string(k == 0 ? " " : k + 1 == names.size() ? " and " : ", ") + names[k];
-    return text;
-}
-
 bool read_cards(model_state& s, file_rec& file, sac_model& m)
 {
     std::string line, first;
@@ -128,7 +114,7 @@ bool read_cards(model_state& s, file_rec& file, sac_model& m)
             std::printf("The file should contain 21 parameters.  Only %d parameters read.\n", count);
             std::printf("Program terminated in read_sacramento_input.\n");
             std::printf("Error in the Sacramento parameter file %s: it ends without the card%s.\n",
-                        file.name.c_str(), missing_cards(seen).c_str());
+                        file.name.c_str(), missing_cards(sac_cards, seen).c_str());
             return stop(s);
         }
         ++line_no;

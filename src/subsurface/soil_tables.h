@@ -1,6 +1,7 @@
 // Soil tables, the Richards columns, the lumped models and the wells bound from the well index map.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,6 +45,22 @@ bool read_soil_layer_table(file_rec& table, const std::string& name, soil_type_t
 // rest given, it receives the words after the last value.
 bool read_soil_layer_values(std::string_view values, bool have, int first_field, int layer, int id,
                             const char* file, soil_layer_rec& rec, std::string_view* rest = nullptr);
+// The keywords of a reader's cards (an array of records with a keyword)
+// not yet seen (seen[k] == 0), as " a, b and c", with "s" before them when
+// more than one: the end of "it ends without the card...".
+template <class Card, std::size_t N>
+std::string missing_cards(const Card (&cards)[N], const int* seen)
+{
+    std::vector<const char*> names;
+    for (std::size_t k = 0; k < N; ++k)
+        if (seen[k] == 0)
+            names.push_back(cards[k].keyword);
+    std::string text = names.size() > 1 ? "s" : "";
+    for (std::size_t k = 0; k < names.size(); ++k)
+        text += std::string(k == 0 ? " " : k + 1 == names.size() ? " and " : ", ") + names[k];
+    return text;
+}
+
 // Prints the message and stops the run; false.
 bool soil_table_stop(const char* text);
 // Notes that soil id was given on line (id_line has soil_type_count
