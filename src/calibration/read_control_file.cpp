@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "calibration/pest_control.h"
@@ -320,25 +321,29 @@ bool fail_at(control_stream& cs, const char* section, int line, const std::strin
     return cs.fail(what);
 }
 
+// Each name of a table with the index (1..n) of its first entry.
+using name_index = std::unordered_map<std::string, int>;
+
 // The index (1..n) of the first entry named `name`, 0 when none is.
-template <class T> int find_named(const std::vector<T>& table, const std::string& name)
+int find_named(const name_index& names, const std::string& name)
 {
-    for (std::size_t i = 1; i < table.size(); ++i)
-        if (table[i].name == name)
-            return static_cast<int>(i);
-    return 0;
+    const auto at = names.find(name);
+    return at == names.end() ? 0 : at->second;
 }
 
-// No two entries of a table share a name.
+// No two entries of a table share a name; `names` indexes them.
 template <class T>
-bool names_unique(control_stream& cs, const std::vector<T>& table, const char* section, const char* kind)
+bool names_unique(control_stream& cs, const std::vector<T>& table, const char* section, const char* kind,
+                  name_index& names)
 {
-    for (std::size_t i = 2; i < table.size(); ++i) {
-        const int first = find_named(table, table[i].name);
-        if (first != static_cast<int>(i))
+    names.clear();
+    names.reserve(table.size());
+    for (std::size_t i = 1; i < table.size(); ++i) {
+        const auto [at, added] = names.emplace(table[i].name, static_cast<int>(i));
+        if (!added)
             return fail_at(cs, section, table[i].line,
                            std::string(kind) + " \"" + table[i].name + "\" is given twice (first on line " +
-                               std::to_string(table[first].line) + ")");
+                               std::to_string(table[at->second].line) + ")");
     }
     return true;
 }
@@ -353,10 +358,11 @@ bool tables_agree(control_stream& cs, const pest_control& pc)
     if (!one_of(restart_words, pc.restart_word))
         return fail_at(cs, "control data", 3,
                        "RSTFLE \"" + pc.restart_word + "\" must be " + word_list(restart_words));
-    if (!names_unique(cs, pc.param_groups, "parameter groups", "parameter group") ||
-        !names_unique(cs, pc.params, "parameter data", "parameter") ||
-        !names_unique(cs, pc.obs_groups, "observation groups", "observation group") ||
-        !names_unique(cs, pc.obs, "observation data", "observation"))
+    name_index groups, params, obs_groups, obs;
+    if (!names_unique(cs, pc.param_groups, "parameter groups", "parameter group", groups) ||
+        !names_unique(cs, pc.params, "parameter data", "parameter", params) ||
+        !names_unique(cs, pc.obs_groups, "observation groups", "observation group", obs_groups) ||
+        !names_unique(cs, pc.obs, "observation data", "observation", obs))
         return false;
     for (int i = 1; i <= pc.npargp; ++i) {
         const pest_param_group& g = pc.param_groups[i];
@@ -376,13 +382,13 @@ bool tables_agree(control_stream& cs, const pest_control& pc)
                            "PARTRANS \"" + p.transform + "\" of parameter " + p.name + " must be " +
                                word_list(transform_words));
         const bool may_have_none = p.transform == "fixed" || p.transform == "tied";
-        if (find_named(pc.param_groups, p.group) == 0 && !(may_have_none && p.group == "none"))
+        if (find_named(groups, p.group) == 0 && !(may_have_none && p.group == "none"))
             return fail_at(cs, "parameter data", p.line,
                            "the group \"" + p.group + "\" of parameter " + p.name +
                                " is not declared in the parameter groups");
         if (p.transform != "tied")
             continue;
-        const int parent = find_named(pc.params, p.parent_name);
+        const int parent = find_named(params, p.parent_name);
         if (parent == 0 || parent == i)
             return fail_at(cs, "parameter data", p.tie_line,
                            "the tied parameter " + p.name + " names \"" + p.parent_name +
@@ -391,7 +397,7 @@ bool tables_agree(control_stream& cs, const pest_control& pc)
     }
     for (int i = 1; i <= pc.nobs; ++i) {
         const pest_obs& o = pc.obs[i];
-        if (find_named(pc.obs_groups, o.group) == 0)
+        if (find_named(obs_groups, o.group) == 0)
             return fail_at(cs, "observation data", o.line,
                            "the group \"" + o.group + "\" of observation " + o.name +
                                " is not declared in the observation groups");
@@ -399,7 +405,7 @@ bool tables_agree(control_stream& cs, const pest_control& pc)
     for (int i = 1; i <= pc.nprior; ++i) {
         const pest_prior& pr = pc.priors[i];
         for (std::size_t t = 1; t < pr.param_names.size(); ++t)
-            if (find_named(pc.params, pr.param_names[t]) == 0)
+            if (find_named(params, pr.param_names[t]) == 0)
                 return fail_at(cs, "prior information", pr.line,
                                "prior item " + pr.label + " names \"" + pr.param_names[t] +
                                    "\", which is not a parameter");

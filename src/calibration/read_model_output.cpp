@@ -53,28 +53,21 @@ struct instruction_run {
     bool dry = false;
     std::vector<named_observation> named;
     std::size_t item = 0; // where the current item starts
+    int item_line = 2;    // its line in the instruction file (the header is line 1)
 
     instruction_run(pest_control& pc_, const std::string& ins_name_, const std::string& out_name_, int slot_)
         : pc(pc_), ins_name(ins_name_), out_name(out_name_), slot(slot_)
     {
     }
 
-    // Line of the instruction file at a position of the text (the header
-    // is line 1).
-    int line_at(std::size_t at) const
-    {
-        return 2 + static_cast<int>(std::count(
-                       ins.begin(), ins.begin() + static_cast<long>(std::min(at, ins.size())), '\n'));
-    }
-
     bool fail(const std::string& what)
     {
         if (dry)
-            std::printf("Error in the instruction file %s, line %d: %s\n", ins_name.c_str(), line_at(item),
+            std::printf("Error in the instruction file %s, line %d: %s\n", ins_name.c_str(), item_line,
                         what.c_str());
         else
             std::printf("Error in the instruction file %s, line %d, over %s: %s\n", ins_name.c_str(),
-                        line_at(item), out_name.c_str(), what.c_str());
+                        item_line, out_name.c_str(), what.c_str());
         return false;
     }
 
@@ -120,7 +113,7 @@ struct instruction_run {
         if (name.empty())
             return fail("an observation item names no observation");
         if (dry) {
-            named.push_back({name, line_at(item)});
+            named.push_back({name, item_line});
             return true;
         }
         double value = 0.0;
@@ -270,6 +263,9 @@ struct instruction_run {
     {
         bool ok = true;
         while (ok && ip < ins.size()) {
+            // The line ends passed since the last item, counted once each.
+            item_line += static_cast<int>(
+                std::count(ins.begin() + static_cast<long>(item), ins.begin() + static_cast<long>(ip), '\n'));
             item = ip;
             const char c = ins[ip++];
             if (c == '\n')

@@ -66,9 +66,8 @@ linknode_header_times map_times(const model_state& s)
 }
 
 // A channel total bound to its [node][link] table, in grams x 1000; false
-// once the run stops.
-// A file that cannot be opened is reported by its object ("output total
-// channel nitrogen" and the like).
+// once the run stops. A file that cannot be opened is reported by its
+// object ("output total channel nitrogen" and the like).
 bool open_total(model_state& s, linknode_series& w, int kind, const row_array<double>& table,
                 const checked_array<double>& lakes, const std::string& name, const char* what)
 {

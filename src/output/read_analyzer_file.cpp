@@ -71,7 +71,7 @@ unsigned action_bit(char c)
     }
 }
 
-// The first letter of a word that is not one of `letters`, or 0.
+// The first letter of a word that has no bit, or 0.
 char unknown_letter(const std::string& word, unsigned (*bit)(char))
 {
     for (char c : word)

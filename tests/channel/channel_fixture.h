@@ -117,6 +117,63 @@ NUMPTS 2
 constexpr const char* full_gst = "GRIDSTREAMFILE\nSTREAMCELLS 2\nCELLIJ 2 1\nNUMNODES 2\nLINKNODE 1 1 0.5\n"
                                  "LINKNODE 1 2 0.5\nCELLIJ 2 2\nNUMNODES 1\nLINKNODE 1 3 1.0\n";
 
+// Link 1 of four nodes, its nodes 1 to 3 on cells 9, 10 and 11 (lake_gst),
+// into lake link 2 over cells 12, 11 and 10, then link 3 of three nodes to
+// the outlet.
+constexpr const char* lake_network = R"(TORVA_CHAN
+ALPHA 1
+BETA 1
+THETA 0.5
+LINKS 3
+MAXNODES 4
+CONNECT 1 2 0
+CONNECT 2 3 1 1
+CONNECT 3 0 1 2
+LINK 1
+TRAPEZOID
+MANNINGS_N 0.035
+DX 10
+NODES 4
+NODE 1
+ELEV 99.5
+XSEC
+BOTTOM_WIDTH 1.0
+SIDE_SLOPE 1.0
+BANKFULL_DEPTH 2.0
+NODE 2
+ELEV 99.4
+NODE 3
+ELEV 99.3
+NODE 4
+ELEV 99.2
+LINK 2
+LAKE
+MINWSE 98
+INITWSE 99.5
+MAXWSE 102
+NUMPTS 3
+3 4 3 3 3 2
+LINK 3
+TRAPEZOID
+MANNINGS_N 0.035
+DX 10
+NODES 3
+NODE 1
+ELEV 98.5
+XSEC
+BOTTOM_WIDTH 1.0
+SIDE_SLOPE 1.0
+BANKFULL_DEPTH 2.0
+NODE 2
+ELEV 98.4
+NODE 3
+ELEV 98.3
+)";
+
+constexpr const char* lake_gst =
+    "GRIDSTREAMFILE\nSTREAMCELLS 3\nCELLIJ 3 1\nNUMNODES 1\nLINKNODE 1 1 1.0\n"
+    "CELLIJ 3 2\nNUMNODES 1\nLINKNODE 1 2 1.0\nCELLIJ 3 3\nNUMNODES 1\nLINKNODE 1 3 1.0\n";
+
 struct ChannelProject : InputProject {
     void SetUp() override
     {

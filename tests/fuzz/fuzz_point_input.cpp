@@ -12,61 +12,6 @@
 #include "core/error_state.h"
 #include "fuzz_channel_support.h"
 
-namespace
-{
-
-const char* const network = R"(TORVA_CHAN
-ALPHA 1
-BETA 1
-THETA 0.5
-LINKS 3
-MAXNODES 4
-CONNECT 1 2 0
-CONNECT 2 3 1 1
-CONNECT 3 0 1 2
-LINK 1
-TRAPEZOID
-MANNINGS_N 0.035
-DX 10
-NODES 4
-NODE 1
-ELEV 100
-XSEC
-BOTTOM_WIDTH 1
-SIDE_SLOPE 1
-BANKFULL_DEPTH 0.5
-NODE 2
-ELEV 99.9
-NODE 3
-ELEV 99.8
-NODE 4
-ELEV 99.7
-LINK 2
-STRUCTURE
-NUMSTRUCTS 1
-STRUCTTYPE WEIR
-CREST_LENGTH 2
-CREST_LOW_ELEV 99.8
-DISCHARGE_COEFF_FORWARD 0.6
-LINK 3
-TRAPEZOID
-MANNINGS_N 0.035
-DX 10
-NODES 3
-NODE 1
-ELEV 99.4
-XSEC
-BOTTOM_WIDTH 1
-SIDE_SLOPE 1
-BANKFULL_DEPTH 0.5
-NODE 2
-ELEV 99.3
-NODE 3
-ELEV 99.2
-)";
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     if (size < 1)
@@ -75,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     model_state* s = &torva_fuzz::channel_state();
     s->num_constituents = data[0] % 4;
     s->chan_con_trans = (data[0] >> 2) & 1;
-    torva_fuzz::write_text("f.chn", network);
+    torva_fuzz::write_text("f.chn", torva_fuzz::ditch_weir_network(false));
     s->channel_input_name = torva_fuzz::scratch_folder() + "/f.chn";
     if (!file_rec_open(s->chan_input_file, s->channel_input_name, "r"))
         return 0;
